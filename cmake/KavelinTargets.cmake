@@ -1,0 +1,48 @@
+# Helpers that let each folder add its sources, tests, tools, benchmarks and fuzz targets
+# without touching the files above it.
+
+# kavelin_library(NAME DIRS d1 [d2 ...] [DEPS t1 ...] [PRIVATE_DEPS t1 ...])
+# Builds a static library from every .cpp below the given source folders. A library whose
+# folders hold no source yet is an INTERFACE library, so dependants link either way.
+function(kavelin_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;DEPS;PRIVATE_DEPS" ${ARGN})
+  set(sources "")
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+    list(APPEND sources ${found})
+  endforeach()
+  set(cpp_sources ${sources})
+  list(FILTER cpp_sources INCLUDE REGEX "\\.cpp$")
+  if(cpp_sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${KAVELIN_SOURCE_ROOT})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    target_compile_options(${name} PRIVATE ${KAVELIN_WARNINGS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${KAVELIN_SOURCE_ROOT})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# kavelin_test(NAME SOURCES s1 ... DEPS t1 ... [LABELS l1 ...])
+# One GoogleTest executable registered with CTest test by test.
+function(kavelin_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${KAVELIN_SOURCE_ROOT} ${KAVELIN_TESTS_ROOT})
+  target_compile_options(${name} PRIVATE ${KAVELIN_WARNINGS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt.
+function(kavelin_add_subfolders)
+  file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    get_filename_component(dir ${child} DIRECTORY)
+    add_subdirectory(${dir})
+  endforeach()
+endfunction()

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine, builds everything and runs every test:
+#   1. the normal build and all tests (windows offscreen), and a short run of every benchmark;
+#   2. the engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. every libFuzzer target for a bounded time on its seed corpus.
+# FUZZ_SECONDS sets the time per fuzz target (default 20).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-20}
+
+./scripts/deps.sh
+
+summary=()
+total_passed=0
+total_failed=0
+run_ctest() {
+  local dir=$1 label=$2
+  shift 2
+  local log
+  log=$(mktemp)
+  set +e
+  (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 600 "$@") 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  set -e
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1 || true)
+  summary+=("$label: $line")
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    total_failed=$((total_failed + BASH_REMATCH[1]))
+    total_passed=$((total_passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  rm -f "$log"
+  return "$rc"
+}
+
+echo "== normal build"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release -j "$jobs"
+run_ctest build/release release
+
+echo "== benchmarks (short smoke run; figures are read from a full run)"
+for b in build/release/bin/bench_*; do
+  [ -x "$b" ] || continue
+  "$b" --benchmark_min_time=0.01 >/dev/null
+  echo "ran $(basename "$b")"
+done
+
+echo "== sanitizer build of the engine"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVELIN_SANITIZE=ON \
+  -DKAVELIN_BUILD_UI=OFF -DKAVELIN_BUILD_BENCH=OFF
+cmake --build build/asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_ctest build/asan asan -LE gui
+
+echo "== fuzz targets, ${fuzz_seconds}s each"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKAVELIN_FUZZ=ON -DKAVELIN_BUILD_UI=OFF -DKAVELIN_BUILD_BENCH=OFF
+cmake --build build/fuzz -j "$jobs"
+fuzzed=0
+for f in build/fuzz/bin/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  work=$(mktemp -d)
+  [ -d "fuzz/corpus/${name#fuzz_}" ] && cp -r "fuzz/corpus/${name#fuzz_}/." "$work/"
+  mkdir -p "$root/build/fuzz-artifacts"
+  "$f" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
+    -artifact_prefix="$root/build/fuzz-artifacts/$name-" "$work" 2>&1 | tail -3
+  rm -rf "$work"
+  fuzzed=$((fuzzed + 1))
+done
+summary+=("fuzz: $fuzzed targets ran ${fuzz_seconds}s each without a finding")
+
+echo
+printf '%s\n' "${summary[@]}"
+echo "tests: $total_passed passed, $total_failed failed"
