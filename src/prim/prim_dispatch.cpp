@@ -1,0 +1,191 @@
+// Processor detection and the dispatch index.
+#include "prim/prim_dispatch.h"
+
+#include <cpuid.h>
+
+namespace {
+
+class HardwareCpuSource final : public PrimCpuSource {
+ public:
+  bool CanToggleIdFlag() const override {
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+    // Invert the ID bit, write the flags back, read them again and restore the original.
+    __asm__ volatile(
+        "pushfq\n\t"
+        "pop %0\n\t"
+        "mov %0, %1\n\t"
+        "xor $0x200000, %1\n\t"
+        "push %1\n\t"
+        "popfq\n\t"
+        "pushfq\n\t"
+        "pop %1\n\t"
+        "push %0\n\t"
+        "popfq\n\t"
+        : "=&r"(before), "=&r"(after)
+        :
+        : "cc", "memory");
+    return ((before ^ after) & 0x200000U) != 0;
+  }
+
+  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
+    PrimCpuidRegs regs;
+    __cpuid_count(leaf, 0, regs.eax, regs.ebx, regs.ecx, regs.edx);
+    return regs;
+  }
+};
+
+const HardwareCpuSource g_hardwareSource;
+std::atomic<const PrimCpuSource*> g_cpuSource{&g_hardwareSource};
+std::atomic<PrimDispatchRecord*> g_listHead{nullptr};
+
+const PrimCpuSource& Source() {
+  return *g_cpuSource.load(std::memory_order_acquire);
+}
+
+constexpr std::uint32_t Bit(std::uint32_t word, unsigned bit) {
+  return (word >> bit) & 1U;
+}
+
+}  // namespace
+
+std::atomic<std::int32_t> PrimCpuIndex{PrimIndexGeneric};
+
+PrimDispatchRecord* PrimRegisterDispatchRecord(PrimDispatchRecord* record) {
+  return g_listHead.exchange(record, std::memory_order_acq_rel);
+}
+
+PrimDispatchRecord* PrimDispatchListHead() {
+  return g_listHead.load(std::memory_order_acquire);
+}
+
+const PrimCpuSource& PrimHardwareCpuSource() {
+  return g_hardwareSource;
+}
+
+const PrimCpuSource* PrimSetCpuSource(const PrimCpuSource* source) {
+  const PrimCpuSource* next = source != nullptr ? source : &g_hardwareSource;
+  return g_cpuSource.exchange(next, std::memory_order_acq_rel);
+}
+
+std::int32_t PrimHasCpuid() {
+  return Source().CanToggleIdFlag() ? 1 : 0;
+}
+
+std::int32_t PrimIsKnownVendor() {
+  const PrimCpuidRegs regs = Source().Cpuid(0);
+  return regs.ebx == 0x756E6547U && regs.edx == 0x49656E69U && regs.ecx == 0x6C65746EU ? 1 : 0;
+}
+
+void PrimReadCpuInfo(PrimCpuInfo* info) {
+  if (info == nullptr) {
+    return;
+  }
+  const PrimCpuSource& source = Source();
+  const PrimCpuidRegs leaf1 = source.Cpuid(1);
+  const PrimCpuidRegs leaf2 = source.Cpuid(2);
+  const PrimCpuidRegs extMax = source.Cpuid(0x80000000U);
+  PrimCpuInfo out;
+  out.family = (leaf1.eax >> 8) & 0xFU;
+  out.stepping = leaf1.eax & 0xFU;
+  out.model = (leaf1.eax >> 4) & 0xFU;
+  out.features = leaf1.edx;
+  out.cacheEax = leaf2.eax;
+  out.cacheEdx = leaf2.edx;
+  out.mmx = Bit(leaf1.edx, 23);
+  out.sse = Bit(leaf1.edx, 25);
+  out.sse2 = Bit(leaf1.edx, 26);
+  const std::uint32_t logicalCount = (leaf1.ebx >> 16) & 0xFFU;
+  out.hyperThreading = Bit(leaf1.edx, 28) != 0 && logicalCount > 1 ? 1 : 0;
+  out.sse3 = Bit(leaf1.ecx, 0);
+  out.ext64 = extMax.eax >= 0x80000001U ? Bit(source.Cpuid(0x80000001U).edx, 29) : 0;
+  *info = out;
+}
+
+PrimCpuType PrimCpuTypeFromInfo(const PrimCpuInfo& info) {
+  switch (info.family) {
+    case 5:
+      return info.mmx != 0 ? 2 : 1;
+    case 6:
+      if (info.sse2 != 0) {
+        return 9;
+      }
+      if (info.sse != 0) {
+        return 5;
+      }
+      return info.mmx != 0 ? 4 : 3;
+    case 7:
+      return 16;
+    case 15:
+      if (info.sse2 == 0) {
+        return 17;
+      }
+      if (info.sse3 != 0) {
+        return info.ext64 != 0 ? 32 : 8;
+      }
+      return info.hyperThreading != 0 ? 7 : 6;
+    default:
+      return 0;
+  }
+}
+
+PrimCpuType PrimGetCpuType() {
+  if (PrimHasCpuid() == 0 || PrimIsKnownVendor() == 0) {
+    return 0;
+  }
+  PrimCpuInfo info;
+  PrimReadCpuInfo(&info);
+  return PrimCpuTypeFromInfo(info);
+}
+
+std::int32_t PrimIndexFromCpuType(PrimCpuType cpuType) {
+  switch (cpuType) {
+    case 5:
+    case 16:
+    case 17:
+      return PrimIndexSse;
+    case 6:
+    case 7:
+    case 9:
+      return PrimIndexSse2;
+    case 8:
+    case 32:
+      return PrimIndexSse3;
+    default:
+      return PrimIndexGeneric;
+  }
+}
+
+PrimStatus primStaticInit() {
+  PrimCpuIndex.store(PrimIndexFromCpuType(PrimGetCpuType()), std::memory_order_relaxed);
+  if (PrimHasCpuid() == 0 || PrimIsKnownVendor() == 0) {
+    PrimCpuIndex.store(PrimIndexGeneric, std::memory_order_relaxed);
+    return StsNotKnownCpu;
+  }
+  return StsNoError;
+}
+
+PrimStatus primStaticInitCpu(std::int32_t cpuType) {
+  const bool known =
+      (cpuType >= -1 && cpuType <= 9) || cpuType == 16 || cpuType == 17 || cpuType == 32;
+  if (!known) {
+    return StsUnknownCpuType;
+  }
+  const std::int32_t index = cpuType == -1 ? PrimIndexEmpty : PrimIndexFromCpuType(cpuType);
+  PrimCpuIndex.store(index, std::memory_order_relaxed);
+  return StsNoError;
+}
+
+// Registration of the decoder's primitives, in their fixed order (the resize primitive
+// registers itself from its own source file).
+#include "prim/prim_idct.h"
+#include "prim/prim_quant.h"
+#include "prim/prim_yuv.h"
+
+namespace {
+
+const PrimAutoRegister g_registerYuv{primYUV420ToBGR_8u_P3C3R_record};
+const PrimAutoRegister g_registerIdct{primDCT8x8Inv_16s_C1I_record};
+const PrimAutoRegister g_registerQuant{primQuantInvInter_Compact_H263_16s_I_record};
+
+}  // namespace

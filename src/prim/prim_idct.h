@@ -1,0 +1,30 @@
+// Inverse DCT of one 8x8 block of 16-bit coefficients, in place.
+#pragma once
+
+#include <cstdint>
+
+#include "prim/prim_dispatch.h"
+
+using PrimDCT8x8InvFn = PrimStatus(std::int16_t* pSrcDst);
+
+// Public entry: dispatched by PrimCpuIndex. pSrcDst holds 64 values in row-major order
+// (element 8 * row + column); no alignment needed. Returns StsNullPointer for a null block,
+// else StsNoError.
+PrimStatus primDCT8x8Inv_16s_C1I(std::int16_t* pSrcDst);
+
+// Slot 1: the reference factorisation (11 multiplications per 1-D transform, no tables).
+PrimStatus primDCT8x8Inv_16s_C1I_generic(std::int16_t* pSrcDst);
+// Slots 2 to 4: the table-driven row/column factorisation; the three give identical results,
+// which may differ from the generic form by one in a few samples.
+PrimStatus primDCT8x8Inv_16s_C1I_sse(std::int16_t* pSrcDst);
+PrimStatus primDCT8x8Inv_16s_C1I_sse2(std::int16_t* pSrcDst);
+PrimStatus primDCT8x8Inv_16s_C1I_sse3(std::int16_t* pSrcDst);
+
+// Workers: read a whole row or column before writing it, so src and dst may coincide.
+void DCT8x8InvWorker_Generic(const std::int16_t* src, std::int16_t* dst);
+void DCT8x8InvWorker_Sse(const std::int16_t* src, std::int16_t* dst);
+void DCT8x8InvWorker_Sse2(const std::int16_t* src, std::int16_t* dst);
+void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst);
+
+extern const PrimVariantTable<PrimDCT8x8InvFn> primDCT8x8Inv_16s_C1I_table;
+extern PrimDispatchRecord primDCT8x8Inv_16s_C1I_record;
