@@ -19,9 +19,9 @@ namespace platform {
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          const std::filesystem::path& file);
 
-// The key's value, or defaultValue (trimmed) when the file, section or key is missing. When
-// bufferSize is not 0 the result is cut to bufferSize - 1 characters, as a fixed buffer of
-// that size would hold it.
+// The key's value, or defaultValue (trailing blanks removed) when the file, section or key is
+// missing. When bufferSize is not 0 the result is cut to bufferSize - 1 characters, as a fixed
+// buffer of that size would hold it.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue,
                                     const std::filesystem::path& file, std::size_t bufferSize = 0);

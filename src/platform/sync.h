@@ -54,14 +54,14 @@ class Waitable {
 
 // Event with Win32 semantics. An auto-reset event lets one waiter through per Set and resets
 // itself; a manual-reset event stays set until Reset and lets every waiter through.
+enum class ResetMode : bool { Auto = false, Manual = true };
+
 class Event final : public Waitable {
  public:
-  enum class Reset : bool { Auto = false, Manual = true };
-
-  explicit Event(Reset mode = Reset::Auto, bool initiallySet = false);
+  explicit Event(ResetMode mode = ResetMode::Auto, bool initiallySet = false);
 
   void Set();
-  void ResetEvent();
+  void Reset();
   // Current state without consuming it.
   bool IsSet();
   bool IsManualReset() const { return m_manual; }

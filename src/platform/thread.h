@@ -59,7 +59,8 @@ class Thread {
   void RequestStop();
   StopToken GetStopToken() const;
 
-  // Waits up to timeoutMs for the body to return. True when it has returned (or never ran).
+  // Waits up to timeoutMs for the body to return. True when it has returned (or never ran);
+  // also usable after a forced detach.
   bool Join(std::uint32_t timeoutMs = kInfinite);
 
   // RequestStop, then Join(timeoutMs). When the thread is still running afterwards its exit
@@ -71,7 +72,7 @@ class Thread {
   // detach, 0 when no thread was ever started.
   std::uint32_t ExitCode() const;
   bool IsRunning() const;
-  // True once Start succeeded and until the thread was joined or detached.
+  // True once Start succeeded (also after the thread ended).
   bool IsStarted() const;
   const std::string& Name() const { return m_name; }
 
@@ -80,7 +81,8 @@ class Thread {
   std::shared_ptr<State> m_state;
   std::thread m_thread;
   std::string m_name;
-  std::uint32_t m_exitCode = 0;
+  bool m_started = false;
+  bool m_forced = false;
 };
 
 }  // namespace platform
