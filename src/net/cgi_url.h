@@ -1,0 +1,45 @@
+// The table of CGI paths and the request-target builder.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+inline constexpr std::array<const char*, 17> CgiTable = {
+    "/Login.cgi",         "/getvideo.cgi",        "/setchannel.cgi",    "/setresolution.cgi",
+    "/setquality.cgi",    "/setbrcssa.cgi",       "/GetSysCfg.cgi",     "/periodcommand.cgi",
+    "/SetSysCfg.cgi",     "/UpgradeFirmware.cgi", "/GetOnlineUser.cgi", "/RS485Cmd.cgi",
+    "/SetPenta.cgi",      "/RebootServer.cgi",    "/RequestStream.cgi", "/GetLog.cgi",
+    "/SyncServerTime.cgi"};
+
+namespace net {
+// Values travel unescaped (the server parses them raw), so a value that would break the
+// request line or the query is refused: control characters, space, '&' and '#'.
+bool IsSafeCgiValue(std::string_view value);
+}  // namespace net
+
+class CCgiUrl {
+ public:
+  explicit CCgiUrl(uint8_t cgiIndex);
+
+  // Appends "?name=value" or "&name=value". 0 when the name or value is refused; the url is then
+  // refused as a whole (GetBuffer() gives an empty text that the sender does not send).
+  int AddParam(const char* name, const char* value);
+  int AddIntParam(const char* name, int value);
+  int Reset();
+  int GetLength() const;
+  char* GetBuffer();
+
+  bool IsRefused() const { return m_bRefused; }
+  uint8_t CgiIndex() const { return m_byCgiIndex; }
+
+ private:
+  void Append(std::string_view name, std::string_view value);
+
+  std::string m_strUrl;
+  uint16_t m_wParamCount = 0;
+  uint8_t m_byCgiIndex = 0;
+  bool m_bRefused = false;
+  char m_chEmpty[1] = {'\0'};
+};

@@ -1,0 +1,53 @@
+// One HTTP/1.1 GET exchange with the video server on a fresh TCP connection.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace net {
+
+class INetEnvironment;
+
+// The request bytes: the fixed browser-like header lines (with a Content-Length line only when
+// a body is given), the Host line with the client's own address, then the body unchanged.
+std::string BuildCgiRequest(std::string_view url, std::optional<std::span<const uint8_t>> body,
+                            std::string_view hostAddress);
+
+// A request target that may be sent: a path starting with "/", no control character, blank or
+// "#" (a value that holds one was refused by CCgiUrl already).
+bool IsSendableCgiUrl(std::string_view url);
+
+struct CgiExchange {
+  uint8_t cgiIndex = 0;
+  std::string_view url;
+  std::optional<std::span<const uint8_t>> body;  // nullopt: no body, no Content-Length line
+  std::span<uint8_t> reply;                      // empty: the body is not read
+  uint32_t* replyLength = nullptr;
+  uint16_t sendTimeout = 5;     // seconds for each wait for writability, and for the connect
+  uint16_t receiveTimeout = 5;  // seconds for each read
+};
+
+// Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses
+// 201..208). Index 13 returns 1 once the request is written.
+int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment);
+int SendCgiRequest(const CgiExchange& exchange);
+
+}  // namespace net
+
+inline constexpr uint8_t kCgiIndexRebootServer = 13;
+// The capacity assumed for a reply buffer passed without its size: the 1,460-byte receive
+// buffer that the reply has always been read into.
+inline constexpr uint32_t kPentaReplyCapacity = 1460;
+
+// 2 when every character is a digit or "." (an empty text too), else 1.
+int IsDottedAddress(std::string_view text);
+
+// The sender's classic form: args 3, 6, 7 and 12 are not consulted; reply, when given, must hold
+// kPentaReplyCapacity bytes.
+int PentaSendCommand(uint8_t cgiIndex, const char* url, int urlLength, const void* body,
+                     uint32_t bodyLength, const void* unused, int unusedLength, uint8_t* reply,
+                     uint32_t* replyLength, uint16_t sendTimeout, uint16_t receiveTimeout,
+                     uint16_t flag);

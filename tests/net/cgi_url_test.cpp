@@ -1,0 +1,64 @@
+#include "net/cgi_url.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(CgiUrl, TableHoldsTheSeventeenPathsInIndexOrder) {
+  ASSERT_EQ(CgiTable.size(), 17u);
+  EXPECT_STREQ(CgiTable[0], "/Login.cgi");
+  EXPECT_STREQ(CgiTable[6], "/GetSysCfg.cgi");
+  EXPECT_STREQ(CgiTable[8], "/SetSysCfg.cgi");
+  EXPECT_STREQ(CgiTable[11], "/RS485Cmd.cgi");
+  EXPECT_STREQ(CgiTable[13], "/RebootServer.cgi");
+  EXPECT_STREQ(CgiTable[14], "/RequestStream.cgi");
+  EXPECT_STREQ(CgiTable[16], "/SyncServerTime.cgi");
+}
+
+TEST(CgiUrl, ParametersAreJoinedWithQuestionMarkThenAmpersand) {
+  CCgiUrl url(6);
+  EXPECT_STREQ(url.GetBuffer(), "/GetSysCfg.cgi");
+  EXPECT_EQ(url.AddParam("Option", "SNTP"), 1);
+  EXPECT_EQ(url.AddIntParam("Size", 40), 1);
+  EXPECT_EQ(url.AddParam("SessionID", "ab12"), 1);
+  EXPECT_EQ(std::string(url.GetBuffer()), "/GetSysCfg.cgi?Option=SNTP&Size=40&SessionID=ab12");
+  EXPECT_EQ(url.GetLength(), static_cast<int>(std::string(url.GetBuffer()).size()));
+  EXPECT_EQ(url.AddIntParam("N", -7), 1);
+  EXPECT_EQ(std::string(url.GetBuffer()).substr(49), "&N=-7");
+  url.Reset();
+  EXPECT_STREQ(url.GetBuffer(), "/GetSysCfg.cgi");
+  url.AddParam("A", "b");
+  EXPECT_STREQ(url.GetBuffer(), "/GetSysCfg.cgi?A=b");
+}
+
+TEST(CgiUrl, LongValuesGrowTheUrlWithoutCutting) {
+  CCgiUrl url(0);
+  const std::string longValue(5000, 'x');
+  EXPECT_EQ(url.AddParam("Username", longValue.c_str()), 1);
+  EXPECT_EQ(std::string(url.GetBuffer()), "/Login.cgi?Username=" + longValue);
+}
+
+TEST(CgiUrl, UnsafeValuesRefuseTheWholeUrl) {
+  const char* refused[] = {"a b", "a&b", "a#b", "a\rb", "a\nb", "tab\t", "\x7f", "\x01"};
+  for (const char* value : refused) {
+    CCgiUrl url(0);
+    EXPECT_EQ(url.AddParam("Username", value), 0) << value;
+    EXPECT_TRUE(url.IsRefused());
+    EXPECT_EQ(url.GetLength(), 0);
+    EXPECT_STREQ(url.GetBuffer(), "");
+    // Later parameters do not bring it back.
+    url.AddParam("Password", "ok");
+    EXPECT_STREQ(url.GetBuffer(), "");
+  }
+  const char* accepted[] = {"", "abc", "a=b", "%41", "x.y-z_1", "\xe4\xb8\xad"};
+  for (const char* value : accepted) {
+    CCgiUrl url(0);
+    EXPECT_EQ(url.AddParam("Username", value), 1) << value;
+  }
+  CCgiUrl outOfTable(17);
+  EXPECT_TRUE(outOfTable.IsRefused());
+}
+
+}  // namespace
