@@ -1,0 +1,31 @@
+// Public resize primitive: scales a rectangle of a packed 8-bit three-channel image by
+// independent horizontal and vertical factors. Interpolation 1 nearest, 2 linear, 4 cubic,
+// 8 supersampling (shrinking only), 16 six-tap. Returns 0, 29 when the rectangle misses the
+// image, or a negative status with nothing written. Only the destination size used is
+// written: min(dstRoiSize, max(1, trunc(rect·factor + 1e-7))) along each axis.
+#pragma once
+
+#include "prim/resize/resize_types.h"
+
+PrimStatus primResize_8u_C3R(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                             PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
+                             PrimSize dstRoiSize, double xFactor, double yFactor,
+                             std::int32_t interpolation);
+
+// The four variants behind the public entry; each can be called directly.
+PrimStatus primResize_8u_C3R_generic(const std::uint8_t* pSrc, PrimSize srcSize,
+                                     std::int32_t srcStep, PrimRect srcRoi, std::uint8_t* pDst,
+                                     std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
+                                     double yFactor, std::int32_t interpolation);
+PrimStatus primResize_8u_C3R_sse(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                                 PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
+                                 PrimSize dstRoiSize, double xFactor, double yFactor,
+                                 std::int32_t interpolation);
+PrimStatus primResize_8u_C3R_sse2(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                                  PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
+                                  PrimSize dstRoiSize, double xFactor, double yFactor,
+                                  std::int32_t interpolation);
+PrimStatus primResize_8u_C3R_sse3(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                                  PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
+                                  PrimSize dstRoiSize, double xFactor, double yFactor,
+                                  std::int32_t interpolation);

@@ -1,0 +1,77 @@
+// Shared helpers of the resize tests: images with known contents, the four variant entries,
+// and a call wrapper.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "prim/resize/prim_resize.h"
+
+namespace resize_test {
+
+using Entry = PrimStatus (*)(const std::uint8_t*, PrimSize, std::int32_t, PrimRect, std::uint8_t*,
+                             std::int32_t, PrimSize, double, double, std::int32_t);
+
+struct NamedEntry {
+  const char* name;
+  Entry entry;
+};
+
+inline const std::vector<NamedEntry>& AllEntries() {
+  static const std::vector<NamedEntry> entries{
+      {"generic", primResize_8u_C3R_generic},
+      {"sse", primResize_8u_C3R_sse},
+      {"sse2", primResize_8u_C3R_sse2},
+      {"sse3", primResize_8u_C3R_sse3},
+  };
+  return entries;
+}
+
+// A packed three-channel image with a row step that may exceed 3·width.
+struct Image {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t step = 0;
+  std::vector<std::uint8_t> bytes;
+
+  Image(std::int32_t w, std::int32_t h, std::int32_t padding = 0, std::uint8_t fill = 0)
+      : width(w),
+        height(h),
+        step(3 * w + padding),
+        bytes(static_cast<std::size_t>(step) * h, fill) {}
+
+  std::uint8_t& at(std::int32_t x, std::int32_t y, int c) {
+    return bytes[static_cast<std::size_t>(y) * step + 3 * x + c];
+  }
+  std::uint8_t at(std::int32_t x, std::int32_t y, int c) const {
+    return bytes[static_cast<std::size_t>(y) * step + 3 * x + c];
+  }
+  PrimSize size() const { return {width, height}; }
+  PrimRect whole() const { return {0, 0, width, height}; }
+};
+
+inline Image NoiseImage(std::int32_t w, std::int32_t h, std::uint32_t seed,
+                        std::int32_t padding = 0) {
+  Image image(w, h, padding);
+  std::mt19937 rng(seed);
+  for (auto& b : image.bytes) {
+    b = static_cast<std::uint8_t>(rng());
+  }
+  return image;
+}
+
+// Calls `entry` on the whole source (or `roi`) into `dst`.
+inline PrimStatus Resize(Entry entry, const Image& src, PrimRect roi, Image& dst, double xf,
+                         double yf, std::int32_t interpolation) {
+  return entry(src.bytes.data(), src.size(), src.step, roi, dst.bytes.data(), dst.step, dst.size(),
+               xf, yf, interpolation);
+}
+
+inline std::string Describe(std::int32_t w, std::int32_t h, double xf, double yf, int interp) {
+  return std::to_string(w) + "x" + std::to_string(h) + " by " + std::to_string(xf) + "," +
+         std::to_string(yf) + " interpolation " + std::to_string(interp);
+}
+
+}  // namespace resize_test

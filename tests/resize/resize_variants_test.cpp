@@ -1,0 +1,79 @@
+// The four variant entries against each other, and the bytes outside the destination size
+// used, for every interpolation.
+#include <gtest/gtest.h>
+
+#include "resize/resize_test_util.h"
+
+namespace {
+
+using namespace resize_test;
+
+struct Request {
+  std::int32_t w, h;
+  PrimRect roi;
+  double xf, yf;
+};
+
+const Request kRequests[] = {
+    {1, 1, {0, 0, 1, 1}, 3.0, 2.0},
+    {2, 2, {0, 0, 2, 2}, 2.5, 2.5},
+    {7, 9, {0, 0, 7, 9}, 0.4, 1.5},
+    {16, 16, {2, 3, 9, 10}, 1.3, 0.7},
+    {16, 16, {1, 0, 30, 30}, 0.5, 0.5},
+    {16, 16, {0, 15, 16, 1}, 2.0, 3.0},
+    {352, 240, {0, 0, 352, 240}, 1920.0 / 352, 1080.0 / 240},
+    {64, 48, {0, 0, 64, 48}, 1.0 / 3, 0.3333333433},
+};
+
+TEST(ResizeVariants, EveryEntryGivesTheGenericBytes) {
+  std::uint32_t seed = 500;
+  for (const Request& r : kRequests) {
+    const Image src = NoiseImage(r.w, r.h, seed++);
+    for (std::int32_t kind : {1, 2, 4, 8, 16}) {
+      Image reference(80, 60, 6, 0x5A);
+      const PrimStatus expected =
+          Resize(primResize_8u_C3R_generic, src, r.roi, reference, r.xf, r.yf, kind);
+      for (const NamedEntry& e : AllEntries()) {
+        Image dst(80, 60, 6, 0x5A);
+        EXPECT_EQ(Resize(e.entry, src, r.roi, dst, r.xf, r.yf, kind), expected) << e.name;
+        EXPECT_EQ(dst.bytes, reference.bytes)
+            << e.name << " " << Describe(r.w, r.h, r.xf, r.yf, kind);
+      }
+    }
+  }
+}
+
+// Destination rows have a gap after the pixels, the destination size is larger than the size
+// used, and every byte outside the used area keeps its sentinel.
+TEST(ResizeVariants, BytesOutsideTheUsedAreaAreUntouched) {
+  const Image src = NoiseImage(20, 14, 77);
+  const PrimRect roi{2, 1, 12, 10};
+  struct Scale {
+    double xf, yf;
+    std::int32_t usedW, usedH;
+  };
+  const Scale scales[] = {{1.5, 2.0, 18, 20}, {0.5, 0.5, 6, 5}, {0.05, 0.05, 1, 1}};
+  for (const NamedEntry& e : AllEntries()) {
+    for (const Scale& s : scales) {
+      for (std::int32_t kind : {1, 2, 4, 8, 16}) {
+        if (kind == 8 && s.xf > 1.0) {
+          continue;
+        }
+        Image dst(30, 24, 5, 0xEE);
+        ASSERT_EQ(Resize(e.entry, src, roi, dst, s.xf, s.yf, kind), StsNoError);
+        for (std::int32_t y = 0; y < dst.height; ++y) {
+          for (std::int32_t i = 0; i < dst.step; ++i) {
+            const bool used = y < s.usedH && i < 3 * s.usedW;
+            if (!used) {
+              ASSERT_EQ(dst.bytes[static_cast<std::size_t>(y) * dst.step + i], 0xEE)
+                  << e.name << " " << Describe(20, 14, s.xf, s.yf, kind) << " row " << y << " byte "
+                  << i;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
