@@ -3,6 +3,8 @@
 #include <atomic>
 #include <optional>
 
+#include "net/app_net_environment.h"
+
 namespace net {
 
 std::string MemoryNetEnvironment::ServerName() const {
@@ -48,8 +50,8 @@ void MemoryNetEnvironment::SetLocalAddress(const std::string& address) {
 
 namespace {
 
-MemoryNetEnvironment& DefaultEnvironment() {
-  static MemoryNetEnvironment environment;
+AppNetEnvironment& DefaultEnvironment() {
+  static AppNetEnvironment environment;
   return environment;
 }
 

@@ -47,7 +47,7 @@ class MemoryNetEnvironment : public INetEnvironment {
   std::string m_strLocalAddress = "127.0.0.1";
 };
 
-// The environment in use. Until one is installed, a process-wide MemoryNetEnvironment.
+// The environment in use. Until one is installed, the one bound to the application data block.
 INetEnvironment& Environment();
 // Installs an environment (not owned; it must outlive its use); nullptr restores the default.
 void SetEnvironment(INetEnvironment* environment);

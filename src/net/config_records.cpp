@@ -1,0 +1,109 @@
+#include "net/config_records.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/app_data.h"
+#include "net/cgi_url.h"
+#include "net/net_environment.h"
+#include "net/penta_send_command.h"
+
+namespace {
+
+constexpr uint8_t kGetSysCfgIndex = 6;
+constexpr uint8_t kSetSysCfgIndex = 8;
+constexpr uint16_t kTimeOutSeconds = 5;
+constexpr uint32_t kReplyBufferBytes = 2048;
+
+bool IsRecordOption(uint8_t option) {
+  return option > kConfigEectx && option < ConfigOptionNames.size();
+}
+
+void AddSession(CCgiUrl& url) {
+  const std::string session = net::Environment().SessionId();
+  if (!session.empty())
+    url.AddParam("SessionID", session.c_str());
+}
+
+}  // namespace
+
+std::span<uint8_t> CachedConfigRecord(uint8_t option) {
+  if (!g_lpApp)
+    return {};
+  CAppData& app = *g_lpApp;
+  switch (option) {
+    case kConfigInf:
+      return app.m_InfConfig;
+    case kConfigIp:
+      return app.m_IpConfig;
+    case kConfigSecure:
+      return app.m_SecureConfig;
+    case kConfigDns:
+      return app.m_DnsConfig;
+    case kConfigSmtp:
+      return app.m_SmtpConfig;
+    case kConfigFtp:
+      return app.m_FtpConfig;
+    case kConfigPppoe:
+      return app.m_PppoeConfig;
+    case kConfigSystem:
+      return app.m_SystemConfig;
+    case kConfigSntp:
+      return app.m_SntpConfig;
+    case kConfigImg:
+      return app.m_ImgConfig;
+    case kConfigWlan:
+      return app.m_WlanConfig;
+    case kConfigRs485:
+      return app.m_Rs485Config;
+    case kConfigTrigger:
+      return app.m_TriggerConfig;
+    case kConfigPenta:
+      return app.m_PentaConfig;
+    default:
+      return {};
+  }
+}
+
+int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
+  if (!IsRecordOption(option) || dest == nullptr)
+    return 0;
+  CCgiUrl url(kGetSysCfgIndex);
+  url.AddParam("Option", ConfigOptionNames[option]);
+  url.AddIntParam("Size", static_cast<int>(size));
+  AddSession(url);
+  std::vector<uint8_t> reply(kReplyBufferBytes);
+  uint32_t replyLength = 0;
+  net::CgiExchange exchange;
+  exchange.cgiIndex = kGetSysCfgIndex;
+  exchange.url = url.GetBuffer();
+  exchange.reply = reply;
+  exchange.replyLength = &replyLength;
+  exchange.sendTimeout = kTimeOutSeconds;
+  exchange.receiveTimeout = kTimeOutSeconds;
+  if (net::SendCgiRequest(exchange) != 1)
+    return 0;
+  // A record of another size is never taken: a short one would leave stale bytes that the
+  // next send would write back to the server.
+  if (replyLength != size)
+    return 0;
+  std::memcpy(dest, reply.data(), size);
+  return 1;
+}
+
+int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh) {
+  if (!IsRecordOption(option) || (data == nullptr && size != 0))
+    return 0;
+  CCgiUrl url(kSetSysCfgIndex);
+  url.AddParam("Option", ConfigOptionNames[option]);
+  if (option == kConfigDns)
+    url.AddParam("Refresh", refresh ? "True" : "False");
+  AddSession(url);
+  net::CgiExchange exchange;
+  exchange.cgiIndex = kSetSysCfgIndex;
+  exchange.url = url.GetBuffer();
+  exchange.body = std::span(static_cast<const uint8_t*>(data), size);
+  exchange.sendTimeout = kTimeOutSeconds;
+  exchange.receiveTimeout = kTimeOutSeconds;
+  return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
+}

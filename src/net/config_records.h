@@ -1,0 +1,43 @@
+// The server's configuration records: one fixed-size binary record per option category,
+// fetched whole with GetSysCfg and sent back whole with SetSysCfg.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+enum ConfigOption : uint8_t {
+  kConfigEectx = 0,
+  kConfigInf = 1,
+  kConfigIp = 2,
+  kConfigSecure = 3,
+  kConfigDns = 4,
+  kConfigSmtp = 5,
+  kConfigFtp = 6,
+  kConfigPppoe = 7,
+  kConfigSystem = 8,
+  kConfigSntp = 9,
+  kConfigImg = 10,
+  kConfigWlan = 11,
+  kConfigRs485 = 12,
+  kConfigTrigger = 13,
+  kConfigPenta = 14,
+};
+
+inline constexpr std::array<const char*, 15> ConfigOptionNames = {
+    "EECTX",  "INF",  "IP",  "SECURE", "DNS",   "SMTP",    "FTP",  "PPPOE",
+    "SYSTEM", "SNTP", "IMG", "WLAN",   "RS485", "TRIGGER", "PENTA"};
+
+// Record size of each option in bytes; 0 for "EECTX", which is never requested.
+inline constexpr std::array<uint32_t, 15> ConfigRecordSizes = {0,  56, 24, 408, 124, 516, 104, 100,
+                                                               36, 40, 12, 104, 20,  12,  156};
+
+// The cached record of an option in the application data block (empty span for "EECTX", an
+// unknown option, or no block).
+std::span<uint8_t> CachedConfigRecord(uint8_t option);
+
+// Fetches the record into dest. 1 when a reply of exactly `size` bytes arrived and was copied;
+// 0 for every failure (no connection, refusal, a reply of another size), dest unchanged.
+int GetSysCfg(uint8_t option, void* dest, uint32_t size);
+// Sends the record as the request body. refresh is used only for option 4 (DNS). 1 accepted.
+int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);

@@ -1,0 +1,101 @@
+// Configuration records against the fake video server.
+#include "net/config_records.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/app_data.h"
+#include "net_test_environment.h"
+
+namespace {
+
+using fakes::FakeReply;
+
+class ConfigRecordsTest : public net::testing::FakeServerTest {
+ protected:
+  void SetUp() override {
+    FakeServerTest::SetUp();
+    g_lpApp = std::make_unique<CAppData>();
+  }
+  void TearDown() override {
+    g_lpApp.reset();
+    FakeServerTest::TearDown();
+  }
+};
+
+TEST_F(ConfigRecordsTest, RequestsCarryOptionSizeAndSession) {
+  std::vector<uint8_t> record(40);
+  ASSERT_EQ(GetSysCfg(kConfigSntp, record.data(), 40), 1);
+  environment.SetSessionId("S1");
+  ASSERT_EQ(GetSysCfg(kConfigSntp, record.data(), 40), 1);
+  std::vector<uint8_t> dns(124, 1);
+  ASSERT_EQ(SetSysCfg(kConfigDns, dns.data(), 124, 1), 1);
+  ASSERT_EQ(SetSysCfg(kConfigDns, dns.data(), 124, 0), 1);
+  std::vector<uint8_t> ip(24, 2);
+  ASSERT_EQ(SetSysCfg(kConfigIp, ip.data(), 24, 1), 1);
+  environment.SetSessionId("");
+  ASSERT_EQ(SetSysCfg(kConfigIp, ip.data(), 24, 0), 1);
+
+  const auto requests = server->Requests();
+  ASSERT_EQ(requests.size(), 6u);
+  EXPECT_EQ(requests[0].target, "/GetSysCfg.cgi?Option=SNTP&Size=40");
+  EXPECT_EQ(requests[1].target, "/GetSysCfg.cgi?Option=SNTP&Size=40&SessionID=S1");
+  EXPECT_EQ(requests[2].target, "/SetSysCfg.cgi?Option=DNS&Refresh=True&SessionID=S1");
+  EXPECT_EQ(requests[3].target, "/SetSysCfg.cgi?Option=DNS&Refresh=False&SessionID=S1");
+  EXPECT_EQ(requests[4].target, "/SetSysCfg.cgi?Option=IP&SessionID=S1");
+  EXPECT_EQ(requests[5].target, "/SetSysCfg.cgi?Option=IP");
+  EXPECT_EQ(requests[2].Header("Content-Length"), "124");
+  EXPECT_EQ(requests[2].body, dns);
+  EXPECT_FALSE(requests[0].Header("Content-Length"));
+}
+
+TEST_F(ConfigRecordsTest, EveryRecordIsFetchedIntoItsCacheAndSentBackUnchanged) {
+  for (uint8_t option = kConfigInf; option <= kConfigPenta; ++option) {
+    const std::span<uint8_t> cache = CachedConfigRecord(option);
+    ASSERT_EQ(cache.size(), ConfigRecordSizes[option]) << ConfigOptionNames[option];
+    const std::vector<uint8_t> original = server->ConfigRecord(ConfigOptionNames[option]);
+    ASSERT_EQ(GetSysCfg(option, cache.data(), ConfigRecordSizes[option]), 1)
+        << ConfigOptionNames[option];
+    EXPECT_EQ(std::vector<uint8_t>(cache.begin(), cache.end()), original);
+    server->SetConfigRecord(ConfigOptionNames[option], {});  // forget it on the server
+    ASSERT_EQ(SetSysCfg(option, cache.data(), ConfigRecordSizes[option], 0), 1);
+    EXPECT_EQ(server->ConfigRecord(ConfigOptionNames[option]), original)
+        << ConfigOptionNames[option];
+  }
+  EXPECT_TRUE(CachedConfigRecord(kConfigEectx).empty());
+  EXPECT_EQ(GetSysCfg(kConfigEectx, CachedConfigRecord(kConfigInf).data(), 56), 0);
+  EXPECT_EQ(GetSysCfg(15, CachedConfigRecord(kConfigInf).data(), 56), 0);
+}
+
+TEST_F(ConfigRecordsTest, FetchOfWrongSizeOrRefusedFailsAndKeepsTheCache) {
+  struct Case {
+    const char* name;
+    FakeReply reply;
+  };
+  const std::vector<Case> cases = {
+      {"57 bytes for 56", FakeReply::Text(std::string(57, 'x'))},
+      {"55 bytes for 56", FakeReply::Text(std::string(55, 'x'))},
+      {"empty body", FakeReply::Text("")},
+      {"refusal 203", FakeReply::Status(203)},
+      {"not found", FakeReply::Status(404)},
+  };
+  std::span<uint8_t> cache = CachedConfigRecord(kConfigInf);
+  std::fill(cache.begin(), cache.end(), 0x5A);
+  for (const Case& c : cases) {
+    server->QueueReply("/GetSysCfg.cgi", c.reply);
+    EXPECT_EQ(GetSysCfg(kConfigInf, cache.data(), 56), 0) << c.name;
+    for (const uint8_t byte : cache)
+      ASSERT_EQ(byte, 0x5A) << c.name;
+  }
+}
+
+TEST_F(ConfigRecordsTest, SendRefusedGivesZero) {
+  std::vector<uint8_t> img(12);
+  server->QueueReply("/SetSysCfg.cgi", FakeReply::Status(203));
+  EXPECT_EQ(SetSysCfg(kConfigImg, img.data(), 12, 0), 0);
+  environment.SetServerName("");
+  EXPECT_EQ(SetSysCfg(kConfigImg, img.data(), 12, 0), 0);
+}
+
+}  // namespace
