@@ -1,0 +1,330 @@
+// The command entry, initialisation, frame selection and the decode of one frame.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <span>
+
+#include "codec/mp4dec/context.h"
+#include "codec/mp4dec/headers.h"
+#include "codec/mp4dec/macroblock.h"
+#include "codec/mp4dec/mp4dec.h"
+#include "codec/mp4dec/output.h"
+#include "codec/mp4dec/padding.h"
+#include "codec/mp4dec/vlc.h"
+#include "prim/prim_dispatch.h"
+
+namespace {
+
+// Process-wide: the first initialisation gives a 4-bit vop_time_increment to VOPs decoded
+// before any VOL; later ones leave the caller's zeroed word.
+std::atomic<bool> g_firstInitialisation{true};
+
+constexpr std::int32_t kStreamInfoBytes = 256;
+
+bool SizeAllowed(std::int32_t width, std::int32_t height) {
+  return width >= 1 && height >= 1 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
+}
+
+bool Aligned(const void* p, std::size_t alignment) {
+  return reinterpret_cast<std::uintptr_t>(p) % alignment == 0;
+}
+
+std::uint32_t FrameBufferBytes(std::uint32_t w, std::uint32_t h) {
+  return (w + 64) * (h + 64) + 2 * ((w >> 1) + 64) * ((h >> 1) + 64);
+}
+
+void LoadTables(Mp4DecTables& tables) {
+  tables.zigzag = kZigzagScan;
+  tables.alternateVertical = kAlternateVerticalScan;
+  tables.alternateHorizontal = kAlternateHorizontalScan;
+  tables.intraMatrix = kDefaultIntraMatrix;
+  tables.nonIntraMatrix = kDefaultNonIntraMatrix;
+}
+
+// Places the plane pointers of one frame buffer: Y at 0, U after the padded luma plane, V
+// after U; origins 32 (luma) or 16 (chroma) rows and columns in.
+void PlacePlanes(const Mp4DecGeometry& g, std::uint8_t* buffer, std::uint8_t* base[3],
+                 std::uint8_t* origin[3]) {
+  const std::ptrdiff_t lumaBytes =
+      static_cast<std::ptrdiff_t>(g.paddedLumaWidth) * g.paddedLumaHeight;
+  const std::ptrdiff_t chromaBytes =
+      static_cast<std::ptrdiff_t>(g.paddedChromaWidth) * g.paddedChromaHeight;
+  base[0] = buffer;
+  base[1] = buffer + lumaBytes;
+  base[2] = buffer + lumaBytes + chromaBytes;
+  origin[0] = base[0] + 32 * static_cast<std::ptrdiff_t>(g.paddedLumaWidth) + 32;
+  origin[1] = base[1] + 16 * static_cast<std::ptrdiff_t>(g.paddedChromaWidth) + 16;
+  origin[2] = base[2] + 16 * static_cast<std::ptrdiff_t>(g.paddedChromaWidth) + 16;
+}
+
+void Mp4DecSetupPlanes(Mp4DecInstance& inst) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  LoadTables(TablesOf(inst));
+  Mp4DecLoadVlcTables();
+  for (int i = -384; i < 640; ++i) {
+    ctx.clampTable[i + 384] = static_cast<std::uint8_t>(std::clamp(i, 0, 255));
+  }
+  for (auto& entry : ctx.lumaDc[0]) {
+    entry = 1024;
+  }
+  for (int r = 1; r < kLumaPredRows; ++r) {
+    ctx.lumaDc[r][0] = 1024;
+  }
+  for (auto& acRow : ctx.lumaAcRow[0]) {
+    acRow.fill(0);
+  }
+  for (auto& acCol : ctx.lumaAcCol[0]) {
+    acCol.fill(0);
+  }
+  for (int r = 0; r < kLumaPredRows; ++r) {
+    ctx.lumaAcRow[r][0].fill(0);
+    ctx.lumaAcCol[r][0].fill(0);
+  }
+  for (int c = 0; c < 2; ++c) {
+    for (auto& entry : ctx.chromaDc[c][0]) {
+      entry = 1024;
+    }
+    for (int r = 1; r < kChromaPredRows; ++r) {
+      ctx.chromaDc[c][r][0] = 1024;
+    }
+    for (int col = 0; col < kChromaPredColumns; ++col) {
+      ctx.chromaAcRow[c][0][col].fill(0);
+      ctx.chromaAcCol[c][0][col].fill(0);
+    }
+    for (int r = 0; r < kChromaPredRows; ++r) {
+      ctx.chromaAcRow[c][r][0].fill(0);
+      ctx.chromaAcCol[c][r][0].fill(0);
+    }
+  }
+  const int columns = ctx.geometry.mbColumns;
+  for (int col = 0; col <= columns; ++col) {
+    ctx.mbTypeMap[0][col] = kMbIntra;
+  }
+  for (int r = 0; r <= ctx.geometry.mbRows; ++r) {
+    ctx.mbTypeMap[r][0] = kMbIntra;
+    ctx.mbTypeMap[r][columns + 1] = kMbIntra;
+  }
+  PlacePlanes(ctx.geometry, inst.frameBuffer0, inst.decodeBase, inst.decodeOrigin);
+  PlacePlanes(ctx.geometry, inst.frameBuffer1, inst.referenceBase, inst.referenceOrigin);
+  ctx.frameToggle = 1;
+  ctx.lastDecodedBuffer = 1;
+  const std::ptrdiff_t lumaBytes =
+      static_cast<std::ptrdiff_t>(ctx.geometry.width) * ctx.geometry.height;
+  inst.outputPlane[0] = inst.outputPlaneBuffer;
+  inst.outputPlane[1] = inst.outputPlaneBuffer ? inst.outputPlaneBuffer + lumaBytes : nullptr;
+  inst.outputPlane[2] =
+      inst.outputPlaneBuffer ? inst.outputPlaneBuffer + lumaBytes + lumaBytes / 4 : nullptr;
+}
+
+void Mp4DecResetState(Mp4DecInstance& inst) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4DecGeometry& g = ctx.geometry;
+  ctx.mb.decodedVops = 0;
+  // The macroblock grid covers the whole picture; the partial last column or row is decoded
+  // into the border and cropped on output.
+  g.mbColumns = (g.width + 15) / 16;
+  g.mbRows = (g.height + 15) / 16;
+  ctx.mb.mbColumns = g.mbColumns;
+  ctx.mb.mbRows = g.mbRows;
+  ctx.mb.mbCount = g.mbColumns * g.mbRows;
+  g.paddedLumaWidth = g.width + 64;
+  g.paddedLumaHeight = g.height + 64;
+  g.paddedChromaWidth = (g.width + 64) >> 1;
+  g.paddedChromaHeight = (g.height + 64) >> 1;
+  Mp4DecSetupPlanes(inst);
+}
+
+std::int32_t Mp4DecInit(Mp4DecInstance& inst, std::int32_t referenceMode) {
+  if (inst.context == nullptr || inst.tables == nullptr || inst.bitReader == nullptr ||
+      inst.frameBuffer0 == nullptr || inst.frameBuffer1 == nullptr ||
+      !SizeAllowed(inst.width, inst.height) || (referenceMode != 0 && referenceMode != 1) ||
+      !Aligned(inst.context, alignof(Mp4DecContext)) ||
+      !Aligned(inst.tables, alignof(Mp4DecTables)) ||
+      !Aligned(inst.bitReader, alignof(Mp4BitReader))) {
+    return kMp4DecRefused;
+  }
+  new (inst.bitReader) Mp4BitReader();
+  Mp4DecContext& ctx = ContextOf(inst);
+  ctx.referenceMode = referenceMode;
+  ctx.alignmentMode = 1;
+  ctx.postFilter = 0;
+  ctx.geometry.width = inst.width;
+  ctx.geometry.height = inst.height;
+  ctx.vol.width = inst.width;
+  ctx.vol.height = inst.height;
+  ctx.vol.quant_precision = 5;
+  ctx.vol.bits_per_pixel = 8;
+  ctx.vol.quant_type = 0;
+  ctx.vol.complexity_estimation_disable = 1;
+  ctx.vol.resync_marker_disable = 1;
+  ctx.volSeen = 0;
+  ctx.volUnsupported = 0;
+  if (g_firstInitialisation.exchange(false)) {
+    ctx.vol.vop_time_increment_resolution = 15;
+  }
+  Mp4DecResetState(inst);
+  Mp4DecSelectOutput(ctx, inst.outputMode);
+  ctx.initialised = 1;
+  return kMp4DecOk;
+}
+
+// Chooses the buffer to decode into (0 or 1) and the reference, by the reference mode. The
+// toggle is committed only once the VOP decoded, so a refused VOP changes nothing.
+int Mp4DecSelectFrames(Mp4DecInstance& inst) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  int target = 0;
+  if (ctx.referenceMode == 0) {
+    target = ctx.frameToggle == 1 ? 0 : 1;
+  } else {
+    target = ctx.vop.vop_coding_type == kVopI ? 0 : 1;
+  }
+  std::uint8_t* decode = target == 0 ? inst.frameBuffer0 : inst.frameBuffer1;
+  std::uint8_t* reference = target == 0 ? inst.frameBuffer1 : inst.frameBuffer0;
+  PlacePlanes(ctx.geometry, decode, inst.decodeBase, inst.decodeOrigin);
+  PlacePlanes(ctx.geometry, reference, inst.referenceBase, inst.referenceOrigin);
+  return target;
+}
+
+void PadDecodedFrame(Mp4DecInstance& inst) {
+  const Mp4DecGeometry& g = ContextOf(inst).geometry;
+  Mp4DecPadFrame(inst.decodeOrigin[0], g.paddedLumaWidth, g.paddedLumaHeight, 32);
+  Mp4DecPadFrame(inst.decodeOrigin[1], g.paddedChromaWidth, g.paddedChromaHeight, 16);
+  Mp4DecPadFrame(inst.decodeOrigin[2], g.paddedChromaWidth, g.paddedChromaHeight, 16);
+}
+
+// A VOP that is not coded repeats the last decoded picture; nothing is decoded or toggled.
+void RepeatLastPicture(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  std::uint8_t* base[3];
+  std::uint8_t* origin[3];
+  PlacePlanes(ctx.geometry, ctx.lastDecodedBuffer == 0 ? inst.frameBuffer0 : inst.frameBuffer1,
+              base, origin);
+  Mp4DecOutputFrame(inst, origin, io.output, io.outputStride, io.outputSwitch);
+}
+
+std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4BitReader& reader = ReaderOf(inst);
+  if (io.input == nullptr || io.inputLength <= 0) {
+    return kMp4DecRefused;
+  }
+  reader.Init(std::span<const std::uint8_t>(io.input, static_cast<std::size_t>(io.inputLength)));
+
+  // Start-code search: a video object start code or a VOP start code.
+  for (;;) {
+    if (reader.AtEnd()) {
+      return kMp4DecRefused;
+    }
+    const std::uint32_t code = reader.Peek(32);
+    if ((code >> 5) == (0x00000100 >> 5) || code == kVopStartCode) {
+      break;
+    }
+    reader.Skip(8);
+  }
+  Mp4DecParseVolHeader(ctx, TablesOf(inst), reader);
+  Mp4DecParseGovHeader(ctx, reader);
+  if (Mp4DecParseVopHeader(ctx, reader) == 0 || ctx.volUnsupported != 0) {
+    return kMp4DecRefused;
+  }
+  const int type = ctx.vop.vop_coding_type;
+  if (type == kVopB || type == kVopS) {
+    return kMp4DecRefused;
+  }
+  if (ctx.vop.vop_coded == 0) {
+    RepeatLastPicture(inst, io);
+    return kMp4DecOk;
+  }
+  // P-VOPs and DC coded among the AC coefficients are not decoded by this decoder.
+  if (type != kVopI || ctx.vop.intra_dc_vlc_thr != 0) {
+    return kMp4DecRefused;
+  }
+  const int target = Mp4DecSelectFrames(inst);
+  if (!Mp4DecDecodeMacroblocks(inst)) {
+    return kMp4DecRefused;
+  }
+  if (ctx.referenceMode == 0) {
+    ctx.frameToggle = target == 0 ? 0 : 1;
+  }
+  ctx.lastDecodedBuffer = target;
+  PadDecodedFrame(inst);
+  Mp4DecOutputFrame(inst, inst.decodeOrigin, io.output, io.outputStride, io.outputSwitch);
+  ++ctx.mb.decodedVops;
+  return kMp4DecOk;
+}
+
+std::int32_t Mp4DecGetStreamInfo(const std::uint8_t* input, std::int32_t length,
+                                 std::uint32_t* info) {
+  if (input == nullptr || info == nullptr || length <= 0) {
+    return kMp4DecRefused;
+  }
+  Mp4BitReader reader;
+  reader.Init(std::span<const std::uint8_t>(
+      input, static_cast<std::size_t>(std::min(length, kStreamInfoBytes))));
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  if (Mp4DecParseStreamInfo(reader, &width, &height) == 0) {
+    return kMp4DecRefused;
+  }
+  *info = (static_cast<std::uint32_t>(width) << 12) | static_cast<std::uint32_t>(height);
+  return kMp4DecOk;
+}
+
+}  // namespace
+
+std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p1, void* p2,
+                           std::int32_t width, std::int32_t height, std::int32_t flag) {
+  primStaticInit();
+  if (handle == 0) {
+    return kMp4DecNullHandle;
+  }
+  const std::int32_t w = static_cast<std::uint16_t>(width);
+  const std::int32_t h = static_cast<std::uint16_t>(height);
+  switch (command) {
+    case kMp4DecCmdQuerySizes: {
+      auto* inst = static_cast<Mp4DecInstance*>(p1);
+      auto* sizes = static_cast<Mp4DecBufferSizes*>(p2);
+      if (inst == nullptr || sizes == nullptr || !SizeAllowed(w, h)) {
+        return kMp4DecRefused;
+      }
+      inst->width = w;
+      inst->height = h;
+      const auto uw = static_cast<std::uint32_t>(w);
+      const auto uh = static_cast<std::uint32_t>(h);
+      sizes->frameBuffer0 = FrameBufferBytes(uw, uh);
+      sizes->frameBuffer1 = FrameBufferBytes(uw, uh);
+      sizes->outputPlanes = uw * uh + 2 * ((uw * uh) >> 1);
+      sizes->context = kMp4DecContextBytes;
+      sizes->tables = kMp4DecTablesBytes;
+      sizes->bitReader = kMp4DecBitReaderBytes;
+      return kMp4DecOk;
+    }
+    case kMp4DecCmdInit: {
+      auto* inst = static_cast<Mp4DecInstance*>(p1);
+      return inst == nullptr ? kMp4DecRefused : Mp4DecInit(*inst, flag);
+    }
+    case kMp4DecCmdClose:
+    case kMp4DecCmdNoOp:
+      return kMp4DecOk;
+    case kMp4DecCmdSelectOutput: {
+      auto* inst = static_cast<Mp4DecInstance*>(p1);
+      if (inst == nullptr || inst->context == nullptr) {
+        return kMp4DecRefused;
+      }
+      Mp4DecSelectOutput(ContextOf(*inst), inst->outputMode);
+      return kMp4DecOk;
+    }
+    case kMp4DecCmdStreamInfo:
+      return Mp4DecGetStreamInfo(static_cast<const std::uint8_t*>(p1), width,
+                                 static_cast<std::uint32_t*>(p2));
+    default: {
+      auto* io = static_cast<Mp4DecFrameIo*>(p1);
+      auto* inst = static_cast<Mp4DecInstance*>(p2);
+      if (io == nullptr || inst == nullptr || inst->context == nullptr || inst->tables == nullptr ||
+          inst->bitReader == nullptr || ContextOf(*inst).initialised == 0) {
+        return kMp4DecRefused;
+      }
+      return Mp4DecDecodeFrame(*inst, *io);
+    }
+  }
+}

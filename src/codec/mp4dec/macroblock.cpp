@@ -1,0 +1,215 @@
+#include "codec/mp4dec/macroblock.h"
+
+#include <algorithm>
+
+#include "codec/mp4dec/texture.h"
+#include "codec/mp4dec/vlc.h"
+#include "prim/prim_idct.h"
+#include "prim/prim_quant.h"
+
+namespace {
+
+constexpr int kDquantSteps[4] = {-1, -2, 1, 2};
+
+bool IsIntra(int type) {
+  return type == kMbIntra || type == kMbIntraQ;
+}
+
+// A resync marker (16 zeros and a one for intra VOPs) after the stuffing: a video packet
+// starts, which this decoder does not decode.
+bool ResyncMarkerFollows(const Mp4DecContext& ctx, const Mp4BitReader& reader) {
+  return ctx.vol.resync_marker_disable == 0 && reader.PeekByteAligned(17) == 1;
+}
+
+// Header of one intra macroblock. Returns the type (7 for stuffing) or -1 for a damaged one.
+int ReadIntraMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
+  Mp4DecMbFields& mb = ctx.mb;
+  mb.dct_type = 0;
+  mb.field_prediction = 0;
+  mb.not_coded = 0;
+  const int mcbpc = Mp4DecReadMcbpc(ctx, reader);
+  if (mcbpc < 0) {
+    return -1;
+  }
+  mb.mcbpc = mcbpc;
+  mb.mb_type = mcbpc & 7;
+  mb.cbpc = (mcbpc >> 4) & 3;
+  if (mb.mb_type == kMbStuffing) {
+    return kMbStuffing;
+  }
+  if (!IsIntra(mb.mb_type)) {
+    return -1;
+  }
+  mb.ac_pred_flag = static_cast<std::int32_t>(reader.GetBit());
+  const int cbpy = Mp4DecReadCbpy(ctx, reader);
+  if (cbpy < 0) {
+    return -1;
+  }
+  mb.cbpy = cbpy;
+  mb.cbp = (cbpy << 2) | mb.cbpc;
+  if (mb.mb_type == kMbIntraQ) {
+    mb.dquant = static_cast<std::int32_t>(reader.Read(2));
+    ctx.vop.quantiser = std::clamp(ctx.vop.quantiser + kDquantSteps[mb.dquant], 1, 31);
+  }
+  if (ctx.vol.interlaced != 0) {
+    mb.dct_type = static_cast<std::int32_t>(reader.GetBit());
+  }
+  return mb.mb_type;
+}
+
+void AdvancePosition(Mp4DecContext& ctx) {
+  Mp4DecMbFields& mb = ctx.mb;
+  ctx.quantMap[mb.y + 1][mb.x + 1] = ctx.vop.quantiser;
+  if (++mb.x >= mb.mbColumns) {
+    mb.x = 0;
+    ++mb.y;
+  }
+}
+
+}  // namespace
+
+int Mp4DecReadMcbpc(Mp4DecContext& ctx, Mp4BitReader& reader) {
+  const Mp4DecVlcTable& table =
+      ctx.vop.vop_coding_type == kVopI ? Mp4DecMcbpcIntraTable() : Mp4DecMcbpcInterTable();
+  const Mp4DecVlcEntry& entry = table.Read(reader);
+  if (entry.length == 0) {
+    return -1;
+  }
+  if (entry.a == kCodeStuffing) {
+    return kMbStuffing;
+  }
+  return entry.a | (entry.b << 4);
+}
+
+int Mp4DecReadCbpy(Mp4DecContext& ctx, Mp4BitReader& reader) {
+  const Mp4DecVlcEntry& entry = Mp4DecCbpyTable().Read(reader);
+  if (entry.length == 0) {
+    return -1;
+  }
+  return IsIntra(ctx.mb.mb_type) ? entry.a : 15 - entry.a;
+}
+
+bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  const Mp4DecTables& tables = TablesOf(inst);
+  Mp4BitReader& reader = ReaderOf(inst);
+  std::int16_t* block = reader.block.data();
+
+  Mp4DecClearBlock(block);
+  ctx.mb.dcScaler = Mp4DecDcScaler(ctx.vop.quantiser, b);
+  const int size = Mp4DecReadDcSize(reader, b);
+  if (size < 0) {
+    return false;
+  }
+  block[0] = static_cast<std::int16_t>(Mp4DecReadDcDifferential(reader, size));
+  Mp4DecPredictDc(ctx, b, block);
+
+  if (coded) {
+    const std::uint8_t* scan = tables.zigzag.data();
+    if (ctx.vop.alternate_vertical_scan_flag != 0) {
+      scan = tables.alternateVertical.data();
+    } else if (ctx.mb.ac_pred_flag != 0) {
+      scan = ctx.predictionDirection == 1 ? tables.alternateHorizontal.data()
+                                          : tables.alternateVertical.data();
+    }
+    int position = 1;
+    for (;;) {
+      const Mp4DecCoeffEvent event = Mp4DecDecodeIntraCoeffs(reader);
+      if (event.run < 0) {
+        return false;
+      }
+      position += event.run;
+      if (position > 63) {
+        return false;  // the run leaves the block: damaged
+      }
+      block[scan[position]] = static_cast<std::int16_t>(event.level);
+      ++position;
+      if (event.last != 0) {
+        break;
+      }
+      if (reader.Exhausted()) {
+        return false;
+      }
+    }
+  }
+
+  ctx.mb.scaledAc = Mp4DecAddScaledAcPrediction(ctx, b, block);
+  if (ctx.mb.scaledAc == 0) {
+    Mp4DecAddAcPrediction(ctx, b, block);
+  }
+  Mp4DecStoreAcPredictors(ctx, b, block);
+  if (ctx.vol.quant_type != 0) {
+    Mp4DecDequantMpeg(block, ctx.vop.quantiser, tables.intraMatrix.data());
+  } else {
+    Mp4DecDequantH263(block, 1, ctx.vop.quantiser);
+  }
+  primDCT8x8Inv_16s_C1I(block);
+  return true;
+}
+
+void Mp4DecPutBlockClamp(const std::int16_t* block, std::uint8_t* destination,
+                         std::ptrdiff_t stride) {
+  for (int row = 0; row < 8; ++row) {
+    std::uint8_t* out = destination + row * stride;
+    for (int col = 0; col < 8; ++col) {
+      out[col] = static_cast<std::uint8_t>(std::clamp<int>(block[8 * row + col], 0, 255));
+    }
+  }
+}
+
+void Mp4DecStoreIntraBlock(Mp4DecInstance& inst, int b, int x, int y) {
+  const Mp4DecContext& ctx = ContextOf(inst);
+  const std::int16_t* block = ReaderOf(inst).block.data();
+  if (b < 4) {
+    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
+    const int column = 16 * x + 8 * (b & 1);
+    const int half = (b >> 1) & 1;
+    if (ctx.mb.dct_type != 0) {
+      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + half) * stride + column;
+      Mp4DecPutBlockClamp(block, dst, 2 * stride);
+    } else {
+      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column;
+      Mp4DecPutBlockClamp(block, dst, stride);
+    }
+    return;
+  }
+  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
+  std::uint8_t* dst = inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x;
+  Mp4DecPutBlockClamp(block, dst, stride);
+}
+
+bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4BitReader& reader = ReaderOf(inst);
+  Mp4DecMbFields& mb = ctx.mb;
+  mb.index = 0;
+  mb.x = 0;
+  mb.y = 0;
+  while (mb.index < mb.mbCount) {
+    const int type = ReadIntraMacroblockHeader(ctx, reader);
+    if (type < 0 || reader.Exhausted()) {
+      return false;
+    }
+    if (type == kMbStuffing) {
+      continue;  // stuffing is not a macroblock
+    }
+    ctx.mbTypeMap[mb.y + 1][mb.x + 1] = type;
+    for (int b = 0; b < 6; ++b) {
+      const bool coded = ((mb.cbp >> (5 - b)) & 1) != 0;
+      if (!Mp4DecDecodeIntraBlock(inst, b, coded)) {
+        return false;
+      }
+      Mp4DecStoreIntraBlock(inst, b, mb.x, mb.y);
+    }
+    if (reader.Exhausted()) {
+      return false;
+    }
+    AdvancePosition(ctx);
+    ++mb.index;
+    if (mb.index < mb.mbCount &&
+        (reader.PeekByteAligned(23) == 0 || ResyncMarkerFollows(ctx, reader))) {
+      return false;  // a start code or a video packet before the last macroblock
+    }
+  }
+  return true;
+}

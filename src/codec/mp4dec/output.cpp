@@ -1,0 +1,268 @@
+#include "codec/mp4dec/output.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "prim/prim_yuv.h"
+
+namespace {
+
+struct Mode {
+  Mp4DecConverter converter;
+  std::int32_t orientation;
+};
+
+constexpr Mode kModes[12] = {
+    {nullptr, 1},
+    {Mp4DecYuvToBgrPrim, 1},
+    {Mp4DecYuvToUyvy, 1},
+    {Mp4DecCopyPlanar, 1},
+    {Mp4DecYuvToRgb32, -1},
+    {Mp4DecYuvToRgb24, -1},
+    {Mp4DecYuvToRgb555, -1},
+    {Mp4DecYuvToRgb565, -1},
+    {Mp4DecYuvToRgb32, 1},
+    {Mp4DecYuvToRgb24, 1},
+    {Mp4DecYuvToRgb555, 1},
+    {Mp4DecYuvToRgb565, 1},
+};
+
+std::uint8_t Clamp255(int value) {
+  return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
+// Source row that output row j shows: top-down, or bottom-up for a negative height.
+int SourceRow(int j, int height, bool bottomUp) {
+  return bottomUp ? height - 1 - j : j;
+}
+
+// Runs `pixel(out, B, G, R)` over every pixel of the picture; output rows are packed one after
+// another, `bytes` per pixel. Every pixel is written, also the tail of a width that is not a
+// multiple of 8.
+template <typename Store>
+void ConvertRgb(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                std::int32_t width, std::int32_t signedHeight, int bytes, Store store) {
+  const int height = std::abs(signedHeight);
+  const bool bottomUp = signedHeight < 0;
+  for (int j = 0; j < height; ++j) {
+    const int row = SourceRow(j, height, bottomUp);
+    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
+    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
+    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
+    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * width * bytes;
+    for (int i = 0; i < width; ++i) {
+      store(out + i * bytes, Mp4DecYuvToBgrPixel(yRow[i], uRow[i >> 1], vRow[i >> 1]));
+    }
+  }
+}
+
+}  // namespace
+
+Mp4DecBgr Mp4DecYuvToBgrPixel(std::uint8_t yy, std::uint8_t uu, std::uint8_t vv) {
+  const int y = std::max(yy - 16, 0);
+  const int u = uu - 128;
+  const int v = vv - 128;
+  const int l = (8 * y * 9576) >> 16;
+  const int r = l + ((8 * v * 13123) >> 16);
+  const int g = l + ((8 * u * -3218) >> 16) + ((8 * v * -6686) >> 16);
+  const int b = l + ((8 * u * 16591) >> 16);
+  return {Clamp255(b), Clamp255(g), Clamp255(r)};
+}
+
+void Mp4DecYuvToRgb32(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                      const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                      std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
+  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 4,
+             [](std::uint8_t* p, Mp4DecBgr c) {
+               p[0] = c.b;
+               p[1] = c.g;
+               p[2] = c.r;
+               p[3] = 0;
+             });
+}
+
+void Mp4DecYuvToRgb24(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                      const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                      std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
+  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 3,
+             [](std::uint8_t* p, Mp4DecBgr c) {
+               p[0] = c.b;
+               p[1] = c.g;
+               p[2] = c.r;
+             });
+}
+
+void Mp4DecYuvToRgb555(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
+  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
+             [](std::uint8_t* p, Mp4DecBgr c) {
+               const auto word =
+                   static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+               p[0] = static_cast<std::uint8_t>(word & 0xFF);
+               p[1] = static_cast<std::uint8_t>(word >> 8);
+             });
+}
+
+void Mp4DecYuvToRgb565(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
+  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
+             [](std::uint8_t* p, Mp4DecBgr c) {
+               const auto word =
+                   static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+               p[0] = static_cast<std::uint8_t>(word & 0xFF);
+               p[1] = static_cast<std::uint8_t>(word >> 8);
+             });
+}
+
+void Mp4DecYuvToUyvy(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                     const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                     std::int32_t width, std::int32_t signedHeight, std::int32_t outputStride,
+                     std::uint8_t*) {
+  const int height = std::abs(signedHeight);
+  const bool bottomUp = signedHeight < 0;
+  for (int j = 0; j < height; ++j) {
+    const int row = SourceRow(j, height, bottomUp);
+    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
+    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
+    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
+    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * 2 * outputStride;
+    for (int i = 0; i + 1 < width; i += 2) {
+      out[2 * i] = uRow[i >> 1];
+      out[2 * i + 1] = yRow[i];
+      out[2 * i + 2] = vRow[i >> 1];
+      out[2 * i + 3] = yRow[i + 1];
+    }
+  }
+}
+
+void Mp4DecCopyPlanar(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                      const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                      std::int32_t width, std::int32_t signedHeight, std::int32_t outputStride,
+                      std::uint8_t*) {
+  const int height = std::abs(signedHeight);
+  const bool bottomUp = signedHeight < 0;
+  const std::ptrdiff_t stride = outputStride;
+  for (int j = 0; j < height; ++j) {
+    const int row = SourceRow(j, height, bottomUp);
+    std::memcpy(output + j * stride, y + static_cast<std::ptrdiff_t>(row) * yStride,
+                static_cast<std::size_t>(width));
+  }
+  std::uint8_t* vOut = output + stride * height;
+  std::uint8_t* uOut = output + (stride * height * 5) / 4;
+  const int chromaHeight = height / 2;
+  const std::ptrdiff_t chromaPitch = stride / 2;
+  for (int j = 0; j < chromaHeight; ++j) {
+    const int row = SourceRow(j, chromaHeight, bottomUp);
+    std::memcpy(vOut + j * chromaPitch, v + static_cast<std::ptrdiff_t>(row) * chromaStride,
+                static_cast<std::size_t>(width / 2));
+    std::memcpy(uOut + j * chromaPitch, u + static_cast<std::ptrdiff_t>(row) * chromaStride,
+                static_cast<std::size_t>(width / 2));
+  }
+}
+
+void Mp4DecDeinterlaceRows(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
+                           std::int32_t height) {
+  for (int row = 1; row <= height - 3; row += 2) {
+    const std::uint8_t* above = pixels + static_cast<std::ptrdiff_t>(row - 1) * stride;
+    std::uint8_t* line = pixels + static_cast<std::ptrdiff_t>(row) * stride;
+    const std::uint8_t* below = pixels + static_cast<std::ptrdiff_t>(row + 1) * stride;
+    for (int i = 0; i < width; ++i) {
+      const int a = above[i] >> 1;
+      const int b = line[i] >> 1;
+      const int c = below[i] >> 1;
+      const auto d = static_cast<std::int16_t>((a - b) * (c - b));
+      const auto square = static_cast<std::uint16_t>((a - c) * (a - c));
+      const int e = (square >> 12) * 625;
+      if (static_cast<std::int16_t>(d - e) > 73) {
+        line[i] = static_cast<std::uint8_t>(a + c);
+      }
+    }
+  }
+}
+
+void Mp4DecDeinterlaceLuma(std::uint8_t* rowStart, std::int32_t stride, std::int32_t height) {
+  const int s = static_cast<std::uint16_t>(stride);
+  const int h = static_cast<std::uint16_t>(height);
+  Mp4DecDeinterlaceRows(rowStart + 32, s, s - 64, h);
+}
+
+void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
+                        const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
+                        std::int32_t width, std::int32_t signedHeight, std::int32_t,
+                        std::uint8_t* scratch) {
+  const int height = std::abs(signedHeight);
+  if (scratch == nullptr || width < 1 || height < 1) {
+    return;  // no luma copy: no picture
+  }
+  // The luma copy (the decoded frame stays the reference), deinterlaced.
+  for (int row = 0; row < height; ++row) {
+    std::memcpy(scratch + static_cast<std::ptrdiff_t>(row) * width,
+                y + static_cast<std::ptrdiff_t>(row) * yStride, static_cast<std::size_t>(width));
+  }
+  Mp4DecDeinterlaceRows(scratch, width, width, height);
+  // Bottom-up by reading the planes upward (top-down when the orientation is turned).
+  const bool bottomUp = signedHeight > 0;
+  const int lastChroma = std::max(height / 2 - 1, 0);
+  const std::uint8_t* planes[3] = {scratch, u, v};
+  std::int32_t steps[3] = {width, chromaStride, chromaStride};
+  if (bottomUp) {
+    planes[0] = scratch + static_cast<std::ptrdiff_t>(height - 1) * width;
+    planes[1] = u + static_cast<std::ptrdiff_t>(lastChroma) * chromaStride;
+    planes[2] = v + static_cast<std::ptrdiff_t>(lastChroma) * chromaStride;
+    steps[0] = -width;
+    steps[1] = -chromaStride;
+    steps[2] = -chromaStride;
+  }
+  primYUV420ToBGR_8u_P3C3R(planes, steps, output, width * 3, width, height);
+}
+
+int Mp4DecSelectOutput(Mp4DecContext& ctx, std::int32_t mode) {
+  ctx.orientation = 1;
+  if (mode >= 1 && mode <= 11) {
+    ctx.converter = kModes[mode].converter;
+    ctx.orientation = kModes[mode].orientation;
+  }
+  return 1;
+}
+
+void Mp4DecOutputFrame(Mp4DecInstance& inst, std::uint8_t* const origins[3], std::uint8_t* output,
+                       std::int32_t stride, std::int32_t outputSwitch) {
+  const Mp4DecContext& ctx = ContextOf(inst);
+  if (outputSwitch == 0 || ctx.converter == nullptr || output == nullptr) {
+    return;
+  }
+  const Mp4DecGeometry& g = ctx.geometry;
+  ctx.converter(origins[0], g.paddedLumaWidth, origins[1], origins[2], g.paddedChromaWidth, output,
+                g.width, g.height * ctx.orientation, stride, inst.outputPlaneBuffer);
+}
+
+std::size_t Mp4DecOutputBytes(std::int32_t mode, std::int32_t width, std::int32_t height,
+                              std::int32_t stride) {
+  const auto w = static_cast<std::size_t>(std::max(width, 0));
+  const auto h = static_cast<std::size_t>(std::max(height, 0));
+  const auto s = static_cast<std::size_t>(std::max(stride, 0));
+  switch (mode) {
+    case 1:
+    case 5:
+    case 9:
+      return 3 * w * h;
+    case 4:
+    case 8:
+      return 4 * w * h;
+    case 6:
+    case 7:
+    case 10:
+    case 11:
+      return 2 * w * h;
+    case 2:
+      return 2 * s * h;
+    case 3:
+      return s * h * 3 / 2;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,279 @@
+#include "codec/mp4dec/texture.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "codec/mp4dec/vlc.h"
+
+namespace {
+
+using LmaxFn = int (*)(int, int);
+
+Mp4DecCoeffEvent DecodeEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table, LmaxFn lmax,
+                             LmaxFn rmax) {
+  const Mp4DecVlcEntry* entry = &table.Read(reader);
+  if (entry->length == 0) {
+    return kInvalidCoeffEvent;
+  }
+  if (entry->a != kCodeEscape) {
+    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
+    return {entry->a, entry->b, level};
+  }
+  const std::uint32_t mode = reader.Peek(2);
+  if ((mode & 2) == 0) {  // 0: level offset
+    reader.Skip(1);
+    entry = &table.Read(reader);
+    if (entry->length == 0 || entry->a == kCodeEscape) {
+      return kInvalidCoeffEvent;
+    }
+    const std::int32_t magnitude = entry->c + lmax(entry->a, entry->b);
+    const std::int32_t level = reader.GetBit() != 0 ? -magnitude : magnitude;
+    return {entry->a, entry->b, level};
+  }
+  reader.Skip(2);
+  if (mode == 2) {  // 10: run offset
+    entry = &table.Read(reader);
+    if (entry->length == 0 || entry->a == kCodeEscape) {
+      return kInvalidCoeffEvent;
+    }
+    const std::int32_t run = entry->b + rmax(entry->a, entry->c) + 1;
+    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
+    return {entry->a, run, level};
+  }
+  // 11: fixed length. Marker bits are passed over without a test.
+  const auto last = static_cast<std::int32_t>(reader.Read(1));
+  const auto run = static_cast<std::int32_t>(reader.Read(6));
+  reader.Skip(1);
+  const auto raw = static_cast<std::int32_t>(reader.Read(12));
+  reader.Skip(1);
+  const std::int32_t level = (raw & 0x800) != 0 ? raw - 4096 : raw;
+  return {last, run, level};
+}
+
+// Luma block store position of block b of the current macroblock.
+struct LumaPos {
+  int row;
+  int col;
+};
+LumaPos LumaBlockPos(const Mp4DecContext& ctx, int b) {
+  return {2 * ctx.mb.y + (b >> 1) + 1, 2 * ctx.mb.x + (b & 1) + 1};
+}
+
+bool IsIntraType(std::int32_t type) {
+  return type == kMbIntra || type == kMbIntraQ;
+}
+
+std::int32_t RoundedDiv(std::int32_t value, std::int32_t divisor) {
+  const std::int32_t half = divisor >> 1;
+  return value > 0 ? (value + half) / divisor : (value - half) / divisor;
+}
+
+}  // namespace
+
+Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader) {
+  return DecodeEvent(reader, Mp4DecIntraTcoefTable(), Mp4DecIntraLmax, Mp4DecIntraRmax);
+}
+
+Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader) {
+  return DecodeEvent(reader, Mp4DecInterTcoefTable(), Mp4DecInterLmax, Mp4DecInterRmax);
+}
+
+Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra) {
+  return intra ? Mp4DecDecodeIntraCoeffs(reader) : Mp4DecDecodeInterCoeffs(reader);
+}
+
+int Mp4DecReadDcSize(Mp4BitReader& reader, int block) {
+  const Mp4DecVlcEntry& entry =
+      (block < 4 ? Mp4DecDcSizeLumaTable() : Mp4DecDcSizeChromaTable()).Read(reader);
+  return entry.length == 0 ? -1 : entry.a;
+}
+
+std::int32_t Mp4DecReadDcDifferential(Mp4BitReader& reader, int size) {
+  if (size <= 0) {
+    return 0;
+  }
+  auto value = static_cast<std::int32_t>(reader.Read(size));
+  if ((value >> (size - 1)) == 0) {
+    value = -(value ^ ((1 << size) - 1));
+  }
+  if (size > 8) {
+    reader.Skip(1);  // marker
+  }
+  return value;
+}
+
+std::int32_t Mp4DecDcScaler(std::int32_t qp, int block) {
+  if (block < 4) {
+    if (qp <= 4) {
+      return 8;
+    }
+    if (qp <= 8) {
+      return 2 * qp;
+    }
+    if (qp <= 24) {
+      return qp + 8;
+    }
+    return 2 * qp - 16;
+  }
+  if (qp <= 4) {
+    return 8;
+  }
+  if (qp <= 24) {
+    return (qp + 13) / 2;
+  }
+  return qp - 6;
+}
+
+void Mp4DecClearBlock(std::int16_t* block) {
+  std::fill_n(block, 64, std::int16_t{0});
+}
+
+void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx) {
+  const int mbx = ctx.mb.x;
+  const int mby = ctx.mb.y;
+  auto resetChroma = [&](int row, int col, bool column, bool rowAc) {
+    for (int c = 0; c < 2; ++c) {
+      ctx.chromaDc[c][row][col] = 1024;
+      if (column) {
+        ctx.chromaAcCol[c][row][col].fill(0);
+      }
+      if (rowAc) {
+        ctx.chromaAcRow[c][row][col].fill(0);
+      }
+    }
+  };
+  if (!IsIntraType(ctx.mbTypeMap[mby][mbx])) {  // above-left
+    ctx.lumaDc[2 * mby][2 * mbx] = 1024;
+    resetChroma(mby, mbx, false, false);
+  }
+  if (!IsIntraType(ctx.mbTypeMap[mby + 1][mbx])) {  // left
+    for (int r = 2 * mby + 1; r <= 2 * mby + 2; ++r) {
+      ctx.lumaDc[r][2 * mbx] = 1024;
+      ctx.lumaAcCol[r][2 * mbx].fill(0);
+    }
+    resetChroma(mby + 1, mbx, true, false);
+  }
+  if (!IsIntraType(ctx.mbTypeMap[mby][mbx + 1])) {  // above
+    for (int c = 2 * mbx + 1; c <= 2 * mbx + 2; ++c) {
+      ctx.lumaDc[2 * mby][c] = 1024;
+      ctx.lumaAcRow[2 * mby][c].fill(0);
+    }
+    resetChroma(mby, mbx + 1, false, true);
+  }
+}
+
+void Mp4DecPredictDc(Mp4DecContext& ctx, int b, std::int16_t* block) {
+  if (ctx.vop.vop_coding_type == kVopP) {
+    Mp4DecResetNonIntraPredictors(ctx);
+  }
+  std::int32_t a = 0;
+  std::int32_t bb = 0;
+  std::int32_t c = 0;
+  std::int32_t* own = nullptr;
+  if (b < 4) {
+    const LumaPos p = LumaBlockPos(ctx, b);
+    a = ctx.lumaDc[p.row][p.col - 1];
+    bb = ctx.lumaDc[p.row - 1][p.col - 1];
+    c = ctx.lumaDc[p.row - 1][p.col];
+    own = &ctx.lumaDc[p.row][p.col];
+  } else {
+    auto& store = ctx.chromaDc[b - 4];
+    const int row = ctx.mb.y + 1;
+    const int col = ctx.mb.x + 1;
+    a = store[row][col - 1];
+    bb = store[row - 1][col - 1];
+    c = store[row - 1][col];
+    own = &store[row][col];
+  }
+  std::int32_t predictor = 0;
+  if (std::abs(bb - a) < std::abs(bb - c)) {
+    ctx.predictionDirection = 1;
+    predictor = c;
+  } else {
+    ctx.predictionDirection = 0;
+    predictor = a;
+  }
+  const std::int32_t scaler = ctx.mb.dcScaler;
+  const std::int32_t q = RoundedDiv(predictor, scaler);
+  // 16-bit arithmetic, wrapping as the decoder defines it.
+  const auto sum = static_cast<std::int16_t>(static_cast<std::uint16_t>(block[0] + q));
+  const auto dc = static_cast<std::int16_t>(static_cast<std::uint16_t>(sum * scaler));
+  block[0] = dc;
+  *own = dc;
+}
+
+namespace {
+
+// The predictor store an AC prediction reads: the left block's column (direction 0) or the
+// block above's row (direction 1).
+const Mp4DecAcPredictors& PredictingAc(const Mp4DecContext& ctx, int b) {
+  const bool fromLeft = ctx.predictionDirection == 0;
+  if (b < 4) {
+    const LumaPos p = LumaBlockPos(ctx, b);
+    return fromLeft ? ctx.lumaAcCol[p.row][p.col - 1] : ctx.lumaAcRow[p.row - 1][p.col];
+  }
+  const int c = b - 4;
+  const int row = ctx.mb.y + 1;
+  const int col = ctx.mb.x + 1;
+  return fromLeft ? ctx.chromaAcCol[c][row][col - 1] : ctx.chromaAcRow[c][row - 1][col];
+}
+
+void AddPredictors(const Mp4DecAcPredictors& pred, bool fromLeft, std::int16_t* block,
+                   std::int32_t qpn, std::int32_t qp, bool scaled) {
+  for (int k = 1; k <= 7; ++k) {
+    std::int32_t add = pred[static_cast<std::size_t>(k - 1)];
+    if (scaled && add != 0) {
+      add = RoundedDiv(add * qpn, qp);
+    }
+    std::int16_t& target = block[fromLeft ? 8 * k : k];
+    target = static_cast<std::int16_t>(static_cast<std::uint16_t>(target + add));
+  }
+}
+
+}  // namespace
+
+int Mp4DecAddScaledAcPrediction(Mp4DecContext& ctx, int b, std::int16_t* block) {
+  if (ctx.mb.ac_pred_flag == 0 || b == 3) {
+    return 0;
+  }
+  const int dir = ctx.predictionDirection;
+  const int mbx = ctx.mb.x;
+  const int mby = ctx.mb.y;
+  if ((dir == 0 && (b == 1 || b == 3)) || (dir == 1 && (b == 2 || b == 3))) {
+    return 0;  // the predicting block lies in this macroblock
+  }
+  if ((dir == 1 && mby == 0) || (mbx == 0 && (dir == 0 || mby == 0))) {
+    return 0;
+  }
+  const std::int32_t qp = ctx.vop.quantiser;
+  const std::int32_t qpn = dir == 0 ? ctx.quantMap[mby + 1][mbx] : ctx.quantMap[mby][mbx + 1];
+  if (qpn == qp || qp < 1) {
+    return 0;
+  }
+  AddPredictors(PredictingAc(ctx, b), dir == 0, block, qpn, qp, true);
+  return 1;
+}
+
+void Mp4DecAddAcPrediction(Mp4DecContext& ctx, int b, std::int16_t* block) {
+  if (ctx.mb.ac_pred_flag == 0) {
+    return;
+  }
+  AddPredictors(PredictingAc(ctx, b), ctx.predictionDirection == 0, block, 0, 1, false);
+}
+
+void Mp4DecStoreAcPredictors(Mp4DecContext& ctx, int b, const std::int16_t* block) {
+  Mp4DecAcPredictors* col = nullptr;
+  Mp4DecAcPredictors* row = nullptr;
+  if (b < 4) {
+    const LumaPos p = LumaBlockPos(ctx, b);
+    col = &ctx.lumaAcCol[p.row][p.col];
+    row = &ctx.lumaAcRow[p.row][p.col];
+  } else {
+    col = &ctx.chromaAcCol[b - 4][ctx.mb.y + 1][ctx.mb.x + 1];
+    row = &ctx.chromaAcRow[b - 4][ctx.mb.y + 1][ctx.mb.x + 1];
+  }
+  for (int k = 1; k <= 7; ++k) {
+    (*row)[static_cast<std::size_t>(k - 1)] = block[k];
+    (*col)[static_cast<std::size_t>(k - 1)] = block[8 * k];
+  }
+}

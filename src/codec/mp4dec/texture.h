@@ -1,0 +1,39 @@
+// Texture layer: coefficient events of the intra and inter TCOEF codes with their three
+// escape modes, the intra DC size codes, and intra DC/AC prediction.
+#pragma once
+
+#include <cstdint>
+
+#include "codec/mp4dec/bit_reader.h"
+#include "codec/mp4dec/context.h"
+
+struct Mp4DecCoeffEvent {
+  std::int32_t last;
+  std::int32_t run;
+  std::int32_t level;
+};
+inline constexpr Mp4DecCoeffEvent kInvalidCoeffEvent{-1, -1, -1};
+
+// One event of the intra or the inter code, escapes and sign included; kInvalidCoeffEvent for
+// a window that starts no code.
+Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader);
+Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader);
+Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
+
+// dct_dc_size for a luma (block < 4) or chroma block; -1 for an invalid code.
+int Mp4DecReadDcSize(Mp4BitReader& reader, int block);
+// The DC differential of `size` bits (marker after sizes above 8).
+std::int32_t Mp4DecReadDcDifferential(Mp4BitReader& reader, int size);
+// dc_scaler for a quantiser in 1..31.
+std::int32_t Mp4DecDcScaler(std::int32_t qp, int block);
+
+void Mp4DecClearBlock(std::int16_t* block);
+
+// Block b (0..3 luma, 4 Cb, 5 Cr) of the current macroblock. block[0] holds the DC
+// differential on entry and the dequantised DC on return; sets the prediction direction.
+void Mp4DecPredictDc(Mp4DecContext& ctx, int b, std::int16_t* block);
+void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx);
+// 1 when it predicted with scaling, 0 when the plain path must run.
+int Mp4DecAddScaledAcPrediction(Mp4DecContext& ctx, int b, std::int16_t* block);
+void Mp4DecAddAcPrediction(Mp4DecContext& ctx, int b, std::int16_t* block);
+void Mp4DecStoreAcPredictors(Mp4DecContext& ctx, int b, const std::int16_t* block);

@@ -1,0 +1,150 @@
+#include "codec/mp4dec/vlc.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
+    : m_bits(bits), m_entries(std::size_t{1} << bits) {
+  for (const Mp4DecCode& code : codes) {
+    const int length = static_cast<int>(std::strlen(code.bits));
+    if (length == 0 || length > bits) {
+      throw std::logic_error(std::string("code too long for its table: ") + code.bits);
+    }
+    std::uint32_t prefix = 0;
+    for (int i = 0; i < length; ++i) {
+      prefix = (prefix << 1) | (code.bits[i] == '1' ? 1U : 0U);
+    }
+    const int free = bits - length;
+    const std::uint32_t first = prefix << free;
+    const std::uint32_t count = 1U << free;
+    for (std::uint32_t w = first; w < first + count; ++w) {
+      Mp4DecVlcEntry& entry = m_entries[w];
+      if (entry.length != 0) {
+        throw std::logic_error(std::string("code is a prefix of another: ") + code.bits);
+      }
+      entry.a = static_cast<std::int16_t>(code.a);
+      entry.b = static_cast<std::int16_t>(code.b);
+      entry.c = static_cast<std::int16_t>(code.c);
+      entry.length = static_cast<std::uint8_t>(length);
+    }
+  }
+}
+
+const Mp4DecVlcTable& Mp4DecMcbpcIntraTable() {
+  static const Mp4DecVlcTable table(kMcbpcIntraCodeList, 9);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecMcbpcInterTable() {
+  static const Mp4DecVlcTable table(kMcbpcInterCodeList, 9);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecCbpyTable() {
+  static const Mp4DecVlcTable table(kCbpyCodeList, 6);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecMvdTable() {
+  static const Mp4DecVlcTable table(kMvdCodeList, 12);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecDcSizeLumaTable() {
+  static const Mp4DecVlcTable table(kDcSizeLumaCodeList, 11);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecDcSizeChromaTable() {
+  static const Mp4DecVlcTable table(kDcSizeChromaCodeList, 12);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecIntraTcoefTable() {
+  static const Mp4DecVlcTable table(kIntraTcoefCodeList, 12);
+  return table;
+}
+const Mp4DecVlcTable& Mp4DecInterTcoefTable() {
+  static const Mp4DecVlcTable table(kInterTcoefCodeList, 12);
+  return table;
+}
+
+namespace {
+
+constexpr int kMaxRun = 64;
+constexpr int kMaxLevel = 64;
+
+struct EscapeTables {
+  std::array<std::array<int, kMaxRun>, 2> lmax{};
+  std::array<std::array<int, kMaxLevel>, 2> rmax{};
+};
+
+EscapeTables BuildEscapeTables(std::span<const Mp4DecCode> codes) {
+  EscapeTables t;
+  for (auto& row : t.rmax) {
+    row.fill(-1);
+  }
+  for (const Mp4DecCode& code : codes) {
+    if (code.a < 0) {
+      continue;
+    }
+    const int last = code.a;
+    const int run = code.b;
+    const int level = code.c;
+    t.lmax[last][run] = std::max(t.lmax[last][run], level);
+    t.rmax[last][level] = std::max(t.rmax[last][level], run);
+  }
+  for (auto& row : t.rmax) {
+    for (int& v : row) {
+      v = std::max(v, 0);
+    }
+  }
+  return t;
+}
+
+const EscapeTables& IntraEscape() {
+  static const EscapeTables t = BuildEscapeTables(kIntraTcoefCodeList);
+  return t;
+}
+const EscapeTables& InterEscape() {
+  static const EscapeTables t = BuildEscapeTables(kInterTcoefCodeList);
+  return t;
+}
+
+int LookupLmax(const EscapeTables& t, int last, int run) {
+  if (last < 0 || last > 1 || run < 0 || run >= kMaxRun) {
+    return 0;
+  }
+  return t.lmax[last][run];
+}
+int LookupRmax(const EscapeTables& t, int last, int level) {
+  if (last < 0 || last > 1 || level < 0 || level >= kMaxLevel) {
+    return 0;
+  }
+  return t.rmax[last][level];
+}
+
+}  // namespace
+
+int Mp4DecIntraLmax(int last, int run) {
+  return LookupLmax(IntraEscape(), last, run);
+}
+int Mp4DecInterLmax(int last, int run) {
+  return LookupLmax(InterEscape(), last, run);
+}
+int Mp4DecIntraRmax(int last, int level) {
+  return LookupRmax(IntraEscape(), last, level);
+}
+int Mp4DecInterRmax(int last, int level) {
+  return LookupRmax(InterEscape(), last, level);
+}
+
+void Mp4DecLoadVlcTables() {
+  Mp4DecMcbpcIntraTable();
+  Mp4DecMcbpcInterTable();
+  Mp4DecCbpyTable();
+  Mp4DecMvdTable();
+  Mp4DecDcSizeLumaTable();
+  Mp4DecDcSizeChromaTable();
+  Mp4DecIntraTcoefTable();
+  Mp4DecInterTcoefTable();
+  IntraEscape();
+  InterEscape();
+}

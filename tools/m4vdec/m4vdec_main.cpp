@@ -1,0 +1,193 @@
+// m4vdec [--mode N] [--ref-mode 0|1] [--cpu generic|sse|sse2|sse3] INPUT > OUTPUT
+//
+// Decodes an MPEG-4 elementary stream frame by frame through Mp4DecControl and writes every
+// decoded picture to standard output: mode 3 (the default) as raw yuv420p (Y, U, V), other
+// modes as the converter's bytes. One line per frame on standard error: index, VOP type,
+// result. Exit status 0 once the input was read, whatever frames were refused.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec/mp4dec/mp4dec.h"
+#include "frame_splitter.h"
+#include "prim/prim_dispatch.h"
+
+namespace {
+
+// Reports a processor of the class whose kernels the user asked for.
+class ForcedCpu : public PrimCpuSource {
+ public:
+  // family 0 with an unknown vendor gives the generic forms.
+  ForcedCpu(bool knownVendor, std::uint32_t family, std::uint32_t edx, std::uint32_t ecx)
+      : m_known(knownVendor), m_family(family), m_edx(edx), m_ecx(ecx) {}
+  bool CanToggleIdFlag() const override { return true; }
+  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
+    if (leaf == 0) {
+      return m_known ? PrimCpuidRegs{1, 0x756E6547U, 0x6C65746EU, 0x49656E69U}
+                     : PrimCpuidRegs{1, 0, 0, 0};
+    }
+    if (leaf == 1) {
+      return {m_family << 8, 0, m_ecx, m_edx};
+    }
+    if (leaf == 0x80000000U) {
+      return {0x80000001U, 0, 0, 0};
+    }
+    if (leaf == 0x80000001U) {
+      return {0, 0, 0, 1U << 29};
+    }
+    return {};
+  }
+
+ private:
+  bool m_known;
+  std::uint32_t m_family;
+  std::uint32_t m_edx;
+  std::uint32_t m_ecx;
+};
+
+constexpr std::uint32_t kMmx = 1U << 23;
+constexpr std::uint32_t kSse = 1U << 25;
+constexpr std::uint32_t kSse2 = 1U << 26;
+
+const PrimCpuSource* CpuFor(const std::string& name) {
+  static const ForcedCpu generic(false, 0, 0, 0);
+  static const ForcedCpu sse(true, 6, kMmx | kSse, 0);
+  static const ForcedCpu sse2(true, 6, kMmx | kSse | kSse2, 0);
+  static const ForcedCpu sse3(true, 15, kMmx | kSse | kSse2, 1);
+  if (name == "generic") {
+    return &generic;
+  }
+  if (name == "sse") {
+    return &sse;
+  }
+  if (name == "sse2") {
+    return &sse2;
+  }
+  if (name == "sse3") {
+    return &sse3;
+  }
+  return nullptr;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: m4vdec [--mode N] [--ref-mode 0|1] [--cpu generic|sse|sse2|sse3] "
+               "INPUT > OUTPUT\n");
+  return 2;
+}
+
+char VopTypeOf(const std::uint8_t* frame, std::size_t length) {
+  for (std::size_t i = 0; i + 4 < length; ++i) {
+    if (frame[i] == 0 && frame[i + 1] == 0 && frame[i + 2] == 1 && frame[i + 3] == 0xB6) {
+      return "IPBS"[frame[i + 4] >> 6];
+    }
+  }
+  return '-';
+}
+
+// Writes a mode-3 picture (Y, V, U) as yuv420p (Y, U, V).
+void WritePlanar(const std::vector<std::uint8_t>& out, int width, int height) {
+  const std::size_t luma = static_cast<std::size_t>(width) * height;
+  const std::size_t chroma = static_cast<std::size_t>(width / 2) * (height / 2);
+  std::fwrite(out.data(), 1, luma, stdout);
+  std::fwrite(out.data() + luma + luma / 4, 1, chroma, stdout);
+  std::fwrite(out.data() + luma, 1, chroma, stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int mode = kMp4DecModePlanar;
+  int referenceMode = 0;
+  const char* input = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--mode" && i + 1 < argc) {
+      mode = std::atoi(argv[++i]);
+    } else if (arg == "--ref-mode" && i + 1 < argc) {
+      referenceMode = std::atoi(argv[++i]);
+    } else if (arg == "--cpu" && i + 1 < argc) {
+      const PrimCpuSource* cpu = CpuFor(argv[++i]);
+      if (cpu == nullptr) {
+        return Usage();
+      }
+      PrimSetCpuSource(cpu);
+    } else if (input == nullptr && !arg.starts_with("--")) {
+      input = argv[i];
+    } else {
+      return Usage();
+    }
+  }
+  if (input == nullptr || mode < 1 || mode > 11) {
+    return Usage();
+  }
+  std::ifstream file(input, std::ios::binary);
+  if (!file) {
+    std::fprintf(stderr, "m4vdec: cannot read %s\n", input);
+    return 1;
+  }
+  const std::vector<std::uint8_t> stream((std::istreambuf_iterator<char>(file)),
+                                         std::istreambuf_iterator<char>());
+
+  const std::size_t vo = FindVideoObject(stream);
+  std::uint32_t info = 0;
+  if (vo >= stream.size() ||
+      Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(stream.data() + vo), &info,
+                    static_cast<std::int32_t>(stream.size() - vo), 0, 0) != kMp4DecOk) {
+    std::fprintf(stderr, "m4vdec: no video object layer with a picture size in %s\n", input);
+    return 1;
+  }
+  const int width = static_cast<int>(info >> 12);
+  const int height = static_cast<int>(info & 0xFFF);
+
+  Mp4DecInstance inst;
+  Mp4DecBufferSizes sizes{};
+  if (Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, width, height, 0) != kMp4DecOk) {
+    std::fprintf(stderr, "m4vdec: picture size %dx%d refused\n", width, height);
+    return 1;
+  }
+  std::vector<std::uint8_t> frame0(sizes.frameBuffer0);
+  std::vector<std::uint8_t> frame1(sizes.frameBuffer1);
+  std::vector<std::uint8_t> planes(sizes.outputPlanes);
+  std::vector<std::max_align_t> context(sizes.context / sizeof(std::max_align_t) + 1);
+  std::vector<std::max_align_t> tables(sizes.tables / sizeof(std::max_align_t) + 1);
+  std::vector<std::max_align_t> reader(sizes.bitReader / sizeof(std::max_align_t) + 1);
+  inst.outputMode = mode;
+  inst.frameBuffer0 = frame0.data();
+  inst.frameBuffer1 = frame1.data();
+  inst.outputPlaneBuffer = planes.data();
+  inst.context = context.data();
+  inst.tables = tables.data();
+  inst.bitReader = reader.data();
+  if (Mp4DecControl(1, kMp4DecCmdInit, &inst, nullptr, 0, 0, referenceMode) != kMp4DecOk) {
+    std::fprintf(stderr, "m4vdec: initialisation refused\n");
+    return 1;
+  }
+  const int stride = width;
+  std::vector<std::uint8_t> out(Mp4DecOutputBytes(mode, width, height, stride));
+  const std::vector<M4vFrame> frames = SplitM4vFrames(stream);
+  for (std::size_t k = 0; k < frames.size(); ++k) {
+    const std::uint8_t* bytes = stream.data() + frames[k].offset;
+    Mp4DecFrameIo io;
+    io.output = out.data();
+    io.input = bytes;
+    io.inputLength = static_cast<std::int32_t>(frames[k].length);
+    io.outputSwitch = 1;
+    io.outputStride = stride;
+    const std::int32_t result = Mp4DecControl(1, kMp4DecCmdDecode, &io, &inst, 0, 0, 0);
+    std::fprintf(stderr, "%zu %c %d\n", k, VopTypeOf(bytes, frames[k].length), result);
+    if (result != kMp4DecOk) {
+      continue;
+    }
+    if (mode == kMp4DecModePlanar) {
+      WritePlanar(out, width, height);
+    } else {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+  }
+  return 0;
+}
