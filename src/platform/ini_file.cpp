@@ -237,10 +237,12 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file) {
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
+    return false;
+  }
   section = Trim(section);
   key = Trim(key);
-  if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-      HasLineBreak(value) || section.find(']') != std::string_view::npos ||
+  if (section.empty() || key.empty() || section.find(']') != std::string_view::npos ||
       key.find('=') != std::string_view::npos || key.front() == '[' || key.front() == ';') {
     return false;
   }
