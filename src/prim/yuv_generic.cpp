@@ -1,4 +1,4 @@
-// Generic and SSE forms of the YUV 4:2:0 to BGR primitive: scalar, pixel by pixel.
+// Generic form of the YUV 4:2:0 to BGR primitive: scalar, pixel by pixel.
 #include "prim/prim_yuv.h"
 #include "prim/yuv_rule.h"
 

@@ -1,23 +1,27 @@
-// Vector forms of the YUV 4:2:0 to BGR primitive (interim: scalar rows until the packed
-// kernel lands).
+// SSE and SSE2 forms of the YUV 4:2:0 to BGR primitive (SSE2 is part of every x86-64
+// processor): the SSE form converts 8 pixels a step, the SSE2 form 16.
+#include <immintrin.h>
+
 #include "prim/prim_yuv.h"
 #include "prim/yuv_rule.h"
+#include "prim/yuv_simd_kernel.h"
 
 namespace {
 
-PrimStatus ConvertScalar(const std::uint8_t* const pSrc[3], const std::int32_t srcStep[3],
-                         std::uint8_t* pDst, std::int32_t dstStep, std::int32_t width,
-                         std::int32_t height) {
-  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
-      status != StsNoError) {
-    return status;
-  }
-  for (std::int32_t r = 0; r < height; ++r) {
-    prim_yuv::RowScalar(
-        prim_yuv::Row(pSrc[0], srcStep[0], r), prim_yuv::Row(pSrc[1], srcStep[1], r / 2),
-        prim_yuv::Row(pSrc[2], srcStep[2], r / 2), prim_yuv::Row(pDst, dstStep, r), 0, width);
-  }
-  return StsNoError;
+__m128i LoadUnaligned(const std::uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+void YUV420ToBGRWorker_Sse(const std::uint8_t* const src[3], const std::int32_t srcStep[3],
+                           std::uint8_t* dst, std::int32_t dstStep, std::int32_t width,
+                           std::int32_t height) {
+  yuv_kernel::Convert<8>(src, srcStep, dst, dstStep, width, height, LoadUnaligned);
+}
+
+void YUV420ToBGRWorker_Sse2(const std::uint8_t* const src[3], const std::int32_t srcStep[3],
+                            std::uint8_t* dst, std::int32_t dstStep, std::int32_t width,
+                            std::int32_t height) {
+  yuv_kernel::Convert<16>(src, srcStep, dst, dstStep, width, height, LoadUnaligned);
 }
 
 }  // namespace
@@ -26,19 +30,22 @@ PrimStatus primYUV420ToBGR_8u_P3C3R_sse(const std::uint8_t* const pSrc[3],
                                         const std::int32_t srcStep[3], std::uint8_t* pDst,
                                         std::int32_t dstStep, std::int32_t width,
                                         std::int32_t height) {
-  return ConvertScalar(pSrc, srcStep, pDst, dstStep, width, height);
+  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
+      status != StsNoError) {
+    return status;
+  }
+  YUV420ToBGRWorker_Sse(pSrc, srcStep, pDst, dstStep, width, height);
+  return StsNoError;
 }
 
 PrimStatus primYUV420ToBGR_8u_P3C3R_sse2(const std::uint8_t* const pSrc[3],
                                          const std::int32_t srcStep[3], std::uint8_t* pDst,
                                          std::int32_t dstStep, std::int32_t width,
                                          std::int32_t height) {
-  return ConvertScalar(pSrc, srcStep, pDst, dstStep, width, height);
-}
-
-PrimStatus primYUV420ToBGR_8u_P3C3R_sse3(const std::uint8_t* const pSrc[3],
-                                         const std::int32_t srcStep[3], std::uint8_t* pDst,
-                                         std::int32_t dstStep, std::int32_t width,
-                                         std::int32_t height) {
-  return ConvertScalar(pSrc, srcStep, pDst, dstStep, width, height);
+  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
+      status != StsNoError) {
+    return status;
+  }
+  YUV420ToBGRWorker_Sse2(pSrc, srcStep, pDst, dstStep, width, height);
+  return StsNoError;
 }

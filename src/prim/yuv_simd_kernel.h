@@ -1,0 +1,196 @@
+// Vector body of the YUV 4:2:0 to BGR primitive, written once for steps of 8 pixels (64-bit
+// loads, the SSE form) or 16 pixels (the SSE2 and SSE3 forms). Included by the source file of
+// each form after it sets the instruction set; internal linkage, so each form gets its own
+// code.
+//
+// The rule's Q16 constants are split so that 16-bit lanes give the exact same results:
+//   (65536 Y + 74711 v) >> 16          = Y + v + mulhi(v, 9175)
+//   (65536 Y - 25821 u - 38076 v) >> 16 = Y - v + ((-25821 u + 27460 v) >> 16)
+//   (65536 Y + 133169 u) >> 16         = Y + 2 u + mulhi(u, 2097)
+// (a 32-bit multiply-add gives the middle sum exactly). The chroma terms are computed once per
+// chroma sample and serve both rows of a pair.
+#pragma once
+
+#include <immintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "prim/yuv_rule.h"
+
+namespace {
+namespace yuv_kernel {
+
+// Constants of the split rule, one table for the family.
+struct Constants {
+  std::int16_t redV = 9175;
+  std::int16_t greenU = -25821;
+  std::int16_t greenV = 27460;
+  std::int16_t blueU = 2097;
+};
+inline constexpr Constants kConstants{};
+
+struct ChromaTerms {
+  __m128i blue;  // per pixel, 16-bit
+  __m128i green;
+  __m128i red;
+};
+
+// Terms for eight chroma samples (u, v already centred, 16-bit lanes).
+inline ChromaTerms ComputeTerms(__m128i u, __m128i v) {
+  const __m128i red = _mm_add_epi16(v, _mm_mulhi_epi16(v, _mm_set1_epi16(kConstants.redV)));
+  const __m128i blue =
+      _mm_add_epi16(_mm_add_epi16(u, u), _mm_mulhi_epi16(u, _mm_set1_epi16(kConstants.blueU)));
+  const __m128i greenPair = _mm_set1_epi32(static_cast<std::int32_t>(
+      static_cast<std::uint16_t>(kConstants.greenU) |
+      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(kConstants.greenV)) << 16)));
+  const __m128i gLow = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(u, v), greenPair), 16);
+  const __m128i gHigh = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(u, v), greenPair), 16);
+  const __m128i green = _mm_sub_epi16(_mm_packs_epi32(gLow, gHigh), v);
+  return {blue, green, red};
+}
+
+// Four BGR0 pixels to twelve packed bytes in the low part of the register.
+inline __m128i Compress4(__m128i bgr0) {
+  const __m128i pixel0 = _mm_set1_epi64x(0x0000000000FFFFFFLL);
+  const __m128i pixel1 = _mm_set1_epi64x(0x0000FFFFFF000000LL);
+  const __m128i lanes =
+      _mm_or_si128(_mm_and_si128(bgr0, pixel0), _mm_and_si128(_mm_srli_epi64(bgr0, 8), pixel1));
+  const __m128i lowLane = _mm_set_epi64x(0, -1);
+  return _mm_or_si128(_mm_and_si128(lanes, lowLane),
+                      _mm_srli_si128(_mm_andnot_si128(lowLane, lanes), 2));
+}
+
+// Packed 8-bit B, G, R of eight pixels (low halves) to four BGR0 groups: pixels 0-3, 4-7.
+inline void Interleave8(__m128i b, __m128i g, __m128i r, __m128i& first, __m128i& second) {
+  const __m128i bg = _mm_unpacklo_epi8(b, g);
+  const __m128i r0 = _mm_unpacklo_epi8(r, _mm_setzero_si128());
+  first = Compress4(_mm_unpacklo_epi16(bg, r0));
+  second = Compress4(_mm_unpackhi_epi16(bg, r0));
+}
+
+// Eight pixels: luma (16-bit) plus the per-pixel terms, saturated to bytes (low half).
+inline void Pixels8(__m128i y, __m128i blue, __m128i green, __m128i red, __m128i& b, __m128i& g,
+                    __m128i& r) {
+  b = _mm_packus_epi16(_mm_add_epi16(y, blue), _mm_setzero_si128());
+  g = _mm_packus_epi16(_mm_add_epi16(y, green), _mm_setzero_si128());
+  r = _mm_packus_epi16(_mm_add_epi16(y, red), _mm_setzero_si128());
+}
+
+inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, __m128i red) {
+  __m128i b;
+  __m128i g;
+  __m128i r;
+  Pixels8(y16, blue, green, red, b, g, r);
+  __m128i c0;
+  __m128i c1;
+  Interleave8(b, g, r, c0, c1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm_srli_si128(c1, 4));
+}
+
+inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
+                    const ChromaTerms& hi) {
+  __m128i b0;
+  __m128i g0;
+  __m128i r0;
+  __m128i b1;
+  __m128i g1;
+  __m128i r1;
+  Pixels8(yLow, lo.blue, lo.green, lo.red, b0, g0, r0);
+  Pixels8(yHigh, hi.blue, hi.green, hi.red, b1, g1, r1);
+  __m128i c0;
+  __m128i c1;
+  __m128i c2;
+  __m128i c3;
+  Interleave8(b0, g0, r0, c0, c1);
+  Interleave8(b1, g1, r1, c2, c3);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
+                   _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
+                   _mm_or_si128(_mm_srli_si128(c2, 8), _mm_slli_si128(c3, 4)));
+}
+
+inline ChromaTerms Duplicate(const ChromaTerms& t, bool high) {
+  if (high) {
+    return {_mm_unpackhi_epi16(t.blue, t.blue), _mm_unpackhi_epi16(t.green, t.green),
+            _mm_unpackhi_epi16(t.red, t.red)};
+  }
+  return {_mm_unpacklo_epi16(t.blue, t.blue), _mm_unpacklo_epi16(t.green, t.green),
+          _mm_unpacklo_epi16(t.red, t.red)};
+}
+
+inline __m128i Centred(__m128i bytes) {
+  return _mm_sub_epi16(_mm_unpacklo_epi8(bytes, _mm_setzero_si128()), _mm_set1_epi16(128));
+}
+
+inline __m128i Load4(const std::uint8_t* p) {
+  std::int32_t word;
+  std::memcpy(&word, p, sizeof(word));
+  return _mm_cvtsi32_si128(word);
+}
+
+// One or two luma rows sharing a chroma row, pixels [0, vectorWidth) in steps of Step; the
+// caller converts the ragged rest with the scalar rule. Load16: reads 16 unaligned bytes.
+template <int Step, typename Load16>
+inline void RowPair(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
+                    const std::uint8_t* v, std::uint8_t* d0, std::uint8_t* d1,
+                    std::int32_t vectorWidth, Load16 load16) {
+  const __m128i zero = _mm_setzero_si128();
+  for (std::int32_t x = 0; x < vectorWidth; x += Step) {
+    const std::int32_t c = x / 2;
+    const std::ptrdiff_t out = 3 * static_cast<std::ptrdiff_t>(x);
+    if constexpr (Step == 16) {
+      const ChromaTerms terms =
+          ComputeTerms(Centred(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u + c))),
+                       Centred(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v + c))));
+      const ChromaTerms lo = Duplicate(terms, false);
+      const ChromaTerms hi = Duplicate(terms, true);
+      const __m128i luma0 = load16(y0 + x);
+      Store16(d0 + out, _mm_unpacklo_epi8(luma0, zero), _mm_unpackhi_epi8(luma0, zero), lo, hi);
+      if (y1 != nullptr) {
+        const __m128i luma1 = load16(y1 + x);
+        Store16(d1 + out, _mm_unpacklo_epi8(luma1, zero), _mm_unpackhi_epi8(luma1, zero), lo, hi);
+      }
+    } else {
+      static_assert(Step == 8);
+      const ChromaTerms lo =
+          Duplicate(ComputeTerms(Centred(Load4(u + c)), Centred(Load4(v + c))), false);
+      Store8(d0 + out,
+             _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y0 + x)), zero),
+             lo.blue, lo.green, lo.red);
+      if (y1 != nullptr) {
+        Store8(d1 + out,
+               _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y1 + x)), zero),
+               lo.blue, lo.green, lo.red);
+      }
+    }
+  }
+}
+
+// The whole picture: row pairs through the vector body, ragged columns through the scalar rule.
+template <int Step, typename Load16>
+inline void Convert(const std::uint8_t* const src[3], const std::int32_t srcStep[3],
+                    std::uint8_t* dst, std::int32_t dstStep, std::int32_t width,
+                    std::int32_t height, Load16 load16) {
+  using prim_yuv::Row;
+  const std::int32_t vectorWidth = width - width % Step;
+  for (std::int32_t r = 0; r < height; r += 2) {
+    const bool pair = r + 1 < height;
+    const std::uint8_t* y0 = Row(src[0], srcStep[0], r);
+    const std::uint8_t* y1 = pair ? Row(src[0], srcStep[0], r + 1) : nullptr;
+    const std::uint8_t* u = Row(src[1], srcStep[1], r / 2);
+    const std::uint8_t* v = Row(src[2], srcStep[2], r / 2);
+    std::uint8_t* d0 = Row(dst, dstStep, r);
+    std::uint8_t* d1 = pair ? Row(dst, dstStep, r + 1) : nullptr;
+    RowPair<Step>(y0, y1, u, v, d0, d1, vectorWidth, load16);
+    prim_yuv::RowScalar(y0, u, v, d0, vectorWidth, width);
+    if (pair) {
+      prim_yuv::RowScalar(y1, u, v, d1, vectorWidth, width);
+    }
+  }
+}
+
+}  // namespace yuv_kernel
+}  // namespace
