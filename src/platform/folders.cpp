@@ -178,8 +178,14 @@ bool WriteFileAtomically(const fs::path& path, std::span<const std::uint8_t> dat
   ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
     ::unlink(temporary.c_str());
+    return false;
   }
-  return ok;
+  // Makes the rename itself durable; a failure here leaves a complete file either way.
+  if (FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      dir.Get() >= 0) {
+    (void)::fsync(dir.Get());
+  }
+  return true;
 }
 
 std::optional<std::uint64_t> DiskFreeBytes(const fs::path& path) {

@@ -63,6 +63,7 @@ bool Thread::Start(std::string name, Body body, ThreadPriority priority) {
   if (IsRunning()) {
     return false;
   }
+  // A thread given up by StopAndJoin is already detached; this object is free for a new one.
   if (m_thread.joinable()) {
     m_thread.join();
   }
@@ -126,7 +127,7 @@ std::uint32_t Thread::ExitCode() const {
 }
 
 bool Thread::IsRunning() const {
-  return m_started && !m_state->finished.IsSet();
+  return m_started && !m_forced && !m_state->finished.IsSet();
 }
 
 bool Thread::IsStarted() const {

@@ -71,6 +71,8 @@ class Thread {
   // The body's return value, kStillActive while it runs, kForcedExitCode after a forced
   // detach, 0 when no thread was ever started.
   std::uint32_t ExitCode() const;
+  // True from Start until the body returns. A thread given up by StopAndJoin counts as ended
+  // (as a terminated thread would), and Start may run a new one.
   bool IsRunning() const;
   // True once Start succeeded (also after the thread ended).
   bool IsStarted() const;

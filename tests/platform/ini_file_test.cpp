@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CommentLineIgnored", "[S]\n;Key=1\nKey=2\n", "S", "Key", "2"},
         ReadCase{"LineWithoutEquals", "[S]\nKey\nKey=5\n", "S", "Key", "5"},
         ReadCase{"NoFinalNewline", "[S]\nKey=last", "S", "Key", "last"},
+        ReadCase{"TruncatedInKeyName", "[S]\nKey=1\nOth", "S", "Oth", "DEF"},
+        ReadCase{"TruncatedInSectionName", "[S]\nKey=1\n[T", "T", "Key", "DEF"},
         ReadCase{"ByteOrderMark", "\xEF\xBB\xBF[S]\nKey=bom\n", "S", "Key", "bom"},
         ReadCase{"UnclosedSectionHeader", "[S\nKey=1\n", "S", "Key", "1"},
         ReadCase{"GarbageBytes", "\x01\x02[\xFF]\n=\n[S]\n\x7F=\nKey=ok\n", "S", "Key", "ok"},
@@ -99,6 +101,26 @@ TEST(ProfileStringTest, DefaultTrailingBlanksRemovedAndBufferCut) {
   EXPECT_EQ(GetPrivateProfileString("S", "K", "", folder / "a.ini", 4), "abc");
   EXPECT_EQ(GetPrivateProfileString("S", "K", "", folder / "a.ini", 1), "");
   EXPECT_EQ(GetPrivateProfileString("S", "K", "", folder / "a.ini", 0), "abcdef");
+}
+
+TEST(ProfileStringTest, NulBytesInTheFileDoNotHideLaterKeys) {
+  TempFolder folder;
+  const auto file = folder / "nul.ini";
+  TempFolder::Write(file, std::string("[S]\nA\0B=1\nKey=2\0tail\n", 21));
+  EXPECT_EQ(GetPrivateProfileString("S", "Key", "d", file), std::string("2\0tail", 6));
+  EXPECT_EQ(GetPrivateProfileInt("S", "Key", 9, file), 2);
+}
+
+TEST(ProfileStringTest, OversizedFileReadsAsMissingAndIsNotRewritten) {
+  TempFolder folder;
+  const auto file = folder / "big.ini";
+  std::string content = "[S]\nKey=1\n";
+  content.resize((16u << 20) + 1, 'x');
+  TempFolder::Write(file, content);
+  EXPECT_EQ(GetPrivateProfileString("S", "Key", "d", file), "d");
+  EXPECT_EQ(GetPrivateProfileInt("S", "Key", 3, file), 3);
+  EXPECT_FALSE(WritePrivateProfileString("S", "Key", "2", file));
+  EXPECT_EQ(std::filesystem::file_size(file), content.size());
 }
 
 TEST(ProfileStringTest, FolderInsteadOfFileGivesDefault) {

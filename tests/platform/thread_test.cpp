@@ -80,12 +80,28 @@ TEST(ThreadTest, ThreadIgnoringStopGetsExitCode31AndIsDetached) {
   EXPECT_GE(waited, std::chrono::milliseconds(50));
   EXPECT_LT(waited, std::chrono::milliseconds(kLongWait));
   EXPECT_EQ(thread.ExitCode(), kForcedExitCode);
+  EXPECT_FALSE(thread.IsRunning());
   // It still runs; once it returns the recorded code stays 31.
   EXPECT_FALSE(finished->IsSet());
   release->Set();
   EXPECT_TRUE(thread.Join(kLongWait));
   EXPECT_TRUE(finished->IsSet());
   EXPECT_EQ(thread.ExitCode(), kForcedExitCode);
+}
+
+TEST(ThreadTest, NewThreadCanStartAfterForcedDetach) {
+  auto release = std::make_shared<Event>(ResetMode::Manual);
+  Thread thread;
+  ASSERT_TRUE(thread.Start("given-up", [release](StopToken) -> std::uint32_t {
+    release->Wait(kLongWait);
+    return 0;
+  }));
+  EXPECT_FALSE(thread.StopAndJoin(10));
+  ASSERT_TRUE(thread.Start(
+      "successor", [](StopToken stop) -> std::uint32_t { return stop.StopRequested() ? 1 : 6; }));
+  EXPECT_TRUE(thread.Join(kLongWait));
+  EXPECT_EQ(thread.ExitCode(), 6u);
+  release->Set();
 }
 
 TEST(ThreadTest, DetachedThreadOutlivesItsObject) {
