@@ -5,6 +5,7 @@
 // written: min(dstRoiSize, max(1, trunc(rect·factor + 1e-7))) along each axis.
 #pragma once
 
+#include "prim/prim_dispatch.h"
 #include "prim/resize/resize_types.h"
 
 PrimStatus primResize_8u_C3R(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
@@ -29,3 +30,11 @@ PrimStatus primResize_8u_C3R_sse3(const std::uint8_t* pSrc, PrimSize srcSize, st
                                   PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
                                   PrimSize dstRoiSize, double xFactor, double yFactor,
                                   std::int32_t interpolation);
+
+// The function type shared by the public entry and its variants.
+using PrimResizeFn = PrimStatus(const std::uint8_t*, PrimSize, std::int32_t, PrimRect,
+                                std::uint8_t*, std::int32_t, PrimSize, double, double,
+                                std::int32_t);
+
+extern const PrimVariantTable<PrimResizeFn> primResize_8u_C3R_table;
+extern PrimDispatchRecord primResize_8u_C3R_record;

@@ -1,0 +1,66 @@
+// The public entry runs the variant the processor index names, and refuses the call when the
+// index names no implementation.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "prim/prim_dispatch.h"
+#include "resize/resize_test_util.h"
+
+namespace {
+
+using namespace resize_test;
+
+class ResizeDispatch : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = PrimCpuIndex.load(); }
+  void TearDown() override { PrimCpuIndex.store(saved_); }
+
+ private:
+  std::int32_t saved_ = 1;
+};
+
+TEST_F(ResizeDispatch, EveryProcessorClassReachesAVariantWithTheGenericBytes) {
+  const Image src = NoiseImage(30, 20, 1);
+  for (std::int32_t kind : {1, 2, 4, 8, 16}) {
+    Image expected(50, 40, 0, 0x33);
+    const double xf = kind == 8 ? 0.5 : 1.6;
+    ASSERT_EQ(Resize(primResize_8u_C3R_generic, src, src.whole(), expected, xf, xf, kind),
+              StsNoError);
+    // Classes 1 (generic), 5 (SSE), 9 (SSE2), 8 and 32 (SSE3).
+    for (std::int32_t cpuClass : {1, 5, 9, 8, 32}) {
+      ASSERT_EQ(primStaticInitCpu(cpuClass), StsNoError);
+      Image dst(50, 40, 0, 0x33);
+      ASSERT_EQ(Resize(primResize_8u_C3R, src, src.whole(), dst, xf, xf, kind), StsNoError);
+      EXPECT_EQ(dst.bytes, expected.bytes) << "class " << cpuClass << " kind " << kind;
+    }
+  }
+}
+
+TEST_F(ResizeDispatch, EmptySlotRefusesTheCallAndWritesNothing) {
+  ASSERT_EQ(primStaticInitCpu(-1), StsNoError);
+  const Image src = NoiseImage(8, 8, 2);
+  Image dst(16, 16, 0, 0x44);
+  const Image before = dst;
+  EXPECT_EQ(Resize(primResize_8u_C3R, src, src.whole(), dst, 2.0, 2.0, 1), StsNoImplementation);
+  EXPECT_EQ(dst.bytes, before.bytes);
+}
+
+TEST_F(ResizeDispatch, RecordNamesThePrimitiveAndItsTable) {
+  EXPECT_STREQ(primResize_8u_C3R_record.domain, "i");
+  EXPECT_STREQ(primResize_8u_C3R_record.name, "primResize_8u_C3R");
+  EXPECT_EQ(primResize_8u_C3R_record.table, &primResize_8u_C3R_table);
+  EXPECT_EQ(primResize_8u_C3R_table[0], nullptr);
+  EXPECT_EQ(primResize_8u_C3R_table[1], primResize_8u_C3R_generic);
+  EXPECT_EQ(primResize_8u_C3R_table[2], primResize_8u_C3R_sse);
+  EXPECT_EQ(primResize_8u_C3R_table[3], primResize_8u_C3R_sse2);
+  EXPECT_EQ(primResize_8u_C3R_table[4], primResize_8u_C3R_sse3);
+  EXPECT_EQ(primResize_8u_C3R_table[5], nullptr);
+  bool registered = false;
+  for (const PrimDispatchRecord* r = PrimDispatchListHead(); r != nullptr; r = r->next) {
+    registered = registered || r == &primResize_8u_C3R_record;
+  }
+  EXPECT_TRUE(registered);
+}
+
+}  // namespace
