@@ -50,18 +50,30 @@ inline ChromaTerms ComputeTerms(__m128i u, __m128i v) {
   return {blue, green, red};
 }
 
-// Four BGR0 pixels to twelve packed bytes in the low part of the register.
-inline __m128i Compress4(__m128i bgr0) {
+// Four BGR0 pixels to two groups of six packed bytes, one in each 64-bit half.
+inline __m128i CompressPairs(__m128i bgr0) {
   const __m128i pixel0 = _mm_set1_epi64x(0x0000000000FFFFFFLL);
   const __m128i pixel1 = _mm_set1_epi64x(0x0000FFFFFF000000LL);
-  const __m128i lanes =
-      _mm_or_si128(_mm_and_si128(bgr0, pixel0), _mm_and_si128(_mm_srli_epi64(bgr0, 8), pixel1));
+  return _mm_or_si128(_mm_and_si128(bgr0, pixel0), _mm_and_si128(_mm_srli_epi64(bgr0, 8), pixel1));
+}
+
+// Four BGR0 pixels to twelve packed bytes in the low part of the register.
+inline __m128i Compress4(__m128i bgr0) {
+  const __m128i lanes = CompressPairs(bgr0);
   const __m128i lowLane = _mm_set_epi64x(0, -1);
   return _mm_or_si128(_mm_and_si128(lanes, lowLane),
                       _mm_srli_si128(_mm_andnot_si128(lowLane, lanes), 2));
 }
 
-// Packed 8-bit B, G, R of eight pixels (low halves) to four BGR0 groups: pixels 0-3, 4-7.
+// Stores the two six-byte groups of CompressPairs at dst and dst + 6 with 8-byte stores
+// (two spare bytes after dst + 12 are overwritten).
+inline void StorePairs(std::uint8_t* dst, __m128i lanes) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), lanes);
+  _mm_storeh_pd(reinterpret_cast<double*>(dst + 6), _mm_castsi128_pd(lanes));
+}
+
+// Packed 8-bit B, G, R of eight pixels (low halves) to two groups of twelve bytes: pixels 0-3
+// and 4-7.
 inline void Interleave8(__m128i b, __m128i g, __m128i r, __m128i& first, __m128i& second) {
   const __m128i bg = _mm_unpacklo_epi8(b, g);
   const __m128i r0 = _mm_unpacklo_epi8(r, _mm_setzero_si128());
@@ -69,43 +81,48 @@ inline void Interleave8(__m128i b, __m128i g, __m128i r, __m128i& first, __m128i
   second = Compress4(_mm_unpackhi_epi16(bg, r0));
 }
 
-// Eight pixels: luma (16-bit) plus the per-pixel terms, saturated to bytes (low half).
-inline void Pixels8(__m128i y, __m128i blue, __m128i green, __m128i red, __m128i& b, __m128i& g,
-                    __m128i& r) {
-  b = _mm_packus_epi16(_mm_add_epi16(y, blue), _mm_setzero_si128());
-  g = _mm_packus_epi16(_mm_add_epi16(y, green), _mm_setzero_si128());
-  r = _mm_packus_epi16(_mm_add_epi16(y, red), _mm_setzero_si128());
+inline __m128i AddSaturate(__m128i yLow, __m128i yHigh, __m128i termLow, __m128i termHigh) {
+  return _mm_packus_epi16(_mm_add_epi16(yLow, termLow), _mm_add_epi16(yHigh, termHigh));
 }
 
 inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, __m128i red) {
-  __m128i b;
-  __m128i g;
-  __m128i r;
-  Pixels8(y16, blue, green, red, b, g, r);
+  const __m128i zero = _mm_setzero_si128();
   __m128i c0;
   __m128i c1;
-  Interleave8(b, g, r, c0, c1);
+  Interleave8(AddSaturate(y16, zero, blue, zero), AddSaturate(y16, zero, green, zero),
+              AddSaturate(y16, zero, red, zero), c0, c1);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm_srli_si128(c1, 4));
 }
 
+// Sixteen pixels, 48 bytes. roomAfter: at least 2 writable bytes of the row follow the 48, so
+// the groups of six can be stored with overlapping 8-byte stores (each overwrites the previous
+// one's spare bytes); otherwise they are joined in registers first.
 inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
-                    const ChromaTerms& hi) {
-  __m128i b0;
-  __m128i g0;
-  __m128i r0;
-  __m128i b1;
-  __m128i g1;
-  __m128i r1;
-  Pixels8(yLow, lo.blue, lo.green, lo.red, b0, g0, r0);
-  Pixels8(yHigh, hi.blue, hi.green, hi.red, b1, g1, r1);
+                    const ChromaTerms& hi, bool roomAfter) {
+  const __m128i b = AddSaturate(yLow, yHigh, lo.blue, hi.blue);
+  const __m128i g = AddSaturate(yLow, yHigh, lo.green, hi.green);
+  const __m128i r = AddSaturate(yLow, yHigh, lo.red, hi.red);
+  if (roomAfter) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bgLow = _mm_unpacklo_epi8(b, g);
+    const __m128i bgHigh = _mm_unpackhi_epi8(b, g);
+    const __m128i rLow = _mm_unpacklo_epi8(r, zero);
+    const __m128i rHigh = _mm_unpackhi_epi8(r, zero);
+    StorePairs(dst, CompressPairs(_mm_unpacklo_epi16(bgLow, rLow)));
+    StorePairs(dst + 12, CompressPairs(_mm_unpackhi_epi16(bgLow, rLow)));
+    StorePairs(dst + 24, CompressPairs(_mm_unpacklo_epi16(bgHigh, rHigh)));
+    StorePairs(dst + 36, CompressPairs(_mm_unpackhi_epi16(bgHigh, rHigh)));
+    return;
+  }
   __m128i c0;
   __m128i c1;
   __m128i c2;
   __m128i c3;
-  Interleave8(b0, g0, r0, c0, c1);
-  Interleave8(b1, g1, r1, c2, c3);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
+  Interleave8(b, g, r, c0, c1);
+  Interleave8(_mm_srli_si128(b, 8), _mm_srli_si128(g, 8), _mm_srli_si128(r, 8), c2, c3);
+  auto* out = reinterpret_cast<__m128i*>(dst);
+  _mm_storeu_si128(out, _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
                    _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
@@ -136,7 +153,7 @@ inline __m128i Load4(const std::uint8_t* p) {
 template <int Step, typename Load16>
 inline void RowPair(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
                     const std::uint8_t* v, std::uint8_t* d0, std::uint8_t* d1,
-                    std::int32_t vectorWidth, Load16 load16) {
+                    std::int32_t vectorWidth, std::int32_t width, Load16 load16) {
   const __m128i zero = _mm_setzero_si128();
   for (std::int32_t x = 0; x < vectorWidth; x += Step) {
     const std::int32_t c = x / 2;
@@ -147,11 +164,15 @@ inline void RowPair(const std::uint8_t* y0, const std::uint8_t* y1, const std::u
                        Centred(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v + c))));
       const ChromaTerms lo = Duplicate(terms, false);
       const ChromaTerms hi = Duplicate(terms, true);
+      // Two more pixels of the row follow this step: room for the overlapping stores.
+      const bool roomAfter = x + Step + 2 <= width;
       const __m128i luma0 = load16(y0 + x);
-      Store16(d0 + out, _mm_unpacklo_epi8(luma0, zero), _mm_unpackhi_epi8(luma0, zero), lo, hi);
+      Store16(d0 + out, _mm_unpacklo_epi8(luma0, zero), _mm_unpackhi_epi8(luma0, zero), lo, hi,
+              roomAfter);
       if (y1 != nullptr) {
         const __m128i luma1 = load16(y1 + x);
-        Store16(d1 + out, _mm_unpacklo_epi8(luma1, zero), _mm_unpackhi_epi8(luma1, zero), lo, hi);
+        Store16(d1 + out, _mm_unpacklo_epi8(luma1, zero), _mm_unpackhi_epi8(luma1, zero), lo, hi,
+                roomAfter);
       }
     } else {
       static_assert(Step == 8);
@@ -184,7 +205,7 @@ inline void Convert(const std::uint8_t* const src[3], const std::int32_t srcStep
     const std::uint8_t* v = Row(src[2], srcStep[2], r / 2);
     std::uint8_t* d0 = Row(dst, dstStep, r);
     std::uint8_t* d1 = pair ? Row(dst, dstStep, r + 1) : nullptr;
-    RowPair<Step>(y0, y1, u, v, d0, d1, vectorWidth, load16);
+    RowPair<Step>(y0, y1, u, v, d0, d1, vectorWidth, width, load16);
     prim_yuv::RowScalar(y0, u, v, d0, vectorWidth, width);
     if (pair) {
       prim_yuv::RowScalar(y1, u, v, d1, vectorWidth, width);

@@ -1,0 +1,223 @@
+// Benchmarks of the decoder's primitives: YUV 4:2:0 to BGR with every form against libswscale
+// (to BGR24) and libyuv (I420 to RGB24, which is B, G, R in memory), and the inverse DCT forms
+// per block. After the run, the time of each peer is printed as a ratio of our fastest form.
+#include <benchmark/benchmark.h>
+#include <libyuv.h>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "prim/prim.h"
+
+namespace {
+
+struct FormInfo {
+  const char* name;
+  std::int32_t cpuClass;  // selects the form through primStaticInitCpu
+};
+constexpr std::array<FormInfo, 4> kForms{{{"generic", 0}, {"sse", 5}, {"sse2", 9}, {"sse3", 8}}};
+
+struct Picture {
+  int width;
+  int height;
+  std::vector<std::uint8_t> y, u, v, bgr;
+  Picture(int w, int h) : width(w), height(h) {
+    y.resize(static_cast<std::size_t>(w * h));
+    u.resize(static_cast<std::size_t>(w / 2 * (h / 2)));
+    v.resize(u.size());
+    bgr.resize(static_cast<std::size_t>(w * h * 3));
+    std::mt19937 rng(static_cast<unsigned>(w));
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (auto* plane : {&y, &u, &v}) {
+      for (auto& b : *plane) {
+        b = static_cast<std::uint8_t>(byte(rng));
+      }
+    }
+  }
+};
+
+void BM_YuvToBgrPrim(benchmark::State& state) {
+  const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
+  Picture p(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+  primStaticInitCpu(form.cpuClass);
+  const std::uint8_t* planes[3] = {p.y.data(), p.u.data(), p.v.data()};
+  const std::int32_t steps[3] = {p.width, p.width / 2, p.width / 2};
+  for (auto _ : state) {
+    const PrimStatus status =
+        primYUV420ToBGR_8u_P3C3R(planes, steps, p.bgr.data(), p.width * 3, p.width, p.height);
+    benchmark::DoNotOptimize(status);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * p.width * p.height);
+  state.SetLabel(form.name);
+}
+
+void BM_YuvToBgrSwscale(benchmark::State& state) {
+  Picture p(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  SwsContext* context = sws_getContext(p.width, p.height, AV_PIX_FMT_YUV420P, p.width, p.height,
+                                       AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr);
+  if (context == nullptr) {
+    state.SkipWithError("sws_getContext failed");
+    return;
+  }
+  const std::uint8_t* const planes[4] = {p.y.data(), p.u.data(), p.v.data(), nullptr};
+  const int steps[4] = {p.width, p.width / 2, p.width / 2, 0};
+  std::uint8_t* const out[4] = {p.bgr.data(), nullptr, nullptr, nullptr};
+  const int outSteps[4] = {p.width * 3, 0, 0, 0};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(sws_scale(context, planes, steps, 0, p.height, out, outSteps));
+    benchmark::ClobberMemory();
+  }
+  sws_freeContext(context);
+  state.SetItemsProcessed(state.iterations() * p.width * p.height);
+}
+
+void BM_YuvToBgrLibyuv(benchmark::State& state) {
+  Picture p(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(libyuv::I420ToRGB24(p.y.data(), p.width, p.u.data(), p.width / 2,
+                                                 p.v.data(), p.width / 2, p.bgr.data(), p.width * 3,
+                                                 p.width, p.height));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * p.width * p.height);
+}
+
+using Block = std::array<std::int16_t, 64>;
+
+std::vector<Block> CoefficientBlocks() {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> value(-300, 300);
+  std::uniform_int_distribution<int> pick(0, 99);
+  std::vector<Block> blocks(256);
+  for (auto& b : blocks) {
+    b.fill(0);
+    for (auto& c : b) {
+      if (pick(rng) < 20) {
+        c = static_cast<std::int16_t>(value(rng));
+      }
+    }
+  }
+  return blocks;
+}
+
+void BM_IdctPrim(benchmark::State& state) {
+  const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
+  primStaticInitCpu(form.cpuClass);
+  const std::vector<Block> source = CoefficientBlocks();
+  std::vector<Block> work = source;
+  for (auto _ : state) {
+    std::memcpy(work.data(), source.data(), source.size() * sizeof(Block));
+    for (auto& b : work) {
+      benchmark::DoNotOptimize(primDCT8x8Inv_16s_C1I(b.data()));
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(source.size()));
+  state.SetLabel(form.name);
+}
+
+constexpr std::array<std::array<int, 2>, 2> kSizes{{{704, 576}, {720, 576}}};
+
+void RegisterAll() {
+  for (const auto& size : kSizes) {
+    for (std::int64_t f = 0; f < 4; ++f) {
+      benchmark::RegisterBenchmark("yuv_to_bgr/prim", BM_YuvToBgrPrim)
+          ->Args({f, size[0], size[1]})
+          ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("yuv_to_bgr/swscale", BM_YuvToBgrSwscale)
+        ->Args({size[0], size[1]})
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("yuv_to_bgr/libyuv", BM_YuvToBgrLibyuv)
+        ->Args({size[0], size[1]})
+        ->Unit(benchmark::kMicrosecond);
+  }
+  for (std::int64_t f = 0; f < 4; ++f) {
+    benchmark::RegisterBenchmark("idct_256_blocks/prim", BM_IdctPrim)->Arg(f);
+  }
+}
+
+// Keeps each run's time per iteration next to the console output.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+        m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void PrintRatios() const {
+    for (const auto& size : kSizes) {
+      const std::string dims = std::to_string(size[0]) + "/" + std::to_string(size[1]);
+      double fastest = 0;
+      std::string fastestName;
+      for (std::size_t f = 0; f < 4; ++f) {
+        const auto it = m_times.find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
+        if (it != m_times.end() && (fastest == 0 || it->second < fastest)) {
+          fastest = it->second;
+          fastestName = kForms[f].name;
+        }
+      }
+      if (fastest == 0) {
+        continue;
+      }
+      std::printf("%dx%d: fastest form %s\n", size[0], size[1], fastestName.c_str());
+      for (const char* peer : {"swscale", "libyuv"}) {
+        const auto it = m_times.find(std::string("yuv_to_bgr/") + peer + "/" + dims);
+        if (it != m_times.end()) {
+          std::printf("  %s time / our time = %.2f\n", peer, it->second / fastest);
+        }
+      }
+      for (std::size_t f = 0; f < 4; ++f) {
+        const auto it = m_times.find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
+        if (it != m_times.end()) {
+          std::printf("  %s time / fastest = %.2f\n", kForms[f].name, it->second / fastest);
+        }
+      }
+    }
+    const auto generic = m_times.find("idct_256_blocks/prim/0");
+    if (generic != m_times.end()) {
+      for (std::size_t f = 0; f < 4; ++f) {
+        const auto it = m_times.find("idct_256_blocks/prim/" + std::to_string(f));
+        if (it != m_times.end()) {
+          std::printf("idct %s: %.1f ns per block, generic time / this = %.2f\n", kForms[f].name,
+                      it->second / 256.0, generic->second / it->second);
+        }
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, double> m_times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  RegisterAll();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  return 0;
+}
