@@ -416,4 +416,21 @@ TEST(ResizeArguments, SmallSourcesDowngradeInOneCascade) {
   }
 }
 
+// Tables too large for the scratch allocator give -9 before anything is written. The
+// destination claims a width of 2^30 pixels; its buffer is small, so any write would show.
+TEST(ResizeArguments, ScratchThatCannotBeAllocatedGivesMinus9AndWritesNothing) {
+  const Image src = NoiseImage(8, 8, 3);
+  for (const NamedEntry& e : AllEntries()) {
+    for (std::int32_t kind : {1, 2, 4, 16}) {
+      Image dst(4, 4, 0, 0x77);
+      const Image before = dst;
+      const PrimStatus status =
+          e.entry(src.bytes.data(), src.size(), src.step, src.whole(), dst.bytes.data(), dst.step,
+                  {std::int32_t{1} << 30, 4}, 1e9, 0.5, kind);
+      EXPECT_EQ(status, StsAllocFailed) << e.name << " interpolation " << kind;
+      EXPECT_EQ(dst.bytes, before.bytes) << e.name << " interpolation " << kind;
+    }
+  }
+}
+
 }  // namespace

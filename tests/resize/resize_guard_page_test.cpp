@@ -5,7 +5,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <random>
 
 #include "resize/resize_test_util.h"
@@ -87,6 +90,44 @@ TEST(ResizeGuardPage, NoInterpolationReadsOutsideTheImage) {
         }
       }
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Seeded random requests: odd sizes, rectangles partly outside the image, factors from tiny
+// (and subnormal) to huge (and infinite), every interpolation.
+TEST(ResizeGuardPage, RandomRequestsStayInsideTheImage) {
+  std::mt19937 rng(2026);
+  const double extremes[] = {5e-324, 1e-300, 1e-9,
+                             1e9,    1e300,  std::numeric_limits<double>::infinity()};
+  const std::int32_t kinds[] = {1, 2, 4, 8, 16};
+  for (int n = 0; n < 400; ++n) {
+    const std::int32_t w = 1 + static_cast<std::int32_t>(rng() % 40);
+    const std::int32_t h = 1 + static_cast<std::int32_t>(rng() % 40);
+    const GuardedImage src(w, h, rng() % 2 == 0);
+    ASSERT_TRUE(src.ok());
+    const PrimRect roi{static_cast<std::int32_t>(rng() % w), static_cast<std::int32_t>(rng() % h),
+                       1 + static_cast<std::int32_t>(rng() % (w + 5)),
+                       1 + static_cast<std::int32_t>(rng() % (h + 5))};
+    const auto factor = [&]() {
+      if (rng() % 8 == 0) {
+        return extremes[rng() % std::size(extremes)];
+      }
+      return std::ldexp(1.0 + (rng() % 1000) / 1000.0, static_cast<int>(rng() % 9) - 5);
+    };
+    const double xf = factor();
+    const double yf = factor();
+    const std::int32_t kind = kinds[rng() % std::size(kinds)];
+    Image dst(70, 70, 3, 0xEE);
+    const PrimStatus status =
+        primResize_8u_C3R_generic(src.data(), src.size(), src.step(), roi, dst.bytes.data(),
+                                  dst.step, dst.size(), xf, yf, kind);
+    const bool enlarges = xf > 1.0 || yf > 1.0;
+    EXPECT_EQ(status, kind == 8 && enlarges ? StsBadInterpolation : StsNoError)
+        << Describe(w, h, xf, yf, kind);
   }
 }
 
