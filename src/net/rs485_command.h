@@ -1,0 +1,48 @@
+// Panel-key commands for the devices on the server's RS485 channels: the command of the key is
+// taken from the device table, its placeholders are filled, it is framed and sent to the
+// server as "/RS485Cmd.cgi" (in the query as hex text and as the binary body).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/ctrl_file.h"
+
+// A frame holds at most 64 bytes: count, payload (at most 61), repeat, interval.
+inline constexpr std::size_t kRs485FrameMax = 64;
+inline constexpr std::size_t kRs485PayloadMax = kRs485FrameMax - 3;
+inline constexpr uint8_t kRs485RepeatInterval = 0x32;
+inline constexpr uint16_t kRetrCommandIndex = 61;  // "[ALARM]"
+inline constexpr uint8_t kRetrDeviceType = 0x84;
+
+// Authority byte of each user-rights row: SUPERVISOR, HIGH USER, GUEST, NORMAL USER.
+inline constexpr std::array<uint8_t, 4> UserRightsAuthority = {60, 40, 4, 20};
+
+namespace net {
+
+// What the placeholders of a frame take.
+struct Rs485Values {
+  uint8_t deviceId = 0;
+  uint8_t userRightsRow = 0;
+  uint8_t ptzNumber = 1;
+  bool retrOn = false;
+  uint8_t repeat = 1;
+};
+
+// The frame's bytes (payload count + 3 bytes), or nullopt when the command cannot be framed
+// within 64 bytes or its form runs past its bytes.
+std::optional<std::vector<uint8_t>> BuildRs485Frame(const DeviceCommand& command,
+                                                    const Rs485Values& values);
+// Two lower-case hex digits per byte.
+std::string FrameHexText(const std::vector<uint8_t>& frame);
+
+}  // namespace net
+
+// 1 sent and accepted; 0 failure (message shown: 4084 no command or unframeable, 4065 refused).
+int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat);
+// The command of panel key `index` for the device on the selected channel. Messages 4093 when
+// no command description is loaded for the channel's device kind.
+void SendDeviceCommand(uint32_t useRepeat, uint16_t index);
