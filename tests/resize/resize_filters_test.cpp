@@ -222,6 +222,21 @@ TEST(ResizeFilters, LinearDoublingOfTwoPixels) {
   }
 }
 
+// The corner-aligned mapping puts the last destination pixel on the image's last pixel, where
+// linear weighs it (0, 16384) and cubic evaluates its stencil at t = 2.0: both return it.
+TEST(ResizeFilters, LastPixelIsReproducedExactly) {
+  const Image src = NoiseImage(8, 6, 17);
+  for (std::int32_t kind : {2, 4}) {
+    Image dst(16, 12);
+    ASSERT_EQ(Resize(primResize_8u_C3R_generic, src, src.whole(), dst, 2.0, 2.0, kind), StsNoError);
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(dst.at(15, 11, c), src.at(7, 5, c)) << kind;
+      EXPECT_EQ(dst.at(0, 0, c), src.at(0, 0, c)) << kind;
+      EXPECT_EQ(dst.at(15, 0, c), src.at(7, 0, c)) << kind;
+    }
+  }
+}
+
 TEST(ResizeFilters, LanczosWeightsAtKnownDistances) {
   std::array<float, 6> w{};
   ResizeBuildCoeffs_Generic(0.0, w.data());

@@ -2,6 +2,10 @@
 // used, for every interpolation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 #include "resize/resize_test_util.h"
 
 namespace {
@@ -25,19 +29,37 @@ const Request kRequests[] = {
     {64, 48, {0, 0, 64, 48}, 1.0 / 3, 0.3333333433},
 };
 
-TEST(ResizeVariants, EveryEntryGivesTheGenericBytes) {
+// Largest difference between two images, byte by byte.
+int MaxDifference(const Image& a, const Image& b) {
+  int worst = 0;
+  for (std::size_t i = 0; i < a.bytes.size(); ++i) {
+    worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
+  }
+  return worst;
+}
+
+// Statuses and the bytes written agree across the variants: nearest, linear and
+// supersampling exactly; cubic and six-tap, whose arithmetic may differ per kernel set in the
+// last unit, within 1. The SSE2 and SSE3 sets agree exactly on everything.
+TEST(ResizeVariants, EveryEntryAgreesWithTheGenericPath) {
   std::uint32_t seed = 500;
   for (const Request& r : kRequests) {
     const Image src = NoiseImage(r.w, r.h, seed++);
     for (std::int32_t kind : {1, 2, 4, 8, 16}) {
+      const bool exact = kind == 1 || kind == 2 || kind == 8;
       Image reference(80, 60, 6, 0x5A);
       const PrimStatus expected =
           Resize(primResize_8u_C3R_generic, src, r.roi, reference, r.xf, r.yf, kind);
+      Image sse2(80, 60, 6, 0x5A);
+      ASSERT_EQ(Resize(primResize_8u_C3R_sse2, src, r.roi, sse2, r.xf, r.yf, kind), expected);
       for (const NamedEntry& e : AllEntries()) {
         Image dst(80, 60, 6, 0x5A);
-        EXPECT_EQ(Resize(e.entry, src, r.roi, dst, r.xf, r.yf, kind), expected) << e.name;
-        EXPECT_EQ(dst.bytes, reference.bytes)
-            << e.name << " " << Describe(r.w, r.h, r.xf, r.yf, kind);
+        const std::string what = std::string(e.name) + " " + Describe(r.w, r.h, r.xf, r.yf, kind);
+        EXPECT_EQ(Resize(e.entry, src, r.roi, dst, r.xf, r.yf, kind), expected) << what;
+        EXPECT_LE(MaxDifference(dst, reference), exact ? 0 : 1) << what;
+        if (e.entry == primResize_8u_C3R_sse3) {
+          EXPECT_EQ(dst.bytes, sse2.bytes) << what;
+        }
       }
     }
   }
