@@ -1,6 +1,7 @@
 // SSE3 form of the table-driven inverse DCT: the SSE2 form with the SSE3 unaligned load.
 #include <immintrin.h>
 
+#include "prim/idct_tables.h"
 #include "prim/prim_idct.h"
 
 #if defined(__clang__)

@@ -3,6 +3,7 @@
 
 #include "prim/prim_quant.h"
 #include "prim/quant_check.h"
+#include "prim/quant_rule.h"
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse3"))), apply_to = function)

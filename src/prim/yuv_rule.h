@@ -12,13 +12,24 @@ constexpr std::uint8_t Clamp255(std::int32_t v) {
   return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
-// Writes B, G, R of one pixel. Shifts are arithmetic (rounding toward minus infinity).
-constexpr void PixelToBgr(std::int32_t y, std::int32_t u8, std::int32_t v8, std::uint8_t* bgr) {
+// The chroma parts of the three sums, in Q16, for one chroma sample (shared by a 2x2 block).
+struct ChromaTermsQ16 {
+  std::int32_t blue;
+  std::int32_t green;
+  std::int32_t red;
+};
+
+constexpr ChromaTermsQ16 ChromaQ16(std::int32_t u8, std::int32_t v8) {
   const std::int32_t u = u8 - 128;
   const std::int32_t v = v8 - 128;
-  bgr[0] = Clamp255((65536 * y + 133169 * u) >> 16);
-  bgr[1] = Clamp255((65536 * y - 25821 * u - 38076 * v) >> 16);
-  bgr[2] = Clamp255((65536 * y + 74711 * v) >> 16);
+  return {133169 * u, -25821 * u - 38076 * v, 74711 * v};
+}
+
+// Writes B, G, R of one pixel. Shifts are arithmetic (rounding toward minus infinity).
+constexpr void StorePixel(std::int32_t y, const ChromaTermsQ16& t, std::uint8_t* bgr) {
+  bgr[0] = Clamp255((65536 * y + t.blue) >> 16);
+  bgr[1] = Clamp255((65536 * y + t.green) >> 16);
+  bgr[2] = Clamp255((65536 * y + t.red) >> 16);
 }
 
 constexpr PrimStatus CheckArguments(const std::uint8_t* const* src, const std::int32_t* srcStep,
@@ -42,11 +53,18 @@ constexpr T* Row(T* origin, std::int32_t step, std::int32_t r) {
   return origin + static_cast<std::ptrdiff_t>(step) * r;
 }
 
-// One output row, pixels [from, width), scalar.
+// One output row, pixels [from, width), scalar; the chroma terms are formed once per pixel pair.
 constexpr void RowScalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
                          std::uint8_t* dst, std::int32_t from, std::int32_t width) {
-  for (std::int32_t x = from; x < width; ++x) {
-    PixelToBgr(y[x], u[x / 2], v[x / 2], dst + 3 * static_cast<std::ptrdiff_t>(x));
+  std::int32_t x = from;
+  while (x < width) {
+    const ChromaTermsQ16 terms = ChromaQ16(u[x / 2], v[x / 2]);
+    StorePixel(y[x], terms, dst + 3 * static_cast<std::ptrdiff_t>(x));
+    ++x;
+    if (x < width && (x & 1) != 0) {
+      StorePixel(y[x], terms, dst + 3 * static_cast<std::ptrdiff_t>(x));
+      ++x;
+    }
   }
 }
 

@@ -1,6 +1,9 @@
 // SSE3 form of the YUV 4:2:0 to BGR primitive: the SSE2 form with the SSE3 unaligned load.
 #include <immintrin.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include "prim/prim_yuv.h"
 #include "prim/yuv_rule.h"
 
