@@ -60,7 +60,8 @@ Thread::~Thread() {
 }
 
 bool Thread::Start(std::string name, Body body, ThreadPriority priority) {
-  if (IsRunning()) {
+  std::lock_guard lock(m_mutex);
+  if (RunningLocked()) {
     return false;
   }
   // A thread given up by StopAndJoin is already detached; this object is free for a new one.
@@ -89,22 +90,30 @@ bool Thread::Start(std::string name, Body body, ThreadPriority priority) {
 }
 
 void Thread::RequestStop() {
+  std::lock_guard lock(m_mutex);
   m_state->stop->Set();
 }
 
 StopToken Thread::GetStopToken() const {
+  std::lock_guard lock(m_mutex);
   return StopToken(m_state->stop);
 }
 
 bool Thread::Join(std::uint32_t timeoutMs) {
-  if (!m_started) {
-    return true;
+  std::shared_ptr<State> state;
+  {
+    std::lock_guard lock(m_mutex);
+    if (!m_started) {
+      return true;
+    }
+    state = m_state;
   }
-  if (!m_state->finished.Wait(timeoutMs)) {
+  if (!state->finished.Wait(timeoutMs)) {
     return false;
   }
-  if (m_thread.joinable()) {
-    m_thread.join();
+  std::lock_guard lock(m_mutex);
+  if (m_state == state && m_thread.joinable()) {
+    m_thread.join();  // the body has returned: this only reaps the thread
   }
   return true;
 }
@@ -114,12 +123,23 @@ bool Thread::StopAndJoin(std::uint32_t timeoutMs) {
   if (Join(timeoutMs)) {
     return true;
   }
+  std::lock_guard lock(m_mutex);
+  if (m_state->finished.IsSet()) {
+    // Ended just after the time-out.
+    if (m_thread.joinable()) {
+      m_thread.join();
+    }
+    return true;
+  }
   m_forced = true;
-  m_thread.detach();
+  if (m_thread.joinable()) {
+    m_thread.detach();
+  }
   return false;
 }
 
 std::uint32_t Thread::ExitCode() const {
+  std::lock_guard lock(m_mutex);
   if (m_forced) {
     return kForcedExitCode;
   }
@@ -127,11 +147,22 @@ std::uint32_t Thread::ExitCode() const {
 }
 
 bool Thread::IsRunning() const {
+  std::lock_guard lock(m_mutex);
+  return RunningLocked();
+}
+
+bool Thread::RunningLocked() const {
   return m_started && !m_forced && !m_state->finished.IsSet();
 }
 
 bool Thread::IsStarted() const {
+  std::lock_guard lock(m_mutex);
   return m_started;
+}
+
+std::string Thread::Name() const {
+  std::lock_guard lock(m_mutex);
+  return m_name;
 }
 
 }  // namespace platform

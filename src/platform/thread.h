@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -39,6 +40,7 @@ class StopToken {
   std::shared_ptr<Event> m_stop;
 };
 
+// The methods may be called from several threads at once (two stop paths racing at shut-down).
 class Thread {
  public:
   using Body = std::function<std::uint32_t(StopToken)>;
@@ -76,10 +78,13 @@ class Thread {
   bool IsRunning() const;
   // True once Start succeeded (also after the thread ended).
   bool IsStarted() const;
-  const std::string& Name() const { return m_name; }
+  std::string Name() const;
 
  private:
   struct State;
+  bool RunningLocked() const;
+
+  mutable std::mutex m_mutex;
   std::shared_ptr<State> m_state;
   std::thread m_thread;
   std::string m_name;

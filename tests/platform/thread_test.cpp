@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -172,6 +173,30 @@ TEST(ThreadTest, DestroyingRunningThreadAsksItToStop) {
     }));
   }
   EXPECT_TRUE(stopSeen->Wait(kLongWait));
+}
+
+// Two shut-down paths stopping the same thread at once both see it end.
+TEST(ThreadTest, ConcurrentStopAndJoinFromTwoThreads) {
+  for (int round = 0; round < 50; ++round) {
+    Thread thread;
+    ASSERT_TRUE(thread.Start("shared", [](StopToken stop) -> std::uint32_t {
+      stop.StopEvent().Wait(kLongWait);
+      return 0;
+    }));
+    std::atomic<int> ended{0};
+    auto stopper = [&] {
+      if (thread.StopAndJoin(kLongWait)) {
+        ++ended;
+      }
+    };
+    std::thread a(stopper);
+    std::thread b(stopper);
+    a.join();
+    b.join();
+    EXPECT_EQ(ended.load(), 2);
+    EXPECT_EQ(thread.ExitCode(), 0u);
+    EXPECT_FALSE(thread.IsRunning());
+  }
 }
 
 TEST(StopTokenTest, DefaultTokenNeverStopsAndSleepsWhole) {
