@@ -1,8 +1,8 @@
 // Sound output in the shape the player code uses it: open a device for one PCM format, queue
 // caller-owned blocks, learn per block when the device is done with it, reset, close. Results
 // carry the waveOut result values, so the callers keep their traces and decisions. Devices: the
-// null device (accepts everything, plays nothing), the capture device in platform/testing (keeps
-// every byte in block order), and the ALSA device.
+// null device (accepts everything, plays nothing) and the capture device in platform/testing
+// (keeps every byte in block order); CreateAudioOut makes the process's device.
 #pragma once
 
 #include <atomic>
