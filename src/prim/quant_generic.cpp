@@ -10,7 +10,7 @@ PrimStatus primQuantInvInter_Compact_H263_16s_I_generic(std::int16_t* pSrcDst, s
     return status;
   }
   for (std::int32_t i = 0; i < len; ++i) {
-    pSrcDst[i] = prim_quant::InverseH263(pSrcDst[i], QP, prim_quant::kLower, prim_quant::kUpper);
+    prim_quant::InverseElement(pSrcDst, i, QP, prim_quant::kLower, prim_quant::kUpper);
   }
   return StsNoError;
 }

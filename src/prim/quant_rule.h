@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace prim_quant {
 
@@ -19,6 +20,22 @@ constexpr std::int16_t InverseH263(std::int16_t c, std::int32_t qp, std::int32_t
   const std::int32_t k = OddRounding(qp);
   const std::int32_t v = 2 * qp * c + (c > 0 ? k : -k);
   return static_cast<std::int16_t>(std::clamp(v, lower, upper));
+}
+
+// Element access that allows an odd address (the primitive accepts any array address).
+inline std::int16_t LoadElement(const std::int16_t* p) {
+  std::int16_t v;
+  std::memcpy(&v, p, sizeof(v));
+  return v;
+}
+inline void StoreElement(std::int16_t* p, std::int16_t v) {
+  std::memcpy(p, &v, sizeof(v));
+}
+
+// The rule on element i of the array.
+inline void InverseElement(std::int16_t* data, std::int32_t i, std::int32_t qp, std::int32_t lower,
+                           std::int32_t upper) {
+  StoreElement(data + i, InverseH263(LoadElement(data + i), qp, lower, upper));
 }
 
 inline constexpr std::int32_t kLower = -2048;

@@ -35,14 +35,14 @@ inline void Worker(std::int16_t* data, std::int32_t keepFirst, std::int32_t len,
   if (data == nullptr || len < 1) {
     return;
   }
-  const std::int16_t first = data[0];
+  const std::int16_t first = prim_quant::LoadElement(data);
   constexpr std::uintptr_t kAlign = 2 * GroupSize;
   std::int32_t i = 0;
   const auto address = reinterpret_cast<std::uintptr_t>(data);
   if (address % 2 == 0) {
     // Single elements up to the group alignment.
     while (i < len && (address + 2 * static_cast<std::uintptr_t>(i)) % kAlign != 0) {
-      data[i] = prim_quant::InverseH263(data[i], qp, lower, upper);
+      prim_quant::InverseElement(data, i, qp, lower, upper);
       ++i;
     }
     const __m128i twoQp = _mm_set1_epi16(static_cast<std::int16_t>(2 * qp));
@@ -68,10 +68,10 @@ inline void Worker(std::int16_t* data, std::int32_t keepFirst, std::int32_t len,
   }
   // The rest (all of it at an odd address) one element at a time.
   for (; i < len; ++i) {
-    data[i] = prim_quant::InverseH263(data[i], qp, lower, upper);
+    prim_quant::InverseElement(data, i, qp, lower, upper);
   }
   if (keepFirst != 0) {
-    data[0] = first;
+    prim_quant::StoreElement(data, first);
   }
 }
 

@@ -69,7 +69,7 @@ inline __m128i Compress4(__m128i bgr0) {
 // (two spare bytes after dst + 12 are overwritten).
 inline void StorePairs(std::uint8_t* dst, __m128i lanes) {
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), lanes);
-  _mm_storeh_pd(reinterpret_cast<double*>(dst + 6), _mm_castsi128_pd(lanes));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 6), _mm_unpackhi_epi64(lanes, lanes));
 }
 
 // Packed 8-bit B, G, R of eight pixels (low halves) to two groups of twelve bytes: pixels 0-3
