@@ -67,6 +67,10 @@ constexpr const char* Key(int index) {
 CSettingINI::CSettingINI() = default;
 
 std::string CSettingINI::SettingFilePath() const {
+  // Before Load has set the program folder, the file still lies in the program folder.
+  if (m_strProgramDir.empty()) {
+    return (platform::ProgramFolder() / kFileName).string();
+  }
   return m_strProgramDir + kFileName;
 }
 

@@ -64,14 +64,14 @@ bool CTraceFile::CreateFileLocked() {
 }
 
 int CTraceFile::Open(const std::string& directory) {
-  {
-    const std::lock_guard lock(m_stateLock);
-    m_strPath = directory + "DebugTrace.log";
-    if (m_hFile < 0 && !CreateFileLocked()) {
-      return 0;
-    }
+  const std::lock_guard lock(m_stateLock);
+  m_strPath = directory + "DebugTrace.log";
+  if (m_hFile < 0 && !CreateFileLocked()) {
+    return 0;
   }
-  m_hEvent = std::make_unique<platform::Event>(platform::ResetMode::Auto, true);
+  if (!m_hEvent) {
+    m_hEvent = std::make_shared<platform::Event>(platform::ResetMode::Auto, true);
+  }
   return m_hEvent ? 1 : 0;
 }
 
@@ -79,9 +79,14 @@ int CTraceFile::Append(std::uint8_t mode, const std::string& text) {
   if (mode != 1) {
     return 0;
   }
+  std::shared_ptr<platform::Event> guard;
+  {
+    const std::lock_guard lock(m_stateLock);
+    guard = m_hEvent;
+  }
   // Goes on after the time-out even when an earlier writer never gave the guard back.
-  if (m_hEvent) {
-    m_hEvent->Wait(kAppendWaitMs);
+  if (guard) {
+    guard->Wait(kAppendWaitMs);
   }
   int result = 0;
   {
@@ -98,8 +103,8 @@ int CTraceFile::Append(std::uint8_t mode, const std::string& text) {
       result = 1;
     }
   }
-  if (m_hEvent) {
-    m_hEvent->Set();
+  if (guard) {
+    guard->Set();
   }
   return result;
 }

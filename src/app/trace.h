@@ -56,8 +56,10 @@ class CTraceFile {
  private:
   bool CreateFileLocked();
 
-  std::unique_ptr<platform::Event> m_hEvent;  // auto-reset, signalled: one append at a time
-  int m_hFile = -1;                           // -1 while closed
+  // Auto-reset, created signalled: one append at a time. Shared, so an appender that holds it
+  // is not left waiting on a freed event when the file is closed meanwhile.
+  std::shared_ptr<platform::Event> m_hEvent;
+  int m_hFile = -1;  // -1 while closed
   std::string m_strPath;
   std::uint32_t m_nLines = 0;
   // Keeps the file state sound even when an appender goes on after the guard's time-out.

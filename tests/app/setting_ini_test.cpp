@@ -292,6 +292,13 @@ TEST_F(SettingINITest, LoadCreatesTheRecordAndSnapshotFolders) {
   EXPECT_TRUE(std::filesystem::is_directory(m_desktop));
 }
 
+TEST_F(SettingINITest, SaveBeforeLoadWritesIntoTheProgramFolder) {
+  CSettingINI settings;
+  settings.m_wWebPort = 8181;
+  ASSERT_EQ(settings.Save(), 1);
+  EXPECT_EQ(Loaded()->m_wWebPort, 8181);
+}
+
 TEST_F(SettingINITest, SaveReportsAFileThatCannotBeWritten) {
   const auto settings = Loaded();
   settings->m_strProgramDir = (m_program.Path() / "missing").string() + "/";
