@@ -2,9 +2,12 @@
 // sources and the destination size rule, for all four variant entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
+#include "prim/resize/resize_driver.h"
 #include "resize/resize_test_util.h"
 
 namespace {
@@ -429,6 +432,42 @@ TEST(ResizeArguments, ScratchThatCannotBeAllocatedGivesMinus9AndWritesNothing) {
                   {std::int32_t{1} << 30, 4}, 1e9, 0.5, kind);
       EXPECT_EQ(status, StsAllocFailed) << e.name << " interpolation " << kind;
       EXPECT_EQ(dst.bytes, before.bytes) << e.name << " interpolation " << kind;
+    }
+  }
+}
+
+// The general driver refuses layouts whose passes are not built, before writing anything; a
+// three-channel nearest request with four elements per pixel keeps the fourth byte.
+TEST(ResizeArguments, DriverLayoutsWithoutPassesAreRefused) {
+  struct Layout {
+    std::int32_t pixelElements, channels, dataType, planar, interpolation, sizeMode;
+    PrimStatus expected;
+  };
+  const Layout layouts[] = {
+      {3, 3, 0, 0, 1, 1, StsNoError},          {3, 3, 1, 0, 1, 1, StsBadInterpolation},
+      {3, 3, 2, 0, 2, 1, StsBadInterpolation}, {3, 3, 0, 1, 1, 1, StsBadInterpolation},
+      {3, 3, 0, 0, 1, 0, StsBadInterpolation}, {1, 1, 0, 0, 1, 1, StsBadInterpolation},
+      {4, 4, 0, 0, 1, 1, StsBadInterpolation}, {4, 4, 0, 0, 2, 1, StsBadInterpolation},
+      {4, 3, 0, 0, 4, 1, StsBadInterpolation}, {2, 3, 0, 0, 1, 1, StsBadInterpolation},
+      {4, 3, 0, 0, 1, 1, StsNoError},
+  };
+  std::vector<std::uint8_t> src(4 * 6 * 6);
+  for (std::size_t i = 0; i < src.size(); ++i) {
+    src[i] = static_cast<std::uint8_t>(i);
+  }
+  for (const Layout& l : layouts) {
+    std::vector<std::uint8_t> dst(4 * 12 * 12, 0xEE);
+    const PrimStatus status = ResizeInterpolate_Generic(
+        src.data(), {6, 6}, 4 * 6, {0, 0, 6, 6}, dst.data(), 4 * 12, {12, 12}, 2.0, 2.0, 0.0, 0.0,
+        l.pixelElements, l.channels, l.dataType, l.planar, l.interpolation, l.sizeMode);
+    EXPECT_EQ(status, l.expected) << l.pixelElements << "/" << l.channels << " type " << l.dataType
+                                  << " interpolation " << l.interpolation;
+    if (status != StsNoError) {
+      EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](std::uint8_t b) { return b == 0xEE; }));
+    } else if (l.pixelElements == 4) {
+      for (std::size_t i = 3; i < dst.size(); i += 4) {
+        ASSERT_EQ(dst[i], 0xEE) << i;
+      }
     }
   }
 }

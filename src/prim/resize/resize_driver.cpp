@@ -196,10 +196,12 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   if (checked != StsNoError) {
     return checked;
   }
-  // Only packed data sized by ratio is built; other members of the pass tables are null.
+  // Only packed data sized by ratio is built. Four-channel filtering would reach the
+  // three-channel entries of the table, whose passes treat three channels only, and the
+  // filtering passes write whole rows, so they need pixels without a spare element.
   if (planar != 0 || sizeMode != 1 || dataType < kResizeData8u || dataType > kResizeData32f ||
       pixelElements < channels || (channels != 1 && channels != 3 && channels != 4) ||
-      (interpolation != kResizeNearest && pixelElements != channels)) {
+      (interpolation != kResizeNearest && (pixelElements != channels || channels == 4))) {
     return StsBadInterpolation;
   }
   interpolation = DowngradeInterpolation(interpolation, srcSize);
