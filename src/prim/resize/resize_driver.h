@@ -46,7 +46,7 @@ PrimStatus ResizeInterpolate_Sse3(const void* pSrc, PrimSize srcSize, std::int32
                                   std::int32_t channels, std::int32_t dataType, std::int32_t planar,
                                   std::int32_t interpolation, std::int32_t sizeMode);
 
-// The kernel sets, for tests and for the later sets' own files.
+// The kernel sets, one per variant, each defined in its own table file.
 extern const ResizeKernelSet kResizeKernelsGeneric;
 extern const ResizeKernelSet kResizeKernelsSse;
 extern const ResizeKernelSet kResizeKernelsSse2;

@@ -1,0 +1,22 @@
+// Pass table and kernel set of the SSE variant. Until its own filtering kernels are in, it
+// holds the generic ones, which give the same results; nearest neighbour is shared.
+#include "prim/resize/resize_driver.h"
+#include "prim/resize/resize_filters.h"
+#include "prim/resize/resize_nearest.h"
+
+namespace {
+
+constexpr ResizePassTable MakePasses() {
+  ResizePassTable table{};
+  table[kPassGroupSixTap] = ResizeSixTapPass_8u_C3_Generic;
+  table[kPassGroupCubic] = ResizeCubicPass_8u_C3_Generic;
+  table[kPassGroupLinear] = ResizeLinearPass_8u_C3_Generic;
+  table[kPassGroupNearest] = ResizeNearestPass_8u_C3;
+  return table;
+}
+
+constexpr ResizePassTable kPasses = MakePasses();
+
+}  // namespace
+
+const ResizeKernelSet kResizeKernelsSse{&kPasses, ResizeBuildCoeffs_Generic};
