@@ -33,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (static_cast<long long>(header.width) * header.height > kMaxFuzzedPixels) {
     return 0;
   }
-  const PictureLayout layout{header.width, header.height, 0, PixelOrder::kBgr,
-                             RowOrder::kBottomUp};
+  const PictureLayout layout{header.width, header.height, 0, PixelOrder::kBgr, RowOrder::kBottomUp};
   std::vector<std::uint8_t> picture(*layout.SpanBytes());
   job.ReadImage(jpeg, picture, layout);
   return 0;
