@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "forms.h"
@@ -285,6 +286,43 @@ TEST(DispatchRegistration, RegisterReturnsPreviousHead) {
   EXPECT_EQ(PrimDispatchListHead(), &extra);
   // Put the list back as it was (the record goes out of scope).
   PrimRegisterDispatchRecord(before);
+}
+
+TEST(DispatchConcurrency, IndexChangesWhileOtherThreadsCallPrimitives) {
+  const std::int32_t saved = PrimCpuIndex.load();
+  std::atomic<bool> stop{false};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 3; ++t) {
+    workers.emplace_back([&] {
+      alignas(16) std::int16_t data[64];
+      while (!stop.load()) {
+        for (int i = 0; i < 64; ++i) {
+          data[i] = static_cast<std::int16_t>(i - 32);
+        }
+        if (primQuantInvInter_Compact_H263_16s_I(data, 64, 3) != StsNoError) {
+          ++wrong;
+        }
+        for (int i = 0; i < 64; ++i) {
+          const int c = i - 32;
+          const int expected = c == 0 ? 0 : (c > 0 ? 6 * c + 3 : 6 * c - 3);
+          if (data[i] != expected) {
+            ++wrong;
+          }
+        }
+      }
+    });
+  }
+  const std::int32_t classes[] = {0, 5, 9, 8};
+  for (int round = 0; round < 20000; ++round) {
+    primStaticInitCpu(classes[round % 4]);
+  }
+  stop.store(true);
+  for (auto& w : workers) {
+    w.join();
+  }
+  EXPECT_EQ(wrong.load(), 0);
+  PrimCpuIndex.store(saved);
 }
 
 TEST(DispatchHardware, DetectionOnThisMachineGivesAValidIndex) {
