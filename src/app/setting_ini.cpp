@@ -16,6 +16,12 @@ class SettingFile {
   explicit SettingFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
   // The key's integer value cut to the field's width, as the field stores it.
+  // As above with `fallback` as the default instead of the field's current value.
+  template <typename T>
+  void Read(std::string_view key, T& field, int fallback) const {
+    field = static_cast<T>(
+        platform::GetPrivateProfileInt(CSettingINI::kSection, key, fallback, m_path));
+  }
   template <typename T>
   void Read(std::string_view key, T& field) const {
     field = static_cast<T>(platform::GetPrivateProfileInt(CSettingINI::kSection, key,
@@ -58,9 +64,44 @@ std::string ExistingFolderOr(const std::string& folder, const std::string& deskt
   return !folder.empty() && platform::IsDirectory(folder) ? folder : desktop;
 }
 
-constexpr const char* Key(int index) {
-  return CSettingINI::kKeyNames[index];
-}
+// The keys, by their place in the key-name list.
+constexpr const char* kImageQuality = CSettingINI::kKeyNames[1];
+constexpr const char* kServerPort = CSettingINI::kKeyNames[2];
+constexpr const char* kImageResolution = CSettingINI::kKeyNames[3];
+constexpr const char* kUsername = CSettingINI::kKeyNames[4];
+constexpr const char* kBrightness = CSettingINI::kKeyNames[5];
+constexpr const char* kContrast = CSettingINI::kKeyNames[6];
+constexpr const char* kSaturation = CSettingINI::kKeyNames[7];
+constexpr const char* kAvSwitchOption = CSettingINI::kKeyNames[8];
+constexpr const char* kServerName = CSettingINI::kKeyNames[11];
+constexpr const char* kSubPortNumber = CSettingINI::kKeyNames[12];
+constexpr const char* kImageWidth = CSettingINI::kKeyNames[13];
+constexpr const char* kImageHeight = CSettingINI::kKeyNames[14];
+constexpr const char* kZoomRatio = CSettingINI::kKeyNames[15];
+constexpr const char* kFrameRate = CSettingINI::kKeyNames[16];
+constexpr const char* kTargetBitRate = CSettingINI::kKeyNames[17];
+constexpr const char* kPeakBitRate = CSettingINI::kKeyNames[18];
+constexpr const char* kControlBitRateType = CSettingINI::kKeyNames[19];
+constexpr const char* kResolutionType = CSettingINI::kKeyNames[20];
+constexpr const char* kSelectedChannel = CSettingINI::kKeyNames[21];
+constexpr const char* kChannel1Device = CSettingINI::kKeyNames[22];
+constexpr const char* kChannel2Device = CSettingINI::kKeyNames[23];
+constexpr const char* kRecordPath = CSettingINI::kKeyNames[24];
+constexpr const char* kSnapshotPath = CSettingINI::kKeyNames[25];
+constexpr const char* kUpgradePath = CSettingINI::kKeyNames[26];
+constexpr const char* kLastMac1 = CSettingINI::kKeyNames[27];
+constexpr const char* kLastMac2 = CSettingINI::kKeyNames[28];
+constexpr const char* kAlarmTriggerRecord = CSettingINI::kKeyNames[29];
+constexpr const char* kAlarmAudioPath = CSettingINI::kKeyNames[31];
+constexpr const char* kAlarmEnableButton = CSettingINI::kKeyNames[32];
+constexpr const char* kAlarmTriggerQuality = CSettingINI::kKeyNames[33];
+constexpr const char* kAlarmTriggerResolution = CSettingINI::kKeyNames[34];
+constexpr const char* kTriggerWavPathLow = CSettingINI::kKeyNames[36];
+constexpr const char* kTriggerCloseHour = CSettingINI::kKeyNames[37];
+constexpr const char* kTriggerCloseMin = CSettingINI::kKeyNames[38];
+constexpr const char* kTriggerCloseDate = CSettingINI::kKeyNames[39];
+constexpr const char* kModelAlarmTriggerRecord = CSettingINI::kKeyNames[40];
+constexpr const char* kTransmissionType = CSettingINI::kKeyNames[41];
 
 }  // namespace
 
@@ -82,77 +123,56 @@ int CSettingINI::Load() {
   m_strProgramDir = programDir;
   const SettingFile file(SettingFilePath());
 
-  file.Read(Key(5), m_nBrightness);
-  file.Read(Key(6), m_nContrast);
-  file.Read(Key(7), m_nSaturation);
-  m_nImageResolution = 2;
-  file.Read(Key(3), m_nImageResolution);
+  file.Read(kBrightness, m_nBrightness);
+  file.Read(kContrast, m_nContrast);
+  file.Read(kSaturation, m_nSaturation);
+  file.Read(kImageResolution, m_nImageResolution, 2);
   {
     const std::lock_guard lock(m_TextLock);
-    m_strUserName = file.ReadText(Key(4), m_strUserName, kTextBufferChars);
-    m_strServerAddress = file.ReadText(Key(11), m_strServerAddress, kTextBufferChars);
+    m_strUserName = file.ReadText(kUsername, m_strUserName, kTextBufferChars);
+    m_strServerAddress = file.ReadText(kServerName, m_strServerAddress, kTextBufferChars);
   }
-  file.Read(Key(2), m_wWebPort);
-  file.Read(Key(12), m_dwSubPort);
-  m_wImageWidth = 320;
-  file.Read(Key(13), m_wImageWidth);
-  m_wImageHeight = 240;
-  file.Read(Key(14), m_wImageHeight);
-  m_wZoomRatio = 100;
-  file.Read(Key(15), m_wZoomRatio);
-  m_wFrameRate = 30;
-  file.Read(Key(16), m_wFrameRate);
-  m_wTargetBitRate = 400;
-  file.Read(Key(17), m_wTargetBitRate);
-  m_wPeakBitRate = 450;
-  file.Read(Key(18), m_wPeakBitRate);
-  m_wBitRateControlType = 1;
-  file.Read(Key(19), m_wBitRateControlType);
-  m_byResolutionType = 3;
-  file.Read(Key(20), m_byResolutionType);
-  m_byImageQuality = 1;
-  file.Read(Key(1), m_byImageQuality);
-  file.ReadIndex<std::uint8_t>(Key(21), m_bySelectedChannel, 0, kMaxSelectedChannel, 1);
-  file.ReadIndex<std::uint8_t>(Key(22), m_byChannel1Device, 0, kDeviceKindCount - 1, 0);
-  file.ReadIndex<std::uint8_t>(Key(23), m_byChannel2Device, 0, kDeviceKindCount - 1, 0);
-  m_wLastMac1 = 255;
-  file.Read(Key(27), m_wLastMac1);
-  m_wLastMac2 = 255;
-  file.Read(Key(28), m_wLastMac2);
-  m_byAlarmTriggerRecord = 1;
-  file.Read(Key(29), m_byAlarmTriggerRecord);
-  m_byModelAlarmTriggerRecord = 1;
-  file.Read(Key(40), m_byModelAlarmTriggerRecord);
-  m_wAlarmEnableButton = 3;
-  file.Read(Key(32), m_wAlarmEnableButton);
+  file.Read(kServerPort, m_wWebPort);
+  file.Read(kSubPortNumber, m_dwSubPort);
+  file.Read(kImageWidth, m_wImageWidth, 320);
+  file.Read(kImageHeight, m_wImageHeight, 240);
+  file.Read(kZoomRatio, m_wZoomRatio, 100);
+  file.Read(kFrameRate, m_wFrameRate, 30);
+  file.Read(kTargetBitRate, m_wTargetBitRate, 400);
+  file.Read(kPeakBitRate, m_wPeakBitRate, 450);
+  file.Read(kControlBitRateType, m_wBitRateControlType, 1);
+  file.Read(kResolutionType, m_byResolutionType, 3);
+  file.Read(kImageQuality, m_byImageQuality, 1);
+  file.ReadIndex<std::uint8_t>(kSelectedChannel, m_bySelectedChannel, 0, kMaxSelectedChannel, 1);
+  file.ReadIndex<std::uint8_t>(kChannel1Device, m_byChannel1Device, 0, kDeviceKindCount - 1, 0);
+  file.ReadIndex<std::uint8_t>(kChannel2Device, m_byChannel2Device, 0, kDeviceKindCount - 1, 0);
+  file.Read(kLastMac1, m_wLastMac1, 255);
+  file.Read(kLastMac2, m_wLastMac2, 255);
+  file.Read(kAlarmTriggerRecord, m_byAlarmTriggerRecord, 1);
+  file.Read(kModelAlarmTriggerRecord, m_byModelAlarmTriggerRecord, 1);
+  file.Read(kAlarmEnableButton, m_wAlarmEnableButton, 3);
   m_byAlarmTriggerRecordCopy = m_byAlarmTriggerRecord;
-  m_nAlarmTriggerQuality = 1;
-  file.Read(Key(33), m_nAlarmTriggerQuality);
-  m_nAlarmTriggerResolution = 1;
-  file.Read(Key(34), m_nAlarmTriggerResolution);
-  m_nTriggerWavPathLow = 0;
-  file.Read(Key(36), m_nTriggerWavPathLow);
-  m_byTriggerCloseHour = 0;
-  file.Read(Key(37), m_byTriggerCloseHour);
-  m_byTriggerCloseMin = 0;
-  file.Read(Key(38), m_byTriggerCloseMin);
-  m_byTriggerCloseDate = 0;
-  file.Read(Key(39), m_byTriggerCloseDate);
-  m_byAvSwitchOption = 3;
-  file.Read(Key(8), m_byAvSwitchOption);
-  m_byTransmissionType = 0;
-  file.Read(Key(41), m_byTransmissionType);
-  m_byDecodeType = 0;
-  file.Read(kDecodeTypeKey, m_byDecodeType);
+  file.Read(kAlarmTriggerQuality, m_nAlarmTriggerQuality, 1);
+  file.Read(kAlarmTriggerResolution, m_nAlarmTriggerResolution, 1);
+  file.Read(kTriggerWavPathLow, m_nTriggerWavPathLow, 0);
+  file.Read(kTriggerCloseHour, m_byTriggerCloseHour, 0);
+  file.Read(kTriggerCloseMin, m_byTriggerCloseMin, 0);
+  file.Read(kTriggerCloseDate, m_byTriggerCloseDate, 0);
+  file.Read(kAvSwitchOption, m_byAvSwitchOption, 3);
+  file.Read(kTransmissionType, m_byTransmissionType, 0);
+  file.Read(kDecodeTypeKey, m_byDecodeType, 0);
 
   m_strDesktopPath = platform::DesktopFolder().string();
   if (m_strDesktopPath.empty()) {
     platform::ShowMessageBox(kDesktopErrorText);
   }
 
-  m_strRecordPath = ExistingFolderOr(file.ReadText(Key(24), m_strDesktopPath), m_strDesktopPath);
-  m_strSnapshotPath = ExistingFolderOr(file.ReadText(Key(25), m_strDesktopPath), m_strDesktopPath);
-  m_strUpgradePath = ExistingFolderOr(file.ReadText(Key(26), m_strDesktopPath), m_strDesktopPath);
+  m_strRecordPath =
+      ExistingFolderOr(file.ReadText(kRecordPath, m_strDesktopPath), m_strDesktopPath);
+  m_strSnapshotPath =
+      ExistingFolderOr(file.ReadText(kSnapshotPath, m_strDesktopPath), m_strDesktopPath);
+  m_strUpgradePath =
+      ExistingFolderOr(file.ReadText(kUpgradePath, m_strDesktopPath), m_strDesktopPath);
   m_strAlarmWavPath = m_strProgramDir + kAlarmWavName;
   if (m_strUpgradePath.empty()) {
     m_strUpgradePath = kUnknownUpgradePath;
@@ -168,46 +188,46 @@ int CSettingINI::Load() {
 
 int CSettingINI::Save() {
   SettingFile file(SettingFilePath());
-  file.Write(Key(5), m_nBrightness);
-  file.Write(Key(6), m_nContrast);
-  file.Write(Key(7), m_nSaturation);
-  file.Write(Key(3), m_nImageResolution);
+  file.Write(kBrightness, m_nBrightness);
+  file.Write(kContrast, m_nContrast);
+  file.Write(kSaturation, m_nSaturation);
+  file.Write(kImageResolution, m_nImageResolution);
   {
     const std::lock_guard lock(m_TextLock);
-    file.WriteText(Key(4), m_strUserName);
-    file.WriteText(Key(11), m_strServerAddress);
+    file.WriteText(kUsername, m_strUserName);
+    file.WriteText(kServerName, m_strServerAddress);
   }
-  file.Write(Key(2), m_wWebPort);
-  file.Write(Key(12), m_dwSubPort);
-  file.Write(Key(13), m_wImageWidth);
-  file.Write(Key(14), m_wImageHeight);
-  file.Write(Key(15), m_wZoomRatio);
-  file.Write(Key(16), m_wFrameRate);
-  file.Write(Key(17), m_wTargetBitRate);
-  file.Write(Key(18), m_wPeakBitRate);
-  file.Write(Key(19), m_wBitRateControlType);
-  file.Write(Key(20), m_byResolutionType);
-  file.Write(Key(1), m_byImageQuality);
-  file.Write(Key(21), m_bySelectedChannel);
-  file.Write(Key(22), m_byChannel1Device);
-  file.Write(Key(23), m_byChannel2Device);
-  file.Write(Key(27), m_wLastMac1);
-  file.Write(Key(28), m_wLastMac2);
-  file.Write(Key(29), m_byAlarmTriggerRecord);
-  file.Write(Key(40), m_byModelAlarmTriggerRecord);
-  file.Write(Key(32), m_wAlarmEnableButton);
-  file.Write(Key(33), m_nAlarmTriggerQuality);
-  file.Write(Key(34), m_nAlarmTriggerResolution);
-  file.Write(Key(36), m_nTriggerWavPathLow);
-  file.Write(Key(37), m_byTriggerCloseHour);
-  file.Write(Key(38), m_byTriggerCloseMin);
-  file.Write(Key(39), m_byTriggerCloseDate);
-  file.WriteText(Key(24), m_strRecordPath);
-  file.WriteText(Key(25), m_strSnapshotPath);
-  file.WriteText(Key(26), m_strUpgradePath);
-  file.WriteText(Key(31), m_strAlarmWavPath);
-  file.Write(Key(8), m_byAvSwitchOption);
-  file.Write(Key(41), m_byTransmissionType);
+  file.Write(kServerPort, m_wWebPort);
+  file.Write(kSubPortNumber, m_dwSubPort);
+  file.Write(kImageWidth, m_wImageWidth);
+  file.Write(kImageHeight, m_wImageHeight);
+  file.Write(kZoomRatio, m_wZoomRatio);
+  file.Write(kFrameRate, m_wFrameRate);
+  file.Write(kTargetBitRate, m_wTargetBitRate);
+  file.Write(kPeakBitRate, m_wPeakBitRate);
+  file.Write(kControlBitRateType, m_wBitRateControlType);
+  file.Write(kResolutionType, m_byResolutionType);
+  file.Write(kImageQuality, m_byImageQuality);
+  file.Write(kSelectedChannel, m_bySelectedChannel);
+  file.Write(kChannel1Device, m_byChannel1Device);
+  file.Write(kChannel2Device, m_byChannel2Device);
+  file.Write(kLastMac1, m_wLastMac1);
+  file.Write(kLastMac2, m_wLastMac2);
+  file.Write(kAlarmTriggerRecord, m_byAlarmTriggerRecord);
+  file.Write(kModelAlarmTriggerRecord, m_byModelAlarmTriggerRecord);
+  file.Write(kAlarmEnableButton, m_wAlarmEnableButton);
+  file.Write(kAlarmTriggerQuality, m_nAlarmTriggerQuality);
+  file.Write(kAlarmTriggerResolution, m_nAlarmTriggerResolution);
+  file.Write(kTriggerWavPathLow, m_nTriggerWavPathLow);
+  file.Write(kTriggerCloseHour, m_byTriggerCloseHour);
+  file.Write(kTriggerCloseMin, m_byTriggerCloseMin);
+  file.Write(kTriggerCloseDate, m_byTriggerCloseDate);
+  file.WriteText(kRecordPath, m_strRecordPath);
+  file.WriteText(kSnapshotPath, m_strSnapshotPath);
+  file.WriteText(kUpgradePath, m_strUpgradePath);
+  file.WriteText(kAlarmAudioPath, m_strAlarmWavPath);
+  file.Write(kAvSwitchOption, m_byAvSwitchOption);
+  file.Write(kTransmissionType, m_byTransmissionType);
   file.Write(kDecodeTypeKey, m_byDecodeType);
   return file.Failed() ? 0 : 1;
 }
