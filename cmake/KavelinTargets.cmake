@@ -46,3 +46,13 @@ function(kavelin_add_subfolders)
     add_subdirectory(${dir})
   endforeach()
 endfunction()
+
+# kavelin_fuzz(NAME SOURCES s1 ... DEPS t1 ...)
+# A libFuzzer target fuzz_NAME; its seed corpus lives in fuzz/corpus/NAME/.
+function(kavelin_fuzz name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(fuzz_${name} ${ARG_SOURCES})
+  target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(fuzz_${name} PRIVATE ${ARG_DEPS})
+endfunction()
