@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "codec/mp4dec/code_lists.h"
+
 namespace {
 
 bool AtVideoObjectStartCode(const Mp4BitReader& reader) {
@@ -103,11 +105,15 @@ bool ReadVolFields(Mp4DecVolFields& v, Mp4DecTables& tables, Mp4BitReader& r) {
   v.load_intra_quant_mat = 0;
   v.load_nonintra_quant_mat = 0;
   if (v.quant_type != 0) {
+    // A layer that loads no matrix uses the default one, also after an earlier layer loaded
+    // its own.
     v.load_intra_quant_mat = static_cast<std::int32_t>(r.Read(1));
+    tables.intraMatrix = kDefaultIntraMatrix;
     if (v.load_intra_quant_mat != 0 && !ReadQuantMatrix(r, tables.zigzag, tables.intraMatrix)) {
       return false;
     }
     v.load_nonintra_quant_mat = static_cast<std::int32_t>(r.Read(1));
+    tables.nonIntraMatrix = kDefaultNonIntraMatrix;
     if (v.load_nonintra_quant_mat != 0 &&
         !ReadQuantMatrix(r, tables.zigzag, tables.nonIntraMatrix)) {
       return false;
@@ -196,6 +202,13 @@ int Mp4DecParseVolHeader(Mp4DecContext& ctx, Mp4DecTables& tables, Mp4BitReader&
                     (v.height + 15) / 16 == g.mbRows;
   ctx.volSeen = 1;
   ctx.volUnsupported = (supported && fits && !reader.Exhausted()) ? 0 : 1;
+  if (!supported) {
+    // The rest of a refused layer is not parsed: go on at the next start code.
+    reader.AlignToByte();
+    while (!reader.AtEnd() && reader.Peek(24) != kStartCodePrefix) {
+      reader.Skip(8);
+    }
+  }
   return 1;
 }
 

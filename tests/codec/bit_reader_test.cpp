@@ -1,0 +1,87 @@
+#include "codec/mp4dec/bit_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+Mp4BitReader Over(const std::vector<std::uint8_t>& bytes) {
+  Mp4BitReader reader;
+  reader.Init(bytes);
+  return reader;
+}
+
+TEST(Mp4BitReader, ReadsMostSignificantBitFirstAcrossBytes) {
+  const std::vector<std::uint8_t> bytes = {0xA5, 0x3C, 0xFF, 0x00, 0x81};
+  Mp4BitReader r = Over(bytes);
+  EXPECT_EQ(r.Peek(4), 0xAU);
+  EXPECT_EQ(r.Read(3), 0x5U);          // 101
+  EXPECT_EQ(r.Read(7), 0x14U);         // 0 0101 00
+  EXPECT_EQ(r.Peek(32), 0xF3FC0204U);  // from bit 10: 1111 0011 1111 1100 0000 0010 0000 0100
+  EXPECT_EQ(r.Peek(0), 0U);
+  EXPECT_FALSE(r.ByteAligned());
+  r.AlignToByte();
+  EXPECT_EQ(r.BitPosition(), 16U);
+  EXPECT_EQ(r.GetBit(), 1U);
+}
+
+TEST(Mp4BitReader, ReadsZerosPastTheEndAndReportsExhaustion) {
+  const std::vector<std::uint8_t> bytes = {0xFF, 0xFF};
+  Mp4BitReader r = Over(bytes);
+  EXPECT_EQ(r.Peek(32), 0xFFFF0000U);
+  r.Skip(16);
+  EXPECT_FALSE(r.Exhausted());  // exactly at the end
+  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(r.Read(32), 0U);
+  EXPECT_TRUE(r.Exhausted());
+  r.Skip(1'000'000);  // far past the end: still only zeros, never a read outside the input
+  EXPECT_EQ(r.Peek(32), 0U);
+}
+
+TEST(Mp4BitReader, EmptyInputIsAtEndAndReadsZero) {
+  Mp4BitReader r;
+  r.Init({});
+  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(r.Peek(32), 0U);
+  EXPECT_FALSE(r.Exhausted());
+  r.GetBit();
+  EXPECT_TRUE(r.Exhausted());
+}
+
+struct AlignedCase {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+  int skipBits;
+  std::uint32_t expected;  // PeekByteAligned(23)
+};
+
+void PrintTo(const AlignedCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class PeekByteAlignedTest : public ::testing::TestWithParam<AlignedCase> {};
+
+TEST_P(PeekByteAlignedTest, PassesOverStuffing) {
+  const AlignedCase& c = GetParam();
+  Mp4BitReader r = Over(c.bytes);
+  r.Skip(static_cast<std::size_t>(c.skipBits));
+  const std::uint64_t before = r.BitPosition();
+  EXPECT_EQ(r.PeekByteAligned(23), c.expected);
+  EXPECT_EQ(r.BitPosition(), before);  // nothing consumed
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PeekByteAlignedTest,
+    ::testing::Values(
+        // Aligned, 0x7F stuffing byte, then a start code.
+        AlignedCase{"AlignedStuffingByte", {0x7F, 0x00, 0x00, 0x01, 0xB6}, 0, 0},
+        // Three bits before the boundary: stuffing 011, then 00 00 01.
+        AlignedCase{"ThreeBitStuffing", {0xE3, 0x00, 0x00, 0x01}, 5, 0},
+        // Aligned, no stuffing byte: the next bits themselves.
+        AlignedCase{"AlignedNoStuffing", {0x00, 0x00, 0x01, 0xB6}, 0, 0},
+        AlignedCase{"AlignedData", {0x12, 0x34, 0x56, 0x78}, 0, 0x12345678U >> 9},
+        AlignedCase{"StuffingThenData", {0xE3, 0x80, 0x00, 0x00}, 5, 0x800000U >> 1}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace

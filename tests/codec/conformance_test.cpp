@@ -1,0 +1,241 @@
+// Decodes the committed fixtures and compares every picture with ffmpeg's decode of the same
+// stream (run at test time), plane by plane; checks which VOPs are refused; and feeds truncated
+// and bit-flipped frames, which must be refused or decoded, never crash.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "mp4dec_harness.h"
+
+namespace {
+
+std::string DataPath(const std::string& name) {
+  return std::string(TEST_DATA_DIR) + "/" + name;
+}
+
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+
+Size StreamSize(const std::vector<std::uint8_t>& stream) {
+  for (std::size_t i = 0; i + 4 < stream.size(); ++i) {
+    if (stream[i] == 0 && stream[i + 1] == 0 && stream[i + 2] == 1 && stream[i + 3] <= 0x1F) {
+      std::uint32_t info = 0;
+      if (Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(&stream[i]), &info,
+                        static_cast<std::int32_t>(stream.size() - i), 0, 0) == kMp4DecOk) {
+        return {static_cast<int>(info >> 12), static_cast<int>(info & 0xFFF)};
+      }
+    }
+  }
+  return {};
+}
+
+// ffmpeg's yuv420p decode of a fixture, or empty when ffmpeg failed.
+std::vector<std::uint8_t> ReferenceDecode(const std::string& fixture) {
+  const std::filesystem::path out = std::filesystem::temp_directory_path() /
+                                    ("kavelin_mp4dec_ref_" + std::to_string(::getpid()) + "_" +
+                                     std::filesystem::path(fixture).stem().string() + ".yuv");
+  const std::string command =
+      "ffmpeg -nostdin -loglevel error -y -flags +bitexact -idct simple -i '" + DataPath(fixture) +
+      "' -f rawvideo -pix_fmt yuv420p '" + out.string() + "'";
+  if (std::system(command.c_str()) != 0) {
+    return {};
+  }
+  std::vector<std::uint8_t> yuv = ReadFile(out.string());
+  std::filesystem::remove(out);
+  return yuv;
+}
+
+struct PlaneStats {
+  int maxDiff = 0;
+  double psnr = 0;
+};
+
+PlaneStats Compare(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+  PlaneStats s;
+  double squared = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const int d = std::abs(a[i] - b[i]);
+    s.maxDiff = std::max(s.maxDiff, d);
+    squared += d * d;
+  }
+  s.psnr = squared == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * n / squared);
+  return s;
+}
+
+class ConformanceTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ConformanceTest, EveryPictureMatchesTheReferenceDecode) {
+  const std::string fixture = GetParam();
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath(fixture));
+  ASSERT_FALSE(stream.empty()) << fixture;
+  const Size size = StreamSize(stream);
+  ASSERT_GT(size.width, 0);
+  const std::vector<std::uint8_t> reference = ReferenceDecode(fixture);
+  ASSERT_FALSE(reference.empty()) << "ffmpeg is needed for the reference decode";
+  const std::size_t luma = static_cast<std::size_t>(size.width) * size.height;
+  const std::size_t chroma = luma / 4;
+  const std::size_t frameBytes = luma + 2 * chroma;
+  const auto frames = SplitFrames(stream);
+  ASSERT_EQ(reference.size(), frames.size() * frameBytes);
+
+  DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
+  ASSERT_EQ(h.initResult, kMp4DecOk);
+  int worstDiff = 0;
+  double worstPsnr = 99;
+  for (std::size_t k = 0; k < frames.size(); ++k) {
+    ASSERT_EQ(h.Decode(frames[k]), kMp4DecOk) << fixture << " frame " << k;
+    const std::uint8_t* ref = reference.data() + k * frameBytes;
+    // Our mode-3 layout is Y, V, U.
+    const PlaneStats planes[3] = {Compare(h.output.data(), ref, luma),
+                                  Compare(h.output.data() + luma + chroma, ref + luma, chroma),
+                                  Compare(h.output.data() + luma, ref + luma + chroma, chroma)};
+    for (int p = 0; p < 3; ++p) {
+      EXPECT_LE(planes[p].maxDiff, 2) << fixture << " frame " << k << " plane " << p;
+      EXPECT_GE(planes[p].psnr, 50.0) << fixture << " frame " << k << " plane " << p;
+      worstDiff = std::max(worstDiff, planes[p].maxDiff);
+      worstPsnr = std::min(worstPsnr, planes[p].psnr);
+    }
+  }
+  RecordProperty("max_diff", worstDiff);
+  RecordProperty("min_plane_psnr_x100", static_cast<int>(worstPsnr * 100));
+  std::printf("%s: %zu frames, max diff %d, lowest plane PSNR %.2f dB\n", fixture.c_str(),
+              frames.size(), worstDiff, worstPsnr);
+}
+
+INSTANTIATE_TEST_SUITE_P(IntraFixtures, ConformanceTest,
+                         ::testing::Values("i_176x144_q2.m4v", "i_176x144_q31.m4v",
+                                           "i_352x288_q8.m4v", "i_720x576_q20.m4v",
+                                           "i_168x120_q5.m4v", "i_64x48_q3.m4v",
+                                           "i_176x144_mpegquant_q4.m4v",
+                                           "i_352x288_interlaced_q6.m4v",
+                                           "i_176x144_userdata_q6.m4v", "i_176x144_dquant.m4v"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           name = name.substr(0, name.find('.'));
+                           for (char& c : name) {
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           }
+                           return name;
+                         });
+
+struct RefusalCase {
+  const char* fixture;
+  std::vector<int> results;  // per frame
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.fixture;
+}
+
+class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(RefusalTest, UnsupportedVopsAreRefusedWithoutDisturbingTheDecoder) {
+  const RefusalCase& c = GetParam();
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath(c.fixture));
+  const Size size = StreamSize(stream);
+  ASSERT_GT(size.width, 0);
+  const auto frames = SplitFrames(stream);
+  ASSERT_EQ(frames.size(), c.results.size());
+  DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
+  for (std::size_t k = 0; k < frames.size(); ++k) {
+    EXPECT_EQ(h.Decode(frames[k]), c.results[k]) << c.fixture << " frame " << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, RefusalTest,
+                         ::testing::Values(RefusalCase{"rej_64x48_p.m4v", {0, 3}},
+                                           RefusalCase{"rej_64x48_b.m4v", {0, 3, 3}},
+                                           RefusalCase{"rej_64x48_qpel.m4v", {3}},
+                                           RefusalCase{"rej_64x48_partitioned.m4v", {3}},
+                                           RefusalCase{"rej_176x144_packets.m4v", {3}}),
+                         [](const auto& info) {
+                           std::string name = info.param.fixture;
+                           name = name.substr(0, name.find('.'));
+                           for (char& c : name) {
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           }
+                           return name;
+                         });
+
+TEST(Robustness, AVolWithAnotherSizeIsRefused) {
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath("i_176x144_q2.m4v"));
+  const auto frames = SplitFrames(stream);
+  DecoderHarness h(352, 288, kMp4DecModePlanar, 0);
+  EXPECT_EQ(h.Decode(frames[0]), kMp4DecRefused);
+}
+
+class DamagedInputTest : public ::testing::TestWithParam<const char*> {};
+
+// Truncated frames are refused; bit-flipped frames are decoded or refused; neither reads or
+// writes outside its buffers (the sanitizer build checks that), and an intact frame afterwards
+// decodes to the same picture as before.
+TEST_P(DamagedInputTest, NeverCrashesAndRecovers) {
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath(GetParam()));
+  const Size size = StreamSize(stream);
+  ASSERT_GT(size.width, 0);
+  const auto frames = SplitFrames(stream);
+  DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  const std::vector<std::uint8_t> intact = h.output;
+
+  const std::vector<std::uint8_t>& frame = frames[0];
+  const std::size_t step = std::max<std::size_t>(1, frame.size() / 150);
+  for (std::size_t keep = 0; keep + 2 <= frame.size(); keep += step) {
+    // Each truncation in its own exact-size buffer, so a read past the end is caught.
+    std::vector<std::uint8_t> cut(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(keep));
+    EXPECT_EQ(h.Decode(cut.data(), cut.size()), kMp4DecRefused) << "kept " << keep;
+  }
+  std::mt19937 random(12345);
+  for (int trial = 0; trial < 150; ++trial) {
+    std::vector<std::uint8_t> flipped = frame;
+    const int flips = 1 + trial % 4;
+    for (int f = 0; f < flips; ++f) {
+      const std::size_t bit = random() % (flipped.size() * 8);
+      flipped[bit / 8] ^= static_cast<std::uint8_t>(0x80 >> (bit % 8));
+    }
+    const std::int32_t result = h.Decode(flipped);
+    EXPECT_TRUE(result == kMp4DecOk || result == kMp4DecRefused) << result;
+  }
+  // Garbage frames.
+  for (int trial = 0; trial < 20; ++trial) {
+    std::vector<std::uint8_t> garbage(static_cast<std::size_t>(random() % 3000));
+    for (auto& b : garbage) {
+      b = static_cast<std::uint8_t>(random());
+    }
+    if (garbage.size() > 8 && trial % 2 == 0) {
+      garbage[0] = 0;
+      garbage[1] = 0;
+      garbage[2] = 1;
+      garbage[3] = 0xB6;
+      garbage[4] &= 0x3F;  // an I-VOP header over random data
+    }
+    const std::int32_t result = h.Decode(garbage);
+    EXPECT_TRUE(result == kMp4DecOk || result == kMp4DecRefused) << result;
+  }
+  // The intact frame again: the same picture (an I-VOP depends on nothing before it).
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  EXPECT_EQ(h.output, intact);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedInputTest,
+                         ::testing::Values("i_176x144_q2.m4v", "i_168x120_q5.m4v",
+                                           "i_176x144_mpegquant_q4.m4v",
+                                           "i_352x288_interlaced_q6.m4v",
+                                           "i_176x144_userdata_q6.m4v"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           name = name.substr(0, name.find('.'));
+                           for (char& c : name) {
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           }
+                           return name;
+                         });
+
+}  // namespace

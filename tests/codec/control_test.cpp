@@ -1,0 +1,187 @@
+// The command entry: sizes, initialisation checks, frame selection, refused and not-coded VOPs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "codec/mp4dec/context.h"
+#include "codec/mp4dec/mp4dec.h"
+#include "mp4dec_harness.h"
+
+namespace {
+
+std::vector<std::vector<std::uint8_t>> FixtureFrames(const char* name) {
+  return SplitFrames(ReadFile(std::string(TEST_DATA_DIR) + "/" + name));
+}
+
+bool AllZero(const std::vector<std::uint8_t>& v) {
+  return std::all_of(v.begin(), v.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+TEST(Mp4DecControl, SizeQueryFor720x576) {
+  Mp4DecInstance inst;
+  Mp4DecBufferSizes sizes{};
+  ASSERT_EQ(Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, 720, 576, 0), kMp4DecOk);
+  EXPECT_EQ(inst.width, 720);
+  EXPECT_EQ(inst.height, 576);
+  EXPECT_EQ(sizes.frameBuffer0, 800256U);
+  EXPECT_EQ(sizes.frameBuffer1, 800256U);
+  EXPECT_EQ(sizes.outputPlanes, 829440U);
+  EXPECT_EQ(sizes.context, 710484U);
+  EXPECT_EQ(sizes.tables, 11332U);
+  EXPECT_EQ(sizes.bitReader, 2216U);
+}
+
+TEST(Mp4DecControl, NullHandleGivesTwoForEveryCommand) {
+  Mp4DecInstance inst;
+  Mp4DecBufferSizes sizes{};
+  for (std::uint32_t command :
+       {kMp4DecCmdQuerySizes, kMp4DecCmdInit, kMp4DecCmdClose, kMp4DecCmdNoOp,
+        kMp4DecCmdSelectOutput, kMp4DecCmdStreamInfo, kMp4DecCmdDecode, 0x12345U}) {
+    EXPECT_EQ(Mp4DecControl(0, command, &inst, &sizes, 720, 576, 0), kMp4DecNullHandle) << command;
+  }
+  EXPECT_EQ(inst.width, 0);  // the size query did nothing
+}
+
+TEST(Mp4DecControl, SizesOutsideTheLimitsAreRefused) {
+  const std::pair<int, int> bad[] = {{0, 576},   {720, 0},   {721, 576},
+                                     {720, 577}, {736, 480}, {0x10000, 16}};
+  for (const auto& [w, h] : bad) {
+    Mp4DecInstance inst;
+    Mp4DecBufferSizes sizes{};
+    EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, w, h, 0), kMp4DecRefused)
+        << w << "x" << h;
+  }
+  // Initialisation checks the instance's own size too.
+  DecoderHarness ok(176, 144, 3, 0);
+  ASSERT_EQ(ok.initResult, kMp4DecOk);
+  ok.inst.width = 800;
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &ok.inst, nullptr, 0, 0, 0), kMp4DecRefused);
+}
+
+TEST(Mp4DecControl, InitialisationRefusesMissingBlocksAndUnknownReferenceModes) {
+  DecoderHarness h(64, 48, 3, 0);
+  ASSERT_EQ(h.initResult, kMp4DecOk);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &h.inst, nullptr, 0, 0, 2), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &h.inst, nullptr, 0, 0, -1), kMp4DecRefused);
+  Mp4DecInstance noContext = h.inst;
+  noContext.context = nullptr;
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &noContext, nullptr, 0, 0, 0), kMp4DecRefused);
+  Mp4DecInstance noFrame = h.inst;
+  noFrame.frameBuffer1 = nullptr;
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &noFrame, nullptr, 0, 0, 0), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, nullptr, nullptr, 0, 0, 0), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdInit, &h.inst, nullptr, 0, 0, 1), kMp4DecOk);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdClose, nullptr, nullptr, 0, 0, 0), kMp4DecOk);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdNoOp, nullptr, nullptr, 0, 0, 0), kMp4DecOk);
+}
+
+TEST(Mp4DecControl, DecodingBeforeInitialisationOrWithoutInputIsRefused) {
+  DecoderHarness h(64, 48, 3, 0);
+  h.ZeroBlocks();  // as before initialisation
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  EXPECT_EQ(h.Decode(frames[0]), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdDecode, nullptr, &h.inst, 0, 0, 0), kMp4DecRefused);
+  DecoderHarness ready(64, 48, 3, 0);
+  EXPECT_EQ(ready.Decode(nullptr, 0), kMp4DecRefused);
+  const std::vector<std::uint8_t> noStartCode(100, 0xFF);
+  EXPECT_EQ(ready.Decode(noStartCode), kMp4DecRefused);
+}
+
+TEST(Mp4DecControl, ReferenceModeZeroAlternatesBuffersModeOneKeepsIntraInBufferZero) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  ASSERT_GE(frames.size(), 2U);
+  for (int mode : {0, 1}) {
+    DecoderHarness h(64, 48, 3, mode);
+    ASSERT_EQ(h.initResult, kMp4DecOk);
+    ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+    EXPECT_FALSE(AllZero(h.frame0));
+    EXPECT_TRUE(AllZero(h.frame1));
+    ASSERT_EQ(h.Decode(frames[1]), kMp4DecOk);
+    EXPECT_EQ(AllZero(h.frame1), mode == 1) << "reference mode " << mode;
+    EXPECT_EQ(h.Ctx().mb.decodedVops, 2);
+  }
+}
+
+TEST(Mp4DecControl, ADamagedVopLeavesTheReferenceAndTheToggle) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  DecoderHarness h(64, 48, 3, 0);
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  const std::vector<std::uint8_t> reference = h.frame0;
+  const std::vector<std::uint8_t> shown = h.output;
+  const int toggle = h.Ctx().frameToggle;
+  std::vector<std::uint8_t> cut(frames[1].begin(), frames[1].begin() + 200);
+  EXPECT_EQ(h.Decode(cut), kMp4DecRefused);
+  EXPECT_EQ(h.frame0, reference);
+  EXPECT_EQ(h.Ctx().frameToggle, toggle);
+  EXPECT_EQ(h.output, shown);  // nothing put out
+  EXPECT_EQ(h.Ctx().mb.decodedVops, 1);
+}
+
+TEST(Mp4DecControl, NotCodedVopRepeatsTheLastPicture) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  DecoderHarness h(64, 48, 3, 0);
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  const std::vector<std::uint8_t> shown = h.output;
+  const int toggle = h.Ctx().frameToggle;
+  // A VOP header with vop_coded 0; the stream's resolution is 25 (5-bit increment).
+  BitWriter w;
+  w.Bytes({0x00, 0x00, 0x01, 0xB6}).Put(1, 2).Put(0, 1).Put(1, 1).Put(4, 5).Put(1, 1).Put(0, 1);
+  w.Stuff();
+  const std::size_t picture = 64 * 48 * 3 / 2;
+  std::fill(h.output.begin(), h.output.begin() + picture, 0);
+  EXPECT_EQ(h.Decode(w.Data()), kMp4DecOk);
+  EXPECT_EQ(h.output, shown);
+  EXPECT_EQ(h.Ctx().frameToggle, toggle);
+}
+
+TEST(Mp4DecControl, OutputSwitchOffAndNoConverterWriteNothing) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  DecoderHarness h(64, 48, 3, 0);
+  std::fill(h.output.begin(), h.output.end(), 0xCD);
+  ASSERT_EQ(h.Decode(frames[0], false), kMp4DecOk);
+  EXPECT_TRUE(std::all_of(h.output.begin(), h.output.end(), [](auto b) { return b == 0xCD; }));
+  // Mode 0 at initialisation: no converter; the switch on must not call through a null one.
+  DecoderHarness none(64, 48, 0, 0);
+  ASSERT_EQ(none.initResult, kMp4DecOk);
+  none.output.assign(64 * 48 * 4, 0xCD);
+  EXPECT_EQ(none.Decode(frames[0]), kMp4DecOk);
+  EXPECT_TRUE(
+      std::all_of(none.output.begin(), none.output.end(), [](auto b) { return b == 0xCD; }));
+}
+
+TEST(Mp4DecControl, SelectOutputCommandSwitchesTheConverter) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  DecoderHarness h(64, 48, 3, 0);
+  h.inst.outputMode = 4;
+  ASSERT_EQ(Mp4DecControl(1, kMp4DecCmdSelectOutput, &h.inst, nullptr, 0, 0, 0), kMp4DecOk);
+  EXPECT_EQ(h.Ctx().orientation, -1);
+  h.inst.outputMode = 12;
+  ASSERT_EQ(Mp4DecControl(1, kMp4DecCmdSelectOutput, &h.inst, nullptr, 0, 0, 0), kMp4DecOk);
+  EXPECT_EQ(h.Ctx().orientation, 1);
+  h.output.assign(64 * 48 * 4, 0);
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  // Still the 32-bit converter, now top-down: the first row is the picture's first row.
+  DecoderHarness top(64, 48, 8, 0);
+  top.output.assign(64 * 48 * 4, 0);
+  ASSERT_EQ(top.Decode(frames[0]), kMp4DecOk);
+  EXPECT_EQ(h.output, top.output);
+  // Mode 4 is the same picture bottom-up.
+  DecoderHarness flipped(64, 48, 4, 0);
+  flipped.output.assign(64 * 48 * 4, 0);
+  ASSERT_EQ(flipped.Decode(frames[0]), kMp4DecOk);
+  for (int row = 0; row < 48; ++row) {
+    EXPECT_TRUE(std::equal(top.output.begin() + row * 256, top.output.begin() + row * 256 + 256,
+                           flipped.output.begin() + (47 - row) * 256))
+        << row;
+  }
+}
+
+TEST(Mp4DecControl, LaterInitialisationLeavesTheZeroedTimeResolution) {
+  // Whatever ran before in this process, a second initialisation never sets 15.
+  DecoderHarness first(64, 48, 3, 0);
+  DecoderHarness second(64, 48, 3, 0);
+  EXPECT_EQ(second.Ctx().vol.vop_time_increment_resolution, 0);
+}
+
+}  // namespace

@@ -1,0 +1,302 @@
+// Coefficient events, DC sizes and intra DC/AC prediction.
+#include "codec/mp4dec/texture.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "mp4dec_harness.h"
+
+namespace {
+
+Mp4DecCoeffEvent DecodeBits(const BitWriter& w, bool intra, std::uint64_t* consumed = nullptr) {
+  Mp4BitReader reader;
+  reader.Init(w.Data());
+  const Mp4DecCoeffEvent e = Mp4DecDecodeCoeffEvent(reader, intra);
+  if (consumed != nullptr) {
+    *consumed = reader.BitPosition();
+  }
+  return e;
+}
+
+TEST(CoeffEvent, PlainCodesCarryTheirSign) {
+  BitWriter pos;
+  pos.Code("0111").Put(0, 1);  // intra (1, 0, 1), +
+  const Mp4DecCoeffEvent a = DecodeBits(pos, true);
+  EXPECT_EQ(a.last, 1);
+  EXPECT_EQ(a.run, 0);
+  EXPECT_EQ(a.level, 1);
+  BitWriter neg;
+  neg.Code("000100101").Put(1, 1);  // inter (0, 0, 6), -
+  std::uint64_t used = 0;
+  const Mp4DecCoeffEvent b = DecodeBits(neg, false, &used);
+  EXPECT_EQ(b.last, 0);
+  EXPECT_EQ(b.run, 0);
+  EXPECT_EQ(b.level, -6);
+  EXPECT_EQ(used, 10U);
+}
+
+TEST(CoeffEvent, EscapeModeThreeIsFixedLength) {
+  BitWriter w;
+  w.Code("0000011").Code("11").Put(1, 1).Put(5, 6).Put(1, 1).Put(0x800, 12).Put(1, 1);
+  std::uint64_t used = 0;
+  const Mp4DecCoeffEvent e = DecodeBits(w, true, &used);
+  EXPECT_EQ(e.last, 1);
+  EXPECT_EQ(e.run, 5);
+  EXPECT_EQ(e.level, -2048);
+  EXPECT_EQ(used, 30U);
+}
+
+TEST(CoeffEvent, EscapeModeOneAddsLmax) {
+  BitWriter w;
+  w.Code("0000011").Code("0").Code("10").Put(1, 1);  // (0, 0, 1) + LMAX(0,0) = 28, negative
+  const Mp4DecCoeffEvent intra = DecodeBits(w, true);
+  EXPECT_EQ(intra.level, -(1 + 27));
+  EXPECT_EQ(intra.run, 0);
+  const Mp4DecCoeffEvent inter = DecodeBits(w, false);
+  EXPECT_EQ(inter.level, -(1 + 12));
+}
+
+TEST(CoeffEvent, EscapeModeTwoAddsRmaxPlusOne) {
+  BitWriter w;
+  w.Code("0000011").Code("10").Code("10").Put(0, 1);  // (0, 0, 1)
+  const Mp4DecCoeffEvent intra = DecodeBits(w, true);
+  EXPECT_EQ(intra.last, 0);
+  EXPECT_EQ(intra.run, 0 + 14 + 1);
+  EXPECT_EQ(intra.level, 1);
+  const Mp4DecCoeffEvent inter = DecodeBits(w, false);
+  EXPECT_EQ(inter.run, 0 + 26 + 1);
+}
+
+TEST(CoeffEvent, InvalidWindowsGiveTheInvalidEvent) {
+  for (const char* bits : {"000000000000",
+                           "0000011"
+                           "0"
+                           "00000000000",
+                           "0000011"
+                           "10"
+                           "0000000"}) {
+    BitWriter w;
+    w.Code(bits);
+    const Mp4DecCoeffEvent e = DecodeBits(w, true);
+    EXPECT_EQ(e.run, -1) << bits;
+    EXPECT_EQ(e.level, -1) << bits;
+  }
+}
+
+TEST(DcSize, DifferentialAndMarker) {
+  struct Case {
+    int size;
+    std::uint32_t bits;
+    int expected;
+  };
+  for (const Case& c :
+       {Case{1, 1, 1}, Case{1, 0, -1}, Case{3, 0b100, 4}, Case{3, 0b011, -4}, Case{8, 0xFF, 255},
+        Case{8, 0x00, -255}, Case{9, 0x100, 256}, Case{12, 0x000, -4095}}) {
+    BitWriter w;
+    w.Put(c.bits, c.size).Put(1, 1).Put(0xAB, 8);
+    Mp4BitReader r;
+    r.Init(w.Data());
+    EXPECT_EQ(Mp4DecReadDcDifferential(r, c.size), c.expected) << c.size;
+    EXPECT_EQ(r.BitPosition(), static_cast<std::uint64_t>(c.size + (c.size > 8 ? 1 : 0)));
+  }
+  Mp4BitReader r;
+  r.Init({});
+  EXPECT_EQ(Mp4DecReadDcDifferential(r, 0), 0);
+}
+
+TEST(DcScaler, FollowsTheQuantiserRanges) {
+  const int luma[32] = {0,  8,  8,  8,  8,  10, 12, 14, 16, 17, 18, 19, 20, 21, 22, 23,
+                        24, 25, 26, 27, 28, 29, 30, 31, 32, 34, 36, 38, 40, 42, 44, 46};
+  const int chroma[32] = {0,  8,  8,  8,  8,  9,  9,  10, 10, 11, 11, 12, 12, 13, 13, 14,
+                          14, 15, 15, 16, 16, 17, 17, 18, 18, 19, 20, 21, 22, 23, 24, 25};
+  for (int qp = 1; qp <= 31; ++qp) {
+    EXPECT_EQ(Mp4DecDcScaler(qp, 0), luma[qp]) << qp;
+    EXPECT_EQ(Mp4DecDcScaler(qp, 4), chroma[qp]) << qp;
+  }
+}
+
+// A context with the prediction borders of an initialised decoder.
+std::unique_ptr<Mp4DecContext> PredictionContext() {
+  auto ctx = std::make_unique<Mp4DecContext>();
+  for (auto& e : ctx->lumaDc[0]) {
+    e = 1024;
+  }
+  for (auto& row : ctx->lumaDc) {
+    row[0] = 1024;
+  }
+  for (int c = 0; c < 2; ++c) {
+    for (auto& e : ctx->chromaDc[c][0]) {
+      e = 1024;
+    }
+    for (auto& row : ctx->chromaDc[c]) {
+      row[0] = 1024;
+    }
+  }
+  for (auto& e : ctx->mbTypeMap[0]) {
+    e = kMbIntra;
+  }
+  for (auto& row : ctx->mbTypeMap) {
+    row[0] = kMbIntra;
+  }
+  ctx->mb.dcScaler = 8;
+  ctx->vop.quantiser = 4;
+  return ctx;
+}
+
+TEST(DcPrediction, TopLeftBlockPredictsFromTheBorder) {
+  auto ctx = PredictionContext();
+  std::int16_t block[64] = {5};
+  Mp4DecPredictDc(*ctx, 0, block);
+  EXPECT_EQ(block[0], (5 + 128) * 8);
+  EXPECT_EQ(ctx->lumaDc[1][1], (5 + 128) * 8);
+  EXPECT_EQ(ctx->predictionDirection, 0);  // |B - A| == |B - C|: from the left
+}
+
+TEST(DcPrediction, DirectionFollowsTheGradient) {
+  auto ctx = PredictionContext();
+  ctx->mb.x = 1;
+  ctx->mb.y = 1;
+  // Block 0 of macroblock (1, 1): store [3][3]; A = [3][2], B = [2][2], C = [2][3].
+  ctx->lumaDc[3][2] = 800;   // A
+  ctx->lumaDc[2][2] = 1000;  // B
+  ctx->lumaDc[2][3] = 990;   // C
+  // |B - A| = 200 is not below |B - C| = 10: the left block A predicts.
+  std::int16_t block[64] = {0};
+  Mp4DecPredictDc(*ctx, 0, block);
+  EXPECT_EQ(ctx->predictionDirection, 0);
+  EXPECT_EQ(block[0], 100 * 8);  // 800 / 8
+  ctx->lumaDc[2][3] = 300;       // |B - C| = 700 > 200: from above
+  std::int16_t block2[64] = {0};
+  Mp4DecPredictDc(*ctx, 0, block2);
+  EXPECT_EQ(ctx->predictionDirection, 1);
+  EXPECT_EQ(block2[0], (300 + 4) / 8 * 8);
+}
+
+TEST(DcPrediction, RoundedDivisionAndNegativePredictors) {
+  auto ctx = PredictionContext();
+  ctx->mb.x = 1;
+  ctx->mb.dcScaler = 10;
+  ctx->lumaDc[1][2] = -15;  // A of block 0 at (1, 0); B = C = 1024 -> tie -> left
+  std::int16_t block[64] = {0};
+  Mp4DecPredictDc(*ctx, 0, block);
+  EXPECT_EQ(block[0], -2 * 10);  // (-15 - 5) / 10 = -2
+  ctx->lumaDc[1][2] = 14;
+  std::int16_t block2[64] = {0};
+  Mp4DecPredictDc(*ctx, 0, block2);
+  EXPECT_EQ(block2[0], 1 * 10);  // (14 + 5) / 10 = 1
+}
+
+TEST(DcPrediction, ResultWrapsInSixteenBits) {
+  auto ctx = PredictionContext();
+  ctx->mb.dcScaler = 46;
+  std::int16_t block[64] = {2047};
+  Mp4DecPredictDc(*ctx, 0, block);
+  // (2047 + 22) * 46 = 95174, low 16 bits signed = 29638.
+  EXPECT_EQ(block[0], static_cast<std::int16_t>(95174 - 65536));
+}
+
+TEST(DcPrediction, InterMacroblockNeighboursResetInPredictedVops) {
+  auto ctx = PredictionContext();
+  ctx->vop.vop_coding_type = kVopP;
+  ctx->mb.x = 0;
+  ctx->mb.y = 1;
+  ctx->mbTypeMap[1][1] = kMbInter;  // the macroblock above (0, 0) is inter
+  ctx->lumaDc[2][1] = 40;           // stale values of an earlier VOP
+  ctx->lumaDc[2][2] = 40;
+  ctx->lumaAcRow[2][1].fill(9);
+  ctx->chromaDc[0][1][1] = 40;
+  std::int16_t block[64] = {0};
+  Mp4DecPredictDc(*ctx, 0, block);
+  EXPECT_EQ(ctx->lumaDc[2][1], 1024);
+  EXPECT_EQ(ctx->lumaDc[2][2], 1024);
+  EXPECT_EQ(ctx->chromaDc[0][1][1], 1024);
+  EXPECT_EQ(ctx->lumaAcRow[2][1][0], 0);
+  EXPECT_EQ(block[0], 1024);
+}
+
+TEST(AcPrediction, ScaledPredictionRoundsAwayFromZero) {
+  auto ctx = PredictionContext();
+  ctx->mb.x = 1;
+  ctx->mb.y = 1;
+  ctx->mb.ac_pred_flag = 1;
+  ctx->vop.quantiser = 4;
+  ctx->quantMap[2][1] = 2;  // left macroblock QP
+  ctx->predictionDirection = 0;
+  // Block 0 of (1, 1) predicts from the left block's column: store [3][2].
+  ctx->lumaAcCol[3][2] = {3, -3, 0, 1, -1, 5, 0};
+  std::int16_t block[64] = {};
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 0, block), 1);
+  EXPECT_EQ(block[8], 2);    // (6 + 2) / 4
+  EXPECT_EQ(block[16], -2);  // (-6 - 2) / 4
+  EXPECT_EQ(block[24], 0);
+  EXPECT_EQ(block[32], 1);  // (2 + 2) / 4
+  EXPECT_EQ(block[40], -1);
+  EXPECT_EQ(block[48], 3);  // (10 + 2) / 4
+  EXPECT_EQ(block[1], 0);
+}
+
+TEST(AcPrediction, ScaledPathDeclinesWhereThePlainPathApplies) {
+  auto ctx = PredictionContext();
+  ctx->mb.ac_pred_flag = 1;
+  ctx->mb.x = 1;
+  ctx->mb.y = 1;
+  ctx->vop.quantiser = 4;
+  ctx->quantMap[2][1] = 2;
+  ctx->quantMap[1][2] = 2;
+  std::int16_t block[64] = {};
+  ctx->predictionDirection = 0;
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 1, block), 0);  // left of block 1 is block 0
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 3, block), 0);
+  ctx->predictionDirection = 1;
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 2, block), 0);  // above block 2 is block 0
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 0, block), 1);
+  ctx->quantMap[1][2] = 4;  // same quantiser above
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 0, block), 0);
+  ctx->mb.y = 0;  // top row, from above
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 0, block), 0);
+  ctx->mb.ac_pred_flag = 0;
+  ctx->mb.y = 1;
+  ctx->quantMap[1][2] = 2;
+  EXPECT_EQ(Mp4DecAddScaledAcPrediction(*ctx, 0, block), 0);
+}
+
+TEST(AcPrediction, PlainPredictionAddsAndStoresQuantisedValues) {
+  auto ctx = PredictionContext();
+  ctx->mb.ac_pred_flag = 1;
+  ctx->predictionDirection = 1;
+  ctx->mb.x = 0;
+  ctx->mb.y = 0;
+  // Block 2 of (0, 0) predicts from block 0 above: store [1][1] row predictors.
+  ctx->lumaAcRow[1][1] = {1, 2, 3, 4, 5, 6, 7};
+  std::int16_t block[64] = {};
+  block[1] = 10;
+  block[8] = -4;
+  Mp4DecAddAcPrediction(*ctx, 2, block);
+  EXPECT_EQ(block[1], 11);
+  EXPECT_EQ(block[7], 7);
+  EXPECT_EQ(block[8], -4);
+  Mp4DecStoreAcPredictors(*ctx, 2, block);
+  EXPECT_EQ(ctx->lumaAcRow[2][1][0], 11);
+  EXPECT_EQ(ctx->lumaAcCol[2][1][0], -4);
+  // Without the flag nothing is added.
+  ctx->mb.ac_pred_flag = 0;
+  std::int16_t other[64] = {};
+  Mp4DecAddAcPrediction(*ctx, 2, other);
+  EXPECT_EQ(other[1], 0);
+}
+
+TEST(AcPrediction, ChromaUsesTheMacroblockStoreOfItsComponent) {
+  auto ctx = PredictionContext();
+  ctx->mb.ac_pred_flag = 1;
+  ctx->predictionDirection = 0;
+  ctx->mb.x = 2;
+  ctx->mb.y = 0;
+  ctx->chromaAcCol[1][1][2] = {5, 0, 0, 0, 0, 0, 0};  // Cr of the left macroblock
+  ctx->chromaAcCol[0][1][2] = {9, 0, 0, 0, 0, 0, 0};
+  std::int16_t block[64] = {};
+  Mp4DecAddAcPrediction(*ctx, 5, block);
+  EXPECT_EQ(block[8], 5);
+}
+
+}  // namespace
