@@ -1,0 +1,97 @@
+#include "ui/common/qt_message_box.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QThread>
+
+#include "ui/common/string_table.h"
+
+namespace ui {
+namespace {
+
+QMessageBox::Icon IconOf(std::uint32_t flags) {
+  switch (flags & 0xF0) {
+    case platform::MB_ICONERROR:
+      return QMessageBox::Critical;
+    case platform::MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case platform::MB_ICONWARNING:
+      return QMessageBox::Warning;
+    case platform::MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+struct ButtonChoice {
+  QMessageBox::StandardButton button;
+  int answer;
+};
+
+std::vector<ButtonChoice> ButtonsOf(std::uint32_t flags) {
+  switch (flags & 0xF) {
+    case platform::MB_OKCANCEL:
+      return {{QMessageBox::Ok, platform::IDOK}, {QMessageBox::Cancel, platform::IDCANCEL}};
+    case platform::MB_YESNOCANCEL:
+      return {{QMessageBox::Yes, platform::IDYES},
+              {QMessageBox::No, platform::IDNO},
+              {QMessageBox::Cancel, platform::IDCANCEL}};
+    case platform::MB_YESNO:
+      return {{QMessageBox::Yes, platform::IDYES}, {QMessageBox::No, platform::IDNO}};
+    case platform::MB_RETRYCANCEL:
+      return {{QMessageBox::Retry, platform::IDRETRY}, {QMessageBox::Cancel, platform::IDCANCEL}};
+    default:
+      return {{QMessageBox::Ok, platform::IDOK}};
+  }
+}
+
+}  // namespace
+
+int QtMessageBox::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
+  const QString qtext = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const QString qcaption =
+      QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr)
+    return platform::DefaultAnswer(flags);
+  if (QThread::currentThread() == app->thread())
+    return ShowOnGuiThread(m_parent, qtext, qcaption, flags);
+  // From a worker: show it later on the GUI thread; the worker goes on with the default.
+  QMetaObject::invokeMethod(
+      app,
+      [parent = m_parent, qtext, qcaption, flags] {
+        ShowOnGuiThread(parent, qtext, qcaption, flags);
+      },
+      Qt::QueuedConnection);
+  return platform::DefaultAnswer(flags);
+}
+
+int QtMessageBox::ShowOnGuiThread(QPointer<QWidget> parent, const QString& text,
+                                  const QString& caption, std::uint32_t flags) {
+  QMessageBox box(IconOf(flags), caption.isEmpty() ? QCoreApplication::applicationName() : caption,
+                  text, QMessageBox::NoButton, parent.data());
+  const auto choices = ButtonsOf(flags);
+  for (const ButtonChoice& choice : choices)
+    box.addButton(choice.button);
+  box.setDefaultButton(choices.front().button);
+  box.exec();
+  const auto clicked = box.standardButton(box.clickedButton());
+  for (const ButtonChoice& choice : choices) {
+    if (choice.button == clicked)
+      return choice.answer;
+  }
+  // Closed without a button: Cancel when the box has one, else its only answer.
+  for (const ButtonChoice& choice : choices) {
+    if (choice.answer == platform::IDCANCEL)
+      return platform::IDCANCEL;
+  }
+  return choices.back().answer;
+}
+
+int MessageBoxById(int stringId, std::uint32_t flags) {
+  return platform::ShowMessageBox(LoadString(stringId).toStdString(), {}, flags);
+}
+
+}  // namespace ui

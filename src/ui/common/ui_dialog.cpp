@@ -1,0 +1,100 @@
+#include "ui/common/ui_dialog.h"
+
+#include <QCloseEvent>
+
+namespace ui {
+
+UiDialog::UiDialog(QWidget* parent)
+    : QDialog(parent),
+      m_timers(this, [this](int id) { OnTimer(id); }),
+      m_bridge(new MessageBridge(
+          this, [this](std::uint32_t msg, WParam w, LParam l) { Dispatch(msg, w, l); })) {}
+
+UiDialog::~UiDialog() {
+  m_timers.KillAll();
+  // Refuse messages before the derived parts are gone.
+  m_bridge->Unregister();
+}
+
+int UiDialog::DoModal() {
+  m_endCode.reset();
+  m_wasShown = false;
+  m_inModalRun = true;
+  m_inInit = true;
+  OnInitDialog();
+  m_inInit = false;
+  int result = 0;
+  if (m_endCode) {
+    result = *m_endCode;
+  } else {
+    result = exec();
+    if (m_endCode)
+      result = *m_endCode;
+  }
+  m_inModalRun = false;
+  m_timers.KillAll();
+  return result;
+}
+
+void UiDialog::EndDialog(int code) {
+  m_endCode = code;
+  if (!m_inInit)
+    QDialog::done(code);
+}
+
+void UiDialog::done(int code) {
+  EndDialog(code);
+}
+
+void UiDialog::OnMessage(std::uint32_t msg, MessageHandler handler) {
+  m_messageHandlers[msg] = std::move(handler);
+}
+
+bool UiDialog::UpdateData(bool saveAndValidate) {
+  DataExchange dx(m_controls, saveAndValidate);
+  DoDataExchange(dx);
+  return !dx.Failed();
+}
+
+bool UiDialog::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void UiDialog::DoDataExchange(DataExchange&) {}
+
+void UiDialog::OnOK() {
+  if (!UpdateData(true))
+    return;
+  EndDialog(IDOK);
+}
+
+void UiDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
+
+void UiDialog::OnTimer(int) {}
+
+void UiDialog::OnUserMessage(std::uint32_t, WParam, LParam) {}
+
+void UiDialog::closeEvent(QCloseEvent* event) {
+  // The close box acts as Cancel; the dialog decides whether it really ends.
+  event->ignore();
+  OnCancel();
+}
+
+void UiDialog::showEvent(QShowEvent* event) {
+  m_wasShown = true;
+  QDialog::showEvent(event);
+}
+
+void UiDialog::Dispatch(std::uint32_t msg, WParam wParam, LParam lParam) {
+  const auto it = m_messageHandlers.find(msg);
+  if (it != m_messageHandlers.end()) {
+    it->second(wParam, lParam);
+  } else {
+    OnUserMessage(msg, wParam, lParam);
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/testing/fake_message_box.h"
+#include "ui/common/modal_runner.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/testing/scripted_modal_runner.h"
+#include "ui/common/ui_dialog.h"
+#include "ui/common/worker.h"
+
+namespace {
+
+using platform::testing::FakeMessageBox;
+using platform::testing::ScopedMessageBox;
+
+// Processes events until done() holds or five seconds pass (generous under load).
+template <typename Done>
+bool WaitFor(Done done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > 5000)
+      return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+class EndsInInit final : public ui::UiDialog {
+ public:
+  bool OnInitDialog() override {
+    EndDialog(-1);
+    return true;
+  }
+};
+
+TEST(UiDialog, EndedDuringInitialisationReturnsItsCodeWithoutShowing) {
+  EndsInInit dialog;
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_FALSE(dialog.WasShown());
+  EXPECT_FALSE(dialog.isVisible());
+}
+
+class EndsFromTimer final : public ui::UiDialog {
+ public:
+  explicit EndsFromTimer(int code) : m_code(code) {}
+  bool OnInitDialog() override {
+    SetTimer(7, 1);
+    return true;
+  }
+  void OnTimer(int id) override {
+    if (id == 7)
+      EndDialog(m_code);
+  }
+
+ private:
+  int m_code;
+};
+
+TEST(UiDialog, AnyCodeEndsTheModalRun) {
+  for (int code : {1, 2, 3, 0, 20, 100, 1198, 1410, -1}) {
+    EndsFromTimer dialog(code);
+    EXPECT_EQ(dialog.DoModal(), code);
+    EXPECT_TRUE(dialog.WasShown());
+    EXPECT_FALSE(dialog.Timers().IsRunning(7));
+  }
+}
+
+TEST(UiDialog, EscapeGoesToCancel) {
+  ui::UiDialog dialog;
+  QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+  EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+}
+
+class Recorder final : public ui::UiDialog {
+ public:
+  std::vector<std::tuple<std::uint32_t, ui::WParam, ui::LParam>> received;
+  std::vector<bool> onGuiThread;
+  void OnUserMessage(std::uint32_t msg, ui::WParam w, ui::LParam l) override {
+    received.emplace_back(msg, w, l);
+    onGuiThread.push_back(QThread::currentThread() == qApp->thread());
+  }
+};
+
+TEST(MessageBridge, PostedMessagesArriveInOrderOnTheGuiThread) {
+  Recorder window;
+  const platform::WindowHandle handle = window.Handle();
+  std::thread poster([handle] {
+    for (int i = 0; i < 50; ++i)
+      platform::PostMessage(handle, ui::WM_USER + 27, i, -i);
+  });
+  poster.join();
+  ASSERT_TRUE(WaitFor([&] { return window.received.size() == 50; }));
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(window.received[static_cast<std::size_t>(i)],
+              std::make_tuple(ui::WM_USER + 27, ui::WParam(i), ui::LParam(-i)));
+    EXPECT_TRUE(window.onGuiThread[static_cast<std::size_t>(i)]);
+  }
+}
+
+TEST(MessageBridge, RegisteredHandlerTakesItsMessage) {
+  Recorder window;
+  int shown = -1;
+  window.OnMessage(0x41B, [&](ui::WParam w, ui::LParam) { shown = static_cast<int>(w); });
+  platform::PostMessage(window.Handle(), 0x41B, 5, 0);
+  ASSERT_TRUE(WaitFor([&] { return shown == 5; }));
+  EXPECT_TRUE(window.received.empty());
+}
+
+TEST(MessageBridge, PostingToADestroyedWindowIsHarmless) {
+  platform::WindowHandle handle = platform::kNoWindow;
+  {
+    auto window = std::make_unique<Recorder>();
+    handle = window->Handle();
+    ASSERT_TRUE(platform::IsWindow(handle));
+    // Queued but not yet delivered when the window goes.
+    EXPECT_TRUE(platform::PostMessage(handle, ui::WM_USER + 1, 1, 1));
+  }
+  EXPECT_FALSE(platform::IsWindow(handle));
+  EXPECT_FALSE(platform::PostMessage(handle, ui::WM_USER + 1, 2, 2));
+  std::thread late([handle] {
+    for (int i = 0; i < 100; ++i)
+      platform::PostMessage(handle, ui::WM_USER + 2, i, 0);
+  });
+  late.join();
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+  SUCCEED();
+}
+
+TEST(MessageBridge, WindowDestroyedWhilePostersRun) {
+  std::atomic<bool> stop{false};
+  std::atomic<platform::WindowHandle> handle{platform::kNoWindow};
+  std::thread poster([&] {
+    while (!stop)
+      platform::PostMessage(handle.load(), ui::WM_USER + 3, 0, 0);
+  });
+  for (int round = 0; round < 20; ++round) {
+    auto window = std::make_unique<Recorder>();
+    handle = window->Handle();
+    QCoreApplication::processEvents();
+    window.reset();
+  }
+  stop = true;
+  poster.join();
+  QCoreApplication::processEvents();
+  SUCCEED();
+}
+
+class RangeDialog final : public ui::UiDialog {
+ public:
+  RangeDialog() {
+    m_edit = new QLineEdit(this);
+    RegisterControl(1044, m_edit);
+  }
+  void DoDataExchange(ui::DataExchange& dx) override { dx.Number(1044, m_port, 1, 65535); }
+  QLineEdit* m_edit;
+  int m_port = 80;
+};
+
+TEST(DataExchange, RangeChecksRefuseAndReport) {
+  auto box = std::make_shared<FakeMessageBox>();
+  ScopedMessageBox scoped(box);
+  RangeDialog dialog;
+  dialog.UpdateData(false);
+  EXPECT_EQ(dialog.m_edit->text(), "80");
+  struct Case {
+    const char* text;
+    bool accepted;
+    int value;
+  };
+  for (const Case c : {Case{"8080", true, 8080}, Case{"0", false, 8080}, Case{"65536", false, 8080},
+                       Case{"abc", false, 8080}, Case{"", false, 8080}, Case{" 21 ", true, 21},
+                       Case{"99999999999999999999", false, 21}}) {
+    SCOPED_TRACE(c.text);
+    const std::size_t before = box->Count();
+    dialog.m_edit->setText(c.text);
+    EXPECT_EQ(dialog.UpdateData(true), c.accepted);
+    EXPECT_EQ(dialog.m_port, c.value);
+    EXPECT_EQ(box->Count(), before + (c.accepted ? 0 : 1));
+  }
+}
+
+TEST(DataExchange, TextLimitCutsLongTexts) {
+  ui::ControlRegistry controls;
+  QLineEdit edit;
+  controls.Register(1040, &edit);
+  edit.setText(QString(40, QLatin1Char('x')));
+  QString value;
+  ui::DataExchange save(controls, true);
+  save.Text(1040, value, 31);
+  EXPECT_EQ(value.size(), 31);
+}
+
+TEST(ControlRegistry, TooltipComesFromTheStringTable) {
+  ui::ControlRegistry controls;
+  QWidget button;
+  controls.Register(1004, &button);
+  EXPECT_EQ(button.toolTip(), "SNAPSHOT");
+  EXPECT_EQ(button.objectName(), "c1004");
+  EXPECT_EQ(controls.Get(1004), &button);
+  EXPECT_EQ(controls.IdOf(&button), 1004);
+  EXPECT_EQ(controls.Get(1), nullptr);
+}
+
+class Nested final : public ui::UiDialog {
+  Q_OBJECT
+};
+
+TEST(ModalRunner, NestedDialogsFollowTheScript) {
+  auto runner = std::make_shared<ui::testing::ScriptedModalRunner>();
+  ui::testing::ScopedModalRunner scoped(runner);
+  runner->ScriptResult("Nested", 1);
+  runner->ScriptHandler("Nested", [](ui::UiDialog&) { return 7; });
+  Nested dialog;
+  EXPECT_EQ(ui::RunModal(dialog), 1);
+  EXPECT_EQ(ui::RunModal(dialog), 7);
+  ASSERT_EQ(runner->Runs().size(), 2u);
+  EXPECT_EQ(runner->Runs()[0], "Nested");
+}
+
+TEST(QtMessageBox, WorkerThreadGetsTheDefaultAndTheBoxShowsLaterOnTheGuiThread) {
+  ScopedMessageBox scoped(std::make_shared<ui::QtMessageBox>());
+  QString shownText;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shownText = box->text();
+      box->reject();
+    }
+  });
+  closer.start(10);
+  int answer = 0;
+  std::thread worker([&] {
+    answer =
+        platform::ShowMessageBox("Get config Error!! Please Try again!!", {}, platform::MB_YESNO);
+  });
+  worker.join();  // returned without waiting for the GUI thread
+  EXPECT_EQ(answer, platform::IDYES);
+  ASSERT_TRUE(WaitFor([&] { return !shownText.isEmpty(); }));
+  EXPECT_EQ(shownText, "Get config Error!! Please Try again!!");
+}
+
+TEST(QtMessageBox, GuiThreadGetsTheButtonChosen) {
+  ScopedMessageBox scoped(std::make_shared<ui::QtMessageBox>());
+  QTimer::singleShot(0, [] {});
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box->button(QMessageBox::No)->click();
+    }
+  });
+  closer.start(10);
+  EXPECT_EQ(ui::MessageBoxById(4085, platform::MB_YESNO), platform::IDNO);
+}
+
+TEST(Worker, StopEndsTheBodyAndMakesItsMessagesStale) {
+  ui::Worker worker;
+  std::atomic<std::uint32_t> seen{0};
+  ASSERT_TRUE(worker.Start("test", [&](platform::StopToken stop, std::uint32_t generation) {
+    seen = generation;
+    while (stop.SleepFor(5)) {
+    }
+    return 0u;
+  }));
+  ASSERT_TRUE(WaitFor([&] { return seen.load() != 0; }));
+  EXPECT_TRUE(worker.IsCurrent(seen));
+  EXPECT_TRUE(worker.Stop(5000));
+  EXPECT_FALSE(worker.IsCurrent(seen));
+  EXPECT_FALSE(worker.IsRunning());
+}
+
+}  // namespace
+
+#include "dialog_test.moc"
