@@ -16,6 +16,7 @@ extern "C" {
 #include <cstring>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -154,9 +155,18 @@ void RegisterAll() {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With --benchmark_repetitions the median is kept (robust on a loaded machine);
+    // otherwise the single run.
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (run.error_occurred) {
+        continue;
+      }
+      const std::string name = run.run_name.str();
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        m_times[name] = run.GetAdjustedRealTime();
+        m_fromMedian.insert(name);
+      } else if (run.run_type == Run::RT_Iteration && m_fromMedian.count(name) == 0) {
+        m_times[name] = run.GetAdjustedRealTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -205,6 +215,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, double> m_times;
+  std::set<std::string> m_fromMedian;
 };
 
 }  // namespace

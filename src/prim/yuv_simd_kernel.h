@@ -50,47 +50,55 @@ inline ChromaTerms ComputeTerms(__m128i u, __m128i v) {
   return {blue, green, red};
 }
 
-// Four BGR0 pixels to two groups of six packed bytes, one in each 64-bit half.
-inline __m128i CompressPairs(__m128i bgr0) {
-  const __m128i pixel0 = _mm_set1_epi64x(0x0000000000FFFFFFLL);
-  const __m128i pixel1 = _mm_set1_epi64x(0x0000FFFFFF000000LL);
-  return _mm_or_si128(_mm_and_si128(bgr0, pixel0), _mm_and_si128(_mm_srli_epi64(bgr0, 8), pixel1));
+// Packed 8-bit B, G, R of sixteen pixels to four registers, each holding two pixel pairs as
+// six bytes B G R B G R at the start of each 64-bit half (pairs 0-1, 2-3, 4-5, 6-7 of eight).
+// Seen as 16-bit words, a pixel pair's six bytes are the words (b0 g0), (r0 b1), (g1 r1), which
+// masks and byte shifts form for all eight pairs at once; three unpack steps then order them.
+struct PairGroups {
+  __m128i group[4];
+};
+
+inline PairGroups MakePairGroups(__m128i b, __m128i g, __m128i r) {
+  const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+  const __m128i highBytes = _mm_set1_epi16(static_cast<std::int16_t>(0xFF00));
+  const __m128i bg = _mm_or_si128(_mm_and_si128(b, lowBytes), _mm_slli_epi16(g, 8));
+  const __m128i rb = _mm_or_si128(_mm_and_si128(r, lowBytes), _mm_and_si128(b, highBytes));
+  const __m128i gr = _mm_or_si128(_mm_srli_epi16(g, 8), _mm_and_si128(r, highBytes));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bgrbLow = _mm_unpacklo_epi16(bg, rb);
+  const __m128i bgrbHigh = _mm_unpackhi_epi16(bg, rb);
+  const __m128i grLow = _mm_unpacklo_epi16(gr, zero);
+  const __m128i grHigh = _mm_unpackhi_epi16(gr, zero);
+  return {{_mm_unpacklo_epi32(bgrbLow, grLow), _mm_unpackhi_epi32(bgrbLow, grLow),
+           _mm_unpacklo_epi32(bgrbHigh, grHigh), _mm_unpackhi_epi32(bgrbHigh, grHigh)}};
 }
 
-// Four BGR0 pixels to twelve packed bytes in the low part of the register.
-inline __m128i Compress4(__m128i bgr0) {
-  const __m128i lanes = CompressPairs(bgr0);
+// Two six-byte groups (one per 64-bit half) joined into twelve bytes at the start.
+inline __m128i Join(__m128i lanes) {
   const __m128i lowLane = _mm_set_epi64x(0, -1);
   return _mm_or_si128(_mm_and_si128(lanes, lowLane),
                       _mm_srli_si128(_mm_andnot_si128(lowLane, lanes), 2));
 }
 
-// Stores the two six-byte groups of CompressPairs at dst and dst + 6 with 8-byte stores
-// (two spare bytes after dst + 12 are overwritten).
+// Stores the two six-byte groups at dst and dst + 6 with 8-byte stores (two spare bytes after
+// dst + 12 are overwritten).
 inline void StorePairs(std::uint8_t* dst, __m128i lanes) {
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), lanes);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 6), _mm_unpackhi_epi64(lanes, lanes));
-}
-
-// Packed 8-bit B, G, R of eight pixels (low halves) to two groups of twelve bytes: pixels 0-3
-// and 4-7.
-inline void Interleave8(__m128i b, __m128i g, __m128i r, __m128i& first, __m128i& second) {
-  const __m128i bg = _mm_unpacklo_epi8(b, g);
-  const __m128i r0 = _mm_unpacklo_epi8(r, _mm_setzero_si128());
-  first = Compress4(_mm_unpacklo_epi16(bg, r0));
-  second = Compress4(_mm_unpackhi_epi16(bg, r0));
 }
 
 inline __m128i AddSaturate(__m128i yLow, __m128i yHigh, __m128i termLow, __m128i termHigh) {
   return _mm_packus_epi16(_mm_add_epi16(yLow, termLow), _mm_add_epi16(yHigh, termHigh));
 }
 
+// Eight pixels, 24 bytes, nothing written beyond them.
 inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, __m128i red) {
   const __m128i zero = _mm_setzero_si128();
-  __m128i c0;
-  __m128i c1;
-  Interleave8(AddSaturate(y16, zero, blue, zero), AddSaturate(y16, zero, green, zero),
-              AddSaturate(y16, zero, red, zero), c0, c1);
+  const PairGroups pairs =
+      MakePairGroups(AddSaturate(y16, zero, blue, zero), AddSaturate(y16, zero, green, zero),
+                     AddSaturate(y16, zero, red, zero));
+  const __m128i c0 = Join(pairs.group[0]);
+  const __m128i c1 = Join(pairs.group[1]);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm_srli_si128(c1, 4));
 }
@@ -100,29 +108,20 @@ inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, 
 // one's spare bytes); otherwise they are joined in registers first.
 inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
                     const ChromaTerms& hi, bool roomAfter) {
-  const __m128i b = AddSaturate(yLow, yHigh, lo.blue, hi.blue);
-  const __m128i g = AddSaturate(yLow, yHigh, lo.green, hi.green);
-  const __m128i r = AddSaturate(yLow, yHigh, lo.red, hi.red);
+  const PairGroups pairs = MakePairGroups(AddSaturate(yLow, yHigh, lo.blue, hi.blue),
+                                          AddSaturate(yLow, yHigh, lo.green, hi.green),
+                                          AddSaturate(yLow, yHigh, lo.red, hi.red));
   if (roomAfter) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bgLow = _mm_unpacklo_epi8(b, g);
-    const __m128i bgHigh = _mm_unpackhi_epi8(b, g);
-    const __m128i rLow = _mm_unpacklo_epi8(r, zero);
-    const __m128i rHigh = _mm_unpackhi_epi8(r, zero);
-    StorePairs(dst, CompressPairs(_mm_unpacklo_epi16(bgLow, rLow)));
-    StorePairs(dst + 12, CompressPairs(_mm_unpackhi_epi16(bgLow, rLow)));
-    StorePairs(dst + 24, CompressPairs(_mm_unpacklo_epi16(bgHigh, rHigh)));
-    StorePairs(dst + 36, CompressPairs(_mm_unpackhi_epi16(bgHigh, rHigh)));
+    for (int j = 0; j < 4; ++j) {
+      StorePairs(dst + 12 * j, pairs.group[j]);
+    }
     return;
   }
-  __m128i c0;
-  __m128i c1;
-  __m128i c2;
-  __m128i c3;
-  Interleave8(b, g, r, c0, c1);
-  Interleave8(_mm_srli_si128(b, 8), _mm_srli_si128(g, 8), _mm_srli_si128(r, 8), c2, c3);
-  auto* out = reinterpret_cast<__m128i*>(dst);
-  _mm_storeu_si128(out, _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
+  const __m128i c0 = Join(pairs.group[0]);
+  const __m128i c1 = Join(pairs.group[1]);
+  const __m128i c2 = Join(pairs.group[2]);
+  const __m128i c3 = Join(pairs.group[3]);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
                    _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
