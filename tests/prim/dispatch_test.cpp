@@ -278,6 +278,30 @@ TEST(DispatchRegistration, RecordsAreListedNewestFirst) {
   EXPECT_EQ(primDCT8x8Inv_16s_C1I_record.table, &primDCT8x8Inv_16s_C1I_table);
 }
 
+TEST(DispatchRegistration, VariantTablesHoldTheFormsInSlotOrder) {
+  const auto& idct = primDCT8x8Inv_16s_C1I_table;
+  EXPECT_EQ(idct[0], nullptr);
+  EXPECT_EQ(idct[1], primDCT8x8Inv_16s_C1I_generic);
+  EXPECT_EQ(idct[2], primDCT8x8Inv_16s_C1I_sse);
+  EXPECT_EQ(idct[3], primDCT8x8Inv_16s_C1I_sse2);
+  EXPECT_EQ(idct[4], primDCT8x8Inv_16s_C1I_sse3);
+  EXPECT_EQ(idct[5], nullptr);
+  const auto& quant = primQuantInvInter_Compact_H263_16s_I_table;
+  EXPECT_EQ(quant[0], nullptr);
+  EXPECT_EQ(quant[1], primQuantInvInter_Compact_H263_16s_I_generic);
+  EXPECT_EQ(quant[2], primQuantInvInter_Compact_H263_16s_I_sse);
+  EXPECT_EQ(quant[3], primQuantInvInter_Compact_H263_16s_I_sse2);
+  EXPECT_EQ(quant[4], primQuantInvInter_Compact_H263_16s_I_sse3);
+  EXPECT_EQ(quant[5], nullptr);
+  const auto& yuv = primYUV420ToBGR_8u_P3C3R_table;
+  EXPECT_EQ(yuv[0], nullptr);
+  EXPECT_EQ(yuv[1], primYUV420ToBGR_8u_P3C3R_generic);
+  EXPECT_EQ(yuv[2], primYUV420ToBGR_8u_P3C3R_sse);
+  EXPECT_EQ(yuv[3], primYUV420ToBGR_8u_P3C3R_sse2);
+  EXPECT_EQ(yuv[4], primYUV420ToBGR_8u_P3C3R_sse3);
+  EXPECT_EQ(yuv[5], nullptr);
+}
+
 TEST(DispatchRegistration, RegisterReturnsPreviousHead) {
   PrimDispatchRecord extra{"i", "extra", nullptr, nullptr};
   PrimDispatchRecord* const before = PrimDispatchListHead();
