@@ -1,0 +1,55 @@
+#include "codec/jpeg_frame/jpeg_frame.h"
+
+#include "codec/jpeg/jpeg_layer.h"
+
+namespace {
+
+using codec::jpeg::JpegHeader;
+using codec::jpeg::JpegJob;
+using codec::jpeg::JpegResult;
+using codec::jpeg::PictureLayout;
+using codec::jpeg::PixelOrder;
+using codec::jpeg::RowOrder;
+
+constexpr int kBgrChannels = 3;
+constexpr int kFourComponentChannels = 4;
+
+// The calling thread's decoder, started on first use and kept for the thread's life, so a
+// stream of frames does not build and tear down libjpeg-turbo's state for every picture.
+JpegJob* ThreadJob() {
+  thread_local JpegJob job;
+  if (!job.IsOpen() && job.Init() != JpegResult::kOk) {
+    return nullptr;
+  }
+  return &job;
+}
+
+}  // namespace
+
+int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> picture,
+                    std::uint16_t width, std::uint16_t height) {
+  const std::size_t bytes = static_cast<std::size_t>(width) * height * kBgrChannels;
+  if (bytes == 0 || picture.size() < bytes || jpeg.empty()) {
+    return 0;
+  }
+  JpegJob* job = ThreadJob();
+  if (job == nullptr) {
+    return 0;
+  }
+  JpegHeader header;
+  if (job->ReadHeader(jpeg, header) != JpegResult::kOk || header.width != width ||
+      header.height != height || header.channels == kFourComponentChannels) {
+    return 0;
+  }
+  const PictureLayout layout{width, height, 0, PixelOrder::kBgr, RowOrder::kBottomUp};
+  return job->ReadImage(jpeg, picture.first(bytes), layout) == JpegResult::kOk ? 1 : 0;
+}
+
+int DecodeJpegFrame(const std::uint8_t* jpeg, std::uint32_t jpegLength, std::uint8_t* picture,
+                    std::uint16_t width, std::uint16_t height) {
+  if (jpeg == nullptr || picture == nullptr) {
+    return 0;
+  }
+  return DecodeJpegFrame(std::span<const std::uint8_t>(jpeg, jpegLength),
+                         std::span<std::uint8_t>(picture, kJpegFrameSlotBytes), width, height);
+}
