@@ -6,8 +6,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 class Mp4BitReader {
@@ -70,8 +72,9 @@ class Mp4BitReader {
   std::uint64_t Window64(std::uint64_t byte) const {
     if (byte + 8 <= m_length) {
       std::uint64_t value = 0;
-      for (int i = 0; i < 8; ++i) {
-        value = (value << 8) | m_data[byte + static_cast<std::uint64_t>(i)];
+      std::memcpy(&value, m_data + byte, sizeof(value));
+      if constexpr (std::endian::native == std::endian::little) {
+        value = __builtin_bswap64(value);
       }
       return value;
     }

@@ -1,6 +1,7 @@
 #include "codec/mp4dec/macroblock.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
@@ -151,9 +152,13 @@ void Mp4DecPutBlockClamp(const std::int16_t* block, std::uint8_t* destination,
                          std::ptrdiff_t stride) {
   for (int row = 0; row < 8; ++row) {
     std::uint8_t* out = destination + row * stride;
+    const std::int16_t* in = block + 8 * row;
+    std::uint8_t pixels[8];
     for (int col = 0; col < 8; ++col) {
-      out[col] = static_cast<std::uint8_t>(std::clamp<int>(block[8 * row + col], 0, 255));
+      const int v = in[col];
+      pixels[col] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
+    std::memcpy(out, pixels, sizeof(pixels));
   }
 }
 
