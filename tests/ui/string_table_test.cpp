@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "ui/common/string_table.h"
+
+namespace {
+
+TEST(StringTable, EntriesAreSortedAndUnique) {
+  const auto entries = ui::StringTableEntries();
+  ASSERT_FALSE(entries.empty());
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    EXPECT_LT(entries[i - 1].id, entries[i].id) << entries[i].id;
+  }
+}
+
+TEST(StringTable, TextsAsTheWindowsShowThem) {
+  struct Case {
+    int id;
+    const char* text;
+  };
+  const Case cases[] = {
+      {1005, "RECORD\nRECORDING"},
+      {3028, "Search\nStop_Search"},
+      {4029, "Get config Error!! Please Try again!!"},
+      {4048,
+       "Overwrite flash right now.It will take 3 ~ 6 minutes.\nDon't plug off power,system "
+       "will reboot automaticlly"},
+      {4085, "You should connect the video server first"},
+      {4093, "It couldn't find this device command protocol"},
+      {4208, "BMP\\Dialog_ok.bmp"},
+      {4211, "BMP\\Dialog_apply_over.bmp"},
+      {4213, "BMP\\Dialog_default_over.bmp"},
+      {8000, "EXIT"},
+      {8333, "Preset 1"},
+      {8348, "Preset 16"},
+      {8426, "Channel 16"},
+      {8535, "no \"Option\" argument for system config"},
+      {8660, "Server Log,Cancel"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_TRUE(ui::HasString(c.id));
+    EXPECT_EQ(ui::LoadString(c.id), QString::fromUtf8(c.text));
+  }
+  EXPECT_FALSE(ui::HasString(4007));
+  EXPECT_TRUE(ui::LoadString(4007).isEmpty());
+  EXPECT_TRUE(ui::LoadString(-1).isEmpty());
+}
+
+TEST(StringTable, EveryPanelKeyAndChannelHasATooltip) {
+  for (int id : {8220, 8222, 8310, 8311, 8312, 8331, 8350, 8351, 8352, 8353})
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8223; id <= 8232; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8240; id <= 8244; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8250; id <= 8265; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8280; id <= 8292; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8321; id <= 8328; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+  for (int id = 8410; id <= 8428; ++id)
+    EXPECT_TRUE(ui::HasString(id)) << id;
+}
+
+TEST(StringTable, TwoPartEntries) {
+  struct Case {
+    const char* text;
+    const char* first;
+    const char* second;
+  };
+  const Case words[] = {
+      {"RECORD\nRECORDING", "RECORD", "RECORDING"},
+      {"TURBO_ON\nTURBO_OFF", "TURBO_ON", "TURBO_OFF"},
+      {"R.E.T.R.(Enable)\nR.E.T.R.(Disable)", "R.E.T.R.(Enable)", "R.E.T.R.(Disable)"},
+      {"Search Stop_Search", "Search", "Stop_Search"},
+      {"  lead\t\ttrail  ", "lead", "trail"},
+      {"single", "single", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : words) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ui::FirstWord(c.text), QString::fromUtf8(c.first));
+    EXPECT_EQ(ui::SecondWord(c.text), QString::fromUtf8(c.second));
+  }
+  EXPECT_EQ(ui::BeforeSeparator("Server Log,Cancel", ','), "Server Log");
+  EXPECT_EQ(ui::AfterSeparator("Server Log,Cancel", ','), "Cancel");
+  EXPECT_EQ(ui::BeforeSeparator("entering system config,", ','), "entering system config");
+  EXPECT_EQ(ui::BeforeSeparator("no comma", ','), "no comma");
+  EXPECT_EQ(ui::AfterSeparator("no comma", ','), "");
+}
+
+}  // namespace
