@@ -26,6 +26,7 @@ inline constexpr PrimStatus StsNoImplementation = StsNullPointer;
 
 // Starts at 1 (generic) so that a primitive called before any detection runs the generic form.
 extern std::atomic<std::int32_t> PrimCpuIndex;
+static_assert(std::atomic<std::int32_t>::is_always_lock_free);
 
 inline constexpr std::size_t PrimVariantSlots = 6;
 
