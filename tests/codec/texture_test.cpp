@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+
+#include "prim/prim_quant.h"
 
 #include "mp4dec_harness.h"
 
@@ -297,6 +300,56 @@ TEST(AcPrediction, ChromaUsesTheMacroblockStoreOfItsComponent) {
   std::int16_t block[64] = {};
   Mp4DecAddAcPrediction(*ctx, 5, block);
   EXPECT_EQ(block[8], 5);
+}
+
+}  // namespace
+
+namespace {
+
+// The decoder's dequantisation as the intra block decoder applies it (from coefficient 1, the
+// DC left as prediction scaled it), and the inter rules; 16-bit results wrap.
+TEST(IntraDequant, H263FromCoefficientOneWrapsInSixteenBits) {
+  std::int16_t block[64] = {};
+  block[0] = 1000;
+  block[1] = 2047;
+  block[2] = -1;
+  block[63] = 3;
+  Mp4DecDequantH263(block, 1, 31);
+  EXPECT_EQ(block[0], 1000);   // the DC is not touched
+  EXPECT_EQ(block[1], -4127);  // 2 * 31 * 2047 + 31 = 126945, low 16 bits
+  EXPECT_EQ(block[2], -(62 + 31));
+  EXPECT_EQ(block[63], 3 * 62 + 31);
+  std::int16_t even[64] = {};
+  even[5] = 1;
+  even[6] = -1;
+  Mp4DecDequantH263(even, 1, 4);  // even QP: k = QP - 1
+  EXPECT_EQ(even[5], 11);
+  EXPECT_EQ(even[6], -11);
+}
+
+TEST(IntraDequant, MpegTypeTruncatesTowardZero) {
+  std::array<std::uint32_t, 64> weights{};
+  weights.fill(17);
+  std::int16_t block[64] = {};
+  block[0] = 77;
+  block[1] = -1;
+  block[2] = 1;
+  Mp4DecDequantMpeg(block, 1, weights.data());
+  EXPECT_EQ(block[0], 77);
+  EXPECT_EQ(block[1], -2);  // -34 / 16
+  EXPECT_EQ(block[2], 2);
+}
+
+TEST(InterDequant, RulesOfBothTypes) {
+  EXPECT_EQ(Mp4DecDequantInterH263(1, 5), 15);
+  EXPECT_EQ(Mp4DecDequantInterH263(1, 4), 11);
+  EXPECT_EQ(Mp4DecDequantInterH263(-1, 4), -11);
+  EXPECT_EQ(Mp4DecDequantInterMpeg(1, 2, 16), 6);
+  EXPECT_EQ(Mp4DecDequantInterMpeg(-1, 2, 16), -6);
+  std::int16_t block[64] = {};
+  block[0] = 6;
+  Mp4DecMismatchControl(block, 6);  // even sum: coefficient 63 flips its lowest bit
+  EXPECT_EQ(block[63], 1);
 }
 
 }  // namespace
