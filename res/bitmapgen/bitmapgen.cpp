@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "skin/skin_bitmap_list.h"
@@ -32,16 +33,19 @@ bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// File stem in lower case, without folders and extension.
+// File stem as spelled, without folders and extension.
 std::string Stem(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('\\') + 1);
-  return Lower(name.substr(0, name.rfind('.')));
+  const std::string name = path.substr(path.find_last_of('\\') + 1);
+  return name.substr(0, name.rfind('.'));
 }
 
-Variant VariantOf(const std::string& stem) {
-  if (EndsWith(stem, "_n") || stem.find("disable") != std::string::npos)
+Variant VariantOf(const std::string& spelled) {
+  const std::string stem = Lower(spelled);
+  if (EndsWith(stem, "_n") || stem.find("disable") != std::string::npos) {
     return Variant::Disabled;
-  if (EndsWith(stem, "_down"))
+  }
+  // "_down" and "_Down" mark a pressed image; "_DOWN" is the direction key.
+  if (EndsWith(spelled, "_down") || EndsWith(spelled, "_Down"))
     return Variant::Down;
   if (EndsWith(stem, "_over") || EndsWith(stem, "_a"))
     return Variant::Over;
@@ -49,8 +53,11 @@ Variant VariantOf(const std::string& stem) {
 }
 
 // The stem without its variant suffix, so that the images of one button share a hue.
-std::string FamilyOf(std::string stem) {
+std::string FamilyOf(const std::string& spelled) {
+  std::string stem = Lower(spelled);
   for (const char* tail : {"_over", "_down", "_a", "_n"}) {
+    if (std::string_view(tail) == "_down" && VariantOf(spelled) != Variant::Down)
+      continue;
     if (EndsWith(stem, tail)) {
       stem.resize(stem.size() - std::string(tail).size());
       break;
