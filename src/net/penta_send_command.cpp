@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/trace.h"
 #include "net/blocking_socket.h"
 #include "net/cgi_reply.h"
 #include "net/net_environment.h"

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
@@ -36,9 +37,12 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-// Waits until the descriptor is readable or the deadline passes; false on time-out.
-bool WaitReadable(int handle, Clock::time_point deadline) {
+// Waits until the descriptor is readable or the deadline passes; false on time-out or when
+// the server stops.
+bool WaitReadable(int handle, Clock::time_point deadline, const std::atomic<bool>& stop) {
   for (;;) {
+    if (stop.load())
+      return false;
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
     if (left <= 0)
       return false;
@@ -212,6 +216,7 @@ void FakeVideoServer::Stop() {
     std::lock_guard lock(m_Lock);
     m_bStop = true;
   }
+  m_bStopping = true;
   m_Changed.notify_all();
   if (m_TcpThread.joinable())
     m_TcpThread.join();
@@ -407,7 +412,7 @@ void FakeVideoServer::HandleConnection(int connection) {
   std::size_t headEnd = std::string::npos;
   char chunk[4096];
   while (headEnd == std::string::npos && received.size() < kMaxHead) {
-    if (!WaitReadable(connection, deadline))
+    if (!WaitReadable(connection, deadline, m_bStopping))
       return;
     const ssize_t n = ::recv(connection, chunk, sizeof chunk, 0);
     if (n <= 0)
@@ -424,7 +429,7 @@ void FakeVideoServer::HandleConnection(int connection) {
   }
   std::string body = received.substr(headEnd + 4);
   while (body.size() < bodyLength) {
-    if (!WaitReadable(connection, deadline))
+    if (!WaitReadable(connection, deadline, m_bStopping))
       break;
     const ssize_t n = ::recv(connection, chunk, sizeof chunk, 0);
     if (n <= 0)
@@ -461,7 +466,7 @@ void FakeVideoServer::HandleConnection(int connection) {
     return;
   if (reply.holdOpenAfterReply) {
     // Until the client closes, bounded by the request's time limit.
-    while (WaitReadable(connection, deadline)) {
+    while (WaitReadable(connection, deadline, m_bStopping)) {
       if (::recv(connection, chunk, sizeof chunk, 0) <= 0)
         break;
     }

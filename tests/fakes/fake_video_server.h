@@ -4,6 +4,7 @@
 // life time runs out.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -109,6 +110,7 @@ class FakeVideoServer {
   mutable std::mutex m_Lock;
   mutable std::condition_variable m_Changed;
   bool m_bStop = false;
+  std::atomic<bool> m_bStopping{false};  // m_bStop, readable without the lock
   std::map<std::string, FakeHandler> m_Handlers;
   std::map<std::string, std::deque<FakeReply>> m_Queued;
   std::vector<RecordedRequest> m_Requests;
