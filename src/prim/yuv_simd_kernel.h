@@ -50,27 +50,32 @@ inline ChromaTerms ComputeTerms(__m128i u, __m128i v) {
   return {blue, green, red};
 }
 
-// Packed 8-bit B, G, R of sixteen pixels to four registers, each holding two pixel pairs as
-// six bytes B G R B G R at the start of each 64-bit half (pairs 0-1, 2-3, 4-5, 6-7 of eight).
+// Packed 8-bit B, G, R of sixteen pixels to four groups, each holding two pixel pairs as six
+// bytes B G R B G R at the start of each 64-bit half (pairs 0-1, 2-3, 4-5, 6-7 of eight).
 // Seen as 16-bit words, a pixel pair's six bytes are the words (b0 g0), (r0 b1), (g1 r1), which
-// masks and byte shifts form for all eight pairs at once; three unpack steps then order them.
-struct PairGroups {
-  __m128i group[4];
+// masks and byte shifts form for all eight pairs at once; unpack steps then order them.
+struct PairWords {
+  __m128i bg;  // (b0 g0) of each pair
+  __m128i rb;  // (r0 b1)
+  __m128i gr;  // (g1 r1)
 };
 
-inline PairGroups MakePairGroups(__m128i b, __m128i g, __m128i r) {
+inline PairWords MakePairWords(__m128i b, __m128i g, __m128i r) {
   const __m128i lowBytes = _mm_set1_epi16(0x00FF);
   const __m128i highBytes = _mm_set1_epi16(static_cast<std::int16_t>(0xFF00));
-  const __m128i bg = _mm_or_si128(_mm_and_si128(b, lowBytes), _mm_slli_epi16(g, 8));
-  const __m128i rb = _mm_or_si128(_mm_and_si128(r, lowBytes), _mm_and_si128(b, highBytes));
-  const __m128i gr = _mm_or_si128(_mm_srli_epi16(g, 8), _mm_and_si128(r, highBytes));
+  return {_mm_or_si128(_mm_and_si128(b, lowBytes), _mm_slli_epi16(g, 8)),
+          _mm_or_si128(_mm_and_si128(r, lowBytes), _mm_and_si128(b, highBytes)),
+          _mm_or_si128(_mm_srli_epi16(g, 8), _mm_and_si128(r, highBytes))};
+}
+
+// Groups 0 and 1 (pairs 0-3) or, with High, groups 2 and 3 (pairs 4-7).
+template <bool High>
+inline void PairGroups(const PairWords& w, __m128i& first, __m128i& second) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i bgrbLow = _mm_unpacklo_epi16(bg, rb);
-  const __m128i bgrbHigh = _mm_unpackhi_epi16(bg, rb);
-  const __m128i grLow = _mm_unpacklo_epi16(gr, zero);
-  const __m128i grHigh = _mm_unpackhi_epi16(gr, zero);
-  return {{_mm_unpacklo_epi32(bgrbLow, grLow), _mm_unpackhi_epi32(bgrbLow, grLow),
-           _mm_unpacklo_epi32(bgrbHigh, grHigh), _mm_unpackhi_epi32(bgrbHigh, grHigh)}};
+  const __m128i bgrb = High ? _mm_unpackhi_epi16(w.bg, w.rb) : _mm_unpacklo_epi16(w.bg, w.rb);
+  const __m128i gr = High ? _mm_unpackhi_epi16(w.gr, zero) : _mm_unpacklo_epi16(w.gr, zero);
+  first = _mm_unpacklo_epi32(bgrb, gr);
+  second = _mm_unpackhi_epi32(bgrb, gr);
 }
 
 // Two six-byte groups (one per 64-bit half) joined into twelve bytes at the start.
@@ -94,11 +99,14 @@ inline __m128i AddSaturate(__m128i yLow, __m128i yHigh, __m128i termLow, __m128i
 // Eight pixels, 24 bytes, nothing written beyond them.
 inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, __m128i red) {
   const __m128i zero = _mm_setzero_si128();
-  const PairGroups pairs =
-      MakePairGroups(AddSaturate(y16, zero, blue, zero), AddSaturate(y16, zero, green, zero),
-                     AddSaturate(y16, zero, red, zero));
-  const __m128i c0 = Join(pairs.group[0]);
-  const __m128i c1 = Join(pairs.group[1]);
+  const PairWords words =
+      MakePairWords(AddSaturate(y16, zero, blue, zero), AddSaturate(y16, zero, green, zero),
+                    AddSaturate(y16, zero, red, zero));
+  __m128i g0;
+  __m128i g1;
+  PairGroups<false>(words, g0, g1);
+  const __m128i c0 = Join(g0);
+  const __m128i c1 = Join(g1);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm_srli_si128(c1, 4));
 }
@@ -108,19 +116,29 @@ inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, 
 // one's spare bytes); otherwise they are joined in registers first.
 inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
                     const ChromaTerms& hi, bool roomAfter) {
-  const PairGroups pairs = MakePairGroups(AddSaturate(yLow, yHigh, lo.blue, hi.blue),
-                                          AddSaturate(yLow, yHigh, lo.green, hi.green),
-                                          AddSaturate(yLow, yHigh, lo.red, hi.red));
+  const PairWords words = MakePairWords(AddSaturate(yLow, yHigh, lo.blue, hi.blue),
+                                        AddSaturate(yLow, yHigh, lo.green, hi.green),
+                                        AddSaturate(yLow, yHigh, lo.red, hi.red));
+  __m128i g0;
+  __m128i g1;
+  __m128i g2;
+  __m128i g3;
   if (roomAfter) {
-    for (int j = 0; j < 4; ++j) {
-      StorePairs(dst + 12 * j, pairs.group[j]);
-    }
+    // Each group is stored as soon as it is formed, which keeps few registers live.
+    PairGroups<false>(words, g0, g1);
+    StorePairs(dst, g0);
+    StorePairs(dst + 12, g1);
+    PairGroups<true>(words, g2, g3);
+    StorePairs(dst + 24, g2);
+    StorePairs(dst + 36, g3);
     return;
   }
-  const __m128i c0 = Join(pairs.group[0]);
-  const __m128i c1 = Join(pairs.group[1]);
-  const __m128i c2 = Join(pairs.group[2]);
-  const __m128i c3 = Join(pairs.group[3]);
+  PairGroups<false>(words, g0, g1);
+  PairGroups<true>(words, g2, g3);
+  const __m128i c0 = Join(g0);
+  const __m128i c1 = Join(g1);
+  const __m128i c2 = Join(g2);
+  const __m128i c3 = Join(g3);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(c0, _mm_slli_si128(c1, 12)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16),
                    _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8)));
