@@ -1,0 +1,171 @@
+// Crafted intra VOPs through the whole decode path: the coefficient bound, MCBPC stuffing,
+// invalid codes, resync markers and the early end of a VOP.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "mp4dec_harness.h"
+
+namespace {
+
+// A VOP header for a layer-less stream whose resolution the test sets to 16 (4-bit increment).
+void WriteIntraVopHeader(BitWriter& w, int quant = 8) {
+  w.Bytes({0x00, 0x00, 0x01, 0xB6});
+  w.Put(0, 2).Put(0, 1).Put(1, 1).Put(5, 4).Put(1, 1).Put(1, 1);  // I, time, coded
+  w.Put(0, 3).Put(static_cast<std::uint32_t>(quant), 5);          // intra_dc_vlc_thr, quant
+}
+
+// One intra macroblock: luma blocks coded with a single (last, run 0, level 1) event, chroma
+// not coded, every DC size 0.
+void WriteSimpleMacroblock(BitWriter& w) {
+  w.Code("1").Put(0, 1).Code("11");  // MCBPC type 3 cbpc 0, ac_pred 0, CBPY 15
+  for (int b = 0; b < 4; ++b) {
+    w.Code("011").Code("0111").Put(0, 1);  // DC size 0; last 1, run 0, level +1
+  }
+  w.Code("11").Code("11");  // chroma DC size 0, not coded
+}
+
+struct Crafted {
+  const char* name;
+  int width;
+  std::function<void(BitWriter&)> body;  // after the VOP header
+  std::function<void(Mp4DecContext&)> setup;
+  std::int32_t result;
+};
+
+void PrintTo(const Crafted& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CraftedVopTest : public ::testing::TestWithParam<Crafted> {};
+
+TEST_P(CraftedVopTest, DecodesOrRefuses) {
+  const Crafted& c = GetParam();
+  DecoderHarness h(c.width, 16, kMp4DecModePlanar, 0);
+  ASSERT_EQ(h.initResult, kMp4DecOk);
+  h.Ctx().vol.vop_time_increment_resolution = 16;
+  if (c.setup) {
+    c.setup(h.Ctx());
+  }
+  BitWriter w;
+  WriteIntraVopHeader(w);
+  c.body(w);
+  w.Stuff();
+  EXPECT_EQ(h.Decode(w.Data()), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CraftedVopTest,
+    ::testing::Values(
+        Crafted{"OneMacroblock", 16, [](BitWriter& w) { WriteSimpleMacroblock(w); }, nullptr,
+                kMp4DecOk},
+        Crafted{"TwoMacroblocks", 32,
+                [](BitWriter& w) {
+                  WriteSimpleMacroblock(w);
+                  WriteSimpleMacroblock(w);
+                },
+                nullptr, kMp4DecOk},
+        Crafted{"RunPastTheBlockIsRefused", 16,
+                [](BitWriter& w) {
+                  w.Code("1").Put(0, 1).Code("00010");  // CBPY 8: block 0 coded
+                  w.Code("011");
+                  // Escape mode 3: last 0, run 63 from position 1 -> position 64.
+                  w.Code("0000011").Code("11").Put(0, 1).Put(63, 6).Put(1, 1).Put(5, 12).Put(1, 1);
+                  w.Code("0111").Put(0, 1);
+                  for (int b = 1; b < 4; ++b) {
+                    w.Code("011");
+                  }
+                  w.Code("11").Code("11");
+                },
+                nullptr, kMp4DecRefused},
+        Crafted{"RunEndingAtPositionSixtyThree", 16,
+                [](BitWriter& w) {
+                  w.Code("1").Put(0, 1).Code("00010");
+                  w.Code("011");
+                  // last 1, run 62 from position 1 -> position 63, the block's last.
+                  w.Code("0000011").Code("11").Put(1, 1).Put(62, 6).Put(1, 1).Put(5, 12).Put(1, 1);
+                  for (int b = 1; b < 4; ++b) {
+                    w.Code("011");
+                  }
+                  w.Code("11").Code("11");
+                },
+                nullptr, kMp4DecOk},
+        Crafted{"McbpcStuffingIsNotAMacroblock", 32,
+                [](BitWriter& w) {
+                  w.Code("000000001");
+                  WriteSimpleMacroblock(w);
+                  w.Code("000000001").Code("000000001");
+                  WriteSimpleMacroblock(w);
+                },
+                nullptr, kMp4DecOk},
+        Crafted{"InvalidMcbpcIsRefused", 16, [](BitWriter& w) { w.Code("000000010"); }, nullptr,
+                kMp4DecRefused},
+        Crafted{"StuffingThenInvalidCodeIsRefused", 16,
+                [](BitWriter& w) { w.Code("000000001").Code("000000000"); }, nullptr,
+                kMp4DecRefused},
+        Crafted{"InvalidCbpyIsRefused", 16,
+                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("000001"); }, nullptr,
+                kMp4DecRefused},
+        Crafted{"InvalidDcSizeIsRefused", 16,
+                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("11").Code("00000000000"); }, nullptr,
+                kMp4DecRefused},
+        Crafted{"VopEndingBeforeItsLastMacroblockIsRefused", 32,
+                [](BitWriter& w) { WriteSimpleMacroblock(w); }, nullptr, kMp4DecRefused},
+        Crafted{"ResyncMarkerIsRefused", 32,
+                [](BitWriter& w) {
+                  WriteSimpleMacroblock(w);
+                  w.Stuff().Put(1, 17).Put(0, 7);  // resync marker, then a packet header
+                  WriteSimpleMacroblock(w);
+                },
+                [](Mp4DecContext& ctx) { ctx.vol.resync_marker_disable = 0; }, kMp4DecRefused}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CraftedVop, IntraDcVlcThresholdIsRefused) {
+  DecoderHarness h(16, 16, kMp4DecModePlanar, 0);
+  h.Ctx().vol.vop_time_increment_resolution = 16;
+  BitWriter w;
+  w.Bytes({0x00, 0x00, 0x01, 0xB6});
+  w.Put(0, 2).Put(0, 1).Put(1, 1).Put(5, 4).Put(1, 1).Put(1, 1);
+  w.Put(7, 3).Put(8, 5);  // intra_dc_vlc_thr 7: every DC among the AC coefficients
+  WriteSimpleMacroblock(w);
+  w.Stuff();
+  EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused);
+}
+
+TEST(CraftedVop, DquantKeepsTheQuantiserInRange) {
+  for (const auto& [start, code, expected] :
+       {std::tuple{2, 0, 1}, std::tuple{1, 1, 1}, std::tuple{30, 3, 31}, std::tuple{31, 2, 31},
+        std::tuple{10, 1, 8}}) {
+    DecoderHarness h(16, 16, kMp4DecModePlanar, 0);
+    h.Ctx().vol.vop_time_increment_resolution = 16;
+    BitWriter w;
+    WriteIntraVopHeader(w, start);
+    w.Code("0001").Put(0, 1).Code("11").Put(static_cast<std::uint32_t>(code), 2);  // type 4
+    for (int b = 0; b < 4; ++b) {
+      w.Code("011").Code("0111").Put(0, 1);
+    }
+    w.Code("11").Code("11").Stuff();
+    ASSERT_EQ(h.Decode(w.Data()), kMp4DecOk) << start << " " << code;
+    EXPECT_EQ(h.Ctx().vop.quantiser, expected) << start << " " << code;
+    EXPECT_EQ(h.Ctx().quantMap[1][1], expected);
+  }
+}
+
+TEST(CraftedVop, FlatMacroblockDecodesToItsDcValue) {
+  // DC differential 0 predicted from 1024 with dc_scaler 16 (QP 8): 1024 / 8 = 128 per pixel.
+  DecoderHarness h(16, 16, kMp4DecModePlanar, 0);
+  h.Ctx().vol.vop_time_increment_resolution = 16;
+  BitWriter w;
+  WriteIntraVopHeader(w, 8);
+  w.Code("1").Put(0, 1).Code("0011");  // CBPY 0
+  for (int b = 0; b < 4; ++b) {
+    w.Code("011");
+  }
+  w.Code("11").Code("11").Stuff();
+  ASSERT_EQ(h.Decode(w.Data()), kMp4DecOk);
+  for (int i = 0; i < 16 * 16 * 3 / 2; ++i) {
+    EXPECT_EQ(h.output[static_cast<std::size_t>(i)], 128) << i;
+  }
+}
+
+}  // namespace
