@@ -5,6 +5,8 @@
 // Keep the entries sorted by id: the lookup is a binary search.
 #include "ui/common/string_table.h"
 
+#include <iterator>
+
 namespace ui {
 namespace {
 
@@ -18,7 +20,11 @@ constexpr StringEntry kEntries[] = {
     {1006, "SYSTEM CONFIG"},
     // Load-configuration progress text, cut before its first comma.
     {1434, "entering system config,"},
-    // Media kinds of the online users list.
+    // Online users list: column headings and media kinds.
+    {2100, "Name"},
+    {2101, "IP Address"},
+    {2102, "Level"},
+    {2103, "Media Type"},
     {2200, "MPEG4"},
     {2201, "JPEG"},
     {2202, "AUDIO"},
@@ -194,6 +200,9 @@ constexpr StringEntry kEntries[] = {
     {8326, "Enter"},
     {8327, "Stop record"},
     {8328, "Record"},
+    // Prompts of the mail-address edit dialog (add, edit).
+    {8329, "Please input the new e-mail address:"},
+    {8330, "Please edit the e-mail address:"},
     {8331, "R.E.T.R.(Enable)\nR.E.T.R.(Disable)"},
     {8332, "HIGH USER"},
     {8333, "Preset 1"},
@@ -275,6 +284,15 @@ constexpr StringEntry kEntries[] = {
     // Server log page: caption and the button's stopped word, separated by a comma.
     {8660, "Server Log,Cancel"},
 };
+
+constexpr bool SortedById() {
+  for (std::size_t i = 1; i < std::size(kEntries); ++i) {
+    if (kEntries[i - 1].id >= kEntries[i].id)
+      return false;
+  }
+  return true;
+}
+static_assert(SortedById(), "string table entries must be sorted by id, each id once");
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/trace.h"
 #include "ui/common/skin_loader.h"
 
 CVtxButton::CVtxButton(QWidget* parent) : QAbstractButton(parent) {
@@ -21,10 +22,14 @@ bool CVtxButton::LoadButtonBitmap(const QString& flat, const QString& focus,
   const struct {
     const QString* name;
     QPixmap* target;
-  } looks[] = {{&flat, &m_hFlatBitmap}, {&focus, &m_hFocusBitmap}, {&selected, &m_hSelectedBitmap}};
+    const char* field;
+  } looks[] = {{&flat, &m_hFlatBitmap, "m_hFlatBitmap"},
+               {&focus, &m_hFocusBitmap, "m_hFocusBitmap"},
+               {&selected, &m_hSelectedBitmap, "m_hSelectedBitmap"}};
   for (const auto& look : looks) {
     *look.target = ui::LoadSkinBitmap(*look.name);
     if (look.target->isNull()) {
+      DebugPrint("CVtxButton::LoadButtonBitmap : load the %s image is failed \n", look.field);
       Redraw();
       return false;
     }
@@ -131,6 +136,23 @@ void CVtxButton::SetLook(int look) {
       return;
   }
   m_nState = static_cast<std::uint16_t>(look);
+}
+
+bool CVtxButton::SetShape(int kind, int pointCount) {
+  if (!m_shape.Make(kind, pointCount, width(), height()))
+    return false;
+  setMask(QRegion(m_shape.RegionPolygon(), Qt::OddEvenFill));
+  update();
+  return true;
+}
+
+bool CVtxButton::SetShapeFrom(const CVtxButton& other) {
+  m_shape.CopyFrom(other.m_shape);
+  if (m_shape.IsEmpty())
+    return false;
+  setMask(QRegion(m_shape.RegionPolygon(), Qt::OddEvenFill));
+  update();
+  return true;
 }
 
 QPixmap CVtxButton::ShownBitmap() const {

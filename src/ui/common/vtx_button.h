@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "ui/common/button_shape.h"
+
 // Button types (the host gives exactly one).
 inline constexpr std::uint16_t VTX_PLAIN = 0x0000;
 inline constexpr std::uint16_t VTX_HOVER = 0x0001;
@@ -50,6 +52,11 @@ class CVtxButton : public QAbstractButton {
   int ShowPreviousFrame();
   // Look 1, 2 or 3: paint flat, focus or selected and make it the current state.
   void SetLook(int look);
+  // Gives the button a polygon region of a shape kind (see CButtonShape); false for an
+  // unknown kind.
+  bool SetShape(int kind, int pointCount = 0);
+  bool SetShapeFrom(const CVtxButton& other);
+  const CButtonShape& Shape() const { return m_shape; }
 
   std::uint16_t ButtonType() const { return m_nType; }
   int CurrentState() const { return m_nState; }
@@ -80,6 +87,7 @@ class CVtxButton : public QAbstractButton {
   // The choice a full redraw makes, by type.
   void Redraw();
 
+  CButtonShape m_shape;
   QPixmap m_hFlatBitmap;
   QPixmap m_hFocusBitmap;
   QPixmap m_hSelectedBitmap;
