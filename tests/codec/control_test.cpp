@@ -185,3 +185,37 @@ TEST(Mp4DecControl, LaterInitialisationLeavesTheZeroedTimeResolution) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Mp4DecControl, PlanarAndPackedOutputNeedAStrideOfAtLeastTheWidth) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  for (int mode : {2, 3}) {
+    DecoderHarness h(64, 48, mode, 0);
+    Mp4DecFrameIo io;
+    io.output = h.output.data();
+    io.input = frames[0].data();
+    io.inputLength = static_cast<std::int32_t>(frames[0].size());
+    io.outputSwitch = 1;
+    io.outputStride = 32;
+    EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdDecode, &io, &h.inst, 0, 0, 0), kMp4DecRefused) << mode;
+    EXPECT_EQ(h.Ctx().mb.decodedVops, 0);
+    io.outputSwitch = 0;  // no picture: any stride
+    EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdDecode, &io, &h.inst, 0, 0, 0), kMp4DecOk) << mode;
+    io.outputSwitch = 1;
+    io.outputStride = 64;
+    EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdDecode, &io, &h.inst, 0, 0, 0), kMp4DecOk) << mode;
+  }
+}
+
+TEST(Mp4DecControl, AContextChangedAfterInitialisationIsNotTrusted) {
+  const auto frames = FixtureFrames("i_64x48_q3.m4v");
+  DecoderHarness h(64, 48, 3, 0);
+  h.Ctx().geometry.mbColumns = 60;  // would walk past the maps and the frame
+  EXPECT_EQ(h.Decode(frames[0]), kMp4DecRefused);
+  DecoderHarness g(64, 48, 3, 0);
+  g.Ctx().geometry.width = 1000;
+  EXPECT_EQ(g.Decode(frames[0]), kMp4DecRefused);
+}
+
+}  // namespace

@@ -203,10 +203,29 @@ void RepeatLastPicture(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   Mp4DecOutputFrame(inst, origin, io.output, io.outputStride, io.outputSwitch);
 }
 
+// The converters of modes 2 and 3 lay rows out by the caller's stride; one narrower than the
+// picture would overlap the rows and run past a buffer sized for that stride.
+bool OutputStrideFits(const Mp4DecContext& ctx, const Mp4DecFrameIo& io) {
+  const bool usesStride = ctx.converter == &Mp4DecCopyPlanar || ctx.converter == &Mp4DecYuvToUyvy;
+  return io.outputSwitch == 0 || !usesStride || io.outputStride >= ctx.geometry.width;
+}
+
+// The context holds what initialisation set (the caller's block may have been changed since).
+bool GeometryValid(const Mp4DecContext& ctx) {
+  const Mp4DecGeometry& g = ctx.geometry;
+  return SizeAllowed(g.width, g.height) && g.mbColumns == (g.width + 15) / 16 &&
+         g.mbRows == (g.height + 15) / 16 && ctx.mb.mbColumns == g.mbColumns &&
+         ctx.mb.mbCount == g.mbColumns * g.mbRows && g.paddedLumaWidth == g.width + 64 &&
+         g.paddedLumaHeight == g.height + 64 && g.paddedChromaWidth == (g.width + 64) >> 1 &&
+         g.paddedChromaHeight == (g.height + 64) >> 1 &&
+         (ctx.referenceMode == 0 || ctx.referenceMode == 1);
+}
+
 std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   Mp4DecContext& ctx = ContextOf(inst);
   Mp4BitReader& reader = ReaderOf(inst);
-  if (io.input == nullptr || io.inputLength <= 0) {
+  if (io.input == nullptr || io.inputLength <= 0 || !GeometryValid(ctx) ||
+      !OutputStrideFits(ctx, io)) {
     return kMp4DecRefused;
   }
   reader.Init(std::span<const std::uint8_t>(io.input, static_cast<std::size_t>(io.inputLength)));
