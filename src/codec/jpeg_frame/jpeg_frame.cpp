@@ -24,6 +24,15 @@ JpegJob* ThreadJob() {
   return &job;
 }
 
+// libjpeg-turbo leaves a decompressor that failed inside a header half-way through it, and
+// every later header read on that handle fails the same way: after an error the thread's job
+// is dropped, so the next frame starts on a fresh one.
+void DropJobAfterError(JpegJob& job, JpegResult result) {
+  if (result == JpegResult::kCorrupt) {
+    job.Free();
+  }
+}
+
 }  // namespace
 
 int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> picture,
@@ -37,12 +46,19 @@ int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> 
     return 0;
   }
   JpegHeader header;
-  if (job->ReadHeader(jpeg, header) != JpegResult::kOk || header.width != width ||
-      header.height != height || header.channels == kFourComponentChannels) {
+  const JpegResult read = job->ReadHeader(jpeg, header);
+  if (read != JpegResult::kOk) {
+    DropJobAfterError(*job, read);
+    return 0;
+  }
+  if (header.width != width || header.height != height ||
+      header.channels == kFourComponentChannels) {
     return 0;
   }
   const PictureLayout layout{width, height, 0, PixelOrder::kBgr, RowOrder::kBottomUp};
-  return job->ReadImage(jpeg, picture.first(bytes), layout) == JpegResult::kOk ? 1 : 0;
+  const JpegResult decoded = job->ReadImage(jpeg, picture.first(bytes), layout);
+  DropJobAfterError(*job, decoded);
+  return decoded == JpegResult::kOk ? 1 : 0;
 }
 
 int DecodeJpegFrame(const std::uint8_t* jpeg, std::uint32_t jpegLength, std::uint8_t* picture,
