@@ -22,6 +22,7 @@
 
 #include "app/setting_ini.h"
 #include "app/trace.h"
+#include "media/frame_header.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "platform/window_message.h"
@@ -305,8 +306,10 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwReceiverCounterB{0};
   std::atomic<std::uint32_t> m_dwStreamStartTick{0};
 
-  // 36.-37. The pre-record ring, the three recorders and the two stream packet headers join
-  // the block with the media engine.
+  // 36. The three recorders join the block with the recorders.
+  // 37. The stream packet headers, video then audio.
+  CFrameHeader m_VideoFrameHeader;
+  CFrameHeader m_AudioFrameHeader;
 
   // 38. The debug trace file. Callers compose their line in a local text: m_strTraceText is
   // kept for its place only, since threads writing one shared text at once would corrupt it.
