@@ -1,0 +1,324 @@
+#include "app/relogin_thread.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+
+#include "app/app_data.h"
+#include "app/app_seams.h"
+#include "app/engine_threads.h"
+#include "app/kavelin_app.h"
+#include "app/trace.h"
+#include "net/cgi_url.h"
+#include "net/login_reply.h"
+#include "net/net_environment.h"
+#include "net/penta_send_command.h"
+#include "platform/clock.h"
+
+namespace {
+
+void PostStatus(CAppData& app, int status, platform::WParam argument = 0) {
+  platform::PostMessage(app.m_hWndMainDialog.load(), WM_SHOWSTATUS, argument, status);
+}
+
+void PostStep(CAppData& app, const char* step, int status, platform::WParam argument = 0) {
+  app::TraceStep(std::string("ReLoginThread: \"") + step + "\" in");
+  PostStatus(app, status, argument);
+  app::TraceStep(std::string("ReLoginThread: \"") + step + "\" out");
+}
+
+platform::WParam StartLoginArgument() {
+  return reinterpret_cast<platform::WParam>(kStartLoginText);
+}
+
+// One CGI exchange with the re-login's time-outs (2 s each). The reply ends in a NUL.
+int Exchange(std::uint8_t cgiIndex, CCgiUrl& url, std::array<char, kReLoginReplyBytes + 1>& text) {
+  text.fill('\0');
+  std::uint32_t length = 0;
+  net::CgiExchange exchange;
+  exchange.cgiIndex = cgiIndex;
+  exchange.url = url.GetBuffer();
+  exchange.reply =
+      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), kReLoginReplyBytes);
+  exchange.replyLength = &length;
+  exchange.sendTimeout = 2;
+  exchange.receiveTimeout = 2;
+  return net::SendCgiRequest(exchange);
+}
+
+// The login and stream requests. True when both were accepted and the stream can be shown.
+bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
+  std::string user;
+  std::string password;
+  {
+    const std::lock_guard lock(app.m_SettingINI.m_TextLock);
+    user = app.m_SettingINI.m_strUserName;
+    password = app.m_SettingINI.m_strPassword;
+  }
+  net::INetEnvironment& environment = net::Environment();
+  environment.SetSessionId({});
+  CCgiUrl login(0);
+  login.AddParam("Username", user.c_str());
+  login.AddParam("Password", password.c_str());
+  if (const std::string session = environment.SessionId(); !session.empty()) {
+    login.AddParam("SessionID", session.c_str());
+  }
+  std::array<char, kReLoginReplyBytes + 1> reply{};
+  const bool loggedIn = Exchange(0, login, reply) == 1;
+  if (loggedIn) {
+    login.Reset();
+    ParseLoginReply(reply.data());
+  }
+  CCgiUrl stream(14);
+  if (const std::string session = environment.SessionId(); !session.empty()) {
+    stream.AddParam("SessionID", session.c_str());
+  }
+  if (!loggedIn || stop.StopRequested()) {
+    return false;
+  }
+  if (Exchange(14, stream, reply) != 1) {
+    return false;
+  }
+  stream.Reset();
+  ParseLoginReplyEx(reply.data());
+  const std::uint8_t format = app.m_byVideoFormat.load();
+  const std::uint16_t width = format == 0 ? app.m_wJpegWidth : app.m_wMpeg4Width;
+  const std::uint16_t height = format == 0 ? app.m_wJpegHeight : app.m_wMpeg4Height;
+  if (!StreamSizeFits(format, width, height)) {
+    app::TraceLine(
+        FormatDebugText("ReLoginThread : the stream size %ux%u does not fit the picture buffers \n",
+                        static_cast<unsigned>(width), static_cast<unsigned>(height)));
+    return false;
+  }
+  return true;
+}
+
+void ApplyReply(CAppData& app) {
+  const auto level = static_cast<std::uint16_t>(app.m_dwReplyUserLevel);
+  app.m_wUserLevel = level;
+  app.m_wUserLevelShown = level;
+  const std::uint8_t format = app.m_byVideoFormat.load();
+  std::uint16_t width = app.m_wFrameWidth;
+  std::uint16_t height = app.m_wFrameHeight;
+  if (format == 4) {
+    width = app.m_wMpeg4Width;
+    height = app.m_wMpeg4Height;
+  } else if (format == 0) {
+    width = app.m_wJpegWidth;
+    height = app.m_wJpegHeight;
+  }
+  app.m_wStreamMpeg4Width = app.m_wMpeg4Width;
+  app.m_wStreamMpeg4Height = app.m_wMpeg4Height;
+  app.m_wStreamJpegWidth = app.m_wJpegWidth;
+  app.m_wStreamJpegHeight = app.m_wJpegHeight;
+  const StreamLayout layout = ClassifyStreamSize(width, height);
+  app.m_wFrameWidth = layout.width;
+  app.m_wFrameHeight = layout.height;
+  app.m_SettingINI.m_nImageResolution = layout.resolution;
+  app.m_byVideoStandard = layout.standard;
+  app.m_wSkinIndex = layout.skinIndex;
+  app.m_bySkinA = layout.skinA;
+  app.m_bySkinB = layout.skinB;
+  app.m_bySkinMode = layout.skinMode;
+}
+
+// The main window's layout for the new stream.
+void LayOutMainWindow(CAppData& app) {
+  const auto sink = app::MainWindowSink();
+  if (!sink) {
+    return;
+  }
+  if (app.m_bFullScreen.load() != 0) {
+    sink->ExitFullScreen();
+  }
+  app::TraceStep("ReLoginThread: \"Change Item, position\" in");
+  if (app.m_bAvSwitched.load() == 0) {
+    sink->RefreshPanelButtons();
+    sink->ApplyResolutionMode(app.m_SettingINI.m_nImageResolution);
+    sink->ArrangeControls();
+  }
+  app::TraceStep("ReLoginThread: \"Change Item, position\" out");
+  // The skins 0 and 2 show the stream-time control when the stream's packet header carries
+  // the time conversion; the headers join with the media engine, and until then no stream
+  // carries it. Other skins hide it.
+  const std::uint8_t option = app.m_SettingINI.m_byAvSwitchOption;
+  if (app.m_bySkinA != 0 && app.m_bySkinA != 2) {
+    sink->ShowStreamTimeControl(false);
+  } else if (option >= 1 && option <= 3) {
+    sink->ShowStreamTimeControl(false);
+  }
+}
+
+}  // namespace
+
+StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height) {
+  StreamLayout layout;
+  layout.width = width;
+  layout.height = height;
+  switch (width) {
+    case 176:
+      layout.resolution = 3;
+      break;
+    case 320:
+    case 352:
+      layout.resolution = 2;
+      break;
+    case 640:
+    case 704:
+    case 720:
+      layout.resolution = 1;
+      break;
+    default:
+      layout.resolution = 2;
+      layout.width = 320;
+      break;
+  }
+  layout.standard = 1;
+  switch (height) {
+    case 112:
+      layout.resolution = 3;
+      layout.standard = 1;
+      break;
+    case 144:
+      layout.resolution = 3;
+      layout.standard = 2;
+      break;
+    case 240:
+      layout.resolution = 2;
+      layout.standard = 1;
+      break;
+    case 288:
+      layout.resolution = 2;
+      layout.standard = 2;
+      break;
+    case 480:
+      layout.resolution = 1;
+      layout.standard = 1;
+      break;
+    case 576:
+      layout.resolution = 1;
+      layout.standard = 2;
+      break;
+    default:
+      layout.resolution = 2;
+      layout.standard = 1;
+      layout.height = 240;
+      break;
+  }
+  struct Skin {
+    std::uint16_t index;
+    std::uint8_t a;
+    std::uint8_t b;
+  };
+  Skin skin{};
+  if (layout.standard == 1) {
+    skin = layout.resolution == 3   ? Skin{4, 4, 4}
+           : layout.resolution == 2 ? Skin{1, 0, 0}
+                                    : Skin{0, 1, 1};
+  } else {
+    skin = layout.resolution == 3   ? Skin{5, 5, 5}
+           : layout.resolution == 2 ? Skin{3, 2, 2}
+                                    : Skin{2, 3, 3};
+  }
+  layout.skinIndex = skin.index;
+  layout.skinA = skin.a;
+  layout.skinB = skin.b;
+  const auto low = static_cast<std::uint8_t>(skin.index & 0xFF);
+  layout.skinMode = low == 4 ? 1 : low == 5 ? 3 : low;
+  return layout;
+}
+
+std::uint32_t ReLoginThread(platform::StopToken stop) {
+  if (!g_lpApp) {
+    return 0;
+  }
+  CAppData& app = *g_lpApp;
+  platform::IClock& clock = app::Clock();
+  const std::uint32_t startTicks = clock.Ticks();
+  app.m_bStreamsStarted = 0;
+  app.m_bStatusShown = 0;
+  app.m_bConnected = 1;
+  PostStep(app, "Start Login", kStatusStartLogin, StartLoginArgument());
+
+  app::TraceStep("ReLoginThread: \"Save Button 0\" in");
+  if (const auto sink = app::MainWindowSink()) {
+    sink->SetRecordToolTip("RECORD");
+    sink->SetRecordButtonState(0);
+  }
+  app::TraceStep("ReLoginThread: \"Save Button 0\" out");
+
+  std::uint64_t failures = 0;
+  for (;;) {
+    theApp.GetLocalAddress();
+    app.m_wUserLevel = kUserLevelReLogin;
+    const bool loggedIn = AttemptLogin(app, stop);
+    if (stop.StopRequested()) {
+      return 0;
+    }
+    if (loggedIn) {
+      ApplyReply(app);
+      break;
+    }
+    if (OpensMainWindow(app.m_wUserLevel.load())) {
+      break;  // a login from the login window took over
+    }
+    if (app.m_wUserLevel.load() == kUserLevelWaitLonger) {
+      PostStatus(app, kStatusWaitLonger);
+      if (!clock.SleepFor(kReLoginWaitLongerMs, stop)) {
+        return 0;
+      }
+    }
+    if (!clock.SleepFor(kReLoginPauseMs, stop)) {
+      return 0;
+    }
+    const std::uint32_t seconds = platform::TickElapsed(startTicks, clock.Ticks()) / 1000u;
+    PostStep(app, "WM_SHOWSTATUS,0,3", kStatusFailed);
+    if (!clock.SleepFor(ReLoginBackOffMs(failures), stop)) {
+      return 0;
+    }
+    ++failures;
+    PostStep(app, "WM_SHOWSTATUS,totalsec,0", kStatusElapsed, seconds);
+    PostStep(app, "Save Button 1", kStatusRetrying);
+    if (!clock.SleepFor(kReLoginAfterStatusMs, stop)) {
+      return 0;
+    }
+    PostStep(app, "Start login 1", kStatusStartLogin, StartLoginArgument());
+  }
+
+  PostStep(app, "Login Button 0", kStatusLoggedIn);
+  LayOutMainWindow(app);
+  app.m_bStatusShown = 0;
+  app.m_bAvSwitched = 0;
+
+  // The stream threads are rebuilt; only a rebuild that answered starts the streams.
+  const EventHandle initRequest = app::LoadHandle(app.Process_Notify_InitEvent);
+  const EventHandle initDone = app::LoadHandle(app.m_hInitDoneEvent);
+  bool rebuilt = false;
+  if (initRequest && initDone) {
+    initRequest->Set();
+    const std::uint32_t index =
+        clock.WaitAny({&stop.StopEvent(), initDone.get()}, kReLoginInitDoneMs);
+    if (index == 0) {
+      return 0;
+    }
+    rebuilt = index == 1;
+  }
+  if (!rebuilt) {
+    app::TraceLine("ReLoginThread : the stream threads were not rebuilt \n");
+    app.m_bConnected = 0;
+    PostStatus(app, kStatusFailed);
+    app::TraceStep("ReLoginThread: out");
+    return 0;
+  }
+
+  if (const auto sink = app::MainWindowSink()) {
+    const app::MediaEngineHooks hooks = app::MediaHooks();
+    if (hooks.userRecordGoesOn && hooks.userRecordGoesOn()) {
+      sink->SetRecordButtonState(1);
+    }
+  }
+  app::SignalEvent(app.StartToGetJpegImageEvent);
+  app::SignalEvent(app.StartToGetAudioEvent);
+  app::TraceStep("ReLoginThread: out");
+  return 0;
+}

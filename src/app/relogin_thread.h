@@ -1,0 +1,49 @@
+// The re-login thread: logs in again after a lost connection (or on CONNECT), keeps the main
+// window informed with status posts, applies the new stream size to the layout and has the init
+// thread rebuild the stream threads, then starts the receivers.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/thread.h"
+#include "platform/window_message.h"
+
+// Status posts to the main window: lParam is the status code, wParam its argument.
+inline constexpr std::uint32_t WM_SHOWSTATUS = platform::WM_USER + 0x1B;  // 0x41B
+inline constexpr int kStatusElapsed = 0;     // wParam: seconds since the thread started
+inline constexpr int kStatusStartLogin = 1;  // wParam: the text kStartLoginText
+inline constexpr int kStatusFailed = 3;
+inline constexpr int kStatusLoggedIn = 5;
+inline constexpr int kStatusRetrying = 6;
+inline constexpr int kStatusWaitLonger = 7;
+inline constexpr const char* kStartLoginText = "Start login";
+
+// Waits of the attempt loop, in milliseconds.
+inline constexpr std::uint32_t kReLoginPauseMs = 2000;
+inline constexpr std::uint32_t kReLoginAfterStatusMs = 4000;
+inline constexpr std::uint32_t kReLoginWaitLongerMs = 40000;
+inline constexpr std::uint32_t kReLoginInitDoneMs = 5000;
+inline constexpr std::size_t kReLoginReplyBytes = 2048;
+
+// The back-off after `failures` failed attempts: (failures / 2000 + 1) x 3 s, at most 50 s.
+constexpr std::uint32_t ReLoginBackOffMs(std::uint64_t failures) {
+  const std::uint64_t wait = (failures / 2000u + 1u) * 3000u;
+  return wait > 50000u ? 50000u : static_cast<std::uint32_t>(wait);
+}
+
+// Display layout derived from a stream's width and height.
+struct StreamLayout {
+  std::int32_t resolution = 2;  // m_nImageResolution
+  std::uint8_t standard = 1;    // m_byVideoStandard: 1 lines 112/240/480, 2 lines 144/288/576
+  std::uint16_t skinIndex = 1;  // m_wSkinIndex
+  std::uint8_t skinA = 0;       // m_bySkinA
+  std::uint8_t skinB = 0;       // m_bySkinB
+  std::uint8_t skinMode = 1;    // m_bySkinMode
+  std::uint16_t width = 0;      // the frame width (an unknown width becomes 320)
+  std::uint16_t height = 0;     // the frame height (an unknown height becomes 240)
+  friend bool operator==(const StreamLayout&, const StreamLayout&) = default;
+};
+
+StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height);
+
+std::uint32_t ReLoginThread(platform::StopToken stop);
