@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <span>
 
@@ -56,6 +57,30 @@ void PlacePlanes(const Mp4DecGeometry& g, std::uint8_t* buffer, std::uint8_t* ba
   origin[0] = base[0] + 32 * static_cast<std::ptrdiff_t>(g.paddedLumaWidth) + 32;
   origin[1] = base[1] + 16 * static_cast<std::ptrdiff_t>(g.paddedChromaWidth) + 16;
   origin[2] = base[2] + 16 * static_cast<std::ptrdiff_t>(g.paddedChromaWidth) + 16;
+}
+
+// Decode frame = buffer `target`, reference = the other buffer.
+void PlaceFrames(Mp4DecInstance& inst, int target) {
+  const Mp4DecGeometry& g = ContextOf(inst).geometry;
+  std::uint8_t* decode = target == 0 ? inst.frameBuffer0 : inst.frameBuffer1;
+  std::uint8_t* reference = target == 0 ? inst.frameBuffer1 : inst.frameBuffer0;
+  PlacePlanes(g, decode, inst.decodeBase, inst.decodeOrigin);
+  PlacePlanes(g, reference, inst.referenceBase, inst.referenceOrigin);
+}
+
+// The plane pointers as they were before a VOP that did not decode.
+void RestorePlanes(Mp4DecInstance& inst, const Mp4DecInstance& before) {
+  std::copy(std::begin(before.decodeBase), std::end(before.decodeBase), inst.decodeBase);
+  std::copy(std::begin(before.referenceBase), std::end(before.referenceBase), inst.referenceBase);
+  std::copy(std::begin(before.decodeOrigin), std::end(before.decodeOrigin), inst.decodeOrigin);
+  std::copy(std::begin(before.referenceOrigin), std::end(before.referenceOrigin),
+            inst.referenceOrigin);
+}
+
+// Bytes of the three padded planes of one frame buffer.
+std::size_t FramePlaneBytes(const Mp4DecGeometry& g) {
+  return static_cast<std::size_t>(g.paddedLumaWidth) * g.paddedLumaHeight +
+         2 * static_cast<std::size_t>(g.paddedChromaWidth) * g.paddedChromaHeight;
 }
 
 void Mp4DecSetupPlanes(Mp4DecInstance& inst) {
@@ -179,10 +204,7 @@ int Mp4DecSelectFrames(Mp4DecInstance& inst) {
   } else {
     target = ctx.vop.vop_coding_type == kVopI ? 0 : 1;
   }
-  std::uint8_t* decode = target == 0 ? inst.frameBuffer0 : inst.frameBuffer1;
-  std::uint8_t* reference = target == 0 ? inst.frameBuffer1 : inst.frameBuffer0;
-  PlacePlanes(ctx.geometry, decode, inst.decodeBase, inst.decodeOrigin);
-  PlacePlanes(ctx.geometry, reference, inst.referenceBase, inst.referenceOrigin);
+  PlaceFrames(inst, target);
   return target;
 }
 
@@ -258,15 +280,31 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   if (type != kVopI || ctx.vop.intra_dc_vlc_thr != 0) {
     return kMp4DecRefused;
   }
+  const Mp4DecInstance planesBefore = inst;
   const int target = Mp4DecSelectFrames(inst);
+  // In reference mode 1 the I-VOP's buffer 0 is the reference of the P-VOPs that follow: the
+  // I-VOP is decoded into buffer 1 (never a reference in that mode) and copied over only once
+  // it decoded whole, so a damaged I-VOP leaves the reference as it was.
+  const bool staged = ctx.referenceMode == 1 && target == 0;
+  if (staged) {
+    PlaceFrames(inst, 1);
+  }
   if (!Mp4DecDecodeMacroblocks(inst)) {
+    if (staged) {
+      ctx.lastDecodedBuffer = 0;  // buffer 1 no longer holds a whole picture
+    }
+    RestorePlanes(inst, planesBefore);
     return kMp4DecRefused;
+  }
+  PadDecodedFrame(inst);
+  if (staged) {
+    std::memcpy(inst.frameBuffer0, inst.frameBuffer1, FramePlaneBytes(ctx.geometry));
+    PlaceFrames(inst, 0);
   }
   if (ctx.referenceMode == 0) {
     ctx.frameToggle = target == 0 ? 0 : 1;
   }
   ctx.lastDecodedBuffer = target;
-  PadDecodedFrame(inst);
   Mp4DecOutputFrame(inst, inst.decodeOrigin, io.output, io.outputStride, io.outputSwitch);
   ++ctx.mb.decodedVops;
   return kMp4DecOk;
