@@ -23,6 +23,7 @@
 #include "app/setting_ini.h"
 #include "app/trace.h"
 #include "media/frame_header.h"
+#include "media/record_buffer.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "platform/window_message.h"
@@ -306,7 +307,8 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwReceiverCounterB{0};
   std::atomic<std::uint32_t> m_dwStreamStartTick{0};
 
-  // 36. The three recorders join the block with the recorders.
+  // 36. The pre-record ring; the three recorders join the block with the recorders.
+  CSystemBuffer m_SystemBuffer;
   // 37. The stream packet headers, video then audio.
   CFrameHeader m_VideoFrameHeader;
   CFrameHeader m_AudioFrameHeader;

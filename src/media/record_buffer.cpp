@@ -1,0 +1,172 @@
+#include "media/record_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <utility>
+
+namespace {
+
+template <std::size_t N>
+void PutLe(std::array<std::uint8_t, N>& out, std::size_t at, std::uint32_t value,
+           std::size_t width) {
+  for (std::size_t i = 0; i < width; ++i) {
+    out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+}
+
+struct ReaderHolder {
+  std::mutex lock;
+  RecordBufferReaders readers;
+};
+
+ReaderHolder& Readers() {
+  static ReaderHolder holder;
+  return holder;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, kVs4DescriptorBytes> Vs4FrameDescriptor::Bytes() const {
+  std::array<std::uint8_t, kVs4DescriptorBytes> out{};
+  PutLe(out, 0, dwFrameNumber, 4);
+  PutLe(out, 4, dwLength, 4);
+  PutLe(out, 8, dwInterval, 4);
+  PutLe(out, 12, dwFormatTag, 4);
+  out[16] = byResolution;
+  out[17] = byReserved17;
+  out[18] = byChannel;
+  out[19] = byReserved19;
+  PutLe(out, 20, dwReserved20, 4);
+  const auto time = Time.Bytes();
+  std::copy(time.begin(), time.end(), out.begin() + 24);
+  std::copy(abyAudioState.begin(), abyAudioState.end(), out.begin() + 40);
+  return out;
+}
+
+std::uint8_t ResolutionCode(std::uint16_t width, std::uint16_t height) {
+  struct Size {
+    std::uint16_t w, h;
+  };
+  constexpr std::array<Size, 6> kSizes{
+      {{352, 240}, {704, 480}, {352, 288}, {704, 576}, {176, 112}, {176, 144}}};
+  for (std::size_t i = 0; i < kSizes.size(); ++i) {
+    if (kSizes[i].w == width && kSizes[i].h == height)
+      return static_cast<std::uint8_t>(i);
+  }
+  return 0;
+}
+
+std::uint32_t FormatTag(std::uint8_t videoFormat) {
+  if (videoFormat == 0)
+    return kFormatTagJpeg;
+  if (videoFormat == 4)
+    return kFormatTagMpeg4;
+  return 0;
+}
+
+bool CSystemBuffer::Allocate() {
+  if (!m_pFrames)
+    m_pFrames.reset(new (std::nothrow) std::uint8_t[kRecordSlots * kRecordSlotBytes]);
+  if (!m_pDescriptors)
+    m_pDescriptors.reset(new (std::nothrow) Vs4FrameDescriptor[kRecordSlots]);
+  if (!m_pKinds)
+    m_pKinds.reset(new (std::nothrow) Vs4IndexEntry[kRecordSlots]);
+  return IsAllocated();
+}
+
+bool CSystemBuffer::Free() {
+  m_pFrames.reset();
+  m_pDescriptors.reset();
+  m_pKinds.reset();
+  return true;
+}
+
+std::span<const std::uint8_t> CSystemBuffer::Frame(std::size_t slot) const {
+  const std::size_t length = std::min<std::size_t>(m_pDescriptors[slot].dwLength, kRecordSlotBytes);
+  return {m_pFrames.get() + slot * kRecordSlotBytes, length};
+}
+
+bool CSystemBuffer::Store(const RecordFrame& frame, const RecordContext& context) {
+  if (!IsAllocated() || frame.bytes.size() > kRecordSlotBytes)
+    return false;
+  const std::uint16_t slot = m_wNextSlot.load();
+  Vs4FrameDescriptor d{};
+  std::memcpy(m_pFrames.get() + std::size_t{slot} * kRecordSlotBytes, frame.bytes.data(),
+              frame.bytes.size());
+  d.dwLength = static_cast<std::uint32_t>(frame.bytes.size());
+  d.dwFormatTag = FormatTag(context.videoFormat);
+  d.byResolution = ResolutionCode(context.frameWidth, context.frameHeight);
+  d.byChannel = context.selectedChannel;
+  d.Time = context.now;
+  d.Time.wDayOfWeek = 0;
+  d.Time.wMilliseconds = 0;
+  if (!frame.isAudio) {
+    d.dwInterval =
+        m_bHavePreviousVideo ? (frame.pts - m_dwPreviousVideoPts) / 90 : kNoPreviousFrame;
+    m_bHavePreviousVideo = true;
+    m_dwPreviousVideoPts = frame.pts;
+  } else {
+    d.abyAudioState = frame.audioState;
+  }
+  m_pDescriptors[slot] = d;
+  m_pKinds[slot].dwKind = frame.kind;
+  m_wNextSlot = static_cast<std::uint16_t>(slot + 1 == kRecordSlots ? 0 : slot + 1);
+  return true;
+}
+
+void SetRecordBufferReaders(RecordBufferReaders readers) {
+  ReaderHolder& holder = Readers();
+  const std::lock_guard guard(holder.lock);
+  holder.readers = std::move(readers);
+}
+
+RecordBufferReaders GetRecordBufferReaders() {
+  ReaderHolder& holder = Readers();
+  const std::lock_guard guard(holder.lock);
+  return holder.readers;
+}
+
+int PutFrameToRecordBuffer(CSystemBuffer& ring, const RecordFrame& frame,
+                           const RecordContext& context, platform::Waitable* stop) {
+  const RecordBufferReaders readers = GetRecordBufferReaders();
+  std::size_t taken = 0;
+  for (; taken < readers.size(); ++taken) {
+    if (!readers[taken])
+      continue;
+    platform::Waitable& freeSem = readers[taken]->FreeSem();
+    const std::uint32_t got = stop ? platform::WaitAny({stop, &freeSem}, platform::kInfinite)
+                                   : (freeSem.Wait() ? 1u : platform::kWaitFailed);
+    if (got != 1)
+      break;
+  }
+  const auto giveBack = [&](std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (readers[i])
+        readers[i]->FreeSem().Release(1);
+    }
+  };
+  if (taken < readers.size()) {
+    giveBack(taken);
+    return 0;
+  }
+  if (!ring.Store(frame, context)) {
+    giveBack(readers.size());
+    return 0;
+  }
+  for (const auto& reader : readers) {
+    if (reader)
+      reader->CountStoredFrame();
+  }
+  for (const auto& reader : readers) {
+    if (!reader)
+      continue;
+    if (reader->IsRecording()) {
+      reader->TakeStoredFrame(ring);
+    } else {
+      reader->FreeSem().Release(1);
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,226 @@
+// Pre-record ring: slots, descriptors, intervals across sessions, resolution codes, and the
+// hand-over to the recorders through their FreeSem and StartSem.
+#include "media/record_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+RecordContext Context() {
+  RecordContext c;
+  c.videoFormat = 4;
+  c.frameWidth = 704;
+  c.frameHeight = 576;
+  c.selectedChannel = 2;
+  c.now = SystemTime{2026, 12, 3, 9, 22, 30, 15, 789};
+  return c;
+}
+
+RecordFrame Video(const Bytes& bytes, std::uint32_t pts, std::uint32_t kind = kKindMpeg4P) {
+  RecordFrame f;
+  f.bytes = bytes;
+  f.pts = pts;
+  f.kind = kind;
+  return f;
+}
+
+class SystemBufferTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_ring.Allocate()); }
+  CSystemBuffer m_ring;
+};
+
+TEST_F(SystemBufferTest, DescriptorOfAVideoFrame) {
+  const Bytes first(100, 0x11);
+  const Bytes second(5000, 0x22);
+  ASSERT_TRUE(m_ring.Store(Video(first, 90000, kKindMpeg4I), Context()));
+  ASSERT_TRUE(m_ring.Store(Video(second, 90000 + 3003), Context()));
+  EXPECT_EQ(m_ring.NextSlot(), 2);
+  EXPECT_EQ(m_ring.NewestSlot(), 1);
+
+  const Vs4FrameDescriptor& d0 = m_ring.Descriptor(0);
+  EXPECT_EQ(d0.dwLength, 100u);
+  EXPECT_EQ(d0.dwInterval, kNoPreviousFrame);
+  EXPECT_EQ(m_ring.Kind(0), kKindMpeg4I);
+  const Vs4FrameDescriptor& d1 = m_ring.Descriptor(1);
+  EXPECT_EQ(d1.dwInterval, 33u);
+  EXPECT_EQ(d1.dwFormatTag, kFormatTagMpeg4);
+  EXPECT_EQ(d1.byResolution, 3);
+  EXPECT_EQ(d1.byChannel, 2);
+  EXPECT_EQ(d1.Time, (SystemTime{2026, 12, 0, 9, 22, 30, 15, 0}));
+  EXPECT_EQ(m_ring.Kind(1), kKindMpeg4P);
+  const auto frame = m_ring.Frame(1);
+  EXPECT_EQ(Bytes(frame.begin(), frame.end()), second);
+
+  const auto bytes = d1.Bytes();
+  const Bytes expected = {0,  0, 0,  0, 0x88, 0x13, 0, 0, 33,   0,    0,  0, 0xEF, 0xCD, 0xAB, 0x89,
+                          3,  0, 2,  0, 0,    0,    0, 0, 0xEA, 0x07, 12, 0, 0,    0,    9,    0,
+                          22, 0, 30, 0, 15,   0,    0, 0, 0,    0,    0,  0, 0,    0,    0,    0};
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), expected);
+}
+
+TEST_F(SystemBufferTest, AudioBlockKeepsTheDecoderStateAndNoInterval) {
+  RecordFrame audio;
+  const Bytes block(320, 0x33);
+  audio.bytes = block;
+  audio.isAudio = true;
+  audio.kind = kKindAudio;
+  audio.audioState = {7, 0, 0, 0, 0x34, 0x12, 0, 0};
+  ASSERT_TRUE(m_ring.Store(Video(Bytes(10), 1000), Context()));
+  ASSERT_TRUE(m_ring.Store(audio, Context()));
+  ASSERT_TRUE(m_ring.Store(Video(Bytes(10), 1000 + 9000), Context()));
+  EXPECT_EQ(m_ring.Descriptor(1).dwInterval, 0u);
+  EXPECT_EQ(m_ring.Descriptor(1).abyAudioState, audio.audioState);
+  EXPECT_EQ(m_ring.Kind(1), kKindAudio);
+  // Audio does not move the video time line.
+  EXPECT_EQ(m_ring.Descriptor(2).dwInterval, 100u);
+}
+
+TEST_F(SystemBufferTest, AfterAFullTurnSlotZeroHoldsTheOldestFrame) {
+  for (std::uint32_t i = 0; i < kRecordSlots; ++i) {
+    ASSERT_TRUE(m_ring.Store(Video(Bytes(1, static_cast<std::uint8_t>(i)), i * 3000), Context()));
+  }
+  EXPECT_EQ(m_ring.NextSlot(), 0);
+  EXPECT_EQ(m_ring.NewestSlot(), kRecordSlots - 1);
+  EXPECT_EQ(m_ring.Frame(0)[0], 0);
+  ASSERT_TRUE(m_ring.Store(Video(Bytes(1, 0xFF), 999999), Context()));
+  EXPECT_EQ(m_ring.NextSlot(), 1);
+  EXPECT_EQ(m_ring.Frame(0)[0], 0xFF);
+}
+
+TEST_F(SystemBufferTest, IntervalCarriesAcrossSessions) {
+  ASSERT_TRUE(m_ring.Store(Video(Bytes(4), 9000), Context()));
+  // A re-login keeps the ring object (it lives with the data block); the next video frame's
+  // interval is measured from the last one filed.
+  RecordContext jpeg = Context();
+  jpeg.videoFormat = 0;
+  ASSERT_TRUE(m_ring.Store(Video(Bytes(4), 18000, kKindJpeg), jpeg));
+  EXPECT_EQ(m_ring.Descriptor(1).dwInterval, 100u);
+  EXPECT_EQ(m_ring.Descriptor(1).dwFormatTag, kFormatTagJpeg);
+}
+
+TEST_F(SystemBufferTest, RefusesAFrameLongerThanASlot) {
+  const Bytes slotFull(kRecordSlotBytes, 1);
+  const Bytes tooLong(kRecordSlotBytes + 1, 1);
+  EXPECT_TRUE(m_ring.Store(Video(slotFull, 0), Context()));
+  EXPECT_FALSE(m_ring.Store(Video(tooLong, 0), Context()));
+  EXPECT_EQ(m_ring.NextSlot(), 1);
+}
+
+TEST(SystemBufferLifeTest, StoreNeedsTheBlocksAndFreeClearsThem) {
+  CSystemBuffer ring;
+  EXPECT_FALSE(ring.IsAllocated());
+  EXPECT_FALSE(ring.Store(Video(Bytes(4), 0), Context()));
+  ASSERT_TRUE(ring.Allocate());
+  EXPECT_TRUE(ring.Allocate());  // a second call keeps the blocks
+  EXPECT_TRUE(ring.Free());
+  EXPECT_FALSE(ring.IsAllocated());
+  EXPECT_TRUE(ring.Free());
+}
+
+struct SizeCase {
+  std::uint16_t w, h;
+  std::uint8_t code;
+};
+class ResolutionCodeTest : public ::testing::TestWithParam<SizeCase> {};
+TEST_P(ResolutionCodeTest, Table) {
+  EXPECT_EQ(ResolutionCode(GetParam().w, GetParam().h), GetParam().code);
+}
+INSTANTIATE_TEST_SUITE_P(Sizes, ResolutionCodeTest,
+                         ::testing::Values(SizeCase{352, 240, 0}, SizeCase{704, 480, 1},
+                                           SizeCase{352, 288, 2}, SizeCase{704, 576, 3},
+                                           SizeCase{176, 112, 4}, SizeCase{176, 144, 5},
+                                           SizeCase{640, 480, 0}, SizeCase{0, 0, 0},
+                                           SizeCase{576, 704, 0}));
+
+// A recorder stand-in: FreeSem (1 of 1), StartSem (0 of 1), and what the ring told it.
+class FakeRecorder : public IRecordBufferReader {
+ public:
+  platform::Semaphore& FreeSem() override { return m_free; }
+  bool IsRecording() override { return m_recording; }
+  void TakeStoredFrame(const CSystemBuffer& ring) override {
+    m_taken.push_back(ring.NewestSlot());
+    m_start.Release(1);
+  }
+  void CountStoredFrame() override { ++m_counted; }
+
+  platform::Semaphore m_free{1, 1};
+  platform::Semaphore m_start{0, 1};
+  std::atomic<bool> m_recording{false};
+  std::vector<std::uint16_t> m_taken;
+  int m_counted = 0;
+};
+
+class PutFrameTest : public SystemBufferTest {
+ protected:
+  void SetUp() override {
+    SystemBufferTest::SetUp();
+    for (auto& r : m_recorders)
+      r = std::make_shared<FakeRecorder>();
+    SetRecordBufferReaders({m_recorders[0], m_recorders[1], m_recorders[2]});
+  }
+  void TearDown() override { SetRecordBufferReaders({}); }
+  std::array<std::shared_ptr<FakeRecorder>, 3> m_recorders;
+  platform::Event m_stop{platform::ResetMode::Manual};
+};
+
+TEST_F(PutFrameTest, IdleRecordersGetTheirFreeSemBack) {
+  EXPECT_EQ(PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 0), Context(), &m_stop), 1);
+  EXPECT_EQ(PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 0), Context(), &m_stop), 1);
+  for (const auto& r : m_recorders) {
+    EXPECT_EQ(r->m_free.Count(), 1u);
+    EXPECT_EQ(r->m_start.Count(), 0u);
+    EXPECT_EQ(r->m_counted, 2);
+  }
+}
+
+TEST_F(PutFrameTest, ARecordingRecorderHoldsTheNextFrameBackUntilItHasCopied) {
+  FakeRecorder& user = *m_recorders[1];
+  user.m_recording = true;
+  ASSERT_EQ(PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 0), Context(), &m_stop), 1);
+  EXPECT_EQ(user.m_taken, (std::vector<std::uint16_t>{0}));
+  EXPECT_EQ(user.m_start.Count(), 1u);
+  EXPECT_EQ(user.m_free.Count(), 0u);
+
+  // The next frame waits for the user recorder's FreeSem.
+  std::atomic<int> result{-1};
+  std::thread composer(
+      [&] { result = PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 3000), Context(), &m_stop); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(result.load(), -1);
+  EXPECT_EQ(m_ring.NextSlot(), 1);
+  ASSERT_TRUE(user.m_start.Wait(0));
+  user.m_free.Release(1);  // the recorder copied slot 0
+  composer.join();
+  EXPECT_EQ(result.load(), 1);
+  EXPECT_EQ(user.m_taken, (std::vector<std::uint16_t>{0, 1}));
+}
+
+TEST_F(PutFrameTest, StopWhileWaitingGivesBackWhatWasTaken) {
+  m_recorders[2]->m_free.Wait(0);  // the schedule recorder is busy copying
+  m_stop.Set();
+  EXPECT_EQ(PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 0), Context(), &m_stop), 0);
+  EXPECT_EQ(m_ring.NextSlot(), 0);
+  EXPECT_EQ(m_recorders[0]->m_free.Count(), 1u);
+  EXPECT_EQ(m_recorders[1]->m_free.Count(), 1u);
+}
+
+TEST_F(PutFrameTest, RefusedFrameGivesEveryFreeSemBack) {
+  m_recorders[0]->m_recording = true;
+  const Bytes tooLong(kRecordSlotBytes + 1);
+  EXPECT_EQ(PutFrameToRecordBuffer(m_ring, Video(tooLong, 0), Context(), &m_stop), 0);
+  for (const auto& r : m_recorders) {
+    EXPECT_EQ(r->m_free.Count(), 1u);
+    EXPECT_EQ(r->m_start.Count(), 0u);
+  }
+}
+
+}  // namespace
