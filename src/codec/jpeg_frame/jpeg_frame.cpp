@@ -4,7 +4,6 @@
 
 namespace {
 
-using codec::jpeg::JpegHeader;
 using codec::jpeg::JpegJob;
 using codec::jpeg::JpegResult;
 using codec::jpeg::PictureLayout;
@@ -12,7 +11,6 @@ using codec::jpeg::PixelOrder;
 using codec::jpeg::RowOrder;
 
 constexpr int kBgrChannels = 3;
-constexpr int kFourComponentChannels = 4;
 
 // The calling thread's decoder, started on first use and kept for the thread's life, so a
 // stream of frames does not build and tear down libjpeg-turbo's state for every picture.
@@ -45,17 +43,9 @@ int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> 
   if (job == nullptr) {
     return 0;
   }
-  JpegHeader header;
-  const JpegResult read = job->ReadHeader(jpeg, header);
-  if (read != JpegResult::kOk) {
-    DropJobAfterError(*job, read);
-    return 0;
-  }
-  if (header.width != width || header.height != height ||
-      header.channels == kFourComponentChannels) {
-    return 0;
-  }
   const PictureLayout layout{width, height, 0, PixelOrder::kBgr, RowOrder::kBottomUp};
+  // One pass: the layer reads the header, refuses another size before anything is written,
+  // and libjpeg-turbo refuses four-component pictures (no BGR form) before its first row.
   const JpegResult decoded = job->ReadImage(jpeg, picture.first(bytes), layout);
   DropJobAfterError(*job, decoded);
   return decoded == JpegResult::kOk ? 1 : 0;
