@@ -182,6 +182,30 @@ TEST(WrapperTest, StreamScanOfAFixtureGivesItsSizeAndIntraType) {
   EXPECT_EQ(pts, 0u);
 }
 
+// The stream's layer may announce another size than the login reply did: whatever the decoder
+// makes of it, the wrapper copies out exactly the opened size and writes nothing beyond.
+TEST(WrapperTest, StreamOfAnotherSizeThanTheOpenStaysInsideTheBuffers) {
+  struct Case {
+    const char* file;
+    std::uint16_t width, height;
+  };
+  for (const Case c : {Case{"i_352x288_q8.m4v", 176, 144}, Case{"i_720x576_q20.m4v", 64, 48},
+                       Case{"i_64x48_q3.m4v", 720, 576}}) {
+    SCOPED_TRACE(c.file);
+    CMpeg4DecoderContext context;
+    ASSERT_EQ(context.AllocateBuffers(), 1);
+    ASSERT_TRUE(context.Open(c.width, c.height, 1));
+    const std::size_t bytes = static_cast<std::size_t>(c.width) * c.height * 3;
+    for (const auto& frame : SplitFrames(ReadFile(FixturePath(c.file)))) {
+      (void)context.DecodeFrame(frame.data(), static_cast<std::uint32_t>(frame.size()), 0, 0, 0,
+                                c.width, c.height);
+      std::vector<std::uint8_t> slot(bytes + 8, 0x5A);
+      EXPECT_EQ(context.CopyImage(slot), 1);
+      EXPECT_EQ(slot[bytes], 0x5A);
+    }
+  }
+}
+
 TEST(WrapperTest, TruncatedAndEmptyFramesAreRefusedNotFatal) {
   const std::vector<std::uint8_t> stream = ReadFile(FixturePath("i_176x144_q2.m4v"));
   const auto frames = SplitFrames(stream);
@@ -192,6 +216,8 @@ TEST(WrapperTest, TruncatedAndEmptyFramesAreRefusedNotFatal) {
   const auto& frame = frames[0];
   EXPECT_FALSE(context.DecodeFrame(frame.data(), 0, 0, 0, 0, 176, 144));
   EXPECT_FALSE(context.DecodeFrame(nullptr, 100, 0, 0, 0, 176, 144));
+  // A length the decoder's signed count cannot carry is refused before anything is read.
+  EXPECT_FALSE(context.DecodeFrame(frame.data(), 0x80000000u, 0, 0, 0, 176, 144));
   for (const std::size_t keep : {std::size_t{3}, std::size_t{20}, frame.size() / 2}) {
     // An exact-size copy, so the sanitizer build sees any read past the cut.
     const std::vector<std::uint8_t> cut(frame.begin(),
