@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -315,6 +316,35 @@ TEST(TreeSheetFrame, CaptionBarStartsWithTheHighlightColour) {
   const QImage shot = frame.grab().toImage();
   EXPECT_EQ(shot.pixelColor(0, 10), frame.palette().color(QPalette::Active, QPalette::Highlight));
   EXPECT_EQ(shot.pixelColor(60, 40), frame.palette().color(frame.backgroundRole()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TreeSheetTest, StandardButtonsByIdAndOkAsksThePage) {
+  QTimer::singleShot(0, &m_sheet, [&] {
+    for (int id : {ui::IDOK, ui::IDCANCEL, ui::ID_APPLY_NOW, ui::IDHELP}) {
+      EXPECT_NE(m_sheet.GetDlgItem(id), nullptr) << id;
+    }
+    EXPECT_FALSE(m_sheet.GetDlgItem(ui::ID_APPLY_NOW)->isEnabled());
+    EXPECT_FALSE(m_sheet.GetDlgItem(ui::IDHELP)->isVisible());
+    // A sheet that hides them keeps the row's room for its own buttons.
+    const int barHeight = m_sheet.GetButtonBar()->height();
+    m_sheet.GetDlgItem(ui::IDOK)->hide();
+    EXPECT_EQ(m_sheet.GetButtonBar()->height(), barHeight);
+    m_mail.mayLeave = false;
+    QTest::mouseClick(static_cast<QPushButton*>(m_sheet.GetDlgItem(ui::IDOK)), Qt::LeftButton);
+    m_sheet.GetDlgItem(ui::IDOK)->show();
+    static_cast<QPushButton*>(m_sheet.GetDlgItem(ui::IDOK))->click();
+    EXPECT_TRUE(m_sheet.isVisible());
+    m_mail.mayLeave = true;
+    static_cast<QPushButton*>(m_sheet.GetDlgItem(ui::IDOK))->click();
+  });
+  EXPECT_EQ(m_sheet.DoModal(), ui::IDOK);
+  QTimer::singleShot(0, &m_sheet,
+                     [&] { static_cast<QPushButton*>(m_sheet.GetDlgItem(ui::IDCANCEL))->click(); });
+  EXPECT_EQ(m_sheet.DoModal(), ui::IDCANCEL);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/common/property_sheet.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
@@ -107,6 +109,31 @@ bool CPropertySheet::OnInitDialog() {
   m_tabBar->setObjectName(QStringLiteral("TabControl"));
   m_tabBar->setExpanding(false);
   m_pageHost = new PageHostWidget(this, this);
+  m_buttonBar = new QWidget(this);
+  m_buttonBar->setObjectName(QStringLiteral("ButtonBar"));
+  m_buttonBar->setFixedHeight(32);
+  auto* buttons = new QHBoxLayout(m_buttonBar);
+  buttons->setContentsMargins(0, 0, 0, 0);
+  buttons->addStretch(1);
+  const struct {
+    int id;
+    const char* text;
+  } standard[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {ID_APPLY_NOW, "&Apply"}, {IDHELP, "Help"}};
+  for (const auto& b : standard) {
+    auto* button = new QPushButton(tr(b.text), m_buttonBar);
+    button->setAutoDefault(false);
+    buttons->addWidget(button);
+    RegisterControl(b.id, button, ControlRegistry::Tooltip::None);
+    const int id = b.id;
+    connect(button, &QPushButton::clicked, this, [this, id] {
+      if (id == IDOK)
+        OnOK();
+      if (id == IDCANCEL)
+        OnCancel();
+    });
+  }
+  GetDlgItem(ID_APPLY_NOW)->setEnabled(false);
+  GetDlgItem(IDHELP)->hide();
   FillTabs();
   connect(m_tabBar, &QTabBar::currentChanged, this, [this](int index) {
     if (m_syncingTabs || index == m_active)
@@ -130,6 +157,15 @@ void CPropertySheet::BuildLayout() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tabBar);
   layout->addWidget(m_pageHost, 1);
+  layout->addWidget(m_buttonBar);
+}
+
+void CPropertySheet::OnOK() {
+  // The page being left checks its data first; a refusal keeps the sheet open.
+  CPropertyPage* current = GetActivePage();
+  if (current != nullptr && IsPageShown() && !current->OnKillActive())
+    return;
+  EndDialog(IDOK);
 }
 
 void CPropertySheet::OnDestroyWindow() {
@@ -139,6 +175,7 @@ void CPropertySheet::OnDestroyWindow() {
   delete layout();
   delete m_tabBar.data();
   delete m_pageHost.data();
+  delete m_buttonBar.data();
   m_windowCreated = false;
 }
 

@@ -13,6 +13,10 @@
 
 namespace ui {
 
+// Ids of the sheet's standard buttons.
+inline constexpr int IDHELP = 9;
+inline constexpr int ID_APPLY_NOW = 12321;
+
 class CPropertySheet : public UiDialog {
   Q_OBJECT
 
@@ -44,13 +48,19 @@ class CPropertySheet : public UiDialog {
   QTabBar* GetTabControl() const { return m_tabBar.data(); }
   // The widget the page windows are children of.
   QWidget* GetPageHost() const { return m_pageHost.data(); }
+  // The row of standard buttons OK (1), Cancel (2), Apply Now (12321, disabled) and Help (9,
+  // hidden), registered by id. The row keeps its height when a sheet hides the buttons and puts
+  // its own there.
+  QWidget* GetButtonBar() const { return m_buttonBar.data(); }
 
   int DoModal() override;
 
  protected:
   bool OnInitDialog() override;
-  // Lays out the tab bar and the page host; a tree sheet lays out its own way.
+  // Lays out the tab bar and the page host above the button bar; a tree sheet lays out its own
+  // way.
   virtual void BuildLayout();
+  void OnOK() override;
   // After a page was added or removed while the window exists.
   virtual void OnPagesChanged() {}
   // After SetActivePage made a page active.
@@ -73,6 +83,7 @@ class CPropertySheet : public UiDialog {
   std::vector<CPropertyPage*> m_pages;
   QPointer<QTabBar> m_tabBar;
   QPointer<QWidget> m_pageHost;
+  QPointer<QWidget> m_buttonBar;
   int m_active = -1;
   int m_startPage = 0;
   bool m_windowCreated = false;

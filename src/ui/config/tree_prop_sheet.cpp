@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -266,10 +267,13 @@ void CTreePropSheet::BuildLayout() {
   tree->setObjectName(QStringLiteral("PageTree"));
   connect(tree, &QTreeWidget::currentItemChanged, this, &CTreePropSheet::OnCurrentItemChanged);
 
-  auto* layout = new QHBoxLayout(this);
-  layout->setSpacing(5);
-  layout->addWidget(tree);
-  layout->addWidget(frame, 1);
+  auto* layout = new QVBoxLayout(this);
+  auto* pages = new QHBoxLayout;
+  pages->setSpacing(5);
+  pages->addWidget(tree);
+  pages->addWidget(frame, 1);
+  layout->addLayout(pages, 1);
+  layout->addWidget(GetButtonBar());
   PlacePageHost();
 }
 
