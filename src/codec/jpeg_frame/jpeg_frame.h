@@ -15,8 +15,9 @@ inline constexpr std::size_t kJpegFrameSlotBytes = 1572864;
 //   - the JPEG has four components (CMYK/YCCK), which have no BGR form;
 //   - libjpeg-turbo ends in an error (a decode that only warns, as for a missing tail, is kept).
 // Nothing is written past width x height x 3 bytes, and nothing at all for a refusal made from
-// the header. Grey JPEGs are expanded to grey BGR. Each thread keeps its own decoder, made on
-// its first call; no other memory is allocated per frame.
+// the header. Grey JPEGs are expanded to grey BGR. Each thread keeps its own libjpeg-turbo
+// decoder, made on its first call (and again after a frame in error); this layer allocates
+// nothing per frame.
 int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> picture,
                     std::uint16_t width, std::uint16_t height);
 
