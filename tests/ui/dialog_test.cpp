@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -80,6 +81,28 @@ TEST(UiDialog, EscapeGoesToCancel) {
   ui::UiDialog dialog;
   QTimer::singleShot(0, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
   EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+}
+
+TEST(UiDialog, EnterIsOkUnlessAButtonHasTheFocus) {
+  {
+    ui::UiDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    QTimer::singleShot(0, &dialog, [&] {
+      edit->setFocus();
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+  }
+  {
+    ui::UiDialog dialog;
+    auto* button = new QPushButton(QStringLiteral("Other"), &dialog);
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&] { dialog.EndDialog(1198); });
+    QTimer::singleShot(0, &dialog, [&] {
+      button->setFocus();
+      QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    EXPECT_EQ(dialog.DoModal(), 1198);
+  }
 }
 
 class Recorder final : public ui::UiDialog {

@@ -1,6 +1,8 @@
 #include "ui/common/ui_dialog.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace ui {
 
@@ -81,6 +83,29 @@ void UiDialog::closeEvent(QCloseEvent* event) {
   // The close box acts as Cancel; the dialog decides whether it really ends.
   event->ignore();
   OnCancel();
+}
+
+void UiDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+          button != nullptr && button->isEnabled()) {
+        button->click();
+      } else {
+        OnOK();
+      }
+      return;
+    case Qt::Key_Escape:
+      OnCancel();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
 }
 
 void UiDialog::showEvent(QShowEvent* event) {

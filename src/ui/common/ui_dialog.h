@@ -1,9 +1,9 @@
 // The dialog base of our windows. DoModal runs OnInitDialog first; a dialog that ends itself
 // during its initialisation (EndDialog) returns that code without ever being shown. Any integer
 // is a result. Escape and the window's close box go to OnCancel, which a dialog may override
-// (the main window ignores them). Controls are registered by id, user messages arrive through
-// the window's handle, timers run by id and DoDataExchange moves data between members and
-// controls.
+// (the main window ignores them); Enter is OK unless a push button has the focus. Controls are
+// registered by id, user messages arrive through the window's handle, timers run by id and
+// DoDataExchange moves data between members and controls.
 #pragma once
 
 #include <QDialog>
@@ -74,6 +74,8 @@ class UiDialog : public QDialog {
   void reject() override { OnCancel(); }
   void done(int code) override;
   void closeEvent(QCloseEvent* event) override;
+  // Enter on a focused push button clicks it, elsewhere it is OK; Escape is Cancel.
+  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
