@@ -63,6 +63,21 @@ TEST(StringTable, EveryPanelKeyAndChannelHasATooltip) {
     EXPECT_TRUE(ui::HasString(id)) << id;
 }
 
+TEST(StringTable, TimeZoneRowsRunFromDateLineToNukualofa) {
+  for (int id = 8448; id <= 8522; ++id) {
+    EXPECT_TRUE(ui::LoadString(id).startsWith(QStringLiteral("(GMT"))) << id;
+  }
+  EXPECT_EQ(ui::LoadString(8448), "(GMT-12:00) International Date Line West");
+  EXPECT_EQ(ui::LoadString(8522), "(GMT+13:00) Nuku'alofa");
+  int newfoundland = 0, kathmandu = 0;
+  for (int id = 8448; id <= 8522; ++id) {
+    newfoundland += ui::LoadString(id) == "(GMT-03:30) Newfoundland";
+    kathmandu += ui::LoadString(id) == "(GMT+05:45) Kathmandu";
+  }
+  EXPECT_EQ(newfoundland, 1);
+  EXPECT_EQ(kathmandu, 1);
+}
+
 TEST(StringTable, TwoPartEntries) {
   struct Case {
     const char* text;
