@@ -175,7 +175,9 @@ TEST_F(TreeSheetTest, SettingsOnlyBeforeTheWindowExists) {
     EXPECT_TRUE(m_sheet.IsTreeMode());
     EXPECT_EQ(m_sheet.GetTreeWidth(), 150);
     EXPECT_EQ(m_sheet.GetPageTreeControl()->width(), 145);
+    EXPECT_EQ(m_sheet.width(), 500 + 150);
   });
+  EXPECT_EQ(m_sheet.width(), 500);
   EXPECT_TRUE(m_sheet.SetTreeWidth(200));
   EXPECT_EQ(m_sheet.GetTreeWidth(), 200);
 }

@@ -267,6 +267,12 @@ void CTreePropSheet::BuildLayout() {
   tree->setObjectName(QStringLiteral("PageTree"));
   connect(tree, &QTreeWidget::currentItemChanged, this, &CTreePropSheet::OnCurrentItemChanged);
 
+  // The sheet grows by the tree's width, centred over its owner; the run's end restores it.
+  m_sizeBeforeRun = size();
+  resize(width() + m_nPageTreeWidth, height());
+  if (QWidget* owner = parentWidget()) {
+    move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
+  }
   auto* layout = new QVBoxLayout(this);
   auto* pages = new QHBoxLayout;
   pages->setSpacing(5);
@@ -283,6 +289,10 @@ void CTreePropSheet::OnDestroyWindow() {
   delete m_pwndPageTree.data();
   m_pFrame.reset();
   m_Images.clear();
+  if (m_sizeBeforeRun.isValid()) {
+    resize(m_sizeBeforeRun);
+    m_sizeBeforeRun = QSize();
+  }
 }
 
 void CTreePropSheet::PlacePageHost() {

@@ -106,5 +106,6 @@ class CTreePropSheet : public ui::CPropertySheet {
   QList<QIcon> m_DefaultImages;
   QString m_strTreeTitle;
   int m_nPageTreeWidth = 150;
+  QSize m_sizeBeforeRun;
   unsigned m_pendingMsgFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 };
