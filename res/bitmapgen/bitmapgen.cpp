@@ -192,12 +192,15 @@ class Canvas {
 
 bool Draw(const skin::SkinBitmap& bmp, const std::filesystem::path& root) {
   const std::string stem = Stem(bmp.path);
-  const Variant variant = VariantOf(stem);
-  const Rgb face = Tint(BaseColour(FamilyOf(stem)), variant);
+  // Frame pieces have no variants ("left_down" is the bottom left corner, not a pressed look).
+  const Variant variant = bmp.tone.empty() ? VariantOf(stem) : Variant::Normal;
+  const Rgb face = Tint(BaseColour(bmp.tone.empty() ? FamilyOf(stem) : bmp.tone), variant);
   Canvas canvas(bmp.width, bmp.height, face);
   const Rgb light = Tint(face, Variant::Over);
   const Rgb dark = {face.r / 2, face.g / 2, face.b / 2};
-  if (variant == Variant::Down) {
+  if (bmp.stretched) {
+    // Flat: a stretched bevel would smear into bands.
+  } else if (variant == Variant::Down) {
     canvas.Bevel(dark, light);
   } else {
     canvas.Bevel(light, dark);

@@ -11,10 +11,16 @@ namespace {
 class ListBuilder {
  public:
   void Add(std::string path, int width, int height, std::string label = {}) {
-    if (!m_seen.insert(path).second)
+    Frame(std::move(path), width, height, "", false, std::move(label));
+  }
+  // A piece of a window frame: shared tone, flat when it is stretched.
+  void Frame(std::string path, int width, int height, const char* tone, bool stretched,
+             std::string label = {}) {
+    if (!m_seen.insert(path).second) {
       return;
+    }
     m_list.push_back({std::move(path), static_cast<std::uint16_t>(width),
-                      static_cast<std::uint16_t>(height), std::move(label)});
+                      static_cast<std::uint16_t>(height), std::move(label), tone, stretched});
   }
   void Main(const std::string& name, int width, int height, std::string label = {}) {
     Add("BMP\\" + name + ".bmp", width, height, std::move(label));
@@ -150,14 +156,17 @@ void AddPanelKeys(ListBuilder& b) {
 }
 
 void AddImageAdjust(ListBuilder& b) {
-  b.Main("TitleLeft", 10, 32);
-  b.Main("TitleRight", 10, 32);
-  b.Main("TilteBar_ess", 8, 32);
-  b.Main("LeftSide_ess", 10, 8);
-  b.Main("RightSide_ess", 10, 8);
-  b.Main("BottomLeft", 10, 13);
-  b.Main("BottomRight", 10, 13);
-  b.Main("Bottom_ess", 8, 13);
+  const auto frame = [&](const char* name, int w, int h, bool stretched) {
+    b.Frame(std::string("BMP\\") + name + ".bmp", w, h, "adjust_frame", stretched);
+  };
+  frame("TitleLeft", 10, 32, false);
+  frame("TitleRight", 10, 32, false);
+  frame("TilteBar_ess", 8, 32, true);
+  frame("LeftSide_ess", 10, 8, true);
+  frame("RightSide_ess", 10, 8, true);
+  frame("BottomLeft", 10, 13, false);
+  frame("BottomRight", 10, 13, false);
+  frame("Bottom_ess", 8, 13, true);
   b.Main("Player_Logo", 21, 15, "K");
   b.Main("Dialog_apply", 88, 25, "OK");
   b.Main("Dialog_apply_over", 88, 25, "OK");
@@ -172,16 +181,19 @@ void AddImageAdjust(ListBuilder& b) {
 }
 
 void AddLogin(ListBuilder& b) {
-  b.Login("spacer.bmp", 8, 8);
-  b.Login("left_top.bmp", 21, 34);
-  b.Login("right_top.bmp", 26, 34);
-  b.Login("top_middle1.bmp", 257, 12);
-  b.Login("top_middle2.bmp", 257, 22, "KAVELIN");
-  b.Login("left_middle.bmp", 21, 8);
-  b.Login("right_middle.bmp", 26, 8);
-  b.Login("left_down.bmp", 25, 22);
-  b.Login("right_down.bmp", 24, 22);
-  b.Login("down_middle.bmp", 255, 22);
+  const auto frame = [&](const char* file, int w, int h, bool stretched, std::string label = {}) {
+    b.Frame(std::string("BMP\\LOGIN\\") + file, w, h, "login_frame", stretched, std::move(label));
+  };
+  b.Frame("BMP\\LOGIN\\spacer.bmp", 8, 8, "login_body", true);
+  frame("left_top.bmp", 21, 34, false);
+  frame("right_top.bmp", 26, 34, false);
+  frame("top_middle1.bmp", 257, 12, false);
+  frame("top_middle2.bmp", 257, 22, false, "KAVELIN");
+  frame("left_middle.bmp", 21, 8, true);
+  frame("right_middle.bmp", 26, 8, true);
+  frame("left_down.bmp", 25, 22, false);
+  frame("right_down.bmp", 24, 22, false);
+  frame("down_middle.bmp", 255, 22, false);
   b.Login("running.bmp", 16, 8);
   for (int d = 0; d <= 9; ++d)
     b.Login("login_" + std::to_string(d) + ".bmp", 10, 20, std::to_string(d));

@@ -15,6 +15,10 @@ struct SkinBitmap {
   std::uint16_t width;
   std::uint16_t height;
   std::string label;  // a short text drawn on the face; empty for plain fills
+  // Pieces of one window frame share a tone (empty: the tone follows the name); a piece drawn
+  // stretched is a flat fill without a bevel, so stretching does not smear its edges.
+  std::string tone;
+  bool stretched = false;
 };
 
 // Every skin bitmap of the program, without duplicates, in a stable order.

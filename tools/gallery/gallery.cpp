@@ -184,6 +184,54 @@ void RenderPanel(int deviceType, int layoutSkin, const char* background, const Q
   Save(canvas, name);
 }
 
+// The login window's skin pieces at the places its layout table gives, to check their sizes.
+void RenderLoginPieces() {
+  QImage canvas(304, 341, QImage::Format_RGB32);
+  canvas.fill(Qt::black);
+  QPainter p(&canvas);
+  const auto piece = [&](const char* file, QRect rect, bool stretch) {
+    const QImage image = ui::LoadSkinImage(QStringLiteral("BMP\\LOGIN\\") + QLatin1String(file));
+    if (image.isNull()) {
+      ++g_failures;
+      return;
+    }
+    if (stretch) {
+      p.drawImage(rect, image);
+    } else {
+      p.drawImage(rect.topLeft(), image);
+    }
+  };
+  const auto box = [](int l, int t, int r, int b) {
+    return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
+  };
+  piece("spacer.bmp", box(0, 0, 304, 341), true);
+  piece("left_top.bmp", box(0, 0, 21, 34), true);
+  piece("right_top.bmp", box(278, 0, 304, 34), true);
+  piece("top_middle1.bmp", box(21, 0, 278, 12), true);
+  piece("top_middle2.bmp", box(21, 12, 278, 34), true);
+  piece("left_middle.bmp", box(0, 34, 21, 319), true);
+  piece("right_middle.bmp", box(278, 34, 304, 319), true);
+  piece("left_down.bmp", box(0, 319, 25, 341), true);
+  piece("right_down.bmp", box(280, 319, 304, 341), true);
+  piece("down_middle.bmp", box(25, 319, 280, 341), true);
+  const char* tools[] = {"address.bmp",  "search.bmp", "player.bmp",
+                         "download.BMP", "copy.bmp",   "s.bmp"};
+  for (int i = 0; i < 6; ++i)
+    piece(tools[i], QRect(30 + 40 * i, 50, 34, 34), false);
+  const char* icons[] = {"name.BMP", "password.BMP", "ip.BMP", "port.BMP"};
+  for (int i = 0; i < 4; ++i)
+    piece(icons[i], QRect(30, 100 + 36 * i, 28, 28), false);
+  piece("enter.bmp", QRect(70, 275, 32, 32), false);
+  piece("cancel.bmp", QRect(195, 275, 32, 32), false);
+  piece("running.bmp", QRect(74, 245, 16, 8), false);
+  const char* version[] = {"login_1.bmp", "login_point.bmp", "login_0.bmp", "login_point.bmp",
+                           "login_1.bmp", "login_point.bmp", "login_7.bmp"};
+  for (int i = 0; i < 7; ++i)
+    piece(version[i], QRect(182 + 10 * i, 13, 10, 20), false);
+  p.end();
+  Save(canvas.scaled(canvas.size() * 2), "login_pieces");
+}
+
 void RenderSkinBitmaps() {
   const char* names[] = {"BMP\\N_VGA_BG.bmp",           "BMP\\VGA_Status_Bar.bmp",
                          "BMP\\Channel_dvr_Enable.bmp", "BMP\\Channel_16_Disable_over.bmp",
@@ -218,6 +266,7 @@ int main(int argc, char** argv) {
   RenderTreeSheet();
   RenderPanel(6, 0, "BMP\\N_VGA_BG_EX.bmp", "panel_type6_n_vga");
   RenderPanel(8, 1, "BMP\\N_QVGA_BG_EX.bmp", "panel_type8_n_qvga");
+  RenderLoginPieces();
   RenderSkinBitmaps();
   return g_failures == 0 ? 0 : 1;
 }
