@@ -81,7 +81,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Aligned, no stuffing byte: the next bits themselves.
         AlignedCase{"AlignedNoStuffing", {0x00, 0x00, 0x01, 0xB6}, 0, 0},
         AlignedCase{"AlignedData", {0x12, 0x34, 0x56, 0x78}, 0, 0x12345678U >> 9},
-        AlignedCase{"StuffingThenData", {0xE3, 0x80, 0x00, 0x00}, 5, 0x800000U >> 1}),
+        AlignedCase{"StuffingThenData", {0xE3, 0x80, 0x00, 0x00}, 5, 0x800000U >> 1},
+        // Three not-coded flags (111) before the boundary are data, not stuffing: the start
+        // code after them must not end the VOP early.
+        AlignedCase{"DataBitsBeforeTheBoundary", {0xE7, 0x00, 0x00, 0x01}, 5, 0x7U << 20},
+        AlignedCase{"AlignedByteOtherThanStuffing", {0xFF, 0x00, 0x00, 0x01}, 0, 0x1FEU << 14}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

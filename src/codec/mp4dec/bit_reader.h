@@ -39,13 +39,13 @@ class Mp4BitReader {
 
   bool ByteAligned() const { return (m_bitPos & 7) == 0; }
 
-  // Bits to pass over before a start code: up to the byte boundary when not aligned; the
-  // whole byte 0x7F when aligned and that byte is there; else none.
+  // Bits to pass over before a start code: the stuffing pattern (a 0, then 1s up to the byte
+  // boundary; the whole byte 0x7F when aligned) when it is there; else none. Other bits before
+  // the boundary are data (a run of not-coded macroblock flags can end a P-VOP one bit before
+  // it), so they are not taken for stuffing.
   std::size_t StuffingBits() const {
-    if (!ByteAligned()) {
-      return 8 - (m_bitPos & 7);
-    }
-    return Peek(8) == 0x7F ? 8 : 0;
+    const int n = ByteAligned() ? 8 : 8 - static_cast<int>(m_bitPos & 7);
+    return Peek(n) == (1u << (n - 1)) - 1 ? static_cast<std::size_t>(n) : 0;
   }
   // BitReaderPeekByteAligned: the n bits that follow the stuffing, without advancing.
   std::uint32_t PeekByteAligned(int n) const {

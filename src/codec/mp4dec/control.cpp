@@ -276,8 +276,8 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
     RepeatLastPicture(inst, io);
     return kMp4DecOk;
   }
-  // P-VOPs and DC coded among the AC coefficients are not decoded by this decoder.
-  if (type != kVopI || ctx.vop.intra_dc_vlc_thr != 0) {
+  // DC coded among the AC coefficients is not decoded by this decoder.
+  if (ctx.vop.intra_dc_vlc_thr != 0) {
     return kMp4DecRefused;
   }
   const Mp4DecInstance planesBefore = inst;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/mp4dec/inter.h"
+#include "codec/mp4dec/motion.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
 #include "prim/prim_idct.h"
@@ -16,21 +18,34 @@ bool IsIntra(int type) {
   return type == kMbIntra || type == kMbIntraQ;
 }
 
-// A resync marker (16 zeros and a one for intra VOPs) after the stuffing: a video packet
-// starts, which this decoder does not decode.
+// A resync marker (16 zeros and a one for intra VOPs, 15 + vop_fcode_forward zeros and a one
+// for P-VOPs) after the stuffing: a video packet starts, which this decoder does not decode.
 bool ResyncMarkerFollows(const Mp4DecContext& ctx, const Mp4BitReader& reader) {
-  return ctx.vol.resync_marker_disable == 0 && reader.PeekByteAligned(17) == 1;
+  if (ctx.vol.resync_marker_disable != 0) {
+    return false;
+  }
+  const int bits = ctx.vop.vop_coding_type == kVopI ? 17 : 16 + ctx.vop.vop_fcode_forward;
+  return reader.PeekByteAligned(bits) == 1;
 }
 
-// Header of one intra macroblock. Returns the type (7 for stuffing) or -1 for a damaged one.
-int ReadIntraMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
+// Header of one macroblock. Returns the type (7 for stuffing, -1 not coded) or -2 for a
+// damaged one.
+constexpr int kDamaged = -2;
+
+int ReadMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
   Mp4DecMbFields& mb = ctx.mb;
   mb.dct_type = 0;
   mb.field_prediction = 0;
   mb.not_coded = 0;
+  if (ctx.vop.vop_coding_type != kVopI) {
+    mb.not_coded = static_cast<std::int32_t>(reader.GetBit());
+    if (mb.not_coded != 0) {
+      return kMbSkipped;
+    }
+  }
   const int mcbpc = Mp4DecReadMcbpc(ctx, reader);
   if (mcbpc < 0) {
-    return -1;
+    return kDamaged;
   }
   mb.mcbpc = mcbpc;
   mb.mb_type = mcbpc & 7;
@@ -38,24 +53,103 @@ int ReadIntraMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
   if (mb.mb_type == kMbStuffing) {
     return kMbStuffing;
   }
-  if (!IsIntra(mb.mb_type)) {
-    return -1;
+  const bool intra = IsIntra(mb.mb_type);
+  if (!intra && (ctx.vop.vop_coding_type == kVopI || mb.mb_type > kMbInter4v)) {
+    return kDamaged;
   }
-  mb.ac_pred_flag = static_cast<std::int32_t>(reader.GetBit());
+  mb.ac_pred_flag = intra ? static_cast<std::int32_t>(reader.GetBit()) : 0;
   const int cbpy = Mp4DecReadCbpy(ctx, reader);
   if (cbpy < 0) {
-    return -1;
+    return kDamaged;
   }
   mb.cbpy = cbpy;
   mb.cbp = (cbpy << 2) | mb.cbpc;
-  if (mb.mb_type == kMbIntraQ) {
+  if (mb.mb_type == kMbIntraQ || mb.mb_type == kMbInterQ) {
     mb.dquant = static_cast<std::int32_t>(reader.Read(2));
     ctx.vop.quantiser = std::clamp(ctx.vop.quantiser + kDquantSteps[mb.dquant], 1, 31);
   }
   if (ctx.vol.interlaced != 0) {
-    mb.dct_type = static_cast<std::int32_t>(reader.GetBit());
+    if (intra || mb.cbp != 0) {
+      mb.dct_type = static_cast<std::int32_t>(reader.GetBit());
+    }
+    if (!intra && mb.mb_type != kMbInter4v) {
+      mb.field_prediction = static_cast<std::int32_t>(reader.GetBit());
+      if (mb.field_prediction != 0) {
+        mb.forward_top_field_reference = static_cast<std::int32_t>(reader.GetBit());
+        mb.forward_bottom_field_reference = static_cast<std::int32_t>(reader.GetBit());
+      }
+    }
   }
   return mb.mb_type;
+}
+
+void SetBlockVectors(Mp4DecContext& ctx, int x, int y) {
+  for (int slot = 0; slot < 4; ++slot) {
+    ctx.mvX[slot][ctx.mb.y + 1][ctx.mb.x + 1] = x;
+    ctx.mvY[slot][ctx.mb.y + 1][ctx.mb.x + 1] = y;
+  }
+}
+
+// Vectors, prediction and residual of an inter macroblock of `type`.
+bool DecodeInterMacroblock(Mp4DecInstance& inst, int type) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4BitReader& reader = ReaderOf(inst);
+  Mp4DecMbFields& mb = ctx.mb;
+  if (type == kMbInter4v) {
+    for (int b = 0; b < 4; ++b) {
+      if (!Mp4DecDecodeMotionVector(ctx, reader, b)) {
+        return false;
+      }
+    }
+  } else {
+    if (!Mp4DecDecodeMotionVector(ctx, reader, -1) ||
+        (mb.field_prediction != 0 && !Mp4DecDecodeMotionVector(ctx, reader, -2))) {
+      return false;
+    }
+  }
+  if (reader.Exhausted()) {
+    return false;
+  }
+  Mp4DecMotionCompMacroblock(inst, mb.x, mb.y, type);
+  for (int b = 0; b < 6; ++b) {
+    if (((mb.cbp >> (5 - b)) & 1) != 0) {
+      if (!Mp4DecDecodeInterBlock(inst, b)) {
+        return false;
+      }
+      Mp4DecAddInterBlock(inst, b, mb.x, mb.y);
+    }
+  }
+  return true;
+}
+
+bool DecodeIntraMacroblock(Mp4DecInstance& inst) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4DecMbFields& mb = ctx.mb;
+  if (ctx.vop.vop_coding_type != kVopI) {
+    SetBlockVectors(ctx, 0, 0);
+  }
+  for (int b = 0; b < 6; ++b) {
+    const bool coded = ((mb.cbp >> (5 - b)) & 1) != 0;
+    if (!Mp4DecDecodeIntraBlock(inst, b, coded)) {
+      return false;
+    }
+    Mp4DecStoreIntraBlock(inst, b, mb.x, mb.y);
+  }
+  return true;
+}
+
+// Decodes the macroblock whose header gave `type` at the current position.
+bool DecodeMacroblockBody(Mp4DecInstance& inst, int type) {
+  Mp4DecContext& ctx = ContextOf(inst);
+  Mp4DecMbFields& mb = ctx.mb;
+  ctx.mbTypeMap[mb.y + 1][mb.x + 1] = type;
+  ctx.fieldMap[mb.y + 1][mb.x + 1] = mb.field_prediction;
+  if (type == kMbSkipped) {
+    SetBlockVectors(ctx, 0, 0);
+    Mp4DecMotionCompMacroblock(inst, mb.x, mb.y, kMbInter);
+    return true;
+  }
+  return IsIntra(type) ? DecodeIntraMacroblock(inst) : DecodeInterMacroblock(inst, type);
 }
 
 void AdvancePosition(Mp4DecContext& ctx) {
@@ -191,22 +285,14 @@ bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
   mb.x = 0;
   mb.y = 0;
   while (mb.index < mb.mbCount) {
-    const int type = ReadIntraMacroblockHeader(ctx, reader);
-    if (type < 0 || reader.Exhausted()) {
+    const int type = ReadMacroblockHeader(ctx, reader);
+    if (type == kDamaged || reader.Exhausted()) {
       return false;
     }
     if (type == kMbStuffing) {
       continue;  // stuffing is not a macroblock
     }
-    ctx.mbTypeMap[mb.y + 1][mb.x + 1] = type;
-    for (int b = 0; b < 6; ++b) {
-      const bool coded = ((mb.cbp >> (5 - b)) & 1) != 0;
-      if (!Mp4DecDecodeIntraBlock(inst, b, coded)) {
-        return false;
-      }
-      Mp4DecStoreIntraBlock(inst, b, mb.x, mb.y);
-    }
-    if (reader.Exhausted()) {
+    if (!DecodeMacroblockBody(inst, type) || reader.Exhausted()) {
       return false;
     }
     AdvancePosition(ctx);

@@ -1,5 +1,5 @@
-// Macroblock layer of intra VOPs: the VOP loop, the macroblock header, intra blocks and the
-// saturating block store. P-VOP macroblocks are refused before this layer is reached.
+// Macroblock layer: the VOP loop, the macroblock header, intra blocks and the saturating block
+// store; inter macroblocks go through inter.h and motion.h.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 int Mp4DecReadMcbpc(Mp4DecContext& ctx, Mp4BitReader& reader);
 int Mp4DecReadCbpy(Mp4DecContext& ctx, Mp4BitReader& reader);
 
-// Decodes the macroblocks of the current intra VOP into the decode frame. Returns true when
+// Decodes the macroblocks of the current I- or P-VOP into the decode frame. Returns true when
 // every macroblock of the picture decoded within the input; false for a damaged VOP (invalid
 // code, coefficient run past the block, a resync marker, the input ending early).
 bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst);

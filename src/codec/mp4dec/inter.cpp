@@ -1,0 +1,192 @@
+#include "codec/mp4dec/inter.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+
+#include "codec/mp4dec/texture.h"
+#include "codec/mp4dec/vlc.h"
+#include "prim/prim_idct.h"
+
+namespace {
+
+int Median(int a, int b, int c) {
+  return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+// Component of the vector in `slot` of the macroblock at map entry (row, col); a field-predicted
+// macroblock stands for the average of its two field vectors.
+int Candidate(const Mp4DecContext& ctx, int row, int col, int slot, int component) {
+  const auto& map = component == 0 ? ctx.mvX : ctx.mvY;
+  if (ctx.fieldMap[row][col] != 0) {
+    return Mp4DecRoundAverage(map[0][row][col], map[2][row][col]);
+  }
+  return map[slot][row][col];
+}
+
+// One MVD code: -32..32, or a value outside that range for an invalid code.
+constexpr int kInvalidMvd = 1000;
+
+int ReadMvd(Mp4BitReader& reader) {
+  const Mp4DecVlcEntry& entry = Mp4DecMvdTable().Read(reader);
+  if (entry.length == 0) {
+    return kInvalidMvd;
+  }
+  if (entry.a == 0) {
+    return 0;
+  }
+  return reader.GetBit() != 0 ? -entry.a : entry.a;
+}
+
+}  // namespace
+
+int Mp4DecPredictMotionVector(const Mp4DecContext& ctx, int block, int component) {
+  const int row = ctx.mb.y + 1;
+  const int col = ctx.mb.x + 1;
+  if (ctx.mb.y == 0 && block < 2) {
+    if (block == 1) {
+      return Candidate(ctx, row, col, 0, component);
+    }
+    return ctx.mb.x == 0 ? 0 : Candidate(ctx, row, col - 1, 1, component);
+  }
+  switch (block) {
+    case 0:
+      return Median(Candidate(ctx, row, col - 1, 1, component),
+                    Candidate(ctx, row - 1, col, 2, component),
+                    Candidate(ctx, row - 1, col + 1, 2, component));
+    case 1:
+      return Median(Candidate(ctx, row, col, 0, component),
+                    Candidate(ctx, row - 1, col, 3, component),
+                    Candidate(ctx, row - 1, col + 1, 2, component));
+    case 2:
+      return Median(Candidate(ctx, row, col - 1, 3, component),
+                    Candidate(ctx, row, col, 0, component), Candidate(ctx, row, col, 1, component));
+    default:
+      return Median(Candidate(ctx, row, col, 2, component), Candidate(ctx, row, col, 0, component),
+                    Candidate(ctx, row, col, 1, component));
+  }
+}
+
+bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int block) {
+  const int r = ctx.vop.vop_fcode_forward - 1;
+  const int f = 1 << r;
+  const bool field = ctx.mb.field_prediction != 0;
+  int value[2] = {0, 0};
+  for (int component = 0; component < 2; ++component) {
+    const int code = ReadMvd(reader);
+    if (code == kInvalidMvd) {
+      return false;
+    }
+    int difference = code;
+    if (f != 1 && code != 0) {
+      const int residual = static_cast<int>(reader.Read(r));
+      const int magnitude = ((code < 0 ? -code : code) - 1) * f + residual + 1;
+      difference = code < 0 ? -magnitude : magnitude;
+    }
+    int predictor = Mp4DecPredictMotionVector(ctx, block < 0 ? 0 : block, component);
+    if (field && component == 1) {
+      predictor /= 2;
+    }
+    int v = predictor + difference;
+    if (v < -32 * f) {
+      v += 64 * f;
+    } else if (v > 32 * f - 1) {
+      v -= 64 * f;
+    }
+    value[component] = field && component == 1 ? 2 * v : v;
+  }
+  const int row = ctx.mb.y + 1;
+  const int col = ctx.mb.x + 1;
+  const int first = block == -1 ? 0 : (block == -2 ? 2 : block);
+  const int last = block < 0 ? 3 : block;
+  for (int slot = first; slot <= last; ++slot) {
+    ctx.mvX[slot][row][col] = value[0];
+    ctx.mvY[slot][row][col] = value[1];
+  }
+  return true;
+}
+
+bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
+  (void)b;
+  const Mp4DecContext& ctx = ContextOf(inst);
+  const Mp4DecTables& tables = TablesOf(inst);
+  Mp4BitReader& reader = ReaderOf(inst);
+  std::int16_t* block = reader.block.data();
+  Mp4DecClearBlock(block);
+  const std::uint8_t* scan = ctx.vop.alternate_vertical_scan_flag != 0
+                                 ? tables.alternateVertical.data()
+                                 : tables.zigzag.data();
+  const int qp = ctx.vop.quantiser;
+  const bool mpeg = ctx.vol.quant_type != 0;
+  const int k = (qp & 1) != 0 ? qp : qp - 1;
+  int parity = 0;
+  int position = 0;
+  for (;;) {
+    const Mp4DecCoeffEvent event = Mp4DecDecodeInterCoeffs(reader);
+    if (event.run < 0) {
+      return false;
+    }
+    position += event.run;
+    if (position > 63) {
+      return false;  // the run leaves the block: damaged
+    }
+    const int p = scan[position];
+    int value = 0;
+    if (mpeg) {
+      const int m = event.level < 0 ? -event.level : event.level;
+      value = static_cast<int>(((2 * m + 1) * static_cast<std::uint32_t>(qp) *
+                                tables.nonIntraMatrix[static_cast<std::size_t>(p)]) >>
+                               4);
+      value = event.level < 0 ? -value : value;
+      parity ^= value;
+    } else {
+      value = event.level > 0 ? 2 * qp * event.level + k : 2 * qp * event.level - k;
+    }
+    block[p] = static_cast<std::int16_t>(value);
+    ++position;
+    if (event.last != 0) {
+      break;
+    }
+    if (reader.Exhausted()) {
+      return false;
+    }
+  }
+  if (mpeg && (parity & 1) == 0) {
+    block[63] = static_cast<std::int16_t>(block[63] ^ 1);
+  }
+  primDCT8x8Inv_16s_C1I(block);
+  return true;
+}
+
+void Mp4DecAddBlockClamp(const std::int16_t* block, std::uint8_t* destination,
+                         std::ptrdiff_t stride) {
+  const __m128i zero = _mm_setzero_si128();
+  for (int row = 0; row < 8; ++row) {
+    std::uint8_t* out = destination + row * stride;
+    const __m128i pixels =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(out)), zero);
+    const __m128i residual = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row));
+    const __m128i sum = _mm_adds_epi16(pixels, residual);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(sum, sum));
+  }
+}
+
+void Mp4DecAddInterBlock(Mp4DecInstance& inst, int b, int x, int y) {
+  const Mp4DecContext& ctx = ContextOf(inst);
+  const std::int16_t* block = ReaderOf(inst).block.data();
+  if (b < 4) {
+    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
+    const int column = 16 * x + 8 * (b & 1);
+    const int half = (b >> 1) & 1;
+    if (ctx.mb.dct_type != 0) {
+      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + half) * stride + column,
+                          2 * stride);
+    } else {
+      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column,
+                          stride);
+    }
+    return;
+  }
+  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
+  Mp4DecAddBlockClamp(block, inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x, stride);
+}
