@@ -117,6 +117,26 @@ TEST_F(JpegLayerTest, RefusesBadInputWithoutTouchingThePicture) {
   }
 }
 
+// A damaged JPEG must not spoil the job for the frames after it: the next good picture of a
+// stream decodes on the same job.
+TEST_F(JpegLayerTest, AGoodPictureDecodesAfterADamagedOne) {
+  const auto good = EncodeQuadrants(16, 16);
+  std::vector<std::uint8_t> badMarker = good;
+  badMarker[3] ^= 0xFF;  // the first marker after SOI no longer names a segment
+  std::vector<std::uint8_t> flipped = good;
+  for (std::size_t i = 2; i < flipped.size() / 2; i += 7) {
+    flipped[i] ^= 0x5A;
+  }
+  const PictureLayout layout{16, 16, 0, PixelOrder::kBgr, RowOrder::kTopDown};
+  std::vector<std::uint8_t> picture(*layout.SpanBytes());
+  for (const auto* damaged : {&badMarker, &flipped}) {
+    EXPECT_EQ(m_job.ReadImage(*damaged, picture, layout), JpegResult::kCorrupt);
+    EXPECT_STRNE(m_job.LastErrorText(), "");
+    EXPECT_EQ(m_job.ReadImage(good, picture, layout), JpegResult::kOk);
+    EXPECT_STREQ(m_job.LastErrorText(), "");
+  }
+}
+
 TEST_F(JpegLayerTest, ATruncatedTailStaysInsideThePicture) {
   const auto good = EncodeQuadrants(64, 64);
   const PictureLayout layout{64, 64, 0, PixelOrder::kBgr, RowOrder::kBottomUp};

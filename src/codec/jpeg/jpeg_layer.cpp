@@ -85,14 +85,14 @@ JpegJob::~JpegJob() {
 JpegJob::JpegJob(JpegJob&& other) noexcept
     : m_hDecompress(std::exchange(other.m_hDecompress, nullptr)),
       m_hCompress(std::exchange(other.m_hCompress, nullptr)),
-      m_hLastFailed(std::exchange(other.m_hLastFailed, nullptr)) {}
+      m_strLastError(std::move(other.m_strLastError)) {}
 
 JpegJob& JpegJob::operator=(JpegJob&& other) noexcept {
   if (this != &other) {
     Free();
     m_hDecompress = std::exchange(other.m_hDecompress, nullptr);
     m_hCompress = std::exchange(other.m_hCompress, nullptr);
-    m_hLastFailed = std::exchange(other.m_hLastFailed, nullptr);
+    m_strLastError = std::move(other.m_strLastError);
   }
   return *this;
 }
@@ -120,15 +120,24 @@ void JpegJob::Free() {
     tjDestroy(m_hCompress);
     m_hCompress = nullptr;
   }
-  m_hLastFailed = nullptr;
+  m_strLastError.clear();
 }
 
 const char* JpegJob::LastErrorText() const {
-  return m_hLastFailed == nullptr ? "" : tjGetErrorStr2(m_hLastFailed);
+  return m_strLastError.c_str();
+}
+
+// libjpeg-turbo does not recover a handle after some errors (a damaged header leaves the
+// decompressor failing every later call with the same error), so the handle that failed is
+// replaced by a fresh one once its error text has been kept.
+void JpegJob::RenewAfterError(void*& handle, void* (*make)()) {
+  m_strLastError = tjGetErrorStr2(handle);
+  tjDestroy(handle);
+  handle = make();
 }
 
 JpegResult JpegJob::ReadHeader(std::span<const std::uint8_t> jpeg, JpegHeader& header) {
-  m_hLastFailed = nullptr;
+  m_strLastError.clear();
   if (!IsOpen()) {
     return JpegResult::kNoJob;
   }
@@ -141,7 +150,7 @@ JpegResult JpegJob::ReadHeader(std::span<const std::uint8_t> jpeg, JpegHeader& h
   int colorspace = 0;
   if (tjDecompressHeader3(m_hDecompress, jpeg.data(), static_cast<unsigned long>(jpeg.size()),
                           &width, &height, &subsampling, &colorspace) != 0) {
-    m_hLastFailed = m_hDecompress;
+    RenewAfterError(m_hDecompress, tjInitDecompress);
     return JpegResult::kCorrupt;
   }
   if (width <= 0 || height <= 0) {
@@ -170,7 +179,7 @@ JpegResult JpegJob::ReadImage(std::span<const std::uint8_t> jpeg, std::span<std:
                     TjPixelFormat(layout.order), TjFlags(layout) | TJFLAG_LIMITSCANS);
   // A warning (damaged but decodable data) still fills the whole picture.
   if (result != 0 && tjGetErrorCode(m_hDecompress) != TJERR_WARNING) {
-    m_hLastFailed = m_hDecompress;
+    RenewAfterError(m_hDecompress, tjInitDecompress);
     return JpegResult::kCorrupt;
   }
   return JpegResult::kOk;
@@ -178,7 +187,7 @@ JpegResult JpegJob::ReadImage(std::span<const std::uint8_t> jpeg, std::span<std:
 
 JpegResult JpegJob::Encode(std::span<const std::uint8_t> picture, const PictureLayout& layout,
                            int quality, std::vector<std::uint8_t>& out) {
-  m_hLastFailed = nullptr;
+  m_strLastError.clear();
   if (!IsOpen()) {
     return JpegResult::kNoJob;
   }
@@ -193,7 +202,7 @@ JpegResult JpegJob::Encode(std::span<const std::uint8_t> picture, const PictureL
                   quality < 1 ? 1 : (quality > 100 ? 100 : quality), TjFlags(layout));
   const std::unique_ptr<unsigned char, TjFree> owned(raw);
   if (result != 0 || raw == nullptr) {
-    m_hLastFailed = m_hCompress;
+    RenewAfterError(m_hCompress, tjInitCompress);
     return JpegResult::kCorrupt;
   }
   out.assign(raw, raw + size);

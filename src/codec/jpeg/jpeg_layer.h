@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace codec::jpeg {
@@ -93,9 +94,11 @@ class JpegJob {
   const char* LastErrorText() const;
 
  private:
+  void RenewAfterError(void*& handle, void* (*make)());
+
   void* m_hDecompress = nullptr;
   void* m_hCompress = nullptr;
-  void* m_hLastFailed = nullptr;
+  std::string m_strLastError;
 };
 
 inline constexpr int kDefaultJpegQuality = 90;
