@@ -284,7 +284,8 @@ void CTreePropSheet::BuildLayout() {
 }
 
 void CTreePropSheet::OnDestroyWindow() {
-  qApp->removeEventFilter(this);
+  if (QCoreApplication* app = QCoreApplication::instance())
+    app->removeEventFilter(this);
   ui::CPropertySheet::OnDestroyWindow();
   delete m_pwndPageTree.data();
   m_pFrame.reset();
