@@ -255,7 +255,8 @@ TEST_F(VtxButtonTest, StepsOnAButtonWithoutStatesDoNothing) {
 }
 
 TEST_F(VtxButtonTest, FramesStepBothWays) {
-  LoadStates(VTX_FRAMES);
+  ASSERT_TRUE(m_button.LoadButtonBitmap(
+      2, QStringList{kTwoStates[0], kTwoStates[1], kTwoStates[2], kTwoStates[3]}, VTX_FRAMES));
   EXPECT_EQ(m_button.ShowPreviousFrame(), 1);
   EXPECT_EQ(m_button.CurrentState(), 1);
   EXPECT_EQ(m_button.ShowNextFrame(), 1);

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -42,6 +43,9 @@ class CVtxButton : public QAbstractButton {
   bool LoadButtonBitmap(const QString& single, std::uint16_t type);
   // count states; names[2i] is state i's bitmap and names[2i+1] its hover bitmap.
   bool LoadButtonBitmap(int count, std::span<const QString> names, std::uint16_t type);
+  bool LoadButtonBitmap(int count, const QStringList& names, std::uint16_t type) {
+    return LoadButtonBitmap(count, std::span<const QString>(names.constData(), names.size()), type);
+  }
 
   // -1: returns the state before the current one (wrapping) and changes nothing; 0..count-1:
   // makes it current; then paints the current state: 1, or -1 without state bitmaps.
