@@ -1,0 +1,446 @@
+// Receivers end to end over loopback against the fake stream server: the start request, frames
+// reaching the receive ring in order and intact over TCP and UDP, the key-frame gate, each
+// fault knob, and the lost-connection and reset paths.
+#include "media/stream_receiver.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_data.h"
+#include "fakes/fake_stream_server.h"
+#include "fakes/stream_packets.h"
+#include "media/stream_request.h"
+
+namespace {
+
+using fakes::ByteVector;
+using fakes::ClipFrame;
+using std::chrono::milliseconds;
+
+const std::vector<ClipFrame>& Mpeg4Frames() {
+  static const std::vector<ClipFrame> clip = [] {
+    const ByteVector m4v = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v");
+    return fakes::Mpeg4Clip(m4v);
+  }();
+  return clip;
+}
+
+// A receiver on a ring of its own, with a consumer that collects what is handed on.
+class ReceiverRig {
+ public:
+  ReceiverRig(StreamKind kind, bool udp, std::uint16_t port, std::uint8_t videoFormat = 4)
+      : m_slots(kReceiveSlots * kReceiveSlotBytes), m_lengths(kReceiveSlots) {
+    m_setup.kind = kind;
+    m_setup.udp = udp;
+    m_setup.videoFormat = videoFormat;
+    m_setup.serverAddress = "127.0.0.1";
+    m_setup.streamPort = port;
+    m_setup.localAddress = "127.0.0.1";
+    m_setup.session = "ABCD1234";
+    m_setup.header = &m_header;
+    m_setup.app = m_app.get();
+    m_setup.slots = m_slots.data();
+    m_setup.lengths = m_lengths.data();
+    m_setup.writeIndex = &m_writeIndex;
+    m_setup.freeSlots = std::make_shared<platform::Semaphore>(29, 29);
+    m_setup.filledSlots = std::make_shared<platform::Semaphore>(0, 29);
+    m_setup.start = std::make_shared<platform::Event>(platform::ResetMode::Auto, true);
+    m_setup.resetRequest = std::make_shared<platform::Event>();
+    m_setup.resetDone = std::make_shared<platform::Event>();
+    m_setup.receiverStarted = std::make_shared<platform::Event>();
+    m_setup.requestSent = std::make_shared<platform::Event>();
+    m_setup.endOfStreams = std::make_shared<platform::Event>(platform::ResetMode::Manual);
+    m_setup.reportLost = [this] { m_lost.fetch_add(1); };
+    m_setup.switchToTcp = [this] { m_switched.fetch_add(1); };
+    m_setup.stats = &m_stats;
+    static std::atomic<std::uint16_t> nextPort{0};
+    m_setup.localPort = [](int) {
+      return static_cast<std::uint16_t>(41000 + (nextPort.fetch_add(1) % 4000));
+    };
+    SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks{});
+  }
+
+  ~ReceiverRig() { Stop(); }
+
+  void Start() {
+    m_thread.Start("receiver",
+                   [this](platform::StopToken stop) { return RunStreamReceiver(m_setup, stop); });
+    m_consumer = std::thread([this] { Consume(); });
+  }
+
+  void Stop() {
+    m_thread.RequestStop();
+    m_thread.Join(20000);
+    m_consuming = false;
+    if (m_consumer.joinable())
+      m_consumer.join();
+  }
+
+  // Waits until count frames were collected (or the time runs out); returns them.
+  std::vector<ByteVector> WaitFrames(std::size_t count,
+                                     milliseconds timeout = milliseconds(15000)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+      {
+        std::lock_guard lock(m_lock);
+        if (m_frames.size() >= count)
+          return m_frames;
+      }
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+    std::lock_guard lock(m_lock);
+    return m_frames;
+  }
+
+  bool WaitLost(milliseconds timeout = milliseconds(15000)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (m_lost.load() == 0 && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+    return m_lost.load() != 0;
+  }
+
+  ReceiverSetup m_setup;
+  ReceiverStats m_stats;
+  std::atomic<int> m_lost{0};
+  std::atomic<int> m_switched{0};
+  std::unique_ptr<CAppData> m_app = std::make_unique<CAppData>();
+  platform::Thread m_thread;
+
+ private:
+  void Consume() {
+    std::uint16_t read = 0;
+    while (m_consuming.load()) {
+      if (!m_setup.filledSlots->Wait(20))
+        continue;
+      const std::uint8_t* slot = m_slots.data() + std::size_t{read} * kReceiveSlotBytes;
+      ByteVector frame(slot, slot + m_lengths[read]);
+      {
+        std::lock_guard lock(m_lock);
+        m_frames.push_back(std::move(frame));
+      }
+      read = static_cast<std::uint16_t>((read + 1) % kReceiveSlots);
+      m_setup.freeSlots->Release(1);
+    }
+  }
+
+  CFrameHeader m_header;
+  ByteVector m_slots;
+  std::vector<std::uint32_t> m_lengths;
+  std::uint16_t m_writeIndex = 0;
+  std::atomic<bool> m_consuming{true};
+  std::thread m_consumer;
+  std::mutex m_lock;
+  std::vector<ByteVector> m_frames;
+};
+
+std::vector<ByteVector> FramesOf(const std::vector<ClipFrame>& clip,
+                                 const std::vector<std::size_t>& indexes) {
+  std::vector<ByteVector> out;
+  for (std::size_t i : indexes)
+    out.push_back(clip[i].frame);
+  return out;
+}
+
+// The clip index of each frame received (-1 for a frame that is not in the clip).
+std::vector<int> Indexes(const std::vector<ByteVector>& frames,
+                         const std::vector<ClipFrame>& clip) {
+  std::vector<int> out;
+  for (const ByteVector& f : frames) {
+    const auto at =
+        std::find_if(clip.begin(), clip.end(), [&](const ClipFrame& c) { return c.frame == f; });
+    out.push_back(at == clip.end() ? -1 : static_cast<int>(at - clip.begin()));
+  }
+  return out;
+}
+
+std::vector<int> AsInts(const std::vector<std::size_t>& v) {
+  return std::vector<int>(v.begin(), v.end());
+}
+
+std::vector<std::size_t> AllBut(std::size_t count, const std::vector<std::size_t>& skip) {
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (std::find(skip.begin(), skip.end(), i) == skip.end())
+      out.push_back(i);
+  }
+  return out;
+}
+
+// Index of the first packet of each frame, as the server numbers them.
+std::vector<std::uint32_t> FirstPackets(const std::vector<ClipFrame>& clip) {
+  std::vector<std::uint32_t> first;
+  std::uint16_t sequence = 0;
+  std::uint32_t index = 0;
+  for (const ClipFrame& f : clip) {
+    first.push_back(index);
+    index += static_cast<std::uint32_t>(fakes::Packetize(f, sequence, {}).size());
+  }
+  first.push_back(index);
+  return first;
+}
+
+TEST(StreamRequestTest, HeaderAndBodyAsTheServerExpectsThem) {
+  const std::string request = BuildStreamStartRequest("10.0.0.5", "SID", StreamKind::kVideo, 4);
+  const std::string body = "Session: SID\r\nCommand: Mpeg4\r\nCommand: Start Play\r\n";
+  EXPECT_EQ(request.substr(0, 17), "GET / HTTP/1.1 \r\n");
+  EXPECT_NE(request.find("Accept: */* \r\n"), std::string::npos);
+  EXPECT_NE(request.find("Host: 10.0.0.5\r\nConnection: Keep-Alive\r\nContent-Lentght: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body),
+            std::string::npos);
+  EXPECT_EQ(request.substr(request.size() - body.size()), body);
+  EXPECT_EQ(BuildStreamStartBody("S", StreamKind::kVideo, 0),
+            "Session: S\r\nCommand: Jpeg\r\nCommand: Start Play\r\n");
+  EXPECT_EQ(BuildStreamStartBody("S", StreamKind::kAudio, 4),
+            "Session: S\r\nCommand: Audio\r\nCommand: Start Play\r\n");
+  EXPECT_EQ(BuildStreamStartBody("S", StreamKind::kVideo, 2),
+            "Session: S\r\nCommand: Start Play\r\n");
+}
+
+TEST(SwapPayloadTest, SwapsWholeEightByteGroups) {
+  ByteVector b = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  SwapPayload(b, 3);
+  EXPECT_EQ(b, (ByteVector{2, 1, 4, 3, 6, 5, 8, 7, 9, 10, 11, 12, 13, 14, 15, 16}));
+  SwapPayload(b, 0);
+  EXPECT_EQ(b[0], 2);
+}
+
+TEST(KeyFrameTest, VideoObjectStartAtTheElementaryStream) {
+  ByteVector frame(40, 0xFF);
+  frame[32] = 0;
+  frame[33] = 0;
+  frame[34] = 1;
+  frame[35] = 0;
+  EXPECT_TRUE(IsKeyFrame(frame));
+  frame[20] = 'S' | 0x80;
+  EXPECT_FALSE(IsKeyFrame(frame));  // the information block moves it to 104
+  frame.resize(108, 0);
+  frame[106] = 1;
+  EXPECT_TRUE(IsKeyFrame(frame));
+  EXPECT_FALSE(IsKeyFrame(ByteVector(35, 0)));
+}
+
+class TransportTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TransportTest, FramesArriveInOrderAndIntact) {
+  const bool udp = GetParam();
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(Mpeg4Frames());
+  server.SetFrameInterval(milliseconds(2));
+  ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.Start();
+  const auto frames = rig.WaitFrames(Mpeg4Frames().size());
+  ASSERT_EQ(frames.size(), Mpeg4Frames().size());
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i], Mpeg4Frames()[i].frame) << "frame " << i;
+  }
+  ASSERT_TRUE(server.WaitForRequests(1, milliseconds(1000)));
+  const auto request = server.Requests().front();
+  EXPECT_EQ(request.udp, udp);
+  EXPECT_EQ(request.session, "ABCD1234");
+  EXPECT_EQ(request.host, "127.0.0.1");
+  EXPECT_EQ(request.commands, (std::vector<std::string>{"Mpeg4", "Start Play"}));
+  EXPECT_TRUE(rig.m_setup.requestSent->IsSet());
+  EXPECT_EQ(rig.m_app->m_bConnected.load(), 1u);
+  EXPECT_EQ(rig.m_stats.framesAbandoned.load(), 0u);
+  EXPECT_GT(rig.m_app->m_lReceivedBytes.load(), 0);
+  EXPECT_EQ(rig.m_lost.load(), 0);
+}
+
+TEST_P(TransportTest, AudioStreamAsksForAudio) {
+  const bool udp = GetParam();
+  fakes::FakeStreamServer server;
+  const auto clip = fakes::AudioClip(8, 1000);
+  server.SetAudioClip(clip);
+  server.SetFrameInterval(milliseconds(2));
+  ReceiverRig rig(StreamKind::kAudio, udp, server.Port());
+  rig.Start();
+  const auto frames = rig.WaitFrames(clip.size());
+  ASSERT_EQ(frames.size(), clip.size());
+  for (std::size_t i = 0; i < frames.size(); ++i)
+    EXPECT_EQ(frames[i], clip[i].frame);
+  EXPECT_EQ(server.Requests().front().commands, (std::vector<std::string>{"Audio", "Start Play"}));
+}
+
+TEST_P(TransportTest, ClosedConnectionOrSilenceIsALostConnection) {
+  const bool udp = GetParam();
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(Mpeg4Frames());
+  fakes::StreamFaults faults;
+  faults.disconnectBeforePacket = 6;  // TCP closes; UDP goes silent past its 5 s
+  server.SetFaults(faults);
+  server.SetLoops(1, true);
+  ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.Start();
+  EXPECT_TRUE(rig.WaitLost(milliseconds(20000)));
+  EXPECT_TRUE(rig.m_thread.Join(20000));
+  EXPECT_EQ(rig.m_lost.load(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, TransportTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Udp" : "Tcp"; });
+
+struct FaultCase {
+  std::string name;
+  bool udp;
+  std::function<void(fakes::StreamFaults&, const std::vector<std::uint32_t>&)> apply;
+  std::vector<std::size_t> missing;  // frames that must not arrive
+  bool someAbandoned;
+};
+
+class FaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+// Frame 0 is the I-VOP (several packets); frames 1..9 are P-VOPs of GOP 0 (one packet each);
+// frame 10 starts GOP 1.
+TEST_P(FaultTest, GivesItsResult) {
+  const FaultCase& c = GetParam();
+  const auto& clip = Mpeg4Frames();
+  const auto first = FirstPackets(clip);
+  ASSERT_GT(first[1], 2u);
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(clip);
+  server.SetFrameInterval(milliseconds(2));
+  fakes::StreamFaults faults;
+  c.apply(faults, first);
+  server.SetFaults(faults);
+  ReceiverRig rig(StreamKind::kVideo, c.udp, server.Port());
+  rig.Start();
+  const std::vector<std::size_t> expected = AllBut(clip.size(), c.missing);
+  const auto frames = rig.WaitFrames(expected.size(), milliseconds(8000));
+  ASSERT_TRUE(server.WaitForStreamsDone(1, milliseconds(10000)));
+  std::this_thread::sleep_for(milliseconds(100));
+  const auto all = rig.WaitFrames(expected.size() + 1, milliseconds(50));
+  EXPECT_EQ(Indexes(all, clip), AsInts(expected));
+  if (c.someAbandoned) {
+    EXPECT_GT(rig.m_stats.framesAbandoned.load() + rig.m_stats.keyGateDrops.load(), 0u);
+  }
+  EXPECT_EQ(rig.m_lost.load(), 0);
+}
+
+std::vector<std::size_t> Range(std::size_t from, std::size_t to) {
+  std::vector<std::size_t> r;
+  for (std::size_t i = from; i < to; ++i)
+    r.push_back(i);
+  return r;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Knobs, FaultTest,
+    ::testing::Values(
+        // UDP: a lost packet of the key frame abandons it; the gate then drops the rest of the
+        // GOP until the next key frame.
+        FaultCase{"UdpDropInKeyFrame", true,
+                  [](auto& f, const auto& first) { f.drop = {first[0] + 1}; }, Range(0, 10), true},
+        // UDP: a lost single-packet P-VOP is simply missing; its GOP goes on.
+        FaultCase{"UdpDropPFrame",
+                  true,
+                  [](auto& f, const auto& first) { f.drop = {first[3]}; },
+                  {3},
+                  false},
+        FaultCase{"UdpDuplicate", true,
+                  [](auto& f, const auto& first) { f.duplicate = {first[0] + 1}; }, Range(0, 10),
+                  true},
+        FaultCase{"UdpReorder", true,
+                  [](auto& f, const auto& first) { f.reorder = {first[0] + 1}; }, Range(0, 10),
+                  true},
+        FaultCase{"UdpGap", true, [](auto& f, const auto& first) { f.gap = {first[0] + 2}; },
+                  Range(0, 10), true},
+        FaultCase{"UdpWrongMark", true,
+                  [](auto& f, const auto& first) { f.wrongMark = {first[0] + 1}; }, Range(0, 10),
+                  true},
+        FaultCase{"UdpTruncated", true,
+                  [](auto& f, const auto& first) { f.truncated = {first[0] + 1}; }, Range(0, 10),
+                  true},
+        // UDP: a datagram shorter than the total length its header gives is dropped whole.
+        FaultCase{"UdpOversizeLengthField",
+                  true,
+                  [](auto& f, const auto& first) { f.oversize = {first[5]}; },
+                  {5},
+                  false},
+        // TCP: no key-frame gate; a broken frame is abandoned alone (the packets behind the
+        // fault are passed over until the next frame begins).
+        FaultCase{"TcpDropInKeyFrame",
+                  false,
+                  [](auto& f, const auto& first) { f.drop = {first[0] + 1}; },
+                  {0},
+                  true},
+        FaultCase{
+            "TcpGap", false, [](auto& f, const auto& first) { f.gap = {first[0] + 2}; }, {0}, true},
+        FaultCase{"TcpWrongMark",
+                  false,
+                  [](auto& f, const auto& first) { f.wrongMark = {first[0] + 1}; },
+                  {0},
+                  true},
+        FaultCase{"TcpOversize",
+                  false,
+                  [](auto& f, const auto& first) { f.oversize = {first[0] + 1}; },
+                  {0},
+                  true},
+        FaultCase{
+            "TcpSplitSegments", false, [](auto& f, const auto&) { f.splitBytes = 333; }, {}, false},
+        FaultCase{"TcpCoalescedSegments",
+                  false,
+                  [](auto& f, const auto&) { f.coalesce = true; },
+                  {},
+                  false}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ReceiverTest, ResetRequestIsAnsweredWithoutALostConnection) {
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(Mpeg4Frames());
+  ReceiverRig rig(StreamKind::kVideo, false, server.Port());
+  rig.Start();
+  ASSERT_EQ(rig.WaitFrames(Mpeg4Frames().size()).size(), Mpeg4Frames().size());
+  rig.m_setup.resetRequest->Set();
+  // The silent server leaves the receiver waiting in a receive; the request ends that wait.
+  ASSERT_TRUE(rig.m_setup.resetDone->Wait(20000));
+  EXPECT_TRUE(rig.m_thread.Join(20000));
+  EXPECT_EQ(rig.m_lost.load(), 0);
+  EXPECT_EQ(rig.m_app->m_bConnected.load(), 0u);
+}
+
+TEST(ReceiverTest, UdpKeyFrameGateWaitsForTheFirstKeyFrameThenSwitchesToTcpAfterTenSeconds) {
+  // Only predicted frames: nothing reaches the ring, and after 10 s without a frame the
+  // transmission type becomes TCP and the connection is reported lost.
+  std::vector<ClipFrame> pOnly(Mpeg4Frames().begin() + 1, Mpeg4Frames().begin() + 10);
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(pOnly);
+  server.SetLoops(100);
+  server.SetFrameInterval(milliseconds(30));
+  ReceiverRig rig(StreamKind::kVideo, true, server.Port());
+  rig.Start();
+  EXPECT_TRUE(rig.WaitLost(milliseconds(25000)));
+  EXPECT_EQ(rig.m_switched.load(), 1);
+  EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
+  EXPECT_GT(rig.m_stats.keyGateDrops.load(), 0u);
+}
+
+TEST(ReceiverTest, UdpDatagramFailingTheHeaderCheckIsNotPayload) {
+  // A datagram whose header claims more optional bytes than it has is dropped; the frame it
+  // belonged to is then incomplete and abandoned, never filled with header bytes.
+  const auto& clip = Mpeg4Frames();
+  const auto first = FirstPackets(clip);
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(clip);
+  server.SetFrameInterval(milliseconds(2));
+  fakes::StreamFaults faults;
+  faults.truncated = {first[0] + 1};
+  server.SetFaults(faults);
+  ReceiverRig rig(StreamKind::kVideo, true, server.Port());
+  rig.Start();
+  const auto frames = rig.WaitFrames(clip.size() - 10, milliseconds(8000));
+  for (const auto& f : frames) {
+    EXPECT_NE(
+        std::find_if(clip.begin(), clip.end(), [&](const ClipFrame& c) { return c.frame == f; }),
+        clip.end());
+  }
+}
+
+}  // namespace
