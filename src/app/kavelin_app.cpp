@@ -174,6 +174,7 @@ int CKavelinApp::GetLocalAddress() {
 }
 
 int CKavelinApp::InitApplicationData() {
+  State().shuttingDown = false;
   g_lpApp = std::make_unique<CAppData>();
   const int loaded = LoadCtrlFile();
   MatchCtrlFileDevices();

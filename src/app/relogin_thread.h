@@ -27,8 +27,8 @@ inline constexpr std::size_t kReLoginReplyBytes = 2048;
 
 // The back-off after `failures` failed attempts: (failures / 2000 + 1) x 3 s, at most 50 s.
 constexpr std::uint32_t ReLoginBackOffMs(std::uint64_t failures) {
-  const std::uint64_t wait = (failures / 2000u + 1u) * 3000u;
-  return wait > 50000u ? 50000u : static_cast<std::uint32_t>(wait);
+  const std::uint64_t steps = failures / 2000u + 1u;  // no product that could wrap
+  return steps >= 17u ? 50000u : static_cast<std::uint32_t>(steps * 3000u);
 }
 
 // Display layout derived from a stream's width and height.

@@ -1,0 +1,221 @@
+// The mailbox to the kernel-message thread: the codes it serves, reports dropped while the
+// streams stop or a loss is pending, one re-login for several loss reports, the closed mailbox
+// after the kernel thread ended, and a shut-down that neither waits on the lock nor on a
+// stuck thread without a limit.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "fakes/fake_video_server.h"
+#include "lifecycle_fixture.h"
+#include "platform/testing/manual_clock.h"
+
+namespace lifecycle_test {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+bool WaitUntil(const std::function<bool()>& condition, std::uint32_t timeoutMs = 20000) {
+  const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
+  while (!condition()) {
+    if (steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(milliseconds(2));
+  }
+  return true;
+}
+
+class MailboxTest : public LifecycleTest {
+ protected:
+  void SetUp() override {
+    LifecycleTest::SetUp();
+    app::SetClock(&m_clock);
+    BuildDataBlock();
+    g_lpApp->m_wStreamMpeg4Width = 352;
+    g_lpApp->m_wStreamMpeg4Height = 288;
+    app::SetMainWindowSink(m_sink);
+    // The window's painter hands the show thread its slot back.
+    m_sink->SetShowImageHook([] { app::SignalEvent(g_lpApp->FinishShowImageJobEvent); });
+    ASSERT_EQ(theApp.InitProcessResource(), 1);
+    ASSERT_EQ(theApp.InitLoginResource(), 1);
+  }
+
+  std::uint32_t LockCount() {
+    return app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Count();
+  }
+
+  platform::testing::ManualClock m_clock;
+  std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
+      std::make_shared<platform::testing::RecordingMainWindowSink>();
+};
+
+TEST_F(MailboxTest, ImageReadyPaintsOnTheKernelThreadAndGivesTheLockBack) {
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(MessageTrigger(2), 0u);
+  }
+  ASSERT_TRUE(m_sink->WaitForCount(3));
+  EXPECT_EQ(m_sink->CountOf("ShowImage"), 3u);
+  EXPECT_TRUE(WaitUntil([&] { return LockCount() == 1; }));
+}
+
+TEST_F(MailboxTest, ImageReadyIsDroppedWhileTheStreamsStop) {
+  app::SignalEvent(g_lpApp->h_EndofGetJpegImageEvent);
+  EXPECT_EQ(MessageTrigger(2), 0u);
+  EXPECT_EQ(LockCount(), 1u);
+  std::this_thread::sleep_for(milliseconds(20));
+  EXPECT_EQ(m_sink->CountOf("ShowImage"), 0u);
+}
+
+TEST_F(MailboxTest, UnknownKindsOfReportDoNothing) {
+  EXPECT_EQ(MessageTrigger(0), 0u);
+  EXPECT_EQ(MessageTrigger(3), 0u);
+  EXPECT_EQ(MessageTrigger(200), 0u);
+  EXPECT_EQ(LockCount(), 1u);
+}
+
+TEST_F(MailboxTest, UnknownCodeIsTracedAndTheLockReleased) {
+  ASSERT_TRUE(PostKernelMessage(9, 1000));
+  ASSERT_TRUE(m_log->WaitFor("no mapping case to handle message"));
+  EXPECT_TRUE(WaitUntil([&] { return LockCount() == 1; }));
+  // The mailbox goes on serving.
+  ASSERT_TRUE(PostKernelMessage(3, 5000));
+  ASSERT_TRUE(m_sink->WaitForCount(1));
+  EXPECT_EQ(m_sink->Calls(), (std::vector<std::string>{"ModifyMainDialogSize()"}));
+}
+
+TEST_F(MailboxTest, FeedbackStopsAPendingAlarmSoundOnly) {
+  auto stopEvent = std::make_shared<platform::Event>();
+  app::StoreHandle(g_lpApp->m_hAlarmWavStopEvent, stopEvent);
+  ASSERT_TRUE(PostKernelMessage(5, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return LockCount() == 1; }));
+  EXPECT_FALSE(stopEvent->IsSet());
+
+  g_lpApp->m_bAlarmWavPending = 1;
+  ASSERT_TRUE(PostKernelMessage(5, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return g_lpApp->m_bAlarmWavPending.load() == 0; }));
+  EXPECT_TRUE(stopEvent->Wait(5000));
+}
+
+TEST_F(MailboxTest, ReloadAlarmSoundMakesNewEventsOnlyWhenTheSoundLoads) {
+  app::MediaEngineHooks hooks = app::StandInMediaHooks();
+  std::atomic<int> loads{0};
+  std::atomic<bool> loadResult{false};
+  std::shared_ptr<platform::Event> handed;
+  std::mutex handedLock;
+  hooks.loadAlarmSound = [&](const std::string&) {
+    ++loads;
+    return loadResult.load();
+  };
+  hooks.setAlarmSoundEvent = [&](std::shared_ptr<platform::Event> event) {
+    const std::lock_guard lock(handedLock);
+    handed = std::move(event);
+  };
+  app::SetMediaHooks(hooks);
+  auto oldStop = std::make_shared<platform::Event>();
+  app::StoreHandle(g_lpApp->m_hAlarmWavStopEvent, oldStop);
+
+  ASSERT_TRUE(PostKernelMessage(4, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return loads.load() == 1 && LockCount() == 1; }));
+  EXPECT_TRUE(oldStop->IsSet());  // the playing sound was stopped
+  EXPECT_EQ(app::LoadHandle(g_lpApp->m_hAlarmWavStopEvent), oldStop);
+
+  loadResult = true;
+  ASSERT_TRUE(PostKernelMessage(4, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return loads.load() == 2 && LockCount() == 1; }));
+  EXPECT_NE(app::LoadHandle(g_lpApp->m_hAlarmWavStopEvent), oldStop);
+  const std::lock_guard lock(handedLock);
+  EXPECT_EQ(handed, app::LoadHandle(g_lpApp->m_hAlarmWavEvent));
+  EXPECT_NE(handed, nullptr);
+}
+
+TEST_F(MailboxTest, SeveralLossReportsAtOnceGiveOneReLogin) {
+  // The server refuses the login, so the one re-login keeps waiting on the test clock.
+  fakes::FakeVideoServer server;
+  server.SetCredentials("nobody", "nothing");
+  UseServer(server.WebPort());
+
+  std::vector<std::thread> reporters;
+  for (int i = 0; i < 4; ++i) {
+    reporters.emplace_back([] { MessageTrigger(1); });
+  }
+  for (std::thread& reporter : reporters) {
+    reporter.join();
+  }
+  ASSERT_TRUE(m_log->WaitFor("ReLoginThread: \"Start Login\" in"));
+  // Reports while the loss is handled are dropped.
+  MessageTrigger(1);
+  ASSERT_TRUE(server.WaitForRequests(1, milliseconds(20000)));
+  std::this_thread::sleep_for(milliseconds(50));
+  EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 1u);
+  EXPECT_EQ(m_log->Count("ReLoginThread: \"Start Login\" in"), 1u);
+  EXPECT_EQ(m_sink->CountOf("CloseConfigSheet"), 1u);
+  EXPECT_EQ(m_sink->CountOf("SetConnectButtonState(1)"), 1u);
+}
+
+TEST_F(MailboxTest, EndClosesTheMailboxAndLaterPostersReturnAtOnce) {
+  ASSERT_TRUE(PostKernelMessage(kKernelEnd, 5000));
+  ASSERT_TRUE(g_lpApp->h_Process_KernelMessageThread->Join(20000));
+  EXPECT_FALSE(IsMailboxOpen());
+  // The lock was not given back, yet nobody waits for it.
+  EXPECT_EQ(LockCount(), 0u);
+  const auto start = steady_clock::now();
+  EXPECT_EQ(MessageTrigger(1), 0u);
+  EXPECT_EQ(MessageTrigger(2), 0u);
+  EXPECT_FALSE(PostKernelMessage(kKernelFeedback, 60000));
+  EXPECT_LT(steady_clock::now() - start, milliseconds(10000));
+}
+
+TEST_F(MailboxTest, ShutDownDoesNotWaitForALockNobodyGivesBack) {
+  // A poster that never lets go of the lock.
+  ASSERT_TRUE(app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Wait(0));
+  const auto start = steady_clock::now();
+  EXPECT_EQ(theApp.ExitLoginResource(), 1);
+  EXPECT_EQ(theApp.ExitProcessResource(), 1);
+  EXPECT_LT(steady_clock::now() - start, milliseconds(15000));
+  EXPECT_EQ(m_log->Count("the kernel thread did not take the end message"), 1u);
+  EXPECT_FALSE(g_lpApp->h_Process_KernelMessageThread);
+  EXPECT_FALSE(IsMailboxOpen());
+}
+
+class ShutdownTest : public LifecycleTest {};
+
+TEST_F(ShutdownTest, StuckThreadIsGivenUpWithExitCode31AndShutDownFinishes) {
+  // A show thread that ignores its stop request until the test lets it go.
+  auto release = std::make_shared<platform::Event>(platform::ResetMode::Manual, false);
+  app::MediaEngineHooks hooks = app::StandInMediaHooks();
+  hooks.showImageData = [release]() -> app::ThreadBody {
+    return [release](platform::StopToken) {
+      release->Wait();
+      return 0u;
+    };
+  };
+  app::SetMediaHooks(hooks);
+  BuildDataBlock();
+  g_lpApp->m_wStreamMpeg4Width = 352;
+  g_lpApp->m_wStreamMpeg4Height = 288;
+  ASSERT_EQ(theApp.InitProcessResource(), 1);
+  ASSERT_EQ(theApp.InitLoginResource(), 1);
+
+  const auto start = steady_clock::now();
+  EXPECT_EQ(theApp.ExitLoginResource(), 1);
+  EXPECT_EQ(theApp.ExitProcessResource(), 1);
+  // The show thread's time-out is one second; the rest end at once. Generous for a busy host.
+  EXPECT_LT(steady_clock::now() - start, milliseconds(15000));
+  const auto show = m_log->Matching("ExitLoginResource: ShowImageDataThread");
+  ASSERT_EQ(show.size(), 1u);
+  EXPECT_NE(show[0].find("is exit with code 31"), std::string::npos);
+  EXPECT_FALSE(g_lpApp->ShowImageDataThread);
+  EXPECT_EQ(app::AbandonedThreadCount(), 1u);
+
+  release->Set();
+  EXPECT_TRUE(app::WaitForAbandonedThreads(20000));
+  EXPECT_EQ(theApp.ExitInstance(), 0);
+  EXPECT_FALSE(g_lpApp);
+}
+
+}  // namespace
+}  // namespace lifecycle_test
