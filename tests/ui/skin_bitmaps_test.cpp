@@ -271,8 +271,8 @@ TEST_F(GeneratedSkin, VariantsHaveDistinctTints) {
 
 TEST(SkinLoader, FindsNamesWithoutRegardToCase) {
   ui::testing::SolidBitmapFolder folder;
-  folder.Add("BMP\\LOGIN\\download.BMP", 4, 4, Qt::red);
-  folder.Add("BMP\\Title_Bar_Close.bmp", 3, 2, Qt::green);
+  ASSERT_TRUE(folder.Add("BMP\\LOGIN\\download.BMP", 4, 4, Qt::red));
+  ASSERT_TRUE(folder.Add("BMP\\Title_Bar_Close.bmp", 3, 2, Qt::green));
   struct Case {
     const char* name;
     bool found;

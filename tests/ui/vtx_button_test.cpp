@@ -28,14 +28,14 @@ const std::array<QString, 4> kTwoStates = {"BMP\\s0.bmp", "BMP\\s0h.bmp", "BMP\\
 class VtxButtonTest : public ::testing::Test {
  protected:
   VtxButtonTest() {
-    m_bitmaps.Add("BMP\\flat.bmp", 10, 10, kFlat);
-    m_bitmaps.Add("BMP\\focus.bmp", 10, 10, kFocus);
-    m_bitmaps.Add("BMP\\sel.bmp", 10, 10, kSelected);
-    m_bitmaps.Add("BMP\\s0.bmp", 10, 10, kState0);
-    m_bitmaps.Add("BMP\\s0h.bmp", 10, 10, kHover0);
-    m_bitmaps.Add("BMP\\s1.bmp", 10, 10, kState1);
-    m_bitmaps.Add("BMP\\s1h.bmp", 10, 10, kHover1);
-    m_bitmaps.Add("BMP\\one.bmp", 10, 10, kSingle);
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\flat.bmp", 10, 10, kFlat));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\focus.bmp", 10, 10, kFocus));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\sel.bmp", 10, 10, kSelected));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\s0.bmp", 10, 10, kState0));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\s0h.bmp", 10, 10, kHover0));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\s1.bmp", 10, 10, kState1));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\s1h.bmp", 10, 10, kHover1));
+    EXPECT_TRUE(m_bitmaps.Add("BMP\\one.bmp", 10, 10, kSingle));
     m_button.setGeometry(0, 0, 10, 10);
     m_button.show();
   }
