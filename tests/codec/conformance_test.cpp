@@ -268,20 +268,26 @@ TEST_P(RefusalTest, UnsupportedVopsAreRefusedWithoutDisturbingTheDecoder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Streams, RefusalTest,
-                         ::testing::Values(RefusalCase{"rej_64x48_p.m4v", {0, 3}},
-                                           RefusalCase{"rej_64x48_b.m4v", {0, 3, 3}},
-                                           RefusalCase{"rej_64x48_qpel.m4v", {3}},
-                                           RefusalCase{"rej_64x48_partitioned.m4v", {3}},
-                                           RefusalCase{"rej_176x144_packets.m4v", {3}}),
-                         [](const auto& info) {
-                           std::string name = info.param.fixture;
-                           name = name.substr(0, name.find('.'));
-                           for (char& c : name) {
-                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Streams, RefusalTest,
+    ::testing::Values(RefusalCase{"rej_64x48_p.m4v", {0, 3}},
+                      RefusalCase{"rej_64x48_b.m4v", {0, 3, 3}},
+                      RefusalCase{"rej_64x48_qpel.m4v", {3}},
+                      RefusalCase{"rej_64x48_partitioned.m4v", {3}},
+                      RefusalCase{"rej_176x144_packets.m4v", {3}},
+                      // B-VOPs refused; the P-VOP after them has fcode 4.
+                      RefusalCase{"rej_176x144_pan40_bf2.m4v", {0, 0, 3, 3, 3, 3}},
+                      RefusalCase{"rej_176x144_pan40_qpel.m4v", {3, 3, 3, 3, 3, 3}},
+                      RefusalCase{"rej_176x144_pan40_partitioned.m4v", {3, 3, 3, 3, 3, 3}},
+                      RefusalCase{"rej_176x144_pan40_slices.m4v", {3, 3, 3, 3, 3, 3}}),
+    [](const auto& info) {
+      std::string name = info.param.fixture;
+      name = name.substr(0, name.find('.'));
+      for (char& c : name) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      }
+      return name;
+    });
 
 TEST(Robustness, AVolWithAnotherSizeIsRefused) {
   const std::vector<std::uint8_t> stream = ReadFile(DataPath("i_176x144_q2.m4v"));
@@ -356,5 +362,67 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DamagedInputTest,
                            }
                            return name;
                          });
+
+class DamagedPVopTest : public ::testing::TestWithParam<const char*> {};
+
+// Truncated, bit-flipped and garbage P-VOPs after an intact start: refused or decoded, never a
+// read or write outside the buffers (vectors from damaged data reach far outside the picture).
+// The refused ones leave the reference: the intact P-VOP decodes afterwards as it did before.
+TEST_P(DamagedPVopTest, NeverCrashesAndKeepsTheReference) {
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath(GetParam()));
+  const Size size = StreamSize(stream);
+  ASSERT_GT(size.width, 0);
+  const auto frames = SplitFrames(stream);
+  ASSERT_GE(frames.size(), 3u);
+  for (int referenceMode : {0, 1}) {
+    DecoderHarness h(size.width, size.height, kMp4DecModePlanar, referenceMode);
+    ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+    ASSERT_EQ(h.Decode(frames[1]), kMp4DecOk);
+    const std::vector<std::uint8_t>& frame = frames[2];
+    // Each kind of damage is followed by the intact frame on a fresh decoder state copy: the
+    // frame must decode to the same picture whenever the damaged one was refused.
+    DecoderHarness clean(size.width, size.height, kMp4DecModePlanar, referenceMode);
+    ASSERT_EQ(clean.Decode(frames[0]), kMp4DecOk);
+    ASSERT_EQ(clean.Decode(frames[1]), kMp4DecOk);
+    ASSERT_EQ(clean.Decode(frame), kMp4DecOk);
+    const std::size_t step = std::max<std::size_t>(1, frame.size() / 60);
+    for (std::size_t keep = 0; keep + 2 <= frame.size(); keep += step) {
+      std::vector<std::uint8_t> cut(frame.begin(),
+                                    frame.begin() + static_cast<std::ptrdiff_t>(keep));
+      EXPECT_EQ(h.Decode(cut.data(), cut.size()), kMp4DecRefused) << "kept " << keep;
+    }
+    ASSERT_EQ(h.Decode(frame), kMp4DecOk);
+    EXPECT_EQ(h.output, clean.output) << "mode " << referenceMode;
+    std::mt19937 random(777);
+    for (int trial = 0; trial < 200; ++trial) {
+      std::vector<std::uint8_t> flipped = frame;
+      for (int f = 0; f < 1 + trial % 5; ++f) {
+        const std::size_t bit = 40 + random() % (flipped.size() * 8 - 40);  // past the start code
+        flipped[bit / 8] ^= static_cast<std::uint8_t>(0x80 >> (bit % 8));
+      }
+      const std::int32_t result = h.Decode(flipped);
+      EXPECT_TRUE(result == kMp4DecOk || result == kMp4DecRefused) << result;
+    }
+    for (int trial = 0; trial < 20; ++trial) {
+      std::vector<std::uint8_t> garbage(8 + random() % 3000);
+      for (auto& b : garbage) {
+        b = static_cast<std::uint8_t>(random());
+      }
+      garbage[0] = 0;
+      garbage[1] = 0;
+      garbage[2] = 1;
+      garbage[3] = 0xB6;
+      garbage[4] = static_cast<std::uint8_t>((garbage[4] & 0x3F) | 0x40);  // a P-VOP header
+      const std::int32_t result = h.Decode(garbage);
+      EXPECT_TRUE(result == kMp4DecOk || result == kMp4DecRefused) << result;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(PFixtures, DamagedPVopTest,
+                         ::testing::Values("p_176x144_pan40.m4v", "p_176x144_pan40_mv4.m4v",
+                                           "p_176x144_pan40_interlaced.m4v",
+                                           "p_176x144_pan40_mpegquant.m4v", "p_168x120_pan40.m4v"),
+                         [](const auto& info) { return FixtureName(info.param); });
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
-#include "prim/prim_idct.h"
 
 namespace {
 
@@ -154,7 +154,7 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
   if (mpeg && (parity & 1) == 0) {
     block[63] = static_cast<std::int16_t>(block[63] ^ 1);
   }
-  primDCT8x8Inv_16s_C1I(block);
+  Mp4DecInverseDct(block);
   return true;
 }
 

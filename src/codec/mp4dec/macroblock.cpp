@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/inter.h"
 #include "codec/mp4dec/motion.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
-#include "prim/prim_idct.h"
 #include "prim/prim_quant.h"
 
 namespace {
@@ -238,7 +238,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
   } else {
     Mp4DecDequantH263(block, 1, ctx.vop.quantiser);
   }
-  primDCT8x8Inv_16s_C1I(block);
+  Mp4DecInverseDct(block);
   return true;
 }
 

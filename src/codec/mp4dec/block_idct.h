@@ -1,0 +1,15 @@
+// The inverse DCT of a decoded coefficient block, with the shortcuts that give the same samples
+// as the selected primitive form: an all-zero block stays zero (every form), and a block whose
+// only non-zero coefficient is its DC becomes flat in closed form under the generic form.
+#pragma once
+
+#include <cstdint>
+
+// The flat value of the generic form for a DC-only block: the column pass gives the low 16
+// bits of 8 DC, the row pass rounds that by 64 (arithmetic shift).
+constexpr std::int16_t Mp4DecGenericDcOnlyValue(std::int16_t dc) {
+  const auto columnOut = static_cast<std::int16_t>(static_cast<std::uint16_t>(8 * dc));
+  return static_cast<std::int16_t>((columnOut + 32) >> 6);
+}
+
+void Mp4DecInverseDct(std::int16_t* block);
