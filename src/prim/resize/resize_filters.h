@@ -41,3 +41,14 @@ void ResizeBuildCoeffs_Generic(double fraction, float* weights);
 // entry n + 1 is always inside the table.
 const float* ResizeLanczos3Table();
 inline constexpr int kResizeLanczos3TableSize = 305;
+
+// The generic filtering passes around the given nearest-neighbour pass. Every variant's pass
+// table starts from it and replaces the entries it has kernels of its own for.
+constexpr ResizePassTable MakeGenericPassTable(ResizePassFn nearest) {
+  ResizePassTable table{};
+  table[kPassGroupSixTap] = ResizeSixTapPass_8u_C3_Generic;
+  table[kPassGroupCubic] = ResizeCubicPass_8u_C3_Generic;
+  table[kPassGroupLinear] = ResizeLinearPass_8u_C3_Generic;
+  table[kPassGroupNearest] = nearest;
+  return table;
+}

@@ -6,16 +6,7 @@
 
 namespace {
 
-constexpr ResizePassTable MakePasses() {
-  ResizePassTable table{};
-  table[kPassGroupSixTap] = ResizeSixTapPass_8u_C3_Generic;
-  table[kPassGroupCubic] = ResizeCubicPass_8u_C3_Generic;
-  table[kPassGroupLinear] = ResizeLinearPass_8u_C3_Generic;
-  table[kPassGroupNearest] = ResizeNearestPass_8u_C3;
-  return table;
-}
-
-constexpr ResizePassTable kPasses = MakePasses();
+constexpr ResizePassTable kPasses = MakeGenericPassTable(ResizeNearestPass_8u_C3);
 
 }  // namespace
 
