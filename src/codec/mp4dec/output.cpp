@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec/mp4dec/postfilter.h"
 #include "prim/prim_yuv.h"
 
 namespace {
@@ -198,10 +199,13 @@ void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::
   if (scratch == nullptr || width < 1 || height < 1) {
     return;  // no luma copy: no picture
   }
-  // The luma copy (the decoded frame stays the reference), deinterlaced.
-  for (int row = 0; row < height; ++row) {
-    std::memcpy(scratch + static_cast<std::ptrdiff_t>(row) * width,
-                y + static_cast<std::ptrdiff_t>(row) * yStride, static_cast<std::size_t>(width));
+  // The luma copy (the decoded frame stays the reference), deinterlaced. The post-filtered
+  // luma already lies in the scratch area, at its stride: no copy then.
+  if (y != scratch || yStride != width) {
+    for (int row = 0; row < height; ++row) {
+      std::memcpy(scratch + static_cast<std::ptrdiff_t>(row) * width,
+                  y + static_cast<std::ptrdiff_t>(row) * yStride, static_cast<std::size_t>(width));
+    }
   }
   Mp4DecDeinterlaceRows(scratch, width, width, height);
   // Bottom-up by reading the planes upward (top-down when the orientation is turned).
@@ -236,6 +240,15 @@ void Mp4DecOutputFrame(Mp4DecInstance& inst, std::uint8_t* const origins[3], std
     return;
   }
   const Mp4DecGeometry& g = ctx.geometry;
+  if (ctx.postFilter != 0 && inst.outputPlane[0] != nullptr) {
+    // The filtered copy goes to the output planes; the decoded frame stays the reference.
+    Mp4DecPostFilter(origins, g.paddedLumaWidth, inst.outputPlane, g.width, g.width, g.height,
+                     &ctx.quantMap[1][1], kQuantMapColumns, ctx.postFilterStrength);
+    ctx.converter(inst.outputPlane[0], g.width, inst.outputPlane[1], inst.outputPlane[2],
+                  g.width / 2, output, g.width, g.height * ctx.orientation, stride,
+                  inst.outputPlaneBuffer);
+    return;
+  }
   ctx.converter(origins[0], g.paddedLumaWidth, origins[1], origins[2], g.paddedChromaWidth, output,
                 g.width, g.height * ctx.orientation, stride, inst.outputPlaneBuffer);
 }
