@@ -1,0 +1,287 @@
+#include "media/compose.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "app/app_data.h"
+#include "app/trace.h"
+#include "codec/context/mpeg4_decoder_context.h"
+#include "codec/context/stream_scanners.h"
+#include "codec/jpeg_frame/jpeg_frame.h"
+#include "media/audio/wave_out_player.h"
+#include "media/stream_receiver.h"
+#include "net/frame_info_block.h"
+
+namespace {
+
+constexpr std::size_t kJpegDataOffset = 104;
+constexpr std::size_t kMpeg4DataOffset = 32;
+constexpr std::uint32_t kVopI = 1;
+constexpr std::uint32_t kVopB = 3;
+
+std::atomic<CWaveOutPlayer*> g_pLivePlayer{nullptr};
+
+SystemTime ToSystemTime(const platform::LocalTime& t) {
+  SystemTime s;
+  s.wYear = static_cast<std::uint16_t>(t.year);
+  s.wMonth = static_cast<std::uint16_t>(t.month);
+  s.wDayOfWeek = static_cast<std::uint16_t>(t.dayOfWeek);
+  s.wDay = static_cast<std::uint16_t>(t.day);
+  s.wHour = static_cast<std::uint16_t>(t.hour);
+  s.wMinute = static_cast<std::uint16_t>(t.minute);
+  s.wSecond = static_cast<std::uint16_t>(t.second);
+  s.wMilliseconds = static_cast<std::uint16_t>(t.millisecond);
+  return s;
+}
+
+enum class Pass { kKept, kDropped, kEnd };
+
+class Composer {
+ public:
+  Composer(const ComposeSetup& setup, const platform::StopToken& stop)
+      : m_s(setup), m_app(*setup.app), m_stop(stop), m_info(*setup.slotInfo) {}
+
+  std::uint32_t Run() {
+    // Bounded by the session: every pass waits for a frame or ends on the stop events.
+    while (true) {
+      const std::uint32_t got =
+          platform::WaitAny({m_s.endOfStreams.get(), m_app.AudioSocketBufferRelSemaphore.get(),
+                             m_app.ImageSocketBufferRelSemaphore.get(), &m_stop.StopEvent()},
+                            platform::kInfinite);
+      if (got != 1 && got != 2)
+        return 0;
+      const std::size_t length = Stage(got == 1);
+      const Pass pass = Compose(length);
+      if (pass == Pass::kEnd)
+        return 0;
+      if (pass == Pass::kDropped && m_s.stats)
+        m_s.stats->dropped.fetch_add(1);
+      m_app.m_wStagingIndex =
+          static_cast<std::uint16_t>((m_app.m_wStagingIndex + 1) % kDecodedRingSlots);
+    }
+  }
+
+ private:
+  // Copies the receive slot into the staging slot and gives the receive slot back at once:
+  // it is not read again.
+  std::size_t Stage(bool audio) {
+    std::uint8_t* slots =
+        audio ? m_app.m_pAudioSocketBuffer.get() : m_app.m_pImageSocketBuffer.get();
+    std::uint32_t* lengths =
+        audio ? m_app.m_pAudioSocketLength.get() : m_app.m_pImageSocketLength.get();
+    std::uint16_t& read = audio ? m_app.m_wAudioSocketReadIndex : m_app.m_wImageSocketReadIndex;
+    const std::size_t length = std::min<std::size_t>(lengths[read], kReceiveSlotBytes);
+    std::memcpy(Staging(), slots + std::size_t{read} * kReceiveSlotBytes, length);
+    read = static_cast<std::uint16_t>((read + 1) % kReceiveSlots);
+    (audio ? m_app.AudioSocketBufferSem : m_app.ImageSocketBufferSem)->Release(1);
+    return length;
+  }
+
+  std::uint8_t* Staging() {
+    return m_app.m_pStagingBuffer.get() + std::size_t{m_app.m_wStagingIndex} * kDecodedImageBytes;
+  }
+
+  // Waits for a free place in a decoded ring; false when the streams end.
+  bool TakeFree(platform::Semaphore& freeSlots) {
+    return platform::WaitAny({m_s.endOfStreams.get(), &freeSlots, &m_stop.StopEvent()},
+                             platform::kInfinite) == 1;
+  }
+
+  RecordContext Context() const {
+    RecordContext c;
+    c.videoFormat = m_s.mpeg4 ? 4 : 0;
+    c.frameWidth = m_app.m_wFrameWidth.load();
+    c.frameHeight = m_app.m_wFrameHeight.load();
+    c.selectedChannel = m_app.m_SettingINI.m_bySelectedChannel;
+    c.now = ToSystemTime(platform::GetLocalTime());
+    return c;
+  }
+
+  void File(const std::uint8_t* frame, std::size_t length, std::uint32_t pts, std::uint32_t kind,
+            const std::array<std::uint8_t, 8>& state, bool audio) {
+    if (m_s.recordRing == nullptr)
+      return;
+    RecordFrame f;
+    f.bytes = std::span<const std::uint8_t>(frame, length);
+    f.pts = pts;
+    f.kind = kind;
+    f.audioState = state;
+    f.isAudio = audio;
+    PutFrameToRecordBuffer(*m_s.recordRing, f, Context(), m_s.endOfStreams.get());
+  }
+
+  Pass Compose(std::size_t length) {
+    const std::uint8_t* frame = Staging();
+    std::uint32_t pts = 0;
+    std::uint32_t vopType = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    const auto scanLength = static_cast<std::int32_t>(length);
+    const std::uint32_t found =
+        m_s.mpeg4 ? m_s.decoder->Decode(frame, scanLength, &pts, &width, &height, nullptr, &vopType)
+                  : ScanMpegStream(frame, scanLength, &pts, &width, &height, nullptr, &vopType);
+    if (found == 0 || length < 4)
+      return Pass::kDropped;
+    const std::uint8_t high = frame[3] >> 4;
+    const std::uint8_t videoId = m_s.mpeg4 ? 0xE : 0xD;
+    ImageSlotInfo& staged = m_info.image[m_app.m_wStagingIndex];
+    if (high == 0xC) {
+      staged.byKind = 1;
+      return Audio(frame, length, pts);
+    }
+    if (high != videoId)
+      return Pass::kDropped;
+    staged.byKind = 0;
+    return Video(frame, length, pts, vopType);
+  }
+
+  Pass Audio(const std::uint8_t* frame, std::size_t length, std::uint32_t pts) {
+    if (m_s.player == nullptr)
+      return Pass::kDropped;
+    if (!TakeFree(*m_app.JPEGAudioBufferSemaphore))
+      return Pass::kEnd;
+    const std::uint16_t slot = m_app.m_wAudioPlayWriteIndex;
+    m_info.audio[slot].dwFrameNumber = m_dwFrameNumber++;
+    const std::span<std::uint8_t> block = m_s.player->SampleBlock(slot);
+    // A block whose samples would not fit a play block is refused whole, not cut or copied
+    // past it.
+    if (length < kAudioDataOffset || block.empty() ||
+        (length - kAudioDataOffset) * 4 > block.size()) {
+      if (m_s.stats)
+        m_s.stats->refusedAudio.fetch_add(1);
+      m_app.JPEGAudioBufferSemaphore->Release(1);
+      return Pass::kDropped;
+    }
+    std::array<std::uint8_t, 8> state{};
+    m_s.player->DecodeAudio(
+        std::span<const std::uint8_t>(frame + kAudioDataOffset, length - kAudioDataOffset), block,
+        state);
+    m_app.m_wAudioFrameLength = static_cast<std::uint32_t>(length);
+    File(frame, length, pts, kKindAudio, state, true);
+    m_info.audio[slot].dwTimeStamp = pts / 90;
+    m_app.m_wAudioPlayWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
+    if (m_s.stats)
+      m_s.stats->audioBlocks.fetch_add(1);
+    m_app.JPEGAudioBufferRelSemaphore->Release(1);
+    return Pass::kKept;
+  }
+
+  Pass Video(const std::uint8_t* frame, std::size_t length, std::uint32_t pts,
+             std::uint32_t vopType) {
+    if (!TakeFree(*m_app.JPEGImageBufferSemaphore))
+      return Pass::kEnd;
+    const std::uint16_t slot = m_app.m_wImageBufferWriteIndex;
+    ImageSlotInfo& info = m_info.image[slot];
+    info.dwFrameNumber = m_dwFrameNumber++;
+    GetFrameInfoBlock(
+        std::span<const std::uint8_t>(frame, length),
+        std::span<std::uint8_t, kFrameInfoBlockBytes>(
+            m_app.m_pFrameInfoBlocks.get() + std::size_t{slot} * kFrameInfoRecordBytes,
+            kFrameInfoBlockBytes));
+    std::uint8_t* picture = m_app.m_pImageBuffer.get() + std::size_t{slot} * kDecodedImageBytes;
+    const std::uint16_t width = m_app.m_wFrameWidth.load();
+    const std::uint16_t height = m_app.m_wFrameHeight.load();
+    bool decoded = false;
+    std::uint32_t kind = kKindJpeg;
+    if (m_s.mpeg4) {
+      if ((!m_bHaveFirstPicture && vopType != kVopI) || vopType == kVopB) {
+        m_app.JPEGImageBufferSemaphore->Release(1);
+        return Pass::kDropped;
+      }
+      decoded = std::size_t{width} * height * 3 <= kDecodedImageBytes &&
+                DecodeElementary(frame, length, vopType, width, height) &&
+                m_s.decoder->CopyImage(std::span<std::uint8_t>(picture, kDecodedImageBytes)) == 1;
+      kind = vopType;
+    } else {
+      decoded = length > kJpegDataOffset &&
+                DecodeJpegFrame(frame + kJpegDataOffset,
+                                static_cast<std::uint32_t>(length - kJpegDataOffset), picture,
+                                width, height) == 1;
+    }
+    if (!decoded) {
+      DebugPrint("Compose_Image_Data_Thread : Decode error \n");
+      if (m_s.stats)
+        m_s.stats->decodeErrors.fetch_add(1);
+      m_app.JPEGImageBufferSemaphore->Release(1);
+      return Pass::kDropped;
+    }
+    File(frame, length, pts, kind, {}, false);
+    info.wInterval = m_bHaveFirstPicture ? static_cast<std::uint16_t>((pts - m_dwPreviousPts) / 90)
+                                         : kNoPreviousPicture;
+    m_bHaveFirstPicture = true;
+    m_dwPreviousPts = pts;
+    info.dwTimeStamp = pts / 90;
+    m_app.m_wImageBufferWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
+    if (m_s.stats)
+      m_s.stats->pictures.fetch_add(1);
+    m_app.JPEGImageBufferRelSemaphore->Release(1);
+    return Pass::kKept;
+  }
+
+  // The decoder is given the elementary stream: behind the 32-byte frame header, or behind the
+  // information block when the frame carries one.
+  bool DecodeElementary(const std::uint8_t* frame, std::size_t length, std::uint32_t vopType,
+                        std::uint16_t width, std::uint16_t height) {
+    const std::size_t at =
+        (length > 20 && (frame[20] & 0x7F) == 'S') ? kJpegDataOffset : kMpeg4DataOffset;
+    if (length <= at)
+      return false;
+    return m_s.decoder->DecodeFrame(frame + at, static_cast<std::uint32_t>(length - at), 1, vopType,
+                                    0, width, height);
+  }
+
+  const ComposeSetup& m_s;
+  CAppData& m_app;
+  const platform::StopToken& m_stop;
+  StreamSlotInfo& m_info;
+  std::uint32_t m_dwFrameNumber = 0;
+  bool m_bHaveFirstPicture = false;
+  std::uint32_t m_dwPreviousPts = 0;
+};
+
+}  // namespace
+
+StreamSlotInfo& SlotInfo() {
+  static StreamSlotInfo info;
+  return info;
+}
+
+void SetLiveAudioPlayer(CWaveOutPlayer* player) {
+  g_pLivePlayer = player;
+}
+CWaveOutPlayer* LiveAudioPlayer() {
+  return g_pLivePlayer.load();
+}
+
+std::uint32_t RunCompose(const ComposeSetup& setup, const platform::StopToken& stop) {
+  CAppData* app = setup.app;
+  if (app == nullptr || setup.slotInfo == nullptr || (setup.mpeg4 && setup.decoder == nullptr) ||
+      !app->m_pImageSocketBuffer || !app->m_pAudioSocketBuffer || !app->m_pStagingBuffer ||
+      !app->m_pImageBuffer || !app->m_pFrameInfoBlocks || !app->ImageSocketBufferRelSemaphore ||
+      !app->AudioSocketBufferRelSemaphore || !app->JPEGImageBufferSemaphore ||
+      !app->JPEGAudioBufferSemaphore) {
+    return 0;
+  }
+  Composer composer(setup, stop);
+  return composer.Run();
+}
+
+ComposeSetup ComposeSetupFromApp(bool mpeg4) {
+  ComposeSetup s;
+  s.mpeg4 = mpeg4;
+  s.app = g_lpApp.get();
+  s.decoder = g_lpApp->m_pDecoderContext;
+  s.player = LiveAudioPlayer();
+  s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
+  s.slotInfo = &SlotInfo();
+  s.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent;
+  return s;
+}
+
+std::uint32_t Mpeg4ComposeImageDataThread(platform::StopToken stop) {
+  return RunCompose(ComposeSetupFromApp(true), stop);
+}
+std::uint32_t JpegComposeImageDataThread(platform::StopToken stop) {
+  return RunCompose(ComposeSetupFromApp(false), stop);
+}

@@ -1,0 +1,187 @@
+// Compose thread: frames placed in the receive rings come out of the decoded rings decoded as
+// the decoder gives them when fed the fixture directly, with their timing; the MPEG-4 form
+// waits for its first I-VOP; audio blocks too long for a play block are refused.
+#include "media/compose.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/app_data.h"
+#include "codec/context/mpeg4_decoder_context.h"
+#include "codec/jpeg_frame/jpeg_frame.h"
+#include "fakes/stream_packets.h"
+#include "media/stream_receiver.h"
+
+namespace {
+
+using fakes::ByteVector;
+using fakes::ClipFrame;
+
+// The rings and semaphores of a data block, as start-up and login make them.
+void MakeRings(CAppData& app) {
+  app.m_pImageSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
+  app.m_pImageSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
+  app.m_pAudioSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
+  app.m_pAudioSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
+  app.m_pStagingBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
+  app.m_pImageBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
+  app.m_pFrameInfoBlocks =
+      std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kFrameInfoRecordBytes);
+  app.ImageSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
+  app.ImageSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
+  app.AudioSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
+  app.AudioSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
+  app.JPEGImageBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
+  app.JPEGImageBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
+  app.JPEGAudioBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
+  app.JPEGAudioBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
+}
+
+// Puts a frame into the next image receive slot as a receiver would.
+bool Receive(CAppData& app, const ByteVector& frame) {
+  if (!app.ImageSocketBufferSem->Wait(10000))
+    return false;
+  const std::uint16_t i = app.m_wImageSocketWriteIndex;
+  std::memcpy(app.m_pImageSocketBuffer.get() + std::size_t{i} * kReceiveSlotBytes, frame.data(),
+              frame.size());
+  app.m_pImageSocketLength[i] = static_cast<std::uint32_t>(frame.size());
+  app.m_wImageSocketWriteIndex = static_cast<std::uint16_t>((i + 1) % kReceiveSlots);
+  app.ImageSocketBufferRelSemaphore->Release(1);
+  return true;
+}
+
+struct Shown {
+  ByteVector picture;
+  ImageSlotInfo info;
+};
+
+// Takes the next decoded picture as the show thread would.
+bool TakePicture(CAppData& app, const StreamSlotInfo& slots, std::size_t bytes, Shown& out,
+                 std::uint16_t& read) {
+  if (!app.JPEGImageBufferRelSemaphore->Wait(10000))
+    return false;
+  const std::uint8_t* p = app.m_pImageBuffer.get() + std::size_t{read} * kDecodedImageBytes;
+  out.picture.assign(p, p + bytes);
+  out.info = slots.image[read];
+  read = static_cast<std::uint16_t>((read + 1) % kDecodedRingSlots);
+  app.JPEGImageBufferSemaphore->Release(1);
+  return true;
+}
+
+class ComposeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeRings(m_app);
+    m_stop = std::make_shared<platform::Event>(platform::ResetMode::Manual);
+    m_setup.app = &m_app;
+    m_setup.slotInfo = &m_slots;
+    m_setup.endOfStreams = m_stop;
+    m_setup.stats = &m_stats;
+  }
+  void TearDown() override {
+    m_stop->Set();
+    m_thread.Join(10000);
+  }
+  void Start() {
+    m_thread.Start("compose",
+                   [this](platform::StopToken stop) { return RunCompose(m_setup, stop); });
+  }
+
+  CAppData m_app;
+  StreamSlotInfo m_slots;
+  ComposeStats m_stats;
+  ComposeSetup m_setup;
+  std::shared_ptr<platform::Event> m_stop;
+  platform::Thread m_thread;
+};
+
+TEST_F(ComposeTest, Mpeg4PicturesMatchTheDecoderFedDirectlyAndStartAtTheFirstIVop) {
+  const ByteVector m4v = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v");
+  const std::vector<ClipFrame> clip = fakes::Mpeg4Clip(m4v);
+  ASSERT_EQ(clip.size(), 30u);
+  CMpeg4DecoderContext decoder;
+  ASSERT_EQ(decoder.AllocateBuffers(), 1);
+  ASSERT_TRUE(decoder.Open(176, 144, 0));
+  m_app.m_wFrameWidth = 176;
+  m_app.m_wFrameHeight = 144;
+  m_setup.mpeg4 = true;
+  m_setup.decoder = &decoder;
+  Start();
+
+  // The reference: the second GOP's frames fed straight to a decoder of its own.
+  CMpeg4DecoderContext reference;
+  ASSERT_EQ(reference.AllocateBuffers(), 1);
+  ASSERT_TRUE(reference.Open(176, 144, 0));
+  const std::size_t bytes = 176 * 144 * 3;
+  std::uint16_t read = 0;
+  // Start in the middle of the first GOP: its P-VOPs are dropped until the I-VOP of GOP 1.
+  for (std::size_t i = 5; i < 20; ++i)
+    ASSERT_TRUE(Receive(m_app, clip[i].frame));
+  for (std::size_t i = 10; i < 20; ++i) {
+    ByteVector expected(bytes);
+    ASSERT_TRUE(reference.DecodeFrame(
+        clip[i].frame.data(), static_cast<std::uint32_t>(clip[i].frame.size()), 1, 0, 0, 176, 144));
+    ASSERT_EQ(reference.CopyImage(expected), 1);
+    Shown shown;
+    ASSERT_TRUE(TakePicture(m_app, m_slots, bytes, shown, read)) << "frame " << i;
+    EXPECT_EQ(shown.picture, expected) << "frame " << i;
+    EXPECT_EQ(shown.info.wInterval, i == 10 ? kNoPreviousPicture : 33) << "frame " << i;
+    EXPECT_EQ(shown.info.dwTimeStamp, clip[i].pts / 90);
+  }
+  EXPECT_EQ(m_stats.dropped.load(), 5u);
+  EXPECT_EQ(m_stats.pictures.load(), 10u);
+  EXPECT_EQ(m_app.ImageSocketBufferSem->Count(), 29u);
+}
+
+TEST_F(ComposeTest, JpegPicturesMatchTheJpegLayer) {
+  const ByteVector mjpeg = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg");
+  const std::vector<ClipFrame> clip = fakes::JpegClip(mjpeg);
+  ASSERT_GE(clip.size(), 3u);
+  m_app.m_wFrameWidth = 352;
+  m_app.m_wFrameHeight = 288;
+  m_setup.mpeg4 = false;
+  Start();
+  const std::size_t bytes = 352 * 288 * 3;
+  std::uint16_t read = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_TRUE(Receive(m_app, clip[i].frame));
+    ByteVector expected(kJpegFrameSlotBytes);
+    ASSERT_EQ(DecodeJpegFrame(clip[i].elementary, expected, 352, 288), 1);
+    expected.resize(bytes);
+    Shown shown;
+    ASSERT_TRUE(TakePicture(m_app, m_slots, bytes, shown, read));
+    EXPECT_EQ(shown.picture, expected) << "frame " << i;
+    EXPECT_EQ(shown.info.wInterval, i == 0 ? kNoPreviousPicture : 33);
+    // The information block of a JPEG frame is kept with the picture.
+    EXPECT_EQ(m_app.m_pFrameInfoBlocks[i * kFrameInfoRecordBytes + 72], 'S');
+  }
+}
+
+TEST_F(ComposeTest, FramesThatAreNotPicturesAreDroppedAndTheirSlotsComeBack) {
+  m_app.m_wFrameWidth = 176;
+  m_app.m_wFrameHeight = 144;
+  CMpeg4DecoderContext decoder;
+  ASSERT_EQ(decoder.AllocateBuffers(), 1);
+  ASSERT_TRUE(decoder.Open(176, 144, 0));
+  m_setup.mpeg4 = true;
+  m_setup.decoder = &decoder;
+  Start();
+  const ByteVector garbage(500, 0x5A);
+  const ByteVector jpegId =
+      fakes::BuildFrame(fakes::kStreamIdJpeg, 0, ByteVector(64, 1), 32, false);
+  for (int i = 0; i < 40; ++i)
+    ASSERT_TRUE(Receive(m_app, i % 2 ? garbage : jpegId));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (m_stats.dropped.load() < 40 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(m_stats.dropped.load(), 40u);
+  EXPECT_EQ(m_stats.pictures.load(), 0u);
+  EXPECT_EQ(m_app.JPEGImageBufferSemaphore->Count(), 19u);
+}
+
+}  // namespace
