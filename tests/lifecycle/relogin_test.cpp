@@ -260,7 +260,9 @@ TEST_F(LostConnectionTest, GivesTerminateReLoginInitAndStartInThatOrder) {
   EXPECT_LT(terminate, relogin);
   EXPECT_LT(relogin, init);
   EXPECT_LT(init, out);
-  EXPECT_LT(out, restarted);
+  // The new receiver starts on the start event, which the re-login sets just before its last
+  // line, so the two lines may come in either order.
+  EXPECT_LT(init, restarted);
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 1u);
 
   // The old receiver's thread was stopped and a new one runs; the server saw one new login.
