@@ -141,8 +141,7 @@ bool CWaveOutPlayer::Play(std::uint32_t slot, std::uint16_t block, std::uint16_t
   return true;
 }
 
-int CWaveOutPlayer::DecodeAudio(std::span<const std::uint8_t> input,
-                                std::span<std::uint8_t> output,
+int CWaveOutPlayer::DecodeAudio(std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                                 std::span<std::uint8_t, 8> stateCopy) {
   PutU32(stateCopy, 0, static_cast<std::uint32_t>(m_state.stepIndex));
   PutU32(stateCopy, 4, static_cast<std::uint32_t>(m_state.prediction));
