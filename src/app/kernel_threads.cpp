@@ -101,6 +101,9 @@ LossHandling HandleConnectionLost(CAppData& app, const platform::StopToken& stop
   if (sink) {
     sink->ClearStatusText();
   }
+  if (stop.StopRequested()) {
+    return LossHandling::Stopped;  // shut-down has begun: no new re-login
+  }
   app::StopEngineThread("Process_KernelMessageThread", "h_ReLoginThread", app.h_ReLoginThread,
                         app.h_ReLoginThreadId, kReLoginStopMs, app::ThreadIdFormat::Decimal);
   if (!app::StartEngineThread(app.h_ReLoginThread, app.h_ReLoginThreadId, "ReLoginThread",

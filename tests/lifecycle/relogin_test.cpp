@@ -131,6 +131,23 @@ TEST_F(ReLoginTest, FailedAttemptTimeline) {
             m_log->IndexOf("ReLoginThread: \"Start login 1\" in"));
 }
 
+TEST_F(ReLoginTest, LoginFromTheLoginWindowMeanwhileEndsTheAttempts) {
+  // While the attempt runs, a login made in the login window sets its user level.
+  m_server.SetHandler("/Login.cgi", [](const fakes::RecordedRequest&) {
+    g_lpApp->m_wUserLevel = 10;
+    return fakes::FakeReply::Status(202);
+  });
+  Start();
+  ASSERT_TRUE(m_thread.Join(20000));
+  // The loop ends without the back-off; no init thread serves the rebuild here, so the last
+  // status says that the streams did not start.
+  EXPECT_EQ(Statuses(),
+            (std::vector<platform::LParam>{kStatusStartLogin, kStatusLoggedIn, kStatusFailed}));
+  EXPECT_EQ(g_lpApp->m_wUserLevel.load(), 10);
+  EXPECT_TRUE(m_server.RequestsTo("/RequestStream.cgi").empty());
+  EXPECT_EQ(m_clock.Waiters(), 0u);
+}
+
 TEST_F(ReLoginTest, StopRequestEndsTheBackOffAtOnce) {
   m_server.SetCredentials("nobody", "nothing");
   Start();
