@@ -11,9 +11,11 @@
 
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/inter.h"
+#include "codec/mp4dec/intra_dequant.h"
 #include "codec/mp4dec/motion.h"
 #include "mp4dec_harness.h"
 #include "prim/prim_idct.h"
+#include "prim/prim_quant.h"
 
 namespace {
 
@@ -562,6 +564,40 @@ TEST_F(CraftedPVopTest, DamagedInterMacroblocksAreRefused) {
     w.Code(body);
     w.Stuff();
     EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused) << body;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IntraDequantVectorForm, EqualsTheScalarRuleForEveryQuantiser) {
+  std::mt19937 random(5);
+  for (int qp = 1; qp <= 31; ++qp) {
+    for (int trial = 0; trial < 300; ++trial) {
+      std::array<std::int16_t, 64> block{};
+      for (auto& c : block) {
+        switch (random() % 4) {
+          case 0:
+            c = 0;
+            break;
+          case 1:
+            c = static_cast<std::int16_t>(static_cast<int>(random() % 5) - 2);
+            break;
+          case 2:
+            c = static_cast<std::int16_t>(static_cast<int>(random() % 4096) - 2048);
+            break;
+          default:
+            c = static_cast<std::int16_t>(random());
+        }
+      }
+      block[1] = -32768;
+      block[2] = 32767;
+      std::array<std::int16_t, 64> expected = block;
+      Mp4DecDequantH263(expected.data(), 1, qp);
+      Mp4DecDequantH263IntraFast(block.data(), qp);
+      ASSERT_EQ(block, expected) << "QP " << qp;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/inter.h"
+#include "codec/mp4dec/intra_dequant.h"
 #include "codec/mp4dec/motion.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
@@ -236,7 +237,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
   if (ctx.vol.quant_type != 0) {
     Mp4DecDequantMpeg(block, ctx.vop.quantiser, tables.intraMatrix.data());
   } else {
-    Mp4DecDequantH263(block, 1, ctx.vop.quantiser);
+    Mp4DecDequantH263IntraFast(block, ctx.vop.quantiser);
   }
   Mp4DecInverseDct(block);
   return true;

@@ -1,0 +1,23 @@
+#include "codec/mp4dec/intra_dequant.h"
+
+#include <emmintrin.h>
+
+void Mp4DecDequantH263IntraFast(std::int16_t* block, std::int32_t qp) {
+  // Low 16 bits of 2 QP |c| + k, negated for a negative c: the 16-bit product and sums wrap
+  // exactly as the low half of the 32-bit ones (also for c = -32768, whose magnitude wraps).
+  const __m128i twoQp = _mm_set1_epi16(static_cast<short>(2 * qp));
+  const __m128i k = _mm_set1_epi16(static_cast<short>((qp & 1) != 0 ? qp : qp - 1));
+  const __m128i zero = _mm_setzero_si128();
+  const std::int16_t dc = block[0];
+  for (int i = 0; i < 64; i += 8) {
+    auto* p = reinterpret_cast<__m128i*>(block + i);
+    const __m128i c = _mm_loadu_si128(p);
+    const __m128i sign = _mm_srai_epi16(c, 15);
+    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(c, sign), sign);
+    const __m128i scaled = _mm_add_epi16(_mm_mullo_epi16(magnitude, twoQp), k);
+    const __m128i signedValue = _mm_sub_epi16(_mm_xor_si128(scaled, sign), sign);
+    const __m128i nonZero = _mm_xor_si128(_mm_cmpeq_epi16(c, zero), _mm_set1_epi16(-1));
+    _mm_storeu_si128(p, _mm_and_si128(signedValue, nonZero));
+  }
+  block[0] = dc;
+}
