@@ -1,0 +1,179 @@
+#include "media/show_pacing.h"
+
+#include "app/app_data.h"
+#include "app/kernel_threads.h"
+#include "app/trace.h"
+#include "media/audio/wave_out_player.h"
+
+namespace {
+
+constexpr std::uint16_t kVideoOnlyShowAtOnceMs = 133;
+constexpr std::uint16_t kShowAtOnceMs = 2500;
+
+bool Ready(const PacingSetup& s) {
+  const CAppData* app = s.app;
+  return app != nullptr && s.slotInfo != nullptr && app->ReceiverStartedEvent &&
+         app->ShowStopEvent && app->FinishShowImageJobEvent && app->JPEGImageBufferSemaphore &&
+         app->JPEGImageBufferRelSemaphore && app->MainTimerTickEvent[0] && app->m_pImageBuffer &&
+         app->m_pFrameInfoBlocks;
+}
+
+}  // namespace
+
+ShowDecision DecideShow(std::uint16_t interval, std::uint8_t avSwitchOption, std::uint32_t last,
+                        std::uint32_t now) {
+  if (interval == kNoPreviousPicture)
+    return ShowDecision::kFirstAfterDelay;
+  if ((avSwitchOption == 1 && interval >= kVideoOnlyShowAtOnceMs) ||
+      (avSwitchOption != 1 && interval >= kShowAtOnceMs)) {
+    return ShowDecision::kNow;
+  }
+  return platform::TickElapsed(last, now) >= interval ? ShowDecision::kNowRestartClock
+                                                      : ShowDecision::kWait;
+}
+
+std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& stop) {
+  if (!Ready(s))
+    return 0;
+  CAppData& app = *s.app;
+  platform::IClock& clock = s.clock ? *s.clock : platform::RealClock();
+  platform::Waitable* const stopEvent = &stop.StopEvent();
+  if (clock.WaitAny({app.ReceiverStartedEvent.get(), app.ShowStopEvent.get(), stopEvent},
+                    platform::kInfinite) != 0) {
+    return 0;
+  }
+  std::uint16_t read = 0;
+  bool inHand = false;
+  std::uint32_t last = clock.Ticks();
+  // Bounded by the session: every wait ends on ShowStopEvent or the stop request.
+  while (true) {
+    const std::uint32_t tick = clock.WaitAny(
+        {app.ShowStopEvent.get(), stopEvent, app.MainTimerTickEvent[0].get()}, kTickWaitMs);
+    if (tick == 0 || tick == 1)
+      return 0;
+    if (tick != 2)
+      continue;
+    if (!inHand) {
+      if (clock.WaitAny({app.ShowStopEvent.get(), app.JPEGImageBufferRelSemaphore.get(), stopEvent},
+                        platform::kInfinite) != 1) {
+        return 0;
+      }
+      inHand = true;
+    }
+    const ImageSlotInfo& info = s.slotInfo->image[read];
+    switch (DecideShow(info.wInterval, s.avSwitchOption, last, clock.Ticks())) {
+      case ShowDecision::kFirstAfterDelay:
+        if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent}, kFirstPictureDelayMs) !=
+            platform::kWaitTimeout) {
+          return 0;
+        }
+        last = clock.Ticks();
+        break;
+      case ShowDecision::kNowRestartClock:
+        last = clock.Ticks();
+        break;
+      case ShowDecision::kNow:
+        break;
+      case ShowDecision::kWait:
+        DebugPrint("Show_Image_Data_Thread: Find out timestamp, Continue \n");
+        continue;
+    }
+    app.m_dwDisplayedFrames.fetch_add(1);
+    app.m_dwShownFrames.fetch_add(1);
+    app.m_dwVideoTime = info.dwTimeStamp;
+    app.m_pCurrentPicture = app.m_pImageBuffer.get() + std::size_t{read} * kDecodedImageBytes;
+    app.m_pCurrentFrameInfo =
+        app.m_pFrameInfoBlocks.get() + std::size_t{read} * kFrameInfoRecordBytes;
+    read = static_cast<std::uint16_t>((read + 1) % kDecodedRingSlots);
+    inHand = false;
+    if (s.imageReady)
+      s.imageReady();
+    if (clock.WaitAny({app.ShowStopEvent.get(), app.FinishShowImageJobEvent.get(), stopEvent},
+                      platform::kInfinite) != 1) {
+      return 0;
+    }
+    app.JPEGImageBufferSemaphore->Release(1);
+  }
+}
+
+std::uint32_t RunPlayAudioData(const PacingSetup& s, const platform::StopToken& stop) {
+  CAppData* appPointer = s.app;
+  if (appPointer == nullptr || s.slotInfo == nullptr || !appPointer->EndofPlayAudioEvent ||
+      !appPointer->JPEGAudioBufferSemaphore || !appPointer->JPEGAudioBufferRelSemaphore ||
+      !appPointer->MainTimerTickEvent[1]) {
+    return 0;
+  }
+  CAppData& app = *appPointer;
+  platform::IClock& clock = s.clock ? *s.clock : platform::RealClock();
+  platform::Waitable* const stopEvent = &stop.StopEvent();
+  if (s.player)
+    s.player->Open();
+  const auto finish = [&] {
+    if (s.player)
+      s.player->Close();
+    return 0u;
+  };
+  std::uint16_t read = 0;
+  std::uint32_t playSlot = 0;
+  bool inHand = false;
+  while (true) {
+    if (app.EndofPlayAudioEvent->IsSet() || stop.StopRequested())
+      return finish();
+    const std::uint32_t tick = clock.WaitAny(
+        {app.EndofPlayAudioEvent.get(), stopEvent, app.MainTimerTickEvent[1].get()}, kTickWaitMs);
+    if (tick == 0 || tick == 1)
+      return finish();
+    if (tick != 2)
+      continue;
+    if (!inHand) {
+      if (clock.WaitAny(
+              {app.EndofPlayAudioEvent.get(), app.JPEGAudioBufferRelSemaphore.get(), stopEvent},
+              platform::kInfinite) != 1) {
+        return finish();
+      }
+      inHand = true;
+    }
+    app.m_dwAudioTime = s.slotInfo->audio[read].dwTimeStamp;
+    if (s.avSwitchOption != 1 && s.player) {
+      // The block's samples: two per ADPCM byte behind the 64-byte header. The compose thread
+      // refuses shorter frames and longer blocks, so the count neither wraps nor passes a block.
+      const std::uint32_t frameLength = app.m_wAudioFrameLength.load();
+      const std::uint32_t bytes = frameLength >= kAudioDataOffset ? frameLength * 4 - 256 : 0;
+      if (bytes > 0 && bytes <= CWaveOutPlayer::kBlockBytes) {
+        s.player->Play(playSlot, read, static_cast<std::uint16_t>(bytes));
+      }
+      playSlot = (playSlot + 1) % kDecodedRingSlots;
+      if (s.avSwitchOption == 3) {
+        DebugPrint("Play_Audio_Data: AV Diff = %d \n",
+                   static_cast<int>(app.m_dwAudioTime.load() - app.m_dwVideoTime.load()));
+      }
+    }
+    read = static_cast<std::uint16_t>((read + 1) % kDecodedRingSlots);
+    inHand = false;
+    app.JPEGAudioBufferSemaphore->Release(1);
+    if (s.avSwitchOption == 2 && s.imageReady)
+      s.imageReady();
+  }
+}
+
+PacingSetup PacingSetupFromApp() {
+  PacingSetup s;
+  s.app = g_lpApp.get();
+  s.slotInfo = &SlotInfo();
+  s.avSwitchOption = g_lpApp->m_SettingINI.m_byAvSwitchOption;
+  s.player = LiveAudioPlayer();
+  s.imageReady = [] { MessageTrigger(static_cast<std::uint8_t>(kKernelImageReady)); };
+  return s;
+}
+
+std::uint32_t Show_Image_Data_Thread(platform::StopToken stop) {
+  PacingSetup s = PacingSetupFromApp();
+  s.imageReady = [stop] { MessageTrigger(static_cast<std::uint8_t>(kKernelImageReady), stop); };
+  return RunShowImageData(s, stop);
+}
+
+std::uint32_t Thread_Play_Audio_Data(platform::StopToken stop) {
+  PacingSetup s = PacingSetupFromApp();
+  s.imageReady = [stop] { MessageTrigger(static_cast<std::uint8_t>(kKernelImageReady), stop); };
+  return RunPlayAudioData(s, stop);
+}
