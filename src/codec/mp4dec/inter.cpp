@@ -119,10 +119,11 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
   const int qp = ctx.vop.quantiser;
   const bool mpeg = ctx.vol.quant_type != 0;
   const int k = (qp & 1) != 0 ? qp : qp - 1;
+  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
   int parity = 0;
   int position = 0;
   for (;;) {
-    const Mp4DecCoeffEvent event = Mp4DecDecodeInterCoeffs(reader);
+    const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<&Mp4DecDecodeInterCoeffs>(reader, table);
     if (event.run < 0) {
       return false;
     }

@@ -208,9 +208,10 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
       scan = ctx.predictionDirection == 1 ? tables.alternateHorizontal.data()
                                           : tables.alternateVertical.data();
     }
+    const Mp4DecVlcTable& table = Mp4DecIntraTcoefTable();
     int position = 1;
     for (;;) {
-      const Mp4DecCoeffEvent event = Mp4DecDecodeIntraCoeffs(reader);
+      const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<&Mp4DecDecodeIntraCoeffs>(reader, table);
       if (event.run < 0) {
         return false;
       }

@@ -6,6 +6,7 @@
 
 #include "codec/mp4dec/bit_reader.h"
 #include "codec/mp4dec/context.h"
+#include "codec/mp4dec/vlc.h"
 
 struct Mp4DecCoeffEvent {
   std::int32_t last;
@@ -19,6 +20,20 @@ inline constexpr Mp4DecCoeffEvent kInvalidCoeffEvent{-1, -1, -1};
 Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader);
 Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader);
 Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
+
+// One event through `table` (the intra or inter TCOEF table): a plain code and its sign bit are
+// taken from a single look at the input; escapes go through the full reader `slow`.
+template <Mp4DecCoeffEvent (*slow)(Mp4BitReader&)>
+inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table) {
+  const std::uint32_t window = reader.Peek(32);
+  const Mp4DecVlcEntry& entry = table.Lookup(window >> (32 - table.Bits()));
+  if (entry.length == 0 || entry.a == kCodeEscape) {
+    return slow(reader);
+  }
+  const bool negative = ((window >> (31 - entry.length)) & 1) != 0;
+  reader.Skip(static_cast<std::size_t>(entry.length) + 1);
+  return {entry.a, entry.b, negative ? -entry.c : entry.c};
+}
 
 // dct_dc_size for a luma (block < 4) or chroma block; -1 for an invalid code.
 int Mp4DecReadDcSize(Mp4BitReader& reader, int block);
