@@ -1,0 +1,112 @@
+// The alarm database "AlarmData.dat" (u16 magic 0x9987, u16 record count, then 316-byte
+// records, oldest first) and the table of users logged in to the device.
+//
+// The alarm recorder appends one record per finished alarm record file; the alarm-log page
+// loads the list, deletes entries and has ReadAll write the edited list back together with the
+// records appended meanwhile. Both sides run under one lock, every rewrite goes to a temporary
+// file that is renamed over the old one, and a file that is not a valid database is never
+// appended to or replaced.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "media/system_time.h"
+
+inline constexpr std::uint16_t kAlarmDataMagic = 0x9987;
+inline constexpr std::size_t kAlarmDataHeaderBytes = 4;
+inline constexpr std::size_t kAlarmDataRecordBytes = 316;
+inline constexpr std::size_t kAlarmDataPathBytes = 260;
+inline constexpr std::size_t kAlarmDataServerBytes = 32;
+inline constexpr std::uint32_t kAlarmDataMaxFrames = 18000;
+inline constexpr std::uint32_t kAlarmDataMaxRecords = 0xFFFF;
+inline constexpr const char* kAlarmDataFileName = "AlarmData.dat";
+
+struct AlarmDataRecord {
+  SystemTime StartTime{};
+  std::array<char, kAlarmDataPathBytes> szFileName{};
+  std::uint32_t dwFrames = 0;
+  std::array<char, kAlarmDataServerBytes> szServer{};
+
+  std::array<std::uint8_t, kAlarmDataRecordBytes> Bytes() const;
+  static AlarmDataRecord Parse(std::span<const std::uint8_t, kAlarmDataRecordBytes> bytes);
+  std::string FileName() const;
+  std::string Server() const;
+  friend bool operator==(const AlarmDataRecord&, const AlarmDataRecord&) = default;
+};
+
+enum class AlarmDataError {
+  kNone,
+  kMissing,     // no file
+  kUnreadable,  // shorter than its header, or a read failed
+  kBadMagic,
+  kTruncated,  // fewer records than the count says
+};
+
+// Parses a whole database file.
+std::optional<std::vector<AlarmDataRecord>> ParseAlarmData(std::span<const std::uint8_t> bytes,
+                                                           AlarmDataError* error = nullptr);
+
+// One online-user entry of "/GetOnlineUser.cgi" (28 bytes).
+struct OnlineUser {
+  std::array<char, 16> szName{};
+  std::uint32_t dwAddress = 0;  // first byte first
+  std::uint32_t dwLevel = 0;
+  std::array<std::uint8_t, 4> abyOther{};
+};
+
+inline constexpr std::size_t kOnlineUserCount = 10;
+inline constexpr std::size_t kOnlineUserBytes = 28;
+
+class CAlarmDatabase {
+ public:
+  // The program folder the file lives in ("/" is appended when missing).
+  void SetProgramDir(std::string dir);
+  std::string FullName() const;
+
+  // The writer side's record buffer, filled while an alarm record runs.
+  void SetRecordStartTime(const SystemTime& time);
+  void SetRecordFileName(const std::string& path);
+
+  // Appends the buffered record with frames (at most 18,000) and the server text. False when
+  // the file is not a valid database, holds the maximum of 65,535 records, or the rewrite
+  // failed; the file is then unchanged.
+  bool AppendRecord(std::uint32_t frames, const std::string& server);
+
+  // The alarm-log page's side: loads the whole list (a missing file is created empty).
+  std::optional<std::vector<AlarmDataRecord>> LoadList(AlarmDataError* error = nullptr);
+
+  // Writes the page's edited list back, with the records appended since the page loaded the
+  // list, when the list-changed flag is set; then empties the list. An unreadable file shows
+  // "Read alarm database file is failed" and gives false, as does a wrong magic; the file is
+  // then unchanged.
+  bool ReadAll();
+
+  std::vector<AlarmDataRecord> m_List;
+  std::atomic<std::uint32_t> m_bListChanged{0};
+  std::atomic<std::uint32_t> m_dwAppendedCount{0};
+
+  // The online-user table from a reply body: false (table cleared, flags kept) for a body
+  // longer than the table; else the body is copied and each used flag set from its name.
+  bool StoreOnlineUsers(std::span<const std::uint8_t> body);
+  // Fetches "/GetOnlineUser.cgi" with the session id and stores the reply body.
+  bool QueryDevice(const std::string& sessionId);
+  const std::array<OnlineUser, kOnlineUserCount>& OnlineUsers() const { return m_OnlineUsers; }
+  const std::array<std::uint8_t, kOnlineUserCount>& UsedFlags() const { return m_byUsed; }
+
+ private:
+  std::optional<std::vector<AlarmDataRecord>> ReadLocked(AlarmDataError* error);
+  bool WriteLocked(const std::vector<AlarmDataRecord>& records);
+
+  mutable std::mutex m_mutex;
+  std::string m_strProgramDir;
+  AlarmDataRecord m_Record;
+  std::array<OnlineUser, kOnlineUserCount> m_OnlineUsers{};
+  std::array<std::uint8_t, kOnlineUserCount> m_byUsed{};
+};
