@@ -19,17 +19,21 @@ bool AcAllZero(const std::int16_t* block) {
   return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) == 0xFFFF;
 }
 
+bool GenericForm() {
+  return PrimCpuIndex.load(std::memory_order_relaxed) == PrimIndexGeneric;
+}
+
 }  // namespace
 
-void Mp4DecInverseDct(std::int16_t* block) {
-  if (AcAllZero(block)) {
-    if (block[0] == 0) {
-      return;  // every form maps the zero block to itself
-    }
-    if (PrimCpuIndex.load(std::memory_order_relaxed) == PrimIndexGeneric) {
-      std::fill_n(block, 64, Mp4DecGenericDcOnlyValue(block[0]));
-      return;
-    }
+void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly) {
+  if (dcOnly && GenericForm()) {
+    std::fill_n(block, 64, Mp4DecGenericDcOnlyValue(block[0]));
+    return;
   }
   primDCT8x8Inv_16s_C1I(block);
+}
+
+void Mp4DecInverseDct(std::int16_t* block) {
+  // The vector forms differ from the closed form: only the generic one looks at the block.
+  Mp4DecInverseDctKnown(block, GenericForm() && AcAllZero(block));
 }

@@ -1,6 +1,6 @@
-// The inverse DCT of a decoded coefficient block, with the shortcuts that give the same samples
-// as the selected primitive form: an all-zero block stays zero (every form), and a block whose
-// only non-zero coefficient is its DC becomes flat in closed form under the generic form.
+// The inverse DCT of a decoded coefficient block, with a shortcut that gives the same samples as
+// the selected primitive form: under the generic form, a block whose only non-zero coefficient
+// is its DC becomes flat in closed form (the zero block included).
 #pragma once
 
 #include <cstdint>
@@ -13,3 +13,5 @@ constexpr std::int16_t Mp4DecGenericDcOnlyValue(std::int16_t dc) {
 }
 
 void Mp4DecInverseDct(std::int16_t* block);
+// The same for a block known to hold coefficient 0 alone (dcOnly) or known not to.
+void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly);

@@ -152,10 +152,12 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
       return false;
     }
   }
+  bool dcOnly = position == 1;  // one event, at scan position 0 (raster 0 in every scan)
   if (mpeg && (parity & 1) == 0) {
     block[63] = static_cast<std::int16_t>(block[63] ^ 1);
+    dcOnly = false;
   }
-  Mp4DecInverseDct(block);
+  Mp4DecInverseDctKnown(block, dcOnly);
   return true;
 }
 

@@ -124,10 +124,6 @@ std::int32_t Mp4DecDcScaler(std::int32_t qp, int block) {
   return qp - 6;
 }
 
-void Mp4DecClearBlock(std::int16_t* block) {
-  std::fill_n(block, 64, std::int16_t{0});
-}
-
 void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx) {
   const int mbx = ctx.mb.x;
   const int mby = ctx.mb.y;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "codec/mp4dec/bit_reader.h"
 #include "codec/mp4dec/context.h"
@@ -42,7 +43,9 @@ std::int32_t Mp4DecReadDcDifferential(Mp4BitReader& reader, int size);
 // dc_scaler for a quantiser in 1..31.
 std::int32_t Mp4DecDcScaler(std::int32_t qp, int block);
 
-void Mp4DecClearBlock(std::int16_t* block);
+inline void Mp4DecClearBlock(std::int16_t* block) {
+  std::memset(block, 0, 64 * sizeof(std::int16_t));
+}
 
 // Block b (0..3 luma, 4 Cb, 5 Cr) of the current macroblock. block[0] holds the DC
 // differential on entry and the dequantised DC on return; sets the prediction direction.
