@@ -602,3 +602,58 @@ TEST(IntraDequantVectorForm, EqualsTheScalarRuleForEveryQuantiser) {
 }
 
 }  // namespace
+
+namespace {
+
+// Field and four-vector prediction of the corner macroblocks with vectors at the ends of the
+// range: every read stays inside the frame buffers (exact-size blocks, checked by the
+// sanitizer build), and a zero field vector copies the chosen field line by line.
+TEST(MotionCompMacroblock, ExtremeVectorsStayInsideTheReferenceAndFieldsAreChosen) {
+  DecoderHarness h(64, 48, kMp4DecModePlanar, 0);
+  ASSERT_EQ(h.initResult, kMp4DecOk);
+  std::mt19937 random(9);
+  for (auto& b : h.frame0) {
+    b = static_cast<std::uint8_t>(random());
+  }
+  for (auto& b : h.frame1) {
+    b = static_cast<std::uint8_t>(random());
+  }
+  Mp4DecContext& ctx = h.Ctx();
+  auto setSlots = [&](int mbx, int mby, int vx, int vy) {
+    for (int slot = 0; slot < 4; ++slot) {
+      ctx.mvX[slot][mby + 1][mbx + 1] = vx;
+      ctx.mvY[slot][mby + 1][mbx + 1] = vy;
+    }
+  };
+  const int extremes[] = {-128, -127, 0, 126, 127};
+  for (int mby : {0, 2}) {
+    for (int mbx : {0, 3}) {
+      for (int vx : extremes) {
+        for (int vy : extremes) {
+          for (int field = 0; field < 2; ++field) {
+            ctx.mb.field_prediction = field;
+            ctx.mb.forward_top_field_reference = (vx & 1);
+            ctx.mb.forward_bottom_field_reference = (vy & 1) ^ 1;
+            setSlots(mbx, mby, vx, field != 0 ? 2 * (vy / 2) : vy);
+            Mp4DecMotionCompMacroblock(h.inst, mbx, mby, kMbInter);
+            Mp4DecMotionCompMacroblock(h.inst, mbx, mby, kMbInter4v);
+          }
+        }
+      }
+    }
+  }
+  // Zero vectors, top field from the bottom reference field, bottom field from the top one.
+  ctx.mb.field_prediction = 1;
+  ctx.mb.forward_top_field_reference = 1;
+  ctx.mb.forward_bottom_field_reference = 0;
+  setSlots(1, 1, 0, 0);
+  Mp4DecMotionCompMacroblock(h.inst, 1, 1, kMbInter);
+  const std::ptrdiff_t s = ctx.geometry.paddedLumaWidth;
+  for (int line = 0; line < 16; ++line) {
+    const std::uint8_t* ref = h.inst.referenceOrigin[0] + (16 + (line ^ 1)) * s + 16;
+    const std::uint8_t* out = h.inst.decodeOrigin[0] + (16 + line) * s + 16;
+    ASSERT_TRUE(std::equal(ref, ref + 16, out)) << line;
+  }
+}
+
+}  // namespace
