@@ -78,8 +78,8 @@ struct MediaEngineHooks {
   std::function<void()> stopAlarmAndScheduleRecords;
   // CUserRecord::Interrupt: true when an interrupted user recording goes on.
   std::function<bool()> userRecordGoesOn;
-  // Clears the alarm-record flags of both packet headers and sets the audio header's
-  // record-on-alarm flag from the AV switch option.
+  // Called after the ring indexes and the packet headers' alarm flags were reset (start-up and
+  // every rebuild), with the AV switch option.
   std::function<void(std::uint8_t avSwitchOption)> resetStreamHeaders;
   // The alarm sound: loads the sound file (false when it cannot be loaded) and hands the
   // player its buffer-done event.

@@ -123,8 +123,16 @@ void ResetStreamState() {
   app.m_wStagingIndex = 0;
   app.m_wImageBufferWriteIndex = 0;
   app.m_wAudioPlayWriteIndex = 0;
+  app.m_VideoFrameHeader.m_bAlarmRecordStarted = 0;
+  app.m_AudioFrameHeader.m_bAlarmRecordStarted = 0;
+  const std::uint8_t option = app.m_SettingINI.m_byAvSwitchOption;
+  if (option == 2) {
+    app.m_AudioFrameHeader.m_bRecordOnAlarm = 1;
+  } else if (option == 1 || option == 3) {
+    app.m_AudioFrameHeader.m_bRecordOnAlarm = 0;
+  }
   if (const auto hooks = app::MediaHooks(); hooks.resetStreamHeaders) {
-    hooks.resetStreamHeaders(app.m_SettingINI.m_byAvSwitchOption);
+    hooks.resetStreamHeaders(option);
   }
 }
 

@@ -138,14 +138,15 @@ void LayOutMainWindow(CAppData& app) {
     sink->ArrangeControls();
   }
   app::TraceStep("ReLoginThread: \"Change Item, position\" out");
-  // The skins 0 and 2 show the stream-time control when the stream's packet header carries
-  // the time conversion; the headers join with the media engine, and until then no stream
-  // carries it. Other skins hide it.
+  // The skins 0 and 2 show the stream-time control when the stream's packet header converts
+  // its time stamps; other skins hide it.
   const std::uint8_t option = app.m_SettingINI.m_byAvSwitchOption;
   if (app.m_bySkinA != 0 && app.m_bySkinA != 2) {
     sink->ShowStreamTimeControl(false);
-  } else if (option >= 1 && option <= 3) {
-    sink->ShowStreamTimeControl(false);
+  } else if (option == 1 || option == 3) {
+    sink->ShowStreamTimeControl(app.m_VideoFrameHeader.m_bConvertTime.load() != 0);
+  } else if (option == 2) {
+    sink->ShowStreamTimeControl(app.m_AudioFrameHeader.m_bConvertTime.load() != 0);
   }
 }
 

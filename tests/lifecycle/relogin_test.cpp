@@ -198,6 +198,9 @@ TEST_F(ReLoginTest, RebuildThatDoesNotAnswerDoesNotStartTheStreams) {
   EXPECT_EQ(g_lpApp->m_SettingINI.m_nImageResolution, 1);
   EXPECT_EQ(m_sink->CallsStartingWith("ApplyResolutionMode"),
             (std::vector<std::string>{"ApplyResolutionMode(1)"}));
+  // Skin 3 carries no stream-time control.
+  EXPECT_EQ(m_sink->CallsStartingWith("ShowStreamTimeControl"),
+            (std::vector<std::string>{"ShowStreamTimeControl(0)"}));
 }
 
 // A stand-in video receiver that asks the fake server for its stream and reports a lost

@@ -284,6 +284,30 @@ TEST_F(StartupTest, MissingReceiverFailsTheLoginResource) {
   theApp.ExitLoginResource();
 }
 
+TEST_F(StartupTest, StreamStateResetFollowsTheAvSwitchOption) {
+  BuildDataBlock();
+  struct Case {
+    std::uint8_t option;
+    std::uint32_t before;
+    std::uint32_t after;
+  };
+  const Case cases[] = {{2, 0, 1}, {1, 1, 0}, {3, 1, 0}, {0, 1, 1}, {0, 0, 0}, {9, 0, 0}};
+  for (const Case& c : cases) {
+    g_lpApp->m_SettingINI.m_byAvSwitchOption = c.option;
+    g_lpApp->m_AudioFrameHeader.m_bRecordOnAlarm = c.before;
+    g_lpApp->m_VideoFrameHeader.m_bAlarmRecordStarted = 1;
+    g_lpApp->m_AudioFrameHeader.m_bAlarmRecordStarted = 1;
+    g_lpApp->m_wImageSocketWriteIndex = 7;
+    g_lpApp->m_wAudioPlayWriteIndex = 3;
+    ResetStreamState();
+    EXPECT_EQ(g_lpApp->m_AudioFrameHeader.m_bRecordOnAlarm.load(), c.after) << int(c.option);
+    EXPECT_EQ(g_lpApp->m_VideoFrameHeader.m_bAlarmRecordStarted.load(), 0u);
+    EXPECT_EQ(g_lpApp->m_AudioFrameHeader.m_bAlarmRecordStarted.load(), 0u);
+    EXPECT_EQ(g_lpApp->m_wImageSocketWriteIndex, 0);
+    EXPECT_EQ(g_lpApp->m_wAudioPlayWriteIndex, 0);
+  }
+}
+
 TEST(StreamSizeTest, FitsTheDecoderAndTheDecodedSlot) {
   struct Case {
     std::uint8_t format;
