@@ -8,14 +8,6 @@
 
 namespace {
 
-template <std::size_t N>
-void PutLe(std::array<std::uint8_t, N>& out, std::size_t at, std::uint32_t value,
-           std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) {
-    out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
 struct ReaderHolder {
   std::mutex lock;
   RecordBufferReaders readers;
@@ -27,23 +19,6 @@ ReaderHolder& Readers() {
 }
 
 }  // namespace
-
-std::array<std::uint8_t, kVs4DescriptorBytes> Vs4FrameDescriptor::Bytes() const {
-  std::array<std::uint8_t, kVs4DescriptorBytes> out{};
-  PutLe(out, 0, dwFrameNumber, 4);
-  PutLe(out, 4, dwLength, 4);
-  PutLe(out, 8, dwInterval, 4);
-  PutLe(out, 12, dwFormatTag, 4);
-  out[16] = byResolution;
-  out[17] = byReserved17;
-  out[18] = byChannel;
-  out[19] = byReserved19;
-  PutLe(out, 20, dwReserved20, 4);
-  const auto time = Time.Bytes();
-  std::copy(time.begin(), time.end(), out.begin() + 24);
-  std::copy(abyAudioState.begin(), abyAudioState.end(), out.begin() + 40);
-  return out;
-}
 
 std::uint8_t ResolutionCode(std::uint16_t width, std::uint16_t height) {
   struct Size {
@@ -99,16 +74,23 @@ bool CSystemBuffer::Store(const RecordFrame& frame, const RecordContext& context
   d.dwFormatTag = FormatTag(context.videoFormat);
   d.byResolution = ResolutionCode(context.frameWidth, context.frameHeight);
   d.byChannel = context.selectedChannel;
-  d.Time = context.now;
-  d.Time.wDayOfWeek = 0;
-  d.Time.wMilliseconds = 0;
+  d.StoreTime = context.now;
+  d.StoreTime.wDayOfWeek = 0;
+  d.StoreTime.wMilliseconds = 0;
   if (!frame.isAudio) {
     d.dwInterval =
         m_bHavePreviousVideo ? (frame.pts - m_dwPreviousVideoPts) / 90 : kNoPreviousFrame;
     m_bHavePreviousVideo = true;
     m_dwPreviousVideoPts = frame.pts;
   } else {
-    d.abyAudioState = frame.audioState;
+    const auto word = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(frame.audioState[at]) |
+             static_cast<std::uint32_t>(frame.audioState[at + 1]) << 8 |
+             static_cast<std::uint32_t>(frame.audioState[at + 2]) << 16 |
+             static_cast<std::uint32_t>(frame.audioState[at + 3]) << 24;
+    };
+    d.dwAdpcmStepIndex = word(0);
+    d.dwAdpcmPrediction = word(4);
   }
   m_pDescriptors[slot] = d;
   m_pKinds[slot].dwKind = frame.kind;

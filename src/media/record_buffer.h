@@ -1,8 +1,9 @@
 // The pre-record ring: the last 120 frames of the session (video frames and audio blocks, in
 // the order the compose thread finished them), each with its 48-byte descriptor and a kind
-// record. The compose thread files every frame here (PutFrameToRecordBuffer); the three
-// recorders copy from it, the frames stored before a record started and each new one while they
-// record. Allocated once at start-up, about 12.3 MB, and reused for the whole run.
+// record (Vs4FrameDescriptor and Vs4IndexEntry, as the record files hold them). The compose thread
+// files every frame here (PutFrameToRecordBuffer); the three recorders copy from it, the frames
+// stored before a record started and each new one while they record. Allocated once at start-up,
+// about 12.3 MB, and reused for the whole run.
 #pragma once
 
 #include <array>
@@ -11,16 +12,16 @@
 #include <memory>
 #include <span>
 
+#include "media/record/vs4_format.h"
 #include "media/system_time.h"
 #include "platform/sync.h"
 
 inline constexpr std::size_t kRecordSlots = 120;
 inline constexpr std::size_t kRecordSlotBytes = 102400;
-inline constexpr std::size_t kVs4DescriptorBytes = 48;
 
-inline constexpr std::uint32_t kFormatTagJpeg = 0x01234567u;
-inline constexpr std::uint32_t kFormatTagMpeg4 = 0x89ABCDEFu;
-inline constexpr std::uint32_t kNoPreviousFrame = 65535;
+inline constexpr std::uint32_t kFormatTagJpeg = kVs4FormatJpeg;
+inline constexpr std::uint32_t kFormatTagMpeg4 = kVs4FormatMpeg4;
+inline constexpr std::uint32_t kNoPreviousFrame = kVs4NoPreviousFrame;
 
 // Frame kinds of the kind records and of a record file's index.
 inline constexpr std::uint32_t kKindAudio = 0;
@@ -28,30 +29,6 @@ inline constexpr std::uint32_t kKindMpeg4I = 1;
 inline constexpr std::uint32_t kKindMpeg4P = 2;
 inline constexpr std::uint32_t kKindJpeg = 3;
 inline constexpr std::uint32_t kKindMpeg4S = 4;
-
-// The descriptor that goes with every frame, in the ring and in a record file.
-struct Vs4FrameDescriptor {
-  std::uint32_t dwFrameNumber = 0;  // 0 in the ring; the running number in a file
-  std::uint32_t dwLength = 0;
-  std::uint32_t dwInterval = 0;  // ms since the previous video frame; 0 for audio
-  std::uint32_t dwFormatTag = 0;
-  std::uint8_t byResolution = 0;
-  std::uint8_t byReserved17 = 0;
-  std::uint8_t byChannel = 0;
-  std::uint8_t byReserved19 = 0;
-  std::uint32_t dwReserved20 = 0;
-  SystemTime Time{};
-  std::array<std::uint8_t, 8> abyAudioState{};  // ADPCM step index then prediction, u32 each
-
-  // The 48 bytes as they are written, little-endian.
-  std::array<std::uint8_t, kVs4DescriptorBytes> Bytes() const;
-  friend bool operator==(const Vs4FrameDescriptor&, const Vs4FrameDescriptor&) = default;
-};
-
-struct Vs4IndexEntry {
-  std::uint32_t dwPosition = 0;  // not used in the ring
-  std::uint32_t dwKind = 0;
-};
 
 // Resolution code of a video size: 352x240 0, 704x480 1, 352x288 2, 704x576 3, 176x112 4,
 // 176x144 5; any other size 0.

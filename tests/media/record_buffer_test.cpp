@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -55,7 +56,7 @@ TEST_F(SystemBufferTest, DescriptorOfAVideoFrame) {
   EXPECT_EQ(d1.dwFormatTag, kFormatTagMpeg4);
   EXPECT_EQ(d1.byResolution, 3);
   EXPECT_EQ(d1.byChannel, 2);
-  EXPECT_EQ(d1.Time, (SystemTime{2026, 12, 0, 9, 22, 30, 15, 0}));
+  EXPECT_EQ(d1.StoreTime, (SystemTime{2026, 12, 0, 9, 22, 30, 15, 0}));
   EXPECT_EQ(m_ring.Kind(1), kKindMpeg4P);
   const auto frame = m_ring.Frame(1);
   EXPECT_EQ(Bytes(frame.begin(), frame.end()), second);
@@ -78,7 +79,10 @@ TEST_F(SystemBufferTest, AudioBlockKeepsTheDecoderStateAndNoInterval) {
   ASSERT_TRUE(m_ring.Store(audio, Context()));
   ASSERT_TRUE(m_ring.Store(Video(Bytes(10), 1000 + 9000), Context()));
   EXPECT_EQ(m_ring.Descriptor(1).dwInterval, 0u);
-  EXPECT_EQ(m_ring.Descriptor(1).abyAudioState, audio.audioState);
+  EXPECT_EQ(m_ring.Descriptor(1).dwAdpcmStepIndex, 7u);
+  EXPECT_EQ(m_ring.Descriptor(1).dwAdpcmPrediction, 0x1234u);
+  const auto bytes = m_ring.Descriptor(1).Bytes();
+  EXPECT_TRUE(std::equal(bytes.begin() + 40, bytes.end(), audio.audioState.begin()));
   EXPECT_EQ(m_ring.Kind(1), kKindAudio);
   // Audio does not move the video time line.
   EXPECT_EQ(m_ring.Descriptor(2).dwInterval, 100u);
