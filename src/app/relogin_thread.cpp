@@ -8,6 +8,7 @@
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/kavelin_app.h"
+#include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "net/cgi_url.h"
 #include "net/login_reply.h"
@@ -322,4 +323,27 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
   app::SignalEvent(app.StartToGetAudioEvent);
   app::TraceStep("ReLoginThread: out");
   return 0;
+}
+
+bool ConnectReLogin() {
+  if (!g_lpApp) {
+    return false;
+  }
+  CAppData& app = *g_lpApp;
+  app::StopEngineThread("OnLogin", "h_ReLoginThread", app.h_ReLoginThread, app.h_ReLoginThreadId,
+                        kReLoginStopMs, app::ThreadIdFormat::Decimal);
+  return app::StartEngineThread(app.h_ReLoginThread, app.h_ReLoginThreadId, "ReLoginThread",
+                                ReLoginThread);
+}
+
+bool DisconnectReLogin(std::uint32_t lockTimeoutMs) {
+  if (!g_lpApp) {
+    return false;
+  }
+  CAppData& app = *g_lpApp;
+  app::StopEngineThread("OnLogin", "h_ReLoginThread", app.h_ReLoginThread, app.h_ReLoginThreadId,
+                        kReLoginStopMs, app::ThreadIdFormat::Decimal);
+  const bool posted = PostKernelMessage(kKernelFeedback, lockTimeoutMs);
+  app.m_bConnected = 0;
+  return posted;
 }

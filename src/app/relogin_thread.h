@@ -47,3 +47,11 @@ struct StreamLayout {
 StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height);
 
 std::uint32_t ReLoginThread(platform::StopToken stop);
+
+// The main window's CONNECT button: starts the re-login thread into h_ReLoginThread (one still
+// running is stopped first, within 30 ms). False when the thread cannot be created.
+bool ConnectReLogin();
+// The DISCONNECT button: ends the re-login thread, clears m_bConnected and posts the feedback
+// code 5, waiting for the mailbox lock at most lockTimeoutMs so that the window never hangs on
+// a busy kernel thread. False when the code could not be posted.
+bool DisconnectReLogin(std::uint32_t lockTimeoutMs);

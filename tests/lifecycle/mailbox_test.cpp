@@ -8,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/relogin_thread.h"
 #include "fakes/fake_video_server.h"
 #include "lifecycle_fixture.h"
 #include "platform/testing/manual_clock.h"
@@ -200,6 +201,32 @@ TEST_F(MailboxTest, NoReLoginWhenTheStreamThreadsCannotBeStopped) {
   EXPECT_EQ(m_log->Count("ReLoginThread"), 0u);
   EXPECT_FALSE(g_lpApp->h_ReLoginThread);
   EXPECT_EQ(m_sink->CountOf("SetConnectButtonState"), 0u);
+}
+
+TEST_F(MailboxTest, ConnectStartsAReLoginAndDisconnectEndsItWithFeedback) {
+  fakes::FakeVideoServer server;
+  server.SetCredentials("nobody", "nothing");
+  UseServer(server.WebPort());
+  ASSERT_TRUE(ConnectReLogin());
+  ASSERT_TRUE(server.WaitForRequests(1, milliseconds(20000)));
+  EXPECT_EQ(g_lpApp->m_bConnected.load(), 1u);
+  // A second CONNECT replaces the running re-login.
+  ASSERT_TRUE(ConnectReLogin());
+  EXPECT_EQ(m_log->Count("OnLogin: h_ReLoginThread"), 1u);
+
+  g_lpApp->m_bAlarmWavPending = 1;
+  EXPECT_TRUE(DisconnectReLogin(5000));
+  EXPECT_FALSE(g_lpApp->h_ReLoginThread);
+  EXPECT_EQ(g_lpApp->m_bConnected.load(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return g_lpApp->m_bAlarmWavPending.load() == 0; }));
+}
+
+TEST_F(MailboxTest, DisconnectDoesNotHangOnABusyMailbox) {
+  ASSERT_TRUE(app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Wait(0));
+  const auto start = steady_clock::now();
+  EXPECT_FALSE(DisconnectReLogin(50));
+  EXPECT_LT(steady_clock::now() - start, milliseconds(10000));
+  app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Release();
 }
 
 TEST_F(MailboxTest, EndClosesTheMailboxAndLaterPostersReturnAtOnce) {
