@@ -22,13 +22,7 @@ class Mp4BitReader {
   }
 
   // The next n bits (0..32) as an unsigned value, without advancing.
-  std::uint32_t Peek(int n) const {
-    if (n <= 0) {
-      return 0;
-    }
-    const std::uint64_t window = Window64(m_bitPos >> 3) << (m_bitPos & 7);
-    return static_cast<std::uint32_t>(window >> (64 - n));
-  }
+  std::uint32_t Peek(int n) const { return PeekAt(m_bitPos, n); }
   void Skip(std::size_t n) { m_bitPos += n; }
   std::uint32_t Read(int n) {
     const std::uint32_t value = Peek(n);
@@ -48,11 +42,7 @@ class Mp4BitReader {
     return Peek(n) == (1u << (n - 1)) - 1 ? static_cast<std::size_t>(n) : 0;
   }
   // BitReaderPeekByteAligned: the n bits that follow the stuffing, without advancing.
-  std::uint32_t PeekByteAligned(int n) const {
-    Mp4BitReader probe = *this;
-    probe.Skip(StuffingBits());
-    return probe.Peek(n);
-  }
+  std::uint32_t PeekByteAligned(int n) const { return PeekAt(m_bitPos + StuffingBits(), n); }
   // Passes over the stuffing of PeekByteAligned.
   void SkipStuffing() { Skip(StuffingBits()); }
   // Moves to the next byte boundary (no move when aligned).
@@ -69,6 +59,15 @@ class Mp4BitReader {
   alignas(16) std::array<std::int16_t, 64> block{};
 
  private:
+  // The n bits (0..32) from bit position `pos`.
+  std::uint32_t PeekAt(std::uint64_t pos, int n) const {
+    if (n <= 0) {
+      return 0;
+    }
+    const std::uint64_t window = Window64(pos >> 3) << (pos & 7);
+    return static_cast<std::uint32_t>(window >> (64 - n));
+  }
+
   std::uint64_t Window64(std::uint64_t byte) const {
     if (byte + 8 <= m_length) {
       std::uint64_t value = 0;
