@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "codec/mp4dec/headers.h"
 #include "mp4dec_harness.h"
 
 namespace {
@@ -424,5 +425,38 @@ INSTANTIATE_TEST_SUITE_P(PFixtures, DamagedPVopTest,
                                            "p_176x144_pan40_interlaced.m4v",
                                            "p_176x144_pan40_mpegquant.m4v", "p_168x120_pan40.m4v"),
                          [](const auto& info) { return FixtureName(info.param); });
+
+}  // namespace
+
+namespace {
+
+// A VOP that is not coded shows the last decoded picture again, in both reference modes, and
+// leaves the references: the next P-VOP decodes as if it had not been there.
+TEST(NotCodedVop, RepeatsTheLastPictureAndKeepsTheReferences) {
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath("p1_176x144_shift40.m4v"));
+  const auto frames = SplitFrames(stream);
+  ASSERT_GE(frames.size(), 3u);
+  for (int referenceMode : {0, 1}) {
+    SCOPED_TRACE(referenceMode);
+    DecoderHarness h(176, 144, kMp4DecModePlanar, referenceMode);
+    ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+    ASSERT_EQ(h.Decode(frames[1]), kMp4DecOk);
+    const std::vector<std::uint8_t> shown = h.output;
+    BitWriter w;
+    w.Bytes({0x00, 0x00, 0x01, 0xB6}).Put(1, 2).Put(0, 1).Put(1, 1);  // P, marker
+    w.Put(0, Mp4DecTimeIncrementBits(h.Ctx().vol.vop_time_increment_resolution));
+    w.Put(1, 1).Put(0, 1);  // marker, vop_coded 0
+    w.Stuff();
+    std::fill_n(h.output.begin(), 176 * 144 * 3 / 2, std::uint8_t{0});
+    ASSERT_EQ(h.Decode(w.Data()), kMp4DecOk);
+    EXPECT_EQ(h.output, shown);
+    ASSERT_EQ(h.Decode(frames[2]), kMp4DecOk);
+    DecoderHarness direct(176, 144, kMp4DecModePlanar, referenceMode);
+    ASSERT_EQ(direct.Decode(frames[0]), kMp4DecOk);
+    ASSERT_EQ(direct.Decode(frames[1]), kMp4DecOk);
+    ASSERT_EQ(direct.Decode(frames[2]), kMp4DecOk);
+    EXPECT_EQ(h.output, direct.output);
+  }
+}
 
 }  // namespace
