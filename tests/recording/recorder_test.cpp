@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "media/record/recorder.h"
+#include "media/record_buffer.h"
+
+namespace {
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::uint8_t> FrameBytes(std::uint32_t i) {
+  std::vector<std::uint8_t> bytes(100 + i % 50);
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    bytes[k] = static_cast<std::uint8_t>(i * 7 + k);
+  }
+  return bytes;
+}
+
+// Frame i is a key frame when i % 10 == 3.
+std::uint32_t KindOf(std::uint32_t i) {
+  return i % 10 == 3 ? kKindMpeg4I : kKindMpeg4P;
+}
+
+class RecorderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("kavelin_rec_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ASSERT_TRUE(ring.Allocate());
+    env = RecorderEnvironment::Defaults();
+    env.ring = &ring;
+    env.endOfStreams = &endOfStreams;
+    env.sessionId = [] { return std::string("AB12xyz"); };
+    env.serverAddress = [] { return std::string("10.1.2.3"); };
+    env.localTime = [] { return SystemTime{2026, 12, 0, 9, 23, 0, 0, 0}; };
+    env.freeDiskBytes = [this](const std::string&) { return freeBytes.load(); };
+    env.showMessage = [this](std::string_view text) {
+      std::lock_guard lock(mutex);
+      messages.emplace_back(text);
+    };
+    env.onAlarmRecordFinished = [this](std::uint32_t frames) { alarmFrames = frames; };
+  }
+  void TearDown() override {
+    SetRecordBufferReaders({});
+    std::filesystem::remove_all(dir);
+  }
+
+  void Store(std::uint32_t from, std::uint32_t to) {
+    for (std::uint32_t i = from; i < to; ++i) {
+      const auto bytes = FrameBytes(i);
+      RecordFrame frame;
+      frame.bytes = bytes;
+      frame.pts = i * 3600;
+      frame.kind = KindOf(i);
+      RecordContext context;
+      context.frameWidth = 704;
+      context.frameHeight = 576;
+      ASSERT_EQ(PutFrameToRecordBuffer(ring, frame, context, nullptr), 1);
+    }
+    // Until every recorder has given the ring back, so the test changes conditions between
+    // frames, not in the middle of one.
+    for (const auto& reader : GetRecordBufferReaders()) {
+      if (reader) {
+        ASSERT_TRUE(WaitUntil([&] { return reader->FreeSem().Count() == 1; }));
+      }
+    }
+  }
+
+  static bool WaitUntil(const std::function<bool()>& condition) {
+    for (int i = 0; i < 4000 && !condition(); ++i) {
+      platform::Event().Wait(5);
+    }
+    return condition();
+  }
+
+  // The frames of the file, by their number in the stream.
+  void ExpectFrames(const std::string& path, std::uint32_t first, std::uint32_t last) {
+    Vs4ReadError error{};
+    auto file = ReadVs4(ReadFile(path), &error);
+    ASSERT_TRUE(file.has_value()) << Vs4ReadErrorName(error);
+    ASSERT_EQ(file->frames.size(), last - first + 1);
+    for (std::uint32_t i = first; i <= last; ++i) {
+      const auto& frame = file->frames[i - first];
+      EXPECT_EQ(frame.bytes, FrameBytes(i)) << i;
+      EXPECT_EQ(frame.descriptor.dwNumber, i - first + 1);
+      EXPECT_EQ(file->index[i - first].dwKind, KindOf(i)) << i;
+    }
+    EXPECT_EQ(file->header.abyServerAddress, (std::array<std::uint8_t, 4>{10, 1, 2, 3}));
+    EXPECT_EQ(file->header.byResolution, 3);
+    EXPECT_EQ(file->header.dwFormatTag, kVs4FormatMpeg4);
+  }
+
+  std::filesystem::path dir;
+  CSystemBuffer ring;
+  platform::Event endOfStreams{platform::ResetMode::Manual};
+  RecorderEnvironment env;
+  std::atomic<std::uint64_t> freeBytes{1ull << 40};
+  std::mutex mutex;
+  std::vector<std::string> messages;
+  std::atomic<std::uint32_t> alarmFrames{0};
+};
+
+TEST_F(RecorderTest, UserRecordByHandStartsAtTheLatestKeyFrame) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 16);  // key frames at 3 and 13
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  EXPECT_EQ(path, dir.string() + "/");
+  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  Store(16, 40);
+  ASSERT_TRUE(user->StopRecord());
+  EXPECT_FALSE(user->HasOpenFile());
+  EXPECT_EQ(user->LastStatus(), Vs4Status::kOk);
+  EXPECT_EQ(user->LastFileName(), dir.string() + "/USER_MP4_261209T230000_AB12.vs4");
+  ExpectFrames(user->LastFileName(), 13, 39);
+  auto file = ReadVs4(ReadFile(user->LastFileName()));
+  EXPECT_EQ(file->frames[0].descriptor.dwInterval, kVs4NoPreviousFrame);
+  EXPECT_EQ(file->header.byRecordKind, 2);
+
+  // A second record in the same second gets its own file.
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  Store(40, 45);
+  ASSERT_TRUE(user->StopRecord());
+  EXPECT_EQ(user->LastFileName(), dir.string() + "/USER_MP4_261209T230000_AB12_2.vs4");
+  ExpectFrames(user->LastFileName(), 33, 44);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, AlarmRecordTakesThePreRecordFromTheFirstKeyFrameAndIsEntered) {
+  auto alarm = std::make_shared<CAlarmRecord>(env);
+  SetRecordBufferReaders({alarm, nullptr, nullptr});
+  ASSERT_TRUE(alarm->CreateThread(4));
+  Store(0, 20);
+  std::string path = dir.string();
+  ASSERT_TRUE(alarm->OpenRecordFile(path, 4));
+  std::string again = dir.string();
+  EXPECT_FALSE(alarm->OpenRecordFile(again, 4));  // never while a file is open
+  ASSERT_TRUE(WaitUntil([&] { return alarm->IsRecording(); }));
+  Store(20, 30);
+  ASSERT_TRUE(alarm->StopRecord());
+  ExpectFrames(alarm->LastFileName(), 3, 29);
+  EXPECT_EQ(alarmFrames.load(), 27u);
+  EXPECT_EQ(alarm->FillCount(), 30);
+  EXPECT_TRUE(alarm->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, AFullDiskStopsTheRecordWithAValidFileAndAMessage) {
+  auto alarm = std::make_shared<CAlarmRecord>(env);
+  SetRecordBufferReaders({alarm, nullptr, nullptr});
+  ASSERT_TRUE(alarm->CreateThread(4));
+  Store(0, 5);
+  std::string path = dir.string();
+  ASSERT_TRUE(alarm->OpenRecordFile(path, 4));
+  ASSERT_TRUE(WaitUntil([&] { return alarm->IsRecording(); }));
+  Store(5, 10);
+  freeBytes = 50ull << 20;
+  Store(10, 11);
+  ASSERT_TRUE(WaitUntil([&] { return !alarm->HasOpenFile(); }));
+  ExpectFrames(alarm->LastFileName(), 3, 9);
+  {
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], kDiskFullText);
+  }
+  // No room: the alarm recorder does not start.
+  std::string next = dir.string();
+  EXPECT_FALSE(alarm->OpenRecordFile(next, 4));
+  EXPECT_TRUE(alarm->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, UserRecordSurvivesTheEndOfTheStreamsAndContinuesAfterRelogin) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 4);
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  Store(4, 8);
+  endOfStreams.Set();
+  ASSERT_TRUE(WaitUntil([&] { return !user->IsRecording(); }));
+  EXPECT_TRUE(user->HasOpenFile());
+  EXPECT_TRUE(user->ExitThread(10000));
+
+  endOfStreams.Reset();
+  ASSERT_TRUE(user->CreateThread(4));
+  ASSERT_TRUE(user->Interrupt());
+  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  Store(8, 12);
+  ASSERT_TRUE(user->StopRecord());
+  ExpectFrames(user->LastFileName(), 3, 11);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, ScheduleRecordsInsideItsWindow) {
+  std::atomic<std::int64_t> now{50};
+  env.nowSeconds = [&now] { return now.load(); };
+  auto sch = std::make_shared<CSchRecord>(env);
+  std::array<ScheduleEntry, 10> entries{};
+  entries[4] = {100, 200, true};
+  sch->SetSchedule(entries, dir.string());
+  SetRecordBufferReaders({nullptr, nullptr, sch});
+  ASSERT_TRUE(sch->CreateThread(4));
+  Store(0, 6);
+  now = 150;
+  ASSERT_TRUE(WaitUntil([&] { return sch->IsRecording(); }));
+  Store(6, 12);
+  now = 201;
+  Store(12, 13);
+  ASSERT_TRUE(WaitUntil([&] { return !sch->HasOpenFile(); }));
+  EXPECT_EQ(sch->LastFileName(), dir.string() + "/SCH_MP4_261209T230000_AB12.vs4");
+  ExpectFrames(sch->LastFileName(), 3, 11);
+  EXPECT_TRUE(sch->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, StopWithoutAFileIsImmediateAndFormatsOtherThanZeroOrFourHaveNoThread) {
+  CUserRecord user(env);
+  EXPECT_TRUE(user.StopRecord());
+  EXPECT_FALSE(user.Interrupt());
+  EXPECT_FALSE(user.CreateThread(2));
+}
+
+}  // namespace
