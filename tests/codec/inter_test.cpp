@@ -12,6 +12,7 @@
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/inter.h"
 #include "codec/mp4dec/intra_dequant.h"
+#include "codec/mp4dec/macroblock.h"
 #include "codec/mp4dec/motion.h"
 #include "mp4dec_harness.h"
 #include "prim/prim_idct.h"
@@ -423,6 +424,29 @@ TEST(InterBlock, AddSaturatesEachSample) {
   EXPECT_EQ(pixels[4], 200);
   EXPECT_EQ(pixels[7 * 10 + 7], 205);
   EXPECT_EQ(pixels[8], 200);  // outside the 8 columns
+}
+
+TEST(IntraBlock, StoreSaturatesEachSample) {
+  std::array<std::int16_t, 64> block{};
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    block[i] = static_cast<std::int16_t>(static_cast<int>(i) * 1031 - 32768);
+  }
+  block[5] = 0;
+  block[6] = 255;
+  block[7] = 128;
+  std::array<std::uint8_t, 8 * 10> pixels{};
+  pixels.fill(77);
+  Mp4DecPutBlockClamp(block.data(), pixels.data(), 10);
+  for (int row = 0; row < 8; ++row) {
+    for (int col = 0; col < 10; ++col) {
+      const std::uint8_t got = pixels[static_cast<std::size_t>(row * 10 + col)];
+      if (col >= 8) {
+        EXPECT_EQ(got, 77);
+        continue;
+      }
+      EXPECT_EQ(got, std::clamp<int>(block[static_cast<std::size_t>(8 * row + col)], 0, 255));
+    }
+  }
 }
 
 TEST(InverseDctShortcut, DcOnlyBlocksEqualTheGenericFormForEveryDc) {

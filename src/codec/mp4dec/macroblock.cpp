@@ -1,5 +1,7 @@
 #include "codec/mp4dec/macroblock.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -246,15 +248,11 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
 
 void Mp4DecPutBlockClamp(const std::int16_t* block, std::uint8_t* destination,
                          std::ptrdiff_t stride) {
+  // Packing with unsigned saturation is the clamp to 0..255.
   for (int row = 0; row < 8; ++row) {
-    std::uint8_t* out = destination + row * stride;
-    const std::int16_t* in = block + 8 * row;
-    std::uint8_t pixels[8];
-    for (int col = 0; col < 8; ++col) {
-      const int v = in[col];
-      pixels[col] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-    }
-    std::memcpy(out, pixels, sizeof(pixels));
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * row));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(destination + row * stride),
+                     _mm_packus_epi16(in, in));
   }
 }
 
