@@ -267,8 +267,16 @@ class ClipReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const auto fps = run.counters.find("fps");
-      if (fps != run.counters.end() && run.run_type == Run::RT_Iteration) {
-        ClipFps()[run.benchmark_name()] = fps->second.value;
+      if (fps == run.counters.end()) {
+        continue;
+      }
+      // One run, or the median of repetitions (--benchmark_repetitions) when there are some.
+      const std::string name =
+          run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+      if (run.run_type == Run::RT_Iteration) {
+        ClipFps().try_emplace(name, fps->second.value);
+      } else if (run.aggregate_name == "median") {
+        ClipFps()[name] = fps->second.value;
       }
     }
     ConsoleReporter::ReportRuns(runs);

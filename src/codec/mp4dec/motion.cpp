@@ -139,8 +139,11 @@ const std::array<Mp4DecMcKernel, 16> kMp4DecMcKernels = {
     &Mp4DecMcCopy16, &Mp4DecMcHx16R1, &Mp4DecMcHy16R1, &Mp4DecMcHxy16R1,
 };
 
-void Mp4DecMotionCompBlock(const Mp4DecMcPlane& reference, std::uint8_t* destination, int width,
-                           int height, int x, int y, int mvx, int mvy, int rounding) {
+namespace {
+
+[[gnu::always_inline]] inline void PredictBlock(const Mp4DecMcPlane& reference,
+                                                std::uint8_t* destination, int width, int height,
+                                                int x, int y, int mvx, int mvy, int rounding) {
   // The kernel reads width + 1 columns and height + 1 rows from the integer position.
   const int ix =
       std::clamp(x + (mvx >> 1), -reference.border, reference.width + reference.border - width - 1);
@@ -150,6 +153,13 @@ void Mp4DecMotionCompBlock(const Mp4DecMcPlane& reference, std::uint8_t* destina
   kMp4DecMcKernels[static_cast<std::size_t>(index)](reference.origin + iy * reference.stride + ix,
                                                     destination + y * reference.stride + x,
                                                     reference.stride, height);
+}
+
+}  // namespace
+
+void Mp4DecMotionCompBlock(const Mp4DecMcPlane& reference, std::uint8_t* destination, int width,
+                           int height, int x, int y, int mvx, int mvy, int rounding) {
+  PredictBlock(reference, destination, width, height, x, y, mvx, mvy, rounding);
 }
 
 int Mp4DecChromaVectorOne(int v) {
@@ -188,15 +198,15 @@ void Mp4DecMotionCompMacroblock(Mp4DecInstance& inst, int mbx, int mby, int macr
       const int vy = mvy(slot) >> 1;
       const Mp4DecMcPlane luma{inst.referenceOrigin[0] + (fieldRef != 0 ? s : 0), 2 * s, g.width,
                                g.height / 2, 16};
-      Mp4DecMotionCompBlock(luma, inst.decodeOrigin[0] + (f == 1 ? s : 0), 16, 8, 16 * mbx, 8 * mby,
-                            vx, vy, rc);
+      PredictBlock(luma, inst.decodeOrigin[0] + (f == 1 ? s : 0), 16, 8, 16 * mbx, 8 * mby, vx, vy,
+                   rc);
       const int cx = Mp4DecChromaVectorOne(vx);
       const int cy = Mp4DecChromaVectorOne(vy);
       for (int p = 1; p < 3; ++p) {
         const Mp4DecMcPlane chroma{inst.referenceOrigin[p] + (fieldRef != 0 ? cs : 0), 2 * cs,
                                    chromaWidth, chromaHeight / 2, 8};
-        Mp4DecMotionCompBlock(chroma, inst.decodeOrigin[p] + (f == 1 ? cs : 0), 8, 4, 8 * mbx,
-                              4 * mby, cx, cy, rc);
+        PredictBlock(chroma, inst.decodeOrigin[p] + (f == 1 ? cs : 0), 8, 4, 8 * mbx, 4 * mby, cx,
+                     cy, rc);
       }
     }
     return;
@@ -209,21 +219,20 @@ void Mp4DecMotionCompMacroblock(Mp4DecInstance& inst, int mbx, int mby, int macr
     int sumX = 0;
     int sumY = 0;
     for (int b = 0; b < 4; ++b) {
-      Mp4DecMotionCompBlock(luma, inst.decodeOrigin[0], 8, 8, 16 * mbx + 8 * (b & 1),
-                            16 * mby + 8 * (b >> 1), mvx(b), mvy(b), rc);
+      PredictBlock(luma, inst.decodeOrigin[0], 8, 8, 16 * mbx + 8 * (b & 1),
+                   16 * mby + 8 * (b >> 1), mvx(b), mvy(b), rc);
       sumX += mvx(b);
       sumY += mvy(b);
     }
     cx = Mp4DecChromaVectorFour(sumX);
     cy = Mp4DecChromaVectorFour(sumY);
   } else {
-    Mp4DecMotionCompBlock(luma, inst.decodeOrigin[0], 16, 16, 16 * mbx, 16 * mby, mvx(0), mvy(0),
-                          rc);
+    PredictBlock(luma, inst.decodeOrigin[0], 16, 16, 16 * mbx, 16 * mby, mvx(0), mvy(0), rc);
     cx = Mp4DecChromaVectorOne(mvx(0));
     cy = Mp4DecChromaVectorOne(mvy(0));
   }
   for (int p = 1; p < 3; ++p) {
     const Mp4DecMcPlane chroma{inst.referenceOrigin[p], cs, chromaWidth, chromaHeight, 16};
-    Mp4DecMotionCompBlock(chroma, inst.decodeOrigin[p], 8, 8, 8 * mbx, 8 * mby, cx, cy, rc);
+    PredictBlock(chroma, inst.decodeOrigin[p], 8, 8, 8 * mbx, 8 * mby, cx, cy, rc);
   }
 }
