@@ -273,6 +273,11 @@ bool FakeStreamServer::WaitForRequests(std::size_t count, std::chrono::milliseco
   return m_Changed.wait_for(lock, timeout, [&] { return m_Requests.size() >= count; });
 }
 
+std::vector<std::chrono::steady_clock::time_point> FakeStreamServer::FrameSentTimes() const {
+  std::lock_guard lock(m_Lock);
+  return m_FrameSent;
+}
+
 bool FakeStreamServer::WaitForStreamsDone(std::size_t streams,
                                           std::chrono::milliseconds timeout) const {
   std::unique_lock lock(m_Lock);
@@ -302,6 +307,9 @@ void FakeStreamServer::ServeTcp() {
     const int connection = ::accept4(m_hListen, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0)
       continue;
+    // Each packet goes out when it is written, as the device sends them.
+    const int noDelay = 1;
+    ::setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     std::lock_guard lock(m_Lock);
     m_StreamThreads.emplace_back([this, connection] {
       std::string request;
@@ -393,6 +401,10 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
       }
       if (alive)
         alive = sender.Flush();
+      {
+        std::lock_guard lock(m_Lock);
+        m_FrameSent.push_back(std::chrono::steady_clock::now());
+      }
       m_nFramesSent.fetch_add(1);
       if (alive && interval.count() > 0)
         alive = SleepUnlessStopped(interval);

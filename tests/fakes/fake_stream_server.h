@@ -69,6 +69,8 @@ class FakeStreamServer {
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
   std::uint32_t PacketsSent() const { return m_nPacketsSent.load(); }
   std::uint32_t FramesSent() const { return m_nFramesSent.load(); }
+  // When each frame's last packet went out, in sending order (all streams together).
+  std::vector<std::chrono::steady_clock::time_point> FrameSentTimes() const;
   // True once every started stream has sent its last loop.
   bool WaitForStreamsDone(std::size_t streams, std::chrono::milliseconds timeout) const;
 
@@ -101,6 +103,7 @@ class FakeStreamServer {
   std::vector<StreamStartRequest> m_Requests;
   std::size_t m_nStreamsDone = 0;
   std::set<std::uint16_t> m_ActiveUdpPorts;
+  std::vector<std::chrono::steady_clock::time_point> m_FrameSent;
   std::atomic<std::uint32_t> m_nPacketsSent{0};
   std::atomic<std::uint32_t> m_nFramesSent{0};
 

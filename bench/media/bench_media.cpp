@@ -1,0 +1,267 @@
+// The live path over loopback: the fake server streams the 704x576 MPEG-4 clip at 30 frames a
+// second; the receiver and compose threads run as in the program, and the painter's hand-over
+// is taken straight from the decoded ring (the show thread's deliberate pacing left out).
+// Reported per session: latency from a frame's last packet to its hand-over (p50, p99, max, in
+// microseconds), CPU time per frame of the whole process (the fake server included), frames
+// lost, and heap allocations made by the client threads after the first key frame.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "app/app_data.h"
+#include "codec/context/mpeg4_decoder_context.h"
+#include "fakes/fake_stream_server.h"
+#include "fakes/stream_packets.h"
+#include "media/compose.h"
+#include "media/stream_receiver.h"
+
+#ifdef MEDIA_BENCH_HAVE_AVCODEC
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+#endif
+
+// The replaced global allocation functions below pair malloc with free on purpose.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+namespace {
+
+thread_local bool t_countAllocations = false;
+std::atomic<std::uint64_t> g_allocations{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (t_countAllocations)
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size))
+    return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::uint16_t kWidth = 704;
+constexpr std::uint16_t kHeight = 576;
+constexpr std::uint32_t kLoops = 3;
+
+const std::vector<fakes::ClipFrame>& Clip() {
+  static const std::vector<fakes::ClipFrame> clip =
+      fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_DATA_DIR "/clip_704x576.m4v"));
+  return clip;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+EventHandle NewEvent(bool manual = false, bool set = false) {
+  return std::make_shared<platform::Event>(
+      manual ? platform::ResetMode::Manual : platform::ResetMode::Auto, set);
+}
+
+void PrepareApp(CAppData& app, std::uint16_t port) {
+  app.m_SettingINI.m_strServerAddress = "127.0.0.1";
+  app.m_wStreamPort = port;
+  app.m_byVideoFormat = 4;
+  app.m_wFrameWidth = kWidth;
+  app.m_wFrameHeight = kHeight;
+  LocalAddressText.Set("127.0.0.1");
+  SessionIdBuffer.Set("BENCH");
+  app.m_pImageSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
+  app.m_pImageSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
+  app.m_pAudioSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
+  app.m_pAudioSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
+  app.m_pStagingBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
+  app.m_pImageBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
+  app.m_pFrameInfoBlocks =
+      std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kFrameInfoRecordBytes);
+  app.ImageSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
+  app.ImageSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
+  app.AudioSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
+  app.AudioSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
+  app.JPEGImageBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
+  app.JPEGImageBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
+  app.JPEGAudioBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
+  app.JPEGAudioBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
+  app.StartToGetJpegImageEvent = NewEvent(false, true);
+  app.NotifyGetJPEGImageThreadResetEvent = NewEvent();
+  app.ReceiverResetDoneImageEvent = NewEvent();
+  app.ReceiverStartedEvent = NewEvent();
+  app.StreamRequestSentEvent = NewEvent();
+  app.h_EndofGetJpegImageEvent = NewEvent(true);
+}
+
+struct Session {
+  std::vector<double> latencyUs;
+  double cpuPerFrameMs = 0;
+  std::uint32_t lost = 0;
+  std::uint64_t allocations = 0;
+};
+
+Session RunSession(bool udp) {
+  Session result;
+  SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks{});
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(Clip());
+  server.SetLoops(kLoops);
+  server.SetFrameInterval(std::chrono::milliseconds(33));
+  g_lpApp = std::make_unique<CAppData>();
+  CAppData& app = *g_lpApp;
+  PrepareApp(app, server.Port());
+  CMpeg4DecoderContext decoder;
+  decoder.AllocateBuffers();
+  decoder.Open(kWidth, kHeight, 0);
+  app.m_pDecoderContext = &decoder;
+
+  std::atomic<bool> counting{false};
+  ReceiverSetup receiver = ReceiverSetupFromApp(StreamKind::kVideo, udp);
+  receiver.reportLost = [] {};
+  ComposeSetup compose = ComposeSetupFromApp(true);
+  platform::Thread receiverThread;
+  platform::Thread composeThread;
+  receiverThread.Start("receiver", [&](platform::StopToken s) {
+    t_countAllocations = true;
+    return RunStreamReceiver(receiver, s);
+  });
+  composeThread.Start("compose", [&](platform::StopToken s) {
+    t_countAllocations = true;
+    return RunCompose(compose, s);
+  });
+
+  const std::size_t total = Clip().size() * kLoops;
+  std::vector<Clock::time_point> handedAt;
+  handedAt.reserve(total);
+  const double cpuStart = CpuSeconds();
+  std::uint64_t allocationsAtFirst = 0;
+  for (std::size_t i = 0; i < total; ++i) {
+    if (!app.JPEGImageBufferRelSemaphore->Wait(3000))
+      break;
+    handedAt.push_back(Clock::now());
+    if (i == 0)
+      allocationsAtFirst = g_allocations.load();
+    app.JPEGImageBufferSemaphore->Release(1);
+  }
+  const double cpu = CpuSeconds() - cpuStart;
+  result.allocations = g_allocations.load() - allocationsAtFirst;
+  (void)counting;
+  app.h_EndofGetJpegImageEvent->Set();
+  receiverThread.RequestStop();
+  composeThread.RequestStop();
+  receiverThread.Join(10000);
+  composeThread.Join(10000);
+  const auto sent = server.FrameSentTimes();
+  server.Stop();
+  g_lpApp.reset();
+
+  result.lost = static_cast<std::uint32_t>(total - handedAt.size());
+  for (std::size_t i = 0; i < handedAt.size() && i < sent.size(); ++i) {
+    result.latencyUs.push_back(
+        std::chrono::duration<double, std::micro>(handedAt[i] - sent[i]).count());
+  }
+  result.cpuPerFrameMs = handedAt.empty() ? 0 : cpu * 1000 / static_cast<double>(handedAt.size());
+  std::sort(result.latencyUs.begin(), result.latencyUs.end());
+  return result;
+}
+
+double Percentile(const std::vector<double>& sorted, double p) {
+  if (sorted.empty())
+    return 0;
+  const auto at = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1));
+  return sorted[at];
+}
+
+void BM_LivePath(benchmark::State& state) {
+  const bool udp = state.range(0) != 0;
+  Session last;
+  for (auto _ : state) {
+    last = RunSession(udp);
+  }
+  state.counters["p50_us"] = Percentile(last.latencyUs, 0.50);
+  state.counters["p99_us"] = Percentile(last.latencyUs, 0.99);
+  state.counters["max_us"] = last.latencyUs.empty() ? 0 : last.latencyUs.back();
+  state.counters["cpu_ms_per_frame"] = last.cpuPerFrameMs;
+  state.counters["lost"] = last.lost;
+  state.counters["allocations"] = static_cast<double>(last.allocations);
+  state.SetLabel(udp ? "UDP" : "TCP");
+}
+BENCHMARK(BM_LivePath)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Decoding cost alone: our decoder and libavcodec on the same frames.
+void BM_DecodeClip_Kavelin(benchmark::State& state) {
+  CMpeg4DecoderContext decoder;
+  decoder.AllocateBuffers();
+  std::vector<std::uint8_t> picture(std::size_t{kWidth} * kHeight * 3);
+  for (auto _ : state) {
+    decoder.Open(kWidth, kHeight, 0);
+    for (const auto& f : Clip()) {
+      decoder.DecodeFrame(f.elementary.data(), static_cast<std::uint32_t>(f.elementary.size()), 1,
+                          0, 0, kWidth, kHeight);
+      decoder.CopyImage(picture);
+    }
+  }
+  state.counters["ms_per_frame"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * Clip().size()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+}
+BENCHMARK(BM_DecodeClip_Kavelin)->Unit(benchmark::kMillisecond);
+
+#ifdef MEDIA_BENCH_HAVE_AVCODEC
+void BM_DecodeClip_Libavcodec(benchmark::State& state) {
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MPEG4);
+  AVPacket* packet = av_packet_alloc();
+  AVFrame* frame = av_frame_alloc();
+  for (auto _ : state) {
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    context->thread_count = 1;
+    avcodec_open2(context, codec, nullptr);
+    for (const auto& f : Clip()) {
+      av_new_packet(packet, static_cast<int>(f.elementary.size()));
+      std::memcpy(packet->data, f.elementary.data(), f.elementary.size());
+      avcodec_send_packet(context, packet);
+      av_packet_unref(packet);
+      while (avcodec_receive_frame(context, frame) == 0) {
+      }
+    }
+    avcodec_free_context(&context);
+  }
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  state.counters["ms_per_frame"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * Clip().size()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+}
+BENCHMARK(BM_DecodeClip_Libavcodec)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();
