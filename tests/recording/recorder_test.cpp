@@ -231,6 +231,59 @@ TEST_F(RecorderTest, ScheduleRecordsInsideItsWindow) {
   EXPECT_TRUE(sch->ExitThread(10000));
 }
 
+TEST_F(RecorderTest, UserRecordRollsOverIntoANewFileAtTheFrameLimit) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(0));  // JPEG: no pre-record, every frame from the start
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 0));
+  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  const std::string first = user->LastFileName();
+  std::vector<std::uint8_t> tiny{7};
+  RecordFrame frame;
+  frame.bytes = tiny;
+  frame.kind = kKindJpeg;
+  RecordContext context;
+  context.videoFormat = 0;
+  for (std::uint32_t i = 0; i < kVs4MaxFrames + 5; ++i) {
+    ASSERT_EQ(PutFrameToRecordBuffer(ring, frame, context, nullptr), 1);
+    if (i + 1 == kVs4MaxFrames) {
+      // The pass after the limit finishes the file and opens the next one.
+      ASSERT_TRUE(WaitUntil([&] { return user->FilesFinished() == 1 && user->IsRecording(); }));
+    }
+  }
+  ASSERT_TRUE(WaitUntil([&] { return user->FreeSem().Count() == 1; }));
+  ASSERT_TRUE(user->StopRecord());
+  auto full = ReadVs4(ReadFile(first));
+  ASSERT_TRUE(full.has_value());
+  EXPECT_EQ(full->frames.size(), kVs4MaxFrames);
+  EXPECT_EQ(full->index.size(), kVs4MaxFrames);
+  EXPECT_NE(user->LastFileName(), first);
+  auto next = ReadVs4(ReadFile(user->LastFileName()));
+  ASSERT_TRUE(next.has_value());
+  EXPECT_EQ(next->frames.size(), 5u);
+  EXPECT_EQ(next->header.dwFormatTag, kVs4FormatJpeg);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+TEST_F(RecorderTest, AStopThatTimesOutIsNotReportedAsSuccess) {
+  // No recorder thread: nobody finishes the file.
+  CUserRecord user(env);
+  std::string path = dir.string();
+  ASSERT_TRUE(user.OpenRecordFile(path, 4));
+  EXPECT_FALSE(user.StopRecord());
+  EXPECT_TRUE(user.HasOpenFile());
+  std::string again = dir.string();
+  EXPECT_FALSE(user.OpenRecordFile(again, 4));  // the old record is still stopping
+  // The thread, once there, finishes it.
+  ASSERT_TRUE(user.CreateThread(4));
+  ASSERT_TRUE(WaitUntil([&] { return !user.HasOpenFile(); }));
+  auto file = ReadVs4(ReadFile(user.LastFileName()));
+  ASSERT_TRUE(file.has_value());
+  EXPECT_TRUE(file->frames.empty());
+  EXPECT_TRUE(user.ExitThread(10000));
+}
+
 TEST_F(RecorderTest, StopWithoutAFileIsImmediateAndFormatsOtherThanZeroOrFourHaveNoThread) {
   CUserRecord user(env);
   EXPECT_TRUE(user.StopRecord());
