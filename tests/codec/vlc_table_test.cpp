@@ -122,3 +122,34 @@ TEST(VlcTableBuild, RejectsClashingOrOverlongCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The short table of each table gives the same code as the full one for every window whose
+// code fits in its bits, and sends the longer ones to the full table.
+TEST(VlcShortTable, AgreesWithTheFullTable) {
+  const Mp4DecVlcTable* tables[] = {&Mp4DecIntraTcoefTable(),  &Mp4DecInterTcoefTable(),
+                                    &Mp4DecMvdTable(),         &Mp4DecMcbpcInterTable(),
+                                    &Mp4DecMcbpcIntraTable(),  &Mp4DecDcSizeLumaTable(),
+                                    &Mp4DecDcSizeChromaTable()};
+  constexpr int kShort = Mp4DecVlcTable::kShortBits;
+  for (const Mp4DecVlcTable* table : tables) {
+    if (table->Bits() < kShort) {
+      continue;
+    }
+    for (std::uint32_t w = 0; w < (1U << table->Bits()); ++w) {
+      const Mp4DecVlcEntry& full = table->Lookup(w);
+      const Mp4DecVlcEntry& quick = table->LookupShort(w >> (table->Bits() - kShort));
+      if (full.length != 0 && full.length <= kShort) {
+        ASSERT_EQ(quick.length, full.length) << w;
+        ASSERT_EQ(quick.a, full.a) << w;
+        ASSERT_EQ(quick.b, full.b) << w;
+        ASSERT_EQ(quick.c, full.c) << w;
+      } else {
+        ASSERT_EQ(quick.length, 0) << w;
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -27,7 +27,11 @@ Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
 template <Mp4DecCoeffEvent (*slow)(Mp4BitReader&)>
 inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table) {
   const std::uint32_t window = reader.Peek(32);
-  const Mp4DecVlcEntry& entry = table.Lookup(window >> (32 - table.Bits()));
+  const Mp4DecVlcEntry* found = &table.LookupShort(window >> (32 - Mp4DecVlcTable::kShortBits));
+  if (found->length == 0) {
+    found = &table.Lookup(window >> (32 - table.Bits()));
+  }
+  const Mp4DecVlcEntry& entry = *found;
   if (entry.length == 0 || entry.a == kCodeEscape) {
     return slow(reader);
   }

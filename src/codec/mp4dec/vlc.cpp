@@ -31,6 +31,16 @@ Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
       entry.length = static_cast<std::uint8_t>(length);
     }
   }
+  // The short table: the codes of at most kShortBits bits, looked up from fewer bits.
+  if (bits >= kShortBits) {
+    m_short.resize(std::size_t{1} << kShortBits);
+    for (std::uint32_t v = 0; v < m_short.size(); ++v) {
+      const Mp4DecVlcEntry& entry = m_entries[v << (bits - kShortBits)];
+      if (entry.length <= kShortBits) {
+        m_short[v] = entry;
+      }
+    }
+  }
 }
 
 const Mp4DecVlcTable& Mp4DecMcbpcIntraTable() {

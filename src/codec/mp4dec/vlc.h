@@ -25,6 +25,12 @@ class Mp4DecVlcTable {
 
   int Bits() const { return m_bits; }
   const Mp4DecVlcEntry& Lookup(std::uint32_t window) const { return m_entries[window]; }
+
+  // The frequent short codes from a table small enough to stay in the first-level cache: the
+  // entry for a window of the top kShortBits bits, of zero length when the code there is longer
+  // (or none starts there); then Lookup decides. Only for tables of kShortBits bits or more.
+  static constexpr int kShortBits = 9;
+  const Mp4DecVlcEntry& LookupShort(std::uint32_t window) const { return m_short[window]; }
   // Decodes one code: the entry, or a zero-length entry (nothing consumed) when none matches.
   const Mp4DecVlcEntry& Read(Mp4BitReader& reader) const {
     const Mp4DecVlcEntry& entry = m_entries[reader.Peek(m_bits)];
@@ -35,6 +41,7 @@ class Mp4DecVlcTable {
  private:
   int m_bits;
   std::vector<Mp4DecVlcEntry> m_entries;
+  std::vector<Mp4DecVlcEntry> m_short;
 };
 
 const Mp4DecVlcTable& Mp4DecMcbpcIntraTable();
