@@ -456,3 +456,47 @@ TEST(ReceiverTest, UdpDatagramFailingTheHeaderCheckIsNotPayload) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReceiverAlarmTest, StatusWordsFromTheServerRaiseAndEndTheAlarm) {
+  g_bAlarmClear = 1;
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(Mpeg4Frames());
+  server.SetFrameInterval(milliseconds(2));
+  server.SetAlarmFrames({4, 5, 6});
+  ReceiverRig rig(StreamKind::kVideo, false, server.Port());
+  std::mutex lock;
+  std::vector<platform::LParam> posts;
+  int starts = 0;
+  int stops = 0;
+  FrameHeaderAlarmHooks hooks;
+  hooks.postAlarmState = [&](platform::LParam l) {
+    std::lock_guard guard(lock);
+    posts.push_back(l);
+  };
+  hooks.startAlarmRecord = [&] {
+    std::lock_guard guard(lock);
+    ++starts;
+  };
+  hooks.alarmRecorderActive = [&] {
+    std::lock_guard guard(lock);
+    return starts > stops;
+  };
+  hooks.stopAlarmRecord = [&] {
+    std::lock_guard guard(lock);
+    ++stops;
+  };
+  SetFrameHeaderAlarmHooks(hooks);
+  rig.Start();
+  ASSERT_EQ(rig.WaitFrames(Mpeg4Frames().size()).size(), Mpeg4Frames().size());
+  rig.Stop();
+  SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks{});
+  std::lock_guard guard(lock);
+  EXPECT_EQ(posts, (std::vector<platform::LParam>{kAlarmStateOn, kAlarmStateOff}));
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(stops, 1);
+  g_bAlarmClear = 1;
+}
+
+}  // namespace
