@@ -140,6 +140,68 @@ class StreamRecordTest : public ::testing::Test {
   std::atomic<bool> m_ticking{true};
 };
 
+RecorderEnvironment StreamEnvironment() {
+  RecorderEnvironment env = RecorderEnvironment::Defaults();
+  env.ring = &g_lpApp->m_SystemBuffer;
+  env.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent.get();
+  env.sessionId = [] { return std::string("REC1"); };
+  env.serverAddress = [] { return std::string("127.0.0.1"); };
+  env.avOption = [] { return std::uint8_t{1}; };
+  env.showMessage = [](std::string_view) {};
+  return env;
+}
+
+void ExpectClip(const std::string& fileName, const std::vector<fakes::ClipFrame>& clip,
+                std::uint8_t kind) {
+  std::ifstream in(fileName, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  Vs4ReadError error{};
+  auto file = ReadVs4(bytes, &error);
+  ASSERT_TRUE(file.has_value()) << Vs4ReadErrorName(error);
+  EXPECT_EQ(file->header.byRecordKind, kind);
+  EXPECT_EQ(file->header.byResolution, 5);  // 176 x 144
+  ASSERT_EQ(file->frames.size(), clip.size());
+  for (std::size_t i = 0; i < clip.size(); ++i) {
+    const auto& sent = clip[i].frame;
+    const auto& got = file->frames[i].bytes;
+    ASSERT_GE(sent.size(), got.size()) << i;
+    EXPECT_LE(sent.size() - got.size(), 1u) << i;
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), sent.begin())) << "frame " << i;
+    EXPECT_EQ(file->index[i].dwKind, clip[i].key ? kKindMpeg4I : kKindMpeg4P) << i;
+  }
+}
+
+// An alarm that starts while the stream runs takes the frames before it from the pre-record
+// ring, back to the first key frame: the file holds the whole clip.
+TEST_F(StreamRecordTest, AlarmRecordStartedMidStreamHoldsThePreRecordedFrames) {
+  ASSERT_LT(m_clip.size(), kRecordSlots);
+  std::atomic<std::uint32_t> entered{0};
+  RecorderEnvironment env = StreamEnvironment();
+  env.onAlarmRecordFinished = [&entered](std::uint32_t frames) { entered = frames; };
+  auto alarm = std::make_shared<CAlarmRecord>(env);
+  SetRecordBufferReaders({alarm, nullptr, nullptr});
+  ASSERT_TRUE(alarm->CreateThread(4));
+  m_server.SetVideoClip(m_clip);
+  m_server.SetFrameInterval(milliseconds(20));
+  Start();
+  for (int i = 0; i < 6000 && g_lpApp->m_dwShownFrames.load() < 5; ++i) {
+    platform::Event().Wait(5);
+  }
+  std::string path = dir.string();
+  ASSERT_TRUE(alarm->OpenRecordFile(path, 4));
+  for (int i = 0; i < 6000 && g_lpApp->m_dwShownFrames.load() < m_clip.size(); ++i) {
+    platform::Event().Wait(5);
+  }
+  ASSERT_EQ(g_lpApp->m_dwShownFrames.load(), m_clip.size());
+  for (int i = 0; i < 4000 && alarm->FreeSem().Count() != 1; ++i) {
+    platform::Event().Wait(5);
+  }
+  ASSERT_TRUE(alarm->StopRecord());
+  ExpectClip(alarm->LastFileName(), m_clip, 1);
+  EXPECT_EQ(entered.load(), m_clip.size());
+  EXPECT_TRUE(alarm->ExitThread(20000));
+}
+
 TEST_F(StreamRecordTest, UserRecordHoldsEveryFrameTheServerSent) {
   RecorderEnvironment env = RecorderEnvironment::Defaults();
   env.ring = &g_lpApp->m_SystemBuffer;
