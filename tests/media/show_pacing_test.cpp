@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -149,5 +150,46 @@ TEST_F(ShowThreadTest, AWindowThatHasNotDrawnKeepsTheSlot) {
     RunTicks(1);
   EXPECT_EQ(ShownAt().size(), 2u);
 }
+
+}  // namespace
+
+namespace {
+
+// Without a player the blocks are taken off the ring on the ticks all the same; in an
+// audio-only session every block also asks the window to refresh.
+class PlayAudioTest : public ::testing::TestWithParam<std::uint8_t> {};
+
+TEST_P(PlayAudioTest, BlocksLeaveTheRingOnTheTicks) {
+  CAppData app;
+  StreamSlotInfo slots;
+  app.EndofPlayAudioEvent = std::make_shared<platform::Event>();
+  app.JPEGAudioBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
+  app.JPEGAudioBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
+  app.MainTimerTickEvent[1] = std::make_shared<platform::Event>();
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    slots.audio[i].dwTimeStamp = 100 + i;
+    ASSERT_TRUE(app.JPEGAudioBufferSemaphore->Wait(0));
+    app.JPEGAudioBufferRelSemaphore->Release(1);
+  }
+  std::atomic<int> refreshes{0};
+  PacingSetup setup;
+  setup.app = &app;
+  setup.slotInfo = &slots;
+  setup.avSwitchOption = GetParam();
+  setup.imageReady = [&] { refreshes.fetch_add(1); };
+  platform::Thread thread;
+  thread.Start("audio", [&](platform::StopToken stop) { return RunPlayAudioData(setup, stop); });
+  for (int i = 0; i < 5000 && app.JPEGAudioBufferSemaphore->Count() < 19; ++i) {
+    app.MainTimerTickEvent[1]->Set();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  app.EndofPlayAudioEvent->Set();
+  ASSERT_TRUE(thread.Join(10000));
+  EXPECT_EQ(app.JPEGAudioBufferSemaphore->Count(), 19u);
+  EXPECT_EQ(app.m_dwAudioTime.load(), 102u);
+  EXPECT_EQ(refreshes.load(), GetParam() == 2 ? 3 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AvSwitchOptions, PlayAudioTest, ::testing::Values(1, 2, 3));
 
 }  // namespace
