@@ -123,6 +123,8 @@ class CAlarmRecord final : public CRecorder {
  public:
   explicit CAlarmRecord(RecorderEnvironment env = RecorderEnvironment::Defaults())
       : CRecorder(RecordKind::kAlarm, std::move(env)) {}
+  // The thread calls this class's overrides: it ends before they go away.
+  ~CAlarmRecord() override { ExitThread(5000); }
   // Disk check (message 4068 when full), then a new file; false when none was opened.
   bool OpenRecordFile(std::string& path, std::uint8_t videoFormat);
   void CountStoredFrame() override;
@@ -138,6 +140,7 @@ class CUserRecord final : public CRecorder {
  public:
   explicit CUserRecord(RecorderEnvironment env = RecorderEnvironment::Defaults())
       : CRecorder(RecordKind::kUser, std::move(env)) {}
+  ~CUserRecord() override { ExitThread(5000); }
   bool OpenRecordFile(std::string& path, std::uint8_t videoFormat);
   // After a re-login: continue the open file without pre-record. False without an open file.
   bool Interrupt();
@@ -158,6 +161,7 @@ class CSchRecord final : public CRecorder {
  public:
   explicit CSchRecord(RecorderEnvironment env = RecorderEnvironment::Defaults())
       : CRecorder(RecordKind::kSchedule, std::move(env)) {}
+  ~CSchRecord() override { ExitThread(5000); }
   void SetSchedule(const std::array<ScheduleEntry, 10>& entries, std::string recordPath);
 
  private:
