@@ -22,7 +22,9 @@
 
 #include "app/setting_ini.h"
 #include "app/trace.h"
+#include "media/audio/alarm_wav.h"
 #include "media/frame_header.h"
+#include "media/record/recorder.h"
 #include "media/record_buffer.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -307,8 +309,15 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwReceiverCounterB{0};
   std::atomic<std::uint32_t> m_dwStreamStartTick{0};
 
-  // 36. The pre-record ring; the three recorders join the block with the recorders.
+  // 36. The pre-record ring and the three recorders that copy from it (start-up gives them their
+  // environment, the ring among it, before it creates their threads). Declared after the ring,
+  // so their threads end before it goes away.
   CSystemBuffer m_SystemBuffer;
+  CAlarmRecord m_AlarmRecord;
+  CUserRecord m_UserRecord;
+  CSchRecord m_SchRecord;
+  // The alarm sound played while an alarm is shown.
+  CAlarmWav m_AlarmWav;
   // 37. The stream packet headers, video then audio.
   CFrameHeader m_VideoFrameHeader;
   CFrameHeader m_AudioFrameHeader;

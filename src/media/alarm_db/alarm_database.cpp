@@ -87,6 +87,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
+CAlarmDatabase g_AlarmDatabase;
+
 std::array<std::uint8_t, kAlarmDataRecordBytes> AlarmDataRecord::Bytes() const {
   std::array<std::uint8_t, kAlarmDataRecordBytes> out{};
   const auto time = StartTime.Bytes();

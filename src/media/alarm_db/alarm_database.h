@@ -110,3 +110,6 @@ class CAlarmDatabase {
   std::array<OnlineUser, kOnlineUserCount> m_OnlineUsers{};
   std::array<std::uint8_t, kOnlineUserCount> m_byUsed{};
 };
+
+// The program's one alarm database.
+extern CAlarmDatabase g_AlarmDatabase;

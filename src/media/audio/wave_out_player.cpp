@@ -17,6 +17,8 @@ void PutU32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
 
 }  // namespace
 
+CWaveOutPlayer g_WaveOutPlayer;
+
 CWaveOutPlayer::CWaveOutPlayer() = default;
 
 CWaveOutPlayer::~CWaveOutPlayer() {

@@ -73,3 +73,6 @@ class CWaveOutPlayer {
   std::unique_ptr<platform::Semaphore> m_pSemaphore;
   std::function<float()> m_frameRate;
 };
+
+// The program's one live-audio player.
+extern CWaveOutPlayer g_WaveOutPlayer;

@@ -56,7 +56,7 @@ CRecorder::~CRecorder() {
 }
 
 bool CRecorder::CreateThread(std::uint8_t videoFormat) {
-  if (videoFormat != 0 && videoFormat != 4) {
+  if ((videoFormat != 0 && videoFormat != 4) || m_env.ring == nullptr) {
     return false;
   }
   m_byVideoFormat = videoFormat;

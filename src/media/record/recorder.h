@@ -63,6 +63,8 @@ class CRecorder : public IRecordBufferReader {
   CRecorder(const CRecorder&) = delete;
   CRecorder& operator=(const CRecorder&) = delete;
 
+  // Starts the thread for video format 4 (MPEG-4) or 0 (JPEG); false for other formats and
+  // before the environment names the pre-record ring.
   bool CreateThread(std::uint8_t videoFormat);
   // Asks the thread to stop and waits up to timeoutMs; false when it did not end in time.
   bool ExitThread(std::uint32_t timeoutMs = 1000);
