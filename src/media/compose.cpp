@@ -251,7 +251,8 @@ void SetLiveAudioPlayer(CWaveOutPlayer* player) {
   g_pLivePlayer = player;
 }
 CWaveOutPlayer* LiveAudioPlayer() {
-  return g_pLivePlayer.load();
+  CWaveOutPlayer* player = g_pLivePlayer.load();
+  return player != nullptr ? player : &g_WaveOutPlayer;
 }
 
 std::uint32_t RunCompose(const ComposeSetup& setup, const platform::StopToken& stop) {

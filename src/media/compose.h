@@ -71,7 +71,8 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4);
 std::uint32_t Mpeg4ComposeImageDataThread(platform::StopToken stop);
 std::uint32_t JpegComposeImageDataThread(platform::StopToken stop);
 
-// The player the compose and audio-play threads share; installed by start-up (none: audio is
-// dropped).
+// The player the compose and audio-play threads share: the program's one player unless a test
+// installs another (null puts the program's back). A player whose buffers are not allocated
+// makes the compose thread refuse audio blocks.
 void SetLiveAudioPlayer(CWaveOutPlayer* player);
 CWaveOutPlayer* LiveAudioPlayer();
