@@ -141,14 +141,6 @@ class ReceiverRig {
   std::vector<ByteVector> m_frames;
 };
 
-std::vector<ByteVector> FramesOf(const std::vector<ClipFrame>& clip,
-                                 const std::vector<std::size_t>& indexes) {
-  std::vector<ByteVector> out;
-  for (std::size_t i : indexes)
-    out.push_back(clip[i].frame);
-  return out;
-}
-
 // The clip index of each frame received (-1 for a frame that is not in the clip).
 std::vector<int> Indexes(const std::vector<ByteVector>& frames,
                          const std::vector<ClipFrame>& clip) {
