@@ -60,10 +60,9 @@ class ReceiverRig {
     m_setup.reportLost = [this] { m_lost.fetch_add(1); };
     m_setup.switchToTcp = [this] { m_switched.fetch_add(1); };
     m_setup.stats = &m_stats;
-    static std::atomic<std::uint16_t> nextPort{0};
-    m_setup.localPort = [](int) {
-      return static_cast<std::uint16_t>(41000 + (nextPort.fetch_add(1) % 4000));
-    };
+    // Port 0: the system picks a free port, so test processes running side by side never
+    // compete for the same one (the program's own choice is tested through the default).
+    m_setup.localPort = [](int) { return std::uint16_t{0}; };
     SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks{});
   }
 
