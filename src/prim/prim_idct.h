@@ -22,6 +22,9 @@ PrimStatus primDCT8x8Inv_16s_C1I_sse3(std::int16_t* pSrcDst);
 
 // Workers: read a whole row or column before writing it, so src and dst may coincide.
 void DCT8x8InvWorker_Generic(const std::int16_t* src, std::int16_t* dst);
+// The generic worker in the baseline instruction set (the generic worker uses it where the
+// processor lacks AVX2); the same results.
+void DCT8x8InvWorker_GenericBaseline(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse2(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst);
