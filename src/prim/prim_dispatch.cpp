@@ -68,20 +68,18 @@ const PrimCpuSource* PrimSetCpuSource(const PrimCpuSource* source) {
   return g_cpuSource.exchange(next, std::memory_order_acq_rel);
 }
 
-std::int32_t PrimHasCpuid() {
-  return Source().CanToggleIdFlag() ? 1 : 0;
+namespace {
+
+std::int32_t HasCpuid(const PrimCpuSource& source) {
+  return source.CanToggleIdFlag() ? 1 : 0;
 }
 
-std::int32_t PrimIsKnownVendor() {
-  const PrimCpuidRegs regs = Source().Cpuid(0);
+std::int32_t IsKnownVendor(const PrimCpuSource& source) {
+  const PrimCpuidRegs regs = source.Cpuid(0);
   return regs.ebx == 0x756E6547U && regs.edx == 0x49656E69U && regs.ecx == 0x6C65746EU ? 1 : 0;
 }
 
-void PrimReadCpuInfo(PrimCpuInfo* info) {
-  if (info == nullptr) {
-    return;
-  }
-  const PrimCpuSource& source = Source();
+PrimCpuInfo ReadCpuInfo(const PrimCpuSource& source) {
   const PrimCpuidRegs leaf1 = source.Cpuid(1);
   const PrimCpuidRegs leaf2 = source.Cpuid(2);
   const PrimCpuidRegs extMax = source.Cpuid(0x80000000U);
@@ -99,7 +97,55 @@ void PrimReadCpuInfo(PrimCpuInfo* info) {
   out.hyperThreading = Bit(leaf1.edx, 28) != 0 && logicalCount > 1 ? 1 : 0;
   out.sse3 = Bit(leaf1.ecx, 0);
   out.ext64 = extMax.eax >= 0x80000001U ? Bit(source.Cpuid(0x80000001U).edx, 29) : 0;
-  *info = out;
+  return out;
+}
+
+PrimCpuType CpuType(const PrimCpuSource& source) {
+  if (HasCpuid(source) == 0 || IsKnownVendor(source) == 0) {
+    return 0;
+  }
+  return PrimCpuTypeFromInfo(ReadCpuInfo(source));
+}
+
+// The outcome of processor detection: the index it selects and the status it returns.
+struct Detection {
+  std::int32_t index;
+  PrimStatus status;
+};
+
+Detection Detect(const PrimCpuSource& source) {
+  const std::int32_t index = PrimIndexFromCpuType(CpuType(source));
+  if (HasCpuid(source) == 0 || IsKnownVendor(source) == 0) {
+    return {PrimIndexGeneric, StsNotKnownCpu};
+  }
+  return {index, StsNoError};
+}
+
+// The processor does not change under a running process: its detection runs once (CPUID is
+// slow, and traps to the hypervisor in a virtual machine). Other sources are asked every time.
+Detection DetectOnce(const PrimCpuSource& source) {
+  if (&source != &g_hardwareSource) {
+    return Detect(source);
+  }
+  static const Detection hardware = Detect(g_hardwareSource);
+  return hardware;
+}
+
+}  // namespace
+
+std::int32_t PrimHasCpuid() {
+  return HasCpuid(Source());
+}
+
+std::int32_t PrimIsKnownVendor() {
+  return IsKnownVendor(Source());
+}
+
+void PrimReadCpuInfo(PrimCpuInfo* info) {
+  if (info == nullptr) {
+    return;
+  }
+  *info = ReadCpuInfo(Source());
 }
 
 PrimCpuType PrimCpuTypeFromInfo(const PrimCpuInfo& info) {
@@ -130,12 +176,7 @@ PrimCpuType PrimCpuTypeFromInfo(const PrimCpuInfo& info) {
 }
 
 PrimCpuType PrimGetCpuType() {
-  if (PrimHasCpuid() == 0 || PrimIsKnownVendor() == 0) {
-    return 0;
-  }
-  PrimCpuInfo info;
-  PrimReadCpuInfo(&info);
-  return PrimCpuTypeFromInfo(info);
+  return CpuType(Source());
 }
 
 std::int32_t PrimIndexFromCpuType(PrimCpuType cpuType) {
@@ -157,12 +198,11 @@ std::int32_t PrimIndexFromCpuType(PrimCpuType cpuType) {
 }
 
 PrimStatus primStaticInit() {
-  PrimCpuIndex.store(PrimIndexFromCpuType(PrimGetCpuType()), std::memory_order_relaxed);
-  if (PrimHasCpuid() == 0 || PrimIsKnownVendor() == 0) {
-    PrimCpuIndex.store(PrimIndexGeneric, std::memory_order_relaxed);
-    return StsNotKnownCpu;
-  }
-  return StsNoError;
+  // One store of the index: an unknown processor's class already maps to the generic index,
+  // so the value stored is the same as when the class's index is stored first.
+  const Detection detection = DetectOnce(Source());
+  PrimCpuIndex.store(detection.index, std::memory_order_relaxed);
+  return detection.status;
 }
 
 PrimStatus primStaticInitCpu(std::int32_t cpuType) {

@@ -359,4 +359,28 @@ TEST(DispatchHardware, DetectionOnThisMachineGivesAValidIndex) {
   PrimCpuIndex.store(saved);
 }
 
+// Detection of this machine's processor runs once; every call still gives the index and the
+// status of the rule, also after another source was in use.
+TEST(DispatchHardware, RepeatedDetectionFollowsTheRuleOnEveryCall) {
+  const std::int32_t saved = PrimCpuIndex.load();
+  const bool known = PrimHasCpuid() != 0 && PrimIsKnownVendor() != 0;
+  const std::int32_t index = known ? PrimIndexFromCpuType(PrimGetCpuType()) : PrimIndexGeneric;
+  const PrimStatus status = known ? StsNoError : StsNotKnownCpu;
+  for (int call = 0; call < 3; ++call) {
+    PrimCpuIndex.store(-5);
+    EXPECT_EQ(primStaticInit(), status) << "call " << call;
+    EXPECT_EQ(PrimCpuIndex.load(), index) << "call " << call;
+  }
+  FakeCpu other;  // a processor with the opposite vendor outcome to this machine's
+  other.edx = kSse | kSse2;
+  other.knownVendor = !known;
+  const PrimCpuSource* previous = PrimSetCpuSource(&other);
+  EXPECT_EQ(primStaticInit(), known ? StsNotKnownCpu : StsNoError);
+  PrimSetCpuSource(previous);
+  PrimCpuIndex.store(-5);
+  EXPECT_EQ(primStaticInit(), status);
+  EXPECT_EQ(PrimCpuIndex.load(), index);
+  PrimCpuIndex.store(saved);
+}
+
 }  // namespace
