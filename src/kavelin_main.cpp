@@ -1,24 +1,16 @@
-// The kavelin program. Until the windows exist it starts and stops the engine's foundation:
-// the application data block, the settings, the trace files, and a clean shut-down.
-#include <memory>
-
-#include "app/app_data.h"
-#include "app/trace.h"
-#include "app/utility.h"
+// The kavelin program: the ALSA sound device, the media engine's threads and the recorders are
+// installed, then start-up and shut-down run as the application object defines them. No login
+// window is installed yet, so start-up ends at the login step and shut-down takes down what it
+// had built (the data block, the buffers, the recorders' hooks and the trace files).
+#include "app/kavelin_app.h"
+#include "media/media_hooks.h"
+#include "media/recording_hooks.h"
+#include "platform/audio_alsa/alsa_audio_out.h"
 
 int main() {
-  g_lpApp = std::make_unique<CAppData>();
-  g_lpApp->m_bMmxPresent = IsMmxPresent() ? 1 : 0;
-  g_lpApp->m_SettingINI.Load();
-  const std::string programDir = g_lpApp->m_SettingINI.m_strProgramDir;
-  PrepareRollingTrace(30, programDir);
-  if (g_lpApp->m_TraceFile.Open(programDir) == 0) {
-    DebugPrint("CKavelinApp::InitInstance() : open the trace file failed \n");
-  }
-
-  // Shut-down: the trace file is closed with the block; the settings are saved by the main
-  // window only.
-  ReleaseRollingTrace();
-  g_lpApp.reset();
-  return 0;
+  platform::InstallAlsaAudioOut();
+  InstallMediaEngineThreads();
+  InstallRecorders();
+  theApp.InitInstance();  // always false: there is no message loop to run after it
+  return theApp.ExitInstance();
 }
