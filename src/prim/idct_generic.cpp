@@ -6,6 +6,7 @@
 // decoder's dequantisation wraps rather than saturates).
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "prim/prim_idct.h"
 
@@ -47,9 +48,9 @@ using Lanes16 = std::int16_t __attribute__((vector_size(16)));
   return reinterpret_cast<Lanes>(reinterpret_cast<SignedLanes>(v) >> shift);
 }
 
-// x: eight inputs per lane; the results (low 16 bits) overwrite them. With kUpperZero the
-// caller has checked that x4..x7 are zero in every lane: the same expressions with those terms
-// dropped, which in wrapping arithmetic is exactly the full transform.
+// x: eight inputs per lane; the results overwrite them (the caller keeps their low 16 bits). With
+// kUpperZero the caller has checked that x4..x7 are zero in every lane: the same expressions with
+// those terms dropped, which in wrapping arithmetic is exactly the full transform.
 template <bool kUpperZero>
 [[gnu::always_inline]] inline void Transform1D(std::array<Lanes, 8>& x, PassParams pass) {
   const Lanes zero{};
@@ -76,8 +77,7 @@ template <bool kUpperZero>
   const Lanes t3 = p - ea;
   const Lanes t1 = q + eb;
   const Lanes t2 = q - eb;
-  // Low 16 bits, sign-extended back to a word, as the 16-bit store and reload would give.
-  const auto out = [&](Lanes v) { return Shr(Shr(v + pass.round, pass.shift) << 16, 16); };
+  const auto out = [&](Lanes v) { return Shr(v + pass.round, pass.shift); };
   x = {out(t0 + o0), out(t1 + o1), out(t2 + o2), out(t3 + o3),
        out(t3 - o3), out(t2 - o2), out(t1 - o1), out(t0 - o0)};
 }
@@ -101,44 +101,71 @@ Sparsity SparsityOf(const std::int16_t* src) {
   return {lowerRows == 0, rightColumns == 0};
 }
 
-// Lane l of x[k] takes element (k, l) of the block; the transpose swaps the roles.
-[[gnu::always_inline]] inline std::array<Lanes, 8> Transposed(const std::array<Lanes, 8>& x) {
-  std::array<Lanes, 8> t{};
-  for (int k = 0; k < 8; ++k) {
-    for (int l = 0; l < 8; ++l) {
-      t[static_cast<std::size_t>(l)][k] = x[static_cast<std::size_t>(k)][l];
-    }
+using Lines = std::array<Lanes16, 8>;
+
+// One pass over eight lines of 16-bit values held in the lanes: widened to words, transformed,
+// and narrowed to the low 16 bits of each result.
+template <bool kUpperZero>
+[[gnu::always_inline]] inline void Pass(Lines& lines, PassParams pass) {
+  std::array<Lanes, 8> x{};
+  for (std::size_t k = 0; k < 8; ++k) {
+    x[k] = reinterpret_cast<Lanes>(__builtin_convertvector(lines[k], SignedLanes));
   }
-  return t;
+  Transform1D<kUpperZero>(x, pass);
+  for (std::size_t k = 0; k < 8; ++k) {
+    lines[k] = __builtin_convertvector(x[k], Lanes16);
+  }
+}
+
+// 8x8 transpose of 16-bit values by interleaving 16-, 32- and 64-bit pieces.
+[[gnu::always_inline]] inline Lines Transposed(const Lines& r) {
+  const auto lo16 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 0, 8, 1, 9, 2, 10, 3, 11);
+  };
+  const auto hi16 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 4, 12, 5, 13, 6, 14, 7, 15);
+  };
+  const auto lo32 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 0, 1, 8, 9, 2, 3, 10, 11);
+  };
+  const auto hi32 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 4, 5, 12, 13, 6, 7, 14, 15);
+  };
+  const auto lo64 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 0, 1, 2, 3, 8, 9, 10, 11);
+  };
+  const auto hi64 = [](Lanes16 p, Lanes16 q) {
+    return __builtin_shufflevector(p, q, 4, 5, 6, 7, 12, 13, 14, 15);
+  };
+  const Lanes16 a0 = lo16(r[0], r[1]), a1 = hi16(r[0], r[1]);
+  const Lanes16 a2 = lo16(r[2], r[3]), a3 = hi16(r[2], r[3]);
+  const Lanes16 a4 = lo16(r[4], r[5]), a5 = hi16(r[4], r[5]);
+  const Lanes16 a6 = lo16(r[6], r[7]), a7 = hi16(r[6], r[7]);
+  const Lanes16 b0 = lo32(a0, a2), b1 = hi32(a0, a2), b2 = lo32(a1, a3), b3 = hi32(a1, a3);
+  const Lanes16 b4 = lo32(a4, a6), b5 = hi32(a4, a6), b6 = lo32(a5, a7), b7 = hi32(a5, a7);
+  return {lo64(b0, b4), hi64(b0, b4), lo64(b1, b5), hi64(b1, b5),
+          lo64(b2, b6), hi64(b2, b6), lo64(b3, b7), hi64(b3, b7)};
 }
 
 [[gnu::always_inline]] inline void Worker(const std::int16_t* src, std::int16_t* dst) {
   const Sparsity sparsity = SparsityOf(src);
-  // Column pass: x_k is row k, one column per lane.
-  std::array<Lanes, 8> x{};
-  for (int k = 0; k < 8; ++k) {
-    for (int l = 0; l < 8; ++l) {
-      x[static_cast<std::size_t>(k)][l] = static_cast<Word>(src[8 * k + l]);
-    }
-  }
+  // Column pass: line k is row k, one column per lane.
+  Lines lines{};
+  std::memcpy(lines.data(), src, sizeof(lines));
   if (sparsity.rowsUpperZero) {
-    Transform1D<true>(x, kColumnPass);
+    Pass<true>(lines, kColumnPass);
   } else {
-    Transform1D<false>(x, kColumnPass);
+    Pass<false>(lines, kColumnPass);
   }
-  // Row pass: x_k is column k, one row per lane.
-  x = Transposed(x);
+  // Row pass: line k is column k, one row per lane.
+  lines = Transposed(lines);
   if (sparsity.columnsUpperZero) {
-    Transform1D<true>(x, kRowPass);
+    Pass<true>(lines, kRowPass);
   } else {
-    Transform1D<false>(x, kRowPass);
+    Pass<false>(lines, kRowPass);
   }
-  x = Transposed(x);
-  for (int k = 0; k < 8; ++k) {
-    for (int l = 0; l < 8; ++l) {
-      dst[8 * k + l] = static_cast<std::int16_t>(x[static_cast<std::size_t>(k)][l]);
-    }
-  }
+  lines = Transposed(lines);
+  std::memcpy(dst, lines.data(), sizeof(lines));
 }
 
 [[gnu::target("avx2")]] void WorkerAvx2(const std::int16_t* src, std::int16_t* dst) {
