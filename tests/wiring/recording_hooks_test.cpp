@@ -96,14 +96,16 @@ class RecordingHooksTest : public LifecycleTest {
     SetFrameHeaderAlarmHooks(DefaultFrameHeaderAlarmHooks());
   }
 
-  // What the terminate and init threads do around a re-login.
+  // The terminate and init threads take the login resources down and build them again, as
+  // they do around a re-login.
   static void RebuildLoginResources() {
-    const app::MediaEngineHooks hooks = app::MediaHooks();
-    hooks.stopAlarmAndScheduleRecords();
-    ASSERT_EQ(theApp.ExitLoginResource(), 1);
-    ASSERT_EQ(theApp.FreeSemaphore(), 1);
-    ASSERT_EQ(theApp.InitialSemaphore(), 1);
-    ASSERT_EQ(theApp.InitLoginResource(), 1);
+    const EventHandle terminateDone = app::LoadHandle(g_lpApp->m_hTerminateDoneEvent);
+    const EventHandle initDone = app::LoadHandle(g_lpApp->m_hInitDoneEvent);
+    ASSERT_TRUE(terminateDone && initDone);
+    app::SignalEvent(g_lpApp->h_Process_Notify_TerminateEvent);
+    ASSERT_TRUE(terminateDone->Wait(20000));
+    app::SignalEvent(g_lpApp->Process_Notify_InitEvent);
+    ASSERT_TRUE(initDone->Wait(20000));
   }
 
   static std::string RecordFolder() {
@@ -132,10 +134,17 @@ TEST_F(RecordingHooksTest, UserRecordRunsAcrossAReLoginAndTheTeardownRunsTwice) 
     recordFile = app.m_UserRecord.LastFileName();
     StoreFrame(kKindMpeg4I, 1);
     StoreFrame(kKindMpeg4P, 2);
+    // An alarm record runs alongside.
+    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
     StoreFrame(kKindMpeg4P, 3);
 
     RebuildLoginResources();
-    // The streams ended without finishing the user record: it goes on in the new session.
+    // The rebuild finished the alarm record and left the user record open, to go on in the
+    // new session.
+    EXPECT_EQ(app.m_AlarmRecord.FilesFinished(), 1u);
+    EXPECT_FALSE(app.m_AlarmRecord.HasOpenFile());
+    EXPECT_EQ(app.m_VideoFrameHeader.m_bAlarmRecordStarted.load(), 0u);
     EXPECT_TRUE(app.m_UserRecord.HasOpenFile());
     EXPECT_TRUE(app::MediaHooks().userRecordGoesOn());
     ASSERT_TRUE(WaitUntil([&] { return app.m_UserRecord.IsRecording(); }));
