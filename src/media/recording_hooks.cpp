@@ -165,7 +165,7 @@ FrameHeaderAlarmHooks AlarmRecorderHooks() {
   hooks.startAlarmRecord = StartAlarmRecord;
   hooks.stopAlarmRecord = [] {
     if (g_lpApp) {
-      g_lpApp->m_AlarmRecord.StopRecord();
+      g_lpApp->m_AlarmRecord.RequestStop();
     }
   };
   return hooks;

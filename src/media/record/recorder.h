@@ -72,6 +72,13 @@ class CRecorder : public IRecordBufferReader {
   // Finishes the open record: true once the file is closed, false when it did not close
   // within 500 ms. True at once when no file is open.
   bool StopRecord();
+  // Asks the recorder to finish its open record and returns at once: for callers on a stream
+  // thread, which must not wait for the disk.
+  void RequestStop() {
+    if (m_bFileOpen.load()) {
+      m_InterruptEvent.Set();
+    }
+  }
 
   // IRecordBufferReader
   platform::Semaphore& FreeSem() override { return m_FreeSem; }
