@@ -25,6 +25,9 @@ void DCT8x8InvWorker_Generic(const std::int16_t* src, std::int16_t* dst);
 // The generic worker in the baseline instruction set (the generic worker uses it where the
 // processor lacks AVX2); the same results.
 void DCT8x8InvWorker_GenericBaseline(const std::int16_t* src, std::int16_t* dst);
+// The table-driven forms' result for a block whose coefficients other than the DC are all zero,
+// in closed form: the same 64 samples as DCT8x8InvWorker_Sse2 on that block.
+void DCT8x8InvDcOnly_Table(std::int16_t dc, std::int16_t* dst);
 void DCT8x8InvWorker_Sse(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse2(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst);

@@ -403,6 +403,18 @@ TEST_P(IdctFormTest, UnalignedBlockGivesTheSameResult) {
   }
 }
 
+TEST(IdctWorkers, TableDcOnlyClosedFormMatchesEveryTableForm) {
+  for (int dc = -32768; dc <= 32767; ++dc) {
+    Block in{};
+    in[0] = static_cast<std::int16_t>(dc);
+    Block closed{};
+    DCT8x8InvDcOnly_Table(in[0], closed.data());
+    for (std::size_t i = 1; i < 4; ++i) {
+      ASSERT_EQ(closed, RunForm(kForms[i], in)) << kForms[i].name << " dc " << dc;
+    }
+  }
+}
+
 TEST(IdctWorkers, SeparateSourceAndDestination) {
   std::mt19937 rng(11);
   const Block in = RandomBlock(rng, 300, 30);

@@ -19,21 +19,24 @@ bool AcAllZero(const std::int16_t* block) {
   return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) == 0xFFFF;
 }
 
-bool GenericForm() {
-  return PrimCpuIndex.load(std::memory_order_relaxed) == PrimIndexGeneric;
-}
-
 }  // namespace
 
 void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly) {
-  if (dcOnly && GenericForm()) {
-    std::fill_n(block, 64, Mp4DecGenericDcOnlyValue(block[0]));
-    return;
+  if (dcOnly) {
+    // The closed form of the selected form (the index is read once).
+    const std::int32_t index = PrimCpuIndex.load(std::memory_order_relaxed);
+    if (index == PrimIndexGeneric) {
+      std::fill_n(block, 64, Mp4DecGenericDcOnlyValue(block[0]));
+      return;
+    }
+    if (index >= PrimIndexSse && index <= PrimIndexSse3) {
+      DCT8x8InvDcOnly_Table(block[0], block);
+      return;
+    }
   }
   primDCT8x8Inv_16s_C1I(block);
 }
 
 void Mp4DecInverseDct(std::int16_t* block) {
-  // The vector forms differ from the closed form: only the generic one looks at the block.
-  Mp4DecInverseDctKnown(block, GenericForm() && AcAllZero(block));
+  Mp4DecInverseDctKnown(block, AcAllZero(block));
 }

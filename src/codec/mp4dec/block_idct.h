@@ -1,6 +1,7 @@
 // The inverse DCT of a decoded coefficient block, with a shortcut that gives the same samples as
-// the selected primitive form: under the generic form, a block whose only non-zero coefficient
-// is its DC becomes flat in closed form (the zero block included).
+// the selected primitive form: a block whose only non-zero coefficient is its DC (the zero block
+// included) takes the closed form of that form (flat under the generic form, one value per row
+// under the table-driven ones).
 #pragma once
 
 #include <cstdint>
