@@ -20,6 +20,7 @@
 #include "app/app_data.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "fakes/fake_stream_server.h"
+#include "fakes/stream_app_block.h"
 #include "fakes/stream_packets.h"
 #include "media/compose.h"
 #include "media/stream_receiver.h"
@@ -83,41 +84,8 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-EventHandle NewEvent(bool manual = false, bool set = false) {
-  return std::make_shared<platform::Event>(
-      manual ? platform::ResetMode::Manual : platform::ResetMode::Auto, set);
-}
-
 void PrepareApp(CAppData& app, std::uint16_t port) {
-  app.m_SettingINI.m_strServerAddress = "127.0.0.1";
-  app.m_wStreamPort = port;
-  app.m_byVideoFormat = 4;
-  app.m_wFrameWidth = kWidth;
-  app.m_wFrameHeight = kHeight;
-  LocalAddressText.Set("127.0.0.1");
-  SessionIdBuffer.Set("BENCH");
-  app.m_pImageSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
-  app.m_pImageSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
-  app.m_pAudioSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
-  app.m_pAudioSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
-  app.m_pStagingBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
-  app.m_pImageBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
-  app.m_pFrameInfoBlocks =
-      std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kFrameInfoRecordBytes);
-  app.ImageSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
-  app.ImageSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
-  app.AudioSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
-  app.AudioSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
-  app.JPEGImageBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
-  app.JPEGImageBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
-  app.JPEGAudioBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
-  app.JPEGAudioBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
-  app.StartToGetJpegImageEvent = NewEvent(false, true);
-  app.NotifyGetJPEGImageThreadResetEvent = NewEvent();
-  app.ReceiverResetDoneImageEvent = NewEvent();
-  app.ReceiverStartedEvent = NewEvent();
-  app.StreamRequestSentEvent = NewEvent();
-  app.h_EndofGetJpegImageEvent = NewEvent(true);
+  fakes::PrepareVideoSession(app, port, kWidth, kHeight, "BENCH");
 }
 
 struct Session {

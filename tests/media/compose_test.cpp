@@ -13,6 +13,7 @@
 #include "app/app_data.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/jpeg_frame/jpeg_frame.h"
+#include "fakes/stream_app_block.h"
 #include "fakes/stream_packets.h"
 #include "media/stream_receiver.h"
 
@@ -20,26 +21,6 @@ namespace {
 
 using fakes::ByteVector;
 using fakes::ClipFrame;
-
-// The rings and semaphores of a data block, as start-up and login make them.
-void MakeRings(CAppData& app) {
-  app.m_pImageSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
-  app.m_pImageSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
-  app.m_pAudioSocketBuffer = std::make_unique<std::uint8_t[]>(kReceiveSlots * kReceiveSlotBytes);
-  app.m_pAudioSocketLength = std::make_unique<std::uint32_t[]>(kReceiveSlots);
-  app.m_pStagingBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
-  app.m_pImageBuffer = std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kDecodedImageBytes);
-  app.m_pFrameInfoBlocks =
-      std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kFrameInfoRecordBytes);
-  app.ImageSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
-  app.ImageSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
-  app.AudioSocketBufferSem = std::make_shared<platform::Semaphore>(29, 29);
-  app.AudioSocketBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 29);
-  app.JPEGImageBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
-  app.JPEGImageBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
-  app.JPEGAudioBufferSemaphore = std::make_shared<platform::Semaphore>(19, 19);
-  app.JPEGAudioBufferRelSemaphore = std::make_shared<platform::Semaphore>(0, 19);
-}
 
 // Puts a frame into the next image receive slot as a receiver would.
 bool Receive(CAppData& app, const ByteVector& frame) {
@@ -75,7 +56,7 @@ bool TakePicture(CAppData& app, const StreamSlotInfo& slots, std::size_t bytes, 
 class ComposeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    MakeRings(m_app);
+    fakes::MakeStreamRings(m_app);
     m_stop = std::make_shared<platform::Event>(platform::ResetMode::Manual);
     m_setup.app = &m_app;
     m_setup.slotInfo = &m_slots;
