@@ -1,7 +1,9 @@
 #include "app/setting_ini.h"
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/trace.h"
 #include "platform/folders.h"
@@ -45,17 +47,29 @@ class SettingFile {
   void Write(std::string_view key, T value) {
     WriteText(key, std::to_string(static_cast<std::int32_t>(value)));
   }
+  // Writes are gathered and go to the file in one rewrite by Commit: one atomic replacement
+  // of the file instead of one per key.
   void WriteText(std::string_view key, std::string_view value) {
-    if (!platform::WritePrivateProfileString(CSettingINI::kSection, key, value, m_path)) {
+    if (!platform::IsWritableProfileEntry(CSettingINI::kSection, key, value)) {
       DebugPrint("CSettingINI::Save : write %.*s failed \n", static_cast<int>(key.size()),
                  key.data());
       m_failed = true;
+      return;
     }
+    m_pending.push_back({std::string(key), std::string(value)});
+  }
+  void Commit() {
+    if (!platform::WritePrivateProfileStrings(CSettingINI::kSection, m_pending, m_path)) {
+      DebugPrint("CSettingINI::Save : write the settings file failed \n");
+      m_failed = true;
+    }
+    m_pending.clear();
   }
   bool Failed() const { return m_failed; }
 
  private:
   std::filesystem::path m_path;
+  std::vector<platform::ProfileEntry> m_pending;
   bool m_failed = false;
 };
 
@@ -229,5 +243,6 @@ int CSettingINI::Save() {
   file.Write(kAvSwitchOption, m_byAvSwitchOption);
   file.Write(kTransmissionType, m_byTransmissionType);
   file.Write(kDecodeTypeKey, m_byDecodeType);
+  file.Commit();
   return file.Failed() ? 0 : 1;
 }

@@ -235,17 +235,25 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
   return result;
 }
 
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file) {
+bool IsWritableProfileEntry(std::string_view section, std::string_view key,
+                            std::string_view value) {
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) {
     return false;
   }
   section = Trim(section);
   key = Trim(key);
-  if (section.empty() || key.empty() || section.find(']') != std::string_view::npos ||
-      key.find('=') != std::string_view::npos || key.front() == '[' || key.front() == ';') {
-    return false;
+  return !section.empty() && !key.empty() && section.find(']') == std::string_view::npos &&
+         key.find('=') == std::string_view::npos && key.front() != '[' && key.front() != ';';
+}
+
+bool WritePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                const std::filesystem::path& file) {
+  for (const ProfileEntry& entry : entries) {
+    if (!IsWritableProfileEntry(section, entry.key, entry.value)) {
+      return false;
+    }
   }
+  section = Trim(section);
   std::lock_guard lock(WriteMutex());
   std::string content;
   if (FileExists(file)) {
@@ -257,7 +265,9 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   }
   const bool hadBom = content.starts_with("\xEF\xBB\xBF");
   std::vector<Line> lines = SplitLines(content);
-  SetEntry(lines, section, key, value);
+  for (const ProfileEntry& entry : entries) {
+    SetEntry(lines, section, Trim(entry.key), entry.value);
+  }
   std::string out = hadBom ? "\xEF\xBB\xBF" : "";
   for (const Line& line : lines) {
     out += line.text;
@@ -265,6 +275,12 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   }
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(out.data());
   return WriteFileAtomically(file, std::span<const std::uint8_t>(bytes, out.size()));
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::filesystem::path& file) {
+  const ProfileEntry entry{std::string(key), std::string(value)};
+  return WritePrivateProfileStrings(section, std::span<const ProfileEntry>(&entry, 1), file);
 }
 
 }  // namespace platform

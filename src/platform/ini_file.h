@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,23 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue,
                                     const std::filesystem::path& file, std::size_t bufferSize = 0);
+
+// One key=value of a section, for writing several in one rewrite of the file.
+struct ProfileEntry {
+  std::string key;
+  std::string value;
+};
+
+// True when key=value can be written into the section without corrupting the file: no line
+// break in any of them, no ']' in the section, no '=' in the key, and a key that does not
+// start with '[' or ';'.
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value);
+
+// Writes every entry into the section in one rewrite of the file, as
+// WritePrivateProfileString does for one; false, leaving the file unchanged, when any entry
+// is not writable or the file cannot be read or written.
+bool WritePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                const std::filesystem::path& file);
 
 // Writes key=value into the section, creating the file and the section when they are missing,
 // and keeping every other line as it was (line endings included). Returns false, leaving the

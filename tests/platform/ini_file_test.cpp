@@ -197,6 +197,29 @@ TEST(ProfileWriteRefusalTest, NamesOrValuesThatWouldCorruptTheFileAreRefused) {
   EXPECT_EQ(TempFolder::Read(file), before);
 }
 
+// Several keys in one rewrite: the same lines as writing them one by one, and one entry that
+// would corrupt the file refuses the whole batch.
+TEST(ProfileWriteTest, BatchMatchesSingleWritesAndIsRefusedWhole) {
+  TempFolder folder;
+  const std::string before = "; kept\r\n[a]\r\nY=old\r\n[B]\r\nz=1\r\n";
+  const auto one = folder / "one.ini";
+  const auto batch = folder / "batch.ini";
+  TempFolder::Write(one, before);
+  TempFolder::Write(batch, before);
+  const std::vector<ProfileEntry> entries = {{"x", "1"}, {" y ", "new"}, {"x", "2"}, {"w", ""}};
+  for (const ProfileEntry& entry : entries) {
+    ASSERT_TRUE(WritePrivateProfileString("A", entry.key, entry.value, one));
+  }
+  ASSERT_TRUE(WritePrivateProfileStrings("A", entries, batch));
+  EXPECT_EQ(TempFolder::Read(batch), TempFolder::Read(one));
+  EXPECT_EQ(GetPrivateProfileString("A", "Y", "", batch), "new");
+
+  const std::string written = TempFolder::Read(batch);
+  const std::vector<ProfileEntry> bad = {{"x", "3"}, {"v", "line\nbreak"}};
+  EXPECT_FALSE(WritePrivateProfileStrings("A", bad, batch));
+  EXPECT_EQ(TempFolder::Read(batch), written);
+}
+
 TEST(ProfileWriteRefusalTest, MissingFolderFailsAndLeavesNoFile) {
   TempFolder folder;
   const auto file = folder / "missing" / "Setting.ini";
