@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/run_times.h"
 #include "codec/jpeg_frame/jpeg_frame.h"
 
 namespace {
@@ -113,42 +114,24 @@ void RegisterAll() {
   }
 }
 
-// Keeps each run's time per iteration next to the console output.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the ratios of the run's times after the console output.
+class RatioReporter : public bench::RunTimesReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // CPU time: the decode is single-threaded, and on a machine shared with other builds the
-    // wall time mostly measures the others. With --benchmark_repetitions the median is kept.
-    for (const Run& run : runs) {
-      if (run.error_occurred) {
-        continue;
-      }
-      const std::string name = run.run_name.str();
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        m_times[name] = run.GetAdjustedCPUTime();
-        m_fromMedian.insert(name);
-      } else if (run.run_type == Run::RT_Iteration && m_fromMedian.count(name) == 0) {
-        m_times[name] = run.GetAdjustedCPUTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
+  // CPU time: the decode is single-threaded, and on a machine shared with other builds the
+  // wall time mostly measures the others.
+  RatioReporter() : RunTimesReporter(Clock::kCpu) {}
 
   void PrintRatios() const {
     for (const PictureKind& kind : kKinds) {
       const std::string base = std::string("jpeg_704x576/") + kind.name;
-      const auto ours = m_times.find(base + "/ours");
-      const auto library = m_times.find(base + "/libjpeg-turbo");
-      if (ours != m_times.end() && library != m_times.end() && library->second > 0) {
+      const auto ours = Times().find(base + "/ours");
+      const auto library = Times().find(base + "/libjpeg-turbo");
+      if (ours != Times().end() && library != Times().end() && library->second > 0) {
         std::printf("%s: our time / libjpeg-turbo time = %.3f (%+.1f %%)\n", kind.name,
                     ours->second / library->second, 100.0 * (ours->second / library->second - 1.0));
       }
     }
   }
-
- private:
-  std::map<std::string, double> m_times;
-  std::set<std::string> m_fromMedian;
 };
 
 }  // namespace

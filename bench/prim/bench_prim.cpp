@@ -20,6 +20,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "../common/run_times.h"
 #include "prim/prim.h"
 
 namespace {
@@ -151,26 +152,10 @@ void RegisterAll() {
   }
 }
 
-// Keeps each run's time per iteration next to the console output.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the ratios of the run's times after the console output.
+class RatioReporter : public bench::RunTimesReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // With --benchmark_repetitions the median is kept (robust on a loaded machine);
-    // otherwise the single run.
-    for (const Run& run : runs) {
-      if (run.error_occurred) {
-        continue;
-      }
-      const std::string name = run.run_name.str();
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        m_times[name] = run.GetAdjustedRealTime();
-        m_fromMedian.insert(name);
-      } else if (run.run_type == Run::RT_Iteration && m_fromMedian.count(name) == 0) {
-        m_times[name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
+  RatioReporter() : RunTimesReporter(Clock::kReal) {}
 
   void PrintRatios() const {
     for (const auto& size : kSizes) {
@@ -178,8 +163,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       double fastest = 0;
       std::string fastestName;
       for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = m_times.find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
-        if (it != m_times.end() && (fastest == 0 || it->second < fastest)) {
+        const auto it = Times().find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
+        if (it != Times().end() && (fastest == 0 || it->second < fastest)) {
           fastest = it->second;
           fastestName = kForms[f].name;
         }
@@ -189,33 +174,29 @@ class RatioReporter : public benchmark::ConsoleReporter {
       }
       std::printf("%dx%d: fastest form %s\n", size[0], size[1], fastestName.c_str());
       for (const char* peer : {"swscale", "libyuv"}) {
-        const auto it = m_times.find(std::string("yuv_to_bgr/") + peer + "/" + dims);
-        if (it != m_times.end()) {
+        const auto it = Times().find(std::string("yuv_to_bgr/") + peer + "/" + dims);
+        if (it != Times().end()) {
           std::printf("  %s time / our time = %.2f\n", peer, it->second / fastest);
         }
       }
       for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = m_times.find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
-        if (it != m_times.end()) {
+        const auto it = Times().find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
+        if (it != Times().end()) {
           std::printf("  %s time / fastest = %.2f\n", kForms[f].name, it->second / fastest);
         }
       }
     }
-    const auto generic = m_times.find("idct_256_blocks/prim/0");
-    if (generic != m_times.end()) {
+    const auto generic = Times().find("idct_256_blocks/prim/0");
+    if (generic != Times().end()) {
       for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = m_times.find("idct_256_blocks/prim/" + std::to_string(f));
-        if (it != m_times.end()) {
+        const auto it = Times().find("idct_256_blocks/prim/" + std::to_string(f));
+        if (it != Times().end()) {
           std::printf("idct %s: %.1f ns per block, generic time / this = %.2f\n", kForms[f].name,
                       it->second / 256.0, generic->second / it->second);
         }
       }
     }
   }
-
- private:
-  std::map<std::string, double> m_times;
-  std::set<std::string> m_fromMedian;
 };
 
 }  // namespace

@@ -15,6 +15,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "../common/run_times.h"
 #include "prim/resize/prim_resize.h"
 
 namespace {
@@ -105,17 +106,10 @@ void Copy(benchmark::State& state, Pair p) {
   SetCounters(state, p);
 }
 
-// Keeps the time per iteration of every run, by name, for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the ratio table of the run's times after the console output.
+class RatioReporter : public bench::RunTimesReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
+  RatioReporter() : RunTimesReporter(Clock::kReal) {}
 
   void PrintRatios() const {
     std::printf("\n%-24s %12s %12s %12s %14s %14s\n", "picture", "ours", "swscale", "copy",
@@ -138,10 +132,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   double Find(const std::string& name) const {
-    const auto it = times_.find(name);
-    return it == times_.end() ? 0.0 : it->second;
+    const auto it = Times().find(name);
+    return it == Times().end() ? 0.0 : it->second;
   }
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
