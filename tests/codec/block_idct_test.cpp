@@ -5,6 +5,7 @@
 #include <random>
 
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/intra_dequant.h"
 #include "prim/prim_dispatch.h"
 #include "prim/prim_idct.h"
 
@@ -60,6 +61,40 @@ TEST(BlockIdct, ShortcutsGiveThePrimitiveFormsSamples) {
       Block found = in;
       Mp4DecInverseDct(found.data());
       ASSERT_EQ(found, Primitive(in)) << "trial " << trial;
+    }
+  }
+}
+
+// The H.263 intra reconstruction with its DC-only shortcut gives the samples of the plain path
+// (dequantisation, then the inverse DCT) under every form and quantiser: DC alone, sparse and
+// dense blocks, and extreme values whose products wrap.
+TEST(BlockIdct, IntraReconstructionMatchesDequantisationThenTransform) {
+  std::mt19937 rng(23);
+  std::uniform_int_distribution<int> small(-64, 64);
+  std::uniform_int_distribution<int> any(-32768, 32767);
+  std::uniform_int_distribution<int> pick(0, 63);
+  for (const std::int32_t cpuClass : kFormClasses) {
+    SCOPED_TRACE(cpuClass);
+    const FormScope scope(cpuClass);
+    for (std::int32_t qp = 1; qp <= 31; ++qp) {
+      for (int trial = 0; trial < 300; ++trial) {
+        Block in{};
+        const int kind = trial % 4;
+        in[0] = static_cast<std::int16_t>(kind == 3 ? any(rng) : 8 * small(rng));
+        if (kind == 1) {
+          in[static_cast<std::size_t>(1 + pick(rng) % 63)] = static_cast<std::int16_t>(small(rng));
+        } else if (kind >= 2) {
+          for (auto& c : in) {
+            c = static_cast<std::int16_t>(kind == 3 ? any(rng) : small(rng));
+          }
+        }
+        Block plain = in;
+        Mp4DecDequantH263IntraFast(plain.data(), qp);
+        Mp4DecInverseDct(plain.data());
+        Block fast = in;
+        Mp4DecReconstructIntraH263(fast.data(), qp);
+        ASSERT_EQ(fast, plain) << "qp " << qp << " trial " << trial;
+      }
     }
   }
 }

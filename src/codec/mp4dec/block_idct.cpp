@@ -7,10 +7,7 @@
 #include "prim/prim_dispatch.h"
 #include "prim/prim_idct.h"
 
-namespace {
-
-// True when coefficients 1..63 are all zero.
-bool AcAllZero(const std::int16_t* block) {
+bool Mp4DecAcAllZero(const std::int16_t* block) {
   __m128i any = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block)),
                               _mm_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1));
   for (int i = 8; i < 64; i += 8) {
@@ -18,8 +15,6 @@ bool AcAllZero(const std::int16_t* block) {
   }
   return _mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) == 0xFFFF;
 }
-
-}  // namespace
 
 void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly) {
   if (dcOnly) {
@@ -38,5 +33,5 @@ void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly) {
 }
 
 void Mp4DecInverseDct(std::int16_t* block) {
-  Mp4DecInverseDctKnown(block, AcAllZero(block));
+  Mp4DecInverseDctKnown(block, Mp4DecAcAllZero(block));
 }

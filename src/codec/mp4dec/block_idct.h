@@ -13,6 +13,8 @@ constexpr std::int16_t Mp4DecGenericDcOnlyValue(std::int16_t dc) {
   return static_cast<std::int16_t>((columnOut + 32) >> 6);
 }
 
+// True when coefficients 1..63 are all zero.
+bool Mp4DecAcAllZero(const std::int16_t* block);
 void Mp4DecInverseDct(std::int16_t* block);
 // The same for a block known to hold coefficient 0 alone (dcOnly) or known not to.
 void Mp4DecInverseDctKnown(std::int16_t* block, bool dcOnly);

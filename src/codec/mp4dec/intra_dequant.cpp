@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include "codec/mp4dec/block_idct.h"
+
 void Mp4DecDequantH263IntraFast(std::int16_t* block, std::int32_t qp) {
   // Low 16 bits of 2 QP |c| + k, negated for a negative c: the 16-bit product and sums wrap
   // exactly as the low half of the 32-bit ones (also for c = -32768, whose magnitude wraps).
@@ -20,4 +22,12 @@ void Mp4DecDequantH263IntraFast(std::int16_t* block, std::int32_t qp) {
     _mm_storeu_si128(p, _mm_and_si128(signedValue, nonZero));
   }
   block[0] = dc;
+}
+
+void Mp4DecReconstructIntraH263(std::int16_t* block, std::int32_t qp) {
+  const bool dcOnly = Mp4DecAcAllZero(block);
+  if (!dcOnly) {
+    Mp4DecDequantH263IntraFast(block, qp);
+  }
+  Mp4DecInverseDctKnown(block, dcOnly);
 }

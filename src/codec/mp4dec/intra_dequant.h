@@ -7,3 +7,9 @@
 #include <cstdint>
 
 void Mp4DecDequantH263IntraFast(std::int16_t* block, std::int32_t qp);
+
+// Dequantisation and inverse DCT of an H.263 intra block, the same samples as
+// Mp4DecDequantH263IntraFast followed by Mp4DecInverseDct. Every non-zero coefficient stays
+// non-zero (2 QP |c| + k is odd), so a block with no AC coefficient before dequantisation has
+// none after: it skips the dequantisation and takes the DC-only transform.
+void Mp4DecReconstructIntraH263(std::int16_t* block, std::int32_t qp);

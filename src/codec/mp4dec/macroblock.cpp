@@ -239,10 +239,10 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
   Mp4DecStoreAcPredictors(ctx, b, block);
   if (ctx.vol.quant_type != 0) {
     Mp4DecDequantMpeg(block, ctx.vop.quantiser, tables.intraMatrix.data());
+    Mp4DecInverseDct(block);
   } else {
-    Mp4DecDequantH263IntraFast(block, ctx.vop.quantiser);
+    Mp4DecReconstructIntraH263(block, ctx.vop.quantiser);
   }
-  Mp4DecInverseDct(block);
   return true;
 }
 
