@@ -5,6 +5,8 @@
 
 #include <array>
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "prim/prim_quant.h"
 
@@ -350,6 +352,50 @@ TEST(InterDequant, RulesOfBothTypes) {
   block[0] = 6;
   Mp4DecMismatchControl(block, 6);  // even sum: coefficient 63 flips its lowest bit
   EXPECT_EQ(block[63], 1);
+}
+
+// The one-look event reader (plain codes and all three escapes) gives the event and the bits
+// consumed of the full reader: random input, input that starts with the escape code (each
+// escape mode), and input cut short so that the escape runs into the end.
+TEST(CoeffEvent, OneLookReaderMatchesTheFullReader) {
+  std::mt19937 rng(41);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> lengthOf(1, 8);
+  int escapes = 0;
+  for (const bool intra : {true, false}) {
+    const Mp4DecVlcTable& table = intra ? Mp4DecIntraTcoefTable() : Mp4DecInterTcoefTable();
+    for (int trial = 0; trial < 60000; ++trial) {
+      std::vector<std::uint8_t> data(static_cast<std::size_t>(trial % 5 == 0 ? lengthOf(rng) : 8));
+      for (auto& d : data) {
+        d = static_cast<std::uint8_t>(byte(rng));
+      }
+      if (trial % 2 == 0) {
+        // The escape code 0000011 and the first mode bit fill byte 0; the second mode bit of
+        // the run-offset (10) and fixed-length (11) modes is the top bit of byte 1.
+        const int mode = (trial / 2) % 3;
+        data[0] = static_cast<std::uint8_t>(mode == 0 ? 0x06 : 0x07);
+        if (mode != 0 && data.size() > 1) {
+          data[1] = static_cast<std::uint8_t>((data[1] & 0x7F) | (mode == 2 ? 0x80 : 0));
+        }
+      }
+      Mp4BitReader fast;
+      fast.Init(data);
+      const Mp4DecCoeffEvent got =
+          intra ? Mp4DecReadCoeffEvent<&Mp4DecDecodeIntraCoeffs>(fast, table)
+                : Mp4DecReadCoeffEvent<&Mp4DecDecodeInterCoeffs>(fast, table);
+      Mp4BitReader plain;
+      plain.Init(data);
+      const Mp4DecCoeffEvent want = Mp4DecDecodeCoeffEvent(plain, intra);
+      ASSERT_EQ(got.last, want.last) << trial;
+      ASSERT_EQ(got.run, want.run) << trial;
+      ASSERT_EQ(got.level, want.level) << trial;
+      if (want.run >= 0) {
+        ASSERT_EQ(fast.BitPosition(), plain.BitPosition()) << trial;
+      }
+      escapes += data[0] == 0x06 || data[0] == 0x07 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(escapes, 50000);
 }
 
 }  // namespace

@@ -82,6 +82,59 @@ Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra) {
   return intra ? Mp4DecDecodeIntraCoeffs(reader) : Mp4DecDecodeInterCoeffs(reader);
 }
 
+namespace {
+
+// The table entry of the code that starts `bits` (MSB first).
+const Mp4DecVlcEntry& EntryAt(const Mp4DecVlcTable& table, std::uint32_t bits) {
+  const Mp4DecVlcEntry& entry = table.LookupShort(bits >> (32 - Mp4DecVlcTable::kShortBits));
+  return entry.length != 0 ? entry : table.Lookup(bits >> (32 - table.Bits()));
+}
+
+}  // namespace
+
+Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
+                                        std::uint32_t window, int escapeLength, bool intra) {
+  const auto full = intra ? &Mp4DecDecodeIntraCoeffs : &Mp4DecDecodeInterCoeffs;
+  // The longest escape, the fixed-length one, takes 2 + 21 bits after the escape code.
+  if (escapeLength + 23 > 32) {
+    return full(reader);
+  }
+  const std::uint32_t rest = window << escapeLength;
+  if ((rest >> 31) == 0) {  // 0: level offset
+    const std::uint32_t code = rest << 1;
+    const Mp4DecVlcEntry& entry = EntryAt(table, code);
+    const int used = escapeLength + 1 + entry.length + 1;
+    if (entry.length == 0 || entry.a == kCodeEscape || used > 32) {
+      return full(reader);
+    }
+    const std::int32_t magnitude =
+        entry.c + (intra ? Mp4DecIntraLmax(entry.a, entry.b) : Mp4DecInterLmax(entry.a, entry.b));
+    const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
+    reader.Skip(static_cast<std::size_t>(used));
+    return {entry.a, entry.b, negative ? -magnitude : magnitude};
+  }
+  const std::uint32_t code = rest << 2;
+  if ((rest >> 30) == 2) {  // 10: run offset
+    const Mp4DecVlcEntry& entry = EntryAt(table, code);
+    const int used = escapeLength + 2 + entry.length + 1;
+    if (entry.length == 0 || entry.a == kCodeEscape || used > 32) {
+      return full(reader);
+    }
+    const std::int32_t run =
+        entry.b + (intra ? Mp4DecIntraRmax(entry.a, entry.c) : Mp4DecInterRmax(entry.a, entry.c)) +
+        1;
+    const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
+    reader.Skip(static_cast<std::size_t>(used));
+    return {entry.a, run, negative ? -entry.c : entry.c};
+  }
+  // 11: fixed length, last (1), run (6), marker, level (12), marker; markers not tested.
+  const auto last = static_cast<std::int32_t>(code >> 31);
+  const auto run = static_cast<std::int32_t>((code >> 25) & 63);
+  const auto raw = static_cast<std::int32_t>((code >> 12) & 0xFFF);
+  reader.Skip(static_cast<std::size_t>(escapeLength + 2 + 21));
+  return {last, run, (raw & 0x800) != 0 ? raw - 4096 : raw};
+}
+
 int Mp4DecReadDcSize(Mp4BitReader& reader, int block) {
   const Mp4DecVlcEntry& entry =
       (block < 4 ? Mp4DecDcSizeLumaTable() : Mp4DecDcSizeChromaTable()).Read(reader);

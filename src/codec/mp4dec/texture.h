@@ -22,6 +22,13 @@ Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader);
 Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader);
 Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
 
+// The escaped event that starts `window` (the next 32 bits, the escape code of `escapeLength`
+// bits first), all three escape modes decoded from that one look: the same event and bits
+// consumed as Mp4DecDecodeIntraCoeffs / Mp4DecDecodeInterCoeffs, which it falls back to for an
+// escape that does not fit the window or carries no valid code.
+Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
+                                        std::uint32_t window, int escapeLength, bool intra);
+
 // One event through `table` (the intra or inter TCOEF table): a plain code and its sign bit are
 // taken from a single look at the input; escapes go through the full reader `slow`.
 template <Mp4DecCoeffEvent (*slow)(Mp4BitReader&)>
@@ -32,8 +39,12 @@ inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecV
     found = &table.Lookup(window >> (32 - table.Bits()));
   }
   const Mp4DecVlcEntry& entry = *found;
-  if (entry.length == 0 || entry.a == kCodeEscape) {
+  if (entry.length == 0) {
     return slow(reader);
+  }
+  if (entry.a == kCodeEscape) {
+    return Mp4DecReadEscapedEvent(reader, table, window, entry.length,
+                                  slow == &Mp4DecDecodeIntraCoeffs);
   }
   const bool negative = ((window >> (31 - entry.length)) & 1) != 0;
   reader.Skip(static_cast<std::size_t>(entry.length) + 1);
