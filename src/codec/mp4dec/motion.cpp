@@ -57,11 +57,27 @@ PairSums RowPairSums(const std::uint8_t* p) {
   return s;
 }
 
+// H rows of W samples, row by row.
+template <int W, int H>
+void CopyRows(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t stride) {
+#pragma GCC unroll 16
+  for (int row = 0; row < H; ++row) {
+    Store<W>(d + row * stride, Load<W>(s + row * stride));
+  }
+}
+
 template <int W, HalfPel P, int RC>
 void Kernel(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t stride, int height) {
   if constexpr (P == HalfPel::kNone) {
-    for (int row = 0; row < height; ++row, s += stride, d += stride) {
-      Store<W>(d, Load<W>(s));
+    // The block heights of a macroblock (8 and 16 rows) take fully unrolled copies.
+    if (height == 8) {
+      CopyRows<W, 8>(s, d, stride);
+    } else if (height == 16) {
+      CopyRows<W, 16>(s, d, stride);
+    } else {
+      for (int row = 0; row < height; ++row, s += stride, d += stride) {
+        Store<W>(d, Load<W>(s));
+      }
     }
   } else if constexpr (P == HalfPel::kX) {
     for (int row = 0; row < height; ++row, s += stride, d += stride) {
