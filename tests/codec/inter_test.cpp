@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "codec/mp4dec/block_idct.h"
@@ -677,6 +678,43 @@ TEST(MotionCompMacroblock, ExtremeVectorsStayInsideTheReferenceAndFieldsAreChose
     const std::uint8_t* ref = h.inst.referenceOrigin[0] + (16 + (line ^ 1)) * s + 16;
     const std::uint8_t* out = h.inst.decodeOrigin[0] + (16 + line) * s + 16;
     ASSERT_TRUE(std::equal(ref, ref + 16, out)) << line;
+  }
+}
+
+// The not-coded macroblock copy gives the samples of the general prediction with zero vectors
+// at every macroblock, for sizes that are and are not whole macroblocks.
+TEST(MotionCompMacroblock, SkippedCopyEqualsZeroVectorPrediction) {
+  for (const auto& [width, height] : {std::pair{64, 48}, std::pair{72, 40}, std::pair{50, 34}}) {
+    DecoderHarness h(width, height, kMp4DecModePlanar, 0);
+    ASSERT_EQ(h.initResult, kMp4DecOk);
+    Mp4DecContext& ctx = h.Ctx();
+    ctx.mb.field_prediction = 0;
+    for (int mby = 0; mby < (height + 15) / 16; ++mby) {
+      for (int mbx = 0; mbx < (width + 15) / 16; ++mbx) {
+        for (int slot = 0; slot < 4; ++slot) {
+          ctx.mvX[slot][mby + 1][mbx + 1] = 0;
+          ctx.mvY[slot][mby + 1][mbx + 1] = 0;
+        }
+        auto fill = [&h](unsigned seed) {
+          std::mt19937 random(seed);
+          for (auto& b : h.frame0) {
+            b = static_cast<std::uint8_t>(random());
+          }
+          for (auto& b : h.frame1) {
+            b = static_cast<std::uint8_t>(random());
+          }
+        };
+        const auto seed = static_cast<unsigned>(100 * mby + mbx + width);
+        fill(seed);
+        Mp4DecMotionCompMacroblock(h.inst, mbx, mby, kMbInter);
+        const std::vector<std::uint8_t> want0 = h.frame0;
+        const std::vector<std::uint8_t> want1 = h.frame1;
+        fill(seed);
+        Mp4DecMotionCompSkipped(h.inst, mbx, mby);
+        ASSERT_EQ(h.frame0, want0) << width << "x" << height << " mb " << mbx << "," << mby;
+        ASSERT_EQ(h.frame1, want1) << width << "x" << height << " mb " << mbx << "," << mby;
+      }
+    }
   }
 }
 

@@ -149,7 +149,7 @@ bool DecodeMacroblockBody(Mp4DecInstance& inst, int type) {
   ctx.fieldMap[mb.y + 1][mb.x + 1] = mb.field_prediction;
   if (type == kMbSkipped) {
     SetBlockVectors(ctx, 0, 0);
-    Mp4DecMotionCompMacroblock(inst, mb.x, mb.y, kMbInter);
+    Mp4DecMotionCompSkipped(inst, mb.x, mb.y);
     return true;
   }
   return IsIntra(type) ? DecodeIntraMacroblock(inst) : DecodeInterMacroblock(inst, type);

@@ -171,6 +171,15 @@ namespace {
                                                     reference.stride, height);
 }
 
+// PredictBlock for a zero vector: the same clamped position and the copy kernel of width W.
+template <int W>
+void CopyBlock(const Mp4DecMcPlane& reference, std::uint8_t* destination, int x, int y) {
+  const int ix = std::clamp(x, -reference.border, reference.width + reference.border - W - 1);
+  const int iy = std::clamp(y, -reference.border, reference.height + reference.border - W - 1);
+  CopyRows<W, W>(reference.origin + iy * reference.stride + ix,
+                 destination + y * reference.stride + x, reference.stride);
+}
+
 }  // namespace
 
 void Mp4DecMotionCompBlock(const Mp4DecMcPlane& reference, std::uint8_t* destination, int width,
@@ -250,5 +259,16 @@ void Mp4DecMotionCompMacroblock(Mp4DecInstance& inst, int mbx, int mby, int macr
   for (int p = 1; p < 3; ++p) {
     const Mp4DecMcPlane chroma{inst.referenceOrigin[p], cs, chromaWidth, chromaHeight, 16};
     PredictBlock(chroma, inst.decodeOrigin[p], 8, 8, 8 * mbx, 8 * mby, cx, cy, rc);
+  }
+}
+
+void Mp4DecMotionCompSkipped(Mp4DecInstance& inst, int mbx, int mby) {
+  const Mp4DecGeometry& g = ContextOf(inst).geometry;
+  CopyBlock<16>({inst.referenceOrigin[0], g.paddedLumaWidth, g.width, g.height, 32},
+                inst.decodeOrigin[0], 16 * mbx, 16 * mby);
+  for (int p = 1; p < 3; ++p) {
+    CopyBlock<8>({inst.referenceOrigin[p], g.paddedChromaWidth, g.paddedChromaWidth - 32,
+                  g.paddedChromaHeight - 32, 16},
+                 inst.decodeOrigin[p], 8 * mbx, 8 * mby);
   }
 }

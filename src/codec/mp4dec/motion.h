@@ -56,3 +56,7 @@ int Mp4DecChromaVectorFour(int sum);
 // Predicts the macroblock at (mbx, mby) of the decode frame from the reference frame with the
 // vectors in the context's slots (type 2: four vectors; else one, or two field vectors).
 void Mp4DecMotionCompMacroblock(Mp4DecInstance& inst, int mbx, int mby, int macroblockType);
+// The prediction of a not-coded macroblock: the same samples as Mp4DecMotionCompMacroblock with
+// zero vectors and frame prediction (a copy of the co-located reference samples), without the
+// vector and kernel selection.
+void Mp4DecMotionCompSkipped(Mp4DecInstance& inst, int mbx, int mby);
