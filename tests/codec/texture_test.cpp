@@ -291,6 +291,37 @@ TEST(AcPrediction, PlainPredictionAddsAndStoresQuantisedValues) {
   EXPECT_EQ(other[1], 0);
 }
 
+// The stored predictors are the block's first row and column (coefficients 1..7 and 8..56),
+// sign included, for every block, and the neighbouring stores are left as they were.
+TEST(AcPrediction, StoredPredictorsAreTheFirstRowAndColumn) {
+  auto ctx = PredictionContext();
+  ctx->mb.x = 1;
+  ctx->mb.y = 1;
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> any(-32768, 32767);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int b = trial % 6;
+    std::int16_t block[64];
+    for (auto& c : block) {
+      c = static_cast<std::int16_t>(any(rng));
+    }
+    const Mp4DecAcPredictors sentinel{-7, -7, -7, -7, -7, -7, -7};
+    const int row = b < 4 ? 2 * 1 + (b >> 1) + 1 : 2;
+    const int col = b < 4 ? 2 * 1 + (b & 1) + 1 : 2;
+    Mp4DecAcPredictors* rows = b < 4 ? ctx->lumaAcRow[row] : ctx->chromaAcRow[b - 4][row];
+    Mp4DecAcPredictors* cols = b < 4 ? ctx->lumaAcCol[row] : ctx->chromaAcCol[b - 4][row];
+    rows[col + 1] = sentinel;
+    cols[col + 1] = sentinel;
+    Mp4DecStoreAcPredictors(*ctx, b, block);
+    for (int k = 1; k <= 7; ++k) {
+      ASSERT_EQ(rows[col][static_cast<std::size_t>(k - 1)], block[k]) << b << " " << k;
+      ASSERT_EQ(cols[col][static_cast<std::size_t>(k - 1)], block[8 * k]) << b << " " << k;
+    }
+    ASSERT_EQ(rows[col + 1], sentinel);
+    ASSERT_EQ(cols[col + 1], sentinel);
+  }
+}
+
 TEST(AcPrediction, ChromaUsesTheMacroblockStoreOfItsComponent) {
   auto ctx = PredictionContext();
   ctx->mb.ac_pred_flag = 1;

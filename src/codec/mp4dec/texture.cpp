@@ -1,5 +1,7 @@
 #include "codec/mp4dec/texture.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -321,8 +323,16 @@ void Mp4DecStoreAcPredictors(Mp4DecContext& ctx, int b, const std::int16_t* bloc
     col = &ctx.chromaAcCol[b - 4][ctx.mb.y + 1][ctx.mb.x + 1];
     row = &ctx.chromaAcRow[b - 4][ctx.mb.y + 1][ctx.mb.x + 1];
   }
+  // Row: coefficients 1..7 widened with their sign, four, two and one at a time (the store
+  // ends at the array's last element). Column: coefficients 8, 16, ..., 56.
+  const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 1));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(row->data()),
+                   _mm_srai_epi32(_mm_unpacklo_epi16(first, first), 16));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(row->data() + 4),
+                   _mm_srai_epi32(_mm_unpackhi_epi16(first, first), 16));
+  (*row)[6] = block[7];
+#pragma GCC unroll 7
   for (int k = 1; k <= 7; ++k) {
-    (*row)[static_cast<std::size_t>(k - 1)] = block[k];
     (*col)[static_cast<std::size_t>(k - 1)] = block[8 * k];
   }
 }
