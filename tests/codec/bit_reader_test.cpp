@@ -88,4 +88,20 @@ INSTANTIATE_TEST_SUITE_P(
         AlignedCase{"AlignedByteOtherThanStuffing", {0xFF, 0x00, 0x00, 0x01}, 0, 0x1FEU << 14}),
     [](const auto& info) { return info.param.name; });
 
+// A look past a counted number of bits, given the stuffing count, is the byte-aligned look at
+// every position of stuffed, unstuffed and short input.
+TEST(Mp4BitReader, PeekAfterTheStuffingIsTheByteAlignedPeek) {
+  const std::vector<std::vector<std::uint8_t>> inputs = {
+      {0x7F, 0x00, 0x01, 0xB6}, {0x5F, 0x00, 0x00, 0x81, 0x22}, {0x3F}, {0xA5, 0x3C, 0xFF, 0x00}};
+  for (const auto& bytes : inputs) {
+    for (std::size_t pos = 0; pos <= 8 * bytes.size(); ++pos) {
+      Mp4BitReader r = Over(bytes);
+      r.Skip(pos);
+      for (const int n : {1, 17, 23, 32}) {
+        ASSERT_EQ(r.PeekAfter(r.StuffingBits(), n), r.PeekByteAligned(n)) << pos << " " << n;
+      }
+    }
+  }
+}
+
 }  // namespace

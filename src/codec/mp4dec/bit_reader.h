@@ -43,6 +43,8 @@ class Mp4BitReader {
   }
   // BitReaderPeekByteAligned: the n bits that follow the stuffing, without advancing.
   std::uint32_t PeekByteAligned(int n) const { return PeekAt(m_bitPos + StuffingBits(), n); }
+  // The n bits that follow the next `skip` bits (e.g. a StuffingBits count), without advancing.
+  std::uint32_t PeekAfter(std::size_t skip, int n) const { return PeekAt(m_bitPos + skip, n); }
   // Passes over the stuffing of PeekByteAligned.
   void SkipStuffing() { Skip(StuffingBits()); }
   // Moves to the next byte boundary (no move when aligned).

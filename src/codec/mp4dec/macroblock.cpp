@@ -23,12 +23,14 @@ bool IsIntra(int type) {
 
 // A resync marker (16 zeros and a one for intra VOPs, 15 + vop_fcode_forward zeros and a one
 // for P-VOPs) after the stuffing: a video packet starts, which this decoder does not decode.
-bool ResyncMarkerFollows(const Mp4DecContext& ctx, const Mp4BitReader& reader) {
+// `stuffing` is the reader's StuffingBits.
+bool ResyncMarkerFollows(const Mp4DecContext& ctx, const Mp4BitReader& reader,
+                         std::size_t stuffing) {
   if (ctx.vol.resync_marker_disable != 0) {
     return false;
   }
   const int bits = ctx.vop.vop_coding_type == kVopI ? 17 : 16 + ctx.vop.vop_fcode_forward;
-  return reader.PeekByteAligned(bits) == 1;
+  return reader.PeekAfter(stuffing, bits) == 1;
 }
 
 // Header of one macroblock. Returns the type (7 for stuffing, -1 not coded) or -2 for a
@@ -297,9 +299,11 @@ bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
     }
     AdvancePosition(ctx);
     ++mb.index;
-    if (mb.index < mb.mbCount &&
-        (reader.PeekByteAligned(23) == 0 || ResyncMarkerFollows(ctx, reader))) {
-      return false;  // a start code or a video packet before the last macroblock
+    if (mb.index < mb.mbCount) {
+      const std::size_t stuffing = reader.StuffingBits();
+      if (reader.PeekAfter(stuffing, 23) == 0 || ResyncMarkerFollows(ctx, reader, stuffing)) {
+        return false;  // a start code or a video packet before the last macroblock
+      }
     }
   }
   return true;
