@@ -48,6 +48,13 @@ using Lanes16 = std::int16_t __attribute__((vector_size(16)));
   return reinterpret_cast<Lanes>(reinterpret_cast<SignedLanes>(v) >> shift);
 }
 
+// A pass's rounding and final shift. A plain function, not a lambda: a lambda is not inlined in
+// an unoptimised build, and a call taking lanes across the wide and the baseline instruction
+// set would pass them in different registers.
+[[gnu::always_inline]] inline Lanes Out(Lanes v, PassParams pass) {
+  return Shr(v + pass.round, pass.shift);
+}
+
 // x: eight inputs per lane; the results overwrite them (the caller keeps their low 16 bits). With
 // kUpperZero the caller has checked that x4..x7 are zero in every lane: the same expressions with
 // those terms dropped, which in wrapping arithmetic is exactly the full transform.
@@ -77,9 +84,8 @@ template <bool kUpperZero>
   const Lanes t3 = p - ea;
   const Lanes t1 = q + eb;
   const Lanes t2 = q - eb;
-  const auto out = [&](Lanes v) { return Shr(v + pass.round, pass.shift); };
-  x = {out(t0 + o0), out(t1 + o1), out(t2 + o2), out(t3 + o3),
-       out(t3 - o3), out(t2 - o2), out(t1 - o1), out(t0 - o0)};
+  x = {Out(t0 + o0, pass), Out(t1 + o1, pass), Out(t2 + o2, pass), Out(t3 + o3, pass),
+       Out(t3 - o3, pass), Out(t2 - o2, pass), Out(t1 - o1, pass), Out(t0 - o0, pass)};
 }
 
 // Rows 4..7 all zero (the upper inputs of every column), and columns 4..7 all zero (which the
