@@ -429,4 +429,14 @@ TEST(CoeffEvent, OneLookReaderMatchesTheFullReader) {
   EXPECT_GT(escapes, 50000);
 }
 
+// Clearing zeroes all 64 coefficients and nothing around them.
+TEST(CoeffBlock, ClearZeroesExactlyTheBlock) {
+  std::array<std::int16_t, 80> area{};
+  area.fill(-1);
+  Mp4DecClearBlock(area.data() + 8);
+  for (std::size_t i = 0; i < area.size(); ++i) {
+    ASSERT_EQ(area[i], i >= 8 && i < 72 ? 0 : -1) << i;
+  }
+}
+
 }  // namespace

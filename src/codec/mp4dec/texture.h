@@ -2,6 +2,8 @@
 // escape modes, the intra DC size codes, and intra DC/AC prediction.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -58,8 +60,13 @@ std::int32_t Mp4DecReadDcDifferential(Mp4BitReader& reader, int size);
 // dc_scaler for a quantiser in 1..31.
 std::int32_t Mp4DecDcScaler(std::int32_t qp, int block);
 
+// Eight 16-byte stores in place of a library call.
 inline void Mp4DecClearBlock(std::int16_t* block) {
-  std::memset(block, 0, 64 * sizeof(std::int16_t));
+  const __m128i zero = _mm_setzero_si128();
+#pragma GCC unroll 8
+  for (int i = 0; i < 64; i += 8) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + i), zero);
+  }
 }
 
 // Block b (0..3 luma, 4 Cb, 5 Cr) of the current macroblock. block[0] holds the DC
