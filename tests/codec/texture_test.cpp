@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -218,6 +219,54 @@ TEST(DcPrediction, InterMacroblockNeighboursResetInPredictedVops) {
   EXPECT_EQ(ctx->chromaDc[0][1][1], 1024);
   EXPECT_EQ(ctx->lumaAcRow[2][1][0], 0);
   EXPECT_EQ(block[0], 1024);
+}
+
+// Resetting the neighbours once, at block 0, gives the DC values and stores of resetting them
+// before every block, whatever the neighbours' types and stale stores.
+TEST(DcPrediction, NeighbourResetOnceEqualsResetBeforeEachBlock) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> value(-3000, 3000);
+  for (int trial = 0; trial < 64; ++trial) {
+    auto once = PredictionContext();
+    once->vop.vop_coding_type = kVopP;
+    once->mb.x = 1;
+    once->mb.y = 1;
+    once->mb.dcScaler = 8 + trial % 9;
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        once->mbTypeMap[r][c] = (rng() & 1) != 0 ? kMbIntra : kMbInter;
+      }
+    }
+    for (int r = 0; r < 5; ++r) {
+      for (int c = 0; c < 5; ++c) {
+        once->lumaDc[r][c] = value(rng);
+      }
+    }
+    for (auto& plane : once->chromaDc) {
+      for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+          plane[r][c] = value(rng);
+        }
+      }
+    }
+    auto each = std::make_unique<Mp4DecContext>(*once);
+    for (int b = 0; b < 6; ++b) {
+      std::int16_t a[64] = {};
+      std::int16_t e[64] = {};
+      a[0] = e[0] = static_cast<std::int16_t>(value(rng) / 8);
+      Mp4DecPredictDc(*once, b, a);
+      Mp4DecResetNonIntraPredictors(*each);
+      Mp4DecPredictDc(*each, b, e);
+      ASSERT_EQ(a[0], e[0]) << trial << " " << b;
+      ASSERT_EQ(once->predictionDirection, each->predictionDirection) << trial << " " << b;
+    }
+    ASSERT_EQ(std::memcmp(once->lumaDc, each->lumaDc, sizeof(once->lumaDc)), 0) << trial;
+    ASSERT_EQ(std::memcmp(once->chromaDc, each->chromaDc, sizeof(once->chromaDc)), 0) << trial;
+    ASSERT_EQ(std::memcmp(once->lumaAcRow, each->lumaAcRow, sizeof(once->lumaAcRow)), 0);
+    ASSERT_EQ(std::memcmp(once->lumaAcCol, each->lumaAcCol, sizeof(once->lumaAcCol)), 0);
+    ASSERT_EQ(std::memcmp(once->chromaAcRow, each->chromaAcRow, sizeof(once->chromaAcRow)), 0);
+    ASSERT_EQ(std::memcmp(once->chromaAcCol, each->chromaAcCol, sizeof(once->chromaAcCol)), 0);
+  }
 }
 
 TEST(AcPrediction, ScaledPredictionRoundsAwayFromZero) {

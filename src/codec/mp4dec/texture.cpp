@@ -214,7 +214,9 @@ void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx) {
 }
 
 void Mp4DecPredictDc(Mp4DecContext& ctx, int b, std::int16_t* block) {
-  if (ctx.vop.vop_coding_type == kVopP) {
+  // Once per macroblock: the resets touch only the neighbours' stores, which the macroblock's
+  // own blocks (decoded 0 to 5) never write.
+  if (b == 0 && ctx.vop.vop_coding_type == kVopP) {
     Mp4DecResetNonIntraPredictors(ctx);
   }
   std::int32_t a = 0;

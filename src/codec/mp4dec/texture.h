@@ -70,7 +70,9 @@ inline void Mp4DecClearBlock(std::int16_t* block) {
 }
 
 // Block b (0..3 luma, 4 Cb, 5 Cr) of the current macroblock. block[0] holds the DC
-// differential on entry and the dequantised DC on return; sets the prediction direction.
+// differential on entry and the dequantised DC on return; sets the prediction direction. In a
+// P-VOP, block 0 first resets the stores of the neighbours that are not intra
+// (Mp4DecResetNonIntraPredictors): the blocks of a macroblock come in order from 0.
 void Mp4DecPredictDc(Mp4DecContext& ctx, int b, std::int16_t* block);
 void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx);
 // 1 when it predicted with scaling, 0 when the plain path must run.
