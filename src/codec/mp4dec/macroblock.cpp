@@ -242,6 +242,8 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
   if (ctx.vol.quant_type != 0) {
     Mp4DecDequantMpeg(block, ctx.vop.quantiser, tables.intraMatrix.data());
     Mp4DecInverseDct(block);
+  } else if (!coded && ctx.mb.ac_pred_flag == 0) {
+    Mp4DecInverseDctKnown(block, true);  // the DC alone: nothing to dequantise or look for
   } else {
     Mp4DecReconstructIntraH263(block, ctx.vop.quantiser);
   }
