@@ -37,26 +37,9 @@ bool DataExchange::ReadNumber(int id, qint64& out) {
   return ok;
 }
 
-void DataExchange::Number(int id, int& value, int minimum, int maximum) {
-  if (m_failed)
-    return;
-  if (!m_bSaveAndValidate) {
-    if (auto* edit = m_controls.Get<QLineEdit>(id))
-      edit->setText(QString::number(value));
-    return;
-  }
-  qint64 parsed = 0;
-  if (!ReadNumber(id, parsed))
-    return;
-  if (parsed < minimum || parsed > maximum) {
-    Fail(id, QStringLiteral("Enter a whole number from %1 to %2.").arg(minimum).arg(maximum));
-    return;
-  }
-  value = static_cast<int>(parsed);
-}
-
-void DataExchange::Number(int id, std::uint32_t& value, std::uint32_t minimum,
-                          std::uint32_t maximum) {
+// Both number kinds fit in 64 bits, so one range check serves them.
+template <typename T>
+void DataExchange::NumberInRange(int id, T& value, T minimum, T maximum) {
   if (m_failed)
     return;
   if (!m_bSaveAndValidate) {
@@ -71,7 +54,16 @@ void DataExchange::Number(int id, std::uint32_t& value, std::uint32_t minimum,
     Fail(id, QStringLiteral("Enter a whole number from %1 to %2.").arg(minimum).arg(maximum));
     return;
   }
-  value = static_cast<std::uint32_t>(parsed);
+  value = static_cast<T>(parsed);
+}
+
+void DataExchange::Number(int id, int& value, int minimum, int maximum) {
+  NumberInRange(id, value, minimum, maximum);
+}
+
+void DataExchange::Number(int id, std::uint32_t& value, std::uint32_t minimum,
+                          std::uint32_t maximum) {
+  NumberInRange(id, value, minimum, maximum);
 }
 
 void DataExchange::Check(int id, bool& value) {

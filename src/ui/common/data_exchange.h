@@ -35,6 +35,8 @@ class DataExchange {
 
  private:
   bool ReadNumber(int id, qint64& out);
+  template <typename T>
+  void NumberInRange(int id, T& value, T minimum, T maximum);
 
   ControlRegistry& m_controls;
   bool m_bSaveAndValidate;
