@@ -20,10 +20,6 @@ PrimStatus primYUV420ToBGR_8u_P3C3R_generic(const std::uint8_t* const pSrc[3],
                                             const std::int32_t srcStep[3], std::uint8_t* pDst,
                                             std::int32_t dstStep, std::int32_t width,
                                             std::int32_t height) {
-  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
-      status != StsNoError) {
-    return status;
-  }
-  YUV420ToBGRWorker_Generic(pSrc, srcStep, pDst, dstStep, width, height);
-  return StsNoError;
+  return prim_yuv::CheckedConvert(YUV420ToBGRWorker_Generic, pSrc, srcStep, pDst, dstStep, width,
+                                  height);
 }

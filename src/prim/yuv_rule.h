@@ -47,6 +47,19 @@ constexpr PrimStatus CheckArguments(const std::uint8_t* const* src, const std::i
   return StsNoError;
 }
 
+// A public form: the arguments checked in their fixed order, then the picture converted by the
+// form's worker. Nothing is written when a check fails.
+template <typename Worker>
+PrimStatus CheckedConvert(Worker worker, const std::uint8_t* const* src,
+                          const std::int32_t* srcStep, std::uint8_t* dst, std::int32_t dstStep,
+                          std::int32_t width, std::int32_t height) {
+  const PrimStatus status = CheckArguments(src, srcStep, dst, width, height);
+  if (status == StsNoError) {
+    worker(src, srcStep, dst, dstStep, width, height);
+  }
+  return status;
+}
+
 // Row r of a plane with a signed step in bytes.
 template <typename T>
 constexpr T* Row(T* origin, std::int32_t step, std::int32_t r) {

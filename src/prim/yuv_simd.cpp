@@ -30,22 +30,14 @@ PrimStatus primYUV420ToBGR_8u_P3C3R_sse(const std::uint8_t* const pSrc[3],
                                         const std::int32_t srcStep[3], std::uint8_t* pDst,
                                         std::int32_t dstStep, std::int32_t width,
                                         std::int32_t height) {
-  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
-      status != StsNoError) {
-    return status;
-  }
-  YUV420ToBGRWorker_Sse(pSrc, srcStep, pDst, dstStep, width, height);
-  return StsNoError;
+  return prim_yuv::CheckedConvert(YUV420ToBGRWorker_Sse, pSrc, srcStep, pDst, dstStep, width,
+                                  height);
 }
 
 PrimStatus primYUV420ToBGR_8u_P3C3R_sse2(const std::uint8_t* const pSrc[3],
                                          const std::int32_t srcStep[3], std::uint8_t* pDst,
                                          std::int32_t dstStep, std::int32_t width,
                                          std::int32_t height) {
-  if (const PrimStatus status = prim_yuv::CheckArguments(pSrc, srcStep, pDst, width, height);
-      status != StsNoError) {
-    return status;
-  }
-  YUV420ToBGRWorker_Sse2(pSrc, srcStep, pDst, dstStep, width, height);
-  return StsNoError;
+  return prim_yuv::CheckedConvert(YUV420ToBGRWorker_Sse2, pSrc, srcStep, pDst, dstStep, width,
+                                  height);
 }
