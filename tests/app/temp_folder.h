@@ -1,37 +1,17 @@
-// A temporary folder for one test, removed with everything in it at the end.
+// Temporary folders and file helpers of the application tests.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "fakes/temp_folder.h"
+
 namespace app_test {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    m_path = std::filesystem::temp_directory_path() /
-             ("kavelin_app_" + std::to_string(seed()) + "_" + std::to_string(seed()));
-    std::filesystem::create_directories(m_path);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return m_path; }
-  // The folder as text ending in "/".
-  std::string Dir() const { return m_path.string() + "/"; }
-
- private:
-  std::filesystem::path m_path;
-};
+using TempFolder = fakes::TempFolder;
 
 inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "app/kavelin_app.h"
 #include "app/kernel_threads.h"
 #include "app/stream_stand_ins.h"
+#include "fakes/temp_folder.h"
 #include "net/ctrl_file.h"
 #include "net/net_environment.h"
 #include "platform/folders.h"
@@ -35,25 +35,7 @@
 
 namespace lifecycle_test {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    m_path = std::filesystem::temp_directory_path() /
-             ("kavelin_lifecycle_" + std::to_string(seed()) + "_" + std::to_string(seed()));
-    std::filesystem::create_directories(m_path);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& Path() const { return m_path; }
-
- private:
-  std::filesystem::path m_path;
-};
+using TempFolder = fakes::TempFolder;
 
 // Lines told to the trace observer, in order.
 class TraceLog {

@@ -6,12 +6,12 @@
 
 #include <cstdlib>
 
-#include "temp_folder.h"
+#include "fakes/temp_folder.h"
 
 namespace platform {
 namespace {
 
-using test::TempFolder;
+using fakes::TempFolder;
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());

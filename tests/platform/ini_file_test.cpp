@@ -5,13 +5,13 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/temp_folder.h"
 #include "platform/folders.h"
-#include "temp_folder.h"
 
 namespace platform {
 namespace {
 
-using test::TempFolder;
+using fakes::TempFolder;
 
 struct ReadCase {
   const char* name;

@@ -1,4 +1,5 @@
-// A fresh folder per test, removed at the end.
+// A fresh folder per test, removed with everything in it at the end. The name holds the
+// process id, so test processes running side by side never share one.
 #pragma once
 
 #include <unistd.h>
@@ -8,15 +9,15 @@
 #include <fstream>
 #include <string>
 
-namespace platform::test {
+namespace fakes {
 
 class TempFolder {
  public:
   TempFolder() {
     static std::atomic<int> counter{0};
     m_path =
-        std::filesystem::temp_directory_path() / ("kavelin-platform-" + std::to_string(::getpid()) +
-                                                  "-" + std::to_string(counter.fetch_add(1)));
+        std::filesystem::temp_directory_path() /
+        ("kavelin-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)));
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
   }
@@ -28,6 +29,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return m_path; }
+  // The folder as text ending in "/".
+  std::string Dir() const { return m_path.string() + "/"; }
   std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
   static void Write(const std::filesystem::path& file, const std::string& content) {
@@ -43,4 +46,4 @@ class TempFolder {
   std::filesystem::path m_path;
 };
 
-}  // namespace platform::test
+}  // namespace fakes
