@@ -1,0 +1,40 @@
+#include "ui/run_kavelin.h"
+
+#include <QApplication>
+#include <optional>
+
+#include "app/kavelin_app.h"
+#include "media/media_hooks.h"
+#include "media/recording_hooks.h"
+#include "platform/audio_alsa/alsa_audio_out.h"
+#include "platform/message_box.h"
+#include "ui/common/qt_message_box.h"
+
+namespace ui {
+
+int RunKavelin(int argc, char** argv, KavelinWindows windows) {
+  std::optional<QApplication> application;
+  if (QApplication::instance() == nullptr)
+    application.emplace(argc, argv);
+
+  platform::SetMessageBox(std::make_shared<QtMessageBox>());
+  platform::InstallAlsaAudioOut();
+  InstallMediaEngineThreads();
+  InstallRecorders();
+
+  // The program's own login and main windows are installed where no stand-in is given.
+  if (windows.login)
+    app::SetLoginWindow(windows.login);
+  if (windows.main)
+    app::SetMainWindow(windows.main);
+
+  theApp.InitInstance();  // false once the main window has closed: no loop runs after it
+  const int code = theApp.ExitInstance();
+
+  app::SetMainWindow(nullptr);
+  app::SetLoginWindow(nullptr);
+  platform::SetMessageBox(nullptr);
+  return code;
+}
+
+}  // namespace ui
