@@ -37,6 +37,7 @@ using ThreadHandle = std::unique_ptr<platform::Thread>;
 // Types owned by other parts of the program, held here by pointer only.
 class CKavelinDlg;
 class CSysConfPropSheet;
+class CMotionDetectionDlg;
 class CMpeg4DecoderContext;
 struct CtrlFileDevice;
 
@@ -366,6 +367,12 @@ class CAppData {
   // 43.-44.
   std::atomic<std::uint8_t> m_bySkinMode{0};
   std::atomic<CSysConfPropSheet*> m_pOpenSysConfSheet{nullptr};
+
+  // 45. Configuration windows: the motion-detection dialog (made on first use, kept until the
+  // end; the painter signals its frame event while it waits for frames) and the motion flag
+  // (1: the dialog draws the stream's motion report, m_pCurrentFrameInfo, over its picture).
+  std::atomic<CMotionDetectionDlg*> m_pMotionDetectionDlg{nullptr};
+  std::atomic<std::uint32_t> m_dwMotionFlag{0};
 };
 
 // The one application data block; null before start-up creates it and after shut-down.
