@@ -16,7 +16,9 @@
 
 #include "lifecycle/lifecycle_fixture.h"
 #include "media/alarm_db/alarm_database.h"
+#include "media/audio/alarm_wav.h"
 #include "media/frame_header.h"
+#include "media/record/recorder.h"
 #include "media/record/vs4_format.h"
 #include "media/record_buffer.h"
 #include "media/recording_hooks.h"

@@ -3,6 +3,10 @@
 // port, over TCP and UDP, until its run time is over.
 //
 //   vsim [--jpeg] [--clip FILE] [--width W --height H] [--interval MS] [--seconds N]
+//        [--off-row-config]
+//
+// It serves and stores the sample configuration records (--off-row-config: the sample with
+// values no row of the configuration pages stands for).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "fakes/fake_config_server.h"
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
@@ -23,6 +28,7 @@ struct Options {
   int height = 0;
   int intervalMs = 33;
   long seconds = 600;
+  bool offRowConfig = false;
 };
 
 constexpr long kMaxSeconds = 86400;
@@ -41,6 +47,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.height = std::atoi(argv[++i]);
     } else if (arg == "--interval" && hasValue) {
       o.intervalMs = std::atoi(argv[++i]);
+    } else if (arg == "--off-row-config") {
+      o.offRowConfig = true;
     } else if (arg == "--seconds" && hasValue) {
       o.seconds = std::atol(argv[++i]);
     } else {
@@ -65,7 +73,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--interval MS] "
-                 "[--seconds N (1..%ld)]\n",
+                 "[--seconds N (1..%ld)] [--off-row-config]\n",
                  kMaxSeconds);
     return 2;
   }
@@ -85,6 +93,8 @@ int main(int argc, char** argv) {
       static_cast<std::uint32_t>(o.seconds * 1000 / frameMs / static_cast<long>(clip.size()) + 1));
 
   fakes::FakeVideoServer web(life);
+  if (o.offRowConfig)
+    fakes::ServeConfig(web, fakes::OffRowConfig());
   const std::string size = std::to_string(o.width) + ";MPEG4-HEIGHT=" + std::to_string(o.height);
   web.SetStreamReply(std::string("VIDEO-FORMAT=") + (o.jpeg ? "0" : "4") +
                      ";USER-LEVEL=0;LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"
