@@ -21,7 +21,8 @@ constexpr QRect kPanelRect(12, 216, 406, 84);
 constexpr const char* kListStyle =
     "QTreeView { gridline-color: #c5d3e2; }"
     "QTreeView::item { border-right: 1px solid #d5dee8; border-bottom: 1px solid #d5dee8;"
-    " padding: 2px; }";
+    " padding: 2px; }"
+    "QTreeView::item:selected { background: #3d7cc9; color: #ffffff; }";
 
 QPushButton* MakeButton(const QString& text, QWidget* parent) {
   auto* button = new QPushButton(text, parent);

@@ -396,14 +396,15 @@ void LoginDialog::paintEvent(QPaintEvent*) {
     painter.drawPixmap(kAnimationX + m_nAnimationPos * (m_running.width() / 2), kAnimationY,
                        m_running);
   }
-  // 4. The result text.
+  // 4. The result text, wrapped into the room between the fields and the buttons.
   if (m_bResultShown) {
     QFont font = painter.font();
     font.setPixelSize(12);
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(kResultTextColour);
-    painter.drawText(QRect(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, 24),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_strResult);
+    painter.drawText(
+        QRect(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, kResultTextHeight),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_strResult);
   }
 }

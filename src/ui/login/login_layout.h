@@ -106,5 +106,6 @@ std::optional<QString> ResultText(int code);
 inline constexpr int kResultTextX = 74;
 inline constexpr int kResultTextY = 245;
 inline constexpr int kResultTextRight = 278;  // the right side piece
+inline constexpr int kResultTextHeight = 30;  // down to the Connect and Cancel buttons
 
 }  // namespace ui::login
