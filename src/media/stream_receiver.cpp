@@ -101,15 +101,18 @@ class Receiver {
   bool m_notKey = false;
 };
 
+// The time-out is measured on the receiver's clock, in slices short enough for a stop or a
+// reset request to end the wait at once. Bytes that have arrived always win over a time-out.
 bool Receiver::WaitReadable(std::uint32_t ms) {
-  for (std::uint32_t waited = 0; waited < ms; waited += kPollSliceMs) {
-    if (Stopping())
-      return false;
+  const std::uint32_t start = m_clock.Ticks();
+  while (!Stopping()) {
     pollfd entry{m_socket.Handle(), POLLIN, 0};
     const int rc = ::poll(&entry, 1, kPollSliceMs);
     if (rc > 0)
       return true;
     if (rc < 0)
+      return false;
+    if (platform::TickElapsed(start, m_clock.Ticks()) >= ms)
       return false;
   }
   return false;

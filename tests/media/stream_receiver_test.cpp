@@ -17,6 +17,7 @@
 #include "fakes/fake_stream_server.h"
 #include "fakes/stream_packets.h"
 #include "media/stream_request.h"
+#include "platform/testing/manual_clock.h"
 
 namespace {
 
@@ -106,11 +107,36 @@ class ReceiverRig {
     return m_lost.load() != 0;
   }
 
+  // The receiver measures its time-outs on m_clock, which moves only when the test says so.
+  void UseManualClock() { m_setup.clock = &m_clock; }
+
+  // Moves the manual clock on by stepMs until the receiver reports the connection lost (at most
+  // steps times). Each step waits (real time, briefly) for the receiver to look at the time.
+  bool AdvanceUntilLost(std::uint32_t stepMs, int steps) {
+    for (int i = 0; i < steps && m_lost.load() == 0; ++i) {
+      m_clock.Advance(stepMs);
+      WaitLost(milliseconds(200));
+    }
+    return m_lost.load() != 0;
+  }
+
+  // Waits (real time) until the key-frame gate has dropped more than `after` frames; returns the
+  // count then.
+  std::uint32_t WaitGateDrops(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (m_stats.keyGateDrops.load() <= after && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    return m_stats.keyGateDrops.load();
+  }
+
   ReceiverSetup m_setup;
   ReceiverStats m_stats;
   std::atomic<int> m_lost{0};
   std::atomic<int> m_switched{0};
   std::unique_ptr<CAppData> m_app = std::make_unique<CAppData>();
+  platform::testing::ManualClock m_clock;
+  // Declared after everything its body uses: destroying it stops and joins the receiver first.
   platform::Thread m_thread;
 
  private:
@@ -269,7 +295,14 @@ TEST_P(TransportTest, ClosedConnectionOrSilenceIsALostConnection) {
   server.SetFaults(faults);
   server.SetLoops(1, true);
   ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.UseManualClock();
   rig.Start();
+  if (udp) {
+    // Everything the server sent has arrived before the receiver's 5 s run out; the time
+    // passes on the manual clock only.
+    ASSERT_TRUE(server.WaitForStreamsDone(1, milliseconds(10000)));
+    EXPECT_TRUE(rig.AdvanceUntilLost(1000, 100));
+  }
   EXPECT_TRUE(rig.WaitLost(milliseconds(20000)));
   EXPECT_TRUE(rig.m_thread.Join(20000));
   EXPECT_EQ(rig.m_lost.load(), 1);
@@ -418,7 +451,17 @@ TEST(ReceiverTest, UdpKeyFrameGateWaitsForTheFirstKeyFrameThenSwitchesToTcpAfter
   server.SetLoops(100);
   server.SetFrameInterval(milliseconds(30));
   ReceiverRig rig(StreamKind::kVideo, true, server.Port());
+  rig.UseManualClock();
   rig.Start();
+  // The ten seconds pass on the manual clock in steps shorter than the 5 s receive time-out,
+  // each after another dropped frame, so no single receive ever sees 5 s go by.
+  std::uint32_t drops = 0;
+  for (int step = 0; step < 5; ++step) {
+    drops = rig.WaitGateDrops(drops);
+    ASSERT_GT(drops, 0u);
+    EXPECT_EQ(rig.m_lost.load(), 0);
+    rig.m_clock.Advance(2500);
+  }
   EXPECT_TRUE(rig.WaitLost(milliseconds(25000)));
   EXPECT_EQ(rig.m_switched.load(), 1);
   EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
