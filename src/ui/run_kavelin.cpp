@@ -9,6 +9,7 @@
 #include "platform/audio_alsa/alsa_audio_out.h"
 #include "platform/message_box.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/login/login_window.h"
 
 namespace ui {
 
@@ -23,8 +24,7 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   InstallRecorders();
 
   // The program's own login and main windows are installed where no stand-in is given.
-  if (windows.login)
-    app::SetLoginWindow(windows.login);
+  app::SetLoginWindow(windows.login ? windows.login : login::MakeLoginWindow());
   if (windows.main)
     app::SetMainWindow(windows.main);
 
