@@ -5,7 +5,7 @@
 #include <random>
 
 #include "codec/mp4dec/block_idct.h"
-#include "codec/mp4dec/intra_dequant.h"
+#include "codec/mp4dec/dequant.h"
 #include "prim/prim_dispatch.h"
 #include "prim/prim_idct.h"
 
