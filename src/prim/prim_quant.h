@@ -23,9 +23,12 @@ PrimStatus primQuantInvInter_Compact_H263_16s_I_sse2(std::int16_t* pSrcDst, std:
 PrimStatus primQuantInvInter_Compact_H263_16s_I_sse3(std::int16_t* pSrcDst, std::int32_t len,
                                                      std::int32_t QP);
 
-// Workers of the vector forms: the element rule over len elements with the bounds
-// [lower, upper]; keepFirst != 0 restores element 0 afterwards. QP must be in 1..31 and
-// lower <= upper within the 16-bit range (the entries guarantee both).
+// Workers: the element rule over len elements with the bounds [lower, upper]; keepFirst != 0
+// restores element 0 afterwards. QP must be in 1..31 and lower <= upper within the 16-bit range
+// (the entries guarantee both). The generic worker is the reference the vector ones are tested
+// against.
+void QuantInvInterWorker_Generic(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,
+                                 std::int32_t QP, std::int32_t lower, std::int32_t upper);
 void QuantInvInterWorker_Sse(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,
                              std::int32_t QP, std::int32_t lower, std::int32_t upper);
 void QuantInvInterWorker_Sse2(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,

@@ -14,7 +14,8 @@ namespace {
 using Block = std::array<std::int16_t, 64>;
 
 // Processor classes selecting each primitive form: generic, SSE, SSE2, SSE3.
-constexpr std::array<std::int32_t, 4> kFormClasses{0, 5, 9, 32};
+constexpr std::array<std::int32_t, 4> kFormClasses{PrimCpuUnknown, PrimCpuFamily6Sse,
+                                                   PrimCpuFamily6Sse2, PrimCpuFamily15Sse3Ext64};
 
 class FormScope {
  public:
