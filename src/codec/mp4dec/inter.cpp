@@ -119,34 +119,22 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
                                  : tables.zigzag.data();
   const int qp = ctx.vop.quantiser;
   const bool mpeg = ctx.vol.quant_type != 0;
-  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
   int parity = 0;
   int position = 0;
-  for (;;) {
-    const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<false>(reader, table);
-    if (event.run < 0) {
-      return false;
-    }
-    position += event.run;
-    if (position > 63) {
-      return false;  // the run leaves the block: damaged
-    }
-    const int p = scan[position];
-    if (mpeg) {
-      const std::int32_t value = Mp4DecDequantInterMpegValue(
-          event.level, qp, tables.nonIntraMatrix[static_cast<std::size_t>(p)]);
-      parity ^= value;
-      block[p] = static_cast<std::int16_t>(value);
-    } else {
-      block[p] = Mp4DecDequantInterH263(event.level, qp);
-    }
-    ++position;
-    if (event.last != 0) {
-      break;
-    }
-    if (reader.Exhausted()) {
-      return false;
-    }
+  const bool read =
+      mpeg ? Mp4DecReadInterCoefficients(reader, scan, position,
+                                         [&](int p, std::int32_t level) {
+                                           const std::int32_t value = Mp4DecDequantInterMpegValue(
+                                               level, qp,
+                                               tables.nonIntraMatrix[static_cast<std::size_t>(p)]);
+                                           parity ^= value;
+                                           block[p] = static_cast<std::int16_t>(value);
+                                         })
+           : Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
+               block[p] = Mp4DecDequantInterH263(level, qp);
+             });
+  if (!read) {
+    return false;
   }
   const bool flipped = mpeg && Mp4DecMismatchControl(block, parity);
   // One event at scan position 0 (raster 0 in every scan), unless the mismatch control wrote
