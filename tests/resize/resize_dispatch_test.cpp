@@ -27,8 +27,8 @@ TEST_F(ResizeDispatch, EveryProcessorClassReachesAVariantWithTheGenericBytes) {
     const double xf = kind == 8 ? 0.5 : 1.6;
     ASSERT_EQ(Resize(primResize_8u_C3R_generic, src, src.whole(), expected, xf, xf, kind),
               StsNoError);
-    // Classes 1 (generic), 5 (SSE), 9 (SSE2), 8 and 32 (SSE3).
-    for (std::int32_t cpuClass : {1, 5, 9, 8, 32}) {
+    for (std::int32_t cpuClass : {PrimCpuFamily5, PrimCpuFamily6Sse, PrimCpuFamily6Sse2,
+                                  PrimCpuFamily15Sse3, PrimCpuFamily15Sse3Ext64}) {
       ASSERT_EQ(primStaticInitCpu(cpuClass), StsNoError);
       Image dst(50, 40, 0, 0x33);
       ASSERT_EQ(Resize(primResize_8u_C3R, src, src.whole(), dst, xf, xf, kind), StsNoError);
@@ -38,7 +38,7 @@ TEST_F(ResizeDispatch, EveryProcessorClassReachesAVariantWithTheGenericBytes) {
 }
 
 TEST_F(ResizeDispatch, EmptySlotRefusesTheCallAndWritesNothing) {
-  ASSERT_EQ(primStaticInitCpu(-1), StsNoError);
+  ASSERT_EQ(primStaticInitCpu(PrimCpuEmptySlot), StsNoError);
   const Image src = NoiseImage(8, 8, 2);
   Image dst(16, 16, 0, 0x44);
   const Image before = dst;
