@@ -35,8 +35,9 @@ TEST(MirrorConversions, TriggerAndProviderValuesBecomeRows) {
                                                    {"noip", -1},  {"", -1},      {"DynDNS", -1}};
   for (const auto& [text, row] : providers) {
     EXPECT_EQ(ProviderIndex(QString::fromLatin1(text)), row) << text;
-    if (row >= 0)
+    if (row >= 0) {
       EXPECT_EQ(ProviderText(row), QString::fromLatin1(text));
+    }
   }
   EXPECT_EQ(ProviderText(3), QString());
 }
