@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,9 +47,10 @@ void FTPPropertyPage::CreateControls(QWidget* window) {
   auto* siteGroup = NewGroup(c, 0, QStringLiteral("FTP Site"), window);
   auto* sites = new QHBoxLayout(siteGroup);
   ui::ListCtrl* list = NewList(c, IDC_SITE_LIST, siteGroup);
-  list->InsertColumn(0, QStringLiteral("Username"), 100);
-  list->InsertColumn(1, QStringLiteral("Ftp site"), 190);
+  list->InsertColumn(0, QStringLiteral("Username"), 90);
+  list->InsertColumn(1, QStringLiteral("Ftp site"), 150);
   list->InsertColumn(2, QStringLiteral("Port number"), 90);
+  list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
   list->setMinimumHeight(90);
   sites->addWidget(list, 1);
   auto* buttons = new QVBoxLayout;

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -104,15 +105,16 @@ void MailPropertyPage::CreateControls(QWidget* window) {
   verify->addStretch(1);
   smtp->addLayout(verify, 2, 1, 1, 3);
   smtp->addWidget(NewLabel(c, 0, QStringLiteral("User Name :"), smtpGroup), 3, 0);
-  smtp->addWidget(NewEdit(c, IDC_USER, smtpGroup, kAccountBytes), 3, 1);
-  smtp->addWidget(NewLabel(c, 0, QStringLiteral("Password :"), smtpGroup), 3, 2);
-  smtp->addWidget(NewEdit(c, IDC_PASSWORD, smtpGroup, kAccountBytes, true), 3, 3);
+  smtp->addWidget(NewEdit(c, IDC_USER, smtpGroup, kAccountBytes), 3, 1, 1, 3);
+  smtp->addWidget(NewLabel(c, 0, QStringLiteral("Password :"), smtpGroup), 4, 0);
+  smtp->addWidget(NewEdit(c, IDC_PASSWORD, smtpGroup, kAccountBytes, true), 4, 1, 1, 3);
   page->addWidget(smtpGroup);
 
   auto* listGroup = NewGroup(c, 0, QStringLiteral("Alarm E-mail"), window);
   auto* lists = new QHBoxLayout(listGroup);
   ui::ListCtrl* list = NewList(c, IDC_ADDRESS_LIST, listGroup);
   list->InsertColumn(0, ui::LoadString(3014), 300);
+  list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   list->setMinimumHeight(110);
   lists->addWidget(list, 1);
   auto* buttons = new QVBoxLayout;
