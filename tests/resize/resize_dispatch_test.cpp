@@ -20,9 +20,12 @@ class ResizeDispatch : public ::testing::Test {
   std::int32_t saved_ = 1;
 };
 
+// Nearest, linear and supersampling give the generic bytes on every class; cubic and six-tap,
+// whose arithmetic belongs to each kernel set, within 1.
 TEST_F(ResizeDispatch, EveryProcessorClassReachesAVariantWithTheGenericBytes) {
   const Image src = NoiseImage(30, 20, 1);
   for (std::int32_t kind : {1, 2, 4, 8, 16}) {
+    const int bound = kind == 4 || kind == 16 ? 1 : 0;
     Image expected(50, 40, 0, 0x33);
     const double xf = kind == 8 ? 0.5 : 1.6;
     ASSERT_EQ(Resize(primResize_8u_C3R_generic, src, src.whole(), expected, xf, xf, kind),
@@ -32,7 +35,7 @@ TEST_F(ResizeDispatch, EveryProcessorClassReachesAVariantWithTheGenericBytes) {
       ASSERT_EQ(primStaticInitCpu(cpuClass), StsNoError);
       Image dst(50, 40, 0, 0x33);
       ASSERT_EQ(Resize(primResize_8u_C3R, src, src.whole(), dst, xf, xf, kind), StsNoError);
-      EXPECT_EQ(dst.bytes, expected.bytes) << "class " << cpuClass << " kind " << kind;
+      EXPECT_LE(MaxDifference(dst, expected), bound) << "class " << cpuClass << " kind " << kind;
     }
   }
 }

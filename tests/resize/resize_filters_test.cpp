@@ -239,16 +239,18 @@ TEST(ResizeFilters, LastPixelIsReproducedExactly) {
 
 TEST(ResizeFilters, LanczosWeightsAtKnownDistances) {
   std::array<float, 6> w{};
-  ResizeBuildCoeffs_Generic(0.0, w.data());
+  const double zero = 0.0;
+  ResizeBuildCoeffs_Generic(&zero, 1, w.data());
   EXPECT_EQ(w, (std::array<float, 6>{0, 0, 1, 0, 0, 0}));
-  ResizeBuildCoeffs_Generic(0.5, w.data());
+  const double half = 0.5;
+  ResizeBuildCoeffs_Generic(&half, 1, w.data());
   EXPECT_FLOAT_EQ(w[2], w[3]);
   EXPECT_NEAR(w[2], 0.6079271, 2e-4);
   EXPECT_FLOAT_EQ(w[1], w[4]);
   EXPECT_FLOAT_EQ(w[0], w[5]);
   // Fractions that put a tap at distance 3 (or just below) read only inside the table.
   for (double f : {1e-12, 0.999999999999, 1.0}) {
-    ResizeBuildCoeffs_Generic(f, w.data());
+    ResizeBuildCoeffs_Generic(&f, 1, w.data());
     for (float v : w) {
       EXPECT_TRUE(std::isfinite(v));
       EXPECT_LE(std::fabs(v), 1.0f);

@@ -2,7 +2,9 @@
 // and a call wrapper.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,6 +69,15 @@ inline PrimStatus Resize(Entry entry, const Image& src, PrimRect roi, Image& dst
                          double yf, std::int32_t interpolation) {
   return entry(src.bytes.data(), src.size(), src.step, roi, dst.bytes.data(), dst.step, dst.size(),
                xf, yf, interpolation);
+}
+
+// Largest difference between two images of one size, byte by byte.
+inline int MaxDifference(const Image& a, const Image& b) {
+  int worst = 0;
+  for (std::size_t i = 0; i < a.bytes.size(); ++i) {
+    worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
+  }
+  return worst;
 }
 
 inline std::string Describe(std::int32_t w, std::int32_t h, double xf, double yf, int interp) {

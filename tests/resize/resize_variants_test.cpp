@@ -29,15 +29,6 @@ const Request kRequests[] = {
     {64, 48, {0, 0, 64, 48}, 1.0 / 3, 0.3333333433},
 };
 
-// Largest difference between two images, byte by byte.
-int MaxDifference(const Image& a, const Image& b) {
-  int worst = 0;
-  for (std::size_t i = 0; i < a.bytes.size(); ++i) {
-    worst = std::max(worst, std::abs(a.bytes[i] - b.bytes[i]));
-  }
-  return worst;
-}
-
 // Statuses and the bytes written agree across the variants: nearest, linear and
 // supersampling exactly; cubic and six-tap, whose arithmetic may differ per kernel set in the
 // last unit, within 1. The SSE2 and SSE3 sets agree exactly on everything.
