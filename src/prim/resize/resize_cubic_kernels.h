@@ -23,7 +23,6 @@
 
 namespace resize::cubic {
 
-inline constexpr float kThird = 0.333333313f;  // the float just below one third
 inline constexpr float kBodyBias = 1e-5f;
 
 // Newton weights of one fraction (scalar) or of four fractions (vector).
@@ -64,22 +63,24 @@ V Splat(float v) {
   }
 }
 
-// Per-pixel horizontal and vertical body weights: k1 = t + 1, k2 = (t·0.5)·k1,
-// k3 = ((t − 1)·0.333333313)·k2.
-template <class V>
-Weights<V> PixelWeights(V t) {
-  const V k1 = Add(t, Splat<V>(1.0f));
-  const V k2 = Mul(Mul(t, Splat<V>(0.5f)), k1);
-  const V k3 = Mul(Mul(Sub(t, Splat<V>(1.0f)), Splat<V>(kThird)), k2);
-  return {k1, k2, k3};
-}
+// The weights of the vector forms belong to the kernel set (`Form::Weights`). The SSE set
+// divides by 3: k1 = t + 1, k2 = (t·0.5)·k1, k3 = ((t − 1)·k2) / 3, so that at t = 2 (the last
+// column or row) the weights are exactly 3, 3 and 1 and integer taps give p3 exactly, as they
+// give p0 at t = -1 and p1 at t = 0.
+struct SseForm {
+  static VectorWeights Weights(__m128 t) {
+    const __m128 k1 = Add(t, Splat<__m128>(1.0f));
+    const __m128 k2 = Mul(Mul(t, Splat<__m128>(0.5f)), k1);
+    const __m128 k3 = _mm_div_ps(Mul(Sub(t, Splat<__m128>(1.0f)), k2), Splat<__m128>(3.0f));
+    return {k1, k2, k3};
+  }
+};
 
-// Weights of the one-channel horizontal body: k3 = (t − 1)·(k2·0.333333313).
-inline VectorWeights GroupWeights(__m128 t) {
-  const __m128 k1 = Add(t, Splat<__m128>(1.0f));
-  const __m128 k2 = Mul(Mul(t, Splat<__m128>(0.5f)), k1);
-  const __m128 k3 = Mul(Sub(t, Splat<__m128>(1.0f)), Mul(k2, Splat<__m128>(kThird)));
-  return {k1, k2, k3};
+// Lane 0 of a form's vector weights, for the scalar emulation of a vector body.
+template <class Form>
+ScalarWeights BodyWeights(float t) {
+  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+  return {_mm_cvtss_f32(k.k1), _mm_cvtss_f32(k.k2), _mm_cvtss_f32(k.k3)};
 }
 
 // Weights of the scalar forms: k1 = 1 + t, k2 = (t·k1)·0.5, k3 = ((t − 1)·k2) / 3.
@@ -149,7 +150,7 @@ __m128 LoadThree(const std::uint8_t* p) {
 
 // Horizontal step, one channel: four destination columns a step through the vector form
 // (each column's four taps read at once, then transposed), the rest one by one.
-template <class T>
+template <class T, class Form>
 void RowOneChannel(SrcRow<T> src, std::int32_t count, const std::ptrdiff_t* xoff,
                    const float* fractions, float* out) {
   std::int32_t i = 0;
@@ -160,7 +161,7 @@ void RowOneChannel(SrcRow<T> src, std::int32_t count, const std::ptrdiff_t* xoff
     __m128 d = LoadFour<T>(src.At(xoff[i + 3] - 1));
     _MM_TRANSPOSE4_PS(a, b, c, d);
     const __m128 t = _mm_load_ps(fractions + i);
-    _mm_store_ps(out + i, RowValue(a, b, c, d, GroupWeights(t)));
+    _mm_store_ps(out + i, RowValue(a, b, c, d, Form::Weights(t)));
   }
   for (; i < count; ++i) {
     const std::ptrdiff_t o = xoff[i];
@@ -172,18 +173,39 @@ void RowOneChannel(SrcRow<T> src, std::int32_t count, const std::ptrdiff_t* xoff
 // channels in the lanes of one vector. Three channels read the pixel's three elements only
 // for the last tap, so nothing after it is read; stores of three channels leave a spare lane
 // that the next column overwrites (the row buffers have four spare pixels).
-template <class T>
+template <class T, class Form>
 void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int channels,
-                 const std::ptrdiff_t* xoff, const float* fractions, float* out) {
+                 const std::ptrdiff_t* xoff, const float* fractions, float* out,
+                 std::int32_t wide = 0, const VectorWeights* columnWeights = nullptr) {
   const bool threeOfThree = channels == 3 && stride == 3;
-  for (std::int32_t i = 0; i < count; ++i) {
+  std::int32_t i = 0;
+  if constexpr (sizeof(T) == 1) {
+    // Packed three-byte pixels: the twelve bytes of the four taps from one 16-byte read
+    // (columns below `wide` have its four spare bytes inside the image row).
+    if (threeOfThree) {
+      const __m128i zero = _mm_setzero_si128();
+      const auto floats = [&](__m128i v) {
+        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero));
+      };
+      for (; i < wide; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.At(xoff[i] - 3)));
+        const VectorWeights k =
+            columnWeights != nullptr ? columnWeights[i] : Form::Weights(_mm_set1_ps(fractions[i]));
+        const __m128 value =
+            RowValue(floats(v), floats(_mm_srli_si128(v, 3)), floats(_mm_srli_si128(v, 6)),
+                     floats(_mm_srli_si128(v, 9)), k);
+        _mm_storeu_ps(out + 3 * static_cast<std::ptrdiff_t>(i), value);
+      }
+    }
+  }
+  for (; i < count; ++i) {
     const std::ptrdiff_t o = xoff[i];
     const __m128 p0 = LoadFour<T>(src.At(o - stride));
     const __m128 p1 = LoadFour<T>(src.At(o));
     const __m128 p2 = LoadFour<T>(src.At(o + stride));
     const __m128 p3 =
         threeOfThree ? LoadThree<T>(src.At(o + 2 * stride)) : LoadFour<T>(src.At(o + 2 * stride));
-    const __m128 v = RowValue(p0, p1, p2, p3, PixelWeights(_mm_set1_ps(fractions[i])));
+    const __m128 v = RowValue(p0, p1, p2, p3, Form::Weights(_mm_set1_ps(fractions[i])));
     _mm_storeu_ps(out + channels * static_cast<std::ptrdiff_t>(i), v);
   }
 }
@@ -197,36 +219,63 @@ T BodyResult(float v) {
   return static_cast<T>(std::clamp(rounded, 0, kMax));
 }
 
-// Vertical step over `count` contiguous elements: groups of four through the vector form,
-// the rest through the scalar form.
-template <class T, class Rows>
+// Four body results as 32-bit integers: + 1e-5, rounded to nearest.
+inline __m128i RoundBody(__m128 v) {
+  return _mm_cvtps_epi32(_mm_add_ps(v, _mm_set1_ps(kBodyBias)));
+}
+
+// Saturates four 32-bit lanes to 0..65535 through a signed pack of the values moved down by
+// 32768, then moved back.
+inline __m128i PackUnsigned16(__m128i a, __m128i b) {
+  const __m128i bias = _mm_set1_epi32(32768);
+  return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(a, bias), _mm_sub_epi32(b, bias)),
+                       _mm_set1_epi16(static_cast<short>(0x8000)));
+}
+
+// Vertical step over `count` contiguous elements: groups of four through the vector form
+// (several groups per store where the type allows), the rest through the scalar form.
+template <class T, class Form, class Rows>
 void ColumnFlat(DstRow<T> dst, std::int32_t count, float t, const Rows& r) {
+  const float* r0 = r[0];
+  const float* r1 = r[1];
+  const float* r2 = r[2];
+  const float* r3 = r[3];
   const std::int32_t groups = count & ~3;
-  const VectorWeights k = PixelWeights(_mm_set1_ps(t));
-  const __m128 bias = _mm_set1_ps(kBodyBias);
-  for (std::int32_t e = 0; e < groups; e += 4) {
-    const __m128 v = ColumnValue(_mm_load_ps(r[0] + e), _mm_load_ps(r[1] + e),
-                                 _mm_load_ps(r[2] + e), _mm_load_ps(r[3] + e), k);
-    if constexpr (std::is_same_v<T, float>) {
-      _mm_storeu_ps(reinterpret_cast<float*>(dst.At(e)), _mm_add_ps(v, bias));
-    } else {
-      const __m128i rounded = _mm_cvtps_epi32(_mm_add_ps(v, bias));
-      if constexpr (sizeof(T) == 1) {
-        const __m128i words = _mm_packs_epi32(rounded, rounded);
-        Store<std::uint32_t>(dst.At(e), static_cast<std::uint32_t>(
-                                            _mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
-      } else {
-        // Saturate to 0..65535 through a signed pack of the values moved down by 32768.
-        const __m128i low = _mm_sub_epi32(rounded, _mm_set1_epi32(32768));
-        const __m128i words =
-            _mm_xor_si128(_mm_packs_epi32(low, low), _mm_set1_epi16(static_cast<short>(0x8000)));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst.At(e)), words);
-      }
+  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+  const auto value = [&](std::int32_t e) {
+    return ColumnValue(_mm_load_ps(r0 + e), _mm_load_ps(r1 + e), _mm_load_ps(r2 + e),
+                       _mm_load_ps(r3 + e), k);
+  };
+  std::int32_t e = 0;
+  if constexpr (std::is_same_v<T, float>) {
+    for (; e < groups; e += 4) {
+      _mm_storeu_ps(reinterpret_cast<float*>(dst.At(e)),
+                    _mm_add_ps(value(e), _mm_set1_ps(kBodyBias)));
+    }
+  } else if constexpr (sizeof(T) == 1) {
+    for (; e + 16 <= groups; e += 16) {
+      const __m128i low = _mm_packs_epi32(RoundBody(value(e)), RoundBody(value(e + 4)));
+      const __m128i high = _mm_packs_epi32(RoundBody(value(e + 8)), RoundBody(value(e + 12)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst.At(e)), _mm_packus_epi16(low, high));
+    }
+    for (; e < groups; e += 4) {
+      const __m128i words = _mm_packs_epi32(RoundBody(value(e)), _mm_setzero_si128());
+      Store<std::uint32_t>(
+          dst.At(e), static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
+    }
+  } else {
+    for (; e + 8 <= groups; e += 8) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst.At(e)),
+                       PackUnsigned16(RoundBody(value(e)), RoundBody(value(e + 4))));
+    }
+    for (; e < groups; e += 4) {
+      const __m128i rounded = RoundBody(value(e));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst.At(e)), PackUnsigned16(rounded, rounded));
     }
   }
   const ScalarWeights ks = TailWeights(t);
-  for (std::int32_t e = groups; e < count; ++e) {
-    const float v = TailValue(r[0][e], r[1][e], r[2][e], r[3][e], ks);
+  for (; e < count; ++e) {
+    const float v = TailValue(r0[e], r1[e], r2[e], r3[e], ks);
     if constexpr (std::is_same_v<T, float>) {
       dst.Set(e, v);
     } else {
@@ -238,11 +287,11 @@ void ColumnFlat(DstRow<T> dst, std::int32_t count, float t, const Rows& r) {
 // Vertical step of three channels into four-element pixels (the fourth element is not
 // touched). Integer types: the 3·pixels values form groups of four in the vector form and a
 // tail in the scalar form, as in the flat step; float data: the scalar float form throughout.
-template <class T, class Rows>
+template <class T, class Form, class Rows>
 void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& r) {
   const std::int32_t values = 3 * pixels;
   const std::int32_t groups = values & ~3;
-  const ScalarWeights kb = PixelWeights(t);
+  const ScalarWeights kb = BodyWeights<Form>(t);
   const ScalarWeights ks = TailWeights(t);
   for (std::int32_t e = 0; e < values; ++e) {
     const std::ptrdiff_t at = 4 * (e / 3) + e % 3;
@@ -259,29 +308,43 @@ void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& 
 // The cubic pass of one data type: one channel (or a plane), three channels at the pixel's
 // element count, or four channels; the vertical step runs flat when every element of a pixel
 // is processed.
-template <class T>
+template <class T, class Form>
 void Pass(const ResizePassArgs& a) {
   const int channels = a.channels;
   const std::ptrdiff_t stride = channels == 1 ? 1 : a.pixelElements;
   const bool flat = a.pixelElements == channels;
   const auto* rowFractions = static_cast<const float*>(a.rowWeights);
   const auto* columnFractions = static_cast<const float*>(a.columnWeights);
+  // Columns whose 16 bytes from the first tap lie inside the image row (packed 8-bit pixels).
+  std::int32_t wide = a.width;
+  while (wide > 0 && a.columnOffsets[wide - 1] - 3 + 16 > a.rowElements) {
+    --wide;
+  }
+  // The column weights, once per call when the driver gave room for them (every source row
+  // filtered uses the same ones).
+  auto* columnWeights = static_cast<VectorWeights*>(a.rowBuffers[4]);
+  if (columnWeights != nullptr) {
+    for (std::int32_t i = 0; i < a.width; ++i) {
+      columnWeights[i] = Form::Weights(_mm_set1_ps(columnFractions[i]));
+    }
+  }
   RunCubicWindow(
       a,
       [&](std::ptrdiff_t offset, float* out) {
         const SrcRow<T> src = SourceRow<T>(a.srcBase, offset);
         if (channels == 1) {
-          RowOneChannel<T>(src, a.width, a.columnOffsets, columnFractions, out);
+          RowOneChannel<T, Form>(src, a.width, a.columnOffsets, columnFractions, out);
         } else {
-          RowChannels<T>(src, a.width, stride, channels, a.columnOffsets, columnFractions, out);
+          RowChannels<T, Form>(src, a.width, stride, channels, a.columnOffsets, columnFractions,
+                               out, wide, columnWeights);
         }
       },
       [&](std::int32_t r, const std::array<float*, 4>& ring) {
         const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
         if (flat) {
-          ColumnFlat<T>(dst, channels * a.width, rowFractions[r], ring);
+          ColumnFlat<T, Form>(dst, channels * a.width, rowFractions[r], ring);
         } else {
-          ColumnThreeOfFour<T>(dst, a.width, rowFractions[r], ring);
+          ColumnThreeOfFour<T, Form>(dst, a.width, rowFractions[r], ring);
         }
       });
 }

@@ -429,6 +429,13 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     }
     args.rowBuffers[b] = s.buffers[b].get();
   }
+  if (interpolation == kResizeCubic && set.cubicColumnScratch) {
+    s.buffers[4] = MakeAligned<std::uint8_t>(48 * static_cast<std::int64_t>(width));
+    if (!s.buffers[4]) {
+      return StsAllocFailed;
+    }
+    args.rowBuffers[4] = s.buffers[4].get();
+  }
 
   if (planar == 0) {
     args.srcBase = static_cast<const std::uint8_t*>(pSrc) + cornerBytes;

@@ -67,22 +67,22 @@ void ResizeLinearWorker3_16u_Sse(void* dst, std::int32_t count, std::int32_t wei
 }
 
 void ResizeCubicPass_8u_C3_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<std::uint8_t>(args);
+  resize::cubic::Pass<std::uint8_t, resize::cubic::SseForm>(args);
 }
 void ResizeCubicPass_16u_C3_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<std::uint16_t>(args);
+  resize::cubic::Pass<std::uint16_t, resize::cubic::SseForm>(args);
 }
 void ResizeCubicPass_32f_C3_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<float>(args);
+  resize::cubic::Pass<float, resize::cubic::SseForm>(args);
 }
 void ResizeCubicPass_8u_C1_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<std::uint8_t>(args);
+  resize::cubic::Pass<std::uint8_t, resize::cubic::SseForm>(args);
 }
 void ResizeCubicPass_16u_C1_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<std::uint16_t>(args);
+  resize::cubic::Pass<std::uint16_t, resize::cubic::SseForm>(args);
 }
 void ResizeCubicPass_32f_C1_Sse(const ResizePassArgs& args) {
-  resize::cubic::Pass<float>(args);
+  resize::cubic::Pass<float, resize::cubic::SseForm>(args);
 }
 
 namespace {
@@ -92,25 +92,27 @@ using Rows4 = std::array<const float*, 4>;
 template <class T>
 void CubicRowOne(const void* src, std::int32_t count, const std::ptrdiff_t* xoff,
                  const float* fractions, float* out) {
-  resize::cubic::RowOneChannel<T>({static_cast<const std::uint8_t*>(src)}, count, xoff, fractions,
-                                  out);
+  resize::cubic::RowOneChannel<T, resize::cubic::SseForm>({static_cast<const std::uint8_t*>(src)},
+                                                          count, xoff, fractions, out);
 }
 
 template <class T>
 void CubicRowChannels(const void* src, std::int32_t count, std::ptrdiff_t stride, int channels,
                       const std::ptrdiff_t* xoff, const float* fractions, float* out) {
-  resize::cubic::RowChannels<T>({static_cast<const std::uint8_t*>(src)}, count, stride, channels,
-                                xoff, fractions, out);
+  resize::cubic::RowChannels<T, resize::cubic::SseForm>(
+      {static_cast<const std::uint8_t*>(src)}, count, stride, channels, xoff, fractions, out);
 }
 
 template <class T>
 void CubicColumnFlat(void* dst, std::int32_t count, float t, const Rows4& rows) {
-  resize::cubic::ColumnFlat<T>({static_cast<std::uint8_t*>(dst)}, count, t, rows);
+  resize::cubic::ColumnFlat<T, resize::cubic::SseForm>({static_cast<std::uint8_t*>(dst)}, count, t,
+                                                       rows);
 }
 
 template <class T>
 void CubicColumnThreeOfFour(void* dst, std::int32_t count, float t, const Rows4& rows) {
-  resize::cubic::ColumnThreeOfFour<T>({static_cast<std::uint8_t*>(dst)}, count, t, rows);
+  resize::cubic::ColumnThreeOfFour<T, resize::cubic::SseForm>({static_cast<std::uint8_t*>(dst)},
+                                                              count, t, rows);
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ struct FloatSum {
   static void Vector(const Rows& rows, std::ptrdiff_t e, const float* w, std::uint8_t* dst) {
     __m128 q[6];
     for (int j = 0; j < 6; ++j) {
-      q[j] = _mm_load_ps(rows[j] + e);
+      q[j] = _mm_load_ps(rows[j] + e);  // the caller keeps the row pointers in registers
     }
     const __m128 sum = TapSum(q, w);
     if constexpr (std::is_same_v<T, float>) {
@@ -163,20 +163,24 @@ void Pass(const ResizePassArgs& a) {
       [&](std::int32_t r, const std::array<float*, 6>& rows) {
         const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
         const float* w = rowCoeffs + 6 * static_cast<std::ptrdiff_t>(r);
+        // Local copies: stores through byte pointers may alias the ring's memory.
+        const std::array<const float*, 6> local{rows[0], rows[1], rows[2],
+                                                rows[3], rows[4], rows[5]};
+        const std::array<float, 6> weights{w[0], w[1], w[2], w[3], w[4], w[5]};
         if (flat) {
           const std::int32_t count = channels * a.width;
           std::int32_t e = 0;
           for (; e + 4 <= count; e += 4) {
-            Vertical::template Vector<T>(rows, e, w, dst.At(e));
+            Vertical::template Vector<T>(local, e, weights.data(), dst.At(e));
           }
           for (; e < count; ++e) {
-            dst.Set(e, Vertical::template Scalar<T>(rows, e, w));
+            dst.Set(e, Vertical::template Scalar<T>(local, e, weights.data()));
           }
           return;
         }
         for (std::int32_t k = 0; k < a.width; ++k) {
           for (int c = 0; c < 3; ++c) {
-            dst.Set(4 * k + c, Vertical::template Scalar<T>(rows, 3 * k + c, w));
+            dst.Set(4 * k + c, Vertical::template Scalar<T>(local, 3 * k + c, weights.data()));
           }
         }
       });

@@ -8,4 +8,4 @@ constexpr ResizePassTable kPasses = MakeGenericPassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsGeneric{&kPasses, ResizeBuildCoeffs_Generic, false};
+const ResizeKernelSet kResizeKernelsGeneric{&kPasses, ResizeBuildCoeffs_Generic, false, false};

@@ -15,4 +15,4 @@ constexpr ResizePassTable kPasses = MakePasses();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Generic, false};
+const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Generic, false, false};

@@ -15,4 +15,4 @@ constexpr ResizePassTable kPasses = MakePasses();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Generic, false};
+const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Generic, false, false};

@@ -52,9 +52,11 @@ struct ResizePassArgs {
   const void* rowWeights;
   // Linear: int16 pairs (8u, 16u) or float fractions (32f); cubic: float; six-tap: 6 floats.
   const void* columnWeights;
-  std::array<void*, 6> rowBuffers;  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers
-  std::int32_t pixelElements;       // elements per pixel of the interleaved data (1 for a plane)
-  std::int32_t channels;            // channels processed: 1, 3 or 4 (1 for a plane)
+  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers; cubic may get a column scratch as its
+  // fifth (see ResizeKernelSet), null otherwise.
+  std::array<void*, 6> rowBuffers;
+  std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
+  std::int32_t channels;       // channels processed: 1, 3 or 4 (1 for a plane)
   // Elements from the start of a source row's rectangle to the end of that image row: reads at
   // or past it leave the image (on its last row), so wide moves stop before it.
   std::ptrdiff_t rowElements;
@@ -101,4 +103,7 @@ struct ResizeKernelSet {
   // Whether the filtering passes (linear, cubic, six-tap) take four-element pixels (three or
   // four channels processed); otherwise they take packed pixels of their channel count only.
   bool filtersTakeFourElementPixels;
+  // Whether the cubic passes want a fifth buffer of 12 floats per destination column (as
+  // rowBuffers[4]), where they keep weights they compute once per call.
+  bool cubicColumnScratch;
 };
