@@ -241,6 +241,10 @@ void FakeStreamServer::SetAudioClip(std::vector<ClipFrame> clip) {
   std::lock_guard lock(m_Lock);
   m_AudioClip = std::move(clip);
 }
+void FakeStreamServer::SetJpegClip(std::vector<ClipFrame> clip) {
+  std::lock_guard lock(m_Lock);
+  m_JpegClip = std::move(clip);
+}
 void FakeStreamServer::SetLoops(std::uint32_t loops, bool closeAtEnd) {
   std::lock_guard lock(m_Lock);
   m_nLoops = loops;
@@ -378,7 +382,9 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
     std::lock_guard lock(m_Lock);
     const bool audio = std::find(request.commands.begin(), request.commands.end(), "Audio") !=
                        request.commands.end();
-    clip = audio ? m_AudioClip : m_VideoClip;
+    const bool jpeg = std::find(request.commands.begin(), request.commands.end(), "Jpeg") !=
+                      request.commands.end();
+    clip = audio ? m_AudioClip : jpeg && !m_JpegClip.empty() ? m_JpegClip : m_VideoClip;
     loops = m_nLoops;
     closeAtEnd = m_bCloseAtEnd;
     interval = m_FrameInterval;

@@ -56,6 +56,8 @@ class FakeStreamServer {
   // The clips sent for "Mpeg4"/"Jpeg" and for "Audio" requests.
   void SetVideoClip(std::vector<ClipFrame> clip);
   void SetAudioClip(std::vector<ClipFrame> clip);
+  // A clip of its own for "Jpeg" requests (the video clip serves them while none is set).
+  void SetJpegClip(std::vector<ClipFrame> clip);
   // Times the clip is sent (then the connection stays open and silent, or is closed).
   void SetLoops(std::uint32_t loops, bool closeAtEnd = false);
   // Pause between frames (0: as fast as the socket takes them).
@@ -94,6 +96,7 @@ class FakeStreamServer {
   std::atomic<bool> m_bStopping{false};
   std::vector<ClipFrame> m_VideoClip;
   std::vector<ClipFrame> m_AudioClip;
+  std::vector<ClipFrame> m_JpegClip;
   std::uint32_t m_nLoops = 1;
   bool m_bCloseAtEnd = false;
   std::chrono::milliseconds m_FrameInterval{0};
