@@ -58,6 +58,8 @@ class FakeStreamServer {
   void SetAudioClip(std::vector<ClipFrame> clip);
   // A clip of its own for "Jpeg" requests (the video clip serves them while none is set).
   void SetJpegClip(std::vector<ClipFrame> clip);
+  // Ends the streams under way now (a TCP stream's connection closes); later ones are not cut.
+  void EndStreams();
   // Times the clip is sent (then the connection stays open and silent, or is closed).
   void SetLoops(std::uint32_t loops, bool closeAtEnd = false);
   // Pause between frames (0: as fast as the socket takes them).
@@ -109,6 +111,7 @@ class FakeStreamServer {
   std::vector<std::chrono::steady_clock::time_point> m_FrameSent;
   std::atomic<std::uint32_t> m_nPacketsSent{0};
   std::atomic<std::uint32_t> m_nFramesSent{0};
+  std::atomic<std::uint32_t> m_nStreamEnds{0};
 
   std::thread m_TcpThread;
   std::thread m_UdpThread;

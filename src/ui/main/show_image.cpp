@@ -26,6 +26,7 @@ std::atomic<float> g_fDisplayFrameRate{0.0f};
 namespace {
 
 constexpr std::uint32_t kCrossColour = 0xFF0000;  // red in blue-green-red byte order
+constexpr int kSnapshotBitmap = 0;                // the snapshot writer's ".bmp" format
 
 // Sets the show thread's finish event when the painter leaves, whatever the road.
 class FinishShowImageJob {
@@ -81,7 +82,7 @@ bool CKavelinDlg::PaintWindowFrame(std::uint8_t* picture, int width, int height)
         const std::lock_guard text(app.m_SettingINI.m_TextLock);
         folder = app.m_SettingINI.m_strSnapshotPath;
       }
-      if (MakeSnapshotFileName(folder, frame, width, height, 1) == 0)
+      if (MakeSnapshotFileName(folder, frame, width, height, kSnapshotBitmap) == 0)
         DebugPrint("Snapshot is error \n");
     }
     app.m_bSnapshotRequest = 0;
