@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/main/main_window_texts.h"
+#include "ui/main/panel_table.h"
 #include "ui/main/skin_tables.h"
 
 namespace {
@@ -107,6 +108,40 @@ TEST(SkinTables, LoginValuesAreCheckedNotNarrowed) {
   EXPECT_EQ(CheckedSelectedChannel(16), 16);
   EXPECT_EQ(CheckedSelectedChannel(17), 1);
   EXPECT_EQ(CheckedSelectedChannel(255), 1);
+}
+
+TEST(SkinTables, PanelKeysOfEveryDeviceFitTheTrayApart) {
+  // Layout skin l is shown in skin l (4 and 5 share 1 and 3).
+  for (int layoutSkin = 0; layoutSkin < kLayoutSkinCount; ++layoutSkin) {
+    const SkinLayoutRecord& skin = SkinRecord(layoutSkin);
+    const TableRect tray{0, skin.ClosedWindow().bottom, skin.OpenWindow().right,
+                         skin.OpenWindow().bottom};
+    const TableRect down = skin.PanelDown();
+    const auto overlap = [](const panel::PanelRect& a, const TableRect& b) {
+      return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
+    for (int type = 0; type < panel::kDeviceTypeCount; ++type) {
+      SCOPED_TRACE(testing::Message() << "layout skin " << layoutSkin << " type " << type);
+      std::vector<panel::PanelRect> placed;
+      for (const auto& rec : panel::PanelEntry(type).buttons) {
+        if (!(rec.flags & panel::kFlagShown))
+          continue;
+        const panel::PanelRect r = rec.rects[static_cast<std::size_t>(layoutSkin)];
+        EXPECT_EQ(r.Width(), panel::kKeyWidth);
+        EXPECT_EQ(r.Height(), panel::kKeyHeight);
+        EXPECT_GE(r.left, tray.left);
+        EXPECT_LE(r.right, tray.right);
+        EXPECT_GE(r.top, tray.top);
+        EXPECT_LE(r.bottom, tray.bottom);
+        EXPECT_FALSE(overlap(r, down)) << rec.controlId;
+        for (const panel::PanelRect& other : placed) {
+          EXPECT_FALSE(overlap(r, {other.left, other.top, other.right, other.bottom}))
+              << rec.controlId;
+        }
+        placed.push_back(r);
+      }
+    }
+  }
 }
 
 TEST(MainWindowTexts, StatusCodesAndFormats) {

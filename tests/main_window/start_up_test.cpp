@@ -82,8 +82,9 @@ TEST_F(StartUpTest, OpensPublishedWithItsStartValues) {
     EXPECT_FALSE(button->isVisible()) << i;
     // The channel chosen at start-up is the current one; the others are disabled but the arrows
     // (which have no states).
-    if (i < 17)
+    if (i < 17) {
       EXPECT_EQ(button->CurrentState(), i == 3 ? 0 : 1) << i;
+    }
     EXPECT_EQ(button->isEnabled(), i == 3 || i == 17 || i == 18) << i;
   }
   // 's' at level 30 shows the power key, on the place of AV SWITCH.
