@@ -9,6 +9,7 @@
 #include "app/app_data.h"
 #include "main_window_fixture.h"
 #include "platform/testing/manual_clock.h"
+#include "ui/main/frame_handoff.h"
 
 namespace main_window_test {
 namespace {
@@ -26,6 +27,30 @@ class PainterTest : public MainWindowTest {
   }
   bool FinishSetAndReset() { return g_lpApp->FinishShowImageJobEvent->Wait(0); }
 };
+
+TEST(FrameConversion, RowsTurnedAndBytesSwappedAtAnyWidth) {
+  for (const auto& [width, height] : {std::pair{1, 1}, {1, 3}, {3, 2}, {5, 4}, {17, 3}}) {
+    SCOPED_TRACE(testing::Message() << width << "x" << height);
+    std::vector<std::uint8_t> picture(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < picture.size(); ++i)
+      picture[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    QImage image;
+    ASSERT_TRUE(ConvertBottomUpBgr(picture, width, height, image));
+    ASSERT_EQ(image.size(), QSize(width, height));
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* px =
+            picture.data() + (static_cast<std::size_t>(height - 1 - y) * width + x) * 3;
+        EXPECT_EQ(image.pixel(x, y), qRgb(px[2], px[1], px[0])) << x << "," << y;
+      }
+    }
+    // A picture shorter than its size is refused.
+    picture.pop_back();
+    EXPECT_FALSE(ConvertBottomUpBgr(picture, width, height, image));
+  }
+  QImage image;
+  EXPECT_FALSE(ConvertBottomUpBgr({}, 0, 4, image));
+}
 
 TEST_F(PainterTest, ShowsThePictureTopRowFirstInItsColours) {
   CKavelinDlg& window = Open({.width = 352, .height = 240});
