@@ -4,6 +4,7 @@
 #include "app/kernel_threads.h"
 #include "app/pause_streams.h"
 #include "media/alarm_db/alarm_database.h"
+#include "media/record/recorder.h"
 
 namespace syscfg {
 
