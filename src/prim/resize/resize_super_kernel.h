@@ -131,6 +131,13 @@ inline std::int32_t CellsPerPixel(const SuperKernelArgs& a) {
 template <int kLayout>
 inline constexpr int kChannels = kLayout == 1 ? 1 : (kLayout == 4 ? 4 : 3);
 
+// Whether destination pixel k may be stored with one element past its channels: that element
+// is the next pixel's first, which a later store writes.
+template <int kLayout>
+inline bool Spare(const SuperKernelArgs& a, std::int32_t k, std::int32_t per) {
+  return per == kChannels<kLayout> && k + 1 < a.width;
+}
+
 // Whole scales, integer data.
 template <class T, int kLayout, class Rows>
 PrimStatus IntegerKernel(const SuperKernelArgs& a) {
@@ -180,7 +187,8 @@ PrimStatus IntegerKernel(const SuperKernelArgs& a) {
           std::min<std::int64_t>(begin + std::min(ix, std::int64_t{a.readWidth}), a.readWidth);
       if (!tall) {
         Rows::template GatherInteger<T, kChannels<kLayout>>(cells.get(), per, begin, end, a.norm,
-                                                            smallBoxes, out.At(k * per));
+                                                            smallBoxes, Spare<kLayout>(a, k, per),
+                                                            out.At(k * per));
         continue;
       }
       for (int c = 0; c < kChannels<kLayout>; ++c) {
@@ -214,20 +222,22 @@ PrimStatus FloatKernel(const SuperKernelArgs& a) {
   BoxWalker rowWalker(a.y);
   for (std::int32_t j = 0; j < a.height; ++j, dst += a.dstStep) {
     std::fill(cells.get(), cells.get() + cellCount + 4, 0.0f);
+    bool weighted = false;  // whether a cut row went in before the whole ones
     ForEachInBox(
         rowWalker.Next(), a.rows,
         [&](std::int64_t y, double w) {
           Rows::template AddWeighted<T>(src + y * a.srcStep, cellCount, w, cells.get());
+          weighted = true;
         },
         [&](std::int64_t y0, std::int64_t y1) {
-          for (std::int64_t y = y0; y < y1; ++y) {
-            Rows::template AddWhole<T>(src + y * a.srcStep, cellCount, cells.get());
-          }
+          Rows::template AddWholeRows<T>(src + y0 * a.srcStep, a.srcStep, y1 - y0, cellCount,
+                                         !weighted, cells.get());
         });
     const DstRow<T> out{dst};
     for (std::int32_t k = 0; k < a.width; ++k) {
       Rows::template GatherFloat<T, kChannels<kLayout>>(cells.get(), per, columns[k], a.readWidth,
-                                                        a.norm, out.At(k * per));
+                                                        a.norm, Spare<kLayout>(a, k, per),
+                                                        out.At(k * per));
     }
   }
   return StsNoError;
@@ -259,11 +269,17 @@ struct ScalarRows {
     }
   }
 
+  // `rows` whole rows, `srcStep` bytes apart, by float addition in row order. `fromZero` says
+  // the cells hold 0 (no cut row before), which lets a set sum integer rows first while the
+  // sums stay exact in a float.
   template <class T>
-  static void AddWhole(const std::uint8_t* src, std::int64_t count, float* cells) {
-    const SrcRow<T> row{src};
-    for (std::int64_t i = 0; i < count; ++i) {
-      cells[i] = cells[i] + static_cast<float>(row[i]);
+  static void AddWholeRows(const std::uint8_t* src, std::ptrdiff_t srcStep, std::int64_t rows,
+                           std::int64_t count, bool /*fromZero*/, float* cells) {
+    for (std::int64_t r = 0; r < rows; ++r, src += srcStep) {
+      const SrcRow<T> row{src};
+      for (std::int64_t i = 0; i < count; ++i) {
+        cells[i] = cells[i] + static_cast<float>(row[i]);
+      }
     }
   }
 
@@ -278,7 +294,8 @@ struct ScalarRows {
   // Columns [begin, end) of the integer cells, per channel, to one destination pixel.
   template <class T, int kChannels>
   static void GatherInteger(const std::uint32_t* cells, std::int32_t per, std::int64_t begin,
-                            std::int64_t end, double norm, bool /*smallBoxes*/, std::uint8_t* dst) {
+                            std::int64_t end, double norm, bool /*smallBoxes*/, bool /*spare*/,
+                            std::uint8_t* dst) {
     for (int c = 0; c < kChannels; ++c) {
       std::uint64_t sum = 0;
       for (std::int64_t x = begin; x < end; ++x) {
@@ -291,7 +308,7 @@ struct ScalarRows {
   // One column box of the float cells, per channel, to one destination pixel.
   template <class T, int kChannels>
   static void GatherFloat(const float* cells, std::int32_t per, const Box& box, std::int64_t limit,
-                          double norm, std::uint8_t* dst) {
+                          double norm, bool /*spare*/, std::uint8_t* dst) {
     for (int c = 0; c < kChannels; ++c) {
       double sum = 0.0;
       ForEachInBox(
