@@ -109,6 +109,37 @@ void ForEachInBox(const Box& box, std::int64_t limit, Weighted&& weighted, Whole
   }
 }
 
+// A box's pixels below a limit, resolved once: the leading pixel (index -1 for none), the run
+// of whole pixels [begin, end), the cut pixel (index -1 for none). Visited in this order.
+struct Span {
+  std::int64_t lead;
+  double leadWeight;
+  std::int64_t begin;
+  std::int64_t end;
+  std::int64_t cut;
+  double cutWeight;
+};
+
+inline Span SpanOf(const Box& box, std::int64_t limit) {
+  Span span{-1, 0.0, 0, 0, -1, 0.0};
+  ForEachInBox(
+      box, limit,
+      [&](std::int64_t x, double w) {
+        if (span.lead < 0 && span.end == 0 && x == box.first && box.leading) {
+          span.lead = x;
+          span.leadWeight = w;
+        } else {
+          span.cut = x;
+          span.cutWeight = w;
+        }
+      },
+      [&](std::int64_t x0, std::int64_t x1) {
+        span.begin = x0;
+        span.end = x1;
+      });
+  return span;
+}
+
 template <class T>
 inline constexpr double kMaxValue = sizeof(T) == 1 ? 255.0 : 65535.0;
 
@@ -209,13 +240,13 @@ PrimStatus FloatKernel(const SuperKernelArgs& a) {
   const std::int32_t per = CellsPerPixel<kLayout>(a);
   const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
   const AlignedPtr<float> cells = MakeAligned<float>(cellCount + 4);
-  const AlignedPtr<Box> columns = MakeAligned<Box>(a.width);
+  const AlignedPtr<Span> columns = MakeAligned<Span>(a.width);
   if (!cells || !columns) {
     return StsAllocFailed;
   }
   BoxWalker columnWalker(a.x);
   for (std::int32_t k = 0; k < a.width; ++k) {
-    columns[k] = columnWalker.Next();
+    columns[k] = SpanOf(columnWalker.Next(), a.readWidth);
   }
   const auto* src = static_cast<const std::uint8_t*>(a.src);
   auto* dst = static_cast<std::uint8_t*>(a.dst);
@@ -235,9 +266,8 @@ PrimStatus FloatKernel(const SuperKernelArgs& a) {
         });
     const DstRow<T> out{dst};
     for (std::int32_t k = 0; k < a.width; ++k) {
-      Rows::template GatherFloat<T, kChannels<kLayout>>(cells.get(), per, columns[k], a.readWidth,
-                                                        a.norm, Spare<kLayout>(a, k, per),
-                                                        out.At(k * per));
+      Rows::template GatherFloat<T, kChannels<kLayout>>(cells.get(), per, columns[k], a.norm,
+                                                        Spare<kLayout>(a, k, per), out.At(k * per));
     }
   }
   return StsNoError;
@@ -307,17 +337,19 @@ struct ScalarRows {
 
   // One column box of the float cells, per channel, to one destination pixel.
   template <class T, int kChannels>
-  static void GatherFloat(const float* cells, std::int32_t per, const Box& box, std::int64_t limit,
-                          double norm, bool /*spare*/, std::uint8_t* dst) {
+  static void GatherFloat(const float* cells, std::int32_t per, const Span& span, double norm,
+                          bool /*spare*/, std::uint8_t* dst) {
     for (int c = 0; c < kChannels; ++c) {
       double sum = 0.0;
-      ForEachInBox(
-          box, limit, [&](std::int64_t x, double w) { sum += w * cells[per * x + c]; },
-          [&](std::int64_t x0, std::int64_t x1) {
-            for (std::int64_t x = x0; x < x1; ++x) {
-              sum += cells[per * x + c];
-            }
-          });
+      if (span.lead >= 0) {
+        sum += span.leadWeight * cells[per * span.lead + c];
+      }
+      for (std::int64_t x = span.begin; x < span.end; ++x) {
+        sum += cells[per * x + c];
+      }
+      if (span.cut >= 0) {
+        sum += span.cutWeight * cells[per * span.cut + c];
+      }
       const auto stored = static_cast<float>(sum);
       if constexpr (std::is_same_v<T, float>) {
         Store<float>(dst + c * sizeof(T), static_cast<float>(stored * norm));

@@ -11,8 +11,8 @@
 
 namespace {
 
-using resize::super::Box;
 using resize::super::ScalarRows;
+using resize::super::Span;
 
 // Four elements from `p` as 32-bit integers (integer types) or floats.
 template <class T>
@@ -221,28 +221,30 @@ struct SseRows {
   }
 
   template <class T, int kChannels>
-  static void GatherFloat(const float* cells, std::int32_t per, const Box& box, std::int64_t limit,
-                          double norm, bool spare, std::uint8_t* dst) {
+  static void GatherFloat(const float* cells, std::int32_t per, const Span& span, double norm,
+                          bool spare, std::uint8_t* dst) {
     if constexpr (kChannels == 1) {
-      ScalarRows::GatherFloat<T, kChannels>(cells, per, box, limit, norm, spare, dst);
+      ScalarRows::GatherFloat<T, kChannels>(cells, per, span, norm, spare, dst);
     } else {
       __m128d low = _mm_setzero_pd();
       __m128d high = _mm_setzero_pd();
-      resize::super::ForEachInBox(
-          box, limit,
-          [&](std::int64_t x, double w) {
-            const __m128 c = _mm_loadu_ps(cells + per * x);
-            const __m128d weight = _mm_set1_pd(w);
-            low = _mm_add_pd(low, _mm_mul_pd(weight, LowDoubles(c)));
-            high = _mm_add_pd(high, _mm_mul_pd(weight, HighDoubles(c)));
-          },
-          [&](std::int64_t x0, std::int64_t x1) {
-            for (std::int64_t x = x0; x < x1; ++x) {
-              const __m128 c = _mm_loadu_ps(cells + per * x);
-              low = _mm_add_pd(low, LowDoubles(c));
-              high = _mm_add_pd(high, HighDoubles(c));
-            }
-          });
+      const auto weighted = [&](std::int64_t x, double w) {
+        const __m128 c = _mm_loadu_ps(cells + per * x);
+        const __m128d weight = _mm_set1_pd(w);
+        low = _mm_add_pd(low, _mm_mul_pd(weight, LowDoubles(c)));
+        high = _mm_add_pd(high, _mm_mul_pd(weight, HighDoubles(c)));
+      };
+      if (span.lead >= 0) {
+        weighted(span.lead, span.leadWeight);
+      }
+      for (std::int64_t x = span.begin; x < span.end; ++x) {
+        const __m128 c = _mm_loadu_ps(cells + per * x);
+        low = _mm_add_pd(low, LowDoubles(c));
+        high = _mm_add_pd(high, HighDoubles(c));
+      }
+      if (span.cut >= 0) {
+        weighted(span.cut, span.cutWeight);
+      }
       // Each sum is stored once as a float, then scaled.
       const __m128 stored = _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
       if constexpr (std::is_same_v<T, float>) {
