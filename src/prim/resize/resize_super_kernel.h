@@ -1,6 +1,7 @@
 // The supersampling kernel, written once for every data type, layout and kernel set. A set's
-// `Rows` policy adds source rows into the accumulator row; everything else is shared, so the
-// sets give the same values.
+// `Rows` policy adds source rows into the accumulator row and gathers destination pixels from
+// it, each policy computing exactly what the scalar one computes; the walk over boxes, rows and
+// columns is shared, so every set gives the same values.
 //
 // Whole scales of integer data sum exactly in integers: rows into 32-bit cells (in runs short
 // enough never to wrap, folded into 64-bit cells when a box is taller), columns in 64 bits.
