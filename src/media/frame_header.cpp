@@ -256,8 +256,11 @@ int CFrameHeader::Parse(std::span<const std::uint8_t> packet, AlarmEdges* edges)
   m_bStatusAPresent = statusA ? 1 : 0;
   m_bStatusBPresent = statusB ? 1 : 0;
   m_bTimePresent = (next.wFlags & kFlagTimeStamp) ? 1 : 0;
-  if (m_bTimePresent && m_bConvertTime.load()) {
-    HeaderTimeToSystemTime(HeaderTime{0, next.dwTimeStamp}, &m_PacketTime);
+  if (m_bTimePresent.load() != 0 && m_bConvertTime.load()) {
+    SystemTime time;
+    HeaderTimeToSystemTime(HeaderTime{0, next.dwTimeStamp}, &time);
+    const std::lock_guard lock(m_timeLock);
+    m_PacketTime = time;
   }
   m_wHeaderLength = static_cast<std::uint16_t>(length);
 

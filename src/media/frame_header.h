@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 
 #include "media/system_time.h"
@@ -167,8 +168,12 @@ class CFrameHeader {
   std::uint8_t GopNumber() const { return m_byGopNumber; }
   std::uint8_t Code() const { return m_byCode; }
   const StreamPacketHeader& Raw() const { return m_raw; }
-  bool TimePresent() const { return m_bTimePresent != 0; }
-  const SystemTime& PacketTime() const { return m_PacketTime; }
+  // The time stamp of the last packet that carried one; the window threads read it too.
+  bool TimePresent() const { return m_bTimePresent.load() != 0; }
+  SystemTime PacketTime() const {
+    const std::lock_guard lock(m_timeLock);
+    return m_PacketTime;
+  }
 
   // Alarm and display state, shared with the window threads.
   std::uint32_t StateA() const { return m_dwStateA.load(); }
@@ -195,7 +200,8 @@ class CFrameHeader {
   std::atomic<std::uint32_t> m_dwStateA{0};
   std::atomic<std::uint16_t> m_wLastStatusA{0};
   std::atomic<std::uint16_t> m_wLastStatusB{0};
-  std::uint32_t m_bTimePresent = 0;
+  std::atomic<std::uint32_t> m_bTimePresent{0};
+  mutable std::mutex m_timeLock;
   SystemTime m_PacketTime{};
   StreamPacketHeader m_raw{};
   ParseError m_lastError = ParseError::kNone;

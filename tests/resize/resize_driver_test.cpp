@@ -38,9 +38,11 @@ struct Scale {
   double xf, yf;  // ratios (sizing flag 1) or source steps (flag 0)
 };
 
-// Enlarging and shrinking, mixed, for both sizing flags; supersampling takes the shrinks.
-const Scale kScales[] = {{1, 1.7, 0.6}, {1, 0.45, 2.5}, {0, 0.75, 1.5}, {0, 2.0, 0.5}};
-const Scale kSuperScales[] = {{1, 0.4, 0.7}, {1, 0.5, 0.25}, {0, 2.5, 1.25}, {0, 2.0, 3.0}};
+// Enlarging and shrinking, mixed, for both sizing flags.
+const std::vector<Scale> kScales = {{1, 1.7, 0.6}, {1, 0.45, 2.5}, {0, 0.75, 1.5}, {0, 2.0, 0.5}};
+// Supersampling in each kernel mode: whole boxes both ways, rows cut, columns cut, both cut.
+const std::vector<Scale> kSuperScales = {{1, 0.5, 0.25}, {1, 0.5, 0.4},  {1, 0.4, 0.5},
+                                         {1, 0.4, 0.7},  {0, 2.5, 1.25}, {0, 2.0, 3.0}};
 
 // Destination length used along one axis.
 std::int32_t UsedLength(std::int32_t rect, double factor, std::int32_t dst, std::int32_t sizeMode,

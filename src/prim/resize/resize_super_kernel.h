@@ -1,6 +1,7 @@
 // The supersampling kernel, written once for every data type, layout and kernel set. A set's
-// `Rows` policy adds source rows into the accumulator row; everything else is shared, so the
-// sets give the same values.
+// `Rows` policy adds source rows into the accumulator row and gathers destination pixels from
+// it, each policy computing exactly what the scalar one computes; the walk over boxes, rows and
+// columns is shared, so every set gives the same values.
 //
 // Whole scales of integer data sum exactly in integers: rows into 32-bit cells (in runs short
 // enough never to wrap, folded into 64-bit cells when a box is taller), columns in 64 bits.
@@ -109,6 +110,37 @@ void ForEachInBox(const Box& box, std::int64_t limit, Weighted&& weighted, Whole
   }
 }
 
+// A box's pixels below a limit, resolved once: the leading pixel (index -1 for none), the run
+// of whole pixels [begin, end), the cut pixel (index -1 for none). Visited in this order.
+struct Span {
+  std::int64_t lead;
+  double leadWeight;
+  std::int64_t begin;
+  std::int64_t end;
+  std::int64_t cut;
+  double cutWeight;
+};
+
+inline Span SpanOf(const Box& box, std::int64_t limit) {
+  Span span{-1, 0.0, 0, 0, -1, 0.0};
+  ForEachInBox(
+      box, limit,
+      [&](std::int64_t x, double w) {
+        if (span.lead < 0 && span.end == 0 && x == box.first && box.leading) {
+          span.lead = x;
+          span.leadWeight = w;
+        } else {
+          span.cut = x;
+          span.cutWeight = w;
+        }
+      },
+      [&](std::int64_t x0, std::int64_t x1) {
+        span.begin = x0;
+        span.end = x1;
+      });
+  return span;
+}
+
 template <class T>
 inline constexpr double kMaxValue = sizeof(T) == 1 ? 255.0 : 65535.0;
 
@@ -130,6 +162,13 @@ inline std::int32_t CellsPerPixel(const SuperKernelArgs& a) {
 }
 template <int kLayout>
 inline constexpr int kChannels = kLayout == 1 ? 1 : (kLayout == 4 ? 4 : 3);
+
+// Whether destination pixel k may be stored with one element past its channels: that element
+// is the next pixel's first, which a later store writes.
+template <int kLayout>
+inline bool Spare(const SuperKernelArgs& a, std::int32_t k, std::int32_t per) {
+  return per == kChannels<kLayout> && k + 1 < a.width;
+}
 
 // Whole scales, integer data.
 template <class T, int kLayout, class Rows>
@@ -180,7 +219,8 @@ PrimStatus IntegerKernel(const SuperKernelArgs& a) {
           std::min<std::int64_t>(begin + std::min(ix, std::int64_t{a.readWidth}), a.readWidth);
       if (!tall) {
         Rows::template GatherInteger<T, kChannels<kLayout>>(cells.get(), per, begin, end, a.norm,
-                                                            smallBoxes, out.At(k * per));
+                                                            smallBoxes, Spare<kLayout>(a, k, per),
+                                                            out.At(k * per));
         continue;
       }
       for (int c = 0; c < kChannels<kLayout>; ++c) {
@@ -201,33 +241,34 @@ PrimStatus FloatKernel(const SuperKernelArgs& a) {
   const std::int32_t per = CellsPerPixel<kLayout>(a);
   const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
   const AlignedPtr<float> cells = MakeAligned<float>(cellCount + 4);
-  const AlignedPtr<Box> columns = MakeAligned<Box>(a.width);
+  const AlignedPtr<Span> columns = MakeAligned<Span>(a.width);
   if (!cells || !columns) {
     return StsAllocFailed;
   }
   BoxWalker columnWalker(a.x);
   for (std::int32_t k = 0; k < a.width; ++k) {
-    columns[k] = columnWalker.Next();
+    columns[k] = SpanOf(columnWalker.Next(), a.readWidth);
   }
   const auto* src = static_cast<const std::uint8_t*>(a.src);
   auto* dst = static_cast<std::uint8_t*>(a.dst);
   BoxWalker rowWalker(a.y);
   for (std::int32_t j = 0; j < a.height; ++j, dst += a.dstStep) {
     std::fill(cells.get(), cells.get() + cellCount + 4, 0.0f);
+    bool weighted = false;  // whether a cut row went in before the whole ones
     ForEachInBox(
         rowWalker.Next(), a.rows,
         [&](std::int64_t y, double w) {
           Rows::template AddWeighted<T>(src + y * a.srcStep, cellCount, w, cells.get());
+          weighted = true;
         },
         [&](std::int64_t y0, std::int64_t y1) {
-          for (std::int64_t y = y0; y < y1; ++y) {
-            Rows::template AddWhole<T>(src + y * a.srcStep, cellCount, cells.get());
-          }
+          Rows::template AddWholeRows<T>(src + y0 * a.srcStep, a.srcStep, y1 - y0, cellCount,
+                                         !weighted, cells.get());
         });
     const DstRow<T> out{dst};
     for (std::int32_t k = 0; k < a.width; ++k) {
-      Rows::template GatherFloat<T, kChannels<kLayout>>(cells.get(), per, columns[k], a.readWidth,
-                                                        a.norm, out.At(k * per));
+      Rows::template GatherFloat<T, kChannels<kLayout>>(cells.get(), per, columns[k], a.norm,
+                                                        Spare<kLayout>(a, k, per), out.At(k * per));
     }
   }
   return StsNoError;
@@ -259,11 +300,17 @@ struct ScalarRows {
     }
   }
 
+  // `rows` whole rows, `srcStep` bytes apart, by float addition in row order. `fromZero` says
+  // the cells hold 0 (no cut row before), which lets a set sum integer rows first while the
+  // sums stay exact in a float.
   template <class T>
-  static void AddWhole(const std::uint8_t* src, std::int64_t count, float* cells) {
-    const SrcRow<T> row{src};
-    for (std::int64_t i = 0; i < count; ++i) {
-      cells[i] = cells[i] + static_cast<float>(row[i]);
+  static void AddWholeRows(const std::uint8_t* src, std::ptrdiff_t srcStep, std::int64_t rows,
+                           std::int64_t count, bool /*fromZero*/, float* cells) {
+    for (std::int64_t r = 0; r < rows; ++r, src += srcStep) {
+      const SrcRow<T> row{src};
+      for (std::int64_t i = 0; i < count; ++i) {
+        cells[i] = cells[i] + static_cast<float>(row[i]);
+      }
     }
   }
 
@@ -278,7 +325,8 @@ struct ScalarRows {
   // Columns [begin, end) of the integer cells, per channel, to one destination pixel.
   template <class T, int kChannels>
   static void GatherInteger(const std::uint32_t* cells, std::int32_t per, std::int64_t begin,
-                            std::int64_t end, double norm, bool /*smallBoxes*/, std::uint8_t* dst) {
+                            std::int64_t end, double norm, bool /*smallBoxes*/, bool /*spare*/,
+                            std::uint8_t* dst) {
     for (int c = 0; c < kChannels; ++c) {
       std::uint64_t sum = 0;
       for (std::int64_t x = begin; x < end; ++x) {
@@ -290,17 +338,19 @@ struct ScalarRows {
 
   // One column box of the float cells, per channel, to one destination pixel.
   template <class T, int kChannels>
-  static void GatherFloat(const float* cells, std::int32_t per, const Box& box, std::int64_t limit,
-                          double norm, std::uint8_t* dst) {
+  static void GatherFloat(const float* cells, std::int32_t per, const Span& span, double norm,
+                          bool /*spare*/, std::uint8_t* dst) {
     for (int c = 0; c < kChannels; ++c) {
       double sum = 0.0;
-      ForEachInBox(
-          box, limit, [&](std::int64_t x, double w) { sum += w * cells[per * x + c]; },
-          [&](std::int64_t x0, std::int64_t x1) {
-            for (std::int64_t x = x0; x < x1; ++x) {
-              sum += cells[per * x + c];
-            }
-          });
+      if (span.lead >= 0) {
+        sum += span.leadWeight * cells[per * span.lead + c];
+      }
+      for (std::int64_t x = span.begin; x < span.end; ++x) {
+        sum += cells[per * x + c];
+      }
+      if (span.cut >= 0) {
+        sum += span.cutWeight * cells[per * span.cut + c];
+      }
       const auto stored = static_cast<float>(sum);
       if constexpr (std::is_same_v<T, float>) {
         Store<float>(dst + c * sizeof(T), static_cast<float>(stored * norm));

@@ -5,6 +5,7 @@
 #include "app/pause_streams.h"
 #include "media/record/recorder.h"
 #include "media/alarm_db/alarm_database.h"
+#include "media/record/recorder.h"
 
 namespace syscfg {
 
