@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds the client and the simulated video server, starts the
 # server on 127.0.0.1 and the client against it (the server's address and web port go into the
-# client's Setting.ini, where the login window takes them from). Extra arguments go to vsim,
-# e.g. --jpeg for the JPEG stream.
+# client's Setting.ini, where the login window takes them from). In the login window press
+# Enter: it logs in and the main window shows the live picture. Extra arguments go to vsim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh

@@ -22,10 +22,6 @@
 
 #include "app/setting_ini.h"
 #include "app/trace.h"
-#include "media/audio/alarm_wav.h"
-#include "media/frame_header.h"
-#include "media/record/recorder.h"
-#include "media/record_buffer.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 #include "platform/window_message.h"
@@ -37,8 +33,20 @@ using ThreadHandle = std::unique_ptr<platform::Thread>;
 // Types owned by other parts of the program, held here by pointer only.
 class CKavelinDlg;
 class CSysConfPropSheet;
+class CMotionDetectionDlg;
 class CMpeg4DecoderContext;
 struct CtrlFileDevice;
+
+// The media objects the block owns (section 36-37 below). The block holds them through one
+// owning pointer, so this header needs none of the media headers; code that uses one of them
+// includes its header.
+class CSystemBuffer;
+class CAlarmRecord;
+class CUserRecord;
+class CSchRecord;
+class CAlarmWav;
+class CFrameHeader;
+struct CAppMediaObjects;
 
 // A fixed-size text shared between threads: the session id and the local address. Reads and
 // writes are whole and guarded, and a text never grows past its buffer (it is cut).
@@ -309,18 +317,21 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwReceiverCounterB{0};
   std::atomic<std::uint32_t> m_dwStreamStartTick{0};
 
+  // 36.-37. The media objects, created with the block and destroyed at this place in the
+  // member order; the references below name them.
+  std::unique_ptr<CAppMediaObjects> m_pMediaObjects;
   // 36. The pre-record ring and the three recorders that copy from it (start-up gives them their
-  // environment, the ring among it, before it creates their threads). Declared after the ring,
-  // so their threads end before it goes away.
-  CSystemBuffer m_SystemBuffer;
-  CAlarmRecord m_AlarmRecord;
-  CUserRecord m_UserRecord;
-  CSchRecord m_SchRecord;
+  // environment, the ring among it, before it creates their threads). The recorders are
+  // destroyed before the ring, so their threads end before it goes away.
+  CSystemBuffer& m_SystemBuffer;
+  CAlarmRecord& m_AlarmRecord;
+  CUserRecord& m_UserRecord;
+  CSchRecord& m_SchRecord;
   // The alarm sound played while an alarm is shown.
-  CAlarmWav m_AlarmWav;
+  CAlarmWav& m_AlarmWav;
   // 37. The stream packet headers, video then audio.
-  CFrameHeader m_VideoFrameHeader;
-  CFrameHeader m_AudioFrameHeader;
+  CFrameHeader& m_VideoFrameHeader;
+  CFrameHeader& m_AudioFrameHeader;
 
   // 38. The debug trace file. Callers compose their line in a local text: m_strTraceText is
   // kept for its place only, since threads writing one shared text at once would corrupt it.
@@ -367,7 +378,13 @@ class CAppData {
   std::atomic<std::uint8_t> m_bySkinMode{0};
   std::atomic<CSysConfPropSheet*> m_pOpenSysConfSheet{nullptr};
 
-  // 45. Main window: the full-screen buffer's size, the hot point, the snapshot request, the
+  // 45. Configuration windows: the motion-detection dialog (made on first use, kept until the
+  // end; the painter signals its frame event while it waits for frames) and the motion flag
+  // (1: the dialog draws the stream's motion report, m_pCurrentFrameInfo, over its picture).
+  std::atomic<CMotionDetectionDlg*> m_pMotionDetectionDlg{nullptr};
+  std::atomic<std::uint32_t> m_dwMotionFlag{0};
+
+  // 46. Main window: the full-screen buffer's size, the hot point, the snapshot request, the
   // black-video flag, the panel modes and the values applied last (shared with the painter on
   // the kernel-message thread).
   std::atomic<std::size_t> m_nShowImageBufferBytes{0};

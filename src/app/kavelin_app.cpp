@@ -12,6 +12,7 @@
 #include "app/trace.h"
 #include "app/utility.h"
 #include "codec/context/mpeg4_decoder_context.h"
+#include "media/frame_header.h"
 #include "net/blocking_socket.h"
 #include "net/ctrl_file.h"
 #include "platform/clock.h"

@@ -10,6 +10,7 @@
 #include "app/kavelin_app.h"
 #include "app/kernel_threads.h"
 #include "app/trace.h"
+#include "media/frame_header.h"
 #include "net/cgi_url.h"
 #include "net/login_reply.h"
 #include "net/net_environment.h"

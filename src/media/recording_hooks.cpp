@@ -11,6 +11,7 @@
 #include "app/engine_threads.h"
 #include "app/trace.h"
 #include "media/alarm_db/alarm_database.h"
+#include "media/audio/alarm_wav.h"
 #include "media/audio/wave_out_player.h"
 #include "media/frame_header.h"
 #include "media/record/recorder.h"

@@ -130,26 +130,32 @@ StreamReplyFields ParseStreamReplyFields(std::string_view reply) {
 }  // namespace net
 
 int ParseLoginReply(const char* reply) {
-  const net::LoginReplyFields fields =
-      net::ParseLoginReplyFields(reply != nullptr ? reply : std::string_view());
+  StoreLoginReplyFields(net::ParseLoginReplyFields(reply != nullptr ? reply : std::string_view()));
+  return 1;
+}
+
+void StoreLoginReplyFields(const net::LoginReplyFields& fields) {
   if (fields.sessionId)
     net::Environment().SetSessionId(*fields.sessionId);
   if (!g_lpApp)
-    return 1;
+    return;
   if (fields.productId)
     g_lpApp->m_dwProductId = *fields.productId;
   if (fields.firmwareVersion)
     g_lpApp->m_szFirmwareVersion = *fields.firmwareVersion;
   if (fields.macAddress)
     g_lpApp->m_abyMacAddress = *fields.macAddress;
-  return 1;
 }
 
 int ParseLoginReplyEx(const char* reply) {
-  const net::StreamReplyFields fields =
-      net::ParseStreamReplyFields(reply != nullptr ? reply : std::string_view());
+  StoreStreamReplyFields(
+      net::ParseStreamReplyFields(reply != nullptr ? reply : std::string_view()));
+  return 1;
+}
+
+void StoreStreamReplyFields(const net::StreamReplyFields& fields) {
   if (!g_lpApp)
-    return 1;
+    return;
   CAppData& app = *g_lpApp;
   if (fields.videoFormatText)
     app.m_szVideoFormatText = *fields.videoFormatText;
@@ -175,5 +181,4 @@ int ParseLoginReplyEx(const char* reply) {
     app.m_wJpegHeight = *fields.jpegHeight;
   if (fields.streamPort)
     app.m_wStreamPort = *fields.streamPort;
-  return 1;
 }

@@ -65,3 +65,8 @@ StreamReplyFields ParseStreamReplyFields(std::string_view reply);
 // leave their destination unchanged. Both return 1.
 int ParseLoginReply(const char* reply);
 int ParseLoginReplyEx(const char* reply);
+
+// The storing halves of the two, for values parsed elsewhere (the login window parses on its
+// worker and stores on the GUI thread).
+void StoreLoginReplyFields(const net::LoginReplyFields& fields);
+void StoreStreamReplyFields(const net::StreamReplyFields& fields);

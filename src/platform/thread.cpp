@@ -49,13 +49,11 @@ struct Thread::State {
 Thread::Thread() : m_state(std::make_shared<State>()) {}
 
 Thread::~Thread() {
+  // The body may use objects that die right after this one (the owner's other members): it
+  // must have returned before the destructor does. Only StopAndJoin gives a thread up.
   if (m_thread.joinable()) {
-    if (m_state->finished.IsSet()) {
-      m_thread.join();
-    } else {
-      m_state->stop->Set();
-      m_thread.detach();
-    }
+    m_state->stop->Set();
+    m_thread.join();
   }
 }
 

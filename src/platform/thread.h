@@ -2,7 +2,8 @@
 // StopRequested(), puts StopEvent() into its WaitAny lists and sleeps with SleepFor so that a
 // stop request ends every wait at once. A thread that does not end within the time-out of
 // StopAndJoin reads exit code 31 and is detached: Linux cannot kill a thread safely, so the
-// thread keeps its own state alive until it returns.
+// thread keeps its own state alive until it returns. Destroying a Thread whose body still runs
+// asks it to stop and waits for it: an owner's members never go while its thread uses them.
 #pragma once
 
 #include <cstdint>
@@ -48,7 +49,8 @@ class Thread {
   Thread();
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
-  // A thread still running when its Thread is destroyed is asked to stop and detached.
+  // A thread still running when its Thread is destroyed is asked to stop and joined (without a
+  // time-out). A thread given up by StopAndJoin is not waited for.
   ~Thread();
 
   // Starts body on a new thread. name is shown by debuggers (cut to 15 characters). Highest

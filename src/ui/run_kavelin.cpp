@@ -9,6 +9,7 @@
 #include "platform/audio_alsa/alsa_audio_out.h"
 #include "platform/message_box.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/login/login_window.h"
 #include "ui/main/kavelin_main_window.h"
 
 namespace ui {
@@ -24,8 +25,7 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   InstallRecorders();
 
   // The program's own login and main windows are installed where no stand-in is given.
-  if (windows.login)
-    app::SetLoginWindow(windows.login);
+  app::SetLoginWindow(windows.login ? windows.login : login::MakeLoginWindow());
   app::SetMainWindow(windows.main ? windows.main : MakeKavelinMainWindow());
 
   theApp.InitInstance();  // false once the main window has closed: no loop runs after it

@@ -1,5 +1,7 @@
 #include "fakes/fake_video_server.h"
 
+#include "fakes/fake_config_server.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -164,14 +166,7 @@ FakeVideoServer::FakeVideoServer(std::chrono::seconds lifeTime)
       "VIDEO-FORMAT=4;USER-LEVEL=0;LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"
       "DEVICE-ID1=2;DEVICE-TYPE1=8;BAUD-RATE1=4800;MPEG4-WIDTH=352;MPEG4-HEIGHT=240;JPEG-WIDTH="
       "352;JPEG-HEIGHT=240;STREAM-PORT=0;";
-  // Each record starts as a recognisable pattern of its own size.
-  for (const auto& [name, size] : RecordSizes()) {
-    std::vector<uint8_t> record(size);
-    for (std::size_t i = 0; i < size; ++i) {
-      record[i] = static_cast<uint8_t>(i * 7 + name.size() * 31 + name[0]);
-    }
-    m_Records[name] = std::move(record);
-  }
+  m_Records = SampleConfig();
   InstallBuiltInHandlers();
 
   // Bind TCP on an ephemeral port, then UDP on the same number; retry when UDP is taken.
@@ -265,6 +260,7 @@ void FakeVideoServer::InstallBuiltInHandlers() {
     found->second = request.body;
     return FakeReply::Status(200);
   };
+  m_Handlers["/SyncServerTime.cgi"] = [](const RecordedRequest&) { return SyncServerTimeReply(); };
   m_Handlers["/RS485Cmd.cgi"] = [](const RecordedRequest&) { return FakeReply::Status(200); };
   m_Handlers["/RebootServer.cgi"] = [](const RecordedRequest&) {
     FakeReply reply;

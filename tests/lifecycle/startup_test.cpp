@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "lifecycle_fixture.h"
+#include "media/frame_header.h"
 
 namespace lifecycle_test {
 namespace {

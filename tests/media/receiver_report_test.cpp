@@ -82,6 +82,8 @@ class ReportThreadTest : public ::testing::Test {
   CAppData m_app;
   platform::testing::ManualClock m_clock{1000};
   ReceiverReportSetup m_setup;
+  // Declared last: on every path, failed assertions included, its destructor stops and joins
+  // the report thread while the clock, the data block and the server are still there.
   platform::Thread m_thread;
 };
 

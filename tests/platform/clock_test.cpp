@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/testing/manual_clock.h"
+#include "platform/thread.h"
 
 namespace platform {
 namespace {
@@ -125,6 +126,37 @@ TEST(ManualClockTest, SignalledObjectEndsWaitWithoutTimeMoving) {
   waiter.join();
   EXPECT_EQ(result.load(), 1u);
   EXPECT_EQ(work.Count(), 0u);
+}
+
+// A wait that is about to end (its object was signalled, or an earlier Advance passed its
+// time-out) is not counted as waiting, so the next Advance reaches the wait that follows it.
+// Several rounds, since the fault showed only when the waiter was slow to leave.
+TEST(ManualClockTest, WaitForWaitersCountsOnlyWaitsThatStillWait) {
+  for (int round = 0; round < 20; ++round) {
+    ManualClock clock;
+    Event go;
+    Thread thread;
+    ASSERT_TRUE(thread.Start("waits", [&](StopToken stop) -> std::uint32_t {
+      if (clock.WaitAny({&go, &stop.StopEvent()}, kInfinite) != 0) {
+        return 1;
+      }
+      for (int i = 0; i < 2; ++i) {
+        if (clock.WaitAny({&stop.StopEvent()}, 1000) != kWaitTimeout) {
+          return 2;
+        }
+      }
+      return 0;
+    }));
+    ASSERT_TRUE(clock.WaitForWaiters(1));
+    go.Set();
+    ASSERT_TRUE(clock.WaitForWaiters(1));  // the first timed wait, not the untimed one
+    clock.Advance(1000);
+    ASSERT_TRUE(clock.WaitForWaiters(1));  // the second timed wait, not the first
+    clock.Advance(1000);
+    ASSERT_TRUE(thread.Join(kLongWait));
+    EXPECT_EQ(thread.ExitCode(), 0u);
+    EXPECT_EQ(clock.Waiters(), 0u);
+  }
 }
 
 TEST(ManualClockTest, StopAwareSleepAndImmediateCases) {

@@ -161,18 +161,22 @@ TEST(ThreadTest, HighestPriorityRunsEvenWhenRefused) {
   EXPECT_EQ(thread.ExitCode(), 4u);
 }
 
-TEST(ThreadTest, DestroyingRunningThreadAsksItToStop) {
+// The owner's members die right after its Thread: the body has returned by then.
+TEST(ThreadTest, DestroyingRunningThreadStopsAndJoinsIt) {
   auto stopSeen = std::make_shared<Event>(ResetMode::Manual);
+  auto returned = std::make_shared<Event>(ResetMode::Manual);
   {
     Thread thread;
-    ASSERT_TRUE(thread.Start("destroyed", [stopSeen](StopToken stop) -> std::uint32_t {
-      if (stop.StopEvent().Wait(kLongWait)) {
+    ASSERT_TRUE(thread.Start("destroyed", [stopSeen, returned](StopToken stop) -> std::uint32_t {
+      if (stop.StopEvent().Wait(kInfinite)) {
         stopSeen->Set();
       }
+      returned->Set();
       return 0;
     }));
   }
-  EXPECT_TRUE(stopSeen->Wait(kLongWait));
+  EXPECT_TRUE(stopSeen->IsSet());
+  EXPECT_TRUE(returned->IsSet());
 }
 
 // Two shut-down paths stopping the same thread at once both see it end.

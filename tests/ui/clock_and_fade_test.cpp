@@ -24,7 +24,7 @@ TEST(ClockST, CreateTakesTheBackgroundSizeAndShowsTheTime) {
   EXPECT_TRUE(clock.IsRunning());
   // The hour's first large digit (0) and the second's last small digit (7) are copied from
   // their strips.
-  const QImage shown = clock.Compose();
+  const QImage shown = clock.Picture();
   const QImage large = LoadClockBitmap(IDB_CLOCK_LARGE_DIGITS);
   const QImage small = LoadClockBitmap(IDB_CLOCK_SMALL_DIGITS);
   EXPECT_EQ(shown.copy(5, 33, 24, 34), large.copy(0, 0, 24, 34).convertToFormat(shown.format()));
@@ -48,7 +48,7 @@ TEST(ClockST, MissingBitmapGivesOne) {
   CClockST clock(&host);
   EXPECT_EQ(clock.Create(IDB_CLOCK_BACKGROUND, 12345, IDB_CLOCK_SMALL_DIGITS, QRect(), &host), 1);
   EXPECT_FALSE(clock.IsRunning());
-  EXPECT_TRUE(clock.Compose().isNull());
+  EXPECT_TRUE(clock.Picture().isNull());
 }
 
 TEST(ClockST, UpdateTakesTheNewTime) {
@@ -63,6 +63,29 @@ TEST(ClockST, UpdateTakesTheNewTime) {
   second = 59;
   clock.Update();
   EXPECT_EQ(clock.Digits()[5], 9);
+}
+
+TEST(ClockST, ThePictureIsComposedWhenTheTimeChangesAndOnlyThen) {
+  QWidget host;
+  CClockST clock(&host);
+  int second = 7;
+  clock.SetTimeSource([&] { return QDateTime(QDate(2005, 9, 15), QTime(9, 5, second)); });
+  ASSERT_EQ(clock.Create(IDB_CLOCK_BACKGROUND, IDB_CLOCK_LARGE_DIGITS, IDB_CLOCK_SMALL_DIGITS,
+                         QRect(), &host),
+            0);
+  const qint64 first = clock.Picture().cacheKey();
+  clock.Update();  // the same second: nothing to compose
+  EXPECT_EQ(clock.Picture().cacheKey(), first);
+  second = 8;
+  clock.Update();
+  EXPECT_NE(clock.Picture().cacheKey(), first);
+  const QImage small = LoadClockBitmap(IDB_CLOCK_SMALL_DIGITS);
+  EXPECT_EQ(clock.Picture().copy(134, 50, 12, 17),
+            small.copy(12 * 8, 0, 12, 17).convertToFormat(clock.Picture().format()));
+  // Painting draws the composed picture as it stands.
+  host.resize(200, 100);
+  EXPECT_EQ(clock.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(134, 50, 12, 17),
+            clock.Picture().copy(134, 50, 12, 17));
 }
 
 struct RecordedCall {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -200,6 +201,26 @@ TEST_F(TreeSheetTest, PageWindowsAreMadeOnFirstActivationInEachRun) {
     EXPECT_EQ(Selected(), "FTP");
   });
   EXPECT_EQ(m_ftp.initCount, 2);
+}
+
+TEST_F(TreeSheetTest, ARunsWidgetsLiveUnderOneChildThatGoesWithTheRun) {
+  QPointer<QWidget> run;
+  RunWith([&] {
+    run = m_sheet.GetRunWindow();
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->parentWidget(), &m_sheet);
+    for (QWidget* widget : {static_cast<QWidget*>(m_sheet.GetTabControl()),
+                            static_cast<QWidget*>(m_sheet.GetButtonBar()),
+                            static_cast<QWidget*>(m_sheet.GetPageTreeControl()),
+                            m_sheet.GetPageFrame()->GetWnd(), m_mail.GetWindow()}) {
+      ASSERT_NE(widget, nullptr);
+      EXPECT_TRUE(run->isAncestorOf(widget)) << widget->objectName().toStdString();
+    }
+  });
+  EXPECT_TRUE(run.isNull());
+  EXPECT_EQ(m_sheet.GetRunWindow(), nullptr);
+  EXPECT_EQ(m_sheet.GetPageFrame(), nullptr);
+  EXPECT_TRUE(m_sheet.findChildren<QWidget*>().isEmpty());
 }
 
 TEST_F(TreeSheetTest, AddingAPageDuringTheRunRefillsTheTree) {

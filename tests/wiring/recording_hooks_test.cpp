@@ -16,7 +16,9 @@
 
 #include "lifecycle/lifecycle_fixture.h"
 #include "media/alarm_db/alarm_database.h"
+#include "media/audio/alarm_wav.h"
 #include "media/frame_header.h"
+#include "media/record/recorder.h"
 #include "media/record/vs4_format.h"
 #include "media/record_buffer.h"
 #include "media/recording_hooks.h"
@@ -63,6 +65,14 @@ std::vector<std::uint8_t> HeaderPacket(bool alarm) {
     return {1, 0, 10, 0, 0, 0, static_cast<std::uint8_t>(kFlagStatusA), 0, 1, 0};
   }
   return {1, 0, 8, 0, 0, 0, 0, 0};
+}
+
+// Parses a packet header as the receiver does: the header, then its alarm edges acted on.
+int ParseAsReceiver(CFrameHeader& header, const std::vector<std::uint8_t>& packet) {
+  AlarmEdges edges;
+  const int result = header.Parse(packet, &edges);
+  ActOnAlarmEdges(edges);
+  return result;
 }
 
 std::optional<Vs4File> ReadRecord(const std::string& path) {
@@ -135,7 +145,7 @@ TEST_F(RecordingHooksTest, UserRecordRunsAcrossAReLoginAndTheTeardownRunsTwice) 
     StoreFrame(kKindMpeg4I, 1);
     StoreFrame(kKindMpeg4P, 2);
     // An alarm record runs alongside.
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
     StoreFrame(kKindMpeg4P, 3);
 
@@ -201,7 +211,7 @@ TEST_F(RecordingHooksTest, AlarmEdgeOfThePacketHeaderRecordsAndEntersTheDatabase
     StoreFrame(kKindMpeg4I, 1);  // pre-recorded: the ring's first key frame
     StoreFrame(kKindMpeg4P, 2);
 
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     EXPECT_EQ(app.m_VideoFrameHeader.m_bAlarmRecordStarted.load(), 1u);
     ASSERT_TRUE(app.m_AlarmRecord.HasOpenFile());
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
@@ -209,10 +219,10 @@ TEST_F(RecordingHooksTest, AlarmEdgeOfThePacketHeaderRecordsAndEntersTheDatabase
     StoreFrame(kKindMpeg4P, 3);
     StoreFrame(kKindMpeg4P, 4);
     // The same alarm in the next packet starts nothing new.
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     EXPECT_EQ(app.m_AlarmRecord.LastFileName(), recordFile);
 
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(false)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(false)), 1);
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.FilesFinished() == 1; }));
     ASSERT_TRUE(WaitUntil([&] { return !app.m_AlarmRecord.HasOpenFile(); }));
     finished = app.m_AlarmRecord.FilesFinished();

@@ -4,8 +4,11 @@
 // stream; the stream reply gives both sizes and the user level.
 //
 //   vsim [--jpeg] [--clip FILE --width W --height H] [--level N] [--interval MS] [--seconds N]
+//        [--off-row-config]
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
+// It serves and stores the sample configuration records (--off-row-config: the sample with
+// values no row of the configuration pages stands for).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_config_server.h"
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
@@ -30,6 +34,7 @@ struct Options {
   int level = 30;
   int intervalMs = 33;
   long seconds = 600;
+  bool offRowConfig = false;
 };
 
 struct Clip {
@@ -56,6 +61,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.level = std::atoi(argv[++i]);
     } else if (arg == "--interval" && hasValue) {
       o.intervalMs = std::atoi(argv[++i]);
+    } else if (arg == "--off-row-config") {
+      o.offRowConfig = true;
     } else if (arg == "--seconds" && hasValue) {
       o.seconds = std::atol(argv[++i]);
     } else {
@@ -79,7 +86,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--level N] "
-                 "[--interval MS] [--seconds N (1..%ld)]\n",
+                 "[--interval MS] [--seconds N (1..%ld)] [--off-row-config]\n",
                  kMaxSeconds);
     return 2;
   }
@@ -106,6 +113,8 @@ int main(int argc, char** argv) {
   stream.SetLoops(static_cast<std::uint32_t>(o.seconds * 1000 / frameMs / shortest + 1));
 
   fakes::FakeVideoServer web(life);
+  if (o.offRowConfig)
+    fakes::ServeConfig(web, fakes::OffRowConfig());
   web.SetStreamReply(std::string("VIDEO-FORMAT=") + (o.jpeg ? "0" : "4") +
                      ";USER-LEVEL=" + std::to_string(o.level) +
                      ";LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"

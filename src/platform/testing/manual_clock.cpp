@@ -25,51 +25,69 @@ void ManualClock::SetLocalTime(const LocalTime& time) {
   m_local = time;
 }
 
+void ManualClock::WakeAllLocked() {
+  for (Sleeper* sleeper : m_sleepers) {
+    sleeper->settled = false;
+    sleeper->wakeup.Set();
+  }
+}
+
+std::size_t ManualClock::SettledLocked() const {
+  return static_cast<std::size_t>(
+      std::ranges::count_if(m_sleepers, [](const Sleeper* s) { return s->settled; }));
+}
+
 void ManualClock::Advance(std::uint32_t ms) {
   std::lock_guard lock(m_mutex);
   m_ticks += ms;
-  for (Event* wakeup : m_wakeups) {
-    wakeup->Set();
-  }
+  WakeAllLocked();
 }
 
 std::size_t ManualClock::Waiters() {
   std::lock_guard lock(m_mutex);
-  return m_wakeups.size();
+  return m_sleepers.size();
 }
 
 bool ManualClock::WaitForWaiters(std::size_t count, std::uint32_t realTimeoutMs) {
   std::unique_lock lock(m_mutex);
+  WakeAllLocked();
   return m_waitersChanged.wait_for(lock, std::chrono::milliseconds(realTimeoutMs),
-                                   [&] { return m_wakeups.size() >= count; });
+                                   [&] { return SettledLocked() >= count; });
 }
 
 std::uint32_t ManualClock::WaitAny(std::span<Waitable* const> objects, std::uint32_t timeoutMs) {
   if (objects.empty() || std::ranges::find(objects, nullptr) != objects.end()) {
     return kWaitFailed;
   }
-  // The objects plus this wait's own wake-up, poked whenever the time moves.
-  Event wakeup;
+  // The objects plus this wait's own wake-up, poked whenever the time moves or a test asks the
+  // waiters to look again. The objects come first, so a signalled one always wins.
+  Sleeper sleeper;
   std::vector<Waitable*> list(objects.begin(), objects.end());
-  list.push_back(&wakeup);
+  list.push_back(&sleeper.wakeup);
+  const std::span<Waitable* const> all(list);
   std::uint32_t start = 0;
   {
     std::lock_guard lock(m_mutex);
     start = m_ticks;
-    m_wakeups.push_back(&wakeup);
+    m_sleepers.push_back(&sleeper);
   }
-  m_waitersChanged.notify_all();
   std::uint32_t result = kWaitTimeout;
   for (;;) {
-    const std::uint32_t index = platform::WaitAny(std::span<Waitable* const>(list), 0);
+    const std::uint32_t index = platform::WaitAny(all, 0);
     if (index < objects.size()) {
       result = index;
       break;
     }
-    if (timeoutMs != kInfinite && TickElapsed(start, Ticks()) >= timeoutMs) {
-      break;
+    {
+      std::lock_guard lock(m_mutex);
+      if (timeoutMs != kInfinite && TickElapsed(start, m_ticks) >= timeoutMs) {
+        break;
+      }
+      // Looked at everything after the last poke: from now on this wait only waits.
+      sleeper.settled = true;
     }
-    const std::uint32_t woken = platform::WaitAny(std::span<Waitable* const>(list), kInfinite);
+    m_waitersChanged.notify_all();
+    const std::uint32_t woken = platform::WaitAny(all, kInfinite);
     if (woken < objects.size()) {
       result = woken;
       break;
@@ -77,7 +95,7 @@ std::uint32_t ManualClock::WaitAny(std::span<Waitable* const> objects, std::uint
   }
   {
     std::lock_guard lock(m_mutex);
-    std::erase(m_wakeups, &wakeup);
+    std::erase(m_sleepers, &sleeper);
   }
   m_waitersChanged.notify_all();
   return result;

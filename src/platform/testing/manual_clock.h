@@ -26,18 +26,30 @@ class ManualClock final : public IClock {
   void Advance(std::uint32_t ms);
   void SetLocalTime(const LocalTime& time);
 
-  // Number of threads blocked in a timed or untimed wait on this clock.
+  // Number of threads inside a timed or untimed wait on this clock.
   std::size_t Waiters();
-  // Waits (real time, up to realTimeoutMs) until at least count threads wait on this clock.
-  // True when they do. Lets a test advance time only once the thread under test is waiting.
+  // Waits (real time, up to realTimeoutMs) until at least count threads are blocked on this
+  // clock having looked at their objects and the time after this call began. A wait that an
+  // earlier Advance or an object signalled before this call is about to end is not counted:
+  // every waiter is woken to look again first, so the caller's next Advance reaches a wait that
+  // is really waiting for it. True when they are.
   bool WaitForWaiters(std::size_t count, std::uint32_t realTimeoutMs = 10000);
 
  private:
+  // One thread's wait: its own wake-up, and whether it sits blocked with nothing left to look at.
+  struct Sleeper {
+    Event wakeup;
+    bool settled = false;
+  };
+  // Wakes every waiter to look at its objects and the time again (m_mutex held).
+  void WakeAllLocked();
+  std::size_t SettledLocked() const;
+
   std::mutex m_mutex;
   std::condition_variable m_waitersChanged;
   std::uint32_t m_ticks;
   LocalTime m_local;
-  std::vector<Event*> m_wakeups;
+  std::vector<Sleeper*> m_sleepers;
 };
 
 }  // namespace platform::testing

@@ -5,7 +5,7 @@ namespace ui {
 CPropertyPage::CPropertyPage(QString caption) : m_caption(std::move(caption)) {}
 
 CPropertyPage::~CPropertyPage() {
-  DestroyPageWindow();
+  ReleasePageWindow();
 }
 
 void CPropertyPage::SetIcon(const QIcon& icon) {
@@ -54,11 +54,17 @@ QWidget* CPropertyPage::CreatePageWindow(QWidget* parent) {
   return window;
 }
 
-void CPropertyPage::DestroyPageWindow() {
-  if (m_window)
-    delete m_window.data();
+void CPropertyPage::ForgetPageWindow() {
   m_window.clear();
   m_controls.Clear();
+}
+
+void CPropertyPage::ReleasePageWindow() {
+  if (m_window) {
+    m_window->hide();
+    m_window->deleteLater();
+  }
+  ForgetPageWindow();
 }
 
 }  // namespace ui

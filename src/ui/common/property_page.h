@@ -1,6 +1,7 @@
 // A property page: an object that lives as long as its sheet's owner and keeps its values
 // between runs, and a window (its QWidget) that the sheet creates when the page is first
-// activated in a run and destroys when the run ends, so OnInitDialog runs once per run.
+// activated in a run. The window is a child of the run's widgets and goes with them when the run
+// ends, so OnInitDialog runs once per run.
 #pragma once
 
 #include <QIcon>
@@ -60,7 +61,10 @@ class CPropertyPage {
  private:
   friend class CPropertySheet;
   QWidget* CreatePageWindow(QWidget* parent);
-  void DestroyPageWindow();
+  // The run's widgets are going away with the page window among them: drop the references.
+  void ForgetPageWindow();
+  // The page leaves a running sheet: its window is hidden and released to Qt.
+  void ReleasePageWindow();
 
   QString m_caption;
   QIcon m_icon;

@@ -1,6 +1,5 @@
 #include "ui/common/property_sheet.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QVBoxLayout>
@@ -30,6 +29,9 @@ class PageHostWidget final : public QWidget {
 CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent, int selectPage)
     : UiDialog(parent), m_startPage(selectPage) {
   setWindowTitle(caption);
+  // Each run puts its run window into this layout; the window brings its own margins.
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
 }
 
 CPropertySheet::~CPropertySheet() {
@@ -53,13 +55,11 @@ void CPropertySheet::RemovePage(int index) {
   CPropertyPage* page = GetPage(index);
   if (page == nullptr)
     return;
+  page->ReleasePageWindow();
   if (index == m_active) {
-    page->DestroyPageWindow();
     m_active = -1;
-  } else {
-    page->DestroyPageWindow();
-    if (index < m_active)
-      --m_active;
+  } else if (index < m_active) {
+    --m_active;
   }
   page->m_sheet = nullptr;
   m_pages.erase(m_pages.begin() + index);
@@ -105,33 +105,32 @@ int CPropertySheet::DoModal() {
 
 bool CPropertySheet::OnInitDialog() {
   m_windowCreated = true;
-  m_tabBar = new QTabBar(this);
+  m_runWindow = std::make_unique<QWidget>(this);
+  m_runWindow->setObjectName(QStringLiteral("RunWindow"));
+  layout()->addWidget(m_runWindow.get());
+  m_tabBar = new QTabBar(m_runWindow.get());
   m_tabBar->setObjectName(QStringLiteral("TabControl"));
   m_tabBar->setExpanding(false);
-  m_pageHost = new PageHostWidget(this, this);
-  m_buttonBar = new QWidget(this);
+  m_pageHost = new PageHostWidget(this, m_runWindow.get());
+  m_buttonBar = new QDialogButtonBox(m_runWindow.get());
   m_buttonBar->setObjectName(QStringLiteral("ButtonBar"));
   m_buttonBar->setFixedHeight(32);
-  auto* buttons = new QHBoxLayout(m_buttonBar);
-  buttons->setContentsMargins(0, 0, 0, 0);
-  buttons->addStretch(1);
   const struct {
     int id;
+    QDialogButtonBox::StandardButton button;
     const char* text;
-  } standard[] = {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {ID_APPLY_NOW, "&Apply"}, {IDHELP, "Help"}};
+  } standard[] = {{IDOK, QDialogButtonBox::Ok, "OK"},
+                  {IDCANCEL, QDialogButtonBox::Cancel, "Cancel"},
+                  {ID_APPLY_NOW, QDialogButtonBox::Apply, "&Apply"},
+                  {IDHELP, QDialogButtonBox::Help, "Help"}};
   for (const auto& b : standard) {
-    auto* button = new QPushButton(tr(b.text), m_buttonBar);
+    QPushButton* button = m_buttonBar->addButton(b.button);
+    button->setText(tr(b.text));
     button->setAutoDefault(false);
-    buttons->addWidget(button);
     RegisterControl(b.id, button, ControlRegistry::Tooltip::None);
-    const int id = b.id;
-    connect(button, &QPushButton::clicked, this, [this, id] {
-      if (id == IDOK)
-        OnOK();
-      if (id == IDCANCEL)
-        OnCancel();
-    });
   }
+  connect(m_buttonBar, &QDialogButtonBox::accepted, this, [this] { OnOK(); });
+  connect(m_buttonBar, &QDialogButtonBox::rejected, this, [this] { OnCancel(); });
   GetDlgItem(ID_APPLY_NOW)->setEnabled(false);
   GetDlgItem(IDHELP)->hide();
   FillTabs();
@@ -154,7 +153,7 @@ bool CPropertySheet::OnInitDialog() {
 }
 
 void CPropertySheet::BuildLayout() {
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(m_runWindow.get());
   layout->addWidget(m_tabBar);
   layout->addWidget(m_pageHost, 1);
   layout->addWidget(m_buttonBar);
@@ -170,12 +169,10 @@ void CPropertySheet::OnOK() {
 
 void CPropertySheet::OnDestroyWindow() {
   for (CPropertyPage* page : m_pages)
-    page->DestroyPageWindow();
+    page->ForgetPageWindow();
   m_active = -1;
-  delete layout();
-  delete m_tabBar.data();
-  delete m_pageHost.data();
-  delete m_buttonBar.data();
+  // The page windows, tab bar, page host and buttons go with the run window.
+  m_runWindow.reset();
   m_windowCreated = false;
 }
 

@@ -1,11 +1,15 @@
 // A property sheet: a dialog that shows one of its pages at a time, chosen by a tab bar. Pages
 // are objects kept by the owner; their windows exist only during a modal run, each made when
-// its page is first activated in that run. Leaving a page asks it first (OnKillActive), and a
+// its page is first activated in that run. Every widget of a run (tab bar, page host with the
+// page windows, button box, and what a derived sheet adds) lives under one child of the sheet,
+// replaced as a whole at the end of the run. Leaving a page asks it first (OnKillActive), and a
 // page that refuses stays active.
 #pragma once
 
+#include <QDialogButtonBox>
 #include <QPointer>
 #include <QTabBar>
+#include <memory>
 #include <vector>
 
 #include "ui/common/property_page.h"
@@ -51,14 +55,17 @@ class CPropertySheet : public UiDialog {
   // The row of standard buttons OK (1), Cancel (2), Apply Now (12321, disabled) and Help (9,
   // hidden), registered by id. The row keeps its height when a sheet hides the buttons and puts
   // its own there.
-  QWidget* GetButtonBar() const { return m_buttonBar.data(); }
+  QDialogButtonBox* GetButtonBar() const { return m_buttonBar.data(); }
+  // The one widget all of the run's widgets are children of; null outside a run. It fills the
+  // sheet, so its coordinates are the sheet's.
+  QWidget* GetRunWindow() const { return m_runWindow.get(); }
 
   int DoModal() override;
 
  protected:
   bool OnInitDialog() override;
-  // Lays out the tab bar and the page host above the button bar; a tree sheet lays out its own
-  // way.
+  // Lays out the tab bar and the page host above the button bar in the run window; a tree sheet
+  // lays out its own way.
   virtual void BuildLayout();
   void OnOK() override;
   // After a page was added or removed while the window exists.
@@ -81,9 +88,11 @@ class CPropertySheet : public UiDialog {
   void PlacePage(CPropertyPage* page);
 
   std::vector<CPropertyPage*> m_pages;
+  // A child of the sheet, owned here so that the end of a run removes it at once.
+  std::unique_ptr<QWidget> m_runWindow;
   QPointer<QTabBar> m_tabBar;
   QPointer<QWidget> m_pageHost;
-  QPointer<QWidget> m_buttonBar;
+  QPointer<QDialogButtonBox> m_buttonBar;
   int m_active = -1;
   int m_startPage = 0;
   bool m_windowCreated = false;

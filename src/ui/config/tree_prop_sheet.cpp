@@ -207,12 +207,12 @@ QString CTreePropSheet::BuildPageText(const QString& format, const QString& text
   return FormatPageText(format, text);
 }
 
-QTreeWidget* CTreePropSheet::NewPageTree() {
-  return new QTreeWidget(this);
+QTreeWidget* CTreePropSheet::NewPageTree(QWidget* parent) {
+  return new QTreeWidget(parent);
 }
 
-std::unique_ptr<CTreeSheetFrame> CTreePropSheet::NewPageFrame() {
-  return std::make_unique<CTreeSheetFrameWnd>(this);
+CTreeSheetFrame* CTreePropSheet::NewPageFrame(QWidget* parent) {
+  return new CTreeSheetFrameWnd(parent);
 }
 
 bool CTreePropSheet::OnInitDialog() {
@@ -234,13 +234,15 @@ void CTreePropSheet::BuildLayout() {
   QTabBar* tabs = GetTabControl();
   tabs->hide();
   tabs->setEnabled(false);
-  m_pFrame = NewPageFrame();
+  QWidget* run = GetRunWindow();
+  m_pFrame = NewPageFrame(run);
   QWidget* frame = nullptr;
-  if (m_pFrame && m_pFrame->Create(QRect(), this, kPageFrameId))
+  if (m_pFrame != nullptr && m_pFrame->Create(QRect(), run, kPageFrameId))
     frame = m_pFrame->GetWnd();
+  m_frameWnd = frame;
   if (frame == nullptr) {
-    // No frame: the sheet stays a tabbed one.
-    m_pFrame.reset();
+    // No frame: the sheet stays a tabbed one (a frame object left over goes with the run).
+    m_pFrame = nullptr;
     m_bTreeViewMode = false;
     tabs->show();
     tabs->setEnabled(true);
@@ -254,8 +256,8 @@ void CTreePropSheet::BuildLayout() {
   GetPageHost()->setParent(frame);
   frame->installEventFilter(this);
 
-  QTreeWidget* tree = NewPageTree();
-  tree->setParent(this);
+  QTreeWidget* tree = NewPageTree(run);
+  tree->setParent(run);
   tree->setObjectName(QStringLiteral("PageTree"));
   tree->setHeaderHidden(true);
   tree->setColumnCount(1);
@@ -264,7 +266,6 @@ void CTreePropSheet::BuildLayout() {
   tree->setFixedWidth(std::max(0, m_nPageTreeWidth - 5));
   m_pwndPageTree = tree;
   RegisterControl(kPageTreeId, tree, ui::ControlRegistry::Tooltip::None);
-  tree->setObjectName(QStringLiteral("PageTree"));
   connect(tree, &QTreeWidget::currentItemChanged, this, &CTreePropSheet::OnCurrentItemChanged);
 
   // The sheet grows by the tree's width, centred over its owner; the run's end restores it.
@@ -273,7 +274,7 @@ void CTreePropSheet::BuildLayout() {
   if (QWidget* owner = parentWidget()) {
     move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
   }
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(run);
   auto* pages = new QHBoxLayout;
   pages->setSpacing(5);
   pages->addWidget(tree);
@@ -286,9 +287,9 @@ void CTreePropSheet::BuildLayout() {
 void CTreePropSheet::OnDestroyWindow() {
   if (QCoreApplication* app = QCoreApplication::instance())
     app->removeEventFilter(this);
+  // The tree and the frame go with the run window.
+  m_pFrame = nullptr;
   ui::CPropertySheet::OnDestroyWindow();
-  delete m_pwndPageTree.data();
-  m_pFrame.reset();
   m_Images.clear();
   if (m_sizeBeforeRun.isValid()) {
     resize(m_sizeBeforeRun);
@@ -303,7 +304,7 @@ void CTreePropSheet::PlacePageHost() {
 }
 
 bool CTreePropSheet::eventFilter(QObject* watched, QEvent* event) {
-  if (m_pFrame && watched == m_pFrame->GetWnd() && event->type() == QEvent::Resize) {
+  if (m_frameWnd && watched == m_frameWnd.data() && event->type() == QEvent::Resize) {
     PlacePageHost();
     return false;
   }

@@ -10,7 +10,6 @@
 #include <QList>
 #include <QPointer>
 #include <QTreeWidget>
-#include <memory>
 #include <optional>
 
 #include "ui/common/property_sheet.h"
@@ -57,7 +56,8 @@ class CTreePropSheet : public ui::CPropertySheet {
   bool SetTreeDefaultImages(const QPixmap& strip, int imageWidth, const QColor& mask);
 
   QTreeWidget* GetPageTreeControl() const { return m_pwndPageTree.data(); }
-  CTreeSheetFrame* GetPageFrame() const { return m_pFrame.get(); }
+  // The frame of the current run; null outside a run.
+  CTreeSheetFrame* GetPageFrame() const { return m_frameWnd ? m_pFrame : nullptr; }
   bool IsTreeMode() const { return m_bTreeViewMode; }
   int GetTreeWidth() const { return m_nPageTreeWidth; }
 
@@ -74,8 +74,10 @@ class CTreePropSheet : public ui::CPropertySheet {
 
  protected:
   virtual QString BuildPageText(const QString& format, const QString& text);
-  virtual QTreeWidget* NewPageTree();
-  virtual std::unique_ptr<CTreeSheetFrame> NewPageFrame();
+  // Both are made as children of parent (the run window), which owns them; a frame belongs to
+  // its window.
+  virtual QTreeWidget* NewPageTree(QWidget* parent);
+  virtual CTreeSheetFrame* NewPageFrame(QWidget* parent);
 
   bool OnInitDialog() override;
   void BuildLayout() override;
@@ -98,7 +100,8 @@ class CTreePropSheet : public ui::CPropertySheet {
 
   bool m_bTreeViewMode = true;
   QPointer<QTreeWidget> m_pwndPageTree;
-  std::unique_ptr<CTreeSheetFrame> m_pFrame;
+  CTreeSheetFrame* m_pFrame = nullptr;  // valid while m_frameWnd exists
+  QPointer<QWidget> m_frameWnd;
   bool m_bPageTreeSelChangedActive = false;
   bool m_bPageCaption = false;
   bool m_bTreeImages = false;

@@ -108,13 +108,19 @@ int CClockST::Create(int backgroundId, int largeDigitsId, int smallDigitsId, con
   if (parent != nullptr && parentWidget() != parent)
     setParent(parent);
   setGeometry(rect.x(), rect.y(), m_background.width(), m_background.height());
-  Update();
+  m_digits = MakeClockDigits(m_now());
+  m_picture = Compose();
   m_timer.start();
+  update();
   return 0;
 }
 
 void CClockST::Update() {
-  m_digits = MakeClockDigits(m_now());
+  const ClockDigits digits = MakeClockDigits(m_now());
+  if (digits == m_digits && !m_picture.isNull())
+    return;
+  m_digits = digits;
+  m_picture = Compose();
   update();
 }
 
@@ -153,10 +159,11 @@ void CClockST::paintEvent(QPaintEvent* event) {
     return;
   }
   QPainter p(this);
-  p.drawImage(0, 0, Compose());
+  p.drawImage(0, 0, m_picture);
 }
 
 void CClockST::Release() {
+  m_picture = QImage();
   m_background = QImage();
   m_largeDigits = QImage();
   m_smallDigits = QImage();

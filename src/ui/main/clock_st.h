@@ -1,6 +1,7 @@
 // CClockST: a control that shows the local date and time with digit bitmaps, updated once a
-// second. The update runs from a timer on the GUI thread: it only computes the digits and asks
-// for a repaint, and the paint copies the digits onto the background.
+// second. The update runs from a timer on the GUI thread: when the time has changed it composes
+// the picture (the digits copied onto the background) and asks for a repaint; the paint only
+// draws that picture.
 #pragma once
 
 #include <QDateTime>
@@ -48,7 +49,9 @@ class CClockST : public QWidget {
   void SetBitmapSource(BitmapSource source) { m_bitmaps = std::move(source); }
   // One update as the timer makes it.
   void Update();
-  // The picture the control paints now.
+  // The picture the control paints now (null before a successful Create).
+  const QImage& Picture() const { return m_picture; }
+  // A new picture of the current digits on the background (the update's work).
   QImage Compose() const;
 
  protected:
@@ -64,4 +67,5 @@ class CClockST : public QWidget {
   QImage m_largeDigits;
   QImage m_smallDigits;
   ClockDigits m_digits{};
+  QImage m_picture;
 };

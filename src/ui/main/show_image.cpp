@@ -13,6 +13,7 @@
 #include "app/snapshot.h"
 #include "app/trace.h"
 #include "app/utility.h"
+#include "media/frame_header.h"
 #include "prim/resize/prim_resize.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_sink.h"

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "app/app_data.h"
+#include "media/frame_header.h"
 #include "ui/main/main_window_texts.h"
 #include "ui/main/skin_font.h"
 

@@ -1,0 +1,52 @@
+// What both address-book dialogs keep: the entries of IPRecord.dat in list order, the held
+// file, and the rules their OK buttons apply before an entry is added or changed. The file is
+// rewritten whole when the dialog goes (also after its CANCEL button with id 1), never after it
+// was found bad or could not be opened.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <vector>
+
+#include "app/ip_record.h"
+
+namespace ui::login {
+
+// Message ids of the checks.
+inline constexpr int kMsgEmptyUserOrAddress = 4079;
+inline constexpr int kMsgPortOutOfRange = 4053;
+inline constexpr int kMsgSelectAnItem = 4050;
+
+class AddressBookModel {
+ public:
+  AddressBookModel(std::filesystem::path file, app::CIPRecordFile::Writer writer = {});
+  // Saves the entries when the file is held.
+  ~AddressBookModel();
+  AddressBookModel(const AddressBookModel&) = delete;
+  AddressBookModel& operator=(const AddressBookModel&) = delete;
+
+  app::CIPRecordFile::OpenResult Open();
+  const std::vector<app::IPRecord>& Entries() const { return m_entries; }
+  int Count() const { return static_cast<int>(m_entries.size()); }
+  bool IsHeld() const { return m_file.IsHeld(); }
+
+  // A new entry: user name and address must not be empty (4079), the port must be a number
+  // 1..65535 (4053). 0 when it was appended.
+  int Add(const QString& user, const QString& address, const QString& port, const QString& remark);
+  // A changed entry: the port may be 0 but must be a number up to 65535 (4053). 0 when the
+  // entry at row was replaced; 4050 when row does not exist.
+  int Replace(int row, const QString& user, const QString& address, const QString& port,
+              const QString& remark);
+  // False when row does not exist.
+  bool Remove(int row);
+
+ private:
+  app::CIPRecordFile m_file;
+  std::filesystem::path m_path;
+  std::vector<app::IPRecord> m_entries;
+};
+
+// The port column's text of an entry ("%d").
+QString PortText(const app::IPRecord& entry);
+
+}  // namespace ui::login

@@ -1,0 +1,410 @@
+#include "ui/login/login_dialog.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <mutex>
+
+#include "app/app_data.h"
+#include "app/login_pass.h"
+#include "platform/message_box.h"
+#include "ui/common/modal_runner.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/services.h"
+#include "ui/common/skin_loader.h"
+#include "ui/common/skinned_window.h"
+#include "ui/common/vtx_button.h"
+#include "ui/login/address_book_list_dlg.h"
+#include "ui/login/login_files.h"
+#include "ui/login/login_layout.h"
+#include "ui/login/login_setting_dlg.h"
+
+namespace ui::login {
+
+// One press of Connect: the fields the worker logs in with, and its result for the GUI thread.
+struct LoginAttempt {
+  app::LoginPassInput input;
+  std::mutex lock;
+  app::LoginPassResult result;
+};
+
+namespace {
+
+constexpr int kAnimationTimer = 1;
+constexpr std::uint32_t kLoginStopMs = 30;
+// The animation strip's background, COLORREF 0xF4D89D.
+constexpr QColor kAnimationBackground(0x9D, 0xD8, 0xF4);
+// The result text's colour, COLORREF 0xFF1400.
+constexpr QColor kResultTextColour(0x00, 0x14, 0xFF);
+
+constexpr const char* kUnsafeCredentialsText =
+    "The user name and the password cannot hold a blank, '&', '#' or a control character.";
+
+constexpr const char* kEditStyle =
+    "QLineEdit { background: #fbfdff; color: #12324f; border: 1px solid #6f93b8;"
+    " border-radius: 4px; padding: 0 6px; font-size: 14px; selection-background-color: #3d7cc9; }"
+    "QLineEdit:focus { border: 2px solid #2f6db5; padding: 0 5px; }";
+
+QLineEdit* MakeEdit(QWidget* parent, const QRect& rect, int maxChars) {
+  auto* edit = new QLineEdit(parent);
+  edit->setGeometry(rect);
+  if (maxChars > 0)
+    edit->setMaxLength(maxChars);
+  edit->setStyleSheet(QString::fromLatin1(kEditStyle));
+  return edit;
+}
+
+QRect FieldRect(int id) {
+  for (const IconButton& icon : IconButtons()) {
+    if (icon.fieldId == id)
+      return icon.fieldRect;
+  }
+  return {};
+}
+
+}  // namespace
+}  // namespace ui::login
+
+using namespace ui::login;
+
+LoginDialog::LoginDialog(QWidget* parent) : ui::UiDialog(parent) {
+  setWindowTitle(QStringLiteral("Login"));
+  setToolTip(QStringLiteral("LOGIN"));
+  // The template's fields: the four login fields at their places, the bit-rate box hidden (the
+  // window's layout has no place for it; nothing reads it back).
+  m_pUserEdit = MakeEdit(this, FieldRect(IDC_LOGIN_USER), kUserChars);
+  m_pPasswordEdit = MakeEdit(this, FieldRect(IDC_LOGIN_PASSWORD), kPasswordChars);
+  m_pPasswordEdit->setEchoMode(QLineEdit::Password);
+  m_pHostEdit = MakeEdit(this, FieldRect(IDC_LOGIN_ADDRESS), kHostChars);
+  m_pPortEdit = MakeEdit(this, FieldRect(IDC_LOGIN_PORT), kPortChars);
+  m_pBitRateEdit = new QLineEdit(this);
+  m_pBitRateEdit->hide();
+  RegisterControl(IDC_LOGIN_USER, m_pUserEdit, ui::ControlRegistry::Tooltip::None);
+  RegisterControl(IDC_LOGIN_PASSWORD, m_pPasswordEdit, ui::ControlRegistry::Tooltip::None);
+  RegisterControl(IDC_LOGIN_ADDRESS, m_pHostEdit, ui::ControlRegistry::Tooltip::None);
+  RegisterControl(IDC_LOGIN_PORT, m_pPortEdit, ui::ControlRegistry::Tooltip::None);
+  RegisterControl(IDC_LOGIN_BITRATE, m_pBitRateEdit, ui::ControlRegistry::Tooltip::None);
+  setTabOrder(m_pUserEdit, m_pPasswordEdit);
+  setTabOrder(m_pPasswordEdit, m_pHostEdit);
+  setTabOrder(m_pHostEdit, m_pPortEdit);
+  new ui::WindowDragger(*this);
+
+  OnMessage(WM_LOGIN_RESULT,
+            [this](ui::WParam code, ui::LParam generation) { OnLoginResult(code, generation); });
+  OnMessage(WM_LOGIN_ANIMATION, [this](ui::WParam, ui::LParam) {
+    if (Timers().IsRunning(kAnimationTimer))
+      AnimationStep();
+  });
+  OnMessage(WM_LOGIN_ENTER, [this](ui::WParam, ui::LParam) { OnConnectButton(); });
+  OnMessage(WM_LOGIN_DONE, [this](ui::WParam, ui::LParam generation) { OnLoginDone(generation); });
+}
+
+LoginDialog::~LoginDialog() {
+  EndLoginAttempt();
+}
+
+int LoginDialog::DoModal() {
+  const int result = ui::UiDialog::DoModal();
+  EndLoginAttempt();
+  return result;
+}
+
+std::optional<QString> LoginDialog::ShownResultText() const {
+  if (!m_bResultShown)
+    return std::nullopt;
+  return m_strResult;
+}
+
+bool LoginDialog::OnInitDialog() {
+  ui::UiDialog::OnInitDialog();
+  // 1.-2. Layered and opaque, at 0, 0 with its size and a round-rectangle region.
+  m_layered.Init(this);
+  setGeometry(0, 0, kLoginWidth, kLoginHeight);
+  setFixedSize(kLoginWidth, kLoginHeight);
+  ui::ApplyRoundRectRegion(*this, kLoginWidth, kLoginHeight, kLoginCornerEllipse,
+                           kLoginCornerEllipse);
+  // 3. The skin; a bitmap that does not load ends the initialisation (the window still shows).
+  m_skinLoaded = LoadSkin();
+  if (!m_skinLoaded)
+    return false;
+  // 4.-5. The buttons with their tooltips, the fields at their places.
+  CreateButtons();
+  for (const IconButton& icon : IconButtons()) {
+    if (QWidget* field = GetDlgItem(icon.fieldId))
+      field->setGeometry(icon.fieldRect);
+  }
+  return true;
+}
+
+bool LoginDialog::LoadSkin() {
+  m_framePieces.assign(FramePieces().size(), QPixmap());
+  m_running = QPixmap();
+  m_digits.fill(QPixmap());
+  std::size_t index = 0;
+  for (const char* name : InitBitmaps()) {
+    const QPixmap bitmap = ui::LoadSkinBitmap(QString::fromLatin1(name));
+    if (bitmap.isNull())
+      return false;
+    if (index < m_framePieces.size())
+      m_framePieces[index] = bitmap;
+    else if (index == m_framePieces.size())
+      m_running = bitmap;
+    else
+      m_digits[index - m_framePieces.size() - 1] = bitmap;
+    ++index;
+  }
+  return true;
+}
+
+void LoginDialog::CreateButtons() {
+  for (const ToolButton& tool : ToolButtons()) {
+    auto* button = new CVtxButton(this);
+    button->setGeometry(tool.rect);
+    button->LoadButtonBitmap(QString::fromLatin1(tool.flat), QString::fromLatin1(tool.focus),
+                             QString::fromLatin1(tool.selected), VTX_PRESS_HOVER);
+    RegisterControl(tool.id, button);
+    const int id = tool.id;
+    connect(button, &QAbstractButton::clicked, this, [this, id] { OnToolButton(id); });
+    button->show();
+  }
+  for (const IconButton& icon : IconButtons()) {
+    auto* button = new CVtxButton(this);
+    button->setGeometry(icon.rect);
+    button->LoadButtonBitmap(QString::fromLatin1(icon.bitmap), VTX_SINGLE);
+    RegisterControl(icon.id, button);
+    button->show();
+  }
+}
+
+void LoginDialog::DoDataExchange(ui::DataExchange& dx) {
+  dx.Text(IDC_LOGIN_ADDRESS, m_strHost, kHostChars);
+  dx.Text(IDC_LOGIN_USER, m_strUserName, kUserChars);
+  dx.Text(IDC_LOGIN_PASSWORD, m_strPassword, kPasswordChars);
+  dx.Text(IDC_LOGIN_PORT, m_strPort, kPortChars);
+  dx.Text(IDC_LOGIN_BITRATE, m_strBitRate);
+}
+
+void LoginDialog::OnOK() {
+  platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
+}
+
+void LoginDialog::OnCancel() {
+  EndDialog(ui::IDCANCEL);
+}
+
+void LoginDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter anywhere in the window is Connect, and never reaches a default button.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
+    event->accept();
+    return;
+  }
+  ui::UiDialog::keyPressEvent(event);
+}
+
+void LoginDialog::OnTimer(int id) {
+  if (id == kAnimationTimer)
+    platform::PostMessage(Handle(), WM_LOGIN_ANIMATION, 0, 0);
+}
+
+void LoginDialog::OnToolButton(int id) {
+  switch (id) {
+    case IDC_CONNECT:
+      OnConnectButton();
+      break;
+    case IDC_CANCEL_LOGIN:
+      OnCancelButton();
+      break;
+    case IDC_TOOL_ADDRESS:
+      OnAddressButton();
+      break;
+    case IDC_TOOL_PLAYER:
+      OnPlayerButton();
+      break;
+    case IDC_TOOL_LOGIN_SETTING:
+      OnLoginSettingButton();
+      break;
+    default:  // the LAN search, copy and firmware tools are not wired yet
+      break;
+  }
+}
+
+void LoginDialog::OnConnectButton() {
+  // 1. The fields, checked before anything is sent.
+  UpdateData(true);
+  const std::string user = m_strUserName.toStdString();
+  const std::string password = m_strPassword.toStdString();
+  const std::string port = m_strPort.toStdString();
+  switch (app::CheckLoginFields(user, password, port)) {
+    case app::LoginFieldCheck::EmptyCredentials:
+      ui::MessageBoxById(4081);
+      return;
+    case app::LoginFieldCheck::PortOutOfRange:
+      ui::MessageBoxById(4053);
+      return;
+    case app::LoginFieldCheck::UnsafeText:
+      platform::ShowMessageBox(kUnsafeCredentialsText);
+      return;
+    case app::LoginFieldCheck::Ok:
+      break;
+  }
+  // 2.-3. A new attempt replaces the one still running: it is given up and its late answer
+  // is dropped.
+  m_bResultShown = false;
+  StopAnimation();
+  m_nAnimationPos = 0;
+  m_loginWorker.Stop(kLoginStopMs);
+
+  // 4. The login worker, then the animation.
+  auto attempt = std::make_shared<LoginAttempt>();
+  attempt->input.host = m_strHost.toStdString();
+  attempt->input.userName = user;
+  attempt->input.password = password;
+  attempt->input.portText = port;
+  attempt->input.localAddress = LocalAddressText.Get();
+  m_attempt = attempt;
+  const platform::WindowHandle window = Handle();
+  const bool started = m_loginWorker.Start(
+      "Login", [attempt, window](platform::StopToken stop, std::uint32_t generation) {
+        app::LoginPassResult result =
+            app::RunLoginPass(attempt->input, [&stop] { return stop.StopRequested(); });
+        const int code = result.code;
+        {
+          const std::lock_guard lock(attempt->lock);
+          attempt->result = std::move(result);
+        }
+        const auto tag = static_cast<platform::LParam>(generation);
+        if (code == app::kLoginSucceeded)
+          platform::PostMessage(window, WM_LOGIN_DONE, 1, tag);
+        else
+          platform::PostMessage(window, WM_LOGIN_RESULT, static_cast<platform::WParam>(code), tag);
+        return 0u;
+      });
+  if (!started)
+    return;
+  SetTimer(kAnimationTimer, kAnimationPeriodMs);
+  platform::PostMessage(Handle(), WM_LOGIN_ANIMATION, 0, 0);
+  update();
+}
+
+void LoginDialog::OnCancelButton() {
+  EndLoginAttempt();
+  m_layered.FadeOut(this);
+  m_layered.Unload();
+  EndDialog(ui::IDCANCEL);
+}
+
+void LoginDialog::OnAddressButton() {
+  UpdateData(true);
+  CAddressBookListDlg book(IPRecordFilePath(), this);
+  if (ui::RunModal(book) != kAddressBookChosen)
+    return;
+  m_strUserName = book.m_strUser;
+  m_strHost = book.m_strAddress;
+  m_strPort = QString::number(book.m_nPort);
+  UpdateData(false);
+}
+
+void LoginDialog::OnPlayerButton() {
+  if (!ui::ProcessLauncher().Launch(PlayerProgramPath(), {}))
+    ui::MessageBoxById(4098);
+}
+
+void LoginDialog::OnLoginSettingButton() {
+  CLoginSettingDlg settings(this);
+  if (ui::RunModal(settings) != IDC_LOGIN_SETTING_OK || !g_lpApp)
+    return;
+  g_lpApp->m_SettingINI.m_byTransmissionType = settings.m_byTransmission;
+  g_lpApp->m_SettingINI.m_byDecodeType = settings.m_byDecode;
+}
+
+void LoginDialog::OnLoginResult(ui::WParam code, ui::LParam generation) {
+  // A result of a login attempt counts only for the current one; 0 marks a result from
+  // elsewhere (the firmware road), which only shows its text.
+  if (generation != 0) {
+    if (!m_loginWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
+      ++m_staleResults;
+      return;
+    }
+    StopAnimation();
+  }
+  ShowResult(static_cast<int>(code));
+}
+
+void LoginDialog::ShowResult(int code) {
+  if (const auto text = ResultText(code)) {
+    m_strResult = *text;
+    m_bResultShown = true;
+  }
+  update();
+}
+
+void LoginDialog::OnLoginDone(ui::LParam generation) {
+  if (!m_attempt || !m_loginWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
+    ++m_staleResults;
+    return;
+  }
+  app::LoginPassResult result;
+  {
+    const std::lock_guard lock(m_attempt->lock);
+    result = m_attempt->result;
+  }
+  if (g_lpApp)
+    app::CommitLoginPass(result, *g_lpApp);
+  StopAnimation();
+  m_layered.Unload();
+  EndDialog(ui::IDOK);
+}
+
+void LoginDialog::AnimationStep() {
+  m_bAnimating = true;
+  m_nAnimationPos = NextAnimationPosition(m_nAnimationPos);
+  update(AnimationStrip(m_running.width(), m_running.height()));
+}
+
+void LoginDialog::StopAnimation() {
+  KillTimer(kAnimationTimer);
+  m_bAnimating = false;
+}
+
+void LoginDialog::EndLoginAttempt() {
+  StopAnimation();
+  m_loginWorker.Stop(kLoginStopMs);
+}
+
+void LoginDialog::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  // 1. The spacer over the window, then the frame pieces, each stretched into its rectangle.
+  const auto& pieces = FramePieces();
+  for (std::size_t i = 0; i < pieces.size() && i < m_framePieces.size(); ++i) {
+    if (!m_framePieces[i].isNull())
+      painter.drawPixmap(pieces[i].rect, m_framePieces[i]);
+  }
+  // 2. The version digits.
+  const std::string version = g_lpApp ? g_lpApp->m_strVersion : kProgramVersionText;
+  int x = kVersionX;
+  for (const int glyph : VersionGlyphs(version)) {
+    const QPixmap& bitmap = m_digits[static_cast<std::size_t>(glyph)];
+    if (!bitmap.isNull())
+      painter.drawPixmap(QRect(x, kVersionY, kVersionGlyphWidth, kVersionGlyphHeight), bitmap);
+    x += kVersionGlyphWidth;
+  }
+  // 3. The running animation over its strip.
+  if (m_bAnimating && !m_running.isNull()) {
+    const QRect strip = AnimationStrip(m_running.width(), m_running.height());
+    painter.fillRect(strip, kAnimationBackground);
+    painter.drawPixmap(kAnimationX + m_nAnimationPos * (m_running.width() / 2), kAnimationY,
+                       m_running);
+  }
+  // 4. The result text, wrapped into the room between the fields and the buttons.
+  if (m_bResultShown) {
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(kResultTextColour);
+    painter.drawText(
+        QRect(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, kResultTextHeight),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_strResult);
+  }
+}

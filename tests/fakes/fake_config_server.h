@@ -1,0 +1,27 @@
+// The configuration side of the fake video server: serving a set of records, refusing the
+// fetch or the send of chosen options, and the answer of "/SyncServerTime.cgi".
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "fakes/fake_video_server.h"
+#include "fakes/sample_config.h"
+
+namespace fakes {
+
+// Replaces the server's records by these (the server serves SampleConfig() from the start).
+void ServeConfig(FakeVideoServer& server, const ConfigRecords& records);
+
+// "/SetSysCfg.cgi" for one of these options answers status and stores nothing; the others are
+// stored as usual.
+void RefuseSetSysCfg(FakeVideoServer& server, std::set<std::string> options, int status = 203);
+// "/GetSysCfg.cgi" for this option answers status.
+void RefuseGetSysCfg(FakeVideoServer& server, const std::string& option, int status = 203);
+// "/SyncServerTime.cgi" answers status (200 until set).
+void SetSyncServerTimeStatus(FakeVideoServer& server, int status);
+
+// The built-in answers of the configuration paths (installed by FakeVideoServer itself).
+FakeReply SyncServerTimeReply(int status = 200);
+
+}  // namespace fakes
