@@ -42,6 +42,8 @@ class CCopyProgramDlg : public ui::UiDialog {
                   QWidget* parent = nullptr,
                   std::vector<std::string> files = ui::login::CopyProgramFileList());
 
+  const std::filesystem::path& Source() const { return m_source; }
+  const std::filesystem::path& Destination() const { return m_destination; }
   QString PercentText() const;
   int ProgressValue() const;
   bool IsDone() const { return m_bDone; }
