@@ -2,11 +2,13 @@
 // port and streams a looping fixture clip (MPEG-4 or JPEG, with an audio stream) on its stream
 // port, over TCP and UDP, until its run time is over.
 //
-//   vsim [--jpeg] [--clip FILE] [--width W --height H] [--interval MS] [--seconds N]
-//        [--off-row-config]
+//   vsim [--jpeg] [--clip FILE] [--width W --height H] [--level N] [--interval MS]
+//        [--seconds N] [--off-row-config]
 //
 // It serves and stores the sample configuration records (--off-row-config: the sample with
-// values no row of the configuration pages stands for).
+// values no row of the configuration pages stands for). --level is the USER-LEVEL of the stream
+// reply (30 by default, the level the firmware upgrade needs). It answers the LAN search on UDP
+// 7777 and takes firmware uploads, printing what it receives.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
+#include "vsim_device_tools.h"
 
 namespace {
 
@@ -26,6 +29,7 @@ struct Options {
   std::string clip;
   int width = 0;
   int height = 0;
+  int level = 30;
   int intervalMs = 33;
   long seconds = 600;
   bool offRowConfig = false;
@@ -45,6 +49,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.width = std::atoi(argv[++i]);
     } else if (arg == "--height" && hasValue) {
       o.height = std::atoi(argv[++i]);
+    } else if (arg == "--level" && hasValue) {
+      o.level = std::atoi(argv[++i]);
     } else if (arg == "--interval" && hasValue) {
       o.intervalMs = std::atoi(argv[++i]);
     } else if (arg == "--off-row-config") {
@@ -62,7 +68,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     if (o.height == 0)
       o.height = o.jpeg ? 288 : 144;
   }
-  return o.width > 0 && o.height > 0 && o.intervalMs >= 0 && o.seconds > 0 &&
+  return o.width > 0 && o.height > 0 && o.level >= 0 && o.intervalMs >= 0 && o.seconds > 0 &&
          o.seconds <= kMaxSeconds;
 }
 
@@ -72,8 +78,8 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
-                 "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--interval MS] "
-                 "[--seconds N (1..%ld)] [--off-row-config]\n",
+                 "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--level N] "
+                 "[--interval MS] [--seconds N (1..%ld)] [--off-row-config]\n",
                  kMaxSeconds);
     return 2;
   }
@@ -97,7 +103,8 @@ int main(int argc, char** argv) {
     fakes::ServeConfig(web, fakes::OffRowConfig());
   const std::string size = std::to_string(o.width) + ";MPEG4-HEIGHT=" + std::to_string(o.height);
   web.SetStreamReply(std::string("VIDEO-FORMAT=") + (o.jpeg ? "0" : "4") +
-                     ";USER-LEVEL=0;LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"
+                     ";USER-LEVEL=" + std::to_string(o.level) +
+                     ";LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"
                      "DEVICE-ID1=2;DEVICE-TYPE1=8;BAUD-RATE1=4800;MPEG4-WIDTH=" +
                      size + ";JPEG-WIDTH=" + std::to_string(o.width) +
                      ";JPEG-HEIGHT=" + std::to_string(o.height) +
@@ -106,6 +113,8 @@ int main(int argc, char** argv) {
               static_cast<unsigned>(web.WebPort()), static_cast<unsigned>(stream.Port()),
               clip.size(), o.jpeg ? "JPEG" : "MPEG-4", o.seconds);
   std::fflush(stdout);
+  const auto lanSearch = vsim::StartLanResponder(web);
+  vsim::ReportFirmwareUploads(web);
   std::this_thread::sleep_for(life);
   return 0;
 }
