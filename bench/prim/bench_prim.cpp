@@ -29,7 +29,10 @@ struct FormInfo {
   const char* name;
   std::int32_t cpuClass;  // selects the form through primStaticInitCpu
 };
-constexpr std::array<FormInfo, 4> kForms{{{"generic", 0}, {"sse", 5}, {"sse2", 9}, {"sse3", 8}}};
+constexpr std::array<FormInfo, 4> kForms{{{"generic", PrimCpuUnknown},
+                                          {"sse", PrimCpuFamily6Sse},
+                                          {"sse2", PrimCpuFamily6Sse2},
+                                          {"sse3", PrimCpuFamily15Sse3}}};
 
 struct Picture {
   int width;

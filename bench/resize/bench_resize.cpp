@@ -1,6 +1,7 @@
-// Nearest-neighbour scaling of 8-bit three-channel pictures from the stream sizes to the
-// window sizes, in one run with two peers: libswscale (BGR24, point sampling) and a plain
-// copy of the destination size, the memory-bandwidth floor. Prints the ratios at the end.
+// Scaling of 8-bit three-channel pictures from the stream sizes to the window sizes and back,
+// every interpolation (supersampling on the shrinks), each processor form's entry called
+// directly, in one run with two peers: libswscale (BGR24, the matching flag) and a plain copy
+// of the destination size, the memory-bandwidth floor. Prints the ratios at the end.
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -9,7 +10,6 @@ extern "C" {
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -26,11 +26,40 @@ struct Pair {
 };
 
 const Pair kPairs[] = {
-    {{352, 240}, {1280, 1024}}, {{352, 240}, {1920, 1080}}, {{352, 240}, {352, 288}},
-    {{704, 480}, {1280, 1024}}, {{704, 480}, {1920, 1080}}, {{704, 480}, {352, 288}},
-    {{704, 576}, {1280, 1024}}, {{704, 576}, {1920, 1080}}, {{704, 576}, {352, 288}},
-    {{720, 576}, {1280, 1024}}, {{720, 576}, {1920, 1080}}, {{720, 576}, {352, 288}},
+    {{352, 240}, {1920, 1080}}, {{704, 576}, {1280, 1024}}, {{704, 576}, {1920, 1080}},
+    {{704, 480}, {352, 240}},   {{720, 576}, {352, 288}},
 };
+
+struct Kind {
+  const char* name;
+  std::int32_t interpolation;
+  int swsFlag;
+  bool shrinkOnly;
+};
+
+const Kind kKinds[] = {
+    {"nearest", 1, SWS_POINT, false}, {"linear", 2, SWS_BILINEAR, false},
+    {"cubic", 4, SWS_BICUBIC, false}, {"sixtap", 16, SWS_LANCZOS, false},
+    {"super", 8, SWS_AREA, true},
+};
+
+using Entry = PrimStatus (*)(const std::uint8_t*, PrimSize, std::int32_t, PrimRect, std::uint8_t*,
+                             std::int32_t, PrimSize, double, double, std::int32_t);
+
+struct Form {
+  const char* name;
+  Entry entry;
+};
+
+// The generic form first: the ratios are taken against it.
+const Form kForms[] = {
+    {"generic", primResize_8u_C3R_generic},
+    {"sse", primResize_8u_C3R_sse},
+};
+
+bool Shrinks(const Pair& p) {
+  return p.dst.width <= p.src.width && p.dst.height <= p.src.height;
+}
 
 std::string PairName(const Pair& p) {
   return std::to_string(p.src.width) + "x" + std::to_string(p.src.height) + "->" +
@@ -52,32 +81,31 @@ std::size_t Bytes(PrimSize s) {
 
 void SetCounters(benchmark::State& state, const Pair& p) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Bytes(p.dst)));
-  state.counters["ns/px"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * p.dst.width * p.dst.height,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void Ours(benchmark::State& state, Pair p) {
+void Ours(benchmark::State& state, Pair p, Entry entry, std::int32_t interpolation) {
   const auto src = Noise(Bytes(p.src));
   std::vector<std::uint8_t> dst(Bytes(p.dst));
   const double xf = static_cast<double>(p.dst.width) / p.src.width;
   const double yf = static_cast<double>(p.dst.height) / p.src.height;
   for (auto _ : state) {
     const PrimStatus s =
-        primResize_8u_C3R(src.data(), p.src, 3 * p.src.width, {0, 0, p.src.width, p.src.height},
-                          dst.data(), 3 * p.dst.width, p.dst, xf, yf, 1);
-    benchmark::DoNotOptimize(s);
+        entry(src.data(), p.src, 3 * p.src.width, {0, 0, p.src.width, p.src.height}, dst.data(),
+              3 * p.dst.width, p.dst, xf, yf, interpolation);
+    if (s != StsNoError) {
+      state.SkipWithError("resize failed");
+      return;
+    }
     benchmark::ClobberMemory();
   }
   SetCounters(state, p);
 }
 
-void Swscale(benchmark::State& state, Pair p) {
+void Swscale(benchmark::State& state, Pair p, int flag) {
   const auto src = Noise(Bytes(p.src));
   std::vector<std::uint8_t> dst(Bytes(p.dst));
-  SwsContext* raw =
-      sws_getContext(p.src.width, p.src.height, AV_PIX_FMT_BGR24, p.dst.width, p.dst.height,
-                     AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr);
+  SwsContext* raw = sws_getContext(p.src.width, p.src.height, AV_PIX_FMT_BGR24, p.dst.width,
+                                   p.dst.height, AV_PIX_FMT_BGR24, flag, nullptr, nullptr, nullptr);
   if (raw == nullptr) {
     state.SkipWithError("sws_getContext failed");
     return;
@@ -106,28 +134,46 @@ void Copy(benchmark::State& state, Pair p) {
   SetCounters(state, p);
 }
 
-// Prints the ratio table of the run's times after the console output.
+std::string OursName(const Kind& k, const Form& f, const Pair& p) {
+  return std::string(k.name) + "/" + f.name + "/" + PairName(p);
+}
+
+std::string PeerName(const Kind& k, const Pair& p) {
+  return std::string(k.name) + "/swscale/" + PairName(p);
+}
+
+// Prints the ratio table of the run's times after the console output: for each form its time
+// over the copy's, the peer's time over the form's and the generic form's time over the form's.
 class RatioReporter : public bench::RunTimesReporter {
  public:
   RatioReporter() : RunTimesReporter(Clock::kReal) {}
 
   void PrintRatios() const {
-    std::printf("\n%-24s %12s %12s %12s %14s %14s\n", "picture", "ours", "swscale", "copy",
-                "swscale/ours", "ours/copy");
-    for (const Pair& p : kPairs) {
-      const std::string name = PairName(p);
-      const double ours = Find("resize_nearest/" + name);
-      const double sws = Find("swscale_point/" + name);
-      const double copy = Find("copy/" + name);
-      if (ours <= 0 || sws <= 0 || copy <= 0) {
-        continue;
+    std::printf("\n%-8s %-22s %-8s %10s %10s %10s %12s %12s\n", "kind", "picture", "form", "time",
+                "swscale", "copy", "form/copy", "peer/form");
+    for (const Kind& k : kKinds) {
+      for (const Pair& p : kPairs) {
+        if (k.shrinkOnly && !Shrinks(p)) {
+          continue;
+        }
+        const double peer = Find(PeerName(k, p));
+        const double copy = Find("copy/" + PairName(p));
+        const double generic = Find(OursName(k, kForms[0], p));
+        for (const Form& f : kForms) {
+          const double ours = Find(OursName(k, f, p));
+          if (ours <= 0 || peer <= 0 || copy <= 0) {
+            continue;
+          }
+          std::printf("%-8s %-22s %-8s %10.1f %10.1f %10.1f %12.2f %12.2f", k.name,
+                      PairName(p).c_str(), f.name, ours, peer, copy, ours / copy, peer / ours);
+          if (&f != &kForms[0] && generic > 0) {
+            std::printf("   generic/form %.2f", generic / ours);
+          }
+          std::printf("\n");
+        }
       }
-      std::printf("%-24s %12.1f %12.1f %12.1f %14.2f %14.2f\n", name.c_str(), ours, sws, copy,
-                  sws / ours, ours / copy);
     }
-    std::printf(
-        "(times per picture in the benchmark's unit; goal: swscale/ours > 1, "
-        "ours/copy < 2)\n");
+    std::printf("(times per picture in microseconds)\n");
   }
 
  private:
@@ -141,12 +187,19 @@ class RatioReporter : public bench::RunTimesReporter {
 
 int main(int argc, char** argv) {
   for (const Pair& p : kPairs) {
-    const std::string name = PairName(p);
-    benchmark::RegisterBenchmark(("resize_nearest/" + name).c_str(), Ours, p)
+    benchmark::RegisterBenchmark(("copy/" + PairName(p)).c_str(), Copy, p)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("swscale_point/" + name).c_str(), Swscale, p)
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("copy/" + name).c_str(), Copy, p)->Unit(benchmark::kMicrosecond);
+    for (const Kind& k : kKinds) {
+      if (k.shrinkOnly && !Shrinks(p)) {
+        continue;
+      }
+      benchmark::RegisterBenchmark(PeerName(k, p).c_str(), Swscale, p, k.swsFlag)
+          ->Unit(benchmark::kMicrosecond);
+      for (const Form& f : kForms) {
+        benchmark::RegisterBenchmark(OursName(k, f, p).c_str(), Ours, p, f.entry, k.interpolation)
+            ->Unit(benchmark::kMicrosecond);
+      }
+    }
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

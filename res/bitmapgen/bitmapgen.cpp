@@ -1,25 +1,30 @@
-// Writes the program's skin bitmaps into <folder>/BMP and <folder>/BMP/LOGIN: flat fills with a
-// one-pixel bevel and a short label, with a lighter tint for the under-the-mouse images, a darker
-// one with a sunken bevel for the pressed images and grey for the disabled ones.
+// Writes the program's skin bitmaps into <folder>/BMP and <folder>/BMP/LOGIN, drawn in one
+// palette: dark keys with anti-aliased glyphs on the dark window ground, an accent outline and
+// glyph under the mouse, a pressed face a shade deeper, refused faces muted; window backgrounds
+// laid out from the skin tables; the login window's and the image-adjust dialog's frames drawn
+// whole and cut into their pieces, so the pieces join without seams.
 // Usage: kavelin_bitmapgen <program folder>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "glyphs.h"
+#include "palette.h"
 #include "skin/skin_bitmap_list.h"
-#include "tiny_font.h"
+#include "ui/main/skin_tables.h"
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-};
+namespace pal = skin::palette;
 
 enum class Variant { Normal, Over, Down, Disabled };
 
@@ -29,8 +34,12 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+bool EndsWith(std::string_view s, std::string_view tail) {
+  return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+bool StartsWith(std::string_view s, std::string_view head) {
+  return s.substr(0, head.size()) == head;
 }
 
 // File stem as spelled, without folders and extension.
@@ -41,9 +50,8 @@ std::string Stem(const std::string& path) {
 
 Variant VariantOf(const std::string& spelled) {
   const std::string stem = Lower(spelled);
-  if (EndsWith(stem, "_n") || stem.find("disable") != std::string::npos) {
+  if (EndsWith(stem, "_n") || stem.find("disable") != std::string::npos)
     return Variant::Disabled;
-  }
   // "_down" and "_Down" mark a pressed image; "_DOWN" is the direction key.
   if (EndsWith(spelled, "_down") || EndsWith(spelled, "_Down"))
     return Variant::Down;
@@ -52,167 +60,590 @@ Variant VariantOf(const std::string& spelled) {
   return Variant::Normal;
 }
 
-// The stem without its variant suffix, so that the images of one button share a hue.
+// The stem without its variant suffix, lower case.
 std::string FamilyOf(const std::string& spelled) {
   std::string stem = Lower(spelled);
+  const Variant variant = VariantOf(spelled);
   for (const char* tail : {"_over", "_down", "_a", "_n"}) {
-    if (std::string_view(tail) == "_down" && VariantOf(spelled) != Variant::Down)
+    if (std::string_view(tail) == "_down" && variant != Variant::Down)
       continue;
     if (EndsWith(stem, tail)) {
-      stem.resize(stem.size() - std::string(tail).size());
+      stem.resize(stem.size() - std::string_view(tail).size());
       break;
     }
   }
   return stem;
 }
 
-Rgb BaseColour(const std::string& family) {
-  // FNV-1a of the family name picks one of a few calm hues.
-  std::uint32_t h = 2166136261u;
-  for (unsigned char c : family)
-    h = (h ^ c) * 16777619u;
-  static constexpr std::array<Rgb, 8> kHues = {{{40, 70, 120},
-                                                {30, 100, 90},
-                                                {110, 60, 40},
-                                                {80, 50, 110},
-                                                {50, 90, 50},
-                                                {120, 90, 30},
-                                                {40, 90, 130},
-                                                {100, 40, 70}}};
-  if (family.find("_bg") != std::string::npos || family.find("background") != std::string::npos) {
-    return {28, 34, 48};
+QColor Mix(const QColor& a, const QColor& b, double t) {
+  return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
+                          static_cast<float>(a.greenF() * (1 - t) + b.greenF() * t),
+                          static_cast<float>(a.blueF() * (1 - t) + b.blueF() * t));
+}
+
+QImage NewImage(int w, int h, const QColor& fill) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(fill);
+  return image;
+}
+
+// ---- Faces of keys ---------------------------------------------------------------------------
+
+enum class Shape { Key, Circle };
+
+// Draws a key's face on its surround and returns the colour its glyph takes.
+QColor DrawFace(QPainter& p, QSizeF size, Variant variant, Shape shape, bool active = false) {
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1);
+  QPainterPath face;
+  if (shape == Shape::Circle) {
+    face.addEllipse(r);
+  } else {
+    const qreal radius = std::max(2.0, std::min(size.width(), size.height()) * 0.2);
+    face.addRoundedRect(r, radius, radius);
   }
-  return kHues[h % kHues.size()];
-}
-
-int Clamp(int v) {
-  return std::clamp(v, 0, 255);
-}
-
-Rgb Tint(Rgb c, Variant v) {
-  switch (v) {
-    case Variant::Over:
-      return {Clamp(c.r + 70), Clamp(c.g + 70), Clamp(c.b + 70)};
-    case Variant::Down:
-      return {c.r / 2, c.g / 2, c.b / 2};
-    case Variant::Disabled: {
-      const int y = (c.r * 30 + c.g * 59 + c.b * 11) / 100;
-      return {y + 40, y + 40, y + 40};
-    }
+  QColor top = pal::kKeyTop;
+  QColor bottom = pal::kKey;
+  QColor outline = pal::kEdgeDark;
+  QColor glyph = pal::kInk;
+  switch (variant) {
     case Variant::Normal:
       break;
+    case Variant::Over:
+      top = top.lighter(116);
+      bottom = bottom.lighter(116);
+      outline = pal::kAccent;
+      glyph = pal::kAccent.lighter(125);
+      break;
+    case Variant::Down:
+      top = pal::kKey.darker(135);
+      bottom = pal::kKey.darker(115);
+      glyph = pal::kAccent;
+      break;
+    case Variant::Disabled:
+      top = pal::kGround.lighter(118);
+      bottom = pal::kGround.lighter(112);
+      glyph = pal::kInkMuted;
+      break;
   }
-  return c;
+  if (active && variant != Variant::Disabled) {
+    top = Mix(top, pal::kAccent, 0.45);
+    bottom = Mix(bottom, pal::kAccent, 0.45);
+    glyph = variant == Variant::Over ? QColor(Qt::white) : pal::kInk.lighter(115);
+  }
+  QLinearGradient fill(0, 0, 0, size.height());
+  fill.setColorAt(0, top);
+  fill.setColorAt(1, bottom);
+  p.fillPath(face, fill);
+  if (variant == Variant::Normal || (active && variant != Variant::Down)) {
+    // A thin light line along the top of a raised face.
+    p.save();
+    p.setClipPath(face);
+    p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+    p.drawLine(QPointF(0, 1.5), QPointF(size.width(), 1.5));
+    p.restore();
+  }
+  p.setPen(QPen(outline, 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(face);
+  return glyph;
 }
 
-class Canvas {
+QRectF GlyphBox(QSizeF size, double share, bool pressed) {
+  const qreal side = std::min(size.width(), size.height()) * share;
+  QRectF box((size.width() - side) / 2, (size.height() - side) / 2, side, side);
+  if (pressed)
+    box.translate(0, 0.6);
+  return box;
+}
+
+// A key of any size: its face, then its glyph (or, failing that, its text).
+QImage Key(int w, int h, const QColor& surround, Variant variant, const std::string& glyph,
+           const QString& text, Shape shape = Shape::Key, bool active = false,
+           double glyphShare = 0.68) {
+  QImage image = NewImage(w, h, surround);
+  QPainter p(&image);
+  const QColor ink = DrawFace(p, QSizeF(w, h), variant, shape, active);
+  const bool pressed = variant == Variant::Down;
+  if (glyph.empty() ||
+      !skin::DrawGlyph(p, glyph, GlyphBox(QSizeF(w, h), glyphShare, pressed), ink)) {
+    QRectF box(3, 2, w - 6, h - 4);
+    if (pressed)
+      box.translate(0, 0.6);
+    skin::DrawFittedText(p, text, box, ink, std::min(12, h - 6));
+  }
+  return image;
+}
+
+// A mark that sits on a background of its own colour (no face).
+QImage Mark(int w, int h, const QColor& surround, const std::string& glyph, const QColor& ink,
+            double share = 1.0) {
+  QImage image = NewImage(w, h, surround);
+  QPainter p(&image);
+  skin::DrawGlyph(p, glyph, GlyphBox(QSizeF(w, h), share, false), ink);
+  return image;
+}
+
+// ---- The main window -------------------------------------------------------------------------
+
+void DrawRim(QPainter& p, QSize size, qreal radius) {
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QPen(pal::kEdgeLight, 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), radius, radius);
+  p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void DrawWordmark(QPainter& p, QPointF at, int pixels) {
+  skin::DrawLensMark(p, QRectF(at.x(), at.y(), pixels + 3, pixels + 3), pal::kInk, pal::kAccent);
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
+  font.setBold(true);
+  font.setPixelSize(pixels);
+  font.setLetterSpacing(QFont::AbsoluteSpacing, pixels * 0.18);
+  p.setFont(font);
+  p.setPen(pal::kInk);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.drawText(QRectF(at.x() + pixels + 9, at.y() - 2, 200, pixels + 8),
+             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KAVELIN"));
+}
+
+// A groove: a dark line with a light one under it.
+void Groove(QPainter& p, int x1, int x2, int y) {
+  p.setPen(pal::kEdgeDark);
+  p.drawLine(x1, y, x2, y);
+  p.setPen(pal::kEdgeLight);
+  p.drawLine(x1, y + 1, x2, y + 1);
+}
+
+QImage MainBackground(int skinIndex, bool open) {
+  const mainwin::SkinLayoutRecord& r = mainwin::SkinRecord(skinIndex);
+  const mainwin::TableRect closed = r.ClosedWindow();
+  const mainwin::TableRect window = open ? r.OpenWindow() : closed;
+  QImage image = NewImage(window.Width(), window.Height(), pal::kGround);
+  QPainter p(&image);
+  const int w = window.Width();
+  // Title band, the wordmark at its left.
+  const int titleBottom = 29;
+  p.fillRect(0, 0, w, titleBottom, pal::kTitle);
+  Groove(p, 0, w, titleBottom);
+  DrawWordmark(p, QPointF(12, 7), 13);
+  // The status strip's slot.
+  const mainwin::TableRect strip = r.Strip();
+  p.setPen(pal::kEdgeDark);
+  p.drawLine(strip.left - 1, strip.top - 1, strip.right, strip.top - 1);
+  p.drawLine(strip.left - 1, strip.top - 1, strip.left - 1, strip.bottom);
+  // The picture's well, with the mark in its middle while it is empty.
+  const mainwin::TableRect video = r.Video();
+  p.fillRect(video.left - 2, video.top - 2, video.Width() + 4, video.Height() + 4, pal::kWell);
+  const int markSide = std::min(video.Width(), video.Height()) / 4;
+  skin::DrawLensMark(p,
+                     QRectF(video.left + (video.Width() - markSide) / 2.0,
+                            video.top + (video.Height() - markSide) / 2.0, markSide, markSide),
+                     pal::kWellMark, pal::kWellMark.lighter(120), false);
+  // Footer: grooves either side of the panel button, as a handle.
+  const mainwin::TableRect up = r.PanelUp();
+  const int handleY = up.top + up.Height() / 2 - 1;
+  Groove(p, 18, up.left - 14, handleY);
+  Groove(p, up.right + 14, w - 19, handleY);
+  if (open) {
+    // The tray of the panel keys.
+    p.fillRect(0, closed.bottom, w, window.bottom - closed.bottom, pal::kTray);
+    Groove(p, 0, w, closed.bottom - 1);
+  }
+  DrawRim(p, image.size(), 7.5);
+  return image;
+}
+
+QImage StatusStrip(int w, int h) {
+  QImage image = NewImage(w, h, pal::kPaper);
+  QPainter p(&image);
+  p.setPen(pal::kPaper.darker(135));
+  p.drawLine(0, 0, w - 1, 0);
+  p.setPen(pal::kPaper.darker(112));
+  p.drawLine(0, h - 1, w - 1, h - 1);
+  return image;
+}
+
+// ---- Frames cut into pieces ------------------------------------------------------------------
+
+// The login window whole (304 x 341): a title band with the wordmark, dark sides and bottom round
+// a paper body; the pieces are cut from it.
+QImage LoginFrame() {
+  QImage image = NewImage(304, 341, pal::kGround);
+  QPainter p(&image);
+  p.fillRect(21, 34, 257, 285, pal::kPaper);
+  p.fillRect(0, 0, 304, 33, pal::kTitle);
+  p.setPen(pal::kAccent);
+  p.drawLine(0, 33, 303, 33);
+  DrawWordmark(p, QPointF(30, 11), 13);
+  p.setPen(pal::kEdgeDark);
+  p.drawLine(20, 34, 20, 318);
+  p.drawLine(278, 34, 278, 318);
+  p.drawLine(0, 319, 303, 319);
+  DrawRim(p, image.size(), 5);
+  return image;
+}
+
+// The image-adjust dialog's frame (304 x 236) round its light body.
+QImage AdjustFrame() {
+  QImage image = NewImage(304, 236, pal::kGround);
+  QPainter p(&image);
+  p.fillRect(10, 32, 284, 191, pal::kDialogBody);
+  p.fillRect(0, 0, 304, 31, pal::kTitle);
+  p.setPen(pal::kAccent);
+  p.drawLine(0, 31, 303, 31);
+  p.setPen(pal::kEdgeDark);
+  p.drawLine(9, 32, 9, 222);
+  p.drawLine(294, 32, 294, 222);
+  p.drawLine(0, 223, 303, 223);
+  DrawRim(p, image.size(), 2.5);
+  return image;
+}
+
+struct Piece {
+  const char* stem;
+  QRect source;  // in the frame image
+};
+
+QImage Cut(const QImage& frame, QRect source) {
+  return frame.copy(source);
+}
+
+// ---- Dispatch --------------------------------------------------------------------------------
+
+std::string AfterPrefix(const std::string& family) {
+  for (const char* prefix : {"n_vga_", "n_qvga_", "p_vga_", "p_qvga_"}) {
+    if (StartsWith(family, prefix))
+      return family.substr(std::string_view(prefix).size());
+  }
+  return family;
+}
+
+// Glyph or text of a panel key's face family (without "BMP\" and the variant).
+std::pair<std::string, QString> PanelFace(const std::string& family) {
+  static const std::map<std::string, std::string> glyphs = {{"pip_quad", "pip"},
+                                                            {"quad_key", "grid2"},
+                                                            {"cut4", "grid2"},
+                                                            {"cut9", "grid3"},
+                                                            {"cut16", "grid4"},
+                                                            {"pip", "pip"},
+                                                            {"pop", "pop"},
+                                                            {"multicut", "mosaic"},
+                                                            {"auto", "auto"},
+                                                            {"quad", "grid2"},
+                                                            {"freeze", "freeze"},
+                                                            {"pip_plus", "pip_plus"},
+                                                            {"quad_minus", "grid2"},
+                                                            {"remote_rec", "remote_rec"},
+                                                            {"reboot", "reboot"},
+                                                            {"ptz_enter", "enter"},
+                                                            {"stop_rec", "stop_rec"},
+                                                            {"rec", "record"},
+                                                            {"zoom", "zoom"},
+                                                            {"lock", "lock"},
+                                                            {"search", "search"},
+                                                            {"enter", "enter"},
+                                                            {"stop", "stop"},
+                                                            {"record", "record"},
+                                                            {"rew", "rew"},
+                                                            {"fast", "fast"},
+                                                            {"pause", "pause"},
+                                                            {"slow", "slow"},
+                                                            {"play", "play"},
+                                                            {"menu", "menu"},
+                                                            {"turbo", "turbo"},
+                                                            {"ptz_control", "ptz"},
+                                                            {"max_zoom_in", "zoom_max_in"},
+                                                            {"max_zoom_out", "zoom_max_out"},
+                                                            {"2col_zoom_in", "zoom_in"},
+                                                            {"2col_zoom_out", "zoom_out"},
+                                                            {"2col_focus_in", "focus_near"},
+                                                            {"2col_focus_out", "focus_far"},
+                                                            {"2col_zoom_turbo_in", "zoom_in"},
+                                                            {"2col_zoom_turbo_out", "zoom_out"},
+                                                            {"2col_focus_turbo_in", "focus_near"},
+                                                            {"2col_focus_turbo_out", "focus_far"}};
+  static const std::map<std::string, QString> texts = {
+      {"esc", "ESC"},    {"escape", "ESC"}, {"vcr", "VCR"},         {"live", "LIVE"},
+      {"select", "SEL"}, {"retr", "RETR"},  {"digital_zoom", "D.Z"}};
+  if (const auto it = glyphs.find(family); it != glyphs.end())
+    return {it->second, {}};
+  if (const auto it = texts.find(family); it != texts.end())
+    return {{}, it->second};
+  if (StartsWith(family, "ch"))
+    return {{}, QString::fromStdString(family.substr(2))};
+  return {{}, QString::fromStdString(family).toUpper()};
+}
+
+class Generator {
  public:
-  Canvas(int w, int h, Rgb fill) : m_w(w), m_h(h), m_px(static_cast<std::size_t>(w * h), fill) {}
-  void Set(int x, int y, Rgb c) {
-    if (x >= 0 && y >= 0 && x < m_w && y < m_h)
-      m_px[static_cast<std::size_t>(y * m_w + x)] = c;
+  explicit Generator(QDir root) : m_root(std::move(root)) {
+    m_login = LoginFrame();
+    m_adjust = AdjustFrame();
   }
-  void Bevel(Rgb light, Rgb dark) {
-    for (int x = 0; x < m_w; ++x) {
-      Set(x, 0, light);
-      Set(x, m_h - 1, dark);
+
+  QImage Draw(const skin::SkinBitmap& bmp) {
+    const std::string stem = Stem(bmp.path);
+    const std::string family = FamilyOf(stem);
+    const Variant variant = VariantOf(stem);
+    const int w = bmp.width;
+    const int h = bmp.height;
+    const bool login = bmp.path.find("\\LOGIN\\") != std::string::npos;
+    if (login)
+      return DrawLogin(stem, Lower(stem), variant, w, h);
+    if (bmp.tone == "adjust_frame")
+      return DrawAdjustPiece(Lower(stem), w, h);
+    // Window backgrounds and status strips.
+    for (int skin = 0; skin < 4; ++skin) {
+      const std::string prefix = Lower(mainwin::SkinFilePrefix(skin));
+      if (family == prefix + "_bg")
+        return MainBackground(skin, false);
+      if (family == prefix + "_bg_ex")
+        return MainBackground(skin, true);
     }
-    for (int y = 0; y < m_h; ++y) {
-      Set(0, y, light);
-      Set(m_w - 1, y, dark);
+    if (family == "vga_status_bar" || family == "statusbar")
+      return StatusStrip(w, h);
+    // Icons of the status strip, on its paper.
+    if (StartsWith(family, "info")) {
+      const bool red = family.find("red") != std::string::npos;
+      const std::string glyph = family == "infoonlineuser"                  ? "user"
+                                : family.find("alarm") != std::string::npos ? "bell"
+                                                                            : "motion";
+      const QColor ink = glyph == "user" ? pal::kPaperInk : red ? pal::kRecord : pal::kAccentDeep;
+      QImage image = NewImage(w, h, pal::kPaper);
+      QPainter p(&image);
+      skin::DrawGlyph(p, glyph, QRectF(0, (h - w) / 2.0, w, w), ink);
+      return image;
     }
-  }
-  void Text(const std::string& text, Rgb colour) {
-    const int advance = skin::kGlyphWidth + 1;
-    const int fit = std::max(0, (m_w - 2) / advance);
-    const std::string shown = text.substr(0, static_cast<std::size_t>(fit));
-    if (shown.empty() || m_h < skin::kGlyphHeight)
-      return;
-    const int x0 = (m_w - static_cast<int>(shown.size()) * advance + 1) / 2;
-    const int y0 = (m_h - skin::kGlyphHeight) / 2;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      const auto& rows = skin::GlyphRows(shown[i]);
-      for (int y = 0; y < skin::kGlyphHeight; ++y) {
-        for (int x = 0; x < skin::kGlyphWidth; ++x) {
-          if (rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] == '#') {
-            Set(x0 + static_cast<int>(i) * advance + x, y0 + y, colour);
-          }
-        }
-      }
+    // Title-bar buttons: small round faces; under the mouse the accent (red for Close).
+    if (StartsWith(family, "title_bar_")) {
+      const std::string glyph = family == "title_bar_hide"         ? "minimise"
+                                : family == "title_bar_fullscreen" ? "fullscreen"
+                                : family == "title_bar_close"      ? "close"
+                                                                   : "help";
+      QImage image = NewImage(w, h, pal::kTitle);
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      const bool over = variant == Variant::Over;
+      const QColor fill = !over ? pal::kKey : glyph == "close" ? pal::kRecord : pal::kAccent;
+      p.setPen(QPen(over ? fill.darker(130) : pal::kEdgeDark, 1));
+      p.setBrush(fill);
+      p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
+      skin::DrawGlyph(p, glyph, QRectF(2, 2, w - 4, h - 4), over ? QColor(Qt::white) : pal::kInk);
+      return image;
     }
-  }
-  // 24-bit bottom-up BMP, rows padded to four bytes.
-  bool Save(const std::filesystem::path& file) const {
-    const int stride = (m_w * 3 + 3) & ~3;
-    const std::uint32_t imageSize = static_cast<std::uint32_t>(stride * m_h);
-    std::vector<std::uint8_t> out;
-    auto put16 = [&](std::uint32_t v) {
-      out.push_back(static_cast<std::uint8_t>(v));
-      out.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    auto put32 = [&](std::uint32_t v) {
-      put16(v & 0xFFFF);
-      put16(v >> 16);
-    };
-    out.push_back('B');
-    out.push_back('M');
-    put32(54 + imageSize);
-    put32(0);
-    put32(54);
-    put32(40);
-    put32(static_cast<std::uint32_t>(m_w));
-    put32(static_cast<std::uint32_t>(m_h));
-    put16(1);
-    put16(24);
-    put32(0);
-    put32(imageSize);
-    put32(2835);
-    put32(2835);
-    put32(0);
-    put32(0);
-    for (int y = m_h - 1; y >= 0; --y) {
-      for (int x = 0; x < m_w; ++x) {
-        const Rgb& c = m_px[static_cast<std::size_t>(y * m_w + x)];
-        out.push_back(static_cast<std::uint8_t>(c.b));
-        out.push_back(static_cast<std::uint8_t>(c.g));
-        out.push_back(static_cast<std::uint8_t>(c.r));
-      }
-      for (int pad = m_w * 3; pad < stride; ++pad)
-        out.push_back(0);
+    // The panel's open and close buttons: round, with a chevron.
+    if (EndsWith(family, "_panelup") || EndsWith(family, "_paneldown")) {
+      const bool up = EndsWith(family, "_panelup");
+      return Key(w, h, up ? pal::kGround : pal::kTray, variant, up ? "expand" : "collapse", {},
+                 Shape::Circle, false, 0.9);
     }
-    std::ofstream f(file, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    return static_cast<bool>(f);
+    // Channel strip.
+    if (family == "channel_left" || family == "channel_right") {
+      return Mark(w, h, pal::kGround, family == "channel_left" ? "tri_left" : "tri_right",
+                  variant == Variant::Down ? pal::kAccent : pal::kInk);
+    }
+    if (StartsWith(family, "channel_")) {
+      std::string name = family.substr(8);
+      name = name.substr(0, name.find('_'));
+      const bool over = EndsWith(Lower(stem), "_over");
+      const Variant look = variant == Variant::Disabled ? Variant::Disabled
+                           : over                       ? Variant::Over
+                                                        : Variant::Normal;
+      return Key(w, h, pal::kGround, look, {},
+                 name == "dvr" ? QStringLiteral("DVR") : QString::fromStdString(name));
+    }
+    // Image-adjust dialog's pieces on its light body.
+    if (family == "player_logo") {
+      QImage image = NewImage(w, h, pal::kTitle);
+      QPainter p(&image);
+      skin::DrawLensMark(p, QRectF((w - h) / 2.0, 0, h, h), pal::kInk, pal::kAccent);
+      return image;
+    }
+    if (family == "dialog_apply" || family == "dialog_ok" || family == "dialog_default") {
+      const QString text = family == "dialog_apply" ? QStringLiteral("OK")
+                           : family == "dialog_ok"  ? QStringLiteral("Cancel")
+                                                    : QStringLiteral("Default");
+      return Key(w, h, pal::kDialogBody, variant, {}, text);
+    }
+    if (StartsWith(family, "dialog_")) {
+      const std::string glyph = family == "dialog_brightness" ? "sun"
+                                : family == "dialog_contrast" ? "contrast"
+                                : family == "dialog_hue"      ? "hue"
+                                                              : "droplet";
+      return Mark(w, h, pal::kDialogBody, glyph, pal::kPaperInk);
+    }
+    // The login window's about box.
+    if (family == "login_background")
+      return LoginAbout(w, h);
+    if (family == "varnel_logo")
+      return Logo(w, h);
+    if (family == "login_ok")
+      return Key(w, h, pal::kPaper, variant, {}, QStringLiteral("OK"));
+    // The button bar, power, and the panel keys.
+    return DrawKey(stem, family, variant, w, h);
   }
 
  private:
-  int m_w, m_h;
-  std::vector<Rgb> m_px;
-};
-
-bool Draw(const skin::SkinBitmap& bmp, const std::filesystem::path& root) {
-  const std::string stem = Stem(bmp.path);
-  // Frame pieces have no variants ("left_down" is the bottom left corner, not a pressed look).
-  const Variant variant = bmp.tone.empty() ? VariantOf(stem) : Variant::Normal;
-  const Rgb face = Tint(BaseColour(bmp.tone.empty() ? FamilyOf(stem) : bmp.tone), variant);
-  Canvas canvas(bmp.width, bmp.height, face);
-  const Rgb light = Tint(face, Variant::Over);
-  const Rgb dark = {face.r / 2, face.g / 2, face.b / 2};
-  if (bmp.stretched) {
-    // Flat: a stretched bevel would smear into bands.
-  } else if (variant == Variant::Down) {
-    canvas.Bevel(dark, light);
-  } else {
-    canvas.Bevel(light, dark);
+  QImage DrawKey(const std::string& stem, const std::string& family, Variant variant, int w,
+                 int h) {
+    static const std::map<std::string, std::string> bar = {
+        {"00_audiovideo", "av"},    {"00_audio", "speaker"},     {"00_video", "video"},
+        {"link", "link"},           {"link_off", "link_off"},    {"image_quality", "contrast"},
+        {"snapshoot", "camera"},    {"record_button", "record"}, {"recording_button", "recording"},
+        {"system_setting", "gear"}, {"power", "power"}};
+    if (const auto it = bar.find(family); it != bar.end())
+      return Key(w, h, pal::kGround, variant, it->second, {});
+    // Panel keys: the state pairs show "on" as an active face.
+    std::string base = AfterPrefix(family);
+    bool active = false;
+    if (EndsWith(base, "_on")) {
+      base.resize(base.size() - 3);
+      active = true;
+    } else if (EndsWith(base, "_off")) {
+      base.resize(base.size() - 4);
+    }
+    // Turbo faces of the zoom and focus keys carry an accent bar under the glyph; the
+    // direction keys' turbo glyph is doubled.
+    const bool turboBar = base.find("_turbo_") != std::string::npos;
+    auto [glyph, text] = PanelFace(base);
+    if (glyph.empty() && text.isEmpty())
+      text = QString::fromStdString(stem);
+    if (glyph.empty() && (base == "left" || base == "right" || base == "up" || base == "down" ||
+                          EndsWith(base, "_turbo")))
+      glyph = base;
+    QImage image = Key(w, h, pal::kTray, variant, glyph, text, Shape::Key, active, 0.74);
+    if (turboBar) {
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.setPen(Qt::NoPen);
+      p.setBrush(variant == Variant::Disabled ? pal::kInkMuted : pal::kAccent);
+      p.drawRoundedRect(QRectF(w / 2.0 - 6, h - 4.5, 12, 2), 1, 1);
+    }
+    return image;
   }
-  const Rgb ink = variant == Variant::Disabled ? Rgb{90, 90, 90} : Rgb{245, 245, 245};
-  canvas.Text(bmp.label, ink);
-  std::string relative = bmp.path;
-  std::replace(relative.begin(), relative.end(), '\\', '/');
-  const std::filesystem::path file = root / relative;
-  std::filesystem::create_directories(file.parent_path());
-  return canvas.Save(file);
-}
+
+  QImage DrawLogin(const std::string& stem, const std::string& lower, Variant variant, int w,
+                   int h) {
+    static const std::map<std::string, QRect> pieces = {
+        {"spacer", QRect(100, 100, 8, 8)},        {"left_top", QRect(0, 0, 21, 34)},
+        {"right_top", QRect(278, 0, 26, 34)},     {"top_middle1", QRect(21, 0, 257, 12)},
+        {"top_middle2", QRect(21, 12, 257, 22)},  {"left_middle", QRect(0, 100, 21, 8)},
+        {"right_middle", QRect(278, 100, 26, 8)}, {"left_down", QRect(0, 319, 25, 22)},
+        {"right_down", QRect(280, 319, 24, 22)},  {"down_middle", QRect(25, 319, 255, 22)}};
+    if (const auto it = pieces.find(lower); it != pieces.end())
+      return Cut(m_login, it->second);
+    if (lower == "running") {
+      QImage image = NewImage(w, h, pal::kLoginAnimation);
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.setPen(Qt::NoPen);
+      p.setBrush(pal::kAccentDeep);
+      p.drawEllipse(QRectF(1, 1, h - 2, h - 2));
+      p.setBrush(pal::kAccentDeep.lighter(140));
+      p.drawEllipse(QRectF(w / 2.0 + 1, 1.5, h - 3, h - 3));
+      return image;
+    }
+    if (StartsWith(lower, "login_") && lower != "login_radio_select" &&
+        lower != "login_radio_unselect") {
+      const std::string what = lower.substr(6);
+      QImage image = NewImage(w, h, pal::kTitle);
+      QPainter p(&image);
+      QFont font;
+      font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+      font.setBold(true);
+      font.setPixelSize(15);
+      p.setFont(font);
+      p.setPen(pal::kInk);
+      p.setRenderHint(QPainter::TextAntialiasing, true);
+      p.drawText(QRectF(0, 0, w, h), Qt::AlignCenter,
+                 what == "point" ? QStringLiteral(".") : QString::fromStdString(what));
+      return image;
+    }
+    if (lower == "login_radio_select" || lower == "login_radio_unselect") {
+      QImage image = NewImage(w, h, pal::kPaper);
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.setPen(QPen(pal::kPaperInk, 1.2));
+      p.setBrush(Qt::white);
+      p.drawEllipse(QRectF(1, 1, w - 2, h - 2));
+      if (lower == "login_radio_select") {
+        p.setPen(Qt::NoPen);
+        p.setBrush(pal::kAccentDeep);
+        p.drawEllipse(QRectF(3.5, 3.5, w - 7, h - 7));
+      }
+      return image;
+    }
+    const std::string family = FamilyOf(stem);
+    static const std::map<std::string, std::string> tools = {
+        {"address", "book"},      {"search", "broadcast"}, {"player", "film"},
+        {"download", "download"}, {"copy", "copy"},        {"s", "gear"}};
+    if (const auto it = tools.find(family); it != tools.end())
+      return Key(w, h, pal::kPaper, variant, it->second, {}, Shape::Key, false, 0.62);
+    if (family == "enter" || family == "cancel") {
+      const bool enter = family == "enter";
+      QImage image = NewImage(w, h, pal::kPaper);
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      QColor fill = enter ? pal::kAccentDeep : pal::kKey;
+      if (variant == Variant::Over)
+        fill = enter ? pal::kAccent : pal::kRecord;
+      if (variant == Variant::Down)
+        fill = fill.darker(130);
+      p.setPen(QPen(pal::kEdgeDark, 1));
+      p.setBrush(fill);
+      p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
+      skin::DrawGlyph(p, enter ? "arrow_right" : "close",
+                      GlyphBox(QSizeF(w, h), 0.72, variant == Variant::Down), Qt::white);
+      return image;
+    }
+    static const std::map<std::string, std::string> icons = {
+        {"name", "user"}, {"password", "key"}, {"ip", "globe"}, {"port", "plug"}};
+    if (const auto it = icons.find(family); it != icons.end())
+      return Key(w, h, pal::kPaper, Variant::Normal, it->second, {}, Shape::Key, false, 0.7);
+    return Key(w, h, pal::kPaper, variant, {}, QString::fromStdString(stem));
+  }
+
+  QImage DrawAdjustPiece(const std::string& lower, int w, int h) {
+    static const std::map<std::string, QRect> pieces = {
+        {"titleleft", QRect(0, 0, 10, 32)},        {"titleright", QRect(294, 0, 10, 32)},
+        {"tiltebar_ess", QRect(100, 0, 8, 32)},    {"leftside_ess", QRect(0, 100, 10, 8)},
+        {"rightside_ess", QRect(294, 100, 10, 8)}, {"bottomleft", QRect(0, 223, 10, 13)},
+        {"bottomright", QRect(294, 223, 10, 13)},  {"bottom_ess", QRect(100, 223, 8, 13)}};
+    if (const auto it = pieces.find(lower); it != pieces.end())
+      return Cut(m_adjust, it->second);
+    return NewImage(w, h, pal::kGround);
+  }
+
+  QImage LoginAbout(int w, int h) {
+    QImage image = NewImage(w, h, pal::kPaper);
+    QPainter p(&image);
+    p.fillRect(0, 0, w, 34, pal::kTitle);
+    p.setPen(pal::kAccent);
+    p.drawLine(0, 33, w, 33);
+    DrawWordmark(p, QPointF(14, 10), 13);
+    DrawRim(p, image.size(), 5);
+    return image;
+  }
+
+  QImage Logo(int w, int h) {
+    QImage image = NewImage(w, h, pal::kPaper);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(pal::kEdgeDark, 1));
+    p.setBrush(pal::kTitle);
+    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 10, 10);
+    const qreal side = w * 0.62;
+    skin::DrawLensMark(p, QRectF((w - side) / 2, 8, side, side), pal::kInk, pal::kAccent);
+    skin::DrawFittedText(p, QStringLiteral("KAVELIN"), QRectF(4, h - 22, w - 8, 16), pal::kInk, 11);
+    return image;
+  }
+
+  QDir m_root;
+  QImage m_login;
+  QImage m_adjust;
+};
 
 }  // namespace
 
@@ -221,11 +652,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <program folder>\n", argv[0]);
     return 2;
   }
-  const std::filesystem::path root = argv[1];
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  const QDir root(QString::fromLocal8Bit(argv[1]));
+  Generator generator(root);
   int failures = 0;
   for (const skin::SkinBitmap& bmp : skin::AllSkinBitmaps()) {
-    if (!Draw(bmp, root)) {
-      std::fprintf(stderr, "kavelin_bitmapgen: cannot write %s\n", bmp.path.c_str());
+    QImage image = generator.Draw(bmp);
+    if (image.size() != QSize(bmp.width, bmp.height))
+      image = image.scaled(bmp.width, bmp.height);
+    QString relative = QString::fromStdString(bmp.path);
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString file = root.filePath(relative);
+    QDir().mkpath(QFileInfo(file).path());
+    if (!image.convertToFormat(QImage::Format_RGB888).save(file, "BMP")) {
+      std::fprintf(stderr, "kavelin_bitmapgen: cannot write %s\n", qPrintable(file));
       ++failures;
     }
   }

@@ -74,13 +74,14 @@ void AddMainWindow(ListBuilder& b) {
     b.Main(pre + "_PANELUP_OVER", 32, 32, "UP");
     b.Main(pre + "_PANELDOWN", 32, 32, "DN");
     b.Main(pre + "_PANELDOWN_OVER", 32, 32, "DN");
-    const int w = p.vga ? 28 : 13;
+    const int w = panel::kKeyWidth;
     for (const char* dir : {"LEFT", "UP", "DOWN", "RIGHT"}) {
       const std::string glyph = std::string(dir).substr(0, 1);
-      b.Main(pre + "_" + dir, w, 20, glyph);
-      b.Main(pre + "_" + dir + "_OVER", w, 20, glyph);
-      b.Main(pre + "_" + dir + "_TURBO", w, 20, glyph + "T");
-      b.Main(pre + "_" + dir + "_TURBO_OVER", w, 20, glyph + "T");
+      const int h = panel::kKeyHeight;
+      b.Main(pre + "_" + dir, w, h, glyph);
+      b.Main(pre + "_" + dir + "_OVER", w, h, glyph);
+      b.Main(pre + "_" + dir + "_TURBO", w, h, glyph + "T");
+      b.Main(pre + "_" + dir + "_TURBO_OVER", w, h, glyph + "T");
     }
   }
   for (const char* what : {"zoom", "focus"}) {
@@ -89,10 +90,10 @@ void AddMainWindow(ListBuilder& b) {
                                 (way == std::string_view("in") ? "+" : "-");
       const std::string plain = std::string("2Col_") + what + "_" + way;
       const std::string turbo = std::string("2Col_") + what + "_turbo_" + way;
-      b.Main(plain, 28, 20, label);
-      b.Main(plain + "_a", 28, 20, label);
-      b.Main(turbo, 28, 20, label + "T");
-      b.Main(turbo + "_a", 28, 20, label + "T");
+      b.Main(plain, panel::kKeyWidth, panel::kKeyHeight, label);
+      b.Main(plain + "_a", panel::kKeyWidth, panel::kKeyHeight, label);
+      b.Main(turbo, panel::kKeyWidth, panel::kKeyHeight, label + "T");
+      b.Main(turbo + "_a", panel::kKeyWidth, panel::kKeyHeight, label + "T");
     }
   }
   // Channel strip.
@@ -136,20 +137,15 @@ void AddMainWindow(ListBuilder& b) {
 }
 
 void AddPanelKeys(ListBuilder& b) {
-  // Every image name of every record of every device type; the full-size pair and the two
-  // state pairs are drawn for the VGA cells, the small pair for the QVGA cells.
+  // Every image name of every record of every device type, at the one key size of all skins.
   for (int type = 0; type < panel::kDeviceTypeCount; ++type) {
     for (const panel::PanelButtonRecord& rec : panel::PanelEntry(type).buttons) {
-      const auto vga = rec.rects[0];
-      const auto qvga = rec.rects[1];
       for (int n = 0; n < panel::kImageNameCount; ++n) {
         const std::string& name = rec.images[static_cast<std::size_t>(n)];
         if (name.empty())
           continue;
-        const bool small = rec.imageKind == panel::kKindSinglePair && (n == 3 || n == 4);
-        const auto& r = small ? qvga : vga;
         std::string label = name.substr(4, name.size() - 8);  // strip "BMP\" and ".bmp"
-        b.Add(name, r.Width(), r.Height(), label);
+        b.Add(name, panel::kKeyWidth, panel::kKeyHeight, label);
       }
     }
   }

@@ -244,10 +244,10 @@ class CAppData {
   std::atomic<std::uint32_t> KernelMessageCode{0};
 
   // 16. Rights and layout.
-  std::uint8_t m_byUserRightsRow = 0;
+  std::atomic<std::uint8_t> m_byUserRightsRow{2};
   std::atomic<std::uint8_t> m_byVideoStandard{1};
-  std::uint8_t m_bySkinA = 0;
-  std::uint8_t m_bySkinB = 0;
+  std::atomic<std::uint8_t> m_bySkinA{0};  // bitmap-set index
+  std::atomic<std::uint8_t> m_bySkinB{0};  // its copy, the display mode of the status strip
   std::atomic<std::int32_t> m_nShowAudioState{-1};  // shared by the show and audio threads
 
   // 17. Alarm sound (the loaded sound object lives with the alarm-sound code).
@@ -262,7 +262,7 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwBitRate{0};
   std::atomic<std::uint32_t> m_dwDisplayedFrames{0};
   std::atomic<std::uint32_t> m_dwShownFrames{0};
-  std::uint16_t m_wSkinIndex = 0;
+  std::atomic<std::uint16_t> m_wSkinIndex{0};
   std::atomic<std::uint32_t> m_dwVideoTime{0};  // show thread: time of the last picture, ms
 
   // 19. User level of the current login (100 while a re-login runs) and the level the main
@@ -383,6 +383,26 @@ class CAppData {
   // (1: the dialog draws the stream's motion report, m_pCurrentFrameInfo, over its picture).
   std::atomic<CMotionDetectionDlg*> m_pMotionDetectionDlg{nullptr};
   std::atomic<std::uint32_t> m_dwMotionFlag{0};
+
+  // 46. Main window: the full-screen buffer's size, the hot point, the snapshot request, the
+  // black-video flag, the panel modes and the values applied last (shared with the painter on
+  // the kernel-message thread).
+  std::atomic<std::size_t> m_nShowImageBufferBytes{0};
+  std::atomic<std::uint8_t> m_byHotPointMode{1};  // 1 off, 2 on
+  std::atomic<std::uint32_t> m_bHotPointOn{0};
+  std::atomic<std::uint16_t> m_wMarkX{0};
+  std::atomic<std::uint16_t> m_wMarkY{0};
+  std::atomic<std::uint16_t> m_wClickX{0};
+  std::atomic<std::uint16_t> m_wClickY{0};
+  std::atomic<std::uint16_t> m_wMarkCount{0};
+  std::atomic<std::uint32_t> m_bSnapshotRequest{0};
+  std::atomic<std::uint32_t> m_bBlackVideo{0};
+  std::atomic<std::uint32_t> m_bTurboOn{0};
+  std::atomic<std::uint32_t> m_bPowerOn{0};
+  std::array<std::atomic<std::uint32_t>, 2> m_abPtzControl{0, 0};
+  std::atomic<std::uint8_t> m_byLastChannel{0};
+  std::atomic<std::int32_t> m_nLastResolution{0};
+  std::atomic<std::uint8_t> m_byVideoSizeCode{0};  // 4 full size, 3 half size (message 0x420)
 };
 
 // The one application data block; null before start-up creates it and after shut-down.

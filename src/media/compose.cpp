@@ -15,11 +15,6 @@
 
 namespace {
 
-constexpr std::size_t kJpegDataOffset = 104;
-constexpr std::size_t kMpeg4DataOffset = 32;
-constexpr std::uint32_t kVopI = 1;
-constexpr std::uint32_t kVopB = 3;
-
 std::atomic<CWaveOutPlayer*> g_pLivePlayer{nullptr};
 
 SystemTime ToSystemTime(const platform::LocalTime& t) {
@@ -185,7 +180,7 @@ class Composer {
     bool decoded = false;
     std::uint32_t kind = kKindJpeg;
     if (m_s.mpeg4) {
-      if ((!m_bHaveFirstPicture && vopType != kVopI) || vopType == kVopB) {
+      if ((!m_bHaveFirstPicture && vopType != kScanVopI) || vopType == kScanVopB) {
         m_app.JPEGImageBufferSemaphore->Release(1);
         return Pass::kDropped;
       }
@@ -194,9 +189,9 @@ class Composer {
                 m_s.decoder->CopyImage(std::span<std::uint8_t>(picture, kDecodedImageBytes)) == 1;
       kind = vopType;
     } else {
-      decoded = length > kJpegDataOffset &&
-                DecodeJpegFrame(frame + kJpegDataOffset,
-                                static_cast<std::uint32_t>(length - kJpegDataOffset), picture,
+      decoded = length > kJpegPictureOffset &&
+                DecodeJpegFrame(frame + kJpegPictureOffset,
+                                static_cast<std::uint32_t>(length - kJpegPictureOffset), picture,
                                 width, height) == 1;
     }
     if (!decoded) {
@@ -223,8 +218,7 @@ class Composer {
   // information block when the frame carries one.
   bool DecodeElementary(const std::uint8_t* frame, std::size_t length, std::uint32_t vopType,
                         std::uint16_t width, std::uint16_t height) {
-    const std::size_t at =
-        (length > 20 && (frame[20] & 0x7F) == 'S') ? kJpegDataOffset : kMpeg4DataOffset;
+    const std::size_t at = ElementaryStreamOffset(std::span<const std::uint8_t>(frame, length));
     if (length <= at)
       return false;
     return m_s.decoder->DecodeFrame(frame + at, static_cast<std::uint32_t>(length - at), 1, vopType,

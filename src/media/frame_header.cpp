@@ -222,7 +222,7 @@ bool FindFrameStart(std::span<const std::uint8_t> buffer, std::uint32_t* positio
   return false;
 }
 
-int CFrameHeader::Parse(std::span<const std::uint8_t> packet) {
+int CFrameHeader::Parse(std::span<const std::uint8_t> packet, AlarmEdges* edges) {
   m_wHeaderLength = 0;
   if (packet.size() < 2 || packet[0] != 1 || packet[1] != 0) {
     m_lastError = ParseError::kBadMark;
@@ -256,53 +256,61 @@ int CFrameHeader::Parse(std::span<const std::uint8_t> packet) {
   m_bStatusAPresent = statusA ? 1 : 0;
   m_bStatusBPresent = statusB ? 1 : 0;
   m_bTimePresent = (next.wFlags & kFlagTimeStamp) ? 1 : 0;
-  if (m_bTimePresent && m_bConvertTime.load()) {
-    HeaderTimeToSystemTime(HeaderTime{0, next.dwTimeStamp}, &m_PacketTime);
+  if (m_bTimePresent.load() != 0 && m_bConvertTime.load()) {
+    SystemTime time;
+    HeaderTimeToSystemTime(HeaderTime{0, next.dwTimeStamp}, &time);
+    const std::lock_guard lock(m_timeLock);
+    m_PacketTime = time;
   }
   m_wHeaderLength = static_cast<std::uint16_t>(length);
 
   const bool alarm = statusA || statusB;
-  ShowAlarm(alarm);
-  RecordAlarm(alarm);
+  AlarmEdges found;
+  ShowAlarm(alarm, found);
+  RecordAlarm(alarm, found);
+  if (edges != nullptr)
+    *edges = found;
   return 1;
 }
 
-void CFrameHeader::ShowAlarm(bool alarm) {
-  // Only the edge posts; the exchange keeps the two receiver threads from posting one edge twice.
+void CFrameHeader::ShowAlarm(bool alarm, AlarmEdges& edges) {
+  // Only the edge counts; the exchange keeps the two receiver threads from taking one edge twice.
   if (alarm && g_bAlarmClear.load() != 0) {
-    if (g_bAlarmClear.exchange(0) != 0) {
-      const auto hooks = CurrentHooks();
-      if (hooks->postAlarmState)
-        hooks->postAlarmState(kAlarmStateOn);
-    }
+    edges.shown = g_bAlarmClear.exchange(0) != 0;
   } else if (!alarm && g_bAlarmClear.load() == 0) {
-    if (g_bAlarmClear.exchange(1) == 0) {
-      const auto hooks = CurrentHooks();
-      if (hooks->postAlarmState)
-        hooks->postAlarmState(kAlarmStateOff);
-    }
+    edges.cleared = g_bAlarmClear.exchange(1) == 0;
   }
 }
 
-void CFrameHeader::RecordAlarm(bool alarm) {
+void CFrameHeader::RecordAlarm(bool alarm, AlarmEdges& edges) {
   if (m_bRecordOnAlarm.load() == 0)
     return;
   if (alarm && m_bAlarmRecordStarted.load() == 0) {
     m_bAlarmRecordStarted = 1;
-    const auto hooks = CurrentHooks();
-    if (!Ask(hooks->alarmRecorderRecording)) {
-      DebugPrint("RTP Header: Start AlarmRecord\n");
-      Do(hooks->startAlarmRecord);
-    }
+    edges.startRecord = true;
   } else if (!alarm && m_bAlarmRecordStarted.load() == 1) {
     m_bAlarmRecordStarted = 0;
-    const auto hooks = CurrentHooks();
-    // A record opened by the start above may not have reached its recording loop yet; it is
-    // stopped as well, or a short alarm would leave it running.
-    if (Ask(hooks->alarmRecorderRecording) || Ask(hooks->alarmRecorderActive)) {
-      DebugPrint("RTP Header: End AlarmRecord\n");
-      Do(hooks->stopAlarmRecord);
-    }
+    edges.stopRecord = true;
+  }
+}
+
+void ActOnAlarmEdges(const AlarmEdges& edges) {
+  if (!edges.Any())
+    return;
+  const auto hooks = CurrentHooks();
+  if (edges.shown && hooks->postAlarmState)
+    hooks->postAlarmState(kAlarmStateOn);
+  if (edges.cleared && hooks->postAlarmState)
+    hooks->postAlarmState(kAlarmStateOff);
+  if (edges.startRecord && !Ask(hooks->alarmRecorderRecording)) {
+    DebugPrint("RTP Header: Start AlarmRecord\n");
+    Do(hooks->startAlarmRecord);
+  }
+  // A record opened by a start may not have reached its recording loop yet; it is stopped as
+  // well, or a short alarm would leave it running.
+  if (edges.stopRecord && (Ask(hooks->alarmRecorderRecording) || Ask(hooks->alarmRecorderActive))) {
+    DebugPrint("RTP Header: End AlarmRecord\n");
+    Do(hooks->stopAlarmRecord);
   }
 }
 

@@ -1,7 +1,8 @@
 // The media packet header: the small little-endian header at the start of every stream packet
 // (TCP segment or UDP datagram, video or audio). CFrameHeader parses it for the receivers,
-// keeps what the last packet said, turns the two status words into alarm state for the main
-// window, and starts and stops the alarm recorder on the edges of an alarm.
+// keeps what the last packet said and turns the two status words into alarm state; it returns
+// the edges of an alarm, on which the caller posts to the main window and starts and stops the
+// alarm recorder (ActOnAlarmEdges).
 //
 // Wire layout: u16 mark (always 1), u16 total length (header and payload), byte 4 (GOP number
 // in the high nibble, a code in the low nibble), byte 5 (low nibble kept), u16 flag word, then
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 
 #include "media/system_time.h"
@@ -96,9 +98,19 @@ void HeaderTimeToSystemTime(const HeaderTime& in, SystemTime* out);
 // stream ids D0, D1, E0, E1, C0, C1. Every read stays inside the buffer.
 bool FindFrameStart(std::span<const std::uint8_t> buffer, std::uint32_t* position);
 
-// What the headers do on the edges of an alarm. Installed once by the program (the main
-// window's handle and the alarm recorder); tests install recording stand-ins. Every operation
-// must return at once: the headers run on the receiver threads.
+// What one parsed header changed in the alarm state. Parse only records the edges (keeping the
+// display flag and the header's recorder flag up to date); the caller acts on them.
+struct AlarmEdges {
+  bool shown = false;        // an alarm is now shown: WM_ALARMSTATE with lParam 0
+  bool cleared = false;      // the shown alarm ended: WM_ALARMSTATE with lParam 2
+  bool startRecord = false;  // this header's alarm began: start the alarm recorder
+  bool stopRecord = false;   // this header's alarm ended: stop the alarm recorder
+  bool Any() const { return shown || cleared || startRecord || stopRecord; }
+};
+
+// What is done on the edges of an alarm. Installed once by the program (the main window's
+// handle and the alarm recorder); tests install recording stand-ins. Every operation must
+// return at once: the edges are acted on by the receiver threads.
 struct FrameHeaderAlarmHooks {
   // Posts WM_ALARMSTATE with the given lParam to the main window.
   std::function<void(platform::LParam)> postAlarmState;
@@ -113,10 +125,15 @@ struct FrameHeaderAlarmHooks {
   std::function<void()> stopAlarmRecord;
 };
 
-// The hooks the headers use from now on. Missing operations do nothing (and report false).
+// The hooks ActOnAlarmEdges uses from now on. Missing operations do nothing (and report false).
 void SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks hooks);
 // Posts to CAppData's main window; no alarm recorder.
 FrameHeaderAlarmHooks DefaultFrameHeaderAlarmHooks();
+
+// Acts on the edges of one header through the installed hooks: posts the alarm state; starts
+// the alarm recorder unless it records already ("RTP Header: Start AlarmRecord"); stops it when
+// it records or still has a file open from a start ("RTP Header: End AlarmRecord").
+void ActOnAlarmEdges(const AlarmEdges& edges);
 
 // 1 while no alarm is being shown; shared by both headers and never reset by a lost
 // connection, so the display follows the status words of the next packet.
@@ -130,7 +147,9 @@ class CFrameHeader {
 
   // Parses the header at the start of packet. 1 on success; 0 when the mark is wrong or the
   // header does not fit (LastError says which); then only the header length (0) has changed.
-  int Parse(std::span<const std::uint8_t> packet);
+  // On success the alarm edges of this packet go to *edges (when given), for the caller to act
+  // on; the display flag g_bAlarmClear and m_bAlarmRecordStarted already follow them.
+  int Parse(std::span<const std::uint8_t> packet, AlarmEdges* edges = nullptr);
 
   // For each status word absent from the last packet, sets its state to 15. Returns 1.
   int UpdateChannelState();
@@ -149,8 +168,12 @@ class CFrameHeader {
   std::uint8_t GopNumber() const { return m_byGopNumber; }
   std::uint8_t Code() const { return m_byCode; }
   const StreamPacketHeader& Raw() const { return m_raw; }
-  bool TimePresent() const { return m_bTimePresent != 0; }
-  const SystemTime& PacketTime() const { return m_PacketTime; }
+  // The time stamp of the last packet that carried one; the window threads read it too.
+  bool TimePresent() const { return m_bTimePresent.load() != 0; }
+  SystemTime PacketTime() const {
+    const std::lock_guard lock(m_timeLock);
+    return m_PacketTime;
+  }
 
   // Alarm and display state, shared with the window threads.
   std::uint32_t StateA() const { return m_dwStateA.load(); }
@@ -165,8 +188,8 @@ class CFrameHeader {
   std::atomic<std::uint32_t> m_bConvertTime{1};
 
  private:
-  void ShowAlarm(bool alarm);
-  void RecordAlarm(bool alarm);
+  static void ShowAlarm(bool alarm, AlarmEdges& edges);
+  void RecordAlarm(bool alarm, AlarmEdges& edges);
 
   std::uint8_t m_byGopNumber = 0;
   std::uint8_t m_byCode = 0;
@@ -177,7 +200,8 @@ class CFrameHeader {
   std::atomic<std::uint32_t> m_dwStateA{0};
   std::atomic<std::uint16_t> m_wLastStatusA{0};
   std::atomic<std::uint16_t> m_wLastStatusB{0};
-  std::uint32_t m_bTimePresent = 0;
+  std::atomic<std::uint32_t> m_bTimePresent{0};
+  mutable std::mutex m_timeLock;
   SystemTime m_PacketTime{};
   StreamPacketHeader m_raw{};
   ParseError m_lastError = ParseError::kNone;

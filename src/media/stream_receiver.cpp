@@ -15,20 +15,23 @@
 
 namespace {
 
-constexpr std::size_t kSwapSpare = 8;
 constexpr std::size_t kTcpBufferBytes = 4 * kReceivePacketBytes;
 constexpr int kPollSliceMs = 50;
 constexpr int kMaxPacketReceives = 5;
 constexpr int kMaxSearchReceives = 64;
 constexpr std::size_t kSearchKeep = 53;
-constexpr std::uint8_t kGateWaiting = 255;
 
 enum class Step { kDone, kRestart, kLost, kStopped };
 
 class Receiver {
  public:
   Receiver(const ReceiverSetup& setup, const platform::StopToken& stop)
-      : m_s(setup), m_stop(stop), m_clock(setup.clock ? *setup.clock : platform::RealClock()) {}
+      : m_s(setup),
+        m_stop(stop),
+        m_clock(setup.clock ? *setup.clock : platform::RealClock()),
+        m_assembler({setup.kind, setup.udp,
+                     setup.kind == StreamKind::kVideo && setup.videoFormat == 4 && setup.udp},
+                    *setup.header) {}
 
   std::uint32_t Run();
 
@@ -61,10 +64,9 @@ class Receiver {
     m_s.app->m_bConnected = 0;
     m_s.app->m_bStreamsStarted = 0;
   }
-  void Abandon() {
+  void CountBadHeader() {
     if (m_s.stats)
-      m_s.stats->framesAbandoned.fetch_add(1);
-    m_s.app->m_dwLostPackets.fetch_add(1);
+      m_s.stats->badHeaders.fetch_add(1);
   }
 
   bool Open();
@@ -74,31 +76,21 @@ class Receiver {
 
   Step ReadTcpPacket();
   Step ReadUdpPacket();
-  Step AssembleTcp(std::uint8_t* slot, std::uint32_t& length);
-  Step AssembleUdp(std::uint8_t* slot, std::uint32_t& length);
-  Step FirstPacket(std::uint8_t* slot, std::size_t& offset, std::uint32_t& expected,
-                   std::uint32_t& length);
-  bool GatePasses(const std::uint8_t* slot, std::size_t filled);
-  void LoseKey();
-
-  std::span<std::uint8_t> Payload() {
-    return std::span<std::uint8_t>(m_packet).subspan(m_s.header->HeaderLength(), m_payload);
-  }
+  Step Assemble(std::uint8_t* slot, std::uint32_t& length);
+  void Account(const AssemblyStep& step);
 
   const ReceiverSetup& m_s;
   const platform::StopToken& m_stop;
   platform::IClock& m_clock;
   CBlockingSocket m_socket;
   CSockAddr m_server;
+  FrameAssembler m_assembler;
 
-  std::array<std::uint8_t, kReceivePacketBytes + kSwapSpare> m_packet{};
-  std::size_t m_payload = 0;
+  // The packet read last: its first m_packetBytes bytes, and room behind them for the swap.
+  std::array<std::uint8_t, kReceivePacketBytes + FrameAssembler::kSwapSpare> m_packet{};
+  std::size_t m_packetBytes = 0;
   std::array<std::uint8_t, kTcpBufferBytes> m_in{};
   std::size_t m_fill = 0;
-  std::array<std::uint8_t, kReceivePacketBytes> m_carry{};  // UDP: excess of the last frame
-  std::size_t m_carryBytes = 0;
-  std::uint8_t m_gate = kGateWaiting;
-  bool m_notKey = false;
 };
 
 // The time-out is measured on the receiver's clock, in slices short enough for a stop or a
@@ -199,15 +191,13 @@ Step Receiver::ReadTcpPacket() {
         m_fill += static_cast<std::size_t>(got);
         continue;
       }
-      if (m_s.stats)
-        m_s.stats->badHeaders.fetch_add(1);
+      CountBadHeader();
       return Step::kRestart;
     }
     const std::size_t total = m_in[2] | (m_in[3] << 8);
     if (total > kReceivePacketBytes || total < kFixedHeaderBytes) {
       m_fill = 0;
-      if (m_s.stats)
-        m_s.stats->badHeaders.fetch_add(1);
+      CountBadHeader();
       return Step::kRestart;
     }
     for (int more = 0; m_fill < total; ++more) {
@@ -228,228 +218,108 @@ Step Receiver::ReadTcpPacket() {
       m_fill = 0;
       return Step::kRestart;
     }
-    if (m_s.header->Parse(std::span<const std::uint8_t>(m_packet.data(), total)) != 1) {
-      if (m_s.stats)
-        m_s.stats->badHeaders.fetch_add(1);
-      return Step::kRestart;
-    }
-    m_payload = total - m_s.header->HeaderLength();
-    SwapPayload(std::span<std::uint8_t>(m_packet).subspan(m_s.header->HeaderLength()), m_payload);
+    m_packetBytes = total;
     return Step::kDone;
   }
   return Step::kRestart;
 }
 
-// Reads datagrams until one passes the header check; it is left in m_packet.
+// Reads one datagram into m_packet (the assembler checks its header).
 Step Receiver::ReadUdpPacket() {
-  for (int tries = 0; tries < kMaxSearchReceives; ++tries) {
-    if (!WaitReadable(kUdpReceiveSeconds * 1000))
-      return Stopping() ? Step::kStopped : Step::kLost;
-    CSockAddr from;
-    int n = -1;
-    try {
-      n = m_socket.ReceiveDatagram(m_packet.data(), static_cast<int>(kReceivePacketBytes), from, 1);
-    } catch (const CBlockingSocketException&) {
-      n = -1;
-    }
-    if (n <= static_cast<int>(kFixedHeaderBytes))
-      return Step::kLost;
-    const auto got = static_cast<std::size_t>(n);
-    if (m_s.header->Parse(std::span<const std::uint8_t>(m_packet.data(), got)) != 1) {
-      if (m_s.stats)
-        m_s.stats->badHeaders.fetch_add(1);
-      continue;
-    }
-    // The datagram is the packet: one shorter than its header's total length lost bytes on
-    // the way and is dropped; a longer one is cut to the length its header gives.
-    if (got < m_s.header->TotalLength()) {
-      if (m_s.stats)
-        m_s.stats->badHeaders.fetch_add(1);
-      continue;
-    }
-    const std::size_t length = m_s.header->TotalLength();
-    m_payload = length - m_s.header->HeaderLength();
-    if (m_payload < 1)
-      return Step::kLost;
-    SwapPayload(std::span<std::uint8_t>(m_packet).subspan(m_s.header->HeaderLength()), m_payload);
-    return Step::kDone;
+  if (!WaitReadable(kUdpReceiveSeconds * 1000))
+    return Stopping() ? Step::kStopped : Step::kLost;
+  CSockAddr from;
+  int n = -1;
+  try {
+    n = m_socket.ReceiveDatagram(m_packet.data(), static_cast<int>(kReceivePacketBytes), from, 1);
+  } catch (const CBlockingSocketException&) {
+    n = -1;
   }
-  return Step::kLost;
-}
-
-bool Receiver::GatePasses(const std::uint8_t* slot, std::size_t filled) {
-  if (m_s.kind != StreamKind::kVideo || m_s.videoFormat != 4 || !m_s.udp)
-    return true;
-  const bool key = IsKeyFrame(std::span<const std::uint8_t>(slot, filled));
-  const std::uint8_t gop = m_s.header->GopNumber();
-  if (key) {
-    m_notKey = false;
-    m_gate = gop;
-    return true;
-  }
-  if (m_gate != kGateWaiting) {
-    m_notKey = true;
-    if (gop == m_gate)
-      return true;
-  }
-  DebugPrint("@@@ Get_Image_Data_Thread : Drop P @@@ \n");
-  if (m_s.stats)
-    m_s.stats->keyGateDrops.fetch_add(1);
-  return false;
-}
-
-void Receiver::LoseKey() {
-  if (!m_notKey) {
-    m_gate = kGateWaiting;
-    DebugPrint("@@@ Get_Image_Data_Thread : Lose I @@@ \n");
-  }
-}
-
-// The first packet of a frame is in m_packet; its payload goes to the slot at offset.
-Step Receiver::FirstPacket(std::uint8_t* slot, std::size_t& offset, std::uint32_t& expected,
-                           std::uint32_t& length) {
-  if (m_payload < 1)
+  if (n <= static_cast<int>(kFixedHeaderBytes))
     return Step::kLost;
-  if (offset + m_payload > kReceiveSlotBytes)
-    return Step::kLost;
-  std::memcpy(slot + offset, Payload().data(), m_payload);
-  offset += m_payload;
-  m_s.app->m_lReceivedBytes.fetch_add(static_cast<std::int64_t>(m_payload));
-  std::uint32_t frameLength = 0;
-  if (CMpeg4DecoderContext::ScanFrameHeader(static_cast<std::uint32_t>(offset), slot, nullptr,
-                                            &frameLength, nullptr, nullptr) != 0) {
-    return Step::kRestart;
-  }
-  const bool video = m_s.kind == StreamKind::kVideo;
-  if (video && frameLength > kReceiveSlotBytes) {
-    DebugPrint("UDP_Get_Image_Data: CurFrameSize = %lu, check the bug \n",
-               static_cast<unsigned long>(frameLength));
-    Abandon();
-    LoseKey();
-    return Step::kRestart;
-  }
-  if (!video && frameLength >= kAudioFrameLengthLimit)
-    return Step::kRestart;
-  length = frameLength;
-  expected = frameLength;
-  if (!GatePasses(slot, offset))
-    return Step::kRestart;
+  m_packetBytes = static_cast<std::size_t>(n);
   return Step::kDone;
 }
 
-Step Receiver::AssembleTcp(std::uint8_t* slot, std::uint32_t& length) {
-  m_s.app->m_bStreamsStarted = 1;
-  m_s.app->m_bReceiving = 1;
-  while (!Stopping()) {
-    length = 0;
-    std::size_t offset = 0;
-    std::uint32_t expected = 0;
-    Step step = ReadTcpPacket();
-    if (step == Step::kRestart) {
-      Abandon();
-      continue;
-    }
-    if (step != Step::kDone)
-      return step;
-    step = FirstPacket(slot, offset, expected, length);
-    if (step == Step::kRestart)
-      continue;
-    if (step != Step::kDone)
-      return step;
-    std::uint16_t previous = m_s.header->SequenceNumber();
-    bool restart = false;
-    while (offset < expected) {
-      step = ReadTcpPacket();
-      if (step == Step::kRestart) {
-        restart = true;
-        break;
+// Counts what one packet did and acts on its alarm edges.
+void Receiver::Account(const AssemblyStep& step) {
+  ActOnAlarmEdges(step.alarm);
+  if (step.continuation)
+    m_s.app->m_dwReceivedPackets.fetch_add(1);
+  if (step.bytesTaken > 0)
+    m_s.app->m_lReceivedBytes.fetch_add(static_cast<std::int64_t>(step.bytesTaken));
+  const bool video = m_s.kind == StreamKind::kVideo;
+  switch (step.event) {
+    case AssemblyEvent::kBadHeader:
+      CountBadHeader();
+      break;
+    case AssemblyEvent::kAbandoned:
+      if (step.reason == AbandonReason::kBadHeader)
+        CountBadHeader();
+      if (step.reason == AbandonReason::kFrameTooLong && video) {
+        DebugPrint("UDP_Get_Image_Data: CurFrameSize = %lu, check the bug \n",
+                   static_cast<unsigned long>(step.frameLength));
       }
-      if (step != Step::kDone)
-        return step;
-      m_s.app->m_dwReceivedPackets.fetch_add(1);
-      const std::uint16_t sequence = m_s.header->SequenceNumber();
-      if (sequence != static_cast<std::uint16_t>(previous + 1)) {
-        restart = true;
-        break;
-      }
-      previous = sequence;
-      if (m_payload < 1 || offset + m_payload > kReceiveSlotBytes)
-        return Step::kLost;
-      std::memcpy(slot + offset, Payload().data(), m_payload);
-      offset += m_payload;
-      m_s.app->m_lReceivedBytes.fetch_add(static_cast<std::int64_t>(m_payload));
-    }
-    if (restart) {
-      length = 0;
-      Abandon();
-      continue;
-    }
-    return Step::kDone;
+      if (step.reason == AbandonReason::kSequenceGap && m_s.udp && video)
+        DebugPrint("Get_Image_Data_Thread : Sequence Number is wrong \n");
+      if (m_s.stats)
+        m_s.stats->framesAbandoned.fetch_add(1);
+      m_s.app->m_dwLostPackets.fetch_add(1);
+      break;
+    case AssemblyEvent::kGateDrop:
+      DebugPrint("@@@ Get_Image_Data_Thread : Drop P @@@ \n");
+      if (m_s.stats)
+        m_s.stats->keyGateDrops.fetch_add(1);
+      break;
+    default:
+      break;
   }
-  return Step::kStopped;
+  if (step.keyLost)
+    DebugPrint("@@@ Get_Image_Data_Thread : Lose I @@@ \n");
 }
 
-Step Receiver::AssembleUdp(std::uint8_t* slot, std::uint32_t& length) {
+// Fills the slot with the next frame. A fault abandons the frame in progress only; the next one
+// is assembled into the same slot.
+Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
   const std::uint32_t frameStart = m_clock.Ticks();
   m_s.app->m_bStreamsStarted = 1;
   m_s.app->m_bReceiving = 1;
-  bool firstEntry = true;
+  m_assembler.BeginSlot(std::span<std::uint8_t>(slot, kReceiveSlotBytes));
+  bool newFrame = true;
   while (!Stopping()) {
-    if (m_s.kind == StreamKind::kVideo &&
+    if (newFrame && m_s.udp && m_s.kind == StreamKind::kVideo &&
         platform::TickElapsed(frameStart, m_clock.Ticks()) > kUdpNoFrameSwitchMs) {
       if (m_s.switchToTcp)
         m_s.switchToTcp();
       DebugPrint("Get_Image_Data_Thread : UDP get image too long. \n");
       return Step::kLost;
     }
-    length = 0;
-    std::size_t offset = 0;
-    if (firstEntry && m_carryBytes > 0) {
-      std::memcpy(slot, m_carry.data(), m_carryBytes);
-      offset = m_carryBytes;
-    }
-    firstEntry = false;
-    m_carryBytes = 0;
-    std::uint32_t expected = 0;
-    Step step = ReadUdpPacket();
-    if (step != Step::kDone)
-      return step;
-    step = FirstPacket(slot, offset, expected, length);
-    if (step == Step::kRestart)
+    newFrame = false;
+    const Step read = m_s.udp ? ReadUdpPacket() : ReadTcpPacket();
+    if (read == Step::kRestart) {
+      Account(m_assembler.Interrupt());
+      newFrame = true;
       continue;
-    if (step != Step::kDone)
-      return step;
-    std::uint16_t previous = m_s.header->SequenceNumber();
-    bool restart = false;
-    while (offset < expected) {
-      step = ReadUdpPacket();
-      if (step != Step::kDone)
-        return step;
-      m_s.app->m_dwReceivedPackets.fetch_add(1);
-      const std::uint16_t sequence = m_s.header->SequenceNumber();
-      if (sequence != static_cast<std::uint16_t>(previous + 1)) {
-        if (m_s.kind == StreamKind::kVideo) {
-          DebugPrint("Get_Image_Data_Thread : Sequence Number is wrong \n");
-        }
-        restart = true;
+    }
+    if (read != Step::kDone)
+      return read;
+    const AssemblyStep step = m_assembler.Add(m_packet, m_packetBytes);
+    Account(step);
+    switch (step.event) {
+      case AssemblyEvent::kBadHeader:
+      case AssemblyEvent::kTaken:
         break;
-      }
-      previous = sequence;
-      if (offset + m_payload > kReceiveSlotBytes)
+      case AssemblyEvent::kFrame:
+        length = m_assembler.FrameLength();
+        return Step::kDone;
+      case AssemblyEvent::kUnplaceable:
         return Step::kLost;
-      std::memcpy(slot + offset, Payload().data(), m_payload);
-      offset += m_payload;
-      m_s.app->m_lReceivedBytes.fetch_add(static_cast<std::int64_t>(m_payload));
+      case AssemblyEvent::kAbandoned:
+      case AssemblyEvent::kNoFrame:
+      case AssemblyEvent::kGateDrop:
+        newFrame = true;
+        break;
     }
-    if (restart) {
-      length = 0;
-      Abandon();
-      LoseKey();
-      continue;
-    }
-    m_carryBytes = std::min(offset - expected, m_carry.size());
-    std::memcpy(m_carry.data(), slot + expected, m_carryBytes);
-    return Step::kDone;
   }
   return Step::kStopped;
 }
@@ -514,7 +384,7 @@ std::uint32_t Receiver::Run() {
     std::uint8_t* slot = m_s.slots + std::size_t{index} * kReceiveSlotBytes;
     std::uint32_t length = 0;
     m_s.lengths[index] = 0;
-    const Step step = m_s.udp ? AssembleUdp(slot, length) : AssembleTcp(slot, length);
+    const Step step = Assemble(slot, length);
     if (step != Step::kDone) {
       m_s.freeSlots->Release(1);
       if (step == Step::kStopped && ResetRequested())
@@ -538,19 +408,6 @@ std::uint32_t Receiver::Run() {
 }
 
 }  // namespace
-
-void SwapPayload(std::span<std::uint8_t> buffer, std::size_t length) {
-  const std::size_t span = std::min(buffer.size(), (length + 7) & ~std::size_t{7});
-  for (std::size_t i = 0; i + 1 < span; i += 2)
-    std::swap(buffer[i], buffer[i + 1]);
-}
-
-bool IsKeyFrame(std::span<const std::uint8_t> frame) {
-  const std::size_t at = (frame.size() > 20 && (frame[20] & 0x7F) == 'S') ? 104 : 32;
-  if (frame.size() < at + 4)
-    return false;
-  return frame[at] == 0 && frame[at + 1] == 0 && frame[at + 2] == 1 && frame[at + 3] == 0;
-}
 
 std::uint32_t RunStreamReceiver(const ReceiverSetup& setup, const platform::StopToken& stop) {
   if (setup.app == nullptr || setup.header == nullptr || setup.slots == nullptr ||

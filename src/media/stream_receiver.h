@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 
+#include "media/frame_assembler.h"
 #include "media/frame_header.h"
 #include "media/stream_request.h"
 #include "platform/clock.h"
@@ -25,13 +26,10 @@
 class CAppData;
 
 inline constexpr std::size_t kReceiveSlots = 30;
-inline constexpr std::size_t kReceiveSlotBytes = 102400;
-inline constexpr std::size_t kReceivePacketBytes = 1460;
 inline constexpr std::uint32_t kFreeSlotWaitMs = 7000;
 inline constexpr std::uint32_t kTcpReceiveSeconds = 7;
 inline constexpr std::uint32_t kUdpReceiveSeconds = 5;
 inline constexpr std::uint32_t kUdpNoFrameSwitchMs = 10000;
-inline constexpr std::uint32_t kAudioFrameLengthLimit = 1000000;
 
 // What one receiver found, for tests and the statistics line.
 struct ReceiverStats {
@@ -89,10 +87,3 @@ std::uint32_t TcpGetImageDataThread(platform::StopToken stop);
 std::uint32_t TcpGetAudioThread(platform::StopToken stop);
 std::uint32_t UdpGetImageDataThread(platform::StopToken stop);
 std::uint32_t UdpGetAudioThread(platform::StopToken stop);
-
-// Swaps the payload's 16-bit units back in place over (length + 7) rounded down to a multiple
-// of 8 bytes; the buffer must hold that many bytes.
-void SwapPayload(std::span<std::uint8_t> buffer, std::size_t length);
-// True when the frame in the slot begins with a key frame (00 00 01 00 at the elementary
-// stream's start: offset 32, or 104 behind an information block).
-bool IsKeyFrame(std::span<const std::uint8_t> frame);

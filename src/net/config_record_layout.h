@@ -84,6 +84,10 @@ inline constexpr std::size_t kMinuteOffset = 37;  // signed byte
 inline constexpr std::size_t kZone = 39;          // row of the 75-row zone list
 }  // namespace sntp
 
+namespace system {
+inline constexpr TextField kHostName{4, 32};
+}  // namespace system
+
 namespace rs485 {
 inline constexpr std::size_t kTurboStep = 2;
 inline constexpr std::size_t kPort1Id = 4;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "prim/idct_check.h"
 #include "prim/prim_idct.h"
 
 namespace {
@@ -198,9 +199,5 @@ void DCT8x8InvWorker_Generic(const std::int16_t* src, std::int16_t* dst) {
 }
 
 PrimStatus primDCT8x8Inv_16s_C1I_generic(std::int16_t* pSrcDst) {
-  if (pSrcDst == nullptr) {
-    return StsNullPointer;
-  }
-  DCT8x8InvWorker_Generic(pSrcDst, pSrcDst);
-  return StsNoError;
+  return prim_idct::CheckedTransform(DCT8x8InvWorker_Generic, pSrcDst);
 }

@@ -3,6 +3,7 @@
 // time, the SSE2 form eight.
 #include <immintrin.h>
 
+#include "prim/idct_check.h"
 #include "prim/idct_simd_kernel.h"
 #include "prim/prim_idct.h"
 
@@ -23,17 +24,9 @@ void DCT8x8InvWorker_Sse2(const std::int16_t* src, std::int16_t* dst) {
 }
 
 PrimStatus primDCT8x8Inv_16s_C1I_sse(std::int16_t* pSrcDst) {
-  if (pSrcDst == nullptr) {
-    return StsNullPointer;
-  }
-  DCT8x8InvWorker_Sse(pSrcDst, pSrcDst);
-  return StsNoError;
+  return prim_idct::CheckedTransform(DCT8x8InvWorker_Sse, pSrcDst);
 }
 
 PrimStatus primDCT8x8Inv_16s_C1I_sse2(std::int16_t* pSrcDst) {
-  if (pSrcDst == nullptr) {
-    return StsNullPointer;
-  }
-  DCT8x8InvWorker_Sse2(pSrcDst, pSrcDst);
-  return StsNoError;
+  return prim_idct::CheckedTransform(DCT8x8InvWorker_Sse2, pSrcDst);
 }

@@ -1,6 +1,7 @@
 // SSE3 form of the table-driven inverse DCT: the SSE2 form with the SSE3 unaligned load.
 #include <immintrin.h>
 
+#include "prim/idct_check.h"
 #include "prim/idct_tables.h"
 #include "prim/prim_idct.h"
 
@@ -26,11 +27,7 @@ void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst) {
 }
 
 PrimStatus primDCT8x8Inv_16s_C1I_sse3(std::int16_t* pSrcDst) {
-  if (pSrcDst == nullptr) {
-    return StsNullPointer;
-  }
-  DCT8x8InvWorker_Sse3(pSrcDst, pSrcDst);
-  return StsNoError;
+  return prim_idct::CheckedTransform(DCT8x8InvWorker_Sse3, pSrcDst);
 }
 
 #if defined(__clang__)

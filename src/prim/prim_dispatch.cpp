@@ -151,27 +151,27 @@ void PrimReadCpuInfo(PrimCpuInfo* info) {
 PrimCpuType PrimCpuTypeFromInfo(const PrimCpuInfo& info) {
   switch (info.family) {
     case 5:
-      return info.mmx != 0 ? 2 : 1;
+      return info.mmx != 0 ? PrimCpuFamily5Mmx : PrimCpuFamily5;
     case 6:
       if (info.sse2 != 0) {
-        return 9;
+        return PrimCpuFamily6Sse2;
       }
       if (info.sse != 0) {
-        return 5;
+        return PrimCpuFamily6Sse;
       }
-      return info.mmx != 0 ? 4 : 3;
+      return info.mmx != 0 ? PrimCpuFamily6Mmx : PrimCpuFamily6;
     case 7:
-      return 16;
+      return PrimCpuFamily7;
     case 15:
       if (info.sse2 == 0) {
-        return 17;
+        return PrimCpuFamily15NoSse2;
       }
       if (info.sse3 != 0) {
-        return info.ext64 != 0 ? 32 : 8;
+        return info.ext64 != 0 ? PrimCpuFamily15Sse3Ext64 : PrimCpuFamily15Sse3;
       }
-      return info.hyperThreading != 0 ? 7 : 6;
+      return info.hyperThreading != 0 ? PrimCpuFamily15Sse2Ht : PrimCpuFamily15Sse2;
     default:
-      return 0;
+      return PrimCpuUnknown;
   }
 }
 
@@ -181,16 +181,16 @@ PrimCpuType PrimGetCpuType() {
 
 std::int32_t PrimIndexFromCpuType(PrimCpuType cpuType) {
   switch (cpuType) {
-    case 5:
-    case 16:
-    case 17:
+    case PrimCpuFamily6Sse:
+    case PrimCpuFamily7:
+    case PrimCpuFamily15NoSse2:
       return PrimIndexSse;
-    case 6:
-    case 7:
-    case 9:
+    case PrimCpuFamily15Sse2:
+    case PrimCpuFamily15Sse2Ht:
+    case PrimCpuFamily6Sse2:
       return PrimIndexSse2;
-    case 8:
-    case 32:
+    case PrimCpuFamily15Sse3:
+    case PrimCpuFamily15Sse3Ext64:
       return PrimIndexSse3;
     default:
       return PrimIndexGeneric;
@@ -206,12 +206,14 @@ PrimStatus primStaticInit() {
 }
 
 PrimStatus primStaticInitCpu(std::int32_t cpuType) {
-  const bool known =
-      (cpuType >= -1 && cpuType <= 9) || cpuType == 16 || cpuType == 17 || cpuType == 32;
+  const bool known = (cpuType >= PrimCpuEmptySlot && cpuType <= PrimCpuFamily6Sse2) ||
+                     cpuType == PrimCpuFamily7 || cpuType == PrimCpuFamily15NoSse2 ||
+                     cpuType == PrimCpuFamily15Sse3Ext64;
   if (!known) {
     return StsUnknownCpuType;
   }
-  const std::int32_t index = cpuType == -1 ? PrimIndexEmpty : PrimIndexFromCpuType(cpuType);
+  const std::int32_t index =
+      cpuType == PrimCpuEmptySlot ? PrimIndexEmpty : PrimIndexFromCpuType(cpuType);
   PrimCpuIndex.store(index, std::memory_order_relaxed);
   return StsNoError;
 }

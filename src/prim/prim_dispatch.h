@@ -121,8 +121,24 @@ struct PrimCpuInfo {
   std::uint32_t ext64 = 0;           // leaf 0x80000001 EDX bit 29
 };
 
-// Processor classes (PrimGetCpuType); 0 means unknown or an unsupported vendor.
+// Processor classes (PrimGetCpuType), named by the detection rule that gives them; 0 means
+// unknown or an unsupported vendor.
 using PrimCpuType = std::int32_t;
+inline constexpr PrimCpuType PrimCpuUnknown = 0;
+inline constexpr PrimCpuType PrimCpuFamily5 = 1;
+inline constexpr PrimCpuType PrimCpuFamily5Mmx = 2;
+inline constexpr PrimCpuType PrimCpuFamily6 = 3;
+inline constexpr PrimCpuType PrimCpuFamily6Mmx = 4;
+inline constexpr PrimCpuType PrimCpuFamily6Sse = 5;
+inline constexpr PrimCpuType PrimCpuFamily15Sse2 = 6;
+inline constexpr PrimCpuType PrimCpuFamily15Sse2Ht = 7;  // with hyper-threading
+inline constexpr PrimCpuType PrimCpuFamily15Sse3 = 8;    // without the 64-bit extension
+inline constexpr PrimCpuType PrimCpuFamily6Sse2 = 9;
+inline constexpr PrimCpuType PrimCpuFamily7 = 16;
+inline constexpr PrimCpuType PrimCpuFamily15NoSse2 = 17;
+inline constexpr PrimCpuType PrimCpuFamily15Sse3Ext64 = 32;  // with the 64-bit extension
+// Not a processor: primStaticInitCpu selects the empty slot 0 with it.
+inline constexpr PrimCpuType PrimCpuEmptySlot = -1;
 
 std::int32_t PrimHasCpuid();
 std::int32_t PrimIsKnownVendor();

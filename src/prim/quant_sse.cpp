@@ -26,20 +26,10 @@ void QuantInvInterWorker_Sse2(std::int16_t* pSrcDst, std::int32_t keepFirst, std
 
 PrimStatus primQuantInvInter_Compact_H263_16s_I_sse(std::int16_t* pSrcDst, std::int32_t len,
                                                     std::int32_t QP) {
-  if (const PrimStatus status = prim_quant::CheckArguments(pSrcDst, len, QP);
-      status != StsNoError) {
-    return status;
-  }
-  QuantInvInterWorker_Sse(pSrcDst, 0, len, QP, prim_quant::kLower, prim_quant::kUpper);
-  return StsNoError;
+  return prim_quant::CheckedInverse(QuantInvInterWorker_Sse, pSrcDst, len, QP);
 }
 
 PrimStatus primQuantInvInter_Compact_H263_16s_I_sse2(std::int16_t* pSrcDst, std::int32_t len,
                                                      std::int32_t QP) {
-  if (const PrimStatus status = prim_quant::CheckArguments(pSrcDst, len, QP);
-      status != StsNoError) {
-    return status;
-  }
-  QuantInvInterWorker_Sse2(pSrcDst, 0, len, QP, prim_quant::kLower, prim_quant::kUpper);
-  return StsNoError;
+  return prim_quant::CheckedInverse(QuantInvInterWorker_Sse2, pSrcDst, len, QP);
 }

@@ -29,12 +29,7 @@ void QuantInvInterWorker_Sse3(std::int16_t* pSrcDst, std::int32_t keepFirst, std
 
 PrimStatus primQuantInvInter_Compact_H263_16s_I_sse3(std::int16_t* pSrcDst, std::int32_t len,
                                                      std::int32_t QP) {
-  if (const PrimStatus status = prim_quant::CheckArguments(pSrcDst, len, QP);
-      status != StsNoError) {
-    return status;
-  }
-  QuantInvInterWorker_Sse3(pSrcDst, 0, len, QP, prim_quant::kLower, prim_quant::kUpper);
-  return StsNoError;
+  return prim_quant::CheckedInverse(QuantInvInterWorker_Sse3, pSrcDst, len, QP);
 }
 
 #if defined(__clang__)

@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/login/login_window.h"
+#include "ui/main/kavelin_main_window.h"
 
 namespace ui {
 
@@ -25,8 +26,7 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
 
   // The program's own login and main windows are installed where no stand-in is given.
   app::SetLoginWindow(windows.login ? windows.login : login::MakeLoginWindow());
-  if (windows.main)
-    app::SetMainWindow(windows.main);
+  app::SetMainWindow(windows.main ? windows.main : MakeKavelinMainWindow());
 
   theApp.InitInstance();  // false once the main window has closed: no loop runs after it
   const int code = theApp.ExitInstance();

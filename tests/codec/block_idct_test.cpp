@@ -5,7 +5,7 @@
 #include <random>
 
 #include "codec/mp4dec/block_idct.h"
-#include "codec/mp4dec/intra_dequant.h"
+#include "codec/mp4dec/dequant.h"
 #include "prim/prim_dispatch.h"
 #include "prim/prim_idct.h"
 
@@ -14,7 +14,8 @@ namespace {
 using Block = std::array<std::int16_t, 64>;
 
 // Processor classes selecting each primitive form: generic, SSE, SSE2, SSE3.
-constexpr std::array<std::int32_t, 4> kFormClasses{0, 5, 9, 32};
+constexpr std::array<std::int32_t, 4> kFormClasses{PrimCpuUnknown, PrimCpuFamily6Sse,
+                                                   PrimCpuFamily6Sse2, PrimCpuFamily15Sse3Ext64};
 
 class FormScope {
  public:

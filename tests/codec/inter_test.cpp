@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/inter.h"
-#include "codec/mp4dec/intra_dequant.h"
 #include "codec/mp4dec/macroblock.h"
 #include "codec/mp4dec/motion.h"
 #include "mp4dec_harness.h"

@@ -199,6 +199,54 @@ TEST(Deinterlace, ReplacesCombingAndKeepsGradients) {
   }
 }
 
+// The packed twin tests the luma bytes (every second byte, from byte 1) with the same rule: the
+// table's cases at every pixel of a U Y V Y row, the chroma bytes untouched.
+TEST(Deinterlace, PackedTwinTestsTheLumaBytesOnly) {
+  struct Case {
+    std::uint8_t a, b, c, expected;
+  };
+  for (const Case& k : {Case{200, 40, 200, 200}, Case{200, 120, 40, 120}, Case{40, 200, 40, 40},
+                        Case{100, 100, 100, 100}, Case{0, 255, 0, 0}}) {
+    // 3 pixels wide (6 bytes, stride 8), 4 rows; chroma bytes 77.
+    std::vector<std::uint8_t> image(8 * 4, 77);
+    const std::uint8_t luma[4] = {k.a, k.b, k.c, k.b};
+    for (int row = 0; row < 4; ++row) {
+      for (int i = 0; i < 3; ++i) {
+        image[static_cast<std::size_t>(row * 8 + 2 * i + 1)] = luma[row];
+      }
+    }
+    Mp4DecDeinterlacePacked(image.data(), 8, 3, 4);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(image[static_cast<std::size_t>(8 + 2 * i + 1)], k.expected) << i;
+      EXPECT_EQ(image[static_cast<std::size_t>(8 + 2 * i)], 77);
+    }
+    EXPECT_EQ(image[24 + 1], k.b);  // the last odd row of an even height is left
+    EXPECT_EQ(image[6], 77);        // past the width
+  }
+}
+
+// On random pictures the packed twin equals the planar rule on the same luma samples.
+TEST(Deinterlace, PackedTwinEqualsThePlanarRule) {
+  std::uint32_t seed = 99;
+  const int width = 13;
+  const int height = 9;
+  std::vector<std::uint8_t> planar(static_cast<std::size_t>(width * height));
+  std::vector<std::uint8_t> packed(static_cast<std::size_t>(2 * width * height));
+  for (std::size_t i = 0; i < planar.size(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    planar[i] = static_cast<std::uint8_t>(seed >> 16);
+    packed[2 * i] = static_cast<std::uint8_t>(seed >> 24);
+    packed[2 * i + 1] = planar[i];
+  }
+  const std::vector<std::uint8_t> before = packed;
+  Mp4DecDeinterlaceRows(planar.data(), width, width, height);
+  Mp4DecDeinterlacePacked(packed.data(), 2 * width, width, height);
+  for (std::size_t i = 0; i < planar.size(); ++i) {
+    ASSERT_EQ(packed[2 * i + 1], planar[i]) << i;
+    ASSERT_EQ(packed[2 * i], before[2 * i]) << i;
+  }
+}
+
 TEST(Deinterlace, BorderedEntryWorksOnTheRowsInside) {
   std::vector<std::uint8_t> plane(static_cast<std::size_t>(66 * 4), 7);
   plane[32] = 200;

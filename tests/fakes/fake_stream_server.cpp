@@ -241,6 +241,13 @@ void FakeStreamServer::SetAudioClip(std::vector<ClipFrame> clip) {
   std::lock_guard lock(m_Lock);
   m_AudioClip = std::move(clip);
 }
+void FakeStreamServer::SetJpegClip(std::vector<ClipFrame> clip) {
+  std::lock_guard lock(m_Lock);
+  m_JpegClip = std::move(clip);
+}
+void FakeStreamServer::EndStreams() {
+  m_nStreamEnds.fetch_add(1);
+}
 void FakeStreamServer::SetLoops(std::uint32_t loops, bool closeAtEnd) {
   std::lock_guard lock(m_Lock);
   m_nLoops = loops;
@@ -378,7 +385,9 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
     std::lock_guard lock(m_Lock);
     const bool audio = std::find(request.commands.begin(), request.commands.end(), "Audio") !=
                        request.commands.end();
-    clip = audio ? m_AudioClip : m_VideoClip;
+    const bool jpeg = std::find(request.commands.begin(), request.commands.end(), "Jpeg") !=
+                      request.commands.end();
+    clip = audio ? m_AudioClip : jpeg && !m_JpegClip.empty() ? m_JpegClip : m_VideoClip;
     loops = m_nLoops;
     closeAtEnd = m_bCloseAtEnd;
     interval = m_FrameInterval;
@@ -386,6 +395,7 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
     options = m_Options;
     sender.m_faults = m_Faults;
   }
+  const std::uint32_t ends = m_nStreamEnds.load();
   std::uint16_t sequence = 0;
   bool alive = true;
   for (std::uint32_t loop = 0; alive && loop < loops; ++loop) {
@@ -408,7 +418,7 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
       m_nFramesSent.fetch_add(1);
       if (alive && interval.count() > 0)
         alive = SleepUnlessStopped(interval);
-      if (m_bStopping.load())
+      if (m_bStopping.load() || m_nStreamEnds.load() != ends)
         alive = false;
     }
   }
@@ -418,7 +428,7 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
   }
   m_Changed.notify_all();
   // Silent until the client goes or the server stops (a TCP connection only).
-  while (!udp && alive && !closeAtEnd && !m_bStopping.load() &&
+  while (!udp && alive && !closeAtEnd && !m_bStopping.load() && m_nStreamEnds.load() == ends &&
          std::chrono::steady_clock::now() < m_EndOfLife) {
     pollfd e{socket, POLLIN, 0};
     if (::poll(&e, 1, kPollSliceMs) > 0) {

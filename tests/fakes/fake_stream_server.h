@@ -56,6 +56,10 @@ class FakeStreamServer {
   // The clips sent for "Mpeg4"/"Jpeg" and for "Audio" requests.
   void SetVideoClip(std::vector<ClipFrame> clip);
   void SetAudioClip(std::vector<ClipFrame> clip);
+  // A clip of its own for "Jpeg" requests (the video clip serves them while none is set).
+  void SetJpegClip(std::vector<ClipFrame> clip);
+  // Ends the streams under way now (a TCP stream's connection closes); later ones are not cut.
+  void EndStreams();
   // Times the clip is sent (then the connection stays open and silent, or is closed).
   void SetLoops(std::uint32_t loops, bool closeAtEnd = false);
   // Pause between frames (0: as fast as the socket takes them).
@@ -94,6 +98,7 @@ class FakeStreamServer {
   std::atomic<bool> m_bStopping{false};
   std::vector<ClipFrame> m_VideoClip;
   std::vector<ClipFrame> m_AudioClip;
+  std::vector<ClipFrame> m_JpegClip;
   std::uint32_t m_nLoops = 1;
   bool m_bCloseAtEnd = false;
   std::chrono::milliseconds m_FrameInterval{0};
@@ -106,6 +111,7 @@ class FakeStreamServer {
   std::vector<std::chrono::steady_clock::time_point> m_FrameSent;
   std::atomic<std::uint32_t> m_nPacketsSent{0};
   std::atomic<std::uint32_t> m_nFramesSent{0};
+  std::atomic<std::uint32_t> m_nStreamEnds{0};
 
   std::thread m_TcpThread;
   std::thread m_UdpThread;

@@ -69,6 +69,13 @@ class FrameHeaderTest : public ::testing::Test {
     SetFrameHeaderAlarmHooks(DefaultFrameHeaderAlarmHooks());
     g_bAlarmClear = 1;
   }
+  // Parses as a receiver does: the header, then the alarm edges it returns acted on.
+  int Parse(const Bytes& packet) {
+    AlarmEdges edges;
+    const int result = m_header.Parse(packet, &edges);
+    ActOnAlarmEdges(edges);
+    return result;
+  }
   AlarmLog m_log;
   CFrameHeader m_header;
 };
@@ -86,7 +93,7 @@ class HeaderLengthTest : public FrameHeaderTest,
 TEST_P(HeaderLengthTest, EachOptionalFieldAddsItsWidth) {
   const LengthCase& c = GetParam();
   const Bytes packet = Packet(c.flags, c.optional);
-  ASSERT_EQ(m_header.Parse(packet), 1);
+  ASSERT_EQ(Parse(packet), 1);
   EXPECT_EQ(m_header.HeaderLength(), c.headerLength);
   EXPECT_EQ(m_header.TotalLength(), packet.size());
   EXPECT_EQ(m_header.LastError(), ParseError::kNone);
@@ -122,7 +129,7 @@ TEST_F(FrameHeaderTest, KeepsTheFixedAndOptionalValues) {
   PutU16(optional, 0x1234);      // sequence
   PutU32(optional, 0xDEADBEEF);  // 0x0020 word
   const Bytes packet = Packet(0x0030, optional, 4, -1, 0x7B, 0xF6);
-  ASSERT_EQ(m_header.Parse(packet), 1);
+  ASSERT_EQ(Parse(packet), 1);
   EXPECT_EQ(m_header.GopNumber(), 7);
   EXPECT_EQ(m_header.Code(), 0xB);
   EXPECT_EQ(m_header.Raw().byByte5Low, 6);
@@ -143,9 +150,9 @@ class BadHeaderTest : public FrameHeaderTest, public ::testing::WithParamInterfa
 TEST_P(BadHeaderTest, IsRefusedAndLeavesTheLastPacketAsItWas) {
   Bytes good;
   PutU16(good, 99);
-  ASSERT_EQ(m_header.Parse(Packet(0x0010, good)), 1);
+  ASSERT_EQ(Parse(Packet(0x0010, good)), 1);
   const BadCase& c = GetParam();
-  EXPECT_EQ(m_header.Parse(c.packet), 0);
+  EXPECT_EQ(Parse(c.packet), 0);
   EXPECT_EQ(m_header.LastError(), c.error);
   EXPECT_EQ(m_header.HeaderLength(), 0);
   EXPECT_EQ(m_header.SequenceNumber(), 99);
@@ -175,7 +182,7 @@ TEST_F(FrameHeaderTest, GarbageNeverReadsOutsideTheBuffer) {
   const Bytes packet = Packet(0xFFFF, optional, 0);
   for (std::size_t n = 0; n <= packet.size(); ++n) {
     const Bytes prefix(packet.begin(), packet.begin() + static_cast<std::ptrdiff_t>(n));
-    (void)m_header.Parse(prefix);
+    (void)Parse(prefix);
   }
   std::uint32_t seed = 12345;
   for (int i = 0; i < 2000; ++i) {
@@ -188,16 +195,40 @@ TEST_F(FrameHeaderTest, GarbageNeverReadsOutsideTheBuffer) {
       noise[0] = 1;
       noise[1] = 0;
     }
-    if (m_header.Parse(noise) == 1) {
+    if (Parse(noise) == 1) {
       EXPECT_LE(m_header.HeaderLength(), noise.size());
       EXPECT_LE(m_header.HeaderLength(), m_header.TotalLength());
     }
   }
 }
 
+// The parser only reports the edges: nothing is posted or started until the caller acts.
+TEST_F(FrameHeaderTest, ParseReturnsTheEdgesWithoutActingOnThem) {
+  AlarmEdges on;
+  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0}), &on), 1);
+  EXPECT_TRUE(on.shown);
+  EXPECT_TRUE(on.startRecord);
+  EXPECT_FALSE(on.cleared || on.stopRecord);
+  EXPECT_TRUE(m_log.posts.empty());
+  EXPECT_EQ(m_log.starts, 0);
+  AlarmEdges again;
+  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0}), &again), 1);
+  EXPECT_FALSE(again.Any());
+  AlarmEdges off;
+  ASSERT_EQ(m_header.Parse(Packet(0, {}), &off), 1);
+  EXPECT_TRUE(off.cleared);
+  EXPECT_TRUE(off.stopRecord);
+  EXPECT_FALSE(off.shown || off.startRecord);
+  ActOnAlarmEdges(on);
+  ActOnAlarmEdges(off);
+  EXPECT_EQ(m_log.posts, (std::vector<platform::LParam>{kAlarmStateOn, kAlarmStateOff}));
+  EXPECT_EQ(m_log.starts, 1);
+  EXPECT_EQ(m_log.stops, 1);
+}
+
 TEST_F(FrameHeaderTest, FlagWordZeroEndsAShownAlarm) {
   g_bAlarmClear = 0;
-  ASSERT_EQ(m_header.Parse(Packet(0, {})), 1);
+  ASSERT_EQ(Parse(Packet(0, {})), 1);
   EXPECT_EQ(m_header.HeaderLength(), 8);
   EXPECT_EQ(m_log.posts, (std::vector<platform::LParam>{kAlarmStateOff}));
   EXPECT_EQ(g_bAlarmClear.load(), 1u);
@@ -206,10 +237,10 @@ TEST_F(FrameHeaderTest, FlagWordZeroEndsAShownAlarm) {
 TEST_F(FrameHeaderTest, AlarmEdgesPostOnceAndRecordOnce) {
   const Bytes alarm = Packet(0x0006, {1, 0, 2, 0});
   const Bytes quiet = Packet(0, {});
-  ASSERT_EQ(m_header.Parse(alarm), 1);
-  ASSERT_EQ(m_header.Parse(alarm), 1);
-  ASSERT_EQ(m_header.Parse(quiet), 1);
-  ASSERT_EQ(m_header.Parse(quiet), 1);
+  ASSERT_EQ(Parse(alarm), 1);
+  ASSERT_EQ(Parse(alarm), 1);
+  ASSERT_EQ(Parse(quiet), 1);
+  ASSERT_EQ(Parse(quiet), 1);
   EXPECT_EQ(m_log.posts, (std::vector<platform::LParam>{kAlarmStateOn, kAlarmStateOff}));
   EXPECT_EQ(m_log.starts, 1);
   EXPECT_EQ(m_log.stops, 1);
@@ -218,39 +249,39 @@ TEST_F(FrameHeaderTest, AlarmEdgesPostOnceAndRecordOnce) {
 
 TEST_F(FrameHeaderTest, AlarmWhileRecordingDoesNotStartAgainButStopsIt) {
   m_log.recording = true;
-  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0})), 1);
+  ASSERT_EQ(Parse(Packet(0x0002, {0, 0})), 1);
   EXPECT_EQ(m_log.starts, 0);
   EXPECT_EQ(m_header.m_bAlarmRecordStarted.load(), 1u);
-  ASSERT_EQ(m_header.Parse(Packet(0, {})), 1);
+  ASSERT_EQ(Parse(Packet(0, {})), 1);
   EXPECT_EQ(m_log.stops, 1);
 }
 
 TEST_F(FrameHeaderTest, ShortAlarmStopsARecordThatHasNotStartedRecordingYet) {
   // The recorder opened its file but its thread has not yet marked it recording.
-  ASSERT_EQ(m_header.Parse(Packet(0x0004, {0, 0})), 1);
+  ASSERT_EQ(Parse(Packet(0x0004, {0, 0})), 1);
   ASSERT_EQ(m_log.starts, 1);
   ASSERT_FALSE(m_log.recording);
-  ASSERT_EQ(m_header.Parse(Packet(0, {})), 1);
+  ASSERT_EQ(Parse(Packet(0, {})), 1);
   EXPECT_EQ(m_log.stops, 1);
 }
 
 TEST_F(FrameHeaderTest, RecordOnAlarmOffOnlyShowsTheAlarm) {
   m_header.m_bRecordOnAlarm = 0;
-  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0})), 1);
-  ASSERT_EQ(m_header.Parse(Packet(0, {})), 1);
+  ASSERT_EQ(Parse(Packet(0x0002, {0, 0})), 1);
+  ASSERT_EQ(Parse(Packet(0, {})), 1);
   EXPECT_EQ(m_log.starts, 0);
   EXPECT_EQ(m_log.stops, 0);
   EXPECT_EQ(m_log.posts.size(), 2u);
 }
 
 TEST_F(FrameHeaderTest, RefusedPacketChangesNoAlarmState) {
-  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0}, 4, 9)), 0);
+  ASSERT_EQ(Parse(Packet(0x0002, {0, 0}, 4, 9)), 0);
   EXPECT_TRUE(m_log.posts.empty());
   EXPECT_EQ(m_log.starts, 0);
 }
 
 TEST_F(FrameHeaderTest, TimeStampZeroIsTheFirstOf1900) {
-  ASSERT_EQ(m_header.Parse(Packet(0x0040, {0, 0, 0, 0})), 1);
+  ASSERT_EQ(Parse(Packet(0x0040, {0, 0, 0, 0})), 1);
   EXPECT_TRUE(m_header.TimePresent());
   const SystemTime expected{1900, 1, 1, 1, 0, 0, 0, 0};
   EXPECT_EQ(m_header.PacketTime(), expected);
@@ -260,7 +291,7 @@ TEST_F(FrameHeaderTest, TimeStampNotConvertedWhenSwitchedOff) {
   m_header.m_bConvertTime = 0;
   Bytes stamp;
   PutU32(stamp, 3'900'000'000u);
-  ASSERT_EQ(m_header.Parse(Packet(0x0040, stamp)), 1);
+  ASSERT_EQ(Parse(Packet(0x0040, stamp)), 1);
   EXPECT_TRUE(m_header.TimePresent());
   EXPECT_EQ(m_header.PacketTime(), SystemTime{});
 }
@@ -321,12 +352,12 @@ TEST_P(ChannelStateTest, FollowsTheStatusWord) {
   // B drives DecodeChannelState, A drives DecodeChannelState2: the same table for both.
   Bytes optional;
   PutU16(optional, c.value);
-  ASSERT_EQ(m_header.Parse(Packet(c.present ? 0x0004 : 0, c.present ? optional : Bytes{})), 1);
+  ASSERT_EQ(Parse(Packet(c.present ? 0x0004 : 0, c.present ? optional : Bytes{})), 1);
   m_header.SetStateB(c.state);
   EXPECT_EQ(m_header.DecodeChannelState(), c.changed);
   EXPECT_EQ(m_header.StateB(), c.next);
 
-  ASSERT_EQ(m_header.Parse(Packet(c.present ? 0x0002 : 0, c.present ? optional : Bytes{})), 1);
+  ASSERT_EQ(Parse(Packet(c.present ? 0x0002 : 0, c.present ? optional : Bytes{})), 1);
   m_header.SetStateA(c.state);
   EXPECT_EQ(m_header.DecodeChannelState2(), c.changed);
   EXPECT_EQ(m_header.StateA(), c.next);
@@ -348,7 +379,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ChannelStateTest,
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(FrameHeaderTest, UpdateChannelStateMarksAbsentWords) {
-  ASSERT_EQ(m_header.Parse(Packet(0x0002, {0, 0})), 1);
+  ASSERT_EQ(Parse(Packet(0x0002, {0, 0})), 1);
   EXPECT_EQ(m_header.UpdateChannelState(), 1);
   EXPECT_EQ(m_header.StateB(), 15u);
   EXPECT_EQ(m_header.StateA(), 0u);

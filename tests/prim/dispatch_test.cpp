@@ -103,23 +103,38 @@ struct ClassCase {
   std::int32_t index;
 };
 
+// The named classes keep the numbers of the rule table (callers may pass the numbers).
+TEST(DispatchClasses, NamesHoldTheRuleTablesNumbers) {
+  const std::vector<PrimCpuType> named{
+      PrimCpuEmptySlot,      PrimCpuUnknown,          PrimCpuFamily5,     PrimCpuFamily5Mmx,
+      PrimCpuFamily6,        PrimCpuFamily6Mmx,       PrimCpuFamily6Sse,  PrimCpuFamily15Sse2,
+      PrimCpuFamily15Sse2Ht, PrimCpuFamily15Sse3,     PrimCpuFamily6Sse2, PrimCpuFamily7,
+      PrimCpuFamily15NoSse2, PrimCpuFamily15Sse3Ext64};
+  EXPECT_EQ(named, (std::vector<PrimCpuType>{-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 32}));
+}
+
 TEST_F(DispatchTest, ClassAndIndexRuleTable) {
   const ClassCase cases[] = {
-      {"family 5 with MMX", 5, kMmx, 0, 1, false, 2, 1},
-      {"family 5 without MMX", 5, 0, 0, 1, false, 1, 1},
-      {"family 6 with SSE2", 6, kMmx | kSse | kSse2, 0, 1, false, 9, 3},
-      {"family 6 with SSE", 6, kMmx | kSse, 0, 1, false, 5, 2},
-      {"family 6 with MMX", 6, kMmx, 0, 1, false, 4, 1},
-      {"family 6 bare", 6, 0, 0, 1, false, 3, 1},
-      {"family 7", 7, 0, 0, 1, false, 16, 2},
-      {"family 15 without SSE2", 15, kMmx | kSse, 1, 1, true, 17, 2},
-      {"family 15 SSE3 and 64-bit", 15, kSse | kSse2, 1, 1, true, 32, 4},
-      {"family 15 SSE3 no 64-bit", 15, kSse | kSse2, 1, 1, false, 8, 4},
-      {"family 15 SSE2 hyper-threading", 15, kSse2 | kHtt, 0, 2, false, 7, 3},
-      {"family 15 SSE2 HTT bit, one logical", 15, kSse2 | kHtt, 0, 1, false, 6, 3},
-      {"family 15 SSE2 no HTT", 15, kSse2, 0, 4, false, 6, 3},
-      {"family 4", 4, kMmx | kSse | kSse2, 1, 1, false, 0, 1},
-      {"family 16", 0, 0, 0, 1, false, 0, 1},
+      {"family 5 with MMX", 5, kMmx, 0, 1, false, PrimCpuFamily5Mmx, PrimIndexGeneric},
+      {"family 5 without MMX", 5, 0, 0, 1, false, PrimCpuFamily5, PrimIndexGeneric},
+      {"family 6 with SSE2", 6, kMmx | kSse | kSse2, 0, 1, false, PrimCpuFamily6Sse2,
+       PrimIndexSse2},
+      {"family 6 with SSE", 6, kMmx | kSse, 0, 1, false, PrimCpuFamily6Sse, PrimIndexSse},
+      {"family 6 with MMX", 6, kMmx, 0, 1, false, PrimCpuFamily6Mmx, PrimIndexGeneric},
+      {"family 6 bare", 6, 0, 0, 1, false, PrimCpuFamily6, PrimIndexGeneric},
+      {"family 7", 7, 0, 0, 1, false, PrimCpuFamily7, PrimIndexSse},
+      {"family 15 without SSE2", 15, kMmx | kSse, 1, 1, true, PrimCpuFamily15NoSse2, PrimIndexSse},
+      {"family 15 SSE3 and 64-bit", 15, kSse | kSse2, 1, 1, true, PrimCpuFamily15Sse3Ext64,
+       PrimIndexSse3},
+      {"family 15 SSE3 no 64-bit", 15, kSse | kSse2, 1, 1, false, PrimCpuFamily15Sse3,
+       PrimIndexSse3},
+      {"family 15 SSE2 hyper-threading", 15, kSse2 | kHtt, 0, 2, false, PrimCpuFamily15Sse2Ht,
+       PrimIndexSse2},
+      {"family 15 SSE2 HTT bit, one logical", 15, kSse2 | kHtt, 0, 1, false, PrimCpuFamily15Sse2,
+       PrimIndexSse2},
+      {"family 15 SSE2 no HTT", 15, kSse2, 0, 4, false, PrimCpuFamily15Sse2, PrimIndexSse2},
+      {"family 4", 4, kMmx | kSse | kSse2, 1, 1, false, PrimCpuUnknown, PrimIndexGeneric},
+      {"family 16", 0, 0, 0, 1, false, PrimCpuUnknown, PrimIndexGeneric},
   };
   for (const ClassCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -140,7 +155,7 @@ TEST_F(DispatchTest, OtherVendorOrNoCpuidSelectsGenericWithWarning) {
   m_cpu.knownVendor = false;
   PrimCpuIndex.store(3);
   EXPECT_EQ(PrimIsKnownVendor(), 0);
-  EXPECT_EQ(PrimGetCpuType(), 0);
+  EXPECT_EQ(PrimGetCpuType(), PrimCpuUnknown);
   EXPECT_EQ(primStaticInit(), StsNotKnownCpu);
   EXPECT_EQ(PrimCpuIndex.load(), 1);
 
@@ -148,7 +163,7 @@ TEST_F(DispatchTest, OtherVendorOrNoCpuidSelectsGenericWithWarning) {
   m_cpu.hasCpuid = false;
   PrimCpuIndex.store(3);
   EXPECT_EQ(PrimHasCpuid(), 0);
-  EXPECT_EQ(PrimGetCpuType(), 0);
+  EXPECT_EQ(PrimGetCpuType(), PrimCpuUnknown);
   EXPECT_EQ(primStaticInit(), StsNotKnownCpu);
   EXPECT_EQ(PrimCpuIndex.load(), 1);
 }
@@ -184,7 +199,7 @@ TEST_F(DispatchTest, NoExtendedLeafMeansNo64BitExtension) {
   PrimCpuInfo info;
   PrimReadCpuInfo(&info);
   EXPECT_EQ(info.ext64, 0U);
-  EXPECT_EQ(PrimGetCpuType(), 8);
+  EXPECT_EQ(PrimGetCpuType(), PrimCpuFamily15Sse3);
   for (std::uint32_t leaf : m_cpu.leavesRead) {
     EXPECT_NE(leaf, 0x80000001U) << "leaf read beyond the highest extended leaf";
   }
@@ -197,13 +212,26 @@ TEST_F(DispatchTest, StaticInitCpuAcceptsKnownClassesOnly) {
     std::int32_t index;  // -1: unchanged
   };
   const Case cases[] = {
-      {-2, StsUnknownCpuType, -1}, {-1, StsNoError, 0},         {0, StsNoError, 1},
-      {1, StsNoError, 1},          {2, StsNoError, 1},          {3, StsNoError, 1},
-      {4, StsNoError, 1},          {5, StsNoError, 2},          {6, StsNoError, 3},
-      {7, StsNoError, 3},          {8, StsNoError, 4},          {9, StsNoError, 3},
-      {10, StsUnknownCpuType, -1}, {15, StsUnknownCpuType, -1}, {16, StsNoError, 2},
-      {17, StsNoError, 2},         {18, StsUnknownCpuType, -1}, {31, StsUnknownCpuType, -1},
-      {32, StsNoError, 4},         {33, StsUnknownCpuType, -1},
+      {-2, StsUnknownCpuType, -1},
+      {PrimCpuEmptySlot, StsNoError, PrimIndexEmpty},
+      {PrimCpuUnknown, StsNoError, PrimIndexGeneric},
+      {PrimCpuFamily5, StsNoError, PrimIndexGeneric},
+      {PrimCpuFamily5Mmx, StsNoError, PrimIndexGeneric},
+      {PrimCpuFamily6, StsNoError, PrimIndexGeneric},
+      {PrimCpuFamily6Mmx, StsNoError, PrimIndexGeneric},
+      {PrimCpuFamily6Sse, StsNoError, PrimIndexSse},
+      {PrimCpuFamily15Sse2, StsNoError, PrimIndexSse2},
+      {PrimCpuFamily15Sse2Ht, StsNoError, PrimIndexSse2},
+      {PrimCpuFamily15Sse3, StsNoError, PrimIndexSse3},
+      {PrimCpuFamily6Sse2, StsNoError, PrimIndexSse2},
+      {10, StsUnknownCpuType, -1},
+      {15, StsUnknownCpuType, -1},
+      {PrimCpuFamily7, StsNoError, PrimIndexSse},
+      {PrimCpuFamily15NoSse2, StsNoError, PrimIndexSse},
+      {18, StsUnknownCpuType, -1},
+      {31, StsUnknownCpuType, -1},
+      {PrimCpuFamily15Sse3Ext64, StsNoError, PrimIndexSse3},
+      {33, StsUnknownCpuType, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cpuClass);
@@ -214,7 +242,7 @@ TEST_F(DispatchTest, StaticInitCpuAcceptsKnownClassesOnly) {
 }
 
 TEST_F(DispatchTest, EmptySlotRefusesEveryPrimitiveAndWritesNothing) {
-  ASSERT_EQ(primStaticInitCpu(-1), StsNoError);
+  ASSERT_EQ(primStaticInitCpu(PrimCpuEmptySlot), StsNoError);
   std::int16_t block[64] = {};
   block[0] = 64;
   EXPECT_EQ(primDCT8x8Inv_16s_C1I(block), StsNoImplementation);
@@ -337,7 +365,8 @@ TEST(DispatchConcurrency, IndexChangesWhileOtherThreadsCallPrimitives) {
       }
     });
   }
-  const std::int32_t classes[] = {0, 5, 9, 8};
+  const std::int32_t classes[] = {PrimCpuUnknown, PrimCpuFamily6Sse, PrimCpuFamily6Sse2,
+                                  PrimCpuFamily15Sse3};
   for (int round = 0; round < 20000; ++round) {
     primStaticInitCpu(classes[round % 4]);
   }

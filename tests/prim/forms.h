@@ -16,10 +16,10 @@ struct Form {
 };
 
 inline constexpr std::array<Form, 4> kForms{{
-    {"Generic", 0, PrimIndexGeneric},
-    {"Sse", 5, PrimIndexSse},
-    {"Sse2", 9, PrimIndexSse2},
-    {"Sse3", 8, PrimIndexSse3},
+    {"Generic", PrimCpuUnknown, PrimIndexGeneric},
+    {"Sse", PrimCpuFamily6Sse, PrimIndexSse},
+    {"Sse2", PrimCpuFamily6Sse2, PrimIndexSse2},
+    {"Sse3", PrimCpuFamily15Sse3, PrimIndexSse3},
 }};
 
 // Forces a form through primStaticInitCpu and restores the previous index afterwards.

@@ -436,36 +436,42 @@ TEST(ResizeArguments, ScratchThatCannotBeAllocatedGivesMinus9AndWritesNothing) {
   }
 }
 
-// The general driver refuses layouts whose passes are not built, before writing anything; a
-// three-channel nearest request with four elements per pixel keeps the fourth byte.
-TEST(ResizeArguments, DriverLayoutsWithoutPassesAreRefused) {
+// The generic set takes every data type and layout for nearest neighbour and packed 8-bit
+// three-channel data for the filtering kinds; it refuses the rest, and layouts that no set
+// takes, with -22 before anything is written. A three-channel nearest request with four
+// elements per pixel keeps the fourth element.
+TEST(ResizeArguments, GenericDriverLayouts) {
   struct Layout {
     std::int32_t pixelElements, channels, dataType, planar, interpolation, sizeMode;
     PrimStatus expected;
   };
   const Layout layouts[] = {
-      {3, 3, 0, 0, 1, 1, StsNoError},          {3, 3, 1, 0, 1, 1, StsBadInterpolation},
-      {3, 3, 2, 0, 2, 1, StsBadInterpolation}, {3, 3, 0, 1, 1, 1, StsBadInterpolation},
-      {3, 3, 0, 0, 1, 0, StsBadInterpolation}, {1, 1, 0, 0, 1, 1, StsBadInterpolation},
-      {4, 4, 0, 0, 1, 1, StsBadInterpolation}, {4, 4, 0, 0, 2, 1, StsBadInterpolation},
-      {4, 3, 0, 0, 4, 1, StsBadInterpolation}, {2, 3, 0, 0, 1, 1, StsBadInterpolation},
-      {4, 3, 0, 0, 1, 1, StsNoError},
+      {3, 3, 0, 0, 1, 1, StsNoError},           {3, 3, 1, 0, 1, 1, StsNoError},
+      {3, 3, 2, 0, 2, 1, StsBadInterpolation},  {3, 3, 0, 0, 1, 0, StsNoError},
+      {1, 1, 0, 0, 1, 1, StsNoError},           {4, 4, 2, 0, 1, 1, StsNoError},
+      {4, 4, 0, 0, 2, 1, StsBadInterpolation},  {4, 3, 0, 0, 4, 1, StsBadInterpolation},
+      {2, 3, 0, 0, 1, 1, StsBadInterpolation},  {4, 3, 0, 0, 1, 1, StsNoError},
+      {3, 1, 0, 0, 1, 1, StsBadInterpolation},  {3, 4, 0, 0, 1, 1, StsBadInterpolation},
+      {3, 2, 0, 0, 1, 1, StsBadInterpolation},  {3, 3, 3, 0, 1, 1, StsBadInterpolation},
+      {3, 3, -1, 0, 1, 1, StsBadInterpolation}, {1, 1, 0, 0, 16, 1, StsBadInterpolation},
   };
-  std::vector<std::uint8_t> src(4 * 6 * 6);
+  // Room for 6x6 source and 12x12 destination pixels of four 4-byte elements.
+  std::vector<std::uint8_t> src(16 * 6 * 6);
   for (std::size_t i = 0; i < src.size(); ++i) {
     src[i] = static_cast<std::uint8_t>(i);
   }
   for (const Layout& l : layouts) {
-    std::vector<std::uint8_t> dst(4 * 12 * 12, 0xEE);
+    std::vector<std::uint8_t> dst(16 * 12 * 12, 0xEE);
     const PrimStatus status = ResizeInterpolate_Generic(
-        src.data(), {6, 6}, 4 * 6, {0, 0, 6, 6}, dst.data(), 4 * 12, {12, 12}, 2.0, 2.0, 0.0, 0.0,
-        l.pixelElements, l.channels, l.dataType, l.planar, l.interpolation, l.sizeMode);
+        src.data(), {6, 6}, 16 * 6, {0, 0, 6, 6}, dst.data(), 16 * 12, {12, 12},
+        l.sizeMode != 0 ? 2.0 : 0.5, l.sizeMode != 0 ? 2.0 : 0.5, 0.0, 0.0, l.pixelElements,
+        l.channels, l.dataType, l.planar, l.interpolation, l.sizeMode);
     EXPECT_EQ(status, l.expected) << l.pixelElements << "/" << l.channels << " type " << l.dataType
                                   << " interpolation " << l.interpolation;
     if (status != StsNoError) {
       EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](std::uint8_t b) { return b == 0xEE; }));
-    } else if (l.pixelElements == 4) {
-      for (std::size_t i = 3; i < dst.size(); i += 4) {
+    } else if (l.pixelElements == 4 && l.channels == 3) {
+      for (std::size_t i = 3; i < 4 * 12; i += 4) {
         ASSERT_EQ(dst[i], 0xEE) << i;
       }
     }

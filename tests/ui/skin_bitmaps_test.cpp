@@ -253,9 +253,10 @@ TEST_F(GeneratedSkin, EveryListedBitmapHasItsSize) {
 }
 
 TEST_F(GeneratedSkin, VariantsHaveDistinctTints) {
+  // A point of the face beside its glyph.
   const auto centre = [&](const char* name) {
     const QImage image(ui::ResolveSkinPath(QString::fromLatin1(name), m_base));
-    return image.pixelColor(1, image.height() / 2);
+    return image.pixelColor(4, image.height() / 2);
   };
   const QColor normal = centre("BMP\\snapshoot.bmp");
   const QColor over = centre("BMP\\snapshoot_over.bmp");
@@ -266,7 +267,7 @@ TEST_F(GeneratedSkin, VariantsHaveDistinctTints) {
   EXPECT_NE(normal, refused);
   EXPECT_GT(over.lightness(), normal.lightness());
   EXPECT_LT(down.lightness(), normal.lightness());
-  EXPECT_EQ(refused.red(), refused.green());
+  EXPECT_LT(refused.lightness(), normal.lightness());
 }
 
 TEST(SkinLoader, FindsNamesWithoutRegardToCase) {

@@ -67,6 +67,14 @@ std::vector<std::uint8_t> HeaderPacket(bool alarm) {
   return {1, 0, 8, 0, 0, 0, 0, 0};
 }
 
+// Parses a packet header as the receiver does: the header, then its alarm edges acted on.
+int ParseAsReceiver(CFrameHeader& header, const std::vector<std::uint8_t>& packet) {
+  AlarmEdges edges;
+  const int result = header.Parse(packet, &edges);
+  ActOnAlarmEdges(edges);
+  return result;
+}
+
 std::optional<Vs4File> ReadRecord(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
@@ -137,7 +145,7 @@ TEST_F(RecordingHooksTest, UserRecordRunsAcrossAReLoginAndTheTeardownRunsTwice) 
     StoreFrame(kKindMpeg4I, 1);
     StoreFrame(kKindMpeg4P, 2);
     // An alarm record runs alongside.
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
     StoreFrame(kKindMpeg4P, 3);
 
@@ -203,7 +211,7 @@ TEST_F(RecordingHooksTest, AlarmEdgeOfThePacketHeaderRecordsAndEntersTheDatabase
     StoreFrame(kKindMpeg4I, 1);  // pre-recorded: the ring's first key frame
     StoreFrame(kKindMpeg4P, 2);
 
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     EXPECT_EQ(app.m_VideoFrameHeader.m_bAlarmRecordStarted.load(), 1u);
     ASSERT_TRUE(app.m_AlarmRecord.HasOpenFile());
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
@@ -211,10 +219,10 @@ TEST_F(RecordingHooksTest, AlarmEdgeOfThePacketHeaderRecordsAndEntersTheDatabase
     StoreFrame(kKindMpeg4P, 3);
     StoreFrame(kKindMpeg4P, 4);
     // The same alarm in the next packet starts nothing new.
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(true)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
     EXPECT_EQ(app.m_AlarmRecord.LastFileName(), recordFile);
 
-    ASSERT_EQ(app.m_VideoFrameHeader.Parse(HeaderPacket(false)), 1);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(false)), 1);
     ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.FilesFinished() == 1; }));
     ASSERT_TRUE(WaitUntil([&] { return !app.m_AlarmRecord.HasOpenFile(); }));
     finished = app.m_AlarmRecord.FilesFinished();

@@ -1,20 +1,24 @@
 // vsim: a simulated video server on 127.0.0.1. It answers the login and CGI requests on a web
-// port and streams a looping fixture clip (MPEG-4 or JPEG, with an audio stream) on its stream
-// port, over TCP and UDP, until its run time is over.
+// port and streams looping fixture clips on its stream port, over TCP and UDP, until its run time
+// is over: "Mpeg4" requests get the MPEG-4 clip, "Jpeg" requests the JPEG clip, "Audio" an audio
+// stream; the stream reply gives both sizes and the user level.
 //
-//   vsim [--jpeg] [--clip FILE] [--width W --height H] [--level N] [--interval MS]
-//        [--seconds N] [--off-row-config]
+//   vsim [--jpeg] [--clip FILE --width W --height H] [--level N] [--interval MS] [--seconds N]
+//        [--off-row-config]
 //
+// --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
 // It serves and stores the sample configuration records (--off-row-config: the sample with
-// values no row of the configuration pages stands for). --level is the USER-LEVEL of the stream
-// reply (30 by default, the level the firmware upgrade needs). It answers the LAN search on UDP
-// 7777 and takes firmware uploads, printing what it receives.
+// values no row of the configuration pages stands for). It answers the LAN search on UDP 7777
+// and takes firmware uploads, printing what it receives.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_stream_server.h"
@@ -33,6 +37,12 @@ struct Options {
   int intervalMs = 33;
   long seconds = 600;
   bool offRowConfig = false;
+};
+
+struct Clip {
+  std::string file;
+  int width = 0;
+  int height = 0;
 };
 
 constexpr long kMaxSeconds = 86400;
@@ -61,15 +71,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  if (o.clip.empty()) {
-    o.clip = std::string(VSIM_DATA_DIR) + (o.jpeg ? "/clip_352x288.mjpeg" : "/clip_176x144.m4v");
-    if (o.width == 0)
-      o.width = o.jpeg ? 352 : 176;
-    if (o.height == 0)
-      o.height = o.jpeg ? 288 : 144;
-  }
-  return o.width > 0 && o.height > 0 && o.level >= 0 && o.intervalMs >= 0 && o.seconds > 0 &&
-         o.seconds <= kMaxSeconds;
+  const bool ownClip = !o.clip.empty();
+  return (!ownClip || (o.width > 0 && o.height > 0)) && o.level >= 0 && o.intervalMs >= 0 &&
+         o.seconds > 0 && o.seconds <= kMaxSeconds;
+}
+
+std::vector<fakes::ClipFrame> LoadClip(const Clip& clip, bool jpeg) {
+  const fakes::ByteVector bytes = fakes::ReadFile(clip.file.c_str());
+  return jpeg ? fakes::JpegClip(bytes) : fakes::Mpeg4Clip(bytes);
 }
 
 }  // namespace
@@ -83,35 +92,45 @@ int main(int argc, char** argv) {
                  kMaxSeconds);
     return 2;
   }
-  const fakes::ByteVector bytes = fakes::ReadFile(o.clip.c_str());
-  auto clip = o.jpeg ? fakes::JpegClip(bytes) : fakes::Mpeg4Clip(bytes);
-  if (clip.empty()) {
-    std::fprintf(stderr, "vsim: no frames in %s\n", o.clip.c_str());
-    return 1;
+  Clip mpeg4{std::string(VSIM_DATA_DIR) + "/clip_704x576.m4v", 704, 576};
+  Clip jpeg{std::string(VSIM_DATA_DIR) + "/clip_352x288.mjpeg", 352, 288};
+  if (!o.clip.empty())
+    (o.jpeg ? jpeg : mpeg4) = Clip{o.clip, o.width, o.height};
+  const auto mpeg4Frames = LoadClip(mpeg4, false);
+  const auto jpegFrames = LoadClip(jpeg, true);
+  for (const auto& [frames, clip] : {std::pair{&mpeg4Frames, &mpeg4}, {&jpegFrames, &jpeg}}) {
+    if (frames->empty()) {
+      std::fprintf(stderr, "vsim: no frames in %s\n", clip->file.c_str());
+      return 1;
+    }
   }
   const std::chrono::seconds life(o.seconds);
   fakes::FakeStreamServer stream(life);
-  stream.SetVideoClip(clip);
+  stream.SetVideoClip(mpeg4Frames);
+  stream.SetJpegClip(jpegFrames);
   stream.SetAudioClip(fakes::AudioClip(64, 512));
   stream.SetFrameInterval(std::chrono::milliseconds(o.intervalMs));
   const auto frameMs = static_cast<long>(o.intervalMs > 0 ? o.intervalMs : 1);
-  stream.SetLoops(
-      static_cast<std::uint32_t>(o.seconds * 1000 / frameMs / static_cast<long>(clip.size()) + 1));
+  const auto shortest = static_cast<long>(std::min(mpeg4Frames.size(), jpegFrames.size()));
+  stream.SetLoops(static_cast<std::uint32_t>(o.seconds * 1000 / frameMs / shortest + 1));
 
   fakes::FakeVideoServer web(life);
   if (o.offRowConfig)
     fakes::ServeConfig(web, fakes::OffRowConfig());
-  const std::string size = std::to_string(o.width) + ";MPEG4-HEIGHT=" + std::to_string(o.height);
   web.SetStreamReply(std::string("VIDEO-FORMAT=") + (o.jpeg ? "0" : "4") +
                      ";USER-LEVEL=" + std::to_string(o.level) +
                      ";LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=3;BAUD-RATE0=9600;"
                      "DEVICE-ID1=2;DEVICE-TYPE1=8;BAUD-RATE1=4800;MPEG4-WIDTH=" +
-                     size + ";JPEG-WIDTH=" + std::to_string(o.width) +
-                     ";JPEG-HEIGHT=" + std::to_string(o.height) +
+                     std::to_string(mpeg4.width) + ";MPEG4-HEIGHT=" + std::to_string(mpeg4.height) +
+                     ";JPEG-WIDTH=" + std::to_string(jpeg.width) +
+                     ";JPEG-HEIGHT=" + std::to_string(jpeg.height) +
                      ";STREAM-PORT=" + std::to_string(stream.Port()) + ";");
-  std::printf("vsim: 127.0.0.1 web port %u, stream port %u, %zu %s frames, %ld s\n",
-              static_cast<unsigned>(web.WebPort()), static_cast<unsigned>(stream.Port()),
-              clip.size(), o.jpeg ? "JPEG" : "MPEG-4", o.seconds);
+  std::printf(
+      "vsim: 127.0.0.1 web port %u, stream port %u, MPEG-4 %dx%d (%zu frames), "
+      "JPEG %dx%d (%zu frames), user level %d, %ld s\n",
+      static_cast<unsigned>(web.WebPort()), static_cast<unsigned>(stream.Port()), mpeg4.width,
+      mpeg4.height, mpeg4Frames.size(), jpeg.width, jpeg.height, jpegFrames.size(), o.level,
+      o.seconds);
   std::fflush(stdout);
   const auto lanSearch = vsim::StartLanResponder(web);
   vsim::ReportFirmwareUploads(web);

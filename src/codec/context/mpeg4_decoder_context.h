@@ -17,6 +17,12 @@
 inline constexpr std::uint32_t kScanFoundTimeStamp = 1;
 inline constexpr std::uint32_t kScanFoundPictureSize = 2;
 inline constexpr std::uint32_t kScanFoundVopType = 8;
+// VOP types as the scanners report them: the VOP's coding type plus one (the decoder's own
+// coding types, kVopI.. of the decoder context, start at 0).
+inline constexpr std::uint32_t kScanVopI = 1;
+inline constexpr std::uint32_t kScanVopP = 2;
+inline constexpr std::uint32_t kScanVopB = 3;
+inline constexpr std::uint32_t kScanVopS = 4;
 
 // Bytes of the wrapper's picture: the largest picture, three bytes a pixel.
 inline constexpr std::size_t kMpeg4PictureBytes =

@@ -21,8 +21,9 @@ constexpr std::int32_t kStreamInfoBytes = 256;
 constexpr std::int32_t kPesSkip = 5;
 constexpr std::int32_t kVideoObjectSkip = 9;
 
-constexpr std::uint8_t kVopStartCode = 0xB6;
-constexpr std::uint8_t kVideoObjectStartCode = 0x00;
+// The id bytes behind 00 00 01 of a VOP and a video object start code.
+constexpr std::uint8_t kVopStartCodeId = 0xB6;
+constexpr std::uint8_t kVideoObjectStartCodeId = 0x00;
 
 // A 33-bit PES stamp in five bytes (marker bits skipped); its top bit is dropped.
 std::uint32_t StampFrom(const std::uint8_t* b) {
@@ -88,13 +89,13 @@ std::uint32_t ScanStartCodes(const std::uint8_t* buffer, std::int32_t length, Sc
       Put(out.pts, StampFrom(buffer + base + 6));
       flags |= kScanFoundTimeStamp;
       p += kPesSkip;
-    } else if (id == kVopStartCode) {
+    } else if (id == kVopStartCodeId) {
       if (p + 1 < length) {
-        Put(out.vopType, static_cast<std::uint32_t>(buffer[p + 1] >> 6) + 1);
+        Put(out.vopType, kScanVopI + static_cast<std::uint32_t>(buffer[p + 1] >> 6));
         flags |= kScanFoundVopType;
       }
       break;
-    } else if (id == kVideoObjectStartCode && withVideoObject) {
+    } else if (id == kVideoObjectStartCodeId && withVideoObject) {
       const std::int32_t start = p - 3;
       std::uint32_t info = 0;
       if (Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(buffer + start), &info,

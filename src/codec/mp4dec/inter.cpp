@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
 
@@ -118,46 +119,27 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
                                  : tables.zigzag.data();
   const int qp = ctx.vop.quantiser;
   const bool mpeg = ctx.vol.quant_type != 0;
-  const int k = (qp & 1) != 0 ? qp : qp - 1;
-  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
   int parity = 0;
   int position = 0;
-  for (;;) {
-    const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<&Mp4DecDecodeInterCoeffs>(reader, table);
-    if (event.run < 0) {
-      return false;
-    }
-    position += event.run;
-    if (position > 63) {
-      return false;  // the run leaves the block: damaged
-    }
-    const int p = scan[position];
-    int value = 0;
-    if (mpeg) {
-      const int m = event.level < 0 ? -event.level : event.level;
-      value = static_cast<int>(((2 * m + 1) * static_cast<std::uint32_t>(qp) *
-                                tables.nonIntraMatrix[static_cast<std::size_t>(p)]) >>
-                               4);
-      value = event.level < 0 ? -value : value;
-      parity ^= value;
-    } else {
-      value = event.level > 0 ? 2 * qp * event.level + k : 2 * qp * event.level - k;
-    }
-    block[p] = static_cast<std::int16_t>(value);
-    ++position;
-    if (event.last != 0) {
-      break;
-    }
-    if (reader.Exhausted()) {
-      return false;
-    }
+  const bool read =
+      mpeg ? Mp4DecReadInterCoefficients(reader, scan, position,
+                                         [&](int p, std::int32_t level) {
+                                           const std::int32_t value = Mp4DecDequantInterMpegValue(
+                                               level, qp,
+                                               tables.nonIntraMatrix[static_cast<std::size_t>(p)]);
+                                           parity ^= value;
+                                           block[p] = static_cast<std::int16_t>(value);
+                                         })
+           : Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
+               block[p] = Mp4DecDequantInterH263(level, qp);
+             });
+  if (!read) {
+    return false;
   }
-  bool dcOnly = position == 1;  // one event, at scan position 0 (raster 0 in every scan)
-  if (mpeg && (parity & 1) == 0) {
-    block[63] = static_cast<std::int16_t>(block[63] ^ 1);
-    dcOnly = false;
-  }
-  Mp4DecInverseDctKnown(block, dcOnly);
+  const bool flipped = mpeg && Mp4DecMismatchControl(block, parity);
+  // One event at scan position 0 (raster 0 in every scan), unless the mismatch control wrote
+  // coefficient 63.
+  Mp4DecInverseDctKnown(block, position == 1 && !flipped);
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "codec/mp4dec/context.h"
+#include "codec/mp4dec/texture.h"
 
 // (a + b) >> 1 (arithmetic) OR ((a + b) AND 1): the average of a field macroblock's two vectors.
 constexpr int Mp4DecRoundAverage(int a, int b) {
@@ -18,6 +19,34 @@ int Mp4DecPredictMotionVector(const Mp4DecContext& ctx, int block, int component
 // Reads one vector into the slots: block -1 the 16x16 (or top-field) vector, -2 the
 // bottom-field vector, 0..3 one 8x8 vector. False on an invalid MVD code.
 bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int block);
+
+// The coefficient loop of an inter block: events of the inter code, placed from scan position 0
+// through place(raster index, level), up to the event marked last. False on an invalid code, a
+// run past the end of the block or input that ran out. `position` ends one past the last event.
+template <typename Place>
+inline bool Mp4DecReadInterCoefficients(Mp4BitReader& reader, const std::uint8_t* scan,
+                                        int& position, Place&& place) {
+  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
+  position = 0;
+  for (;;) {
+    const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<false>(reader, table);
+    if (event.run < 0) {
+      return false;
+    }
+    position += event.run;
+    if (position > 63) {
+      return false;  // the run leaves the block: damaged
+    }
+    place(scan[position], event.level);
+    ++position;
+    if (event.last != 0) {
+      return true;
+    }
+    if (reader.Exhausted()) {
+      return false;
+    }
+  }
+}
 
 // Fills the coefficient block of one inter block, dequantised, and runs the inverse DCT. False
 // on an invalid code or a run past the end of the block.

@@ -6,12 +6,11 @@
 #include <cstring>
 
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/inter.h"
-#include "codec/mp4dec/intra_dequant.h"
 #include "codec/mp4dec/motion.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
-#include "prim/prim_quant.h"
 
 namespace {
 
@@ -215,7 +214,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
     const Mp4DecVlcTable& table = Mp4DecIntraTcoefTable();
     int position = 1;
     for (;;) {
-      const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<&Mp4DecDecodeIntraCoeffs>(reader, table);
+      const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<true>(reader, table);
       if (event.run < 0) {
         return false;
       }

@@ -165,24 +165,43 @@ void Mp4DecCopyPlanar(const std::uint8_t* y, std::int32_t yStride, const std::ui
   }
 }
 
-void Mp4DecDeinterlaceRows(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
-                           std::int32_t height) {
+namespace {
+
+// The odd rows 1, 3, ..., height - 3: `width` samples a row, kStep bytes apart from kFirst. For
+// each sample B between A above and C below (halved samples, 16-bit arithmetic) the test
+// replaces combing by the average of A and C and keeps gradients.
+template <std::ptrdiff_t kFirst, std::ptrdiff_t kStep>
+void DeinterlaceSamples(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
+                        std::int32_t height) {
   for (int row = 1; row <= height - 3; row += 2) {
-    const std::uint8_t* above = pixels + static_cast<std::ptrdiff_t>(row - 1) * stride;
-    std::uint8_t* line = pixels + static_cast<std::ptrdiff_t>(row) * stride;
-    const std::uint8_t* below = pixels + static_cast<std::ptrdiff_t>(row + 1) * stride;
+    const std::uint8_t* above = pixels + static_cast<std::ptrdiff_t>(row - 1) * stride + kFirst;
+    std::uint8_t* line = pixels + static_cast<std::ptrdiff_t>(row) * stride + kFirst;
+    const std::uint8_t* below = pixels + static_cast<std::ptrdiff_t>(row + 1) * stride + kFirst;
     for (int i = 0; i < width; ++i) {
-      const int a = above[i] >> 1;
-      const int b = line[i] >> 1;
-      const int c = below[i] >> 1;
+      const std::ptrdiff_t at = i * kStep;
+      const int a = above[at] >> 1;
+      const int b = line[at] >> 1;
+      const int c = below[at] >> 1;
       const auto d = static_cast<std::int16_t>((a - b) * (c - b));
       const auto square = static_cast<std::uint16_t>((a - c) * (a - c));
       const int e = (square >> 12) * 625;
       if (static_cast<std::int16_t>(d - e) > 73) {
-        line[i] = static_cast<std::uint8_t>(a + c);
+        line[at] = static_cast<std::uint8_t>(a + c);
       }
     }
   }
+}
+
+}  // namespace
+
+void Mp4DecDeinterlaceRows(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
+                           std::int32_t height) {
+  DeinterlaceSamples<0, 1>(pixels, stride, width, height);
+}
+
+void Mp4DecDeinterlacePacked(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
+                             std::int32_t height) {
+  DeinterlaceSamples<1, 2>(pixels, stride, width, height);
 }
 
 void Mp4DecDeinterlaceLuma(std::uint8_t* rowStart, std::int32_t stride, std::int32_t height) {

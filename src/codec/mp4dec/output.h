@@ -60,3 +60,8 @@ void Mp4DecDeinterlaceLuma(std::uint8_t* rowStart, std::int32_t stride, std::int
 // The same rule on a plane without borders.
 void Mp4DecDeinterlaceRows(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
                            std::int32_t height);
+// The same rule on the luma bytes of a packed image with two bytes a pixel, as mode 2 writes it
+// (U Y V Y: the luma byte of pixel i at byte 2i + 1 of its row); `stride` in bytes, `width` in
+// pixels. No converter calls it.
+void Mp4DecDeinterlacePacked(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
+                             std::int32_t height);

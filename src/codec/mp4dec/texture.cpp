@@ -9,49 +9,6 @@
 
 namespace {
 
-using LmaxFn = int (*)(int, int);
-
-Mp4DecCoeffEvent DecodeEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table, LmaxFn lmax,
-                             LmaxFn rmax) {
-  const Mp4DecVlcEntry* entry = &table.Read(reader);
-  if (entry->length == 0) {
-    return kInvalidCoeffEvent;
-  }
-  if (entry->a != kCodeEscape) {
-    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
-    return {entry->a, entry->b, level};
-  }
-  const std::uint32_t mode = reader.Peek(2);
-  if ((mode & 2) == 0) {  // 0: level offset
-    reader.Skip(1);
-    entry = &table.Read(reader);
-    if (entry->length == 0 || entry->a == kCodeEscape) {
-      return kInvalidCoeffEvent;
-    }
-    const std::int32_t magnitude = entry->c + lmax(entry->a, entry->b);
-    const std::int32_t level = reader.GetBit() != 0 ? -magnitude : magnitude;
-    return {entry->a, entry->b, level};
-  }
-  reader.Skip(2);
-  if (mode == 2) {  // 10: run offset
-    entry = &table.Read(reader);
-    if (entry->length == 0 || entry->a == kCodeEscape) {
-      return kInvalidCoeffEvent;
-    }
-    const std::int32_t run = entry->b + rmax(entry->a, entry->c) + 1;
-    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
-    return {entry->a, run, level};
-  }
-  // 11: fixed length. Marker bits are passed over without a test.
-  const auto last = static_cast<std::int32_t>(reader.Read(1));
-  const auto run = static_cast<std::int32_t>(reader.Read(6));
-  reader.Skip(1);
-  const auto raw = static_cast<std::int32_t>(reader.Read(12));
-  reader.Skip(1);
-  const std::int32_t level = (raw & 0x800) != 0 ? raw - 4096 : raw;
-  return {last, run, level};
-}
-
 // Luma block store position of block b of the current macroblock.
 struct LumaPos {
   int row;
@@ -73,63 +30,49 @@ std::int32_t RoundedDiv(std::int32_t value, std::int32_t divisor) {
 }  // namespace
 
 Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader) {
-  return DecodeEvent(reader, Mp4DecIntraTcoefTable(), Mp4DecIntraLmax, Mp4DecIntraRmax);
+  return Mp4DecReadCoeffEvent<true>(reader, Mp4DecIntraTcoefTable());
 }
 
 Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader) {
-  return DecodeEvent(reader, Mp4DecInterTcoefTable(), Mp4DecInterLmax, Mp4DecInterRmax);
+  return Mp4DecReadCoeffEvent<false>(reader, Mp4DecInterTcoefTable());
 }
 
 Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra) {
   return intra ? Mp4DecDecodeIntraCoeffs(reader) : Mp4DecDecodeInterCoeffs(reader);
 }
 
-namespace {
-
-// The table entry of the code that starts `bits` (MSB first).
-const Mp4DecVlcEntry& EntryAt(const Mp4DecVlcTable& table, std::uint32_t bits) {
-  const Mp4DecVlcEntry& entry = table.LookupShort(bits >> (32 - Mp4DecVlcTable::kShortBits));
-  return entry.length != 0 ? entry : table.Lookup(bits >> (32 - table.Bits()));
-}
-
-}  // namespace
-
 Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
                                         std::uint32_t window, int escapeLength, bool intra) {
-  const auto full = intra ? &Mp4DecDecodeIntraCoeffs : &Mp4DecDecodeInterCoeffs;
-  // The longest escape, the fixed-length one, takes 2 + 21 bits after the escape code.
-  if (escapeLength + 23 > 32) {
-    return full(reader);
-  }
   const std::uint32_t rest = window << escapeLength;
   if ((rest >> 31) == 0) {  // 0: level offset
     const std::uint32_t code = rest << 1;
-    const Mp4DecVlcEntry& entry = EntryAt(table, code);
-    const int used = escapeLength + 1 + entry.length + 1;
-    if (entry.length == 0 || entry.a == kCodeEscape || used > 32) {
-      return full(reader);
+    const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, code);
+    if (entry.length == 0 || entry.a == kCodeEscape) {
+      reader.Skip(static_cast<std::size_t>(escapeLength + 1));
+      return kInvalidCoeffEvent;
     }
     const std::int32_t magnitude =
         entry.c + (intra ? Mp4DecIntraLmax(entry.a, entry.b) : Mp4DecInterLmax(entry.a, entry.b));
     const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
-    reader.Skip(static_cast<std::size_t>(used));
+    reader.Skip(static_cast<std::size_t>(escapeLength + 1 + entry.length + 1));
     return {entry.a, entry.b, negative ? -magnitude : magnitude};
   }
   const std::uint32_t code = rest << 2;
   if ((rest >> 30) == 2) {  // 10: run offset
-    const Mp4DecVlcEntry& entry = EntryAt(table, code);
-    const int used = escapeLength + 2 + entry.length + 1;
-    if (entry.length == 0 || entry.a == kCodeEscape || used > 32) {
-      return full(reader);
+    const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, code);
+    if (entry.length == 0 || entry.a == kCodeEscape) {
+      reader.Skip(static_cast<std::size_t>(escapeLength + 2));
+      return kInvalidCoeffEvent;
     }
     const std::int32_t run =
         entry.b + (intra ? Mp4DecIntraRmax(entry.a, entry.c) : Mp4DecInterRmax(entry.a, entry.c)) +
         1;
     const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
-    reader.Skip(static_cast<std::size_t>(used));
+    reader.Skip(static_cast<std::size_t>(escapeLength + 2 + entry.length + 1));
     return {entry.a, run, negative ? -entry.c : entry.c};
   }
-  // 11: fixed length, last (1), run (6), marker, level (12), marker; markers not tested.
+  // 11: fixed length, last (1), run (6), marker, level (12), marker; markers not tested, a level
+  // of 0 or -2048 used as it is.
   const auto last = static_cast<std::int32_t>(code >> 31);
   const auto run = static_cast<std::int32_t>((code >> 25) & 63);
   const auto raw = static_cast<std::int32_t>((code >> 12) & 0xFFF);

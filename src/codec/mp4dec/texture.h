@@ -18,40 +18,43 @@ struct Mp4DecCoeffEvent {
 };
 inline constexpr Mp4DecCoeffEvent kInvalidCoeffEvent{-1, -1, -1};
 
-// One event of the intra or the inter code, escapes and sign included; kInvalidCoeffEvent for
-// a window that starts no code.
-Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader);
-Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader);
-Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
+// The table entry of the TCOEF code that starts `window` (the next 32 bits, MSB first): the
+// frequent short codes from the small table, the rest from the full one.
+inline const Mp4DecVlcEntry& Mp4DecTcoefEntry(const Mp4DecVlcTable& table, std::uint32_t window) {
+  const Mp4DecVlcEntry& entry = table.LookupShort(window >> (32 - Mp4DecVlcTable::kShortBits));
+  return entry.length != 0 ? entry : table.Lookup(window >> (32 - table.Bits()));
+}
 
-// The escaped event that starts `window` (the next 32 bits, the escape code of `escapeLength`
-// bits first), all three escape modes decoded from that one look: the same event and bits
-// consumed as Mp4DecDecodeIntraCoeffs / Mp4DecDecodeInterCoeffs, which it falls back to for an
-// escape that does not fit the window or carries no valid code.
+// The escaped event that starts `window` (the escape code of `escapeLength` bits first): the
+// second half of Mp4DecReadCoeffEvent, all three escape modes decoded from that one look (the
+// longest, 7 + 2 + 21 bits, fits it). An escape followed by no valid code gives
+// kInvalidCoeffEvent with the escape and mode bits consumed.
 Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
                                         std::uint32_t window, int escapeLength, bool intra);
 
-// One event through `table` (the intra or inter TCOEF table): a plain code and its sign bit are
-// taken from a single look at the input; escapes go through the full reader `slow`.
-template <Mp4DecCoeffEvent (*slow)(Mp4BitReader&)>
+// The coefficient event reader: one event of the intra (kIntra) or inter TCOEF code through
+// `table` (Mp4DecIntraTcoefTable or Mp4DecInterTcoefTable), escapes and sign included, from a
+// single 32-bit look at the input. A window that starts no code gives kInvalidCoeffEvent and
+// consumes nothing.
+template <bool kIntra>
 inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table) {
   const std::uint32_t window = reader.Peek(32);
-  const Mp4DecVlcEntry* found = &table.LookupShort(window >> (32 - Mp4DecVlcTable::kShortBits));
-  if (found->length == 0) {
-    found = &table.Lookup(window >> (32 - table.Bits()));
-  }
-  const Mp4DecVlcEntry& entry = *found;
+  const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, window);
   if (entry.length == 0) {
-    return slow(reader);
+    return kInvalidCoeffEvent;
   }
   if (entry.a == kCodeEscape) {
-    return Mp4DecReadEscapedEvent(reader, table, window, entry.length,
-                                  slow == &Mp4DecDecodeIntraCoeffs);
+    return Mp4DecReadEscapedEvent(reader, table, window, entry.length, kIntra);
   }
   const bool negative = ((window >> (31 - entry.length)) & 1) != 0;
   reader.Skip(static_cast<std::size_t>(entry.length) + 1);
   return {entry.a, entry.b, negative ? -entry.c : entry.c};
 }
+
+// One event of the intra or the inter code (the reader above with its table).
+Mp4DecCoeffEvent Mp4DecDecodeIntraCoeffs(Mp4BitReader& reader);
+Mp4DecCoeffEvent Mp4DecDecodeInterCoeffs(Mp4BitReader& reader);
+Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra);
 
 // dct_dc_size for a luma (block < 4) or chroma block; -1 for an invalid code.
 int Mp4DecReadDcSize(Mp4BitReader& reader, int block);

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "prim/resize/resize_filters.h"
+#include "prim/resize/resize_rings.h"
 
 namespace {
 
@@ -56,44 +57,19 @@ void ResizeCubicWorker2_8u_Generic(std::uint8_t* dst, std::int32_t count, float 
   }
 }
 
-// Four buffers hold stencil rows -1..+2 around `held`; when the stencil moves down, the rows
-// it still needs keep their buffers and only the new ones are filtered.
 void ResizeCubicPass_8u_C3_Generic(const ResizePassArgs& a) {
-  if (a.width < 1 || a.height < 1) {
-    return;
-  }
   const auto* src = static_cast<const std::uint8_t*>(a.srcBase);
   auto* dst = static_cast<std::uint8_t*>(a.dst);
   const auto* rowFractions = static_cast<const float*>(a.rowWeights);
   const auto* columnFractions = static_cast<const float*>(a.columnWeights);
-  std::array<float*, 4> ring{};
-  for (int b = 0; b < 4; ++b) {
-    ring[b] = static_cast<float*>(a.rowBuffers[b]);
-  }
-  const auto filter = [&](std::ptrdiff_t offset, float* out) {
-    ResizeCubicWorker5_8u_Generic(src + offset, a.width, a.pixelElements, a.columnOffsets,
-                                  columnFractions, out);
-  };
-  const auto fill = [&](std::ptrdiff_t centre, int from) {
-    for (int b = from; b < 4; ++b) {
-      filter(centre + (b - 1) * a.srcStep, ring[b]);
-    }
-  };
-  std::ptrdiff_t held = a.rowOffsets[0];
-  fill(held, 0);
-  for (std::int32_t r = 0; r < a.height; ++r) {
-    const std::ptrdiff_t offset = a.rowOffsets[r];
-    if (offset != held) {
-      const std::ptrdiff_t advance = (offset - held) / a.srcStep;
-      if (advance >= 4) {
-        fill(offset, 0);
-      } else {
-        std::rotate(ring.begin(), ring.begin() + advance, ring.end());
-        fill(offset, 4 - static_cast<int>(advance));
-      }
-      held = offset;
-    }
-    ResizeCubicWorker2_8u_Generic(dst + r * a.dstStep, 3 * a.width, rowFractions[r], ring[0],
-                                  ring[1], ring[2], ring[3]);
-  }
+  resize::RunCubicWindow(
+      a,
+      [&](std::ptrdiff_t offset, float* out) {
+        ResizeCubicWorker5_8u_Generic(src + offset, a.width, a.pixelElements, a.columnOffsets,
+                                      columnFractions, out);
+      },
+      [&](std::int32_t r, const std::array<float*, 4>& ring) {
+        ResizeCubicWorker2_8u_Generic(dst + r * a.dstStep, 3 * a.width, rowFractions[r], ring[0],
+                                      ring[1], ring[2], ring[3]);
+      });
 }

@@ -63,6 +63,62 @@ std::int32_t DowngradeInterpolation(std::int32_t interpolation, PrimSize srcSize
   return interpolation;
 }
 
+std::int32_t PlaneCount(std::int32_t channels) {
+  return channels == 3 ? 3 : 4;
+}
+
+// The data type, pixel layout and plane pointers a kernel set can take; -22 (-8 for a missing
+// plane) before anything is allocated. Interleaved pixels: one channel of one element, three
+// channels of three or more elements (nearest) or of three or four (filtering), four of four.
+PrimStatus CheckLayout(const ResizeKernelSet& set, const void* pSrc, const void* pDst,
+                       std::int32_t pixelElements, std::int32_t channels, std::int32_t dataType,
+                       std::int32_t planar, std::int32_t interpolation) {
+  if (dataType < kResizeData8u || dataType > kResizeData32f) {
+    return StsBadInterpolation;
+  }
+  if (planar != 0) {
+    const auto* sources = static_cast<const void* const*>(pSrc);
+    const auto* destinations = static_cast<void* const*>(pDst);
+    for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
+      if (sources[p] == nullptr || destinations[p] == nullptr) {
+        return StsNullPointer;
+      }
+    }
+    return StsNoError;
+  }
+  const bool filtering = interpolation != kResizeNearest;
+  bool valid = false;
+  switch (channels) {
+    case 1:
+      valid = pixelElements == 1;
+      break;
+    case 3:
+      valid = filtering
+                  ? pixelElements == 3 || (pixelElements == 4 && set.filtersTakeFourElementPixels)
+                  : pixelElements >= 3;
+      break;
+    case 4:
+      valid = pixelElements == 4 && (!filtering || set.filtersTakeFourElementPixels);
+      break;
+    default:
+      break;
+  }
+  return valid ? StsNoError : StsBadInterpolation;
+}
+
+// Destination length along one axis when the factor is a source step per destination pixel
+// (sizing flag 0): the count of positions that start inside the rectangle, compared in
+// double so that a tiny step never converts a huge value.
+std::int32_t StepUsedLength(std::int32_t rectLength, double step, std::int32_t dstLength,
+                            bool nearest) {
+  const double reach = static_cast<double>(nearest ? rectLength : rectLength - 1) / step + kBias;
+  if (!(reach < static_cast<double>(dstLength) - 1.0)) {
+    return dstLength;
+  }
+  const auto whole = static_cast<std::int32_t>(reach);
+  return std::max<std::int32_t>(1, nearest ? whole : whole + 1);
+}
+
 }  // namespace
 
 // The product is compared in double, so no huge value is ever converted to an integer.
@@ -94,13 +150,20 @@ struct AxisMap {
   double step;
 };
 
-AxisMap MapAxis(std::int32_t interpolation, std::int32_t rectLength, double factor, double shift) {
+// Ratio factors (sizing flag 1) put nearest neighbour on pixel centres and the filtering
+// kinds on the corners; a step factor (flag 0) is the step itself.
+AxisMap MapAxis(std::int32_t interpolation, std::int32_t rectLength, double factor, double shift,
+                bool ratio) {
+  double step = factor;
+  if (ratio && interpolation == kResizeNearest) {
+    step = 1.0 / factor;
+  } else if (ratio) {
+    const double scaled = static_cast<double>(rectLength) * factor;
+    step = scaled > 1.0 ? (rectLength - 1) / (scaled - 1.0) : 0.0;
+  }
   if (interpolation == kResizeNearest) {
-    const double step = 1.0 / factor;
     return {0.5 * step + shift, step};
   }
-  const double scaled = static_cast<double>(rectLength) * factor;
-  const double step = scaled > 1.0 ? (rectLength - 1) / (scaled - 1.0) : 0.0;
   return {shift, step};
 }
 
@@ -111,21 +174,25 @@ void ForEachPosition(AxisMap map, std::int32_t used, std::int32_t rectLength, Vi
   double position = map.start;
   for (std::int32_t k = 0; k < used; ++k, position += map.step) {
     const std::int32_t i = ResizeClampedIndex(position, rectLength);
-    visit(k, i, std::min(position, static_cast<double>(rectLength - 1)));
+    visit(k, i, std::clamp(position, 0.0, static_cast<double>(rectLength - 1)));
   }
 }
 
-// Linear taps: at the image's last pixel the pair moves one left with weights (0, 16384).
-// `origin` is the rectangle's first pixel in the image, `last` the image's last pixel.
-void LinearTap(std::int32_t i, double p, std::int32_t origin, std::int32_t last,
-               std::int32_t& index, std::int16_t& secondWeight) {
+// Linear taps: at the image's last pixel the pair moves one left with the whole weight on the
+// second pixel. `origin` is the rectangle's first pixel in the image, `last` the image's last.
+// Returns the index of the first tap; `second` is the second tap's share of 1.
+std::int32_t LinearTap(std::int32_t i, double p, std::int32_t origin, std::int32_t last,
+                       double& second) {
   if (origin + i >= last) {
-    index = i - 1;
-    secondWeight = 16384;
-    return;
+    second = 1.0;
+    return i - 1;
   }
-  index = i;
-  secondWeight = static_cast<std::int16_t>(std::clamp((p - i) * 16384.0 + kBias, 0.0, 16384.0));
+  second = p - i;
+  return i;
+}
+
+std::int16_t Q14(double second) {
+  return static_cast<std::int16_t>(std::clamp(second * 16384.0 + kBias, 0.0, 16384.0));
 }
 
 // Cubic stencil: the four taps stay inside the image, the polynomial extrapolates at edges.
@@ -141,34 +208,21 @@ void CubicTap(std::int32_t i, double p, std::int32_t origin, std::int32_t last, 
   fraction = static_cast<float>(p - index);
 }
 
-std::int32_t PassIndex(std::int32_t interpolation, std::int32_t dataType, std::int32_t channels) {
-  int group = kPassGroupNearest;
+int GroupOf(std::int32_t interpolation) {
   switch (interpolation) {
     case kResizeLinear:
-      group = kPassGroupLinear;
-      break;
+      return kPassGroupLinear;
     case kResizeCubic:
-      group = kPassGroupCubic;
-      break;
+      return kPassGroupCubic;
     case kResizeSixTap:
-      group = kPassGroupSixTap;
-      break;
+      return kPassGroupSixTap;
     default:
-      break;
+      return kPassGroupNearest;
   }
-  int index = group + dataType;
-  if (channels == 1) {
-    index += 3;
-  } else if (channels == 4 && group == kPassGroupNearest) {
-    index += 6;
-  }
-  return index;
 }
 
-// Elements per row buffer: one destination row plus four spare pixels.
-std::int64_t RowBufferElements(std::int32_t width, std::int32_t channels) {
-  const std::int64_t perPixel = channels == 1 ? 1 : (channels == 4 ? 4 : 3);
-  return perPixel * (static_cast<std::int64_t>(width) + 4);
+std::int32_t ElementSize(std::int32_t dataType) {
+  return dataType == kResizeData8u ? 1 : (dataType == kResizeData16u ? 2 : 4);
 }
 
 // Tables and buffers of one call, owned here and released on every way out.
@@ -179,6 +233,7 @@ struct Scratch {
   AlignedPtr<std::int16_t> columnWeights;
   AlignedPtr<float> rowFloats;
   AlignedPtr<float> columnFloats;
+  AlignedPtr<double> fractions;
   std::array<AlignedPtr<std::uint8_t>, 6> buffers;
 };
 
@@ -191,43 +246,49 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
                              std::int32_t pixelElements, std::int32_t channels,
                              std::int32_t dataType, std::int32_t planar, std::int32_t interpolation,
                              std::int32_t sizeMode) {
-  const PrimStatus checked = CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                                            dstRoiSize, xFactor, yFactor, interpolation);
-  if (checked != StsNoError) {
-    return checked;
+  PrimStatus status = CheckArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
+                                     xFactor, yFactor, interpolation);
+  if (status == StsNoError) {
+    status = CheckLayout(set, pSrc, pDst, pixelElements, channels, dataType, planar, interpolation);
   }
-  // Only packed data sized by ratio is built. Four-channel filtering would reach the
-  // three-channel entries of the table, whose passes treat three channels only, and the
-  // filtering passes write whole rows, so they need pixels without a spare element.
-  if (planar != 0 || sizeMode != 1 || dataType < kResizeData8u || dataType > kResizeData32f ||
-      pixelElements < channels || (channels != 1 && channels != 3 && channels != 4) ||
-      (interpolation != kResizeNearest && (pixelElements != channels || channels == 4))) {
-    return StsBadInterpolation;
+  if (status != StsNoError) {
+    return status;
   }
   interpolation = DowngradeInterpolation(interpolation, srcSize);
-  const ResizePassFn pass = (*set.passTable)[PassIndex(interpolation, dataType, channels)];
+  const std::int32_t passChannels = planar != 0 ? 1 : channels;
+  const ResizePassFn pass =
+      (*set.passTable)[ResizePassIndex(GroupOf(interpolation), dataType, passChannels)];
   if (pass == nullptr) {
     return StsBadInterpolation;
+  }
+  // Steps become element counts; one that is not a whole number of elements has no meaning.
+  const std::int32_t elementSize = ElementSize(dataType);
+  if (srcStep % elementSize != 0 || dstStep % elementSize != 0) {
+    return StsStepError;
   }
 
   PrimRect roi = srcRoi;
   roi.width = std::min(roi.width, srcSize.width - roi.x);
   roi.height = std::min(roi.height, srcSize.height - roi.y);
-  const std::int32_t width = ResizeUsedLength(roi.width, xFactor, dstRoiSize.width);
-  const std::int32_t height = ResizeUsedLength(roi.height, yFactor, dstRoiSize.height);
+  const bool ratio = sizeMode != 0;
+  const bool nearest = interpolation == kResizeNearest;
+  const std::int32_t width = ratio ? ResizeUsedLength(roi.width, xFactor, dstRoiSize.width)
+                                   : StepUsedLength(roi.width, xFactor, dstRoiSize.width, nearest);
+  const std::int32_t height = ratio
+                                  ? ResizeUsedLength(roi.height, yFactor, dstRoiSize.height)
+                                  : StepUsedLength(roi.height, yFactor, dstRoiSize.height, nearest);
 
-  const std::int32_t elementSize = dataType == kResizeData8u ? 1 : (dataType == 1 ? 2 : 4);
   const std::ptrdiff_t srcStepElements = srcStep / elementSize;
   const std::ptrdiff_t dstStepElements = dstStep / elementSize;
-  const auto* srcBase = static_cast<const std::uint8_t*>(pSrc) +
-                        static_cast<std::ptrdiff_t>(roi.y) * srcStep +
-                        static_cast<std::ptrdiff_t>(roi.x) * pixelElements * elementSize;
+  const std::ptrdiff_t columnScale = passChannels == 1 ? 1 : pixelElements;
+  // Bytes from an image (or plane) start to the rectangle's corner.
+  const std::ptrdiff_t cornerBytes = static_cast<std::ptrdiff_t>(roi.y) * srcStep +
+                                     static_cast<std::ptrdiff_t>(roi.x) * columnScale * elementSize;
 
-  const AxisMap columnMap = MapAxis(interpolation, roi.width, xFactor, xShift);
-  const AxisMap rowMap = MapAxis(interpolation, roi.height, yFactor, yShift);
+  const AxisMap columnMap = MapAxis(interpolation, roi.width, xFactor, xShift, ratio);
+  const AxisMap rowMap = MapAxis(interpolation, roi.height, yFactor, yShift, ratio);
   const std::int32_t lastColumn = srcSize.width - 1;
   const std::int32_t lastRow = srcSize.height - 1;
-  const std::ptrdiff_t columnScale = channels == 1 ? 1 : pixelElements;
 
   Scratch s;
   s.rowOffsets = MakeAligned<std::ptrdiff_t>(height);
@@ -239,67 +300,78 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   std::ptrdiff_t* columnOffsets = s.columnOffsets.get();
 
   ResizePassArgs args{};
-  args.srcBase = srcBase;
-  args.dst = pDst;
   args.srcStep = srcStepElements;
   args.dstStep = dstStepElements;
   args.width = width;
   args.height = height;
-  args.rowOffsets = s.rowOffsets.get();
-  args.columnOffsets = s.columnOffsets.get();
-  args.pixelElements = pixelElements;
-  args.channels = channels;
+  args.rowOffsets = rowOffsets;
+  args.columnOffsets = columnOffsets;
+  args.pixelElements = passChannels == 1 ? 1 : pixelElements;
+  args.channels = passChannels;
+  args.rowElements = static_cast<std::ptrdiff_t>(srcSize.width - roi.x) * columnScale;
   args.pixelsLeft = roi.x;
   args.rowsAbove = roi.y;
   args.pixelsRight = srcSize.width - roi.x;
   args.rowsBelow = srcSize.height - roi.y;
-  args.rowFlag = yFactor < 1.0 ? 0 : 1;
+  args.rowFlag = (ratio ? yFactor >= 1.0 : yFactor < 1.0) ? 1 : 0;
 
-  const std::int64_t bufferElements = RowBufferElements(width, channels);
+  // Row buffers: one destination row of the processed channels plus four spare pixels.
+  const std::int64_t bufferElements = static_cast<std::int64_t>(passChannels) * (width + 4);
+  const bool integerLinear = interpolation == kResizeLinear && dataType != kResizeData32f;
   int bufferCount = 0;
-  std::int64_t bufferBytes = 0;
   switch (interpolation) {
-    case kResizeNearest: {
+    case kResizeNearest:
       ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double) {
         columnOffsets[k] = i * columnScale;
       });
       ForEachPosition(rowMap, height, roi.height, [&](std::int32_t k, std::int32_t i, double) {
         rowOffsets[k] = i * srcStepElements;
       });
-      // Wide moves may read one element past a pixel that is not the image's last in its row.
-      const std::ptrdiff_t lastOffset = (lastColumn - roi.x) * columnScale;
-      std::int32_t wide = 0;
-      while (wide < width - 1 && columnOffsets[wide] < lastOffset) {
-        ++wide;
-      }
-      args.wideColumns = wide;
       break;
-    }
     case kResizeLinear: {
-      s.rowWeights = MakeAligned<std::int16_t>(height);
-      s.columnWeights = MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width));
-      if (!s.rowWeights || !s.columnWeights) {
-        return StsAllocFailed;
+      // 8u and 16u take Q14 weights (pairs per column, the lower row's per row); 32f the
+      // second tap's fraction.
+      double second = 0.0;
+      if (integerLinear) {
+        s.rowWeights = MakeAligned<std::int16_t>(height);
+        s.columnWeights = MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width));
+        if (!s.rowWeights || !s.columnWeights) {
+          return StsAllocFailed;
+        }
+        std::int16_t* rowWeights = s.rowWeights.get();
+        std::int16_t* columnWeights = s.columnWeights.get();
+        ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double p) {
+          columnOffsets[k] = LinearTap(i, p, roi.x, lastColumn, second) * columnScale;
+          const std::int16_t w = Q14(second);
+          columnWeights[2 * k] = static_cast<std::int16_t>(16384 - w);
+          columnWeights[2 * k + 1] = w;
+        });
+        ForEachPosition(rowMap, height, roi.height, [&](std::int32_t k, std::int32_t i, double p) {
+          rowOffsets[k] = LinearTap(i, p, roi.y, lastRow, second) * srcStepElements;
+          rowWeights[k] = Q14(second);
+        });
+        args.rowWeights = rowWeights;
+        args.columnWeights = columnWeights;
+      } else {
+        s.rowFloats = MakeAligned<float>(height);
+        s.columnFloats = MakeAligned<float>(width);
+        if (!s.rowFloats || !s.columnFloats) {
+          return StsAllocFailed;
+        }
+        float* rowFractions = s.rowFloats.get();
+        float* columnFractions = s.columnFloats.get();
+        ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double p) {
+          columnOffsets[k] = LinearTap(i, p, roi.x, lastColumn, second) * columnScale;
+          columnFractions[k] = static_cast<float>(second);
+        });
+        ForEachPosition(rowMap, height, roi.height, [&](std::int32_t k, std::int32_t i, double p) {
+          rowOffsets[k] = LinearTap(i, p, roi.y, lastRow, second) * srcStepElements;
+          rowFractions[k] = static_cast<float>(second);
+        });
+        args.rowWeights = rowFractions;
+        args.columnWeights = columnFractions;
       }
-      std::int16_t* rowWeights = s.rowWeights.get();
-      std::int16_t* columnWeights = s.columnWeights.get();
-      ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double p) {
-        std::int32_t index = 0;
-        std::int16_t second = 0;
-        LinearTap(i, p, roi.x, lastColumn, index, second);
-        columnOffsets[k] = index * columnScale;
-        columnWeights[2 * k] = static_cast<std::int16_t>(16384 - second);
-        columnWeights[2 * k + 1] = second;
-      });
-      ForEachPosition(rowMap, height, roi.height, [&](std::int32_t k, std::int32_t i, double p) {
-        std::int32_t index = 0;
-        LinearTap(i, p, roi.y, lastRow, index, rowWeights[k]);
-        rowOffsets[k] = index * srcStepElements;
-      });
-      args.rowWeights = rowWeights;
-      args.columnWeights = columnWeights;
       bufferCount = 2;
-      bufferBytes = bufferElements * (dataType == kResizeData32f ? 4 : 2);
       break;
     }
     case kResizeCubic: {
@@ -323,32 +395,33 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       args.rowWeights = rowFractions;
       args.columnWeights = columnFractions;
       bufferCount = 4;
-      bufferBytes = bufferElements * 4;
       break;
     }
-    default: {  // six-tap
+    default: {  // six-tap: the kernel set turns each fraction into six weights
       s.rowFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(height));
       s.columnFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(width));
-      if (!s.rowFloats || !s.columnFloats) {
+      s.fractions = MakeAligned<double>(std::max(width, height));
+      if (!s.rowFloats || !s.columnFloats || !s.fractions) {
         return StsAllocFailed;
       }
-      float* rowCoeffs = s.rowFloats.get();
-      float* columnCoeffs = s.columnFloats.get();
+      double* fractions = s.fractions.get();
       ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double p) {
         columnOffsets[k] = i * columnScale;
-        set.buildCoeffs(p - i, columnCoeffs + 6 * static_cast<std::ptrdiff_t>(k));
+        fractions[k] = p - i;
       });
+      set.buildCoeffs(fractions, width, s.columnFloats.get());
       ForEachPosition(rowMap, height, roi.height, [&](std::int32_t k, std::int32_t i, double p) {
         rowOffsets[k] = i * srcStepElements;
-        set.buildCoeffs(p - i, rowCoeffs + 6 * static_cast<std::ptrdiff_t>(k));
+        fractions[k] = p - i;
       });
-      args.rowWeights = rowCoeffs;
-      args.columnWeights = columnCoeffs;
+      set.buildCoeffs(fractions, height, s.rowFloats.get());
+      args.rowWeights = s.rowFloats.get();
+      args.columnWeights = s.columnFloats.get();
       bufferCount = 6;
-      bufferBytes = bufferElements * 4;
       break;
     }
   }
+  const std::int64_t bufferBytes = bufferElements * (integerLinear ? 2 : 4);
   for (int b = 0; b < bufferCount; ++b) {
     s.buffers[b] = MakeAligned<std::uint8_t>(bufferBytes);
     if (!s.buffers[b]) {
@@ -356,8 +429,28 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     }
     args.rowBuffers[b] = s.buffers[b].get();
   }
+  if (interpolation == kResizeCubic && set.cubicColumnScratch) {
+    s.buffers[4] = MakeAligned<std::uint8_t>(48 * static_cast<std::int64_t>(width));
+    if (!s.buffers[4]) {
+      return StsAllocFailed;
+    }
+    args.rowBuffers[4] = s.buffers[4].get();
+  }
 
-  pass(args);
+  if (planar == 0) {
+    args.srcBase = static_cast<const std::uint8_t*>(pSrc) + cornerBytes;
+    args.dst = pDst;
+    pass(args);
+    return StsNoError;
+  }
+  // Planes: the one-channel pass once per plane, with the same tables.
+  const auto* sources = static_cast<const void* const*>(pSrc);
+  const auto* destinations = static_cast<void* const*>(pDst);
+  for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
+    args.srcBase = static_cast<const std::uint8_t*>(sources[p]) + cornerBytes;
+    args.dst = destinations[p];
+    pass(args);
+  }
   return StsNoError;
 }
 

@@ -2,79 +2,108 @@
 
 #include <cstring>
 
+#include "prim/resize/resize_element.h"
+
 namespace {
 
 using Byte = std::uint8_t;
 
-// The three bytes of a pixel, read as four (the fourth exists: see wideColumns) and masked.
-std::uint64_t LoadPixel(const Byte* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v & 0xFFFFFFu;
-}
-
-void StoreWord(Byte* p, std::uint64_t v) {
-  std::memcpy(p, &v, 8);
-}
-
-// Copies one destination row of 8-bit three-channel pixels. While the source pixels of eight
-// destination columns all have a byte after them in the image (columns below wideColumns),
-// the eight pixels are packed into three 64-bit words and stored as exactly 24 bytes; the
-// rest is copied byte by byte.
+// Copies one destination row of 8-bit three-channel pixels packed three bytes apart. Pairs of
+// pixels are read four bytes each (the fourth is the next element of the image) and stored as
+// one eight-byte word whose last two bytes the next pair overwrites. `wide` columns have a
+// fourth byte inside the image row; the last column is never stored wide, so nothing after
+// the row's last pixel is written.
 void GatherRow8uC3(const Byte* srcRow, Byte* dstRow, const std::ptrdiff_t* columns,
-                   std::int32_t width, std::int32_t wideColumns, std::int32_t advance) {
+                   std::int32_t width, std::int32_t wide) {
+  const auto pixel = [&](std::int32_t c) -> std::uint64_t {
+    return resize::Load<std::uint32_t>(srcRow + columns[c]);
+  };
   std::int32_t c = 0;
-  if (advance == 3) {
-    for (; c + 8 <= wideColumns; c += 8) {
-      const std::ptrdiff_t* o = columns + c;
-      const std::uint64_t p0 = LoadPixel(srcRow + o[0]);
-      const std::uint64_t p1 = LoadPixel(srcRow + o[1]);
-      const std::uint64_t p2 = LoadPixel(srcRow + o[2]);
-      const std::uint64_t p3 = LoadPixel(srcRow + o[3]);
-      const std::uint64_t p4 = LoadPixel(srcRow + o[4]);
-      const std::uint64_t p5 = LoadPixel(srcRow + o[5]);
-      const std::uint64_t p6 = LoadPixel(srcRow + o[6]);
-      const std::uint64_t p7 = LoadPixel(srcRow + o[7]);
-      Byte* d = dstRow + 3 * static_cast<std::ptrdiff_t>(c);
-      StoreWord(d, p0 | (p1 << 24) | (p2 << 48));
-      StoreWord(d + 8, (p2 >> 16) | (p3 << 8) | (p4 << 32) | (p5 << 56));
-      StoreWord(d + 16, (p5 >> 8) | (p6 << 16) | (p7 << 40));
+  const std::int32_t bodyEnd = wide < width - 1 ? wide : width - 1;
+  for (; c + 8 <= bodyEnd; c += 8) {
+    Byte* d = dstRow + 3 * static_cast<std::ptrdiff_t>(c);
+    for (int j = 0; j < 8; j += 2) {
+      resize::Store<std::uint64_t>(d + 3 * j,
+                                   (pixel(c + j) & 0xFFFFFFu) | (pixel(c + j + 1) << 24));
     }
   }
   for (; c < width; ++c) {
-    const Byte* s = srcRow + columns[c];
-    Byte* d = dstRow + advance * static_cast<std::ptrdiff_t>(c);
-    d[0] = s[0];
-    d[1] = s[1];
-    d[2] = s[2];
+    std::memcpy(dstRow + 3 * static_cast<std::ptrdiff_t>(c), srcRow + columns[c], 3);
   }
 }
 
-// The gather of one 8-bit three-channel call. A destination row that maps to the same source
-// row as the one before it is that row again, so it is copied from the destination instead of
-// gathered a second time (only when the rows hold nothing but the pixels and do not overlap).
-void Nearest8uC3(const ResizePassArgs& a) {
-  const auto* src = static_cast<const Byte*>(a.srcBase);
-  auto* dst = static_cast<Byte*>(a.dst);
-  const std::size_t rowBytes = 3 * static_cast<std::size_t>(a.width);
-  const bool reuseRows = a.pixelElements == 3 && a.dstStep >= static_cast<std::ptrdiff_t>(rowBytes);
+// Leading columns whose source pixel has `extra` more bytes after it inside the image row;
+// the offsets do not decrease along a row, so they form a prefix.
+std::int32_t WideColumns(const ResizePassArgs& a, std::ptrdiff_t extra) {
+  std::int32_t wide = a.width;
+  while (wide > 0 && a.columnOffsets[wide - 1] + 3 + extra > a.rowElements) {
+    --wide;
+  }
+  return wide;
+}
+
+// `kCopy` elements of type T per pixel; the destination advances by `kCopy` elements per
+// pixel, or by the pixel's element count for three channels. A destination row that maps to
+// the same source row as the one before it is that row again, so it is copied from the
+// destination instead of gathered a second time (when the rows hold nothing but the pixels).
+template <class T, int kCopy>
+void NearestPass(const ResizePassArgs& a) {
+  if (a.width < 1 || a.height < 1) {
+    return;
+  }
+  const std::ptrdiff_t advance = kCopy == 3 ? a.pixelElements : kCopy;
+  const std::size_t rowBytes = sizeof(T) * kCopy * static_cast<std::size_t>(a.width);
+  const bool reuseRows = advance == kCopy && a.dstStep * static_cast<std::ptrdiff_t>(sizeof(T)) >=
+                                                 static_cast<std::ptrdiff_t>(rowBytes);
+  const bool packed8uC3 = sizeof(T) == 1 && kCopy == 3 && advance == 3;
+  const std::int32_t wide = packed8uC3 ? WideColumns(a, 1) : 0;
   for (std::int32_t r = 0; r < a.height; ++r) {
-    Byte* dstRow = dst + r * a.dstStep;
+    const resize::DstRow<T> dstRow = resize::DestinationRow<T>(a.dst, a.dstStep, r);
     if (r > 0 && reuseRows && a.rowOffsets[r] == a.rowOffsets[r - 1]) {
-      std::memcpy(dstRow, dstRow - a.dstStep, rowBytes);
+      std::memcpy(dstRow.bytes, dstRow.bytes - a.dstStep * sizeof(T), rowBytes);
       continue;
     }
-    GatherRow8uC3(src + a.rowOffsets[r], dstRow, a.columnOffsets, a.width, a.wideColumns,
-                  a.pixelElements);
+    const resize::SrcRow<T> srcRow = resize::SourceRow<T>(a.srcBase, a.rowOffsets[r]);
+    if (packed8uC3) {
+      GatherRow8uC3(srcRow.bytes, dstRow.bytes, a.columnOffsets, a.width, wide);
+      continue;
+    }
+    for (std::int32_t c = 0; c < a.width; ++c) {
+      std::memcpy(dstRow.At(c * advance), srcRow.At(a.columnOffsets[c]), sizeof(T) * kCopy);
+    }
   }
 }
 
 }  // namespace
 
 void ResizeNearestPass_8u_C3(const ResizePassArgs& args) {
-  Nearest8uC3(args);
+  NearestPass<std::uint8_t, 3>(args);
+}
+void ResizeNearestPass_16u_C3(const ResizePassArgs& args) {
+  NearestPass<std::uint16_t, 3>(args);
+}
+void ResizeNearestPass_32f_C3(const ResizePassArgs& args) {
+  NearestPass<float, 3>(args);
+}
+void ResizeNearestPass_8u_C1(const ResizePassArgs& args) {
+  NearestPass<std::uint8_t, 1>(args);
+}
+void ResizeNearestPass_16u_C1(const ResizePassArgs& args) {
+  NearestPass<std::uint16_t, 1>(args);
+}
+void ResizeNearestPass_32f_C1(const ResizePassArgs& args) {
+  NearestPass<float, 1>(args);
+}
+void ResizeNearestPass_8u_C4(const ResizePassArgs& args) {
+  NearestPass<std::uint8_t, 4>(args);
+}
+void ResizeNearestPass_16u_C4(const ResizePassArgs& args) {
+  NearestPass<std::uint16_t, 4>(args);
+}
+void ResizeNearestPass_32f_C4(const ResizePassArgs& args) {
+  NearestPass<float, 4>(args);
 }
 
 void ResizeNearestPass_8u_C3_Sse2(const ResizePassArgs& args) {
-  Nearest8uC3(args);
+  NearestPass<std::uint8_t, 3>(args);
 }

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "prim/resize/resize_filters.h"
+#include "prim/resize/resize_rings.h"
 
 namespace {
 
@@ -32,7 +33,9 @@ const float* ResizeLanczos3Table() {
   return table.data();
 }
 
-void ResizeBuildCoeffs_Generic(double fraction, float* weights) {
+namespace {
+
+void BuildCoeffsGeneric(double fraction, float* weights) {
   const float* table = ResizeLanczos3Table();
   for (int j = 0; j < 6; ++j) {
     const double d = (j - 2) - fraction;
@@ -44,6 +47,14 @@ void ResizeBuildCoeffs_Generic(double fraction, float* weights) {
     const int n = static_cast<int>(scaled);
     weights[j] = static_cast<float>(table[n] +
                                     (scaled - n) * (static_cast<double>(table[n + 1]) - table[n]));
+  }
+}
+
+}  // namespace
+
+void ResizeBuildCoeffs_Generic(const double* fractions, std::int32_t count, float* coeffs) {
+  for (std::int32_t k = 0; k < count; ++k) {
+    BuildCoeffsGeneric(fractions[k], coeffs + 6 * static_cast<std::ptrdiff_t>(k));
   }
 }
 
@@ -82,45 +93,21 @@ void ResizeSixTapWorker2_8u_Generic(std::uint8_t* dst, std::int32_t count, const
   }
 }
 
-// Six buffers hold stencil rows -2..+3 around `held`. Rows outside the image are its edge
-// rows again. When the stencil moves down, rows it still needs keep their buffers.
 void ResizeSixTapPass_8u_C3_Generic(const ResizePassArgs& a) {
-  if (a.width < 1 || a.height < 1) {
-    return;
-  }
   const auto* src = static_cast<const std::uint8_t*>(a.srcBase);
   auto* dst = static_cast<std::uint8_t*>(a.dst);
   const auto* rowCoeffs = static_cast<const float*>(a.rowWeights);
   const auto* columnCoeffs = static_cast<const float*>(a.columnWeights);
-  std::array<float*, 6> ring{};
-  for (int b = 0; b < 6; ++b) {
-    ring[b] = static_cast<float*>(a.rowBuffers[b]);
-  }
-  const std::ptrdiff_t firstRow = -static_cast<std::ptrdiff_t>(a.rowsAbove);
-  const std::ptrdiff_t lastRow = static_cast<std::ptrdiff_t>(a.rowsBelow) - 1;
-  const auto fill = [&](std::ptrdiff_t centre, int from) {
-    for (int b = from; b < 6; ++b) {
-      const std::ptrdiff_t row = std::clamp<std::ptrdiff_t>(centre + b - 2, firstRow, lastRow);
-      ResizeSixTapWorker5_8u_Generic(src + row * a.srcStep, a.columnOffsets, columnCoeffs, ring[b],
-                                     a.width, a.pixelsLeft, a.pixelsRight, a.pixelElements);
-    }
-  };
-  std::ptrdiff_t held = a.rowOffsets[0] / a.srcStep;
-  fill(held, 0);
-  for (std::int32_t r = 0; r < a.height; ++r) {
-    const std::ptrdiff_t centre = a.rowOffsets[r] / a.srcStep;
-    if (centre != held) {
-      const std::ptrdiff_t advance = centre - held;
-      if (advance >= 6) {
-        fill(centre, 0);
-      } else {
-        std::rotate(ring.begin(), ring.begin() + advance, ring.end());
-        fill(centre, 6 - static_cast<int>(advance));
-      }
-      held = centre;
-    }
-    const std::array<const float*, 6> rows{ring[0], ring[1], ring[2], ring[3], ring[4], ring[5]};
-    ResizeSixTapWorker2_8u_Generic(dst + r * a.dstStep, 3 * a.width,
-                                   rowCoeffs + 6 * static_cast<std::ptrdiff_t>(r), rows.data());
-  }
+  resize::RunSixTapWindow(
+      a, 3 * static_cast<std::ptrdiff_t>(a.width),
+      [&](std::ptrdiff_t offset, float* out) {
+        ResizeSixTapWorker5_8u_Generic(src + offset, a.columnOffsets, columnCoeffs, out, a.width,
+                                       a.pixelsLeft, a.pixelsRight, a.pixelElements);
+      },
+      [&](std::int32_t r, const std::array<float*, 6>& ring) {
+        const std::array<const float*, 6> rows{ring[0], ring[1], ring[2],
+                                               ring[3], ring[4], ring[5]};
+        ResizeSixTapWorker2_8u_Generic(dst + r * a.dstStep, 3 * a.width,
+                                       rowCoeffs + 6 * static_cast<std::ptrdiff_t>(r), rows.data());
+      });
 }

@@ -1,6 +1,11 @@
 // Supersampling: every destination pixel is the mean of the source box it covers, partial
-// pixels at the box's borders weighted by the covered fraction. Shrinking only.
+// pixels at the box's borders weighted by the covered fraction. Shrinking only. One driver
+// serves every kernel set; a set supplies its nine kernels (data type x layout), which differ
+// between sets only in how they add rows and gather columns, never in the values.
 #pragma once
+
+#include <array>
+#include <cstdint>
 
 #include "prim/resize/resize_types.h"
 
@@ -11,13 +16,38 @@ struct SuperAxis {
   double fraction;     // scale - floor(scale), 0 exactly for whole scales
 };
 
-// The supersampling driver shared by every kernel set. Sizes by ratio (sizeMode 1); only
-// packed 8-bit data with three channels is built.
-PrimStatus ResizeSuperSample(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                             PrimRect srcRoi, void* pDst, std::int32_t dstStep, PrimSize dstRoiSize,
-                             double xFactor, double yFactor, std::int32_t pixelElements,
-                             std::int32_t channels, std::int32_t dataType, std::int32_t planar,
-                             std::int32_t sizeMode);
+// What a kernel needs; the driver fills it once (once per plane for planar data).
+struct SuperKernelArgs {
+  const void* src;         // source element at the rectangle's corner
+  void* dst;               // first destination element
+  std::ptrdiff_t srcStep;  // bytes
+  std::ptrdiff_t dstStep;  // bytes
+  std::int32_t readWidth;  // source pixels of a row the kernel may read
+  std::int32_t rows;       // source rows of the rectangle (rows past it add nothing)
+  std::int32_t width;      // destination size used
+  std::int32_t height;
+  SuperAxis x;
+  SuperAxis y;
+  double norm;          // 1 / (x.scale · y.scale)
+  std::int32_t stride;  // elements per pixel (three-channel kernels)
+};
+
+// A kernel returns 0, or -9 when its accumulator cannot be allocated (nothing written).
+using SuperKernelFn = PrimStatus (*)(const SuperKernelArgs&);
+
+// The nine kernels of a set, at data type + 3·layout (three channels 0, one 1, four 2); a null
+// kernel is refused with -22.
+using ResizeSuperKernelSet = std::array<SuperKernelFn, 9>;
+
+// The supersampling driver shared by every kernel set. `pixelElements` is the pixel stride of
+// the three-channel kernels, `channels` the layout (1, 4, anything else three channels);
+// `sizeMode` 1 reads the factors as destination/source ratios, 0 as source pixels per
+// destination pixel.
+PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, PrimSize srcSize,
+                             std::int32_t srcStep, PrimRect srcRoi, void* pDst,
+                             std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
+                             double yFactor, std::int32_t pixelElements, std::int32_t channels,
+                             std::int32_t dataType, std::int32_t planar, std::int32_t sizeMode);
 
 PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
                                      PrimRect srcRoi, void* pDst, std::int32_t dstStep,
@@ -43,7 +73,41 @@ PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32
                                   std::int32_t dataType, std::int32_t planar,
                                   std::int32_t sizeMode);
 
-// Accumulates `rows` source rows of `pixels` three-channel pixels (`stride` bytes apart) into
-// 64-bit cells, three per pixel; a count below 1 does nothing.
-void ResizeSuperHelper4_Sse(const std::uint8_t* src, std::int32_t srcStep, std::int32_t pixels,
-                            std::int64_t rows, std::uint64_t* cells, std::int32_t stride);
+// The kernel sets: the generic one has the 8-bit three-channel kernel, the SSE one all nine.
+extern const ResizeSuperKernelSet kResizeSuperKernelsGeneric;
+extern const ResizeSuperKernelSet kResizeSuperKernelsSse;
+
+PrimStatus ResizeSuperKernel_8u_C3_Generic(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_8u_C1_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_16u_C1_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_32f_C1_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_8u_C3_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_16u_C3_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_32f_C3_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_8u_C4_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_16u_C4_Sse(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_32f_C4_Sse(const SuperKernelArgs& args);
+
+// Row accumulators of the whole-box sums (SSE set): each adds `rows` source rows, `srcStep`
+// bytes apart, element by element into the accumulator: every element of the first `pixels`
+// pixels (`stride` elements each for the three-channel members, one or four otherwise), the
+// integer types into 32-bit cells (the kernel keeps the counts below a wrap), floats by float
+// addition. A count below 1 does nothing.
+void ResizeSuperHelper1_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper2_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper3_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, float* cells);
+void ResizeSuperHelper4_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, std::uint32_t* cells, std::int32_t stride);
+void ResizeSuperHelper4_Generic(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                                std::int64_t rows, std::uint32_t* cells, std::int32_t stride);
+void ResizeSuperHelper5_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, float* cells, std::int32_t stride);
+void ResizeSuperHelper6_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper7_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper8_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                            std::int64_t rows, float* cells);

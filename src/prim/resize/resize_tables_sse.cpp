@@ -1,13 +1,11 @@
-// Pass table and kernel set of the SSE variant. Until its own filtering kernels are in, it
-// holds the generic ones, which give the same results; nearest neighbour is shared.
+// Pass table and kernel set of the SSE variant.
 #include "prim/resize/resize_driver.h"
-#include "prim/resize/resize_filters.h"
-#include "prim/resize/resize_nearest.h"
+#include "prim/resize/resize_filters_sse.h"
 
 namespace {
 
-constexpr ResizePassTable kPasses = MakeGenericPassTable(ResizeNearestPass_8u_C3);
+constexpr ResizePassTable kPasses = MakeSsePassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse{&kPasses, ResizeBuildCoeffs_Generic};
+const ResizeKernelSet kResizeKernelsSse{&kPasses, ResizeBuildCoeffs_Sse, true, true};

@@ -1,13 +1,18 @@
-// Pass table and kernel set of the SSE2 variant. Until its own filtering kernels are in, it
-// holds the generic ones, which give the same results.
+// Pass table and kernel set of the SSE2 variant. Until its own kernels are in, it holds the
+// generic passes with the shared nearest-neighbour members (entry 18 by its own name).
 #include "prim/resize/resize_driver.h"
 #include "prim/resize/resize_filters.h"
-#include "prim/resize/resize_nearest.h"
 
 namespace {
 
-constexpr ResizePassTable kPasses = MakeGenericPassTable(ResizeNearestPass_8u_C3_Sse2);
+constexpr ResizePassTable MakePasses() {
+  ResizePassTable table = MakeGenericPassTable();
+  table[kPassGroupNearest] = ResizeNearestPass_8u_C3_Sse2;
+  return table;
+}
+
+constexpr ResizePassTable kPasses = MakePasses();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Generic};
+const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Generic, false, false};

@@ -33,39 +33,48 @@ inline constexpr std::int32_t kResizeData8u = 0;
 inline constexpr std::int32_t kResizeData16u = 1;
 inline constexpr std::int32_t kResizeData32f = 2;
 
-// Everything a pass needs; the driver fills it once per call. Offsets and steps are in
-// elements of the data type. Offsets are pointer-sized, so images past 2 GiB address safely.
+// Everything a pass needs; the driver fills it once per call (once per plane for planar data).
+// Offsets and steps are in elements of the data type. Offsets are pointer-sized, so images past
+// 2 GiB address safely. The source and destination are the caller's memory: passes read and
+// write their elements with unaligned accesses. Tables and row buffers belong to the driver and
+// are 32-byte aligned.
 struct ResizePassArgs {
-  const void* srcBase;  // source pixel at the rectangle's corner
-  void* dst;            // first destination pixel
+  const void* srcBase;  // source element at the rectangle's corner
+  void* dst;            // first destination element
   std::ptrdiff_t srcStep;
   std::ptrdiff_t dstStep;
   std::int32_t width;  // destination size used
   std::int32_t height;
   const std::ptrdiff_t* rowOffsets;     // per destination row: source row offset from srcBase
   const std::ptrdiff_t* columnOffsets;  // per destination column: offset within a source row
-  const void* rowWeights;           // linear: int16 lower weight; cubic: float; six-tap: 6 floats
-  const void* columnWeights;        // linear: int16 pairs; cubic: float; six-tap: 6 floats
-  std::array<void*, 6> rowBuffers;  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers
-  std::int32_t pixelElements;
-  std::int32_t channels;
-  // Nearest neighbour: leading destination columns whose source pixel is followed by at least
-  // one more element in the image, so a wide move may read one element past the pixel.
-  std::int32_t wideColumns;
+  // Linear: int16 lower-row weight (8u, 16u) or float fraction (32f); cubic: float fraction;
+  // six-tap: 6 floats per row.
+  const void* rowWeights;
+  // Linear: int16 pairs (8u, 16u) or float fractions (32f); cubic: float; six-tap: 6 floats.
+  const void* columnWeights;
+  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers; cubic may get a column scratch as its
+  // fifth (see ResizeKernelSet), null otherwise.
+  std::array<void*, 6> rowBuffers;
+  std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
+  std::int32_t channels;       // channels processed: 1, 3 or 4 (1 for a plane)
+  // Elements from the start of a source row's rectangle to the end of that image row: reads at
+  // or past it leave the image (on its last row), so wide moves stop before it.
+  std::ptrdiff_t rowElements;
   // Six-tap: pixels (rows) of the image left of (above) the rectangle, and pixels (rows) from
   // the rectangle's first column (row) to the image's right (bottom) edge.
   std::int32_t pixelsLeft;
   std::int32_t rowsAbove;
   std::int32_t pixelsRight;
   std::int32_t rowsBelow;
-  std::int32_t rowFlag;  // six-tap: 0 when the vertical factor is below 1.0, else 1
+  std::int32_t rowFlag;  // six-tap: 1 when the source row advances by at most one per row
 };
 
 using ResizePassFn = void (*)(const ResizePassArgs&);
 
 // 27 passes: group base (six-tap 0, cubic 6, linear 12, nearest 18) + data type + 3 for one
-// channel (+ 6 for four channels in the nearest group). Members that are not built are null;
-// the driver refuses a request that would reach one.
+// channel (+ 6 for four channels in the nearest group; the filtering groups take four
+// channels through their three-channel entry). Members that are not built are null; the
+// driver refuses a request that would reach one.
 using ResizePassTable = std::array<ResizePassFn, 27>;
 
 inline constexpr int kPassGroupSixTap = 0;
@@ -73,11 +82,28 @@ inline constexpr int kPassGroupCubic = 6;
 inline constexpr int kPassGroupLinear = 12;
 inline constexpr int kPassGroupNearest = 18;
 
-// Six-tap weight builder of a kernel set: the six float weights of one fraction.
-using ResizeCoeffBuilderFn = void (*)(double fraction, float* weights);
+// Pass table index of a group, data type and channel count (planes count as one channel).
+constexpr int ResizePassIndex(int group, std::int32_t dataType, std::int32_t channels) {
+  int index = group + dataType;
+  if (channels == 1) {
+    index += 3;
+  } else if (channels == 4 && group == kPassGroupNearest) {
+    index += 6;
+  }
+  return index;
+}
+
+// Six-tap weight builder of a kernel set: six float weights for each of `count` fractions.
+using ResizeCoeffBuilderFn = void (*)(const double* fractions, std::int32_t count, float* coeffs);
 
 // What differs between the kernel sets that share one general driver.
 struct ResizeKernelSet {
   const ResizePassTable* passTable;
   ResizeCoeffBuilderFn buildCoeffs;
+  // Whether the filtering passes (linear, cubic, six-tap) take four-element pixels (three or
+  // four channels processed); otherwise they take packed pixels of their channel count only.
+  bool filtersTakeFourElementPixels;
+  // Whether the cubic passes want a fifth buffer of 12 floats per destination column (as
+  // rowBuffers[4]), where they keep weights they compute once per call.
+  bool cubicColumnScratch;
 };

@@ -131,20 +131,119 @@ const char* DirectionName(int slot) {
   }
 }
 
-// Places: three rows of 22 cells below the video, split around the PANELDOWN button.
-PanelRect CellRect(int slot, int layoutSkin) {
-  const int row = slot / 22;
-  const int col = slot % 22;
-  const bool vga = layoutSkin == 0 || layoutSkin == 2;
-  const int bandTop = layoutSkin == 0 ? 608 : layoutSkin == 1 ? 366 : layoutSkin == 2 ? 705 : 414;
-  if (vga) {
-    const int x = (col < 11 ? 10 + col * 30 : 384 + (col - 11) * 30);
-    const int y = bandTop + 4 + row * 22;
-    return {x, y, x + 28, y + 20};
+// Places. The panel keys of a device are laid out in the band below the closed window, around
+// the PANELDOWN button in its middle: the channel keys and then the other function keys fill
+// the left half row by row; the playback keys and what does not fit on the left fill the right
+// half beside the direction cross (UP, LEFT MENU RIGHT, DOWN) at its right end.
+struct Cell {
+  int x;
+  int y;
+};
+
+struct BandGeometry {
+  int bandTop;
+  int rows;
+  int leftX;    // first column of the left half
+  int rightX;   // first column of the right half
+  int middleX;  // the column above PANELDOWN
+  int columns;  // per half
+  int middleRows;
+  int pitchX;
+  int pitchY;
+  int topMargin;
+  int padColumn;  // right-half column of the cross's middle
+};
+
+BandGeometry Geometry(int layoutSkin) {
+  switch (layoutSkin) {
+    case 0:
+      return {608, 3, 10, 386, 346, 10, 1, 33, 23, 4, 8};
+    case 2:
+      return {705, 3, 10, 386, 346, 10, 1, 33, 23, 4, 8};
+    case 1:
+      return {366, 4, 7, 209, 167, 5, 2, 31, 23, 3, 3};
+    default:
+      return {414, 4, 7, 209, 167, 5, 2, 31, 23, 3, 3};
   }
-  const int x = (col < 11 ? 8 + col * 14 : 200 + (col - 11) * 14);
-  const int y = bandTop + 6 + row * 28;
-  return {x, y, x + 13, y + 20};
+}
+
+PanelRect CellRect(const BandGeometry& g, int x, int row) {
+  const int y = g.bandTop + g.topMargin + row * g.pitchY;
+  return {x, y, x + kKeyWidth, y + kKeyHeight};
+}
+
+bool IsPlaybackSlot(int slot) {
+  return slot >= 46 && slot <= 53;
+}
+
+// The order keys are placed in: channels, then the function keys, then playback as a player
+// reads (rewind, play, pause, stop, fast, slow, record, enter).
+const std::vector<int>& PlacementOrder() {
+  static const std::vector<int> order = [] {
+    std::vector<int> o;
+    for (int k = 0; k < 16; ++k)
+      o.push_back(k);
+    for (int k : {18, 19, 20, 17, 16, 21, 22, 23, 28, 24, 29, 25, 26, 27, 34, 35, 42, 43,
+                  44, 45, 30, 31, 32, 33, 62, 63, 64, 36, 40, 41, 37, 38, 39, 59, 60, 61})
+      o.push_back(k);
+    for (int k : {49, 53, 51, 47, 50, 52, 48, 46})
+      o.push_back(k);
+    return o;
+  }();
+  return order;
+}
+
+// The rectangles of one device type's shown keys in one layout skin (hidden keys keep the
+// first cell).
+std::array<PanelRect, kSlotCount> LayOutKeys(const std::vector<bool>& shown, int layoutSkin) {
+  const BandGeometry g = Geometry(layoutSkin);
+  std::array<PanelRect, kSlotCount> rects;
+  rects.fill(CellRect(g, g.leftX, 0));
+  // The direction cross at the right end of the right half.
+  const int padX = g.rightX + g.padColumn * g.pitchX;
+  rects[55] = CellRect(g, padX, 0);             // UP
+  rects[54] = CellRect(g, padX - g.pitchX, 1);  // LEFT
+  rects[56] = CellRect(g, padX, 1);             // MENU
+  rects[58] = CellRect(g, padX + g.pitchX, 1);  // RIGHT
+  rects[57] = CellRect(g, padX, 2);             // DOWN
+  // Free cells of each half, in reading order: the left half; the right half outside the
+  // cross's block, then the block's corners and the column above PANELDOWN.
+  std::vector<PanelRect> left;
+  for (int row = 0; row < g.rows; ++row) {
+    for (int col = 0; col < g.columns; ++col)
+      left.push_back(CellRect(g, g.leftX + col * g.pitchX, row));
+  }
+  std::vector<PanelRect> right;
+  std::vector<PanelRect> corners;
+  const int firstPadColumn = g.padColumn - 1;
+  for (int row = 0; row < g.rows; ++row) {
+    for (int col = 0; col < g.columns; ++col) {
+      const bool inBlock = row <= 2 && col >= firstPadColumn && col <= g.padColumn + 1;
+      const bool onCross = inBlock && (col == g.padColumn || row == 1);
+      const PanelRect cell = CellRect(g, g.rightX + col * g.pitchX, row);
+      if (!inBlock) {
+        right.push_back(cell);
+      } else if (!onCross) {
+        corners.push_back(cell);
+      }
+    }
+  }
+  right.insert(right.end(), corners.begin(), corners.end());
+  for (int row = 0; row < g.middleRows; ++row)
+    right.push_back(CellRect(g, g.middleX, row));
+  std::size_t nextLeft = 0;
+  std::size_t nextRight = 0;
+  for (int slot : PlacementOrder()) {
+    if (!shown[static_cast<std::size_t>(slot)])
+      continue;
+    const bool leftHalf = !IsPlaybackSlot(slot) && nextLeft < left.size();
+    if (leftHalf) {
+      rects[static_cast<std::size_t>(slot)] = left[nextLeft++];
+    } else if (nextRight < right.size()) {
+      rects[static_cast<std::size_t>(slot)] = right[nextRight++];
+    }
+  }
+  return rects;
 }
 
 std::array<std::string, kImageNameCount> SlotImages(int slot, std::uint8_t kind) {
@@ -171,16 +270,18 @@ std::array<std::string, kImageNameCount> SlotImages(int slot, std::uint8_t kind)
   }
   const std::string base = SlotImageBase(slot);
   if (kind == kKindStatesHover || kind == kKindFrames) {
-    names[0] = bmp(base + "_on");
-    names[1] = bmp(base + "_on_a");
-    names[2] = bmp(base + "_off");
-    names[3] = bmp(base + "_off_a");
+    // State 0, the one a key starts in, is "off".
+    names[0] = bmp(base + "_off");
+    names[1] = bmp(base + "_off_a");
+    names[2] = bmp(base + "_on");
+    names[3] = bmp(base + "_on_a");
     return names;
   }
+  // One size in every skin: the small pair is the full pair.
   names[0] = bmp(base);
   names[1] = bmp(base + "_a");
-  names[3] = bmp(base + "_s");
-  names[4] = bmp(base + "_s_a");
+  names[3] = names[0];
+  names[4] = names[1];
   names[5] = bmp(base);
   return names;
 }
@@ -257,10 +358,21 @@ constexpr std::array<const char*, kDeviceTypeCount> kTitles = {
 PanelDeviceEntry BuildEntry(int type) {
   PanelDeviceEntry entry;
   const auto shown = ShownIds(type);
+  std::vector<bool> isShown(kSlotCount, false);
+  for (int k = 0; k < kSlotCount; ++k) {
+    const int id = kSlotIds[static_cast<std::size_t>(k)];
+    for (const auto& [first, last] : shown)
+      isShown[static_cast<std::size_t>(k)] =
+          isShown[static_cast<std::size_t>(k)] || (id >= first && id <= last);
+  }
+  std::array<std::array<PanelRect, kSlotCount>, kLayoutSkinCount> places;
+  for (int skinIndex = 0; skinIndex < kLayoutSkinCount; ++skinIndex)
+    places[static_cast<std::size_t>(skinIndex)] = LayOutKeys(isShown, skinIndex);
   for (int k = 0; k < kSlotCount; ++k) {
     PanelButtonRecord& rec = entry.buttons[static_cast<std::size_t>(k)];
     for (int skinIndex = 0; skinIndex < kLayoutSkinCount; ++skinIndex) {
-      rec.rects[static_cast<std::size_t>(skinIndex)] = CellRect(k, skinIndex);
+      rec.rects[static_cast<std::size_t>(skinIndex)] =
+          places[static_cast<std::size_t>(skinIndex)][static_cast<std::size_t>(k)];
     }
     rec.controlId = kSlotIds[static_cast<std::size_t>(k)];
     rec.recordNumber = static_cast<std::uint16_t>(k);
@@ -269,12 +381,7 @@ PanelDeviceEntry BuildEntry(int type) {
       rec.textId = static_cast<std::uint16_t>(8333 + k);
     rec.imageKind = SlotKind(k);
     rec.images = SlotImages(k, rec.imageKind);
-    bool isShown = false;
-    for (const auto& [first, last] : shown) {
-      if (rec.controlId >= first && rec.controlId <= last)
-        isShown = true;
-    }
-    if (isShown) {
+    if (isShown[static_cast<std::size_t>(k)]) {
       rec.flags = kFlagEnabled | kFlagShown | kFlagLoadImages;
       if (type == 15 && rec.controlId == 8331)
         rec.flags |= kFlagHighestRights;

@@ -33,6 +33,10 @@ inline constexpr std::uint8_t kKindStatesHover = 0x40;
 // Trailer flag: the device has no fold-out panel.
 inline constexpr std::uint32_t kTrailerNoPanel = 0x2;
 
+// Every panel key has one size in every skin, so one image serves all of them.
+inline constexpr int kKeyWidth = 30;
+inline constexpr int kKeyHeight = 20;
+
 struct PanelRect {
   std::int32_t left = 0;
   std::int32_t top = 0;

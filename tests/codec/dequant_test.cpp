@@ -1,9 +1,11 @@
+// The decoder's own dequantisers: the H.263 and MPEG intra rules, the inter rules and the
+// mismatch control.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 
-#include "prim/prim.h"
+#include "codec/mp4dec/dequant.h"
 
 namespace {
 

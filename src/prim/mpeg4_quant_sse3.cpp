@@ -1,0 +1,50 @@
+// SSE3 form of the MPEG-4 dequantisation workers: the SSE2 form with the SSE3 unaligned load.
+#include <immintrin.h>
+
+#include "prim/prim_mpeg4_quant.h"
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("sse3"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("sse3")
+#endif
+
+#include "prim/mpeg4_quant_simd_kernel.h"
+
+namespace {
+
+__m128i LoadSse3(const __m128i* p) {
+  return _mm_lddqu_si128(p);
+}
+
+using Sse3 = mpeg4_quant_kernel::Worker<8>;
+
+}  // namespace
+
+void QuantInvIntraMpeg4Worker_Sse3(std::int16_t* pSrcDst, const std::uint8_t* pWeights,
+                                   std::int32_t QP, std::int32_t lower, std::int32_t upper,
+                                   std::int32_t* pSum) {
+  Sse3::Intra(pSrcDst, pWeights, QP, lower, upper, pSum, LoadSse3);
+}
+void QuantInvInterMpeg4Worker_Sse3(std::int16_t* pSrcDst, const std::uint8_t* pWeights,
+                                   std::int32_t QP, std::int32_t lower, std::int32_t upper,
+                                   std::int32_t* pSum) {
+  Sse3::Inter(pSrcDst, pWeights, QP, lower, upper, pSum, LoadSse3);
+}
+void QuantInvIntraMpeg4ScanWorker_Sse3(std::int16_t* pSrcDst, std::int32_t count,
+                                       const std::uint8_t* pWeights, const std::uint8_t* pScan,
+                                       std::int32_t QP, std::int32_t* pSum) {
+  Sse3::IntraScan(pSrcDst, count, pWeights, pScan, QP, pSum, LoadSse3);
+}
+void QuantInvInterMpeg4ScanWorker_Sse3(std::int16_t* pSrcDst, std::int32_t count,
+                                       const std::uint8_t* pWeights, const std::uint8_t* pScan,
+                                       std::int32_t QP, std::int32_t* pSum) {
+  Sse3::InterScan(pSrcDst, count, pWeights, pScan, QP, pSum, LoadSse3);
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif

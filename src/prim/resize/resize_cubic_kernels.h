@@ -1,0 +1,352 @@
+// Cubic kernels of the vector kernel sets, for every data type and pixel layout, and the pass
+// that drives them. All arithmetic is single precision, operation by operation in the order
+// written (nothing is contracted in this folder), so each vector lane gives what the scalar
+// emulation of the same form gives. The value is the cubic through four samples placed at -1,
+// 0, 1 and 2, evaluated at t, in Newton's form; the forms differ only in the order of their
+// operations.
+//
+// Vertical results: the vector bodies (groups of four elements) add 1e-5 and round to
+// nearest; the one to three elements after the last group are truncated after adding 1e-7. An
+// element's integer result can therefore depend on its place in the row, by at most one.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <type_traits>
+
+#include "prim/resize/resize_element.h"
+#include "prim/resize/resize_rings.h"
+#include "prim/resize/resize_types.h"
+
+namespace resize::cubic {
+
+inline constexpr float kBodyBias = 1e-5f;
+
+// Newton weights of one fraction (scalar) or of four fractions (vector).
+struct ScalarWeights {
+  float k1, k2, k3;
+};
+struct VectorWeights {
+  __m128 k1, k2, k3;
+};
+
+template <class V>
+using Weights = std::conditional_t<std::is_same_v<V, float>, ScalarWeights, VectorWeights>;
+
+inline __m128 Add(__m128 a, __m128 b) {
+  return _mm_add_ps(a, b);
+}
+inline __m128 Sub(__m128 a, __m128 b) {
+  return _mm_sub_ps(a, b);
+}
+inline __m128 Mul(__m128 a, __m128 b) {
+  return _mm_mul_ps(a, b);
+}
+inline float Add(float a, float b) {
+  return a + b;
+}
+inline float Sub(float a, float b) {
+  return a - b;
+}
+inline float Mul(float a, float b) {
+  return a * b;
+}
+template <class V>
+V Splat(float v) {
+  if constexpr (std::is_same_v<V, float>) {
+    return v;
+  } else {
+    return _mm_set1_ps(v);
+  }
+}
+
+// The weights of the vector forms belong to the kernel set (`Form::Weights`). The SSE set
+// divides by 3: k1 = t + 1, k2 = (t·0.5)·k1, k3 = ((t − 1)·k2) / 3, so that at t = 2 (the last
+// column or row) the weights are exactly 3, 3 and 1 and integer taps give p3 exactly, as they
+// give p0 at t = -1 and p1 at t = 0.
+struct SseForm {
+  static VectorWeights Weights(__m128 t) {
+    const __m128 k1 = Add(t, Splat<__m128>(1.0f));
+    const __m128 k2 = Mul(Mul(t, Splat<__m128>(0.5f)), k1);
+    const __m128 k3 = _mm_div_ps(Mul(Sub(t, Splat<__m128>(1.0f)), k2), Splat<__m128>(3.0f));
+    return {k1, k2, k3};
+  }
+};
+
+// Lane 0 of a form's vector weights, for the scalar emulation of a vector body.
+template <class Form>
+ScalarWeights BodyWeights(float t) {
+  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+  return {_mm_cvtss_f32(k.k1), _mm_cvtss_f32(k.k2), _mm_cvtss_f32(k.k3)};
+}
+
+// Weights of the scalar forms: k1 = 1 + t, k2 = (t·k1)·0.5, k3 = ((t − 1)·k2) / 3.
+inline ScalarWeights TailWeights(float t) {
+  const float k1 = 1.0f + t;
+  const float k2 = (t * k1) * 0.5f;
+  const float k3 = ((t - 1.0f) * k2) / 3.0f;
+  return {k1, k2, k3};
+}
+
+// Horizontal vector form: (p0 + d1·k1) + (d2·k2 + d3·k3), d3 = ((p3 − p2) − p2) + (p1 − d2).
+template <class V>
+V RowValue(V p0, V p1, V p2, V p3, const Weights<V>& k) {
+  const V d1 = Sub(p1, p0);
+  const V d2 = Sub(Sub(p2, p1), d1);
+  const V d3 = Add(Sub(Sub(p3, p2), p2), Sub(p1, d2));
+  return Add(Add(p0, Mul(d1, k.k1)), Add(Mul(d2, k.k2), Mul(d3, k.k3)));
+}
+
+// Vertical vector form: d3 = (r3 − d2) + ((r1 − r2) − r2).
+template <class V>
+V ColumnValue(V r0, V r1, V r2, V r3, const Weights<V>& k) {
+  const V d1 = Sub(r1, r0);
+  const V d2 = Sub(Sub(r2, r1), d1);
+  const V d3 = Add(Sub(r3, d2), Sub(Sub(r1, r2), r2));
+  return Add(Add(r0, Mul(d1, k.k1)), Add(Mul(d2, k.k2), Mul(d3, k.k3)));
+}
+
+// Scalar form of the tails: ((p0 + d3·k3) + d2·k2) + d1·k1, d3 = (((p3 − p2) − p2) + p1) − d2.
+inline float TailValue(float p0, float p1, float p2, float p3, const ScalarWeights& k) {
+  const float d1 = p1 - p0;
+  const float d2 = (p2 - p1) - d1;
+  const float d3 = (((p3 - p2) - p2) + p1) - d2;
+  return ((p0 + d3 * k.k3) + d2 * k.k2) + d1 * k.k1;
+}
+
+// Scalar form of the float three-of-four vertical step: ((d3·k3 + d2·k2) + d1·k1) + r0.
+inline float ThreeOfFourFloatValue(float r0, float r1, float r2, float r3, const ScalarWeights& k) {
+  const float d1 = r1 - r0;
+  const float d2 = (r2 - d1) - r1;
+  const float d3 = (((r3 - d2) - r2) - r2) + r1;
+  return ((d3 * k.k3 + d2 * k.k2) + d1 * k.k1) + r0;
+}
+
+// Four consecutive source elements from `p` as floats (integers convert exactly).
+template <class T>
+__m128 LoadFour(const std::uint8_t* p) {
+  const __m128i zero = _mm_setzero_si128();
+  if constexpr (sizeof(T) == 1) {
+    const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(Load<std::uint32_t>(p)));
+    return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero));
+  } else if constexpr (sizeof(T) == 2) {
+    const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    return _mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero));
+  } else {
+    return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+  }
+}
+
+// Exactly three source elements (nothing after the third is read), the fourth lane 0.
+template <class T>
+__m128 LoadThree(const std::uint8_t* p) {
+  const SrcRow<T> row{p};
+  return _mm_setr_ps(static_cast<float>(row[0]), static_cast<float>(row[1]),
+                     static_cast<float>(row[2]), 0.0f);
+}
+
+// Horizontal step, one channel: four destination columns a step through the vector form
+// (each column's four taps read at once, then transposed), the rest one by one.
+template <class T, class Form>
+void RowOneChannel(SrcRow<T> src, std::int32_t count, const std::ptrdiff_t* xoff,
+                   const float* fractions, float* out) {
+  std::int32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    __m128 a = LoadFour<T>(src.At(xoff[i] - 1));
+    __m128 b = LoadFour<T>(src.At(xoff[i + 1] - 1));
+    __m128 c = LoadFour<T>(src.At(xoff[i + 2] - 1));
+    __m128 d = LoadFour<T>(src.At(xoff[i + 3] - 1));
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    const __m128 t = _mm_load_ps(fractions + i);
+    _mm_store_ps(out + i, RowValue(a, b, c, d, Form::Weights(t)));
+  }
+  for (; i < count; ++i) {
+    const std::ptrdiff_t o = xoff[i];
+    out[i] = TailValue(src[o - 1], src[o], src[o + 1], src[o + 2], TailWeights(fractions[i]));
+  }
+}
+
+// Horizontal step, three or four channels per pixel: one destination column a step, its
+// channels in the lanes of one vector. Three channels read the pixel's three elements only
+// for the last tap, so nothing after it is read; stores of three channels leave a spare lane
+// that the next column overwrites (the row buffers have four spare pixels).
+template <class T, class Form>
+void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int channels,
+                 const std::ptrdiff_t* xoff, const float* fractions, float* out,
+                 std::int32_t wide = 0, const VectorWeights* columnWeights = nullptr) {
+  const bool threeOfThree = channels == 3 && stride == 3;
+  std::int32_t i = 0;
+  if constexpr (sizeof(T) == 1) {
+    // Packed three-byte pixels: the twelve bytes of the four taps from one 16-byte read
+    // (columns below `wide` have its four spare bytes inside the image row).
+    if (threeOfThree) {
+      const __m128i zero = _mm_setzero_si128();
+      const auto floats = [&](__m128i v) {
+        return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero));
+      };
+      for (; i < wide; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.At(xoff[i] - 3)));
+        const VectorWeights k =
+            columnWeights != nullptr ? columnWeights[i] : Form::Weights(_mm_set1_ps(fractions[i]));
+        const __m128 value =
+            RowValue(floats(v), floats(_mm_srli_si128(v, 3)), floats(_mm_srli_si128(v, 6)),
+                     floats(_mm_srli_si128(v, 9)), k);
+        _mm_storeu_ps(out + 3 * static_cast<std::ptrdiff_t>(i), value);
+      }
+    }
+  }
+  for (; i < count; ++i) {
+    const std::ptrdiff_t o = xoff[i];
+    const __m128 p0 = LoadFour<T>(src.At(o - stride));
+    const __m128 p1 = LoadFour<T>(src.At(o));
+    const __m128 p2 = LoadFour<T>(src.At(o + stride));
+    const __m128 p3 =
+        threeOfThree ? LoadThree<T>(src.At(o + 2 * stride)) : LoadFour<T>(src.At(o + 2 * stride));
+    const __m128 v = RowValue(p0, p1, p2, p3, Form::Weights(_mm_set1_ps(fractions[i])));
+    _mm_storeu_ps(out + channels * static_cast<std::ptrdiff_t>(i), v);
+  }
+}
+
+// Integer result of a vertical body element: + 1e-5, rounded to nearest (ties to even, the
+// processor's default), saturated to the element's range.
+template <class T>
+T BodyResult(float v) {
+  const int rounded = _mm_cvtss_si32(_mm_set_ss(v + kBodyBias));
+  constexpr int kMax = sizeof(T) == 1 ? 255 : 65535;
+  return static_cast<T>(std::clamp(rounded, 0, kMax));
+}
+
+// Four body results as 32-bit integers: + 1e-5, rounded to nearest.
+inline __m128i RoundBody(__m128 v) {
+  return _mm_cvtps_epi32(_mm_add_ps(v, _mm_set1_ps(kBodyBias)));
+}
+
+// Saturates four 32-bit lanes to 0..65535 through a signed pack of the values moved down by
+// 32768, then moved back.
+inline __m128i PackUnsigned16(__m128i a, __m128i b) {
+  const __m128i bias = _mm_set1_epi32(32768);
+  return _mm_xor_si128(_mm_packs_epi32(_mm_sub_epi32(a, bias), _mm_sub_epi32(b, bias)),
+                       _mm_set1_epi16(static_cast<short>(0x8000)));
+}
+
+// Vertical step over `count` contiguous elements: groups of four through the vector form
+// (several groups per store where the type allows), the rest through the scalar form.
+template <class T, class Form, class Rows>
+void ColumnFlat(DstRow<T> dst, std::int32_t count, float t, const Rows& r) {
+  const float* r0 = r[0];
+  const float* r1 = r[1];
+  const float* r2 = r[2];
+  const float* r3 = r[3];
+  const std::int32_t groups = count & ~3;
+  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+  const auto value = [&](std::int32_t e) {
+    return ColumnValue(_mm_load_ps(r0 + e), _mm_load_ps(r1 + e), _mm_load_ps(r2 + e),
+                       _mm_load_ps(r3 + e), k);
+  };
+  std::int32_t e = 0;
+  if constexpr (std::is_same_v<T, float>) {
+    for (; e < groups; e += 4) {
+      _mm_storeu_ps(reinterpret_cast<float*>(dst.At(e)),
+                    _mm_add_ps(value(e), _mm_set1_ps(kBodyBias)));
+    }
+  } else if constexpr (sizeof(T) == 1) {
+    for (; e + 16 <= groups; e += 16) {
+      const __m128i low = _mm_packs_epi32(RoundBody(value(e)), RoundBody(value(e + 4)));
+      const __m128i high = _mm_packs_epi32(RoundBody(value(e + 8)), RoundBody(value(e + 12)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst.At(e)), _mm_packus_epi16(low, high));
+    }
+    for (; e < groups; e += 4) {
+      const __m128i words = _mm_packs_epi32(RoundBody(value(e)), _mm_setzero_si128());
+      Store<std::uint32_t>(
+          dst.At(e), static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
+    }
+  } else {
+    for (; e + 8 <= groups; e += 8) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst.At(e)),
+                       PackUnsigned16(RoundBody(value(e)), RoundBody(value(e + 4))));
+    }
+    for (; e < groups; e += 4) {
+      const __m128i rounded = RoundBody(value(e));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(dst.At(e)), PackUnsigned16(rounded, rounded));
+    }
+  }
+  const ScalarWeights ks = TailWeights(t);
+  for (; e < count; ++e) {
+    const float v = TailValue(r0[e], r1[e], r2[e], r3[e], ks);
+    if constexpr (std::is_same_v<T, float>) {
+      dst.Set(e, v);
+    } else {
+      dst.Set(e, TruncateBiased<T>(v));
+    }
+  }
+}
+
+// Vertical step of three channels into four-element pixels (the fourth element is not
+// touched). Integer types: the 3·pixels values form groups of four in the vector form and a
+// tail in the scalar form, as in the flat step; float data: the scalar float form throughout.
+template <class T, class Form, class Rows>
+void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& r) {
+  const std::int32_t values = 3 * pixels;
+  const std::int32_t groups = values & ~3;
+  const ScalarWeights kb = BodyWeights<Form>(t);
+  const ScalarWeights ks = TailWeights(t);
+  for (std::int32_t e = 0; e < values; ++e) {
+    const std::ptrdiff_t at = 4 * (e / 3) + e % 3;
+    if constexpr (std::is_same_v<T, float>) {
+      dst.Set(at, ThreeOfFourFloatValue(r[0][e], r[1][e], r[2][e], r[3][e], ks));
+    } else if (e < groups) {
+      dst.Set(at, BodyResult<T>(ColumnValue(r[0][e], r[1][e], r[2][e], r[3][e], kb)));
+    } else {
+      dst.Set(at, TruncateBiased<T>(TailValue(r[0][e], r[1][e], r[2][e], r[3][e], ks)));
+    }
+  }
+}
+
+// The cubic pass of one data type: one channel (or a plane), three channels at the pixel's
+// element count, or four channels; the vertical step runs flat when every element of a pixel
+// is processed.
+template <class T, class Form>
+void Pass(const ResizePassArgs& a) {
+  const int channels = a.channels;
+  const std::ptrdiff_t stride = channels == 1 ? 1 : a.pixelElements;
+  const bool flat = a.pixelElements == channels;
+  const auto* rowFractions = static_cast<const float*>(a.rowWeights);
+  const auto* columnFractions = static_cast<const float*>(a.columnWeights);
+  // Columns whose 16 bytes from the first tap lie inside the image row (packed 8-bit pixels).
+  std::int32_t wide = a.width;
+  while (wide > 0 && a.columnOffsets[wide - 1] - 3 + 16 > a.rowElements) {
+    --wide;
+  }
+  // The column weights, once per call when the driver gave room for them (every source row
+  // filtered uses the same ones).
+  auto* columnWeights = static_cast<VectorWeights*>(a.rowBuffers[4]);
+  if (columnWeights != nullptr) {
+    for (std::int32_t i = 0; i < a.width; ++i) {
+      columnWeights[i] = Form::Weights(_mm_set1_ps(columnFractions[i]));
+    }
+  }
+  RunCubicWindow(
+      a,
+      [&](std::ptrdiff_t offset, float* out) {
+        const SrcRow<T> src = SourceRow<T>(a.srcBase, offset);
+        if (channels == 1) {
+          RowOneChannel<T, Form>(src, a.width, a.columnOffsets, columnFractions, out);
+        } else {
+          RowChannels<T, Form>(src, a.width, stride, channels, a.columnOffsets, columnFractions,
+                               out, wide, columnWeights);
+        }
+      },
+      [&](std::int32_t r, const std::array<float*, 4>& ring) {
+        const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
+        if (flat) {
+          ColumnFlat<T, Form>(dst, channels * a.width, rowFractions[r], ring);
+        } else {
+          ColumnThreeOfFour<T, Form>(dst, a.width, rowFractions[r], ring);
+        }
+      });
+}
+
+}  // namespace resize::cubic

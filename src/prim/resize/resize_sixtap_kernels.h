@@ -1,0 +1,189 @@
+// Six-tap (Lanczos, three lobes) kernels of the vector kernel sets, for every data type and
+// pixel layout, and the pass that drives them. Horizontal sums are single precision in tap
+// order, taps beyond the image's edges taking the edge pixel; the vertical sum is the
+// kernel set's policy (`Vertical`). Each vector lane performs the scalar form's operations in
+// the scalar form's order, so the vector and scalar paths give the same bits.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <type_traits>
+
+#include "prim/resize/resize_element.h"
+#include "prim/resize/resize_rings.h"
+#include "prim/resize/resize_types.h"
+
+namespace resize::sixtap {
+
+// ((((q0·w0 + q1·w1) + q2·w2) + q3·w3) + q4·w4) + q5·w5, each operation rounded to float.
+inline float TapSum(const float* q, const float* w) {
+  float sum = q[0] * w[0];
+  for (int j = 1; j < 6; ++j) {
+    sum = sum + q[j] * w[j];
+  }
+  return sum;
+}
+
+inline __m128 TapSum(const __m128* q, const float* w) {
+  __m128 sum = _mm_mul_ps(q[0], _mm_set1_ps(w[0]));
+  for (int j = 1; j < 6; ++j) {
+    sum = _mm_add_ps(sum, _mm_mul_ps(q[j], _mm_set1_ps(w[j])));
+  }
+  return sum;
+}
+
+// Bytes 0..2 of `v` (and a spare) as four float lanes.
+inline __m128 BytesToFloats(__m128i v) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero));
+}
+
+// Horizontal step of one source row. Column k's taps are the pixels u − 2 .. u + 3 around its
+// pixel u, held inside the image (pixelsLeft pixels left of the rectangle, pixelsRight from its
+// first column to the right edge); `stride` elements per pixel, `channels` sums per column.
+template <class T>
+void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int channels, float* out) {
+  const auto* coeffs = static_cast<const float*>(a.columnWeights);
+  const std::ptrdiff_t lowest = -static_cast<std::ptrdiff_t>(a.pixelsLeft);
+  const std::ptrdiff_t highest = static_cast<std::ptrdiff_t>(a.pixelsRight) - 1;
+  // Columns whose six taps all lie inside the image: a contiguous run, the offsets growing.
+  const std::ptrdiff_t firstInside = (lowest + 2) * stride;
+  const std::ptrdiff_t lastInside = (highest - 3) * stride;
+  const bool packed8uC3 = sizeof(T) == 1 && channels == 3 && stride == 3;
+  for (std::int32_t k = 0; k < a.width; ++k) {
+    const std::ptrdiff_t o = a.columnOffsets[k];
+    const float* w = coeffs + 6 * static_cast<std::ptrdiff_t>(k);
+    float* dst = out + channels * static_cast<std::ptrdiff_t>(k);
+    const bool inside = o >= firstInside && o <= lastInside;
+    if (packed8uC3 && inside) {
+      // The six three-byte taps are the 18 bytes from o − 6: five from one 16-byte read, the
+      // last from the four bytes ending on its third byte.
+      const std::uint8_t* p = src.At(o - 6);
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i last =
+          _mm_srli_epi32(_mm_cvtsi32_si128(static_cast<int>(Load<std::uint32_t>(p + 14))), 8);
+      const __m128 q[6] = {BytesToFloats(v),
+                           BytesToFloats(_mm_srli_si128(v, 3)),
+                           BytesToFloats(_mm_srli_si128(v, 6)),
+                           BytesToFloats(_mm_srli_si128(v, 9)),
+                           BytesToFloats(_mm_srli_si128(v, 12)),
+                           BytesToFloats(last)};
+      _mm_storeu_ps(dst, TapSum(q, w));
+      continue;
+    }
+    std::array<std::ptrdiff_t, 6> taps{};
+    if (inside) {
+      for (int j = 0; j < 6; ++j) {
+        taps[j] = o + (j - 2) * stride;
+      }
+    } else {
+      const std::ptrdiff_t u = o / stride;
+      for (int j = 0; j < 6; ++j) {
+        taps[j] = std::clamp<std::ptrdiff_t>(u + j - 2, lowest, highest) * stride;
+      }
+    }
+    for (int c = 0; c < channels; ++c) {
+      std::array<float, 6> q{};
+      for (int j = 0; j < 6; ++j) {
+        q[j] = static_cast<float>(src[taps[j] + c]);
+      }
+      dst[c] = TapSum(q.data(), w);
+    }
+  }
+}
+
+// Vertical sum of the SSE set: single precision in tap order; integer results widen it to
+// double, add 1e-7, truncate and clamp.
+struct FloatSum {
+  template <class T, class Rows>
+  static T Scalar(const Rows& rows, std::ptrdiff_t e, const float* w) {
+    std::array<float, 6> q{};
+    for (int j = 0; j < 6; ++j) {
+      q[j] = rows[j][e];
+    }
+    const float sum = TapSum(q.data(), w);
+    if constexpr (std::is_same_v<T, float>) {
+      return sum;
+    } else {
+      return TruncateBiased<T>(sum);
+    }
+  }
+
+  // Four contiguous elements from `e`.
+  template <class T, class Rows>
+  static void Vector(const Rows& rows, std::ptrdiff_t e, const float* w, std::uint8_t* dst) {
+    __m128 q[6];
+    for (int j = 0; j < 6; ++j) {
+      q[j] = _mm_load_ps(rows[j] + e);  // the caller keeps the row pointers in registers
+    }
+    const __m128 sum = TapSum(q, w);
+    if constexpr (std::is_same_v<T, float>) {
+      _mm_storeu_ps(reinterpret_cast<float*>(dst), sum);
+    } else {
+      // Each lane: (double) sum + 1e-7, held in [0, max] (NaN gives 0), truncated.
+      constexpr double kMax = sizeof(T) == 1 ? 255.0 : 65535.0;
+      const __m128d bias = _mm_set1_pd(1e-7);
+      const auto convert = [&](__m128d x) {
+        x = _mm_min_pd(_mm_max_pd(_mm_add_pd(x, bias), _mm_setzero_pd()), _mm_set1_pd(kMax));
+        return _mm_cvttpd_epi32(x);
+      };
+      const __m128i ints = _mm_unpacklo_epi64(convert(_mm_cvtps_pd(sum)),
+                                              convert(_mm_cvtps_pd(_mm_movehl_ps(sum, sum))));
+      if constexpr (sizeof(T) == 1) {
+        const __m128i words = _mm_packs_epi32(ints, ints);
+        Store<std::uint32_t>(
+            dst, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
+      } else {
+        const __m128i low = _mm_sub_epi32(ints, _mm_set1_epi32(32768));
+        _mm_storel_epi64(
+            reinterpret_cast<__m128i*>(dst),
+            _mm_xor_si128(_mm_packs_epi32(low, low), _mm_set1_epi16(static_cast<short>(0x8000))));
+      }
+    }
+  }
+};
+
+// The six-tap pass of one data type with the kernel set's vertical sum: one channel (or a
+// plane), three channels at the pixel's element count, or four channels; the vertical step
+// runs flat when every element of a pixel is processed.
+template <class T, class Vertical>
+void Pass(const ResizePassArgs& a) {
+  const int channels = a.channels;
+  const std::ptrdiff_t stride = channels == 1 ? 1 : a.pixelElements;
+  const bool flat = a.pixelElements == channels;
+  const auto* rowCoeffs = static_cast<const float*>(a.rowWeights);
+  RunSixTapWindow(
+      a, channels * static_cast<std::ptrdiff_t>(a.width),
+      [&](std::ptrdiff_t offset, float* out) {
+        Row<T>(SourceRow<T>(a.srcBase, offset), a, stride, channels, out);
+      },
+      [&](std::int32_t r, const std::array<float*, 6>& rows) {
+        const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
+        const float* w = rowCoeffs + 6 * static_cast<std::ptrdiff_t>(r);
+        // Local copies: stores through byte pointers may alias the ring's memory.
+        const std::array<const float*, 6> local{rows[0], rows[1], rows[2],
+                                                rows[3], rows[4], rows[5]};
+        const std::array<float, 6> weights{w[0], w[1], w[2], w[3], w[4], w[5]};
+        if (flat) {
+          const std::int32_t count = channels * a.width;
+          std::int32_t e = 0;
+          for (; e + 4 <= count; e += 4) {
+            Vertical::template Vector<T>(local, e, weights.data(), dst.At(e));
+          }
+          for (; e < count; ++e) {
+            dst.Set(e, Vertical::template Scalar<T>(local, e, weights.data()));
+          }
+          return;
+        }
+        for (std::int32_t k = 0; k < a.width; ++k) {
+          for (int c = 0; c < 3; ++c) {
+            dst.Set(4 * k + c, Vertical::template Scalar<T>(local, 3 * k + c, weights.data()));
+          }
+        }
+      });
+}
+
+}  // namespace resize::sixtap

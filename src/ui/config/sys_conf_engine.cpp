@@ -1,0 +1,35 @@
+#include "ui/config/sys_conf_engine.h"
+
+#include "app/app_data.h"
+#include "app/kernel_threads.h"
+#include "app/pause_streams.h"
+#include "media/alarm_db/alarm_database.h"
+#include "media/record/recorder.h"
+
+namespace syscfg {
+
+SysConfEngine SysConfEngine::Defaults() {
+  SysConfEngine engine;
+  engine.reloadAlarmDatabase = [] { g_AlarmDatabase.ReadAll(); };
+  engine.reportConnectionLost = [] {
+    MessageTrigger(static_cast<std::uint8_t>(kKernelConnectionLost));
+  };
+  engine.pauseStreams = [](std::uint8_t option) { PauseStreams(option); };
+  engine.avOption = [] {
+    return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption : std::uint8_t{0};
+  };
+  engine.userRecordRunning = [] { return g_lpApp && g_lpApp->m_UserRecord.HasOpenFile(); };
+  engine.stopUserRecord = [] {
+    if (g_lpApp)
+      g_lpApp->m_UserRecord.StopRecord();
+  };
+  engine.stopAlarmAndScheduleRecords = [] {
+    if (g_lpApp) {
+      g_lpApp->m_AlarmRecord.StopRecord();
+      g_lpApp->m_SchRecord.StopRecord();
+    }
+  };
+  return engine;
+}
+
+}  // namespace syscfg

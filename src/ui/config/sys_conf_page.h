@@ -1,0 +1,89 @@
+// The base of the configuration sheet's pages: each page has a code that it writes into the
+// open sheet when it becomes active (the next opening shows that page again), and a check that
+// APPLY runs on every page shown before anything is sent. Also the small builders the pages
+// make their controls with: each control is registered by id (named "c<id>", tooltip from the
+// string table).
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "ui/common/data_exchange.h"
+#include "ui/common/property_page.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace ui {
+class IpAddressCtrl;
+class ListCtrl;
+}  // namespace ui
+
+namespace syscfg {
+
+// The page codes of the sheet's pages.
+inline constexpr int kNetworkPageCode = 0;
+inline constexpr int kVideoPageCode = 1;
+inline constexpr int kOnlineUserPageCode = 2;
+inline constexpr int kLogPageCode = 4;
+inline constexpr int kTriggerPageCode = 8;
+inline constexpr int kMailPageCode = 16;
+inline constexpr int kFtpPageCode = 32;
+inline constexpr int kAlarmDataPageCode = 64;
+inline constexpr int kSchedulePageCode = 128;
+inline constexpr int kRecordPageCode = 256;
+inline constexpr int kPeripheralPageCode = 512;
+inline constexpr int kAccountPageCode = 1024;
+inline constexpr int kSntpPageCode = 2048;
+inline constexpr int kDnsPageCode = 4096;
+
+// Control builders: the control is made as a child of parent and registered under id (0: not
+// registered).
+QLabel* NewLabel(ui::ControlRegistry& controls, int id, const QString& text, QWidget* parent);
+// An edit that takes at most maxBytes stored bytes (-1: no limit); a password edit masks.
+QLineEdit* NewEdit(ui::ControlRegistry& controls, int id, QWidget* parent, int maxBytes = -1,
+                   bool password = false);
+// An edit for a port number: digits only, at most five.
+QLineEdit* NewPortEdit(ui::ControlRegistry& controls, int id, QWidget* parent);
+// Radio buttons and check boxes are set one by one (states with none set occur).
+QRadioButton* NewRadio(ui::ControlRegistry& controls, int id, const QString& text, QWidget* parent);
+QPushButton* NewButton(ui::ControlRegistry& controls, int id, const QString& text, QWidget* parent);
+QComboBox* NewCombo(ui::ControlRegistry& controls, int id, QWidget* parent);
+QGroupBox* NewGroup(ui::ControlRegistry& controls, int id, const QString& title, QWidget* parent);
+ui::IpAddressCtrl* NewAddress(ui::ControlRegistry& controls, int id, QWidget* parent);
+ui::ListCtrl* NewList(ui::ControlRegistry& controls, int id, QWidget* parent);
+
+// Data exchange of an address control: loading shows value; saving reads it, and an enabled
+// control with an empty part fails the exchange.
+void ExchangeAddress(ui::DataExchange& dx, ui::ControlRegistry& controls, int id,
+                     std::uint32_t& value);
+// Data exchange of a text limited to maxBytes stored bytes: saving fails a longer one.
+void ExchangeText(ui::DataExchange& dx, int id, QString& value, int maxBytes);
+// Enables or disables each registered control of ids.
+void EnableControls(ui::ControlRegistry& controls, std::initializer_list<int> ids, bool enable);
+void CheckRadio(ui::ControlRegistry& controls, int id, bool checked);
+bool IsChecked(ui::ControlRegistry& controls, int id);
+
+}  // namespace syscfg
+
+class CSysConfPage : public ui::CPropertyPage {
+ public:
+  CSysConfPage(const QString& caption, int pageCode)
+      : CPropertyPage(caption), m_nPageCode(pageCode) {}
+  int PageCode() const { return m_nPageCode; }
+
+  // Writes the page's code into the open configuration sheet.
+  bool OnSetActive() override;
+  // APPLY's check of a page shown in this run: saves the controls into the members and checks
+  // them, as leaving the page does. On a failure the page has shown its message and focused the
+  // control.
+  virtual bool CheckForApply() { return OnKillActive(); }
+
+ private:
+  int m_nPageCode;
+};

@@ -1,0 +1,138 @@
+#include "ui/config/sys_conf_prop_sheet.h"
+
+#include <QResizeEvent>
+
+#include "app/app_data.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/string_table.h"
+#include "ui/config/session_command.h"
+
+namespace {
+
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 22;
+
+}  // namespace
+
+CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, int selectPage)
+    : CTreePropSheet(caption, parent, selectPage), m_engine(syscfg::SysConfEngine::Defaults()) {
+  // No close box: EXIT is the way out.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  resize(470, 430);
+  for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
+           &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage}) {
+    AddPage(page);
+  }
+  OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
+    // A close meant for an earlier run, or arriving after this one ended, is stale.
+    if (run == m_nRun.load() && IsInModalRun())
+      EndDialog(kResultClosed);
+  });
+}
+
+CSysConfPropSheet::~CSysConfPropSheet() {
+  OnDestroyWindow();
+  // The pages are members: they leave the sheet before they go.
+  while (GetPageCount() > 0)
+    RemovePage(0);
+}
+
+CSysConfPage* CSysConfPropSheet::PageOfCode(int code) const {
+  for (int i = 0; i < GetPageCount(); ++i) {
+    auto* page = dynamic_cast<CSysConfPage*>(GetPage(i));
+    if (page != nullptr && page->PageCode() == code)
+      return page;
+  }
+  return nullptr;
+}
+
+int CSysConfPropSheet::DoModal() {
+  ++m_nRun;
+  m_bWindowExists = true;
+  const int result = CTreePropSheet::DoModal();
+  m_bWindowExists = false;
+  return result;
+}
+
+void CSysConfPropSheet::CloseForLostConnection() {
+  if (!m_bWindowExists.load())
+    return;
+  m_bOpen = 0;
+  platform::PostMessage(Handle(), WM_CLOSESYSCONFSHEET, m_nRun.load(), 0);
+}
+
+bool CSysConfPropSheet::OnInitDialog() {
+  const bool result = CTreePropSheet::OnInitDialog();
+  for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW}) {
+    if (QWidget* button = GetDlgItem(id)) {
+      button->hide();
+      button->setEnabled(false);
+    }
+  }
+  LoadPagesFromConfig();
+  const struct {
+    int id;
+    void (CSysConfPropSheet::*handler)();
+  } buttons[] = {{IDC_EXIT, &CSysConfPropSheet::OnExit},
+                 {IDC_APPLY, &CSysConfPropSheet::OnApply},
+                 {IDC_REBOOT, &CSysConfPropSheet::OnReboot}};
+  for (const auto& b : buttons) {
+    auto* button = new QPushButton(ui::LoadString(b.id), GetRunWindow());
+    button->setAutoDefault(false);
+    button->show();
+    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
+    connect(button, &QPushButton::clicked, this, b.handler);
+  }
+  PlaceButtons();
+  return result;
+}
+
+void CSysConfPropSheet::resizeEvent(QResizeEvent* event) {
+  CTreePropSheet::resizeEvent(event);
+  PlaceButtons();
+}
+
+void CSysConfPropSheet::PlaceButtons() {
+  // 80 x 22 each along the bottom edge, from 270, 180 and 90 pixels left of the right edge.
+  const int w = width();
+  const int top = height() - 27;
+  const int offsets[] = {270, 180, 90};
+  const int ids[] = {IDC_EXIT, IDC_APPLY, IDC_REBOOT};
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (QWidget* button = GetDlgItem(ids[i]))
+      button->setGeometry(w - offsets[i], top, kButtonWidth, kButtonHeight);
+  }
+}
+
+int CSysConfPropSheet::DisableButtons() {
+  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
+    if (QWidget* button = GetDlgItem(id))
+      button->setEnabled(false);
+  }
+  return 1;
+}
+
+int CSysConfPropSheet::EnableButtons() {
+  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
+    if (QWidget* button = GetDlgItem(id))
+      button->setEnabled(true);
+  }
+  return 1;
+}
+
+void CSysConfPropSheet::LoadPagesFromConfig() {
+  if (g_lpApp)
+    m_Mirror = syscfg::LoadMirror(*g_lpApp);
+}
+
+void CSysConfPropSheet::OnReboot() {
+  if (syscfg::SendSessionCommand(syscfg::kCgiRebootServer) == 0) {
+    ui::MessageBoxById(4065);
+    return;
+  }
+  EndDialog(kResultClosed);
+}
+
+void CSysConfPropSheet::OnExit() {
+  EndDialog(kResultClosed);
+}

@@ -1,0 +1,216 @@
+// CKavelinDlg: the program's main window. A frameless skinned dialog whose controls are all
+// made at start-up and placed from the skin tables; it paints the live picture the kernel-message
+// thread hands it (ShowImage), the status strip with its texts and icons, and the sunken frame
+// round the video; it opens the remote-control panel, goes full screen over the work area, and
+// ends by stopping the recorders and the engine and saving the settings.
+//
+// Threads: every method runs on the GUI thread except ShowImage, which the kernel-message thread
+// calls through the window's sink (CMainWindowSink). ShowImage touches no widget and never waits
+// for the GUI thread: it copies the picture into a hand-off slot and queues the repaint and the
+// new texts, in order, to the GUI thread.
+#pragma once
+
+#include <QImage>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "ui/common/ui_dialog.h"
+#include "ui/common/vtx_button.h"
+#include "ui/main/frame_handoff.h"
+#include "ui/main/panel_table.h"
+#include "ui/main/skin_tables.h"
+
+class CTimeStampWnd;
+class QPainter;
+
+namespace mainwin {
+class CMainWindowSink;
+}
+
+// The frame rate the painter measured last (frames a second, capped by the video standard);
+// the live audio player reads it to pace its buffers.
+extern std::atomic<float> g_fDisplayFrameRate;
+
+// User messages of the main window.
+inline constexpr std::uint32_t WM_HOTPOINTCLICK = platform::WM_USER + 0x0A;  // 0x40A
+
+class CKavelinDlg : public ui::UiDialog {
+  Q_OBJECT
+
+ public:
+  explicit CKavelinDlg(QWidget* parent = nullptr);
+  ~CKavelinDlg() override;
+
+  // Creates the window modeless (start-up without a modal run); false when it did not open.
+  bool Create();
+  // The window's end: stops the recorders and the engine, kills the timer, saves the settings
+  // and closes the window. False (the window stays) when a stop routine fails.
+  bool DestroyWindow();
+
+  // The frame painter; the kernel-message thread calls it. Returns 0 when not connected.
+  int ShowImage();
+
+  // Layout (GUI thread; the engine reaches them through the sink).
+  int ArrangeControls();
+  int ApplyResolutionMode(int mode);
+  int RefreshPanelButtons();
+  void ExitFullScreen();
+  int EnablePanelControls(int mode);
+  int SetSkinNVga();
+  int SetSkinNQvga();
+  int SetSkinPVga();
+  int SetSkinPQvga();
+
+  // Skin bitmaps.
+  int LoadExternalBitmap();
+  void CreateSkinButtons(int skin, int all);
+  void LoadPtzBitmapsNVga();
+  void LoadPtzBitmapsNQvga();
+  void LoadPtzBitmapsPVga();
+  void LoadPtzBitmapsPQvga();
+
+  // Status strip.
+  int ShowStatusText(const QString& text);
+  void ClearStatusText();
+
+  // Handlers.
+  void OnPanelUp();
+  void OnPanelDown();
+  void OnTitleFullScreen();
+  void OnMinimized();
+  void OnTitleClose();
+  void OnResolution();
+  void OnShowStatus(platform::WParam wParam, platform::LParam lParam);
+  void OnModifyMainDialogSize();
+  void OnCloseRequest();
+  void OnAbout();
+
+  // Services of the engine's sink.
+  void SetButtonState(int id, int state);
+  void SetToolTipText(int id, const QString& text);
+  void ShowTimeStampWindow(bool show);
+  void CloseConfigSheet();
+  // What closes an open configuration sheet (the configuration road installs it).
+  void SetConfigSheetCloser(std::function<void()> closer) {
+    m_closeConfigSheet = std::move(closer);
+  }
+
+  // Read-outs for tests and the gallery.
+  QString StatusText() const { return m_strStatusText; }
+  QString HuText() const { return m_strHuText; }
+  QString ChannelText(int channel) const {
+    return channel == 1 ? m_strChannel1Text : channel == 2 ? m_strChannel2Text : QString();
+  }
+  CVtxButton* Button(int id) const;
+  bool IsPanelOpen() const { return m_bPanelOpen; }
+  QRect WorkAreaRect() const;
+  CTimeStampWnd* TimeStampWindow() const { return m_pTimeStampWnd; }
+  QRect VideoRect() const;
+  std::shared_ptr<mainwin::CMainWindowSink> Sink() const { return m_sink; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class PanelLoader { kNVga, kNQvga, kPVga, kPQvga };
+  struct PainterUpdate;
+
+  // Start-up steps.
+  void CreateControls();
+  CVtxButton* NewButton(int id, const mainwin::TableRect& rect,
+                        ui::ControlRegistry::Tooltip tooltip);
+  void PublishWindow();
+  void ApplyRights();
+
+  // Layout helpers.
+  std::uint8_t CurrentDeviceType() const;
+  int LayoutSkin() const;
+  const mainwin::SkinLayoutRecord& Skin() const;
+  void PlaceWindow(const mainwin::TableRect& rect, bool centre);
+  void LayOutPanel(int deviceType, mainwin::SlotRightsTest test);
+  void HideCommandButtons();
+  void ShowPanelButtons(bool panelUp, bool panelDown);
+  void UpdatePanelArea();
+  void SelectSkin(int skin);
+  void ApplyFullScreenLayout();
+  void UpdateTimeStampVisibility();
+  void CheckFrameWidthFits();
+  bool InFullScreen() const;
+
+  // Loaders.
+  void LoadPanelBitmaps(const std::string& prefix);
+  void LoadCommandButtonImages(int slot, const panel::PanelButtonRecord& record);
+
+  // Painter helpers (kernel-message thread).
+  bool PaintWindowFrame(std::uint8_t* picture, int width, int height);
+  bool PaintFullScreenFrame(const std::uint8_t* picture, int width, int height);
+  void QueuePainterUpdate(PainterUpdate update);
+  void ApplyPainterUpdate(const PainterUpdate& update);
+
+  // Painting helpers (GUI thread).
+  void PaintSkin(QPainter& painter);
+  void PaintStatusStrip(QPainter& painter);
+  void PaintVideo(QPainter& painter);
+
+  // Controls, owned by the dialog.
+  std::array<CVtxButton*, mainwin::kTitleButtonCount> m_TitleButtons{};
+  std::array<CVtxButton*, mainwin::kChannelButtonCount> m_ChannelButtons{};
+  std::array<CVtxButton*, panel::kSlotCount> m_CommandButtons{};
+  std::array<CVtxButton*, mainwin::kToolbarButtonCount> m_BarButtons{};
+  CVtxButton* m_PanelUp = nullptr;
+  CVtxButton* m_PanelDown = nullptr;
+  CVtxButton* m_Power = nullptr;
+  CTimeStampWnd* m_pTimeStampWnd = nullptr;
+
+  // Skin bitmaps by skin index, and the information icons.
+  std::array<QPixmap, mainwin::kSkinCount> m_Backgrounds;
+  std::array<QPixmap, mainwin::kSkinCount> m_ExtendedBackgrounds;
+  std::array<QPixmap, mainwin::kSkinCount> m_StatusBars;
+  std::array<QPixmap, mainwin::kInfoIconCount> m_InfoIcons;
+
+  // Texts of the status strip (GUI thread).
+  QString m_strStatusText;
+  QString m_strHuText;
+  QString m_strChannel1Text;
+  QString m_strChannel2Text;
+
+  bool m_bPanelOpen = false;
+  QRect m_rcWorkArea;
+  std::atomic<bool> m_bFullScreenRelayout{false};
+  // The layout lock: skin switches on the GUI thread, snapshots on the painter's thread.
+  std::mutex m_layoutLock;
+
+  // Painter state (kernel-message thread).
+  mainwin::FrameHandoff m_frames;
+  std::uint32_t m_dwFrameSnapshot = 0;
+  std::string m_strFrameRateText;
+  std::string m_strDataRateText;
+  std::atomic<bool> m_bRepaintQueued{false};
+
+  std::shared_ptr<mainwin::CMainWindowSink> m_sink;
+  std::function<void()> m_closeConfigSheet;
+
+  // Dragging by the window's own surface.
+  bool m_bDragging = false;
+  QPoint m_dragOffset;
+  bool m_bDestroyed = false;
+};

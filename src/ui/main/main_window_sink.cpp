@@ -1,0 +1,110 @@
+#include "ui/main/main_window_sink.h"
+
+#include <QString>
+
+#include "app/app_data.h"
+#include "app/engine_threads.h"
+#include "ui/main/kavelin_dlg.h"
+
+namespace mainwin {
+
+CMainWindowSink::CMainWindowSink(CKavelinDlg& window, platform::WindowHandle handle)
+    : m_window(&window), m_handle(handle) {}
+
+void CMainWindowSink::Detach() {
+  {
+    const std::lock_guard lock(m_windowLock);
+    m_window = nullptr;
+  }
+  const std::lock_guard lock(m_queueLock);
+  m_queue.clear();
+  m_handle = platform::kNoWindow;
+}
+
+void CMainWindowSink::Queue(Call call) {
+  const std::lock_guard lock(m_queueLock);
+  if (m_handle == platform::kNoWindow)
+    return;
+  m_queue.push_back(std::move(call));
+  // Posted under the lock, so the messages come in the order the calls were queued.
+  if (!platform::PostMessage(m_handle, WM_RUNQUEUEDCALL, 0, 0))
+    m_queue.pop_back();
+}
+
+void CMainWindowSink::RunOneQueued() {
+  Call call;
+  {
+    const std::lock_guard lock(m_queueLock);
+    if (m_queue.empty())
+      return;
+    call = std::move(m_queue.front());
+    m_queue.pop_front();
+  }
+  // Detach runs on this thread too, so the window cannot go while the call runs.
+  if (m_window != nullptr && call)
+    call(*m_window);
+}
+
+void CMainWindowSink::ShowImage() {
+  {
+    const std::lock_guard lock(m_windowLock);
+    if (m_window != nullptr) {
+      m_window->ShowImage();
+      return;
+    }
+  }
+  // No window paints: the show thread still gets its picture back.
+  if (g_lpApp)
+    app::SignalEvent(g_lpApp->FinishShowImageJobEvent);
+}
+
+void CMainWindowSink::ShowStatusText(const std::string& text) {
+  Queue([text](CKavelinDlg& w) { w.ShowStatusText(QString::fromStdString(text)); });
+}
+
+void CMainWindowSink::ClearStatusText() {
+  Queue([](CKavelinDlg& w) { w.ClearStatusText(); });
+}
+
+void CMainWindowSink::ArrangeControls() {
+  Queue([](CKavelinDlg& w) { w.ArrangeControls(); });
+}
+
+void CMainWindowSink::RefreshPanelButtons() {
+  Queue([](CKavelinDlg& w) { w.RefreshPanelButtons(); });
+}
+
+void CMainWindowSink::ExitFullScreen() {
+  Queue([](CKavelinDlg& w) { w.ExitFullScreen(); });
+}
+
+int CMainWindowSink::ApplyResolutionMode(int mode) {
+  Queue([mode](CKavelinDlg& w) { w.ApplyResolutionMode(mode); });
+  return 1;
+}
+
+void CMainWindowSink::ModifyMainDialogSize() {
+  Queue([](CKavelinDlg& w) { w.OnModifyMainDialogSize(); });
+}
+
+void CMainWindowSink::SetConnectButtonState(int state) {
+  Queue([state](CKavelinDlg& w) { w.SetButtonState(IDC_CONNECT, state); });
+}
+
+void CMainWindowSink::SetRecordButtonState(int state) {
+  Queue([state](CKavelinDlg& w) { w.SetButtonState(IDC_RECORD, state); });
+}
+
+void CMainWindowSink::SetRecordToolTip(const std::string& text) {
+  Queue([text](CKavelinDlg& w) { w.SetToolTipText(IDC_RECORD, QString::fromStdString(text)); });
+}
+
+void CMainWindowSink::ShowStreamTimeControl(bool show) {
+  Queue([show](CKavelinDlg& w) { w.ShowTimeStampWindow(show); });
+}
+
+void CMainWindowSink::CloseConfigSheet() {
+  Queue([](CKavelinDlg& w) { w.CloseConfigSheet(); });
+}
+
+}  // namespace mainwin

@@ -1,0 +1,569 @@
+// APPLY, REBOOT, EXIT and the lost-connection close of the configuration sheet, against the
+// fake server.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <set>
+#include <thread>
+
+#include "config_fixture.h"
+#include "net/config_records.h"
+#include "ui/common/ip_address_ctrl.h"
+#include "ui/common/list_ctrl.h"
+
+namespace {
+
+using config_testing::ConfigTest;
+using config_testing::kNotEnded;
+
+template <typename T>
+T* Ctl(ui::CPropertyPage& page, int id) {
+  return page.Controls().Get<T>(id);
+}
+void Type(ui::CPropertyPage& page, int id, const QString& text) {
+  Ctl<QLineEdit>(page, id)->setText(text);
+}
+void Pick(ui::CPropertyPage& page, int id, int row) {
+  Ctl<QComboBox>(page, id)->setCurrentIndex(row);
+}
+void ShowAllPages(CSysConfPropSheet& s) {
+  for (int i = s.GetPageCount() - 1; i >= 0; --i)
+    ASSERT_TRUE(s.SetActivePage(i));
+}
+std::vector<std::string> SessionParams(const fakes::RecordedRequest& request) {
+  std::vector<std::string> params;
+  for (const auto& [name, value] : request.Params())
+    params.push_back(name + "=" + value);
+  return params;
+}
+
+using ApplyTest = ConfigTest;
+
+TEST_F(ApplyTest, ViewingEveryPageAndApplyingSendsNothing) {
+  for (const auto& records : {fakes::SampleConfig(), fakes::OffRowConfig()}) {
+    calls.clear();
+    sheet.reset();
+    ASSERT_EQ(Load(records), 1);
+    const int result = RunSheet([&](CSysConfPropSheet& s) {
+      ShowAllPages(s);
+      s.OnApply();
+    });
+    EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+    EXPECT_TRUE(SentOptions().empty());
+    EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
+    EXPECT_TRUE(Messages().empty());
+  }
+}
+
+TEST_F(ApplyTest, APageNotShownInTheRunSendsNothing) {
+  ASSERT_EQ(Load(), 1);
+  CSysConfPropSheet& s = NewSheet();
+  // Values left from an earlier run on pages that this run does not show.
+  s.m_DnsPage.m_strUser = "stale";
+  s.m_FtpPage.m_dwPort = 2121;
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& sheet) { sheet.OnApply(); }),
+            CSysConfPropSheet::kResultApplied);
+  EXPECT_TRUE(SentOptions().empty());
+  EXPECT_EQ(s.GetActivePage(), nullptr);
+}
+
+TEST_F(ApplyTest, ChangesOnAllSixPagesArriveInTheStepOrder) {
+  ASSERT_EQ(Load(), 1);
+  const int result = RunSheet([](CSysConfPropSheet& s) {
+    ShowAllPages(s);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_BIT_RATE, 6);
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_PPPOE_PASSWORD, "new-pass");
+    Pick(s.m_SntpPage, CSNTPPage::IDC_TIME_ZONE, 3);
+    Type(s.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+    Type(s.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    Type(s.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    s.OnApply();
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+  EXPECT_EQ(SentOptions(),
+            (std::vector<std::string>{"DNS", "SMTP", "FTP", "SNTP", "PPPOE", "IP", "PENTA"}));
+  // The streams are paused once, before the first send that ends in a new login.
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+  for (const auto& request : server->RequestsTo("/SetSysCfg.cgi")) {
+    const bool dns = request.Param("Option") == "DNS";
+    EXPECT_EQ(SessionParams(request).size(), dns ? 3u : 2u);
+    EXPECT_EQ(request.Param("SessionID"), "S1");
+  }
+}
+
+TEST_F(ApplyTest, PppoeAloneSendsPppoeWithoutANewLogin) {
+  ASSERT_EQ(Load(), 1);
+  RunSheet([](CSysConfPropSheet& s) {
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_PPPOE_USER, "other");
+    s.OnApply();
+  });
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"PPPOE"});
+  EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
+}
+
+TEST_F(ApplyTest, ANewWebPortIsTakenWithTheServerAndEndsInANewLogin) {
+  ASSERT_EQ(Load(), 1);
+  RunSheet([](CSysConfPropSheet& s) {
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "8080");
+    Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_SERVER_IP)
+        ->SetAddress(192, 168, 1, 77);
+    s.OnApply();
+  });
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"IP"});
+  EXPECT_EQ(environment.WebPort(), 8080);
+  EXPECT_EQ(environment.ServerAddress(), "192.168.1.77");
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+}
+
+TEST_F(ApplyTest, ARefusedIpRecordLeavesTheAddressAndStillLogsInAgain) {
+  ASSERT_EQ(Load(), 1);
+  fakes::RefuseSetSysCfg(*server, {"IP"});
+  const std::uint16_t port = server->WebPort();
+  RunSheet([](CSysConfPropSheet& s) {
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "8080");
+    s.OnApply();
+  });
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+  // Nothing stays pending: the next accepted reply keeps the port.
+  std::vector<std::uint8_t> inf(56);
+  EXPECT_EQ(GetSysCfg(kConfigInf, inf.data(), 56), 1);
+  EXPECT_EQ(environment.WebPort(), port);
+}
+
+TEST_F(ApplyTest, ARefusedPppoeRecordStillEndsInTheNewLoginOfThePausedStreams) {
+  ASSERT_EQ(Load(), 1);
+  fakes::RefuseSetSysCfg(*server, {"PPPOE"});
+  RunSheet([](CSysConfPropSheet& s) {
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_PPPOE_USER, "other");
+    s.OnApply();
+  });
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"PPPOE"});  // refused; IP not sent
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+}
+
+TEST_F(ApplyTest, ARefusedPentaRecordShowsItsBoxAndTheOtherStepsRun) {
+  ASSERT_EQ(Load(), 1);
+  fakes::RefuseSetSysCfg(*server, {"PENTA"});
+  const int result = RunSheet([](CSysConfPropSheet& s) {
+    s.SetActivePage(&s.m_PentaPage);
+    s.SetActivePage(&s.m_DnsPage);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_BIT_RATE, 0);
+    Type(s.m_DnsPage, CDNSPage::IDC_DDNS_USER, "x");
+    s.OnApply();
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+  EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "PENTA"}));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"Set the system config is failed\n"});
+  EXPECT_EQ(server->ConfigRecord("DNS")[12], 'x');
+}
+
+TEST_F(ApplyTest, DnsRefreshIsAskedForByEveryChangeButTheAddress) {
+  struct Case {
+    const char* name;
+    std::function<void(CDNSPage&)> edit;
+    const char* refresh;
+  };
+  const Case cases[] = {
+      {"address",
+       [](CDNSPage& p) {
+         Ctl<ui::IpAddressCtrl>(p, CDNSPage::IDC_DNS_SERVER)->SetAddress(1, 1, 1, 1);
+       },
+       "False"},
+      {"user", [](CDNSPage& p) { Type(p, CDNSPage::IDC_DDNS_USER, "u"); }, "True"},
+      {"provider", [](CDNSPage& p) { Pick(p, CDNSPage::IDC_PROVIDER, 0); }, "True"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sheet.reset();
+    ASSERT_EQ(Load(), 1);
+    RunSheet([&](CSysConfPropSheet& s) {
+      s.SetActivePage(&s.m_DnsPage);
+      c.edit(s.m_DnsPage);
+      s.OnApply();
+    });
+    const auto requests = server->RequestsTo("/SetSysCfg.cgi");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(SessionParams(requests[0]),
+              (std::vector<std::string>{"Option=DNS", std::string("Refresh=") + c.refresh,
+                                        "SessionID=S1"}));
+  }
+}
+
+// Values that APPLY refuses: the message, that page active, nothing sent, the sheet open.
+TEST_F(ApplyTest, RefusedValuesShowTheirMessageOnTheirPageAndSendNothing) {
+  struct Case {
+    const char* name;
+    std::function<ui::CPropertyPage&(CSysConfPropSheet&)> edit;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"web port 0",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "0");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 1 to 65535."},
+      {"web port 65536",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "65536");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 1 to 65535."},
+      {"stream port 255",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "255");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 256 to 65535."},
+      {"empty web port",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "");
+         return s.m_NetworkPage;
+       },
+       ConfigTest::Text(4090)},
+      {"part of the server address missing",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_SERVER_IP)
+             ->Field(3)
+             ->clear();
+         return s.m_NetworkPage;
+       },
+       "Fill in all four parts of the address."},
+      {"empty ftp port",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Type(s.m_FtpPage, FTPPropertyPage::IDC_PORT, "");
+         return s.m_FtpPage;
+       },
+       ConfigTest::Text(4090)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sheet.reset();
+    messages = std::make_shared<platform::testing::FakeMessageBox>();
+    scopedBox.emplace(messages);
+    ASSERT_EQ(Load(), 1);
+    const int result = RunSheet([&](CSysConfPropSheet& s) {
+      ShowAllPages(s);
+      s.SetActivePage(&s.m_DnsPage);
+      Type(s.m_DnsPage, CDNSPage::IDC_DDNS_USER, "changed");
+      ui::CPropertyPage& failing = c.edit(s);
+      s.OnApply();
+      EXPECT_EQ(s.GetActivePage(), &failing);
+    });
+    EXPECT_EQ(result, kNotEnded);
+    EXPECT_EQ(Messages(), std::vector<std::string>{c.message});
+    EXPECT_TRUE(SentOptions().empty());
+    EXPECT_TRUE(calls.empty());
+  }
+}
+
+TEST_F(ApplyTest, TheFtpPortIsCheckedAsItIsTyped) {
+  ASSERT_EQ(Load(), 1);
+  RunSheet([&](CSysConfPropSheet& s) {
+    s.SetActivePage(&s.m_FtpPage);
+    s.m_FtpPage.OnAdd();
+    auto* port = Ctl<QLineEdit>(s.m_FtpPage, FTPPropertyPage::IDC_PORT);
+    port->clear();
+    QTest::keyClicks(port, "70000");
+    EXPECT_EQ(port->text(), "21");
+    QTest::keyClicks(port, "0");  // "210" is a port
+    EXPECT_EQ(port->text(), "210");
+    port->selectAll();
+    QTest::keyClicks(port, "0");
+    EXPECT_EQ(port->text(), "21");
+  });
+  EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4054), Text(4054)}));
+}
+
+TEST_F(ApplyTest, AStepThatRefusesSendsNothingOfItsOwnAndTheSheetEnds) {
+  struct Case {
+    const char* name;
+    std::function<void(CSysConfPropSheet&, ConfigTest&)> edit;
+    std::vector<std::string> messages;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {"jpeg larger than mpeg-4",
+       [](CSysConfPropSheet& s, ConfigTest&) {
+         Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_JPEG_RESOLUTION, 1);
+       },
+       {"JPEG resolution can't be larger than MPEG-4 resolution"},
+       {"ReadAll"}},
+      {"no to the user record",
+       [](CSysConfPropSheet& s, ConfigTest& t) {
+         t.userRecording = true;
+         t.messages->ScriptAnswers({platform::IDNO});
+         Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_VIDEO_TYPE, 0);
+       },
+       {"Do you sure to finish User Record ?"},
+       {"ReadAll"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sheet.reset();
+    calls.clear();
+    messages = std::make_shared<platform::testing::FakeMessageBox>();
+    scopedBox.emplace(messages);
+    ASSERT_EQ(Load(), 1);
+    const int result = RunSheet([&](CSysConfPropSheet& s) {
+      s.SetActivePage(&s.m_PentaPage);
+      c.edit(s, *this);
+      s.OnApply();
+    });
+    EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+    EXPECT_EQ(Messages(), c.messages);
+    EXPECT_TRUE(SentOptions().empty());
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(g_lpApp->m_byVideoFormat, 4);
+  }
+}
+
+TEST_F(ApplyTest, ChangingTheFormatStopsTheRecordersAndRestartsTheStreams) {
+  ASSERT_EQ(Load(), 1);
+  userRecording = true;
+  messages->ScriptAnswers({platform::IDYES});
+  RunSheet([](CSysConfPropSheet& s) {
+    s.SetActivePage(&s.m_PentaPage);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_VIDEO_TYPE, 0);
+    s.m_PentaPage.OnVideoTypeChanged();
+    EXPECT_FALSE(s.m_PentaPage.GetDlgItem(C2ChSetPentaPage::IDC_QUALITY)->isHidden());
+    s.OnApply();
+  });
+  EXPECT_EQ(g_lpApp->m_byVideoFormat, 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"StopUserRecord", "StopAlarmAndSchedule",
+                                             "PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+  // The record is sent with its send marks only.
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"PENTA"});
+}
+
+TEST_F(ApplyTest, TheScaleCodeFollowsTheWidthRatioAndKeepsItsValueWithoutOne) {
+  struct Case {
+    const char* name;
+    std::uint8_t jpegUnits;
+    std::uint8_t expected;
+  };
+  const Case cases[] = {{"704 with 176", 11, 3},
+                        {"704 with 352", 22, 1},
+                        {"jpeg units 0", 0, 0x5A},
+                        {"ratio 5", 8, 0x5A}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sheet.reset();
+    auto records = fakes::SampleConfig();
+    records["PENTA"][87] = c.jpegUnits;
+    records["PENTA"][90] = records["PENTA"][91] = 0x5A;
+    ASSERT_EQ(Load(records), 1);
+    RunSheet([](CSysConfPropSheet& s) {
+      s.SetActivePage(&s.m_PentaPage);
+      Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_MPEG4_RESOLUTION, 1);
+      s.OnApply();
+    });
+    const auto sent = Sent("PENTA");
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ((*sent)[90], c.expected);
+    EXPECT_EQ((*sent)[91], c.expected);
+    EXPECT_EQ((*sent)[87], c.jpegUnits);
+  }
+}
+
+TEST_F(ApplyTest, OffRowValuesAreWrittenOnlyOnceARowIsPicked) {
+  ASSERT_EQ(Load(fakes::OffRowConfig()), 1);
+  RunSheet([](CSysConfPropSheet& s) {
+    ShowAllPages(s);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_QUALITY, 0);
+    Pick(s.m_SntpPage, CSNTPPage::IDC_TIME_ZONE, 74);
+    Pick(s.m_DnsPage, CDNSPage::IDC_PROVIDER, 0);
+    s.OnApply();
+  });
+  EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SNTP", "PENTA"}));
+  EXPECT_EQ(Sent("PENTA")->at(89), 30);
+  EXPECT_EQ(Sent("PENTA")->at(11), 20);  // the 320 width stays
+  EXPECT_EQ(Sent("SNTP")->at(39), 74);
+  EXPECT_EQ(Sent("SNTP")->at(36), 13);
+}
+
+TEST_F(ApplyTest, ExitRebootAndEscape) {
+  ASSERT_EQ(Load(), 1);
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) {
+              static_cast<QAbstractButton*>(s.GetDlgItem(CSysConfPropSheet::IDC_EXIT))->click();
+            }),
+            0);
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) { QTest::keyClick(&s, Qt::Key_Escape); }), 0);
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) {
+              QTest::keyClick(s.m_NetworkPage.GetDlgItem(NetworkConfigPage::IDC_WEB_PORT),
+                              Qt::Key_Return);
+            }),
+            kNotEnded);
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) {
+              static_cast<QAbstractButton*>(s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT))->click();
+            }),
+            0);
+  environment.SetSessionId("");
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) { s.OnReboot(); }), 0);
+  // The reboot request is not answered: the server may still be reading it.
+  ASSERT_TRUE(server->WaitForRequests(2, std::chrono::seconds(10)));
+  // Two connections: the server may finish reading them in either order.
+  std::multiset<std::string> targets;
+  for (const auto& reboot : server->RequestsTo("/RebootServer.cgi")) {
+    targets.insert(reboot.target);
+    EXPECT_TRUE(reboot.body.empty());
+  }
+  EXPECT_EQ(targets,
+            (std::multiset<std::string>{"/RebootServer.cgi?SessionID=S1", "/RebootServer.cgi"}));
+  EXPECT_TRUE(SentOptions().empty());
+  server->Stop();
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) { s.OnReboot(); }), kNotEnded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+}
+
+TEST_F(ApplyTest, SyncServerTimeTakesOnlyAcceptanceAsSuccess) {
+  struct Case {
+    int status;
+    bool message;
+  };
+  const Case cases[] = {{200, false}, {202, true}, {208, true}, {404, true}};
+  ASSERT_EQ(Load(), 1);
+  for (const Case& c : cases) {
+    fakes::SetSyncServerTimeStatus(*server, c.status);
+    messages = std::make_shared<platform::testing::FakeMessageBox>();
+    scopedBox.emplace(messages);
+    RunSheet([](CSysConfPropSheet& s) {
+      s.SetActivePage(&s.m_SntpPage);
+      static_cast<QAbstractButton*>(s.m_SntpPage.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME))
+          ->click();
+    });
+    EXPECT_EQ(Messages().size(), c.message ? 1u : 0u) << c.status;
+  }
+  const auto syncs = server->RequestsTo("/SyncServerTime.cgi");
+  ASSERT_EQ(syncs.size(), 4u);
+  EXPECT_EQ(syncs[0].target, "/SyncServerTime.cgi?SessionID=S1");
+}
+
+TEST_F(ApplyTest, ALostConnectionEndsTheRunWithZeroWhateverThePageSays) {
+  ASSERT_EQ(Load(), 1);
+  CSysConfPropSheet& s = NewSheet();
+  s.m_bOpen = 1;
+  const int result = RunSheet([&](CSysConfPropSheet& sheet) {
+    // The page would refuse to be left.
+    Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "");
+    std::thread kernel([&] { sheet.CloseForLostConnection(); });
+    kernel.join();
+    QTest::qWait(0);
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_EQ(s.m_bOpen, 0u);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(SentOptions().empty());
+  // A close after the run, or for an earlier run, closes nothing later.
+  s.CloseForLostConnection();
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet&) { QTest::qWait(0); }), kNotEnded);
+}
+
+TEST_F(ApplyTest, TheSheetsButtonsAndPages) {
+  ASSERT_EQ(Load(), 1);
+  CSysConfPropSheet& s = NewSheet();
+  EXPECT_EQ(s.windowTitle(), "System Config");
+  EXPECT_FALSE(s.windowFlags() & Qt::WindowCloseButtonHint);
+  RunSheet([](CSysConfPropSheet& sheet) {
+    const int w = sheet.width();
+    const int h = sheet.height();
+    const std::pair<int, int> buttons[] = {{CSysConfPropSheet::IDC_EXIT, 270},
+                                           {CSysConfPropSheet::IDC_APPLY, 180},
+                                           {CSysConfPropSheet::IDC_REBOOT, 90}};
+    for (const auto& [id, right] : buttons) {
+      QWidget* button = sheet.GetDlgItem(id);
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->geometry(), QRect(w - right, h - 27, 80, 22)) << id;
+      EXPECT_TRUE(button->isVisible());
+    }
+    for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW})
+      EXPECT_FALSE(sheet.GetDlgItem(id)->isVisible()) << id;
+    EXPECT_EQ(sheet.DisableButtons(), 1);
+    EXPECT_FALSE(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled());
+    EXPECT_EQ(sheet.EnableButtons(), 1);
+    EXPECT_TRUE(sheet.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled());
+    // The tree: Network with its four children, then General.
+    QTreeWidget* tree = sheet.GetPageTreeControl();
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Network");
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "General");
+    QStringList children;
+    for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
+      children << tree->topLevelItem(0)->child(i)->text(0);
+    EXPECT_EQ(children, QStringList({"DDNS", "SNTP", "FTP", "Mail"}));
+    // Each page writes its code when it becomes active.
+    const std::pair<ui::CPropertyPage*, int> codes[] = {
+        {&sheet.m_DnsPage, 4096}, {&sheet.m_SntpPage, 2048}, {&sheet.m_FtpPage, 32},
+        {&sheet.m_MailPage, 16},  {&sheet.m_PentaPage, 1},   {&sheet.m_NetworkPage, 0}};
+    for (const auto& [page, code] : codes) {
+      sheet.SetActivePage(page);
+      EXPECT_EQ(sheet.SysConfPageCode, code);
+      EXPECT_EQ(sheet.PageOfCode(code), page);
+    }
+    EXPECT_EQ(sheet.PageOfCode(8), nullptr);
+  });
+}
+
+TEST_F(ApplyTest, TheMailListHoldsFiveAddresses) {
+  ASSERT_EQ(Load(), 1);
+  runner->ScriptHandler("CMailAccountEditDlg", [](ui::UiDialog& d) {
+    static_cast<CMailAccountEditDlg&>(d).m_strAddress = "x@example.com";
+    return ui::IDOK;
+  });
+  RunSheet([](CSysConfPropSheet& s) {
+    s.SetActivePage(&s.m_MailPage);
+    for (int i = 0; i < 4; ++i)
+      s.m_MailPage.OnAdd();
+    auto* list = Ctl<ui::ListCtrl>(s.m_MailPage, MailPropertyPage::IDC_ADDRESS_LIST);
+    EXPECT_EQ(list->GetItemCount(), 5);
+    s.m_MailPage.OnEdit();    // nothing selected
+    s.m_MailPage.OnDelete();  // nothing selected
+  });
+  EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4041), Text(4089), Text(4088)}));
+  EXPECT_EQ(runner->Runs().size(), 3u);
+}
+
+TEST_F(ApplyTest, FtpSitesAreKeptInTheListThroughTheEntryFields) {
+  ASSERT_EQ(Load(), 1);
+  RunSheet([](CSysConfPropSheet& s) {
+    FTPPropertyPage& p = s.m_FtpPage;
+    s.SetActivePage(&p);
+    p.OnAdd();
+    EXPECT_FALSE(p.GetDlgItem(FTPPropertyPage::IDC_SERVER)->isHidden());
+    EXPECT_FALSE(p.GetDlgItem(FTPPropertyPage::IDC_ADD)->isEnabled());
+    EXPECT_EQ(Ctl<QLineEdit>(p, FTPPropertyPage::IDC_PORT)->text(), "21");
+    EXPECT_EQ(Ctl<QLineEdit>(p, FTPPropertyPage::IDC_SERVER)->text(), "");
+    Type(p, FTPPropertyPage::IDC_SERVER, "ftp.a.net");
+    Type(p, FTPPropertyPage::IDC_USER, "a");
+    Type(p, FTPPropertyPage::IDC_PASSWORD, "pa");
+    p.OnEntryOk();
+    auto* list = Ctl<ui::ListCtrl>(p, FTPPropertyPage::IDC_SITE_LIST);
+    ASSERT_EQ(list->GetItemCount(), 1);
+    EXPECT_EQ(list->GetItemText(0, 0), "a");
+    EXPECT_EQ(list->GetItemText(0, 1), "ftp.a.net");
+    EXPECT_EQ(list->GetItemText(0, 2), "21");
+    EXPECT_TRUE(p.GetDlgItem(FTPPropertyPage::IDC_SERVER)->isHidden());
+    p.OnAdd();
+    p.OnEntryOk();  // nothing typed
+    list->SelectItem(0);
+    p.OnEdit();
+    EXPECT_EQ(Ctl<QLineEdit>(p, FTPPropertyPage::IDC_SERVER)->text(), "ftp.a.net");
+    p.OnEntryOk();  // the password is not in the list: the failed add left it empty
+    p.OnEdit();
+    Type(p, FTPPropertyPage::IDC_PASSWORD, "pa");
+    Type(p, FTPPropertyPage::IDC_PORT, "2100");
+    p.OnEntryOk();
+    EXPECT_EQ(list->GetItemText(0, 2), "2100");
+    p.OnDelete();
+    EXPECT_EQ(list->GetItemCount(), 0);
+    p.OnDelete();
+  });
+  EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4003), Text(4023), Text(4045), Text(4088)}));
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// Shared set-up of the configuration window tests: an application data block, the fake server
+// with the sample configuration on loopback, the device protocol pointed at it with session id
+// "S1", a recording message box and a scripted modal runner; the records loaded through the
+// load-configuration dialog; a sheet whose engine calls are recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_data.h"
+#include "fakes/fake_config_server.h"
+#include "fakes/fake_video_server.h"
+#include "net/net_environment.h"
+#include "platform/testing/fake_message_box.h"
+#include "ui/common/string_table.h"
+#include "ui/common/testing/qt_test_environment.h"
+#include "ui/common/testing/scripted_modal_runner.h"
+#include "ui/config/load_config_dlg.h"
+#include "ui/config/sys_conf_prop_sheet.h"
+
+namespace config_testing {
+
+inline constexpr int kNotEnded = -99;
+
+class ConfigTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    g_lpApp = std::make_unique<CAppData>();
+    server = std::make_unique<fakes::FakeVideoServer>();
+    environment.SetServerName("127.0.0.1");
+    environment.SetWebPort(server->WebPort());
+    environment.SetLocalAddress("127.0.0.1");
+    environment.SetSessionId("S1");
+    net::ClearPendingChanges();
+    net::SetEnvironment(&environment);
+    messages = std::make_shared<platform::testing::FakeMessageBox>();
+    scopedBox.emplace(messages);
+    runner = std::make_shared<ui::testing::ScriptedModalRunner>();
+    scopedRunner.emplace(runner);
+  }
+  void TearDown() override {
+    sheet.reset();
+    scopedRunner.reset();
+    scopedBox.reset();
+    net::SetEnvironment(nullptr);
+    net::ClearPendingChanges();
+    server.reset();
+    g_lpApp.reset();
+  }
+
+  // Serves records and fetches them all through the load dialog; its result.
+  int Load(const fakes::ConfigRecords& records = fakes::SampleConfig()) {
+    fakes::ServeConfig(*server, records);
+    CEnterSysConfigDlg dialog;
+    const int result = dialog.DoModal();
+    server->ClearRecords();
+    return result;
+  }
+
+  // A sheet whose engine calls go to the call log.
+  CSysConfPropSheet& NewSheet() {
+    sheet = std::make_unique<CSysConfPropSheet>();
+    syscfg::SysConfEngine engine;
+    engine.reloadAlarmDatabase = [this] { calls.push_back("ReadAll"); };
+    engine.reportConnectionLost = [this] { calls.push_back("MessageTrigger(1)"); };
+    engine.pauseStreams = [this](std::uint8_t option) {
+      calls.push_back("PauseStreams(" + std::to_string(option) + ")");
+    };
+    engine.avOption = [] { return std::uint8_t{3}; };
+    engine.userRecordRunning = [this] { return userRecording; };
+    engine.stopUserRecord = [this] { calls.push_back("StopUserRecord"); };
+    engine.stopAlarmAndScheduleRecords = [this] { calls.push_back("StopAlarmAndSchedule"); };
+    sheet->SetEngine(engine);
+    return *sheet;
+  }
+
+  // Runs the sheet with body inside the run; a body that does not end the run ends it with
+  // kNotEnded.
+  int RunSheet(const std::function<void(CSysConfPropSheet&)>& body) {
+    CSysConfPropSheet& s = sheet ? *sheet : NewSheet();
+    QTimer::singleShot(0, &s, [&] {
+      body(s);
+      if (s.IsInModalRun() && s.isVisible())
+        s.EndDialog(kNotEnded);
+    });
+    return s.DoModal();
+  }
+
+  // The options of the "/SetSysCfg.cgi" requests, in order.
+  std::vector<std::string> SentOptions() const {
+    std::vector<std::string> options;
+    for (const auto& request : server->RequestsTo("/SetSysCfg.cgi"))
+      options.push_back(request.Param("Option").value_or("?"));
+    return options;
+  }
+  // The record sent for an option (the last one).
+  std::optional<std::vector<std::uint8_t>> Sent(const std::string& option) const {
+    std::optional<std::vector<std::uint8_t>> body;
+    for (const auto& request : server->RequestsTo("/SetSysCfg.cgi")) {
+      if (request.Param("Option") == option)
+        body = request.body;
+    }
+    return body;
+  }
+  // The texts of the message boxes shown, in order.
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : messages->Shown())
+      texts.push_back(shown.text);
+    return texts;
+  }
+  static std::string Text(int stringId) { return ui::LoadString(stringId).toStdString(); }
+
+  std::unique_ptr<fakes::FakeVideoServer> server;
+  net::MemoryNetEnvironment environment;
+  std::shared_ptr<platform::testing::FakeMessageBox> messages;
+  std::optional<platform::testing::ScopedMessageBox> scopedBox;
+  std::shared_ptr<ui::testing::ScriptedModalRunner> runner;
+  std::optional<ui::testing::ScopedModalRunner> scopedRunner;
+  std::unique_ptr<CSysConfPropSheet> sheet;
+  std::vector<std::string> calls;
+  bool userRecording = false;
+};
+
+// A record patch: bytes written at an offset.
+struct Patch {
+  std::size_t offset;
+  std::vector<std::uint8_t> bytes;
+};
+// A text field as written: the text, then zeros to the width.
+inline std::vector<std::uint8_t> Field(const std::string& text, std::size_t width) {
+  std::vector<std::uint8_t> bytes(width, 0);
+  std::copy(text.begin(), text.end(), bytes.begin());
+  return bytes;
+}
+inline std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> record,
+                                         const std::vector<Patch>& patches) {
+  for (const Patch& patch : patches)
+    std::copy(patch.bytes.begin(), patch.bytes.end(),
+              record.begin() + static_cast<long>(patch.offset));
+  return record;
+}
+
+}  // namespace config_testing

@@ -1,0 +1,228 @@
+// The program's start-up with the real engine threads and the real main window offscreen,
+// against the fake servers: the decoded picture shows in the video rectangle, the rates follow,
+// and after the server ends the stream the re-login shows its texts and the picture returns.
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+#include "app/stream_stand_ins.h"
+#include "codec/context/mpeg4_decoder_context.h"
+#include "codec/jpeg_frame/jpeg_frame.h"
+#include "fakes/fake_stream_server.h"
+#include "fakes/fake_video_server.h"
+#include "fakes/stream_packets.h"
+#include "headless_login_window.h"
+#include "main_window_fixture.h"
+#include "media/media_hooks.h"
+#include "platform/testing/fake_message_box.h"
+#include "ui/main/kavelin_main_window.h"
+
+namespace main_window_test {
+namespace {
+
+using namespace mainwin;
+using Picture = std::vector<std::uint8_t>;
+using SteadyClock = std::chrono::steady_clock;
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The program's folder with the device command file shipped beside the programs.
+    platform::SetProgramFolder(m_folder.Path());
+    std::filesystem::copy_file(
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
+            "CtrlFile.ini",
+        m_folder / "CtrlFile.ini");
+    ui::Services services;
+    services.workArea = std::make_shared<FixedWorkArea>(QRect(0, 0, 1280, 800));
+    m_previousServices = ui::InstallServices(std::move(services));
+    platform::SetMessageBox(m_box);
+    InstallMediaEngineThreads();
+    app::SetLoginWindow(m_login);
+    app::SetMainWindow(ui::MakeKavelinMainWindow());
+  }
+  void TearDown() override {
+    app::SetMainWindow(nullptr);
+    app::SetLoginWindow(nullptr);
+    app::SetMediaHooks(app::StandInMediaHooks());
+    platform::SetMessageBox(nullptr);
+    ui::InstallServices(std::move(m_previousServices));
+  }
+
+  void WriteSettings(std::uint16_t webPort, int decodeType, int transmissionType) {
+    fakes::TempFolder::Write(
+        m_folder / "Setting.ini",
+        "[ZRC604]\nServer Name=127.0.0.1\nServerPort=" + std::to_string(webPort) +
+            "\nAvSwitch Option=1\nSelected Channel=1\nDecode Type=" + std::to_string(decodeType) +
+            "\nTransmission Type=" + std::to_string(transmissionType) + "\n");
+  }
+
+  static std::string StreamReply(std::uint16_t streamPort) {
+    return "VIDEO-FORMAT=4;USER-LEVEL=30;LIFE-TIME=-1;DEVICE-ID0=1;DEVICE-TYPE0=2;"
+           "BAUD-RATE0=9600;DEVICE-ID1=2;DEVICE-TYPE1=8;BAUD-RATE1=4800;MPEG4-WIDTH=176;"
+           "MPEG4-HEIGHT=144;JPEG-WIDTH=352;JPEG-HEIGHT=288;STREAM-PORT=" +
+           std::to_string(streamPort) + ";";
+  }
+
+  // Runs start-up to its end with `step` called every 20 ms from the window's loop until it
+  // returns true; the window is then closed through the life-time-over message. A step that
+  // never finishes closes the window after the time limit.
+  void RunProgram(const std::function<bool(CKavelinDlg&)>& step) {
+    const auto deadline = SteadyClock::now() + std::chrono::seconds(60);
+    bool finished = false;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      CKavelinDlg* window = nullptr;
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<CKavelinDlg*>(widget); main && main->isVisible())
+          window = main;
+      }
+      if (window == nullptr || finished)
+        return;
+      const bool timedOut = SteadyClock::now() > deadline;
+      if (timedOut || step(*window)) {
+        finished = true;
+        m_timedOut = timedOut;
+        platform::PostMessage(window->Handle(), 0x40C, 0, 0);
+      }
+    });
+    timer.start();
+    EXPECT_EQ(theApp.InitInstance(), 0);
+    timer.stop();
+    theApp.ExitInstance();
+    EXPECT_FALSE(m_timedOut);
+  }
+
+  // True when the video rectangle shows one of the pictures, pixel for pixel.
+  static bool ShowsOneOf(CKavelinDlg& window, const std::vector<Picture>& pictures, int width,
+                         int height) {
+    const QImage shot = window.grab().toImage();
+    const QPoint origin = window.VideoRect().topLeft();
+    for (const Picture& picture : pictures) {
+      bool same = true;
+      for (int y = 0; y < height && same; y += 3) {
+        const std::uint8_t* row =
+            picture.data() + static_cast<std::size_t>(height - 1 - y) * width * 3;
+        for (int x = 0; x < width && same; x += 3) {
+          same = shot.pixelColor(origin + QPoint(x, y)) ==
+                 QColor(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        }
+      }
+      if (same)
+        return true;
+    }
+    return false;
+  }
+
+  fakes::TempFolder m_folder;
+  ui::Services m_previousServices;
+  std::shared_ptr<platform::testing::FakeMessageBox> m_box =
+      std::make_shared<platform::testing::FakeMessageBox>();
+  std::shared_ptr<HeadlessLoginWindow> m_login = std::make_shared<HeadlessLoginWindow>();
+  bool m_timedOut = false;
+};
+
+TEST_F(EndToEndTest, Mpeg4OverUdpShowsThePictureAndItsRates) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  ASSERT_FALSE(clip.empty());
+  // Every picture of the clip, decoded in order.
+  std::vector<Picture> pictures;
+  CMpeg4DecoderContext reference;
+  ASSERT_EQ(reference.AllocateBuffers(), 1);
+  ASSERT_TRUE(reference.Open(176, 144, 0));
+  for (const fakes::ClipFrame& frame : clip) {
+    Picture picture(176 * 144 * 3);
+    ASSERT_TRUE(reference.DecodeFrame(
+        frame.frame.data(), static_cast<std::uint32_t>(frame.frame.size()), 1, 0, 0, 176, 144));
+    ASSERT_EQ(reference.CopyImage(picture), 1);
+    pictures.push_back(std::move(picture));
+  }
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  WriteSettings(web.WebPort(), 4, 0);
+
+  enum class Phase { kPicture, kRates, kDone } phase = Phase::kPicture;
+  RunProgram([&](CKavelinDlg& window) {
+    if (phase == Phase::kPicture && ShowsOneOf(window, pictures, 176, 144)) {
+      EXPECT_EQ(window.VideoRect(), QRect(96, 132, 176, 144));
+      // Two seconds of measuring, without waiting for them.
+      g_lpApp->m_dwStreamStartTick = g_lpApp->m_dwStreamStartTick.load() - 2000;
+      phase = Phase::kRates;
+    } else if (phase == Phase::kRates && window.StatusText().startsWith("FR:")) {
+      EXPECT_TRUE(window.StatusText().contains(" fps DR:")) << window.StatusText().toStdString();
+      phase = Phase::kDone;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  ASSERT_FALSE(stream.Requests().empty());
+  EXPECT_TRUE(stream.Requests().front().udp);
+  EXPECT_EQ(stream.Requests().front().commands.front(), "Mpeg4");
+}
+
+TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
+  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  std::vector<Picture> pictures;
+  for (const fakes::ClipFrame& frame : clip) {
+    Picture picture(kJpegFrameSlotBytes);
+    ASSERT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
+    picture.resize(352 * 288 * 3);
+    pictures.push_back(std::move(picture));
+  }
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
+  stream.SetJpegClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  WriteSettings(web.WebPort(), 0, 1);
+
+  enum class Phase { kPicture, kReLogin, kBack, kDone } phase = Phase::kPicture;
+  std::uint32_t framesAtReLogin = 0;
+  RunProgram([&](CKavelinDlg& window) {
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 352, 288)) {
+          stream.EndStreams();
+          phase = Phase::kReLogin;
+        }
+        break;
+      case Phase::kReLogin:
+        if (window.StatusText() == "Start login") {
+          framesAtReLogin = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kBack;
+        }
+        break;
+      case Phase::kBack:
+        if (stream.Requests().size() >= 2 &&
+            g_lpApp->m_dwDisplayedFrames.load() > framesAtReLogin + 5 &&
+            g_lpApp->m_bConnected.load() != 0 && ShowsOneOf(window, pictures, 352, 288)) {
+          phase = Phase::kDone;
+        }
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  ASSERT_GE(stream.Requests().size(), 2u);
+  for (const auto& request : stream.Requests()) {
+    EXPECT_FALSE(request.udp);
+    EXPECT_EQ(request.commands.front(), "Jpeg");
+  }
+  EXPECT_EQ(web.RequestsTo("/Login.cgi").size(), 2u);
+  EXPECT_EQ(m_login->Runs(), 1);
+}
+
+}  // namespace
+}  // namespace main_window_test
