@@ -392,3 +392,52 @@ TEST(ResizeSse2Driver, PlaneOffsetOfARectangle) {
 }
 
 }  // namespace
+
+// Whole boxes of 8-bit data, every layout: trunc(box sum · norm + 0.5), the box cut at the
+// rectangle's edges, exactly; power-of-two normalisers (the 16-bit fast road) and others.
+TEST(ResizeSse2Driver, WholeBoxesGiveTheRoundedMeanExactly) {
+  struct Scale {
+    double xf, yf;
+    std::int32_t ix, iy;
+  };
+  const Scale scales[] = {{0.5, 0.5, 2, 2},         {0.25, 0.5, 4, 2},    {1.0, 0.125, 1, 8},
+                          {0.0625, 0.0625, 16, 16}, {0.5, 1.0 / 3, 2, 3}, {1.0, 1.0, 1, 1}};
+  std::uint32_t seed = 1300;
+  for (const Layout& l : kLayouts) {
+    if (l.planar) {
+      continue;
+    }
+    TypedImage src(0, 37, 35, l.elements);
+    src.FillNoise(seed++);
+    const PrimRect roi{1, 2, 35, 33};  // odd sizes: the last boxes are cut
+    for (const Scale& sc : scales) {
+      for (const KernelSet& set : VectorSets()) {
+        TypedImage dst(0, 40, 40, l.elements, 0, 0xA5);
+        ASSERT_EQ(set.super(src.data(), {37, 35}, src.step(), roi, dst.data(), dst.step(), {40, 40},
+                            sc.xf, sc.yf, l.elements, l.channels, 0, 0, 1),
+                  StsNoError);
+        const std::int32_t usedW = ResizeUsedLength(roi.width, sc.xf, 40);
+        const std::int32_t usedH = ResizeUsedLength(roi.height, sc.yf, 40);
+        const double norm = sc.xf * sc.yf;
+        for (std::int32_t y = 0; y < usedH; ++y) {
+          for (std::int32_t x = 0; x < usedW; ++x) {
+            for (std::int32_t e = 0; e < l.channels; ++e) {
+              double sum = 0.0;
+              for (std::int32_t r = y * sc.iy; r < std::min((y + 1) * sc.iy, roi.height); ++r) {
+                for (std::int32_t c = x * sc.ix; c < std::min((x + 1) * sc.ix, roi.width); ++c) {
+                  sum += src.Get(roi.x + c, roi.y + r, e);
+                }
+              }
+              ASSERT_EQ(dst.Get(x, y, e), std::trunc(sum * norm + 0.5))
+                  << set.name << " " << l.name << " factors " << sc.xf << "," << sc.yf << " at "
+                  << x << "," << y << " element " << e;
+            }
+            if (l.channels == 3 && l.elements == 4) {
+              ASSERT_TRUE(dst.Untouched(x, y, 3, 0xA5)) << set.name << " " << l.name;
+            }
+          }
+        }
+      }
+    }
+  }
+}

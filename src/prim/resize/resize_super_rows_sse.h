@@ -6,6 +6,8 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <type_traits>
 
@@ -85,7 +87,131 @@ void StoreChannels(__m128i lanes, int channels, bool spare, std::uint8_t* dst) {
   }
 }
 
+// Whole boxes of 8-bit data whose sums stay below 2^16 and whose normaliser is an exact power
+// of two, 2^-k: a box's sum times the normaliser is then exact, so trunc(sum·norm + 0.5) is
+// (sum + 2^(k-1)) >> k, and the sums can be taken in 16-bit lanes. Rows are summed straight
+// into 16-bit cells (no clearing, no read-back), each destination pixel is the sum of its
+// box's cells, shifted and narrowed with saturation (the clamp of the general form).
+struct PowerOfTwoPlan {
+  int shift = 0;  // k
+  std::uint16_t half = 0;
+};
+
+inline bool PlanPowerOfTwo(const SuperKernelArgs& a, PowerOfTwoPlan& plan) {
+  int exponent = 0;
+  const double mantissa = std::frexp(a.norm, &exponent);
+  const int k = 1 - exponent;
+  if (mantissa != 0.5 || k < 0 || k > 15) {
+    return false;
+  }
+  plan.shift = k;
+  plan.half = static_cast<std::uint16_t>(k > 0 ? 1 << (k - 1) : 0);
+  // Every box's sum plus the half fits 16 bits.
+  return static_cast<double>(a.x.whole) * static_cast<double>(a.y.whole) * 255.0 + plan.half <=
+         65535.0;
+}
+
+// `rows` rows (0 gives zeros) of `count` bytes summed into 16-bit cells.
+inline void SumRows8u(const std::uint8_t* src, std::ptrdiff_t srcStep, std::int64_t rows,
+                      std::int64_t count, std::uint16_t* cells) {
+  const __m128i zero = _mm_setzero_si128();
+  std::int64_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m128i low = zero;
+    __m128i high = zero;
+    const std::uint8_t* p = src + i;
+    for (std::int64_t r = 0; r < rows; ++r, p += srcStep) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      low = _mm_add_epi16(low, _mm_unpacklo_epi8(v, zero));
+      high = _mm_add_epi16(high, _mm_unpackhi_epi8(v, zero));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + i), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + i + 8), high);
+  }
+  for (; i < count; ++i) {
+    std::uint16_t sum = 0;
+    const std::uint8_t* p = src + i;
+    for (std::int64_t r = 0; r < rows; ++r, p += srcStep) {
+      sum = static_cast<std::uint16_t>(sum + *p);
+    }
+    cells[i] = sum;
+  }
+}
+
 struct SseRows {
+  template <class T, int kLayout>
+  static bool PowerOfTwoBoxes(const SuperKernelArgs& a, PrimStatus& status) {
+    PowerOfTwoPlan plan;
+    if (sizeof(T) != 1 || !PlanPowerOfTwo(a, plan)) {
+      return false;
+    }
+    const std::int32_t per = CellsPerPixel<kLayout>(a);
+    const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
+    // Four spare cells: a pixel's cells are read four at a time.
+    const AlignedPtr<std::uint16_t> cells = MakeAligned<std::uint16_t>(cellCount + 4);
+    if (!cells) {
+      status = StsAllocFailed;
+      return true;
+    }
+    std::fill(cells.get() + cellCount, cells.get() + cellCount + 4, std::uint16_t{0});
+    const auto* src = static_cast<const std::uint8_t*>(a.src);
+    auto* dst = static_cast<std::uint8_t*>(a.dst);
+    const std::int64_t ix = a.x.whole;
+    const __m128i half = _mm_set1_epi16(static_cast<short>(plan.half));
+    const __m128i shift = _mm_cvtsi32_si128(plan.shift);
+    std::int64_t row = 0;
+    for (std::int32_t j = 0; j < a.height; ++j, dst += a.dstStep) {
+      const std::int64_t rows = std::clamp<std::int64_t>(a.rows - row, 0, a.y.whole);
+      SumRows8u(src + row * a.srcStep, a.srcStep, rows, cellCount, cells.get());
+      row = a.y.whole < a.rows ? row + a.y.whole : a.rows;
+      const auto emit = [&](std::int32_t k, __m128i sum) {
+        const __m128i values = _mm_srl_epi16(_mm_add_epi16(sum, half), shift);
+        const auto bytes =
+            static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(values, values)));
+        std::uint8_t* out = dst + static_cast<std::ptrdiff_t>(k) * per;
+        if constexpr (kLayout == 1) {
+          *out = static_cast<std::uint8_t>(bytes);
+        } else if (kLayout == 4 || Spare<kLayout>(a, k, per)) {
+          Store<std::uint32_t>(out, bytes);
+        } else {
+          Store<std::uint16_t>(out, static_cast<std::uint16_t>(bytes));
+          out[2] = static_cast<std::uint8_t>(bytes >> 16);
+        }
+      };
+      const auto pixel = [&](std::int64_t x) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cells.get() + per * x));
+      };
+      // Boxes that lie whole inside the read width, then the rest (cut at the read width).
+      std::int32_t k = 0;
+      const auto full = static_cast<std::int32_t>(
+          std::min<std::int64_t>(a.width, ix <= a.readWidth ? a.readWidth / ix : 0));
+      if (ix == 2) {
+        for (; k < full; ++k) {
+          emit(k, _mm_add_epi16(pixel(2 * k), pixel(2 * k + 1)));
+        }
+      }
+      for (; k < full; ++k) {
+        __m128i sum = pixel(k * ix);
+        for (std::int64_t x = k * ix + 1; x < (k + 1) * ix; ++x) {
+          sum = _mm_add_epi16(sum, pixel(x));
+        }
+        emit(k, sum);
+      }
+      for (; k < a.width; ++k) {
+        const std::int64_t begin = ix > a.readWidth ? (k == 0 ? 0 : a.readWidth)
+                                                    : std::min<std::int64_t>(k * ix, a.readWidth);
+        const std::int64_t end =
+            std::min<std::int64_t>(begin + std::min(ix, std::int64_t{a.readWidth}), a.readWidth);
+        __m128i sum = _mm_setzero_si128();
+        for (std::int64_t x = begin; x < end; ++x) {
+          sum = _mm_add_epi16(sum, pixel(x));
+        }
+        emit(k, sum);
+      }
+    }
+    return true;
+  }
+
   template <class T>
   static void AddInteger(const std::uint8_t* src, std::ptrdiff_t srcStep, std::int32_t pixels,
                          std::int32_t per, std::int64_t rows, std::uint32_t* cells) {
