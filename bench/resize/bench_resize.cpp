@@ -1,7 +1,8 @@
 // Scaling of 8-bit three-channel pictures from the stream sizes to the window sizes and back,
-// every interpolation (supersampling on the shrinks), each processor form's entry called
-// directly, in one run with two peers: libswscale (BGR24, the matching flag) and a plain copy
-// of the destination size, the memory-bandwidth floor. Prints the ratios at the end.
+// every interpolation (supersampling on the shrinks), each processor form's entry (generic,
+// SSE, SSE2, SSE3) called directly, in one run with two peers: libswscale (BGR24, the matching
+// flag) and a plain copy of the destination size, the memory-bandwidth floor. Prints the ratios at
+// the end.
 #include <benchmark/benchmark.h>
 
 extern "C" {
@@ -55,6 +56,8 @@ struct Form {
 const Form kForms[] = {
     {"generic", primResize_8u_C3R_generic},
     {"sse", primResize_8u_C3R_sse},
+    {"sse2", primResize_8u_C3R_sse2},
+    {"sse3", primResize_8u_C3R_sse3},
 };
 
 bool Shrinks(const Pair& p) {
@@ -143,7 +146,8 @@ std::string PeerName(const Kind& k, const Pair& p) {
 }
 
 // Prints the ratio table of the run's times after the console output: for each form its time
-// over the copy's, the peer's time over the form's and the generic form's time over the form's.
+// over the copy's, the peer's time over the form's and the generic form's time over the form's;
+// for the SSE3 form also its time over the SSE2 form's (the same code).
 class RatioReporter : public bench::RunTimesReporter {
  public:
   RatioReporter() : RunTimesReporter(Clock::kReal) {}
@@ -168,6 +172,10 @@ class RatioReporter : public bench::RunTimesReporter {
                       PairName(p).c_str(), f.name, ours, peer, copy, ours / copy, peer / ours);
           if (&f != &kForms[0] && generic > 0) {
             std::printf("   generic/form %.2f", generic / ours);
+          }
+          const double sse2 = Find(OursName(k, kForms[2], p));
+          if (&f == &kForms[3] && sse2 > 0) {
+            std::printf("   sse3/sse2 %.3f", ours / sse2);
           }
           std::printf("\n");
         }

@@ -1,7 +1,8 @@
-// The SSE set through its drivers, for every data type, pixel layout, plane mode, kind and
-// sizing flag: against double-precision references, the elements outside the written area
-// (fourth elements of three-channel pixels included) untouched, planes equal to one-channel
-// calls on each plane, and the statuses of the requests no set takes.
+// The vector kernel sets (SSE, SSE2, SSE3) through their drivers, for every data type, pixel
+// layout, plane mode, kind and sizing flag: against double-precision references, the elements
+// outside the written area (fourth elements of three-channel pixels included) untouched,
+// planes equal to one-channel calls on each plane, and the statuses of the requests no set
+// takes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "prim/resize/resize_driver.h"
 #include "prim/resize/resize_supersample.h"
 #include "resize/resize_reference.h"
+#include "resize/resize_sets.h"
 #include "resize/resize_typed_image.h"
 
 namespace {
@@ -106,102 +108,106 @@ double Tolerance(std::int32_t type, std::int32_t kind) {
   return type == 2 ? 1e-2 : 1.0;  // floats lie in [0, 1000): 1e-5 of the scale
 }
 
-PrimStatus RunSse(std::int32_t kind, const std::vector<const void*>& srcPlanes,
-                  const std::vector<void*>& dstPlanes, const TypedImage& src, PrimRect roi,
-                  const TypedImage& dst, const Layout& l, std::int32_t type, const Scale& s) {
+PrimStatus RunSet(const KernelSet& set, std::int32_t kind,
+                  const std::vector<const void*>& srcPlanes, const std::vector<void*>& dstPlanes,
+                  const TypedImage& src, PrimRect roi, const TypedImage& dst, const Layout& l,
+                  std::int32_t type, const Scale& s) {
   const void* pSrc = l.planar ? static_cast<const void*>(srcPlanes.data()) : src.data();
   void* pDst = l.planar ? static_cast<void*>(const_cast<void**>(dstPlanes.data()))
                         : const_cast<std::uint8_t*>(dst.data());
   if (kind == 8) {
-    return ResizeSuperSample_Sse(pSrc, {src.width(), src.height()}, src.step(), roi, pDst,
-                                 dst.step(), {dst.width(), dst.height()}, s.xf, s.yf, l.elements,
-                                 l.channels, type, l.planar ? 1 : 0, s.sizeMode);
+    return set.super(pSrc, {src.width(), src.height()}, src.step(), roi, pDst, dst.step(),
+                     {dst.width(), dst.height()}, s.xf, s.yf, l.elements, l.channels, type,
+                     l.planar ? 1 : 0, s.sizeMode);
   }
-  return ResizeInterpolate_Sse(pSrc, {src.width(), src.height()}, src.step(), roi, pDst, dst.step(),
-                               {dst.width(), dst.height()}, s.xf, s.yf, 0.0, 0.0, l.elements,
-                               l.channels, type, l.planar ? 1 : 0, kind, s.sizeMode);
+  return set.general(pSrc, {src.width(), src.height()}, src.step(), roi, pDst, dst.step(),
+                     {dst.width(), dst.height()}, s.xf, s.yf, 0.0, 0.0, l.elements, l.channels,
+                     type, l.planar ? 1 : 0, kind, s.sizeMode);
 }
 
-TEST(ResizeDriverSse, EveryTypeLayoutKindAndSizingAgainstReferences) {
+TEST(ResizeDriver, EveryTypeLayoutKindAndSizingAgainstReferences) {
   constexpr std::int32_t kSrcW = 14, kSrcH = 12;
   const PrimRect roi{3, 1, 11, 9};  // reaches the image's right edge
-  std::uint32_t seed = 900;
-  for (std::int32_t type = 0; type < 3; ++type) {
-    for (const Layout& l : kLayouts) {
-      const std::int32_t planes = l.planar ? l.channels : 1;
-      const std::int32_t channels = l.planar ? 1 : l.channels;
-      std::vector<TypedImage> sources;
-      for (std::int32_t p = 0; p < planes; ++p) {
-        sources.emplace_back(type, kSrcW, kSrcH, l.elements);
-        sources.back().FillNoise(seed++);
-      }
-      for (std::int32_t kind : {1, 2, 4, 16, 8}) {
-        for (const Scale& s : kind == 8 ? kSuperScales : kScales) {
-          std::vector<TypedImage> dsts;
-          std::vector<const void*> srcPlanes;
-          std::vector<void*> dstPlanes;
-          for (std::int32_t p = 0; p < planes; ++p) {
-            dsts.emplace_back(type, 30, 30, l.elements, 3, kSentinel);
-            srcPlanes.push_back(sources[p].data());
-          }
-          for (TypedImage& d : dsts) {
-            dstPlanes.push_back(d.data());
-          }
-          const std::string what = std::string(l.name) + " type " + std::to_string(type) +
-                                   " kind " + std::to_string(kind) + " sizing " +
-                                   std::to_string(s.sizeMode) + " factors " + std::to_string(s.xf) +
-                                   "," + std::to_string(s.yf);
-          ASSERT_EQ(RunSse(kind, srcPlanes, dstPlanes, sources[0], roi, dsts[0], l, type, s),
-                    StsNoError)
-              << what;
-          const std::int32_t usedW = UsedLength(roi.width, s.xf, 30, s.sizeMode, kind);
-          const std::int32_t usedH = UsedLength(roi.height, s.yf, 30, s.sizeMode, kind);
-          const double sx = s.sizeMode != 0 ? 1.0 / s.xf : s.xf;
-          const double sy = s.sizeMode != 0 ? 1.0 / s.yf : s.yf;
-          double worst = 0.0;
-          for (std::int32_t p = 0; p < planes; ++p) {
-            const TypedImage& src = sources[p];
-            const TypedImage& dst = dsts[p];
-            for (std::int32_t y = 0; y < dst.height(); ++y) {
-              const Taps ty = kind == 8 ? Taps{}
-                                        : AxisTaps(type, kind, std::min(y, usedH - 1), roi.y,
-                                                   roi.height, kSrcH, s.yf, s.sizeMode);
-              for (std::int32_t x = 0; x < dst.width(); ++x) {
-                const Taps tx = kind == 8 ? Taps{}
-                                          : AxisTaps(type, kind, std::min(x, usedW - 1), roi.x,
-                                                     roi.width, kSrcW, s.xf, s.sizeMode);
-                for (std::int32_t e = 0; e < dst.elements(); ++e) {
-                  const bool used = y < usedH && x < usedW && e < channels;
-                  if (!used) {
-                    ASSERT_TRUE(dst.Untouched(x, y, e, kSentinel))
-                        << what << " wrote (" << x << "," << y << ") element " << e;
-                    continue;
-                  }
-                  double v = 0.0;
-                  if (kind == 8) {
-                    v = AreaMean([&](std::int32_t c,
-                                     std::int32_t r) { return src.Get(roi.x + c, roi.y + r, e); },
-                                 roi.width, roi.height, sx, sy, x, y);
-                  } else {
-                    for (int a = 0; a < ty.count; ++a) {
-                      for (int b = 0; b < tx.count; ++b) {
-                        v += ty.weight[a] * tx.weight[b] * src.Get(tx.index[b], ty.index[a], e);
+  for (const KernelSet& set : VectorSets()) {
+    std::uint32_t seed = 900;
+    for (std::int32_t type = 0; type < 3; ++type) {
+      for (const Layout& l : kLayouts) {
+        const std::int32_t planes = l.planar ? l.channels : 1;
+        const std::int32_t channels = l.planar ? 1 : l.channels;
+        std::vector<TypedImage> sources;
+        for (std::int32_t p = 0; p < planes; ++p) {
+          sources.emplace_back(type, kSrcW, kSrcH, l.elements);
+          sources.back().FillNoise(seed++);
+        }
+        for (std::int32_t kind : {1, 2, 4, 16, 8}) {
+          for (const Scale& s : kind == 8 ? kSuperScales : kScales) {
+            std::vector<TypedImage> dsts;
+            std::vector<const void*> srcPlanes;
+            std::vector<void*> dstPlanes;
+            for (std::int32_t p = 0; p < planes; ++p) {
+              dsts.emplace_back(type, 30, 30, l.elements, 3, kSentinel);
+              srcPlanes.push_back(sources[p].data());
+            }
+            for (TypedImage& d : dsts) {
+              dstPlanes.push_back(d.data());
+            }
+            const std::string what = std::string(set.name) + " " + l.name + " type " +
+                                     std::to_string(type) + " kind " + std::to_string(kind) +
+                                     " sizing " + std::to_string(s.sizeMode) + " factors " +
+                                     std::to_string(s.xf) + "," + std::to_string(s.yf);
+            ASSERT_EQ(RunSet(set, kind, srcPlanes, dstPlanes, sources[0], roi, dsts[0], l, type, s),
+                      StsNoError)
+                << what;
+            const std::int32_t usedW = UsedLength(roi.width, s.xf, 30, s.sizeMode, kind);
+            const std::int32_t usedH = UsedLength(roi.height, s.yf, 30, s.sizeMode, kind);
+            const double sx = s.sizeMode != 0 ? 1.0 / s.xf : s.xf;
+            const double sy = s.sizeMode != 0 ? 1.0 / s.yf : s.yf;
+            double worst = 0.0;
+            for (std::int32_t p = 0; p < planes; ++p) {
+              const TypedImage& src = sources[p];
+              const TypedImage& dst = dsts[p];
+              for (std::int32_t y = 0; y < dst.height(); ++y) {
+                const Taps ty = kind == 8 ? Taps{}
+                                          : AxisTaps(type, kind, std::min(y, usedH - 1), roi.y,
+                                                     roi.height, kSrcH, s.yf, s.sizeMode);
+                for (std::int32_t x = 0; x < dst.width(); ++x) {
+                  const Taps tx = kind == 8 ? Taps{}
+                                            : AxisTaps(type, kind, std::min(x, usedW - 1), roi.x,
+                                                       roi.width, kSrcW, s.xf, s.sizeMode);
+                  for (std::int32_t e = 0; e < dst.elements(); ++e) {
+                    const bool used = y < usedH && x < usedW && e < channels;
+                    if (!used) {
+                      ASSERT_TRUE(dst.Untouched(x, y, e, kSentinel))
+                          << what << " wrote (" << x << "," << y << ") element " << e;
+                      continue;
+                    }
+                    double v = 0.0;
+                    if (kind == 8) {
+                      v = AreaMean([&](std::int32_t c,
+                                       std::int32_t r) { return src.Get(roi.x + c, roi.y + r, e); },
+                                   roi.width, roi.height, sx, sy, x, y);
+                    } else {
+                      for (int a = 0; a < ty.count; ++a) {
+                        for (int b = 0; b < tx.count; ++b) {
+                          v += ty.weight[a] * tx.weight[b] * src.Get(tx.index[b], ty.index[a], e);
+                        }
                       }
                     }
+                    worst = std::max(worst, std::fabs(dst.Get(x, y, e) - Expected(type, kind, v)));
                   }
-                  worst = std::max(worst, std::fabs(dst.Get(x, y, e) - Expected(type, kind, v)));
                 }
               }
             }
-          }
-          EXPECT_LE(worst, Tolerance(type, kind)) << what;
-          // Each plane is a one-channel call on that plane.
-          if (l.planar) {
-            for (std::int32_t p = 0; p < planes; ++p) {
-              TypedImage single(type, 30, 30, 1, 3, kSentinel);
-              const Layout one{"plane", 1, 1, false};
-              ASSERT_EQ(RunSse(kind, {}, {}, sources[p], roi, single, one, type, s), StsNoError);
-              EXPECT_EQ(single.storage(), dsts[p].storage()) << what << " plane " << p;
+            EXPECT_LE(worst, Tolerance(type, kind)) << what;
+            // Each plane is a one-channel call on that plane.
+            if (l.planar) {
+              for (std::int32_t p = 0; p < planes; ++p) {
+                TypedImage single(type, 30, 30, 1, 3, kSentinel);
+                const Layout one{"plane", 1, 1, false};
+                ASSERT_EQ(RunSet(set, kind, {}, {}, sources[p], roi, single, one, type, s),
+                          StsNoError);
+                EXPECT_EQ(single.storage(), dsts[p].storage()) << what << " plane " << p;
+              }
             }
           }
         }
@@ -210,8 +216,8 @@ TEST(ResizeDriverSse, EveryTypeLayoutKindAndSizingAgainstReferences) {
   }
 }
 
-// Requests outside what the SSE drivers take: the status, and nothing written.
-TEST(ResizeDriverSse, RefusedRequests) {
+// Requests outside what the drivers take: the status, and nothing written.
+TEST(ResizeDriver, RefusedRequests) {
   struct Case {
     const char* what;
     std::int32_t type, elements, channels, kind, sizeMode;
@@ -235,39 +241,42 @@ TEST(ResizeDriverSse, RefusedRequests) {
       {"supersampling, ratio above 1", 0, 3, 3, 8, 1, 0, 1.5, StsBadInterpolation},
       {"supersampling, factor 0", 1, 4, 4, 8, 0, 0, 0.0, StsBadFactor},
   };
-  for (const Case& c : cases) {
-    const std::int32_t type = std::clamp(c.type, 0, 2);
-    TypedImage src(type, 8, 8, 5);
-    src.FillNoise(3);
-    TypedImage dst(type, 20, 20, 5, 0, kSentinel);
-    const std::vector<std::uint8_t> before = dst.storage();
-    const std::int32_t step = c.srcStep != 0 ? c.srcStep : src.step();
-    const PrimStatus status =
-        c.kind == 8 ? ResizeSuperSample_Sse(src.data(), {8, 8}, step, {0, 0, 8, 8}, dst.data(),
-                                            dst.step(), {20, 20}, c.factor, c.factor, c.elements,
-                                            c.channels, c.type, 0, c.sizeMode)
-                    : ResizeInterpolate_Sse(src.data(), {8, 8}, step, {0, 0, 8, 8}, dst.data(),
-                                            dst.step(), {20, 20}, c.factor, c.factor, 0.0, 0.0,
-                                            c.elements, c.channels, c.type, 0, c.kind, c.sizeMode);
-    EXPECT_EQ(status, c.expected) << c.what;
-    EXPECT_EQ(dst.storage(), before) << c.what;
+  for (const KernelSet& set : VectorSets()) {
+    for (const Case& c : cases) {
+      const std::int32_t type = std::clamp(c.type, 0, 2);
+      TypedImage src(type, 8, 8, 5);
+      src.FillNoise(3);
+      TypedImage dst(type, 20, 20, 5, 0, kSentinel);
+      const std::vector<std::uint8_t> before = dst.storage();
+      const std::int32_t step = c.srcStep != 0 ? c.srcStep : src.step();
+      const PrimStatus status =
+          c.kind == 8
+              ? set.super(src.data(), {8, 8}, step, {0, 0, 8, 8}, dst.data(), dst.step(), {20, 20},
+                          c.factor, c.factor, c.elements, c.channels, c.type, 0, c.sizeMode)
+              : set.general(src.data(), {8, 8}, step, {0, 0, 8, 8}, dst.data(), dst.step(),
+                            {20, 20}, c.factor, c.factor, 0.0, 0.0, c.elements, c.channels, c.type,
+                            0, c.kind, c.sizeMode);
+      EXPECT_EQ(status, c.expected) << set.name << " " << c.what;
+      EXPECT_EQ(dst.storage(), before) << set.name << " " << c.what;
+    }
   }
 }
 
 // Planar requests whose plane tables hold a null plane are refused with -8.
-TEST(ResizeDriverSse, MissingPlaneIsANullPointer) {
+TEST(ResizeDriver, MissingPlaneIsANullPointer) {
   TypedImage a(0, 8, 8, 1), b(0, 8, 8, 1), d(0, 16, 16, 1, 0, kSentinel);
   const void* sources[4] = {a.data(), b.data(), nullptr, a.data()};
   void* destinations[4] = {d.data(), d.data(), d.data(), d.data()};
   const std::vector<std::uint8_t> before = d.storage();
-  for (std::int32_t kind : {1, 2, 8}) {
-    const PrimStatus status =
-        kind == 8
-            ? ResizeSuperSample_Sse(sources, {8, 8}, a.step(), {0, 0, 8, 8}, destinations, d.step(),
-                                    {16, 16}, 0.5, 0.5, 1, 3, 0, 1, 1)
-            : ResizeInterpolate_Sse(sources, {8, 8}, a.step(), {0, 0, 8, 8}, destinations, d.step(),
-                                    {16, 16}, 2.0, 2.0, 0.0, 0.0, 1, 3, 0, 1, kind, 1);
-    EXPECT_EQ(status, StsNullPointer) << kind;
+  for (const KernelSet& set : VectorSets()) {
+    for (std::int32_t kind : {1, 2, 8}) {
+      const PrimStatus status =
+          kind == 8 ? set.super(sources, {8, 8}, a.step(), {0, 0, 8, 8}, destinations, d.step(),
+                                {16, 16}, 0.5, 0.5, 1, 3, 0, 1, 1)
+                    : set.general(sources, {8, 8}, a.step(), {0, 0, 8, 8}, destinations, d.step(),
+                                  {16, 16}, 2.0, 2.0, 0.0, 0.0, 1, 3, 0, 1, kind, 1);
+      EXPECT_EQ(status, StsNullPointer) << set.name << " " << kind;
+    }
   }
   EXPECT_EQ(d.storage(), before);
 }

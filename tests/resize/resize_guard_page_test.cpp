@@ -18,6 +18,7 @@
 
 #include "prim/resize/resize_driver.h"
 #include "prim/resize/resize_supersample.h"
+#include "resize/resize_sets.h"
 #include "resize/resize_test_util.h"
 #include "resize/resize_typed_image.h"
 
@@ -138,8 +139,8 @@ struct Layout {
 const Layout kLayouts[] = {{1, 1, false}, {3, 3, false}, {4, 3, false},
                            {4, 4, false}, {1, 3, true},  {1, 4, true}};
 
-// The SSE drivers for every data type, layout and plane mode; each plane its own guarded
-// image, six-tap reaching the 6x6 source too.
+// The drivers of every vector kernel set for every data type, layout and plane mode; each
+// plane its own guarded image, six-tap reaching the 6x6 source too.
 TEST(ResizeGuardPage, EveryDriverMemberStaysInsideItsImages) {
   std::vector<std::unique_ptr<GuardedArena>> sourceArenas;
   std::vector<std::unique_ptr<GuardedArena>> destinationArenas;
@@ -181,16 +182,18 @@ TEST(ResizeGuardPage, EveryDriverMemberStaysInsideItsImages) {
                   dstPlanes.push_back(destinationArenas[p]->Place(dstBytes, true, 0));
                 }
                 void* pDst = l.planar ? static_cast<void*>(dstPlanes.data()) : dstPlanes[0];
-                const PrimStatus status =
-                    kind == 8 ? ResizeSuperSample_Sse(pSrc, s, step, roi, pDst, dstStep,
-                                                      {1000, 1000}, xf, yf, l.elements, l.channels,
-                                                      type, l.planar ? 1 : 0, 1)
-                              : ResizeInterpolate_Sse(pSrc, s, step, roi, pDst, dstStep,
-                                                      {1000, 1000}, xf, yf, 0.0, 0.0, l.elements,
-                                                      l.channels, type, l.planar ? 1 : 0, kind, 1);
-                EXPECT_EQ(status, StsNoError)
-                    << "type " << type << " elements " << l.elements << " channels " << l.channels
-                    << (l.planar ? " planar " : " ") << Describe(s.width, s.height, xf, yf, kind);
+                for (const KernelSet& set : VectorSets()) {
+                  const PrimStatus status =
+                      kind == 8 ? set.super(pSrc, s, step, roi, pDst, dstStep, {1000, 1000}, xf, yf,
+                                            l.elements, l.channels, type, l.planar ? 1 : 0, 1)
+                                : set.general(pSrc, s, step, roi, pDst, dstStep, {1000, 1000}, xf,
+                                              yf, 0.0, 0.0, l.elements, l.channels, type,
+                                              l.planar ? 1 : 0, kind, 1);
+                  EXPECT_EQ(status, StsNoError)
+                      << set.name << " type " << type << " elements " << l.elements << " channels "
+                      << l.channels << (l.planar ? " planar " : " ")
+                      << Describe(s.width, s.height, xf, yf, kind);
+                }
               }
             }
           }

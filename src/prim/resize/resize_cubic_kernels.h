@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <type_traits>
 
@@ -63,10 +64,17 @@ V Splat(float v) {
   }
 }
 
-// The weights of the vector forms belong to the kernel set (`Form::Weights`). The SSE set
-// divides by 3: k1 = t + 1, k2 = (t·0.5)·k1, k3 = ((t − 1)·k2) / 3, so that at t = 2 (the last
-// column or row) the weights are exactly 3, 3 and 1 and integer taps give p3 exactly, as they
-// give p0 at t = -1 and p1 at t = 0.
+// A kernel set's form (`Form`) fixes the weights of its vector steps and its one-channel
+// horizontal tail:
+//   Form::Row(t)     weights of the one-channel horizontal body (four columns a step);
+//   Form::Pixel(t)   weights of the three- and four-channel horizontal step (one column a step);
+//   Form::Column(t)  weights of the vertical body (groups of four elements);
+//   Form::RowTail    the scalar value of the one-channel horizontal tail.
+// The vertical tail and the float three-of-four step are the same in every form.
+//
+// The SSE set divides by 3 everywhere: k1 = t + 1, k2 = (t·0.5)·k1, k3 = ((t − 1)·k2) / 3, so
+// that at t = 2 (the last column or row) the weights are exactly 3, 3 and 1 and integer taps
+// give p3 exactly, as they give p0 at t = -1 and p1 at t = 0.
 struct SseForm {
   static VectorWeights Weights(__m128 t) {
     const __m128 k1 = Add(t, Splat<__m128>(1.0f));
@@ -74,12 +82,43 @@ struct SseForm {
     const __m128 k3 = _mm_div_ps(Mul(Sub(t, Splat<__m128>(1.0f)), k2), Splat<__m128>(3.0f));
     return {k1, k2, k3};
   }
+  static VectorWeights Row(__m128 t) { return Weights(t); }
+  static VectorWeights Pixel(__m128 t) { return Weights(t); }
+  static VectorWeights Column(__m128 t) { return Weights(t); }
+  static float RowTail(float p0, float p1, float p2, float p3, const ScalarWeights& k);
 };
 
-// Lane 0 of a form's vector weights, for the scalar emulation of a vector body.
-template <class Form>
-ScalarWeights BodyWeights(float t) {
-  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+// The SSE2 and SSE3 sets multiply by 0.333333313 (the float just below a third) instead of
+// dividing: the one-channel horizontal body as k3 = (t − 1)·(k2·c), the other vector steps as
+// k3 = ((t − 1)·c)·k2. At t = 2 k3 is 0.99999994, so the vector steps need not give p3 exactly.
+// Its one-channel horizontal tail sums in another order than the vertical one.
+struct Sse2Form {
+  static constexpr float kThird = std::bit_cast<float>(0x3EAAAAAAu);
+
+  static VectorWeights Row(__m128 t) {
+    const __m128 k1 = Add(t, Splat<__m128>(1.0f));
+    const __m128 k2 = Mul(Mul(t, Splat<__m128>(0.5f)), k1);
+    const __m128 k3 = Mul(Sub(t, Splat<__m128>(1.0f)), Mul(k2, Splat<__m128>(kThird)));
+    return {k1, k2, k3};
+  }
+  static VectorWeights Pixel(__m128 t) {
+    const __m128 k1 = Add(t, Splat<__m128>(1.0f));
+    const __m128 k2 = Mul(Mul(t, Splat<__m128>(0.5f)), k1);
+    const __m128 k3 = Mul(Mul(Sub(t, Splat<__m128>(1.0f)), Splat<__m128>(kThird)), k2);
+    return {k1, k2, k3};
+  }
+  static VectorWeights Column(__m128 t) { return Pixel(t); }
+  // d3 = ((p1 − (p2 + p2)) + p3) − d2; ((p0 + k3·d3) + k2·d2) + k1·d1.
+  static float RowTail(float p0, float p1, float p2, float p3, const ScalarWeights& k) {
+    const float d1 = p1 - p0;
+    const float d2 = (p2 - p1) - d1;
+    const float d3 = ((p1 - (p2 + p2)) + p3) - d2;
+    return ((p0 + k.k3 * d3) + k.k2 * d2) + k.k1 * d1;
+  }
+};
+
+// Lane 0 of vector weights, for the scalar emulation of a vector body.
+inline ScalarWeights LaneZero(const VectorWeights& k) {
   return {_mm_cvtss_f32(k.k1), _mm_cvtss_f32(k.k2), _mm_cvtss_f32(k.k3)};
 }
 
@@ -115,6 +154,10 @@ inline float TailValue(float p0, float p1, float p2, float p3, const ScalarWeigh
   const float d2 = (p2 - p1) - d1;
   const float d3 = (((p3 - p2) - p2) + p1) - d2;
   return ((p0 + d3 * k.k3) + d2 * k.k2) + d1 * k.k1;
+}
+
+inline float SseForm::RowTail(float p0, float p1, float p2, float p3, const ScalarWeights& k) {
+  return TailValue(p0, p1, p2, p3, k);
 }
 
 // Scalar form of the float three-of-four vertical step: ((d3·k3 + d2·k2) + d1·k1) + r0.
@@ -161,11 +204,11 @@ void RowOneChannel(SrcRow<T> src, std::int32_t count, const std::ptrdiff_t* xoff
     __m128 d = LoadFour<T>(src.At(xoff[i + 3] - 1));
     _MM_TRANSPOSE4_PS(a, b, c, d);
     const __m128 t = _mm_load_ps(fractions + i);
-    _mm_store_ps(out + i, RowValue(a, b, c, d, Form::Weights(t)));
+    _mm_store_ps(out + i, RowValue(a, b, c, d, Form::Row(t)));
   }
   for (; i < count; ++i) {
     const std::ptrdiff_t o = xoff[i];
-    out[i] = TailValue(src[o - 1], src[o], src[o + 1], src[o + 2], TailWeights(fractions[i]));
+    out[i] = Form::RowTail(src[o - 1], src[o], src[o + 1], src[o + 2], TailWeights(fractions[i]));
   }
 }
 
@@ -190,7 +233,7 @@ void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int c
       for (; i < wide; ++i) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.At(xoff[i] - 3)));
         const VectorWeights k =
-            columnWeights != nullptr ? columnWeights[i] : Form::Weights(_mm_set1_ps(fractions[i]));
+            columnWeights != nullptr ? columnWeights[i] : Form::Pixel(_mm_set1_ps(fractions[i]));
         const __m128 value =
             RowValue(floats(v), floats(_mm_srli_si128(v, 3)), floats(_mm_srli_si128(v, 6)),
                      floats(_mm_srli_si128(v, 9)), k);
@@ -205,7 +248,7 @@ void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int c
     const __m128 p2 = LoadFour<T>(src.At(o + stride));
     const __m128 p3 =
         threeOfThree ? LoadThree<T>(src.At(o + 2 * stride)) : LoadFour<T>(src.At(o + 2 * stride));
-    const __m128 v = RowValue(p0, p1, p2, p3, Form::Weights(_mm_set1_ps(fractions[i])));
+    const __m128 v = RowValue(p0, p1, p2, p3, Form::Pixel(_mm_set1_ps(fractions[i])));
     _mm_storeu_ps(out + channels * static_cast<std::ptrdiff_t>(i), v);
   }
 }
@@ -241,7 +284,7 @@ void ColumnFlat(DstRow<T> dst, std::int32_t count, float t, const Rows& r) {
   const float* r2 = r[2];
   const float* r3 = r[3];
   const std::int32_t groups = count & ~3;
-  const VectorWeights k = Form::Weights(_mm_set1_ps(t));
+  const VectorWeights k = Form::Column(_mm_set1_ps(t));
   const auto value = [&](std::int32_t e) {
     return ColumnValue(_mm_load_ps(r0 + e), _mm_load_ps(r1 + e), _mm_load_ps(r2 + e),
                        _mm_load_ps(r3 + e), k);
@@ -291,7 +334,7 @@ template <class T, class Form, class Rows>
 void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& r) {
   const std::int32_t values = 3 * pixels;
   const std::int32_t groups = values & ~3;
-  const ScalarWeights kb = BodyWeights<Form>(t);
+  const ScalarWeights kb = LaneZero(Form::Column(_mm_set1_ps(t)));
   const ScalarWeights ks = TailWeights(t);
   for (std::int32_t e = 0; e < values; ++e) {
     const std::ptrdiff_t at = 4 * (e / 3) + e % 3;
@@ -325,7 +368,7 @@ void Pass(const ResizePassArgs& a) {
   auto* columnWeights = static_cast<VectorWeights*>(a.rowBuffers[4]);
   if (columnWeights != nullptr) {
     for (std::int32_t i = 0; i < a.width; ++i) {
-      columnWeights[i] = Form::Weights(_mm_set1_ps(columnFractions[i]));
+      columnWeights[i] = Form::Pixel(_mm_set1_ps(columnFractions[i]));
     }
   }
   RunCubicWindow(

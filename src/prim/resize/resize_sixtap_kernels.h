@@ -95,6 +95,29 @@ void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int chan
   }
 }
 
+// Four integer results from two pairs of double sums: each lane plus 1e-7, held in [0, max]
+// (NaN gives 0), truncated, stored as four elements of T.
+template <class T>
+inline void StoreTruncated(__m128d low, __m128d high, std::uint8_t* dst) {
+  constexpr double kMax = sizeof(T) == 1 ? 255.0 : 65535.0;
+  const __m128d bias = _mm_set1_pd(1e-7);
+  const auto convert = [&](__m128d x) {
+    x = _mm_min_pd(_mm_max_pd(_mm_add_pd(x, bias), _mm_setzero_pd()), _mm_set1_pd(kMax));
+    return _mm_cvttpd_epi32(x);
+  };
+  const __m128i ints = _mm_unpacklo_epi64(convert(low), convert(high));
+  if constexpr (sizeof(T) == 1) {
+    const __m128i words = _mm_packs_epi32(ints, ints);
+    Store<std::uint32_t>(
+        dst, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
+  } else {
+    const __m128i moved = _mm_sub_epi32(ints, _mm_set1_epi32(32768));
+    _mm_storel_epi64(
+        reinterpret_cast<__m128i*>(dst),
+        _mm_xor_si128(_mm_packs_epi32(moved, moved), _mm_set1_epi16(static_cast<short>(0x8000))));
+  }
+}
+
 // Vertical sum of the SSE set: single precision in tap order; integer results widen it to
 // double, add 1e-7, truncate and clamp.
 struct FloatSum {
@@ -123,28 +146,73 @@ struct FloatSum {
     if constexpr (std::is_same_v<T, float>) {
       _mm_storeu_ps(reinterpret_cast<float*>(dst), sum);
     } else {
-      // Each lane: (double) sum + 1e-7, held in [0, max] (NaN gives 0), truncated.
-      constexpr double kMax = sizeof(T) == 1 ? 255.0 : 65535.0;
-      const __m128d bias = _mm_set1_pd(1e-7);
-      const auto convert = [&](__m128d x) {
-        x = _mm_min_pd(_mm_max_pd(_mm_add_pd(x, bias), _mm_setzero_pd()), _mm_set1_pd(kMax));
-        return _mm_cvttpd_epi32(x);
-      };
-      const __m128i ints = _mm_unpacklo_epi64(convert(_mm_cvtps_pd(sum)),
-                                              convert(_mm_cvtps_pd(_mm_movehl_ps(sum, sum))));
-      if constexpr (sizeof(T) == 1) {
-        const __m128i words = _mm_packs_epi32(ints, ints);
-        Store<std::uint32_t>(
-            dst, static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
-      } else {
-        const __m128i low = _mm_sub_epi32(ints, _mm_set1_epi32(32768));
-        _mm_storel_epi64(
-            reinterpret_cast<__m128i*>(dst),
-            _mm_xor_si128(_mm_packs_epi32(low, low), _mm_set1_epi16(static_cast<short>(0x8000))));
-      }
+      StoreTruncated<T>(_mm_cvtps_pd(sum), _mm_cvtps_pd(_mm_movehl_ps(sum, sum)), dst);
     }
   }
 };
+
+// Vertical sum of the SSE2 and SSE3 sets: integer results from the six products and five sums
+// in double precision, in tap order (each float widened, each product exact, each sum rounded
+// to double), plus 1e-7, truncated and clamped; float results the single-precision sum of
+// FloatSum.
+struct DoubleSum {
+  template <class T, class Rows>
+  static T Scalar(const Rows& rows, std::ptrdiff_t e, const float* w) {
+    if constexpr (std::is_same_v<T, float>) {
+      return FloatSum::Scalar<T>(rows, e, w);
+    } else {
+      double sum = static_cast<double>(rows[0][e]) * static_cast<double>(w[0]);
+      for (int j = 1; j < 6; ++j) {
+        sum = sum + static_cast<double>(rows[j][e]) * static_cast<double>(w[j]);
+      }
+      return TruncateBiased<T>(sum);
+    }
+  }
+
+  // Four contiguous elements from `e`.
+  template <class T, class Rows>
+  static void Vector(const Rows& rows, std::ptrdiff_t e, const float* w, std::uint8_t* dst) {
+    if constexpr (std::is_same_v<T, float>) {
+      FloatSum::Vector<T>(rows, e, w, dst);
+    } else {
+      __m128d low = _mm_setzero_pd();
+      __m128d high = _mm_setzero_pd();
+      for (int j = 0; j < 6; ++j) {
+        const __m128 q = _mm_load_ps(rows[j] + e);
+        const __m128d weight = _mm_set1_pd(static_cast<double>(w[j]));
+        const __m128d lowProduct = _mm_mul_pd(_mm_cvtps_pd(q), weight);
+        const __m128d highProduct = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(q, q)), weight);
+        low = j == 0 ? lowProduct : _mm_add_pd(low, lowProduct);
+        high = j == 0 ? highProduct : _mm_add_pd(high, highProduct);
+      }
+      StoreTruncated<T>(low, high, dst);
+    }
+  }
+};
+
+// Vertical step of one destination row with the kernel set's sum: `count` contiguous elements
+// (vector groups of four, then one by one), or `count` pixels of three channels inside
+// four-element pixels, the fourth element not touched.
+template <class T, class Vertical>
+void Column(DstRow<T> dst, std::int32_t count, bool threeOfFour, const float* w,
+            const std::array<const float*, 6>& rows) {
+  const std::array<float, 6> weights{w[0], w[1], w[2], w[3], w[4], w[5]};
+  if (threeOfFour) {
+    for (std::int32_t k = 0; k < count; ++k) {
+      for (int c = 0; c < 3; ++c) {
+        dst.Set(4 * k + c, Vertical::template Scalar<T>(rows, 3 * k + c, weights.data()));
+      }
+    }
+    return;
+  }
+  std::int32_t e = 0;
+  for (; e + 4 <= count; e += 4) {
+    Vertical::template Vector<T>(rows, e, weights.data(), dst.At(e));
+  }
+  for (; e < count; ++e) {
+    dst.Set(e, Vertical::template Scalar<T>(rows, e, weights.data()));
+  }
+}
 
 // The six-tap pass of one data type with the kernel set's vertical sum: one channel (or a
 // plane), three channels at the pixel's element count, or four channels; the vertical step
@@ -166,23 +234,7 @@ void Pass(const ResizePassArgs& a) {
         // Local copies: stores through byte pointers may alias the ring's memory.
         const std::array<const float*, 6> local{rows[0], rows[1], rows[2],
                                                 rows[3], rows[4], rows[5]};
-        const std::array<float, 6> weights{w[0], w[1], w[2], w[3], w[4], w[5]};
-        if (flat) {
-          const std::int32_t count = channels * a.width;
-          std::int32_t e = 0;
-          for (; e + 4 <= count; e += 4) {
-            Vertical::template Vector<T>(local, e, weights.data(), dst.At(e));
-          }
-          for (; e < count; ++e) {
-            dst.Set(e, Vertical::template Scalar<T>(local, e, weights.data()));
-          }
-          return;
-        }
-        for (std::int32_t k = 0; k < a.width; ++k) {
-          for (int c = 0; c < 3; ++c) {
-            dst.Set(4 * k + c, Vertical::template Scalar<T>(local, 3 * k + c, weights.data()));
-          }
-        }
+        Column<T, Vertical>(dst, flat ? channels * a.width : a.width, !flat, w, local);
       });
 }
 

@@ -173,6 +173,10 @@ inline bool Spare(const SuperKernelArgs& a, std::int32_t k, std::int32_t per) {
 // Whole scales, integer data.
 template <class T, int kLayout, class Rows>
 PrimStatus IntegerKernel(const SuperKernelArgs& a) {
+  PrimStatus status = StsNoError;
+  if (Rows::template PowerOfTwoBoxes<T, kLayout>(a, status)) {
+    return status;
+  }
   const std::int32_t per = CellsPerPixel<kLayout>(a);
   const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
   // Rows that 32-bit cells can take at full scale without wrapping.
@@ -287,6 +291,13 @@ PrimStatus Kernel(const SuperKernelArgs& a) {
 // The scalar forms of the row and column steps; a set's policy may replace any of them with
 // vector code giving the same values.
 struct ScalarRows {
+  // A set may take whole boxes of small integer sums with a power-of-two normaliser its own
+  // way (returning true with the status); the scalar form takes none.
+  template <class T, int kLayout>
+  static bool PowerOfTwoBoxes(const SuperKernelArgs& /*a*/, PrimStatus& /*status*/) {
+    return false;
+  }
+
   // `rows` rows of `pixels`·`per` elements into 32-bit cells.
   template <class T>
   static void AddInteger(const std::uint8_t* src, std::ptrdiff_t srcStep, std::int32_t pixels,

@@ -189,26 +189,3 @@ PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_
                            dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType, planar,
                            sizeMode);
 }
-
-// Until their own kernels are in, the SSE2 and SSE3 sets run the generic ones (same values).
-PrimStatus ResizeSuperSample_Sse2(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsGeneric, pSrc, srcSize, srcStep, srcRoi, pDst,
-                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
-                           planar, sizeMode);
-}
-
-PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsGeneric, pSrc, srcSize, srcStep, srcRoi, pDst,
-                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
-                           planar, sizeMode);
-}

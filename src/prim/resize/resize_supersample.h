@@ -73,9 +73,12 @@ PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32
                                   std::int32_t dataType, std::int32_t planar,
                                   std::int32_t sizeMode);
 
-// The kernel sets: the generic one has the 8-bit three-channel kernel, the SSE one all nine.
+// The kernel sets: the generic one has the 8-bit three-channel kernel, the others all nine;
+// the SSE3 set holds the SSE2 set's kernels.
 extern const ResizeSuperKernelSet kResizeSuperKernelsGeneric;
 extern const ResizeSuperKernelSet kResizeSuperKernelsSse;
+extern const ResizeSuperKernelSet kResizeSuperKernelsSse2;
+extern const ResizeSuperKernelSet kResizeSuperKernelsSse3;
 
 PrimStatus ResizeSuperKernel_8u_C3_Generic(const SuperKernelArgs& args);
 PrimStatus ResizeSuperKernel_8u_C1_Sse(const SuperKernelArgs& args);
@@ -111,3 +114,48 @@ void ResizeSuperHelper7_Sse(const void* src, std::int32_t srcStep, std::int32_t 
                             std::int64_t rows, std::uint32_t* cells);
 void ResizeSuperHelper8_Sse(const void* src, std::int32_t srcStep, std::int32_t pixels,
                             std::int64_t rows, float* cells);
+
+// The SSE2 and SSE3 kernels: one implementation, the shared kernel with the vector row and
+// column steps; the SSE3 names are the SSE2 functions.
+PrimStatus ResizeKernelSse2A(const SuperKernelArgs& args);  // 8u, one channel
+PrimStatus ResizeKernelSse2B(const SuperKernelArgs& args);  // 16u, one channel
+PrimStatus ResizeKernelSse2C(const SuperKernelArgs& args);  // 32f, one channel
+PrimStatus ResizeKernelSse2D(const SuperKernelArgs& args);  // 8u, three channels
+PrimStatus ResizeKernelSse2E(const SuperKernelArgs& args);  // 16u, three channels
+PrimStatus ResizeSuperKernel_32f_C3_Sse2(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_8u_C4_Sse2(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_16u_C4_Sse2(const SuperKernelArgs& args);
+PrimStatus ResizeSuperKernel_32f_C4_Sse2(const SuperKernelArgs& args);
+inline constexpr SuperKernelFn ResizeSuperKernel_8u_C1_Sse3 = ResizeKernelSse2A;
+inline constexpr SuperKernelFn ResizeSuperKernel_16u_C1_Sse3 = ResizeKernelSse2B;
+inline constexpr SuperKernelFn ResizeSuperKernel_32f_C1_Sse3 = ResizeKernelSse2C;
+inline constexpr SuperKernelFn ResizeSuperKernel_8u_C3_Sse3 = ResizeKernelSse2D;
+inline constexpr SuperKernelFn ResizeSuperKernel_16u_C3_Sse3 = ResizeKernelSse2E;
+inline constexpr SuperKernelFn ResizeSuperKernel_32f_C3_Sse3 = ResizeSuperKernel_32f_C3_Sse2;
+inline constexpr SuperKernelFn ResizeSuperKernel_8u_C4_Sse3 = ResizeSuperKernel_8u_C4_Sse2;
+inline constexpr SuperKernelFn ResizeSuperKernel_16u_C4_Sse3 = ResizeSuperKernel_16u_C4_Sse2;
+inline constexpr SuperKernelFn ResizeSuperKernel_32f_C4_Sse3 = ResizeSuperKernel_32f_C4_Sse2;
+
+// Column sums of whole boxes (SSE2 and SSE3 sets): each writes into the accumulator the sums
+// of `rows` source rows, `srcStep` bytes apart, element by element, for the first `pixels`
+// pixels (one element each for 1-3, `stride` elements for 4-6, four for 7-9); 8u and 16u into
+// 32-bit cells (the kernel keeps the counts below a wrap), floats by float addition row after
+// row. The cells are overwritten; a count below 1 writes zeros.
+void ResizeSuperHelper1_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper2_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper3_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, float* cells);
+void ResizeSuperHelper4_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells, std::int32_t stride);
+void ResizeSuperHelper5_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells, std::int32_t stride);
+void ResizeSuperHelper6_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, float* cells, std::int32_t stride);
+void ResizeSuperHelper7_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper8_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, std::uint32_t* cells);
+void ResizeSuperHelper9_Sse2(const void* src, std::int32_t srcStep, std::int32_t pixels,
+                             std::int64_t rows, float* cells);

@@ -1,18 +1,11 @@
-// Pass table and kernel set of the SSE2 variant. Until its own kernels are in, it holds the
-// generic passes with the shared nearest-neighbour members (entry 18 by its own name).
+// Pass table and kernel set of the SSE2 variant.
 #include "prim/resize/resize_driver.h"
-#include "prim/resize/resize_filters.h"
+#include "prim/resize/resize_filters_sse2.h"
 
 namespace {
 
-constexpr ResizePassTable MakePasses() {
-  ResizePassTable table = MakeGenericPassTable();
-  table[kPassGroupNearest] = ResizeNearestPass_8u_C3_Sse2;
-  return table;
-}
-
-constexpr ResizePassTable kPasses = MakePasses();
+constexpr ResizePassTable kPasses = MakeSse2PassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Generic, false, false};
+const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Sse2, true, true};

@@ -1,18 +1,12 @@
-// Pass table and kernel set of the SSE3 variant. Until its own kernels are in, it holds the
-// generic passes with the shared nearest-neighbour members (entry 18 the SSE2 name).
+// Pass table and kernel set of the SSE3 variant: the SSE2 set's passes and weight builder
+// (SSE2 instructions only; the two variants compute the same bytes).
 #include "prim/resize/resize_driver.h"
-#include "prim/resize/resize_filters.h"
+#include "prim/resize/resize_filters_sse2.h"
 
 namespace {
 
-constexpr ResizePassTable MakePasses() {
-  ResizePassTable table = MakeGenericPassTable();
-  table[kPassGroupNearest] = ResizeNearestPass_8u_C3_Sse2;
-  return table;
-}
-
-constexpr ResizePassTable kPasses = MakePasses();
+constexpr ResizePassTable kPasses = MakeSse2PassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Generic, false, false};
+const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Sse3, true, true};
