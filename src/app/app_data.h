@@ -400,6 +400,8 @@ class CAppData {
   std::atomic<std::uint32_t> m_bTurboOn{0};
   std::atomic<std::uint32_t> m_bPowerOn{0};
   std::array<std::atomic<std::uint32_t>, 2> m_abPtzControl{0, 0};
+  // Each port's own device type while it is in PTZ control (it then has a PTZ type).
+  std::array<std::atomic<std::uint8_t>, 2> m_abySavedDeviceType{0, 0};
   std::atomic<std::uint8_t> m_byLastChannel{0};
   std::atomic<std::int32_t> m_nLastResolution{0};
   std::atomic<std::uint8_t> m_byVideoSizeCode{0};  // 4 full size, 3 half size (message 0x420)

@@ -22,6 +22,7 @@
 #include "ui/common/services.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
+#include "ui/config/system_config_seam.h"
 #include "ui/main/about_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"
@@ -73,11 +74,26 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   OnMessage(WM_CLOSEREQUEST, [this](platform::WParam, platform::LParam) { OnCloseRequest(); });
   OnMessage(WM_MODIFYSIZE,
             [this](platform::WParam, platform::LParam) { OnModifyMainDialogSize(); });
+  OnMessage(WM_ALARMSTATE, [this](platform::WParam, platform::LParam l) { OnAlarmSound(l); });
+  OnMessage(WM_RECORDSTARTED, [this](platform::WParam, platform::LParam) { OnRecordStarted(); });
+  OnMessage(WM_RECONNECT, [this](platform::WParam, platform::LParam) { OnReconnect(); });
+  OnMessage(WM_HOTPOINTCLICK, [this](platform::WParam, platform::LParam) { OnHotPointClick(); });
+  OnMessage(WM_UPDATEPTZCONTROL,
+            [this](platform::WParam, platform::LParam) { OnUpdatePtzControlButton(); });
+  OnMessage(WM_LONGWAITDONE,
+            [this](platform::WParam w, platform::LParam l) { OnLongWaitDone(w, l); });
+  // Messages nothing posts; they do nothing.
+  for (const std::uint32_t msg : {0x405u, 0x407u, 0x408u, 0x409u})
+    OnMessage(msg, [](platform::WParam, platform::LParam) {});
 }
 
 CKavelinDlg::~CKavelinDlg() {
   if (qApp != nullptr)
     qApp->removeEventFilter(this);
+  // A long wait's worker watches its stop request in every wait: it ends at once.
+  m_waitWorker.Stop(1000);
+  m_closeConfigSheet = nullptr;
+  m_pSystemConfig.reset();
   if (m_sink) {
     m_sink->Detach();
     if (app::MainWindowSink() == m_sink)
@@ -101,30 +117,7 @@ CVtxButton* CKavelinDlg::NewButton(int id, const TableRect& rect,
   auto* button = new CVtxButton(this);
   button->setGeometry(ToQRect(rect));
   RegisterControl(id, button, tooltip);
-  connect(button, &QAbstractButton::clicked, this, [this, id] {
-    switch (id) {
-      case IDC_TITLE_MINIMIZE:
-        OnMinimized();
-        break;
-      case IDC_TITLE_FULLSCREEN:
-        OnTitleFullScreen();
-        break;
-      case IDC_TITLE_CLOSE:
-        OnTitleClose();
-        break;
-      case IDC_PANELUP:
-        OnPanelUp();
-        break;
-      case IDC_PANELDOWN:
-        OnPanelDown();
-        break;
-      case IDC_RESOLUTION:
-        OnResolution();
-        break;
-      default:
-        break;
-    }
-  });
+  connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
   return button;
 }
 
@@ -353,6 +346,11 @@ void CKavelinDlg::OnCloseRequest() {
 }
 
 void CKavelinDlg::OnTitleClose() {
+  // The engine is in the middle of a long wait's steps: the window ends once they are done.
+  if (m_bWaiting) {
+    m_bCloseWhenIdle = true;
+    return;
+  }
   DestroyWindow();
 }
 
@@ -428,6 +426,13 @@ bool CKavelinDlg::eventFilter(QObject* watched, QEvent* event) {
     if (mouse->button() == Qt::LeftButton && g_lpApp && g_lpApp->m_bAlarmWavPending.load() != 0) {
       app::SignalEvent(g_lpApp->m_hAlarmWavStopEvent);
       g_lpApp->m_bAlarmWavPending = 0;
+    }
+    // While a long wait runs the buttons take no press (and show none), but the window can
+    // still be minimised.
+    if (m_bWaiting && mouse->button() == Qt::LeftButton) {
+      auto* button = qobject_cast<CVtxButton*>(watched);
+      if (button != nullptr && button != GetDlgItem(IDC_TITLE_MINIMIZE))
+        return true;
     }
     return false;  // the press still reaches the control under the mouse
   }

@@ -22,15 +22,18 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "ui/common/ui_dialog.h"
 #include "ui/common/vtx_button.h"
+#include "ui/common/worker.h"
 #include "ui/main/frame_handoff.h"
 #include "ui/main/panel_table.h"
 #include "ui/main/skin_tables.h"
 
 class CTimeStampWnd;
+class ISystemConfigWindows;
 class QPainter;
 
 namespace mainwin {
@@ -42,7 +45,12 @@ class CMainWindowSink;
 extern std::atomic<float> g_fDisplayFrameRate;
 
 // User messages of the main window.
-inline constexpr std::uint32_t WM_HOTPOINTCLICK = platform::WM_USER + 0x0A;  // 0x40A
+inline constexpr std::uint32_t WM_RECORDSTARTED = platform::WM_USER + 0x03;     // 0x403
+inline constexpr std::uint32_t WM_RECONNECT = platform::WM_USER + 0x04;         // 0x404
+inline constexpr std::uint32_t WM_HOTPOINTCLICK = platform::WM_USER + 0x0A;     // 0x40A
+inline constexpr std::uint32_t WM_UPDATEPTZCONTROL = platform::WM_USER + 0x0B;  // 0x40B
+// The worker of a long wait has ended: wParam its result, lParam its generation.
+inline constexpr std::uint32_t WM_LONGWAITDONE = platform::WM_USER + 0x301;
 
 class CKavelinDlg : public ui::UiDialog {
   Q_OBJECT
@@ -95,6 +103,35 @@ class CKavelinDlg : public ui::UiDialog {
   void OnCloseRequest();
   void OnAbout();
 
+  // Commands by control id, as the buttons send them. While a long wait runs (DISCONNECT,
+  // AV SWITCH, the reconnect pause) presses are ignored and a close waits for its end.
+  void OnCommand(int id);
+  // Connection, streams, recording and snapshots.
+  void OnLogin();
+  void OnReconnect();
+  void OnAvSwitch();
+  int OnAlarmSound(platform::LParam lParam);
+  void OnRecord();
+  void OnRecordStarted();
+  void OnSnapshot();
+  void OnSystemConfig();
+  void OnImageAdjust();
+  // The remote-control panel.
+  void OnChannelButton(int id);
+  void OnPanelKey(int id);
+  void OnTurbo();
+  void OnPower();
+  void OnPtzControl();
+  void OnHotPointClick();
+  void OnHotPoint();
+  void OnUpdatePtzControlButton();
+  void OnRetr() {}
+  void OnDigitalZoom() {}
+
+  // The configuration windows SYSTEM CONFIG runs (made on first use when none was given); the
+  // window's lost-connection close goes to them.
+  void SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> windows);
+
   // Services of the engine's sink.
   void SetButtonState(int id, int state);
   void SetToolTipText(int id, const QString& text);
@@ -117,6 +154,8 @@ class CKavelinDlg : public ui::UiDialog {
   CTimeStampWnd* TimeStampWindow() const { return m_pTimeStampWnd; }
   QRect VideoRect() const;
   std::shared_ptr<mainwin::CMainWindowSink> Sink() const { return m_sink; }
+  bool IsWaiting() const { return m_bWaiting; }
+  std::uint8_t ChannelStripOffset() const { return m_byChannelStripOffset; }
 
  protected:
   bool OnInitDialog() override;
@@ -166,6 +205,26 @@ class CKavelinDlg : public ui::UiDialog {
   void QueuePainterUpdate(PainterUpdate update);
   void ApplyPainterUpdate(const PainterUpdate& update);
 
+  // Long waits on the worker; then runs on the GUI thread with the wait's result.
+  using LongWait = std::function<std::uint32_t(const platform::StopToken& stop)>;
+  void RunLongWait(const char* name, LongWait wait, std::function<void(std::uint32_t)> then);
+  void OnLongWaitDone(platform::WParam result, platform::LParam generation);
+
+  // Connection steps.
+  void Login(std::function<void()> then);
+  void Disconnect(std::function<void()> then);
+  void Connect();
+  bool StopAlarmSoundThread();
+
+  // Panel helpers.
+  std::size_t SelectedPort() const;
+  std::uint8_t& PortDeviceType(std::size_t port);
+  std::uint8_t Authority() const;
+  void ShowTwoWordTip(int id, bool first);
+  void LeavePtzControl(std::size_t port);
+  int SendPanelCommand(std::span<const std::uint8_t> command);
+  ISystemConfigWindows& SystemConfigWindows();
+
   // Painting helpers (GUI thread).
   void PaintSkin(QPainter& painter);
   void PaintStatusStrip(QPainter& painter);
@@ -213,4 +272,16 @@ class CKavelinDlg : public ui::UiDialog {
   bool m_bDragging = false;
   QPoint m_dragOffset;
   bool m_bDestroyed = false;
+
+  // The channel strip's offset (LEFT and RIGHT move it; nothing reads it).
+  std::uint8_t m_byChannelStripOffset = 0;
+  // Whether the alarm sound thread started last is still inside its body.
+  std::shared_ptr<std::atomic<bool>> m_pSoundRunning;
+  std::unique_ptr<ISystemConfigWindows> m_pSystemConfig;
+
+  // The long wait under way (one at a time) and what runs after it.
+  bool m_bWaiting = false;
+  bool m_bCloseWhenIdle = false;
+  std::function<void(std::uint32_t)> m_afterWait;
+  ui::Worker m_waitWorker;
 };

@@ -1,0 +1,374 @@
+// CKavelinDlg: the command dispatch by control id, and the connection, AV, alarm-sound, record
+// and snapshot commands. The waits of DISCONNECT, AV SWITCH and the reconnect pause run on the
+// window's worker (connection_waits.h); their outcome is applied here on the GUI thread.
+#include <memory>
+
+#include "app/app_data.h"
+#include "app/app_seams.h"
+#include "app/engine_threads.h"
+#include "app/relogin_thread.h"
+#include "app/trace.h"
+#include "media/audio/alarm_wav.h"
+#include "media/frame_header.h"
+#include "media/record/recorder.h"
+#include "net/rs485_command.h"
+#include "platform/message_box.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/services.h"
+#include "ui/common/string_table.h"
+#include "ui/main/connection_waits.h"
+#include "ui/main/kavelin_dlg.h"
+#include "ui/main/remote_commands.h"
+
+using namespace mainwin;
+
+namespace {
+
+constexpr const char* kDisconnectText = "DISCONNECT!!";
+constexpr const char* kConnectText = "CONNECT!!";
+constexpr const char* kRecordingRunsText = "Recording is running now, can't switch AV option.";
+constexpr int kMsgConnectFirst = 4085;
+constexpr int kMsgDiskFull = 4068;
+constexpr int kMsgAudioOnly = 4100;
+// Time the old alarm sound thread gets to end once its stop event is set: it returns as soon as
+// its device is reset, so the wait is short; the limit only bounds a stuck sound device.
+constexpr std::uint32_t kAlarmSoundJoinMs = 1000;
+constexpr std::uint8_t kFeedbackDeviceByte = 0x84;
+
+bool AnyRecorderRecording(CAppData& app) {
+  const auto busy = [](CRecorder& recorder) {
+    return recorder.IsRecording() || recorder.HasOpenFile();
+  };
+  return busy(app.m_AlarmRecord) || busy(app.m_UserRecord) || busy(app.m_SchRecord);
+}
+
+std::string SettingText(CAppData& app, const std::string& field) {
+  const std::lock_guard lock(app.m_SettingINI.m_TextLock);
+  return field;
+}
+
+}  // namespace
+
+void CKavelinDlg::OnCommand(int id) {
+  if (m_bWaiting && id != IDC_TITLE_MINIMIZE) {
+    if (id == IDC_TITLE_CLOSE)
+      m_bCloseWhenIdle = true;
+    return;
+  }
+  switch (id) {
+    case IDC_TITLE_MINIMIZE:
+      OnMinimized();
+      return;
+    case IDC_TITLE_FULLSCREEN:
+      OnTitleFullScreen();
+      return;
+    case IDC_TITLE_CLOSE:
+      OnTitleClose();
+      return;
+    case IDC_PANELUP:
+      OnPanelUp();
+      return;
+    case IDC_PANELDOWN:
+      OnPanelDown();
+      return;
+    case IDC_AV_SWITCH:
+      OnAvSwitch();
+      return;
+    case IDC_CONNECT:
+      OnLogin();
+      return;
+    case IDC_IMAGE_ADJUST:
+      OnImageAdjust();
+      return;
+    case IDC_SNAPSHOT:
+      OnSnapshot();
+      return;
+    case IDC_RECORD:
+      OnRecord();
+      return;
+    case IDC_SYSTEM_CONFIG:
+      OnSystemConfig();
+      return;
+    case IDC_RESOLUTION:
+      OnResolution();
+      return;
+    case IDC_POWER:
+      OnPower();
+      return;
+    case 8310:
+      OnTurbo();
+      return;
+    case 8312:
+      OnPtzControl();
+      return;
+    case 8331:
+      OnRetr();
+      return;
+    case 8352:
+      OnHotPoint();
+      return;
+    case 8353:
+      OnDigitalZoom();
+      return;
+    default:
+      break;
+  }
+  if (id >= IDC_CHANNEL_DVR && id <= IDC_CHANNEL_RIGHT) {
+    OnChannelButton(id);
+  } else if (PanelKeyCommandOf(id)) {
+    OnPanelKey(id);
+  }
+}
+
+// --- Long waits --------------------------------------------------------------------------------
+
+void CKavelinDlg::RunLongWait(const char* name, LongWait wait,
+                              std::function<void(std::uint32_t)> then) {
+  m_bWaiting = true;
+  m_afterWait = std::move(then);
+  const platform::WindowHandle window = Handle();
+  const bool started = m_waitWorker.Start(
+      name, [window, wait](platform::StopToken stop, std::uint32_t generation) {
+        const std::uint32_t result = wait(stop);
+        platform::PostMessage(window, WM_LONGWAITDONE, result,
+                              static_cast<platform::LParam>(generation));
+        return result;
+      });
+  if (!started) {
+    // No thread: the waits run here, within their limits, as the window would otherwise skip
+    // the steps.
+    const platform::StopToken never;
+    const std::uint32_t result = wait(never);
+    platform::PostMessage(window, WM_LONGWAITDONE, result, 0);
+  }
+}
+
+void CKavelinDlg::OnLongWaitDone(platform::WParam result, platform::LParam generation) {
+  if (generation != 0 && !m_waitWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  // The body has posted and is returning: the join is immediate.
+  m_waitWorker.Stop(1000);
+  m_bWaiting = false;
+  std::function<void(std::uint32_t)> then = std::move(m_afterWait);
+  m_afterWait = nullptr;
+  if (then)
+    then(static_cast<std::uint32_t>(result));
+  if (!m_bWaiting && m_bCloseWhenIdle) {
+    m_bCloseWhenIdle = false;
+    OnTitleClose();
+  }
+}
+
+// --- CONNECT / DISCONNECT ----------------------------------------------------------------------
+
+void CKavelinDlg::OnLogin() {
+  Login(nullptr);
+}
+
+void CKavelinDlg::Login(std::function<void()> then) {
+  if (!g_lpApp)
+    return;
+  if (g_lpApp->m_bConnected.load() != 0) {
+    Disconnect(std::move(then));
+    return;
+  }
+  Connect();
+  if (then)
+    then();
+}
+
+void CKavelinDlg::Disconnect(std::function<void()> then) {
+  CAppData& app = *g_lpApp;
+  SetButtonState(IDC_CONNECT, 1);
+  ShowStatusText(QString::fromLatin1(kDisconnectText));
+  DisconnectPlan plan;
+  plan.streamsRunning = app.m_bStreamsStarted.load() != 0;
+  plan.avOption = app.m_SettingINI.m_byAvSwitchOption;
+  plan.postFeedback =
+      app.m_wUserLevelShown.load() == 30 && app.m_byDeviceType.load() == kFeedbackDeviceByte;
+  RunLongWait(
+      "DisconnectThread",
+      [plan](const platform::StopToken& stop) {
+        return RunDisconnectWaits(plan, stop).stopped ? 0u : 1u;
+      },
+      [this, then = std::move(then)](std::uint32_t) {
+        m_strHuText.clear();
+        update(QRect(0, Skin().Strip().top - 20, width(), 44));
+        if (then)
+          then();
+      });
+}
+
+void CKavelinDlg::Connect() {
+  if (!ConnectReLogin()) {
+    app::TraceLine("CKavelinDlg::OnLogin() : Create the h_ReLoginThread failed, error \n");
+    return;
+  }
+  ShowStatusText(QString::fromLatin1(kConnectText));
+  SetButtonState(IDC_CONNECT, 0);
+}
+
+void CKavelinDlg::OnReconnect() {
+  if (!g_lpApp || m_bWaiting)
+    return;
+  const std::uint32_t pause = app::Clock().Ticks() % 2000u;
+  RunLongWait(
+      "ReconnectPause",
+      [pause](const platform::StopToken& stop) { return PauseFor(pause, stop) ? 1u : 0u; },
+      [this](std::uint32_t paused) {
+        if (paused != 0)
+          Login([this] { Login(nullptr); });
+      });
+}
+
+// --- AV SWITCH ---------------------------------------------------------------------------------
+
+void CKavelinDlg::OnAvSwitch() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  // The press showed the next face already; a refused press goes back to the face it had.
+  const auto keepFace = [this] {
+    if (CVtxButton* button = Button(IDC_AV_SWITCH))
+      button->SetButtonState(button->SetButtonState(-1));
+  };
+  if (AnyRecorderRecording(app)) {
+    platform::ShowMessageBox(kRecordingRunsText);
+    keepFace();
+    return;
+  }
+  if (app.m_bConnected.load() == 0) {
+    ui::MessageBoxById(kMsgConnectFirst);
+    keepFace();
+    return;
+  }
+  const std::uint8_t oldOption = app.m_SettingINI.m_byAvSwitchOption;
+  const std::optional<std::uint8_t> newOption = NextAvOption(oldOption);
+  if (!newOption) {
+    keepFace();
+    return;
+  }
+  app.m_SettingINI.m_byAvSwitchOption = *newOption;
+  app.m_bAvSwitched = 1;
+  RunLongWait(
+      "AvSwitchThread",
+      [oldOption](const platform::StopToken& stop) {
+        return RunAvSwitchWaits(oldOption, stop) ? 1u : 0u;
+      },
+      nullptr);
+}
+
+// --- Alarm sound -------------------------------------------------------------------------------
+
+bool CKavelinDlg::StopAlarmSoundThread() {
+  CAppData& app = *g_lpApp;
+  app::StopEngineThread("OnAlarmSound", "h_PlayAudioWavThread", app.h_PlayAudioWavThread,
+                        app.h_PlayAudioWavThreadId, kAlarmSoundJoinMs);
+  // A thread given up may still play from the loaded sound: the sound stays until it is gone.
+  return !m_pSoundRunning || !m_pSoundRunning->load();
+}
+
+int CKavelinDlg::OnAlarmSound(platform::LParam lParam) {
+  if (!g_lpApp)
+    return -1;
+  CAppData& app = *g_lpApp;
+  if (lParam == kAlarmStateOff) {
+    if (app.m_bAlarmWavPending.load() != 0) {
+      app::SignalEvent(app.m_hAlarmWavStopEvent);
+      app.m_bAlarmWavPending = 0;
+    }
+    StopAlarmSoundThread();
+    return 0;
+  }
+  // The old sound thread ends before its sound and events are replaced.
+  app::SignalEvent(app.m_hAlarmWavStopEvent);
+  if (!StopAlarmSoundThread()) {
+    app::TraceLine("CKavelinDlg::OnAlarmSound : the old alarm sound is still playing \n");
+    return -1;
+  }
+  const std::string path = SettingText(app, app.m_SettingINI.m_strAlarmWavPath);
+  const std::string programDir = SettingText(app, app.m_SettingINI.m_strProgramDir);
+  if (!app.m_AlarmWav.LoadAlarmWav(path, programDir))
+    return -1;
+  auto done = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);
+  auto stopSound = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);
+  app::StoreHandle(app.m_hAlarmWavEvent, done);
+  app::StoreHandle(app.m_hAlarmWavStopEvent, stopSound);
+  if (const app::MediaEngineHooks hooks = app::MediaHooks(); hooks.setAlarmSoundEvent)
+    hooks.setAlarmSoundEvent(done);
+  auto running = std::make_shared<std::atomic<bool>>(true);
+  CAlarmWav* sound = &app.m_AlarmWav;
+  const bool started = app::StartEngineThread(
+      app.h_PlayAudioWavThread, app.h_PlayAudioWavThreadId, "PlayAudioWavThread",
+      [sound, done, stopSound, running](platform::StopToken stop) {
+        const std::uint32_t code = PlayAudioWavThread(*sound, *done, *stopSound, stop);
+        running->store(false);
+        return code;
+      });
+  if (!started) {
+    app::TraceLine("Create the h_PlayAudioWavThread failed, error \n");
+    return -1;
+  }
+  m_pSoundRunning = std::move(running);
+  app.m_bAlarmWavPending = 1;
+  return 0;
+}
+
+// --- RECORD and SNAPSHOT -----------------------------------------------------------------------
+
+void CKavelinDlg::OnRecord() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  CUserRecord& recorder = app.m_UserRecord;
+  const bool recording = recorder.HasOpenFile();
+  if (!recording && app.m_bConnected.load() == 0) {
+    ui::MessageBoxById(kMsgConnectFirst);
+    return;
+  }
+  std::string path = SettingText(app, app.m_SettingINI.m_strRecordPath);
+  if (!recording) {
+    RecorderEnvironment disk;
+    disk.freeDiskBytes = [](const std::string& folder) -> std::uint64_t {
+      return ui::DiskSpace().FreeBytes(QString::fromStdString(folder)).value_or(0);
+    };
+    if (!CheckDiskFreeSpace(path, disk)) {
+      ui::MessageBoxById(kMsgDiskFull);
+      return;
+    }
+  }
+  const QString label = ui::LoadString(IDC_RECORD);
+  if (!recording) {
+    // The button shows RECORDING only for a record that opened.
+    if (recorder.OpenRecordFile(path, app.m_byVideoFormat.load())) {
+      SetToolTipText(IDC_RECORD, ui::SecondWord(label));
+      SetButtonState(IDC_RECORD, 1);
+    } else {
+      app::TraceLine("CKavelinDlg::OnRecord : the record file could not be opened \n");
+      SetToolTipText(IDC_RECORD, ui::FirstWord(label));
+      SetButtonState(IDC_RECORD, 0);
+    }
+    return;
+  }
+  SetToolTipText(IDC_RECORD, ui::FirstWord(label));
+  SetButtonState(IDC_RECORD, 0);
+  if (!recorder.StopRecord())
+    app::TraceLine("CKavelinDlg::OnRecord : the record did not finish in time \n");
+}
+
+void CKavelinDlg::OnRecordStarted() {
+  SetButtonState(IDC_RECORD, 1);
+}
+
+void CKavelinDlg::OnSnapshot() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  if (app.m_SettingINI.m_byAvSwitchOption == 2) {
+    ui::MessageBoxById(kMsgAudioOnly);
+  } else if (app.m_bConnected.load() != 0) {
+    app.m_bSnapshotRequest = 1;
+  } else {
+    ui::MessageBoxById(kMsgConnectFirst);
+  }
+}

@@ -1,0 +1,254 @@
+// CKavelinDlg: the remote-control panel: the channel strip, the keys (through the device command
+// table), TURBO, the power key, PTZ control with its selection dialog, and the hot point.
+#include "app/app_data.h"
+#include "app/trace.h"
+#include "net/cgi_url.h"
+#include "net/ctrl_file.h"
+#include "net/net_environment.h"
+#include "net/penta_send_command.h"
+#include "net/rs485_command.h"
+#include "ui/common/modal_runner.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/string_table.h"
+#include "ui/config/select_ptz_dlg.h"
+#include "ui/main/kavelin_dlg.h"
+#include "ui/main/remote_commands.h"
+
+using namespace mainwin;
+
+namespace {
+
+constexpr int kTurboId = 8310;
+constexpr int kPtzControlId = 8312;
+constexpr int kMsgSendFailed = 4065;
+constexpr int kMsgNoDevice = 4034;
+constexpr int kMsgNoProtocol = 4093;
+constexpr int kMsgPtzNumber = 4095;
+constexpr int kMsgPtzWithRetr = 4097;
+constexpr std::uint8_t kRetrServerByte = 0x84;
+constexpr std::uint16_t kMarkFramesAfterHotPoint = 10;
+constexpr std::uint16_t kMarkFramesAfterFailedPtz = 2;
+constexpr std::uint16_t kSendTimeoutSeconds = 5;
+
+}  // namespace
+
+std::size_t CKavelinDlg::SelectedPort() const {
+  return g_lpApp ? PortOfChannel(g_lpApp->m_SettingINI.m_bySelectedChannel) : 1;
+}
+
+std::uint8_t& CKavelinDlg::PortDeviceType(std::size_t port) {
+  CSettingINI& settings = g_lpApp->m_SettingINI;
+  return port == 0 ? settings.m_byChannel1Device : settings.m_byChannel2Device;
+}
+
+std::uint8_t CKavelinDlg::Authority() const {
+  return RightsRow(g_lpApp ? g_lpApp->m_byUserRightsRow.load() : kGuestRow).authority;
+}
+
+void CKavelinDlg::ShowTwoWordTip(int id, bool first) {
+  const QString label = ui::LoadString(id);
+  SetToolTipText(id, first ? ui::FirstWord(label) : ui::SecondWord(label));
+}
+
+int CKavelinDlg::SendPanelCommand(std::span<const std::uint8_t> command) {
+  const std::string text = CommandHexText(command);
+  CCgiUrl url(11);
+  url.AddParam("Command", text.c_str());
+  if (const std::string session = net::Environment().SessionId(); !session.empty())
+    url.AddParam("SessionID", session.c_str());
+  return PentaSendCommand(11, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 4, nullptr,
+                          nullptr, kSendTimeoutSeconds, kSendTimeoutSeconds, 0);
+}
+
+// --- Channel strip and keys --------------------------------------------------------------------
+
+void CKavelinDlg::OnChannelButton(int id) {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  if (id == IDC_CHANNEL_LEFT || id == IDC_CHANNEL_RIGHT) {
+    m_byChannelStripOffset =
+        static_cast<std::uint8_t>(m_byChannelStripOffset + (id == IDC_CHANNEL_LEFT ? -1 : 1));
+    ApplyResolutionMode(app.m_SettingINI.m_nImageResolution);
+    return;
+  }
+  const int channel = id - IDC_CHANNEL_DVR;
+  if (channel < 0 || channel > 16)
+    return;
+  app.m_SettingINI.m_bySelectedChannel = static_cast<std::uint8_t>(channel);
+  for (int i = 0; i < kChannelButtonCount; ++i)
+    m_ChannelButtons[static_cast<std::size_t>(i)]->SetButtonState(i == channel ? 0 : 1);
+  RefreshPanelButtons();
+  ArrangeControls();
+  ApplyResolutionMode(app.m_SettingINI.m_nImageResolution);
+}
+
+void CKavelinDlg::OnPanelKey(int id) {
+  const std::optional<PanelKeyCommand> key = PanelKeyCommandOf(id);
+  if (!key || !g_lpApp)
+    return;
+  SendDeviceCommand(key->turbo ? g_lpApp->m_bTurboOn.load() : 0u, key->index);
+}
+
+void CKavelinDlg::OnTurbo() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  const bool turbo = app.m_bTurboOn.load() == 0;
+  app.m_bTurboOn = turbo ? 1 : 0;
+  {
+    const std::lock_guard lock(m_layoutLock);
+    switch (LayoutSkin()) {
+      case 0:
+        LoadPtzBitmapsNVga();
+        break;
+      case 1:
+        LoadPtzBitmapsNQvga();
+        break;
+      case 2:
+        LoadPtzBitmapsPVga();
+        break;
+      default:
+        LoadPtzBitmapsPQvga();
+        break;
+    }
+  }
+  SetButtonState(kTurboId, turbo ? 1 : 0);
+  ShowTwoWordTip(kTurboId, turbo);
+}
+
+void CKavelinDlg::OnPower() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  if (app.m_bConnected.load() == 0) {
+    ui::MessageBoxById(kMsgNoDevice);
+    return;
+  }
+  // The power key always addresses port 0; a type outside the table has no commands.
+  const std::uint8_t type = PortDeviceType(0);
+  const CtrlFileDevice* device =
+      type < DeviceCommandTable.size() ? DeviceCommandTable[type].device : nullptr;
+  if (device == nullptr) {
+    ui::MessageBoxById(kMsgNoProtocol);
+    return;
+  }
+  SendRS485Command(&device->powerCommand, app.m_abyChannelDeviceId[0].load(), 1);
+  app.m_bPowerOn = app.m_bPowerOn.load() == 0 ? 1 : 0;
+}
+
+// --- PTZ control -------------------------------------------------------------------------------
+
+void CKavelinDlg::LeavePtzControl(std::size_t port) {
+  CAppData& app = *g_lpApp;
+  app.m_abPtzControl[port] = 0;
+  ShowTwoWordTip(kPtzControlId, false);
+  PortDeviceType(port) = app.m_abySavedDeviceType[port].load();
+  SetButtonState(kPtzControlId, 0);
+  if (app.m_byHotPointMode.load() == 2) {
+    app.m_byHotPointMode = 1;
+    app.m_bHotPointOn = 0;
+  }
+}
+
+void CKavelinDlg::OnPtzControl() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  if (app.m_byDeviceType.load() == kRetrServerByte && app.m_bRetrOn.load() != 0) {
+    ui::MessageBoxById(kMsgPtzWithRetr);
+    return;
+  }
+  const std::size_t port = SelectedPort();
+  CSelectPTZDlg select(this);
+  const int result = ui::RunModal(select);
+  const bool inPtzControl = app.m_abPtzControl[port].load() != 0;
+  if (result == ui::IDCANCEL) {
+    SetButtonState(kPtzControlId, inPtzControl ? 1 : 0);
+    return;
+  }
+  std::uint8_t selector = 0;
+  if (!inPtzControl || result == ui::IDOK) {
+    if (!IsValidPtzNumber(select.m_nSelectNo)) {
+      ui::MessageBoxById(kMsgPtzNumber);
+      return;
+    }
+    app.m_abyChannelPtzNumber[port] = static_cast<std::uint8_t>(select.m_nSelectNo);
+    selector = static_cast<std::uint8_t>('0' + select.m_nSelectNo);
+    if (!inPtzControl) {
+      app.m_abPtzControl[port] = 1;
+      ShowTwoWordTip(kPtzControlId, true);
+      const std::uint8_t own = PortDeviceType(port);
+      app.m_abySavedDeviceType[port] = own;
+      PortDeviceType(port) = PtzTypeOfSavedType(own);
+      app.m_byHotPointMode = 2;
+      app.m_bHotPointOn = 1;
+    }
+    SetButtonState(kPtzControlId, 1);
+  } else if (result == CSelectPTZDlg::kResultPtzOff) {
+    LeavePtzControl(port);
+    selector = kPtzOffSelector;
+  } else {
+    return;
+  }
+  const PtzControlBytes command =
+      PtzControlCommand(app.m_abyChannelDeviceId[port].load(), Authority(), selector);
+  if (SendPanelCommand(command) == 1) {
+    RefreshPanelButtons();
+  } else {
+    app.m_wMarkCount = kMarkFramesAfterFailedPtz;
+    ui::MessageBoxById(kMsgSendFailed);
+  }
+}
+
+void CKavelinDlg::OnUpdatePtzControlButton() {
+  if (!g_lpApp)
+    return;
+  const std::size_t port = SelectedPort();
+  if (g_lpApp->m_abPtzControl[port].load() == 0)
+    return;
+  LeavePtzControl(port);
+  RefreshPanelButtons();
+}
+
+// --- Hot point ---------------------------------------------------------------------------------
+
+void CKavelinDlg::OnHotPoint() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  const std::uint8_t mode = app.m_byHotPointMode.load();
+  if (mode == 1) {
+    app.m_byHotPointMode = 2;
+    app.m_bHotPointOn = 1;
+  } else if (mode == 2) {
+    app.m_byHotPointMode = 1;
+    app.m_bHotPointOn = 0;
+  }
+}
+
+void CKavelinDlg::OnHotPointClick() {
+  if (!g_lpApp)
+    return;
+  CAppData& app = *g_lpApp;
+  const int x = app.m_wClickX.load();
+  const int y = app.m_wClickY.load();
+  // In full screen the picture covers the window, which lies over the work area.
+  const bool fullScreen = InFullScreen();
+  const QRect video = fullScreen ? QRect(QPoint(0, 0), m_rcWorkArea.size()) : VideoRect();
+  const HotPointArea area{video.left(), video.top(), video.left() + video.width(),
+                          video.top() + video.height()};
+  const std::optional<std::uint8_t> cell = HotPointCell(area, x, y);
+  if (!cell)
+    return;
+  app.m_wMarkX = static_cast<std::uint16_t>(x - area.left);
+  app.m_wMarkY = static_cast<std::uint16_t>(y - area.top);
+  const std::size_t port = SelectedPort();
+  const HotPointBytes command =
+      HotPointCommand(app.m_abyChannelDeviceId[port].load(), Authority(), *cell);
+  if (SendPanelCommand(command) == 1) {
+    app.m_wMarkCount = kMarkFramesAfterHotPoint;
+  } else {
+    ui::MessageBoxById(kMsgSendFailed);
+  }
+}
