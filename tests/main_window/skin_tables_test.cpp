@@ -91,6 +91,9 @@ TEST(SkinTables, FixedImagesAndTurboFaces) {
   EXPECT_EQ(TurboFaceImages(58, "P_VGA").selected, "BMP\\P_VGA_RIGHT_TURBO.bmp");
   EXPECT_EQ(TurboFaceImages(31, "N_VGA").focus, "BMP\\2Col_zoom_turbo_out_a.bmp");
   EXPECT_TRUE(TurboFaceImages(56, "N_VGA").flat.empty());
+  EXPECT_EQ(DirectionKeyFaceImages(54, "P_QVGA", false).focus, "BMP\\P_QVGA_LEFT_OVER.bmp");
+  EXPECT_EQ(DirectionKeyFaceImages(32, "N_VGA", false).flat, "BMP\\2Col_focus_in.bmp");
+  EXPECT_EQ(DirectionKeyFaceImages(33, "N_VGA", true).selected, "BMP\\2Col_focus_turbo_out_a.bmp");
   EXPECT_EQ(SkinBackgroundFiles(4).background, "BMP\\N_QVGA_BG.bmp");
   EXPECT_EQ(SkinBackgroundFiles(5).strip, "BMP\\StatusBar.bmp");
   EXPECT_EQ(SkinBackgroundFiles(2).strip, "BMP\\VGA_Status_Bar.bmp");

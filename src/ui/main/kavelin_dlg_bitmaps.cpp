@@ -124,8 +124,9 @@ void CKavelinDlg::LoadPanelBitmaps(const std::string& prefix) {
     CVtxButton* button = m_CommandButtons[static_cast<std::size_t>(k)];
     if (button == nullptr)
       continue;
-    if (turbo && panel::IsTurboSlot(k)) {
-      LoadThree(*button, TurboFaceImages(k, prefix), VTX_PRESS);
+    if (panel::IsTurboSlot(k)) {
+      // The direction, zoom and focus keys show the skin's faces, turbo or plain.
+      LoadThree(*button, DirectionKeyFaceImages(k, prefix, turbo), VTX_PRESS);
     } else if (rec.flags & panel::kFlagLoadImages) {
       if (rec.imageKind & panel::kKindSinglePair) {
         if (rec.flags & panel::kFlagSingleImage) {

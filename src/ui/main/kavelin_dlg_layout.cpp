@@ -1,6 +1,8 @@
 // CKavelinDlg: the layout by skin and panel state, the panel refresh by device and rights, the
 // skin switches, full screen and the size-change message.
 #include <QApplication>
+#include <array>
+#include <utility>
 
 #include "app/app_data.h"
 #include "app/app_seams.h"
@@ -225,9 +227,16 @@ int CKavelinDlg::RefreshPanelButtons() {
       const QString label = ui::LoadString(id);
       return first ? ui::FirstWord(label) : ui::SecondWord(label);
     };
-    SetToolTipText(8312, word(8312, app.m_abPtzControl[port].load() != 0));
-    SetToolTipText(8310, word(8310, app.m_bTurboOn.load() != 0));
-    SetToolTipText(8331, word(8331, app.m_bRetrOn.load() != 0));
+    // The two-state keys show the word and the face of their flag (the faces were reloaded in
+    // their first state above).
+    const std::array<std::pair<int, bool>, 3> twoStateKeys = {
+        {{8312, app.m_abPtzControl[port].load() != 0},
+         {8310, app.m_bTurboOn.load() != 0},
+         {8331, app.m_bRetrOn.load() != 0}}};
+    for (const auto& [id, on] : twoStateKeys) {
+      SetToolTipText(id, word(id, on));
+      SetButtonState(id, on ? 1 : 0);
+    }
     const std::uint8_t option = app.m_SettingINI.m_byAvSwitchOption;
     const int avState = option == 1 ? 2 : option == 2 ? 1 : option == 3 ? 0 : -1;
     if (avState >= 0)

@@ -323,19 +323,24 @@ ThreeImages PanelDownImages(const std::string& prefix) {
 }
 
 ThreeImages TurboFaceImages(int slot, const std::string& prefix) {
+  return DirectionKeyFaceImages(slot, prefix, true);
+}
+
+ThreeImages DirectionKeyFaceImages(int slot, const std::string& prefix, bool turbo) {
   const char* direction = slot == 54   ? "LEFT"
                           : slot == 55 ? "UP"
                           : slot == 57 ? "DOWN"
                           : slot == 58 ? "RIGHT"
                                        : nullptr;
   if (direction != nullptr) {
-    const std::string base = prefix + "_" + direction + "_TURBO";
+    const std::string base = prefix + "_" + direction + (turbo ? "_TURBO" : "");
     return {Bmp(base), Bmp(base + "_OVER"), Bmp(base)};
   }
-  static constexpr std::array<const char*, 4> kTwoColumn = {
-      "2Col_zoom_turbo_in", "2Col_zoom_turbo_out", "2Col_focus_turbo_in", "2Col_focus_turbo_out"};
+  static constexpr std::array<const char*, 4> kTwoColumn = {"zoom_%s_in", "zoom_%s_out",
+                                                            "focus_%s_in", "focus_%s_out"};
   if (slot >= 30 && slot <= 33) {
-    const std::string base = kTwoColumn[static_cast<std::size_t>(slot - 30)];
+    std::string base = std::string("2Col_") + kTwoColumn[static_cast<std::size_t>(slot - 30)];
+    base.replace(base.find("%s_"), 3, turbo ? "turbo_" : "");
     return {Bmp(base), Bmp(base + "_a"), Bmp(base + "_a")};
   }
   return {};

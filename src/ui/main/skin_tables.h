@@ -180,6 +180,9 @@ ThreeImages PanelDownImages(const std::string& prefix);
 // The turbo faces of command slot 54, 55, 57, 58 or 30..33 for a file prefix; empty names for
 // any other slot.
 ThreeImages TurboFaceImages(int slot, const std::string& prefix);
+// The faces of those slots with turbo on (the turbo faces) or off (the plain faces of the prefix:
+// "BMP\\N_VGA_LEFT.bmp", "BMP\\2Col_zoom_in.bmp", ...).
+ThreeImages DirectionKeyFaceImages(int slot, const std::string& prefix, bool turbo);
 
 // How the bar button's images are handed to the button: the three-image overload for kinds 1
 // (VTX_HOVER) and 32 (VTX_PRESS_HOVER), the state-pair overload with (n + 1) / 2 pairs for the
