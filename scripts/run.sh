@@ -22,6 +22,7 @@ for _ in $(seq 50); do
 done
 [ -n "$port" ] || { cat "$log"; echo "vsim did not start" >&2; exit 1; }
 head -1 "$log"
+echo "vsim writes to $log (with ./scripts/run.sh --verbose every request it answers, the panel keys' RS485 frames among them): tail -f $log"
 
 settings="$bin/Setting.ini"
 [ -f "$settings" ] || printf '[ZRC604]\n' >"$settings"

@@ -278,6 +278,12 @@ void FakeVideoServer::SetHandler(const std::string& path, FakeHandler handler) {
   m_Handlers[path] = std::move(handler);
 }
 
+void FakeVideoServer::SetRequestObserver(
+    std::function<void(const RecordedRequest&, const FakeReply&)> observer) {
+  std::lock_guard lock(m_Lock);
+  m_RequestObserver = std::move(observer);
+}
+
 void FakeVideoServer::QueueReply(const std::string& path, FakeReply reply) {
   std::lock_guard lock(m_Lock);
   m_Queued[path].push_back(std::move(reply));
@@ -438,11 +444,15 @@ void FakeVideoServer::HandleConnection(int connection) {
   }
   request.body.assign(body.begin(), body.end());
   const FakeReply reply = Answer(request);
+  std::function<void(const RecordedRequest&, const FakeReply&)> observer;
   {
     std::lock_guard lock(m_Lock);
     m_Requests.push_back(request);
+    observer = m_RequestObserver;
   }
   m_Changed.notify_all();
+  if (observer)
+    observer(request, reply);
 
   if (reply.delay.count() > 0 && !SleepUnlessStopped(reply.delay))
     return;

@@ -90,6 +90,9 @@ class FakeVideoServer {
   // The firmware upload at "/UpgradeFirmware.cgi" (fake_firmware.h).
   FakeFirmware& Firmware() { return *m_pFirmware; }
 
+  // Called with each request once it is answered (on the connection's thread).
+  void SetRequestObserver(std::function<void(const RecordedRequest&, const FakeReply&)> observer);
+
   std::vector<RecordedRequest> Requests() const;
   std::vector<RecordedRequest> RequestsTo(const std::string& path) const;
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
@@ -126,6 +129,7 @@ class FakeVideoServer {
   std::optional<std::pair<std::string, std::string>> m_Credentials;
   std::map<std::string, std::vector<uint8_t>> m_Records;
   std::unique_ptr<FakeFirmware> m_pFirmware;
+  std::function<void(const RecordedRequest&, const FakeReply&)> m_RequestObserver;
 
   std::thread m_TcpThread;
   std::thread m_UdpThread;

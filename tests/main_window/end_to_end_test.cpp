@@ -14,10 +14,18 @@
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
 #include "headless_login_window.h"
+#include "media/record/recorder.h"
+#include "media/record/vs4_format.h"
 #include "main_window_fixture.h"
 #include "media/media_hooks.h"
+#include "media/recording_hooks.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/main/kavelin_main_window.h"
+#include "ui/main/main_window_texts.h"
+
+#include <QTest>
+#include <fstream>
+#include <iterator>
 
 namespace main_window_test {
 namespace {
@@ -40,6 +48,7 @@ class EndToEndTest : public ::testing::Test {
     m_previousServices = ui::InstallServices(std::move(services));
     platform::SetMessageBox(m_box);
     InstallMediaEngineThreads();
+    InstallRecorders();
     app::SetLoginWindow(m_login);
     app::SetMainWindow(ui::MakeKavelinMainWindow());
   }
@@ -222,6 +231,132 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
   }
   EXPECT_EQ(web.RequestsTo("/Login.cgi").size(), 2u);
   EXPECT_EQ(m_login->Runs(), 1);
+}
+
+
+// The MPEG-4 clip at 176 x 144 and every picture of it, decoded in order.
+std::vector<Picture> DecodedPictures(const std::vector<fakes::ClipFrame>& clip) {
+  std::vector<Picture> pictures;
+  CMpeg4DecoderContext reference;
+  EXPECT_EQ(reference.AllocateBuffers(), 1);
+  EXPECT_TRUE(reference.Open(176, 144, 0));
+  for (const fakes::ClipFrame& frame : clip) {
+    Picture picture(176 * 144 * 3);
+    EXPECT_TRUE(reference.DecodeFrame(
+        frame.frame.data(), static_cast<std::uint32_t>(frame.frame.size()), 1, 0, 0, 176, 144));
+    EXPECT_EQ(reference.CopyImage(picture), 1);
+    pictures.push_back(std::move(picture));
+  }
+  return pictures;
+}
+
+TEST_F(EndToEndTest, DisconnectStopsTheStreamsAndConnectLogsInAgain) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  WriteSettings(web.WebPort(), 4, 0);
+
+  enum class Phase { kPicture, kDisconnecting, kQuiet, kConnecting, kDone } phase = Phase::kPicture;
+  std::uint32_t framesAtRest = 0;
+  int quietSteps = 0;
+  std::size_t requestsBefore = 0;
+  RunProgram([&](CKavelinDlg& window) {
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 176, 144)) {
+          QTest::mouseClick(window.Button(IDC_CONNECT), Qt::LeftButton);
+          EXPECT_EQ(window.StatusText(), "DISCONNECT!!");
+          EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 1);
+          phase = Phase::kDisconnecting;
+        }
+        break;
+      case Phase::kDisconnecting:
+        if (!window.IsWaiting()) {
+          EXPECT_EQ(g_lpApp->m_bConnected.load(), 0u);
+          framesAtRest = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kQuiet;
+        }
+        break;
+      case Phase::kQuiet:
+        // A quarter of a second without a frame, then CONNECT.
+        EXPECT_EQ(g_lpApp->m_dwDisplayedFrames.load(), framesAtRest);
+        EXPECT_EQ(window.StatusText(), "DISCONNECT!!");
+        if (++quietSteps == 12) {
+          requestsBefore = web.Requests().size();
+          QTest::mouseClick(window.Button(IDC_CONNECT), Qt::LeftButton);
+          EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 0);
+          phase = Phase::kConnecting;
+        }
+        break;
+      case Phase::kConnecting:
+        if (g_lpApp->m_bConnected.load() != 0 && stream.Requests().size() >= 2 &&
+            g_lpApp->m_dwDisplayedFrames.load() > 5 && ShowsOneOf(window, pictures, 176, 144)) {
+          phase = Phase::kDone;
+        }
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  // After CONNECT: a login, then the stream request.
+  std::vector<std::string> after;
+  const auto requests = web.Requests();
+  for (std::size_t i = requestsBefore; i < requests.size(); ++i)
+    after.push_back(requests[i].path);
+  ASSERT_GE(after.size(), 2u);
+  EXPECT_EQ(after[0], "/Login.cgi");
+  EXPECT_EQ(after[1], "/RequestStream.cgi");
+}
+
+TEST_F(EndToEndTest, RecordWritesARecordFileThatReadsBack) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  WriteSettings(web.WebPort(), 4, 0);
+
+  enum class Phase { kPicture, kRecording, kDone } phase = Phase::kPicture;
+  std::uint32_t framesAtStart = 0;
+  std::string file;
+  RunProgram([&](CKavelinDlg& window) {
+    if (phase == Phase::kPicture && ShowsOneOf(window, pictures, 176, 144)) {
+      QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+      EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORDING");
+      EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
+      framesAtStart = g_lpApp->m_dwDisplayedFrames.load();
+      phase = Phase::kRecording;
+    } else if (phase == Phase::kRecording &&
+               g_lpApp->m_dwDisplayedFrames.load() > framesAtStart + 40) {
+      QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+      EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORD");
+      EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
+      EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
+      file = g_lpApp->m_UserRecord.LastFileName();
+      phase = Phase::kDone;
+    }
+    return phase == Phase::kDone;
+  });
+  ASSERT_EQ(phase, Phase::kDone);
+  std::ifstream in(file, std::ios::binary);
+  ASSERT_TRUE(in) << file;
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  Vs4ReadError error{};
+  const auto record = ReadVs4(bytes, &error);
+  ASSERT_TRUE(record) << Vs4ReadErrorName(error);
+  EXPECT_GT(record->frames.size(), 10u);
 }
 
 }  // namespace

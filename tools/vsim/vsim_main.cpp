@@ -4,12 +4,13 @@
 // stream; the stream reply gives both sizes and the user level.
 //
 //   vsim [--jpeg] [--clip FILE --width W --height H] [--level N] [--interval MS] [--seconds N]
-//        [--off-row-config]
+//        [--off-row-config] [--verbose]
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
 // It serves and stores the sample configuration records (--off-row-config: the sample with
 // values no row of the configuration pages stands for). It answers the LAN search on UDP 7777
-// and takes firmware uploads, printing what it receives.
+// and takes firmware uploads, printing what it receives. --verbose prints every web request it
+// answers (with the RS485 frames of the panel keys).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
 #include "vsim_device_tools.h"
+#include "vsim_request_log.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ struct Options {
   int intervalMs = 33;
   long seconds = 600;
   bool offRowConfig = false;
+  bool verbose = false;
 };
 
 struct Clip {
@@ -65,6 +68,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.intervalMs = std::atoi(argv[++i]);
     } else if (arg == "--off-row-config") {
       o.offRowConfig = true;
+    } else if (arg == "--verbose") {
+      o.verbose = true;
     } else if (arg == "--seconds" && hasValue) {
       o.seconds = std::atol(argv[++i]);
     } else {
@@ -88,7 +93,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--level N] "
-                 "[--interval MS] [--seconds N (1..%ld)] [--off-row-config]\n",
+                 "[--interval MS] [--seconds N (1..%ld)] [--off-row-config] [--verbose]\n",
                  kMaxSeconds);
     return 2;
   }
@@ -134,6 +139,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   const auto lanSearch = vsim::StartLanResponder(web);
   vsim::ReportFirmwareUploads(web);
+  if (o.verbose)
+    vsim::LogRequests(web);
   std::this_thread::sleep_for(life);
   return 0;
 }
