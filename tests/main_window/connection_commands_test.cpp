@@ -230,6 +230,32 @@ TEST_F(ConnectionTest, ConnectStartsTheReLoginAndShowsIt) {
   EXPECT_TRUE(g_lpApp->h_ReLoginThread != nullptr);
 }
 
+TEST_F(ConnectionTest, ReconnectPausesThenDisconnectsAndConnects) {
+  platform::testing::ManualClock clock(41500);  // a pause of 41500 % 2000 = 1500 ms
+  app::SetClock(&clock);
+  CKavelinDlg& window = OpenConnected();
+  MakeEngineEvents();
+  environment.SetWebPort(1);  // the new re-login finds no server; it is only started
+  platform::PostMessage(window.Handle(), WM_RECONNECT, 0, 0);
+  ProcessEvents();
+  EXPECT_TRUE(window.IsWaiting());
+  ASSERT_TRUE(clock.WaitForWaiters(1));
+  clock.Advance(1499);
+  ASSERT_TRUE(clock.WaitForWaiters(1));
+  EXPECT_EQ(window.StatusText(), "Start to get image!!");
+  // A second reconnect meanwhile is ignored.
+  platform::PostMessage(window.Handle(), WM_RECONNECT, 0, 0);
+  ProcessEvents();
+  clock.Advance(1);
+  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting() && window.StatusText() == "CONNECT!!"; }));
+  EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 0);
+  EXPECT_TRUE(g_lpApp->h_ReLoginThread != nullptr);
+  ProcessEvents();
+  EXPECT_FALSE(window.IsWaiting());
+  // The re-login waits on this test's clock: it ends before the clock goes.
+  StopReLoginStandIn();
+}
+
 TEST_F(ConnectionTest, AvSwitchCyclesStopsTheOldStreamsAndReportsTheLoss) {
   CKavelinDlg& window = OpenConnected({.avOption = 1});
   CAppData& app = *g_lpApp;

@@ -14,10 +14,10 @@
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
 #include "headless_login_window.h"
-#include "media/record/recorder.h"
-#include "media/record/vs4_format.h"
 #include "main_window_fixture.h"
 #include "media/media_hooks.h"
+#include "media/record/recorder.h"
+#include "media/record/vs4_format.h"
 #include "media/recording_hooks.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/main/kavelin_main_window.h"
@@ -232,7 +232,6 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
   EXPECT_EQ(web.RequestsTo("/Login.cgi").size(), 2u);
   EXPECT_EQ(m_login->Runs(), 1);
 }
-
 
 // The MPEG-4 clip at 176 x 144 and every picture of it, decoded in order.
 std::vector<Picture> DecodedPictures(const std::vector<fakes::ClipFrame>& clip) {

@@ -40,9 +40,7 @@ class ImageAdjustTest : public CommandsTest {
   static void Click(CImageAdjustDlg& dialog, int id) {
     QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
   }
-  std::vector<fakes::RecordedRequest> Sends() const {
-    return server->RequestsTo("/SetSysCfg.cgi");
-  }
+  std::vector<fakes::RecordedRequest> Sends() const { return server->RequestsTo("/SetSysCfg.cgi"); }
 };
 
 TEST_F(ImageAdjustTest, RefusedWithoutAConnectionAndAFailedFetchKeepsTheCache) {

@@ -43,7 +43,8 @@ TEST(RemoteCommands, KeysSendTheirRecordNumberWithTurboOnlyOnZoomFocusAndDirecti
       {8353, std::nullopt},                // Digital Zoom
       {8352, std::nullopt},                // Hot point
       {8311, std::nullopt},                // Power
-      {1001, std::nullopt},                {8410, std::nullopt},
+      {1001, std::nullopt},
+      {8410, std::nullopt},
   };
   for (const Case& c : cases)
     EXPECT_EQ(PanelKeyCommandOf(c.id), c.command) << c.id;
@@ -64,8 +65,10 @@ TEST(RemoteCommands, PtzControlCommandText) {
     const char* text;
   };
   const Case cases[] = {
-      {1, 60, '0' + 1, "06ffc0013c317f0232"}, {2, 40, '0' + 4, "06ffc00228347f0232"},
-      {0x1f, 4, kPtzOffSelector, "06ffc01f04517f0232"}, {200, 20, '0' + 3, "06ffc0c814337f0232"},
+      {1, 60, '0' + 1, "06ffc0013c317f0232"},
+      {2, 40, '0' + 4, "06ffc00228347f0232"},
+      {0x1f, 4, kPtzOffSelector, "06ffc01f04517f0232"},
+      {200, 20, '0' + 3, "06ffc0c814337f0232"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(CommandHexText(PtzControlCommand(c.id, c.authority, c.selector)), c.text);
@@ -88,9 +91,9 @@ TEST(RemoteCommands, PtzTypesBySavedTypeAndByServerByte) {
 }
 
 TEST(RemoteCommands, HotPointCellsClampToTheLastColumnAndRow) {
-  const HotPointArea vga{24, 35, 24 + 704, 35 + 480};    // cells 44 x 40
+  const HotPointArea vga{24, 35, 24 + 704, 35 + 480};      // cells 44 x 40
   const HotPointArea quarter{10, 20, 10 + 176, 20 + 112};  // cells 11 x 9: rows 108..111 count 12
-  const HotPointArea wide{0, 0, 1366, 768};              // cells 85 x 64: x 1361..1365 count 16
+  const HotPointArea wide{0, 0, 1366, 768};                // cells 85 x 64: x 1361..1365 count 16
   struct Case {
     const char* name;
     HotPointArea area;

@@ -96,8 +96,10 @@ TEST_F(RemotePanelTest, PresetsOfAPtzPortSendItsFirstSixteenCommands) {
   // 06 a0 (id 2) (PTZ number 3) (preset) (parameter 0x20) (sum of the five) 01 32.
   window.OnCommand(8250);
   window.OnCommand(8265);
-  EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target("06a0020360202501" "32"),
-                                                      Rs485Target("06a002036f203401" "32")}));
+  EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target("06a0020360202501"
+                                                                  "32"),
+                                                      Rs485Target("06a002036f203401"
+                                                                  "32")}));
   // Their tooltips name the presets.
   EXPECT_EQ(window.Button(8250)->toolTip(), "Preset 1");
   EXPECT_EQ(window.Button(8265)->toolTip(), "Preset 16");
@@ -403,8 +405,8 @@ TEST_F(HotPointTest, ClicksOnTheVideoSendTheirCell) {
   EXPECT_EQ(g_lpApp->m_wMarkCount, 10);
 
   server->ClearRecords();
-  ClickAt(video.right(), video.bottom());  // the last pixel inside
-  ClickAt(video.left(), video.top() + 5);  // the border
+  ClickAt(video.right(), video.bottom());                    // the last pixel inside
+  ClickAt(video.left(), video.top() + 5);                    // the border
   ClickAt(video.left() + 50, video.top() + video.height());  // below
   EXPECT_EQ(Rs485Targets(), std::vector<std::string>{Rs485Target(Command(0xBF))});
   EXPECT_EQ(g_lpApp->m_wMarkX, 703);
@@ -427,8 +429,8 @@ TEST_F(HotPointTest, TheLastRowAndColumnTakeTheClicksOfAnUnevenArea) {
     ASSERT_EQ(video.size(), QSize(176, 112));
     ClickAt(video.left() + 1, video.top() + 109);
     ClickAt(video.left() + 175, video.top() + 111);
-    EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target(Command(0xB0)),
-                                                        Rs485Target(Command(0xBF))}));
+    EXPECT_EQ(Rs485Targets(),
+              (std::vector<std::string>{Rs485Target(Command(0xB0)), Rs485Target(Command(0xBF))}));
     m_window.reset();
     StopMainTimer();
     FreeCtrlFileDevices();

@@ -81,8 +81,8 @@ TEST_F(SystemConfigTest, TheSheetOpensOnItsLastPageWithTheFoldersOfTheSettingsEa
   windows->sheetResult = 0;
   window.OnCommand(IDC_SYSTEM_CONFIG);
   window.OnCommand(IDC_SYSTEM_CONFIG);
-  EXPECT_EQ(windows->calls, (std::vector<std::string>{"load", "prepare", "sheet", "load",
-                                                      "prepare", "sheet"}));
+  EXPECT_EQ(windows->calls,
+            (std::vector<std::string>{"load", "prepare", "sheet", "load", "prepare", "sheet"}));
   EXPECT_EQ(windows->preparedText, "Please select a child item of '%s'.");
   EXPECT_EQ(windows->prepared, (SysConfFolders{"/records/", "/shots/", "/sound/alarm.wav"}));
   // A lost connection closes the sheet through the window's sink.
@@ -172,9 +172,7 @@ TEST_F(SystemConfigTest, ThePanelIsRefreshedWhenTheSheetChangedADeviceType) {
   CKavelinDlg& window = OpenScripted({.deviceCode = '2', .type1 = 2});
   CAppData& app = *g_lpApp;
   ASSERT_EQ(app.m_byHotPointMode, 1);
-  windows->duringSheet = [&](ScriptedConfigWindows&) {
-    app.m_SettingINI.m_byChannel1Device = 8;
-  };
+  windows->duringSheet = [&](ScriptedConfigWindows&) { app.m_SettingINI.m_byChannel1Device = 8; };
   window.OnCommand(IDC_SYSTEM_CONFIG);
   EXPECT_EQ(app.m_byHotPointMode, 1);  // flag clear: no refresh
   windows->typeChanged = true;

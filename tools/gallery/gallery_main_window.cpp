@@ -1,7 +1,9 @@
 // The gallery's pictures of the main window: every skin with the panel closed and open (a
 // recorder and a PTZ camera), a supervisor and a guest, a test picture through the painter with
 // its rate text, the alarm and motion icons with the time stamp, black video, full screen over a
-// 1280 x 720 work area, and the about box.
+// 1280 x 720 work area, and the about box; the commands' states (turbo, PTZ control, recording,
+// disconnected, the AV SWITCH faces, the hot-point cross), the image-adjust dialog and the PTZ
+// selection dialog.
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
@@ -9,6 +11,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "app/app_data.h"
@@ -18,7 +21,9 @@
 #include "ui/common/modal_runner.h"
 #include "ui/common/services.h"
 #include "ui/common/ui_dialog.h"
+#include "ui/config/select_ptz_dlg.h"
 #include "ui/main/about_dlg.h"
+#include "ui/main/image_adjust_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/time_stamp_wnd.h"
@@ -48,6 +53,8 @@ struct Scene {
   bool alarm = false;
   bool blackVideo = false;
   bool fullScreen = false;
+  // Run on the open window before the pictures are painted.
+  std::function<void(CKavelinDlg&)> before = nullptr;
 };
 
 // A test card: colour bars, a grey ramp, a circle and the frame size, as a bottom-up
@@ -159,6 +166,10 @@ void RenderScene(const Scene& scene, const QString& programFolder) {
     }
     if (scene.fullScreen)
       window.OnTitleFullScreen();
+    if (scene.before) {
+      scene.before(window);
+      Settle();
+    }
     if (scene.picture) {
       // One picture, then a second one two seconds later, so the rates read 25 frames a second.
       picture = TestPicture(app.m_wFrameWidth, app.m_wFrameHeight);
@@ -176,10 +187,86 @@ void RenderScene(const Scene& scene, const QString& programFolder) {
     app.m_bBlackVideo = scene.blackVideo ? 1 : 0;
     window.update();
     Settle();
-    Save(window.grab().toImage(), scene.name);
+    if (!scene.name.isEmpty())
+      Save(window.grab().toImage(), scene.name);
     window.Sink()->Detach();
   }
   g_bAlarmClear = 1;
+  g_lpApp.reset();
+}
+
+// The bar's six buttons of a window, cut out.
+QImage BarOf(CKavelinDlg& window) {
+  QRect bar;
+  for (int id = mainwin::IDC_AV_SWITCH; id <= mainwin::IDC_SYSTEM_CONFIG; ++id)
+    bar = bar.united(window.Button(id)->geometry());
+  return window.grab(bar.adjusted(-6, -4, 6, 2)).toImage();
+}
+
+// The AV SWITCH faces of options 1 (video), 2 (audio) and 3 (both), one bar under the other.
+void RenderAvSwitchFaces(const QString& programFolder) {
+  std::vector<QImage> bars;
+  for (const std::uint8_t option : {1, 2, 3}) {
+    RenderScene({.name = QString(),
+                 .picture = false,
+                 .before =
+                     [&bars, option](CKavelinDlg& window) {
+                       g_lpApp->m_SettingINI.m_byAvSwitchOption = option;
+                       window.RefreshPanelButtons();
+                       Settle();
+                       bars.push_back(BarOf(window));
+                     }},
+                programFolder);
+  }
+  if (bars.size() != 3 || bars[0].isNull()) {
+    Fail();
+    return;
+  }
+  const int labelWidth = 120;
+  QImage sheet(bars[0].width() + labelWidth, bars[0].height() * 3, QImage::Format_RGB32);
+  sheet.fill(QColor(0x1b, 0x1f, 0x25));
+  QPainter p(&sheet);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(12);
+  p.setFont(font);
+  p.setPen(QColor(0xdd, 0xe4, 0xeb));
+  const char* names[] = {"option 1: video", "option 2: audio", "option 3: both"};
+  for (int i = 0; i < 3; ++i) {
+    const int y = i * bars[0].height();
+    p.drawText(QRect(8, y, labelWidth - 8, bars[0].height()), Qt::AlignVCenter, names[i]);
+    p.drawImage(labelWidth, y, bars[static_cast<std::size_t>(i)]);
+  }
+  p.end();
+  Save(sheet, "main_av_switch_faces");
+}
+
+void RenderImageAdjust(const QString& name, bool pressDefault) {
+  g_lpApp = std::make_unique<CAppData>();
+  CImageAdjustDlg dialog;
+  dialog.m_nInitial = {96, 160, 128, 200};
+  QTimer::singleShot(0, &dialog, [&] {
+    if (pressDefault)
+      dialog.OnDefault();
+    Settle();
+    Save(dialog.grab().toImage(), name);
+    dialog.EndDialog(ui::IDCANCEL);
+  });
+  dialog.DoModal();
+  g_lpApp.reset();
+}
+
+void RenderSelectPtz(const QString& name, bool inPtzControl) {
+  g_lpApp = std::make_unique<CAppData>();
+  g_lpApp->m_SettingINI.m_bySelectedChannel = 1;
+  g_lpApp->m_abPtzControl[0] = inPtzControl ? 1 : 0;
+  g_lpApp->m_abyChannelPtzNumber[0] = 2;
+  CSelectPTZDlg dialog;
+  QTimer::singleShot(0, &dialog, [&] {
+    Settle();
+    Save(dialog.grab().toImage(), name);
+    dialog.EndDialog(ui::IDCANCEL);
+  });
+  dialog.DoModal();
   g_lpApp.reset();
 }
 
@@ -226,6 +313,55 @@ void RenderMainWindow() {
       {.name = "main_full_screen_1280x720", .width = 704, .height = 576, .fullScreen = true},
       folder.path());
   RenderAbout();
+
+  // The commands' states.
+  RenderScene({.name = "main_panel_turbo_on",
+               .panelOpen = true,
+               .before = [](CKavelinDlg& window) { window.OnTurbo(); }},
+              folder.path());
+  RenderScene({.name = "main_panel_ptz_control",
+               .deviceType = 16,
+               .panelOpen = true,
+               .before =
+                   [](CKavelinDlg& window) {
+                     // Port 0's recorder in PTZ control: the PTZ layout of type 17.
+                     g_lpApp->m_abPtzControl[0] = 1;
+                     g_lpApp->m_abySavedDeviceType[0] = 16;
+                     g_lpApp->m_SettingINI.m_byChannel1Device = 17;
+                     window.RefreshPanelButtons();
+                   }},
+              folder.path());
+  RenderScene({.name = "main_record_recording",
+               .before =
+                   [](CKavelinDlg& window) {
+                     window.SetButtonState(mainwin::IDC_RECORD, 1);
+                     window.SetToolTipText(mainwin::IDC_RECORD, QStringLiteral("RECORDING"));
+                   }},
+              folder.path());
+  RenderScene({.name = "main_connect_off",
+               .picture = false,
+               .before =
+                   [](CKavelinDlg& window) {
+                     window.SetButtonState(mainwin::IDC_CONNECT, 1);
+                     window.ShowStatusText(QStringLiteral("DISCONNECT!!"));
+                   }},
+              folder.path());
+  RenderScene({.name = "main_hot_point_cross",
+               .deviceType = 8,
+               .panelOpen = true,
+               .before =
+                   [](CKavelinDlg&) {
+                     g_lpApp->m_byHotPointMode = 2;
+                     g_lpApp->m_wMarkX = 530;
+                     g_lpApp->m_wMarkY = 400;
+                     g_lpApp->m_wMarkCount = 10;
+                   }},
+              folder.path());
+  RenderAvSwitchFaces(folder.path());
+  RenderImageAdjust("main_image_adjust_fetched", false);
+  RenderImageAdjust("main_image_adjust_default", true);
+  RenderSelectPtz("main_select_ptz", false);
+  RenderSelectPtz("main_select_ptz_in_control", true);
   ui::InstallServices(previous);
 }
 

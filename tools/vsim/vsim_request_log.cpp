@@ -33,8 +33,8 @@ std::string SpacedFrame(const std::string& hex) {
 }  // namespace
 
 std::string RequestLine(const fakes::RecordedRequest& request, const fakes::FakeReply& reply) {
-  std::string line = "vsim: " + MaskedTarget(request.target) + " -> " +
-                     std::to_string(reply.status);
+  std::string line =
+      "vsim: " + MaskedTarget(request.target) + " -> " + std::to_string(reply.status);
   if (!request.body.empty())
     line += " (" + std::to_string(request.body.size()) + "-byte body)";
   if (request.path == "/RS485Cmd.cgi") {

@@ -45,8 +45,8 @@ std::size_t CSelectPTZDlg::Port() {
 }
 
 void CSelectPTZDlg::PlaceControl(QWidget* control, const Place& place, float scale) {
-  control->setGeometry(Scaled(place.x, scale), Scaled(place.y, scale),
-                       Scaled(place.width, scale), Scaled(place.height, scale));
+  control->setGeometry(Scaled(place.x, scale), Scaled(place.y, scale), Scaled(place.width, scale),
+                       Scaled(place.height, scale));
 }
 
 bool CSelectPTZDlg::OnInitDialog() {

@@ -40,15 +40,15 @@ struct ImageAdjustPiece {
   int bitmapId;
 };
 inline constexpr std::array<ImageAdjustPiece, 9> kImageAdjustFrame = {{
-    {{0, 0, 10, 32}, 4200},       // title left
-    {{294, 0, 304, 32}, 4201},    // title right
-    {{10, 0, 294, 32}, 4202},     // title middle, stretched
-    {{0, 32, 10, 223}, 4203},     // left side, stretched
-    {{294, 32, 304, 223}, 4204},  // right side, stretched
-    {{0, 223, 10, 236}, 4205},    // bottom left
-    {{294, 223, 304, 236}, 4206}, // bottom right
-    {{10, 223, 294, 236}, 4207},  // bottom middle, stretched
-    {{10, 7, 31, 22}, 4214},      // logo
+    {{0, 0, 10, 32}, 4200},        // title left
+    {{294, 0, 304, 32}, 4201},     // title right
+    {{10, 0, 294, 32}, 4202},      // title middle, stretched
+    {{0, 32, 10, 223}, 4203},      // left side, stretched
+    {{294, 32, 304, 223}, 4204},   // right side, stretched
+    {{0, 223, 10, 236}, 4205},     // bottom left
+    {{294, 223, 304, 236}, 4206},  // bottom right
+    {{10, 223, 294, 236}, 4207},   // bottom middle, stretched
+    {{10, 7, 31, 22}, 4214},       // logo
 }};
 
 // The buttons: rectangle, flat and focus/selected bitmap ids.
@@ -59,10 +59,10 @@ struct ImageAdjustButton {
   int overId;
 };
 inline constexpr std::array<ImageAdjustButton, 4> kImageAdjustButtons = {{
-    {1, {125, 200, 213, 225}, 4210, 4211},     // OK
-    {2, {216, 200, 260, 225}, 4208, 4209},     // Cancel
-    {1306, {34, 200, 122, 225}, 4212, 4213},   // Default
-    {8300, {280, 8, 293, 21}, 4215, 4216},     // close
+    {1, {125, 200, 213, 225}, 4210, 4211},    // OK
+    {2, {216, 200, 260, 225}, 4208, 4209},    // Cancel
+    {1306, {34, 200, 122, 225}, 4212, 4213},  // Default
+    {8300, {280, 8, 293, 21}, 4215, 4216},    // close
 }};
 
 inline constexpr int kImageAdjustWidth = 304;

@@ -127,8 +127,8 @@ void CKavelinDlg::RunLongWait(const char* name, LongWait wait,
   m_bWaiting = true;
   m_afterWait = std::move(then);
   const platform::WindowHandle window = Handle();
-  const bool started = m_waitWorker.Start(
-      name, [window, wait](platform::StopToken stop, std::uint32_t generation) {
+  const bool started =
+      m_waitWorker.Start(name, [window, wait](platform::StopToken stop, std::uint32_t generation) {
         const std::uint32_t result = wait(stop);
         platform::PostMessage(window, WM_LONGWAITDONE, result,
                               static_cast<platform::LParam>(generation));

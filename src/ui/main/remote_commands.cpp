@@ -81,8 +81,8 @@ std::optional<std::uint8_t> HotPointCell(const HotPointArea& area, int x, int y)
       ++n;
     return n;
   };
-  const int column = std::min(count(area.left, cellWidth, x, kHotPointColumns),
-                              kHotPointColumns - 1);
+  const int column =
+      std::min(count(area.left, cellWidth, x, kHotPointColumns), kHotPointColumns - 1);
   const int row = std::min(count(area.top, cellHeight, y, kHotPointRows), kHotPointRows - 1);
   return static_cast<std::uint8_t>(row * kHotPointColumns + column);
 }
