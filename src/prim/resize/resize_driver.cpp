@@ -430,11 +430,15 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     args.rowBuffers[b] = s.buffers[b].get();
   }
   if (interpolation == kResizeCubic && set.cubicColumnScratch) {
+    // Column weights, and a work area of four image rows of floats.
+    const std::int64_t imageRow = static_cast<std::int64_t>(srcSize.width) * columnScale;
     s.buffers[4] = MakeAligned<std::uint8_t>(48 * static_cast<std::int64_t>(width));
-    if (!s.buffers[4]) {
+    s.buffers[5] = MakeAligned<std::uint8_t>(16 * (imageRow + 16));
+    if (!s.buffers[4] || !s.buffers[5]) {
       return StsAllocFailed;
     }
     args.rowBuffers[4] = s.buffers[4].get();
+    args.rowBuffers[5] = s.buffers[5].get();
   }
 
   if (planar == 0) {

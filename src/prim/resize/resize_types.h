@@ -52,8 +52,8 @@ struct ResizePassArgs {
   const void* rowWeights;
   // Linear: int16 pairs (8u, 16u) or float fractions (32f); cubic: float; six-tap: 6 floats.
   const void* columnWeights;
-  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers; cubic may get a column scratch as its
-  // fifth (see ResizeKernelSet), null otherwise.
+  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers; cubic may get a column scratch and a
+  // work area as its fifth and sixth (see ResizeKernelSet), null otherwise.
   std::array<void*, 6> rowBuffers;
   std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
   std::int32_t channels;       // channels processed: 1, 3 or 4 (1 for a plane)
@@ -104,6 +104,7 @@ struct ResizeKernelSet {
   // four channels processed); otherwise they take packed pixels of their channel count only.
   bool filtersTakeFourElementPixels;
   // Whether the cubic passes want a fifth buffer of 12 floats per destination column (as
-  // rowBuffers[4]), where they keep weights they compute once per call.
+  // rowBuffers[4]), where they keep weights they compute once per call, and a work area (as
+  // rowBuffers[5]) of four times an image row's elements plus 16, in floats.
   bool cubicColumnScratch;
 };
