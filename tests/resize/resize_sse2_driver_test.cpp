@@ -171,8 +171,8 @@ void CheckCubicPass() {
         for (int b = 0; b < 4; ++b) {
           a.rowBuffers[b] = aligned(buffers[b]);
         }
-        a.rowBuffers[4] = aligned(weights);
-        a.rowBuffers[5] = workArea ? aligned(work) : nullptr;
+        a.columnScratch = aligned(weights);
+        a.workArea = workArea ? aligned(work) : nullptr;
         a.pixelElements = elements;
         a.channels = channels;
         a.rowElements = static_cast<std::ptrdiff_t>(kW) * elements;

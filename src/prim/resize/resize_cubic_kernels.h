@@ -19,6 +19,7 @@
 #include <type_traits>
 
 #include "prim/resize/resize_element.h"
+#include "prim/resize/resize_float_rows.h"
 #include "prim/resize/resize_rings.h"
 #include "prim/resize/resize_types.h"
 
@@ -253,39 +254,6 @@ void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int c
   }
 }
 
-// Elements [first, end) of a source row (offsets from the rectangle's corner) converted to
-// floats (exactly) into `out`, followed by eight zeros.
-template <class T>
-void RowToFloats(SrcRow<T> src, std::ptrdiff_t first, std::ptrdiff_t end, float* out) {
-  const __m128i zero = _mm_setzero_si128();
-  const std::ptrdiff_t n = end - first;
-  const std::uint8_t* p = src.At(first);
-  std::ptrdiff_t i = 0;
-  if constexpr (sizeof(T) == 1) {
-    for (; i + 16 <= n; i += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      const __m128i low = _mm_unpacklo_epi8(v, zero);
-      const __m128i high = _mm_unpackhi_epi8(v, zero);
-      _mm_storeu_ps(out + i, _mm_cvtepi32_ps(_mm_unpacklo_epi16(low, zero)));
-      _mm_storeu_ps(out + i + 4, _mm_cvtepi32_ps(_mm_unpackhi_epi16(low, zero)));
-      _mm_storeu_ps(out + i + 8, _mm_cvtepi32_ps(_mm_unpacklo_epi16(high, zero)));
-      _mm_storeu_ps(out + i + 12, _mm_cvtepi32_ps(_mm_unpackhi_epi16(high, zero)));
-    }
-  } else if constexpr (sizeof(T) == 2) {
-    for (; i + 8 <= n; i += 8) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
-      _mm_storeu_ps(out + i, _mm_cvtepi32_ps(_mm_unpacklo_epi16(v, zero)));
-      _mm_storeu_ps(out + i + 4, _mm_cvtepi32_ps(_mm_unpackhi_epi16(v, zero)));
-    }
-  }
-  const SrcRow<T> row{p};
-  for (; i < n; ++i) {
-    out[i] = static_cast<float>(row[i]);
-  }
-  _mm_storeu_ps(out + n, _mm_setzero_ps());
-  _mm_storeu_ps(out + n + 4, _mm_setzero_ps());
-}
-
 // Horizontal step, three or four channels per pixel, from a source row already in floats
 // (`floats` holds the row's elements from offset `first` on, with four spare values after the
 // last tap): one destination column a step, the four taps four float reads, the weights the
@@ -503,7 +471,7 @@ void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& 
 // element count, or four channels; the vertical step runs flat when every element of a pixel
 // is processed.
 //
-// With the driver's work area (rowBuffers[5], see ResizeKernelSet::cubicColumnScratch) the
+// With the driver's scratch (ResizePassArgs::columnScratch and workArea) the
 // 8-bit and 16-bit three- and four-channel rows are converted to floats once per source row
 // before the columns take their taps; when the columns outnumber the source pixels by more
 // than half, the differences of the horizontal form are formed once per source element.
@@ -523,7 +491,7 @@ void Pass(const ResizePassArgs& a) {
   }
   // The column weights, once per call when the driver gave room for them (every source row
   // filtered uses the same ones).
-  auto* columnWeights = static_cast<VectorWeights*>(a.rowBuffers[4]);
+  auto* columnWeights = static_cast<VectorWeights*>(a.columnScratch);
   if (columnWeights != nullptr) {
     for (std::int32_t i = 0; i < a.width; ++i) {
       columnWeights[i] = Form::Pixel(_mm_set1_ps(columnFractions[i]));
@@ -531,7 +499,7 @@ void Pass(const ResizePassArgs& a) {
   }
   // The work area: a source row in floats, from the first column's first tap to the last
   // column's last, then (enlarging by more than half) its three difference rows.
-  auto* work = static_cast<float*>(a.rowBuffers[5]);
+  float* work = a.workArea;
   const bool floatRows =
       work != nullptr && columnWeights != nullptr && channels != 1 && !std::is_same_v<T, float>;
   const std::ptrdiff_t first = a.width > 0 ? a.columnOffsets[0] - stride : 0;

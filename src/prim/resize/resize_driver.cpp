@@ -235,6 +235,8 @@ struct Scratch {
   AlignedPtr<float> columnFloats;
   AlignedPtr<double> fractions;
   std::array<AlignedPtr<std::uint8_t>, 6> buffers;
+  AlignedPtr<std::uint8_t> columnScratch;
+  AlignedPtr<float> workArea;
 };
 
 }  // namespace
@@ -429,16 +431,16 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     }
     args.rowBuffers[b] = s.buffers[b].get();
   }
-  if (interpolation == kResizeCubic && set.cubicColumnScratch) {
-    // Column weights, and a work area of four image rows of floats.
+  if ((interpolation == kResizeCubic || interpolation == kResizeSixTap) && set.passScratch) {
+    const std::int64_t vectors = interpolation == kResizeCubic ? 3 : 6;
     const std::int64_t imageRow = static_cast<std::int64_t>(srcSize.width) * columnScale;
-    s.buffers[4] = MakeAligned<std::uint8_t>(48 * static_cast<std::int64_t>(width));
-    s.buffers[5] = MakeAligned<std::uint8_t>(16 * (imageRow + 16));
-    if (!s.buffers[4] || !s.buffers[5]) {
+    s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
+    s.workArea = MakeAligned<float>(4 * (imageRow + 16));
+    if (!s.columnScratch || !s.workArea) {
       return StsAllocFailed;
     }
-    args.rowBuffers[4] = s.buffers[4].get();
-    args.rowBuffers[5] = s.buffers[5].get();
+    args.columnScratch = s.columnScratch.get();
+    args.workArea = s.workArea.get();
   }
 
   if (planar == 0) {
