@@ -431,8 +431,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     }
     args.rowBuffers[b] = s.buffers[b].get();
   }
-  if ((interpolation == kResizeCubic || interpolation == kResizeSixTap) && set.passScratch) {
-    const std::int64_t vectors = interpolation == kResizeCubic ? 3 : 6;
+  if (interpolation != kResizeNearest && set.passScratch) {
+    const std::int64_t vectors =
+        interpolation == kResizeSixTap ? 6 : (interpolation == kResizeCubic ? 3 : 2);
     const std::int64_t imageRow = static_cast<std::int64_t>(srcSize.width) * columnScale;
     s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
     s.workArea = MakeAligned<float>(4 * (imageRow + 16));

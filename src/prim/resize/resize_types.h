@@ -54,10 +54,10 @@ struct ResizePassArgs {
   const void* columnWeights;
   // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers.
   std::array<void*, 6> rowBuffers;
-  // When the kernel set asks for them (ResizeKernelSet::passScratch), for cubic and six-tap:
-  // room for 3 (cubic) or 6 (six-tap) 16-byte vectors per destination column, where a pass
-  // keeps column weights it forms once per call, and a work area of four times an image row's
-  // elements plus 16, in floats. Null otherwise.
+  // When the kernel set asks for them (ResizeKernelSet::passScratch), for the filtering kinds:
+  // room for 2 (linear), 3 (cubic) or 6 (six-tap) 16-byte vectors per destination column,
+  // where a pass keeps what it forms once per call for each column, and a work area of four
+  // times an image row's elements plus 16, in floats. Null otherwise.
   void* columnScratch;
   float* workArea;
   std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
@@ -108,7 +108,6 @@ struct ResizeKernelSet {
   // Whether the filtering passes (linear, cubic, six-tap) take four-element pixels (three or
   // four channels processed); otherwise they take packed pixels of their channel count only.
   bool filtersTakeFourElementPixels;
-  // Whether the cubic and six-tap passes want a column scratch and a work area (see
-  // ResizePassArgs).
+  // Whether the filtering passes want a column scratch and a work area (see ResizePassArgs).
   bool passScratch;
 };
