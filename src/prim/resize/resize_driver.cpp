@@ -323,6 +323,12 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   int bufferCount = 0;
   switch (interpolation) {
     case kResizeNearest:
+      // Room for the nearest pass's runs of equal columns (8 bytes a column), in every set.
+      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width));
+      if (!s.columnScratch) {
+        return StsAllocFailed;
+      }
+      args.columnScratch = s.columnScratch.get();
       ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double) {
         columnOffsets[k] = i * columnScale;
       });

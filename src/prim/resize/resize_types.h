@@ -54,10 +54,11 @@ struct ResizePassArgs {
   const void* columnWeights;
   // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers.
   std::array<void*, 6> rowBuffers;
-  // When the kernel set asks for them (ResizeKernelSet::passScratch), for the filtering kinds:
-  // room for 2 (linear), 3 (cubic) or 6 (six-tap) 16-byte vectors per destination column,
-  // where a pass keeps what it forms once per call for each column, and a work area of four
-  // times an image row's elements plus 16, in floats. Null otherwise.
+  // Nearest neighbour, in every set: 8 bytes per destination column. When the kernel set asks
+  // for them (ResizeKernelSet::passScratch), for the filtering kinds: room for 2 (linear), 3
+  // (cubic) or 6 (six-tap) 16-byte vectors per destination column, where a pass keeps what it
+  // forms once per call for each column, and a work area of four times an image row's
+  // elements plus 16, in floats. Null otherwise.
   void* columnScratch;
   float* workArea;
   std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
