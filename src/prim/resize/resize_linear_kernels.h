@@ -149,7 +149,7 @@ inline std::int32_t RowOne32f(const std::uint8_t* src, std::int32_t count,
                               const std::ptrdiff_t* xoff, const float* fractions, float* out) {
   std::int32_t k = 0;
   const auto pair = [&](std::int32_t c) {
-    return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(src + 4 * xoff[c])));
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + 4 * xoff[c])));
   };
   for (; k + 4 <= count; k += 4) {
     const __m128 first = _mm_movelh_ps(pair(k), pair(k + 1));       // l0 r0 l1 r1

@@ -220,7 +220,7 @@ struct DoubleSum {
 
   // Two buffered floats from `p` as doubles.
   static __m128d Widen(const float* p) {
-    return _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))));
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
   }
 
   // Four contiguous elements from `e`.
