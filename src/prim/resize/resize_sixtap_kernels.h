@@ -65,14 +65,16 @@ void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int chan
   const std::ptrdiff_t firstInside = (lowest + 2) * stride;
   const std::ptrdiff_t lastInside = (highest - 3) * stride;
   const bool packed8uC3 = sizeof(T) == 1 && channels == 3 && stride == 3;
-  for (std::int32_t k = 0; k < a.width; ++k) {
-    const std::ptrdiff_t o = a.columnOffsets[k];
-    const float* w = coeffs + 6 * static_cast<std::ptrdiff_t>(k);
-    float* dst = out + channels * static_cast<std::ptrdiff_t>(k);
-    const bool inside = o >= firstInside && o <= lastInside;
-    if (fast != nullptr && k >= fast->begin && k < fast->end) {
-      const float* p = fast->floats + o;
-      const __m128* kw = fast->weights + 6 * static_cast<std::ptrdiff_t>(k);
+  // Columns [begin, end) from the float row, with their broadcast weights.
+  const std::int32_t begin = fast != nullptr ? fast->begin : a.width;
+  const std::int32_t end = fast != nullptr ? fast->end : a.width;
+  if (fast != nullptr) {
+    const float* floats = fast->floats;
+    const __m128* kw = fast->weights + 6 * static_cast<std::ptrdiff_t>(begin);
+    const std::ptrdiff_t* xoff = a.columnOffsets;
+    float* dst = out + channels * static_cast<std::ptrdiff_t>(begin);
+    for (std::int32_t k = begin; k < end; ++k, kw += 6, dst += channels) {
+      const float* p = floats + xoff[k];
       __m128 sum = _mm_mul_ps(_mm_loadu_ps(p - 2 * stride), kw[0]);
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p - stride), kw[1]));
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p), kw[2]));
@@ -80,8 +82,19 @@ void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int chan
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p + 2 * stride), kw[4]));
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p + 3 * stride), kw[5]));
       _mm_storeu_ps(dst, sum);
-      continue;
     }
+  }
+  for (std::int32_t k = 0; k < a.width; ++k) {
+    if (k == begin) {
+      k = end;
+      if (k == a.width) {
+        break;
+      }
+    }
+    const std::ptrdiff_t o = a.columnOffsets[k];
+    const float* w = coeffs + 6 * static_cast<std::ptrdiff_t>(k);
+    float* dst = out + channels * static_cast<std::ptrdiff_t>(k);
+    const bool inside = o >= firstInside && o <= lastInside;
     if (packed8uC3 && inside) {
       // The six three-byte taps are the 18 bytes from o − 6: five from one 16-byte read, the
       // last from the four bytes ending on its third byte.
