@@ -440,9 +440,11 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   if (interpolation != kResizeNearest && set.passScratch) {
     const std::int64_t vectors =
         interpolation == kResizeSixTap ? 6 : (interpolation == kResizeCubic ? 3 : 2);
-    const std::int64_t imageRow = static_cast<std::int64_t>(srcSize.width) * columnScale;
+    // The work area holds source rows of the taps' span: the rectangle and a few pixels on
+    // either side.
+    const std::int64_t span = (static_cast<std::int64_t>(roi.width) + 8) * columnScale;
     s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
-    s.workArea = MakeAligned<float>(4 * (imageRow + 16));
+    s.workArea = MakeAligned<float>(4 * (span + 16));
     if (!s.columnScratch || !s.workArea) {
       return StsAllocFailed;
     }

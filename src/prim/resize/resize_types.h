@@ -57,8 +57,8 @@ struct ResizePassArgs {
   // Nearest neighbour, in every set: 8 bytes per destination column. When the kernel set asks
   // for them (ResizeKernelSet::passScratch), for the filtering kinds: room for 2 (linear), 3
   // (cubic) or 6 (six-tap) 16-byte vectors per destination column, where a pass keeps what it
-  // forms once per call for each column, and a work area of four times an image row's
-  // elements plus 16, in floats. Null otherwise.
+  // forms once per call for each column, and a work area of four times (the elements of the
+  // rectangle's width plus eight pixels, plus 16), in floats. Null otherwise.
   void* columnScratch;
   float* workArea;
   std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
