@@ -16,6 +16,7 @@
 #include "net/blocking_socket.h"
 #include "net/ctrl_file.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 
 CKavelinApp theApp;
@@ -201,9 +202,11 @@ int CKavelinApp::LoadLanguageResource() {
 }
 
 int CKavelinApp::GetDisplayCaps() {
-  // The windows scale themselves; the engine works at 96 dots per inch.
+  // Both resolutions are read, as the display reports them; the scale follows the horizontal.
+  const platform::DisplayCaps caps = platform::ReadDisplayCaps();
   if (g_lpApp) {
-    g_lpApp->m_fDisplayScale = 1.0f;
+    g_lpApp->m_fDisplayScale =
+        static_cast<float>(caps.horizontalDpi / static_cast<double>(platform::kDefaultDotsPerInch));
   }
   return 1;
 }

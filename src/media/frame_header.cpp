@@ -369,3 +369,16 @@ bool CFrameHeader::DecodeChannelState() {
 bool CFrameHeader::DecodeChannelState2() {
   return AdvanceState(m_bStatusAPresent.load() != 0, m_wLastStatusA.load(), m_dwStateA);
 }
+
+int CreateFrameHeader(std::unique_ptr<CFrameHeader>& slot, std::uint32_t owner) {
+  if (!slot) {
+    slot = std::make_unique<CFrameHeader>();
+    slot->m_dwOwner = owner;
+  }
+  return 1;
+}
+
+int DeleteFrameHeader(std::unique_ptr<CFrameHeader>& slot) {
+  slot.reset();
+  return 1;
+}

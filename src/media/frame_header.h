@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <span>
 
@@ -187,10 +188,16 @@ class CFrameHeader {
   std::atomic<std::uint32_t> m_bAlarmRecordStarted{0};
   std::atomic<std::uint32_t> m_bConvertTime{1};
 
+  // The value CreateFrameHeader stores; nothing reads it otherwise.
+  std::uint32_t Owner() const { return m_dwOwner; }
+
  private:
+  friend int CreateFrameHeader(std::unique_ptr<CFrameHeader>& slot, std::uint32_t owner);
+
   static void ShowAlarm(bool alarm, AlarmEdges& edges);
   void RecordAlarm(bool alarm, AlarmEdges& edges);
 
+  std::uint32_t m_dwOwner = 0;
   std::uint8_t m_byGopNumber = 0;
   std::uint8_t m_byCode = 0;
   std::uint16_t m_wHeaderLength = 0;
@@ -206,3 +213,10 @@ class CFrameHeader {
   StreamPacketHeader m_raw{};
   ParseError m_lastError = ParseError::kNone;
 };
+
+// A header of its own on the heap (the two of the application data block are members): when
+// the slot holds none, creates one and stores `owner` in it; a slot that holds a header keeps
+// it. Returns 1.
+int CreateFrameHeader(std::unique_ptr<CFrameHeader>& slot, std::uint32_t owner);
+// Frees the slot's header, if any, and empties the slot. Returns 1.
+int DeleteFrameHeader(std::unique_ptr<CFrameHeader>& slot);

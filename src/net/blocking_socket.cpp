@@ -21,6 +21,9 @@ namespace {
   throw CBlockingSocketException(operation);
 }
 
+// Longest poll of a socket that watches a stop request.
+constexpr int64_t kStopSliceMs = 10;
+
 int ToMilliseconds(int nSeconds) {
   return nSeconds <= 0 ? 0 : nSeconds * 1000;
 }
@@ -68,7 +71,8 @@ CBlockingSocket::CBlockingSocket(CBlockingSocket&& other) noexcept
     : m_hSocket(other.m_hSocket),
       m_Destination(other.m_Destination),
       m_bConnected(other.m_bConnected),
-      m_bEof(other.m_bEof) {
+      m_bEof(other.m_bEof),
+      m_pStop(other.m_pStop) {
   other.m_hSocket = -1;
   other.m_bConnected = false;
 }
@@ -80,6 +84,7 @@ CBlockingSocket& CBlockingSocket::operator=(CBlockingSocket&& other) noexcept {
     m_Destination = other.m_Destination;
     m_bConnected = other.m_bConnected;
     m_bEof = other.m_bEof;
+    m_pStop = other.m_pStop;
     other.m_hSocket = -1;
     other.m_bConnected = false;
   }
@@ -175,14 +180,21 @@ bool CBlockingSocket::WaitFor(short events, int nSeconds) const {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(ToMilliseconds(nSeconds));
   for (;;) {
+    if (m_pStop != nullptr && m_pStop->StopRequested())
+      return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    const int rc = ::poll(&entry, 1, static_cast<int>(std::max<int64_t>(0, left.count())));
+    int64_t waitMs = std::max<int64_t>(0, left.count());
+    // A watched stop request is looked at between short slices of the wait.
+    const bool sliced = m_pStop != nullptr && waitMs > kStopSliceMs;
+    if (sliced)
+      waitMs = kStopSliceMs;
+    const int rc = ::poll(&entry, 1, static_cast<int>(waitMs));
     if (rc > 0)
       return true;
-    if (rc == 0)
+    if (rc == 0 && !sliced)
       return false;
-    if (errno != EINTR)
+    if (rc < 0 && errno != EINTR)
       return false;
   }
 }

@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "platform/thread.h"
+
 // The 16-byte IPv4 socket address.
 class CSockAddr {
  public:
@@ -81,6 +83,9 @@ class CBlockingSocket {
   static CSockAddr GetHostByName(const char* name, uint16_t port);
   static std::string GetHostByAddr(const CSockAddr& address);
   int SetSockOpt();  // broadcast on
+  // Every later wait of this socket (connect, send, receive) also ends, as a failure, when
+  // stop is requested. The token must outlive the socket's use; nullptr stops watching.
+  void WatchStop(const platform::StopToken* stop) { m_pStop = stop; }
 
   int Handle() const { return m_hSocket; }
   bool IsOpen() const { return m_hSocket >= 0; }
@@ -95,6 +100,7 @@ class CBlockingSocket {
   CSockAddr m_Destination;
   bool m_bConnected = false;
   bool m_bEof = false;
+  const platform::StopToken* m_pStop = nullptr;
 };
 
 // The first up, non-loopback IPv4 address of this computer as dotted text; the buffer is left

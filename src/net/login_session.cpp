@@ -31,8 +31,9 @@ struct LoginRequest {
   std::string webPort;
 };
 
-// One request of the login pair; the reply body as text.
-int SendLoginStep(uint8_t index, CCgiUrl& url, std::string& replyText) {
+// One request of the login pair; the reply body as text. A stop request cuts it.
+int SendLoginStep(uint8_t index, CCgiUrl& url, std::string& replyText,
+                  const platform::StopToken& stop) {
   std::vector<uint8_t> reply(kLoginReplyBytes);
   uint32_t replyLength = 0;
   net::CgiExchange exchange;
@@ -42,12 +43,15 @@ int SendLoginStep(uint8_t index, CCgiUrl& url, std::string& replyText) {
   exchange.replyLength = &replyLength;
   exchange.sendTimeout = kLoginTimeOutSeconds;
   exchange.receiveTimeout = kLoginTimeOutSeconds;
+  exchange.stop = &stop;
   const int result = net::SendCgiRequest(exchange);
   replyText.assign(reinterpret_cast<const char*>(reply.data()), replyLength);
   return result;
 }
 
-uint32_t RunLogin(const LoginRequest& request) {
+// A stopped login (its session object was deleted) stores and posts nothing more, so a thread
+// given up after its short stop time never changes the session of a later login.
+uint32_t RunLogin(const LoginRequest& request, const platform::StopToken& stop) {
   auto post = [&](uintptr_t result) {
     platform::PostMessage(request.owner, WM_LOGIN_RESULT, result, 0);
   };
@@ -71,7 +75,9 @@ uint32_t RunLogin(const LoginRequest& request) {
   login.AddParam("Username", request.userName.c_str());
   login.AddParam("Password", request.password.c_str());
   std::string reply;
-  int result = SendLoginStep(kLoginIndex, login, reply);
+  int result = SendLoginStep(kLoginIndex, login, reply, stop);
+  if (stop.StopRequested())
+    return 0;
   if (result != 1) {
     post(static_cast<uintptr_t>(result));
     return 0;
@@ -82,7 +88,9 @@ uint32_t RunLogin(const LoginRequest& request) {
   const std::string session = environment.SessionId();
   if (!session.empty())
     stream.AddParam("SessionID", session.c_str());
-  result = SendLoginStep(kRequestStreamIndex, stream, reply);
+  result = SendLoginStep(kRequestStreamIndex, stream, reply, stop);
+  if (stop.StopRequested())
+    return 0;
   if (result != 1) {
     post(static_cast<uintptr_t>(result));
     return 0;
@@ -168,9 +176,9 @@ bool Login::CreateThread() {
   if (!m_hLoginThread)
     m_hLoginThread = std::make_unique<platform::Thread>();
   LoginRequest request{m_hOwnerWindow, m_strServerName, m_strUserName, m_strPassword, m_strWebPort};
-  return m_hLoginThread->Start("LoginThread", [request = std::move(request)](platform::StopToken) {
-    return RunLogin(request);
-  });
+  return m_hLoginThread->Start(
+      "LoginThread",
+      [request = std::move(request)](platform::StopToken stop) { return RunLogin(request, stop); });
 }
 
 bool Login::CreateEvents() {

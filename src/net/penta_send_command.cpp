@@ -19,9 +19,11 @@ constexpr std::string_view kHeaderTail =
     "5.1; SV1; .NET CLR 1.1.4322)\r\n";
 
 // The connected socket, or nullopt with the failure traced by the caller.
-std::optional<CBlockingSocket> Connect(INetEnvironment& environment, uint16_t sendTimeout) {
+std::optional<CBlockingSocket> Connect(INetEnvironment& environment, uint16_t sendTimeout,
+                                       const platform::StopToken* stop) {
   CBlockingSocket socket;
   socket.Create(CBlockingSocket::kStream);
+  socket.WatchStop(stop);
   const std::string name = environment.ServerName();
   if (name.empty())
     return std::nullopt;
@@ -79,8 +81,11 @@ int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment) {
     *exchange.replyLength = 0;
   if (!IsSendableCgiUrl(exchange.url))
     return kCgiFailed;
+  if (exchange.stop != nullptr && exchange.stop->StopRequested())
+    return kCgiFailed;
   try {
-    std::optional<CBlockingSocket> socket = Connect(environment, exchange.sendTimeout);
+    std::optional<CBlockingSocket> socket =
+        Connect(environment, exchange.sendTimeout, exchange.stop);
     if (!socket)
       return kCgiFailed;
     const std::string request =

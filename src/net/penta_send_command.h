@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/thread.h"
+
 namespace net {
 
 class INetEnvironment;
@@ -28,6 +30,9 @@ struct CgiExchange {
   uint32_t* replyLength = nullptr;
   uint16_t sendTimeout = 5;     // seconds for each wait for writability, and for the connect
   uint16_t receiveTimeout = 5;  // seconds for each read
+  // When given, the exchange also ends (result 0) as soon as this stop is requested: before
+  // connecting, or in any wait of the connection, so a request in flight is cut.
+  const platform::StopToken* stop = nullptr;
 };
 
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses

@@ -1,12 +1,14 @@
 #include "ui/run_kavelin.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <optional>
 
 #include "app/kavelin_app.h"
 #include "media/media_hooks.h"
 #include "media/recording_hooks.h"
 #include "platform/audio_alsa/alsa_audio_out.h"
+#include "platform/display.h"
 #include "platform/message_box.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/login/login_window.h"
@@ -20,6 +22,9 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
     application.emplace(argc, argv);
 
   platform::SetMessageBox(std::make_shared<QtMessageBox>());
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    platform::SetDisplayCaps(platform::DisplayCaps{qRound(screen->logicalDotsPerInchX()),
+                                                   qRound(screen->logicalDotsPerInchY())});
   platform::InstallAlsaAudioOut();
   InstallMediaEngineThreads();
   InstallRecorders();
@@ -34,6 +39,7 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   app::SetMainWindow(nullptr);
   app::SetLoginWindow(nullptr);
   platform::SetMessageBox(nullptr);
+  platform::SetDisplayCaps(std::nullopt);
   return code;
 }
 

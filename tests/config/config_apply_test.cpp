@@ -294,6 +294,14 @@ TEST_F(ApplyTest, AStepThatRefusesSendsNothingOfItsOwnAndTheSheetEnds) {
        },
        {"JPEG resolution can't be larger than MPEG-4 resolution"},
        {"ReadAll"}},
+      {"jpeg larger checked before the recorders stop",
+       [](CSysConfPropSheet& s, ConfigTest& t) {
+         t.userRecording = true;
+         Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_VIDEO_TYPE, 0);
+         Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_JPEG_RESOLUTION, 1);
+       },
+       {"JPEG resolution can't be larger than MPEG-4 resolution"},
+       {"ReadAll"}},
       {"no to the user record",
        [](CSysConfPropSheet& s, ConfigTest& t) {
          t.userRecording = true;

@@ -582,3 +582,35 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageEditTest, ::testing::ValuesIn(kEditCases),
                          });
 
 }  // namespace
+
+namespace {
+
+// The one-resolution video page no window shows: its rows follow the video received now.
+TEST_F(ConfigTest, TheUnshownVideoPageFollowsTheVideoReceived) {
+  ASSERT_EQ(Load(), 1);
+  g_lpApp->m_byVideoStandard = 2;
+  g_lpApp->m_wFrameWidth = 704;
+  g_lpApp->m_wFrameHeight = 576;
+  g_lpApp->m_byVideoFormat = 0;
+  CTreePropSheet sheet;
+  CSetPentaCmdPage page;
+  sheet.AddPage(&page);
+  QTimer::singleShot(0, &sheet, [&] {
+    using V = CSetPentaCmdPage;
+    EXPECT_EQ(RowText(page, V::IDC_RESOLUTION), "704 x 576");
+    EXPECT_EQ(RowText(page, V::IDC_VIDEO_TYPE), "JPEG");
+    EXPECT_EQ(RowText(page, V::IDC_QUALITY), "Middle");
+    EXPECT_FALSE(Shown(page, V::IDC_BIT_RATE));
+    Pick(page, V::IDC_VIDEO_TYPE, 1);
+    page.OnVideoTypeChanged();
+    EXPECT_TRUE(Shown(page, V::IDC_BIT_RATE));
+    EXPECT_EQ(RowText(page, V::IDC_BIT_RATE), "1M");
+    EXPECT_FALSE(Shown(page, V::IDC_QUALITY_LABEL));
+    sheet.EndDialog(0);
+  });
+  EXPECT_EQ(sheet.DoModal(), 0);
+  sheet.RemovePage(&page);
+  EXPECT_TRUE(SentOptions().empty());
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "fakes/fake_video_server.h"
 
 #include "fakes/fake_config_server.h"
+#include "fakes/fake_firmware.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -158,7 +159,7 @@ const std::map<std::string, std::size_t>& FakeVideoServer::RecordSizes() {
 }
 
 FakeVideoServer::FakeVideoServer(std::chrono::seconds lifeTime)
-    : m_EndOfLife(Clock::now() + lifeTime) {
+    : m_EndOfLife(Clock::now() + lifeTime), m_pFirmware(std::make_unique<FakeFirmware>()) {
   m_strLoginReply =
       "SESSION-ID=5A3F19C2;PRODUCT-ID=604;FIRMWARE-VERSION=2.1.0.7;MAC-ADDRESS=00_0E_53_12_AB_"
       "CD;HOST-NAME=fake-server;";
@@ -262,6 +263,9 @@ void FakeVideoServer::InstallBuiltInHandlers() {
   };
   m_Handlers["/SyncServerTime.cgi"] = [](const RecordedRequest&) { return SyncServerTimeReply(); };
   m_Handlers["/RS485Cmd.cgi"] = [](const RecordedRequest&) { return FakeReply::Status(200); };
+  m_Handlers["/UpgradeFirmware.cgi"] = [this](const RecordedRequest& request) {
+    return m_pFirmware->Answer(request);
+  };
   m_Handlers["/RebootServer.cgi"] = [](const RecordedRequest&) {
     FakeReply reply;
     reply.closeWithoutReply = true;

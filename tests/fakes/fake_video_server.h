@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -59,6 +60,8 @@ struct FakeReply {
 
 using FakeHandler = std::function<FakeReply(const RecordedRequest&)>;
 
+class FakeFirmware;
+
 class FakeVideoServer {
  public:
   // Record sizes by option name, as the configuration transfer expects them.
@@ -84,6 +87,8 @@ class FakeVideoServer {
   void SetCredentials(const std::string& user, const std::string& password);  // else any
   void SetConfigRecord(const std::string& option, std::vector<uint8_t> record);
   std::vector<uint8_t> ConfigRecord(const std::string& option) const;
+  // The firmware upload at "/UpgradeFirmware.cgi" (fake_firmware.h).
+  FakeFirmware& Firmware() { return *m_pFirmware; }
 
   std::vector<RecordedRequest> Requests() const;
   std::vector<RecordedRequest> RequestsTo(const std::string& path) const;
@@ -120,6 +125,7 @@ class FakeVideoServer {
   std::string m_strStreamReply;
   std::optional<std::pair<std::string, std::string>> m_Credentials;
   std::map<std::string, std::vector<uint8_t>> m_Records;
+  std::unique_ptr<FakeFirmware> m_pFirmware;
 
   std::thread m_TcpThread;
   std::thread m_UdpThread;

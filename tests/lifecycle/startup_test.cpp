@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "lifecycle_fixture.h"
 #include "media/frame_header.h"
+#include "platform/display.h"
 
 namespace lifecycle_test {
 namespace {
@@ -307,6 +309,30 @@ TEST_F(StartupTest, StreamStateResetFollowsTheAvSwitchOption) {
     EXPECT_EQ(g_lpApp->m_wImageSocketWriteIndex, 0);
     EXPECT_EQ(g_lpApp->m_wAudioPlayWriteIndex, 0);
   }
+}
+
+// The display scale is the display's horizontal dots per inch over 96; without a display (or
+// with a value no screen gives) the scale is 1.
+TEST_F(StartupTest, DisplayScaleFollowsTheHorizontalResolution) {
+  struct Case {
+    std::optional<platform::DisplayCaps> caps;
+    float scale;
+  };
+  const Case cases[] = {{std::nullopt, 1.0f},
+                        {platform::DisplayCaps{96, 96}, 1.0f},
+                        {platform::DisplayCaps{120, 96}, 1.25f},
+                        {platform::DisplayCaps{144, 144}, 1.5f},
+                        {platform::DisplayCaps{192, 72}, 2.0f},
+                        {platform::DisplayCaps{0, -5}, 1.0f}};
+  ASSERT_EQ(theApp.InitApplicationData(), 1);
+  for (const Case& c : cases) {
+    platform::SetDisplayCaps(c.caps);
+    g_lpApp->m_fDisplayScale = 7.0f;
+    EXPECT_EQ(theApp.GetDisplayCaps(), 1);
+    EXPECT_FLOAT_EQ(g_lpApp->m_fDisplayScale, c.scale) << (c.caps ? c.caps->horizontalDpi : -1);
+  }
+  platform::SetDisplayCaps(std::nullopt);
+  EXPECT_EQ(platform::ReadDisplayCaps(), (platform::DisplayCaps{96, 96}));
 }
 
 TEST(StreamSizeTest, FitsTheDecoderAndTheDecodedSlot) {

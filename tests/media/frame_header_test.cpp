@@ -431,4 +431,23 @@ INSTANTIATE_TEST_SUITE_P(Table, FindFrameStartTest,
                                                      false, 0}),
                          [](const auto& info) { return info.param.name; });
 
+// A header of its own: created once per empty slot with its owner, kept when the slot holds one,
+// freed and the slot emptied.
+TEST(FrameHeaderSlotTest, CreateAndDelete) {
+  std::unique_ptr<CFrameHeader> slot;
+  EXPECT_EQ(CreateFrameHeader(slot, 0x1234), 1);
+  ASSERT_NE(slot, nullptr);
+  EXPECT_EQ(slot->Owner(), 0x1234u);
+  EXPECT_EQ(slot->m_bRecordOnAlarm.load(), 1u);  // as constructed
+  const CFrameHeader* first = slot.get();
+  EXPECT_EQ(CreateFrameHeader(slot, 0x5678), 1);
+  EXPECT_EQ(slot.get(), first);
+  EXPECT_EQ(slot->Owner(), 0x1234u);
+  EXPECT_EQ(DeleteFrameHeader(slot), 1);
+  EXPECT_EQ(slot, nullptr);
+  EXPECT_EQ(DeleteFrameHeader(slot), 1);  // an empty slot stays empty
+  EXPECT_EQ(CreateFrameHeader(slot, 9), 1);
+  EXPECT_EQ(slot->Owner(), 9u);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The gallery's pictures of the login window and its tools: the login window idle, logging in,
 // with result texts and without its skin; the login settings; both address books; the wait
-// box, the clock dialog and the login about box.
+// box, the clock dialog and the login about box; the LAN search with its confirm box, the
+// connect and firmware dialogs, the folder browser and the copy dialog.
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPainter>
@@ -12,14 +13,22 @@
 #include "app/app_data.h"
 #include "app/ip_record.h"
 #include "platform/folders.h"
+#include "ui/common/list_ctrl.h"
 #include "ui/common/skin_loader.h"
 #include "ui/login/address_book_dialog.h"
 #include "ui/login/address_book_list_dlg.h"
 #include "ui/login/clock_dlg.h"
+#include "ui/login/confirm_authority_dlg.h"
+#include "ui/login/connect_dlg.h"
+#include "ui/login/copy_program_dlg.h"
+#include "ui/login/destination_path_dlg.h"
+#include "ui/login/folder_images.h"
 #include "ui/login/login_about_dlg.h"
 #include "ui/login/login_dialog.h"
 #include "ui/login/login_layout.h"
 #include "ui/login/login_setting_dlg.h"
+#include "ui/login/search_dlg.h"
+#include "ui/login/upgrade_fw_dlg.h"
 #include "ui/login/wait_dlg.h"
 #include "ui/main/clock_st.h"
 
@@ -162,6 +171,113 @@ void RenderSmallDialogs() {
   }
 }
 
+net::SearchDatagram Answer(std::uint8_t kind, std::uint8_t last, std::uint16_t port) {
+  net::SearchDatagram answer;
+  answer.command = net::kSearchCommandText;
+  answer.code = net::kSearchCode;
+  answer.kindOrResult = kind;
+  answer.mac = {0x00, 0x0E, 0x53, 0x12, 0xAB, last};
+  answer.ip = {192, 168, 1, last};
+  answer.netMask = {255, 255, 255, 0};
+  answer.gateway = {192, 168, 1, 1};
+  answer.dns = {168, 95, 1, 1};
+  answer.port = port;
+  return answer;
+}
+
+void RenderSearch() {
+  {
+    CSearchDlg dialog;
+    dialog.InitForPicture();
+    dialog.AddAnswer(Answer(0x01, 100, 80));
+    dialog.AddAnswer(Answer(0x77, 101, 8080));
+    dialog.AddAnswer(Answer(0x32, 102, 80));
+    dialog.AddAnswer(Answer(0x99, 103, 554));
+    Save(Shown(dialog), QStringLiteral("search_searching"));
+    dialog.EndSearch();
+    if (auto* list = dialog.Controls().Get<ui::ListCtrl>(ui::login::IDC_SEARCH_LIST))
+      list->SelectItem(3);
+    Save(Shown(dialog), QStringLiteral("search_found"));
+  }
+  {
+    CConfirmAuthorityDlg confirm;
+    confirm.m_strUserName = QStringLiteral("admin");
+    confirm.m_strPassword = QStringLiteral("secret");
+    confirm.UpdateData(false);
+    Save(Shown(confirm), QStringLiteral("confirm_authority"));
+  }
+}
+
+void RenderFirmware() {
+  {
+    CConnectDlg connect(QStringLiteral("192.168.1.100"), QStringLiteral("wopal"),
+                        QStringLiteral("wopal"), QStringLiteral("80"));
+    connect.m_strText = QStringLiteral("Connect 192.168.1.100 ...");
+    connect.InitForPicture();
+    Save(Shown(connect), QStringLiteral("connect_dialog"));
+  }
+  const std::string version = "2.1.0.7";
+  g_lpApp->m_szFirmwareVersion.fill('\0');
+  std::copy(version.begin(), version.end(), g_lpApp->m_szFirmwareVersion.begin());
+  g_lpApp->m_SettingINI.m_strUpgradePath = "/home/operator/firmware/kv604-2.2.0.1.bin";
+  {
+    UpgradeFWDlg upgrade;
+    upgrade.InitForPicture();
+    Save(Shown(upgrade), QStringLiteral("upgrade_firmware_idle"));
+    upgrade.ShowProgress(49);
+    if (QWidget* button = upgrade.GetDlgItem(ui::login::IDC_FW_UPGRADE))
+      button->setEnabled(false);
+    Save(Shown(upgrade), QStringLiteral("upgrade_firmware_uploading"));
+  }
+}
+
+// The browser's top level at a folder of the gallery's own.
+class GalleryFolders final : public ui::login::IFolderSource {
+ public:
+  explicit GalleryFolders(std::string root) : m_root(std::move(root)) {}
+  std::vector<ui::login::FolderRoot> Roots() override {
+    return {{QStringLiteral("/"), m_root, ui::login::kImageFixedDrive}};
+  }
+  std::vector<std::string> SubFolders(const std::string& path) override {
+    return ui::login::FileSystemFolders()->SubFolders(path);
+  }
+
+ private:
+  std::string m_root;
+};
+
+void RenderFolderAndCopy(const std::filesystem::path& folder) {
+  const std::filesystem::path root = folder / "browse";
+  for (const char* path : {"home/operator/Records", "home/operator/Snapshots", "home/guest",
+                           "opt/MPEG4 Telvora/BMP/LOGIN", "media/USB", "srv", "var/log"}) {
+    std::filesystem::create_directories(root / path);
+  }
+  {
+    CDestinationPathDlg browser(nullptr, std::make_shared<GalleryFolders>(root.string() + "/"));
+    browser.SetPath(root.string() + "/home/operator");
+    browser.InitForPicture();
+    if (QTreeWidgetItem* top = browser.Tree()->topLevelItem(0)) {
+      if (QTreeWidgetItem* opt = browser.FindChild(top, "opt"))
+        opt->setExpanded(true);
+      if (QTreeWidgetItem* home = browser.FindChild(top, "home")) {
+        if (QTreeWidgetItem* operatorFolder = browser.FindChild(home, "operator")) {
+          if (QTreeWidgetItem* records = browser.FindChild(operatorFolder, "Records"))
+            browser.Tree()->setCurrentItem(records);
+        }
+      }
+    }
+    Save(Shown(browser), QStringLiteral("destination_path"));
+    Save(Zoomed(ui::login::FolderImageStrip().toImage(), 4), QStringLiteral("folder_images_x4"));
+  }
+  {
+    CCopyProgramDlg copy(folder, folder / "copy");
+    copy.InitForPicture(50);
+    Save(Shown(copy), QStringLiteral("copy_program_half"));
+    copy.InitForPicture(100);
+    Save(Shown(copy), QStringLiteral("copy_program_done"));
+  }
+}
+
 }  // namespace
 
 void RenderLogin() {
@@ -177,6 +293,9 @@ void RenderLogin() {
   RenderLoginSettings();
   RenderAddressBooks(folder);
   RenderSmallDialogs();
+  RenderSearch();
+  RenderFirmware();
+  RenderFolderAndCopy(folder);
   if (ownData)
     g_lpApp.reset();
   std::filesystem::remove_all(folder);

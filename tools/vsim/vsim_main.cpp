@@ -8,7 +8,8 @@
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
 // It serves and stores the sample configuration records (--off-row-config: the sample with
-// values no row of the configuration pages stands for).
+// values no row of the configuration pages stands for). It answers the LAN search on UDP 7777
+// and takes firmware uploads, printing what it receives.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
+#include "vsim_device_tools.h"
 
 namespace {
 
@@ -130,6 +132,8 @@ int main(int argc, char** argv) {
       mpeg4.height, mpeg4Frames.size(), jpeg.width, jpeg.height, jpegFrames.size(), o.level,
       o.seconds);
   std::fflush(stdout);
+  const auto lanSearch = vsim::StartLanResponder(web);
+  vsim::ReportFirmwareUploads(web);
   std::this_thread::sleep_for(life);
   return 0;
 }

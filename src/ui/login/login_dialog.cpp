@@ -3,10 +3,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 
 #include "app/app_data.h"
 #include "app/login_pass.h"
+#include "app/trace.h"
+#include "net/login_session.h"
 #include "platform/message_box.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
@@ -15,9 +19,14 @@
 #include "ui/common/skinned_window.h"
 #include "ui/common/vtx_button.h"
 #include "ui/login/address_book_list_dlg.h"
+#include "ui/login/connect_dlg.h"
+#include "ui/login/copy_program_dlg.h"
+#include "ui/login/destination_path_dlg.h"
 #include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
 #include "ui/login/login_setting_dlg.h"
+#include "ui/login/search_dlg.h"
+#include "ui/login/upgrade_fw_dlg.h"
 
 namespace ui::login {
 
@@ -31,6 +40,11 @@ struct LoginAttempt {
 namespace {
 
 constexpr int kAnimationTimer = 1;
+// The user level the firmware upgrade needs, and the result text shown below it.
+constexpr std::int32_t kUpgradeUserLevel = 30;
+constexpr int kUserLevelTooLow = 25;
+// The folder the copy of the program goes into, with its skin folders.
+constexpr const char* kCopyFolderName = "MPEG4 Telvora/";
 constexpr std::uint32_t kLoginStopMs = 30;
 // The animation strip's background, COLORREF 0xF4D89D.
 constexpr QColor kAnimationBackground(0x9D, 0xD8, 0xF4);
@@ -89,7 +103,7 @@ LoginDialog::LoginDialog(QWidget* parent) : ui::UiDialog(parent) {
   setTabOrder(m_pHostEdit, m_pPortEdit);
   new ui::WindowDragger(*this);
 
-  OnMessage(WM_LOGIN_RESULT,
+  OnMessage(ui::login::WM_LOGIN_RESULT,
             [this](ui::WParam code, ui::LParam generation) { OnLoginResult(code, generation); });
   OnMessage(WM_LOGIN_ANIMATION, [this](ui::WParam, ui::LParam) {
     if (Timers().IsRunning(kAnimationTimer))
@@ -218,13 +232,22 @@ void LoginDialog::OnToolButton(int id) {
     case IDC_TOOL_ADDRESS:
       OnAddressButton();
       break;
+    case IDC_TOOL_SEARCH:
+      OnSearchButton();
+      break;
     case IDC_TOOL_PLAYER:
       OnPlayerButton();
+      break;
+    case IDC_TOOL_COPY:
+      OnCopyButton();
+      break;
+    case IDC_TOOL_UPGRADE:
+      OnUpgradeButton();
       break;
     case IDC_TOOL_LOGIN_SETTING:
       OnLoginSettingButton();
       break;
-    default:  // the LAN search, copy and firmware tools are not wired yet
+    default:
       break;
   }
 }
@@ -277,7 +300,8 @@ void LoginDialog::OnConnectButton() {
         if (code == app::kLoginSucceeded)
           platform::PostMessage(window, WM_LOGIN_DONE, 1, tag);
         else
-          platform::PostMessage(window, WM_LOGIN_RESULT, static_cast<platform::WParam>(code), tag);
+          platform::PostMessage(window, ui::login::WM_LOGIN_RESULT,
+                                static_cast<platform::WParam>(code), tag);
         return 0u;
       });
   if (!started)
@@ -303,6 +327,69 @@ void LoginDialog::OnAddressButton() {
   m_strHost = book.m_strAddress;
   m_strPort = QString::number(book.m_nPort);
   UpdateData(false);
+}
+
+void LoginDialog::OnSearchButton() {
+  UpdateData(true);
+  CSearchDlg search(this);
+  ui::RunModal(search);
+  // A chosen server without an address (a reset that was answered) has nothing to take over.
+  if (!search.m_bChosen || search.m_strResultIp.isEmpty())
+    return;
+  m_strPort = QString::number(search.m_nResultPort);
+  if (g_lpApp) {
+    CSettingINI& settings = g_lpApp->m_SettingINI;
+    const std::lock_guard lock(settings.m_TextLock);
+    settings.m_wWebPort = static_cast<std::uint16_t>(search.m_nResultPort);
+    settings.m_strServerAddress = search.m_strResultIp.toStdString();
+  }
+  m_strHost = search.m_strResultIp;
+  UpdateData(false);
+}
+
+void LoginDialog::OnCopyButton() {
+  // 1. The folder, from the top of the file system.
+  CDestinationPathDlg browser(this);
+  browser.SetPath("/");
+  if (ui::RunModal(browser) != ui::IDOK)
+    return;
+  // 2. "MPEG4 Telvora/" in it, with its skin folders; one that cannot be made is only traced.
+  std::string folder = browser.GetPath();
+  if (folder.empty() || folder.back() != '/')
+    folder += '/';
+  const std::string destination = folder + kCopyFolderName;
+  for (const std::string& directory :
+       {destination, destination + "BMP/", destination + "BMP/LOGIN/"}) {
+    std::error_code error;
+    std::filesystem::create_directory(directory, error);
+    if (error)
+      DebugPrint("Couldn't create new directory \n");
+  }
+  // 3. The copy.
+  CCopyProgramDlg copy(LoginProgramFolder(), destination, this);
+  ui::RunModal(copy);
+}
+
+void LoginDialog::OnUpgradeButton() {
+  UpdateData(true);
+  // A login still running is given up first: its late reply must not replace the session
+  // that the firmware upgrade logs in with.
+  EndLoginAttempt();
+  CConnectDlg connect(m_strHost, m_strUserName, m_strPassword, m_strPort, this);
+  connect.m_strText = QStringLiteral("Connect ") + m_strHost;
+  const int result = ui::RunModal(connect);
+  if (result != app::kLoginSucceeded || !g_lpApp ||
+      g_lpApp->m_dwReplyUserLevel != kUpgradeUserLevel) {
+    // No firmware dialog: the session ends here.
+    DeleteLoginObject();
+    const int shown = result != app::kLoginSucceeded ? result : kUserLevelTooLow;
+    platform::PostMessage(Handle(), ui::login::WM_LOGIN_RESULT,
+                          static_cast<platform::WParam>(shown), 0);
+    return;
+  }
+  UpgradeFWDlg upgrade(this);
+  ui::RunModal(upgrade);
+  DeleteLoginObject();
 }
 
 void LoginDialog::OnPlayerButton() {

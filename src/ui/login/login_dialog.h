@@ -2,8 +2,8 @@
 // operator types the server's address, web port, user name and password and presses Connect
 // (or Enter). A worker runs the login pass; the window commits its result on the GUI thread,
 // for the current attempt only, and closes with 1. Escape closes with 2 at once, Cancel fades
-// the window out first. The tool buttons open the address book, the record player and the
-// login settings.
+// the window out first. The tool buttons open the address book, the LAN search, the record
+// player, the copy of the program, the firmware upgrade and the login settings.
 #pragma once
 
 #include <QPixmap>
@@ -76,7 +76,10 @@ class LoginDialog : public ui::UiDialog {
   void OnConnectButton();
   void OnCancelButton();
   void OnAddressButton();
+  void OnSearchButton();
   void OnPlayerButton();
+  void OnCopyButton();
+  void OnUpgradeButton();
   void OnLoginSettingButton();
   void OnLoginResult(ui::WParam code, ui::LParam generation);
   void OnLoginDone(ui::LParam generation);

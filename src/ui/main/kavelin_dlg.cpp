@@ -16,6 +16,7 @@
 #include "app/kavelin_app.h"
 #include "app/relogin_thread.h"
 #include "app/trace.h"
+#include "media/frame_header.h"
 #include "media/record/recorder.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/services.h"

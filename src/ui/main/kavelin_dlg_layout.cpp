@@ -350,9 +350,13 @@ void CKavelinDlg::UpdateTimeStampVisibility() {
 void CKavelinDlg::CheckFrameWidthFits() {
   if (!g_lpApp || InFullScreen())
     return;
+  // Placed once: a window already at the closed size is not pulled back to the centre with
+  // every picture.
   const int frameWidth = g_lpApp->m_wFrameWidth.load();
-  if ((frameWidth == 640 || frameWidth == 704 || frameWidth == 720) && width() < frameWidth)
-    PlaceWindow(Skin().ClosedWindow(), true);
+  const TableRect closed = Skin().ClosedWindow();
+  if ((frameWidth == 640 || frameWidth == 704 || frameWidth == 720) && width() < frameWidth &&
+      size() != QSize(closed.Width(), closed.Height()))
+    PlaceWindow(closed, true);
 }
 
 void CKavelinDlg::OnModifyMainDialogSize() {

@@ -15,6 +15,7 @@
 #include "app/utility.h"
 #include "media/frame_header.h"
 #include "prim/resize/prim_resize.h"
+#include "ui/config/motion_detection_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"
@@ -155,6 +156,9 @@ int CKavelinDlg::ShowImage() {
       drew = PaintFullScreenFrame(picture, width, height);
   } else if (option != 2 && pictureFits) {
     drew = PaintWindowFrame(picture, width, height);
+    // The motion grid, while it waits for frames, takes the same picture.
+    if (CMotionDetectionDlg* motion = app.m_pMotionDetectionDlg.load())
+      motion->SetFrameEvent();
   }
 
   // 6.-7. Channel states of the option's header.

@@ -1,0 +1,568 @@
+#include "ui/login/search_dlg.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <deque>
+#include <mutex>
+
+#include "app/app_data.h"
+#include "app/trace.h"
+#include "platform/message_box.h"
+#include "ui/common/list_ctrl.h"
+#include "ui/common/modal_runner.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/string_table.h"
+#include "ui/login/confirm_authority_dlg.h"
+
+namespace ui::login {
+
+// What the worker hands over: the answers not yet shown, in order of arrival.
+struct SearchRun {
+  std::mutex lock;
+  std::deque<net::SearchDatagram> answers;
+};
+
+namespace {
+
+// Posted by the worker; lParam is the worker's generation.
+constexpr std::uint32_t WM_SEARCH_ANSWER = platform::WM_USER + 0x60;
+constexpr std::uint32_t WM_SEARCH_END = platform::WM_USER + 0x61;  // wParam: LanSearchEnd
+constexpr std::uint32_t WM_SEARCH_SEND_FAILED = platform::WM_USER + 0x62;
+constexpr std::uint32_t WM_SEARCH_COMMAND_SENT = platform::WM_USER + 0x63;
+// wParam: the LanCommandOutcome in the low byte, the answer's result byte above it.
+constexpr std::uint32_t WM_SEARCH_COMMAND_DONE = platform::WM_USER + 0x64;
+
+constexpr int kEditChars = 16;
+constexpr int kMacChars = 18;
+
+constexpr const char* kBadMacText =
+    "The MAC address must be six pairs of hexadecimal digits, such as 00:0e:53:12:ab:cd.";
+constexpr const char* kBadDottedText =
+    "The %1 must be four numbers from 0 to 255 separated by dots, such as 192.168.1.100.";
+
+const int kDetailEdits[] = {IDC_SEARCH_MAC,  IDC_SEARCH_IP,      IDC_SEARCH_PORT,
+                            IDC_SEARCH_MASK, IDC_SEARCH_GATEWAY, IDC_SEARCH_DNS};
+const int kButtons[] = {IDC_SEARCH_AGAIN, IDC_SEARCH_APPLY, IDC_SEARCH_RESET, ui::IDOK};
+
+std::string Utf8(const QString& text) {
+  return text.toStdString();
+}
+
+QPushButton* MakeButton(const QString& text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setAutoDefault(false);
+  button->setMinimumWidth(96);
+  return button;
+}
+
+}  // namespace
+}  // namespace ui::login
+
+using namespace ui::login;
+
+CSearchDlg::CSearchDlg(QWidget* parent)
+    : ui::UiDialog(parent), m_run(std::make_shared<SearchRun>()) {
+  setWindowTitle(QStringLiteral("SEARCH"));
+  const QString words = ui::LoadString(3028);
+  m_strSearchingWord = ui::FirstWord(words);
+  m_strStoppedWord = ui::SecondWord(words);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(12, 12, 12, 12);
+  layout->setSpacing(10);
+
+  auto* listGroup = new QGroupBox(QStringLiteral("Device List"), this);
+  auto* listLayout = new QVBoxLayout(listGroup);
+  m_pList = new ui::ListCtrl(listGroup);
+  m_pList->setMinimumSize(470, 170);
+  listLayout->addWidget(m_pList);
+  layout->addWidget(listGroup);
+  RegisterControl(IDC_SEARCH_LIST, m_pList, ui::ControlRegistry::Tooltip::None);
+  connect(m_pList, &QTreeWidget::itemSelectionChanged, this, [this] { OnItemChanged(); });
+
+  auto* detailGroup = new QGroupBox(QStringLiteral("Detail Info"), this);
+  auto* grid = new QGridLayout(detailGroup);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(6);
+  grid->setColumnMinimumWidth(2, 16);
+  const struct {
+    int id;
+    const char* label;
+    int row;
+    int column;
+    int chars;
+  } fields[] = {{IDC_SEARCH_IP, "Server IP :", 0, 0, kEditChars},
+                {IDC_SEARCH_MAC, "Mac Address :", 0, 3, kMacChars},
+                {IDC_SEARCH_PORT, "Web Port :", 1, 0, 5},
+                {IDC_SEARCH_MASK, "Net Mask :", 1, 3, kEditChars},
+                {IDC_SEARCH_GATEWAY, "Gateway :", 2, 0, kEditChars},
+                {IDC_SEARCH_DNS, "DNS Server :", 2, 3, kEditChars}};
+  for (const auto& f : fields) {
+    auto* edit = new QLineEdit(detailGroup);
+    edit->setMaxLength(f.chars);
+    edit->setMinimumWidth(140);
+    grid->addWidget(new QLabel(QString::fromLatin1(f.label), detailGroup), f.row, f.column);
+    grid->addWidget(edit, f.row, f.column + 1);
+    RegisterControl(f.id, edit, ui::ControlRegistry::Tooltip::None);
+  }
+  layout->addWidget(detailGroup);
+
+  auto* row = new QHBoxLayout;
+  const struct {
+    int id;
+    const char* text;
+    void (CSearchDlg::*handler)();
+  } buttons[] = {{IDC_SEARCH_AGAIN, "SEARCH AGAIN", &CSearchDlg::OnSearchAgain},
+                 {IDC_SEARCH_APPLY, "APPLY", &CSearchDlg::OnApply},
+                 {IDC_SEARCH_RESET, "RESET DEFAULT", &CSearchDlg::OnResetDefault}};
+  for (const auto& b : buttons) {
+    QPushButton* button = MakeButton(QString::fromLatin1(b.text), this);
+    row->addWidget(button);
+    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
+    connect(button, &QPushButton::clicked, this, b.handler);
+  }
+  row->addStretch();
+  QPushButton* ok = MakeButton(QStringLiteral("OK"), this);
+  row->addWidget(ok);
+  RegisterControl(ui::IDOK, ok, ui::ControlRegistry::Tooltip::None);
+  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+  layout->addLayout(row);
+  setFixedSize(sizeHint());
+
+  OnMessage(WM_SEARCH_ANSWER, [this](ui::WParam, ui::LParam generation) { OnAnswers(generation); });
+  OnMessage(WM_SEARCH_END,
+            [this](ui::WParam end, ui::LParam generation) { OnSearchEnd(end, generation); });
+  OnMessage(WM_SEARCH_SEND_FAILED,
+            [this](ui::WParam, ui::LParam generation) { OnSendFailed(generation); });
+  OnMessage(WM_SEARCH_COMMAND_SENT,
+            [this](ui::WParam, ui::LParam generation) { OnCommandSent(generation); });
+  OnMessage(WM_SEARCH_COMMAND_DONE, [this](ui::WParam outcome, ui::LParam generation) {
+    OnCommandDone(outcome, generation);
+  });
+}
+
+CSearchDlg::~CSearchDlg() {
+  StopWorker();
+}
+
+int CSearchDlg::DoModal() {
+  const int result = ui::UiDialog::DoModal();
+  StopWorker();
+  return result;
+}
+
+const net::SearchDeviceEntry* CSearchDlg::FindDevice(int index) const {
+  for (const net::SearchDeviceEntry& entry : m_devices) {
+    if (entry.index == index)
+      return &entry;
+  }
+  return nullptr;
+}
+
+void CSearchDlg::InitForPicture() {
+  ui::UiDialog::OnInitDialog();
+  BuildColumns();
+  EnableControls(false);
+}
+
+void CSearchDlg::BuildColumns() {
+  m_pList->clear();
+  m_pList->setColumnCount(0);
+  m_pList->InsertColumn(0, ui::LoadString(3022), 120);
+  m_pList->InsertColumn(1, ui::LoadString(3023), 130);
+  m_pList->InsertColumn(2, ui::LoadString(3024), 60);
+  m_pList->InsertColumn(3, ui::LoadString(3025), 150);
+}
+
+bool CSearchDlg::OnInitDialog() {
+  ui::UiDialog::OnInitDialog();
+  // 1.-3. The columns; the list, the buttons and the edits disabled until the search ends.
+  BuildColumns();
+  EnableControls(false);
+  // 4.-5. The caption animation and the search.
+  SetTimer(kSearchCaptionTimer, kSearchCaptionPeriodMs);
+  if (!StartSearch())
+    DebugPrint("OnInitDialog : create the m_hReceiveThread failed \n");
+  return true;
+}
+
+bool CSearchDlg::StartSearch() {
+  m_bSearching = true;
+  const platform::WindowHandle window = Handle();
+  const std::shared_ptr<SearchRun> run = m_run;
+  const std::string ownAddress = LocalAddressText.Get();
+  const net::LanSearchSettings settings = net::GetLanSearchSettings();
+  const bool started = m_worker.Start(
+      "SearchReceive",
+      [window, run, ownAddress, settings](platform::StopToken stop, std::uint32_t generation) {
+        const auto tag = static_cast<platform::LParam>(generation);
+        net::LanSearchEvents events;
+        events.sendFailed = [&] { platform::PostMessage(window, WM_SEARCH_SEND_FAILED, 0, tag); };
+        events.answer = [&](const net::SearchDatagram& answer) {
+          {
+            const std::lock_guard lock(run->lock);
+            run->answers.push_back(answer);
+          }
+          platform::PostMessage(window, WM_SEARCH_ANSWER, 0, tag);
+        };
+        const net::LanSearchEnd end = net::RunLanSearch(ownAddress, settings, stop, events);
+        platform::PostMessage(window, WM_SEARCH_END, static_cast<platform::WParam>(end), tag);
+        return 0u;
+      });
+  if (!started)
+    EndSearch();
+  return started;
+}
+
+void CSearchDlg::StopWorker() {
+  m_worker.Stop(kSearchStopMs);
+  const std::lock_guard lock(m_run->lock);
+  m_run->answers.clear();
+}
+
+void CSearchDlg::DoDataExchange(ui::DataExchange& dx) {
+  dx.Text(IDC_SEARCH_MAC, m_strMac, kMacChars);
+  dx.Text(IDC_SEARCH_IP, m_strIp, kEditChars);
+  dx.Number(IDC_SEARCH_PORT, m_nWebPort, 0, 65535);
+  dx.Text(IDC_SEARCH_MASK, m_strNetMask);
+  dx.Text(IDC_SEARCH_GATEWAY, m_strGateway);
+  dx.Text(IDC_SEARCH_DNS, m_strDns);
+}
+
+void CSearchDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  ui::UiDialog::keyPressEvent(event);
+}
+
+void CSearchDlg::OnTimer(int id) {
+  if (id != kSearchCaptionTimer)
+    return;
+  setWindowTitle(QStringLiteral(" %1 %2").arg(
+      m_strSearchingWord, QString(static_cast<int>(m_nCaptionCounter % 4) + 1, QLatin1Char('.'))));
+  ++m_nCaptionCounter;
+}
+
+void CSearchDlg::OnAnswers(ui::LParam generation) {
+  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  std::deque<net::SearchDatagram> answers;
+  {
+    const std::lock_guard lock(m_run->lock);
+    answers.swap(m_run->answers);
+  }
+  for (const net::SearchDatagram& answer : answers)
+    AddAnswer(answer);
+}
+
+void CSearchDlg::AddAnswer(const net::SearchDatagram& answer) {
+  const auto index = static_cast<std::int32_t>(m_devices.size());
+  const net::SearchDeviceEntry entry = net::MakeSearchDeviceEntry(answer, index);
+  // 3. The answer in the detail edits.
+  const auto setText = [this](int id, const std::string& text) {
+    if (auto* edit = Controls().Get<QLineEdit>(id))
+      edit->setText(QString::fromStdString(text));
+  };
+  setText(IDC_SEARCH_MAC, entry.mac);
+  setText(IDC_SEARCH_IP, entry.ip);
+  setText(IDC_SEARCH_MASK, entry.netMask);
+  setText(IDC_SEARCH_GATEWAY, entry.gateway);
+  setText(IDC_SEARCH_DNS, entry.dns);
+  setText(IDC_SEARCH_PORT, std::to_string(entry.webPort));
+  // 4. A new row on top.
+  m_pList->InsertItem(0, QString::fromStdString(entry.ip));
+  m_pList->SetItemText(0, 1, QString::fromStdString(entry.mac));
+  m_pList->SetItemText(0, 2, QString::number(entry.webPort));
+  const std::string_view kind = net::DeviceKindName(entry.kind);
+  m_pList->SetItemText(0, 3, QString::fromUtf8(kind.data(), static_cast<qsizetype>(kind.size())));
+  m_devices.push_back(entry);
+}
+
+void CSearchDlg::OnSendFailed(ui::LParam generation) {
+  if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    platform::ShowMessageBox(kSendBroadcastFailedText);
+}
+
+void CSearchDlg::OnSearchEnd(ui::WParam end, ui::LParam generation) {
+  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  OnAnswers(generation);  // any answer posted just before the end
+  if (static_cast<net::LanSearchEnd>(end) == net::LanSearchEnd::BindFailed) {
+    // The answer port is taken: only OK can be used.
+    m_bSearching = false;
+    ui::MessageBoxById(4006);
+    KillTimer(kSearchCaptionTimer);
+    setWindowTitle(m_strStoppedWord);
+    if (QWidget* ok = GetDlgItem(ui::IDOK))
+      ok->setEnabled(true);
+    return;
+  }
+  EndSearch();
+}
+
+void CSearchDlg::EndSearch() {
+  m_bSearching = false;
+  EnableControls(true);
+  EnableEdits(false);
+  KillTimer(kSearchCaptionTimer);
+  setWindowTitle(m_strStoppedWord);
+}
+
+void CSearchDlg::EnableControls(bool enable) {
+  m_pList->setEnabled(enable);
+  for (const int id : kButtons) {
+    if (QWidget* button = GetDlgItem(id))
+      button->setEnabled(enable);
+  }
+  if (!enable)
+    EnableEdits(false);
+}
+
+void CSearchDlg::EnableEdits(bool enable) {
+  for (const int id : kDetailEdits) {
+    if (QWidget* edit = GetDlgItem(id))
+      edit->setEnabled(enable);
+  }
+}
+
+void CSearchDlg::OnSearchAgain() {
+  m_pList->DeleteAllItems();
+  m_devices.clear();
+  m_nCaptionCounter = 0;
+  m_nSelectedIndex = -1;
+  EnableControls(false);
+  SetTimer(kSearchCaptionTimer, kSearchCaptionPeriodMs);
+  // The last search is stopped and its port freed before the new one binds it.
+  StopWorker();
+  if (!StartSearch())
+    DebugPrint("OnSearchAgain : create the m_hReceiveThread failed \n");
+}
+
+void CSearchDlg::OnItemChanged() {
+  const int row = m_pList->GetFirstSelected();
+  if (row < 0)
+    return;
+  m_nSelectedIndex = static_cast<int>(m_devices.size()) - row - 1;
+  const net::SearchDeviceEntry* entry = FindDevice(m_nSelectedIndex);
+  if (entry == nullptr) {
+    ui::MessageBoxById(4031);
+    return;
+  }
+  m_strIp = QString::fromStdString(entry->ip);
+  m_strMac = QString::fromStdString(entry->mac);
+  m_nWebPort = static_cast<int>(entry->webPort);
+  m_strGateway = QString::fromStdString(entry->gateway);
+  m_strDns = QString::fromStdString(entry->dns);
+  m_strNetMask = QString::fromStdString(entry->netMask);
+  UpdateData(false);
+  EnableEdits(true);
+}
+
+const net::SearchDeviceEntry* CSearchDlg::ChangeableSelection(bool readEdits) {
+  if (m_pList->GetFirstSelected() < 0) {
+    ui::MessageBoxById(4044);
+    return nullptr;
+  }
+  if (readEdits && !UpdateData(true))
+    return nullptr;
+  const net::SearchDeviceEntry* entry = FindDevice(m_nSelectedIndex);
+  if (entry == nullptr) {
+    ui::MessageBoxById(4035);
+    return nullptr;
+  }
+  if (entry->kind != net::kChangeableDeviceKind) {
+    ui::MessageBoxById(4036);
+    return nullptr;
+  }
+  return entry;
+}
+
+bool CSearchDlg::CheckedSettings(net::DeviceNetworkSettings& settings) {
+  const auto refuse = [this](int id, const QString& text) {
+    platform::ShowMessageBox(Utf8(text));
+    if (QWidget* edit = GetDlgItem(id))
+      edit->setFocus();
+    return false;
+  };
+  const auto mac = net::ParseMacText(Utf8(m_strMac));
+  if (!mac)
+    return refuse(IDC_SEARCH_MAC, QString::fromLatin1(kBadMacText));
+  settings.mac = *mac;
+  const struct {
+    int id;
+    const QString& text;
+    const char* name;
+    net::DottedAddress& out;
+  } addresses[] = {{IDC_SEARCH_IP, m_strIp, "server IP", settings.ip},
+                   {IDC_SEARCH_MASK, m_strNetMask, "net mask", settings.netMask},
+                   {IDC_SEARCH_GATEWAY, m_strGateway, "gateway", settings.gateway},
+                   {IDC_SEARCH_DNS, m_strDns, "DNS server", settings.dns}};
+  for (const auto& a : addresses) {
+    const auto parsed = net::ParseDottedText(Utf8(a.text));
+    if (!parsed)
+      return refuse(a.id, QString::fromLatin1(kBadDottedText).arg(QLatin1String(a.name)));
+    a.out = *parsed;
+  }
+  if (m_nWebPort < 1 || m_nWebPort > 65535)
+    return refuse(IDC_SEARCH_PORT, ui::LoadString(4053));
+  settings.port = static_cast<std::uint16_t>(m_nWebPort);
+  return true;
+}
+
+bool CSearchDlg::ConfirmAuthority(QString& user, QString& password) {
+  CConfirmAuthorityDlg confirm(this);
+  if (ui::RunModal(confirm) != ui::IDOK)
+    return false;
+  user = confirm.m_strUserName;
+  password = confirm.m_strPassword;
+  // Each travels in a 16-byte field with its terminator.
+  if (user.isEmpty() || Utf8(user).size() > net::kSearchCredentialMaxChars) {
+    ui::MessageBoxById(4080);
+    return false;
+  }
+  if (password.isEmpty() || Utf8(password).size() > net::kSearchCredentialMaxChars) {
+    ui::MessageBoxById(4049);
+    return false;
+  }
+  return true;
+}
+
+void CSearchDlg::OnApply() {
+  if (IsCommandRunning() || m_bSearching)
+    return;
+  // 1.-2. A changeable server and edits that make a request.
+  const net::SearchDeviceEntry* entry = ChangeableSelection(true);
+  net::DeviceNetworkSettings settings;
+  if (entry == nullptr || !CheckedSettings(settings))
+    return;
+  // 3.-4. The server's credentials.
+  QString user;
+  QString password;
+  if (!ConfirmAuthority(user, password))
+    return;
+  m_strUserName = user;
+  m_strPassword = password;
+  // 5. Nothing changed: nothing to send.
+  if (QString::fromStdString(entry->ip) == m_strIp &&
+      QString::fromStdString(entry->mac) == m_strMac &&
+      QString::fromStdString(entry->gateway) == m_strGateway &&
+      QString::fromStdString(entry->dns) == m_strDns &&
+      QString::fromStdString(entry->netMask) == m_strNetMask &&
+      static_cast<int>(entry->webPort) == m_nWebPort) {
+    ui::MessageBoxById(4067);
+    return;
+  }
+  // 6.-9. The request and its answer.
+  StartCommand(Command::Apply, net::MakeSetIpRequest(settings, Utf8(user), Utf8(password)));
+}
+
+void CSearchDlg::OnResetDefault() {
+  if (IsCommandRunning() || m_bSearching)
+    return;
+  const net::SearchDeviceEntry* entry = ChangeableSelection(false);
+  net::DeviceNetworkSettings settings;
+  if (entry == nullptr || !CheckedSettings(settings))
+    return;
+  QString user;
+  QString password;
+  if (!ConfirmAuthority(user, password))
+    return;
+  StartCommand(Command::Reset, net::MakeResetRequest(settings, Utf8(user), Utf8(password)));
+}
+
+void CSearchDlg::StartCommand(Command command, const net::SearchDatagram& request) {
+  m_command = command;
+  EnableControls(false);
+  const platform::WindowHandle window = Handle();
+  const std::string ownAddress = LocalAddressText.Get();
+  const net::LanSearchSettings settings = net::GetLanSearchSettings();
+  const bool started = m_worker.Start(
+      "SearchCommand",
+      [window, request, ownAddress, settings](platform::StopToken stop, std::uint32_t generation) {
+        const auto tag = static_cast<platform::LParam>(generation);
+        const net::LanCommandResult result = net::RunLanCommand(
+            request, ownAddress, settings, stop,
+            [&] { platform::PostMessage(window, WM_SEARCH_COMMAND_SENT, 0, tag); });
+        const auto code = static_cast<platform::WParam>(result.outcome) |
+                          (static_cast<platform::WParam>(result.result) << 8);
+        platform::PostMessage(window, WM_SEARCH_COMMAND_DONE, code, tag);
+        return 0u;
+      });
+  if (!started) {
+    m_command = Command::None;
+    EnableControls(true);
+    EnableEdits(true);
+    ui::MessageBoxById(4014);
+  }
+}
+
+void CSearchDlg::SetResultsFromFields() {
+  m_strResultIp = m_strIp;
+  m_strResultMac = m_strMac;
+  m_nResultPort = m_nWebPort;
+}
+
+void CSearchDlg::OnCommandSent(ui::LParam generation) {
+  // The request went out: the caller takes the server's fields over.
+  if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    m_bChosen = true;
+}
+
+void CSearchDlg::OnCommandDone(ui::WParam outcome, ui::LParam generation) {
+  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  const Command command = m_command;
+  m_command = Command::None;
+  EnableControls(true);
+  EnableEdits(FindDevice(m_nSelectedIndex) != nullptr);
+  const std::uint8_t result = static_cast<std::uint8_t>(outcome >> 8);
+  switch (static_cast<net::LanCommandOutcome>(outcome & 0xFF)) {
+    case net::LanCommandOutcome::NoSocket:
+    case net::LanCommandOutcome::BindFailed:
+      ui::MessageBoxById(4014);
+      return;
+    case net::LanCommandOutcome::SendFailed:
+      platform::ShowMessageBox(kSendBroadcastFailedText);
+      return;
+    case net::LanCommandOutcome::WaitFailed:
+      SetResultsFromFields();
+      ui::MessageBoxById(4014);
+      return;
+    case net::LanCommandOutcome::TimedOut:
+      SetResultsFromFields();
+      ui::MessageBoxById(4064);
+      return;
+    case net::LanCommandOutcome::ReceiveFailed:
+      SetResultsFromFields();
+      ui::MessageBoxById(4059);
+      return;
+    case net::LanCommandOutcome::Stopped:
+      return;
+    case net::LanCommandOutcome::Answered:
+      break;
+  }
+  if (command == Command::Apply) {
+    SetResultsFromFields();
+    ui::MessageBoxById(result == 0 ? 4004 : 4005);
+  } else {
+    ui::MessageBoxById(result == 1 ? 4062 : result == 0 ? 4081 : 4061);
+  }
+}
+
+void CSearchDlg::OnOK() {
+  if (IsCommandRunning())
+    return;
+  EndDialog(ui::IDOK);
+  if (FindDevice(m_nSelectedIndex) != nullptr) {
+    SetResultsFromFields();
+    m_bChosen = true;
+  }
+}

@@ -1,0 +1,53 @@
+// The painter's hook of the motion grid: each frame painted in the window reaches the open
+// motion-detection dialog, which shows it in its picture.
+#include <QTest>
+#include <QTimer>
+#include <thread>
+
+#include "fakes/fake_video_server.h"
+#include "main_window_fixture.h"
+#include "net/net_environment.h"
+#include "ui/config/motion_detection_dlg.h"
+
+namespace main_window_test {
+namespace {
+
+class MotionHookTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    environment.SetServerName("127.0.0.1");
+    environment.SetWebPort(server.WebPort());
+    net::SetEnvironment(&environment);
+  }
+  void TearDown() override {
+    net::SetEnvironment(nullptr);
+    MainWindowTest::TearDown();
+  }
+  fakes::FakeVideoServer server;  // serves the motion grid's record
+  net::MemoryNetEnvironment environment;
+};
+
+TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
+  CKavelinDlg& window = Open({.width = 352, .height = 240});
+  auto picture = CodedPicture(352, 240);
+  Hand(picture);
+  CMotionDetectionDlg dialog;
+  // A marked cell of the sample record shows the picture untouched: blue x, green y, red 0x80.
+  const QPoint marked(144, 112);
+  QTimer::singleShot(0, &dialog, [&] {
+    std::thread kernel([&] { window.ShowImage(); });
+    kernel.join();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.Picture().pixelColor(marked) == QColor(0x80, 112, 144); }));
+    dialog.EndDialog(0);
+  });
+  EXPECT_EQ(dialog.DoModal(), 0);
+  // Without a run the painter finds no dialog waiting.
+  EXPECT_FALSE(dialog.SetFrameEvent());
+  std::thread kernel([&] { window.ShowImage(); });
+  kernel.join();
+}
+
+}  // namespace
+}  // namespace main_window_test
