@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include "login_test_support.h"
+#include "ui/common/dialog_timers.h"
 #include "ui/common/services.h"
 #include "ui/login/clock_dlg.h"
 #include "ui/login/login_about_dlg.h"
@@ -20,12 +21,14 @@ class SmallDialogsTest : public login_test::LoginUiTest {
  protected:
   void SetUp() override {
     LoginUiTest::SetUp();
+    ui::DialogTimers::HoldRealTicksForTest(true);
     CWaitDlg::SetDotCounter(1);
     WaitBoxEvent()->Reset();
     SetProgramEndHook([this] { ++m_endRequests; });
   }
   void TearDown() override {
     SetProgramEndHook({});
+    ui::DialogTimers::HoldRealTicksForTest(false);
     LoginUiTest::TearDown();
   }
   static QString WaitText(CWaitDlg& box) {

@@ -1,6 +1,15 @@
 #include "ui/common/dialog_timers.h"
 
 namespace ui {
+namespace {
+
+bool g_realTicksHeld = false;
+
+}  // namespace
+
+void DialogTimers::HoldRealTicksForTest(bool held) {
+  g_realTicksHeld = held;
+}
 
 DialogTimers::DialogTimers(QObject* owner, Handler handler)
     : m_owner(owner), m_handler(std::move(handler)) {}
@@ -15,7 +24,7 @@ void DialogTimers::SetTimer(int id, int intervalMs) {
     timer = std::make_unique<QTimer>();
     timer->moveToThread(m_owner->thread());
     QObject::connect(timer.get(), &QTimer::timeout, m_owner, [this, id] {
-      if (m_handler)
+      if (m_handler && !g_realTicksHeld)
         m_handler(id);
     });
   }

@@ -26,6 +26,10 @@ class DialogTimers {
   int Interval(int id) const;
   // Calls the handler as a tick of timer id would; false (no call) when it does not run.
   bool FireForTest(int id);
+  // While held, the real ticks of every dialog's timers are dropped (the timers still run, so
+  // FireForTest works): a test that steps a timer by hand is then never overtaken by a real
+  // tick on a slow machine. GUI thread only.
+  static void HoldRealTicksForTest(bool held);
 
  private:
   QObject* m_owner;

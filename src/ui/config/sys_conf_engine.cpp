@@ -3,7 +3,6 @@
 #include "app/app_data.h"
 #include "app/kernel_threads.h"
 #include "app/pause_streams.h"
-#include "media/record/recorder.h"
 #include "media/alarm_db/alarm_database.h"
 #include "media/record/recorder.h"
 
