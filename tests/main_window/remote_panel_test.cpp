@@ -87,6 +87,19 @@ TEST_F(RemotePanelTest, KeysSendTheDevicesCommandBytesToTheSelectedPort) {
     EXPECT_EQ(server->RequestsTo("/RS485Cmd.cgi")[0].body, Bytes(c.hex));
     EXPECT_TRUE(Messages().empty());
   }
+
+  // A port type outside the device table (a value from the settings) has no protocol: 4093 and
+  // nothing goes, turbo or not.
+  server->ClearRecords();
+  box = std::make_shared<platform::testing::FakeMessageBox>();
+  scopedBox.emplace(box);
+  window.OnChannelButton(IDC_CHANNEL_DVR + 1);
+  g_lpApp->m_SettingINI.m_byChannel1Device = 18;
+  g_lpApp->m_bTurboOn = 1;
+  window.OnCommand(8240);
+  window.OnCommand(8250);
+  EXPECT_TRUE(Rs485Targets().empty());
+  EXPECT_EQ(Messages(), std::vector<std::string>(2, Text(4093)));
 }
 
 TEST_F(RemotePanelTest, PresetsOfAPtzPortSendItsFirstSixteenCommands) {
