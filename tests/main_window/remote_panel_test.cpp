@@ -488,9 +488,22 @@ TEST_F(HotPointTest, TheHotPointCommandTogglesTheMode) {
   window.OnHotPoint();
   EXPECT_EQ(g_lpApp->m_byHotPointMode, 2);
   EXPECT_EQ(g_lpApp->m_bHotPointOn, 1u);
+  // The menu command "PTZ HOT POINT" acts as the button.
+  window.OnCommand(32782);
+  EXPECT_EQ(g_lpApp->m_byHotPointMode, 1);
+  EXPECT_EQ(g_lpApp->m_bHotPointOn, 0u);
+  window.OnCommand(32782);
+  EXPECT_EQ(g_lpApp->m_byHotPointMode, 2);
   g_lpApp->m_byHotPointMode = 0;
   window.OnHotPoint();
   EXPECT_EQ(g_lpApp->m_byHotPointMode, 0);
+  // R.E.T.R. and digital zoom, button or menu, change nothing and send nothing.
+  g_lpApp->m_bRetrOn = 0;
+  for (const int id : {8331, 32781, 8353})
+    window.OnCommand(id);
+  EXPECT_EQ(g_lpApp->m_bRetrOn, 0u);
+  EXPECT_EQ(g_lpApp->m_byHotPointMode, 0);
+  EXPECT_TRUE(Rs485Targets().empty());
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ constexpr int kMsgAudioOnly = 4100;
 // its device is reset, so the wait is short; the limit only bounds a stuck sound device.
 constexpr std::uint32_t kAlarmSoundJoinMs = 1000;
 constexpr std::uint8_t kFeedbackDeviceByte = 0x84;
+// Commands of the window's menu resource ("R.E.T.R", "PTZ HOT POINT"); no menu shows them, the
+// ids still reach the handlers of their buttons.
+constexpr int kMenuRetr = 32781;
+constexpr int kMenuPtzHotPoint = 32782;
 
 bool AnyRecorderRecording(CAppData& app) {
   const auto busy = [](CRecorder& recorder) {
@@ -102,9 +106,11 @@ void CKavelinDlg::OnCommand(int id) {
       OnPtzControl();
       return;
     case 8331:
+    case kMenuRetr:
       OnRetr();
       return;
     case 8352:
+    case kMenuPtzHotPoint:
       OnHotPoint();
       return;
     case 8353:
