@@ -192,7 +192,12 @@ std::uint32_t MessageTrigger(std::uint8_t kind, const platform::StopToken& stop)
   return Trigger(kind, &stop);
 }
 
-bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs) {
+namespace {
+
+// Takes the mailbox lock through wait (given the lock and the closed event), writes the code
+// and rings the doorbell.
+template <typename Wait>
+bool PostWithLock(std::uint32_t code, Wait wait) {
   if (!g_lpApp || !IsMailboxOpen()) {
     return false;
   }
@@ -202,12 +207,28 @@ bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs) {
   if (!lock || !doorbell) {
     return false;
   }
-  if (platform::WaitAny({lock.get(), &MailboxClosed()}, lockTimeoutMs) != 0) {
+  if (wait(*lock, MailboxClosed()) != 0) {
     return false;
   }
   app.KernelMessageCode = code;
   doorbell->Release();
   return true;
+}
+
+}  // namespace
+
+bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs) {
+  return PostWithLock(code, [lockTimeoutMs](platform::Semaphore& lock, platform::Event& closed) {
+    return platform::WaitAny({&lock, &closed}, lockTimeoutMs);
+  });
+}
+
+bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs,
+                       const platform::StopToken& stop) {
+  return PostWithLock(
+      code, [lockTimeoutMs, &stop](platform::Semaphore& lock, platform::Event& closed) {
+        return app::Clock().WaitAny({&lock, &closed, &stop.StopEvent()}, lockTimeoutMs);
+      });
 }
 
 std::uint32_t Process_KernelMessageThread(platform::StopToken stop) {

@@ -48,6 +48,10 @@ std::uint32_t MessageTrigger(std::uint8_t kind, const platform::StopToken& stop)
 // waiting at most lockTimeoutMs, writes the code and rings the doorbell. False when the lock
 // could not be had in time or the mailbox is closed.
 bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs);
+// The same, for a poster on a thread of its own: the time-out is measured on the engine clock
+// (app::Clock) and the wait also ends, with false, when that thread is asked to stop.
+bool PostKernelMessage(std::uint32_t code, std::uint32_t lockTimeoutMs,
+                       const platform::StopToken& stop);
 
 // Opened by InitProcessResource; closed when the kernel-message thread ends and by
 // ExitProcessResource.

@@ -199,6 +199,40 @@ TEST_F(ConnectionTest, TheFeedbackCodeGoesOnlyAtLevelThirtyToA0x84Server) {
   }
 }
 
+TEST_F(ConnectionTest, TheFeedbackCodeWaitsForABusyMailboxWithinItsLimit) {
+  platform::testing::ManualClock clock(1000);
+  app::SetClock(&clock);
+  CKavelinDlg& window = OpenConnected({.level = 30, .deviceCode = 0x84});
+  CAppData& app = *g_lpApp;
+  MakeEngineEvents();
+  app.m_bStreamsStarted = 0;
+  // The kernel thread holds the mailbox lock and does not give it back.
+  ASSERT_TRUE(app.h_FeedBackMessageTriggerSemaphore->Wait(0));
+  window.OnCommand(IDC_CONNECT);
+  ASSERT_TRUE(clock.WaitForWaiters(1));
+  EXPECT_TRUE(window.IsWaiting());
+  EXPECT_EQ(app.m_bConnected, 0u);  // the connect choice is cleared before the post
+  clock.Advance(kFeedbackLockMs - 1);
+  ASSERT_TRUE(clock.WaitForWaiters(1));
+  platform::PostMessage(window.Handle(), 0x41B, 7, kShowStatusElapsed);
+  ProcessEvents();
+  EXPECT_EQ(window.StatusText(), "ESCAPED TIME:  00:07");
+  EXPECT_TRUE(window.IsWaiting());
+  clock.Advance(1);
+  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+  EXPECT_EQ(app.KernelMessageCode, 0u);
+  EXPECT_EQ(app.h_KernelMessageSemaphore->Count(), 0u);
+  EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 1);
+
+  // A stop asked for ends that wait at once, without the code.
+  const platform::StopToken stop;
+  stop.StopEvent().Set();
+  const DisconnectOutcome outcome = RunDisconnectWaits({.postFeedback = true}, stop);
+  EXPECT_FALSE(outcome.feedbackPosted);
+  EXPECT_EQ(app.KernelMessageCode, 0u);
+  app.h_FeedBackMessageTriggerSemaphore->Release();
+}
+
 TEST_F(ConnectionTest, ACloseDuringTheWaitsEndsTheWindowAfterThem) {
   platform::testing::ManualClock clock(1000);
   app::SetClock(&clock);

@@ -68,7 +68,7 @@ DisconnectOutcome RunDisconnectWaits(const DisconnectPlan& plan, const platform:
   }
   app.m_bConnected = 0;
   if (plan.postFeedback) {
-    outcome.feedbackPosted = PostKernelMessage(kKernelFeedback, kFeedbackLockMs);
+    outcome.feedbackPosted = PostKernelMessage(kKernelFeedback, kFeedbackLockMs, stop);
     if (!outcome.feedbackPosted)
       app::TraceLine("CKavelinDlg::OnLogin : the feedback code could not be posted \n");
   }

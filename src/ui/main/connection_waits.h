@@ -42,7 +42,8 @@ struct DisconnectOutcome {
 // DISCONNECT's steps in order: ends the re-login thread (kReLoginThreadStopMs); when the
 // streams run, stops the option's receivers, signals the terminate request and waits up to
 // kTerminateAnswerMs for its answer; clears the connect choice; posts the feedback code when the
-// plan says so, waiting at most kFeedbackLockMs for the mailbox lock.
+// plan says so, waiting at most kFeedbackLockMs for the mailbox lock (a stop ends that wait too,
+// without the code).
 DisconnectOutcome RunDisconnectWaits(const DisconnectPlan& plan, const platform::StopToken& stop);
 
 // AV SWITCH's steps after the new option is stored: stops the receivers of the old option, then
