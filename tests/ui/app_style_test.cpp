@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
+#include <QRadioButton>
 #include <QStyle>
 #include <QTreeView>
 #include <memory>
@@ -126,7 +129,9 @@ class AppStyleTest : public ::testing::Test {
 TEST_F(AppStyleTest, InstallsTheSkinPaletteAndFusion) {
   EXPECT_EQ(QApplication::palette().color(QPalette::Window), skin::palette::kGround);
   EXPECT_EQ(QApplication::palette().color(QPalette::WindowText), skin::palette::kInk);
-  EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+  const auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(proxy, nullptr);
+  EXPECT_EQ(proxy->baseStyle()->name().toLower(), QStringLiteral("fusion"));
   // A widget made afterwards takes it without asking.
   QWidget plain;
   EXPECT_EQ(plain.palette().color(QPalette::Window), skin::palette::kGround);
@@ -149,6 +154,44 @@ TEST_F(AppStyleTest, MessageBoxTextIsLightOnTheDarkGround) {
     EXPECT_GE(BestInkContrast(*label, ground), kReadable);
     box.hide();
   }
+}
+
+// The number of pixels of the widget's picture close to the colour.
+int PixelsNear(QWidget& widget, const QColor& colour) {
+  const QImage image = widget.grab().toImage();
+  int near = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      near += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                          std::abs(c.blue() - colour.blue()) <
+                      24
+                  ? 1
+                  : 0;
+    }
+  }
+  return near;
+}
+
+TEST_F(AppStyleTest, ChosenRadioButtonsAndCheckBoxesShowTheAccent) {
+  QWidget page;
+  page.resize(160, 60);
+  auto* chosen = new QRadioButton(QStringLiteral("Static IP"), &page);
+  auto* other = new QRadioButton(QStringLiteral("DHCP"), &page);
+  auto* ticked = new QCheckBox(QStringLiteral("Enable"), &page);
+  auto* clear = new QCheckBox(QStringLiteral("Disable"), &page);
+  chosen->setGeometry(0, 0, 80, 20);
+  other->setGeometry(80, 0, 80, 20);
+  ticked->setGeometry(0, 30, 80, 20);
+  clear->setGeometry(80, 30, 80, 20);
+  chosen->setChecked(true);
+  ticked->setChecked(true);
+  page.show();
+  QCoreApplication::processEvents();
+  EXPECT_GT(PixelsNear(*chosen, skin::palette::kAccent), 4);
+  EXPECT_EQ(PixelsNear(*other, skin::palette::kAccent), 0);
+  EXPECT_GT(PixelsNear(*ticked, skin::palette::kAccent), 4);
+  EXPECT_EQ(PixelsNear(*clear, skin::palette::kAccent), 0);
 }
 
 TEST_F(AppStyleTest, FileChooserListsReadOnTheirFields) {

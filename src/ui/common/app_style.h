@@ -14,7 +14,8 @@ namespace ui {
 // The palette built from the skin's colours.
 QPalette AppPalette();
 
-// Sets the Fusion style and AppPalette() on the application. Call once, after the
+// Sets the Fusion style (its check marks in the skin's accent) and AppPalette() on the
+// application. Call once, after the
 // QApplication exists and before the first window opens.
 void InstallAppStyle(QApplication& application);
 
