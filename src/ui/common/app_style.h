@@ -18,8 +18,8 @@ QPalette AppPalette();
 // application. Call once, after the QApplication exists and before the first window opens.
 void InstallAppStyle(QApplication& application);
 
-// The standard (WCAG) relative luminance of a colour (0 black .. 1 white) and the contrast ratio of two
-// colours (1 .. 21); readable body text needs 4.5 or more.
+// The standard (WCAG) relative luminance of a colour (0 black .. 1 white) and the contrast ratio of
+// two colours (1 .. 21); readable body text needs 4.5 or more.
 double RelativeLuminance(const QColor& colour);
 double ContrastRatio(const QColor& a, const QColor& b);
 
