@@ -10,6 +10,7 @@
 #include "platform/audio_alsa/alsa_audio_out.h"
 #include "platform/display.h"
 #include "platform/message_box.h"
+#include "ui/common/app_style.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/login/login_window.h"
 #include "ui/main/kavelin_main_window.h"
@@ -20,6 +21,9 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   std::optional<QApplication> application;
   if (QApplication::instance() == nullptr)
     application.emplace(argc, argv);
+  // The windows Qt draws itself (message boxes, choosers, the sheets) take the skin's colours.
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    InstallAppStyle(*app);
 
   platform::SetMessageBox(std::make_shared<QtMessageBox>());
   if (const QScreen* screen = QGuiApplication::primaryScreen())

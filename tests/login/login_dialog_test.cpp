@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTreeWidget>
 #include <atomic>
@@ -224,7 +227,7 @@ TEST(LoginLayout, TablesKeepTheirPlaces) {
   EXPECT_EQ(ToolButtons()[3].rect, QRect(150, 50, 34, 34));
   EXPECT_EQ(ToolButtons()[7].rect, QRect(195, 275, 32, 32));
   ASSERT_EQ(IconButtons().size(), 4u);
-  EXPECT_EQ(IconButtons()[3].fieldRect, QRect(70, 208, 50, 30));
+  EXPECT_EQ(IconButtons()[3].fieldRect, QRect(70, 208, 80, 30));
   ASSERT_EQ(FramePieces().size(), 10u);
   EXPECT_EQ(FramePieces()[0].rect, QRect(0, 0, 304, 341));
   EXPECT_EQ(FramePieces()[5].rect, QRect(0, 34, 21, 285));
@@ -236,6 +239,30 @@ TEST(LoginLayout, TablesKeepTheirPlaces) {
     for (const char* name : {b.flat, b.focus, b.selected})
       EXPECT_FALSE(ui::ResolveSkinPath(QString::fromLatin1(name)).isEmpty()) << name;
   }
+}
+
+TEST_F(LoginDialogTest, PortFieldShowsTheLargestPortWhole) {
+  m_dialog->InitForPicture();
+  QLineEdit* port = Edit(IDC_LOGIN_PORT);
+  ASSERT_NE(port, nullptr);
+  port->ensurePolished();
+  EXPECT_EQ(port->geometry(), IconButtons()[3].fieldRect);
+  // The room for text: the contents rectangle the style leaves inside the field's frame and
+  // padding, less the line edit's own margin of two pixels a side.
+  QStyleOptionFrame option;
+  option.initFrom(port);
+  option.rect = port->rect();
+  option.lineWidth = port->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, port);
+  const QRect contents = port->style()->subElementRect(QStyle::SE_LineEditContents, &option, port);
+  const int room = contents.width() - 2 * 2;
+  const int needed = QFontMetrics(port->font()).horizontalAdvance(QStringLiteral("65535"));
+  EXPECT_GE(room, needed) << "field " << port->width() << " px, contents " << contents.width();
+  // So the field shows the whole number from its first digit, with the cursor after the last.
+  port->setText(QStringLiteral("65535"));
+  port->setCursorPosition(5);
+  const int cursorX = port->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+  EXPECT_LE(cursorX, contents.right());
+  EXPECT_GE(cursorX - needed, contents.left());
 }
 
 TEST_F(LoginDialogTest, AnimationStepsWrapAfterSeventeen) {
@@ -415,7 +442,7 @@ TEST_F(LoginDialogTest, TooltipsComeFromTheStringTable) {
   EXPECT_EQ(Edit(IDC_LOGIN_PASSWORD)->echoMode(), QLineEdit::Password);
   EXPECT_EQ(Edit(IDC_LOGIN_PORT)->maxLength(), 5);
   EXPECT_EQ(Edit(IDC_LOGIN_ADDRESS)->maxLength(), 31);
-  EXPECT_EQ(Edit(IDC_LOGIN_PORT)->geometry(), QRect(70, 208, 50, 30));
+  EXPECT_EQ(Edit(IDC_LOGIN_PORT)->geometry(), QRect(70, 208, 80, 30));
 }
 
 }  // namespace

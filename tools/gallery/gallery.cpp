@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "gallery_sections.h"
+#include "ui/common/app_style.h"
 
 namespace gallery {
 namespace {
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  ui::InstallAppStyle(app);  // the program's look, as RunKavelin installs it
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s <output folder> [foundation|main|login|config]...\n", argv[0]);
     return 2;

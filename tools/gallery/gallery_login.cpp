@@ -92,6 +92,8 @@ void RenderLoginWindow() {
   for (const auto& r : results) {
     LoginDialog dialog;
     FillLoginFields(dialog);
+    if (r.code == 19)
+      dialog.m_strPort = QStringLiteral("65535");  // the widest port beside the longest text
     dialog.InitForPicture();
     dialog.ShowResult(r.code);
     Save(Shown(dialog), QString::fromLatin1(r.name));

@@ -6,6 +6,7 @@
 #include "ui/common/skin_loader.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/vtx_button.h"
+#include "ui/login/login_look.h"
 
 namespace {
 constexpr QRect kOkPlace(250, 200, 49, 25);
@@ -56,7 +57,7 @@ void CLoginAboutDlg::paintEvent(QPaintEvent*) {
   QFont font = painter.font();
   font.setPixelSize(12);
   painter.setFont(font);
-  painter.setPen(Qt::black);
+  painter.setPen(ui::login::kLookText);
   painter.drawText(QRect(kVersionAt, QSize(kLoginAboutWidth - kVersionAt.x() - 8, 18)),
                    Qt::AlignLeft | Qt::AlignTop, m_strVersion);
 }

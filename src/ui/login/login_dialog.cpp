@@ -24,6 +24,7 @@
 #include "ui/login/destination_path_dlg.h"
 #include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
+#include "ui/login/login_look.h"
 #include "ui/login/login_setting_dlg.h"
 #include "ui/login/search_dlg.h"
 #include "ui/login/upgrade_fw_dlg.h"
@@ -48,23 +49,15 @@ constexpr const char* kCopyFolderName = "MPEG4 Telvora/";
 constexpr std::uint32_t kLoginStopMs = 30;
 // The animation strip's background, COLORREF 0xF4D89D.
 constexpr QColor kAnimationBackground(0x9D, 0xD8, 0xF4);
-// The result text's colour, COLORREF 0xFF1400.
-constexpr QColor kResultTextColour(0x00, 0x14, 0xFF);
-
 constexpr const char* kUnsafeCredentialsText =
     "The user name and the password cannot hold a blank, '&', '#' or a control character.";
-
-constexpr const char* kEditStyle =
-    "QLineEdit { background: #fbfdff; color: #12324f; border: 1px solid #6f93b8;"
-    " border-radius: 4px; padding: 0 6px; font-size: 14px; selection-background-color: #3d7cc9; }"
-    "QLineEdit:focus { border: 2px solid #2f6db5; padding: 0 5px; }";
 
 QLineEdit* MakeEdit(QWidget* parent, const QRect& rect, int maxChars) {
   auto* edit = new QLineEdit(parent);
   edit->setGeometry(rect);
   if (maxChars > 0)
     edit->setMaxLength(maxChars);
-  edit->setStyleSheet(QString::fromLatin1(kEditStyle));
+  edit->setStyleSheet(LookEditStyleSheet());
   return edit;
 }
 
@@ -461,7 +454,9 @@ void LoginDialog::EndLoginAttempt() {
 
 void LoginDialog::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  // 1. The spacer over the window, then the frame pieces, each stretched into its rectangle.
+  // 1. The paper body (what shows where a skin bitmap is missing), the spacer over the window,
+  // then the frame pieces, each stretched into its rectangle.
+  painter.fillRect(rect(), kLookBody);
   const auto& pieces = FramePieces();
   for (std::size_t i = 0; i < pieces.size() && i < m_framePieces.size(); ++i) {
     if (!m_framePieces[i].isNull())
@@ -489,7 +484,7 @@ void LoginDialog::paintEvent(QPaintEvent*) {
     font.setPixelSize(12);
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(kResultTextColour);
+    painter.setPen(kLookResultText);
     painter.drawText(
         QRect(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, kResultTextHeight),
         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_strResult);

@@ -75,8 +75,9 @@ const std::vector<IconButton>& IconButtons() {
        QRect(70, 136, 180, 30)},
       {8530, Ltrb(30, 172, 58, 200), "BMP\\LOGIN\\ip.BMP", IDC_LOGIN_ADDRESS,
        QRect(70, 172, 180, 30)},
+      // Wide enough for "65535" in the fields' font with their padding and frame.
       {8531, Ltrb(30, 208, 58, 236), "BMP\\LOGIN\\port.BMP", IDC_LOGIN_PORT,
-       QRect(70, 208, 50, 30)},
+       QRect(70, 208, 80, 30)},
   };
   return buttons;
 }

@@ -7,13 +7,20 @@
 #include <QRect>
 #include <QString>
 
+#include "bitmapgen/palette.h"
+
 namespace ui::login {
 
-inline constexpr QColor kLookBody(0xE4, 0xEE, 0xF8);
-inline constexpr QColor kLookCaption(0x2C, 0x4F, 0x7C);
-inline constexpr QColor kLookCaptionText(0xFF, 0xFF, 0xFF);
-inline constexpr QColor kLookFrame(0x6F, 0x93, 0xB8);
-inline constexpr QColor kLookText(0x12, 0x32, 0x4F);
+// The skin's colours: the dark title band of every window over the pale paper body the login
+// window has, with the paper's ink and the accent as it shows on paper.
+inline const QColor kLookBody = skin::palette::kPaper;
+inline const QColor kLookCaption = skin::palette::kTitle;
+inline const QColor kLookCaptionText = skin::palette::kInk;
+inline const QColor kLookFrame = skin::palette::kInkMuted;
+inline const QColor kLookText = skin::palette::kPaperInk;
+inline const QColor kLookAccent = skin::palette::kAccentDeep;
+// The login window's result texts: the accent darkened until it reads on paper as body text.
+inline const QColor kLookResultText = skin::palette::kAccentDeep.darker(140);
 inline constexpr int kLookCaptionHeight = 22;
 
 // Body, caption strip with the title and a one-pixel frame over rect.
@@ -21,5 +28,7 @@ void PaintLookFrame(QPainter& painter, const QRect& rect, const QString& title);
 
 // Style sheets of group boxes and push buttons in this look.
 QString LookStyleSheet();
+// The style sheet of the login window's edit fields in this look.
+QString LookEditStyleSheet();
 
 }  // namespace ui::login

@@ -78,7 +78,7 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
 
   auto* path = new QLineEdit(this);
   path->setMaxLength(kFirmwarePathChars);
-  path->setMinimumWidth(260);
+  path->setMinimumWidth(320);  // a firmware path under the home folder shows whole
   QPushButton* find = MakeButton(QStringLiteral("Find..."), this);
   grid->addWidget(new QLabel(QStringLiteral("File path:"), this), 1, 0);
   grid->addWidget(path, 1, 1);
@@ -182,6 +182,7 @@ void UpgradeFWDlg::DoDataExchange(ui::DataExchange& dx) {
       // A chosen path longer than what can be typed is shown whole.
       path->setMaxLength(std::max<int>(kFirmwarePathChars, static_cast<int>(m_strPath.size())));
       path->setText(m_strPath);
+      path->setToolTip(m_strPath);  // the whole path, where it is longer than the field
     }
   }
   if (!dx.Saving()) {

@@ -1,0 +1,26 @@
+// The program's one look for the windows Qt draws itself: message boxes, file and folder
+// choosers, the about box, the configuration sheet and the tool dialogs. They take the skin's
+// colours (dark ground, light ink, the accent for selection and focus) so they read as part of
+// the skinned windows instead of the platform's light default.
+#pragma once
+
+#include <QColor>
+#include <QPalette>
+
+class QApplication;
+
+namespace ui {
+
+// The palette built from the skin's colours.
+QPalette AppPalette();
+
+// Sets the Fusion style (its check marks in the skin's accent) and AppPalette() on the
+// application. Call once, after the QApplication exists and before the first window opens.
+void InstallAppStyle(QApplication& application);
+
+// The standard (WCAG) relative luminance of a colour (0 black .. 1 white) and the contrast ratio of
+// two colours (1 .. 21); readable body text needs 4.5 or more.
+double RelativeLuminance(const QColor& colour);
+double ContrastRatio(const QColor& a, const QColor& b);
+
+}  // namespace ui
