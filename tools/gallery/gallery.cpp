@@ -3,6 +3,7 @@
 // Sections: foundation, main, login, config (all when none is named).
 #include <QApplication>
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -37,13 +38,6 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ui::InstallAppStyle(app);  // the program's look, as RunKavelin installs it
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <output folder> [foundation|main|login|config]...\n", argv[0]);
-    return 2;
-  }
-  gallery::g_out = QDir(QString::fromLocal8Bit(argv[1]));
-  if (!gallery::g_out.mkpath(QStringLiteral(".")))
-    return 1;
   struct Section {
     const char* name;
     std::function<void()> render;
@@ -52,6 +46,18 @@ int main(int argc, char** argv) {
                               {"main", gallery::RenderMainWindow},
                               {"login", gallery::RenderLogin},
                               {"config", gallery::RenderConfig}};
+  const auto known = [&](const char* name) {
+    return std::ranges::any_of(sections,
+                               [name](const Section& s) { return std::strcmp(s.name, name) == 0; });
+  };
+  // A misspelt section would otherwise render nothing and still succeed.
+  if (argc < 2 || !std::all_of(argv + 2, argv + argc, known)) {
+    std::fprintf(stderr, "usage: %s <output folder> [foundation|main|login|config]...\n", argv[0]);
+    return 2;
+  }
+  gallery::g_out = QDir(QString::fromLocal8Bit(argv[1]));
+  if (!gallery::g_out.mkpath(QStringLiteral(".")))
+    return 1;
   for (const Section& s : sections) {
     bool wanted = argc == 2;
     for (int i = 2; i < argc; ++i)
