@@ -1,5 +1,5 @@
 // Decode to picture on the D1 P-VOP clip, one thread: our decoder through its context wrapper into
-// the 24-bit bottom-up picture the window shows (mode 1, copied out as the compose thread does)
+// the 24-bit bottom-up picture the window shows (mode 1, into a ring slot as the compose thread)
 // against libavcodec + libswscale to the same BGR24 picture; our planar decode (mode 3) against
 // libavcodec's. Ours with this machine's forms, the generic forms on each forced path, and the
 // SIMD forms. A table of milliseconds per frame and ratios is printed at the end. Also the
@@ -162,8 +162,8 @@ void BM_KavelinPlanarClip(benchmark::State& state) {
 }
 
 // Mode 1 as the program runs it: each frame decoded through the decoder context wrapper into
-// the deinterlaced, bottom-up 24-bit picture the window shows, and copied out into the
-// picture's ring slot as the compose thread does.
+// the deinterlaced, bottom-up 24-bit picture the window shows, in the picture's ring slot as
+// the compose thread has it done.
 void BM_KavelinPictureClip(benchmark::State& state) {
   ScopedForms forms(state.range(0));
   if (!forms.Ok()) {

@@ -1,7 +1,7 @@
 // The D1 P-VOP clip and the two ways our decoder turns it into pictures, shared by the
 // benchmark and the profiling driver: the planar decode through Mp4DecControl (mode 3), and
-// the program's path, the decoder context wrapper's 24-bit bottom-up picture (mode 1) copied
-// into a ring slot as the compose thread does. Also the choice of primitive forms for a run.
+// the program's path, the decoder context wrapper's 24-bit bottom-up picture (mode 1) put into
+// a ring slot as the compose thread has it done. Also the choice of primitive forms for a run.
 #pragma once
 
 #include <cstddef>
@@ -169,8 +169,8 @@ class PlanarDecoder {
   std::vector<std::max_align_t> m_context, m_tables, m_reader;
 };
 
-// Mode 1 as the program runs it: the wrapper's deinterlaced, bottom-up 24-bit picture, copied
-// into a picture slot.
+// Mode 1 as the program runs it: the wrapper's deinterlaced, bottom-up 24-bit picture, put into
+// a picture slot as the compose thread has it done.
 class PictureDecoder {
  public:
   PictureDecoder() : m_slot(kMpeg4PictureBytes) {
@@ -179,9 +179,8 @@ class PictureDecoder {
 
   bool IsOpen() const { return m_open; }
   bool Decode(const std::vector<std::uint8_t>& frame) {
-    return m_decoder.DecodeFrame(frame.data(), static_cast<std::uint32_t>(frame.size()), 1, 0, 0,
-                                 kClipWidth, kClipHeight) &&
-           m_decoder.CopyImage(m_slot) == 1;
+    return m_decoder.DecodeFrameInto(frame.data(), static_cast<std::uint32_t>(frame.size()),
+                                     m_slot);
   }
   const std::uint8_t* Output() const { return m_slot.data(); }
 

@@ -3,7 +3,7 @@
 // Decodes the D1 P-VOP clip N times (default 1) the way the benchmark does, with no timing of
 // its own: a driver for profilers (valgrind --tool=callgrind, perf) that cannot run the
 // benchmark library. Mode 1 (the default) is the program's path: the decoder context wrapper's
-// 24-bit picture copied into a slot; mode 3 the planar decode. Prints the frames decoded.
+// 24-bit picture put into a slot; mode 3 the planar decode. Prints the frames decoded.
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "prim/generic_path.h"
@@ -104,3 +105,8 @@ class ScopedForm {
 };
 
 }  // namespace prim_test
+
+// Names a path in test output.
+inline void PrintTo(PrimGenericPath path, std::ostream* os) {
+  *os << prim_test::PathName(path);
+}
