@@ -65,6 +65,12 @@ struct Avx2 {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(a));
   }
   static V Select(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
+  static V Sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
+  template <int N>
+  static V Slli32(V a) {
+    return _mm256_slli_epi32(a, N);
+  }
+  static V MulLo32(V a, V b) { return _mm256_mullo_epi32(a, b); }
 };
 
 }  // namespace vec

@@ -65,6 +65,18 @@ struct Sse2 {
   static V PackS32(V a, V b) { return _mm_packs_epi32(a, b); }
   static std::uint32_t MoveMask8(V a) { return static_cast<std::uint32_t>(_mm_movemask_epi8(a)); }
   static V Select(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
+  static V Sub32(V a, V b) { return _mm_sub_epi32(a, b); }
+  template <int N>
+  static V Slli32(V a) {
+    return _mm_slli_epi32(a, N);
+  }
+  // Low 32 bits of each product (SSE2 has only the 32 x 32 -> 64 multiply of lanes 0 and 2).
+  static V MulLo32(V a, V b) {
+    const V even = _mm_mul_epu32(a, b);
+    const V odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+  }
 };
 
 }  // namespace vec
