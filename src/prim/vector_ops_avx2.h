@@ -65,6 +65,17 @@ struct Avx2 {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(a));
   }
   static V Select(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
+  // kBytes / 2 bytes at p, each widened to a 16-bit lane, in order.
+  static V LoadHalfWiden8(const void* p) {
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(static_cast<const __m128i*>(p)));
+  }
+  // The two registers UnpackLo* and UnpackHi* made of one register of data in order (each
+  // holding a quarter of it in either 128-bit half), put back in order: `first` takes the first
+  // half of the elements, `second` the rest.
+  static void InOrder(V lo, V hi, V& first, V& second) {
+    first = _mm256_permute2x128_si256(lo, hi, 0x20);
+    second = _mm256_permute2x128_si256(lo, hi, 0x31);
+  }
   static V Sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
   template <int N>
   static V Slli32(V a) {

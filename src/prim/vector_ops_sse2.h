@@ -65,6 +65,16 @@ struct Sse2 {
   static V PackS32(V a, V b) { return _mm_packs_epi32(a, b); }
   static std::uint32_t MoveMask8(V a) { return static_cast<std::uint32_t>(_mm_movemask_epi8(a)); }
   static V Select(V mask, V a, V b) { return Or(And(mask, a), AndNot(mask, b)); }
+  // kBytes / 2 bytes at p, each widened to a 16-bit lane, in order.
+  static V LoadHalfWiden8(const void* p) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(static_cast<const __m128i*>(p)), Zero());
+  }
+  // The two registers UnpackLo* and UnpackHi* made of one register of data in order, put back
+  // in order: `first` takes the first half of the elements, `second` the rest.
+  static void InOrder(V lo, V hi, V& first, V& second) {
+    first = lo;
+    second = hi;
+  }
   static V Sub32(V a, V b) { return _mm_sub_epi32(a, b); }
   template <int N>
   static V Slli32(V a) {

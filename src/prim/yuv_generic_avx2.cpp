@@ -18,6 +18,9 @@
 #pragma GCC target("avx2")
 #endif
 
+// After the instruction set is switched on.
+#include "prim/bgr_store_avx2.h"
+
 namespace {
 
 constexpr int kStep = 32;
@@ -56,62 +59,6 @@ inline Terms ChromaTerms(const std::uint8_t* u, const std::uint8_t* v) {
   return {blue, green, red};
 }
 
-// Byte shuffles that take the B, G or R bytes of sixteen pixels to their places in one of the
-// three 16-byte thirds of the pixels' 48 output bytes (the same in both 128-bit halves).
-using ShuffleMask = std::array<std::int8_t, 32>;
-
-constexpr ShuffleMask MakeMask(int third, int channel) {
-  ShuffleMask mask{};
-  for (int half = 0; half < 2; ++half) {
-    for (int k = 0; k < 16; ++k) {
-      const int out = 16 * third + k;
-      mask[static_cast<std::size_t>(16 * half + k)] =
-          static_cast<std::int8_t>(out % 3 == channel ? out / 3 : -128);
-    }
-  }
-  return mask;
-}
-
-constexpr std::array<std::array<ShuffleMask, 3>, 3> kMasks{{
-    {MakeMask(0, 0), MakeMask(0, 1), MakeMask(0, 2)},
-    {MakeMask(1, 0), MakeMask(1, 1), MakeMask(1, 2)},
-    {MakeMask(2, 0), MakeMask(2, 1), MakeMask(2, 2)},
-}};
-
-struct Masks {
-  __m256i m[3][3];
-};
-
-inline Masks LoadMasks() {
-  Masks masks;
-  for (int third = 0; third < 3; ++third) {
-    for (int channel = 0; channel < 3; ++channel) {
-      masks.m[third][channel] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(
-          kMasks[static_cast<std::size_t>(third)][static_cast<std::size_t>(channel)].data()));
-    }
-  }
-  return masks;
-}
-
-inline __m256i Third(const Masks& masks, int third, __m256i b, __m256i g, __m256i r) {
-  return _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(b, masks.m[third][0]),
-                                         _mm256_shuffle_epi8(g, masks.m[third][1])),
-                         _mm256_shuffle_epi8(r, masks.m[third][2]));
-}
-
-// B, G, R of thirty-two pixels (bytes in pixel order) as 96 bytes at dst.
-inline void Store32(std::uint8_t* dst, const Masks& masks, __m256i b, __m256i g, __m256i r) {
-  // Each register: one third of pixels 0-15 in its low half, of pixels 16-31 in its high half.
-  const __m256i t0 = Third(masks, 0, b, g, r);
-  const __m256i t1 = Third(masks, 1, b, g, r);
-  const __m256i t2 = Third(masks, 2, b, g, r);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_permute2x128_si256(t0, t1, 0x20));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 32),
-                      _mm256_permute2x128_si256(t2, t0, 0x30));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64),
-                      _mm256_permute2x128_si256(t1, t2, 0x31));
-}
-
 // Terms of each pixel: each chroma term twice, in the order the luma unpack gives (pixels 0-7
 // and 16-23 in `low`, 8-15 and 24-31 in `high`).
 struct PixelTerms {
@@ -121,7 +68,7 @@ struct PixelTerms {
 };
 
 inline void Row32(const std::uint8_t* y, std::uint8_t* dst, const PixelTerms& low,
-                  const PixelTerms& high, const Masks& masks) {
+                  const PixelTerms& high, const bgr_store::Masks& masks) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i luma = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y));
   const __m256i yLow = _mm256_unpacklo_epi8(luma, zero);
@@ -132,13 +79,13 @@ inline void Row32(const std::uint8_t* y, std::uint8_t* dst, const PixelTerms& lo
       _mm256_packus_epi16(_mm256_add_epi16(yLow, low.green), _mm256_add_epi16(yHigh, high.green));
   const __m256i r =
       _mm256_packus_epi16(_mm256_add_epi16(yLow, low.red), _mm256_add_epi16(yHigh, high.red));
-  Store32(dst, masks, b, g, r);
+  bgr_store::Store32(dst, masks, b, g, r);
 }
 
 // Pixels [x, x + 32) of one or two rows (y1 null: one row), x even.
 inline void Block(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
                   const std::uint8_t* v, std::uint8_t* d0, std::uint8_t* d1, std::int32_t x,
-                  const Masks& masks) {
+                  const bgr_store::Masks& masks) {
   const Terms t = ChromaTerms(u + x / 2, v + x / 2);
   const PixelTerms low{_mm256_unpacklo_epi16(t.blue, t.blue),
                        _mm256_unpacklo_epi16(t.green, t.green),
@@ -158,7 +105,7 @@ inline void Block(const std::uint8_t* y0, const std::uint8_t* y1, const std::uin
 // bytes); an odd last pixel after it, and pictures narrower than 32, take the scalar rule.
 inline void RowPair(const std::uint8_t* y0, const std::uint8_t* y1, const std::uint8_t* u,
                     const std::uint8_t* v, std::uint8_t* d0, std::uint8_t* d1, std::int32_t width,
-                    const Masks& masks) {
+                    const bgr_store::Masks& masks) {
   std::int32_t x = 0;
   for (; x + kStep <= width; x += kStep) {
     Block(y0, y1, u, v, d0, d1, x, masks);
@@ -180,7 +127,7 @@ void YUV420ToBGRWorker_GenericAvx2(const std::uint8_t* const src[3], const std::
                                    std::uint8_t* dst, std::int32_t dstStep, std::int32_t width,
                                    std::int32_t height) {
   using prim_yuv::Row;
-  const Masks masks = LoadMasks();
+  const bgr_store::Masks masks = bgr_store::LoadMasks();
   for (std::int32_t r = 0; r < height; r += 2) {
     const bool pair = r + 1 < height;
     RowPair(Row(src[0], srcStep[0], r), pair ? Row(src[0], srcStep[0], r + 1) : nullptr,

@@ -1,8 +1,9 @@
-// The output stage's vector paths against its scalar rule: the deinterlacer's row kernels and
-// the mode-1 converter (deinterlaced luma built band by band) on random pictures of ragged
-// sizes, each generic path forced in turn.
+// The output stage's vector paths against its scalar rule: the deinterlacer's row kernels, the
+// mode-1 converter (deinterlaced luma built band by band) and the converters of modes 2 and 4
+// to 11 on random pictures of ragged sizes, each generic path forced in turn.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -181,6 +182,125 @@ TEST_P(OutputPathTest, BgrPictureFromLumaInTheScratchArea) {
       Mp4DecYuvToBgrPrim(scratch.data(), w, p.UO(), p.VO(), p.cStride, out.data(), w, h, 0,
                          scratch.data());
       ASSERT_EQ(out, ReferenceBgr(p, true)) << w << "x" << h;
+    }
+  }
+}
+
+Mp4DecColourRowFn* KernelOf(const PrimGenericPaths<Mp4DecColourRowFn>& paths,
+                            PrimGenericPath path) {
+  switch (path) {
+    case PrimGenericPath::kAvx2:
+      return paths.avx2;
+    case PrimGenericPath::kSse2:
+      return paths.sse2;
+    case PrimGenericPath::kScalar:
+      break;
+  }
+  return paths.scalar;
+}
+
+struct ColourFormat {
+  const char* name;
+  Mp4DecPixelFormat format;
+  int bytesPerPixel;
+};
+constexpr ColourFormat kColourFormats[] = {{"rgb32", Mp4DecPixelFormat::kRgb32, 4},
+                                           {"rgb24", Mp4DecPixelFormat::kRgb24, 3},
+                                           {"rgb555", Mp4DecPixelFormat::kRgb555, 2},
+                                           {"rgb565", Mp4DecPixelFormat::kRgb565, 2},
+                                           {"uyvy", Mp4DecPixelFormat::kUyvy, 2}};
+
+// Each row kernel on random rows of every ragged width; the guard bytes after the row stay.
+TEST_P(OutputPathTest, ColourRowsMatchTheScalarRule) {
+  std::mt19937 rng(83);
+  for (const ColourFormat& f : kColourFormats) {
+    const auto& paths = Mp4DecColourRowPaths(f.format);
+    Mp4DecColourRowFn* const kernel = KernelOf(paths, GetParam());
+    for (int width : RaggedWidths()) {
+      const auto y = RandomBytes(static_cast<std::size_t>(width), rng);
+      const auto u = RandomBytes(static_cast<std::size_t>(width / 2 + 1), rng);
+      const auto v = RandomBytes(u.size(), rng);
+      const std::size_t bytes = static_cast<std::size_t>(width * f.bytesPerPixel) + 8;
+      std::vector<std::uint8_t> expected(bytes, 0xEE);
+      paths.scalar(y.data(), u.data(), v.data(), expected.data(), width);
+      std::vector<std::uint8_t> out(bytes, 0xEE);
+      kernel(y.data(), u.data(), v.data(), out.data(), width);
+      ASSERT_EQ(out, expected) << f.name << " width " << width;
+    }
+  }
+}
+
+// Every luma value with every chroma pair: the 32-bit pixels (the colour rule's B, G and R
+// whole) of each path against the pixel rule.
+TEST_P(OutputPathTest, ColourRuleHoldsForEverySample) {
+  Mp4DecColourRowFn* const kernel =
+      KernelOf(Mp4DecColourRowPaths(Mp4DecPixelFormat::kRgb32), GetParam());
+  std::array<std::uint8_t, 256> y{};
+  for (int i = 0; i < 256; ++i) {
+    y[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  }
+  std::array<std::uint8_t, 128> u{};
+  std::array<std::uint8_t, 128> v{};
+  std::array<std::uint8_t, 256 * 4> out{};
+  for (int cu = 0; cu < 256; ++cu) {
+    u.fill(static_cast<std::uint8_t>(cu));
+    for (int cv = 0; cv < 256; ++cv) {
+      v.fill(static_cast<std::uint8_t>(cv));
+      kernel(y.data(), u.data(), v.data(), out.data(), 256);
+      for (int i = 0; i < 256; ++i) {
+        const Mp4DecBgr c =
+            Mp4DecYuvToBgrPixel(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(cu),
+                                static_cast<std::uint8_t>(cv));
+        const std::uint8_t* p = out.data() + 4 * i;
+        ASSERT_TRUE(p[0] == c.b && p[1] == c.g && p[2] == c.r && p[3] == 0)
+            << "y " << i << " u " << cu << " v " << cv;
+      }
+    }
+  }
+}
+
+// The converters of modes 2 and 4 to 11 on the path under test against the scalar path, odd
+// sizes, both orientations, from the decoder's bordered planes.
+TEST_P(OutputPathTest, ConvertersMatchTheScalarPath) {
+  struct Converter {
+    const char* name;
+    Mp4DecConverter convert;
+    int bytesPerPixel;
+    bool usesStride;  // rows 2 x outputStride apart (mode 2); else packed
+  };
+  const Converter converters[] = {{"rgb32", Mp4DecYuvToRgb32, 4, false},
+                                  {"rgb24", Mp4DecYuvToRgb24, 3, false},
+                                  {"rgb555", Mp4DecYuvToRgb555, 2, false},
+                                  {"rgb565", Mp4DecYuvToRgb565, 2, false},
+                                  {"uyvy", Mp4DecYuvToUyvy, 2, true}};
+  std::mt19937 rng(59);
+  const int widths[] = {1, 2, 3, 15, 16, 17, 31, 32, 33, 63, 64, 65, 97, 704};
+  const int heights[] = {1, 2, 3, 5, 17};
+  for (const Converter& c : converters) {
+    for (int w : widths) {
+      for (int h : heights) {
+        const BorderedPicture p(w, h, rng);
+        const int outputStride = w + 3;
+        const std::size_t bytes =
+            (c.usesStride ? static_cast<std::size_t>(2 * outputStride * h)
+                          : static_cast<std::size_t>(w * h * c.bytesPerPixel)) +
+            8;
+        for (int sign : {1, -1}) {
+          std::vector<std::uint8_t> expected(bytes, 0xEE);
+          {
+            ScopedPath scalar(PrimGenericPath::kScalar);
+            c.convert(p.YO(), p.yStride, p.UO(), p.VO(), p.cStride, expected.data(), w, sign * h,
+                      outputStride, nullptr);
+          }
+          std::vector<std::uint8_t> out(bytes, 0xEE);
+          {
+            ScopedPath path(GetParam());
+            c.convert(p.YO(), p.yStride, p.UO(), p.VO(), p.cStride, out.data(), w, sign * h,
+                      outputStride, nullptr);
+          }
+          ASSERT_EQ(out, expected) << c.name << " " << w << "x" << h << " height sign " << sign;
+        }
+      }
     }
   }
 }

@@ -39,24 +39,29 @@ int SourceRow(int j, int height, bool bottomUp) {
   return bottomUp ? height - 1 - j : j;
 }
 
-// Runs `pixel(out, B, G, R)` over every pixel of the picture; output rows are packed one after
-// another, `bytes` per pixel. Every pixel is written, also the tail of a width that is not a
-// multiple of 8.
-template <typename Store>
-void ConvertRgb(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
-                const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
-                std::int32_t width, std::int32_t signedHeight, int bytes, Store store) {
+// Every row of the picture through the row kernel of the path in use; output rows are packed
+// one after another, `rowBytes` apart.
+void ConvertRows(Mp4DecPixelFormat format, const std::uint8_t* y, std::int32_t yStride,
+                 const std::uint8_t* u, const std::uint8_t* v, std::int32_t chromaStride,
+                 std::uint8_t* output, std::int32_t signedHeight, std::ptrdiff_t rowBytes,
+                 std::int32_t width) {
+  Mp4DecColourRowFn* const convert = Mp4DecColourRowPaths(format).InUse();
   const int height = std::abs(signedHeight);
   const bool bottomUp = signedHeight < 0;
   for (int j = 0; j < height; ++j) {
     const int row = SourceRow(j, height, bottomUp);
-    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
-    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * width * bytes;
-    for (int i = 0; i < width; ++i) {
-      store(out + i * bytes, Mp4DecYuvToBgrPixel(yRow[i], uRow[i >> 1], vRow[i >> 1]));
-    }
+    convert(y + static_cast<std::ptrdiff_t>(row) * yStride,
+            u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride,
+            v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride, output + j * rowBytes, width);
+  }
+}
+
+// Runs `store(out, pixel)` over the pixels of one row, `bytes` per pixel.
+template <typename Store>
+void RgbRow(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, std::uint8_t* out,
+            std::int32_t width, int bytes, Store store) {
+  for (int i = 0; i < width; ++i) {
+    store(out + i * bytes, Mp4DecYuvToBgrPixel(y[i], u[i >> 1], v[i >> 1]));
   }
 }
 
@@ -73,72 +78,108 @@ Mp4DecBgr Mp4DecYuvToBgrPixel(std::uint8_t yy, std::uint8_t uu, std::uint8_t vv)
   return {Clamp255(b), Clamp255(g), Clamp255(r)};
 }
 
+void Mp4DecRgb32Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                           std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 4, [](std::uint8_t* p, Mp4DecBgr c) {
+    p[0] = c.b;
+    p[1] = c.g;
+    p[2] = c.r;
+    p[3] = 0;
+  });
+}
+
+void Mp4DecRgb24Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                           std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 3, [](std::uint8_t* p, Mp4DecBgr c) {
+    p[0] = c.b;
+    p[1] = c.g;
+    p[2] = c.r;
+  });
+}
+
+void Mp4DecRgb555Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                            std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 2, [](std::uint8_t* p, Mp4DecBgr c) {
+    const auto word =
+        static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+    p[0] = static_cast<std::uint8_t>(word & 0xFF);
+    p[1] = static_cast<std::uint8_t>(word >> 8);
+  });
+}
+
+void Mp4DecRgb565Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                            std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 2, [](std::uint8_t* p, Mp4DecBgr c) {
+    const auto word =
+        static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+    p[0] = static_cast<std::uint8_t>(word & 0xFF);
+    p[1] = static_cast<std::uint8_t>(word >> 8);
+  });
+}
+
+void Mp4DecUyvyRow_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                          std::uint8_t* out, std::int32_t width) {
+  for (int i = 0; i + 1 < width; i += 2) {
+    out[2 * i] = u[i >> 1];
+    out[2 * i + 1] = y[i];
+    out[2 * i + 2] = v[i >> 1];
+    out[2 * i + 3] = y[i + 1];
+  }
+}
+
+const PrimGenericPaths<Mp4DecColourRowFn>& Mp4DecColourRowPaths(Mp4DecPixelFormat format) {
+#if defined(__x86_64__)
+  static constexpr PrimGenericPaths<Mp4DecColourRowFn> kPaths[] = {
+      {Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Sse2, Mp4DecRgb32Row_Avx2},
+      {Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Sse2, Mp4DecRgb24Row_Avx2},
+      {Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Sse2, Mp4DecRgb555Row_Avx2},
+      {Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Sse2, Mp4DecRgb565Row_Avx2},
+      {Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Sse2, Mp4DecUyvyRow_Avx2}};
+#else
+  static constexpr PrimGenericPaths<Mp4DecColourRowFn> kPaths[] = {
+      {Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Scalar},
+      {Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Scalar},
+      {Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Scalar},
+      {Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Scalar},
+      {Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Scalar}};
+#endif
+  return kPaths[static_cast<int>(format)];
+}
+
 void Mp4DecYuvToRgb32(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 4,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               p[0] = c.b;
-               p[1] = c.g;
-               p[2] = c.r;
-               p[3] = 0;
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb32, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 4, width);
 }
 
 void Mp4DecYuvToRgb24(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 3,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               p[0] = c.b;
-               p[1] = c.g;
-               p[2] = c.r;
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb24, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 3, width);
 }
 
 void Mp4DecYuvToRgb555(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                        const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                        std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               const auto word =
-                   static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
-               p[0] = static_cast<std::uint8_t>(word & 0xFF);
-               p[1] = static_cast<std::uint8_t>(word >> 8);
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb555, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 2, width);
 }
 
 void Mp4DecYuvToRgb565(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                        const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                        std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               const auto word =
-                   static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
-               p[0] = static_cast<std::uint8_t>(word & 0xFF);
-               p[1] = static_cast<std::uint8_t>(word >> 8);
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb565, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 2, width);
 }
 
 void Mp4DecYuvToUyvy(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                      const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                      std::int32_t width, std::int32_t signedHeight, std::int32_t outputStride,
                      std::uint8_t*) {
-  const int height = std::abs(signedHeight);
-  const bool bottomUp = signedHeight < 0;
-  for (int j = 0; j < height; ++j) {
-    const int row = SourceRow(j, height, bottomUp);
-    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
-    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * 2 * outputStride;
-    for (int i = 0; i + 1 < width; i += 2) {
-      out[2 * i] = uRow[i >> 1];
-      out[2 * i + 1] = yRow[i];
-      out[2 * i + 2] = vRow[i >> 1];
-      out[2 * i + 3] = yRow[i + 1];
-    }
-  }
+  ConvertRows(Mp4DecPixelFormat::kUyvy, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{outputStride} * 2, width);
 }
 
 void Mp4DecCopyPlanar(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,

@@ -24,6 +24,33 @@ Mp4DecDeinterlaceRowFn Mp4DecDeinterlaceRow_Avx2;
 Mp4DecDeinterlaceRowFn Mp4DecDeinterlacePackedRow_Avx2;
 #endif
 
+// One row of a converter of modes 2 and 4 to 11: pixels [0, width) of luma row y with chroma
+// rows u, v (pixel i takes chroma sample i / 2) into `out` in the mode's pixel format.
+using Mp4DecColourRowFn = void(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                               std::uint8_t* out, std::int32_t width);
+
+Mp4DecColourRowFn Mp4DecRgb32Row_Scalar;
+Mp4DecColourRowFn Mp4DecRgb24Row_Scalar;
+Mp4DecColourRowFn Mp4DecRgb555Row_Scalar;
+Mp4DecColourRowFn Mp4DecRgb565Row_Scalar;
+// U Y V Y of each pixel pair; an odd last pixel is not written.
+Mp4DecColourRowFn Mp4DecUyvyRow_Scalar;
+#if defined(__x86_64__)
+Mp4DecColourRowFn Mp4DecRgb32Row_Sse2;
+Mp4DecColourRowFn Mp4DecRgb24Row_Sse2;
+Mp4DecColourRowFn Mp4DecRgb555Row_Sse2;
+Mp4DecColourRowFn Mp4DecRgb565Row_Sse2;
+Mp4DecColourRowFn Mp4DecUyvyRow_Sse2;
+Mp4DecColourRowFn Mp4DecRgb32Row_Avx2;
+Mp4DecColourRowFn Mp4DecRgb24Row_Avx2;
+Mp4DecColourRowFn Mp4DecRgb555Row_Avx2;
+Mp4DecColourRowFn Mp4DecRgb565Row_Avx2;
+Mp4DecColourRowFn Mp4DecUyvyRow_Avx2;
+#endif
+
+enum class Mp4DecPixelFormat { kRgb32, kRgb24, kRgb555, kRgb565, kUyvy };
+
 // The kernels of the path in use.
+const PrimGenericPaths<Mp4DecColourRowFn>& Mp4DecColourRowPaths(Mp4DecPixelFormat format);
 const PrimGenericPaths<Mp4DecDeinterlaceRowFn>& Mp4DecDeinterlaceRowPaths();
 const PrimGenericPaths<Mp4DecDeinterlaceRowFn>& Mp4DecDeinterlacePackedRowPaths();
