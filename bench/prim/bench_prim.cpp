@@ -1,7 +1,7 @@
 // Benchmarks of the decoder's primitives: YUV 4:2:0 to BGR with every form (the generic one on
 // each of its paths) against libswscale (to BGR24) and libyuv (I420 to RGB24, which is B, G, R
-// in memory) side by side, and the inverse DCT forms per block. After the run, each peer's time
-// is printed as a ratio of each form's.
+// in memory) side by side, and the inverse DCT and the H.263 inverse quantisation forms per
+// block. After the run, each peer's time is printed as a ratio of each form's.
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
 
@@ -169,6 +169,27 @@ void BM_IdctPrim(benchmark::State& state) {
   state.SetLabel(form.name);
 }
 
+// The H.263 inverse quantisation of the same blocks through the dispatched entry.
+void BM_QuantPrim(benchmark::State& state) {
+  const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
+  ScopedForm scoped(form);
+  if (!scoped.Ok()) {
+    state.SkipWithError("path not supported on this processor");
+    return;
+  }
+  const std::vector<Block> source = CoefficientBlocks();
+  std::vector<Block> work = source;
+  for (auto _ : state) {
+    std::memcpy(work.data(), source.data(), source.size() * sizeof(Block));
+    for (auto& b : work) {
+      benchmark::DoNotOptimize(primQuantInvInter_Compact_H263_16s_I(b.data(), 64, 9));
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(source.size()));
+  state.SetLabel(form.name);
+}
+
 constexpr std::array<std::array<int, 2>, 2> kSizes{{{704, 576}, {720, 576}}};
 
 void RegisterAll() {
@@ -187,6 +208,9 @@ void RegisterAll() {
   }
   for (std::int64_t f = 0; f < static_cast<std::int64_t>(kForms.size()); ++f) {
     benchmark::RegisterBenchmark("idct_256_blocks/prim", BM_IdctPrim)->Arg(f);
+  }
+  for (std::int64_t f = 0; f < static_cast<std::int64_t>(kForms.size()); ++f) {
+    benchmark::RegisterBenchmark("quant_h263_256_blocks/prim", BM_QuantPrim)->Arg(f);
   }
 }
 
@@ -226,6 +250,17 @@ class RatioReporter : public bench::RunTimesReporter {
         if (ours > 0) {
           std::printf("idct %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
                       kForms[f].name, ours / 256.0, scalar / ours);
+        }
+      }
+    }
+    const double quantScalar = find("quant_h263_256_blocks/prim/0");
+    if (quantScalar > 0) {
+      std::printf("\n");
+      for (std::size_t f = 0; f < kForms.size(); ++f) {
+        const double ours = find("quant_h263_256_blocks/prim/" + std::to_string(f));
+        if (ours > 0) {
+          std::printf("dequant %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
+                      kForms[f].name, ours / 256.0, quantScalar / ours);
         }
       }
     }
