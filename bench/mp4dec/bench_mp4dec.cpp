@@ -1,7 +1,9 @@
-// Decoding time of one intra VOP: our decoder (planar output, and the program's BGR output)
-// against libavcodec's MPEG-4 decoder (single thread, bit-exact, simple IDCT) on the same frame;
-// and of the whole D1 P-VOP clip (mode 3, generic and forced SIMD primitive forms) against
-// libavcodec on the same stream, with frames per second and the ratio printed at the end.
+// Decode to picture on the D1 P-VOP clip, one thread: our decoder through its context wrapper into
+// the 24-bit bottom-up picture the window shows (mode 1, into a ring slot as the compose thread)
+// against libavcodec + libswscale to the same BGR24 picture; our planar decode (mode 3) against
+// libavcodec's. Ours with this machine's forms, the generic forms on each forced path, and the
+// SIMD forms. A table of milliseconds per frame and ratios is printed at the end. Also the
+// decoding time of one intra VOP against libavcodec (bit-exact, simple IDCT) on the same frame.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -15,10 +17,11 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libswscale/swscale.h>
 }
 
+#include "clip_decode.h"
 #include "codec/mp4dec/mp4dec.h"
-#include "prim/prim_dispatch.h"
 
 namespace {
 
@@ -121,108 +124,75 @@ void BM_Libavcodec(benchmark::State& state) {
 
 // ---- The D1 P-VOP clip -----------------------------------------------------------------------
 
-constexpr const char* kClip = "p_704x576_pan40.m4v";
-constexpr int kClipWidth = 704;
-constexpr int kClipHeight = 576;
+using namespace clip_decode;
 
-std::vector<std::vector<std::uint8_t>> ClipFrames() {
-  std::ifstream file(std::string(FIXTURE_DIR) + "/" + kClip, std::ios::binary);
-  const std::vector<std::uint8_t> s((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
-  // Each frame: up to the start code after its VOP start code (headers go with the first).
-  std::vector<std::vector<std::uint8_t>> frames;
-  std::size_t start = 0;
-  bool inVop = false;
-  for (std::size_t i = 0; i + 3 < s.size(); ++i) {
-    if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 1) {
-      if (inVop) {
-        frames.emplace_back(s.begin() + static_cast<std::ptrdiff_t>(start),
-                            s.begin() + static_cast<std::ptrdiff_t>(i));
-        start = i;
-      }
-      inVop = s[i + 3] == 0xB6;
-      i += 2;
-    }
-  }
-  if (start < s.size()) {
-    frames.emplace_back(s.begin() + static_cast<std::ptrdiff_t>(start), s.end());
-  }
-  return frames;
+// Milliseconds per frame of each clip run, for the table printed after the run.
+std::map<std::string, double>& ClipMsPerFrame() {
+  static std::map<std::string, double> ms;
+  return ms;
 }
 
-// Frames per second of each clip run, for the ratio printed after the run.
-std::map<std::string, double>& ClipFps() {
-  static std::map<std::string, double> fps;
-  return fps;
+void SetClipCounters(benchmark::State& state, std::size_t frames) {
+  state.counters["ms_per_frame"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * frames),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
-// A processor that detection maps to the SSE3 forms (family 15, SSE2, SSE3, 64-bit), so the
-// vector forms are measured whatever the vendor of this machine.
-class Sse3Cpu final : public PrimCpuSource {
- public:
-  bool CanToggleIdFlag() const override { return true; }
-  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
-    PrimCpuidRegs regs;
-    if (leaf == 0) {
-      regs = {2, 0x756E6547U, 0x6C65746EU, 0x49656E69U};
-    } else if (leaf == 1) {
-      regs = {(15U << 8) | 0x23U, 1U << 16, 1U, (1U << 25) | (1U << 26)};
-    } else if (leaf == 0x80000000U) {
-      regs.eax = 0x80000008U;
-    } else if (leaf == 0x80000001U) {
-      regs.edx = 1U << 29;
-    }
-    return regs;
+// Mode 3: the planar decode through Mp4DecControl.
+void BM_KavelinPlanarClip(benchmark::State& state) {
+  ScopedForms forms(state.range(0));
+  if (!forms.Ok()) {
+    state.SkipWithError("path not supported here");
+    return;
   }
-};
-
-void BM_KavelinClip(benchmark::State& state) {
-  const bool simd = state.range(0) != 0;
-  static const Sse3Cpu sse3;
-  const PrimCpuSource* saved = PrimSetCpuSource(simd ? &sse3 : nullptr);
   const auto frames = ClipFrames();
-  Mp4DecInstance inst;
-  Mp4DecBufferSizes sizes{};
-  Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, kClipWidth, kClipHeight, 0);
-  std::vector<std::uint8_t> frame0(sizes.frameBuffer0), frame1(sizes.frameBuffer1),
-      planes(sizes.outputPlanes);
-  std::vector<std::max_align_t> context(sizes.context / sizeof(std::max_align_t) + 1);
-  std::vector<std::max_align_t> tables(sizes.tables / sizeof(std::max_align_t) + 1);
-  std::vector<std::max_align_t> reader(sizes.bitReader / sizeof(std::max_align_t) + 1);
-  inst.outputMode = 3;
-  inst.frameBuffer0 = frame0.data();
-  inst.frameBuffer1 = frame1.data();
-  inst.outputPlaneBuffer = planes.data();
-  inst.context = context.data();
-  inst.tables = tables.data();
-  inst.bitReader = reader.data();
-  Mp4DecControl(1, kMp4DecCmdInit, &inst, nullptr, 0, 0, 0);
-  std::vector<std::uint8_t> out(Mp4DecOutputBytes(3, kClipWidth, kClipHeight, kClipWidth));
-  Mp4DecFrameIo io;
-  io.output = out.data();
-  io.outputSwitch = 1;
-  io.outputStride = kClipWidth;
-  const std::int32_t index = PrimCpuIndex.load();
+  PlanarDecoder decoder;
   for (auto _ : state) {
     for (const auto& frame : frames) {
-      io.input = frame.data();
-      io.inputLength = static_cast<std::int32_t>(frame.size());
-      if (Mp4DecControl(1, kMp4DecCmdDecode, &io, &inst, 0, 0, 0) != kMp4DecOk) {
+      if (!decoder.Decode(frame)) {
         state.SkipWithError("decode refused");
         break;
       }
-      benchmark::DoNotOptimize(out.data());
+      benchmark::DoNotOptimize(decoder.Output());
     }
   }
-  PrimSetCpuSource(saved);
-  const double n = static_cast<double>(state.iterations() * frames.size());
-  state.counters["fps"] = benchmark::Counter(n, benchmark::Counter::kIsRate);
-  const std::string label = simd ? "kavelin SIMD forms" : "kavelin generic forms";
-  state.SetLabel(label + " (primitive index " + std::to_string(index) + "), " +
-                 std::to_string(frames.size()) + " frames");
+  SetClipCounters(state, frames.size());
+  state.SetLabel(std::string("planar, ") + FormLabel(state.range(0)) + " (primitive index " +
+                 std::to_string(PrimCpuIndex.load()) + ")");
 }
 
-void BM_LibavcodecClip(benchmark::State& state) {
+// Mode 1 as the program runs it: each frame decoded through the decoder context wrapper into
+// the deinterlaced, bottom-up 24-bit picture the window shows, in the picture's ring slot as
+// the compose thread has it done.
+void BM_KavelinPictureClip(benchmark::State& state) {
+  ScopedForms forms(state.range(0));
+  if (!forms.Ok()) {
+    state.SkipWithError("path not supported here");
+    return;
+  }
+  const auto frames = ClipFrames();
+  PictureDecoder decoder;
+  if (!decoder.IsOpen()) {
+    state.SkipWithError("decoder open failed");
+    return;
+  }
+  for (auto _ : state) {
+    for (const auto& frame : frames) {
+      if (!decoder.Decode(frame)) {
+        state.SkipWithError("decode refused");
+        break;
+      }
+      benchmark::DoNotOptimize(decoder.Output());
+    }
+  }
+  SetClipCounters(state, frames.size());
+  state.SetLabel(std::string("BGR24 picture, ") + FormLabel(state.range(0)) + " (primitive index " +
+                 std::to_string(PrimCpuIndex.load()) + ")");
+}
+
+// libavcodec's MPEG-4 decoder, one thread; with `toBgr`, each picture converted by libswscale
+// into the same bottom-up BGR24 picture (its last row first) in a slot of the same size.
+void LibavcodecClip(benchmark::State& state, bool toBgr) {
   const auto frames = ClipFrames();
   const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MPEG4);
   AVCodecContext* ctx = avcodec_alloc_context3(codec);
@@ -231,8 +201,13 @@ void BM_LibavcodecClip(benchmark::State& state) {
   ctx->idct_algo = FF_IDCT_SIMPLE;
   if (avcodec_open2(ctx, codec, nullptr) < 0) {
     state.SkipWithError("libavcodec open failed");
+    avcodec_free_context(&ctx);
     return;
   }
+  SwsContext* sws =
+      toBgr ? sws_getContext(kClipWidth, kClipHeight, AV_PIX_FMT_YUV420P, kClipWidth, kClipHeight,
+                             AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr)
+            : nullptr;
   AVPacket* packet = av_packet_alloc();
   AVFrame* picture = av_frame_alloc();
   std::vector<std::vector<std::uint8_t>> padded;
@@ -241,6 +216,11 @@ void BM_LibavcodecClip(benchmark::State& state) {
     std::copy(frame.begin(), frame.end(), data.begin());
     padded.push_back(std::move(data));
   }
+  std::vector<std::uint8_t> slot(kMpeg4PictureBytes);
+  constexpr int kRowBytes = kClipWidth * 3;
+  std::uint8_t* const lastRow[4] = {slot.data() + (kClipHeight - 1) * kRowBytes, nullptr, nullptr,
+                                    nullptr};
+  const int upward[4] = {-kRowBytes, 0, 0, 0};
   for (auto _ : state) {
     for (std::size_t k = 0; k < frames.size(); ++k) {
       packet->data = padded[k].data();
@@ -249,42 +229,80 @@ void BM_LibavcodecClip(benchmark::State& state) {
         state.SkipWithError("libavcodec decode failed");
         break;
       }
+      if (sws != nullptr) {
+        sws_scale(sws, picture->data, picture->linesize, 0, kClipHeight, lastRow, upward);
+        benchmark::DoNotOptimize(slot.data());
+      }
       benchmark::DoNotOptimize(picture->data[0]);
       av_frame_unref(picture);
     }
   }
+  sws_freeContext(sws);
   av_frame_free(&picture);
   av_packet_free(&packet);
   avcodec_free_context(&ctx);
-  const double n = static_cast<double>(state.iterations() * frames.size());
-  state.counters["fps"] = benchmark::Counter(n, benchmark::Counter::kIsRate);
-  state.SetLabel("libavcodec mpeg4, one thread, " + std::to_string(frames.size()) + " frames");
+  SetClipCounters(state, frames.size());
+  state.SetLabel(toBgr ? "libavcodec + libswscale to BGR24 bottom-up, one thread"
+                       : "libavcodec planar, one thread");
 }
 
-// Keeps the frames per second of the clip runs for the closing ratio.
+void BM_LibavcodecPlanarClip(benchmark::State& state) {
+  LibavcodecClip(state, false);
+}
+
+void BM_LibavcodecSwscalePictureClip(benchmark::State& state) {
+  LibavcodecClip(state, true);
+}
+
+// Keeps the milliseconds per frame of the clip runs for the closing table (the counter holds
+// seconds).
 class ClipReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      const auto fps = run.counters.find("fps");
-      if (fps == run.counters.end()) {
+      const auto ms = run.counters.find("ms_per_frame");
+      if (ms == run.counters.end() || run.error_occurred) {
         continue;
       }
       // One run, or the median of repetitions (--benchmark_repetitions) when there are some.
       const std::string name =
           run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
       if (run.run_type == Run::RT_Iteration) {
-        ClipFps().try_emplace(name, fps->second.value);
+        ClipMsPerFrame().try_emplace(name, ms->second.value * 1000);
       } else if (run.aggregate_name == "median") {
-        ClipFps()[name] = fps->second.value;
+        ClipMsPerFrame()[name] = ms->second.value * 1000;
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
 };
 
-BENCHMARK(BM_KavelinClip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LibavcodecClip)->Unit(benchmark::kMillisecond);
+// Ours against the peer of the same output, in milliseconds per frame.
+void PrintClipTable() {
+  const auto& ms = ClipMsPerFrame();
+  const auto print = [&](const char* title, const std::string& ours, const std::string& peer) {
+    const auto p = ms.find(peer);
+    if (p == ms.end() || p->second <= 0) {
+      return;
+    }
+    std::printf("\n%s: %s %.3f ms a frame\n", title, peer.c_str(), p->second);
+    for (std::int64_t choice = kMachine; choice <= kSimd; ++choice) {
+      const auto it = ms.find(ours + "/" + std::to_string(choice));
+      if (it != ms.end()) {
+        std::printf("  %-30s %.3f ms a frame, peer time / ours = %.2f\n", FormLabel(choice),
+                    it->second, p->second / it->second);
+      }
+    }
+  };
+  print("D1 P-VOP clip to the window's BGR24 picture", "BM_KavelinPictureClip",
+        "BM_LibavcodecSwscalePictureClip");
+  print("D1 P-VOP clip, planar", "BM_KavelinPlanarClip", "BM_LibavcodecPlanarClip");
+}
+
+BENCHMARK(BM_KavelinPictureClip)->DenseRange(kMachine, kSimd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibavcodecSwscalePictureClip)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KavelinPlanarClip)->DenseRange(kMachine, kSimd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibavcodecPlanarClip)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_Kavelin)->ArgsProduct({{0, 1, 2}, {3, 1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Libavcodec)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
@@ -299,13 +317,6 @@ int main(int argc, char** argv) {
   ClipReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  const auto& fps = ClipFps();
-  const auto peer = fps.find("BM_LibavcodecClip");
-  if (peer != fps.end() && peer->second > 0) {
-    std::printf("\nD1 P-VOP clip, frames per second (ratio to libavcodec):\n");
-    for (const auto& [name, value] : fps) {
-      std::printf("  %-24s %8.1f fps  %5.2fx\n", name.c_str(), value, value / peer->second);
-    }
-  }
+  PrintClipTable();
   return 0;
 }

@@ -1,6 +1,7 @@
-// Benchmarks of the decoder's primitives: YUV 4:2:0 to BGR with every form against libswscale
-// (to BGR24) and libyuv (I420 to RGB24, which is B, G, R in memory), and the inverse DCT forms
-// per block. After the run, the time of each peer is printed as a ratio of our fastest form.
+// Benchmarks of the decoder's primitives: YUV 4:2:0 to BGR with every form (the generic one on
+// each of its paths) against libswscale (to BGR24) and libyuv (I420 to RGB24, which is B, G, R
+// in memory) side by side, and the inverse DCT and the H.263 inverse quantisation forms per
+// block. After the run, each peer's time is printed as a ratio of each form's.
 #include <benchmark/benchmark.h>
 #include <libyuv.h>
 
@@ -21,6 +22,7 @@ extern "C" {
 #include <vector>
 
 #include "../common/run_times.h"
+#include "prim/generic_path.h"
 #include "prim/prim.h"
 
 namespace {
@@ -28,11 +30,36 @@ namespace {
 struct FormInfo {
   const char* name;
   std::int32_t cpuClass;  // selects the form through primStaticInitCpu
+  std::int32_t path;      // generic forms: the path forced (PrimGenericPath), -1 none
 };
-constexpr std::array<FormInfo, 4> kForms{{{"generic", PrimCpuUnknown},
-                                          {"sse", PrimCpuFamily6Sse},
-                                          {"sse2", PrimCpuFamily6Sse2},
-                                          {"sse3", PrimCpuFamily15Sse3}}};
+// The generic form on each of its paths (the widest is what this machine's dispatch runs: the
+// dispatch rule selects the generic forms on a processor of another vendor), then the SIMD
+// forms.
+constexpr std::int32_t kNoPath = -1;
+constexpr std::array<FormInfo, 6> kForms{
+    {{"generic/scalar", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kScalar)},
+     {"generic/sse2", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kSse2)},
+     {"generic/avx2", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kAvx2)},
+     {"sse", PrimCpuFamily6Sse, kNoPath},
+     {"sse2", PrimCpuFamily6Sse2, kNoPath},
+     {"sse3", PrimCpuFamily15Sse3, kNoPath}}};
+
+// Selects a form (and path) for one benchmark; false when this processor lacks the path.
+class ScopedForm {
+ public:
+  explicit ScopedForm(const FormInfo& form) : m_savedPath(PrimGenericPathInUse()) {
+    primStaticInitCpu(form.cpuClass);
+    m_ok = form.path == kNoPath || PrimForceGenericPath(static_cast<PrimGenericPath>(form.path));
+  }
+  ~ScopedForm() { PrimForceGenericPath(m_savedPath); }
+  ScopedForm(const ScopedForm&) = delete;
+  ScopedForm& operator=(const ScopedForm&) = delete;
+  bool Ok() const { return m_ok; }
+
+ private:
+  PrimGenericPath m_savedPath;
+  bool m_ok = true;
+};
 
 struct Picture {
   int width;
@@ -56,7 +83,11 @@ struct Picture {
 void BM_YuvToBgrPrim(benchmark::State& state) {
   const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
   Picture p(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
-  primStaticInitCpu(form.cpuClass);
+  ScopedForm scoped(form);
+  if (!scoped.Ok()) {
+    state.SkipWithError("path not supported on this processor");
+    return;
+  }
   const std::uint8_t* planes[3] = {p.y.data(), p.u.data(), p.v.data()};
   const std::int32_t steps[3] = {p.width, p.width / 2, p.width / 2};
   for (auto _ : state) {
@@ -120,7 +151,11 @@ std::vector<Block> CoefficientBlocks() {
 
 void BM_IdctPrim(benchmark::State& state) {
   const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
-  primStaticInitCpu(form.cpuClass);
+  ScopedForm scoped(form);
+  if (!scoped.Ok()) {
+    state.SkipWithError("path not supported on this processor");
+    return;
+  }
   const std::vector<Block> source = CoefficientBlocks();
   std::vector<Block> work = source;
   for (auto _ : state) {
@@ -134,11 +169,32 @@ void BM_IdctPrim(benchmark::State& state) {
   state.SetLabel(form.name);
 }
 
+// The H.263 inverse quantisation of the same blocks through the dispatched entry.
+void BM_QuantPrim(benchmark::State& state) {
+  const FormInfo& form = kForms[static_cast<std::size_t>(state.range(0))];
+  ScopedForm scoped(form);
+  if (!scoped.Ok()) {
+    state.SkipWithError("path not supported on this processor");
+    return;
+  }
+  const std::vector<Block> source = CoefficientBlocks();
+  std::vector<Block> work = source;
+  for (auto _ : state) {
+    std::memcpy(work.data(), source.data(), source.size() * sizeof(Block));
+    for (auto& b : work) {
+      benchmark::DoNotOptimize(primQuantInvInter_Compact_H263_16s_I(b.data(), 64, 9));
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(source.size()));
+  state.SetLabel(form.name);
+}
+
 constexpr std::array<std::array<int, 2>, 2> kSizes{{{704, 576}, {720, 576}}};
 
 void RegisterAll() {
   for (const auto& size : kSizes) {
-    for (std::int64_t f = 0; f < 4; ++f) {
+    for (std::int64_t f = 0; f < static_cast<std::int64_t>(kForms.size()); ++f) {
       benchmark::RegisterBenchmark("yuv_to_bgr/prim", BM_YuvToBgrPrim)
           ->Args({f, size[0], size[1]})
           ->Unit(benchmark::kMicrosecond);
@@ -150,8 +206,11 @@ void RegisterAll() {
         ->Args({size[0], size[1]})
         ->Unit(benchmark::kMicrosecond);
   }
-  for (std::int64_t f = 0; f < 4; ++f) {
+  for (std::int64_t f = 0; f < static_cast<std::int64_t>(kForms.size()); ++f) {
     benchmark::RegisterBenchmark("idct_256_blocks/prim", BM_IdctPrim)->Arg(f);
+  }
+  for (std::int64_t f = 0; f < static_cast<std::int64_t>(kForms.size()); ++f) {
+    benchmark::RegisterBenchmark("quant_h263_256_blocks/prim", BM_QuantPrim)->Arg(f);
   }
 }
 
@@ -161,41 +220,47 @@ class RatioReporter : public bench::RunTimesReporter {
   RatioReporter() : RunTimesReporter(Clock::kReal) {}
 
   void PrintRatios() const {
+    const auto find = [&](const std::string& name) {
+      const auto it = Times().find(name);
+      return it == Times().end() ? 0.0 : it->second;
+    };
     for (const auto& size : kSizes) {
       const std::string dims = std::to_string(size[0]) + "/" + std::to_string(size[1]);
-      double fastest = 0;
-      std::string fastestName;
-      for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = Times().find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
-        if (it != Times().end() && (fastest == 0 || it->second < fastest)) {
-          fastest = it->second;
-          fastestName = kForms[f].name;
-        }
-      }
-      if (fastest == 0) {
+      const double libyuv = find("yuv_to_bgr/libyuv/" + dims);
+      const double swscale = find("yuv_to_bgr/swscale/" + dims);
+      if (libyuv == 0 || swscale == 0) {
         continue;
       }
-      std::printf("%dx%d: fastest form %s\n", size[0], size[1], fastestName.c_str());
-      for (const char* peer : {"swscale", "libyuv"}) {
-        const auto it = Times().find(std::string("yuv_to_bgr/") + peer + "/" + dims);
-        if (it != Times().end()) {
-          std::printf("  %s time / our time = %.2f\n", peer, it->second / fastest);
-        }
-      }
-      for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = Times().find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
-        if (it != Times().end()) {
-          std::printf("  %s time / fastest = %.2f\n", kForms[f].name, it->second / fastest);
+      std::printf("\n%dx%d YUV 4:2:0 to BGR: libyuv I420ToRGB24 %.1f us, libswscale %.1f us\n",
+                  size[0], size[1], libyuv, swscale);
+      for (std::size_t f = 0; f < kForms.size(); ++f) {
+        const double ours = find("yuv_to_bgr/prim/" + std::to_string(f) + "/" + dims);
+        if (ours > 0) {
+          std::printf(
+              "  %-15s %7.1f us  libyuv time / ours = %.2f  libswscale time / ours = %.2f\n",
+              kForms[f].name, ours, libyuv / ours, swscale / ours);
         }
       }
     }
-    const auto generic = Times().find("idct_256_blocks/prim/0");
-    if (generic != Times().end()) {
-      for (std::size_t f = 0; f < 4; ++f) {
-        const auto it = Times().find("idct_256_blocks/prim/" + std::to_string(f));
-        if (it != Times().end()) {
-          std::printf("idct %s: %.1f ns per block, generic time / this = %.2f\n", kForms[f].name,
-                      it->second / 256.0, generic->second / it->second);
+    const double scalar = find("idct_256_blocks/prim/0");
+    if (scalar > 0) {
+      std::printf("\n");
+      for (std::size_t f = 0; f < kForms.size(); ++f) {
+        const double ours = find("idct_256_blocks/prim/" + std::to_string(f));
+        if (ours > 0) {
+          std::printf("idct %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
+                      kForms[f].name, ours / 256.0, scalar / ours);
+        }
+      }
+    }
+    const double quantScalar = find("quant_h263_256_blocks/prim/0");
+    if (quantScalar > 0) {
+      std::printf("\n");
+      for (std::size_t f = 0; f < kForms.size(); ++f) {
+        const double ours = find("quant_h263_256_blocks/prim/" + std::to_string(f));
+        if (ours > 0) {
+          std::printf("dequant %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
+                      kForms[f].name, ours / 256.0, quantScalar / ours);
         }
       }
     }

@@ -184,9 +184,9 @@ class Composer {
         m_app.JPEGImageBufferSemaphore->Release(1);
         return Pass::kDropped;
       }
-      decoded = std::size_t{width} * height * 3 <= kDecodedImageBytes &&
-                DecodeElementary(frame, length, vopType, width, height) &&
-                m_s.decoder->CopyImage(std::span<std::uint8_t>(picture, kDecodedImageBytes)) == 1;
+      decoded =
+          std::size_t{width} * height * 3 <= kDecodedImageBytes &&
+          DecodeElementary(frame, length, std::span<std::uint8_t>(picture, kDecodedImageBytes));
       kind = vopType;
     } else {
       decoded = length > kJpegPictureOffset &&
@@ -215,14 +215,15 @@ class Composer {
   }
 
   // The decoder is given the elementary stream: behind the 32-byte frame header, or behind the
-  // information block when the frame carries one.
-  bool DecodeElementary(const std::uint8_t* frame, std::size_t length, std::uint32_t vopType,
-                        std::uint16_t width, std::uint16_t height) {
+  // information block when the frame carries one. The picture goes straight into the ring slot
+  // (what decoding into the wrapper's picture and copying it out would leave there).
+  bool DecodeElementary(const std::uint8_t* frame, std::size_t length,
+                        std::span<std::uint8_t> picture) {
     const std::size_t at = ElementaryStreamOffset(std::span<const std::uint8_t>(frame, length));
     if (length <= at)
       return false;
-    return m_s.decoder->DecodeFrame(frame + at, static_cast<std::uint32_t>(length - at), 1, vopType,
-                                    0, width, height);
+    return m_s.decoder->DecodeFrameInto(frame + at, static_cast<std::uint32_t>(length - at),
+                                        picture);
   }
 
   const ComposeSetup& m_s;

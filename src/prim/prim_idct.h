@@ -22,9 +22,13 @@ PrimStatus primDCT8x8Inv_16s_C1I_sse3(std::int16_t* pSrcDst);
 
 // Workers: read a whole row or column before writing it, so src and dst may coincide.
 void DCT8x8InvWorker_Generic(const std::int16_t* src, std::int16_t* dst);
-// The generic worker in the baseline instruction set (the generic worker uses it where the
-// processor lacks AVX2); the same results.
-void DCT8x8InvWorker_GenericBaseline(const std::int16_t* src, std::int16_t* dst);
+// The generic worker's paths (see generic_path.h; the generic worker runs the one in use): the
+// scalar rule, and the same results four lines a step (SSE2) or eight (AVX2).
+void DCT8x8InvWorker_GenericScalar(const std::int16_t* src, std::int16_t* dst);
+#if defined(__x86_64__)
+void DCT8x8InvWorker_GenericSse2(const std::int16_t* src, std::int16_t* dst);
+void DCT8x8InvWorker_GenericAvx2(const std::int16_t* src, std::int16_t* dst);
+#endif
 // The table-driven forms' result for a block whose coefficients other than the DC are all zero,
 // in closed form: the same 64 samples as DCT8x8InvWorker_Sse2 on that block.
 void DCT8x8InvDcOnly_Table(std::int16_t dc, std::int16_t* dst);

@@ -26,6 +26,9 @@ using QuantInvMpeg4ScanWorkerFn = void(std::int16_t* pSrcDst, std::int32_t count
                                        const std::uint8_t* pWeights, const std::uint8_t* pScan,
                                        std::int32_t QP, std::int32_t* pSum);
 
+// The generic workers run the path in use (see generic_path.h); each path is named as well:
+// the scalar rules (the reference of every other form), and the same results eight
+// coefficients a step (SSE2, the SSE2 form's body) or sixteen (AVX2).
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Generic;
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Sse;
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Sse2;
@@ -46,3 +49,21 @@ QuantInvMpeg4ScanWorkerFn QuantInvInterMpeg4ScanWorker_Generic;
 QuantInvMpeg4ScanWorkerFn QuantInvInterMpeg4ScanWorker_Sse;
 QuantInvMpeg4ScanWorkerFn QuantInvInterMpeg4ScanWorker_Sse2;
 QuantInvMpeg4ScanWorkerFn QuantInvInterMpeg4ScanWorker_Sse3;
+
+// The paths of the generic workers.
+struct QuantInvMpeg4GenericPath {
+  QuantInvMpeg4WorkerFn* intra;
+  QuantInvMpeg4WorkerFn* inter;
+  QuantInvMpeg4ScanWorkerFn* intraScan;
+  QuantInvMpeg4ScanWorkerFn* interScan;
+};
+extern const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericScalar;
+#if defined(__x86_64__)
+extern const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericSse2;
+extern const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericAvx2;
+
+QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_GenericAvx2;
+QuantInvMpeg4WorkerFn QuantInvInterMpeg4Worker_GenericAvx2;
+QuantInvMpeg4ScanWorkerFn QuantInvIntraMpeg4ScanWorker_GenericAvx2;
+QuantInvMpeg4ScanWorkerFn QuantInvInterMpeg4ScanWorker_GenericAvx2;
+#endif

@@ -25,10 +25,24 @@ PrimStatus primQuantInvInter_Compact_H263_16s_I_sse3(std::int16_t* pSrcDst, std:
 
 // Workers: the element rule over len elements with the bounds [lower, upper]; keepFirst != 0
 // restores element 0 afterwards. QP must be in 1..31 and lower <= upper within the 16-bit range
-// (the entries guarantee both). The generic worker is the reference the vector ones are tested
-// against.
+// (the entries guarantee both). The generic worker's scalar path is the reference the vector
+// ones are tested against.
 void QuantInvInterWorker_Generic(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,
                                  std::int32_t QP, std::int32_t lower, std::int32_t upper);
+// The generic worker's paths (see generic_path.h; the generic worker runs the one in use): the
+// scalar rule, and the same results eight coefficients a step (SSE2, the SSE2 form's body) or
+// sixteen (AVX2).
+void QuantInvInterWorker_GenericScalar(std::int16_t* pSrcDst, std::int32_t keepFirst,
+                                       std::int32_t len, std::int32_t QP, std::int32_t lower,
+                                       std::int32_t upper);
+#if defined(__x86_64__)
+void QuantInvInterWorker_GenericSse2(std::int16_t* pSrcDst, std::int32_t keepFirst,
+                                     std::int32_t len, std::int32_t QP, std::int32_t lower,
+                                     std::int32_t upper);
+void QuantInvInterWorker_GenericAvx2(std::int16_t* pSrcDst, std::int32_t keepFirst,
+                                     std::int32_t len, std::int32_t QP, std::int32_t lower,
+                                     std::int32_t upper);
+#endif
 void QuantInvInterWorker_Sse(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,
                              std::int32_t QP, std::int32_t lower, std::int32_t upper);
 void QuantInvInterWorker_Sse2(std::int16_t* pSrcDst, std::int32_t keepFirst, std::int32_t len,

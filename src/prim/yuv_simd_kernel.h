@@ -114,11 +114,9 @@ inline void Store8(std::uint8_t* dst, __m128i y16, __m128i blue, __m128i green, 
 // Sixteen pixels, 48 bytes. roomAfter: at least 2 writable bytes of the row follow the 48, so
 // the groups of six can be stored with overlapping 8-byte stores (each overwrites the previous
 // one's spare bytes); otherwise they are joined in registers first.
-inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
-                    const ChromaTerms& hi, bool roomAfter) {
-  const PairWords words = MakePairWords(AddSaturate(yLow, yHigh, lo.blue, hi.blue),
-                                        AddSaturate(yLow, yHigh, lo.green, hi.green),
-                                        AddSaturate(yLow, yHigh, lo.red, hi.red));
+// b, g, r: the bytes of sixteen pixels in pixel order.
+inline void StoreBgr16(std::uint8_t* dst, __m128i b, __m128i g, __m128i r, bool roomAfter) {
+  const PairWords words = MakePairWords(b, g, r);
   __m128i g0;
   __m128i g1;
   __m128i g2;
@@ -144,6 +142,13 @@ inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const Chroma
                    _mm_or_si128(_mm_srli_si128(c1, 4), _mm_slli_si128(c2, 8)));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32),
                    _mm_or_si128(_mm_srli_si128(c2, 8), _mm_slli_si128(c3, 4)));
+}
+
+inline void Store16(std::uint8_t* dst, __m128i yLow, __m128i yHigh, const ChromaTerms& lo,
+                    const ChromaTerms& hi, bool roomAfter) {
+  StoreBgr16(dst, AddSaturate(yLow, yHigh, lo.blue, hi.blue),
+             AddSaturate(yLow, yHigh, lo.green, hi.green), AddSaturate(yLow, yHigh, lo.red, hi.red),
+             roomAfter);
 }
 
 inline ChromaTerms Duplicate(const ChromaTerms& t, bool high) {

@@ -3,6 +3,7 @@
 // giving exactly the pictures of the decoder driven directly in the same output mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -164,6 +165,61 @@ INSTANTIATE_TEST_SUITE_P(
       std::string name = info.param.file;
       return name.substr(0, name.find('.'));
     });
+
+// Decoding straight into a slot leaves there what decoding into the wrapper's picture and
+// copying it out does, frame by frame (intra and predicted VOPs, both reference modes), writes
+// nothing past the picture and leaves the wrapper's own picture alone.
+TEST(WrapperTest, DecodeFrameIntoGivesTheCopiedPicture) {
+  struct Case {
+    const char* file;
+    std::uint16_t width, height;
+  };
+  for (const Case c : {Case{"p_176x144_pan40.m4v", 176, 144}, Case{"i_168x120_q5.m4v", 168, 120},
+                       Case{"p_176x144_pan40_interlaced.m4v", 176, 144}}) {
+    SCOPED_TRACE(c.file);
+    const auto frames = SplitFrames(ReadFile(FixturePath(c.file)));
+    ASSERT_FALSE(frames.empty());
+    for (const std::uint32_t referenceMode : {0u, 1u}) {
+      CMpeg4DecoderContext copying;
+      CMpeg4DecoderContext direct;
+      ASSERT_EQ(copying.AllocateBuffers(), 1);
+      ASSERT_EQ(direct.AllocateBuffers(), 1);
+      ASSERT_TRUE(copying.Open(c.width, c.height, referenceMode));
+      ASSERT_TRUE(direct.Open(c.width, c.height, referenceMode));
+      const std::size_t bytes = std::size_t{c.width} * c.height * 3;
+      const std::vector<std::uint8_t> untouched(direct.Picture().begin(), direct.Picture().end());
+      for (const auto& frame : frames) {
+        const auto length = static_cast<std::uint32_t>(frame.size());
+        std::vector<std::uint8_t> copied(bytes + 8, 0x5A);
+        std::vector<std::uint8_t> slot(bytes + 8, 0x5A);
+        const bool ok = copying.DecodeFrame(frame.data(), length, 0, 0, 0, c.width, c.height);
+        ASSERT_EQ(direct.DecodeFrameInto(frame.data(), length, slot), ok);
+        if (ok) {
+          ASSERT_EQ(copying.CopyImage(copied), 1);
+        }
+        ASSERT_EQ(slot, copied);
+      }
+      EXPECT_TRUE(std::equal(untouched.begin(), untouched.end(), direct.Picture().begin()));
+    }
+  }
+}
+
+TEST(WrapperTest, DecodeFrameIntoRefusesASmallDestinationAndAClosedWrapper) {
+  const auto frames = SplitFrames(ReadFile(FixturePath("i_176x144_q2.m4v")));
+  ASSERT_FALSE(frames.empty());
+  const auto length = static_cast<std::uint32_t>(frames[0].size());
+  CMpeg4DecoderContext context;
+  std::vector<std::uint8_t> slot(176 * 144 * 3, 0x5A);
+  EXPECT_FALSE(context.DecodeFrameInto(frames[0].data(), length, slot));  // no buffers
+  ASSERT_EQ(context.AllocateBuffers(), 1);
+  EXPECT_FALSE(context.DecodeFrameInto(frames[0].data(), length, slot));  // not open
+  ASSERT_TRUE(context.Open(176, 144, 0));
+  std::vector<std::uint8_t> small(176 * 144 * 3 - 1, 0x5A);
+  EXPECT_FALSE(context.DecodeFrameInto(frames[0].data(), length, small));
+  EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](std::uint8_t b) { return b == 0x5A; }));
+  EXPECT_TRUE(context.DecodeFrameInto(frames[0].data(), length, slot));
+  EXPECT_FALSE(std::all_of(slot.begin(), slot.end(), [](std::uint8_t b) { return b == 0x5A; }));
+}
 
 // The stream scan of a fixture's first frame finds the layer's size and an intra VOP.
 TEST(WrapperTest, StreamScanOfAFixtureGivesItsSizeAndIntraType) {

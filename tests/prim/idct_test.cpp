@@ -14,8 +14,10 @@ namespace {
 
 using Block = std::array<std::int16_t, 64>;
 using prim_test::Form;
+using prim_test::kFormPaths;
 using prim_test::kForms;
 using prim_test::ScopedForm;
+using prim_test::ScopedPath;
 
 // Exact inverse DCT in double precision.
 std::array<double, 64> ExactIdct(const Block& in) {
@@ -189,7 +191,14 @@ Block RandomBlock(std::mt19937& rng, int range, int density) {
   return b;
 }
 
-class IdctFormTest : public ::testing::TestWithParam<Form> {};
+class IdctFormTest : public ::testing::TestWithParam<Form> {
+ protected:
+  void SetUp() override {
+    if (!prim_test::Runs(GetParam())) {
+      GTEST_SKIP() << "this processor does not run the path";
+    }
+  }
+};
 
 TEST_P(IdctFormTest, NullBlockIsRefused) {
   ScopedForm scoped(GetParam());
@@ -289,19 +298,33 @@ TEST_P(IdctFormTest, CloseToExactTransform) {
   EXPECT_LE(WorstError(GetParam(), rng, 1000, quiet), 0.65);
 }
 
-// The generic form transforms eight lines at once (AVX2 where present, else the baseline
-// instruction set) and drops the zero upper half of the inputs; its output must stay that of
-// the full algorithm, bit for bit, whatever the sparsity pattern and value range.
-TEST(IdctGenericForm, MatchesTheFullAlgorithmBitForBit) {
+// The generic form's paths (the scalar rule, four lines a step on SSE2, eight on AVX2) must
+// give the full algorithm's output bit for bit, whatever the sparsity pattern and value range:
+// through the public entry with the path forced, and through the path's worker.
+class IdctGenericPathTest : public ::testing::TestWithParam<PrimGenericPath> {};
+
+TEST_P(IdctGenericPathTest, MatchesTheFullAlgorithmBitForBit) {
+  if (GetParam() > PrimGenericPathSupported()) {
+    GTEST_SKIP() << "this processor does not run the path";
+  }
+  using Worker = void (*)(const std::int16_t*, std::int16_t*);
+#if defined(__x86_64__)
+  const Worker workers[] = {DCT8x8InvWorker_GenericScalar, DCT8x8InvWorker_GenericSse2,
+                            DCT8x8InvWorker_GenericAvx2};
+#else
+  const Worker workers[] = {DCT8x8InvWorker_GenericScalar};
+#endif
+  const Worker worker = workers[static_cast<std::size_t>(GetParam())];
+  ScopedPath path(GetParam());
   std::mt19937 rng(2024);
   std::uniform_int_distribution<int> any(-32768, 32767);
   std::uniform_int_distribution<int> pick(0, 63);
-  const auto check = [](const Block& in, int trial) {
+  const auto check = [&](const Block& in, int trial) {
     const Block expected = ReferenceModel(in);
     ASSERT_EQ(RunForm(kForms[0], in), expected) << "trial " << trial;
-    Block baseline{};
-    DCT8x8InvWorker_GenericBaseline(in.data(), baseline.data());
-    ASSERT_EQ(baseline, expected) << "baseline worker, trial " << trial;
+    Block direct{};
+    worker(in.data(), direct.data());
+    ASSERT_EQ(direct, expected) << "worker, trial " << trial;
   };
   // Random sparse blocks of ordinary and of full-range values, from 1 to 12 coefficients.
   for (int trial = 0; trial < 20000; ++trial) {
@@ -428,10 +451,15 @@ TEST(IdctWorkers, SeparateSourceAndDestination) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, IdctFormTest, ::testing::ValuesIn(kForms),
+INSTANTIATE_TEST_SUITE_P(Forms, IdctFormTest, ::testing::ValuesIn(kFormPaths),
                          [](const auto& info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(Forms, IdctTableFormTest,
                          ::testing::ValuesIn(kForms.begin() + 1, kForms.end()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(Paths, IdctGenericPathTest, ::testing::ValuesIn(prim_test::kGenericPaths),
+                         [](const auto& info) {
+                           return std::string(prim_test::PathName(info.param));
+                         });
 
 }  // namespace

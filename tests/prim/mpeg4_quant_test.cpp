@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "forms.h"
+#include "prim/generic_path.h"
 #include "prim/prim_mpeg4_quant.h"
 
 namespace {
@@ -24,8 +26,14 @@ struct Forms {
   QuantInvMpeg4ScanWorkerFn* interScan;
 };
 
-const Forms kGeneric{"Generic", QuantInvIntraMpeg4Worker_Generic, QuantInvInterMpeg4Worker_Generic,
-                     QuantInvIntraMpeg4ScanWorker_Generic, QuantInvInterMpeg4ScanWorker_Generic};
+// The reference: the generic workers' scalar path.
+const Forms kGeneric{"GenericScalar", kQuantInvMpeg4GenericScalar.intra,
+                     kQuantInvMpeg4GenericScalar.inter, kQuantInvMpeg4GenericScalar.intraScan,
+                     kQuantInvMpeg4GenericScalar.interScan};
+
+Forms FormsOf(const char* name, const QuantInvMpeg4GenericPath& path) {
+  return Forms{name, path.intra, path.inter, path.intraScan, path.interScan};
+}
 
 TEST(Mpeg4QuantGeneric, KnownValues) {
   struct Case {
@@ -99,7 +107,14 @@ TEST(Mpeg4QuantGeneric, ScanWeightsFollowTheScanAndTheCount) {
   EXPECT_EQ(sum, 0);
 }
 
-class Mpeg4QuantFormTest : public ::testing::TestWithParam<Forms> {};
+class Mpeg4QuantFormTest : public ::testing::TestWithParam<Forms> {
+ protected:
+  void SetUp() override {
+    if (GetParam().intra == nullptr) {
+      GTEST_SKIP() << "this processor does not run the path";
+    }
+  }
+};
 
 TEST_P(Mpeg4QuantFormTest, EqualsTheGenericForm) {
   const Forms& form = GetParam();
@@ -166,14 +181,85 @@ TEST_P(Mpeg4QuantFormTest, EqualsTheGenericForm) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, Mpeg4QuantFormTest,
-    ::testing::Values(Forms{"Sse", QuantInvIntraMpeg4Worker_Sse, QuantInvInterMpeg4Worker_Sse,
-                            QuantInvIntraMpeg4ScanWorker_Sse, QuantInvInterMpeg4ScanWorker_Sse},
-                      Forms{"Sse2", QuantInvIntraMpeg4Worker_Sse2, QuantInvInterMpeg4Worker_Sse2,
-                            QuantInvIntraMpeg4ScanWorker_Sse2, QuantInvInterMpeg4ScanWorker_Sse2},
-                      Forms{"Sse3", QuantInvIntraMpeg4Worker_Sse3, QuantInvInterMpeg4Worker_Sse3,
-                            QuantInvIntraMpeg4ScanWorker_Sse3, QuantInvInterMpeg4ScanWorker_Sse3}),
-    [](const auto& info) { return info.param.name; });
+// The generic workers through the test seam, each path forced in turn: the scalar path's
+// results on random blocks and scans.
+TEST(Mpeg4QuantGeneric, EveryForcedPathGivesTheScalarResults) {
+  std::mt19937 rng(23);
+  std::uniform_int_distribution<int> any(-32768, 32767);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> qpOf(1, 31);
+  for (PrimGenericPath path : prim_test::kGenericPaths) {
+    prim_test::ScopedPath forced(path);
+    if (!forced.Forced()) {
+      continue;  // this processor does not run the path
+    }
+    for (int trial = 0; trial < 300; ++trial) {
+      Block in{};
+      for (auto& v : in) {
+        v = static_cast<std::int16_t>(byte(rng) < 100 ? 0 : any(rng));
+      }
+      Weights w{};
+      std::array<std::uint8_t, 64> scan{};
+      for (std::size_t i = 0; i < 64; ++i) {
+        w[i] = static_cast<std::uint8_t>(byte(rng));
+        scan[i] = static_cast<std::uint8_t>(byte(rng));
+      }
+      const std::int32_t qp = qpOf(rng);
+      const std::int32_t count = trial % 66;
+      for (int worker = 0; worker < 4; ++worker) {
+        Block want = in;
+        Block got = in;
+        std::int32_t wantSum = 0;
+        std::int32_t gotSum = 0;
+        switch (worker) {
+          case 0:
+            kGeneric.intra(want.data(), w.data(), qp, -2048, 2047, &wantSum);
+            QuantInvIntraMpeg4Worker_Generic(got.data(), w.data(), qp, -2048, 2047, &gotSum);
+            break;
+          case 1:
+            kGeneric.inter(want.data(), w.data(), qp, -2048, 2047, &wantSum);
+            QuantInvInterMpeg4Worker_Generic(got.data(), w.data(), qp, -2048, 2047, &gotSum);
+            break;
+          case 2:
+            kGeneric.intraScan(want.data(), count, w.data(), scan.data(), qp, &wantSum);
+            QuantInvIntraMpeg4ScanWorker_Generic(got.data(), count, w.data(), scan.data(), qp,
+                                                 &gotSum);
+            break;
+          default:
+            kGeneric.interScan(want.data(), count, w.data(), scan.data(), qp, &wantSum);
+            QuantInvInterMpeg4ScanWorker_Generic(got.data(), count, w.data(), scan.data(), qp,
+                                                 &gotSum);
+            break;
+        }
+        ASSERT_EQ(got, want) << prim_test::PathName(path) << " trial " << trial << " worker "
+                             << worker;
+        ASSERT_EQ(gotSum, wantSum);
+      }
+    }
+  }
+}
+
+std::vector<Forms> AllForms() {
+  std::vector<Forms> forms = {
+      Forms{"Sse", QuantInvIntraMpeg4Worker_Sse, QuantInvInterMpeg4Worker_Sse,
+            QuantInvIntraMpeg4ScanWorker_Sse, QuantInvInterMpeg4ScanWorker_Sse},
+      Forms{"Sse2", QuantInvIntraMpeg4Worker_Sse2, QuantInvInterMpeg4Worker_Sse2,
+            QuantInvIntraMpeg4ScanWorker_Sse2, QuantInvInterMpeg4ScanWorker_Sse2},
+      Forms{"Sse3", QuantInvIntraMpeg4Worker_Sse3, QuantInvInterMpeg4Worker_Sse3,
+            QuantInvIntraMpeg4ScanWorker_Sse3, QuantInvInterMpeg4ScanWorker_Sse3},
+      // The generic workers as called: the path this processor runs.
+      Forms{"Generic", QuantInvIntraMpeg4Worker_Generic, QuantInvInterMpeg4Worker_Generic,
+            QuantInvIntraMpeg4ScanWorker_Generic, QuantInvInterMpeg4ScanWorker_Generic}};
+#if defined(__x86_64__)
+  forms.push_back(FormsOf("GenericSse2", kQuantInvMpeg4GenericSse2));
+  forms.push_back(PrimGenericPathSupported() >= PrimGenericPath::kAvx2
+                      ? FormsOf("GenericAvx2", kQuantInvMpeg4GenericAvx2)
+                      : Forms{"GenericAvx2", nullptr, nullptr, nullptr, nullptr});
+#endif
+  return forms;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, Mpeg4QuantFormTest, ::testing::ValuesIn(AllForms()),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "forms.h"
@@ -12,7 +13,7 @@
 namespace {
 
 using prim_test::Form;
-using prim_test::kForms;
+using prim_test::kFormPaths;
 using prim_test::ScopedForm;
 
 // The element rule written out independently.
@@ -25,7 +26,15 @@ std::int16_t Expected(std::int16_t c, int qp) {
   return static_cast<std::int16_t>(std::clamp(v, -2048, 2047));
 }
 
-class QuantFormTest : public ::testing::TestWithParam<Form> {};
+// Every form, the generic one on each of its paths.
+class QuantFormTest : public ::testing::TestWithParam<Form> {
+ protected:
+  void SetUp() override {
+    if (!prim_test::Runs(GetParam())) {
+      GTEST_SKIP() << "this processor does not run the path";
+    }
+  }
+};
 
 TEST_P(QuantFormTest, ArgumentChecksInOrderLeaveArrayUntouched) {
   ScopedForm scoped(GetParam());
@@ -124,14 +133,20 @@ TEST_P(QuantFormTest, OddAddressIsHandledElementByElement) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, QuantFormTest, ::testing::ValuesIn(kForms),
+INSTANTIATE_TEST_SUITE_P(Forms, QuantFormTest, ::testing::ValuesIn(kFormPaths),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(QuantWorkers, BoundsAndKeepFirst) {
   using Worker =
       void (*)(std::int16_t*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
-  const Worker workers[] = {QuantInvInterWorker_Sse, QuantInvInterWorker_Sse2,
-                            QuantInvInterWorker_Sse3};
+  std::vector<Worker> workers = {QuantInvInterWorker_GenericScalar, QuantInvInterWorker_Sse,
+                                 QuantInvInterWorker_Sse2, QuantInvInterWorker_Sse3};
+#if defined(__x86_64__)
+  workers.push_back(QuantInvInterWorker_GenericSse2);
+  if (PrimGenericPathSupported() >= PrimGenericPath::kAvx2) {
+    workers.push_back(QuantInvInterWorker_GenericAvx2);
+  }
+#endif
   for (Worker worker : workers) {
     alignas(16) std::int16_t data[24];
     for (int i = 0; i < 24; ++i) {
@@ -143,6 +158,53 @@ TEST(QuantWorkers, BoundsAndKeepFirst) {
       const int c = i - 12;
       const int expected = c == 0 ? 0 : std::clamp(c > 0 ? 10 * c + 5 : 10 * c - 5, -100, 90);
       EXPECT_EQ(data[i], expected) << i;
+    }
+  }
+}
+
+// The generic worker's vector paths against its scalar path: random arrays at every element
+// offset, lengths around the step sizes, random bounds, element 0 kept or not.
+TEST(QuantWorkers, GenericPathsMatchTheScalarPath) {
+  using Worker =
+      void (*)(std::int16_t*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
+  std::vector<std::pair<const char*, Worker>> paths;
+#if defined(__x86_64__)
+  paths.emplace_back("Sse2", QuantInvInterWorker_GenericSse2);
+  if (PrimGenericPathSupported() >= PrimGenericPath::kAvx2) {
+    paths.emplace_back("Avx2", QuantInvInterWorker_GenericAvx2);
+  }
+#endif
+  std::mt19937 rng(17);
+  std::uniform_int_distribution<int> any(-32768, 32767);
+  std::uniform_int_distribution<int> small(-60, 60);
+  std::uniform_int_distribution<int> pick(0, 3);
+  std::uniform_int_distribution<int> qpOf(1, 31);
+  alignas(32) std::int16_t want[112];
+  alignas(32) std::int16_t got[112];
+  for (const auto& [name, worker] : paths) {
+    for (int trial = 0; trial < 2000; ++trial) {
+      for (auto& c : want) {
+        const int kind = pick(rng);
+        c = static_cast<std::int16_t>(kind == 0 ? 0 : kind == 1 ? any(rng) : small(rng));
+      }
+      std::copy(std::begin(want), std::end(want), std::begin(got));
+      const int offset = trial % 17;
+      const int len = 1 + trial % 90;
+      const int qp = qpOf(rng);
+      std::int32_t lower = -2048;
+      std::int32_t upper = 2047;
+      if (trial % 3 == 1) {
+        lower = any(rng);
+        upper = any(rng);
+        if (lower > upper) {
+          std::swap(lower, upper);
+        }
+      }
+      const std::int32_t keepFirst = trial % 2;
+      QuantInvInterWorker_GenericScalar(want + offset, keepFirst, len, qp, lower, upper);
+      worker(got + offset, keepFirst, len, qp, lower, upper);
+      ASSERT_TRUE(std::equal(std::begin(want), std::end(want), std::begin(got)))
+          << name << " trial " << trial << " offset " << offset << " len " << len;
     }
   }
 }

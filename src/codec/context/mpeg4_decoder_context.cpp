@@ -159,6 +159,20 @@ bool CMpeg4DecoderContext::DecodeFrame(const std::uint8_t* frame, std::uint32_t 
   return result == kMp4DecOk;
 }
 
+bool CMpeg4DecoderContext::DecodeFrameInto(const std::uint8_t* frame, std::uint32_t length,
+                                           std::span<std::uint8_t> destination) {
+  const std::size_t bytes = static_cast<std::size_t>(m_Stream.width) * m_Stream.height * 3;
+  if (m_bOpened == 0 || destination.size() < bytes) {
+    return false;
+  }
+  // Every picture the decoder puts out (a decoded VOP, or the last one again for a VOP that is
+  // not coded) is the whole picture, so the destination needs nothing from the wrapper's.
+  m_FrameIo.output = destination.data();
+  const bool decoded = DecodeFrame(frame, length, 0, 0, 0, 0, 0);
+  m_FrameIo.output = m_pPicture.get();
+  return decoded;
+}
+
 int CMpeg4DecoderContext::CopyImage(std::uint8_t* destination, std::uint32_t) {
   const std::size_t bytes = static_cast<std::size_t>(m_Stream.width) * m_Stream.height * 3;
   if (destination != nullptr && m_pPicture && bytes > 0) {

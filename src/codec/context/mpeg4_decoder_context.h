@@ -53,6 +53,14 @@ class CMpeg4DecoderContext {
   bool DecodeFrame(const std::uint8_t* frame, std::uint32_t length, std::uint32_t, std::uint32_t,
                    std::uint32_t, std::uint16_t width, std::uint16_t height);
 
+  // Decodes one frame as DecodeFrame does, with the picture written straight into
+  // `destination` instead of the wrapper's picture: the bytes DecodeFrame followed by CopyImage
+  // would leave there, without the copy. The wrapper's picture keeps what it held. False, and
+  // nothing decoded, when the destination is smaller than width x height x 3 bytes of the open
+  // stream; false as DecodeFrame otherwise (then nothing is written to the destination).
+  bool DecodeFrameInto(const std::uint8_t* frame, std::uint32_t length,
+                       std::span<std::uint8_t> destination);
+
   // Copies the picture (width x height x 3 bytes of the open stream) to `destination`, which
   // must hold that many bytes (a decoded-image ring slot always does). Returns 1.
   int CopyImage(std::uint8_t* destination, std::uint32_t);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec/mp4dec/output_paths.h"
 #include "codec/mp4dec/postfilter.h"
 #include "prim/prim_yuv.h"
 
@@ -38,24 +39,29 @@ int SourceRow(int j, int height, bool bottomUp) {
   return bottomUp ? height - 1 - j : j;
 }
 
-// Runs `pixel(out, B, G, R)` over every pixel of the picture; output rows are packed one after
-// another, `bytes` per pixel. Every pixel is written, also the tail of a width that is not a
-// multiple of 8.
-template <typename Store>
-void ConvertRgb(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
-                const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
-                std::int32_t width, std::int32_t signedHeight, int bytes, Store store) {
+// Every row of the picture through the row kernel of the path in use; output rows are packed
+// one after another, `rowBytes` apart.
+void ConvertRows(Mp4DecPixelFormat format, const std::uint8_t* y, std::int32_t yStride,
+                 const std::uint8_t* u, const std::uint8_t* v, std::int32_t chromaStride,
+                 std::uint8_t* output, std::int32_t signedHeight, std::ptrdiff_t rowBytes,
+                 std::int32_t width) {
+  Mp4DecColourRowFn* const convert = Mp4DecColourRowPaths(format).InUse();
   const int height = std::abs(signedHeight);
   const bool bottomUp = signedHeight < 0;
   for (int j = 0; j < height; ++j) {
     const int row = SourceRow(j, height, bottomUp);
-    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
-    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * width * bytes;
-    for (int i = 0; i < width; ++i) {
-      store(out + i * bytes, Mp4DecYuvToBgrPixel(yRow[i], uRow[i >> 1], vRow[i >> 1]));
-    }
+    convert(y + static_cast<std::ptrdiff_t>(row) * yStride,
+            u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride,
+            v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride, output + j * rowBytes, width);
+  }
+}
+
+// Runs `store(out, pixel)` over the pixels of one row, `bytes` per pixel.
+template <typename Store>
+void RgbRow(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, std::uint8_t* out,
+            std::int32_t width, int bytes, Store store) {
+  for (int i = 0; i < width; ++i) {
+    store(out + i * bytes, Mp4DecYuvToBgrPixel(y[i], u[i >> 1], v[i >> 1]));
   }
 }
 
@@ -72,72 +78,108 @@ Mp4DecBgr Mp4DecYuvToBgrPixel(std::uint8_t yy, std::uint8_t uu, std::uint8_t vv)
   return {Clamp255(b), Clamp255(g), Clamp255(r)};
 }
 
+void Mp4DecRgb32Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                           std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 4, [](std::uint8_t* p, Mp4DecBgr c) {
+    p[0] = c.b;
+    p[1] = c.g;
+    p[2] = c.r;
+    p[3] = 0;
+  });
+}
+
+void Mp4DecRgb24Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                           std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 3, [](std::uint8_t* p, Mp4DecBgr c) {
+    p[0] = c.b;
+    p[1] = c.g;
+    p[2] = c.r;
+  });
+}
+
+void Mp4DecRgb555Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                            std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 2, [](std::uint8_t* p, Mp4DecBgr c) {
+    const auto word =
+        static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+    p[0] = static_cast<std::uint8_t>(word & 0xFF);
+    p[1] = static_cast<std::uint8_t>(word >> 8);
+  });
+}
+
+void Mp4DecRgb565Row_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                            std::uint8_t* out, std::int32_t width) {
+  RgbRow(y, u, v, out, width, 2, [](std::uint8_t* p, Mp4DecBgr c) {
+    const auto word =
+        static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+    p[0] = static_cast<std::uint8_t>(word & 0xFF);
+    p[1] = static_cast<std::uint8_t>(word >> 8);
+  });
+}
+
+void Mp4DecUyvyRow_Scalar(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
+                          std::uint8_t* out, std::int32_t width) {
+  for (int i = 0; i + 1 < width; i += 2) {
+    out[2 * i] = u[i >> 1];
+    out[2 * i + 1] = y[i];
+    out[2 * i + 2] = v[i >> 1];
+    out[2 * i + 3] = y[i + 1];
+  }
+}
+
+const PrimGenericPaths<Mp4DecColourRowFn>& Mp4DecColourRowPaths(Mp4DecPixelFormat format) {
+#if defined(__x86_64__)
+  static constexpr PrimGenericPaths<Mp4DecColourRowFn> kPaths[] = {
+      {Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Sse2, Mp4DecRgb32Row_Avx2},
+      {Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Sse2, Mp4DecRgb24Row_Avx2},
+      {Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Sse2, Mp4DecRgb555Row_Avx2},
+      {Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Sse2, Mp4DecRgb565Row_Avx2},
+      {Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Sse2, Mp4DecUyvyRow_Avx2}};
+#else
+  static constexpr PrimGenericPaths<Mp4DecColourRowFn> kPaths[] = {
+      {Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Scalar, Mp4DecRgb32Row_Scalar},
+      {Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Scalar, Mp4DecRgb24Row_Scalar},
+      {Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Scalar, Mp4DecRgb555Row_Scalar},
+      {Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Scalar, Mp4DecRgb565Row_Scalar},
+      {Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Scalar, Mp4DecUyvyRow_Scalar}};
+#endif
+  return kPaths[static_cast<int>(format)];
+}
+
 void Mp4DecYuvToRgb32(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 4,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               p[0] = c.b;
-               p[1] = c.g;
-               p[2] = c.r;
-               p[3] = 0;
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb32, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 4, width);
 }
 
 void Mp4DecYuvToRgb24(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                       const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                       std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 3,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               p[0] = c.b;
-               p[1] = c.g;
-               p[2] = c.r;
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb24, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 3, width);
 }
 
 void Mp4DecYuvToRgb555(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                        const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                        std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               const auto word =
-                   static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
-               p[0] = static_cast<std::uint8_t>(word & 0xFF);
-               p[1] = static_cast<std::uint8_t>(word >> 8);
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb555, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 2, width);
 }
 
 void Mp4DecYuvToRgb565(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                        const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                        std::int32_t width, std::int32_t signedHeight, std::int32_t, std::uint8_t*) {
-  ConvertRgb(y, yStride, u, v, chromaStride, output, width, signedHeight, 2,
-             [](std::uint8_t* p, Mp4DecBgr c) {
-               const auto word =
-                   static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
-               p[0] = static_cast<std::uint8_t>(word & 0xFF);
-               p[1] = static_cast<std::uint8_t>(word >> 8);
-             });
+  ConvertRows(Mp4DecPixelFormat::kRgb565, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{width} * 2, width);
 }
 
 void Mp4DecYuvToUyvy(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                      const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
                      std::int32_t width, std::int32_t signedHeight, std::int32_t outputStride,
                      std::uint8_t*) {
-  const int height = std::abs(signedHeight);
-  const bool bottomUp = signedHeight < 0;
-  for (int j = 0; j < height; ++j) {
-    const int row = SourceRow(j, height, bottomUp);
-    const std::uint8_t* yRow = y + static_cast<std::ptrdiff_t>(row) * yStride;
-    const std::uint8_t* uRow = u + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    const std::uint8_t* vRow = v + static_cast<std::ptrdiff_t>(row >> 1) * chromaStride;
-    std::uint8_t* out = output + static_cast<std::ptrdiff_t>(j) * 2 * outputStride;
-    for (int i = 0; i + 1 < width; i += 2) {
-      out[2 * i] = uRow[i >> 1];
-      out[2 * i + 1] = yRow[i];
-      out[2 * i + 2] = vRow[i >> 1];
-      out[2 * i + 3] = yRow[i + 1];
-    }
-  }
+  ConvertRows(Mp4DecPixelFormat::kUyvy, y, yStride, u, v, chromaStride, output, signedHeight,
+              std::ptrdiff_t{outputStride} * 2, width);
 }
 
 void Mp4DecCopyPlanar(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
@@ -167,41 +209,86 @@ void Mp4DecCopyPlanar(const std::uint8_t* y, std::int32_t yStride, const std::ui
 
 namespace {
 
-// The odd rows 1, 3, ..., height - 3: `width` samples a row, kStep bytes apart from kFirst. For
-// each sample B between A above and C below (halved samples, 16-bit arithmetic) the test
-// replaces combing by the average of A and C and keeps gradients.
+// One row of samples kStep bytes apart from kFirst. For each sample B between A above and C below
+// (halved samples, 16-bit arithmetic) the test replaces combing by the average of A and C and
+// keeps gradients. `out` may be `line`.
 template <std::ptrdiff_t kFirst, std::ptrdiff_t kStep>
-void DeinterlaceSamples(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
-                        std::int32_t height) {
-  for (int row = 1; row <= height - 3; row += 2) {
-    const std::uint8_t* above = pixels + static_cast<std::ptrdiff_t>(row - 1) * stride + kFirst;
-    std::uint8_t* line = pixels + static_cast<std::ptrdiff_t>(row) * stride + kFirst;
-    const std::uint8_t* below = pixels + static_cast<std::ptrdiff_t>(row + 1) * stride + kFirst;
-    for (int i = 0; i < width; ++i) {
-      const std::ptrdiff_t at = i * kStep;
-      const int a = above[at] >> 1;
-      const int b = line[at] >> 1;
-      const int c = below[at] >> 1;
-      const auto d = static_cast<std::int16_t>((a - b) * (c - b));
-      const auto square = static_cast<std::uint16_t>((a - c) * (a - c));
-      const int e = (square >> 12) * 625;
-      if (static_cast<std::int16_t>(d - e) > 73) {
-        line[at] = static_cast<std::uint8_t>(a + c);
-      }
+void DeinterlaceSamples(const std::uint8_t* above, const std::uint8_t* line,
+                        const std::uint8_t* below, std::uint8_t* out, std::int32_t width) {
+  for (int i = 0; i < width; ++i) {
+    const std::ptrdiff_t at = kFirst + i * kStep;
+    const int a = above[at] >> 1;
+    const int b = line[at] >> 1;
+    const int c = below[at] >> 1;
+    const auto d = static_cast<std::int16_t>((a - b) * (c - b));
+    const auto square = static_cast<std::uint16_t>((a - c) * (a - c));
+    const int e = (square >> 12) * 625;
+    std::uint8_t value = line[at];
+    if (static_cast<std::int16_t>(d - e) > 73) {
+      value = static_cast<std::uint8_t>(a + c);
     }
+    if constexpr (kStep == 2) {
+      out[at - 1] = line[at - 1];  // the pixel's chroma byte
+    }
+    out[at] = value;
+  }
+}
+
+// The odd rows 1, 3, ..., height - 3 in place (the even rows are never changed, so each odd row
+// reads the original rows around it).
+void DeinterlaceInPlace(Mp4DecDeinterlaceRowFn* row, std::uint8_t* pixels, std::int32_t stride,
+                        std::int32_t width, std::int32_t height) {
+  for (int r = 1; r <= height - 3; r += 2) {
+    std::uint8_t* line = pixels + static_cast<std::ptrdiff_t>(r) * stride;
+    row(line - stride, line, line + stride, line, width);
   }
 }
 
 }  // namespace
 
+void Mp4DecDeinterlaceRow_Scalar(const std::uint8_t* above, const std::uint8_t* line,
+                                 const std::uint8_t* below, std::uint8_t* out, std::int32_t width) {
+  DeinterlaceSamples<0, 1>(above, line, below, out, width);
+}
+
+void Mp4DecDeinterlacePackedRow_Scalar(const std::uint8_t* above, const std::uint8_t* line,
+                                       const std::uint8_t* below, std::uint8_t* out,
+                                       std::int32_t width) {
+  DeinterlaceSamples<1, 2>(above, line, below, out, width);
+}
+
+const PrimGenericPaths<Mp4DecDeinterlaceRowFn>& Mp4DecDeinterlaceRowPaths() {
+#if defined(__x86_64__)
+  static constexpr PrimGenericPaths<Mp4DecDeinterlaceRowFn> paths{
+      Mp4DecDeinterlaceRow_Scalar, Mp4DecDeinterlaceRow_Sse2, Mp4DecDeinterlaceRow_Avx2};
+#else
+  static constexpr PrimGenericPaths<Mp4DecDeinterlaceRowFn> paths{
+      Mp4DecDeinterlaceRow_Scalar, Mp4DecDeinterlaceRow_Scalar, Mp4DecDeinterlaceRow_Scalar};
+#endif
+  return paths;
+}
+
+const PrimGenericPaths<Mp4DecDeinterlaceRowFn>& Mp4DecDeinterlacePackedRowPaths() {
+#if defined(__x86_64__)
+  static constexpr PrimGenericPaths<Mp4DecDeinterlaceRowFn> paths{Mp4DecDeinterlacePackedRow_Scalar,
+                                                                  Mp4DecDeinterlacePackedRow_Sse2,
+                                                                  Mp4DecDeinterlacePackedRow_Avx2};
+#else
+  static constexpr PrimGenericPaths<Mp4DecDeinterlaceRowFn> paths{
+      Mp4DecDeinterlacePackedRow_Scalar, Mp4DecDeinterlacePackedRow_Scalar,
+      Mp4DecDeinterlacePackedRow_Scalar};
+#endif
+  return paths;
+}
+
 void Mp4DecDeinterlaceRows(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
                            std::int32_t height) {
-  DeinterlaceSamples<0, 1>(pixels, stride, width, height);
+  DeinterlaceInPlace(Mp4DecDeinterlaceRowPaths().InUse(), pixels, stride, width, height);
 }
 
 void Mp4DecDeinterlacePacked(std::uint8_t* pixels, std::int32_t stride, std::int32_t width,
                              std::int32_t height) {
-  DeinterlaceSamples<1, 2>(pixels, stride, width, height);
+  DeinterlaceInPlace(Mp4DecDeinterlacePackedRowPaths().InUse(), pixels, stride, width, height);
 }
 
 void Mp4DecDeinterlaceLuma(std::uint8_t* rowStart, std::int32_t stride, std::int32_t height) {
@@ -209,6 +296,29 @@ void Mp4DecDeinterlaceLuma(std::uint8_t* rowStart, std::int32_t stride, std::int
   const int h = static_cast<std::uint16_t>(height);
   Mp4DecDeinterlaceRows(rowStart + 32, s, s - 64, h);
 }
+
+namespace {
+
+// Rows of the 24-bit picture converted per call of the primitive: the deinterlaced luma of a
+// band is built in the scratch area (a few kilobytes that stay in the first-level cache), so
+// the decoded luma is read once and no whole-plane copy is made. Even, so that every band
+// starts on a chroma row.
+constexpr int kBandRows = 16;
+
+// Source row `row` of the luma plane as the deinterlaced copy holds it, into `out`: odd rows
+// 1 .. height - 3 deinterlaced from the rows around them, the others as they are.
+void DeinterlacedLumaRow(Mp4DecDeinterlaceRowFn* deinterlace, const std::uint8_t* y,
+                         std::int32_t yStride, int row, int height, std::uint8_t* out,
+                         std::int32_t width) {
+  const std::uint8_t* line = y + static_cast<std::ptrdiff_t>(row) * yStride;
+  if ((row & 1) != 0 && row <= height - 3) {
+    deinterlace(line - yStride, line, line + yStride, out, width);
+  } else {
+    std::memcpy(out, line, static_cast<std::size_t>(width));
+  }
+}
+
+}  // namespace
 
 void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
                         const std::uint8_t* v, std::int32_t chromaStride, std::uint8_t* output,
@@ -218,29 +328,40 @@ void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::
   if (scratch == nullptr || width < 1 || height < 1) {
     return;  // no luma copy: no picture
   }
-  // The luma copy (the decoded frame stays the reference), deinterlaced. The post-filtered
-  // luma already lies in the scratch area, at its stride: no copy then.
-  if (y != scratch || yStride != width) {
-    for (int row = 0; row < height; ++row) {
-      std::memcpy(scratch + static_cast<std::ptrdiff_t>(row) * width,
-                  y + static_cast<std::ptrdiff_t>(row) * yStride, static_cast<std::size_t>(width));
-    }
-  }
-  Mp4DecDeinterlaceRows(scratch, width, width, height);
-  // Bottom-up by reading the planes upward (top-down when the orientation is turned).
+  // Bottom-up by reading the planes upward (top-down when the orientation is turned). Output
+  // row j shows luma row height - 1 - j and chroma row lastChroma - j / 2 (j, j / 2 when
+  // top-down), as one call of the primitive over the whole picture would read them.
   const bool bottomUp = signedHeight > 0;
   const int lastChroma = std::max(height / 2 - 1, 0);
-  const std::uint8_t* planes[3] = {scratch, u, v};
-  std::int32_t steps[3] = {width, chromaStride, chromaStride};
-  if (bottomUp) {
-    planes[0] = scratch + static_cast<std::ptrdiff_t>(height - 1) * width;
-    planes[1] = u + static_cast<std::ptrdiff_t>(lastChroma) * chromaStride;
-    planes[2] = v + static_cast<std::ptrdiff_t>(lastChroma) * chromaStride;
-    steps[0] = -width;
-    steps[1] = -chromaStride;
-    steps[2] = -chromaStride;
+  const std::int32_t chromaStep = bottomUp ? -chromaStride : chromaStride;
+  const std::ptrdiff_t outStep = static_cast<std::ptrdiff_t>(width) * 3;
+  Mp4DecDeinterlaceRowFn* const deinterlace = Mp4DecDeinterlaceRowPaths().InUse();
+  if (y == scratch) {
+    // The post-filtered luma already lies in the scratch area: deinterlaced in place and
+    // converted as one band.
+    DeinterlaceInPlace(deinterlace, scratch, yStride, width, height);
+    const std::uint8_t* planes[3] = {
+        bottomUp ? scratch + static_cast<std::ptrdiff_t>(height - 1) * yStride : scratch,
+        u + static_cast<std::ptrdiff_t>(bottomUp ? lastChroma : 0) * chromaStride,
+        v + static_cast<std::ptrdiff_t>(bottomUp ? lastChroma : 0) * chromaStride};
+    const std::int32_t steps[3] = {bottomUp ? -yStride : yStride, chromaStep, chromaStep};
+    primYUV420ToBGR_8u_P3C3R(planes, steps, output, width * 3, width, height);
+    return;
   }
-  primYUV420ToBGR_8u_P3C3R(planes, steps, output, width * 3, width, height);
+  for (int first = 0; first < height; first += kBandRows) {
+    const int rows = std::min(kBandRows, height - first);
+    for (int k = 0; k < rows; ++k) {
+      const int row = bottomUp ? height - 1 - (first + k) : first + k;
+      DeinterlacedLumaRow(deinterlace, y, yStride, row, height,
+                          scratch + static_cast<std::ptrdiff_t>(k) * width, width);
+    }
+    const int chromaRow = bottomUp ? lastChroma - first / 2 : first / 2;
+    const std::uint8_t* planes[3] = {scratch,
+                                     u + static_cast<std::ptrdiff_t>(chromaRow) * chromaStride,
+                                     v + static_cast<std::ptrdiff_t>(chromaRow) * chromaStride};
+    const std::int32_t steps[3] = {width, chromaStep, chromaStep};
+    primYUV420ToBGR_8u_P3C3R(planes, steps, output + first * outStep, width * 3, width, rows);
+  }
 }
 
 int Mp4DecSelectOutput(Mp4DecContext& ctx, std::int32_t mode) {

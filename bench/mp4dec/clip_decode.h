@@ -1,0 +1,193 @@
+// The D1 P-VOP clip and the two ways our decoder turns it into pictures, shared by the
+// benchmark and the profiling driver: the planar decode through Mp4DecControl (mode 3), and
+// the program's path, the decoder context wrapper's 24-bit bottom-up picture (mode 1) put into
+// a ring slot as the compose thread has it done. Also the choice of primitive forms for a run.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec/context/mpeg4_decoder_context.h"
+#include "codec/mp4dec/mp4dec.h"
+#include "prim/generic_path.h"
+#include "prim/prim_dispatch.h"
+
+namespace clip_decode {
+
+inline constexpr const char* kClip = "p_704x576_pan40.m4v";
+inline constexpr int kClipWidth = 704;
+inline constexpr int kClipHeight = 576;
+
+// Each frame: up to the start code after its VOP start code (headers go with the first).
+inline std::vector<std::vector<std::uint8_t>> ClipFrames() {
+  std::ifstream file(std::string(FIXTURE_DIR) + "/" + kClip, std::ios::binary);
+  const std::vector<std::uint8_t> s((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
+  std::vector<std::vector<std::uint8_t>> frames;
+  std::size_t start = 0;
+  bool inVop = false;
+  for (std::size_t i = 0; i + 3 < s.size(); ++i) {
+    if (s[i] == 0 && s[i + 1] == 0 && s[i + 2] == 1) {
+      if (inVop) {
+        frames.emplace_back(s.begin() + static_cast<std::ptrdiff_t>(start),
+                            s.begin() + static_cast<std::ptrdiff_t>(i));
+        start = i;
+      }
+      inVop = s[i + 3] == 0xB6;
+      i += 2;
+    }
+  }
+  if (start < s.size()) {
+    frames.emplace_back(s.begin() + static_cast<std::ptrdiff_t>(start), s.end());
+  }
+  return frames;
+}
+
+// A processor that detection maps to the SSE3 forms (family 15, SSE2, SSE3, 64-bit), so the
+// vector forms are measured whatever the vendor of this machine.
+class Sse3Cpu final : public PrimCpuSource {
+ public:
+  bool CanToggleIdFlag() const override { return true; }
+  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
+    PrimCpuidRegs regs;
+    if (leaf == 0) {
+      regs = {2, 0x756E6547U, 0x6C65746EU, 0x49656E69U};
+    } else if (leaf == 1) {
+      regs = {(15U << 8) | 0x23U, 1U << 16, 1U, (1U << 25) | (1U << 26)};
+    } else if (leaf == 0x80000000U) {
+      regs.eax = 0x80000008U;
+    } else if (leaf == 0x80000001U) {
+      regs.edx = 1U << 29;
+    }
+    return regs;
+  }
+};
+
+// A processor of another vendor: the dispatch selects the generic forms.
+class OtherVendorCpu final : public PrimCpuSource {
+ public:
+  bool CanToggleIdFlag() const override { return true; }
+  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
+    return leaf == 0 ? PrimCpuidRegs{1, 1, 2, 3} : PrimCpuidRegs{};
+  }
+};
+
+// The primitive forms a run uses: the ones this machine's dispatch selects, the generic forms
+// on one forced path, the SIMD forms (SSE3 index), or the generic forms on the path this
+// processor supports (what the dispatch selects on a processor of another vendor; profilers
+// that emulate the processor may report a vendor of their own).
+enum FormChoice : std::int64_t { kMachine = 0, kGenericScalar, kGenericSse2, kSimd, kGeneric };
+
+inline const char* FormLabel(std::int64_t choice) {
+  switch (choice) {
+    case kGenericScalar:
+      return "generic forms, scalar path";
+    case kGenericSse2:
+      return "generic forms, SSE2 path";
+    case kSimd:
+      return "SIMD forms (SSE3)";
+    case kGeneric:
+      return "generic forms, widest path";
+    default:
+      return "this machine's forms";
+  }
+}
+
+// Selects the forms for the length of a run; Ok() is false when this machine cannot run them.
+class ScopedForms {
+ public:
+  explicit ScopedForms(std::int64_t choice) {
+    static const Sse3Cpu sse3;
+    static const OtherVendorCpu other;
+    const bool generic = choice == kGenericScalar || choice == kGenericSse2 || choice == kGeneric;
+    const PrimCpuSource* source = nullptr;
+    if (choice == kSimd) {
+      source = &sse3;
+    } else if (generic) {
+      source = &other;
+    }
+    m_saved = PrimSetCpuSource(source);
+    if (choice == kGenericScalar || choice == kGenericSse2) {
+      m_ok = PrimForceGenericPath(choice == kGenericScalar ? PrimGenericPath::kScalar
+                                                           : PrimGenericPath::kSse2);
+    }
+  }
+  ~ScopedForms() {
+    PrimSetCpuSource(m_saved);
+    PrimForceGenericPath(PrimGenericPathSupported());
+  }
+  ScopedForms(const ScopedForms&) = delete;
+  ScopedForms& operator=(const ScopedForms&) = delete;
+  bool Ok() const { return m_ok; }
+
+ private:
+  const PrimCpuSource* m_saved = nullptr;
+  bool m_ok = true;
+};
+
+// Mode 3: the planar decode through Mp4DecControl into one output buffer.
+class PlanarDecoder {
+ public:
+  PlanarDecoder() {
+    Mp4DecBufferSizes sizes{};
+    Mp4DecControl(1, kMp4DecCmdQuerySizes, &m_inst, &sizes, kClipWidth, kClipHeight, 0);
+    m_frame0.resize(sizes.frameBuffer0);
+    m_frame1.resize(sizes.frameBuffer1);
+    m_planes.resize(sizes.outputPlanes);
+    m_context.resize(sizes.context / sizeof(std::max_align_t) + 1);
+    m_tables.resize(sizes.tables / sizeof(std::max_align_t) + 1);
+    m_reader.resize(sizes.bitReader / sizeof(std::max_align_t) + 1);
+    m_inst.outputMode = kMp4DecModePlanar;
+    m_inst.frameBuffer0 = m_frame0.data();
+    m_inst.frameBuffer1 = m_frame1.data();
+    m_inst.outputPlaneBuffer = m_planes.data();
+    m_inst.context = m_context.data();
+    m_inst.tables = m_tables.data();
+    m_inst.bitReader = m_reader.data();
+    Mp4DecControl(1, kMp4DecCmdInit, &m_inst, nullptr, 0, 0, 0);
+    m_out.resize(Mp4DecOutputBytes(kMp4DecModePlanar, kClipWidth, kClipHeight, kClipWidth));
+    m_io.output = m_out.data();
+    m_io.outputSwitch = 1;
+    m_io.outputStride = kClipWidth;
+  }
+
+  bool Decode(const std::vector<std::uint8_t>& frame) {
+    m_io.input = frame.data();
+    m_io.inputLength = static_cast<std::int32_t>(frame.size());
+    return Mp4DecControl(1, kMp4DecCmdDecode, &m_io, &m_inst, 0, 0, 0) == kMp4DecOk;
+  }
+  const std::uint8_t* Output() const { return m_out.data(); }
+
+ private:
+  Mp4DecInstance m_inst;
+  Mp4DecFrameIo m_io;
+  std::vector<std::uint8_t> m_frame0, m_frame1, m_planes, m_out;
+  std::vector<std::max_align_t> m_context, m_tables, m_reader;
+};
+
+// Mode 1 as the program runs it: the wrapper's deinterlaced, bottom-up 24-bit picture, put into
+// a picture slot as the compose thread has it done.
+class PictureDecoder {
+ public:
+  PictureDecoder() : m_slot(kMpeg4PictureBytes) {
+    m_open = m_decoder.AllocateBuffers() == 1 && m_decoder.Open(kClipWidth, kClipHeight, 0);
+  }
+
+  bool IsOpen() const { return m_open; }
+  bool Decode(const std::vector<std::uint8_t>& frame) {
+    return m_decoder.DecodeFrameInto(frame.data(), static_cast<std::uint32_t>(frame.size()),
+                                     m_slot);
+  }
+  const std::uint8_t* Output() const { return m_slot.data(); }
+
+ private:
+  CMpeg4DecoderContext m_decoder;
+  std::vector<std::uint8_t> m_slot;
+  bool m_open = false;
+};
+
+}  // namespace clip_decode
