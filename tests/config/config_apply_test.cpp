@@ -495,25 +495,42 @@ TEST_F(ApplyTest, TheSheetsButtonsAndPages) {
     EXPECT_FALSE(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled());
     EXPECT_EQ(sheet.EnableButtons(), 1);
     EXPECT_TRUE(sheet.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled());
-    // The tree: Network with its four children, then General.
+    // The tree: three top items, each itself a page, with their children in page order.
     QTreeWidget* tree = sheet.GetPageTreeControl();
-    ASSERT_EQ(tree->topLevelItemCount(), 2);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Network");
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), "General");
-    QStringList children;
-    for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
-      children << tree->topLevelItem(0)->child(i)->text(0);
-    EXPECT_EQ(children, QStringList({"DDNS", "SNTP", "FTP", "Mail"}));
-    // Each page writes its code when it becomes active.
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    const std::pair<QString, QStringList> nodes[] = {
+        {"Network", {"DDNS", "SNTP", "FTP", "Mail"}},
+        {"General", {"Peripheral", "Account ", "File Path", "Schedule Record", "Trigger"}},
+        {"Information", {"Log File", "Event Record List"}}};
+    for (int i = 0; i < 3; ++i) {
+      QTreeWidgetItem* item = tree->topLevelItem(i);
+      EXPECT_EQ(item->text(0), nodes[i].first);
+      QStringList children;
+      for (int c = 0; c < item->childCount(); ++c)
+        children << item->child(c)->text(0);
+      EXPECT_EQ(children, nodes[i].second);
+    }
+    // Fourteen pages in the constructor's order; each writes its code when it becomes active.
     const std::pair<ui::CPropertyPage*, int> codes[] = {
-        {&sheet.m_DnsPage, 4096}, {&sheet.m_SntpPage, 2048}, {&sheet.m_FtpPage, 32},
-        {&sheet.m_MailPage, 16},  {&sheet.m_PentaPage, 1},   {&sheet.m_NetworkPage, 0}};
+        {&sheet.m_NetworkPage, 0},      {&sheet.m_DnsPage, 4096},     {&sheet.m_SntpPage, 2048},
+        {&sheet.m_FtpPage, 32},         {&sheet.m_MailPage, 16},      {&sheet.m_PentaPage, 1},
+        {&sheet.m_PeripheralPage, 512}, {&sheet.m_AccountPage, 1024}, {&sheet.m_RecordPage, 256},
+        {&sheet.m_SchedulePage, 128},   {&sheet.m_AlarmPage, 8},      {&sheet.m_OnlineUserPage, 2},
+        {&sheet.m_LogPage, 4},          {&sheet.m_AlarmDataPage, 64}};
+    ASSERT_EQ(sheet.GetPageCount(), 14);
+    for (int i = 0; i < 14; ++i)
+      EXPECT_EQ(sheet.GetPage(i), codes[i].first) << i;
     for (const auto& [page, code] : codes) {
       sheet.SetActivePage(page);
       EXPECT_EQ(sheet.SysConfPageCode, code);
       EXPECT_EQ(sheet.PageOfCode(code), page);
     }
-    EXPECT_EQ(sheet.PageOfCode(8), nullptr);
+    // Built, never added.
+    for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
+             &sheet.m_ToolBoxPage, &sheet.m_Q4TPeripheralPage, &sheet.m_AlarmTriggerPage,
+             &sheet.m_PentaCmdPage})
+      EXPECT_EQ(sheet.GetPageIndex(page), -1);
+    EXPECT_EQ(sheet.PageOfCode(3), nullptr);
   });
 }
 

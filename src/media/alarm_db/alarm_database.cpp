@@ -251,6 +251,22 @@ std::optional<std::vector<AlarmDataRecord>> CAlarmDatabase::LoadList(AlarmDataEr
   return records;
 }
 
+std::optional<std::vector<AlarmDataRecord>> CAlarmDatabase::LoadListForPage(AlarmDataError* error) {
+  std::lock_guard lock(m_mutex);
+  AlarmDataError local = AlarmDataError::kNone;
+  auto records = ReadLocked(&local);
+  if (!records && local == AlarmDataError::kMissing && WriteLocked({})) {
+    records.emplace();
+    local = AlarmDataError::kNone;
+  }
+  if (records)
+    m_dwAppendedCount = 0;
+  if (error != nullptr) {
+    *error = local;
+  }
+  return records;
+}
+
 bool CAlarmDatabase::ReadAll() {
   if (m_bListChanged == 0) {
     m_List.clear();
@@ -302,7 +318,7 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
   return true;
 }
 
-bool CAlarmDatabase::QueryDevice(const std::string& sessionId) {
+bool CAlarmDatabase::QueryDevice(const std::string& sessionId, bool reportFailure) {
   CCgiUrl url(kCgiIndexGetOnlineUser);
   if (!sessionId.empty()) {
     url.AddParam("SessionID", sessionId.c_str());
@@ -312,7 +328,8 @@ bool CAlarmDatabase::QueryDevice(const std::string& sessionId) {
   const int result = PentaSendCommand(kCgiIndexGetOnlineUser, url.GetBuffer(), url.GetLength(),
                                       nullptr, 0, nullptr, 0, reply.data(), &length, 5, 5, 0);
   if (result != 1) {
-    platform::ShowMessageBox("Send command to device is failed !!", {}, platform::MB_OK);
+    if (reportFailure)
+      platform::ShowMessageBox("Send command to device is failed !!", {}, platform::MB_OK);
     return false;
   }
   return StoreOnlineUsers(std::span(reply).first(std::min<std::size_t>(length, reply.size())));

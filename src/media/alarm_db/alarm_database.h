@@ -81,6 +81,9 @@ class CAlarmDatabase {
 
   // The alarm-log page's side: loads the whole list (a missing file is created empty).
   std::optional<std::vector<AlarmDataRecord>> LoadList(AlarmDataError* error = nullptr);
+  // LoadList for the page that edits the list: also clears the appended count under the same
+  // lock, so a record the recorder appends meanwhile is counted for ReadAll.
+  std::optional<std::vector<AlarmDataRecord>> LoadListForPage(AlarmDataError* error = nullptr);
 
   // Writes the page's edited list back, with the records appended since the page loaded the
   // list, when the list-changed flag is set; then empties the list. An unreadable file shows
@@ -95,8 +98,9 @@ class CAlarmDatabase {
   // The online-user table from a reply body: false (table cleared, flags kept) for a body
   // longer than the table; else the body is copied and each used flag set from its name.
   bool StoreOnlineUsers(std::span<const std::uint8_t> body);
-  // Fetches "/GetOnlineUser.cgi" with the session id and stores the reply body.
-  bool QueryDevice(const std::string& sessionId);
+  // Fetches "/GetOnlineUser.cgi" with the session id and stores the reply body. A failed
+  // request shows message 4065 unless the caller reports failures itself (reportFailure false).
+  bool QueryDevice(const std::string& sessionId, bool reportFailure = true);
   const std::array<OnlineUser, kOnlineUserCount>& OnlineUsers() const { return m_OnlineUsers; }
   const std::array<std::uint8_t, kOnlineUserCount>& UsedFlags() const { return m_byUsed; }
 

@@ -1,0 +1,148 @@
+#include "ui/config/online_user_page.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstring>
+
+#include "app/app_data.h"
+#include "media/alarm_db/alarm_database.h"
+#include "net/config_record_layout.h"
+#include "net/net_environment.h"
+#include "ui/common/list_ctrl.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/common/string_table.h"
+#include "ui/config/config_text.h"
+
+namespace syscfg {
+
+QString OnlineAddressText(std::uint32_t address) {
+  if (address == 0)
+    return {};
+  // The entry holds the address first octet first; the table keeps its bytes little-endian.
+  return QStringLiteral("%1.%2.%3.%4")
+      .arg(address & 0xFF)
+      .arg((address >> 8) & 0xFF)
+      .arg((address >> 16) & 0xFF)
+      .arg((address >> 24) & 0xFF);
+}
+
+QString OnlineLevelText(std::uint32_t level) {
+  switch (level) {
+    case 0:
+      return ui::LoadString(3013);
+    case 10:
+      return ui::LoadString(3012);
+    case 20:
+      return ui::LoadString(8332);
+    case 30:
+      return ui::LoadString(3011);
+    default:
+      return {};
+  }
+}
+
+QString OnlineMediaText(std::uint32_t flags) {
+  const QString mpeg4 = ui::LoadString(2200);
+  const QString jpeg = ui::LoadString(2201);
+  const QString audio = ui::LoadString(2202);
+  const QString joined = QStringLiteral(" / ");
+  // By the three bits: MPEG-4 is named before JPEG, and audio joins the video named.
+  const QString texts[8] = {ui::LoadString(2204),
+                            mpeg4,
+                            jpeg,
+                            mpeg4,
+                            audio,
+                            mpeg4 + joined + audio,
+                            jpeg + joined + audio,
+                            mpeg4 + joined + audio};
+  return texts[flags & 7];
+}
+
+QString OnlineUserName(const OnlineUser& user) {
+  return QString::fromUtf8(user.szName.data(),
+                           static_cast<qsizetype>(strnlen(user.szName.data(), user.szName.size())));
+}
+
+}  // namespace syscfg
+
+COnlineUserPage::COnlineUserPage()
+    : CSysConfPage(QStringLiteral("Information"), syscfg::kOnlineUserPageCode) {}
+
+void COnlineUserPage::CreateControls(QWidget* window) {
+  using namespace syscfg;
+  ui::ControlRegistry& c = Controls();
+  auto* page = new QVBoxLayout(window);
+  auto* hostRow = new QHBoxLayout;
+  hostRow->addWidget(NewLabel(c, 0, QStringLiteral("Host Name:"), window));
+  hostRow->addWidget(NewEdit(c, IDC_HOST_NAME, window, kHostNameBytes), 1);
+  page->addLayout(hostRow);
+  auto* group = NewGroup(c, 0, QStringLiteral("Online Users"), window);
+  auto* users = new QHBoxLayout(group);
+  ui::ListCtrl* list = NewList(c, IDC_LIST, group);
+  list->InsertColumn(0, ui::LoadString(2100), 90);
+  list->InsertColumn(1, ui::LoadString(2101), 110);
+  list->InsertColumn(2, ui::LoadString(2102), 100);
+  list->InsertColumn(3, ui::LoadString(2103), 110);
+  list->header()->setStretchLastSection(true);
+  users->addWidget(list, 1);
+  auto* buttons = new QVBoxLayout;
+  QPushButton* refresh = NewButton(c, IDC_REFRESH, QStringLiteral("Info \nRefresh"), group);
+  buttons->addWidget(refresh);
+  buttons->addStretch(1);
+  users->addLayout(buttons);
+  page->addWidget(group, 1);
+  QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });
+}
+
+bool COnlineUserPage::OnInitDialog() {
+  if (g_lpApp)
+    m_strHostName = syscfg::ShownText(g_lpApp->m_SystemConfig, cfg::system::kHostName);
+  if (Query())
+    Fill();
+  return CSysConfPage::OnInitDialog();
+}
+
+void COnlineUserPage::DoDataExchange(ui::DataExchange& dx) {
+  syscfg::ExchangeText(dx, IDC_HOST_NAME, m_strHostName, syscfg::kHostNameBytes);
+}
+
+bool COnlineUserPage::Query() {
+  if (g_AlarmDatabase.QueryDevice(net::Environment().SessionId(), false))
+    return true;
+  ui::MessageBoxById(4029);
+  return false;
+}
+
+void COnlineUserPage::Fill() {
+  ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
+  if (list == nullptr)
+    return;
+  list->DeleteAllItems();
+  const auto& users = g_AlarmDatabase.OnlineUsers();
+  const auto& used = g_AlarmDatabase.UsedFlags();
+  int row = 0;
+  for (std::size_t i = 0; i < users.size(); ++i) {
+    if (used[i] != 1)
+      continue;
+    const OnlineUser& user = users[i];
+    list->InsertItem(row, syscfg::OnlineUserName(user));
+    list->SetItemText(row, 1, syscfg::OnlineAddressText(user.dwAddress));
+    list->SetItemText(row, 2, syscfg::OnlineLevelText(user.dwLevel));
+    const std::uint32_t flags = static_cast<std::uint32_t>(user.abyOther[0]) |
+                                (static_cast<std::uint32_t>(user.abyOther[1]) << 8) |
+                                (static_cast<std::uint32_t>(user.abyOther[2]) << 16) |
+                                (static_cast<std::uint32_t>(user.abyOther[3]) << 24);
+    list->SetItemText(row, 3, syscfg::OnlineMediaText(flags));
+    ++row;
+  }
+}
+
+void COnlineUserPage::OnRefresh() {
+  if (Query())
+    Fill();
+}
