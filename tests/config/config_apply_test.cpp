@@ -41,6 +41,7 @@ std::vector<std::string> SessionParams(const fakes::RecordedRequest& request) {
 using ApplyTest = ConfigTest;
 
 TEST_F(ApplyTest, ViewingEveryPageAndApplyingSendsNothing) {
+  config_testing::ScopedDeviceTable devices({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
   for (const auto& records : {fakes::SampleConfig(), fakes::OffRowConfig()}) {
     calls.clear();
     sheet.reset();
@@ -91,6 +92,29 @@ TEST_F(ApplyTest, ChangesOnAllSixPagesArriveInTheStepOrder) {
     EXPECT_EQ(SessionParams(request).size(), dns ? 3u : 2u);
     EXPECT_EQ(request.Param("SessionID"), "S1");
   }
+}
+
+TEST_F(ApplyTest, ChangesOnEveryPageSendTheTenRecordsInTheStepOrder) {
+  ASSERT_EQ(Load(), 1);
+  const int result = RunSheet([](CSysConfPropSheet& s) {
+    ShowAllPages(s);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_BIT_RATE, 6);
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    Type(s.m_OnlineUserPage, COnlineUserPage::IDC_HOST_NAME, "camera-7");
+    Type(s.m_PeripheralPage, CPeripheralPage::IDC_ID1, "7");
+    Type(s.m_AccountPage, AccountPropertyPage::IDC_MAX_USERS, "7");
+    Pick(s.m_SntpPage, CSNTPPage::IDC_TIME_ZONE, 3);
+    Type(s.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+    Type(s.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    Ctl<QAbstractButton>(s.m_AlarmPage, AlarmPropertyPage::IDC_FTP)->click();
+    Type(s.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    s.OnApply();
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+  EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "TRIGGER", "SMTP", "FTP", "SNTP",
+                                                     "SECURE", "RS485", "SYSTEM", "IP", "PENTA"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ApplyTest, PppoeAloneSendsPppoeWithoutANewLogin) {

@@ -276,6 +276,9 @@ bool AccountPropertyPage::CheckForApply() {
 
 void AccountPropertyPage::ShowEntry(bool show) {
   ui::ControlRegistry& c = Controls();
+  // The entry's group goes with its controls.
+  if (QWidget* user = c.Get(IDC_USER); user != nullptr && user->parentWidget() != GetWindow())
+    user->parentWidget()->setVisible(show);
   for (int id : kEntryControls) {
     if (QWidget* control = c.Get(id)) {
       control->setVisible(show);

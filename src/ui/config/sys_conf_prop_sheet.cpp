@@ -18,7 +18,8 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
     : CTreePropSheet(caption, parent, selectPage) {
   // No close box: EXIT is the way out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  resize(560, 470);
+  resize(540, 470);
+  SetTreeWidth(180);
   for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
            &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage,
            &m_PeripheralPage, &m_AccountPage, &m_RecordPage, &m_SchedulePage, &m_AlarmPage,
