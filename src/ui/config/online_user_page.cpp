@@ -84,9 +84,9 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   auto* group = NewGroup(c, 0, QStringLiteral("Online Users"), window);
   auto* users = new QHBoxLayout(group);
   ui::ListCtrl* list = NewList(c, IDC_LIST, group);
-  list->InsertColumn(0, ui::LoadString(2100), 90);
-  list->InsertColumn(1, ui::LoadString(2101), 110);
-  list->InsertColumn(2, ui::LoadString(2102), 100);
+  list->InsertColumn(0, ui::LoadString(2100), 80);
+  list->InsertColumn(1, ui::LoadString(2101), 100);
+  list->InsertColumn(2, ui::LoadString(2102), 90);
   list->InsertColumn(3, ui::LoadString(2103), 110);
   list->header()->setStretchLastSection(true);
   users->addWidget(list, 1);
