@@ -68,18 +68,29 @@ echo "== fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKAVELIN_FUZZ=ON -DKAVELIN_BUILD_UI=OFF -DKAVELIN_BUILD_BENCH=OFF
 cmake --build build/fuzz -j "$jobs"
-fuzzed=0
-for f in build/fuzz/bin/fuzz_*; do
-  [ -x "$f" ] || continue
+# One target on a copy of its seed corpus; prints its last lines, fails on a finding.
+fuzz_one() {
+  local f=$1 name work rc
   name=$(basename "$f")
   work=$(mktemp -d)
-  [ -d "fuzz/corpus/${name#fuzz_}" ] && cp -r "fuzz/corpus/${name#fuzz_}/." "$work/"
-  mkdir -p "$root/build/fuzz-artifacts"
+  if [ -d "fuzz/corpus/${name#fuzz_}" ]; then cp -r "fuzz/corpus/${name#fuzz_}/." "$work/"; fi
   "$f" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
-    -artifact_prefix="$root/build/fuzz-artifacts/$name-" "$work" 2>&1 | tail -3
-  rm -rf "$work"
-  fuzzed=$((fuzzed + 1))
+    -artifact_prefix="$root/build/fuzz-artifacts/$name-" "$work" >"$work.log" 2>&1
+  rc=$?
+  printf -- '-- %s\n%s\n' "$name" "$(tail -3 "$work.log")"
+  rm -rf "$work" "$work.log"
+  return "$rc"
+}
+export -f fuzz_one
+export fuzz_seconds root
+mkdir -p "$root/build/fuzz-artifacts"
+targets=()
+for f in build/fuzz/bin/fuzz_*; do
+  if [ -x "$f" ]; then targets+=("$f"); fi
 done
+# Half the processors at a time: each target runs on one, with up to 2 GB.
+printf '%s\0' "${targets[@]}" | xargs -0 -n 1 -P "$(((jobs + 1) / 2))" bash -c 'fuzz_one "$0"'
+fuzzed=${#targets[@]}
 summary+=("fuzz: $fuzzed targets ran ${fuzz_seconds}s each without a finding")
 stage_done "fuzz build and runs"
 

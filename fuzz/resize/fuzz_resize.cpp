@@ -68,9 +68,11 @@ void PublicForms(const std::uint8_t* head, const std::vector<std::uint8_t>& src,
   }
 }
 
-// The SSE drivers on any data type, layout and plane mode.
-void SseDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& bytes, PrimSize size,
-                PrimRect roi, double xf, double yf, std::int32_t kind) {
+// The drivers of the vector kernel sets (SSE, SSE2, SSE3) on any data type, layout and plane
+// mode: the same statuses; SSE2 and SSE3 the same bytes; nearest, linear and supersampling
+// the same bytes in all three.
+void VectorDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& bytes, PrimSize size,
+                   PrimRect roi, double xf, double yf, std::int32_t kind) {
   const std::int32_t type = head[9] % 3;
   const std::int32_t elementSize = type == 0 ? 1 : (type == 1 ? 2 : 4);
   static constexpr std::array<std::array<std::int32_t, 2>, 4> kLayouts{
@@ -85,9 +87,7 @@ void SseDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& bytes
   const std::int32_t dstStep = dstSize.width * elements * elementSize;
   const std::int32_t planes = planar ? (channels == 3 ? 3 : 4) : 1;
   std::vector<std::vector<std::uint8_t>> sources(planes);
-  std::vector<std::vector<std::uint8_t>> destinations(planes);
   std::vector<const void*> sourcePlanes;
-  std::vector<void*> destinationPlanes;
   for (std::int32_t p = 0; p < planes; ++p) {
     sources[p] = Samples(bytes.data(), bytes.size(), static_cast<std::size_t>(step) * size.height);
     if (type == 2) {  // keep the floats finite
@@ -95,18 +95,38 @@ void SseDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& bytes
         sources[p][i] &= 0x3F;
       }
     }
-    destinations[p].assign(static_cast<std::size_t>(dstStep) * dstSize.height, 0);
     sourcePlanes.push_back(sources[p].data());
-    destinationPlanes.push_back(destinations[p].data());
   }
   const void* pSrc = planar ? static_cast<const void*>(sourcePlanes.data()) : sourcePlanes[0];
-  void* pDst = planar ? static_cast<void*>(destinationPlanes.data()) : destinationPlanes[0];
-  if (kind == 8) {
-    ResizeSuperSample_Sse(pSrc, size, step, roi, pDst, dstStep, dstSize, xf, yf, layout[0],
-                          channels, type, planar ? 1 : 0, sizeMode);
-  } else {
-    ResizeInterpolate_Sse(pSrc, size, step, roi, pDst, dstStep, dstSize, xf, yf, 0.0, 0.0,
-                          layout[0], channels, type, planar ? 1 : 0, kind, sizeMode);
+  using General =
+      PrimStatus (*)(const void*, PrimSize, std::int32_t, PrimRect, void*, std::int32_t, PrimSize,
+                     double, double, double, double, std::int32_t, std::int32_t, std::int32_t,
+                     std::int32_t, std::int32_t, std::int32_t);
+  using Super = PrimStatus (*)(const void*, PrimSize, std::int32_t, PrimRect, void*, std::int32_t,
+                               PrimSize, double, double, std::int32_t, std::int32_t, std::int32_t,
+                               std::int32_t, std::int32_t);
+  const General general[] = {ResizeInterpolate_Sse, ResizeInterpolate_Sse2, ResizeInterpolate_Sse3};
+  const Super super[] = {ResizeSuperSample_Sse, ResizeSuperSample_Sse2, ResizeSuperSample_Sse3};
+  std::array<std::vector<std::vector<std::uint8_t>>, 3> out;
+  std::array<PrimStatus, 3> status{};
+  for (int s = 0; s < 3; ++s) {
+    std::vector<void*> destinationPlanes;
+    for (std::int32_t p = 0; p < planes; ++p) {
+      out[s].emplace_back(static_cast<std::size_t>(dstStep) * dstSize.height, 0);
+      destinationPlanes.push_back(out[s].back().data());
+    }
+    void* pDst = planar ? static_cast<void*>(destinationPlanes.data()) : destinationPlanes[0];
+    status[s] = kind == 8
+                    ? super[s](pSrc, size, step, roi, pDst, dstStep, dstSize, xf, yf, layout[0],
+                               channels, type, planar ? 1 : 0, sizeMode)
+                    : general[s](pSrc, size, step, roi, pDst, dstStep, dstSize, xf, yf, 0.0, 0.0,
+                                 layout[0], channels, type, planar ? 1 : 0, kind, sizeMode);
+  }
+  if (status[1] != status[0] || status[2] != status[0] || out[1] != out[2]) {
+    std::abort();
+  }
+  if ((kind == 1 || kind == 2 || kind == 8) && out[0] != out[1]) {
+    std::abort();
   }
 }
 
@@ -127,6 +147,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> src =
       Samples(data + 16, size - 16, 3 * static_cast<std::size_t>(image.width) * image.height);
   PublicForms(head, src, image, roi, xf, yf, kind);
-  SseDrivers(head, std::vector<std::uint8_t>(data + 16, data + size), image, roi, xf, yf, kind);
+  VectorDrivers(head, std::vector<std::uint8_t>(data + 16, data + size), image, roi, xf, yf, kind);
   return 0;
 }

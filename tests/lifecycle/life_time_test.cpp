@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "fakes/joining_thread.h"
 #include "lifecycle_fixture.h"
 #include "platform/testing/manual_clock.h"
 
@@ -57,12 +58,14 @@ TEST_F(LifeTimeTest, OneMinuteClosesTheWindowSixtyOneSecondsAfterTheStart) {
   auto resetDone = std::make_shared<platform::Event>();
   app::StoreHandle(g_lpApp->NotifyGetJPEGImageThreadResetEvent, reset);
   app::StoreHandle(g_lpApp->ReceiverResetDoneImageEvent, resetDone);
-  std::thread receiver([&] {
-    if (reset->Wait(60000)) {
-      m_log->Add("receiver reset");
-      resetDone->Set();
-    }
-  });
+  fakes::JoiningThread receiver(
+      [&] {
+        if (reset->Wait(60000)) {
+          m_log->Add("receiver reset");
+          resetDone->Set();
+        }
+      },
+      [&] { reset->Set(); });
 
   Start(1);
   for (std::uint32_t second = 1; second <= 60; ++second) {

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/joining_thread.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -196,8 +198,9 @@ TEST_F(PutFrameTest, ARecordingRecorderHoldsTheNextFrameBackUntilItHasCopied) {
 
   // The next frame waits for the user recorder's FreeSem.
   std::atomic<int> result{-1};
-  std::thread composer(
-      [&] { result = PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 3000), Context(), &m_stop); });
+  fakes::JoiningThread composer(
+      [&] { result = PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 3000), Context(), &m_stop); },
+      [&] { m_stop.Set(); });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(result.load(), -1);
   EXPECT_EQ(m_ring.NextSlot(), 1);

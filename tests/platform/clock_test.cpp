@@ -7,6 +7,7 @@
 #include <ctime>
 #include <thread>
 
+#include "fakes/joining_thread.h"
 #include "platform/testing/manual_clock.h"
 #include "platform/thread.h"
 
@@ -102,7 +103,8 @@ TEST(ManualClockTest, TimedWaitEndsOnlyWhenTimeIsAdvancedPastIt) {
   ManualClock clock(0xFFFFFF00u);  // the wait crosses the tick wrap
   Event never;
   std::atomic<std::uint32_t> result{0};
-  std::thread waiter([&] { result = clock.WaitAny({&never}, 7000); });
+  fakes::JoiningThread waiter([&] { result = clock.WaitAny({&never}, 7000); },
+                              [&] { clock.Advance(7000); });
   ASSERT_TRUE(clock.WaitForWaiters(1));
   clock.Advance(6999);
   // Still waiting: give it a moment to (wrongly) finish, then check.
@@ -120,7 +122,11 @@ TEST(ManualClockTest, SignalledObjectEndsWaitWithoutTimeMoving) {
   Event stop(ResetMode::Manual);
   Semaphore work(0, 1);
   std::atomic<std::uint32_t> result{kWaitFailed};
-  std::thread waiter([&] { result = clock.WaitAny({&stop, &work}, kInfinite); });
+  fakes::JoiningThread waiter(
+      [&] {
+        result = clock.WaitAny({&stop, &work}, kInfinite);
+      },
+      [&] { stop.Set(); });
   ASSERT_TRUE(clock.WaitForWaiters(1));
   work.Release();
   waiter.join();

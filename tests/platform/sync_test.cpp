@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/joining_thread.h"
+
 namespace platform {
 namespace {
 
@@ -104,7 +106,8 @@ TEST(SemaphoreTest, RingHandOverAcrossThreadsKeepsCounts) {
   Semaphore filledSlots(0, kSlots);
   std::vector<int> ring(kSlots + 1, -1);
   long long sum = 0;
-  std::thread producer([&] {
+  // On a failed assertion the producer ends at its next wait (each is bounded).
+  fakes::JoiningThread producer([&] {
     std::size_t write = 0;
     for (int i = 0; i < kItems; ++i) {
       ASSERT_TRUE(freeSlots.Wait(kLongWait));

@@ -110,93 +110,118 @@ TEST(ResizeSse2Driver, SetsAgreeByteForByte) {
   }
 }
 
-// The cubic pass on hand-made tables: destination rows that stay on a source row, move by
-// one, two, three, four and five rows, then jump back, in every layout. Each destination row
-// equals the vertical worker applied to the horizontal worker's rows around its offset,
-// computed afresh, whatever the ring kept.
-TEST(ResizeSse2Driver, CubicRingEqualsFreshlyFilteredRows) {
-  constexpr std::int32_t kW = 19, kH = 30, kDstW = 13;
-  const std::vector<std::int32_t> centres{1, 1, 2, 4, 7, 11, 16, 16, 17, 3, 26, 27};
+// The cubic pass on hand-made tables: destination rows that stay on a source row (up to ten
+// in a row), move by one, two, three, four and five rows, then jump back, in every layout,
+// with few columns and with many (enlarging), with and without the pass's work area. Each
+// destination row equals the vertical worker applied to the horizontal worker's rows around
+// its offset, computed afresh, whatever the ring kept.
+template <class T>
+void CheckCubicPass() {
+  constexpr bool k8u = sizeof(T) == 1;
+  constexpr std::int32_t type = k8u ? 0 : 1;
+  constexpr std::int32_t kW = 19, kH = 30;
+  const std::vector<std::int32_t> centres{1,  1,  1,  2,  4,  7,  11, 16, 16, 16, 16,
+                                          16, 16, 16, 16, 16, 16, 17, 3,  26, 27, 27};
+  const auto height = static_cast<std::int32_t>(centres.size());
+  const auto aligned = [](std::vector<float>& b) {
+    const auto address = reinterpret_cast<std::uintptr_t>(b.data());
+    return b.data() + ((16 - address % 16) % 16) / 4;
+  };
   for (const auto& [elements, channels] :
        {std::pair{3, 3}, std::pair{4, 3}, std::pair{4, 4}, std::pair{1, 1}}) {
-    TypedImage src(0, kW, kH, elements);
-    src.FillNoise(static_cast<std::uint32_t>(31 * elements + channels));
-    const std::ptrdiff_t step = src.step();
-    const auto height = static_cast<std::int32_t>(centres.size());
-    std::vector<std::ptrdiff_t> rowOffsets, columnOffsets;
-    alignas(16) std::array<float, 16> rowFractions{};
-    alignas(16) std::array<float, kDstW + 3> columnFractions{};
-    for (std::int32_t j = 0; j < height; ++j) {
-      rowOffsets.push_back(centres[j] * step);
-      rowFractions[j] = static_cast<float>(j % 4) * 0.3f - 0.2f;
-    }
-    for (std::int32_t i = 0; i < kDstW; ++i) {
-      columnOffsets.push_back((1 + (i * 7) % (kW - 3)) * (channels == 1 ? 1 : elements));
-      columnFractions[i] = static_cast<float>(i % 5) * 0.25f;
-    }
-    std::sort(columnOffsets.begin(), columnOffsets.end());
-    const std::size_t perRow = static_cast<std::size_t>(channels) * (kDstW + 4);
-    std::vector<std::vector<float>> buffers(6, std::vector<float>(perRow + 16));
-    const auto aligned = [](std::vector<float>& b) {
-      const auto address = reinterpret_cast<std::uintptr_t>(b.data());
-      return b.data() + ((16 - address % 16) % 16) / 4;
-    };
-    std::vector<std::uint8_t> scratch(48 * kDstW + 32);
-    const auto scratchAddress = reinterpret_cast<std::uintptr_t>(scratch.data());
-    TypedImage dst(0, kDstW, height, elements, 0, 0xEE);
+    for (const std::int32_t dstW : {13, 45}) {
+      for (const bool workArea : {false, true}) {
+        const std::string what = "elements " + std::to_string(elements) + " channels " +
+                                 std::to_string(channels) + " width " + std::to_string(dstW) +
+                                 (workArea ? " with work area" : "");
+        TypedImage src(type, kW, kH, elements);
+        src.FillNoise(static_cast<std::uint32_t>(31 * elements + channels + dstW));
+        const std::ptrdiff_t step = src.step() / static_cast<std::ptrdiff_t>(sizeof(T));
+        const std::ptrdiff_t scale = channels == 1 ? 1 : elements;
+        std::vector<std::ptrdiff_t> rowOffsets, columnOffsets;
+        std::vector<float> rowFractions(height + 8), columnFractions(dstW + 8);
+        float* rowT = aligned(rowFractions);
+        float* columnT = aligned(columnFractions);
+        for (std::int32_t j = 0; j < height; ++j) {
+          rowOffsets.push_back(centres[j] * step);
+          rowT[j] = static_cast<float>(j % 4) * 0.3f - 0.2f;
+        }
+        for (std::int32_t i = 0; i < dstW; ++i) {
+          columnOffsets.push_back((1 + (i * 7) % (kW - 3)) * scale);
+          columnT[i] = static_cast<float>(i % 5) * 0.25f;
+        }
+        std::sort(columnOffsets.begin(), columnOffsets.end());
+        const std::size_t perRow = static_cast<std::size_t>(channels) * (dstW + 4);
+        std::vector<std::vector<float>> buffers(4, std::vector<float>(perRow + 16));
+        std::vector<float> weights(12 * dstW + 8);
+        std::vector<float> work(4 * (kW * elements + 16) + 8);
+        TypedImage dst(type, dstW, height, elements, 0, 0xEE);
 
-    ResizePassArgs a{};
-    a.srcBase = src.data();
-    a.dst = dst.data();
-    a.srcStep = step;
-    a.dstStep = dst.step();
-    a.width = kDstW;
-    a.height = height;
-    a.rowOffsets = rowOffsets.data();
-    a.columnOffsets = columnOffsets.data();
-    a.rowWeights = rowFractions.data();
-    a.columnWeights = columnFractions.data();
-    for (int b = 0; b < 4; ++b) {
-      a.rowBuffers[b] = aligned(buffers[b]);
-    }
-    a.rowBuffers[4] = scratch.data() + (32 - scratchAddress % 32) % 32;
-    a.pixelElements = elements;
-    a.channels = channels;
-    a.rowElements = static_cast<std::ptrdiff_t>(kW) * elements;
-    (channels == 1 ? ResizeCubicPass_8u_C1_Sse2 : ResizeCubicPass_8u_C3_Sse2)(a);
+        ResizePassArgs a{};
+        a.srcBase = src.data();
+        a.dst = dst.data();
+        a.srcStep = step;
+        a.dstStep = dst.step() / static_cast<std::ptrdiff_t>(sizeof(T));
+        a.width = dstW;
+        a.height = height;
+        a.rowOffsets = rowOffsets.data();
+        a.columnOffsets = columnOffsets.data();
+        a.rowWeights = rowT;
+        a.columnWeights = columnT;
+        for (int b = 0; b < 4; ++b) {
+          a.rowBuffers[b] = aligned(buffers[b]);
+        }
+        a.columnScratch = aligned(weights);
+        a.workArea = workArea ? aligned(work) : nullptr;
+        a.pixelElements = elements;
+        a.channels = channels;
+        a.rowElements = static_cast<std::ptrdiff_t>(kW) * elements;
+        if constexpr (k8u) {
+          (channels == 1 ? ResizeCubicPass_8u_C1_Sse2 : ResizeCubicPass_8u_C3_Sse2)(a);
+        } else {
+          (channels == 1 ? ResizeCubicPass_16u_C1_Sse2 : ResizeCubicPass_16u_C3_Sse2)(a);
+        }
 
-    const auto filter = [&](std::ptrdiff_t offset, float* out) {
-      const std::uint8_t* row = src.data() + offset;
-      if (channels == 1) {
-        ResizeCubicWorkerA_8u_Sse2(row, kDstW, columnOffsets.data(), columnFractions.data(), out);
-      } else if (channels == 4) {
-        ResizeCubicWorkerC_8u_Sse2(row, kDstW, columnOffsets.data(), columnFractions.data(), out);
-      } else {
-        ResizeCubicWorkerE_8u_Sse2(row, kDstW, elements, columnOffsets.data(),
-                                   columnFractions.data(), out);
+        const auto filter = [&](std::ptrdiff_t offset, float* out) {
+          const std::uint8_t* row = src.data() + offset * static_cast<std::ptrdiff_t>(sizeof(T));
+          const auto* x = columnOffsets.data();
+          if (channels == 1) {
+            (k8u ? ResizeCubicWorkerA_8u_Sse2 : ResizeCubicWorkerA_16u_Sse2)(row, dstW, x, columnT,
+                                                                             out);
+          } else if (channels == 4) {
+            (k8u ? ResizeCubicWorkerC_8u_Sse2 : ResizeCubicWorkerC_16u_Sse2)(row, dstW, x, columnT,
+                                                                             out);
+          } else {
+            (k8u ? ResizeCubicWorkerE_8u_Sse2 : ResizeCubicWorkerE_16u_Sse2)(row, dstW, elements, x,
+                                                                             columnT, out);
+          }
+        };
+        for (std::int32_t j = 0; j < height; ++j) {
+          std::array<float*, 4> rows{};
+          for (int b = 0; b < 4; ++b) {
+            rows[b] = aligned(buffers[b]);
+            filter(rowOffsets[j] + (b - 1) * step, rows[b]);
+          }
+          std::vector<std::uint8_t> expected(sizeof(T) * elements * dstW, 0xEE);
+          if (elements == channels) {
+            (k8u ? ResizeCubicWorkerB_8u_Sse2 : ResizeCubicWorkerB_16u_Sse2)(
+                expected.data(), channels * dstW, rowT[j], rows[0], rows[1], rows[2], rows[3]);
+          } else {
+            (k8u ? ResizeCubicWorkerD_8u_Sse2 : ResizeCubicWorkerD_16u_Sse2)(
+                expected.data(), dstW, rowT[j], rows[0], rows[1], rows[2], rows[3]);
+          }
+          const std::uint8_t* got = dst.data() + j * static_cast<std::ptrdiff_t>(dst.step());
+          EXPECT_EQ(std::vector<std::uint8_t>(got, got + expected.size()), expected)
+              << what << " row " << j;
+        }
       }
-    };
-    for (std::int32_t j = 0; j < height; ++j) {
-      std::array<float*, 4> rows{};
-      for (int b = 0; b < 4; ++b) {
-        rows[b] = aligned(buffers[b]);
-        filter(rowOffsets[j] + (b - 1) * step, rows[b]);
-      }
-      std::vector<std::uint8_t> expected(static_cast<std::size_t>(elements) * kDstW, 0xEE);
-      if (elements == channels) {
-        ResizeCubicWorkerB_8u_Sse2(expected.data(), channels * kDstW, rowFractions[j], rows[0],
-                                   rows[1], rows[2], rows[3]);
-      } else {
-        ResizeCubicWorkerD_8u_Sse2(expected.data(), kDstW, rowFractions[j], rows[0], rows[1],
-                                   rows[2], rows[3]);
-      }
-      const std::vector<std::uint8_t> got(
-          dst.data() + j * static_cast<std::ptrdiff_t>(dst.step()),
-          dst.data() + j * static_cast<std::ptrdiff_t>(dst.step()) + expected.size());
-      EXPECT_EQ(got, expected) << "elements " << elements << " channels " << channels << " row "
-                               << j;
     }
   }
+}
+
+TEST(ResizeSse2Driver, CubicPassEqualsItsWorkersOnFreshRows) {
+  CheckCubicPass<std::uint8_t>();
+  CheckCubicPass<std::uint16_t>();
 }
 
 // The six-tap definition, 8-bit three channels: positions by repeated addition, the set's

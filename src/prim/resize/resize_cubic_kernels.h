@@ -19,6 +19,7 @@
 #include <type_traits>
 
 #include "prim/resize/resize_element.h"
+#include "prim/resize/resize_float_rows.h"
 #include "prim/resize/resize_rings.h"
 #include "prim/resize/resize_types.h"
 
@@ -253,6 +254,59 @@ void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int c
   }
 }
 
+// Horizontal step, three or four channels per pixel, from a source row already in floats
+// (`floats` holds the row's elements from offset `first` on, with four spare values after the
+// last tap): one destination column a step, the four taps four float reads, the weights the
+// columns' own (computed once per call).
+inline void RowChannelsFromFloats(const float* floats, std::ptrdiff_t first, std::int32_t count,
+                                  std::ptrdiff_t stride, int channels, const std::ptrdiff_t* xoff,
+                                  const VectorWeights* columnWeights, float* out) {
+  const float* base = floats - first;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const float* p = base + xoff[i];
+    const __m128 value =
+        RowValue(_mm_loadu_ps(p - stride), _mm_loadu_ps(p), _mm_loadu_ps(p + stride),
+                 _mm_loadu_ps(p + 2 * stride), columnWeights[i]);
+    _mm_storeu_ps(out + channels * static_cast<std::ptrdiff_t>(i), value);
+  }
+}
+
+// The horizontal vector form in two halves, for enlarging, where many columns take their taps
+// from the same source pixels: the differences d1, d2, d3 of every element of a source row in
+// floats (`floats`, `n` elements from the first tap of the first column, taps `stride`
+// elements apart), formed once per row with RowValue's operations, then each column's value
+// from p0 and its differences. `out` receives three rows of at least n + 4 floats.
+inline void RowDifferences(const float* floats, std::ptrdiff_t n, std::ptrdiff_t stride,
+                           const std::array<float*, 3>& out) {
+  for (std::ptrdiff_t e = 0; e < n; e += 4) {
+    const __m128 p0 = _mm_loadu_ps(floats + e);
+    const __m128 p1 = _mm_loadu_ps(floats + e + stride);
+    const __m128 p2 = _mm_loadu_ps(floats + e + 2 * stride);
+    const __m128 p3 = _mm_loadu_ps(floats + e + 3 * stride);
+    const __m128 d1 = Sub(p1, p0);
+    const __m128 d2 = Sub(Sub(p2, p1), d1);
+    const __m128 d3 = Add(Sub(Sub(p3, p2), p2), Sub(p1, d2));
+    _mm_storeu_ps(out[0] + e, d1);
+    _mm_storeu_ps(out[1] + e, d2);
+    _mm_storeu_ps(out[2] + e, d3);
+  }
+}
+
+inline void RowChannelsFromDifferences(const float* floats, const std::array<float*, 3>& d,
+                                       std::ptrdiff_t first, std::int32_t count,
+                                       std::ptrdiff_t stride, int channels,
+                                       const std::ptrdiff_t* xoff,
+                                       const VectorWeights* columnWeights, float* out) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::ptrdiff_t e = xoff[i] - stride - first;
+    const VectorWeights& k = columnWeights[i];
+    const __m128 value =
+        Add(Add(_mm_loadu_ps(floats + e), Mul(_mm_loadu_ps(d[0] + e), k.k1)),
+            Add(Mul(_mm_loadu_ps(d[1] + e), k.k2), Mul(_mm_loadu_ps(d[2] + e), k.k3)));
+    _mm_storeu_ps(out + channels * static_cast<std::ptrdiff_t>(i), value);
+  }
+}
+
 // Integer result of a vertical body element: + 1e-5, rounded to nearest (ties to even, the
 // processor's default), saturated to the element's range.
 template <class T>
@@ -327,6 +381,71 @@ void ColumnFlat(DstRow<T> dst, std::int32_t count, float t, const Rows& r) {
   }
 }
 
+// Stores eight body results (two groups of four) as elements of T: integers rounded to
+// nearest after + 1e-5 and saturated, floats plus 1e-5.
+template <class T>
+void StoreEight(std::uint8_t* dst, __m128 first, __m128 second) {
+  if constexpr (std::is_same_v<T, float>) {
+    const __m128 bias = _mm_set1_ps(kBodyBias);
+    _mm_storeu_ps(reinterpret_cast<float*>(dst), _mm_add_ps(first, bias));
+    _mm_storeu_ps(reinterpret_cast<float*>(dst) + 4, _mm_add_ps(second, bias));
+  } else if constexpr (sizeof(T) == 1) {
+    const __m128i words = _mm_packs_epi32(RoundBody(first), RoundBody(second));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(words, words));
+  } else {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
+                     PackUnsigned16(RoundBody(first), RoundBody(second)));
+  }
+}
+
+// The vertical steps of destination rows that share their four source rows (`ts` their
+// fractions, `dsts` their rows), over `count` contiguous elements: eight elements a step, the
+// buffered values read and their differences formed once for all the rows, each row then
+// weighing them with its own weights. The values are ColumnFlat's: the same operations on the
+// same operands.
+template <class T, class Form, class Rows>
+void ColumnFlatRows(const DstRow<T>* dsts, const float* ts, int rows, std::int32_t count,
+                    const Rows& r) {
+  constexpr int kMaxRows = 8;
+  std::array<VectorWeights, kMaxRows> k{};
+  for (int j = 0; j < rows; ++j) {
+    k[j] = Form::Column(_mm_set1_ps(ts[j]));
+  }
+  const float* p0 = r[0];
+  const float* p1 = r[1];
+  const float* p2 = r[2];
+  const float* p3 = r[3];
+  const std::int32_t eights = count & ~7;
+  for (std::int32_t e = 0; e < eights; e += 8) {
+    // d1, d2 and d3 of ColumnValue, for elements e..e+3 (a) and e+4..e+7 (b)
+    const __m128 a0 = _mm_load_ps(p0 + e);
+    const __m128 a1 = _mm_load_ps(p1 + e);
+    const __m128 a2 = _mm_load_ps(p2 + e);
+    const __m128 ad1 = Sub(a1, a0);
+    const __m128 ad2 = Sub(Sub(a2, a1), ad1);
+    const __m128 ad3 = Add(Sub(_mm_load_ps(p3 + e), ad2), Sub(Sub(a1, a2), a2));
+    const __m128 b0 = _mm_load_ps(p0 + e + 4);
+    const __m128 b1 = _mm_load_ps(p1 + e + 4);
+    const __m128 b2 = _mm_load_ps(p2 + e + 4);
+    const __m128 bd1 = Sub(b1, b0);
+    const __m128 bd2 = Sub(Sub(b2, b1), bd1);
+    const __m128 bd3 = Add(Sub(_mm_load_ps(p3 + e + 4), bd2), Sub(Sub(b1, b2), b2));
+    for (int j = 0; j < rows; ++j) {
+      const VectorWeights& w = k[j];
+      const __m128 first = Add(Add(a0, Mul(ad1, w.k1)), Add(Mul(ad2, w.k2), Mul(ad3, w.k3)));
+      const __m128 second = Add(Add(b0, Mul(bd1, w.k1)), Add(Mul(bd2, w.k2), Mul(bd3, w.k3)));
+      StoreEight<T>(dsts[j].At(e), first, second);
+    }
+  }
+  // The rest of each row (a last group of four, the tail) as ColumnFlat does it from here:
+  // the groups and the tail keep their places, `eights` being a multiple of four.
+  const std::array<const float*, 4> rest{r[0] + eights, r[1] + eights, r[2] + eights,
+                                         r[3] + eights};
+  for (int j = 0; j < rows; ++j) {
+    ColumnFlat<T, Form>(DstRow<T>{dsts[j].At(eights)}, count - eights, ts[j], rest);
+  }
+}
+
 // Vertical step of three channels into four-element pixels (the fourth element is not
 // touched). Integer types: the 3·pixels values form groups of four in the vector form and a
 // tail in the scalar form, as in the flat step; float data: the scalar float form throughout.
@@ -351,6 +470,13 @@ void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, float t, const Rows& 
 // The cubic pass of one data type: one channel (or a plane), three channels at the pixel's
 // element count, or four channels; the vertical step runs flat when every element of a pixel
 // is processed.
+//
+// With the driver's scratch (ResizePassArgs::columnScratch and workArea) the
+// 8-bit and 16-bit three- and four-channel rows are converted to floats once per source row
+// before the columns take their taps; when the columns outnumber the source pixels by more
+// than half, the differences of the horizontal form are formed once per source element.
+// Destination rows that share their four source rows are written in one pass over the
+// buffers. All of this gives the values of the plain steps.
 template <class T, class Form>
 void Pass(const ResizePassArgs& a) {
   const int channels = a.channels;
@@ -365,30 +491,75 @@ void Pass(const ResizePassArgs& a) {
   }
   // The column weights, once per call when the driver gave room for them (every source row
   // filtered uses the same ones).
-  auto* columnWeights = static_cast<VectorWeights*>(a.rowBuffers[4]);
+  auto* columnWeights = static_cast<VectorWeights*>(a.columnScratch);
   if (columnWeights != nullptr) {
     for (std::int32_t i = 0; i < a.width; ++i) {
       columnWeights[i] = Form::Pixel(_mm_set1_ps(columnFractions[i]));
     }
   }
+  // The work area: a source row in floats, from the first column's first tap to the last
+  // column's last, then (enlarging by more than half) its three difference rows.
+  float* work = a.workArea;
+  const bool floatRows =
+      work != nullptr && columnWeights != nullptr && channels != 1 && !std::is_same_v<T, float>;
+  const std::ptrdiff_t first = a.width > 0 ? a.columnOffsets[0] - stride : 0;
+  const std::ptrdiff_t end = a.width > 0 ? a.columnOffsets[a.width - 1] + 3 * stride : 0;
+  const std::ptrdiff_t spanned = end - first - 3 * stride;  // first taps of the columns
+  const bool rowDifferences =
+      floatRows && 2 * static_cast<std::ptrdiff_t>(a.width) * stride > 3 * (spanned + stride);
+  std::array<float*, 3> differences{};
+  if (floatRows) {
+    const std::ptrdiff_t rowSize = (end - first + 16) & ~std::ptrdiff_t{3};
+    for (int d = 0; d < 3; ++d) {
+      differences[d] = work + (d + 1) * rowSize;
+    }
+  }
+  const std::int32_t flatCount = channels * a.width;
+  std::int32_t doneUntil = 0;  // rows below have been written with an earlier row of their run
   RunCubicWindow(
       a,
       [&](std::ptrdiff_t offset, float* out) {
         const SrcRow<T> src = SourceRow<T>(a.srcBase, offset);
         if (channels == 1) {
           RowOneChannel<T, Form>(src, a.width, a.columnOffsets, columnFractions, out);
+        } else if (rowDifferences) {
+          RowToFloats<T>(src, first, end, work);
+          RowDifferences(work, spanned + 1, stride, differences);
+          RowChannelsFromDifferences(work, differences, first, a.width, stride, channels,
+                                     a.columnOffsets, columnWeights, out);
+        } else if (floatRows) {
+          RowToFloats<T>(src, first, end, work);
+          RowChannelsFromFloats(work, first, a.width, stride, channels, a.columnOffsets,
+                                columnWeights, out);
         } else {
           RowChannels<T, Form>(src, a.width, stride, channels, a.columnOffsets, columnFractions,
                                out, wide, columnWeights);
         }
       },
       [&](std::int32_t r, const std::array<float*, 4>& ring) {
-        const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
-        if (flat) {
-          ColumnFlat<T, Form>(dst, channels * a.width, rowFractions[r], ring);
-        } else {
-          ColumnThreeOfFour<T, Form>(dst, a.width, rowFractions[r], ring);
+        if (r < doneUntil) {
+          return;
         }
+        const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);
+        if (!flat) {
+          ColumnThreeOfFour<T, Form>(dst, a.width, rowFractions[r], ring);
+          return;
+        }
+        // Rows with the same source rows (enlarging) are written together, up to eight.
+        int run = 1;
+        while (run < 8 && r + run < a.height && a.rowOffsets[r + run] == a.rowOffsets[r]) {
+          ++run;
+        }
+        if (run == 1) {
+          ColumnFlat<T, Form>(dst, flatCount, rowFractions[r], ring);
+          return;
+        }
+        std::array<DstRow<T>, 8> dsts{};
+        for (int j = 0; j < run; ++j) {
+          dsts[j] = DestinationRow<T>(a.dst, a.dstStep, r + j);
+        }
+        ColumnFlatRows<T, Form>(dsts.data(), rowFractions + r, run, flatCount, ring);
+        doneUntil = r + run;
       });
 }
 

@@ -235,6 +235,8 @@ struct Scratch {
   AlignedPtr<float> columnFloats;
   AlignedPtr<double> fractions;
   std::array<AlignedPtr<std::uint8_t>, 6> buffers;
+  AlignedPtr<std::uint8_t> columnScratch;
+  AlignedPtr<float> workArea;
 };
 
 }  // namespace
@@ -321,6 +323,12 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   int bufferCount = 0;
   switch (interpolation) {
     case kResizeNearest:
+      // Room for the nearest pass's runs of equal columns (8 bytes a column), in every set.
+      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width));
+      if (!s.columnScratch) {
+        return StsAllocFailed;
+      }
+      args.columnScratch = s.columnScratch.get();
       ForEachPosition(columnMap, width, roi.width, [&](std::int32_t k, std::int32_t i, double) {
         columnOffsets[k] = i * columnScale;
       });
@@ -429,12 +437,19 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     }
     args.rowBuffers[b] = s.buffers[b].get();
   }
-  if (interpolation == kResizeCubic && set.cubicColumnScratch) {
-    s.buffers[4] = MakeAligned<std::uint8_t>(48 * static_cast<std::int64_t>(width));
-    if (!s.buffers[4]) {
+  if (interpolation != kResizeNearest && set.passScratch) {
+    const std::int64_t vectors =
+        interpolation == kResizeSixTap ? 6 : (interpolation == kResizeCubic ? 3 : 2);
+    // The work area holds source rows of the taps' span: the rectangle and a few pixels on
+    // either side.
+    const std::int64_t span = (static_cast<std::int64_t>(roi.width) + 8) * columnScale;
+    s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
+    s.workArea = MakeAligned<float>(4 * (span + 16));
+    if (!s.columnScratch || !s.workArea) {
       return StsAllocFailed;
     }
-    args.rowBuffers[4] = s.buffers[4].get();
+    args.columnScratch = s.columnScratch.get();
+    args.workArea = s.workArea.get();
   }
 
   if (planar == 0) {

@@ -205,14 +205,8 @@ template <class T>
 void SixTapColumnFlat(void* dst, std::int32_t count, const float* coeffs,
                       const float* const* rows) {
   const std::array<const float*, 6> r{rows[0], rows[1], rows[2], rows[3], rows[4], rows[5]};
-  const resize::DstRow<T> out{static_cast<std::uint8_t*>(dst)};
-  std::int32_t e = 0;
-  for (; e + 4 <= count; e += 4) {
-    resize::sixtap::FloatSum::Vector<T>(r, e, coeffs, out.At(e));
-  }
-  for (; e < count; ++e) {
-    out.Set(e, resize::sixtap::FloatSum::Scalar<T>(r, e, coeffs));
-  }
+  resize::sixtap::Column<T, resize::sixtap::FloatSum>({static_cast<std::uint8_t*>(dst)}, count,
+                                                      false, coeffs, r);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
@@ -148,7 +149,7 @@ inline std::int32_t RowOne32f(const std::uint8_t* src, std::int32_t count,
                               const std::ptrdiff_t* xoff, const float* fractions, float* out) {
   std::int32_t k = 0;
   const auto pair = [&](std::int32_t c) {
-    return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(src + 4 * xoff[c])));
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + 4 * xoff[c])));
   };
   for (; k + 4 <= count; k += 4) {
     const __m128 first = _mm_movelh_ps(pair(k), pair(k + 1));       // l0 r0 l1 r1
@@ -381,20 +382,67 @@ void ColumnThreeOfFour(DstRow<T> dst, std::int32_t pixels, const void* rowWeight
   }
 }
 
+// 8-bit rows of three or four channels, `kStride` elements a pixel: one column a step, its
+// two pixels read as one eight-byte word, widened and interleaved (left, right) per channel,
+// one multiply-add with its Q14 pair (`pairs`: the pair in every 32-bit lane, per column).
+// Columns below `wide` have their eight bytes inside the image row. Returns the columns done.
+template <int kStride>
+std::int32_t RowPairs8u(const std::uint8_t* src, std::int32_t wide, int channels,
+                        const std::ptrdiff_t* xoff, const __m128i* pairs, std::uint16_t* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i round = _mm_set1_epi32(128);
+  std::int32_t k = 0;
+  for (; k < wide; ++k) {
+    const __m128i samples =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + xoff[k])), zero);
+    const __m128i taps = _mm_unpacklo_epi16(samples, _mm_srli_si128(samples, 2 * kStride));
+    const __m128i sums =
+        _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(taps, _mm_load_si128(pairs + k)), round), 8);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + channels * static_cast<std::ptrdiff_t>(k)),
+                     _mm_packs_epi32(sums, sums));
+  }
+  return k;
+}
+
 // The linear pass of one data type: one channel (or a plane), three channels at the pixel's
 // element count, or four channels; the vertical step runs flat when every element of a pixel
 // is processed.
+//
+// With the driver's column scratch (ResizePassArgs::columnScratch), 8-bit rows of three or
+// four channels take their column pairs from there (RowPairs8u); the values are the same.
 template <class T>
 void Pass(const ResizePassArgs& a) {
   const int channels = a.channels;
   const bool flat = a.pixelElements == channels;
   const std::ptrdiff_t stride = channels == 1 ? 1 : a.pixelElements;
   const std::int32_t wide = channels == 3 && stride == 3 ? WideColumns(a, 8) : 0;
+  // 8-bit rows of three or four channels with the column pairs laid out once per call.
+  auto* pairs = static_cast<__m128i*>(a.columnScratch);
+  const bool laidOut =
+      sizeof(T) == 1 && pairs != nullptr && channels != 1 && (stride == 3 || stride == 4);
+  std::int32_t pairColumns = 0;
+  if (laidOut) {
+    for (std::int32_t k = 0; k < a.width; ++k) {
+      pairs[k] = PairLanes(static_cast<const std::uint16_t*>(a.columnWeights), k);
+    }
+    pairColumns = stride == 4 ? a.width : wide;
+  }
   RunLinearWindow<Buffer<T>>(
       a,
       [&](std::ptrdiff_t offset, Buffer<T>* out) {
-        Row<T>(SourceRow<T>(a.srcBase, offset), a.width, stride, channels, wide, a.columnOffsets,
-               a.columnWeights, out);
+        const SrcRow<T> src = SourceRow<T>(a.srcBase, offset);
+        if constexpr (sizeof(T) == 1) {
+          if (laidOut) {
+            const std::int32_t done =
+                stride == 3
+                    ? RowPairs8u<3>(src.bytes, pairColumns, channels, a.columnOffsets, pairs, out)
+                    : RowPairs8u<4>(src.bytes, pairColumns, channels, a.columnOffsets, pairs, out);
+            RowScalar<T>(src, done, a.width, stride, channels, a.columnOffsets, a.columnWeights,
+                         out);
+            return;
+          }
+        }
+        Row<T>(src, a.width, stride, channels, wide, a.columnOffsets, a.columnWeights, out);
       },
       [&](std::int32_t r, const Buffer<T>* upper, const Buffer<T>* lower) {
         const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);

@@ -32,6 +32,58 @@ void GatherRow8uC3(const Byte* srcRow, Byte* dstRow, const std::ptrdiff_t* colum
   }
 }
 
+// Runs of destination columns that take the same source pixel (enlarging): its byte offset
+// and the number of columns.
+struct Run {
+  std::int32_t offset;
+  std::int32_t length;
+};
+
+// The runs of the leading columns whose stores stay inside the row: each run writes eight-byte
+// words of its pixel repeated from its first column on, at most eleven bytes past its last
+// column, which the following runs overwrite. Returns the columns covered.
+std::int32_t MakeRuns(const std::ptrdiff_t* columns, std::int32_t width, std::int32_t wide,
+                      Run* runs, std::int32_t& count) {
+  count = 0;
+  std::int32_t c = 0;
+  while (c < wide) {
+    std::int32_t e = c + 1;
+    while (e < wide && columns[e] == columns[c]) {
+      ++e;
+    }
+    const std::int32_t length = e - c;
+    const std::int32_t stores = length < 4 ? 2 : (length + 1) / 2;
+    if (3 * c + 3 * 2 * (stores - 1) + 8 > 3 * width) {
+      break;
+    }
+    runs[count++] = {static_cast<std::int32_t>(columns[c]), length};
+    c = e;
+  }
+  return c;
+}
+
+// One destination row from its runs: each run's pixel repeated into an eight-byte word (the
+// three bytes times 0x0001000001000001 puts them at bytes 0, 3 and 6), stored every two
+// columns; then the columns after the runs one by one.
+void GatherRuns8uC3(const Byte* srcRow, Byte* dstRow, const Run* runs, std::int32_t count,
+                    std::int32_t covered, const std::ptrdiff_t* columns, std::int32_t width) {
+  Byte* d = dstRow;
+  for (std::int32_t r = 0; r < count; ++r) {
+    const Run run = runs[r];
+    const std::uint64_t word =
+        (resize::Load<std::uint32_t>(srcRow + run.offset) & 0xFFFFFFu) * 0x0001000001000001ull;
+    resize::Store<std::uint64_t>(d, word);
+    resize::Store<std::uint64_t>(d + 6, word);
+    for (std::int32_t i = 4; i < run.length; i += 2) {
+      resize::Store<std::uint64_t>(d + 3 * i, word);
+    }
+    d += 3 * run.length;
+  }
+  for (std::int32_t c = covered; c < width; ++c) {
+    std::memcpy(dstRow + 3 * static_cast<std::ptrdiff_t>(c), srcRow + columns[c], 3);
+  }
+}
+
 // Leading columns whose source pixel has `extra` more bytes after it inside the image row;
 // the offsets do not decrease along a row, so they form a prefix.
 std::int32_t WideColumns(const ResizePassArgs& a, std::ptrdiff_t extra) {
@@ -46,6 +98,8 @@ std::int32_t WideColumns(const ResizePassArgs& a, std::ptrdiff_t extra) {
 // pixel, or by the pixel's element count for three channels. A destination row that maps to
 // the same source row as the one before it is that row again, so it is copied from the
 // destination instead of gathered a second time (when the rows hold nothing but the pixels).
+// Packed 8-bit three-channel rows enlarged by four or more are written run by run when the
+// driver gives room for the runs (ResizePassArgs::columnScratch).
 template <class T, int kCopy>
 void NearestPass(const ResizePassArgs& a) {
   if (a.width < 1 || a.height < 1) {
@@ -57,6 +111,16 @@ void NearestPass(const ResizePassArgs& a) {
                                                  static_cast<std::ptrdiff_t>(rowBytes);
   const bool packed8uC3 = sizeof(T) == 1 && kCopy == 3 && advance == 3;
   const std::int32_t wide = packed8uC3 ? WideColumns(a, 1) : 0;
+  // Enlarging by four or more, the runs of equal columns (in the driver's scratch).
+  auto* runs = static_cast<Run*>(a.columnScratch);
+  std::int32_t runCount = 0;
+  std::int32_t covered = 0;
+  if (packed8uC3 && runs != nullptr) {
+    covered = MakeRuns(a.columnOffsets, a.width, wide, runs, runCount);
+    if (4 * runCount > covered) {
+      runs = nullptr;
+    }
+  }
   for (std::int32_t r = 0; r < a.height; ++r) {
     const resize::DstRow<T> dstRow = resize::DestinationRow<T>(a.dst, a.dstStep, r);
     if (r > 0 && reuseRows && a.rowOffsets[r] == a.rowOffsets[r - 1]) {
@@ -64,6 +128,10 @@ void NearestPass(const ResizePassArgs& a) {
       continue;
     }
     const resize::SrcRow<T> srcRow = resize::SourceRow<T>(a.srcBase, a.rowOffsets[r]);
+    if (packed8uC3 && runs != nullptr) {
+      GatherRuns8uC3(srcRow.bytes, dstRow.bytes, runs, runCount, covered, a.columnOffsets, a.width);
+      continue;
+    }
     if (packed8uC3) {
       GatherRow8uC3(srcRow.bytes, dstRow.bytes, a.columnOffsets, a.width, wide);
       continue;

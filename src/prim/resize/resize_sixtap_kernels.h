@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "prim/resize/resize_element.h"
+#include "prim/resize/resize_float_rows.h"
 #include "prim/resize/resize_rings.h"
 #include "prim/resize/resize_types.h"
 
@@ -41,11 +42,22 @@ inline __m128 BytesToFloats(__m128i v) {
   return _mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(v, zero), zero));
 }
 
+// A source row in floats for the columns [begin, end), whose six taps all lie inside the
+// image: `floats` indexed by element offsets from the rectangle's corner, `weights` six
+// vectors per column (each weight in every lane).
+struct FloatTaps {
+  const float* floats;
+  std::int32_t begin;
+  std::int32_t end;
+  const __m128* weights;
+};
+
 // Horizontal step of one source row. Column k's taps are the pixels u − 2 .. u + 3 around its
 // pixel u, held inside the image (pixelsLeft pixels left of the rectangle, pixelsRight from its
 // first column to the right edge); `stride` elements per pixel, `channels` sums per column.
 template <class T>
-void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int channels, float* out) {
+void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int channels, float* out,
+         const FloatTaps* fast = nullptr) {
   const auto* coeffs = static_cast<const float*>(a.columnWeights);
   const std::ptrdiff_t lowest = -static_cast<std::ptrdiff_t>(a.pixelsLeft);
   const std::ptrdiff_t highest = static_cast<std::ptrdiff_t>(a.pixelsRight) - 1;
@@ -53,7 +65,32 @@ void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int chan
   const std::ptrdiff_t firstInside = (lowest + 2) * stride;
   const std::ptrdiff_t lastInside = (highest - 3) * stride;
   const bool packed8uC3 = sizeof(T) == 1 && channels == 3 && stride == 3;
+  // Columns [begin, end) from the float row, with their broadcast weights.
+  const std::int32_t begin = fast != nullptr ? fast->begin : a.width;
+  const std::int32_t end = fast != nullptr ? fast->end : a.width;
+  if (fast != nullptr) {
+    const float* floats = fast->floats;
+    const __m128* kw = fast->weights + 6 * static_cast<std::ptrdiff_t>(begin);
+    const std::ptrdiff_t* xoff = a.columnOffsets;
+    float* dst = out + channels * static_cast<std::ptrdiff_t>(begin);
+    for (std::int32_t k = begin; k < end; ++k, kw += 6, dst += channels) {
+      const float* p = floats + xoff[k];
+      __m128 sum = _mm_mul_ps(_mm_loadu_ps(p - 2 * stride), kw[0]);
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p - stride), kw[1]));
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p), kw[2]));
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p + stride), kw[3]));
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p + 2 * stride), kw[4]));
+      sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p + 3 * stride), kw[5]));
+      _mm_storeu_ps(dst, sum);
+    }
+  }
   for (std::int32_t k = 0; k < a.width; ++k) {
+    if (k == begin) {
+      k = end;
+      if (k == a.width) {
+        break;
+      }
+    }
     const std::ptrdiff_t o = a.columnOffsets[k];
     const float* w = coeffs + 6 * static_cast<std::ptrdiff_t>(k);
     float* dst = out + channels * static_cast<std::ptrdiff_t>(k);
@@ -121,6 +158,18 @@ inline void StoreTruncated(__m128d low, __m128d high, std::uint8_t* dst) {
 // Vertical sum of the SSE set: single precision in tap order; integer results widen it to
 // double, add 1e-7, truncate and clamp.
 struct FloatSum {
+  // The row's six weights in every lane, formed once per destination row.
+  struct Broadcast {
+    __m128 w[6];
+  };
+  static Broadcast Prepare(const float* w) {
+    Broadcast k{};
+    for (int j = 0; j < 6; ++j) {
+      k.w[j] = _mm_set1_ps(w[j]);
+    }
+    return k;
+  }
+
   template <class T, class Rows>
   static T Scalar(const Rows& rows, std::ptrdiff_t e, const float* w) {
     std::array<float, 6> q{};
@@ -137,12 +186,13 @@ struct FloatSum {
 
   // Four contiguous elements from `e`.
   template <class T, class Rows>
-  static void Vector(const Rows& rows, std::ptrdiff_t e, const float* w, std::uint8_t* dst) {
-    __m128 q[6];
-    for (int j = 0; j < 6; ++j) {
-      q[j] = _mm_load_ps(rows[j] + e);  // the caller keeps the row pointers in registers
-    }
-    const __m128 sum = TapSum(q, w);
+  static void Vector(const Rows& rows, std::ptrdiff_t e, const Broadcast& k, std::uint8_t* dst) {
+    __m128 sum = _mm_mul_ps(_mm_load_ps(rows[0] + e), k.w[0]);
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load_ps(rows[1] + e), k.w[1]));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load_ps(rows[2] + e), k.w[2]));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load_ps(rows[3] + e), k.w[3]));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load_ps(rows[4] + e), k.w[4]));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_load_ps(rows[5] + e), k.w[5]));
     if constexpr (std::is_same_v<T, float>) {
       _mm_storeu_ps(reinterpret_cast<float*>(dst), sum);
     } else {
@@ -156,6 +206,18 @@ struct FloatSum {
 // to double), plus 1e-7, truncated and clamped; float results the single-precision sum of
 // FloatSum.
 struct DoubleSum {
+  struct Broadcast {
+    FloatSum::Broadcast single;
+    __m128d w[6];
+  };
+  static Broadcast Prepare(const float* w) {
+    Broadcast k{FloatSum::Prepare(w), {}};
+    for (int j = 0; j < 6; ++j) {
+      k.w[j] = _mm_set1_pd(static_cast<double>(w[j]));
+    }
+    return k;
+  }
+
   template <class T, class Rows>
   static T Scalar(const Rows& rows, std::ptrdiff_t e, const float* w) {
     if constexpr (std::is_same_v<T, float>) {
@@ -169,23 +231,26 @@ struct DoubleSum {
     }
   }
 
+  // Two buffered floats from `p` as doubles.
+  static __m128d Widen(const float* p) {
+    return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+  }
+
   // Four contiguous elements from `e`.
   template <class T, class Rows>
-  static void Vector(const Rows& rows, std::ptrdiff_t e, const float* w, std::uint8_t* dst) {
+  static void Vector(const Rows& rows, std::ptrdiff_t e, const Broadcast& k, std::uint8_t* dst) {
     if constexpr (std::is_same_v<T, float>) {
-      FloatSum::Vector<T>(rows, e, w, dst);
+      FloatSum::Vector<T>(rows, e, k.single, dst);
     } else {
-      __m128d low = _mm_setzero_pd();
-      __m128d high = _mm_setzero_pd();
-      for (int j = 0; j < 6; ++j) {
-        const __m128 q = _mm_load_ps(rows[j] + e);
-        const __m128d weight = _mm_set1_pd(static_cast<double>(w[j]));
-        const __m128d lowProduct = _mm_mul_pd(_mm_cvtps_pd(q), weight);
-        const __m128d highProduct = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(q, q)), weight);
-        low = j == 0 ? lowProduct : _mm_add_pd(low, lowProduct);
-        high = j == 0 ? highProduct : _mm_add_pd(high, highProduct);
-      }
-      StoreTruncated<T>(low, high, dst);
+      const auto pair = [&](std::ptrdiff_t at) {
+        __m128d sum = _mm_mul_pd(Widen(rows[0] + at), k.w[0]);
+        sum = _mm_add_pd(sum, _mm_mul_pd(Widen(rows[1] + at), k.w[1]));
+        sum = _mm_add_pd(sum, _mm_mul_pd(Widen(rows[2] + at), k.w[2]));
+        sum = _mm_add_pd(sum, _mm_mul_pd(Widen(rows[3] + at), k.w[3]));
+        sum = _mm_add_pd(sum, _mm_mul_pd(Widen(rows[4] + at), k.w[4]));
+        return _mm_add_pd(sum, _mm_mul_pd(Widen(rows[5] + at), k.w[5]));
+      };
+      StoreTruncated<T>(pair(e), pair(e + 2), dst);
     }
   }
 };
@@ -205,9 +270,10 @@ void Column(DstRow<T> dst, std::int32_t count, bool threeOfFour, const float* w,
     }
     return;
   }
+  const typename Vertical::Broadcast k = Vertical::Prepare(weights.data());
   std::int32_t e = 0;
   for (; e + 4 <= count; e += 4) {
-    Vertical::template Vector<T>(rows, e, weights.data(), dst.At(e));
+    Vertical::template Vector<T>(rows, e, k, dst.At(e));
   }
   for (; e < count; ++e) {
     dst.Set(e, Vertical::template Scalar<T>(rows, e, weights.data()));
@@ -217,16 +283,54 @@ void Column(DstRow<T> dst, std::int32_t count, bool threeOfFour, const float* w,
 // The six-tap pass of one data type with the kernel set's vertical sum: one channel (or a
 // plane), three channels at the pixel's element count, or four channels; the vertical step
 // runs flat when every element of a pixel is processed.
+//
+// With the driver's scratch (ResizePassArgs::columnScratch and workArea), 8-bit and 16-bit
+// rows of three and four channels go to floats once per source row, and the columns whose
+// taps lie inside the image take them from there with weights broadcast once per call; the
+// sums are the same.
 template <class T, class Vertical>
 void Pass(const ResizePassArgs& a) {
   const int channels = a.channels;
   const std::ptrdiff_t stride = channels == 1 ? 1 : a.pixelElements;
   const bool flat = a.pixelElements == channels;
   const auto* rowCoeffs = static_cast<const float*>(a.rowWeights);
+  FloatTaps taps{};
+  std::ptrdiff_t first = 0;
+  std::ptrdiff_t end = 0;
+  auto* weights = static_cast<__m128*>(a.columnScratch);
+  const bool fast = weights != nullptr && a.workArea != nullptr && channels != 1 &&
+                    (stride == 3 || stride == 4) && !std::is_same_v<T, float>;
+  if (fast) {
+    const std::ptrdiff_t firstInside = (2 - static_cast<std::ptrdiff_t>(a.pixelsLeft)) * stride;
+    const std::ptrdiff_t lastInside = (static_cast<std::ptrdiff_t>(a.pixelsRight) - 4) * stride;
+    while (taps.begin < a.width && a.columnOffsets[taps.begin] < firstInside) {
+      ++taps.begin;
+    }
+    taps.end = taps.begin;
+    while (taps.end < a.width && a.columnOffsets[taps.end] <= lastInside) {
+      ++taps.end;
+    }
+    if (taps.begin < taps.end) {
+      first = a.columnOffsets[taps.begin] - 2 * stride;
+      end = a.columnOffsets[taps.end - 1] + 4 * stride;
+    }
+    taps.floats = a.workArea - first;
+    taps.weights = weights;
+    const auto* coeffs = static_cast<const float*>(a.columnWeights);
+    for (std::ptrdiff_t i = 0; i < 6 * static_cast<std::ptrdiff_t>(a.width); ++i) {
+      weights[i] = _mm_set1_ps(coeffs[i]);
+    }
+  }
   RunSixTapWindow(
       a, channels * static_cast<std::ptrdiff_t>(a.width),
       [&](std::ptrdiff_t offset, float* out) {
-        Row<T>(SourceRow<T>(a.srcBase, offset), a, stride, channels, out);
+        const SrcRow<T> src = SourceRow<T>(a.srcBase, offset);
+        if (fast && taps.begin < taps.end) {
+          RowToFloats<T>(src, first, end, a.workArea);
+          Row<T>(src, a, stride, channels, out, &taps);
+        } else {
+          Row<T>(src, a, stride, channels, out);
+        }
       },
       [&](std::int32_t r, const std::array<float*, 6>& rows) {
         const DstRow<T> dst = DestinationRow<T>(a.dst, a.dstStep, r);

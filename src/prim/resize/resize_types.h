@@ -52,9 +52,15 @@ struct ResizePassArgs {
   const void* rowWeights;
   // Linear: int16 pairs (8u, 16u) or float fractions (32f); cubic: float; six-tap: 6 floats.
   const void* columnWeights;
-  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers; cubic may get a column scratch as its
-  // fifth (see ResizeKernelSet), null otherwise.
+  // 2 (linear), 4 (cubic) or 6 (six-tap) row buffers.
   std::array<void*, 6> rowBuffers;
+  // Nearest neighbour, in every set: 8 bytes per destination column. When the kernel set asks
+  // for them (ResizeKernelSet::passScratch), for the filtering kinds: room for 2 (linear), 3
+  // (cubic) or 6 (six-tap) 16-byte vectors per destination column, where a pass keeps what it
+  // forms once per call for each column, and a work area of four times (the elements of the
+  // rectangle's width plus eight pixels, plus 16), in floats. Null otherwise.
+  void* columnScratch;
+  float* workArea;
   std::int32_t pixelElements;  // elements per pixel of the interleaved data (1 for a plane)
   std::int32_t channels;       // channels processed: 1, 3 or 4 (1 for a plane)
   // Elements from the start of a source row's rectangle to the end of that image row: reads at
@@ -103,7 +109,6 @@ struct ResizeKernelSet {
   // Whether the filtering passes (linear, cubic, six-tap) take four-element pixels (three or
   // four channels processed); otherwise they take packed pixels of their channel count only.
   bool filtersTakeFourElementPixels;
-  // Whether the cubic passes want a fifth buffer of 12 floats per destination column (as
-  // rowBuffers[4]), where they keep weights they compute once per call.
-  bool cubicColumnScratch;
+  // Whether the filtering passes want a column scratch and a work area (see ResizePassArgs).
+  bool passScratch;
 };
