@@ -261,9 +261,8 @@ void RowChannels(SrcRow<T> src, std::int32_t count, std::ptrdiff_t stride, int c
 inline void RowChannelsFromFloats(const float* floats, std::ptrdiff_t first, std::int32_t count,
                                   std::ptrdiff_t stride, int channels, const std::ptrdiff_t* xoff,
                                   const VectorWeights* columnWeights, float* out) {
-  const float* base = floats - first;
   for (std::int32_t i = 0; i < count; ++i) {
-    const float* p = base + xoff[i];
+    const float* p = floats + (xoff[i] - first);
     const __m128 value =
         RowValue(_mm_loadu_ps(p - stride), _mm_loadu_ps(p), _mm_loadu_ps(p + stride),
                  _mm_loadu_ps(p + 2 * stride), columnWeights[i]);

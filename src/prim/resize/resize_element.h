@@ -23,13 +23,17 @@ inline void Store(void* p, T v) {
   std::memcpy(p, &v, sizeof(T));
 }
 
+// Bytes of an element, signed: element offsets may be negative (taps left of a rectangle).
+template <class T>
+inline constexpr std::ptrdiff_t kElementBytes = static_cast<std::ptrdiff_t>(sizeof(T));
+
 // A row of the caller's source image, indexed in elements.
 template <class T>
 struct SrcRow {
   const std::uint8_t* bytes;
 
-  T operator[](std::ptrdiff_t i) const { return Load<T>(bytes + i * sizeof(T)); }
-  const std::uint8_t* At(std::ptrdiff_t i) const { return bytes + i * sizeof(T); }
+  T operator[](std::ptrdiff_t i) const { return Load<T>(bytes + i * kElementBytes<T>); }
+  const std::uint8_t* At(std::ptrdiff_t i) const { return bytes + i * kElementBytes<T>; }
 };
 
 // A row of the caller's destination image, indexed in elements.
@@ -37,8 +41,8 @@ template <class T>
 struct DstRow {
   std::uint8_t* bytes;
 
-  void Set(std::ptrdiff_t i, T v) const { Store<T>(bytes + i * sizeof(T), v); }
-  std::uint8_t* At(std::ptrdiff_t i) const { return bytes + i * sizeof(T); }
+  void Set(std::ptrdiff_t i, T v) const { Store<T>(bytes + i * kElementBytes<T>, v); }
+  std::uint8_t* At(std::ptrdiff_t i) const { return bytes + i * kElementBytes<T>; }
 };
 
 // Source row `offset` elements after `base`.

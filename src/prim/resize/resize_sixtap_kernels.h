@@ -43,10 +43,11 @@ inline __m128 BytesToFloats(__m128i v) {
 }
 
 // A source row in floats for the columns [begin, end), whose six taps all lie inside the
-// image: `floats` indexed by element offsets from the rectangle's corner, `weights` six
-// vectors per column (each weight in every lane).
+// image: `floats` from the element at offset `first` from the rectangle's corner, `weights`
+// six vectors per column (each weight in every lane).
 struct FloatTaps {
   const float* floats;
+  std::ptrdiff_t first;
   std::int32_t begin;
   std::int32_t end;
   const __m128* weights;
@@ -70,11 +71,12 @@ void Row(SrcRow<T> src, const ResizePassArgs& a, std::ptrdiff_t stride, int chan
   const std::int32_t end = fast != nullptr ? fast->end : a.width;
   if (fast != nullptr) {
     const float* floats = fast->floats;
+    const std::ptrdiff_t first = fast->first;
     const __m128* kw = fast->weights + 6 * static_cast<std::ptrdiff_t>(begin);
     const std::ptrdiff_t* xoff = a.columnOffsets;
     float* dst = out + channels * static_cast<std::ptrdiff_t>(begin);
     for (std::int32_t k = begin; k < end; ++k, kw += 6, dst += channels) {
-      const float* p = floats + xoff[k];
+      const float* p = floats + (xoff[k] - first);
       __m128 sum = _mm_mul_ps(_mm_loadu_ps(p - 2 * stride), kw[0]);
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p - stride), kw[1]));
       sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(p), kw[2]));
@@ -314,7 +316,8 @@ void Pass(const ResizePassArgs& a) {
       first = a.columnOffsets[taps.begin] - 2 * stride;
       end = a.columnOffsets[taps.end - 1] + 4 * stride;
     }
-    taps.floats = a.workArea - first;
+    taps.floats = a.workArea;
+    taps.first = first;
     taps.weights = weights;
     const auto* coeffs = static_cast<const float*>(a.columnWeights);
     for (std::ptrdiff_t i = 0; i < 6 * static_cast<std::ptrdiff_t>(a.width); ++i) {
