@@ -35,6 +35,16 @@ TEST(OnlineUserTexts, MediaLevelAndAddress) {
     EXPECT_EQ(syscfg::OnlineLevelText(level), text) << level;
   EXPECT_EQ(syscfg::OnlineAddressText(0x1401A8C0), "192.168.1.20");
   EXPECT_EQ(syscfg::OnlineAddressText(0), "");
+  // An entry's fields as the reply holds them: a name filling its 16 bytes has no terminator.
+  CAlarmDatabase database;
+  const auto entry = fakes::OnlineUserEntry("sixteen-chars-xy", {10, 0, 0, 7}, 20, 0x0105);
+  ASSERT_TRUE(database.StoreOnlineUsers(entry));
+  const OnlineUser& user = database.OnlineUsers()[0];
+  EXPECT_EQ(user.Name(), "sixteen-chars-xy");
+  EXPECT_EQ(syscfg::OnlineUserName(user), "sixteen-chars-xy");
+  EXPECT_EQ(user.AddressOctets(), (std::array<std::uint8_t, 4>{10, 0, 0, 7}));
+  EXPECT_EQ(user.MediaFlags(), 0x0105u);
+  EXPECT_EQ(syscfg::OnlineMediaText(user.MediaFlags()), "MPEG4 / AUDIO");
 }
 
 TEST_F(OnlineUsersTest, TheTableIsListedByItsValidEntries) {

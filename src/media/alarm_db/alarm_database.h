@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -59,6 +60,21 @@ struct OnlineUser {
   std::uint32_t dwAddress = 0;  // first byte first
   std::uint32_t dwLevel = 0;
   std::array<std::uint8_t, 4> abyOther{};
+
+  // The name within its 16 bytes (a name that fills them has no terminator).
+  std::string Name() const { return {szName.data(), strnlen(szName.data(), szName.size())}; }
+  // The address's octets in the order the entry holds them (the first octet first).
+  std::array<std::uint8_t, 4> AddressOctets() const {
+    return {static_cast<std::uint8_t>(dwAddress), static_cast<std::uint8_t>(dwAddress >> 8),
+            static_cast<std::uint8_t>(dwAddress >> 16), static_cast<std::uint8_t>(dwAddress >> 24)};
+  }
+  // The media flags (bit 0 MPEG-4, bit 1 JPEG, bit 2 audio), little-endian after the level.
+  std::uint32_t MediaFlags() const {
+    return static_cast<std::uint32_t>(abyOther[0]) |
+           (static_cast<std::uint32_t>(abyOther[1]) << 8) |
+           (static_cast<std::uint32_t>(abyOther[2]) << 16) |
+           (static_cast<std::uint32_t>(abyOther[3]) << 24);
+  }
 };
 
 inline constexpr std::size_t kOnlineUserCount = 10;

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstring>
 
 #include "app/app_data.h"
 #include "media/alarm_db/alarm_database.h"
@@ -23,12 +22,10 @@ namespace syscfg {
 QString OnlineAddressText(std::uint32_t address) {
   if (address == 0)
     return {};
-  // The entry holds the address first octet first; the table keeps its bytes little-endian.
-  return QStringLiteral("%1.%2.%3.%4")
-      .arg(address & 0xFF)
-      .arg((address >> 8) & 0xFF)
-      .arg((address >> 16) & 0xFF)
-      .arg((address >> 24) & 0xFF);
+  OnlineUser user;
+  user.dwAddress = address;
+  const std::array<std::uint8_t, 4> octets = user.AddressOctets();
+  return QStringLiteral("%1.%2.%3.%4").arg(octets[0]).arg(octets[1]).arg(octets[2]).arg(octets[3]);
 }
 
 QString OnlineLevelText(std::uint32_t level) {
@@ -64,8 +61,7 @@ QString OnlineMediaText(std::uint32_t flags) {
 }
 
 QString OnlineUserName(const OnlineUser& user) {
-  return QString::fromUtf8(user.szName.data(),
-                           static_cast<qsizetype>(strnlen(user.szName.data(), user.szName.size())));
+  return QString::fromStdString(user.Name());
 }
 
 }  // namespace syscfg
@@ -133,11 +129,7 @@ void COnlineUserPage::Fill() {
     list->InsertItem(row, syscfg::OnlineUserName(user));
     list->SetItemText(row, 1, syscfg::OnlineAddressText(user.dwAddress));
     list->SetItemText(row, 2, syscfg::OnlineLevelText(user.dwLevel));
-    const std::uint32_t flags = static_cast<std::uint32_t>(user.abyOther[0]) |
-                                (static_cast<std::uint32_t>(user.abyOther[1]) << 8) |
-                                (static_cast<std::uint32_t>(user.abyOther[2]) << 16) |
-                                (static_cast<std::uint32_t>(user.abyOther[3]) << 24);
-    list->SetItemText(row, 3, syscfg::OnlineMediaText(flags));
+    list->SetItemText(row, 3, syscfg::OnlineMediaText(user.MediaFlags()));
     ++row;
   }
 }
