@@ -311,6 +311,19 @@ void RenderNewPages() {
     page.Controls().Get<QComboBox>(AccountPropertyPage::IDC_LEVEL)->setCurrentIndex(1);
     page.Controls().Get<QComboBox>(AccountPropertyPage::IDC_LIFE_TIME)->setCurrentIndex(3);
   });
+  // The second record's file is gone: its row shows the path marked as not found.
+  RenderSheet(QStringLiteral("config_sheet_event_records_missing"), [](CSysConfPropSheet& sheet) {
+    AlarmDataPage& page = sheet.m_AlarmDataPage;
+    sheet.SetActivePage(&page);
+    page.Controls().Get<ui::ListCtrl>(AlarmDataPage::IDC_LIST)->SelectItem(1);
+    page.OnRowClicked(1);
+  });
+  // A 0x84 server's file-path page also holds the audio path.
+  const std::uint8_t deviceType = g_lpApp->m_byDeviceType;
+  g_lpApp->m_byDeviceType = syscfg::kAudioPathDeviceType;
+  RenderSheet(QStringLiteral("config_sheet_file_path_audio"),
+              [](CSysConfPropSheet& sheet) { sheet.SetActivePage(&sheet.m_RecordPage); });
+  g_lpApp->m_byDeviceType = deviceType;
   RenderSheet(QStringLiteral("config_sheet_trigger_no_notify"), [](CSysConfPropSheet& sheet) {
     AlarmPropertyPage& page = sheet.m_AlarmPage;
     sheet.SetActivePage(&page);
