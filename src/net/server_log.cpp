@@ -168,11 +168,13 @@ std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t m
   return kLogDownloaded;
 }
 
-std::uint32_t EraseServerLog(const std::string& sessionId) {
+std::uint32_t EraseServerLog(const std::string& sessionId, const platform::StopToken* stop) {
   CCgiUrl url = LogUrl(sessionId);
   url.AddParam("LogEvent", "Erase");
   std::uint32_t length = 0;
-  return Send(url, {}, length, nullptr) == 1 ? kLogErased : kLogFailed;
+  if (Send(url, {}, length, stop) == 1)
+    return kLogErased;
+  return stop != nullptr && stop->StopRequested() ? kLogStopped : kLogFailed;
 }
 
 }  // namespace net

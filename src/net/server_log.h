@@ -83,7 +83,9 @@ std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t m
                                 const std::string& sessionId, LogDownload& download,
                                 const std::function<void(std::uint32_t, std::uint32_t)>& progress);
 
-// "LogEvent=Erase": kLogErased when the server accepted it, else kLogFailed.
-std::uint32_t EraseServerLog(const std::string& sessionId);
+// "LogEvent=Erase": kLogErased when the server accepted it, kLogStopped when the stop request
+// ended the wait, else kLogFailed.
+std::uint32_t EraseServerLog(const std::string& sessionId,
+                             const platform::StopToken* stop = nullptr);
 
 }  // namespace net

@@ -122,17 +122,48 @@ TEST_F(LogPageTest, EraseClearsTheServerLogAndTheList) {
   RunOnPage([this](CSysConfPropSheet&, L& page) {
     Click(page, L::IDC_DOWNLOAD);
     ASSERT_TRUE(WaitIdle(page));
+    ASSERT_EQ(ListRows(page, L::IDC_LIST).size(), 14u);
     Click(page, L::IDC_ERASE);
+    EXPECT_FALSE(Enabled(page, L::IDC_ERASE));
+    EXPECT_FALSE(Enabled(page, L::IDC_DOWNLOAD));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled(page, L::IDC_ERASE); }, kWaitMs));
     EXPECT_TRUE(ListRows(page, L::IDC_LIST).empty());
     EXPECT_EQ(page.m_nReceived, 0u);
     EXPECT_EQ(server->ServerLog().RecordCount(), 0u);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled(page, L::IDC_ERASE); }, kWaitMs));
+    EXPECT_TRUE(Enabled(page, L::IDC_DOWNLOAD));
+    // A refused erase empties the list too (the records held stay) and shows no message.
+    server->ServerLog().SetRecords(fakes::SampleLog());
+    Click(page, L::IDC_DOWNLOAD);
+    ASSERT_TRUE(WaitIdle(page));
     server->ServerLog().SetEraseStatus(205);
     Click(page, L::IDC_ERASE);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled(page, L::IDC_ERASE); }, kWaitMs));
+    EXPECT_TRUE(ListRows(page, L::IDC_LIST).empty());
+    EXPECT_EQ(page.m_nReceived, 14u);
+    EXPECT_EQ(server->ServerLog().RecordCount(), 14u);
+    EXPECT_FALSE(page.DownloadWorker().IsRunning());
   });
   const auto requests = server->RequestsTo("/GetLog.cgi");
   EXPECT_EQ(requests.back().target, "/GetLog.cgi?SessionID=S1&LogEvent=Erase");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LogPageTest, AStalledEraseLeavesTheWindowWorkingAndEndsWithTheSheet) {
+  ASSERT_EQ(Load(), 1);
+  server->ServerLog().SetStall(std::chrono::seconds(30));
+  CSysConfPropSheet& s = NewSheet();
+  const int result = RunOnPage([this](CSysConfPropSheet& sheet, L& page) {
+    Click(page, L::IDC_ERASE);
+    // The click has returned while the server still holds the request.
+    ASSERT_TRUE(server->WaitForRequests(1, std::chrono::milliseconds(kWaitMs)));
+    EXPECT_TRUE(page.DownloadWorker().IsRunning());
+    EXPECT_FALSE(Enabled(page, L::IDC_ERASE));
+    EXPECT_TRUE(SheetButtonsEnabled(sheet));
+    sheet.CloseForLostConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_FALSE(s.m_LogPage.DownloadWorker().IsRunning());
   EXPECT_TRUE(Messages().empty());
 }
 

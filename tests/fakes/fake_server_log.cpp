@@ -49,7 +49,9 @@ FakeReply FakeServerLog::Answer(const RecordedRequest& request) {
   if (event == "Erase") {
     if (m_nEraseStatus == 200)
       m_Records.clear();
-    return FakeReply::Status(m_nEraseStatus);
+    FakeReply reply = FakeReply::Status(m_nEraseStatus);
+    reply.delay = m_Stall;
+    return reply;
   }
   if (event == "Start")
     m_nCursor = 0;

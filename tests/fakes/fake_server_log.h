@@ -38,7 +38,7 @@ class FakeServerLog {
   void SetExtraRecords(std::size_t extra);
   // Each batch ends with this many bytes of a further, partial record.
   void SetTrailingBytes(std::size_t bytes);
-  // Batch requests answer only after this delay (or when the server stops).
+  // Batch and erase requests answer only after this delay (or when the server stops).
   void SetStall(std::chrono::milliseconds stall);
   // The erase answers this status (200 clears the log).
   void SetEraseStatus(int status);

@@ -246,4 +246,17 @@ TEST_F(ServerLogDownload, EraseClearsTheLogOrFails) {
   EXPECT_EQ(server.ServerLog().RecordCount(), 3u);
 }
 
+TEST_F(ServerLogDownload, AStopCutsAStalledErase) {
+  server.ServerLog().SetStall(std::chrono::seconds(30));
+  std::atomic<std::uint32_t> result{99};
+  platform::Thread thread;
+  ASSERT_TRUE(thread.Start("erase", [&](platform::StopToken stop) {
+    result = net::EraseServerLog("S1", &stop);
+    return 0u;
+  }));
+  ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(10)));
+  EXPECT_TRUE(thread.StopAndJoin(10000));
+  EXPECT_EQ(result.load(), net::kLogStopped);
+}
+
 }  // namespace

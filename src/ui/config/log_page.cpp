@@ -184,10 +184,24 @@ void CGetLogPPage::Post(std::uint32_t code) {
 void CGetLogPPage::OnErase() {
   ui::ControlRegistry& c = Controls();
   syscfg::EnableControls(c, {IDC_DOWNLOAD, IDC_ERASE}, false);
-  if (net::EraseServerLog(net::Environment().SessionId()) != net::kLogErased) {
+  // The request waits up to 15 s for the server: it runs on the worker, which the sheet's
+  // closing stops like a download.
+  StopDownload();
+  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
+  const std::string session = net::Environment().SessionId();
+  const bool started = m_worker.Start(
+      "EraseLogThread", [window, session](platform::StopToken stop, std::uint32_t generation) {
+        const std::uint32_t result = net::EraseServerLog(session, &stop);
+        if (result != net::kLogStopped)
+          platform::PostMessage(window, WM_GETLOGDONE, result, static_cast<ui::LParam>(generation));
+        return result;
+      });
+  if (!started)
     Post(net::kLogFailed);
-    return;
-  }
+}
+
+void CGetLogPPage::ClearRecords() {
+  ui::ControlRegistry& c = Controls();
   if (auto* progress = c.Get<QProgressBar>(IDC_PROGRESS)) {
     progress->setRange(0, 100);
     progress->setValue(100);
@@ -196,7 +210,6 @@ void CGetLogPPage::OnErase() {
     list->DeleteAllItems();
   std::fill(m_abyRecords.begin(), m_abyRecords.end(), 0);
   m_nReceived = 0;
-  Post(net::kLogErased);
 }
 
 void CGetLogPPage::OnLogDone(std::uint32_t code, std::int64_t generation) {
@@ -210,6 +223,8 @@ void CGetLogPPage::OnLogDone(std::uint32_t code, std::int64_t generation) {
                 m_abyRecords.begin());
     FillList();
   }
+  if (code == net::kLogErased)
+    ClearRecords();
   if (code == net::kLogDownloaded || code == net::kLogErased || code == net::kLogFailed) {
     SetCaption(false);
     StopDownload();

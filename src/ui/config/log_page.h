@@ -49,6 +49,7 @@ class CGetLogPPage : public CSysConfPage {
 
   // "Server Log" / "Cancel".
   void OnDownload();
+  // "Erase": the request runs on the worker; its 0x42C (2 or 4) ends it.
   void OnErase();
   // The check boxes: toggle the kind's bit of the mask and refill from the records held.
   void OnFilter(std::uint32_t kind);
@@ -71,6 +72,8 @@ class CGetLogPPage : public CSysConfPage {
 
  private:
   void FillList();
+  // After an accepted erase: the list and the records held are emptied.
+  void ClearRecords();
   void StopDownload();
   void SetCaption(bool downloading);
   void EnableControlsAfter();
