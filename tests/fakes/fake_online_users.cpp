@@ -30,10 +30,12 @@ std::vector<std::uint8_t> SampleOnlineUsers() {
 
 FakeReply FakeOnlineUsers::Answer(const RecordedRequest&) {
   std::lock_guard lock(m_Lock);
-  if (m_nStatus != 200)
-    return FakeReply::Status(m_nStatus);
   FakeReply reply;
-  reply.body = m_Body;
+  if (m_nStatus != 200)
+    reply = FakeReply::Status(m_nStatus);
+  else
+    reply.body = m_Body;
+  reply.delay = m_Stall;
   return reply;
 }
 
@@ -45,6 +47,11 @@ void FakeOnlineUsers::SetTable(std::vector<std::uint8_t> body) {
 void FakeOnlineUsers::SetStatus(int status) {
   std::lock_guard lock(m_Lock);
   m_nStatus = status;
+}
+
+void FakeOnlineUsers::SetStall(std::chrono::milliseconds stall) {
+  std::lock_guard lock(m_Lock);
+  m_Stall = stall;
 }
 
 }  // namespace fakes

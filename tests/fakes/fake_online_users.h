@@ -1,8 +1,10 @@
 // The fake server's "/GetOnlineUser.cgi": a table of 28-byte online-user entries (0..280 bytes
-// as a server sends it, or any other body for the faults), or a refusal status.
+// as a server sends it, or any other body for the faults), or a refusal status; a stall holds
+// each answer back.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -28,11 +30,15 @@ class FakeOnlineUsers {
   void SetTable(std::vector<std::uint8_t> body);
   // Requests answer this status (200 again to serve the table).
   void SetStatus(int status);
+  // Each answer waits this long before anything is sent (0 answers at once); the server's
+  // stop ends the wait.
+  void SetStall(std::chrono::milliseconds stall);
 
  private:
   mutable std::mutex m_Lock;
   std::vector<std::uint8_t> m_Body = SampleOnlineUsers();
   int m_nStatus = 200;
+  std::chrono::milliseconds m_Stall{0};
 };
 
 }  // namespace fakes

@@ -121,9 +121,15 @@ void RenderSheetPages(const QString& suffix) {
                {"log", syscfg::kLogPageCode},
                {"event_records", syscfg::kAlarmDataPageCode}};
   for (const auto& page : pages) {
-    RenderSheet(
-        QStringLiteral("config_sheet_%1%2").arg(QLatin1String(page.name), suffix),
-        [&](CSysConfPropSheet& sheet) { sheet.SetActivePage(sheet.PageOfCode(page.code)); });
+    RenderSheet(QStringLiteral("config_sheet_%1%2").arg(QLatin1String(page.name), suffix),
+                [&](CSysConfPropSheet& sheet) {
+                  sheet.SetActivePage(sheet.PageOfCode(page.code));
+                  // The online users arrive from the page's worker.
+                  QElapsedTimer waited;
+                  waited.start();
+                  while (sheet.m_OnlineUserPage.Querying() && waited.elapsed() < 5000)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                });
   }
 }
 

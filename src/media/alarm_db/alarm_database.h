@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "media/system_time.h"
+#include "platform/thread.h"
 
 inline constexpr std::uint16_t kAlarmDataMagic = 0x9987;
 inline constexpr std::size_t kAlarmDataHeaderBytes = 4;
@@ -79,6 +80,13 @@ struct OnlineUser {
 
 inline constexpr std::size_t kOnlineUserCount = 10;
 inline constexpr std::size_t kOnlineUserBytes = 28;
+inline constexpr std::uint16_t kOnlineUserTimeoutSeconds = 5;
+
+// Fetches "/GetOnlineUser.cgi" with the session id (each wait up to 5 s) and gives the reply
+// body, or nothing when the request failed or stop was requested. Touches no shared state, so
+// a window's worker may run it and hand the body to StoreOnlineUsers on the window's thread.
+std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(
+    const std::string& sessionId, const platform::StopToken* stop = nullptr);
 
 class CAlarmDatabase {
  public:
@@ -114,7 +122,7 @@ class CAlarmDatabase {
   // The online-user table from a reply body: false (table cleared, flags kept) for a body
   // longer than the table; else the body is copied and each used flag set from its name.
   bool StoreOnlineUsers(std::span<const std::uint8_t> body);
-  // Fetches "/GetOnlineUser.cgi" with the session id and stores the reply body. A failed
+  // FetchOnlineUsers, then StoreOnlineUsers of the body, on the caller's thread. A failed
   // request shows message 4065 unless the caller reports failures itself (reportFailure false).
   bool QueryDevice(const std::string& sessionId, bool reportFailure = true);
   const std::array<OnlineUser, kOnlineUserCount>& OnlineUsers() const { return m_OnlineUsers; }

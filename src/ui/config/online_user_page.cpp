@@ -13,6 +13,7 @@
 #include "net/config_record_layout.h"
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_bridge.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/config_text.h"
@@ -69,6 +70,15 @@ QString OnlineUserName(const OnlineUser& user) {
 COnlineUserPage::COnlineUserPage()
     : CSysConfPage(QStringLiteral("Information"), syscfg::kOnlineUserPageCode) {}
 
+COnlineUserPage::~COnlineUserPage() {
+  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
+  // back into the page any more.
+  QObject::disconnect(m_windowGone);
+  if (m_pBridge)
+    m_pBridge->Unregister();
+  m_worker.Stop(kWorkerStopMs);
+}
+
 void COnlineUserPage::CreateControls(QWidget* window) {
   using namespace syscfg;
   ui::ControlRegistry& c = Controls();
@@ -93,25 +103,71 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   users->addLayout(buttons);
   page->addWidget(group, 1);
   QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });
+  m_pBridge = new ui::MessageBridge(window, [this](std::uint32_t msg, ui::WParam w, ui::LParam l) {
+    if (msg == WM_ONLINEUSERDONE)
+      OnQueryDone(static_cast<std::uint32_t>(w), l);
+  });
+  // The sheet closing (also after a lost connection) ends a query; its answer is not awaited.
+  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
+    m_worker.Stop(kWorkerStopMs);
+    m_pReply.reset();
+    m_bQuerying = false;
+  });
 }
 
 bool COnlineUserPage::OnInitDialog() {
   if (g_lpApp)
     m_strHostName = syscfg::ShownText(g_lpApp->m_SystemConfig, cfg::system::kHostName);
-  if (Query())
-    Fill();
-  return CSysConfPage::OnInitDialog();
+  const bool result = CSysConfPage::OnInitDialog();
+  StartQuery();
+  return result;
 }
 
 void COnlineUserPage::DoDataExchange(ui::DataExchange& dx) {
   syscfg::ExchangeText(dx, IDC_HOST_NAME, m_strHostName, syscfg::kHostNameBytes);
 }
 
-bool COnlineUserPage::Query() {
-  if (g_AlarmDatabase.QueryDevice(net::Environment().SessionId(), false))
-    return true;
+void COnlineUserPage::StartQuery() {
+  EndQuery();
+  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
+  const std::string session = net::Environment().SessionId();
+  const auto reply = std::make_shared<std::vector<std::uint8_t>>();
+  m_pReply = reply;
+  m_bQuerying = true;
+  syscfg::EnableControls(Controls(), {IDC_REFRESH}, false);
+  const bool started = m_worker.Start(
+      "OnlineUserThread",
+      [window, session, reply](platform::StopToken stop, std::uint32_t generation) {
+        std::optional<std::vector<std::uint8_t>> body = FetchOnlineUsers(session, &stop);
+        if (stop.StopRequested())
+          return std::uint32_t{kQueryFailed};
+        const std::uint32_t code = body ? kQueryArrived : kQueryFailed;
+        if (body)
+          *reply = std::move(*body);
+        platform::PostMessage(window, WM_ONLINEUSERDONE, code, static_cast<ui::LParam>(generation));
+        return code;
+      });
+  if (!started)
+    OnQueryDone(kQueryFailed, m_worker.Generation());
+}
+
+void COnlineUserPage::EndQuery() {
+  m_worker.Stop(kWorkerStopMs);
+  m_pReply.reset();
+  m_bQuerying = false;
+  syscfg::EnableControls(Controls(), {IDC_REFRESH}, true);
+}
+
+void COnlineUserPage::OnQueryDone(std::uint32_t code, std::int64_t generation) {
+  if (!m_bQuerying || !m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  const std::shared_ptr<std::vector<std::uint8_t>> reply = m_pReply;
+  EndQuery();
+  if (code == kQueryArrived && reply && g_AlarmDatabase.StoreOnlineUsers(*reply)) {
+    Fill();
+    return;
+  }
   ui::MessageBoxById(4029);
-  return false;
 }
 
 void COnlineUserPage::Fill() {
@@ -135,6 +191,7 @@ void COnlineUserPage::Fill() {
 }
 
 void COnlineUserPage::OnRefresh() {
-  if (Query())
-    Fill();
+  if (m_bQuerying)
+    return;
+  StartQuery();
 }
