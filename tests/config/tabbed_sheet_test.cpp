@@ -1,5 +1,8 @@
 // The tabbed configuration sheet: its pages by the server's device type, its scaled buttons,
-// and its own order of the apply steps (in which the SNTP step also writes the zone row).
+// its own order of the apply steps (in which the SNTP step also writes the zone row), and its
+// reboot on the sheet's worker.
+#include <QTest>
+
 #include "config_fixture.h"
 #include "page_controls.h"
 #include "ui/config/my_system_dialog.h"
@@ -128,6 +131,32 @@ TEST_F(TabbedSheetTest, ExitAndAnUntouchedApply) {
             MySystemDialog::kResultApplied);
   EXPECT_TRUE(SentOptions().empty());
   EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
+}
+
+TEST_F(TabbedSheetTest, RebootEndsTheRunOnceSentAndReportsAFailure) {
+  ASSERT_EQ(Load(), 1);
+  auto dialog = NewDialog('q');
+  const auto rebootButton = [&] { return dialog->GetDlgItem(MySystemDialog::IDC_REBOOT); };
+  EXPECT_EQ(Run(*dialog,
+                [&] {
+                  static_cast<QAbstractButton*>(rebootButton())->click();
+                  EXPECT_TRUE(dialog->Rebooting());
+                  EXPECT_FALSE(rebootButton()->isEnabled());
+                  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 10000));
+                }),
+            MySystemDialog::kResultClosed);
+  ASSERT_TRUE(server->WaitForRequests(1, std::chrono::seconds(10)));
+  EXPECT_EQ(server->RequestsTo("/RebootServer.cgi").size(), 1u);
+  EXPECT_FALSE(dialog->RebootWorker().IsRunning());
+  server->Stop();
+  EXPECT_EQ(Run(*dialog,
+                [&] {
+                  dialog->OnReboot();
+                  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Rebooting(); }, 10000));
+                  EXPECT_TRUE(rebootButton()->isEnabled());
+                }),
+            kNotEnded);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
 }
 
 }  // namespace

@@ -17,6 +17,9 @@ constexpr std::uint8_t kFullDeviceType = '2';
 MySystemDialog::MySystemDialog(QWidget* parent) : CPropertySheet(QString(), parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(600, 500);
+  OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnRebootDone(static_cast<int>(result), generation);
+  });
 }
 
 MySystemDialog::MySystemDialog(const QString& caption, QWidget* parent) : MySystemDialog(parent) {
@@ -111,11 +114,12 @@ void MySystemDialog::OnApply() {
 }
 
 void MySystemDialog::OnReboot() {
-  if (syscfg::SendSessionCommand(syscfg::kCgiRebootServer) == 0) {
-    ui::MessageBoxById(4065);
-    return;
-  }
-  EndDialog(kResultClosed);
+  StartReboot();
+}
+
+void MySystemDialog::OnDestroyWindow() {
+  StopReboot();
+  CPropertySheet::OnDestroyWindow();
 }
 
 void MySystemDialog::OnExit() {

@@ -46,6 +46,8 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
 
  protected:
   bool OnInitDialog() override;
+  // The run's end also stops a reboot request still waiting.
+  void OnDestroyWindow() override;
   void resizeEvent(QResizeEvent* event) override;
   ui::CPropertySheet& Sheet() const override { return const_cast<MySystemDialog&>(*this); }
 

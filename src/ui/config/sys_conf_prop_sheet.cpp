@@ -26,6 +26,9 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
            &m_OnlineUserPage, &m_LogPage, &m_AlarmDataPage}) {
     AddPage(page);
   }
+  OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnRebootDone(static_cast<int>(result), generation);
+  });
   OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
     // A close meant for an earlier run, or arriving after this one ended, is stale.
     if (run == m_nRun.load() && IsInModalRun())
@@ -115,11 +118,12 @@ int CSysConfPropSheet::EnableButtons() {
 }
 
 void CSysConfPropSheet::OnReboot() {
-  if (syscfg::SendSessionCommand(syscfg::kCgiRebootServer) == 0) {
-    ui::MessageBoxById(4065);
-    return;
-  }
-  EndDialog(kResultClosed);
+  StartReboot();
+}
+
+void CSysConfPropSheet::OnDestroyWindow() {
+  StopReboot();
+  CTreePropSheet::OnDestroyWindow();
 }
 
 void CSysConfPropSheet::OnExit() {

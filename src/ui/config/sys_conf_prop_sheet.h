@@ -54,6 +54,8 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
   // Enter does not end the sheet; Escape and the window's close are EXIT.
   void OnOK() override {}
   void OnCancel() override { OnExit(); }
+  // The run's end also stops a reboot request still waiting.
+  void OnDestroyWindow() override;
   void resizeEvent(QResizeEvent* event) override;
   ui::CPropertySheet& Sheet() const override { return const_cast<CSysConfPropSheet&>(*this); }
 

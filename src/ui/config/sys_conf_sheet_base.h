@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 
+#include "ui/common/worker.h"
 #include "ui/config/account_page.h"
 #include "ui/config/alarm_data_page.h"
 #include "ui/config/alarm_pages.h"
@@ -71,6 +72,13 @@ class CSysConfSheetBase {
   virtual int DisableButtons() = 0;
   virtual int EnableButtons() = 0;
 
+  // The reboot request's 0x457: a current request that was not sent shows message 4065 and
+  // gives the buttons back; one that was sent ends the run with 0. Messages of an ended request
+  // are ignored.
+  void OnRebootDone(int result, std::int64_t generation);
+  bool Rebooting() const { return m_bRebooting; }
+  const ui::Worker& RebootWorker() const { return m_rebootWorker; }
+
   // Replaces the engine functions that APPLY and the pages call (tests record them).
   void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
   const syscfg::SysConfEngine& Engine() const { return m_engine; }
@@ -115,6 +123,12 @@ class CSysConfSheetBase {
   // change ends in a new login. True when the sheet is to end with 3.
   bool RunApply(std::span<const SysConfApplyStep> order);
 
+  // REBOOT: "/RebootServer.cgi" (up to 5 s to connect and write) runs on a worker that posts
+  // 0x457 to the sheet; the buttons are disabled meanwhile and a second press is ignored.
+  void StartReboot();
+  // The run's end: a reboot request still waiting is stopped; its answer changes nothing.
+  void StopReboot();
+
  private:
   bool CheckPagesForApply();
   // A page takes part in APPLY when its window exists in this run; its controls are saved.
@@ -135,4 +149,10 @@ class CSysConfSheetBase {
   void ApplyVideo(bool& networkChanged);
 
   syscfg::SysConfEngine m_engine;
+  ui::Worker m_rebootWorker;
+  bool m_bRebooting = false;
 };
+
+// Posted by the reboot worker to the sheet (wParam: the sender's result; lParam: the
+// generation).
+inline constexpr std::uint32_t WM_REBOOTSERVERDONE = 0x400 + 0x57;
