@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/schedule_table.h"
 #include "app/setting_ini.h"
 #include "app/trace.h"
 #include "platform/sync.h"
@@ -87,7 +88,7 @@ struct PeripheralInfo {
 };
 
 // One of the ten records the main window and the configuration pages keep: twelve bytes of
-// values followed by two texts.
+// values followed by two texts (the account list: app/account_table.h).
 struct CTextPairRecord {
   std::array<std::uint8_t, 12> m_abyValues{};
   std::string m_strFirst;
@@ -383,6 +384,10 @@ class CAppData {
   // (1: the dialog draws the stream's motion report, m_pCurrentFrameInfo, over its picture).
   std::atomic<CMotionDetectionDlg*> m_pMotionDetectionDlg{nullptr};
   std::atomic<std::uint32_t> m_dwMotionFlag{0};
+  // The trigger page's motion byte (TRIGGER +9) as the last APPLY left it; the schedule table
+  // (GUI thread only; the schedule recorder works on copies handed to it).
+  std::atomic<std::uint8_t> m_byTriggerMotionCopy{0};
+  ScheduleTable m_ScheduleTable;
 
   // 46. Main window: the full-screen buffer's size, the hot point, the snapshot request, the
   // black-video flag, the panel modes and the values applied last (shared with the painter on

@@ -41,6 +41,7 @@ std::vector<std::string> SessionParams(const fakes::RecordedRequest& request) {
 using ApplyTest = ConfigTest;
 
 TEST_F(ApplyTest, ViewingEveryPageAndApplyingSendsNothing) {
+  config_testing::ScopedDeviceTable devices({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
   for (const auto& records : {fakes::SampleConfig(), fakes::OffRowConfig()}) {
     calls.clear();
     sheet.reset();
@@ -91,6 +92,29 @@ TEST_F(ApplyTest, ChangesOnAllSixPagesArriveInTheStepOrder) {
     EXPECT_EQ(SessionParams(request).size(), dns ? 3u : 2u);
     EXPECT_EQ(request.Param("SessionID"), "S1");
   }
+}
+
+TEST_F(ApplyTest, ChangesOnEveryPageSendTheTenRecordsInTheStepOrder) {
+  ASSERT_EQ(Load(), 1);
+  const int result = RunSheet([](CSysConfPropSheet& s) {
+    ShowAllPages(s);
+    Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_BIT_RATE, 6);
+    Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    Type(s.m_OnlineUserPage, COnlineUserPage::IDC_HOST_NAME, "camera-7");
+    Type(s.m_PeripheralPage, CPeripheralPage::IDC_ID1, "7");
+    Type(s.m_AccountPage, AccountPropertyPage::IDC_MAX_USERS, "7");
+    Pick(s.m_SntpPage, CSNTPPage::IDC_TIME_ZONE, 3);
+    Type(s.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+    Type(s.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    Ctl<QAbstractButton>(s.m_AlarmPage, AlarmPropertyPage::IDC_FTP)->click();
+    Type(s.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    s.OnApply();
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
+  EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "TRIGGER", "SMTP", "FTP", "SNTP",
+                                                     "SECURE", "RS485", "SYSTEM", "IP", "PENTA"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ApplyTest, PppoeAloneSendsPppoeWithoutANewLogin) {
@@ -407,12 +431,21 @@ TEST_F(ApplyTest, ExitRebootAndEscape) {
                               Qt::Key_Return);
             }),
             kNotEnded);
-  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) {
+  // The reboot request runs on the sheet's worker: the run ends once it was sent.
+  const auto rebootAndWait = [](CSysConfPropSheet& s) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.Rebooting(); }, 10000));
+  };
+  EXPECT_EQ(RunSheet([&](CSysConfPropSheet& s) {
               static_cast<QAbstractButton*>(s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT))->click();
+              rebootAndWait(s);
             }),
             0);
   environment.SetSessionId("");
-  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) { s.OnReboot(); }), 0);
+  EXPECT_EQ(RunSheet([&](CSysConfPropSheet& s) {
+              s.OnReboot();
+              rebootAndWait(s);
+            }),
+            0);
   // The reboot request is not answered: the server may still be reading it.
   ASSERT_TRUE(server->WaitForRequests(2, std::chrono::seconds(10)));
   // Two connections: the server may finish reading them in either order.
@@ -425,8 +458,60 @@ TEST_F(ApplyTest, ExitRebootAndEscape) {
             (std::multiset<std::string>{"/RebootServer.cgi?SessionID=S1", "/RebootServer.cgi"}));
   EXPECT_TRUE(SentOptions().empty());
   server->Stop();
-  EXPECT_EQ(RunSheet([](CSysConfPropSheet& s) { s.OnReboot(); }), kNotEnded);
+  EXPECT_EQ(RunSheet([&](CSysConfPropSheet& s) {
+              s.OnReboot();
+              rebootAndWait(s);
+              EXPECT_TRUE(s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled());
+            }),
+            kNotEnded);
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+}
+
+TEST_F(ApplyTest, RebootWaitsOnTheSheetsWorkerAndIgnoresAnEndedRequest) {
+  ASSERT_EQ(Load(), 1);
+  CSysConfPropSheet& s = NewSheet();
+  const auto buttonsEnabled = [&] {
+    return s.GetDlgItem(CSysConfPropSheet::IDC_EXIT)->isEnabled() ||
+           s.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled() ||
+           s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled();
+  };
+  // The press returns at once with the request on the worker; a second press and the answer of
+  // an ended request change nothing; the request's own answer ends the run.
+  EXPECT_EQ(
+      RunSheet([&](CSysConfPropSheet& sheet) {
+        static_cast<QAbstractButton*>(sheet.GetDlgItem(CSysConfPropSheet::IDC_REBOOT))->click();
+        EXPECT_TRUE(sheet.Rebooting());
+        EXPECT_FALSE(buttonsEnabled());
+        sheet.OnReboot();
+        const std::uint32_t ended = sheet.RebootWorker().Generation() - 1;
+        sheet.OnRebootDone(0, ended);
+        EXPECT_TRUE(sheet.Rebooting());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+      }),
+      CSysConfPropSheet::kResultClosed);
+  ASSERT_TRUE(server->WaitForRequests(1, std::chrono::seconds(10)));
+  EXPECT_EQ(server->RequestsTo("/RebootServer.cgi").size(), 1u);
+  EXPECT_FALSE(s.RebootWorker().IsRunning());
+  // Closing the sheet while the request runs stops it; its answer arriving later is ignored.
+  std::uint32_t closed = 0;
+  EXPECT_EQ(RunSheet([&](CSysConfPropSheet& sheet) {
+              sheet.OnReboot();
+              closed = sheet.RebootWorker().Generation();
+              sheet.CloseForLostConnection();
+              ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+            }),
+            CSysConfPropSheet::kResultClosed);
+  EXPECT_FALSE(s.Rebooting());
+  EXPECT_FALSE(s.RebootWorker().IsRunning());
+  s.OnRebootDone(0, closed);
+  // The next run starts with its buttons and no request.
+  EXPECT_EQ(RunSheet([&](CSysConfPropSheet& sheet) {
+              sheet.OnRebootDone(0, closed);
+              EXPECT_FALSE(sheet.Rebooting());
+              EXPECT_TRUE(buttonsEnabled());
+            }),
+            kNotEnded);
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ApplyTest, SyncServerTimeTakesOnlyAcceptanceAsSuccess) {
@@ -442,14 +527,67 @@ TEST_F(ApplyTest, SyncServerTimeTakesOnlyAcceptanceAsSuccess) {
     scopedBox.emplace(messages);
     RunSheet([](CSysConfPropSheet& s) {
       s.SetActivePage(&s.m_SntpPage);
-      static_cast<QAbstractButton*>(s.m_SntpPage.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME))
-          ->click();
+      CSNTPPage& page = s.m_SntpPage;
+      static_cast<QAbstractButton*>(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME))->click();
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Syncing(); }, 10000));
+      EXPECT_TRUE(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME)->isEnabled());
+      EXPECT_FALSE(page.SyncWorker().IsRunning());
     });
     EXPECT_EQ(Messages().size(), c.message ? 1u : 0u) << c.status;
   }
   const auto syncs = server->RequestsTo("/SyncServerTime.cgi");
   ASSERT_EQ(syncs.size(), 4u);
   EXPECT_EQ(syncs[0].target, "/SyncServerTime.cgi?SessionID=S1");
+}
+
+TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
+  ASSERT_EQ(Load(), 1);
+  server->SetHandler("/SyncServerTime.cgi", [](const fakes::RecordedRequest&) {
+    fakes::FakeReply reply = fakes::SyncServerTimeReply(200);
+    reply.delay = std::chrono::seconds(30);
+    return reply;
+  });
+  CSysConfPropSheet& s = NewSheet();
+  std::uint32_t stalled = 0;
+  const int result = RunSheet([&](CSysConfPropSheet& sheet) {
+    CSNTPPage& page = sheet.m_SntpPage;
+    ASSERT_TRUE(sheet.SetActivePage(&page));
+    auto* sync = static_cast<QAbstractButton*>(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME));
+    sync->click();
+    // The press has returned while the server holds the request.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return server->RequestsTo("/SyncServerTime.cgi").size() == 1; }, 10000));
+    EXPECT_TRUE(page.Syncing());
+    EXPECT_TRUE(page.SyncWorker().IsRunning());
+    EXPECT_FALSE(sync->isEnabled());
+    EXPECT_TRUE(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled());
+    Type(page, CSNTPPage::IDC_TIME_SERVER, "pool.example.org");
+    // A second press meanwhile sends nothing.
+    page.OnSyncServerTime();
+    QTest::qWait(20);
+    EXPECT_EQ(server->RequestsTo("/SyncServerTime.cgi").size(), 1u);
+    stalled = page.SyncWorker().Generation();
+    sheet.CloseForLostConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  CSNTPPage& page = s.m_SntpPage;
+  EXPECT_FALSE(page.Syncing());
+  EXPECT_FALSE(page.SyncWorker().IsRunning());
+  // A late answer of the stopped request changes nothing: no message.
+  page.OnSyncDone(0, stalled);
+  EXPECT_TRUE(Messages().empty());
+  // Reopened, the key works again.
+  fakes::SetSyncServerTimeStatus(*server, 202);
+  RunSheet([&](CSysConfPropSheet& sheet) {
+    ASSERT_TRUE(sheet.SetActivePage(&sheet.m_SntpPage));
+    page.OnSyncDone(0, stalled);
+    EXPECT_TRUE(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME)->isEnabled());
+    page.OnSyncServerTime();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Syncing(); }, 10000));
+  });
+  EXPECT_EQ(server->RequestsTo("/SyncServerTime.cgi").size(), 2u);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
 }
 
 TEST_F(ApplyTest, ALostConnectionEndsTheRunWithZeroWhateverThePageSays) {
@@ -495,25 +633,42 @@ TEST_F(ApplyTest, TheSheetsButtonsAndPages) {
     EXPECT_FALSE(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled());
     EXPECT_EQ(sheet.EnableButtons(), 1);
     EXPECT_TRUE(sheet.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled());
-    // The tree: Network with its four children, then General.
+    // The tree: three top items, each itself a page, with their children in page order.
     QTreeWidget* tree = sheet.GetPageTreeControl();
-    ASSERT_EQ(tree->topLevelItemCount(), 2);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Network");
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), "General");
-    QStringList children;
-    for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
-      children << tree->topLevelItem(0)->child(i)->text(0);
-    EXPECT_EQ(children, QStringList({"DDNS", "SNTP", "FTP", "Mail"}));
-    // Each page writes its code when it becomes active.
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    const std::pair<QString, QStringList> nodes[] = {
+        {"Network", {"DDNS", "SNTP", "FTP", "Mail"}},
+        {"General", {"Peripheral", "Account ", "File Path", "Schedule Record", "Trigger"}},
+        {"Information", {"Log File", "Event Record List"}}};
+    for (int i = 0; i < 3; ++i) {
+      QTreeWidgetItem* item = tree->topLevelItem(i);
+      EXPECT_EQ(item->text(0), nodes[i].first);
+      QStringList children;
+      for (int c = 0; c < item->childCount(); ++c)
+        children << item->child(c)->text(0);
+      EXPECT_EQ(children, nodes[i].second);
+    }
+    // Fourteen pages in the constructor's order; each writes its code when it becomes active.
     const std::pair<ui::CPropertyPage*, int> codes[] = {
-        {&sheet.m_DnsPage, 4096}, {&sheet.m_SntpPage, 2048}, {&sheet.m_FtpPage, 32},
-        {&sheet.m_MailPage, 16},  {&sheet.m_PentaPage, 1},   {&sheet.m_NetworkPage, 0}};
+        {&sheet.m_NetworkPage, 0},      {&sheet.m_DnsPage, 4096},     {&sheet.m_SntpPage, 2048},
+        {&sheet.m_FtpPage, 32},         {&sheet.m_MailPage, 16},      {&sheet.m_PentaPage, 1},
+        {&sheet.m_PeripheralPage, 512}, {&sheet.m_AccountPage, 1024}, {&sheet.m_RecordPage, 256},
+        {&sheet.m_SchedulePage, 128},   {&sheet.m_AlarmPage, 8},      {&sheet.m_OnlineUserPage, 2},
+        {&sheet.m_LogPage, 4},          {&sheet.m_AlarmDataPage, 64}};
+    ASSERT_EQ(sheet.GetPageCount(), 14);
+    for (int i = 0; i < 14; ++i)
+      EXPECT_EQ(sheet.GetPage(i), codes[i].first) << i;
     for (const auto& [page, code] : codes) {
       sheet.SetActivePage(page);
       EXPECT_EQ(sheet.SysConfPageCode, code);
       EXPECT_EQ(sheet.PageOfCode(code), page);
     }
-    EXPECT_EQ(sheet.PageOfCode(8), nullptr);
+    // Built, never added.
+    for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
+             &sheet.m_ToolBoxPage, &sheet.m_Q4TPeripheralPage, &sheet.m_AlarmTriggerPage,
+             &sheet.m_PentaCmdPage})
+      EXPECT_EQ(sheet.GetPageIndex(page), -1);
+    EXPECT_EQ(sheet.PageOfCode(3), nullptr);
   });
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +16,9 @@
 #include "app/app_data.h"
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/temp_folder.h"
+#include "media/alarm_db/alarm_database.h"
+#include "net/ctrl_file.h"
 #include "net/net_environment.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/string_table.h"
@@ -42,6 +46,10 @@ class ConfigTest : public ::testing::Test {
     scopedBox.emplace(messages);
     runner = std::make_shared<ui::testing::ScriptedModalRunner>();
     scopedRunner.emplace(runner);
+    // The alarm-record list page keeps its database in the test's own folder.
+    g_AlarmDatabase.SetProgramDir(folder.Path().string());
+    g_AlarmDatabase.m_List.clear();
+    g_AlarmDatabase.m_bListChanged = 0;
   }
   void TearDown() override {
     sheet.reset();
@@ -51,6 +59,8 @@ class ConfigTest : public ::testing::Test {
     net::ClearPendingChanges();
     server.reset();
     g_lpApp.reset();
+    g_AlarmDatabase.m_List.clear();
+    g_AlarmDatabase.m_bListChanged = 0;
   }
 
   // Serves records and fetches them all through the load dialog; its result.
@@ -62,9 +72,8 @@ class ConfigTest : public ::testing::Test {
     return result;
   }
 
-  // A sheet whose engine calls go to the call log.
-  CSysConfPropSheet& NewSheet() {
-    sheet = std::make_unique<CSysConfPropSheet>();
+  // Engine calls that go to the call log (and the schedule copies).
+  syscfg::SysConfEngine RecordingEngine() {
     syscfg::SysConfEngine engine;
     engine.reloadAlarmDatabase = [this] { calls.push_back("ReadAll"); };
     engine.reportConnectionLost = [this] { calls.push_back("MessageTrigger(1)"); };
@@ -75,7 +84,15 @@ class ConfigTest : public ::testing::Test {
     engine.userRecordRunning = [this] { return userRecording; };
     engine.stopUserRecord = [this] { calls.push_back("StopUserRecord"); };
     engine.stopAlarmAndScheduleRecords = [this] { calls.push_back("StopAlarmAndSchedule"); };
-    sheet->SetEngine(engine);
+    engine.alarmRecordRunning = [this] { return alarmRecording; };
+    engine.setSchedule = [this](const ScheduleTable& table) { schedules.push_back(table); };
+    return engine;
+  }
+
+  // A sheet whose engine calls go to the call log.
+  CSysConfPropSheet& NewSheet() {
+    sheet = std::make_unique<CSysConfPropSheet>();
+    sheet->SetEngine(RecordingEngine());
     return *sheet;
   }
 
@@ -116,6 +133,7 @@ class ConfigTest : public ::testing::Test {
   }
   static std::string Text(int stringId) { return ui::LoadString(stringId).toStdString(); }
 
+  fakes::TempFolder folder;
   std::unique_ptr<fakes::FakeVideoServer> server;
   net::MemoryNetEnvironment environment;
   std::shared_ptr<platform::testing::FakeMessageBox> messages;
@@ -125,6 +143,32 @@ class ConfigTest : public ::testing::Test {
   std::unique_ptr<CSysConfPropSheet> sheet;
   std::vector<std::string> calls;
   bool userRecording = false;
+  bool alarmRecording = false;
+  // The copies of the schedule table handed to the recorder, in order.
+  std::vector<ScheduleTable> schedules;
+};
+
+// The device-command table with these kinds loaded (the others not), for a test's lifetime.
+class ScopedDeviceTable {
+ public:
+  explicit ScopedDeviceTable(std::initializer_list<int> kinds) {
+    for (std::size_t k = 0; k < DeviceCommandTable.size(); ++k) {
+      m_saved[k] = DeviceCommandTable[k].device;
+      DeviceCommandTable[k].device = nullptr;
+    }
+    for (int kind : kinds)
+      DeviceCommandTable[static_cast<std::size_t>(kind)].device = &m_device;
+  }
+  ~ScopedDeviceTable() {
+    for (std::size_t k = 0; k < DeviceCommandTable.size(); ++k)
+      DeviceCommandTable[k].device = m_saved[k];
+  }
+  ScopedDeviceTable(const ScopedDeviceTable&) = delete;
+  ScopedDeviceTable& operator=(const ScopedDeviceTable&) = delete;
+
+ private:
+  CtrlFileDevice m_device;
+  std::array<CtrlFileDevice*, kDeviceKindCount> m_saved{};
 };
 
 // A record patch: bytes written at an offset.

@@ -2,6 +2,8 @@
 
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_firmware.h"
+#include "fakes/fake_online_users.h"
+#include "fakes/fake_server_log.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -159,7 +161,10 @@ const std::map<std::string, std::size_t>& FakeVideoServer::RecordSizes() {
 }
 
 FakeVideoServer::FakeVideoServer(std::chrono::seconds lifeTime)
-    : m_EndOfLife(Clock::now() + lifeTime), m_pFirmware(std::make_unique<FakeFirmware>()) {
+    : m_EndOfLife(Clock::now() + lifeTime),
+      m_pFirmware(std::make_unique<FakeFirmware>()),
+      m_pOnlineUsers(std::make_unique<FakeOnlineUsers>()),
+      m_pServerLog(std::make_unique<FakeServerLog>()) {
   m_strLoginReply =
       "SESSION-ID=5A3F19C2;PRODUCT-ID=604;FIRMWARE-VERSION=2.1.0.7;MAC-ADDRESS=00_0E_53_12_AB_"
       "CD;HOST-NAME=fake-server;";
@@ -265,6 +270,12 @@ void FakeVideoServer::InstallBuiltInHandlers() {
   m_Handlers["/RS485Cmd.cgi"] = [](const RecordedRequest&) { return FakeReply::Status(200); };
   m_Handlers["/UpgradeFirmware.cgi"] = [this](const RecordedRequest& request) {
     return m_pFirmware->Answer(request);
+  };
+  m_Handlers["/GetOnlineUser.cgi"] = [this](const RecordedRequest& request) {
+    return m_pOnlineUsers->Answer(request);
+  };
+  m_Handlers["/GetLog.cgi"] = [this](const RecordedRequest& request) {
+    return m_pServerLog->Answer(request);
   };
   m_Handlers["/RebootServer.cgi"] = [](const RecordedRequest&) {
     FakeReply reply;

@@ -61,6 +61,8 @@ struct FakeReply {
 using FakeHandler = std::function<FakeReply(const RecordedRequest&)>;
 
 class FakeFirmware;
+class FakeOnlineUsers;
+class FakeServerLog;
 
 class FakeVideoServer {
  public:
@@ -89,6 +91,9 @@ class FakeVideoServer {
   std::vector<uint8_t> ConfigRecord(const std::string& option) const;
   // The firmware upload at "/UpgradeFirmware.cgi" (fake_firmware.h).
   FakeFirmware& Firmware() { return *m_pFirmware; }
+  // "/GetOnlineUser.cgi" (fake_online_users.h) and "/GetLog.cgi" (fake_server_log.h).
+  FakeOnlineUsers& OnlineUsers() { return *m_pOnlineUsers; }
+  FakeServerLog& ServerLog() { return *m_pServerLog; }
 
   // Called with each request once it is answered (on the connection's thread).
   void SetRequestObserver(std::function<void(const RecordedRequest&, const FakeReply&)> observer);
@@ -130,6 +135,8 @@ class FakeVideoServer {
   std::map<std::string, std::vector<uint8_t>> m_Records;
   std::unique_ptr<FakeFirmware> m_pFirmware;
   std::function<void(const RecordedRequest&, const FakeReply&)> m_RequestObserver;
+  std::unique_ptr<FakeOnlineUsers> m_pOnlineUsers;
+  std::unique_ptr<FakeServerLog> m_pServerLog;
 
   std::thread m_TcpThread;
   std::thread m_UdpThread;

@@ -1,8 +1,11 @@
 // The gallery's pictures of the configuration sheet and its pages: the load dialog, the sheet on
 // each page over the sample configuration (and its off-row variant), the mail address dialog,
-// the FTP page in entry mode and the motion grid over a fixture frame with a motion report.
+// the FTP and account pages in entry mode, the time-setting dialog, the motion grid over a
+// fixture frame with a motion report, and the tabbed sheet for two kinds of server.
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QTimer>
 #include <cmath>
@@ -12,6 +15,9 @@
 #include "app/app_data.h"
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/temp_folder.h"
+#include "media/alarm_db/alarm_database.h"
+#include "net/ctrl_file.h"
 #include "net/net_environment.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/list_ctrl.h"
@@ -19,6 +25,7 @@
 #include "ui/config/load_config_dlg.h"
 #include "ui/config/mail_page.h"
 #include "ui/config/motion_detection_dlg.h"
+#include "ui/config/my_system_dialog.h"
 #include "ui/config/sys_conf_prop_sheet.h"
 
 #include "gallery_sections.h"
@@ -79,9 +86,15 @@ bool LoadRecords() {
   return dialog.DoModal() == CEnterSysConfigDlg::kResultLoaded;
 }
 
+// The folders the opener gives the sheet.
+const SysConfFolders kFolders{QStringLiteral("/home/operator/Kavelin/Record/"),
+                              QStringLiteral("/home/operator/Kavelin/Snapshot/"),
+                              QStringLiteral("/home/operator/Kavelin/Sound/")};
+
 void RenderSheet(const QString& name, const std::function<void(CSysConfPropSheet&)>& show) {
   CSysConfPropSheet sheet;
   sheet.SetTreeTitle(QString::fromLatin1(CSysConfPropSheet::kEmptyPageText));
+  sheet.m_Folders = kFolders;
   RunWith(sheet, [&] {
     show(sheet);
     QCoreApplication::processEvents();
@@ -93,13 +106,30 @@ void RenderSheetPages(const QString& suffix) {
   const struct {
     const char* name;
     int code;
-  } pages[] = {{"network", syscfg::kNetworkPageCode}, {"ddns", syscfg::kDnsPageCode},
-               {"sntp", syscfg::kSntpPageCode},       {"ftp", syscfg::kFtpPageCode},
-               {"mail", syscfg::kMailPageCode},       {"video", syscfg::kVideoPageCode}};
+  } pages[] = {{"network", syscfg::kNetworkPageCode},
+               {"ddns", syscfg::kDnsPageCode},
+               {"sntp", syscfg::kSntpPageCode},
+               {"ftp", syscfg::kFtpPageCode},
+               {"mail", syscfg::kMailPageCode},
+               {"video", syscfg::kVideoPageCode},
+               {"peripheral", syscfg::kPeripheralPageCode},
+               {"account", syscfg::kAccountPageCode},
+               {"file_path", syscfg::kRecordPageCode},
+               {"schedule", syscfg::kSchedulePageCode},
+               {"trigger", syscfg::kTriggerPageCode},
+               {"information", syscfg::kOnlineUserPageCode},
+               {"log", syscfg::kLogPageCode},
+               {"event_records", syscfg::kAlarmDataPageCode}};
   for (const auto& page : pages) {
-    RenderSheet(
-        QStringLiteral("config_sheet_%1%2").arg(QLatin1String(page.name), suffix),
-        [&](CSysConfPropSheet& sheet) { sheet.SetActivePage(sheet.PageOfCode(page.code)); });
+    RenderSheet(QStringLiteral("config_sheet_%1%2").arg(QLatin1String(page.name), suffix),
+                [&](CSysConfPropSheet& sheet) {
+                  sheet.SetActivePage(sheet.PageOfCode(page.code));
+                  // The online users arrive from the page's worker.
+                  QElapsedTimer waited;
+                  waited.start();
+                  while (sheet.m_OnlineUserPage.Querying() && waited.elapsed() < 5000)
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                });
   }
 }
 
@@ -215,6 +245,124 @@ void RenderMotionGrid() {
   app.m_pCurrentFrameInfo = nullptr;
 }
 
+// The client-side data the pages show: a device table with gaps, three alarm records (the
+// second one's file is gone) and three schedule periods.
+struct PageData {
+  PageData() {
+    const std::string devices[] = {"CAMERA",  "DVR 4CH", "DVR 4CH BASIC",
+                                   "MUX 9CH", "PTZ",     "MPEG2 DVR 4CH"};
+    std::string text = "[Device Number]\n" + std::to_string(std::size(devices)) + "\n";
+    for (const std::string& name : devices)
+      text += "[Device Name]\n" + name + "\n[Power]\n0x02 0x%d 0x50\n";
+    text += "[EOF]\nEnd\n";
+    const std::filesystem::path ctrl = folder.Path() / "CtrlFile.ini";
+    QFile file(QString::fromStdString(ctrl.string()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size())) {
+      Fail();
+    }
+    file.close();
+    if (LoadCtrlFileFrom(ctrl) != 1)
+      Fail();
+    MatchCtrlFileDevices();
+
+    g_AlarmDatabase.SetProgramDir(folder.Path().string());
+    const struct {
+      const char* file;
+      SystemTime time;
+      std::uint32_t frames;
+    } records[] = {{"Alarm_20240318_081530.vs4", {2024, 3, 1, 18, 8, 15, 30, 0}, 1800},
+                   {"Alarm_20240318_120401.vs4", {2024, 3, 1, 18, 12, 4, 1, 0}, 2400},
+                   {"Alarm_20240318_174459.vs4", {2024, 3, 1, 18, 17, 44, 59, 0}, 900}};
+    for (std::size_t i = 0; i < std::size(records); ++i) {
+      const std::filesystem::path path = folder.Path() / records[i].file;
+      if (i != 1)
+        QFile(QString::fromStdString(path.string())).open(QIODevice::WriteOnly);
+      g_AlarmDatabase.SetRecordStartTime(records[i].time);
+      g_AlarmDatabase.SetRecordFileName(path.string());
+      g_AlarmDatabase.AppendRecord(records[i].frames, "192.168.1.50");
+    }
+
+    ScheduleTable& table = g_lpApp->m_ScheduleTable;
+    const QDate day(2024, 3, 19);
+    syscfg::AddPeriod(table, syscfg::LocalSeconds(day, 8, 0), syscfg::LocalSeconds(day, 12, 0));
+    syscfg::AddPeriod(table, syscfg::LocalSeconds(day, 13, 30), syscfg::LocalSeconds(day, 18, 0));
+    syscfg::AddPeriod(table, syscfg::LocalSeconds(day.addDays(1), 22, 0),
+                      syscfg::LocalSeconds(day.addDays(2), 6, 0));
+  }
+  ~PageData() { FreeCtrlFileDevices(); }
+  fakes::TempFolder folder;
+};
+
+// The log page after a download of the fake server's log.
+void DownloadLog(CSysConfPropSheet& sheet) {
+  CGetLogPPage& page = sheet.m_LogPage;
+  sheet.SetActivePage(&page);
+  page.OnDownload();
+  QElapsedTimer waited;
+  waited.start();
+  while (page.State() != CGetLogPPage::kIdle && waited.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void RenderNewPages() {
+  RenderSheet(QStringLiteral("config_sheet_log_downloaded"), DownloadLog);
+  RenderSheet(QStringLiteral("config_sheet_account_entry"), [](CSysConfPropSheet& sheet) {
+    AccountPropertyPage& page = sheet.m_AccountPage;
+    sheet.SetActivePage(&page);
+    page.OnAdd();
+    page.Controls().Get<QLineEdit>(AccountPropertyPage::IDC_USER)->setText("operator");
+    page.Controls().Get<QLineEdit>(AccountPropertyPage::IDC_PASSWORD)->setText("secret");
+    page.Controls().Get<QComboBox>(AccountPropertyPage::IDC_LEVEL)->setCurrentIndex(1);
+    page.Controls().Get<QComboBox>(AccountPropertyPage::IDC_LIFE_TIME)->setCurrentIndex(3);
+  });
+  // The second record's file is gone: its row shows the path marked as not found.
+  RenderSheet(QStringLiteral("config_sheet_event_records_missing"), [](CSysConfPropSheet& sheet) {
+    AlarmDataPage& page = sheet.m_AlarmDataPage;
+    sheet.SetActivePage(&page);
+    page.Controls().Get<ui::ListCtrl>(AlarmDataPage::IDC_LIST)->SelectItem(1);
+    page.OnRowClicked(1);
+  });
+  // A 0x84 server's file-path page also holds the audio path.
+  const std::uint8_t deviceType = g_lpApp->m_byDeviceType;
+  g_lpApp->m_byDeviceType = syscfg::kAudioPathDeviceType;
+  RenderSheet(QStringLiteral("config_sheet_file_path_audio"),
+              [](CSysConfPropSheet& sheet) { sheet.SetActivePage(&sheet.m_RecordPage); });
+  g_lpApp->m_byDeviceType = deviceType;
+  RenderSheet(QStringLiteral("config_sheet_trigger_no_notify"), [](CSysConfPropSheet& sheet) {
+    AlarmPropertyPage& page = sheet.m_AlarmPage;
+    sheet.SetActivePage(&page);
+    page.OnAlarmEnable(false);
+    page.OnMotionEnable(false);
+  });
+}
+
+void RenderTimeSetting() {
+  CTimeSettingDlg dialog;
+  g_lpApp->m_ScheduleTable.m_dwEditFlag = 1;
+  const QDate day(2024, 3, 19);
+  dialog.SetTimes(syscfg::LocalSeconds(day, 8, 0), syscfg::LocalSeconds(day, 12, 0));
+  RunWith(dialog, [&] { Save(dialog.grab().toImage(), "config_time_setting"); });
+}
+
+void RenderTabbedSheets() {
+  const struct {
+    std::uint8_t type;
+    const char* name;
+  } kinds[] = {{'2', "config_tabbed_sheet_2"}, {'q', "config_tabbed_sheet_other"}};
+  for (const auto& kind : kinds) {
+    g_lpApp->m_byDeviceType = kind.type;
+    MySystemDialog sheet(QString::fromLatin1(CSysConfPropSheet::kCaption));
+    sheet.m_Folders = kFolders;
+    RunWith(sheet, [&] {
+      QCoreApplication::processEvents();
+      Save(sheet.grab().toImage(), QString::fromLatin1(kind.name));
+    });
+  }
+  g_lpApp->m_byDeviceType = '2';
+}
+
 }  // namespace
 
 void RenderConfig() {
@@ -224,7 +372,11 @@ void RenderConfig() {
     Fail();
     return;
   }
+  PageData data;
   RenderSheetPages({});
+  RenderNewPages();
+  RenderTimeSetting();
+  RenderTabbedSheets();
   RenderMailEditDialog();
   RenderFtpEntryMode();
   g_lpApp->m_byVideoFormat = 0;

@@ -8,8 +8,9 @@
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
 // It serves and stores the sample configuration records (--off-row-config: the sample with
-// values no row of the configuration pages stands for). It answers the LAN search on UDP 7777
-// and takes firmware uploads, printing what it receives. --verbose prints every web request it
+// values no row of the configuration pages stands for), lists three online users and serves a
+// day's event log (which the log page can erase). It answers the LAN search on UDP 7777 and
+// takes firmware uploads, printing what it receives. --verbose prints every web request it
 // answers (with the RS485 frames of the panel keys).
 #include <algorithm>
 #include <chrono>

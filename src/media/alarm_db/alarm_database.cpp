@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -251,6 +252,22 @@ std::optional<std::vector<AlarmDataRecord>> CAlarmDatabase::LoadList(AlarmDataEr
   return records;
 }
 
+std::optional<std::vector<AlarmDataRecord>> CAlarmDatabase::LoadListForPage(AlarmDataError* error) {
+  std::lock_guard lock(m_mutex);
+  AlarmDataError local = AlarmDataError::kNone;
+  auto records = ReadLocked(&local);
+  if (!records && local == AlarmDataError::kMissing && WriteLocked({})) {
+    records.emplace();
+    local = AlarmDataError::kNone;
+  }
+  if (records)
+    m_dwAppendedCount = 0;
+  if (error != nullptr) {
+    *error = local;
+  }
+  return records;
+}
+
 bool CAlarmDatabase::ReadAll() {
   if (m_bListChanged == 0) {
     m_List.clear();
@@ -302,18 +319,35 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
   return true;
 }
 
-bool CAlarmDatabase::QueryDevice(const std::string& sessionId) {
+std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
+                                                          const platform::StopToken* stop) {
   CCgiUrl url(kCgiIndexGetOnlineUser);
   if (!sessionId.empty()) {
     url.AddParam("SessionID", sessionId.c_str());
   }
-  std::array<std::uint8_t, kPentaReplyCapacity> reply{};
+  std::vector<std::uint8_t> reply(kPentaReplyCapacity);
   std::uint32_t length = 0;
-  const int result = PentaSendCommand(kCgiIndexGetOnlineUser, url.GetBuffer(), url.GetLength(),
-                                      nullptr, 0, nullptr, 0, reply.data(), &length, 5, 5, 0);
-  if (result != 1) {
-    platform::ShowMessageBox("Send command to device is failed !!", {}, platform::MB_OK);
+  net::CgiExchange exchange;
+  exchange.cgiIndex = kCgiIndexGetOnlineUser;
+  exchange.url = url.GetBuffer();
+  exchange.reply = reply;
+  exchange.replyLength = &length;
+  exchange.sendTimeout = kOnlineUserTimeoutSeconds;
+  exchange.receiveTimeout = kOnlineUserTimeoutSeconds;
+  exchange.stop = stop;
+  if (net::SendCgiRequest(exchange) != 1) {
+    return std::nullopt;
+  }
+  reply.resize(std::min<std::size_t>(length, reply.size()));
+  return reply;
+}
+
+bool CAlarmDatabase::QueryDevice(const std::string& sessionId, bool reportFailure) {
+  const std::optional<std::vector<std::uint8_t>> reply = FetchOnlineUsers(sessionId);
+  if (!reply) {
+    if (reportFailure)
+      platform::ShowMessageBox("Send command to device is failed !!", {}, platform::MB_OK);
     return false;
   }
-  return StoreOnlineUsers(std::span(reply).first(std::min<std::size_t>(length, reply.size())));
+  return StoreOnlineUsers(*reply);
 }

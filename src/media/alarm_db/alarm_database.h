@@ -11,6 +11,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "media/system_time.h"
+#include "platform/thread.h"
 
 inline constexpr std::uint16_t kAlarmDataMagic = 0x9987;
 inline constexpr std::size_t kAlarmDataHeaderBytes = 4;
@@ -59,10 +61,32 @@ struct OnlineUser {
   std::uint32_t dwAddress = 0;  // first byte first
   std::uint32_t dwLevel = 0;
   std::array<std::uint8_t, 4> abyOther{};
+
+  // The name within its 16 bytes (a name that fills them has no terminator).
+  std::string Name() const { return {szName.data(), strnlen(szName.data(), szName.size())}; }
+  // The address's octets in the order the entry holds them (the first octet first).
+  std::array<std::uint8_t, 4> AddressOctets() const {
+    return {static_cast<std::uint8_t>(dwAddress), static_cast<std::uint8_t>(dwAddress >> 8),
+            static_cast<std::uint8_t>(dwAddress >> 16), static_cast<std::uint8_t>(dwAddress >> 24)};
+  }
+  // The media flags (bit 0 MPEG-4, bit 1 JPEG, bit 2 audio), little-endian after the level.
+  std::uint32_t MediaFlags() const {
+    return static_cast<std::uint32_t>(abyOther[0]) |
+           (static_cast<std::uint32_t>(abyOther[1]) << 8) |
+           (static_cast<std::uint32_t>(abyOther[2]) << 16) |
+           (static_cast<std::uint32_t>(abyOther[3]) << 24);
+  }
 };
 
 inline constexpr std::size_t kOnlineUserCount = 10;
 inline constexpr std::size_t kOnlineUserBytes = 28;
+inline constexpr std::uint16_t kOnlineUserTimeoutSeconds = 5;
+
+// Fetches "/GetOnlineUser.cgi" with the session id (each wait up to 5 s) and gives the reply
+// body, or nothing when the request failed or stop was requested. Touches no shared state, so
+// a window's worker may run it and hand the body to StoreOnlineUsers on the window's thread.
+std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(
+    const std::string& sessionId, const platform::StopToken* stop = nullptr);
 
 class CAlarmDatabase {
  public:
@@ -81,6 +105,9 @@ class CAlarmDatabase {
 
   // The alarm-log page's side: loads the whole list (a missing file is created empty).
   std::optional<std::vector<AlarmDataRecord>> LoadList(AlarmDataError* error = nullptr);
+  // LoadList for the page that edits the list: also clears the appended count under the same
+  // lock, so a record the recorder appends meanwhile is counted for ReadAll.
+  std::optional<std::vector<AlarmDataRecord>> LoadListForPage(AlarmDataError* error = nullptr);
 
   // Writes the page's edited list back, with the records appended since the page loaded the
   // list, when the list-changed flag is set; then empties the list. An unreadable file shows
@@ -95,8 +122,9 @@ class CAlarmDatabase {
   // The online-user table from a reply body: false (table cleared, flags kept) for a body
   // longer than the table; else the body is copied and each used flag set from its name.
   bool StoreOnlineUsers(std::span<const std::uint8_t> body);
-  // Fetches "/GetOnlineUser.cgi" with the session id and stores the reply body.
-  bool QueryDevice(const std::string& sessionId);
+  // FetchOnlineUsers, then StoreOnlineUsers of the body, on the caller's thread. A failed
+  // request shows message 4065 unless the caller reports failures itself (reportFailure false).
+  bool QueryDevice(const std::string& sessionId, bool reportFailure = true);
   const std::array<OnlineUser, kOnlineUserCount>& OnlineUsers() const { return m_OnlineUsers; }
   const std::array<std::uint8_t, kOnlineUserCount>& UsedFlags() const { return m_byUsed; }
 

@@ -11,9 +11,9 @@
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/config/config_text.h"
-#include "ui/config/sys_conf_prop_sheet.h"
+#include "ui/config/sys_conf_sheet_base.h"
 
-void CSysConfPropSheet::ApplyNetwork(bool& networkChanged) {
+void CSysConfSheetBase::ApplyNetwork(bool& networkChanged) {
   using namespace cfg;
   const NetworkConfigPage& page = m_NetworkPage;
   if (!BeginStep(m_NetworkPage))

@@ -5,7 +5,7 @@
 #include "net/config_records.h"
 #include "net/record_fields.h"
 #include "platform/message_box.h"
-#include "ui/config/sys_conf_prop_sheet.h"
+#include "ui/config/sys_conf_sheet_base.h"
 #include "ui/config/video_tables.h"
 
 namespace {
@@ -29,7 +29,7 @@ bool KeepsJpegHeightUnits(int height) {
 
 }  // namespace
 
-void CSysConfPropSheet::ApplyVideo(bool& networkChanged) {
+void CSysConfSheetBase::ApplyVideo(bool& networkChanged) {
   using namespace cfg::penta;
   C2ChSetPentaPage& page = m_PentaPage;
   if (!BeginStep(page))

@@ -7,15 +7,20 @@
 namespace syscfg {
 
 int SendSessionCommand(std::uint8_t cgiIndex) {
+  return SendSessionCommand(cgiIndex, net::Environment().SessionId(), nullptr);
+}
+
+int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
+                       const platform::StopToken* stop) {
   CCgiUrl url(cgiIndex);
-  const std::string session = net::Environment().SessionId();
-  if (!session.empty())
-    url.AddParam("SessionID", session.c_str());
+  if (!sessionId.empty())
+    url.AddParam("SessionID", sessionId.c_str());
   net::CgiExchange exchange;
   exchange.cgiIndex = cgiIndex;
   exchange.url = url.GetBuffer();
   exchange.sendTimeout = 5;
   exchange.receiveTimeout = 5;
+  exchange.stop = stop;
   return net::SendCgiRequest(exchange);
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "platform/thread.h"
 
 namespace syscfg {
 
@@ -11,5 +14,9 @@ inline constexpr std::uint8_t kCgiSyncServerTime = 16;
 
 // The sender's result: 1 accepted, 17..24 a refusal status, 0 no exchange.
 int SendSessionCommand(std::uint8_t cgiIndex);
+// The same with a given session id; a stop, when given, cuts the exchange (result 0), so a
+// window's worker may send it.
+int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
+                       const platform::StopToken* stop);
 
 }  // namespace syscfg

@@ -1,4 +1,4 @@
-// APPLY of the configuration sheet: every page shown is checked first, then the apply steps run
+// APPLY of the configuration sheets: every page shown is checked first, then the apply steps run
 // in their fixed order, each on its page's values against the mirror, and each changed record
 // is sent once. Then the alarm database is read again, a network change ends in a new login,
 // and the sheet ends with 3.
@@ -13,50 +13,79 @@
 #include "ui/config/time_zones.h"
 
 void CSysConfPropSheet::OnApply() {
+  if (g_lpApp && RunApply(kApplyOrder))
+    EndDialog(kResultApplied);
+}
+
+bool CSysConfSheetBase::RunApply(std::span<const SysConfApplyStep> order) {
   if (!g_lpApp || !CheckPagesForApply())
-    return;
+    return false;
   bool networkChanged = false;
-  ApplyDNS();
-  // ApplyTrigger comes here with its page.
-  ApplyMail();
-  ApplyFTP();
-  ApplySNTP();
-  // ApplyAccount, ApplyPeripheral and ApplySystem come here with their pages.
-  ApplyNetwork(networkChanged);
-  ApplyVideo(networkChanged);
+  for (SysConfApplyStep step : order)
+    RunStep(step, networkChanged);
+  // The file-path page's folders go back to the opener with the result.
+  if (m_RecordPage.HasWindow() && m_RecordPage.UpdateData(true))
+    m_Folders = m_RecordPage.Folders(m_Folders);
   if (m_engine.reloadAlarmDatabase)
     m_engine.reloadAlarmDatabase();
   if (networkChanged && m_engine.reportConnectionLost)
     m_engine.reportConnectionLost();
-  EndDialog(kResultApplied);
+  return true;
 }
 
-bool CSysConfPropSheet::CheckPagesForApply() {
+void CSysConfSheetBase::RunStep(SysConfApplyStep step, bool& networkChanged) {
+  switch (step) {
+    case SysConfApplyStep::kDns:
+      return ApplyDNS();
+    case SysConfApplyStep::kTrigger:
+      return ApplyTrigger();
+    case SysConfApplyStep::kMail:
+      return ApplyMail();
+    case SysConfApplyStep::kFtp:
+      return ApplyFTP();
+    case SysConfApplyStep::kSntp:
+      return ApplySNTP();
+    case SysConfApplyStep::kAccount:
+      return ApplyAccount();
+    case SysConfApplyStep::kPeripheral:
+      return ApplyPeripheral();
+    case SysConfApplyStep::kSystem:
+      return ApplySystem();
+    case SysConfApplyStep::kNetwork:
+      return ApplyNetwork(networkChanged);
+    case SysConfApplyStep::kVideo:
+      return ApplyVideo(networkChanged);
+  }
+}
+
+bool CSysConfSheetBase::CheckPagesForApply() {
   // The active page first, then the others in page order; nothing is sent before all pass.
+  ui::CPropertySheet& sheet = Sheet();
   std::vector<CSysConfPage*> shown;
-  if (auto* active = dynamic_cast<CSysConfPage*>(GetActivePage()); active && active->HasWindow())
+  auto* active = dynamic_cast<CSysConfPage*>(sheet.GetActivePage());
+  if (active != nullptr && active->HasWindow())
     shown.push_back(active);
-  for (int i = 0; i < GetPageCount(); ++i) {
-    auto* page = dynamic_cast<CSysConfPage*>(GetPage(i));
-    if (page != nullptr && page->HasWindow() && page != GetActivePage())
+  for (int i = 0; i < sheet.GetPageCount(); ++i) {
+    auto* page = dynamic_cast<CSysConfPage*>(sheet.GetPage(i));
+    if (page != nullptr && page->HasWindow() && page != active)
       shown.push_back(page);
   }
   for (CSysConfPage* page : shown) {
     // A failing page has shown its message and focused its control (which takes the focus
     // once the page shows).
     if (!page->CheckForApply()) {
-      SetActivePage(page);
+      sheet.SetActivePage(page);
       return false;
     }
   }
   return true;
 }
 
-bool CSysConfPropSheet::BeginStep(CSysConfPage& page) {
+bool CSysConfSheetBase::BeginStep(CSysConfPage& page) {
   return page.HasWindow() && page.UpdateData(true);
 }
 
-bool CSysConfPropSheet::SendRecord(std::uint8_t option, const QString& failureText, int refresh) {
+bool CSysConfSheetBase::SendRecord(std::uint8_t option, const QString& failureText, int refresh) {
   const std::span<std::uint8_t> record = CachedConfigRecord(option);
   if (SetSysCfg(option, record.data(), static_cast<std::uint32_t>(record.size()), refresh) == 1)
     return true;
@@ -68,7 +97,7 @@ bool CSysConfPropSheet::SendRecord(std::uint8_t option, const QString& failureTe
   return false;
 }
 
-void CSysConfPropSheet::ApplyDNS() {
+void CSysConfSheetBase::ApplyDNS() {
   using namespace cfg;
   const CDNSPage& page = m_DnsPage;
   if (!BeginStep(m_DnsPage))
@@ -103,7 +132,7 @@ void CSysConfPropSheet::ApplyDNS() {
     SendRecord(kConfigDns, {}, refresh ? 1 : 0);
 }
 
-void CSysConfPropSheet::ApplyMail() {
+void CSysConfSheetBase::ApplyMail() {
   using namespace cfg;
   const MailPropertyPage& page = m_MailPage;
   if (!BeginStep(m_MailPage))
@@ -138,7 +167,7 @@ void CSysConfPropSheet::ApplyMail() {
     SendRecord(kConfigSmtp);
 }
 
-void CSysConfPropSheet::ApplyFTP() {
+void CSysConfSheetBase::ApplyFTP() {
   using namespace cfg;
   const FTPPropertyPage& page = m_FtpPage;
   if (!BeginStep(m_FtpPage))
@@ -166,7 +195,7 @@ void CSysConfPropSheet::ApplyFTP() {
     SendRecord(kConfigFtp);
 }
 
-void CSysConfPropSheet::ApplySNTP() {
+void CSysConfSheetBase::ApplySNTP() {
   using namespace cfg;
   const CSNTPPage& page = m_SntpPage;
   if (!BeginStep(m_SntpPage))

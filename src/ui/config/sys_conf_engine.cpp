@@ -29,6 +29,22 @@ SysConfEngine SysConfEngine::Defaults() {
       g_lpApp->m_SchRecord.StopRecord();
     }
   };
+  engine.alarmRecordRunning = [] { return g_lpApp && g_lpApp->m_AlarmRecord.HasOpenFile(); };
+  engine.setSchedule = [](const ScheduleTable& table) {
+    if (!g_lpApp)
+      return;
+    std::array<ScheduleEntry, kScheduleSlotCount> entries{};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const ScheduleSlot& slot = table.m_Slots[i];
+      entries[i] = {slot.start, slot.end, slot.used != 0};
+    }
+    std::string recordPath;
+    {
+      const std::lock_guard lock(g_lpApp->m_SettingINI.m_TextLock);
+      recordPath = g_lpApp->m_SettingINI.m_strRecordPath;
+    }
+    g_lpApp->m_SchRecord.SetSchedule(entries, std::move(recordPath));
+  };
   return engine;
 }
 

@@ -1,10 +1,12 @@
-// What applying the configuration asks of the engine, behind replaceable functions so that
-// tests see each call: reloading the alarm database, reporting the connection lost (the new
-// login), pausing the streams, and the recorders.
+// What applying the configuration and the pages ask of the engine, behind replaceable
+// functions so that tests see each call: reloading the alarm database, reporting the
+// connection lost (the new login), pausing the streams, the recorders and the schedule.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+#include "app/schedule_table.h"
 
 namespace syscfg {
 
@@ -21,6 +23,10 @@ struct SysConfEngine {
   std::function<bool()> userRecordRunning;
   std::function<void()> stopUserRecord;
   std::function<void()> stopAlarmAndScheduleRecords;
+  // The alarm recorder writes a file (the alarm-record list is not reloaded then).
+  std::function<bool()> alarmRecordRunning;
+  // Hands the schedule recorder a copy of the schedule table.
+  std::function<void(const ScheduleTable&)> setSchedule;
 
   // The functions bound to the engine of the program.
   static SysConfEngine Defaults();

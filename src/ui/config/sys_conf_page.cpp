@@ -11,8 +11,9 @@
 
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/property_sheet.h"
 #include "ui/config/config_text.h"
-#include "ui/config/sys_conf_prop_sheet.h"
+#include "ui/config/sys_conf_sheet_base.h"
 
 namespace syscfg {
 namespace {
@@ -123,8 +124,12 @@ bool IsChecked(ui::ControlRegistry& controls, int id) {
 
 }  // namespace syscfg
 
+CSysConfSheetBase* CSysConfPage::GetConfSheet() const {
+  return dynamic_cast<CSysConfSheetBase*>(GetSheet());
+}
+
 bool CSysConfPage::OnSetActive() {
-  if (auto* sheet = dynamic_cast<CSysConfPropSheet*>(GetSheet()))
+  if (CSysConfSheetBase* sheet = GetConfSheet())
     sheet->SysConfPageCode = PageCode();
   return CPropertyPage::OnSetActive();
 }

@@ -71,11 +71,15 @@ bool IsChecked(ui::ControlRegistry& controls, int id);
 
 }  // namespace syscfg
 
+class CSysConfSheetBase;
+
 class CSysConfPage : public ui::CPropertyPage {
  public:
   CSysConfPage(const QString& caption, int pageCode)
       : CPropertyPage(caption), m_nPageCode(pageCode) {}
   int PageCode() const { return m_nPageCode; }
+  // The configuration sheet the page is in; null outside one.
+  CSysConfSheetBase* GetConfSheet() const;
 
   // Writes the page's code into the open configuration sheet.
   bool OnSetActive() override;

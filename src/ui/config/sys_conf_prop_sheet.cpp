@@ -15,14 +15,20 @@ constexpr int kButtonHeight = 22;
 }  // namespace
 
 CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, int selectPage)
-    : CTreePropSheet(caption, parent, selectPage), m_engine(syscfg::SysConfEngine::Defaults()) {
+    : CTreePropSheet(caption, parent, selectPage) {
   // No close box: EXIT is the way out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  resize(470, 430);
+  resize(540, 470);
+  SetTreeWidth(180);
   for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
-           &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage}) {
+           &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage,
+           &m_PeripheralPage, &m_AccountPage, &m_RecordPage, &m_SchedulePage, &m_AlarmPage,
+           &m_OnlineUserPage, &m_LogPage, &m_AlarmDataPage}) {
     AddPage(page);
   }
+  OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnRebootDone(static_cast<int>(result), generation);
+  });
   OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
     // A close meant for an earlier run, or arriving after this one ended, is stale.
     if (run == m_nRun.load() && IsInModalRun())
@@ -32,18 +38,9 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
 
 CSysConfPropSheet::~CSysConfPropSheet() {
   OnDestroyWindow();
-  // The pages are members: they leave the sheet before they go.
+  // The pages are members of the base: they leave the sheet before they go.
   while (GetPageCount() > 0)
     RemovePage(0);
-}
-
-CSysConfPage* CSysConfPropSheet::PageOfCode(int code) const {
-  for (int i = 0; i < GetPageCount(); ++i) {
-    auto* page = dynamic_cast<CSysConfPage*>(GetPage(i));
-    if (page != nullptr && page->PageCode() == code)
-      return page;
-  }
-  return nullptr;
 }
 
 int CSysConfPropSheet::DoModal() {
@@ -120,17 +117,13 @@ int CSysConfPropSheet::EnableButtons() {
   return 1;
 }
 
-void CSysConfPropSheet::LoadPagesFromConfig() {
-  if (g_lpApp)
-    m_Mirror = syscfg::LoadMirror(*g_lpApp);
+void CSysConfPropSheet::OnReboot() {
+  StartReboot();
 }
 
-void CSysConfPropSheet::OnReboot() {
-  if (syscfg::SendSessionCommand(syscfg::kCgiRebootServer) == 0) {
-    ui::MessageBoxById(4065);
-    return;
-  }
-  EndDialog(kResultClosed);
+void CSysConfPropSheet::OnDestroyWindow() {
+  StopReboot();
+  CTreePropSheet::OnDestroyWindow();
 }
 
 void CSysConfPropSheet::OnExit() {

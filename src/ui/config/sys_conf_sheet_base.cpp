@@ -1,0 +1,67 @@
+#include "ui/config/sys_conf_sheet_base.h"
+
+#include "app/app_data.h"
+#include "net/net_environment.h"
+#include "ui/common/property_sheet.h"
+#include "ui/common/qt_message_box.h"
+#include "ui/config/session_command.h"
+
+CSysConfSheetBase::CSysConfSheetBase() : m_engine(syscfg::SysConfEngine::Defaults()) {}
+
+CSysConfSheetBase::~CSysConfSheetBase() = default;
+
+namespace {
+constexpr std::uint32_t kRebootStopMs = 1000;
+}  // namespace
+
+void CSysConfSheetBase::StartReboot() {
+  if (m_bRebooting)
+    return;
+  StopReboot();
+  DisableButtons();
+  m_bRebooting = true;
+  const platform::WindowHandle window = Sheet().Handle();
+  const std::string session = net::Environment().SessionId();
+  const bool started = m_rebootWorker.Start(
+      "RebootServerThread", [window, session](platform::StopToken stop, std::uint32_t generation) {
+        const int result = syscfg::SendSessionCommand(syscfg::kCgiRebootServer, session, &stop);
+        if (!stop.StopRequested())
+          platform::PostMessage(window, WM_REBOOTSERVERDONE, static_cast<platform::WParam>(result),
+                                static_cast<platform::LParam>(generation));
+        return static_cast<std::uint32_t>(result);
+      });
+  if (!started)
+    OnRebootDone(0, m_rebootWorker.Generation());
+}
+
+void CSysConfSheetBase::StopReboot() {
+  m_rebootWorker.Stop(kRebootStopMs);
+  m_bRebooting = false;
+}
+
+void CSysConfSheetBase::OnRebootDone(int result, std::int64_t generation) {
+  if (!m_bRebooting || !m_rebootWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  StopReboot();
+  EnableButtons();
+  if (result == 0) {
+    ui::MessageBoxById(4065);
+    return;
+  }
+  Sheet().EndDialog(0);
+}
+
+CSysConfPage* CSysConfSheetBase::PageOfCode(int code) const {
+  const ui::CPropertySheet& sheet = Sheet();
+  for (int i = 0; i < sheet.GetPageCount(); ++i) {
+    auto* page = dynamic_cast<CSysConfPage*>(sheet.GetPage(i));
+    if (page != nullptr && page->PageCode() == code)
+      return page;
+  }
+  return nullptr;
+}
+
+void CSysConfSheetBase::LoadPagesFromConfig() {
+  if (g_lpApp)
+    m_Mirror = syscfg::LoadMirror(*g_lpApp);
+}

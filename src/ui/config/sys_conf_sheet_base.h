@@ -1,0 +1,158 @@
+// What the two configuration sheets share: the page code of the page shown last, the mirror of
+// the records, the device-type-changed flag, the folders, the seventeen pages and the apply
+// steps. CSysConfPropSheet (the tree sheet the main window opens) and MySystemDialog (a plain
+// tabbed sheet) each derive from their property sheet and from this base, and run the same ten
+// apply steps in their own orders.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <span>
+
+#include "ui/common/worker.h"
+#include "ui/config/account_page.h"
+#include "ui/config/alarm_data_page.h"
+#include "ui/config/alarm_pages.h"
+#include "ui/config/dns_page.h"
+#include "ui/config/ftp_page.h"
+#include "ui/config/log_page.h"
+#include "ui/config/mail_page.h"
+#include "ui/config/network_page.h"
+#include "ui/config/online_user_page.h"
+#include "ui/config/penta_pages.h"
+#include "ui/config/peripheral_pages.h"
+#include "ui/config/schedule_page.h"
+#include "ui/config/sntp_page.h"
+#include "ui/config/sys_conf_engine.h"
+#include "ui/config/sys_conf_mirror.h"
+#include "ui/config/toolbox_record_pages.h"
+
+namespace ui {
+class CPropertySheet;
+}
+
+// The local folders the sheet shows and edits: records, snapshots and the alarm sound.
+struct SysConfFolders {
+  QString record;
+  QString snapshot;
+  QString alarmSound;
+  friend bool operator==(const SysConfFolders&, const SysConfFolders&) = default;
+};
+
+// The failure text of the SECURE and PENTA sends.
+inline constexpr const char* kSetSysConfigFailedText = "Set the system config is failed\n";
+
+// The ten apply steps.
+enum class SysConfApplyStep {
+  kDns,
+  kTrigger,
+  kMail,
+  kFtp,
+  kSntp,
+  kAccount,
+  kPeripheral,
+  kSystem,
+  kNetwork,
+  kVideo,
+};
+
+class CSysConfSheetBase {
+ public:
+  CSysConfSheetBase();
+  virtual ~CSysConfSheetBase();
+  CSysConfSheetBase(const CSysConfSheetBase&) = delete;
+  CSysConfSheetBase& operator=(const CSysConfSheetBase&) = delete;
+
+  // The page that writes code when it becomes active; null for a code no added page has.
+  CSysConfPage* PageOfCode(int code) const;
+  // Fills the mirror from the cached records.
+  void LoadPagesFromConfig();
+
+  // EXIT, APPLY and REBOOT disabled (while a page downloads) or enabled again; both return 1.
+  virtual int DisableButtons() = 0;
+  virtual int EnableButtons() = 0;
+
+  // The reboot request's 0x457: a current request that was not sent shows message 4065 and
+  // gives the buttons back; one that was sent ends the run with 0. Messages of an ended request
+  // are ignored.
+  void OnRebootDone(int result, std::int64_t generation);
+  bool Rebooting() const { return m_bRebooting; }
+  const ui::Worker& RebootWorker() const { return m_rebootWorker; }
+
+  // Replaces the engine functions that APPLY and the pages call (tests record them).
+  void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
+  const syscfg::SysConfEngine& Engine() const { return m_engine; }
+
+  // The code of the page active last (0 at construction).
+  std::int32_t SysConfPageCode = 0;
+  syscfg::SysConfMirror m_Mirror;
+  // Set by the peripheral step when a device's type changes.
+  std::uint32_t m_bDeviceTypeChanged = 0;
+  // The folders the opener gives the sheet; the file-path page shows them, and APPLY takes
+  // that page's paths back.
+  SysConfFolders m_Folders;
+
+  // The seventeen pages, built with the sheet; three of them are never added.
+  NetworkConfigPage m_NetworkPage;
+  MailPropertyPage m_MailPage;
+  FTPPropertyPage m_FtpPage;
+  AccountPropertyPage m_AccountPage;
+  CPeripheralPage m_PeripheralPage;
+  ToolBoxPropertyPage m_ToolBoxPage;
+  RecordPage m_RecordPage;
+  AlarmPropertyPage m_AlarmPage;
+  CQ4TPeripheral m_Q4TPeripheralPage;
+  CAlarmTriggerPage m_AlarmTriggerPage;
+  COnlineUserPage m_OnlineUserPage;
+  CScheduleRecordPage m_SchedulePage;
+  AlarmDataPage m_AlarmDataPage;
+  C2ChSetPentaPage m_PentaPage;
+  CSNTPPage m_SntpPage;
+  CDNSPage m_DnsPage;
+  CGetLogPPage m_LogPage;
+  // Built, never added: only its factory makes it.
+  CSetPentaCmdPage m_PentaCmdPage;
+
+ protected:
+  // The property sheet this base belongs to.
+  virtual ui::CPropertySheet& Sheet() const = 0;
+
+  // APPLY: every page shown is checked first (on a failure that page is active with its
+  // message shown, nothing is sent and false is returned); then the steps run in order, the
+  // file-path page's folders are taken back, the alarm database is read again and a network
+  // change ends in a new login. True when the sheet is to end with 3.
+  bool RunApply(std::span<const SysConfApplyStep> order);
+
+  // REBOOT: "/RebootServer.cgi" (up to 5 s to connect and write) runs on a worker that posts
+  // 0x457 to the sheet; the buttons are disabled meanwhile and a second press is ignored.
+  void StartReboot();
+  // The run's end: a reboot request still waiting is stopped; its answer changes nothing.
+  void StopReboot();
+
+ private:
+  bool CheckPagesForApply();
+  // A page takes part in APPLY when its window exists in this run; its controls are saved.
+  bool BeginStep(CSysConfPage& page);
+  // Sends a changed record; a failure shows failureText (or message 4012 when empty).
+  bool SendRecord(std::uint8_t option, const QString& failureText = {}, int refresh = 0);
+  void RunStep(SysConfApplyStep step, bool& networkChanged);
+
+  void ApplyDNS();
+  void ApplyTrigger();
+  void ApplyMail();
+  void ApplyFTP();
+  void ApplySNTP();
+  void ApplyAccount();
+  void ApplyPeripheral();
+  void ApplySystem();
+  void ApplyNetwork(bool& networkChanged);
+  void ApplyVideo(bool& networkChanged);
+
+  syscfg::SysConfEngine m_engine;
+  ui::Worker m_rebootWorker;
+  bool m_bRebooting = false;
+};
+
+// Posted by the reboot worker to the sheet (wParam: the sender's result; lParam: the
+// generation).
+inline constexpr std::uint32_t WM_REBOOTSERVERDONE = 0x400 + 0x57;

@@ -1,0 +1,290 @@
+// The Information page against the fake server: the online-user table as listed, its failures
+// (one message each), the refresh, the query on the page's worker (a stalled server leaves the
+// sheet working, closing the sheet ends the query, an ended query's answer is ignored), and the
+// host name the SYSTEM record takes.
+#include <QTest>
+
+#include "config_fixture.h"
+#include "fakes/fake_online_users.h"
+#include "media/alarm_db/alarm_database.h"
+#include "page_controls.h"
+#include "ui/config/online_user_page.h"
+
+namespace {
+
+using namespace config_testing;
+using O = COnlineUserPage;
+
+constexpr int kWaitMs = 10000;
+
+class OnlineUsersTest : public ConfigTest {
+ public:
+  // Shows the page; with waitForQuery, body runs once the first query has ended.
+  int RunOnPage(const std::function<void(CSysConfPropSheet&, O&)>& body, bool waitForQuery = true) {
+    return RunSheet([&](CSysConfPropSheet& s) {
+      ASSERT_TRUE(s.SetActivePage(&s.m_OnlineUserPage));
+      if (waitForQuery) {
+        ASSERT_TRUE(WaitQueryEnded(s.m_OnlineUserPage));
+      }
+      body(s, s.m_OnlineUserPage);
+    });
+  }
+  static bool WaitQueryEnded(O& page) {
+    return QTest::qWaitFor([&] { return !page.Querying(); }, kWaitMs);
+  }
+  bool WaitForQueries(std::size_t count) const {
+    return QTest::qWaitFor([&] { return server->RequestsTo("/GetOnlineUser.cgi").size() >= count; },
+                           kWaitMs);
+  }
+  static bool SheetButtonsEnabled(CSysConfPropSheet& s) {
+    return s.GetDlgItem(CSysConfPropSheet::IDC_EXIT)->isEnabled() &&
+           s.GetDlgItem(CSysConfPropSheet::IDC_APPLY)->isEnabled() &&
+           s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT)->isEnabled();
+  }
+};
+
+TEST(OnlineUserTexts, MediaLevelAndAddress) {
+  const char* media[] = {"UNKNOWN", "MPEG4",         "JPEG",         "MPEG4",
+                         "AUDIO",   "MPEG4 / AUDIO", "JPEG / AUDIO", "MPEG4 / AUDIO"};
+  for (std::uint32_t flags = 0; flags < 8; ++flags)
+    EXPECT_EQ(syscfg::OnlineMediaText(flags), media[flags]) << flags;
+  EXPECT_EQ(syscfg::OnlineMediaText(0xF5), "MPEG4 / AUDIO");  // other bits are not read
+  const std::pair<std::uint32_t, const char*> levels[] = {
+      {0, "GUEST"}, {10, "NORMAL USER"}, {20, "HIGH USER"}, {30, "SUPERVISOR"}, {25, ""}};
+  for (const auto& [level, text] : levels)
+    EXPECT_EQ(syscfg::OnlineLevelText(level), text) << level;
+  EXPECT_EQ(syscfg::OnlineAddressText(0x1401A8C0), "192.168.1.20");
+  EXPECT_EQ(syscfg::OnlineAddressText(0), "");
+  // An entry's fields as the reply holds them: a name filling its 16 bytes has no terminator.
+  CAlarmDatabase database;
+  const auto entry = fakes::OnlineUserEntry("sixteen-chars-xy", {10, 0, 0, 7}, 20, 0x0105);
+  ASSERT_TRUE(database.StoreOnlineUsers(entry));
+  const OnlineUser& user = database.OnlineUsers()[0];
+  EXPECT_EQ(user.Name(), "sixteen-chars-xy");
+  EXPECT_EQ(syscfg::OnlineUserName(user), "sixteen-chars-xy");
+  EXPECT_EQ(user.AddressOctets(), (std::array<std::uint8_t, 4>{10, 0, 0, 7}));
+  EXPECT_EQ(user.MediaFlags(), 0x0105u);
+  EXPECT_EQ(syscfg::OnlineMediaText(user.MediaFlags()), "MPEG4 / AUDIO");
+}
+
+TEST_F(OnlineUsersTest, TheTableIsListedByItsValidEntries) {
+  std::vector<std::uint8_t> table;
+  for (const auto& entry :
+       {fakes::OnlineUserEntry("admin", {192, 168, 1, 20}, 30, 5),
+        fakes::OnlineUserEntry("", {10, 0, 0, 1}, 30, 1),  // no name: not listed
+        fakes::OnlineUserEntry("sixteen-chars-xy", {0, 0, 0, 0}, 20, 6),
+        fakes::OnlineUserEntry("odd", {172, 16, 0, 9}, 7, 0)}) {
+    table.insert(table.end(), entry.begin(), entry.end());
+  }
+  server->OnlineUsers().SetTable(table);
+  ASSERT_EQ(Load(), 1);
+  RunOnPage([](CSysConfPropSheet&, O& page) {
+    const std::vector<QStringList> expected = {
+        {"admin", "192.168.1.20", "SUPERVISOR", "MPEG4 / AUDIO"},
+        {"sixteen-chars-xy", "", "HIGH USER", "JPEG / AUDIO"},
+        {"odd", "172.16.0.9", "", "UNKNOWN"}};
+    EXPECT_EQ(ListRows(page, O::IDC_LIST), expected);
+    EXPECT_EQ(TextOf(page, O::IDC_HOST_NAME), "fake-server");
+  });
+  const auto requests = server->RequestsTo("/GetOnlineUser.cgi");
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, "/GetOnlineUser.cgi?SessionID=S1");
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OnlineUsersTest, AFailedQueryShowsOneMessage) {
+  const struct {
+    const char* name;
+    std::function<void(fakes::FakeOnlineUsers&)> fault;
+  } cases[] = {{"refused", [](fakes::FakeOnlineUsers& u) { u.SetStatus(202); }},
+               {"281 bytes", [](fakes::FakeOnlineUsers& u) {
+                  auto table = fakes::SampleOnlineUsers();
+                  table.resize(281, 'z');
+                  u.SetTable(table);
+                }}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    sheet.reset();
+    messages = std::make_shared<platform::testing::FakeMessageBox>();
+    scopedBox.reset();
+    scopedBox.emplace(messages);
+    server->OnlineUsers().SetStatus(200);
+    server->OnlineUsers().SetTable(fakes::SampleOnlineUsers());
+    c.fault(server->OnlineUsers());
+    ASSERT_EQ(Load(), 1);
+    RunOnPage([](CSysConfPropSheet&, O& page) {
+      EXPECT_TRUE(ListRows(page, O::IDC_LIST).empty());
+      EXPECT_EQ(TextOf(page, O::IDC_HOST_NAME), "fake-server");
+    });
+    EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
+  }
+  // The oversized reply left the table empty.
+  for (const auto& user : g_AlarmDatabase.OnlineUsers())
+    EXPECT_EQ(user.szName[0], '\0');
+}
+
+TEST_F(OnlineUsersTest, RefreshQueriesAgainAndKeepsTheListOnAFailure) {
+  ASSERT_EQ(Load(), 1);
+  RunOnPage([this](CSysConfPropSheet&, O& page) {
+    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+    EXPECT_TRUE(Enabled(page, O::IDC_REFRESH));
+    EXPECT_FALSE(page.QueryWorker().IsRunning());
+    server->OnlineUsers().SetTable(fakes::OnlineUserEntry("solo", {1, 2, 3, 4}, 10, 2));
+    Click(page, O::IDC_REFRESH);
+    EXPECT_TRUE(page.Querying());
+    EXPECT_FALSE(Enabled(page, O::IDC_REFRESH));
+    ASSERT_TRUE(WaitQueryEnded(page));
+    EXPECT_EQ(ListRows(page, O::IDC_LIST),
+              (std::vector<QStringList>{{"solo", "1.2.3.4", "NORMAL USER", "JPEG"}}));
+    EXPECT_TRUE(Enabled(page, O::IDC_REFRESH));
+    server->OnlineUsers().SetStatus(203);
+    Click(page, O::IDC_REFRESH);
+    ASSERT_TRUE(WaitQueryEnded(page));
+    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 1u);
+    EXPECT_TRUE(Enabled(page, O::IDC_REFRESH));
+  });
+  EXPECT_EQ(server->RequestsTo("/GetOnlineUser.cgi").size(), 3u);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
+}
+
+TEST_F(OnlineUsersTest, AStalledQueryLeavesTheSheetWorkingAndEndsWithIt) {
+  ASSERT_EQ(Load(), 1);
+  server->OnlineUsers().SetStall(std::chrono::seconds(30));
+  CSysConfPropSheet& s = NewSheet();
+  const int result = RunOnPage(
+      [this](CSysConfPropSheet& sheet, O& page) {
+        // Showing the page has returned while the server still holds the query.
+        ASSERT_TRUE(WaitForQueries(1));
+        EXPECT_TRUE(page.Querying());
+        EXPECT_TRUE(page.QueryWorker().IsRunning());
+        EXPECT_TRUE(ListRows(page, O::IDC_LIST).empty());
+        EXPECT_FALSE(Enabled(page, O::IDC_REFRESH));
+        EXPECT_TRUE(SheetButtonsEnabled(sheet));
+        // The window answers: the host name takes typing, and another page can be shown.
+        Type(page, O::IDC_HOST_NAME, "camera-7");
+        EXPECT_EQ(TextOf(page, O::IDC_HOST_NAME), "camera-7");
+        // A refresh meanwhile is ignored: no second query.
+        page.OnRefresh();
+        QTest::qWait(20);
+        EXPECT_EQ(server->RequestsTo("/GetOnlineUser.cgi").size(), 1u);
+        ASSERT_TRUE(sheet.SetActivePage(&sheet.m_LogPage));
+        ASSERT_TRUE(sheet.SetActivePage(&page));
+        EXPECT_TRUE(page.Querying());
+        sheet.CloseForLostConnection();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+      },
+      false);
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_FALSE(s.m_OnlineUserPage.Querying());
+  EXPECT_FALSE(s.m_OnlineUserPage.QueryWorker().IsRunning());
+  EXPECT_EQ(server->RequestsTo("/GetOnlineUser.cgi").size(), 1u);
+  // The stopped query reports nothing.
+  EXPECT_TRUE(Messages().empty());
+
+  // Reopened, the page queries afresh and lists the answer.
+  server->OnlineUsers().SetStall(std::chrono::milliseconds(0));
+  RunOnPage([](CSysConfPropSheet&, O& reopened) {
+    EXPECT_EQ(ListRows(reopened, O::IDC_LIST).size(), 3u);
+    EXPECT_TRUE(Enabled(reopened, O::IDC_REFRESH));
+  });
+  EXPECT_EQ(server->RequestsTo("/GetOnlineUser.cgi").size(), 2u);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OnlineUsersTest, TheExitKeyEndsAStalledQuery) {
+  ASSERT_EQ(Load(), 1);
+  server->OnlineUsers().SetStall(std::chrono::seconds(30));
+  CSysConfPropSheet& s = NewSheet();
+  const int result = RunOnPage(
+      [this](CSysConfPropSheet& sheet, O& page) {
+        ASSERT_TRUE(WaitForQueries(1));
+        EXPECT_TRUE(page.Querying());
+        static_cast<QAbstractButton*>(sheet.GetDlgItem(CSysConfPropSheet::IDC_EXIT))->click();
+      },
+      false);
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_FALSE(s.m_OnlineUserPage.QueryWorker().IsRunning());
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OnlineUsersTest, AnAnswerOfAnEndedQueryIsIgnored) {
+  ASSERT_EQ(Load(), 1);
+  RunOnPage([this](CSysConfPropSheet&, O& page) {
+    ASSERT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+    const std::uint32_t ended = page.QueryWorker().Generation() - 1;
+    // After the query: neither a late failure nor a late reply changes the list.
+    page.OnQueryDone(O::kQueryFailed, ended);
+    page.OnQueryDone(O::kQueryArrived, ended);
+    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+    // While a newer query runs: the old answer neither ends it nor changes the list.
+    server->OnlineUsers().SetStall(std::chrono::seconds(30));
+    Click(page, O::IDC_REFRESH);
+    ASSERT_TRUE(WaitForQueries(2));
+    page.OnQueryDone(O::kQueryFailed, ended);
+    page.OnQueryDone(O::kQueryArrived, ended);
+    EXPECT_TRUE(page.Querying());
+    EXPECT_FALSE(Enabled(page, O::IDC_REFRESH));
+    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+  });
+  // The sheet's end stopped the stalled query; nothing was reported.
+  EXPECT_FALSE(sheet->m_OnlineUserPage.QueryWorker().IsRunning());
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OnlineUsersTest, AnAnswerArrivingAfterTheSheetClosedIsIgnored) {
+  ASSERT_EQ(Load(), 1);
+  std::uint32_t closedQuery = 0;
+  RunOnPage([&](CSysConfPropSheet&, O& page) {
+    closedQuery = page.QueryWorker().Generation() - 1;  // the generation its answer carried
+    ASSERT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+  });
+  // Closed: the page has no window; a late answer of the closed sheet's query does nothing.
+  O& page = sheet->m_OnlineUserPage;
+  page.OnQueryDone(O::kQueryArrived, closedQuery);
+  page.OnQueryDone(O::kQueryFailed, closedQuery);
+  EXPECT_FALSE(page.Querying());
+  // Reopened on a stalled server: the closed sheet's answer does not end the new query.
+  server->OnlineUsers().SetStall(std::chrono::seconds(30));
+  server->OnlineUsers().SetStatus(203);
+  RunOnPage(
+      [&](CSysConfPropSheet&, O& reopened) {
+        ASSERT_TRUE(WaitForQueries(2));
+        reopened.OnQueryDone(O::kQueryArrived, closedQuery);
+        reopened.OnQueryDone(O::kQueryFailed, closedQuery);
+        EXPECT_TRUE(reopened.Querying());
+        EXPECT_TRUE(ListRows(reopened, O::IDC_LIST).empty());
+      },
+      false);
+  EXPECT_FALSE(page.QueryWorker().IsRunning());
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(OnlineUsersTest, TheHostNameGoesToTheSystemRecordWithinItsField) {
+  fakes::ConfigRecords records = fakes::SampleConfig();
+  // A host name without a terminator shows its first 31 bytes.
+  std::fill(records["SYSTEM"].begin() + 4, records["SYSTEM"].end(), 'h');
+  ASSERT_EQ(Load(records), 1);
+  const auto original = server->ConfigRecord("SYSTEM");
+  RunOnPage([](CSysConfPropSheet& s, O& page) {
+    EXPECT_EQ(TextOf(page, O::IDC_HOST_NAME), QString(31, 'h'));
+    auto* edit = Ctl<QLineEdit>(page, O::IDC_HOST_NAME);
+    edit->clear();
+    QTest::keyClicks(edit, QString(40, 'n'));
+    EXPECT_EQ(edit->text(), QString(31, 'n'));
+    s.OnApply();
+  });
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"SYSTEM"});
+  EXPECT_EQ(Sent("SYSTEM"), Patched(original, {{4, Field(std::string(31, 'n'), 32)}}));
+}
+
+TEST_F(OnlineUsersTest, ARefusedSystemRecordShowsTheChangeFailure) {
+  ASSERT_EQ(Load(), 1);
+  fakes::RefuseSetSysCfg(*server, {"SYSTEM"});
+  RunOnPage([](CSysConfPropSheet& s, O& page) {
+    Type(page, O::IDC_HOST_NAME, "camera-7");
+    s.OnApply();
+  });
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
+}
+
+}  // namespace
