@@ -241,11 +241,12 @@ QImage MainBackground(int skinIndex, bool open) {
                      QRectF(video.left + (video.Width() - markSide) / 2.0,
                             video.top + (video.Height() - markSide) / 2.0, markSide, markSide),
                      pal::kWellMark, pal::kWellMark.lighter(120), false);
-  // Footer: grooves either side of the panel button, as a handle.
+  // Footer: one unbroken groove through the panel button's middle, as a rail the button sits
+  // on. It is whole because the button is not always there (a guest has none, and the open
+  // window moves it to the foot of the tray); where it is, its face covers the groove.
   const mainwin::TableRect up = r.PanelUp();
   const int handleY = up.top + up.Height() / 2 - 1;
-  Groove(p, 18, up.left - 14, handleY);
-  Groove(p, up.right + 14, w - 19, handleY);
+  Groove(p, 18, w - 19, handleY);
   if (open) {
     // The tray of the panel keys.
     p.fillRect(0, closed.bottom, w, window.bottom - closed.bottom, pal::kTray);

@@ -35,6 +35,22 @@ TEST(SkinTables, RightsRowOfLevel) {
   EXPECT_TRUE(RightsAllow(3, 1005));
 }
 
+TEST(SkinTables, AddressAnchorsAndTitleButtonsOfEverySkin) {
+  // The address text stands at (anchor x - 30, anchor y). The full-size PAL skin's anchor is 32
+  // px left of the NTSC one while their title buttons share x 663: the table's own places.
+  struct Case {
+    int skin, anchorX, anchorY, titleX;
+  };
+  const Case cases[] = {{0, 592, 7, 663}, {1, 240, 7, 311}, {2, 560, 7, 663},
+                        {3, 240, 7, 311}, {4, 240, 7, 311}, {5, 240, 7, 311}};
+  for (const Case& c : cases) {
+    const SkinLayoutRecord& r = SkinRecord(c.skin);
+    EXPECT_EQ(r.AnchorX(), c.anchorX) << c.skin;
+    EXPECT_EQ(r.AnchorY(), c.anchorY) << c.skin;
+    EXPECT_EQ(r.fields[32], c.titleX) << c.skin;
+  }
+}
+
 TEST(SkinTables, SlotRightsTestsOfBothRoads) {
   struct Case {
     std::uint16_t flags;

@@ -4,6 +4,7 @@
 
 #include "main_window_fixture.h"
 #include "platform/testing/manual_clock.h"
+#include "ui/common/app_style.h"
 #include "ui/main/time_stamp_wnd.h"
 
 namespace main_window_test {
@@ -162,8 +163,17 @@ TEST_F(StatusStripTest, TimeStampBox) {
   PaintOnce();
   EXPECT_TRUE(box.isVisible());
   EXPECT_EQ(box.Text(), "2005/03/05 09:04:03");
-  EXPECT_EQ(ui::testing::PixelOf(box, 60, 1), QColor(Qt::white));
-  EXPECT_EQ(ui::testing::PixelOf(box, 0, 0), QColor(Qt::black));
+  // The status strip's paper and rim, not a white box on the dark band; the text is the
+  // strip's ink and reads on the paper.
+  EXPECT_EQ(ui::testing::PixelOf(box, 60, 1), CTimeStampWnd::PaperColour());
+  EXPECT_EQ(ui::testing::PixelOf(box, 0, 0), CTimeStampWnd::BorderColour());
+  EXPECT_GE(ui::ContrastRatio(CTimeStampWnd::InkColour(), CTimeStampWnd::PaperColour()), 7.0);
+  bool inked = false;
+  const QImage face = box.grab().toImage();
+  for (int y = 0; y < face.height() && !inked; ++y)
+    for (int x = 0; x < face.width() && !inked; ++x)
+      inked = face.pixelColor(x, y).lightness() < CTimeStampWnd::InkColour().lightness() + 20;
+  EXPECT_TRUE(inked);
   // The header follows the AV option: audio only reads the audio header (no time there yet).
   g_lpApp->m_SettingINI.m_byAvSwitchOption = 2;
   EXPECT_EQ(CTimeStampWnd::CurrentText(), std::nullopt);

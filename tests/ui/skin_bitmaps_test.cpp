@@ -10,6 +10,7 @@
 #include "ui/common/skin_loader.h"
 #include "ui/common/string_table.h"
 #include "ui/main/panel_table.h"
+#include "ui/main/skin_tables.h"
 
 namespace {
 
@@ -268,6 +269,32 @@ TEST_F(GeneratedSkin, VariantsHaveDistinctTints) {
   EXPECT_GT(over.lightness(), normal.lightness());
   EXPECT_LT(down.lightness(), normal.lightness());
   EXPECT_LT(refused.lightness(), normal.lightness());
+}
+
+TEST_F(GeneratedSkin, FooterGrooveRunsUnbrokenThroughThePanelButtonsPlace) {
+  // The panel button is not always on the band (a guest has none; the open window moves it to
+  // the tray's foot), so the band's groove must not leave a hole where the button stands.
+  for (int skin = 0; skin < 4; ++skin) {
+    const mainwin::SkinLayoutRecord& record = mainwin::SkinRecord(skin);
+    const mainwin::TableRect up = record.PanelUp();
+    const int grooveY = up.top + up.Height() / 2 - 1;
+    for (const char* suffix : {"_BG", "_BG_EX"}) {
+      const QString name =
+          QStringLiteral("BMP\\%1%2.bmp").arg(mainwin::SkinFilePrefix(skin), suffix);
+      SCOPED_TRACE(name.toStdString());
+      const QImage image(ui::ResolveSkinPath(name, m_base));
+      ASSERT_FALSE(image.isNull());
+      const QColor dark = image.pixelColor(up.left + up.Width() / 2, grooveY);
+      const QColor light = image.pixelColor(up.left + up.Width() / 2, grooveY + 1);
+      const QColor ground = image.pixelColor(up.left + up.Width() / 2, grooveY + 4);
+      EXPECT_LT(dark.lightness(), ground.lightness());
+      EXPECT_GT(light.lightness(), ground.lightness());
+      for (int x = 18; x <= image.width() - 19; ++x) {
+        ASSERT_EQ(image.pixelColor(x, grooveY), dark) << "x " << x;
+        ASSERT_EQ(image.pixelColor(x, grooveY + 1), light) << "x " << x;
+      }
+    }
+  }
 }
 
 TEST(SkinLoader, FindsNamesWithoutRegardToCase) {

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "app/app_data.h"
+#include "bitmapgen/palette.h"
 #include "media/frame_header.h"
 #include "ui/main/main_window_texts.h"
 #include "ui/main/skin_font.h"
@@ -31,13 +32,28 @@ void CTimeStampWnd::paintEvent(QPaintEvent*) {
   const std::uint8_t bitmapSet = g_lpApp->m_bySkinA.load();
   if (bitmapSet == 1 || bitmapSet == 3)
     return;  // the full-size skins show the time in their status strip
+  // The box is a tab of the status strip's paper over the dark band: the strip's paper, its
+  // rim colour and its ink, so the time reads as part of the strip rather than a foreign box.
   QPainter painter(this);
-  painter.setPen(Qt::black);
-  painter.setBrush(Qt::white);
+  painter.setPen(BorderColour());
+  painter.setBrush(PaperColour());
   painter.drawRect(0, 0, kWidth - 1, kHeight - 1);
+  painter.setPen(InkColour());
   const std::optional<QString> text = CurrentText();
   if (!text)
     return;
   painter.setFont(mainwin::SkinTextFont());
   painter.drawText(QRect(2, 2, kWidth - 2, kHeight - 2), Qt::AlignLeft | Qt::AlignTop, *text);
+}
+
+QColor CTimeStampWnd::PaperColour() {
+  return skin::palette::kPaper;
+}
+
+QColor CTimeStampWnd::BorderColour() {
+  return QColor::fromRgb(skin::palette::kPaper.darker(135).rgb());  // 8-bit, as painted
+}
+
+QColor CTimeStampWnd::InkColour() {
+  return skin::palette::kPaperInk;
 }

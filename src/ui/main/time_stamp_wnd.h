@@ -4,6 +4,7 @@
 // drags the main window as a press on the window's own surface does.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -21,6 +22,11 @@ class CTimeStampWnd : public QWidget {
   // header for the AV option or while the header has no time stamp.
   static std::optional<QString> CurrentText();
   QString Text() const { return CurrentText().value_or(QString()); }
+
+  // The box's look, the status strip's: its paper, its rim and its ink.
+  static QColor PaperColour();
+  static QColor BorderColour();
+  static QColor InkColour();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
