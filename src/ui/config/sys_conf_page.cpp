@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/list_ctrl.h"
@@ -61,6 +62,10 @@ QPushButton* NewButton(ui::ControlRegistry& controls, int id, const QString& tex
                        QWidget* parent) {
   auto* button = new QPushButton(text, parent);
   button->setAutoDefault(false);
+  // The style pads a long text by only a few pixels; give every key the same air on both sides
+  // as the short ones get from their minimum width.
+  const int textWidth = button->fontMetrics().size(0, text).width();
+  button->setMinimumWidth(std::max(button->minimumSizeHint().width(), textWidth + 24));
   return Registered(controls, id, button);
 }
 
