@@ -2,7 +2,10 @@
 // It runs on the GUI thread only: it starts when awaited (or by Start), and where it awaits a
 // worker it returns to the event loop; the sheet resumes it when the worker's message arrives.
 // A task owns its coroutine frame; destroying a suspended task destroys the frames of the
-// steps it awaits as well.
+// steps it awaits as well. A task's destructor is safe to run on a moved-from or reset task.
+// Keep other awaiters, and anything with a destructor that they are built from (lambdas with
+// captures), in named locals rather than in the co_await operand: GCC 12 can destroy such
+// temporaries twice when a frame suspended at that co_await is destroyed.
 #pragma once
 
 #include <coroutine>

@@ -212,8 +212,7 @@ bool CSysConfSheetBase::BeginStep(CSysConfPage& page) {
 syscfg::ApplyTask<bool> CSysConfSheetBase::SendRecord(std::uint8_t option, QString failureText,
                                                       int refresh) {
   // The worker sends a copy: the bytes are those of the record at this point of the steps.
-  // (Body and wait are named: temporaries with destructors in a co_await operand are best
-  // avoided.)
+  // (Body and wait are named locals: see apply_task.h.)
   const std::span<const std::uint8_t> record = CachedConfigRecord(option);
   auto bytes = std::make_shared<const std::vector<std::uint8_t>>(record.begin(), record.end());
   WorkerWait wait(*this, [option, bytes, refresh](const platform::StopToken& stop) {
