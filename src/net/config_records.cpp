@@ -92,6 +92,11 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
 }
 
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh) {
+  return SetSysCfg(option, data, size, refresh, nullptr);
+}
+
+int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
+              const platform::StopToken* stop) {
   if (!IsRecordOption(option) || (data == nullptr && size != 0))
     return 0;
   CCgiUrl url(kSetSysCfgIndex);
@@ -105,5 +110,6 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh) {
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
   exchange.sendTimeout = kTimeOutSeconds;
   exchange.receiveTimeout = kTimeOutSeconds;
+  exchange.stop = stop;
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
 }

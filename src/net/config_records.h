@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <span>
 
+namespace platform {
+class StopToken;
+}
+
 enum ConfigOption : uint8_t {
   kConfigEectx = 0,
   kConfigInf = 1,
@@ -41,3 +45,6 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option);
 int GetSysCfg(uint8_t option, void* dest, uint32_t size);
 // Sends the record as the request body. refresh is used only for option 4 (DNS). 1 accepted.
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);
+// The same, ended (result 0) as soon as stop is requested: before connecting or in any wait.
+int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
+              const platform::StopToken* stop);

@@ -174,7 +174,7 @@ TEST_F(AccountTest, AnAddedAccountGoesIntoTheFirstFreeSlot) {
     EXPECT_FALSE(Shown(page, A::IDC_USER));
     EXPECT_TRUE(Enabled(page, A::IDC_ADD));
     EXPECT_EQ(ListRows(page, A::IDC_LIST).back(), QStringList({"op", "HIGH USER", "10 MIN"}));
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"SECURE"});
   // The rebuilt slots' texts are written zero-filled.
@@ -193,7 +193,7 @@ TEST_F(AccountTest, DeleteMovesTheLaterAccountsUpAndZeroesTheFreedSlot) {
     SelectRow(page, A::IDC_LIST, 1);
     Click(page, A::IDC_DELETE);
     EXPECT_EQ(ListRows(page, A::IDC_LIST).size(), 2u);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   // Slot 1 takes op; slot 2 keeps its level and life time bytes but loses name and password.
   auto expected = Patched(original, SlotPatches(1, {"op", "o", 20, 5}));
@@ -207,7 +207,7 @@ TEST_F(AccountTest, TheLoggedInAccountCannotBeDeleted) {
     SelectRow(page, A::IDC_LIST, 0);
     Click(page, A::IDC_DELETE);
     EXPECT_EQ(ListRows(page, A::IDC_LIST).size(), 2u);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4069)});
   EXPECT_TRUE(SentOptions().empty());
@@ -243,7 +243,7 @@ TEST_F(AccountTest, TheLoggedInPasswordChangesForTheNextLoginOnceTheServerHasIt)
     Click(page, A::IDC_ENTRY_OK);
     // Not before APPLY.
     EXPECT_EQ(g_lpApp->m_SettingINI.m_strPassword, "1234");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"SECURE"});
   EXPECT_EQ(g_lpApp->m_SettingINI.m_strUserName, "admin");
@@ -258,7 +258,7 @@ TEST_F(AccountTest, ARefusedSecureRecordKeepsTheOldPasswordForTheNextLogin) {
     Click(page, A::IDC_EDIT);
     Type(page, A::IDC_PASSWORD, "n3w");
     Click(page, A::IDC_ENTRY_OK);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Set the system config is failed\n"});
@@ -309,7 +309,7 @@ TEST_F(AccountTest, AMaximumOutsideOneToTenRefusesApply) {
     ASSERT_EQ(Load(), 1);
     const int result = RunOnPage([&](CSysConfPropSheet& s, A& page) {
       Type(page, A::IDC_MAX_USERS, QString::fromLatin1(value));
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
       EXPECT_EQ(s.GetActivePage(), &page);
     });
     EXPECT_EQ(result, kNotEnded);
@@ -322,7 +322,7 @@ TEST_F(AccountTest, AMaximumOutsideOneToTenRefusesApply) {
   const auto original = server->ConfigRecord("SECURE");
   RunOnPage([](CSysConfPropSheet& s, A& page) {
     Type(page, A::IDC_MAX_USERS, "7");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(Sent("SECURE"), Patched(original, {{4, {7, 0}}}));
 }

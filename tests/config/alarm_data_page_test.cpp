@@ -184,7 +184,7 @@ TEST_F(AlarmDataTest, DeleteRenumbersAndApplyWritesTheListBack) {
     SelectRow(page, D::IDC_LIST, 1);
     Click(page, D::IDC_DELETE);  // the row before it is selected
     EXPECT_EQ(Ctl<ui::ListCtrl>(page, D::IDC_LIST)->GetFirstSelected(), 0);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
   EXPECT_EQ(g_AlarmDatabase.m_bListChanged.load(), 1u);

@@ -261,7 +261,7 @@ TEST_F(TriggerTest, EditsSendTheTriggerRecord) {
     const auto original = server->ConfigRecord("TRIGGER");
     RunOnPage([&](CSysConfPropSheet& s, T& page) {
       c.edit(page);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     if (c.patches.empty()) {
       EXPECT_TRUE(SentOptions().empty());
@@ -275,14 +275,14 @@ TEST_F(TriggerTest, EditsSendTheTriggerRecord) {
 TEST_F(TriggerTest, ApplyCopiesTheMotionByteChangedOrNot) {
   ASSERT_EQ(Load(), 1);
   g_lpApp->m_byTriggerMotionCopy = 7;
-  RunOnPage([](CSysConfPropSheet& s, T&) { s.OnApply(); });
+  RunOnPage([](CSysConfPropSheet& s, T&) { config_testing::ApplyAndWait(s); });
   EXPECT_EQ(g_lpApp->m_byTriggerMotionCopy.load(), 1);
   EXPECT_TRUE(SentOptions().empty());
   sheet.reset();
   ASSERT_EQ(Load(), 1);
   RunOnPage([](CSysConfPropSheet& s, T& page) {
     Click(page, T::IDC_MOTION_DISABLE);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(g_lpApp->m_byTriggerMotionCopy.load(), 0);
 }

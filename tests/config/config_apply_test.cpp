@@ -48,7 +48,7 @@ TEST_F(ApplyTest, ViewingEveryPageAndApplyingSendsNothing) {
     ASSERT_EQ(Load(records), 1);
     const int result = RunSheet([&](CSysConfPropSheet& s) {
       ShowAllPages(s);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
     EXPECT_TRUE(SentOptions().empty());
@@ -63,7 +63,7 @@ TEST_F(ApplyTest, APageNotShownInTheRunSendsNothing) {
   // Values left from an earlier run on pages that this run does not show.
   s.m_DnsPage.m_strUser = "stale";
   s.m_FtpPage.m_dwPort = 2121;
-  EXPECT_EQ(RunSheet([](CSysConfPropSheet& sheet) { sheet.OnApply(); }),
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet& sheet) { config_testing::ApplyAndWait(sheet); }),
             CSysConfPropSheet::kResultApplied);
   EXPECT_TRUE(SentOptions().empty());
   EXPECT_EQ(s.GetActivePage(), nullptr);
@@ -80,7 +80,7 @@ TEST_F(ApplyTest, ChangesOnAllSixPagesArriveInTheStepOrder) {
     Type(s.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
     Type(s.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
     Type(s.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(SentOptions(),
@@ -108,7 +108,7 @@ TEST_F(ApplyTest, ChangesOnEveryPageSendTheTenRecordsInTheStepOrder) {
     Type(s.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
     Ctl<QAbstractButton>(s.m_AlarmPage, AlarmPropertyPage::IDC_FTP)->click();
     Type(s.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "TRIGGER", "SMTP", "FTP", "SNTP",
@@ -121,7 +121,7 @@ TEST_F(ApplyTest, PppoeAloneSendsPppoeWithoutANewLogin) {
   ASSERT_EQ(Load(), 1);
   RunSheet([](CSysConfPropSheet& s) {
     Type(s.m_NetworkPage, NetworkConfigPage::IDC_PPPOE_USER, "other");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"PPPOE"});
   EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
@@ -133,7 +133,7 @@ TEST_F(ApplyTest, ANewWebPortIsTakenWithTheServerAndEndsInANewLogin) {
     Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "8080");
     Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_SERVER_IP)
         ->SetAddress(192, 168, 1, 77);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"IP"});
   EXPECT_EQ(environment.WebPort(), 8080);
@@ -147,7 +147,7 @@ TEST_F(ApplyTest, ARefusedIpRecordLeavesTheAddressAndStillLogsInAgain) {
   const std::uint16_t port = server->WebPort();
   RunSheet([](CSysConfPropSheet& s) {
     Type(s.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "8080");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
   EXPECT_EQ(calls, (std::vector<std::string>{"PauseStreams(3)", "ReadAll", "MessageTrigger(1)"}));
@@ -163,7 +163,7 @@ TEST_F(ApplyTest, ARefusedPppoeRecordStillEndsInTheNewLoginOfThePausedStreams) {
   RunSheet([](CSysConfPropSheet& s) {
     Type(s.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
     Type(s.m_NetworkPage, NetworkConfigPage::IDC_PPPOE_USER, "other");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"PPPOE"});  // refused; IP not sent
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
@@ -178,7 +178,7 @@ TEST_F(ApplyTest, ARefusedPentaRecordShowsItsBoxAndTheOtherStepsRun) {
     s.SetActivePage(&s.m_DnsPage);
     Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_BIT_RATE, 0);
     Type(s.m_DnsPage, CDNSPage::IDC_DDNS_USER, "x");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "PENTA"}));
@@ -208,7 +208,7 @@ TEST_F(ApplyTest, DnsRefreshIsAskedForByEveryChangeButTheAddress) {
     RunSheet([&](CSysConfPropSheet& s) {
       s.SetActivePage(&s.m_DnsPage);
       c.edit(s.m_DnsPage);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     const auto requests = server->RequestsTo("/SetSysCfg.cgi");
     ASSERT_EQ(requests.size(), 1u);
@@ -276,7 +276,7 @@ TEST_F(ApplyTest, RefusedValuesShowTheirMessageOnTheirPageAndSendNothing) {
       s.SetActivePage(&s.m_DnsPage);
       Type(s.m_DnsPage, CDNSPage::IDC_DDNS_USER, "changed");
       ui::CPropertyPage& failing = c.edit(s);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
       EXPECT_EQ(s.GetActivePage(), &failing);
     });
     EXPECT_EQ(result, kNotEnded);
@@ -345,7 +345,7 @@ TEST_F(ApplyTest, AStepThatRefusesSendsNothingOfItsOwnAndTheSheetEnds) {
     const int result = RunSheet([&](CSysConfPropSheet& s) {
       s.SetActivePage(&s.m_PentaPage);
       c.edit(s, *this);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
     EXPECT_EQ(Messages(), c.messages);
@@ -364,7 +364,7 @@ TEST_F(ApplyTest, ChangingTheFormatStopsTheRecordersAndRestartsTheStreams) {
     Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_VIDEO_TYPE, 0);
     s.m_PentaPage.OnVideoTypeChanged();
     EXPECT_FALSE(s.m_PentaPage.GetDlgItem(C2ChSetPentaPage::IDC_QUALITY)->isHidden());
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(g_lpApp->m_byVideoFormat, 0);
   EXPECT_EQ(calls, (std::vector<std::string>{"StopUserRecord", "StopAlarmAndSchedule",
@@ -393,7 +393,7 @@ TEST_F(ApplyTest, TheScaleCodeFollowsTheWidthRatioAndKeepsItsValueWithoutOne) {
     RunSheet([](CSysConfPropSheet& s) {
       s.SetActivePage(&s.m_PentaPage);
       Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_MPEG4_RESOLUTION, 1);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     const auto sent = Sent("PENTA");
     ASSERT_TRUE(sent.has_value());
@@ -410,7 +410,7 @@ TEST_F(ApplyTest, OffRowValuesAreWrittenOnlyOnceARowIsPicked) {
     Pick(s.m_PentaPage, C2ChSetPentaPage::IDC_QUALITY, 0);
     Pick(s.m_SntpPage, CSNTPPage::IDC_TIME_ZONE, 74);
     Pick(s.m_DnsPage, CDNSPage::IDC_PROVIDER, 0);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SNTP", "PENTA"}));
   EXPECT_EQ(Sent("PENTA")->at(89), 30);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <QTest>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -147,6 +148,18 @@ class ConfigTest : public ::testing::Test {
   // The copies of the schedule table handed to the recorder, in order.
   std::vector<ScheduleTable> schedules;
 };
+
+// Presses APPLY and waits until the sheet's APPLY has ended (its record sends and stream pauses
+// run on the sheet's worker; the steps go on as their answers arrive).
+template <typename Sheet>
+void WaitForApply(Sheet& sheet) {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.Applying(); }, 30000));
+}
+template <typename Sheet>
+void ApplyAndWait(Sheet& sheet) {
+  sheet.OnApply();
+  WaitForApply(sheet);
+}
 
 // The device-command table with these kinds loaded (the others not), for a test's lifetime.
 class ScopedDeviceTable {

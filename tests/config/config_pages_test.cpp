@@ -353,7 +353,7 @@ class PageEditTest : public ConfigTest, public ::testing::WithParamInterface<Edi
     const int result = RunSheet([&](CSysConfPropSheet& s) {
       ASSERT_TRUE(s.SetActivePage(s.PageOfCode(c.pageCode)));
       c.edit(PageOf(s, c.pageCode), *this);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   }

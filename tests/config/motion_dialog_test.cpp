@@ -28,6 +28,8 @@ class MotionDialogTest : public ConfigTest {
   int Run(CMotionDetectionDlg& dialog, const std::function<void(CMotionDetectionDlg&)>& body) {
     QTimer::singleShot(0, &dialog, [&] {
       body(dialog);
+      // An APPLY's send runs on the dialog's worker: its answer ends the run.
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.Applying(); }, 30000));
       if (dialog.isVisible())
         dialog.EndDialog(77);
     });
@@ -199,6 +201,39 @@ TEST_F(MotionDialogTest, PresetsAndTypedParametersAreKeptInRangeAndApplyWritesBo
               expected.begin() + static_cast<long>(set + 2));
   }
   EXPECT_EQ(*sent, expected);
+}
+
+TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
+  fakes::StallSetSysCfg(*server, {"PENTA"}, std::chrono::seconds(30));
+  CMotionDetectionDlg dialog;
+  const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
+    d.OnSelectAll();
+    d.OnApply();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }, 10000));
+    EXPECT_TRUE(d.Applying());
+    EXPECT_TRUE(d.ApplyWorker().IsRunning());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.GetDlgItem(CMotionDetectionDlg::IDC_APPLY)->isEnabled());
+    EXPECT_FALSE(d.GetDlgItem(CMotionDetectionDlg::IDC_CLEAR_ALL)->isEnabled());
+    // The window answers meanwhile; a second APPLY is ignored.
+    bool ticked = false;
+    QTimer::singleShot(0, &d, [&] { ticked = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
+    d.OnApply();
+    QTest::qWait(20);
+    EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 1u);
+    d.OnExit();
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(dialog.Applying());
+  EXPECT_FALSE(dialog.ApplyWorker().IsRunning());
+  EXPECT_TRUE(Messages().empty());
+  // The next run's controls take input again.
+  Run(dialog, [](CMotionDetectionDlg& d) {
+    EXPECT_TRUE(d.GetDlgItem(CMotionDetectionDlg::IDC_APPLY)->isEnabled());
+    d.OnExit();
+  });
 }
 
 TEST_F(MotionDialogTest, ExitAndAnUntouchedApplySendNothing) {

@@ -271,7 +271,7 @@ TEST_F(OnlineUsersTest, TheHostNameGoesToTheSystemRecordWithinItsField) {
     edit->clear();
     QTest::keyClicks(edit, QString(40, 'n'));
     EXPECT_EQ(edit->text(), QString(31, 'n'));
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"SYSTEM"});
   EXPECT_EQ(Sent("SYSTEM"), Patched(original, {{4, Field(std::string(31, 'n'), 32)}}));
@@ -282,7 +282,7 @@ TEST_F(OnlineUsersTest, ARefusedSystemRecordShowsTheChangeFailure) {
   fakes::RefuseSetSysCfg(*server, {"SYSTEM"});
   RunOnPage([](CSysConfPropSheet& s, O& page) {
     Type(page, O::IDC_HOST_NAME, "camera-7");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
 }

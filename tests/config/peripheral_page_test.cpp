@@ -78,7 +78,7 @@ TEST_F(PeripheralTest, TheRecordShowsAndGoesToTheLivePorts) {
     EXPECT_EQ(g_lpApp->m_abyChannelDeviceId[1].load(), 2);
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel1Device, 3);
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel2Device, 8);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_TRUE(SentOptions().empty());
   EXPECT_EQ(sheet->m_bDeviceTypeChanged, 0u);
@@ -95,7 +95,7 @@ TEST_F(PeripheralTest, ValuesWithoutARowShowTheLastDeviceOrAnEmptyRowAndAreKept)
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel1Device, 11);
     EXPECT_EQ(Row(page, P::IDC_BAUD1), 0);
     EXPECT_EQ(Ctl<QComboBox>(page, P::IDC_BAUD1)->currentText(), "");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_TRUE(SentOptions().empty());
 }
@@ -108,7 +108,7 @@ TEST_F(PeripheralTest, WithNoDeviceLoadedTheLiveTypesStay) {
   RunOnPage([](CSysConfPropSheet& s, P& page) {
     EXPECT_TRUE(ModelRows(page).isEmpty());
     EXPECT_EQ(Row(page, P::IDC_MODEL1), -1);
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel1Device, 5);
   EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel2Device, 6);
@@ -168,7 +168,7 @@ TEST_F(PeripheralTest, EditsWriteBothChannelsAndTheTurboStep) {
     const auto original = server->ConfigRecord("RS485");
     RunOnPage([&](CSysConfPropSheet& s, P& page) {
       c.edit(page);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(SentOptions(), std::vector<std::string>{"RS485"});
     EXPECT_EQ(Sent("RS485"), Patched(original, c.patches));
@@ -189,7 +189,7 @@ TEST_F(PeripheralTest, ATurboStepOutsideOneToTenIsNotSent) {
   const int result = RunOnPage([](CSysConfPropSheet& s, P& page) {
     EXPECT_EQ(Row(page, P::IDC_TURBO), -1);
     Type(page, P::IDC_ID1, "4");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Max value should be 1 ~ 10"});
@@ -201,7 +201,7 @@ TEST_F(PeripheralTest, AnIdAbove255KeepsThePage) {
   ASSERT_EQ(Load(), 1);
   const int result = RunOnPage([](CSysConfPropSheet& s, P& page) {
     Type(page, P::IDC_ID2, "256");
-    s.OnApply();
+    config_testing::ApplyAndWait(s);
   });
   EXPECT_EQ(result, kNotEnded);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Enter a whole number from 0 to 255."});

@@ -64,7 +64,7 @@ TEST_F(RecordPageTest, ModifyBrowsesFromTheShownFolderAndTakesTheChoiceOnOk) {
       Click(page, c.button);
       EXPECT_EQ(TextOf(page, R::IDC_RECORD_PATH), c.record);
       EXPECT_EQ(TextOf(page, R::IDC_SNAPSHOT_PATH), c.snapshot);
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(result, CSysConfPropSheet::kResultApplied);
     ASSERT_EQ(startPaths.size(), 1u);
@@ -83,7 +83,7 @@ TEST_F(RecordPageTest, TypedFoldersAreTakenBackAtApplyAndExitKeepsTheOldOnes) {
   ASSERT_EQ(Load(), 1);
   EXPECT_EQ(RunOnPage([](CSysConfPropSheet& s, R& page) {
               Type(page, R::IDC_RECORD_PATH, "/mnt/usb/rec/");
-              s.OnApply();
+              config_testing::ApplyAndWait(s);
             }),
             CSysConfPropSheet::kResultApplied);
   EXPECT_EQ(sheet->m_Folders.record, "/mnt/usb/rec/");
@@ -110,7 +110,7 @@ TEST_F(RecordPageTest, TheAudioPathBelongsToServersOfType0x84) {
       // Its "Modify" opens nothing.
       Click(page, R::IDC_MODIFY_AUDIO);
       Type(page, R::IDC_AUDIO_PATH, "/mnt/sounds/");
-      s.OnApply();
+      config_testing::ApplyAndWait(s);
     });
     EXPECT_EQ(sheet->m_Folders.alarmSound, c.sound);
   }

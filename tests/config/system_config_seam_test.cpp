@@ -48,7 +48,7 @@ TEST_F(SystemConfigSeamTest, TheCommandsStepsLoadShowAndReuseTheSheet) {
   const int second = RunOpenSheet(*windows, [&](CSysConfPropSheet& sheet) {
     before = &sheet;
     EXPECT_EQ(sheet.GetActivePage(), &sheet.m_SntpPage);
-    sheet.OnApply();
+    config_testing::ApplyAndWait(sheet);
   });
   EXPECT_EQ(second, 3);
   windows->PrepareSheet(CSysConfPropSheet::kEmptyPageText, folders);

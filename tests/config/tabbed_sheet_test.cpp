@@ -105,7 +105,7 @@ TEST_F(TabbedSheetTest, ApplyRunsItsOwnOrder) {
     Type(d.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
     Click(d.m_AlarmPage, AlarmPropertyPage::IDC_FTP);
     Type(d.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
-    d.OnApply();
+    config_testing::ApplyAndWait(d);
   });
   EXPECT_EQ(result, MySystemDialog::kResultApplied);
   EXPECT_EQ(SentOptions(),
@@ -118,6 +118,34 @@ TEST_F(TabbedSheetTest, ApplyRunsItsOwnOrder) {
   EXPECT_EQ(sntp->at(39), 3);
 }
 
+TEST_F(TabbedSheetTest, EscapeDuringAStalledSendEndsTheApplyWithNothingSentAfter) {
+  ASSERT_EQ(Load(), 1);
+  fakes::StallSetSysCfg(*server, {"DNS"}, std::chrono::seconds(30));
+  const auto dialog = NewDialog('2');
+  const int result = Run(*dialog, [&] {
+    MySystemDialog& d = *dialog;
+    ASSERT_TRUE(d.SetActivePage(&d.m_MailPage));
+    Type(d.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    ASSERT_TRUE(d.SetActivePage(&d.m_DnsPage));
+    Type(d.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    d.OnApply();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }, 10000));
+    EXPECT_TRUE(d.Applying());
+    EXPECT_FALSE(d.GetDlgItem(MySystemDialog::IDC_APPLY)->isEnabled());
+    EXPECT_FALSE(d.GetDlgItem(MySystemDialog::IDC_EXIT)->isEnabled());
+    QTest::keyClick(&d, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 10000));
+  });
+  EXPECT_EQ(result, ui::IDCANCEL);
+  EXPECT_FALSE(dialog->Applying());
+  EXPECT_FALSE(dialog->ApplyWorker().IsRunning());
+  QTest::qWait(20);
+  EXPECT_EQ(SentOptions(), std::vector<std::string>{"DNS"});
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(TabbedSheetTest, ExitAndAnUntouchedApply) {
   ASSERT_EQ(Load(), 1);
   auto dialog = NewDialog('q');
@@ -126,7 +154,7 @@ TEST_F(TabbedSheetTest, ExitAndAnUntouchedApply) {
                 [&] {
                   for (int i = 0; i < dialog->GetPageCount(); ++i)
                     dialog->SetActivePage(i);
-                  dialog->OnApply();
+                  config_testing::ApplyAndWait(*dialog);
                 }),
             MySystemDialog::kResultApplied);
   EXPECT_TRUE(SentOptions().empty());

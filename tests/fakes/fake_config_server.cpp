@@ -20,6 +20,22 @@ void RefuseSetSysCfg(FakeVideoServer& server, std::set<std::string> options, int
   });
 }
 
+void StallSetSysCfg(FakeVideoServer& server, std::set<std::string> options,
+                    std::chrono::milliseconds stall) {
+  server.SetHandler("/SetSysCfg.cgi",
+                    [&server, options = std::move(options), stall](const RecordedRequest& request) {
+                      const auto option = request.Param("Option");
+                      if (!option || server.ConfigRecord(*option).empty())
+                        return FakeReply::Status(203);
+                      FakeReply reply = FakeReply::Status(200);
+                      if (options.count(*option) != 0)
+                        reply.delay = stall;
+                      else
+                        server.SetConfigRecord(*option, request.body);
+                      return reply;
+                    });
+}
+
 void RefuseGetSysCfg(FakeVideoServer& server, const std::string& option, int status) {
   server.SetHandler("/GetSysCfg.cgi", [&server, option, status](const RecordedRequest& request) {
     const auto asked = request.Param("Option");

@@ -2,6 +2,7 @@
 // fetch or the send of chosen options, and the answer of "/SyncServerTime.cgi".
 #pragma once
 
+#include <chrono>
 #include <set>
 #include <string>
 
@@ -16,6 +17,10 @@ void ServeConfig(FakeVideoServer& server, const ConfigRecords& records);
 // "/SetSysCfg.cgi" for one of these options answers status and stores nothing; the others are
 // stored as usual.
 void RefuseSetSysCfg(FakeVideoServer& server, std::set<std::string> options, int status = 203);
+// "/SetSysCfg.cgi" for one of these options is held for stall, then accepted without being
+// stored (the server's stop ends the wait early); the others are stored and accepted at once.
+void StallSetSysCfg(FakeVideoServer& server, std::set<std::string> options,
+                    std::chrono::milliseconds stall);
 // "/GetSysCfg.cgi" for this option answers status.
 void RefuseGetSysCfg(FakeVideoServer& server, const std::string& option, int status = 203);
 // "/SyncServerTime.cgi" answers status (200 until set).

@@ -13,11 +13,11 @@
 #include "ui/config/config_text.h"
 #include "ui/config/sys_conf_sheet_base.h"
 
-void CSysConfSheetBase::ApplyNetwork(bool& networkChanged) {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyNetwork(bool& networkChanged) {
   using namespace cfg;
   const NetworkConfigPage& page = m_NetworkPage;
   if (!BeginStep(m_NetworkPage))
-    return;
+    co_return;
   CAppData& app = *g_lpApp;
   const std::span<std::uint8_t> ipRecord = app.m_IpConfig;
   const std::span<std::uint8_t> pppoeRecord = app.m_PppoeConfig;
@@ -65,16 +65,19 @@ void CSysConfSheetBase::ApplyNetwork(bool& networkChanged) {
 
   // A change of the IP record pauses the streams; from then on the step always ends in a new
   // login, also when a send fails, so the picture never stays frozen.
-  if (ipChanged && !networkChanged && m_engine.pauseStreams)
-    m_engine.pauseStreams(m_engine.avOption ? m_engine.avOption() : std::uint8_t{0});
-  const bool pppoeSent = !pppoeChanged || SendRecord(kConfigPppoe);
+  if (ipChanged && !networkChanged)
+    co_await PauseStreams();
+  bool pppoeSent = true;
+  if (pppoeChanged)
+    pppoeSent = co_await SendRecord(kConfigPppoe);
   if (ipChanged && pppoeSent) {
     // The new address and port apply once the server has accepted them.
     if (newAddress)
       net::SetPendingServerAddress(*newAddress);
     if (newWebPort)
       net::SetPendingWebPort(*newWebPort);
-    if (!SendRecord(kConfigIp))
+    const bool ipSent = co_await SendRecord(kConfigIp);
+    if (!ipSent)
       net::ClearPendingChanges();
   }
   if (ipChanged)

@@ -18,11 +18,11 @@ constexpr std::uint8_t kClipDeviceType = '2';
 
 }  // namespace
 
-void CSysConfSheetBase::ApplyTrigger() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyTrigger() {
   using namespace cfg;
   const AlarmPropertyPage& page = m_AlarmPage;
   if (!BeginStep(m_AlarmPage))
-    return;
+    co_return;
   CAppData& app = *g_lpApp;
   const std::span<std::uint8_t> record = app.m_TriggerConfig;
   bool changed = false;
@@ -60,14 +60,14 @@ void CSysConfSheetBase::ApplyTrigger() {
     }
   }
   if (changed)
-    SendRecord(kConfigTrigger);
+    co_await SendRecord(kConfigTrigger);
 }
 
-void CSysConfSheetBase::ApplyAccount() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyAccount() {
   using namespace cfg;
   AccountPropertyPage& page = m_AccountPage;
   if (!BeginStep(m_AccountPage))
-    return;
+    co_return;
   CAppData& app = *g_lpApp;
   const std::span<std::uint8_t> record = app.m_SecureConfig;
   bool changed = false;
@@ -97,9 +97,10 @@ void CSysConfSheetBase::ApplyAccount() {
     changed = true;
   }
   if (!changed)
-    return;
-  if (SendRecord(kConfigSecure, QString::fromLatin1(kSetSysConfigFailedText)) &&
-      page.m_PendingLogin) {
+    co_return;
+  const bool sent =
+      co_await SendRecord(kConfigSecure, QString::fromLatin1(kSetSysConfigFailedText));
+  if (sent && page.m_PendingLogin) {
     // The client logs in with the new name and password once the server has them.
     const std::lock_guard lock(app.m_SettingINI.m_TextLock);
     app.m_SettingINI.m_strUserName = page.m_PendingLogin->first;
@@ -108,17 +109,17 @@ void CSysConfSheetBase::ApplyAccount() {
   page.m_PendingLogin.reset();
 }
 
-void CSysConfSheetBase::ApplyPeripheral() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyPeripheral() {
   using namespace cfg;
   const CPeripheralPage& page = m_PeripheralPage;
   if (!BeginStep(m_PeripheralPage))
-    return;
+    co_return;
   CAppData& app = *g_lpApp;
   const std::span<std::uint8_t> record = app.m_Rs485Config;
   const bool turboChanged = page.m_nTurbo != m_Mirror.turboIndex;
   if (turboChanged && (page.m_nTurbo + 1 < 1 || page.m_nTurbo + 1 > 10)) {
     platform::ShowMessageBox(kTurboRangeText);
-    return;
+    co_return;
   }
   bool changed = false;
   // Both channels alike: channel 1 at +4/+6/+8 and the first port, channel 2 at +12/+14/+16
@@ -163,15 +164,15 @@ void CSysConfSheetBase::ApplyPeripheral() {
     changed = true;
   }
   if (changed)
-    SendRecord(kConfigRs485);
+    co_await SendRecord(kConfigRs485);
 }
 
-void CSysConfSheetBase::ApplySystem() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplySystem() {
   const COnlineUserPage& page = m_OnlineUserPage;
   if (!BeginStep(m_OnlineUserPage))
-    return;
+    co_return;
   if (page.m_strHostName != m_Mirror.hostName &&
       syscfg::WriteText(g_lpApp->m_SystemConfig, cfg::system::kHostName, page.m_strHostName)) {
-    SendRecord(kConfigSystem);
+    co_await SendRecord(kConfigSystem);
   }
 }

@@ -29,11 +29,11 @@ bool KeepsJpegHeightUnits(int height) {
 
 }  // namespace
 
-void CSysConfSheetBase::ApplyVideo(bool& networkChanged) {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyVideo(bool& networkChanged) {
   using namespace cfg::penta;
   C2ChSetPentaPage& page = m_PentaPage;
   if (!BeginStep(page))
-    return;
+    co_return;
   CAppData& app = *g_lpApp;
   const std::span<std::uint8_t> record = app.m_PentaConfig;
   const int standard = app.m_byVideoStandard.load();
@@ -55,18 +55,18 @@ void CSysConfSheetBase::ApplyVideo(bool& networkChanged) {
   // Checked before any recorder stops or the format changes.
   if (jpegWidthChanged && page.m_nJpegWidth > page.m_nMpeg4Width) {
     platform::ShowMessageBox(kJpegTooLargeText);
-    return;
+    co_return;
   }
 
   bool changed = false;
   bool restart = false;
   if (page.m_nVideoType >= 0 && page.m_nVideoType != m_Mirror.videoTypeIndex) {
     if (m_engine.userRecordRunning && m_engine.userRecordRunning()) {
-      if (platform::ShowMessageBox(kFinishUserRecordText, "Warning",
-                                   platform::MB_YESNO | platform::MB_ICONQUESTION) !=
-          platform::IDYES) {
-        return;
-      }
+      const int answer = platform::ShowMessageBox(kFinishUserRecordText, "Warning",
+                                                  platform::MB_YESNO | platform::MB_ICONQUESTION);
+      // The sheet may have closed while the question was open: then nothing more happens.
+      if (answer != platform::IDYES || m_bApplyStopped)
+        co_return;
       if (m_engine.stopUserRecord)
         m_engine.stopUserRecord();
     }
@@ -139,14 +139,14 @@ void CSysConfSheetBase::ApplyVideo(bool& networkChanged) {
     changed = true;
   }
 
-  if (restart && !networkChanged && m_engine.pauseStreams)
-    m_engine.pauseStreams(m_engine.avOption ? m_engine.avOption() : std::uint8_t{0});
+  if (restart && !networkChanged)
+    co_await PauseStreams();
   if (changed) {
     net::SetRecordU8(record, kSendMark5, 2);
     net::SetRecordU8(record, kSendMark8, 15);
     net::SetRecordU8(record, kSendMark81, 0);
     net::SetRecordU8(record, kSendMark84, 1);
-    SendRecord(kConfigPenta, QString::fromLatin1(kSetConfigFailedText));
+    co_await SendRecord(kConfigPenta, QString::fromLatin1(kSetConfigFailedText));
   }
   if (restart)
     networkChanged = true;

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
@@ -138,6 +140,9 @@ CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
     if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
       Recompose();
   });
+  OnMessage(WM_MOTIONAPPLYDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnApplyDone(static_cast<int>(result), generation);
+  });
   OnMessage(WM_MOTIONEND, [this](ui::WParam, ui::LParam generation) {
     if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
       EndDialog(kResultEnded);
@@ -150,6 +155,7 @@ CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
 
 CMotionDetectionDlg::~CMotionDetectionDlg() {
   m_bReady = false;
+  StopApply();
   StopWorker();
   if (g_lpApp) {
     CMotionDetectionDlg* self = this;
@@ -166,8 +172,10 @@ bool CMotionDetectionDlg::SetFrameEvent() {
 
 int CMotionDetectionDlg::DoModal() {
   const int result = UiDialog::DoModal();
-  // The end of the run: no more frames, the worker stopped, the buffers freed.
+  // The end of the run: no more frames, the workers stopped, the buffers freed.
   m_bReady = false;
+  StopApply();
+  SetInputEnabled(true);
   StopWorker();
   m_work = {};
   m_image = QImage();
@@ -402,7 +410,7 @@ void CMotionDetectionDlg::OnParameterEdited(int index) {
 }
 
 void CMotionDetectionDlg::OnApply() {
-  if (!g_lpApp || !UpdateData(true))
+  if (!g_lpApp || m_bApplying || !UpdateData(true))
     return;
   using namespace cfg::penta;
   std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
@@ -435,13 +443,57 @@ void CMotionDetectionDlg::OnApply() {
               record.begin() + static_cast<std::ptrdiff_t>(grid704 ? kMask352 : kMask704));
     changed = true;
   }
-  if (changed &&
-      SetSysCfg(kConfigPenta, record.data(), static_cast<std::uint32_t>(record.size()), 0) != 1) {
-    platform::ShowMessageBox(kSetConfigFailedText);
+  if (!changed) {
+    EndDialog(0);
+    return;
   }
+  // The send runs on the worker with a copy of the record; the window keeps working meanwhile,
+  // taking no input.
+  m_bApplying = true;
+  SetInputEnabled(false);
+  const platform::WindowHandle window = Handle();
+  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(record.begin(), record.end());
+  const bool started = m_applyWorker.Start(
+      "MotionApply", [window, bytes](platform::StopToken stop, std::uint32_t generation) {
+        const int result = SetSysCfg(kConfigPenta, bytes->data(),
+                                     static_cast<std::uint32_t>(bytes->size()), 0, &stop);
+        if (!stop.StopRequested())
+          platform::PostMessage(window, WM_MOTIONAPPLYDONE, static_cast<platform::WParam>(result),
+                                static_cast<platform::LParam>(generation));
+        return static_cast<std::uint32_t>(result);
+      });
+  if (!started)
+    OnApplyDone(0, m_applyWorker.Generation());
+}
+
+void CMotionDetectionDlg::OnApplyDone(int result, std::int64_t generation) {
+  if (!m_bApplying || !m_applyWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+    return;
+  StopApply();
+  if (result != 1)
+    platform::ShowMessageBox(kSetConfigFailedText);
   EndDialog(0);
 }
 
+void CMotionDetectionDlg::StopApply() {
+  m_applyWorker.Stop(kWorkerStopMs);
+  m_bApplying = false;
+}
+
+void CMotionDetectionDlg::SetInputEnabled(bool enabled) {
+  for (QWidget* child : {findChild<QWidget*>(QStringLiteral("Controls")), m_picture,
+                         GetDlgItem(IDC_SELECT_ALL), GetDlgItem(IDC_CLEAR_ALL)}) {
+    if (child != nullptr)
+      child->setEnabled(enabled);
+  }
+}
+
+void CMotionDetectionDlg::OnCancel() {
+  StopApply();
+  UiDialog::OnCancel();
+}
+
 void CMotionDetectionDlg::OnExit() {
+  StopApply();
   EndDialog(0);
 }

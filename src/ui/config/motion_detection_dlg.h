@@ -25,6 +25,8 @@
 // streams ended.
 inline constexpr std::uint32_t WM_MOTIONFRAME = 0x400 + 0x51;
 inline constexpr std::uint32_t WM_MOTIONEND = 0x400 + 0x52;
+// Posted by the APPLY worker (wParam: the send's result; lParam: the generation).
+inline constexpr std::uint32_t WM_MOTIONAPPLYDONE = 0x400 + 0x59;
 
 class CMotionDetectionDlg : public ui::UiDialog {
   Q_OBJECT
@@ -65,7 +67,14 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void OnPictureLeave();
   void OnSelectAll();
   void OnClearAll();
+  // APPLY: a changed record is sent on the APPLY worker (up to 5 s) while the window keeps
+  // working with its controls disabled; the answer (0x459) shows the failure message if any
+  // and ends the run with 0. Nothing changed: the run ends with 0 at once.
   void OnApply();
+  void OnApplyDone(int result, std::int64_t generation);
+  bool Applying() const { return m_bApplying; }
+  const ui::Worker& ApplyWorker() const { return m_applyWorker; }
+  // EXIT (and Escape, the close box) stop a send still waiting; nothing is shown.
   void OnExit();
   void OnSensitivityChanged();
   void OnParameterEdited(int index);
@@ -86,6 +95,7 @@ class CMotionDetectionDlg : public ui::UiDialog {
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(ui::DataExchange& dx) override;
+  void OnCancel() override;
 
  private:
   // The frame buffer the worker fills and the painter's frame event; shared with the worker,
@@ -100,6 +110,8 @@ class CMotionDetectionDlg : public ui::UiDialog {
   bool LoadFromRecord();
   void StartWorker();
   void StopWorker();
+  void StopApply();
+  void SetInputEnabled(bool enabled);
   // Builds the picture from the frame buffer, the motion report and the grid; then repaints.
   void Recompose();
   void EnableParameterEdits();
@@ -110,6 +122,8 @@ class CMotionDetectionDlg : public ui::UiDialog {
   QRect m_pictureRect;
   QWidget* m_picture = nullptr;  // child
   ui::Worker m_worker;
+  ui::Worker m_applyWorker;
+  bool m_bApplying = false;
   std::atomic<bool> m_bReady{false};
   std::uint8_t m_byVideoFormat = 4;
   int m_nFrameWidth = 352;

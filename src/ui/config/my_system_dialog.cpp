@@ -20,6 +20,9 @@ MySystemDialog::MySystemDialog(QWidget* parent) : CPropertySheet(QString(), pare
   OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
     OnRebootDone(static_cast<int>(result), generation);
   });
+  OnMessage(WM_APPLYSTEPDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnApplyStepDone(static_cast<int>(result), generation);
+  });
 }
 
 MySystemDialog::MySystemDialog(const QString& caption, QWidget* parent) : MySystemDialog(parent) {
@@ -109,8 +112,16 @@ int MySystemDialog::EnableButtons() {
 }
 
 void MySystemDialog::OnApply() {
-  if (g_lpApp && RunApply(kApplyOrder))
-    EndDialog(kResultApplied);
+  StartApply(kApplyOrder);
+}
+
+void MySystemDialog::OnApplyFinished() {
+  EndDialog(kResultApplied);
+}
+
+void MySystemDialog::OnCancel() {
+  StopApply();
+  CPropertySheet::OnCancel();
 }
 
 void MySystemDialog::OnReboot() {
@@ -118,10 +129,12 @@ void MySystemDialog::OnReboot() {
 }
 
 void MySystemDialog::OnDestroyWindow() {
+  StopApply();
   StopReboot();
   CPropertySheet::OnDestroyWindow();
 }
 
 void MySystemDialog::OnExit() {
+  StopApply();
   EndDialog(kResultClosed);
 }

@@ -46,7 +46,11 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
 
  protected:
   bool OnInitDialog() override;
-  // The run's end also stops a reboot request still waiting.
+  // The end of a started APPLY: the run ends with 3.
+  void OnApplyFinished() override;
+  // Escape and the window's close stop a running APPLY before the run ends.
+  void OnCancel() override;
+  // The run's end also stops a reboot request or an APPLY still waiting.
   void OnDestroyWindow() override;
   void resizeEvent(QResizeEvent* event) override;
   ui::CPropertySheet& Sheet() const override { return const_cast<MySystemDialog&>(*this); }

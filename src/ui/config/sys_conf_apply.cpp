@@ -2,9 +2,17 @@
 // in their fixed order, each on its page's values against the mirror, and each changed record
 // is sent once. Then the alarm database is read again, a network change ends in a new login,
 // and the sheet ends with 3.
+// The steps are coroutines on the GUI thread: a record send or a stream pause runs on the
+// sheet's worker, and the step goes on where it waited when the worker's message arrives, so
+// the window keeps working while the server takes its time (up to 5 s a record). Messages,
+// questions and engine actions stay on the GUI thread, in the order they always had.
+#include <memory>
+#include <vector>
+
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
 #include "net/config_records.h"
+#include "net/net_environment.h"
 #include "net/record_fields.h"
 #include "platform/message_box.h"
 #include "ui/common/qt_message_box.h"
@@ -13,16 +21,43 @@
 #include "ui/config/time_zones.h"
 
 void CSysConfPropSheet::OnApply() {
-  if (g_lpApp && RunApply(kApplyOrder))
-    EndDialog(kResultApplied);
+  StartApply(kApplyOrder);
 }
 
-bool CSysConfSheetBase::RunApply(std::span<const SysConfApplyStep> order) {
-  if (!g_lpApp || !CheckPagesForApply())
+void CSysConfPropSheet::OnApplyFinished() {
+  EndDialog(kResultApplied);
+}
+
+namespace {
+constexpr std::uint32_t kApplyStopMs = 1000;
+}  // namespace
+
+bool CSysConfSheetBase::StartApply(std::span<const SysConfApplyStep> order) {
+  if (!g_lpApp || m_bApplying || m_bRebooting || !CheckPagesForApply())
     return false;
+  m_applyTask.Reset();
+  m_bApplying = true;
+  m_bApplyStopped = false;
+  m_bApplyPaused = false;
+  m_nApplyResult = 0;
+  // The pages keep what they hold while the steps read them: no input until APPLY ends.
+  DisableButtons();
+  if (QWidget* run = Sheet().GetRunWindow())
+    run->setEnabled(false);
+  m_applyTask = RunApplySteps(std::vector<SysConfApplyStep>(order.begin(), order.end()));
+  m_bApplyRunning = true;
+  m_applyTask.Start();
+  m_bApplyRunning = false;
+  AfterApplyRan();
+  return true;
+}
+
+syscfg::ApplyTask<> CSysConfSheetBase::RunApplySteps(std::vector<SysConfApplyStep> order) {
   bool networkChanged = false;
   for (SysConfApplyStep step : order)
-    RunStep(step, networkChanged);
+    co_await RunStep(step, networkChanged);
+  if (m_bApplyStopped)
+    co_return;
   // The file-path page's folders go back to the opener with the result.
   if (m_RecordPage.HasWindow() && m_RecordPage.UpdateData(true))
     m_Folders = m_RecordPage.Folders(m_Folders);
@@ -30,31 +65,120 @@ bool CSysConfSheetBase::RunApply(std::span<const SysConfApplyStep> order) {
     m_engine.reloadAlarmDatabase();
   if (networkChanged && m_engine.reportConnectionLost)
     m_engine.reportConnectionLost();
+  // A new login is reported once.
+  m_bApplyPaused = false;
+}
+
+bool CSysConfSheetBase::WorkerWait::await_suspend(std::coroutine_handle<> step) {
+  const platform::WindowHandle window = m_sheet.Sheet().Handle();
+  const bool started = m_sheet.m_applyWorker.Start(
+      "ApplyConfigThread",
+      [window, body = std::move(m_body)](platform::StopToken stop, std::uint32_t generation) {
+        const int result = body(stop);
+        if (!stop.StopRequested())
+          platform::PostMessage(window, WM_APPLYSTEPDONE, static_cast<platform::WParam>(result),
+                                static_cast<platform::LParam>(generation));
+        return static_cast<std::uint32_t>(result);
+      });
+  if (!started) {
+    // No thread: the wait ends at once as failed.
+    m_sheet.m_nApplyResult = 0;
+    return false;
+  }
+  m_sheet.m_applyResume = step;
   return true;
 }
 
-void CSysConfSheetBase::RunStep(SysConfApplyStep step, bool& networkChanged) {
+void CSysConfSheetBase::OnApplyStepDone(int result, std::int64_t generation) {
+  if (!m_bApplying || !m_applyResume ||
+      !m_applyWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
+    return;
+  }
+  // The body has posted its last word: the thread is ending.
+  m_applyWorker.Stop(kApplyStopMs);
+  m_nApplyResult = result;
+  ResumeApply(std::exchange(m_applyResume, {}));
+}
+
+void CSysConfSheetBase::ResumeApply(std::coroutine_handle<> step) {
+  m_bApplyRunning = true;
+  step.resume();
+  m_bApplyRunning = false;
+  AfterApplyRan();
+}
+
+void CSysConfSheetBase::AfterApplyRan() {
+  if (m_bApplyStopped) {
+    // Stopped while the steps ran (a message box of theirs was open): they have ended now.
+    if (!m_applyResume)
+      EndApply();
+    return;
+  }
+  if (!m_applyTask.Done())
+    return;  // waiting for the worker
+  EndApply();
+  if (QWidget* run = Sheet().GetRunWindow())
+    run->setEnabled(true);
+  EnableButtons();
+  OnApplyFinished();
+}
+
+void CSysConfSheetBase::StopApply() {
+  if (!m_bApplying)
+    return;
+  m_bApplyStopped = true;
+  m_applyWorker.Stop(kApplyStopMs);
+  // Steps waiting for the worker are ended here; steps running (under an open message box)
+  // end by themselves, sending nothing more, and are cleared when they return.
+  if (!m_bApplyRunning)
+    EndApply();
+}
+
+void CSysConfSheetBase::EndApply() {
+  m_applyResume = {};
+  m_applyTask.Reset();
+  m_bApplying = false;
+  if (!m_bApplyStopped)
+    return;
+  // A stopped IP send may or may not have reached the server: the client keeps its address
+  // and port, and paused streams end in a new login as after a failed send.
+  net::ClearPendingChanges();
+  if (std::exchange(m_bApplyPaused, false) && m_engine.reportConnectionLost)
+    m_engine.reportConnectionLost();
+}
+
+syscfg::ApplyTask<> CSysConfSheetBase::RunStep(SysConfApplyStep step, bool& networkChanged) {
   switch (step) {
     case SysConfApplyStep::kDns:
-      return ApplyDNS();
+      co_await ApplyDNS();
+      break;
     case SysConfApplyStep::kTrigger:
-      return ApplyTrigger();
+      co_await ApplyTrigger();
+      break;
     case SysConfApplyStep::kMail:
-      return ApplyMail();
+      co_await ApplyMail();
+      break;
     case SysConfApplyStep::kFtp:
-      return ApplyFTP();
+      co_await ApplyFTP();
+      break;
     case SysConfApplyStep::kSntp:
-      return ApplySNTP();
+      co_await ApplySNTP();
+      break;
     case SysConfApplyStep::kAccount:
-      return ApplyAccount();
+      co_await ApplyAccount();
+      break;
     case SysConfApplyStep::kPeripheral:
-      return ApplyPeripheral();
+      co_await ApplyPeripheral();
+      break;
     case SysConfApplyStep::kSystem:
-      return ApplySystem();
+      co_await ApplySystem();
+      break;
     case SysConfApplyStep::kNetwork:
-      return ApplyNetwork(networkChanged);
+      co_await ApplyNetwork(networkChanged);
+      break;
     case SysConfApplyStep::kVideo:
-      return ApplyVideo(networkChanged);
+      co_await ApplyVideo(networkChanged);
+      break;
   }
 }
 
@@ -82,26 +206,49 @@ bool CSysConfSheetBase::CheckPagesForApply() {
 }
 
 bool CSysConfSheetBase::BeginStep(CSysConfPage& page) {
-  return page.HasWindow() && page.UpdateData(true);
+  return !m_bApplyStopped && page.HasWindow() && page.UpdateData(true);
 }
 
-bool CSysConfSheetBase::SendRecord(std::uint8_t option, const QString& failureText, int refresh) {
-  const std::span<std::uint8_t> record = CachedConfigRecord(option);
-  if (SetSysCfg(option, record.data(), static_cast<std::uint32_t>(record.size()), refresh) == 1)
-    return true;
+syscfg::ApplyTask<bool> CSysConfSheetBase::SendRecord(std::uint8_t option, QString failureText,
+                                                      int refresh) {
+  // The worker sends a copy: the bytes are those of the record at this point of the steps.
+  // (Body and wait are named locals: see apply_task.h.)
+  const std::span<const std::uint8_t> record = CachedConfigRecord(option);
+  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(record.begin(), record.end());
+  WorkerWait wait(*this, [option, bytes, refresh](const platform::StopToken& stop) {
+    return SetSysCfg(option, bytes->empty() ? nullptr : bytes->data(),
+                     static_cast<std::uint32_t>(bytes->size()), refresh, &stop);
+  });
+  const int result = co_await wait;
+  if (result == 1)
+    co_return true;
+  if (m_bApplyStopped)
+    co_return false;
   if (failureText.isEmpty()) {
     ui::MessageBoxById(4012);
   } else {
     platform::ShowMessageBox(failureText.toStdString());
   }
-  return false;
+  co_return false;
 }
 
-void CSysConfSheetBase::ApplyDNS() {
+syscfg::ApplyTask<> CSysConfSheetBase::PauseStreams() {
+  if (m_bApplyStopped || !m_engine.pauseStreams)
+    co_return;
+  const std::uint8_t option = m_engine.avOption ? m_engine.avOption() : std::uint8_t{0};
+  m_bApplyPaused = true;
+  WorkerWait wait(*this, [pause = m_engine.pauseStreams, option](const platform::StopToken&) {
+    pause(option);
+    return 1;
+  });
+  co_await wait;
+}
+
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyDNS() {
   using namespace cfg;
   const CDNSPage& page = m_DnsPage;
   if (!BeginStep(m_DnsPage))
-    return;
+    co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_DnsConfig;
   bool changed = false;
   bool refresh = false;  // every change but the address asks the server to refresh
@@ -129,14 +276,14 @@ void CSysConfSheetBase::ApplyDNS() {
     changed = refresh = true;
   }
   if (changed)
-    SendRecord(kConfigDns, {}, refresh ? 1 : 0);
+    co_await SendRecord(kConfigDns, {}, refresh ? 1 : 0);
 }
 
-void CSysConfSheetBase::ApplyMail() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyMail() {
   using namespace cfg;
   const MailPropertyPage& page = m_MailPage;
   if (!BeginStep(m_MailPage))
-    return;
+    co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_SmtpConfig;
   bool changed = false;
   const struct {
@@ -164,14 +311,14 @@ void CSysConfSheetBase::ApplyMail() {
     changed = true;
   }
   if (changed)
-    SendRecord(kConfigSmtp);
+    co_await SendRecord(kConfigSmtp);
 }
 
-void CSysConfSheetBase::ApplyFTP() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplyFTP() {
   using namespace cfg;
   const FTPPropertyPage& page = m_FtpPage;
   if (!BeginStep(m_FtpPage))
-    return;
+    co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_FtpConfig;
   bool changed = false;
   // The record holds one site: the one in the entry fields.
@@ -192,14 +339,14 @@ void CSysConfSheetBase::ApplyFTP() {
     changed = true;
   }
   if (changed)
-    SendRecord(kConfigFtp);
+    co_await SendRecord(kConfigFtp);
 }
 
-void CSysConfSheetBase::ApplySNTP() {
+syscfg::ApplyTask<> CSysConfSheetBase::ApplySNTP() {
   using namespace cfg;
   const CSNTPPage& page = m_SntpPage;
   if (!BeginStep(m_SntpPage))
-    return;
+    co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_SntpConfig;
   bool changed = false;
   if (page.m_strTimeServer != m_Mirror.sntpServer &&
@@ -214,5 +361,5 @@ void CSysConfSheetBase::ApplySNTP() {
     changed = true;
   }
   if (changed)
-    SendRecord(kConfigSntp);
+    co_await SendRecord(kConfigSntp);
 }

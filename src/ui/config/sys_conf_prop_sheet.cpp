@@ -29,10 +29,15 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
   OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
     OnRebootDone(static_cast<int>(result), generation);
   });
+  OnMessage(WM_APPLYSTEPDONE, [this](ui::WParam result, ui::LParam generation) {
+    OnApplyStepDone(static_cast<int>(result), generation);
+  });
   OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
     // A close meant for an earlier run, or arriving after this one ended, is stale.
-    if (run == m_nRun.load() && IsInModalRun())
+    if (run == m_nRun.load() && IsInModalRun()) {
+      StopApply();
       EndDialog(kResultClosed);
+    }
   });
 }
 
@@ -122,10 +127,12 @@ void CSysConfPropSheet::OnReboot() {
 }
 
 void CSysConfPropSheet::OnDestroyWindow() {
+  StopApply();
   StopReboot();
   CTreePropSheet::OnDestroyWindow();
 }
 
 void CSysConfPropSheet::OnExit() {
+  StopApply();
   EndDialog(kResultClosed);
 }

@@ -51,10 +51,12 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
 
  protected:
   bool OnInitDialog() override;
+  // The end of a started APPLY: the run ends with 3.
+  void OnApplyFinished() override;
   // Enter does not end the sheet; Escape and the window's close are EXIT.
   void OnOK() override {}
   void OnCancel() override { OnExit(); }
-  // The run's end also stops a reboot request still waiting.
+  // The run's end also stops a reboot request or an APPLY still waiting.
   void OnDestroyWindow() override;
   void resizeEvent(QResizeEvent* event) override;
   ui::CPropertySheet& Sheet() const override { return const_cast<CSysConfPropSheet&>(*this); }

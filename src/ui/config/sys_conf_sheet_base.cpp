@@ -15,7 +15,7 @@ constexpr std::uint32_t kRebootStopMs = 1000;
 }  // namespace
 
 void CSysConfSheetBase::StartReboot() {
-  if (m_bRebooting)
+  if (m_bRebooting || m_bApplying)
     return;
   StopReboot();
   DisableButtons();

@@ -6,13 +6,17 @@
 #pragma once
 
 #include <QString>
+#include <coroutine>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <vector>
 
 #include "ui/common/worker.h"
 #include "ui/config/account_page.h"
 #include "ui/config/alarm_data_page.h"
 #include "ui/config/alarm_pages.h"
+#include "ui/config/apply_task.h"
 #include "ui/config/dns_page.h"
 #include "ui/config/ftp_page.h"
 #include "ui/config/log_page.h"
@@ -79,6 +83,14 @@ class CSysConfSheetBase {
   bool Rebooting() const { return m_bRebooting; }
   const ui::Worker& RebootWorker() const { return m_rebootWorker; }
 
+  // The apply worker's 0x458: the record send or stream pause the steps wait for has ended
+  // (result: the send's result). The steps go on from where they waited. A message of an ended
+  // wait, or arriving after APPLY stopped, is ignored.
+  void OnApplyStepDone(int result, std::int64_t generation);
+  // True from APPLY's start (its pages passed their checks) until its end or stop.
+  bool Applying() const { return m_bApplying; }
+  const ui::Worker& ApplyWorker() const { return m_applyWorker; }
+
   // Replaces the engine functions that APPLY and the pages call (tests record them).
   void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
   const syscfg::SysConfEngine& Engine() const { return m_engine; }
@@ -118,10 +130,20 @@ class CSysConfSheetBase {
   virtual ui::CPropertySheet& Sheet() const = 0;
 
   // APPLY: every page shown is checked first (on a failure that page is active with its
-  // message shown, nothing is sent and false is returned); then the steps run in order, the
-  // file-path page's folders are taken back, the alarm database is read again and a network
-  // change ends in a new login. True when the sheet is to end with 3.
-  bool RunApply(std::span<const SysConfApplyStep> order);
+  // message shown, nothing is sent and false is returned); then the steps start in order, the
+  // sheet's controls disabled (it keeps painting; presses are ignored). Each record send and
+  // stream pause runs on the apply worker while the GUI thread goes on; the messages, questions
+  // and engine actions of the steps stay on the GUI thread, in the same order as ever. When
+  // the steps have ended, the file-path page's folders are taken back, the alarm database is
+  // read again, a network change ends in a new login and OnApplyFinished is called (the sheet
+  // ends with 3). False when APPLY did not start (a page refused, or APPLY or REBOOT runs).
+  bool StartApply(std::span<const SysConfApplyStep> order);
+  // Called on the GUI thread when the steps of a started APPLY have all run.
+  virtual void OnApplyFinished() = 0;
+  // The run's end (EXIT, the lost-connection close, the window's end): a running APPLY stops at
+  // once; a send in flight is cut and nothing more is sent, no message of a later step shows.
+  // Streams already paused still end in a new login.
+  void StopApply();
 
   // REBOOT: "/RebootServer.cgi" (up to 5 s to connect and write) runs on a worker that posts
   // 0x457 to the sheet; the buttons are disabled meanwhile and a second press is ignored.
@@ -130,29 +152,70 @@ class CSysConfSheetBase {
   void StopReboot();
 
  private:
+  using Task = syscfg::ApplyTask<>;
+  // What a step waits for on the apply worker: body runs there (the stop cuts it); the step
+  // continues with its result when the worker's message arrives. Once APPLY stopped nothing
+  // starts and the result is 0.
+  class WorkerWait {
+   public:
+    using Body = std::function<int(const platform::StopToken& stop)>;
+    WorkerWait(CSysConfSheetBase& sheet, Body body) : m_sheet(sheet), m_body(std::move(body)) {}
+    bool await_ready() const noexcept { return m_sheet.m_bApplyStopped; }
+    bool await_suspend(std::coroutine_handle<> step);
+    int await_resume() noexcept { return std::exchange(m_sheet.m_nApplyResult, 0); }
+
+   private:
+    CSysConfSheetBase& m_sheet;
+    Body m_body;
+  };
+
   bool CheckPagesForApply();
   // A page takes part in APPLY when its window exists in this run; its controls are saved.
+  // False (the step is skipped) once APPLY stopped.
   bool BeginStep(CSysConfPage& page);
-  // Sends a changed record; a failure shows failureText (or message 4012 when empty).
-  bool SendRecord(std::uint8_t option, const QString& failureText = {}, int refresh = 0);
-  void RunStep(SysConfApplyStep step, bool& networkChanged);
+  // Sends a changed record (a copy of it, on the worker); a failure shows failureText (or
+  // message 4012 when empty). A send cut by the stop shows nothing.
+  syscfg::ApplyTask<bool> SendRecord(std::uint8_t option, QString failureText = {},
+                                     int refresh = 0);
+  // PauseStreams by the AV option, on the worker.
+  Task PauseStreams();
+  Task RunApplySteps(std::vector<SysConfApplyStep> order);
+  Task RunStep(SysConfApplyStep step, bool& networkChanged);
+  // Runs the steps until they wait or end, then finishes or clears a stopped APPLY.
+  void ResumeApply(std::coroutine_handle<> step);
+  void AfterApplyRan();
+  void EndApply();
 
-  void ApplyDNS();
-  void ApplyTrigger();
-  void ApplyMail();
-  void ApplyFTP();
-  void ApplySNTP();
-  void ApplyAccount();
-  void ApplyPeripheral();
-  void ApplySystem();
-  void ApplyNetwork(bool& networkChanged);
-  void ApplyVideo(bool& networkChanged);
+  Task ApplyDNS();
+  Task ApplyTrigger();
+  Task ApplyMail();
+  Task ApplyFTP();
+  Task ApplySNTP();
+  Task ApplyAccount();
+  Task ApplyPeripheral();
+  Task ApplySystem();
+  Task ApplyNetwork(bool& networkChanged);
+  Task ApplyVideo(bool& networkChanged);
 
   syscfg::SysConfEngine m_engine;
   ui::Worker m_rebootWorker;
   bool m_bRebooting = false;
+
+  ui::Worker m_applyWorker;
+  Task m_applyTask;
+  // Where the steps wait for the worker (empty while they run or when they do not wait).
+  std::coroutine_handle<> m_applyResume;
+  int m_nApplyResult = 0;
+  bool m_bApplying = false;
+  bool m_bApplyStopped = false;
+  // The steps are running on the GUI thread (a message box of theirs may be open).
+  bool m_bApplyRunning = false;
+  // A step paused the streams: whatever happens then, APPLY ends in a new login.
+  bool m_bApplyPaused = false;
 };
 
 // Posted by the reboot worker to the sheet (wParam: the sender's result; lParam: the
 // generation).
 inline constexpr std::uint32_t WM_REBOOTSERVERDONE = 0x400 + 0x57;
+// Posted by the apply worker to the sheet (wParam: the result; lParam: the generation).
+inline constexpr std::uint32_t WM_APPLYSTEPDONE = 0x400 + 0x58;
