@@ -63,8 +63,9 @@ TEST(TriggerTables, DurationsAndMethods) {
   const std::pair<int, int> durations[] = {{3, 0}, {15, 1}, {30, 2}, {60, 3}, {1800, 4}, {45, -1}};
   for (const auto& [seconds, row] : durations) {
     EXPECT_EQ(syscfg::DurationRow(seconds), row) << seconds;
-    if (row >= 0)
+    if (row >= 0) {
       EXPECT_EQ(syscfg::DurationOfRow(row), seconds);
+    }
   }
   EXPECT_EQ(syscfg::DurationOfRow(7), 3);
   const std::uint8_t email[] = {1, 1, 3, 2};  // after "Email" from methods 0..3

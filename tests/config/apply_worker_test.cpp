@@ -178,7 +178,7 @@ TEST_F(ApplyWorkerTest, TheCloseWhileARefusalIsShownSendsNothingMore) {
     Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
     Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
     sheet.OnApply();
-    QTest::qWaitFor([&] { return !sheet.Applying(); }, kWaitMs);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet.Applying(); }, kWaitMs));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());

@@ -37,8 +37,9 @@ TEST(PeripheralTables, BaudRowsAndRecorderKinds) {
                                                  {57600, 5}, {115200, 6}, {2400, 0},  {0, 0}};
   for (const auto& [baud, row] : bauds) {
     EXPECT_EQ(syscfg::BaudRow(baud), row) << baud;
-    if (row != 0)
+    if (row != 0) {
       EXPECT_EQ(syscfg::BaudOfRow(row), baud);
+    }
   }
   EXPECT_EQ(syscfg::BaudOfRow(0), 2400u);
   EXPECT_EQ(syscfg::BaudOfRow(-1), 2400u);

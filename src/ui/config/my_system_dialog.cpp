@@ -58,26 +58,11 @@ std::array<MySystemDialog::ButtonPlace, 3> MySystemDialog::ButtonPlaces(int clie
 
 bool MySystemDialog::OnInitDialog() {
   const bool result = CPropertySheet::OnInitDialog();
-  for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW}) {
-    if (QWidget* button = GetDlgItem(id)) {
-      button->hide();
-      button->setEnabled(false);
-    }
-  }
   LoadPagesFromConfig();
-  const struct {
-    int id;
-    void (MySystemDialog::*handler)();
-  } buttons[] = {{IDC_EXIT, &MySystemDialog::OnExit},
-                 {IDC_APPLY, &MySystemDialog::OnApply},
-                 {IDC_REBOOT, &MySystemDialog::OnReboot}};
-  for (const auto& b : buttons) {
-    auto* button = new QPushButton(ui::LoadString(b.id), GetRunWindow());
-    button->setAutoDefault(false);
-    button->show();
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
+  const SysConfSheetKey keys[] = {{IDC_EXIT, [this] { OnExit(); }},
+                                  {IDC_APPLY, [this] { OnApply(); }},
+                                  {IDC_REBOOT, [this] { OnReboot(); }}};
+  ReplaceStandardButtons(*this, keys);
   PlaceButtons();
   return result;
 }

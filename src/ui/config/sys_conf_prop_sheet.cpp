@@ -65,26 +65,11 @@ void CSysConfPropSheet::CloseForLostConnection() {
 
 bool CSysConfPropSheet::OnInitDialog() {
   const bool result = CTreePropSheet::OnInitDialog();
-  for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW}) {
-    if (QWidget* button = GetDlgItem(id)) {
-      button->hide();
-      button->setEnabled(false);
-    }
-  }
   LoadPagesFromConfig();
-  const struct {
-    int id;
-    void (CSysConfPropSheet::*handler)();
-  } buttons[] = {{IDC_EXIT, &CSysConfPropSheet::OnExit},
-                 {IDC_APPLY, &CSysConfPropSheet::OnApply},
-                 {IDC_REBOOT, &CSysConfPropSheet::OnReboot}};
-  for (const auto& b : buttons) {
-    auto* button = new QPushButton(ui::LoadString(b.id), GetRunWindow());
-    button->setAutoDefault(false);
-    button->show();
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
+  const SysConfSheetKey keys[] = {{IDC_EXIT, [this] { OnExit(); }},
+                                  {IDC_APPLY, [this] { OnApply(); }},
+                                  {IDC_REBOOT, [this] { OnReboot(); }}};
+  ReplaceStandardButtons(*this, keys);
   PlaceButtons();
   return result;
 }

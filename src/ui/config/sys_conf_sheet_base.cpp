@@ -1,9 +1,12 @@
 #include "ui/config/sys_conf_sheet_base.h"
 
+#include <QPushButton>
+
 #include "app/app_data.h"
 #include "net/net_environment.h"
 #include "ui/common/property_sheet.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/common/string_table.h"
 #include "ui/config/session_command.h"
 
 CSysConfSheetBase::CSysConfSheetBase() : m_engine(syscfg::SysConfEngine::Defaults()) {}
@@ -13,6 +16,22 @@ CSysConfSheetBase::~CSysConfSheetBase() = default;
 namespace {
 constexpr std::uint32_t kRebootStopMs = 1000;
 }  // namespace
+
+void ReplaceStandardButtons(ui::CPropertySheet& sheet, std::span<const SysConfSheetKey> keys) {
+  for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW}) {
+    if (QWidget* button = sheet.GetDlgItem(id)) {
+      button->hide();
+      button->setEnabled(false);
+    }
+  }
+  for (const SysConfSheetKey& key : keys) {
+    auto* button = new QPushButton(ui::LoadString(key.id), sheet.GetRunWindow());
+    button->setAutoDefault(false);
+    button->show();
+    sheet.RegisterControl(key.id, button, ui::ControlRegistry::Tooltip::None);
+    QObject::connect(button, &QPushButton::clicked, &sheet, key.handler);
+  }
+}
 
 void CSysConfSheetBase::StartReboot() {
   if (m_bRebooting || m_bApplying)

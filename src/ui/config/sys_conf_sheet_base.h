@@ -43,6 +43,16 @@ struct SysConfFolders {
   friend bool operator==(const SysConfFolders&, const SysConfFolders&) = default;
 };
 
+// One of a sheet's own keys (EXIT, APPLY, REBOOT) and what it does.
+struct SysConfSheetKey {
+  int id;
+  std::function<void()> handler;
+};
+
+// Hides the sheet's standard keys (OK, Cancel, Help, Apply Now) and puts its own keys on its
+// run window, registered by id; the sheet places them.
+void ReplaceStandardButtons(ui::CPropertySheet& sheet, std::span<const SysConfSheetKey> keys);
+
 // The failure text of the SECURE and PENTA sends.
 inline constexpr const char* kSetSysConfigFailedText = "Set the system config is failed\n";
 
