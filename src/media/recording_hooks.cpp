@@ -29,9 +29,8 @@ constexpr std::uint32_t kRecorderExitMs = 1000;
 constexpr auto kUserRecordLeaveTime = std::chrono::milliseconds(2000);
 constexpr auto kPollStep = std::chrono::milliseconds(2);
 
-constexpr std::size_t kAlarm = 0;
+// The user recorder's index among the three recorders (alarm 0, user 1, schedule 2).
 constexpr std::size_t kUser = 1;
-constexpr std::size_t kSchedule = 2;
 
 struct Wiring {
   // Taken by the operations that set a recorder's environment or start or end its threads, and

@@ -46,7 +46,8 @@ struct FrameHeaderCase {
   Bytes frame;
   std::uint32_t length;  // passed to the scanner; the buffer is exactly frame.size()
   int result;
-  std::uint32_t streamNumber, frameLength, secondValue, kind;
+  // The fields read; only looked at when result is 0.
+  std::uint32_t streamNumber = 0, frameLength = 0, secondValue = 0, kind = 0;
 };
 
 class ScanFrameHeaderTest : public ::testing::TestWithParam<FrameHeaderCase> {};
