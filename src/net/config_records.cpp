@@ -66,6 +66,10 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option) {
 }
 
 int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
+  return GetSysCfg(option, dest, size, nullptr);
+}
+
+int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop) {
   if (!IsRecordOption(option) || dest == nullptr)
     return 0;
   CCgiUrl url(kGetSysCfgIndex);
@@ -81,6 +85,7 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
   exchange.replyLength = &replyLength;
   exchange.sendTimeout = kTimeOutSeconds;
   exchange.receiveTimeout = kTimeOutSeconds;
+  exchange.stop = stop;
   if (net::SendCgiRequest(exchange) != 1)
     return 0;
   // A record of another size is never taken: a short one would leave stale bytes that the

@@ -43,6 +43,9 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option);
 // Fetches the record into dest. 1 when a reply of exactly `size` bytes arrived and was copied;
 // 0 for every failure (no connection, refusal, a reply of another size), dest unchanged.
 int GetSysCfg(uint8_t option, void* dest, uint32_t size);
+// The same, ended (result 0, dest unchanged) as soon as stop is requested: before connecting
+// or in any wait.
+int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop);
 // Sends the record as the request body. refresh is used only for option 4 (DNS). 1 accepted.
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);
 // The same, ended (result 0) as soon as stop is requested: before connecting or in any wait.

@@ -190,10 +190,12 @@ TEST_F(TriggerTest, MotionSetupRunsTheGridDialogMadeOnce) {
   RunOnPage([](CSysConfPropSheet&, T& page) {
     EXPECT_EQ(page.MotionDialog(), nullptr);
     Click(page, T::IDC_MOTION_SETUP);
+    ASSERT_TRUE(WaitForMotionFetch(page));
     CMotionDetectionDlg* dialog = page.MotionDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.load(), dialog);
     Click(page, T::IDC_MOTION_SETUP);
+    ASSERT_TRUE(WaitForMotionFetch(page));
     EXPECT_EQ(page.MotionDialog(), dialog);
   });
   EXPECT_EQ(runner->Runs(), (std::vector<QString>{"CMotionDetectionDlg", "CMotionDetectionDlg"}));

@@ -161,6 +161,12 @@ void ApplyAndWait(Sheet& sheet) {
   WaitForApply(sheet);
 }
 
+// Waits until Motion Setup's fetch of the PENTA record has been answered (the grid opens, or
+// its failure is shown, as the answer arrives).
+inline bool WaitForMotionFetch(const AlarmPropertyPage& page) {
+  return QTest::qWaitFor([&] { return !page.FetchingMotionRecord(); }, 30000);
+}
+
 // The device-command table with these kinds loaded (the others not), for a test's lifetime.
 class ScopedDeviceTable {
  public:

@@ -24,8 +24,10 @@ class MotionDialogTest : public ConfigTest {
     app.m_byVideoFormat = 4;
   }
 
-  // Runs the dialog with body inside the run; a body that does not end it ends it with 77.
+  // Fetches the record as the opener does, then runs the dialog with body inside the run; a
+  // body that does not end it ends it with 77.
   int Run(CMotionDetectionDlg& dialog, const std::function<void(CMotionDetectionDlg&)>& body) {
+    dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
     QTimer::singleShot(0, &dialog, [&] {
       body(dialog);
       // An APPLY's send runs on the dialog's worker: its answer ends the run.
@@ -90,9 +92,26 @@ TEST_F(MotionDialogTest, OpensWithTheFreshRecordsValuesAndGrid) {
 TEST_F(MotionDialogTest, ARecordThatCannotBeFetchedEndsWithMinusOneUnshown) {
   fakes::RefuseGetSysCfg(*server, "PENTA");
   CMotionDetectionDlg dialog;
+  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
   EXPECT_EQ(dialog.DoModal(), CMotionDetectionDlg::kResultEnded);
   EXPECT_FALSE(dialog.WasShown());
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
+}
+
+TEST_F(MotionDialogTest, AFetchedRecordBecomesTheCachedOneAndServesOneRun) {
+  g_lpApp->m_PentaConfig.fill(0x5A);
+  CMotionDetectionDlg dialog;
+  Run(dialog, [&](CMotionDetectionDlg&) {
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(g_lpApp->m_PentaConfig.begin(), g_lpApp->m_PentaConfig.end()),
+        served);
+  });
+  EXPECT_TRUE(Messages().empty());
+  // The next run has no fresh record: 4029, and the window never appears.
+  EXPECT_EQ(dialog.DoModal(), CMotionDetectionDlg::kResultEnded);
+  EXPECT_FALSE(dialog.WasShown());
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
+  EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
 }
 
 TEST_F(MotionDialogTest, ClicksToggleACellAndADragTogglesItsCells) {

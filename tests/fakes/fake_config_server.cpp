@@ -50,6 +50,23 @@ void RefuseGetSysCfg(FakeVideoServer& server, const std::string& option, int sta
   });
 }
 
+void StallGetSysCfg(FakeVideoServer& server, std::set<std::string> options,
+                    std::chrono::milliseconds stall) {
+  server.SetHandler("/GetSysCfg.cgi",
+                    [&server, options = std::move(options), stall](const RecordedRequest& request) {
+                      const auto option = request.Param("Option");
+                      std::vector<std::uint8_t> record =
+                          option ? server.ConfigRecord(*option) : std::vector<std::uint8_t>{};
+                      if (record.empty())
+                        return FakeReply::Status(203);
+                      FakeReply reply;
+                      reply.body = std::move(record);
+                      if (options.count(*option) != 0)
+                        reply.delay = stall;
+                      return reply;
+                    });
+}
+
 void SetSyncServerTimeStatus(FakeVideoServer& server, int status) {
   server.SetHandler("/SyncServerTime.cgi",
                     [status](const RecordedRequest&) { return SyncServerTimeReply(status); });

@@ -23,6 +23,10 @@ void StallSetSysCfg(FakeVideoServer& server, std::set<std::string> options,
                     std::chrono::milliseconds stall);
 // "/GetSysCfg.cgi" for this option answers status.
 void RefuseGetSysCfg(FakeVideoServer& server, const std::string& option, int status = 203);
+// "/GetSysCfg.cgi" for one of these options is held for stall, then answered with the record
+// (the server's stop ends the wait early); the others are answered at once.
+void StallGetSysCfg(FakeVideoServer& server, std::set<std::string> options,
+                    std::chrono::milliseconds stall);
 // "/SyncServerTime.cgi" answers status (200 until set).
 void SetSyncServerTimeStatus(FakeVideoServer& server, int status);
 

@@ -33,6 +33,7 @@ TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
   auto picture = CodedPicture(352, 240);
   Hand(picture);
   CMotionDetectionDlg dialog;
+  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));  // as its opener fetches it
   // A marked cell of the sample record shows the picture untouched: blue x, green y, red 0x80.
   const QPoint marked(144, 112);
   QTimer::singleShot(0, &dialog, [&] {

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <vector>
 
 #include "app/app_data.h"
 #include "net_test_environment.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -88,6 +91,38 @@ TEST_F(ConfigRecordsTest, FetchOfWrongSizeOrRefusedFailsAndKeepsTheCache) {
     for (const uint8_t byte : cache)
       ASSERT_EQ(byte, 0x5A) << c.name;
   }
+}
+
+TEST_F(ConfigRecordsTest, AStopEndsAFetchAtOnceAndKeepsTheRecord) {
+  // The server holds the record for 30 s: the stop cuts the wait.
+  FakeReply held = FakeReply::Text(std::string(56, 'x'));
+  held.delay = std::chrono::seconds(30);
+  server->QueueReply("/GetSysCfg.cgi", held);
+  std::vector<uint8_t> record(56, 0x5A);
+  std::atomic<int> result{-1};
+  platform::Thread fetch;
+  ASSERT_TRUE(fetch.Start("HeldFetch", [&](platform::StopToken stop) {
+    result = GetSysCfg(kConfigInf, record.data(), 56, &stop);
+    return 0u;
+  }));
+  const bool asked = server->WaitForRequests(1, std::chrono::seconds(10));
+  EXPECT_TRUE(fetch.StopAndJoin(10000));
+  ASSERT_TRUE(asked);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(record, std::vector<uint8_t>(56, 0x5A));
+
+  // A stop requested before the fetch: nothing is asked.
+  platform::Thread late;
+  ASSERT_TRUE(late.Start("StoppedFetch", [&](platform::StopToken stop) {
+    stop.StopEvent().Wait();
+    result = GetSysCfg(kConfigInf, record.data(), 56, &stop);
+    return 0u;
+  }));
+  EXPECT_TRUE(late.StopAndJoin(10000));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(server->Requests().size(), 1u);
+  // Without a stop the same fetch goes on as before.
+  EXPECT_EQ(GetSysCfg(kConfigInf, record.data(), 56, nullptr), 1);
 }
 
 TEST_F(ConfigRecordsTest, SendRefusedGivesZero) {

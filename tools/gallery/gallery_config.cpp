@@ -1,7 +1,8 @@
 // The gallery's pictures of the configuration sheet and its pages: the load dialog, the sheet on
 // each page over the sample configuration (and its off-row variant), the mail address dialog,
 // the FTP and account pages in entry mode, the time-setting dialog, the motion grid over a
-// fixture frame with a motion report, and the tabbed sheet for two kinds of server.
+// fixture frame with a motion report (and the Trigger page while its record is fetched), and the
+// tabbed sheet for two kinds of server.
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -203,6 +204,23 @@ std::vector<std::uint8_t> FixtureFrame(int width, int height) {
   return frame;
 }
 
+// The Trigger page while the server holds Motion Setup's fetch: the key is disabled until the
+// record arrives. The sheet's end stops the fetch.
+void RenderMotionSetupFetching(fakes::FakeVideoServer& server) {
+  fakes::StallGetSysCfg(server, {"PENTA"}, std::chrono::seconds(30));
+  RenderSheet(QStringLiteral("config_sheet_trigger_fetching"), [&](CSysConfPropSheet& sheet) {
+    sheet.SetActivePage(&sheet.m_AlarmPage);
+    const std::size_t before = server.RequestsTo("/GetSysCfg.cgi").size();
+    sheet.m_AlarmPage.OnMotionSetup();
+    QElapsedTimer waited;
+    waited.start();
+    while (server.RequestsTo("/GetSysCfg.cgi").size() == before && waited.elapsed() < 5000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  });
+  // Every record answered at once again.
+  fakes::StallGetSysCfg(server, {}, std::chrono::milliseconds(0));
+}
+
 void RenderMotionGrid() {
   CAppData& app = *g_lpApp;
   // The stream's frame is 704 x 480: the dialog scales it to its 352 x 240 picture.
@@ -226,6 +244,8 @@ void RenderMotionGrid() {
   app.m_pCurrentFrameInfo = report.data();
   app.m_dwMotionFlag = 1;
   CMotionDetectionDlg dialog;
+  // The opener fetches the record before the grid opens.
+  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
   RunWith(dialog, [&] {
     dialog.SetFrameEvent();
     QElapsedTimer waited;
@@ -383,6 +403,7 @@ void RenderConfig() {
   RenderSheet(QStringLiteral("config_sheet_video_jpeg"),
               [](CSysConfPropSheet& sheet) { sheet.SetActivePage(&sheet.m_PentaPage); });
   g_lpApp->m_byVideoFormat = 4;
+  RenderMotionSetupFetching(session.server);
   RenderMotionGrid();
   fakes::ServeConfig(session.server, fakes::OffRowConfig());
   if (!LoadRecords()) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/app_data.h"
@@ -65,6 +66,13 @@ class MotionPicture final : public QWidget {
 };
 
 }  // namespace
+
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
+  PentaRecord record{};
+  if (GetSysCfg(kConfigPenta, record.data(), static_cast<std::uint32_t>(record.size()), stop) != 1)
+    return std::nullopt;
+  return record;
+}
 
 bool ScaleCurrentFrame(std::span<std::uint8_t> picture, int width, int height) {
   if (!g_lpApp || picture.size() < PictureBytes(width, height))
@@ -174,6 +182,7 @@ int CMotionDetectionDlg::DoModal() {
   const int result = UiDialog::DoModal();
   // The end of the run: no more frames, the workers stopped, the buffers freed.
   m_bReady = false;
+  m_fetched.reset();
   StopApply();
   SetInputEnabled(true);
   StopWorker();
@@ -231,11 +240,12 @@ void CMotionDetectionDlg::PlaceControls() {
 }
 
 bool CMotionDetectionDlg::LoadFromRecord() {
-  if (!g_lpApp)
+  const std::optional<PentaRecord> fetched = std::exchange(m_fetched, std::nullopt);
+  if (!g_lpApp || !fetched)
     return false;
+  // The fresh record becomes the cached one, which APPLY edits and sends.
   std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
-  if (GetSysCfg(kConfigPenta, record.data(), static_cast<std::uint32_t>(record.size())) != 1)
-    return false;
+  std::copy(fetched->begin(), fetched->end(), record.begin());
   using namespace cfg::penta;
   const bool jpeg = m_byVideoFormat == 0;
   m_nSensitivity = record[jpeg ? kJpegSensitivity : kMpeg4Sensitivity];

@@ -4,6 +4,10 @@
 // every painted frame (SetFrameEvent, through the data block's motion-dialog pointer), and its
 // worker scales that frame into the dialog's picture.
 //
+// The opener fetches the PENTA record before the dialog opens (FetchMotionRecord, on its own
+// worker) and hands the answer to the run (SetFetchedRecord); the dialog itself never waits for
+// the network while it opens.
+//
 // One object serves every run: it names itself in the data block's motion-dialog pointer while
 // it exists.
 #pragma once
@@ -14,8 +18,10 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "app/app_data.h"
 #include "platform/sync.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
@@ -27,6 +33,13 @@ inline constexpr std::uint32_t WM_MOTIONFRAME = 0x400 + 0x51;
 inline constexpr std::uint32_t WM_MOTIONEND = 0x400 + 0x52;
 // Posted by the APPLY worker (wParam: the send's result; lParam: the generation).
 inline constexpr std::uint32_t WM_MOTIONAPPLYDONE = 0x400 + 0x59;
+
+// The PENTA record as one fetch brought it.
+using PentaRecord = std::array<std::uint8_t, kPentaConfigBytes>;
+
+// Fetches the PENTA record (up to 5 s per wait; a stop request cuts it at once): the opener's
+// worker body. Nothing on any failure or a stop.
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop);
 
 class CMotionDetectionDlg : public ui::UiDialog {
   Q_OBJECT
@@ -53,6 +66,11 @@ class CMotionDetectionDlg : public ui::UiDialog {
 
   explicit CMotionDetectionDlg(QWidget* parent = nullptr);
   ~CMotionDetectionDlg() override;
+
+  // The record fetched for the next run (nothing: the fetch failed). That run makes it the
+  // cached PENTA record and shows it; APPLY edits and sends that. A run without a fetched
+  // record shows 4029 and ends with -1 before its window appears. Each run uses up its record.
+  void SetFetchedRecord(std::optional<PentaRecord> record) { m_fetched = std::move(record); }
 
   int DoModal() override;
   // The painter's frame entry, from any thread: signals the frame event while the dialog waits
@@ -116,6 +134,7 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void Recompose();
   void EnableParameterEdits();
 
+  std::optional<PentaRecord> m_fetched;
   std::shared_ptr<FrameShare> m_frames;
   std::vector<std::uint8_t> m_work;
   QImage m_image;
