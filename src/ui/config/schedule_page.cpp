@@ -317,16 +317,24 @@ void CScheduleRecordPage::OnAdd() {
   Publish();
 }
 
-void CScheduleRecordPage::OnEdit() {
+std::optional<int> CScheduleRecordPage::SelectedPeriod() {
   ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
   if (list == nullptr || !g_lpApp)
-    return;
+    return std::nullopt;
   const int row = list->GetFirstSelected();
-  ScheduleTable& table = g_lpApp->m_ScheduleTable;
-  if (row < 0 || table.m_Slots[static_cast<std::size_t>(row)].used == 0) {
+  if (row < 0 || g_lpApp->m_ScheduleTable.m_Slots[static_cast<std::size_t>(row)].used == 0) {
     ui::MessageBoxById(4086);
-    return;
+    return std::nullopt;
   }
+  return row;
+}
+
+void CScheduleRecordPage::OnEdit() {
+  const std::optional<int> selected = SelectedPeriod();
+  if (!selected)
+    return;
+  const int row = *selected;
+  ScheduleTable& table = g_lpApp->m_ScheduleTable;
   const ScheduleSlot slot = table.m_Slots[static_cast<std::size_t>(row)];
   table.m_dwEditFlag = 1;
   CTimeSettingDlg dialog(GetWindow());
@@ -348,15 +356,12 @@ void CScheduleRecordPage::OnEdit() {
 }
 
 void CScheduleRecordPage::OnDelete() {
+  const std::optional<int> selected = SelectedPeriod();
+  if (!selected)
+    return;
+  const int row = *selected;
   ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
-  if (list == nullptr || !g_lpApp)
-    return;
-  const int row = list->GetFirstSelected();
   ScheduleTable& table = g_lpApp->m_ScheduleTable;
-  if (row < 0 || table.m_Slots[static_cast<std::size_t>(row)].used == 0) {
-    ui::MessageBoxById(4086);
-    return;
-  }
   syscfg::DeletePeriod(table, row);
   Refill();
   const int count = list->GetItemCount();

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "app/schedule_table.h"
 #include "ui/common/ui_dialog.h"
@@ -107,4 +108,6 @@ class CScheduleRecordPage : public CSysConfPage {
   void Refill();
   // Hands the recorder its copy of the table.
   void Publish();
+  // The selected row when it holds a period; otherwise message 4086 and nothing.
+  std::optional<int> SelectedPeriod();
 };
