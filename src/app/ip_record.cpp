@@ -41,7 +41,7 @@ std::string ReadText(std::span<const std::uint8_t> record, std::size_t at) {
 }
 
 void WriteText(std::span<std::uint8_t> record, std::size_t at, std::string_view text) {
-  const std::size_t length = std::min(text.size(), kIPRecordTextBytes - 1);
+  const std::size_t length = std::min(text.size(), kIPRecordTextBytes);
   std::memcpy(record.data() + at, text.data(), length);
 }
 

@@ -6,7 +6,8 @@
 //   264 u32 0x8A8A8A8A     268  remark (128 bytes)
 //   396 u16 web port       398  u16 0
 // Texts are read within their 128 bytes (a text that fills its field without a NUL is taken
-// whole) and written as at most 127 characters.
+// whole) and written back the same way, so a file read and written again keeps its bytes. The
+// address book stores a text the operator enters in at most 127 bytes, ended within its field.
 #pragma once
 
 #include <cstddef>

@@ -273,6 +273,18 @@ int CFrameHeader::Parse(std::span<const std::uint8_t> packet, AlarmEdges* edges)
   return 1;
 }
 
+std::string CFrameHeader::HuText() const {
+  const std::lock_guard lock(m_huLock);
+  return std::string(m_szHuText.data());
+}
+
+void CFrameHeader::SetHuText(std::string_view text) {
+  text = text.substr(0, std::min(text.find('\0'), kHuTextBytes - 1));
+  const std::lock_guard lock(m_huLock);
+  m_szHuText.fill('\0');
+  std::copy(text.begin(), text.end(), m_szHuText.begin());
+}
+
 void CFrameHeader::ShowAlarm(bool alarm, AlarmEdges& edges) {
   // Only the edge counts; the exchange keeps the two receiver threads from taking one edge twice.
   if (alarm && g_bAlarmClear.load() != 0) {

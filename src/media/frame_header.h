@@ -20,6 +20,8 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "media/system_time.h"
 #include "platform/window_message.h"
@@ -31,6 +33,8 @@ inline constexpr platform::LParam kAlarmStateOff = 2;
 
 inline constexpr std::uint16_t kPacketMark = 1;
 inline constexpr std::size_t kFixedHeaderBytes = 8;
+// Room for the "HU" text with its terminating NUL.
+inline constexpr std::size_t kHuTextBytes = 32;
 
 // Flag-word bits and the optional fields they select.
 enum HeaderFlag : std::uint16_t {
@@ -184,6 +188,14 @@ class CFrameHeader {
   bool StatusAPresent() const { return m_bStatusAPresent.load() != 0; }
   bool StatusBPresent() const { return m_bStatusBPresent.load() != 0; }
 
+  // The online-user count and the "HU" text that the main window shows from the header. No
+  // field of the packet header carries them, so Parse leaves them alone: 0 and empty unless
+  // set. The text is kept zero-terminated, at most kHuTextBytes - 1 bytes up to its first NUL.
+  std::uint8_t OnlineUserCount() const { return m_byOnlineUserCount.load(); }
+  void SetOnlineUserCount(std::uint8_t count) { m_byOnlineUserCount = count; }
+  std::string HuText() const;
+  void SetHuText(std::string_view text);
+
   std::atomic<std::uint32_t> m_bRecordOnAlarm{1};
   std::atomic<std::uint32_t> m_bAlarmRecordStarted{0};
   std::atomic<std::uint32_t> m_bConvertTime{1};
@@ -210,6 +222,9 @@ class CFrameHeader {
   std::atomic<std::uint32_t> m_bTimePresent{0};
   mutable std::mutex m_timeLock;
   SystemTime m_PacketTime{};
+  std::atomic<std::uint8_t> m_byOnlineUserCount{0};
+  mutable std::mutex m_huLock;
+  std::array<char, kHuTextBytes> m_szHuText{};
   StreamPacketHeader m_raw{};
   ParseError m_lastError = ParseError::kNone;
 };

@@ -13,6 +13,7 @@
 #include "ui/common/list_ctrl.h"
 #include "ui/login/address_book_dialog.h"
 #include "ui/login/address_book_list_dlg.h"
+#include "ui/login/address_book_model.h"
 
 namespace {
 
@@ -249,6 +250,139 @@ TEST_F(AddressBookTest, TheFileIsSavedAfterCancelWithIdOneAndNotAfterEscapeLoss)
   }
   // The dialog closed normally: its entries are written as they stand.
   EXPECT_EQ(ReadBook().size(), 1u);
+}
+
+// A book written by hand, the way another program may leave it: texts that fill their whole
+// 128-byte field without a terminator, UTF-8 texts, and an empty remark.
+Bytes HandMadeBook() {
+  Bytes bytes(3 * 400, 0);
+  const auto put32 = [&](std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i)
+      bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  const auto text = [&](std::size_t at, const std::string& t) {
+    std::copy(t.begin(), t.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  std::string wide;
+  for (int i = 0; i < 64; ++i)
+    wide += "\xC3\xA9";  // 64 e-acute, 128 bytes
+  const struct {
+    std::string user, address, remark;
+    std::uint16_t port;
+  } records[] = {
+      {std::string(128, 'U'), "cam." + std::string(124, 'a'), std::string(128, 'R'), 8080},
+      {"admin", "10.0.0.1", wide, 80},
+      {wide, "10.0.0.3", "", 554}};
+  for (std::size_t r = 0; r < 3; ++r) {
+    const std::size_t at = r * 400;
+    put32(at, 0x12121212u);
+    text(at + 4, records[r].user);
+    put32(at + 132, 0x4C4C4C4Cu);
+    text(at + 136, records[r].address);
+    put32(at + 264, 0x8A8A8A8Au);
+    text(at + 268, records[r].remark);
+    bytes[at + 396] = static_cast<std::uint8_t>(records[r].port);
+    bytes[at + 397] = static_cast<std::uint8_t>(records[r].port >> 8);
+  }
+  return bytes;
+}
+
+// The 128 bytes of a record's text field.
+std::string FieldAt(const Bytes& bytes, std::size_t record, std::size_t offset) {
+  const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(record * 400 + offset);
+  return std::string(begin, begin + 128);
+}
+
+TEST_F(AddressBookTest, FullWidthTextsAreShownWholeAndAnUnchangedCloseKeepsTheFile) {
+  const Bytes book = HandMadeBook();
+  ASSERT_TRUE(platform::WriteFileAtomically(File(), book));
+  {
+    CAddressBookListDlg dialog(File());
+    EXPECT_EQ(RunModalWith(dialog,
+                           [&] {
+                             EXPECT_EQ(Column(dialog, 0)[0], QString(128, QLatin1Char('U')));
+                             EXPECT_EQ(Column(dialog, 1)[0].size(), 128);
+                             EXPECT_EQ(Column(dialog, 3)[0], QString(128, QLatin1Char('R')));
+                             EXPECT_EQ(Column(dialog, 3)[1], QString(64, QChar(0xE9)));
+                             ClickRow(dialog, 2);
+                             Click(dialog, IDC_ADDRESS_CLOSE);
+                           }),
+              1);
+  }
+  EXPECT_EQ(platform::ReadWholeFile(File()), book);
+  {
+    CAddressBookDialog dialog(File());
+    dialog.InitForPicture();
+    auto* users = qobject_cast<QListWidget*>(dialog.GetDlgItem(IDC_OLDBOOK_USER_LIST));
+    EXPECT_EQ(users->item(0)->text(), QString(128, QLatin1Char('U')));
+    EXPECT_EQ(users->item(2)->text(), QString(64, QChar(0xE9)));
+    users->setCurrentRow(1);
+  }
+  EXPECT_EQ(platform::ReadWholeFile(File()), book);
+}
+
+TEST_F(AddressBookTest, AnEditKeepsTheTextsLeftAloneAndStoresTheTypedOnesInTheirField) {
+  const Bytes book = HandMadeBook();
+  ASSERT_TRUE(platform::WriteFileAtomically(File(), book));
+  {
+    CAddressBookListDlg dialog(File());
+    dialog.InitForPicture();
+    // Only the port of the first entry changes: its full-width texts stay whole.
+    ClickRow(dialog, 0);
+    Click(dialog, IDC_ADDRESS_EDIT);
+    Type(dialog, IDC_ADDRESS_PORT, QStringLiteral("81"));
+    Click(dialog, IDC_ADDRESS_ENTRY_OK);
+    // A new remark for the second entry; its user name is left alone.
+    ClickRow(dialog, 1);
+    Click(dialog, IDC_ADDRESS_EDIT);
+    Type(dialog, IDC_ADDRESS_REMARK, QStringLiteral("lab"));
+    Click(dialog, IDC_ADDRESS_ENTRY_OK);
+    EXPECT_EQ(Column(dialog, 3)[1], QStringLiteral("lab"));
+  }
+  Bytes saved = platform::ReadWholeFile(File()).value_or(Bytes{});
+  ASSERT_EQ(saved.size(), book.size());
+  for (const std::size_t offset : {std::size_t{4}, std::size_t{136}, std::size_t{268}})
+    EXPECT_EQ(FieldAt(saved, 0, offset), FieldAt(book, 0, offset)) << offset;
+  EXPECT_EQ(saved[396] | (saved[397] << 8), 81);
+  EXPECT_EQ(FieldAt(saved, 1, 268), "lab" + std::string(125, '\0'));
+  EXPECT_EQ(FieldAt(saved, 1, 4), FieldAt(book, 1, 4));
+  EXPECT_EQ(std::vector(saved.begin() + 800, saved.end()),
+            std::vector(book.begin() + 800, book.end()));
+
+  // The old dialog's narrower user edit (15 characters) also leaves the whole name alone.
+  {
+    CAddressBookDialog dialog(File());
+    dialog.InitForPicture();
+    qobject_cast<QListWidget*>(dialog.GetDlgItem(IDC_OLDBOOK_USER_LIST))->setCurrentRow(2);
+    Click(dialog, IDC_OLDBOOK_EDIT);
+    Type(dialog, IDC_OLDBOOK_PORT, QStringLiteral("555"));
+    Click(dialog, IDC_OLDBOOK_ENTRY_OK);
+    qobject_cast<QListWidget*>(dialog.GetDlgItem(IDC_OLDBOOK_USER_LIST))->setCurrentRow(0);
+    Click(dialog, IDC_OLDBOOK_EDIT);
+    Type(dialog, IDC_OLDBOOK_USER, QStringLiteral("operator"));
+    Click(dialog, IDC_OLDBOOK_ENTRY_OK);
+  }
+  saved = platform::ReadWholeFile(File()).value_or(Bytes{});
+  ASSERT_EQ(saved.size(), book.size());
+  EXPECT_EQ(FieldAt(saved, 2, 4), FieldAt(book, 2, 4));
+  EXPECT_EQ(saved[800 + 396] | (saved[800 + 397] << 8), 555);
+  EXPECT_EQ(FieldAt(saved, 0, 4), "operator" + std::string(120, '\0'));
+  EXPECT_EQ(FieldAt(saved, 0, 268), FieldAt(book, 0, 268));
+}
+
+TEST(AddressBookTexts, TypedTextsEndWithinTheirFieldAndUntouchedOnesStayWhole) {
+  using ui::login::EditedText;
+  using ui::login::StoredText;
+  EXPECT_EQ(StoredText(QStringLiteral("admin")), "admin");
+  EXPECT_EQ(StoredText(QString(200, QLatin1Char('x'))), std::string(127, 'x'));
+  // 127 bytes would end inside the 64th e-acute: the cut keeps whole characters.
+  EXPECT_EQ(StoredText(QString(64, QChar(0xE9))).size(), 126u);
+  EXPECT_EQ(StoredText(QString(63, QChar(0xE9))).size(), 126u);
+  const std::string whole(128, 'U');
+  EXPECT_EQ(EditedText(QString(31, QLatin1Char('U')), whole, 31), whole);
+  EXPECT_EQ(EditedText(QString(128, QLatin1Char('U')), whole, -1), whole);
+  EXPECT_EQ(EditedText(QString(30, QLatin1Char('U')), whole, 31), std::string(30, 'U'));
+  EXPECT_EQ(EditedText(QStringLiteral("new"), "old", 31), "new");
 }
 
 TEST_F(AddressBookTest, AFailedSaveKeepsTheOldBytes) {

@@ -85,13 +85,17 @@ TEST(IPRecordCodec, TextsFillingTheirFieldStayInsideIt) {
   EXPECT_EQ((*records)[0].address, "a");
   EXPECT_EQ((*records)[0].remark, std::string(128, 'R'));
   EXPECT_EQ((*records)[0].port, 1);
-  // Written back, each text keeps its terminator inside its field.
+  // Written back whole: the file keeps its bytes, the check words and the port stand.
   const Bytes again = app::WriteIPRecords(*records);
-  EXPECT_EQ(TextAt(again, 4), std::string(127, 'U'));
-  EXPECT_EQ(again[4 + 127], 0);
+  EXPECT_EQ(again, bytes);
   EXPECT_EQ(U32At(again, 132), 0x4C4C4C4Cu);
   EXPECT_EQ(again[396], 1);
-  EXPECT_EQ(app::ReadIPRecords(again).value()[0].remark, std::string(127, 'R'));
+  EXPECT_EQ(app::ReadIPRecords(again).value()[0].remark, std::string(128, 'R'));
+  // A longer text in memory is still held to its field.
+  const Bytes longer =
+      app::WriteIPRecords(std::vector<app::IPRecord>{{std::string(300, 'L'), "a", "r", 2}});
+  EXPECT_EQ(TextAt(longer, 4), std::string(128, 'L'));
+  EXPECT_EQ(U32At(longer, 132), 0x4C4C4C4Cu);
 }
 
 TEST(IPRecordCodec, PortTexts) {

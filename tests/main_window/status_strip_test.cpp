@@ -1,10 +1,13 @@
 // The status strip: the re-login's status messages, the icons and the rule that shows the
 // online-user icon with the rate text, black video and the sunken frame, the time-stamp box.
+#include <QPainter>
 #include <thread>
 
 #include "main_window_fixture.h"
 #include "platform/testing/manual_clock.h"
 #include "ui/common/app_style.h"
+#include "ui/main/skin_font.h"
+#include "ui/main/skin_tables.h"
 #include "ui/main/time_stamp_wnd.h"
 
 namespace main_window_test {
@@ -126,6 +129,95 @@ TEST_F(StatusStripTest, AlarmAndMotionIconsAndTheOnlineUserRule) {
   shot = Grab();
   EXPECT_EQ(shot.pixelColor(652 + 1, 65 + 1), Colour("BMP\\InfoAlarmBlue.bmp"));
   EXPECT_EQ(shot.pixelColor(630 + 1, 65 + 1), Colour("BMP\\InfoMotionBlue.bmp"));
+}
+
+// The strip's pixels where a text lies, against the same texts drawn on the strip's own
+// colour in the window's font.
+struct StripText {
+  int x;
+  int y;
+  QString text;
+};
+void ExpectTextsPainted(const QImage& shot, const QRect& strip, const QColor& paper,
+                        std::initializer_list<StripText> texts, const StripText& probe) {
+  QImage expected(shot.size(), shot.format());
+  expected.fill(paper);
+  QPainter painter(&expected);
+  painter.setFont(SkinTextFont());
+  painter.setPen(Qt::black);
+  const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+  for (const StripText& t : texts)
+    painter.drawText(QRect(t.x, t.y, 2000, 40), flags, t.text);
+  const QRect ink = painter.fontMetrics()
+                        .boundingRect(QRect(probe.x, probe.y, 2000, 40), flags, probe.text)
+                        .adjusted(-1, -1, 1, 1)
+                        .intersected(strip);
+  painter.end();
+  ASSERT_FALSE(ink.isEmpty());
+  int dark = 0;
+  for (int y = ink.top(); y <= ink.bottom(); ++y) {
+    for (int x = ink.left(); x <= ink.right(); ++x) {
+      ASSERT_EQ(shot.pixelColor(x, y), expected.pixelColor(x, y))
+          << probe.text.toStdString() << " at " << x << "," << y;
+      dark += expected.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(dark, 0) << probe.text.toStdString();
+}
+
+TEST_F(StatusStripTest, TheHeaderGivesTheOnlineUserCountAndTheHuText) {
+  platform::testing::ManualClock clock(10000);
+  app::SetClock(&clock);
+  CKavelinDlg& window = Open();  // skin 0, video and audio from the video header
+  auto picture = CodedPicture(704, 480);
+  Hand(picture);
+  g_lpApp->m_dwStreamStartTick = clock.Ticks();
+  CFrameHeader& header = g_lpApp->m_VideoFrameHeader;
+  // A packet carries neither: the parsed header reads 0 and empty.
+  const std::vector<std::uint8_t> packet = {1, 0, 8, 0, 0, 0, 0, 0};
+  ASSERT_EQ(header.Parse(packet), 1);
+  EXPECT_EQ(header.OnlineUserCount(), 0);
+  EXPECT_EQ(header.HuText(), "");
+  clock.Advance(2000);
+  PaintOnce();
+  ASSERT_TRUE(window.StatusText().startsWith("FR"));
+  EXPECT_EQ(window.HuText(), "");
+
+  header.SetOnlineUserCount(7);
+  header.SetHuText("cam-2");
+  clock.Advance(2000);
+  PaintOnce();
+  EXPECT_EQ(window.HuText(), "HU: cam-2");
+  // A shorter rate text keeps the status text clear of the HU text's place.
+  window.ShowStatusText("FR");
+  ProcessEvents();
+  const SkinLayoutRecord& skin = SkinLayoutTable[0];
+  const TableRect strip = skin.Strip();
+  const TableRect icon = skin.InfoIcon();
+  const QRect stripRect(strip.left, strip.top, strip.Width(), strip.Height());
+  const QColor paper = Colour("BMP\\VGA_Status_Bar.bmp");
+  const QImage shot = Grab();
+  const StripText status{strip.left + 5, strip.top + 2, "FR"};
+  const StripText hu{strip.left + 160, strip.top + 2, "HU: cam-2"};
+  const StripText count{icon.right + 4, icon.top + 2, "7"};
+  ExpectTextsPainted(shot, stripRect, paper, {status, hu, count}, hu);
+  ExpectTextsPainted(shot, stripRect, paper, {status, hu, count}, count);
+
+  // The next rate update takes the header's text again: none now.
+  header.SetHuText("");
+  clock.Advance(2000);
+  PaintOnce();
+  EXPECT_EQ(window.HuText(), "");
+}
+
+TEST(FrameHeaderTexts, TheHuTextIsKeptZeroTerminatedWithinItsRoom) {
+  CFrameHeader header;
+  header.SetHuText(std::string(40, 'h'));
+  EXPECT_EQ(header.HuText(), std::string(kHuTextBytes - 1, 'h'));
+  header.SetHuText(std::string_view("ab\0cd", 5));
+  EXPECT_EQ(header.HuText(), "ab");
+  header.SetOnlineUserCount(255);
+  EXPECT_EQ(header.OnlineUserCount(), 255);
 }
 
 TEST_F(StatusStripTest, BlackVideoAndTheSunkenFrame) {

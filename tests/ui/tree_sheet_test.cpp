@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include "ui/common/control_images.h"
+#include "ui/common/string_table.h"
 #include "ui/config/tree_prop_sheet.h"
 #include "ui/config/tree_sheet_frame.h"
 
@@ -245,6 +247,25 @@ TEST_F(TreeSheetTest, DefaultImagesNeedExactlyTwo) {
   QPixmap pair(32, 16);
   pair.fill(Qt::green);
   EXPECT_TRUE(m_sheet.SetTreeDefaultImages(pair, 16, Qt::white));
+}
+
+TEST(TreePropSheet, CaptionByIdAndPageIconsByResourceId) {
+  CTreePropSheet sheet(4012);
+  EXPECT_EQ(sheet.windowTitle(), ui::LoadString(4012));
+  EXPECT_TRUE(sheet.IsTreeMode());
+  EXPECT_EQ(sheet.GetTreeWidth(), 150);
+
+  TestPage page{"Mail"};
+  EXPECT_FALSE(CTreePropSheet::SetPageIcon(&page, 9999));  // no such icon resource
+  EXPECT_FALSE(page.HasIcon());
+  EXPECT_FALSE(CTreePropSheet::SetPageIcon(nullptr, ui::IDI_PROGRAM));
+  ASSERT_TRUE(CTreePropSheet::SetPageIcon(&page, ui::IDI_PROGRAM));
+  EXPECT_TRUE(page.HasIcon());
+  const QImage shown = page.GetIcon().pixmap(16, 16).toImage();
+  EXPECT_EQ(shown.size(), QSize(16, 16));
+  EXPECT_EQ(shown, ui::LoadIconResource(ui::IDI_PROGRAM).pixmap(16, 16).toImage());
+  EXPECT_TRUE(CTreePropSheet::DestroyPageIcon(&page));
+  EXPECT_FALSE(page.HasIcon());
 }
 
 TEST(TreePropSheetTabs, WithoutTreeModeCtrlTabCyclesTheTabs) {

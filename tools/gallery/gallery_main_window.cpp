@@ -304,7 +304,15 @@ void RenderMainWindow() {
     RenderScene({.name = base + "guest", .width = w, .height = h, .level = 0, .panelOpen = false},
                 folder.path());
   }
-  RenderScene({.name = "main_skin0_alarm", .alarm = true}, folder.path());
+  // The header's online-user count and "HU" text, as the strip shows them.
+  RenderScene({.name = "main_skin0_alarm",
+               .alarm = true,
+               .before =
+                   [](CKavelinDlg&) {
+                     g_lpApp->m_VideoFrameHeader.SetOnlineUserCount(3);
+                     g_lpApp->m_VideoFrameHeader.SetHuText("cam-2");
+                   }},
+              folder.path());
   RenderScene({.name = "main_skin1_alarm_time_stamp", .width = 352, .height = 240, .alarm = true},
               folder.path());
   RenderScene({.name = "main_skin0_black_video", .picture = false, .blackVideo = true},

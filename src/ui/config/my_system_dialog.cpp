@@ -25,6 +25,10 @@ MySystemDialog::MySystemDialog(QWidget* parent) : CPropertySheet(QString(), pare
   });
 }
 
+MySystemDialog::MySystemDialog(int captionId, QWidget* parent) : MySystemDialog(parent) {
+  setWindowTitle(ui::LoadString(captionId));
+}
+
 MySystemDialog::MySystemDialog(const QString& caption, QWidget* parent) : MySystemDialog(parent) {
   setWindowTitle(caption);
   const bool full = g_lpApp && g_lpApp->m_byDeviceType.load() == kFullDeviceType;

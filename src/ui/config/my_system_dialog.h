@@ -26,6 +26,8 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
 
   // No pages.
   explicit MySystemDialog(QWidget* parent = nullptr);
+  // No pages; the caption is the string-table entry captionId.
+  explicit MySystemDialog(int captionId, QWidget* parent = nullptr);
   // The pages of the server's device type: all fourteen for '2', eight for any other.
   explicit MySystemDialog(const QString& caption, QWidget* parent = nullptr);
   ~MySystemDialog() override;

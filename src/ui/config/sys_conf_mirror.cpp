@@ -62,6 +62,15 @@ QString FtpShownText(std::span<const std::uint8_t> record, std::size_t offset, s
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+void TerminateSmtpTexts(std::span<std::uint8_t> record) {
+  using namespace cfg;
+  for (const TextField field : {smtp::kServer, smtp::kFrom, smtp::kUser, smtp::kPassword}) {
+    const std::size_t last = field.offset + field.width - 1;
+    if (last < record.size())
+      record[last] = 0;
+  }
+}
+
 SysConfMirror LoadMirror(const CAppData& app) {
   using namespace cfg;
   SysConfMirror m;

@@ -80,6 +80,11 @@ struct SysConfMirror {
 // Fills a mirror from the cached records and the session's video format.
 SysConfMirror LoadMirror(const CAppData& app);
 
+// Zeroes the last byte of the SMTP record's server, sender, user and password fields, so that
+// a text the server sent filling its whole field ends within it in what the sheet shows and
+// sends back. The five mail addresses are left as they are.
+void TerminateSmtpTexts(std::span<std::uint8_t> record);
+
 // The conversions of the mirror, shared with the pages.
 // TRIGGER duration in seconds: 3 -> 0, 15 -> 1, 30 -> 2, 60 -> 3, 1800 -> 4, other -> 5.
 int DurationIndex(int seconds);

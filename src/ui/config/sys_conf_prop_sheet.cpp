@@ -41,6 +41,9 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
   });
 }
 
+CSysConfPropSheet::CSysConfPropSheet(int captionId, QWidget* parent, int selectPage)
+    : CSysConfPropSheet(ui::LoadString(captionId), parent, selectPage) {}
+
 CSysConfPropSheet::~CSysConfPropSheet() {
   OnDestroyWindow();
   // The pages are members of the base: they leave the sheet before they go.

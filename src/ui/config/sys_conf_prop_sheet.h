@@ -32,6 +32,8 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
 
   explicit CSysConfPropSheet(const QString& caption = QString::fromLatin1(kCaption),
                              QWidget* parent = nullptr, int selectPage = 0);
+  // The same sheet with the string-table entry captionId as its caption.
+  explicit CSysConfPropSheet(int captionId, QWidget* parent = nullptr, int selectPage = 0);
   ~CSysConfPropSheet() override;
 
   int DoModal() override;

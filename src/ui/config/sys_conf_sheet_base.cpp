@@ -81,6 +81,8 @@ CSysConfPage* CSysConfSheetBase::PageOfCode(int code) const {
 }
 
 void CSysConfSheetBase::LoadPagesFromConfig() {
-  if (g_lpApp)
-    m_Mirror = syscfg::LoadMirror(*g_lpApp);
+  if (!g_lpApp)
+    return;
+  syscfg::TerminateSmtpTexts(g_lpApp->m_SmtpConfig);
+  m_Mirror = syscfg::LoadMirror(*g_lpApp);
 }

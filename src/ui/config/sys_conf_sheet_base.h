@@ -79,7 +79,8 @@ class CSysConfSheetBase {
 
   // The page that writes code when it becomes active; null for a code no added page has.
   CSysConfPage* PageOfCode(int code) const;
-  // Fills the mirror from the cached records.
+  // Ends the cached SMTP record's texts within their fields, then fills the mirror from the
+  // cached records.
   void LoadPagesFromConfig();
 
   // EXIT, APPLY and REBOOT disabled (while a page downloads) or enabled again; both return 1.

@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "ui/common/control_images.h"
+#include "ui/common/string_table.h"
+
 namespace {
 
 int BackslashesBefore(const QString& text, qsizetype pos) {
@@ -128,6 +131,9 @@ QTreeWidgetItem* PreviousTreeItem(QTreeWidget& tree, QTreeWidgetItem* item) {
 CTreePropSheet::CTreePropSheet(const QString& caption, QWidget* parent, int selectPage)
     : ui::CPropertySheet(caption, parent, selectPage) {}
 
+CTreePropSheet::CTreePropSheet(int captionId, QWidget* parent, int selectPage)
+    : CTreePropSheet(ui::LoadString(captionId), parent, selectPage) {}
+
 CTreePropSheet::~CTreePropSheet() {
   OnDestroyWindow();
 }
@@ -187,6 +193,10 @@ bool CTreePropSheet::SetPageIcon(ui::CPropertyPage* page, const QIcon& icon) {
     return false;
   page->SetIcon(icon);
   return true;
+}
+
+bool CTreePropSheet::SetPageIcon(ui::CPropertyPage* page, int iconId) {
+  return SetPageIcon(page, ui::LoadIconResource(iconId));
 }
 
 bool CTreePropSheet::SetPageIcon(ui::CPropertyPage* page, const QList<QIcon>& images, int index) {

@@ -41,6 +41,8 @@ class CTreePropSheet : public ui::CPropertySheet {
  public:
   explicit CTreePropSheet(const QString& caption = {}, QWidget* parent = nullptr,
                           int selectPage = 0);
+  // The caption is the string-table entry captionId.
+  explicit CTreePropSheet(int captionId, QWidget* parent = nullptr, int selectPage = 0);
   ~CTreePropSheet() override;
 
   // Only while the sheet has no window; false otherwise.
@@ -62,6 +64,8 @@ class CTreePropSheet : public ui::CPropertySheet {
   int GetTreeWidth() const { return m_nPageTreeWidth; }
 
   static bool SetPageIcon(ui::CPropertyPage* page, const QIcon& icon);
+  // The icon resource iconId (false when there is none).
+  static bool SetPageIcon(ui::CPropertyPage* page, int iconId);
   static bool SetPageIcon(ui::CPropertyPage* page, const QList<QIcon>& images, int index);
   static bool DestroyPageIcon(ui::CPropertyPage* page);
 

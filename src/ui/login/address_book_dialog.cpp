@@ -15,6 +15,11 @@
 
 namespace {
 
+// The edits' widths in characters.
+constexpr int kUserChars = 15;
+constexpr int kTextChars = 31;
+constexpr int kPortChars = 5;
+
 constexpr QSize kWindowSize(440, 306);
 constexpr int kListTop = 30;
 constexpr int kListHeight = 180;
@@ -42,7 +47,8 @@ QPushButton* MakeButton(const QString& text, QWidget* parent) {
 
 CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* parent,
                                        app::CIPRecordFile::Writer writer)
-    : ui::UiDialog(parent), m_model(std::move(file), std::move(writer)) {
+    : ui::UiDialog(parent),
+      m_model(std::move(file), std::move(writer), {kUserChars, kTextChars, kTextChars}) {
   setWindowTitle(QStringLiteral("IP Address Book"));
   setFixedSize(kWindowSize);
 
@@ -101,10 +107,10 @@ CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* pare
     int row;
     int column;
     int chars;
-  } fields[] = {{IDC_OLDBOOK_USER, "User", 0, 0, 15},
-                {IDC_OLDBOOK_ADDRESS, "IP Address", 0, 2, 31},
-                {IDC_OLDBOOK_PORT, "Port", 1, 0, 5},
-                {IDC_OLDBOOK_REMARK, "Remark", 1, 2, 31}};
+  } fields[] = {{IDC_OLDBOOK_USER, "User", 0, 0, kUserChars},
+                {IDC_OLDBOOK_ADDRESS, "IP Address", 0, 2, kTextChars},
+                {IDC_OLDBOOK_PORT, "Port", 1, 0, kPortChars},
+                {IDC_OLDBOOK_REMARK, "Remark", 1, 2, kTextChars}};
   for (const auto& f : fields) {
     auto* edit = new QLineEdit(form);
     edit->setMaxLength(f.chars);
@@ -159,10 +165,10 @@ bool CAddressBookDialog::OnInitDialog() {
 }
 
 void CAddressBookDialog::DoDataExchange(ui::DataExchange& dx) {
-  dx.Text(IDC_OLDBOOK_USER, m_strUser, 15);
-  dx.Text(IDC_OLDBOOK_ADDRESS, m_strAddress, 31);
-  dx.Text(IDC_OLDBOOK_PORT, m_strPort, 5);
-  dx.Text(IDC_OLDBOOK_REMARK, m_strRemark, 31);
+  dx.Text(IDC_OLDBOOK_USER, m_strUser, kUserChars);
+  dx.Text(IDC_OLDBOOK_ADDRESS, m_strAddress, kTextChars);
+  dx.Text(IDC_OLDBOOK_PORT, m_strPort, kPortChars);
+  dx.Text(IDC_OLDBOOK_REMARK, m_strRemark, kTextChars);
 }
 
 void CAddressBookDialog::OnOK() {

@@ -40,7 +40,8 @@ QPushButton* MakeButton(const QString& text, QWidget* parent) {
 
 CAddressBookListDlg::CAddressBookListDlg(std::filesystem::path file, QWidget* parent,
                                          app::CIPRecordFile::Writer writer)
-    : ui::UiDialog(parent), m_model(std::move(file), std::move(writer)) {
+    : ui::UiDialog(parent),
+      m_model(std::move(file), std::move(writer), {kTextChars, kTextChars, kTextChars}) {
   setWindowTitle(QStringLiteral("Address Book"));
   setFixedSize(kWindowSize);
 

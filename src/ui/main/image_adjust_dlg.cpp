@@ -12,6 +12,7 @@
 #include "ui/common/services.h"
 #include "ui/common/skin_loader.h"
 #include "ui/common/skinned_window.h"
+#include "ui/common/slider_ctrl.h"
 #include "ui/common/string_table.h"
 #include "ui/common/vtx_button.h"
 
@@ -56,8 +57,8 @@ CImageAdjustDlg::CImageAdjustDlg(QWidget* parent) : UiDialog(parent) {
   new ui::WindowDragger(*this);
 }
 
-QSlider* CImageAdjustDlg::Slider(int row) const {
-  return qobject_cast<QSlider*>(
+ui::CSliderCtrl* CImageAdjustDlg::Slider(int row) const {
+  return qobject_cast<ui::CSliderCtrl*>(
       GetDlgItem(kImageAdjustRows[static_cast<std::size_t>(row)].sliderId));
 }
 
@@ -101,16 +102,15 @@ void CImageAdjustDlg::CreateControls() {
   }
   for (std::size_t row = 0; row < kImageAdjustRows.size(); ++row) {
     const ImageAdjustRow& r = kImageAdjustRows[row];
-    auto* slider = new QSlider(Qt::Horizontal, this);
+    auto* slider = new ui::CSliderCtrl(this);
     slider->setGeometry(kSliderX, r.y, kSliderWidth, kRowHeight);
     slider->setRange(0, 255);
     slider->setPageStep(kImageValuePage);
     slider->setSingleStep(1);
     slider->setTickInterval(1);
     RegisterControl(r.sliderId, slider, ui::ControlRegistry::Tooltip::None);
-    // Any move (keys, page, Home/End, thumb) arrives as the slider's own new position.
-    connect(slider, &QSlider::valueChanged, this,
-            [this, row](int position) { OnSliderMoved(static_cast<int>(row), position); });
+    slider->SetNotify(
+        [this, row](int code, int position) { OnHScroll(static_cast<int>(row), code, position); });
     auto* edit = new QLineEdit(this);
     edit->setGeometry(kEditX, r.y, kEditWidth, kRowHeight);
     RegisterControl(r.editId, edit, ui::ControlRegistry::Tooltip::None);
@@ -151,8 +151,32 @@ void CImageAdjustDlg::ShowValue(int row, int value) {
   }
 }
 
-void CImageAdjustDlg::OnSliderMoved(int row, int position) {
-  ShowValue(row, std::clamp(position, 0, 255));
+void CImageAdjustDlg::OnHScroll(int row, int code, int position) {
+  const ui::CSliderCtrl* slider = Slider(row);
+  if (slider == nullptr)
+    return;
+  int value = 0;
+  switch (code) {
+    case ui::CSliderCtrl::kLineUp:
+    case ui::CSliderCtrl::kLineDown:
+      value = slider->GetPos();
+      break;
+    case ui::CSliderCtrl::kPageUp:
+      value = slider->GetPos() - slider->GetPageSize();
+      break;
+    case ui::CSliderCtrl::kPageDown:
+      value = slider->GetPos() + slider->GetPageSize();
+      break;
+    case ui::CSliderCtrl::kThumbPosition:
+    case ui::CSliderCtrl::kThumbTrack:
+    case ui::CSliderCtrl::kTop:
+    case ui::CSliderCtrl::kBottom:
+      value = position;
+      break;
+    default:
+      return;  // the end of a move changes nothing
+  }
+  ShowValue(row, std::clamp(value, 0, 255));
 }
 
 void CImageAdjustDlg::OnEditChanged(int row) {

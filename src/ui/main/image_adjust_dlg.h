@@ -8,12 +8,12 @@
 #include <array>
 #include <cstdint>
 
+#include "ui/common/slider_ctrl.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/main/skin_tables.h"
 
 class CVtxButton;
 class QLineEdit;
-class QSlider;
 
 namespace mainwin {
 
@@ -99,7 +99,7 @@ class CImageAdjustDlg : public ui::UiDialog {
   void OnDefault();
   // How many frame pieces loaded (all nine, or those before the first missing one).
   int LoadedFramePieces() const { return m_nLoadedPieces; }
-  QSlider* Slider(int row) const;
+  ui::CSliderCtrl* Slider(int row) const;
   QLineEdit* Edit(int row) const;
 
  protected:
@@ -111,7 +111,8 @@ class CImageAdjustDlg : public ui::UiDialog {
  private:
   void LoadFrame();
   void CreateControls();
-  void OnSliderMoved(int row, int position);
+  // A slider's notification: the value follows the code, kept within 0..255.
+  void OnHScroll(int row, int code, int position);
   void OnEditChanged(int row);
   // Puts a value into both controls without their change handlers running.
   void ShowValue(int row, int value);

@@ -86,6 +86,11 @@ class CKavelinDlg : public ui::UiDialog {
   void LoadPtzBitmapsNQvga();
   void LoadPtzBitmapsPVga();
   void LoadPtzBitmapsPQvga();
+  // Image helpers: the 16 x 16 icon resource iconId, or the bitmap file named as the skins name
+  // theirs ("BMP\x.bmp"), set on the control controlId (a label's picture, a button's icon).
+  // False when the image or the control is missing.
+  bool SetControlIcon(int controlId, int iconId);
+  bool SetControlBitmap(int controlId, const QString& bitmapFile);
 
   // Status strip.
   int ShowStatusText(const QString& text);

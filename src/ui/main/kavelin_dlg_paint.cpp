@@ -119,8 +119,8 @@ void CKavelinDlg::PaintStatusStrip(QPainter& painter) {
     if (!online.isNull())
       painter.drawPixmap(icon.left, icon.top, online);
     painter.setPen(Qt::black);
-    // The stream's headers carry no online-user count: it reads 0.
-    DrawTextAt(painter, icon.right + 4, icon.top + 2, QStringLiteral("%1").arg(0));
+    const int users = header != nullptr ? header->OnlineUserCount() : 0;
+    DrawTextAt(painter, icon.right + 4, icon.top + 2, QString::number(users));
     const std::uint8_t mode = app.m_bySkinB.load();
     if ((mode == 1 || mode == 3) && g_bAlarmClear.load() == 0 && header != nullptr &&
         header->TimePresent()) {

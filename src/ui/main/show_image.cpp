@@ -193,8 +193,9 @@ int CKavelinDlg::ShowImage() {
     app.m_dwBitRate.exchange(dataRate);
     app.m_dwStreamStartTick.exchange(now);
     app.m_lReceivedBytes.exchange(0);
-    // The stream's headers carry no "HU" text: it stays empty.
-    update.hu = QString();
+    // "HU: " and the header's text, or nothing when the header has none.
+    const std::string hu = header != nullptr ? header->HuText() : std::string();
+    update.hu = hu.empty() ? QString() : QStringLiteral("HU: ") + QString::fromStdString(hu);
     update.status = QString::fromStdString(m_strFrameRateText + m_strDataRateText);
     update.refreshTimeStamp = true;
   }
