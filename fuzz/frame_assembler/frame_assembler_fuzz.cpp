@@ -5,8 +5,8 @@
 // completed frame hands on; a packet the stream cannot place ends the session and a new
 // assembler starts, as after a re-login.
 //
-// Every completed frame must lie within the slot and begin with the frame header that gave its
-// length; no step may take more bytes than its packet carried.
+// Every completed frame must lie within the slot and, when it is long enough to hold one, begin
+// with a frame header; no step may take more bytes than its packet carried.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -32,10 +32,12 @@ FrameAssemblerSetup SetupOf(std::uint8_t control) {
 void CheckFrame(std::span<const std::uint8_t> slot, std::uint32_t length) {
   if (length > slot.size())
     std::abort();
-  std::uint32_t frameLength = 0;
-  if (CMpeg4DecoderContext::ScanFrameHeader(length, slot.data(), nullptr, &frameLength, nullptr,
-                                            nullptr) != 0 &&
-      length >= 5) {
+  // A frame header may give a length shorter than the header itself (the frame is then cut to
+  // it); one that holds the header must scan as the one that began the frame.
+  constexpr std::uint32_t kFrameHeaderBytes = 27;
+  if (length >= kFrameHeaderBytes &&
+      CMpeg4DecoderContext::ScanFrameHeader(length, slot.data(), nullptr, nullptr, nullptr,
+                                            nullptr) != 0) {
     std::abort();
   }
   const std::span<const std::uint8_t> frame = slot.first(length);
