@@ -16,16 +16,22 @@
 
 namespace {
 
-std::filesystem::path ProgramDir() {
-  static const std::filesystem::path dir = [] {
-    const auto d =
-        std::filesystem::temp_directory_path() / ("fuzz_setting_" + std::to_string(getpid()));
-    std::filesystem::create_directories(d / "desktop");
-    platform::SetProgramFolder(d);
-    platform::SetDesktopFolder(d / "desktop");
+// The program folder of the run, with a Desktop folder of its own; removed when the run ends
+// (the path is never destroyed, so the exit handler can still read it).
+const std::filesystem::path& ProgramDir() {
+  static const std::filesystem::path* const dir = [] {
+    const auto* d = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                              ("fuzz_setting_" + std::to_string(getpid())));
+    std::filesystem::create_directories(*d / "desktop");
+    platform::SetProgramFolder(*d);
+    platform::SetDesktopFolder(*d / "desktop");
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(ProgramDir(), ignored);
+    });
     return d;
   }();
-  return dir;
+  return *dir;
 }
 
 auto Saved(const CSettingINI& s) {
