@@ -1,28 +1,58 @@
-// Fuzz target of the MPEG-4 decoder's entry. The first input byte picks the picture size, the
-// output mode and the reference mode; the rest is cut at VOP start codes into up to four
-// frames, decoded in order by one freshly initialised decoder (so frame-to-frame state is
-// exercised too). Every result must be 0 or 3; the sanitizers catch any access outside a buffer.
+// Fuzz target of the MPEG-4 decoder's entry. The first six input bytes pick the decoder's set-up
+// within its limits: the picture size (any size up to 720 x 576, or the size the stream's own VOL
+// gives), the output mode (1..11), the reference mode, the post-filter switch, decoding without
+// output, and the output stride of modes 2 and 3 (narrower than the picture too, which the
+// decoder must refuse). The rest is cut at VOP start codes into up to four frames, decoded in
+// order by one freshly initialised decoder (so frame-to-frame state is exercised too). Every
+// result must be 0 or 3; the sanitizers catch any access outside a buffer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "codec/mp4dec/context.h"
 #include "codec/mp4dec/mp4dec.h"
 
 namespace {
 
-struct PictureSize {
-  int width;
-  int height;
+constexpr std::size_t kSetupBytes = 6;
+
+struct Setup {
+  int width = 0;
+  int height = 0;
+  int mode = 1;
+  int referenceMode = 0;
+  bool postFilter = false;
+  bool sizeFromStream = false;
+  bool output = true;
+  int stride = 0;
 };
-constexpr PictureSize kSizes[4] = {{64, 48}, {176, 144}, {168, 120}, {352, 288}};
+
+Setup ReadSetup(const std::uint8_t* data) {
+  Setup s;
+  s.width = 1 + (data[0] | data[1] << 8) % kMp4DecMaxWidth;
+  s.height = 1 + (data[2] | data[3] << 8) % kMp4DecMaxHeight;
+  const std::uint8_t control = data[4];
+  s.mode = 1 + (control & 15) % 11;
+  s.referenceMode = (control >> 4) & 1;
+  s.postFilter = ((control >> 5) & 1) != 0;
+  s.sizeFromStream = ((control >> 6) & 1) != 0;
+  s.output = ((control >> 7) & 1) == 0;
+  s.stride = data[5] % 48;  // an offset from width - 16, for modes 2 and 3
+  return s;
+}
+
+void Check(std::int32_t result) {
+  if (result != kMp4DecOk && result != kMp4DecRefused) {
+    std::abort();
+  }
+}
 
 struct Decoder {
-  explicit Decoder(PictureSize size, int mode, int referenceMode) {
+  explicit Decoder(const Setup& s) {
     Mp4DecBufferSizes sizes{};
-    if (Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, size.width, size.height, 0) !=
-        kMp4DecOk) {
+    if (Mp4DecControl(1, kMp4DecCmdQuerySizes, &inst, &sizes, s.width, s.height, 0) != kMp4DecOk) {
       std::abort();
     }
     frame0.assign(sizes.frameBuffer0, 0);
@@ -31,51 +61,68 @@ struct Decoder {
     context.assign(sizes.context / sizeof(std::max_align_t) + 1, std::max_align_t{});
     tables.assign(sizes.tables / sizeof(std::max_align_t) + 1, std::max_align_t{});
     reader.assign(sizes.bitReader / sizeof(std::max_align_t) + 1, std::max_align_t{});
-    inst.outputMode = mode;
+    inst.outputMode = s.mode;
     inst.frameBuffer0 = frame0.data();
     inst.frameBuffer1 = frame1.data();
     inst.outputPlaneBuffer = planes.data();
     inst.context = context.data();
     inst.tables = tables.data();
     inst.bitReader = reader.data();
-    if (Mp4DecControl(1, kMp4DecCmdInit, &inst, nullptr, 0, 0, referenceMode) != kMp4DecOk) {
+    if (Mp4DecControl(1, kMp4DecCmdInit, &inst, nullptr, 0, 0, s.referenceMode) != kMp4DecOk) {
       std::abort();
     }
-    output.assign(Mp4DecOutputBytes(mode, size.width, size.height, size.width), 0);
+    // The switch no command sets: the context block is the caller's.
+    if (s.postFilter) {
+      ContextOf(inst).postFilter = 1;
+    }
+    const bool strided = s.mode == kMp4DecModeUyvy || s.mode == kMp4DecModePlanar;
+    stride = strided ? std::max(1, s.width - 16 + s.stride) : s.width;
+    output.assign(Mp4DecOutputBytes(s.mode, s.width, s.height, stride), 0);
   }
 
   Mp4DecInstance inst;
+  int stride = 0;
   std::vector<std::uint8_t> frame0, frame1, planes, output;
   std::vector<std::max_align_t> context, tables, reader;
 };
 
-void Check(std::int32_t result) {
-  if (result != kMp4DecOk && result != kMp4DecRefused) {
-    std::abort();
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1) {
+  if (size < kSetupBytes) {
     return 0;
   }
-  const std::uint8_t control = data[0];
-  const PictureSize picture = kSizes[control & 3];
-  const int mode = 1 + ((control >> 2) % 11);
-  const int referenceMode = (control >> 6) & 1;
+  Setup setup = ReadSetup(data);
   // Exact-size copies so that any read past an input's end is caught.
-  const std::vector<std::uint8_t> stream(data + 1, data + size);
+  const std::vector<std::uint8_t> stream(data + kSetupBytes, data + size);
 
+  // Stream information from the first video object start code on, as the compose thread's
+  // scanner asks for it (at most 256 bytes are read).
+  std::size_t object = 0;
+  while (object + 3 < stream.size() && !(stream[object] == 0 && stream[object + 1] == 0 &&
+                                         stream[object + 2] == 1 && stream[object + 3] <= 0x1F)) {
+    ++object;
+  }
   std::uint32_t info = 0;
-  std::vector<std::uint8_t> infoBytes(
-      stream.begin(),
-      stream.begin() + std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(stream.size()), 256));
-  Check(Mp4DecControl(1, kMp4DecCmdStreamInfo, infoBytes.data(), &info,
-                      static_cast<std::int32_t>(infoBytes.size()), 0, 0));
+  const std::vector<std::uint8_t> infoBytes(
+      stream.begin() + static_cast<std::ptrdiff_t>(std::min(object, stream.size())),
+      stream.begin() + static_cast<std::ptrdiff_t>(std::min(object + 256, stream.size())));
+  const std::int32_t infoResult =
+      infoBytes.empty()
+          ? kMp4DecRefused
+          : Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(infoBytes.data()),
+                          &info, static_cast<std::int32_t>(infoBytes.size()), 0, 0);
+  Check(infoResult);
+  if (setup.sizeFromStream && infoResult == kMp4DecOk) {
+    const int width = static_cast<int>(info >> 12);
+    const int height = static_cast<int>(info & 0xFFF);
+    if (width >= 1 && height >= 1 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight) {
+      setup.width = width;
+      setup.height = height;
+    }
+  }
 
-  Decoder decoder(picture, mode, referenceMode);
+  Decoder decoder(setup);
   std::size_t start = 0;
   int frames = 0;
   bool inVop = false;
@@ -90,11 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::vector<std::uint8_t> frame(stream.begin() + static_cast<std::ptrdiff_t>(start),
                                       stream.begin() + static_cast<std::ptrdiff_t>(i));
       Mp4DecFrameIo io;
-      io.output = decoder.output.data();
-      io.input = frame.data();
+      io.output = decoder.output.empty() ? nullptr : decoder.output.data();
+      io.input = frame.empty() ? nullptr : frame.data();
       io.inputLength = static_cast<std::int32_t>(frame.size());
-      io.outputSwitch = 1;
-      io.outputStride = picture.width;
+      io.outputSwitch = setup.output ? 1 : 0;
+      io.outputStride = decoder.stride;
       Check(Mp4DecControl(1, kMp4DecCmdDecode, &io, &decoder.inst, 0, 0, 0));
       start = i;
       ++frames;

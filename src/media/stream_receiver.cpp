@@ -11,15 +11,12 @@
 #include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
+#include "media/tcp_packet_reader.h"
 #include "net/blocking_socket.h"
 
 namespace {
 
-constexpr std::size_t kTcpBufferBytes = 4 * kReceivePacketBytes;
 constexpr int kPollSliceMs = 50;
-constexpr int kMaxPacketReceives = 5;
-constexpr int kMaxSearchReceives = 64;
-constexpr std::size_t kSearchKeep = 53;
 
 enum class Step { kDone, kRestart, kLost, kStopped };
 
@@ -89,8 +86,7 @@ class Receiver {
   // The packet read last: its first m_packetBytes bytes, and room behind them for the swap.
   std::array<std::uint8_t, kReceivePacketBytes + FrameAssembler::kSwapSpare> m_packet{};
   std::size_t m_packetBytes = 0;
-  std::array<std::uint8_t, kTcpBufferBytes> m_in{};
-  std::size_t m_fill = 0;
+  TcpPacketReader m_tcp;
 };
 
 // The time-out is measured on the receiver's clock, in slices short enough for a stop or a
@@ -165,63 +161,23 @@ bool Receiver::SendRequest() {
   return false;
 }
 
-// Reads one whole packet of the TCP byte stream into m_packet and parses its header.
+// Reads one whole packet of the TCP byte stream into m_packet.
 Step Receiver::ReadTcpPacket() {
-  for (int receives = 0; receives < kMaxSearchReceives; ++receives) {
-    if (m_fill < 4) {
-      const int got = ReceiveSome(m_in.data() + m_fill, m_in.size() - m_fill, kTcpReceiveSeconds);
-      if (got <= 0)
-        return Stopping() ? Step::kStopped : Step::kLost;
-      m_fill += static_cast<std::size_t>(got);
-      continue;
-    }
-    if (m_in[0] != 1 || m_in[1] != 0) {
-      // In the middle of a packet: go on at the next place a packet starts.
-      std::uint32_t p = 0;
-      if (FindFrameStart(std::span<const std::uint8_t>(m_in.data(), m_fill), &p)) {
-        std::memmove(m_in.data(), m_in.data() + p, m_fill - p);
-        m_fill -= p;
-      } else {
-        const std::size_t keep = std::min(m_fill, kSearchKeep);
-        std::memmove(m_in.data(), m_in.data() + m_fill - keep, keep);
-        m_fill = keep == m_in.size() ? 0 : keep;
-        const int got = ReceiveSome(m_in.data() + m_fill, m_in.size() - m_fill, kTcpReceiveSeconds);
-        if (got <= 0)
-          return Stopping() ? Step::kStopped : Step::kLost;
-        m_fill += static_cast<std::size_t>(got);
-        continue;
-      }
+  const TcpPacketReader::Source receive = [this](std::span<std::uint8_t> room) {
+    return ReceiveSome(room.data(), room.size(), kTcpReceiveSeconds);
+  };
+  switch (m_tcp.Read(receive, m_packet, m_packetBytes)) {
+    case TcpPacketReader::Result::kPacket:
+      return Step::kDone;
+    case TcpPacketReader::Result::kRestartBadHeader:
       CountBadHeader();
       return Step::kRestart;
-    }
-    const std::size_t total = m_in[2] | (m_in[3] << 8);
-    if (total > kReceivePacketBytes || total < kFixedHeaderBytes) {
-      m_fill = 0;
-      CountBadHeader();
+    case TcpPacketReader::Result::kRestart:
       return Step::kRestart;
-    }
-    for (int more = 0; m_fill < total; ++more) {
-      if (more == kMaxPacketReceives) {
-        m_fill = 0;
-        return Step::kRestart;
-      }
-      const int got = ReceiveSome(m_in.data() + m_fill, m_in.size() - m_fill, kTcpReceiveSeconds);
-      if (got <= 0)
-        return Stopping() ? Step::kStopped : Step::kLost;
-      m_fill += static_cast<std::size_t>(got);
-    }
-    std::memcpy(m_packet.data(), m_in.data(), total);
-    std::memmove(m_in.data(), m_in.data() + total, m_fill - total);
-    m_fill -= total;
-    if (m_fill >= 1 && m_in[0] != 1) {
-      // What follows is not a packet: drop it and this frame.
-      m_fill = 0;
-      return Step::kRestart;
-    }
-    m_packetBytes = total;
-    return Step::kDone;
+    case TcpPacketReader::Result::kSourceEnded:
+      break;
   }
-  return Step::kRestart;
+  return Stopping() ? Step::kStopped : Step::kLost;
 }
 
 // Reads one datagram into m_packet (the assembler checks its header).

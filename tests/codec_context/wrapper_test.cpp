@@ -221,6 +221,27 @@ TEST(WrapperTest, DecodeFrameIntoRefusesASmallDestinationAndAClosedWrapper) {
   EXPECT_FALSE(std::all_of(slot.begin(), slot.end(), [](std::uint8_t b) { return b == 0x5A; }));
 }
 
+// A Reset to a larger size than the Open's makes the decoder put out the larger picture: a
+// destination holding only the open size is refused untouched, one holding the larger picture
+// gets it.
+TEST(WrapperTest, DecodeFrameIntoAfterAResetToALargerSizeNeedsRoomForIt) {
+  const auto frames = SplitFrames(ReadFile(FixturePath("i_352x288_q8.m4v")));
+  ASSERT_FALSE(frames.empty());
+  const auto length = static_cast<std::uint32_t>(frames[0].size());
+  CMpeg4DecoderContext context;
+  ASSERT_EQ(context.AllocateBuffers(), 1);
+  ASSERT_TRUE(context.Open(176, 144, 1));
+  ASSERT_TRUE(context.Reset(352, 288, 1));
+  std::vector<std::uint8_t> small(176 * 144 * 3, 0x5A);
+  EXPECT_FALSE(context.DecodeFrameInto(frames[0].data(), length, small));
+  EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](std::uint8_t b) { return b == 0x5A; }));
+  std::vector<std::uint8_t> large(352 * 288 * 3 + 8, 0x5A);
+  EXPECT_TRUE(context.DecodeFrameInto(frames[0].data(), length, large));
+  EXPECT_EQ(large[352 * 288 * 3], 0x5A);
+  EXPECT_FALSE(std::all_of(large.begin(), large.begin() + 176 * 144 * 3,
+                           [](std::uint8_t b) { return b == 0x5A; }));
+}
+
 // The stream scan of a fixture's first frame finds the layer's size and an intra VOP.
 TEST(WrapperTest, StreamScanOfAFixtureGivesItsSizeAndIntraType) {
   const std::vector<std::uint8_t> stream = ReadFile(FixturePath("i_352x288_q8.m4v"));

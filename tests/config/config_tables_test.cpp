@@ -202,6 +202,13 @@ TEST(RecordTexts, PagesShowTextsWithinTheirFieldsAndWriteThemWithin) {
   EXPECT_FALSE(WriteText(record, {2, 6}, QString::fromUtf8("\xC3\xA9\xC3\xA9\xC3\xA9")));
   EXPECT_EQ(StoredBytes(QString::fromUtf8("\xC3\xA9")), 2);
   EXPECT_EQ(ShownText(record, {10, 6}), "");
+  // Bytes that are not UTF-8, and a character cut at the field's end, decode to U+FFFD (three
+  // bytes stored): the shown text still fits the edit, and the FTP page drops it.
+  const std::vector<std::uint8_t> latin(6, 0xE9);
+  EXPECT_EQ(ShownText(latin, {0, 6}), QString(QChar(0xFFFD)));
+  EXPECT_EQ(FtpShownText(latin, 0, 6), "");
+  const std::vector<std::uint8_t> cut = {'a', 'b', 0xC3, 0xA9, 0xC3, 0xA9};
+  EXPECT_EQ(ShownText(cut, {0, 6}), QString::fromUtf8("ab\xC3\xA9"));
   const std::uint8_t mac[] = {0x00, 0x0E, 0x53, 0x12, 0xAB, 0xCD};
   EXPECT_EQ(FormatMacText(mac), "00 : 0e : 53 : 12 : ab : cd");
 }

@@ -2,6 +2,7 @@
 // grid into a picture.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "ui/config/motion_grid.h"
@@ -222,6 +223,35 @@ TEST(MotionGrid, ParametersAndPresets) {
   }
   EXPECT_EQ(SensitivityPreset(0), std::nullopt);
   EXPECT_EQ(SensitivityPreset(6), std::nullopt);
+}
+
+// The dialog's settings are the record's bytes as they stand (255 too, which no preset or range
+// knows): the set of the video format, the mask of the frame width's grid.
+TEST(MotionGrid, RecordSettingsOfTheFormatAndTheGrid) {
+  std::array<std::uint8_t, kPentaRecordBytes> record{};
+  record[16] = 3;  // MPEG-4 sensitivity and NS, LS, DT, SS, FT
+  for (std::size_t i = 0; i < 5; ++i)
+    record[18 + i] = static_cast<std::uint8_t>(10 + i);
+  record[92] = 255;  // JPEG sensitivity and parameters
+  for (std::size_t i = 0; i < 5; ++i)
+    record[94 + i] = static_cast<std::uint8_t>(250 + i);
+  record[23] = 0x80;       // 704 grid: cell 0
+  record[99 + 53] = 0x01;  // 352 grid: cell 431
+  struct Case {
+    bool jpeg;
+    int frameWidth;
+    int sensitivity;
+    int firstParameter;
+    std::vector<int> cells;
+  };
+  for (const Case& c : {Case{false, 704, 3, 10, {0}}, Case{false, 352, 3, 10, {431}},
+                        Case{true, 704, 255, 250, {0}}, Case{true, 720, 255, 250, {431}}}) {
+    const MotionRecordSettings s = ReadMotionRecord(record, c.jpeg, c.frameWidth);
+    EXPECT_EQ(s.sensitivity, c.sensitivity) << c.jpeg << " " << c.frameWidth;
+    for (int i = 0; i < kMotionParameterCount; ++i)
+      EXPECT_EQ(s.parameters[static_cast<std::size_t>(i)], c.firstParameter + i);
+    EXPECT_EQ(CellsOf(s.mask), c.cells) << c.jpeg << " " << c.frameWidth;
+  }
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ const NibbleCase kNibbleCases[] = {
     {"step index out of range is clamped first", {120, 0}, 1, 12287, {87, 12287}},
     {"negative step index is clamped first", {-5, 0}, 4, 7, {2, 7}},
     {"one multiplication, not the shift form (11)", {0, 0}, 7, 13, {8, 13}},
+    // A state not made by this decoder: the sum is clamped, never overflows.
+    {"prediction far below the samples is clamped", {88, INT32_MIN}, 15, -32768, {88, -32768}},
+    {"prediction far above the samples is clamped", {88, INT32_MAX}, 7, 32767, {88, 32767}},
 };
 
 class NibbleTest : public ::testing::TestWithParam<NibbleCase> {};

@@ -161,7 +161,11 @@ bool CMpeg4DecoderContext::DecodeFrame(const std::uint8_t* frame, std::uint32_t 
 
 bool CMpeg4DecoderContext::DecodeFrameInto(const std::uint8_t* frame, std::uint32_t length,
                                            std::span<std::uint8_t> destination) {
-  const std::size_t bytes = static_cast<std::size_t>(m_Stream.width) * m_Stream.height * 3;
+  // The decoder writes a picture of the size it was last initialised for, which a Reset after
+  // the Open may have changed: the destination must hold that as well as the open stream's.
+  const std::size_t bytes = std::max(static_cast<std::size_t>(m_Stream.width) * m_Stream.height * 3,
+                                     Mp4DecOutputBytes(kMp4DecModeBgrBottomUp, m_Instance.width,
+                                                       m_Instance.height, m_Instance.width));
   if (m_bOpened == 0 || destination.size() < bytes) {
     return false;
   }

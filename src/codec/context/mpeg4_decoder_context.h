@@ -57,7 +57,8 @@ class CMpeg4DecoderContext {
   // `destination` instead of the wrapper's picture: the bytes DecodeFrame followed by CopyImage
   // would leave there, without the copy. The wrapper's picture keeps what it held. False, and
   // nothing decoded, when the destination is smaller than width x height x 3 bytes of the open
-  // stream; false as DecodeFrame otherwise (then nothing is written to the destination).
+  // stream or of the size the last Reset gave the decoder; false as DecodeFrame otherwise (then
+  // nothing is written to the destination).
   bool DecodeFrameInto(const std::uint8_t* frame, std::uint32_t length,
                        std::span<std::uint8_t> destination);
 

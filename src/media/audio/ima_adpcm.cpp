@@ -20,7 +20,9 @@ std::int32_t DecodeADPCMC(std::int32_t nibble, AdpcmState* state) {
   const std::int32_t magnitude = nibble & 7;
   // One multiplication, not the sum of shifted steps: the last bits differ from the shift form.
   const std::int32_t diff = ((2 * magnitude + 1) * step) / 8;
-  const std::int32_t predicted = nibble < 8 ? state->prediction + diff : state->prediction - diff;
-  state->prediction = std::clamp(predicted, -32768, 32767);
+  // Wide enough for any state handed in, not only one this decoder left within -32768..32767.
+  const std::int64_t prediction = state->prediction;
+  const std::int64_t predicted = nibble < 8 ? prediction + diff : prediction - diff;
+  state->prediction = static_cast<std::int32_t>(std::clamp<std::int64_t>(predicted, -32768, 32767));
   return state->prediction;
 }

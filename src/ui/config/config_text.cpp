@@ -26,7 +26,13 @@ QString ShownText(std::span<const std::uint8_t> record, cfg::TextField field) {
   std::string text = net::RecordText(record, field);
   if (field.width > 0 && text.size() > field.width - 1)
     text.resize(field.width - 1);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  // Bytes that are not UTF-8 (and a character cut at the field's end) are shown as U+FFFD,
+  // which takes three bytes stored: the shown text is cut back to what its edit accepts.
+  const int maxBytes = field.width > 0 ? static_cast<int>(field.width) - 1 : 0;
+  while (!shown.isEmpty() && !FitsBytes(shown, maxBytes))
+    shown.chop(shown.size() >= 2 && shown.back().isLowSurrogate() ? 2 : 1);
+  return shown;
 }
 
 bool WriteText(std::span<std::uint8_t> record, cfg::TextField field, const QString& text) {

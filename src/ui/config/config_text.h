@@ -14,8 +14,9 @@ class QLineEdit;
 namespace syscfg {
 
 // The text of a field as a page shows it: read within the field (net::RecordText), decoded as
-// UTF-8 and cut to the width - 1 bytes an edit of the field accepts. A page and the sheet's
-// mirror read through this one function, so a page that was only viewed equals the mirror.
+// UTF-8 and cut to the width - 1 stored bytes an edit of the field accepts (a byte that is not
+// UTF-8 shows as U+FFFD, which takes three). A page and the sheet's mirror read through this
+// one function, so a page that was only viewed equals the mirror.
 QString ShownText(std::span<const std::uint8_t> record, cfg::TextField field);
 // Writes text zero-filled into the field; false (record unchanged) when its UTF-8 bytes do not
 // fit in width - 1.

@@ -246,15 +246,12 @@ bool CMotionDetectionDlg::LoadFromRecord() {
   // The fresh record becomes the cached one, which APPLY edits and sends.
   std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
   std::copy(fetched->begin(), fetched->end(), record.begin());
-  using namespace cfg::penta;
-  const bool jpeg = m_byVideoFormat == 0;
-  m_nSensitivity = record[jpeg ? kJpegSensitivity : kMpeg4Sensitivity];
-  const std::size_t parameters = jpeg ? kJpegParameters : kMpeg4Parameters;
-  for (std::size_t i = 0; i < m_anParameters.size(); ++i)
-    m_anParameters[i] = record[parameters + i];
   // Every width but 704 uses the 352 grid and its mask.
-  const std::size_t mask = m_nFrameWidth == 704 ? kMask704 : kMask352;
-  std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(mask), kMaskBytes, m_abyMask.begin());
+  const syscfg::MotionRecordSettings settings =
+      syscfg::ReadMotionRecord(*fetched, m_byVideoFormat == 0, m_nFrameWidth);
+  m_nSensitivity = settings.sensitivity;
+  m_anParameters = settings.parameters;
+  m_abyMask = settings.mask;
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "net/config_record_layout.h"
+
 namespace syscfg {
 namespace {
 
@@ -206,6 +208,22 @@ std::optional<MotionPreset> SensitivityPreset(int sensitivity) {
   if (sensitivity < 1 || sensitivity > 5)
     return std::nullopt;
   return kPresets[static_cast<std::size_t>(sensitivity - 1)];
+}
+
+MotionRecordSettings ReadMotionRecord(std::span<const std::uint8_t, kPentaRecordBytes> record,
+                                      bool jpeg, int frameWidth) {
+  using namespace cfg::penta;
+  static_assert(kMaskBytes == kCellMaskBytes && kParameterCount == kMotionParameterCount &&
+                kMask352 + kMaskBytes <= kPentaRecordBytes);
+  MotionRecordSettings settings;
+  settings.sensitivity = record[jpeg ? kJpegSensitivity : kMpeg4Sensitivity];
+  const std::size_t parameters = jpeg ? kJpegParameters : kMpeg4Parameters;
+  for (std::size_t i = 0; i < settings.parameters.size(); ++i)
+    settings.parameters[i] = record[parameters + i];
+  const std::size_t mask = frameWidth == 704 ? kMask704 : kMask352;
+  std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(mask), kMaskBytes,
+              settings.mask.begin());
+  return settings;
 }
 
 }  // namespace syscfg

@@ -1,7 +1,7 @@
 // The motion-detection grid as data: 24 x 18 cells whose marks travel as 54-byte masks (cell
-// row x 24 + column, most significant bit first), the server's motion report, the cells of the
-// picture and the drawing of the grid into a 24-bit bottom-up picture. All of it works on byte
-// buffers, without windows.
+// row x 24 + column, most significant bit first), the server's motion report, the motion
+// settings of the PENTA record, the cells of the picture and the drawing of the grid into a
+// 24-bit bottom-up picture. All of it works on byte buffers, without windows.
 #pragma once
 
 #include <QPoint>
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include "net/config_records.h"
 
 namespace syscfg {
 
@@ -22,6 +24,7 @@ inline constexpr int kDrawnColumns = 22;
 inline constexpr std::size_t kMotionReportBytes = 73;  // 72 bytes of cells and the "S" mark
 
 using CellMask = std::array<std::uint8_t, kCellMaskBytes>;
+inline constexpr std::size_t kPentaRecordBytes = ConfigRecordSizes[kConfigPenta];
 
 constexpr int CellIndex(int row, int column) {
   return row * kGridColumns + column;
@@ -81,5 +84,17 @@ struct MotionPreset {
   int ns, ls, ss, ft;
 };
 std::optional<MotionPreset> SensitivityPreset(int sensitivity);
+
+// What the motion dialog takes from a PENTA record: the sensitivity and the five parameters of
+// the stream's video format (the JPEG set when jpeg, else the MPEG-4 set), and the mask of the
+// grid the frame width uses (the 704 grid for 704, the 352 grid for every other width). The
+// values are the record's bytes as they stand.
+struct MotionRecordSettings {
+  int sensitivity = 0;
+  std::array<int, kMotionParameterCount> parameters{};
+  CellMask mask{};
+};
+MotionRecordSettings ReadMotionRecord(std::span<const std::uint8_t, kPentaRecordBytes> record,
+                                      bool jpeg, int frameWidth);
 
 }  // namespace syscfg

@@ -59,7 +59,10 @@ QString FtpShownText(std::span<const std::uint8_t> record, std::size_t offset, s
   const std::string text = net::RecordText(record, offset, width);
   if (!net::FitsRecordText(text, width))
     return {};
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  // Bytes that are not UTF-8 are shown as U+FFFD, three bytes stored: the shown text must fit
+  // too.
+  QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return FitsBytes(shown, static_cast<int>(width) - 1) ? shown : QString();
 }
 
 void TerminateSmtpTexts(std::span<std::uint8_t> record) {

@@ -95,8 +95,8 @@ int PictureCountIndex(int value);
 // DDNS provider text: "custom" 0, "dyndns" 1, "statdns" 2, compared exactly; -1 otherwise.
 int ProviderIndex(const QString& text);
 QString ProviderText(int index);
-// An FTP text as the FTP page shows it: the text within its field, or empty when it does not
-// fit width - 1 bytes.
+// An FTP text as the FTP page shows it: the text within its field, or empty when it, or its
+// decoded form, does not fit width - 1 bytes.
 QString FtpShownText(std::span<const std::uint8_t> record, std::size_t offset, std::size_t width);
 
 }  // namespace syscfg
