@@ -39,9 +39,10 @@ class TempFile {
   std::filesystem::path m_path;
 };
 
-// Runs ffmpeg with these arguments (no shell); true when it ended with status 0.
-bool RunFfmpeg(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"ffmpeg", "-nostdin", "-loglevel", "error", "-y"});
+// Runs ffmpeg with these arguments (no shell), printing messages of at least `level`; true when
+// it ended with status 0.
+bool RunFfmpeg(std::vector<std::string> arguments, const char* level = "error") {
+  arguments.insert(arguments.begin(), {"ffmpeg", "-nostdin", "-loglevel", level, "-y"});
   std::vector<char*> argv;
   for (std::string& argument : arguments)
     argv.push_back(argument.data());
@@ -86,9 +87,10 @@ std::vector<Picture> Decode(std::span<const std::uint8_t> m4v, int width, int he
   const TempFile in("in.m4v");
   const TempFile out("out.yuv");
   WriteFile(in.Path(), m4v);
+  // The raw muxer's complaints about the repeated time stamps of a pair's VOPs are not shown.
   if (!RunFfmpeg({"-flags", "+bitexact", "-idct", "simple", "-f", "m4v", "-i", in.Path(),
-                  "-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "yuv420p",
-                  out.Path()})) {
+                  "-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "yuv420p", out.Path()},
+                 "fatal")) {
     return {};
   }
   return SplitYuv(ReadFile(out.Path().c_str()), width, height);

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <set>
 
+#include "app/bmp_writer.h"
 #include "app/stream_stand_ins.h"
 #include "fakes/clip_pictures.h"
 #include "fakes/fake_stream_server.h"
@@ -271,6 +272,54 @@ TEST_P(LivePictureTest, EveryPaintedPictureIsTheSourceFrameItCameFrom) {
       "%zu pictures painted; lowest PSNR %.2f dB against the source frames, %.2f dB "
       "against ffmpeg's pair decodes\n",
       shown.size(), leastSource, leastPair);
+}
+
+// The readers of the source list and of snapshot files refuse what they cannot stand behind.
+TEST(ClipPictureFiles, SourceListsAndBmpFiles) {
+  const fakes::TempFolder folder;
+  const struct {
+    const char* text;
+    bool good;
+  } lists[] = {
+      {"# comment\ngraph testsrc2=size=96x32\nsize 64x32\nvop 0 0\nvop 1 32\n", true},
+      {"size 64x32\nvop 0 0\n", false},                     // no graph
+      {"graph g\nsize 64x32\n", false},                     // no VOP
+      {"graph g\nsize 63x32\nvop 0 0\n", false},            // odd width
+      {"graph g\nsize 64-32\nvop 0 0\n", false},            // not a size
+      {"graph g\nsize 64x32\nvop 0 3\n", false},            // odd left edge
+      {"graph g\nsize 64x32\nvop -1 0\n", false},           // negative frame
+      {"graph g\nsize 64x32\nvop 0\n", false},              // short line
+      {"graph g\nsize 64x32\nvop 0 0\nframes 3\n", false},  // unknown key
+  };
+  for (const auto& list : lists) {
+    SCOPED_TRACE(list.text);
+    fakes::TempFolder::Write(folder / "clip.source", list.text);
+    EXPECT_EQ(fakes::ReadClipSource((folder / "clip.source").string()).has_value(), list.good);
+  }
+  const auto source = fakes::ReadClipSource((folder / "missing.source").string());
+  EXPECT_FALSE(source.has_value());
+
+  fakes::Picture picture(5 * 3 * 3);
+  for (std::size_t i = 0; i < picture.size(); ++i)
+    picture[i] = static_cast<std::uint8_t>(i * 7);
+  const std::vector<std::uint8_t> bmp = EncodeBmp24(picture, 5, 3).value();
+  const auto write = [&](const std::vector<std::uint8_t>& bytes) {
+    fakes::TempFolder::Write(folder / "shot.bmp", std::string(bytes.begin(), bytes.end()));
+    int width = 0;
+    int height = 0;
+    return fakes::ReadBmpPicture((folder / "shot.bmp").string(), &width, &height);
+  };
+  EXPECT_EQ(write(bmp), picture);  // the padding of each row left out
+  EXPECT_FALSE(write(std::vector<std::uint8_t>(bmp.begin(), bmp.end() - 1)));  // truncated
+  std::vector<std::uint8_t> other = bmp;
+  other[28] = 32;  // 32 bits a pixel
+  EXPECT_FALSE(write(other));
+  other = bmp;
+  other[22] = 0xFF;  // a height past the data
+  EXPECT_FALSE(write(other));
+  EXPECT_FALSE(write({'B', 'M', 0, 0}));
+  EXPECT_DOUBLE_EQ(fakes::PicturePsnr(picture, picture), 99.0);
+  EXPECT_DOUBLE_EQ(fakes::PicturePsnr(picture, bmp), 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, LivePictureTest, ::testing::Bool(),
