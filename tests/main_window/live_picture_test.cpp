@@ -104,10 +104,14 @@ class GrabbingSink final : public platform::IMainWindowSink {
   }
 
   void ShowImage() override {
+    // The window paints the picture into its video rectangle only while connected and not in
+    // full screen; other calls leave the rectangle as it was.
+    const bool paints =
+        g_lpApp && g_lpApp->m_bConnected.load() != 0 && g_lpApp->m_bFullScreen.load() == 0;
     const std::uint32_t time = g_lpApp ? g_lpApp->m_dwVideoTime.load() : 0;
     m_inner->ShowImage();
     std::unique_lock lock(m_lock);
-    if (!m_collecting)
+    if (!m_collecting || !paints)
       return;
     const auto grabbed = std::make_shared<bool>(false);
     m_inner->Queue([this, time, grabbed](CKavelinDlg& window) {

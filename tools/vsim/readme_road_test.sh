@@ -27,10 +27,12 @@ done
 
 work=$(mktemp -d)
 pids=()
+claimed=""
 stop_all() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  if [[ -n $claimed ]]; then rmdir "$claimed"; fi
   rm -rf "$work"
 }
 trap stop_all EXIT
@@ -58,14 +60,19 @@ if [[ -n ${KAVELIN_TEST_DISPLAY:-} && -e /tmp/.X11-unix/X$KAVELIN_TEST_DISPLAY ]
 else
   for n in ${KAVELIN_TEST_DISPLAY:-$(seq 99 199)}; do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    # Roads run side by side (ctest -j) take a number each.
+    mkdir "/tmp/kavelin-road-display-$n" 2>/dev/null || continue
+    claimed="/tmp/kavelin-road-display-$n"
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
-    if wait_for 5 test -e "/tmp/.X11-unix/X$n" && kill -0 "$xvfb" 2>/dev/null; then
+    if wait_for 5 test -e "/tmp/.X11-unix/X$n" && sleep 0.5 && kill -0 "$xvfb" 2>/dev/null; then
       pids+=("$xvfb")
       display=":$n"
       break
     fi
     kill "$xvfb" 2>/dev/null || true
+    rmdir "$claimed"
+    claimed=""
   done
 fi
 [[ -n $display ]] || fail "no free X display"
@@ -88,20 +95,22 @@ pids+=($!)
 # Log in: Enter in the login window.
 wait_for 20 xdotool search --onlyvisible --name '^Login$' || fail "no login window"
 login=$(xdotool search --onlyvisible --name '^Login$' | head -1)
-xdotool windowfocus --sync "$login"
+timeout 10 xdotool windowfocus --sync "$login" || fail "the login window takes no focus"
 xdotool key Return
 wait_for 20 xdotool search --onlyvisible --name '^TELVORA' || fail "no main window after the login"
 main=$(xdotool search --onlyvisible --name '^TELVORA' | head -1)
-sleep 3  # the stream starts and the first pictures come
 
+# Three snapshots once the stream is asked for (the client takes a snapshot of the next picture),
+# each pressed once the one before is written.
+wait_for 20 grep -q "stream requested" "$work/vsim.log" || fail "no stream request"
 eval "$(xdotool getwindowgeometry --shell "$main")"
-for _ in 1 2 3; do
-  xdotool mousemove $((X + bar_x + 3 * 26 + 13)) $((Y + bar_y + 13)) click 1
-  sleep 1.2
-done
-xdotool mousemove 0 0
 snapshots() { find "$work/snapshots" -name '*.bmp' | sort; }
-wait_for 10 test "$(snapshots | wc -l)" -ge 3 || fail "the snapshots were not written"
+for shot in 1 2 3; do
+  sleep 1.1  # snapshot files are named by the time
+  xdotool mousemove $((X + bar_x + 3 * 26 + 13)) $((Y + bar_y + 13)) click 1
+  xdotool mousemove 0 0
+  wait_for 20 test "$(snapshots | wc -l)" -ge "$shot" || fail "snapshot $shot was not written"
+done
 if [[ $format == mpeg4 ]]; then
   mapfile -t shots < <(snapshots)
   "$bin/vsim_picture_check" "$clips/clip_704x576.m4v" "$clips/clip_704x576.source" "${shots[@]}" ||
