@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libasound2-dev
   ffmpeg libavcodec-dev libavutil-dev libswscale-dev libyuv-dev
-  xvfb xauth
+  xvfb xauth xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

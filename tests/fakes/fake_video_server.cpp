@@ -236,11 +236,16 @@ void FakeVideoServer::Stop() {
 
 void FakeVideoServer::InstallBuiltInHandlers() {
   m_Handlers["/Login.cgi"] = [this](const RecordedRequest& request) {
-    std::lock_guard lock(m_Lock);
-    if (m_Credentials && (request.Param("Username") != m_Credentials->first ||
-                          request.Param("Password") != m_Credentials->second)) {
-      return FakeReply::Status(202);
+    LoginCheck check;
+    {
+      std::lock_guard lock(m_Lock);
+      check = m_LoginCheck;
     }
+    const auto user = request.Param("Username");
+    const auto password = request.Param("Password");
+    if (check && (!user || !password || !check(*user, *password)))
+      return FakeReply::Status(202);
+    std::lock_guard lock(m_Lock);
     return FakeReply::Text(m_strLoginReply);
   };
   m_Handlers["/RequestStream.cgi"] = [this](const RecordedRequest&) {
@@ -311,8 +316,14 @@ void FakeVideoServer::SetStreamReply(const std::string& body) {
 }
 
 void FakeVideoServer::SetCredentials(const std::string& user, const std::string& password) {
+  SetLoginCheck([user, password](const std::string& u, const std::string& p) {
+    return u == user && p == password;
+  });
+}
+
+void FakeVideoServer::SetLoginCheck(LoginCheck check) {
   std::lock_guard lock(m_Lock);
-  m_Credentials = std::make_pair(user, password);
+  m_LoginCheck = std::move(check);
 }
 
 void FakeVideoServer::SetConfigRecord(const std::string& option, std::vector<uint8_t> record) {

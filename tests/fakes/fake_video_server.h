@@ -86,7 +86,11 @@ class FakeVideoServer {
   // Built-in answers.
   void SetLoginReply(const std::string& body);
   void SetStreamReply(const std::string& body);
-  void SetCredentials(const std::string& user, const std::string& password);  // else any
+  // Logins ("/Login.cgi") are refused with status 202 ("illegal user") unless both parameters
+  // are there and pass the check; SetCredentials accepts one pair only. Without either, any.
+  void SetCredentials(const std::string& user, const std::string& password);
+  using LoginCheck = std::function<bool(const std::string& user, const std::string& password)>;
+  void SetLoginCheck(LoginCheck check);  // called without the server's lock held
   void SetConfigRecord(const std::string& option, std::vector<uint8_t> record);
   std::vector<uint8_t> ConfigRecord(const std::string& option) const;
   // The firmware upload at "/UpgradeFirmware.cgi" (fake_firmware.h).
@@ -131,7 +135,7 @@ class FakeVideoServer {
   std::size_t m_nConnections = 0;
   std::string m_strLoginReply;
   std::string m_strStreamReply;
-  std::optional<std::pair<std::string, std::string>> m_Credentials;
+  LoginCheck m_LoginCheck;
   std::map<std::string, std::vector<uint8_t>> m_Records;
   std::unique_ptr<FakeFirmware> m_pFirmware;
   std::function<void(const RecordedRequest&, const FakeReply&)> m_RequestObserver;

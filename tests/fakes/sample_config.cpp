@@ -198,4 +198,18 @@ ConfigRecords OffRowConfig() {
   return records;
 }
 
+bool HasAccount(const std::vector<std::uint8_t>& secure, const std::string& name,
+                const std::string& password) {
+  // Ten entries of 40 bytes from offset 8: the name in 16 bytes, the password in 16.
+  const auto text = [&](std::size_t at) {
+    const auto* first = reinterpret_cast<const char*>(secure.data() + at);
+    return std::string(first, strnlen(first, 16));
+  };
+  for (std::size_t at = 8; at + 40 <= secure.size() && at < 8 + 40 * 10; at += 40) {
+    if (!name.empty() && text(at) == name && text(at + 16) == password)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace fakes

@@ -33,4 +33,9 @@ ConfigRecords SampleConfig();
 // TRIGGER duration 45 s, RS485 port 1 at 2400 baud, at most 12 users.
 ConfigRecords OffRowConfig();
 
+// True when one of the ten account entries of a SECURE record has this (non-empty) name and
+// this password.
+bool HasAccount(const std::vector<std::uint8_t>& secure, const std::string& name,
+                const std::string& password);
+
 }  // namespace fakes

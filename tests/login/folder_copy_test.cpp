@@ -279,14 +279,56 @@ TEST_F(CopyDialogTest, CopiesOverwritesAndTellsWhatWasNotCopied) {
   EXPECT_EQ(fakes::TempFolder::Read(m_destination / "b.txt"), "new b");
   EXPECT_EQ(fakes::TempFolder::Read(m_destination.Path() / "BMP" / "c.bmp"), "picture");
   EXPECT_EQ(copy.FailedCount(), 1u);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"1 of the 4 files could not be copied."});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{"1 of the 4 files could not be copied.\n\nmissing.txt"});
 }
 
 TEST_F(CopyDialogTest, AMissingDestinationStillEndsAt100) {
   CCopyProgramDlg copy(m_source.Path(), m_destination.Path() / "not-there", nullptr, m_files);
   EXPECT_EQ(RunCopy(copy), ui::IDOK);
   EXPECT_EQ(copy.FailedCount(), 4u);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"4 of the 4 files could not be copied."});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"4 of the 4 files could not be copied.\n\na.txt\n"
+                                              "b.txt\nBMP/c.bmp\nmissing.txt"});
+}
+
+TEST(CopyProgramTest, TheFailureMessageNamesTheFilesAndCountsBeyondTen) {
+  std::vector<std::string> failed;
+  for (int i = 1; i <= 12; ++i)
+    failed.push_back("BMP/f" + std::to_string(i) + ".bmp");
+  EXPECT_EQ(CopyFailureText(422, {"alarm.wav"}),
+            QStringLiteral("1 of the 422 files could not be copied.\n\nalarm.wav"));
+  EXPECT_EQ(CopyFailureText(422, std::vector<std::string>(failed.begin(), failed.begin() + 10)),
+            QStringLiteral("10 of the 422 files could not be copied.\n\nBMP/f1.bmp\nBMP/f2.bmp\n"
+                           "BMP/f3.bmp\nBMP/f4.bmp\nBMP/f5.bmp\nBMP/f6.bmp\nBMP/f7.bmp\n"
+                           "BMP/f8.bmp\nBMP/f9.bmp\nBMP/f10.bmp"));
+  EXPECT_EQ(CopyFailureText(422, failed),
+            QStringLiteral("12 of the 422 files could not be copied.\n\nBMP/f1.bmp\nBMP/f2.bmp\n"
+                           "BMP/f3.bmp\nBMP/f4.bmp\nBMP/f5.bmp\nBMP/f6.bmp\nBMP/f7.bmp\n"
+                           "BMP/f8.bmp\nBMP/f9.bmp\nBMP/f10.bmp\nand 2 more"));
+}
+
+// The program folder as the build leaves it: every file of the installation is there but the
+// two the program writes when it first runs, and the copy takes them all, the alarm sound too.
+TEST_F(CopyDialogTest, TheBuildsProgramFolderCopiesWhole) {
+  const fs::path programs = QCoreApplication::applicationDirPath().toStdString();
+  const std::vector<std::string> files = CopyProgramFileList();
+  std::vector<std::string> absent;
+  for (const std::string& file : files) {
+    if (!fs::exists(programs / file))
+      absent.push_back(file);
+  }
+  for (const std::string& file : absent) {
+    EXPECT_TRUE(file == "kavelin" || file == "Setting.ini" || file == "IPRecord.dat") << file;
+  }
+  CCopyProgramDlg copy(programs, m_destination.Path(), nullptr, files);
+  fs::create_directories(m_destination.Path() / "BMP" / "LOGIN");
+  EXPECT_EQ(RunCopy(copy), ui::IDOK);
+  EXPECT_EQ(copy.Failed(), absent);
+  EXPECT_EQ(fakes::TempFolder::Read(m_destination / "alarm.wav"),
+            fakes::TempFolder::Read(programs / "alarm.wav"));
+  EXPECT_EQ(Boxes(), absent.empty() ? std::vector<std::string>{}
+                                    : std::vector<std::string>{
+                                          CopyFailureText(files.size(), absent).toStdString()});
 }
 
 TEST_F(CopyDialogTest, TheSourceAsDestinationIsLeftWhole) {

@@ -19,6 +19,10 @@
 
 namespace {
 
+// The decoder opened as the program opens it at login: every P-VOP from the last I-VOP, the
+// structure of the server's stream and of the fixture clips.
+constexpr std::uint32_t kProgramReferenceMode = 1;
+
 using fakes::ByteVector;
 using fakes::ClipFrame;
 
@@ -86,7 +90,7 @@ TEST_F(ComposeTest, Mpeg4PicturesMatchTheDecoderFedDirectlyAndStartAtTheFirstIVo
   ASSERT_EQ(clip.size(), 30u);
   CMpeg4DecoderContext decoder;
   ASSERT_EQ(decoder.AllocateBuffers(), 1);
-  ASSERT_TRUE(decoder.Open(176, 144, 0));
+  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
   m_app.m_wFrameWidth = 176;
   m_app.m_wFrameHeight = 144;
   m_setup.mpeg4 = true;
@@ -96,7 +100,7 @@ TEST_F(ComposeTest, Mpeg4PicturesMatchTheDecoderFedDirectlyAndStartAtTheFirstIVo
   // The reference: the second GOP's frames fed straight to a decoder of its own.
   CMpeg4DecoderContext reference;
   ASSERT_EQ(reference.AllocateBuffers(), 1);
-  ASSERT_TRUE(reference.Open(176, 144, 0));
+  ASSERT_TRUE(reference.Open(176, 144, kProgramReferenceMode));
   const std::size_t bytes = 176 * 144 * 3;
   std::uint16_t read = 0;
   // Start in the middle of the first GOP: its P-VOPs are dropped until the I-VOP of GOP 1.
@@ -147,7 +151,7 @@ TEST_F(ComposeTest, FramesThatAreNotPicturesAreDroppedAndTheirSlotsComeBack) {
   m_app.m_wFrameHeight = 144;
   CMpeg4DecoderContext decoder;
   ASSERT_EQ(decoder.AllocateBuffers(), 1);
-  ASSERT_TRUE(decoder.Open(176, 144, 0));
+  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
   m_setup.mpeg4 = true;
   m_setup.decoder = &decoder;
   Start();

@@ -1,7 +1,7 @@
 // The live path end to end over loopback: the fake server streams a fixture clip, and the
 // receiver, compose and show threads (set up from the application data block as the program
 // does) bring every picture to a recording window in order, decoded as the decoder gives them
-// when fed the fixture directly; over UDP and over TCP.
+// when fed the fixture directly (in the reference mode the program opens); over UDP and over TCP.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -22,6 +22,10 @@
 #include "media/stream_receiver.h"
 
 namespace {
+
+// The decoder opened as the program opens it at login: every P-VOP from the last I-VOP, the
+// structure of the server's stream and of the fixture clips.
+constexpr std::uint32_t kProgramReferenceMode = 1;
 
 using fakes::ByteVector;
 using fakes::ClipFrame;
@@ -48,7 +52,7 @@ class PipelineTest : public ::testing::TestWithParam<bool> {
     g_lpApp = std::make_unique<CAppData>();
     PrepareApp(*g_lpApp, m_server.Port(), GetParam());
     ASSERT_EQ(m_decoder.AllocateBuffers(), 1);
-    ASSERT_TRUE(m_decoder.Open(kWidth, kHeight, 0));
+    ASSERT_TRUE(m_decoder.Open(kWidth, kHeight, kProgramReferenceMode));
     g_lpApp->m_pDecoderContext = &m_decoder;
   }
 
@@ -136,7 +140,7 @@ TEST_P(PipelineTest, EveryPictureReachesTheWindowInOrderAndDecodedAsTheFixture) 
 
   CMpeg4DecoderContext reference;
   ASSERT_EQ(reference.AllocateBuffers(), 1);
-  ASSERT_TRUE(reference.Open(kWidth, kHeight, 0));
+  ASSERT_TRUE(reference.Open(kWidth, kHeight, kProgramReferenceMode));
   for (std::size_t i = 0; i < m_clip.size(); ++i) {
     const ByteVector& es = m_clip[i].elementary;
     ASSERT_TRUE(reference.DecodeFrame(es.data(), static_cast<std::uint32_t>(es.size()), 1, 0, 0,

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -260,6 +262,59 @@ TEST_F(AlarmWavThread, KeepsEightBuffersPlayingInOrderUntilStopped) {
   }
   EXPECT_GE(device->ResetCount(), 1u);
 }
+
+#ifdef KAVELIN_PROGRAM_DIR
+// The alarm.wav the build writes beside the programs: the program folder's sound (taken when
+// the settings' path cannot be read) is a short tone in a format the device opens, it loops
+// without a jump, and it plays.
+TEST_F(AlarmWavThread, TheProgramFoldersOwnSoundLoadsAndPlays) {
+  std::filesystem::copy_file(std::filesystem::path(KAVELIN_PROGRAM_DIR) / "alarm.wav",
+                             dir / "alarm.wav");
+  CAlarmWav sound;
+  ASSERT_TRUE(sound.LoadAlarmWav((dir / "no such sound.wav").string(), dir.string()));
+  const AlarmWaveData& wave = sound.Block()->wave;
+  EXPECT_TRUE(platform::IsValidPcmFormat(wave.format));
+  EXPECT_EQ(wave.format.bitsPerSample, 16);
+  const std::size_t bytesPerSecond = wave.format.avgBytesPerSec;
+  EXPECT_GE(wave.samples.size(), bytesPerSecond / 4);
+  EXPECT_LE(wave.samples.size(), 4 * bytesPerSecond);
+  ASSERT_EQ(wave.samples.size() % wave.format.blockAlign, 0u);
+  const auto sample = [&](std::size_t i) {
+    return static_cast<std::int16_t>(wave.samples[2 * i] | wave.samples[2 * i + 1] << 8);
+  };
+  const std::size_t count = wave.samples.size() / 2;
+  int peak = 0;
+  int largestStep = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    peak = std::max(peak, std::abs(int{sample(i)}));
+    largestStep = std::max(largestStep, std::abs(sample((i + 1) % count) - sample(i)));
+  }
+  EXPECT_GT(peak, 8000);   // audible
+  EXPECT_LT(peak, 32767);  // not clipped
+  // The step from the last sample back to the first is no larger than any step inside.
+  EXPECT_LE(std::abs(sample(0) - sample(count - 1)), largestStep);
+
+  platform::testing::CaptureAudioOut capture;
+  platform::SetAudioOutFactory(
+      [&capture] { return std::make_unique<ForwardingAudioOut>(capture); });
+  platform::Event done;
+  platform::Event stopEvent;
+  platform::Thread thread;
+  ASSERT_TRUE(thread.Start("PlayAudioWavThread", [&](platform::StopToken stop) {
+    return PlayAudioWavThread(sound, done, stopEvent, stop);
+  }));
+  for (int i = 0; i < 2000 && capture.Blocks().size() < kAlarmWavBufferCount; ++i)
+    platform::Event().Wait(10);
+  stopEvent.Set();
+  ASSERT_TRUE(thread.Join(20000));
+  EXPECT_EQ(thread.ExitCode(), 0u);
+  EXPECT_EQ(capture.Format(), wave.format);
+  const auto bytes = capture.Bytes();
+  ASSERT_EQ(bytes.size(), kAlarmWavBufferCount * kAlarmWavBufferBytes);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    ASSERT_EQ(bytes[i], wave.samples[i % wave.samples.size()]) << i;
+}
+#endif
 
 TEST_F(AlarmWavThread, FailsWhenTheDeviceCannotOpenOrNothingWasLoaded) {
   CAlarmWav empty;

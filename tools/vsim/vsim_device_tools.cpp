@@ -7,12 +7,13 @@
 #include <string>
 
 #include "fakes/fake_firmware.h"
+#include "fakes/sample_config.h"
 
 namespace vsim {
 namespace {
 
-constexpr std::uint16_t kSearchPort = 7777;
 constexpr std::uint16_t kAnswerPort = 3332;
+constexpr std::size_t kRequestBytes = 76;
 // The MAC of the fake server's login reply ("00_0E_53_12_AB_CD").
 constexpr std::array<std::uint8_t, 6> kMac = {0x00, 0x0E, 0x53, 0x12, 0xAB, 0xCD};
 
@@ -33,8 +34,8 @@ std::string Text(const std::vector<std::uint8_t>& request, std::size_t at, std::
   return std::string(first, strnlen(first, width));
 }
 
-void PrintRequest(const std::vector<std::uint8_t>& request) {
-  if (request.size() != 76) {
+void PrintRequest(const std::vector<std::uint8_t>& request, std::uint8_t result) {
+  if (request.size() != kRequestBytes) {
     std::printf("vsim: LAN datagram of %zu bytes ignored\n", request.size());
   } else if (request[16] == 1) {
     std::printf("vsim: LAN search from %s\n", Dotted(request, 56).c_str());
@@ -42,10 +43,11 @@ void PrintRequest(const std::vector<std::uint8_t>& request) {
     const unsigned port = request[72] | (request[73] << 8);
     std::printf(
         "vsim: %s for %s (user %s): address %s, mask %s, gateway %s, DNS %s, port %u; "
-        "answered 1\n",
+        "answered %u%s\n",
         request[16] == 2 ? "AV_SET_IP" : "AV_RESET", Mac(request).c_str(),
         Text(request, 24, 16).c_str(), Dotted(request, 56).c_str(), Dotted(request, 60).c_str(),
-        Dotted(request, 64).c_str(), Dotted(request, 68).c_str(), port);
+        Dotted(request, 64).c_str(), Dotted(request, 68).c_str(), port,
+        static_cast<unsigned>(result), result == 0 ? " (not an account)" : "");
   } else {
     std::printf("vsim: LAN datagram with code %u ignored\n", static_cast<unsigned>(request[16]));
   }
@@ -54,10 +56,30 @@ void PrintRequest(const std::vector<std::uint8_t>& request) {
 
 }  // namespace
 
-std::unique_ptr<fakes::FakeLanResponder> StartLanResponder(fakes::FakeVideoServer& web) {
+bool IsAccount(const fakes::FakeVideoServer& web, const std::string& user,
+               const std::string& password) {
+  return (user == kBuiltInUser && password == kBuiltInPassword) ||
+         fakes::HasAccount(web.ConfigRecord("SECURE"), user, password);
+}
+
+void CheckLogins(fakes::FakeVideoServer& web) {
+  web.SetLoginCheck([&web](const std::string& user, const std::string& password) {
+    return IsAccount(web, user, password);
+  });
+}
+
+std::uint8_t LanCommandResult(const fakes::FakeVideoServer& web,
+                              const std::vector<std::uint8_t>& request) {
+  if (request.size() != kRequestBytes)
+    return 0;
+  return IsAccount(web, Text(request, 24, 16), Text(request, 40, 16)) ? 1 : 0;
+}
+
+std::unique_ptr<fakes::FakeLanResponder> StartLanResponder(fakes::FakeVideoServer& web,
+                                                           std::uint16_t port) {
   std::unique_ptr<fakes::FakeLanResponder> responder;
   try {
-    responder = std::make_unique<fakes::FakeLanResponder>("0.0.0.0", kSearchPort);
+    responder = std::make_unique<fakes::FakeLanResponder>("0.0.0.0", port);
   } catch (const std::exception& error) {
     std::printf("vsim: no LAN search (%s)\n", error.what());
     return nullptr;
@@ -72,10 +94,17 @@ std::unique_ptr<fakes::FakeLanResponder> StartLanResponder(fakes::FakeVideoServe
   device.port = web.WebPort();
   responder->AnswerRequesterOnPort(kAnswerPort);
   responder->SetReplies(1, {{{}, fakes::FakeLanResponder::SearchAnswer(device)}});
-  responder->SetReplies(2, {{{}, fakes::FakeLanResponder::CommandAnswer(2, 1)}});
-  responder->SetReplies(3, {{{}, fakes::FakeLanResponder::CommandAnswer(3, 1)}});
-  responder->SetRequestObserver(PrintRequest);
-  std::printf("vsim: LAN search answered on UDP %u\n", static_cast<unsigned>(kSearchPort));
+  // The observer runs before the request's answers are looked up: it sets the answer that the
+  // request's user name and password earn.
+  fakes::FakeLanResponder* lan = responder.get();
+  responder->SetRequestObserver([&web, lan](const std::vector<std::uint8_t>& request) {
+    const std::uint8_t code = request.size() > 16 ? request[16] : 0;
+    const std::uint8_t result = LanCommandResult(web, request);
+    if (code == 2 || code == 3)
+      lan->SetReplies(code, {{{}, fakes::FakeLanResponder::CommandAnswer(code, result)}});
+    PrintRequest(request, result);
+  });
+  std::printf("vsim: LAN search answered on UDP %u\n", static_cast<unsigned>(port));
   return responder;
 }
 

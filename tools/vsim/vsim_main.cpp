@@ -7,11 +7,13 @@
 //        [--off-row-config] [--verbose]
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
-// It serves and stores the sample configuration records (--off-row-config: the sample with
-// values no row of the configuration pages stands for), lists three online users and serves a
-// day's event log (which the log page can erase). It answers the LAN search on UDP 7777 and
-// takes firmware uploads, printing what it receives. --verbose prints every web request it
-// answers (with the RS485 frames of the panel keys).
+// Logins (and the LAN search's set-IP and reset) are checked against the accounts it serves:
+// the login window's built-in one and those of its SECURE record. It serves and stores the
+// sample configuration records (--off-row-config: the sample with values no row of the
+// configuration pages stands for), lists three online users and serves a day's event log
+// (which the log page can erase). It answers the LAN search on UDP 7777 and
+// takes firmware uploads, printing what it receives, as it prints each stream request. --verbose
+// prints every web request it answers (with the RS485 frames of the panel keys).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -138,10 +140,25 @@ int main(int argc, char** argv) {
       mpeg4.height, mpeg4Frames.size(), jpeg.width, jpeg.height, jpegFrames.size(), o.level,
       o.seconds);
   std::fflush(stdout);
+  vsim::CheckLogins(web);
   const auto lanSearch = vsim::StartLanResponder(web);
   vsim::ReportFirmwareUploads(web);
   if (o.verbose)
     vsim::LogRequests(web);
-  std::this_thread::sleep_for(life);
+  // Tells each stream the client asks for, as it comes.
+  const auto end = std::chrono::steady_clock::now() + life;
+  std::size_t told = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto requests = stream.Requests();
+    for (; told < requests.size(); ++told) {
+      std::string commands;
+      for (const std::string& command : requests[told].commands)
+        commands += (commands.empty() ? "" : ", ") + command;
+      std::printf("vsim: stream requested over %s: %s\n", requests[told].udp ? "UDP" : "TCP",
+                  commands.c_str());
+      std::fflush(stdout);
+    }
+  }
   return 0;
 }

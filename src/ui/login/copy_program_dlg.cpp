@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <system_error>
 
 #include "app/ip_record.h"
@@ -36,6 +37,17 @@ int CopyPercent(std::size_t index, std::size_t count) {
 
 QString CopyPercentText(int percent) {
   return QStringLiteral("%1%").arg(percent, 3);
+}
+
+QString CopyFailureText(std::size_t total, const std::vector<std::string>& failed) {
+  QString text =
+      QStringLiteral("%1 of the %2 files could not be copied.\n").arg(failed.size()).arg(total);
+  const std::size_t listed = std::min(failed.size(), kListedFailures);
+  for (std::size_t i = 0; i < listed; ++i)
+    text += QStringLiteral("\n") + QString::fromStdString(failed[i]);
+  if (failed.size() > listed)
+    text += QStringLiteral("\nand %1 more").arg(failed.size() - listed);
+  return text;
 }
 
 }  // namespace ui::login
@@ -121,7 +133,7 @@ void CCopyProgramDlg::ShowPercent(int percent) {
 }
 
 void CCopyProgramDlg::Copy() {
-  m_nFailed = 0;
+  m_failed.clear();
   for (std::size_t i = 0; i < m_files.size(); ++i) {
     const std::filesystem::path source = m_source / m_files[i];
     const std::filesystem::path destination = m_destination / m_files[i];
@@ -133,7 +145,7 @@ void CCopyProgramDlg::Copy() {
       std::filesystem::copy_file(source, destination,
                                  std::filesystem::copy_options::overwrite_existing, error);
       if (error) {
-        ++m_nFailed;
+        m_failed.push_back(m_files[i]);
         DebugPrint("CCopyProgramDlg : %s was not copied (%s)\n", m_files[i].c_str(),
                    error.message().c_str());
       }
@@ -143,10 +155,6 @@ void CCopyProgramDlg::Copy() {
   m_bDone = true;
   if (QWidget* ok = GetDlgItem(ui::IDOK))
     ok->setEnabled(true);
-  if (m_nFailed > 0) {
-    platform::ShowMessageBox(QStringLiteral("%1 of the %2 files could not be copied.")
-                                 .arg(m_nFailed)
-                                 .arg(m_files.size())
-                                 .toStdString());
-  }
+  if (!m_failed.empty())
+    platform::ShowMessageBox(CopyFailureText(m_files.size(), m_failed).toStdString());
 }

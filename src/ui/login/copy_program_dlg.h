@@ -1,7 +1,7 @@
 // CCopyProgramDlg: copies the installed program, its data files and its skin bitmaps from the
 // program folder to another folder, showing the progress. The copy runs once, on the GUI
 // thread, half a second after the dialog opens; OK is enabled when it is done. Files that could
-// not be copied are traced and counted, and their number is told at the end.
+// not be copied are traced, and their number and names are told at the end.
 #pragma once
 
 #include <QString>
@@ -31,6 +31,12 @@ std::vector<std::string> CopyProgramFileList();
 int CopyPercent(std::size_t index, std::size_t count);
 // "%3d%%".
 QString CopyPercentText(int percent);
+// The names a failure message lists before it only counts the rest.
+inline constexpr std::size_t kListedFailures = 10;
+// The message after a copy of `total` files in which the `failed` ones could not be copied:
+// "N of the M files could not be copied.", then below it the names, one a line (the first
+// kListedFailures, then "and K more").
+QString CopyFailureText(std::size_t total, const std::vector<std::string>& failed);
 
 }  // namespace ui::login
 
@@ -47,7 +53,8 @@ class CCopyProgramDlg : public ui::UiDialog {
   QString PercentText() const;
   int ProgressValue() const;
   bool IsDone() const { return m_bDone; }
-  std::size_t FailedCount() const { return m_nFailed; }
+  std::size_t FailedCount() const { return m_failed.size(); }
+  const std::vector<std::string>& Failed() const { return m_failed; }
   std::size_t FileCount() const { return m_files.size(); }
 
   // The window at a percentage, without copying (for the gallery).
@@ -66,6 +73,6 @@ class CCopyProgramDlg : public ui::UiDialog {
   std::vector<std::string> m_files;
   QProgressBar* m_pProgress = nullptr;
   QLabel* m_pPercent = nullptr;
-  std::size_t m_nFailed = 0;
+  std::vector<std::string> m_failed;
   bool m_bDone = false;
 };
