@@ -18,7 +18,10 @@
 namespace {
 
 constexpr std::size_t kTcpBufferBytes = 4 * kReceivePacketBytes;
-constexpr int kPollSliceMs = 50;
+// A wait for the socket looks at the stop and reset requests this often. Longer than the gap
+// between two audio blocks (64 ms), so that a stream in time never wakes a receiver for nothing;
+// well within the half second the receivers are given to stop and the second to answer a reset.
+constexpr int kPollSliceMs = 100;
 constexpr int kMaxPacketReceives = 5;
 constexpr int kMaxSearchReceives = 64;
 constexpr std::size_t kSearchKeep = 53;
