@@ -1,6 +1,7 @@
 #include "app/kavelin_app.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <new>
 #include <string>
@@ -154,14 +155,32 @@ std::uint32_t StartMainTimer() {
   CAppData& app = *g_lpApp;
   EventHandle show = app::LoadHandle(app.MainTimerTickEvent[0]);
   EventHandle audio = app::LoadHandle(app.MainTimerTickEvent[1]);
-  const bool started = State().mainTimer.Start(app.m_wTimerResolution, [show, audio] {
+  // The tick events are periodic: one that was last taken a period ago or more counts as set,
+  // as it would be with the timer setting it every period. The timer itself runs only while the
+  // show or the audio-play thread waits for a tick taken less than a period before, and sleeps
+  // otherwise: a waiting thread gets its tick within the period all the same, and the stretches
+  // between pictures cost no wake-ups.
+  auto demand = std::make_shared<platform::Event>();
+  const auto period = std::chrono::milliseconds(app.m_wTimerResolution);
+  for (const EventHandle& tick : {show, audio}) {
+    if (tick) {
+      tick->SetPeriod(period);
+      tick->SetWaitSignal(demand);
+    }
+  }
+  const auto onTick = [show, audio] {
     if (show) {
       show->Set();
     }
     if (audio) {
       audio->Set();
     }
-  });
+  };
+  const auto wanted = [show, audio] {
+    return (show && show->HasWaiters()) || (audio && audio->HasWaiters());
+  };
+  const bool started =
+      State().mainTimer.StartOnDemand(app.m_wTimerResolution, onTick, wanted, std::move(demand));
   if (!started) {
     return 0;
   }
@@ -173,6 +192,12 @@ void StopMainTimer() {
   State().mainTimer.Stop();
   if (g_lpApp) {
     g_lpApp->m_uMainTimerId = 0;
+    for (const auto& field : g_lpApp->MainTimerTickEvent) {
+      if (const EventHandle tick = app::LoadHandle(field)) {
+        tick->SetPeriod(std::chrono::steady_clock::duration::zero());
+        tick->SetWaitSignal(nullptr);
+      }
+    }
   }
 }
 

@@ -61,7 +61,8 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
       inHand = true;
     }
     const ImageSlotInfo& info = s.slotInfo->image[read];
-    switch (DecideShow(info.wInterval, s.avSwitchOption, last, clock.Ticks())) {
+    const std::uint32_t now = clock.Ticks();
+    switch (DecideShow(info.wInterval, s.avSwitchOption, last, now)) {
       case ShowDecision::kFirstAfterDelay:
         if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent}, kFirstPictureDelayMs) !=
             platform::kWaitTimeout) {
@@ -76,6 +77,13 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
         break;
       case ShowDecision::kWait:
         DebugPrint("Show_Image_Data_Thread: Find out timestamp, Continue \n");
+        // Early: sleep until the picture is due, then take the next tick as before, instead of
+        // looking again on every tick in between.
+        if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent},
+                          info.wInterval - platform::TickElapsed(last, now)) !=
+            platform::kWaitTimeout) {
+          return 0;
+        }
         continue;
     }
     app.m_dwDisplayedFrames.fetch_add(1);

@@ -1,9 +1,11 @@
 #include "media/stream_receiver.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <exception>
 
@@ -16,7 +18,10 @@
 
 namespace {
 
-constexpr int kPollSliceMs = 50;
+// A wait for the socket looks at the stop and reset requests this often. Longer than the gap
+// between two audio blocks (64 ms), so that a stream in time never wakes a receiver for nothing;
+// well within the half second the receivers are given to stop and the second to answer a reset.
+constexpr int kPollSliceMs = 100;
 
 enum class Step { kDone, kRestart, kLost, kStopped };
 
@@ -106,10 +111,20 @@ bool Receiver::WaitReadable(std::uint32_t ms) {
   return false;
 }
 
+// What the socket holds is taken at once; only an empty socket is waited on. A stream's
+// packets come in bursts, so most reads cost one call instead of a wait and a read.
 int Receiver::ReceiveSome(std::uint8_t* into, std::size_t room, std::uint32_t seconds) {
-  if (!WaitReadable(seconds * 1000))
-    return -1;
-  return m_socket.Receive(into, static_cast<int>(room), 1);
+  for (;;) {
+    const ssize_t n = ::recv(m_socket.Handle(), into, room, MSG_DONTWAIT);
+    if (n > 0)
+      return static_cast<int>(n);
+    if (n == 0)
+      return -1;  // the server closed the stream
+    if (errno == EINTR)
+      continue;
+    if ((errno != EAGAIN && errno != EWOULDBLOCK) || !WaitReadable(seconds * 1000))
+      return -1;
+  }
 }
 
 bool Receiver::Open() {
@@ -181,20 +196,19 @@ Step Receiver::ReadTcpPacket() {
 }
 
 // Reads one datagram into m_packet (the assembler checks its header).
+// (A datagram waiting is taken at once, as in ReceiveSome.)
 Step Receiver::ReadUdpPacket() {
-  if (!WaitReadable(kUdpReceiveSeconds * 1000))
-    return Stopping() ? Step::kStopped : Step::kLost;
-  CSockAddr from;
-  int n = -1;
-  try {
-    n = m_socket.ReceiveDatagram(m_packet.data(), static_cast<int>(kReceivePacketBytes), from, 1);
-  } catch (const CBlockingSocketException&) {
-    n = -1;
+  for (;;) {
+    const ssize_t n = ::recv(m_socket.Handle(), m_packet.data(), kReceivePacketBytes, MSG_DONTWAIT);
+    if (n >= 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+      if (n <= static_cast<ssize_t>(kFixedHeaderBytes))
+        return Step::kLost;
+      m_packetBytes = static_cast<std::size_t>(n);
+      return Step::kDone;
+    }
+    if (errno != EINTR && !WaitReadable(kUdpReceiveSeconds * 1000))
+      return Stopping() ? Step::kStopped : Step::kLost;
   }
-  if (n <= static_cast<int>(kFixedHeaderBytes))
-    return Step::kLost;
-  m_packetBytes = static_cast<std::size_t>(n);
-  return Step::kDone;
 }
 
 // Counts what one packet did and acts on its alarm edges.

@@ -89,6 +89,11 @@ IClock& RealClock();
 // n x period) so that the period does not drift. When the thread falls more than a few periods
 // behind (a stalled machine) it skips the missed ticks instead of firing a burst. onTick must be
 // short: it runs on the ticker thread.
+//
+// On demand, the ticker ticks only while someone listens: after a tick that leaves wanted()
+// false it sleeps until demand is set (Event::SetWaitSignal sets it when a thread starts to wait
+// on a tick event), then ticks again one period later. A waiter still sees its tick within one
+// period, and a program that waits for no tick pays for no wake-ups.
 class Ticker {
  public:
   Ticker() = default;
@@ -99,6 +104,10 @@ class Ticker {
   // Starts the ticker; false when already running or the thread cannot be created.
   bool Start(std::uint32_t periodMs, std::function<void()> onTick,
              ThreadPriority priority = ThreadPriority::Highest);
+  // Starts the ticker on demand (see above); false as for Start, or without wanted or demand.
+  bool StartOnDemand(std::uint32_t periodMs, std::function<void()> onTick,
+                     std::function<bool()> wanted, std::shared_ptr<Event> demand,
+                     ThreadPriority priority = ThreadPriority::Highest);
   // Stops the ticker and waits for its thread; onTick is not called after Stop returns
   // (unless Stop is called from onTick itself).
   void Stop();
@@ -107,6 +116,9 @@ class Ticker {
   std::uint64_t TickCountDelivered() const;
 
  private:
+  bool Run(std::uint32_t periodMs, std::function<void()> onTick, std::function<bool()> wanted,
+           std::shared_ptr<Event> demand, ThreadPriority priority);
+
   struct State;
   std::shared_ptr<State> m_state;
   Thread m_thread;

@@ -21,8 +21,11 @@ class WaitAccess {
     return object.TryAcquireLocked();
   }
   static void Add(Waitable& object, Waiter* waiter) {
-    std::lock_guard lock(object.m_mutex);
-    object.m_waiters.push_back(waiter);
+    {
+      std::lock_guard lock(object.m_mutex);
+      object.m_waiters.push_back(waiter);
+    }
+    object.WaitStarting();
   }
   static void Remove(Waitable& object, Waiter* waiter) {
     std::lock_guard lock(object.m_mutex);
@@ -77,20 +80,45 @@ std::uint32_t TryInOrder(std::span<Waitable* const> objects) {
 }  // namespace
 
 bool Waitable::Wait(std::uint32_t timeoutMs) {
+  const auto deadline =
+      timeoutMs == kInfinite ? SteadyClock::time_point::max() : DeadlineAfter(timeoutMs);
   std::unique_lock lock(m_mutex);
-  auto taken = [this] { return TryAcquireLocked(); };
-  if (timeoutMs == kInfinite) {
-    m_changed.wait(lock, taken);
+  if (TryAcquireLocked()) {
     return true;
   }
-  return m_changed.wait_until(lock, DeadlineAfter(timeoutMs), taken);
+  if (timeoutMs == 0) {
+    return false;
+  }
+  // Counted as waiting before WaitStarting tells anyone, so that they see the wait.
+  ++m_singleWaits;
+  lock.unlock();
+  WaitStarting();
+  lock.lock();
+  auto taken = [this] { return TryAcquireLocked(); };
+  bool got = true;
+  if (timeoutMs == kInfinite) {
+    m_changed.wait(lock, taken);
+  } else {
+    got = m_changed.wait_until(lock, deadline, taken);
+  }
+  --m_singleWaits;
+  return got;
+}
+
+bool Waitable::HasWaiters() {
+  std::lock_guard lock(m_mutex);
+  return m_singleWaits > 0 || !m_waiters.empty();
 }
 
 void Waitable::NotifyLocked() {
   m_changed.notify_all();
   for (detail::Waiter* waiter : m_waiters) {
-    std::lock_guard lock(waiter->mutex);
-    waiter->notified = true;
+    {
+      std::lock_guard lock(waiter->mutex);
+      waiter->notified = true;
+    }
+    // Poked after its lock is let go, so that it does not wake only to block on that lock. It
+    // stays alive meanwhile: its wait cannot unregister from this object while m_mutex is held.
     waiter->cv.notify_one();
   }
 }
@@ -111,10 +139,45 @@ void Event::Reset() {
 
 bool Event::IsSet() {
   std::lock_guard lock(m_mutex);
-  return m_set;
+  return m_set || PeriodPassedLocked(SteadyClock::now());
+}
+
+void Event::SetPeriod(SteadyClock::duration period) {
+  std::lock_guard lock(m_mutex);
+  m_period = period;
+  m_lastTaken = SteadyClock::now();
+}
+
+bool Event::PeriodPassedLocked(SteadyClock::time_point now) const {
+  return m_period > SteadyClock::duration::zero() && now - m_lastTaken >= m_period;
+}
+
+void Event::SetWaitSignal(std::shared_ptr<Event> signal) {
+  std::lock_guard lock(m_mutex);
+  m_waitSignal = std::move(signal);
+}
+
+void Event::WaitStarting() {
+  std::shared_ptr<Event> signal;
+  {
+    std::lock_guard lock(m_mutex);
+    signal = m_waitSignal;
+  }
+  if (signal) {
+    signal->Set();
+  }
 }
 
 bool Event::TryAcquireLocked() {
+  if (m_period > SteadyClock::duration::zero()) {
+    const auto now = SteadyClock::now();
+    if (!m_set && !PeriodPassedLocked(now)) {
+      return false;
+    }
+    m_set = false;
+    m_lastTaken = now;
+    return true;
+  }
   if (!m_set) {
     return false;
   }
@@ -166,6 +229,10 @@ std::uint32_t WaitAny(std::span<Waitable* const> objects, std::uint32_t timeoutM
   }
   const bool infinite = timeoutMs == kInfinite;
   const auto deadline = infinite ? SteadyClock::time_point::max() : DeadlineAfter(timeoutMs);
+  // What is signalled already is taken without registering anywhere.
+  if (const std::uint32_t index = TryInOrder(objects); index != kWaitTimeout) {
+    return index;
+  }
   detail::Waiter waiter;
   Registration registration(objects, waiter);
   for (;;) {

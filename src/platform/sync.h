@@ -4,9 +4,11 @@
 // consumed). Every wait takes a time-out in milliseconds; kInfinite waits without limit.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -36,8 +38,13 @@ class Waitable {
   // Waits until this object is signalled (and consumes it) or the time-out passes.
   // Returns true when the object was taken.
   bool Wait(std::uint32_t timeoutMs = kInfinite);
+  // True while a thread waits on this object, alone or in a WaitAny with a time-out.
+  bool HasWaiters();
 
  protected:
+  // Called, without the lock, when a thread is about to block on this object (alone or in a
+  // WaitAny); a wait with a zero time-out only looks and does not call it.
+  virtual void WaitStarting() {}
   // Called with m_mutex held: takes the object when signalled (auto event reset, semaphore
   // decremented, manual event left set) and returns true, else returns false.
   virtual bool TryAcquireLocked() = 0;
@@ -50,6 +57,7 @@ class Waitable {
   friend class detail::WaitAccess;
   std::condition_variable m_changed;
   std::vector<detail::Waiter*> m_waiters;
+  int m_singleWaits = 0;  // threads inside Wait
 };
 
 // Event with Win32 semantics. An auto-reset event lets one waiter through per Set and resets
@@ -65,11 +73,23 @@ class Event final : public Waitable {
   // Current state without consuming it.
   bool IsSet();
   bool IsManualReset() const { return m_manual; }
+  // Sets signal whenever a thread is about to wait on this event: whoever sets this event on
+  // demand (a ticker that sleeps while nobody listens) learns that someone does. Null for none.
+  void SetWaitSignal(std::shared_ptr<Event> signal);
+  // An auto-reset event that a timer sets every period: it also counts as set once a period
+  // has passed since it was last taken, as if the timer had set it meanwhile, so that the timer
+  // need not run while nobody waits. Zero (the default) for an ordinary event.
+  void SetPeriod(std::chrono::steady_clock::duration period);
 
  private:
   bool TryAcquireLocked() override;
+  bool PeriodPassedLocked(std::chrono::steady_clock::time_point now) const;
+  void WaitStarting() override;
   const bool m_manual;
   bool m_set;
+  std::shared_ptr<Event> m_waitSignal;
+  std::chrono::steady_clock::duration m_period{0};
+  std::chrono::steady_clock::time_point m_lastTaken{};
 };
 
 // Counting semaphore with a maximum, as the ring hand-overs use them (free and filled counts).

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <QImage>
+#include <QPainter>
 
 #include "app/app_data.h"
 #include "main_window_fixture.h"
@@ -29,7 +30,16 @@ class PainterTest : public MainWindowTest {
 };
 
 TEST(FrameConversion, RowsTurnedAndBytesSwappedAtAnyWidth) {
-  for (const auto& [width, height] : {std::pair{1, 1}, {1, 3}, {3, 2}, {5, 4}, {17, 3}}) {
+  for (const auto& [width, height] : {std::pair{1, 1},
+                                      {1, 3},
+                                      {3, 2},
+                                      {5, 4},
+                                      {6, 2},
+                                      {7, 2},
+                                      {10, 1},
+                                      {17, 3},
+                                      {23, 3},
+                                      {704, 2}}) {
     SCOPED_TRACE(testing::Message() << width << "x" << height);
     std::vector<std::uint8_t> picture(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t i = 0; i < picture.size(); ++i)
@@ -64,6 +74,45 @@ TEST_F(PainterTest, ShowsThePictureTopRowFirstInItsColours) {
   for (const QPoint p : {QPoint(0, 0), QPoint(17, 3), QPoint(351, 239), QPoint(200, 100)}) {
     SCOPED_TRACE(testing::Message() << p.x() << "," << p.y());
     EXPECT_EQ(shot.pixelColor(video.topLeft() + p), QColor(0x80, p.y() & 0xFF, p.x() & 0xFF));
+  }
+}
+
+// A new picture repaints the video rectangle alone, without the skin under the picture or the
+// strip's texts: what such a repaint leaves is what a repaint of the whole window shows, for a
+// picture that fills the rectangle and one that leaves the skin round it.
+TEST_F(PainterTest, RepaintOfThePictureAloneMatchesAWholeRepaint) {
+  for (const int part : {1, 2}) {
+    CKavelinDlg& window = Open({.width = 352, .height = 240});
+    const int width = window.VideoRect().width() / part;
+    const int height = window.VideoRect().height() / part;
+    SCOPED_TRACE(testing::Message() << width << "x" << height);
+    g_lpApp->m_wFrameWidth = static_cast<std::uint16_t>(width);
+    g_lpApp->m_wFrameHeight = static_cast<std::uint16_t>(height);
+    auto picture = CodedPicture(width, height);
+    Hand(picture);
+    window.ShowStatusText(QStringLiteral("FR:30.00 fps DR:1000 Kbps"));
+    EXPECT_EQ(ShowImageFromThread(), 1);
+    EXPECT_TRUE(FinishSetAndReset());
+    ProcessEvents();
+    // Both start from the same blank picture, for pixels that nothing paints.
+    QImage whole(window.size(), QImage::Format_RGB32);
+    whole.fill(Qt::black);
+    window.render(&whole);
+    // Beside a smaller picture the skin shows.
+    const QPoint beside = window.VideoRect().bottomRight() - QPoint(3, 3);
+    EXPECT_EQ(whole.pixelColor(beside), part == 1
+                                            ? QColor(0x80, (height - 4) & 0xFF, (width - 4) & 0xFF)
+                                            : Colour("BMP\\N_QVGA_BG.bmp"));
+    for (const QRect& area :
+         {window.VideoRect().adjusted(-2, -2, 2, 2), window.StripTextArea(), window.rect()}) {
+      SCOPED_TRACE(testing::Message()
+                   << area.x() << "," << area.y() << " " << area.width() << "x" << area.height());
+      QImage repainted = whole.copy();
+      QPainter(&repainted).fillRect(area, Qt::black);
+      // (The region is drawn at the target offset.)
+      window.render(&repainted, area.topLeft(), QRegion(area));
+      EXPECT_EQ(repainted, whole);
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <thread>
 
 #include "fakes/joining_thread.h"
@@ -194,10 +195,35 @@ TEST(TickerTest, DeliversPeriodicTicksUntilStopped) {
   EXPECT_EQ(ticker.TickCountDelivered(), delivered);
 }
 
+// On demand the ticker gives no tick while nobody waits for one, and every wait gets its tick.
+TEST(TickerTest, OnDemandTicksOnlyForWaiters) {
+  auto tick = std::make_shared<Event>();
+  auto demand = std::make_shared<Event>();
+  tick->SetWaitSignal(demand);
+  Ticker ticker;
+  ASSERT_TRUE(ticker.StartOnDemand(
+      1, [&] { tick->Set(); }, [&] { return tick->HasWaiters(); }, demand));
+  EXPECT_FALSE(ticker.StartOnDemand(
+      1, [] {}, [] { return true; }, demand));  // already running
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(ticker.TickCountDelivered(), 0u);
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(tick->Wait(kLongWait));
+  }
+  ticker.Stop();  // (a tick is counted just after it is set)
+  EXPECT_FALSE(ticker.IsRunning());
+  EXPECT_GE(ticker.TickCountDelivered(), 20u);
+  tick->SetWaitSignal(nullptr);
+}
+
 TEST(TickerTest, RefusesZeroPeriodOrMissingCallback) {
   Ticker ticker;
   EXPECT_FALSE(ticker.Start(0, [] {}));
   EXPECT_FALSE(ticker.Start(1, nullptr));
+  EXPECT_FALSE(ticker.StartOnDemand(
+      1, [] {}, nullptr, std::make_shared<Event>()));
+  EXPECT_FALSE(ticker.StartOnDemand(
+      1, [] {}, [] { return true; }, nullptr));
   ticker.Stop();  // harmless when not running
 }
 

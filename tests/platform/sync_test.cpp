@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -61,6 +63,64 @@ TEST(EventTest, ManualSetReleasesEveryWaiter) {
     waiter.join();
   }
   EXPECT_EQ(woken.load(), 4);
+}
+
+// A thread about to block on an event sets the event's wait signal, alone or in a WaitAny, and
+// counts as a waiter until it leaves; a look with no time-out neither signals nor counts.
+TEST(EventTest, WaitSignalTellsThatSomeoneWaits) {
+  for (const bool alone : {true, false}) {
+    SCOPED_TRACE(alone ? "alone" : "in a WaitAny");
+    Event event;
+    Event other;
+    auto signal = std::make_shared<Event>();
+    event.SetWaitSignal(signal);
+    EXPECT_FALSE(event.Wait(0));
+    EXPECT_EQ(WaitAny({&other, &event}, 0), kWaitTimeout);
+    EXPECT_FALSE(signal->IsSet());
+    EXPECT_FALSE(event.HasWaiters());
+    std::atomic<bool> taken{false};
+    std::thread waiter([&] {
+      taken = alone ? event.Wait(kLongWait) : WaitAny({&other, &event}, kLongWait) == 1;
+    });
+    // The signal comes once the waiter is counted.
+    ASSERT_TRUE(signal->Wait(kLongWait));
+    EXPECT_TRUE(event.HasWaiters());
+    event.Set();
+    waiter.join();
+    EXPECT_TRUE(taken.load());
+    EXPECT_FALSE(event.HasWaiters());
+    // A signalled event is taken without blocking: no signal.
+    event.Set();
+    EXPECT_TRUE(alone ? event.Wait(kLongWait) : WaitAny({&other, &event}, kLongWait) == 1);
+    EXPECT_FALSE(signal->IsSet());
+    event.SetWaitSignal(nullptr);
+  }
+}
+
+// A periodic event counts as set once its period has passed since it was last taken, and is
+// taken like an auto-reset event; Set still lets one wait through at once.
+TEST(EventTest, PeriodicEventIsSetOncePerPeriod) {
+  Event hourly;
+  hourly.SetPeriod(std::chrono::hours(1));
+  EXPECT_FALSE(hourly.IsSet());
+  EXPECT_FALSE(hourly.Wait(0));
+  hourly.Set();
+  EXPECT_TRUE(hourly.Wait(0));
+  EXPECT_FALSE(hourly.Wait(0));
+
+  Event fast;
+  fast.SetPeriod(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(fast.IsSet());
+  EXPECT_TRUE(fast.Wait(0));
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  Event other;
+  EXPECT_EQ(WaitAny({&other, &fast}, 0), 1u);
+
+  // Without its period it is an ordinary auto-reset event again.
+  fast.SetPeriod(std::chrono::steady_clock::duration::zero());
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_FALSE(fast.Wait(0));
 }
 
 TEST(SemaphoreTest, CountsAndMaximum) {

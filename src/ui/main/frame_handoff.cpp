@@ -3,6 +3,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace mainwin {
 
 static_assert(std::endian::native == std::endian::little,
@@ -22,6 +26,51 @@ const ShownFrame* FrameHandoff::Latest() {
   return m_haveRead ? &m_slots[m_read] : nullptr;
 }
 
+namespace {
+
+// Four bytes from a pixel's blue are blue, green, red and the next pixel's blue: read as a
+// little-endian word and given an opaque top byte they are the 32-bit pixel. The row's last
+// pixel is put together byte by byte, so no read passes the row.
+void ConvertRowScalar(const std::uint8_t* src, std::uint32_t* dst, int from, int width) {
+  const int whole = width - 1;
+  for (int x = from; x < whole; ++x) {
+    std::uint32_t word;
+    std::memcpy(&word, src + 3 * static_cast<std::size_t>(x), sizeof word);
+    dst[x] = word | 0xFF000000u;
+  }
+  if (from <= whole) {
+    const std::uint8_t* last = src + 3 * static_cast<std::size_t>(whole);
+    dst[whole] = 0xFF000000u | (std::uint32_t{last[2]} << 16) | (std::uint32_t{last[1]} << 8) |
+                 std::uint32_t{last[0]};
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four pixels at a time: 16 bytes read from the first pixel's blue, spread to four words by one
+// byte shuffle and made opaque. A read takes 4 bytes beyond its 12, so the loop stops 6 pixels
+// before the row's end and the scalar row finishes it. Returns the first pixel not written.
+__attribute__((target("ssse3"))) int ConvertRowSsse3(const std::uint8_t* src, std::uint32_t* dst,
+                                                     int width) {
+  const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  int x = 0;
+  for (; x + 6 <= width; x += 4) {
+    const __m128i in =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * static_cast<std::size_t>(x)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x),
+                     _mm_or_si128(_mm_shuffle_epi8(in, spread), opaque));
+  }
+  return x;
+}
+
+bool HaveSsse3() {
+  static const bool have = __builtin_cpu_supports("ssse3");
+  return have;
+}
+#endif
+
+}  // namespace
+
 bool ConvertBottomUpBgr(std::span<const std::uint8_t> picture, int width, int height,
                         QImage& image) {
   if (width <= 0 || height <= 0)
@@ -35,22 +84,22 @@ bool ConvertBottomUpBgr(std::span<const std::uint8_t> picture, int width, int he
     if (image.isNull())
       return false;
   }
+#if defined(__x86_64__) || defined(__i386__)
+  const bool simd = HaveSsse3();
+#else
+  const bool simd = false;
+#endif
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* src = picture.data() + stride * static_cast<std::size_t>(height - 1 - y);
     auto* dst = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-    // Four bytes from a pixel's blue are blue, green, red and the next pixel's blue: read as a
-    // little-endian word and given an opaque top byte they are the 32-bit pixel. The row's last
-    // pixel is put together byte by byte, so no read passes the row.
-    const int whole = width - 1;
-    for (int x = 0; x < whole; ++x) {
-      std::uint32_t word;
-      std::memcpy(&word, src + 3 * static_cast<std::size_t>(x), sizeof word);
-      dst[x] = word | 0xFF000000u;
-    }
-    const std::uint8_t* last = src + 3 * static_cast<std::size_t>(whole);
-    dst[whole] = 0xFF000000u | (std::uint32_t{last[2]} << 16) | (std::uint32_t{last[1]} << 8) |
-                 std::uint32_t{last[0]};
+    int from = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (simd)
+      from = ConvertRowSsse3(src, dst, width);
+#endif
+    ConvertRowScalar(src, dst, from, width);
   }
+  (void)simd;
   return true;
 }
 

@@ -158,6 +158,8 @@ class CKavelinDlg : public ui::UiDialog {
   QRect WorkAreaRect() const;
   CTimeStampWnd* TimeStampWindow() const { return m_pTimeStampWnd; }
   QRect VideoRect() const;
+  // Where the strip's texts and icons may be drawn (outside it a repaint leaves them out).
+  QRect StripTextArea() const;
   std::shared_ptr<mainwin::CMainWindowSink> Sink() const { return m_sink; }
   bool IsWaiting() const { return m_bWaiting; }
   std::uint8_t ChannelStripOffset() const { return m_byChannelStripOffset; }
@@ -233,7 +235,9 @@ class CKavelinDlg : public ui::UiDialog {
   // Painting helpers (GUI thread).
   void PaintSkin(QPainter& painter);
   void PaintStatusStrip(QPainter& painter);
-  void PaintVideo(QPainter& painter);
+  void PaintVideo(QPainter& painter, const mainwin::ShownFrame* frame);
+  // Where the picture about to be drawn covers the window (empty when none is drawn).
+  QRect PictureArea(const mainwin::ShownFrame* frame) const;
 
   // Controls, owned by the dialog.
   std::array<CVtxButton*, mainwin::kTitleButtonCount> m_TitleButtons{};

@@ -1,7 +1,9 @@
 // CKavelinDlg: painting (the skin, the status strip with its texts and icons, the server address,
 // the picture and the sunken frame round it) and the status text.
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "app/app_data.h"
 #include "media/frame_header.h"
@@ -55,20 +57,56 @@ void CKavelinDlg::ClearStatusText() {
   m_strStatusText.clear();
 }
 
-void CKavelinDlg::paintEvent(QPaintEvent*) {
+void CKavelinDlg::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   if (!g_lpApp)
     return;
+  const ShownFrame* frame = m_frames.Latest();
   if (InFullScreen()) {
     painter.fillRect(rect(), Qt::black);
-    const ShownFrame* frame = m_frames.Latest();
     if (frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0)
       painter.drawImage(QPoint(0, 0), frame->image);
     return;
   }
-  PaintSkin(painter);
-  PaintStatusStrip(painter);
-  PaintVideo(painter);
+  // A new picture repaints the video rectangle alone: the skin is not drawn where the picture
+  // covers it, and the strip's texts are not laid out when nothing of them is to be repainted.
+  const QRegion dirty = event->region();
+  // Rectangle by rectangle: a plain clip rectangle keeps the bitmaps on the raster engine's
+  // straight copy.
+  for (const QRect& part : dirty.subtracted(PictureArea(frame))) {
+    painter.save();
+    painter.setClipRect(part);
+    PaintSkin(painter);
+    painter.restore();
+  }
+  if (dirty.intersects(StripTextArea()))
+    PaintStatusStrip(painter);
+  PaintVideo(painter, frame);
+}
+
+QRect CKavelinDlg::PictureArea(const ShownFrame* frame) const {
+  const CAppData& app = *g_lpApp;
+  if (frame == nullptr || frame->fullScreen || app.m_bConnected.load() == 0 ||
+      app.m_SettingINI.m_byAvSwitchOption == 2 || frame->image.hasAlphaChannel()) {
+    return {};
+  }
+  const TableRect v = Skin().Video();
+  return QRect(QPoint(v.left, v.top), frame->image.size()).intersected(ToQRect(v));
+}
+
+QRect CKavelinDlg::StripTextArea() const {
+  // The texts are single lines from 2 pixels below the strip's or the icon rectangle's top, and
+  // from the address anchor; the icons stand at the icon rectangle's top.
+  const SkinLayoutRecord& record = Skin();
+  const TableRect strip = record.Strip();
+  const TableRect icon = record.InfoIcon();
+  const int line = QFontMetrics(SkinTextFont()).height();
+  int iconHeight = std::max(icon.Height(), 2 + line);
+  for (const QPixmap& pixmap : m_InfoIcons)
+    iconHeight = std::max(iconHeight, pixmap.height());
+  return QRect(0, strip.top, width(), 2 + line)
+      .united(QRect(0, icon.top, width(), iconHeight))
+      .united(QRect(0, record.AnchorY(), width(), line));
 }
 
 void CKavelinDlg::PaintSkin(QPainter& painter) {
@@ -140,7 +178,7 @@ void CKavelinDlg::PaintStatusStrip(QPainter& painter) {
              QString::fromStdString(AddressText(host)));
 }
 
-void CKavelinDlg::PaintVideo(QPainter& painter) {
+void CKavelinDlg::PaintVideo(QPainter& painter, const ShownFrame* frame) {
   const CAppData& app = *g_lpApp;
   const TableRect v = Skin().Video();
   const int L = v.left;
@@ -149,7 +187,6 @@ void CKavelinDlg::PaintVideo(QPainter& painter) {
   const int B = v.bottom;
   // The picture at its own size from the video rectangle's corner, kept inside the rectangle;
   // none while not connected or in audio only.
-  const ShownFrame* frame = m_frames.Latest();
   if (frame != nullptr && !frame->fullScreen && app.m_bConnected.load() != 0 &&
       app.m_SettingINI.m_byAvSwitchOption != 2) {
     painter.save();
