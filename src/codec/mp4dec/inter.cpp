@@ -29,14 +29,14 @@ int Candidate(const Mp4DecContext& ctx, int row, int col, int slot, int componen
 constexpr int kInvalidMvd = 1000;
 
 int ReadMvd(Mp4BitReader& reader) {
-  const Mp4DecVlcEntry& entry = Mp4DecMvdTable().Read(reader);
+  const Mp4DecValueEntry& entry = Mp4DecMvdTable().Read(reader);
   if (entry.length == 0) {
     return kInvalidMvd;
   }
-  if (entry.a == 0) {
+  if (entry.value == 0) {
     return 0;
   }
-  return reader.GetBit() != 0 ? -entry.a : entry.a;
+  return reader.GetBit() != 0 ? -entry.value : entry.value;
 }
 
 }  // namespace

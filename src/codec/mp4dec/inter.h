@@ -26,7 +26,7 @@ bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int bloc
 template <typename Place>
 inline bool Mp4DecReadInterCoefficients(Mp4BitReader& reader, const std::uint8_t* scan,
                                         int& position, Place&& place) {
-  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
+  const Mp4DecTcoefTable& table = Mp4DecInterTcoefTable();
   position = 0;
   for (;;) {
     const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<false>(reader, table);

@@ -168,24 +168,24 @@ void AdvancePosition(Mp4DecContext& ctx) {
 }  // namespace
 
 int Mp4DecReadMcbpc(Mp4DecContext& ctx, Mp4BitReader& reader) {
-  const Mp4DecVlcTable& table =
+  const Mp4DecMcbpcTable& table =
       ctx.vop.vop_coding_type == kVopI ? Mp4DecMcbpcIntraTable() : Mp4DecMcbpcInterTable();
-  const Mp4DecVlcEntry& entry = table.Read(reader);
+  const Mp4DecMcbpcEntry& entry = table.Read(reader);
   if (entry.length == 0) {
     return -1;
   }
-  if (entry.a == kCodeStuffing) {
+  if (entry.mb_type == kCodeStuffing) {
     return kMbStuffing;
   }
-  return entry.a | (entry.b << 4);
+  return entry.mb_type | (entry.cbpc << 4);
 }
 
 int Mp4DecReadCbpy(Mp4DecContext& ctx, Mp4BitReader& reader) {
-  const Mp4DecVlcEntry& entry = Mp4DecCbpyTable().Read(reader);
+  const Mp4DecValueEntry& entry = Mp4DecCbpyTable().Read(reader);
   if (entry.length == 0) {
     return -1;
   }
-  return IsIntra(ctx.mb.mb_type) ? entry.a : 15 - entry.a;
+  return IsIntra(ctx.mb.mb_type) ? entry.value : 15 - entry.value;
 }
 
 bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
@@ -211,7 +211,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
       scan = ctx.predictionDirection == 1 ? tables.alternateHorizontal.data()
                                           : tables.alternateVertical.data();
     }
-    const Mp4DecVlcTable& table = Mp4DecIntraTcoefTable();
+    const Mp4DecTcoefTable& table = Mp4DecIntraTcoefTable();
     int position = 1;
     for (;;) {
       const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<true>(reader, table);
