@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "codec/mp4dec/block_destination.h"
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/texture.h"
@@ -157,21 +158,7 @@ void Mp4DecAddBlockClamp(const std::int16_t* block, std::uint8_t* destination,
 }
 
 void Mp4DecAddInterBlock(Mp4DecInstance& inst, int b, int x, int y) {
-  const Mp4DecContext& ctx = ContextOf(inst);
-  const std::int16_t* block = ReaderOf(inst).block.data();
-  if (b < 4) {
-    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
-    const int column = 16 * x + 8 * (b & 1);
-    const int half = (b >> 1) & 1;
-    if (ctx.mb.dct_type != 0) {
-      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + half) * stride + column,
-                          2 * stride);
-    } else {
-      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column,
-                          stride);
-    }
-    return;
-  }
-  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
-  Mp4DecAddBlockClamp(block, inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x, stride);
+  const Mp4DecBlockDestination d =
+      Mp4DecBlockDestinationOf(inst, b, x, y, ContextOf(inst).mb.dct_type != 0);
+  Mp4DecAddBlockClamp(ReaderOf(inst).block.data(), d.origin, d.stride);
 }

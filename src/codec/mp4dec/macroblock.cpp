@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/mp4dec/block_destination.h"
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/inter.h"
@@ -260,24 +261,9 @@ void Mp4DecPutBlockClamp(const std::int16_t* block, std::uint8_t* destination,
 }
 
 void Mp4DecStoreIntraBlock(Mp4DecInstance& inst, int b, int x, int y) {
-  const Mp4DecContext& ctx = ContextOf(inst);
-  const std::int16_t* block = ReaderOf(inst).block.data();
-  if (b < 4) {
-    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
-    const int column = 16 * x + 8 * (b & 1);
-    const int half = (b >> 1) & 1;
-    if (ctx.mb.dct_type != 0) {
-      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + half) * stride + column;
-      Mp4DecPutBlockClamp(block, dst, 2 * stride);
-    } else {
-      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column;
-      Mp4DecPutBlockClamp(block, dst, stride);
-    }
-    return;
-  }
-  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
-  std::uint8_t* dst = inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x;
-  Mp4DecPutBlockClamp(block, dst, stride);
+  const Mp4DecBlockDestination d =
+      Mp4DecBlockDestinationOf(inst, b, x, y, ContextOf(inst).mb.dct_type != 0);
+  Mp4DecPutBlockClamp(ReaderOf(inst).block.data(), d.origin, d.stride);
 }
 
 bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
