@@ -1,7 +1,7 @@
 // The inter side of the decoder: the fourteen compensation kernels against their C forms,
 // the clamp of reference positions to the padded plane, chroma vectors, vector prediction and
 // decoding, inter blocks and the saturating add, the DC-only inverse DCT shortcut, and crafted
-// P-VOPs (not-coded macroblocks, vop_fcode_forward other than 3).
+// P-VOPs (not-coded macroblocks, vop_fcode_forward other than 3, where damage was found).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -585,29 +585,44 @@ TEST_F(CraftedPVopTest, InterMacroblockWithAVectorAndAResidual) {
 }
 
 TEST_F(CraftedPVopTest, DamagedInterMacroblocksAreRefused) {
-  const std::vector<const char*> bodies = {
-      "0"
-      "000000000",  // invalid MCBPC
-      "0"
-      "1"
-      "000000",  // invalid CBPY
-      "0"
-      "1"
-      "11"
-      "00000000000000",  // CBPY 15 -> pattern 0, then an invalid MVD
-      "0"
-      "1"
-      "0100"
-      "1"
-      "1"
-      "0000000000000",  // invalid coefficient code
+  struct Case {
+    const char* body;
+    Mp4DecLayer layer;
+    int block;
   };
-  for (const char* body : bodies) {
+  const Case cases[] = {
+      {"0"
+       "000000000",  // invalid MCBPC
+       Mp4DecLayer::kMacroblock, -1},
+      {"0"
+       "1"
+       "000000",  // invalid CBPY
+       Mp4DecLayer::kMacroblock, -1},
+      {"0"
+       "1"
+       "11"
+       "00000000000000",  // CBPY 15 -> pattern 0, then an invalid MVD
+       Mp4DecLayer::kMotionVector, -1},
+      {"0"
+       "1"
+       "0100"
+       "1"
+       "1"
+       "0000000000000",  // CBPY 12 -> blocks 2 and 3, then an invalid coefficient code
+       Mp4DecLayer::kBlock, 2},
+  };
+  for (const Case& c : cases) {
     BitWriter w;
     WritePVopHeader(w, 3);
-    w.Code(body);
+    w.Code(c.body);
     w.Stuff();
-    EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused) << body;
+    EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused) << c.body;
+    const Mp4DecDamage d = Mp4DecLastDamage(h.inst);
+    EXPECT_EQ(d.layer, c.layer) << c.body;
+    EXPECT_EQ(d.fault, Mp4DecFault::kInvalidCode) << c.body;
+    EXPECT_EQ(d.block, c.block) << c.body;
+    EXPECT_EQ(d.mbX, 0);
+    EXPECT_EQ(d.mbY, 0);
   }
 }
 

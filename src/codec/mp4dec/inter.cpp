@@ -6,6 +6,7 @@
 
 #include "codec/mp4dec/block_destination.h"
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/damage.h"
 #include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
@@ -109,8 +110,7 @@ bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int bloc
 }
 
 bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
-  (void)b;
-  const Mp4DecContext& ctx = ContextOf(inst);
+  Mp4DecContext& ctx = ContextOf(inst);
   const Mp4DecTables& tables = TablesOf(inst);
   Mp4BitReader& reader = ReaderOf(inst);
   std::int16_t* block = reader.block.data();
@@ -122,7 +122,7 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
   const bool mpeg = ctx.vol.quant_type != 0;
   int parity = 0;
   int position = 0;
-  const bool read =
+  const Mp4DecFault fault =
       mpeg ? Mp4DecReadInterCoefficients(reader, scan, position,
                                          [&](int p, std::int32_t level) {
                                            const std::int32_t value = Mp4DecDequantInterMpegValue(
@@ -134,8 +134,8 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
            : Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
                block[p] = Mp4DecDequantInterH263(level, qp);
              });
-  if (!read) {
-    return false;
+  if (fault != Mp4DecFault::kNone) {
+    return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, fault, b);
   }
   const bool flipped = mpeg && Mp4DecMismatchControl(block, parity);
   // One event at scan position 0 (raster 0 in every scan), unless the mismatch control wrote
