@@ -15,35 +15,16 @@ bool IsDriverInterpolation(std::int32_t interpolation) {
          interpolation == kResizeCubic || interpolation == kResizeSixTap;
 }
 
-// Arguments in the order they are checked; 0 when every check passes.
+// The shared checks, then the interpolation; 0 when every check passes.
 PrimStatus CheckArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep, PrimRect roi,
                           const void* pDst, std::int32_t dstStep, PrimSize dstSize, double xFactor,
                           double yFactor, std::int32_t interpolation) {
-  if (pSrc == nullptr || pDst == nullptr) {
-    return StsNullPointer;
+  const PrimStatus status =
+      ResizeCheckArguments(pSrc, srcSize, srcStep, roi, pDst, dstStep, dstSize, xFactor, yFactor);
+  if (status != StsNoError) {
+    return status;
   }
-  if (srcSize.width < 1 || srcSize.height < 1) {
-    return StsSizeError;
-  }
-  if (srcStep < 1 || dstStep < 1) {
-    return StsStepError;
-  }
-  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
-    return StsSizeError;
-  }
-  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
-    return StsNoIntersection;
-  }
-  if (dstSize.width < 1 || dstSize.height < 1) {
-    return StsSizeError;
-  }
-  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {  // NaN is not greater than 0
-    return StsBadFactor;
-  }
-  if (!IsDriverInterpolation(interpolation)) {
-    return StsBadInterpolation;
-  }
-  return StsNoError;
+  return IsDriverInterpolation(interpolation) ? StsNoError : StsBadInterpolation;
 }
 
 // Lowers the interpolation until its kernels fit the source image: six-tap needs 6 pixels,
@@ -67,24 +48,15 @@ std::int32_t PlaneCount(std::int32_t channels) {
   return channels == 3 ? 3 : 4;
 }
 
-// The data type, pixel layout and plane pointers a kernel set can take; -22 (-8 for a missing
-// plane) before anything is allocated. Interleaved pixels: one channel of one element, three
-// channels of three or more elements (nearest) or of three or four (filtering), four of four.
+// The shared data and plane checks, then the pixel layout a kernel set can take; all before
+// anything is allocated. Interleaved pixels: one channel of one element, three channels of
+// three or more elements (nearest) or of three or four (filtering), four of four.
 PrimStatus CheckLayout(const ResizeKernelSet& set, const void* pSrc, const void* pDst,
                        std::int32_t pixelElements, std::int32_t channels, std::int32_t dataType,
                        std::int32_t planar, std::int32_t interpolation) {
-  if (dataType < kResizeData8u || dataType > kResizeData32f) {
-    return StsBadInterpolation;
-  }
-  if (planar != 0) {
-    const auto* sources = static_cast<const void* const*>(pSrc);
-    const auto* destinations = static_cast<void* const*>(pDst);
-    for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
-      if (sources[p] == nullptr || destinations[p] == nullptr) {
-        return StsNullPointer;
-      }
-    }
-    return StsNoError;
+  const PrimStatus status = ResizeCheckDataAndPlanes(pSrc, pDst, channels, dataType, planar);
+  if (status != StsNoError || planar != 0) {
+    return status;
   }
   const bool filtering = interpolation != kResizeNearest;
   bool valid = false;
@@ -120,6 +92,50 @@ std::int32_t StepUsedLength(std::int32_t rectLength, double step, std::int32_t d
 }
 
 }  // namespace
+
+PrimStatus ResizeCheckArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                                PrimRect roi, const void* pDst, std::int32_t dstStep,
+                                PrimSize dstSize, double xFactor, double yFactor) {
+  if (pSrc == nullptr || pDst == nullptr) {
+    return StsNullPointer;
+  }
+  if (srcSize.width < 1 || srcSize.height < 1) {
+    return StsSizeError;
+  }
+  if (srcStep < 1 || dstStep < 1) {
+    return StsStepError;
+  }
+  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
+    return StsSizeError;
+  }
+  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
+    return StsNoIntersection;
+  }
+  if (dstSize.width < 1 || dstSize.height < 1) {
+    return StsSizeError;
+  }
+  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {  // NaN is not greater than 0
+    return StsBadFactor;
+  }
+  return StsNoError;
+}
+
+PrimStatus ResizeCheckDataAndPlanes(const void* pSrc, const void* pDst, std::int32_t channels,
+                                    std::int32_t dataType, std::int32_t planar) {
+  if (dataType < kResizeData8u || dataType > kResizeData32f) {
+    return StsBadInterpolation;
+  }
+  if (planar != 0) {
+    const auto* sources = static_cast<const void* const*>(pSrc);
+    const auto* destinations = static_cast<void* const*>(pDst);
+    for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
+      if (sources[p] == nullptr || destinations[p] == nullptr) {
+        return StsNullPointer;
+      }
+    }
+  }
+  return StsNoError;
+}
 
 // The product is compared in double, so no huge value is ever converted to an integer.
 std::int32_t ResizeUsedLength(std::int32_t rectLength, double factor, std::int32_t dstLength) {

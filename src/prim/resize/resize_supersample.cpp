@@ -10,30 +10,14 @@ namespace {
 
 constexpr double kBias = 1e-7;
 
+// The shared checks (a factor not above 0 has no box), then the factors' range.
 PrimStatus CheckSuperArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
                                PrimRect roi, const void* pDst, std::int32_t dstStep,
                                PrimSize dstSize, double xFactor, double yFactor, bool ratio) {
-  if (pSrc == nullptr || pDst == nullptr) {
-    return StsNullPointer;
-  }
-  if (srcSize.width < 1 || srcSize.height < 1) {
-    return StsSizeError;
-  }
-  if (srcStep < 1 || dstStep < 1) {
-    return StsStepError;
-  }
-  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
-    return StsSizeError;
-  }
-  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
-    return StsNoIntersection;
-  }
-  if (dstSize.width < 1 || dstSize.height < 1) {
-    return StsSizeError;
-  }
-  // A factor not above 0 (or not a number) has no box.
-  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {
-    return StsBadFactor;
+  const PrimStatus status =
+      ResizeCheckArguments(pSrc, srcSize, srcStep, roi, pDst, dstStep, dstSize, xFactor, yFactor);
+  if (status != StsNoError) {
+    return status;
   }
   // Boxes must hold at least one whole pixel: a ratio above 1 would enlarge (the general
   // driver's case), a step below 1 is not a box.
@@ -46,22 +30,13 @@ PrimStatus CheckSuperArguments(const void* pSrc, PrimSize srcSize, std::int32_t 
   return StsNoError;
 }
 
-// Layout 1 takes one element per pixel, layout 4 four, any other three channels of pixels of
-// at least three elements; unknown data types and missing planes are refused.
+// The shared data and plane checks; then layout 1 takes one element per pixel, layout 4 four,
+// any other three channels of pixels of at least three elements.
 PrimStatus CheckSuperLayout(const void* pSrc, const void* pDst, std::int32_t pixelElements,
                             std::int32_t channels, std::int32_t dataType, std::int32_t planar) {
-  if (dataType < kResizeData8u || dataType > kResizeData32f) {
-    return StsBadInterpolation;
-  }
-  if (planar != 0) {
-    const auto* sources = static_cast<const void* const*>(pSrc);
-    const auto* destinations = static_cast<void* const*>(pDst);
-    for (std::int32_t p = 0; p < (channels == 3 ? 3 : 4); ++p) {
-      if (sources[p] == nullptr || destinations[p] == nullptr) {
-        return StsNullPointer;
-      }
-    }
-    return StsNoError;
+  const PrimStatus status = ResizeCheckDataAndPlanes(pSrc, pDst, channels, dataType, planar);
+  if (status != StsNoError || planar != 0) {
+    return status;
   }
   const bool valid = channels == 1   ? pixelElements == 1
                      : channels == 4 ? pixelElements == 4
