@@ -309,8 +309,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   const std::int32_t lastRow = srcSize.height - 1;
 
   Scratch s;
-  s.rowOffsets = MakeAligned<std::ptrdiff_t>(height);
-  s.columnOffsets = MakeAligned<std::ptrdiff_t>(width);
+  s.rowOffsets = MakeAligned<std::ptrdiff_t>(height, set.words);
+  s.columnOffsets = MakeAligned<std::ptrdiff_t>(width, set.words);
   if (!s.rowOffsets || !s.columnOffsets) {
     return StsAllocFailed;
   }
@@ -340,7 +340,7 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   switch (interpolation) {
     case kResizeNearest:
       // Room for the nearest pass's runs of equal columns (8 bytes a column), in every set.
-      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width));
+      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width), set.words);
       if (!s.columnScratch) {
         return StsAllocFailed;
       }
@@ -357,8 +357,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       // second tap's fraction.
       double second = 0.0;
       if (integerLinear) {
-        s.rowWeights = MakeAligned<std::int16_t>(height);
-        s.columnWeights = MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width));
+        s.rowWeights = MakeAligned<std::int16_t>(height, kAligned16s);
+        s.columnWeights =
+            MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width), kAligned16s);
         if (!s.rowWeights || !s.columnWeights) {
           return StsAllocFailed;
         }
@@ -377,8 +378,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
         args.rowWeights = rowWeights;
         args.columnWeights = columnWeights;
       } else {
-        s.rowFloats = MakeAligned<float>(height);
-        s.columnFloats = MakeAligned<float>(width);
+        s.rowFloats = MakeAligned<float>(height, set.words);
+        s.columnFloats = MakeAligned<float>(width, set.words);
         if (!s.rowFloats || !s.columnFloats) {
           return StsAllocFailed;
         }
@@ -399,8 +400,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
     case kResizeCubic: {
-      s.rowFloats = MakeAligned<float>(height);
-      s.columnFloats = MakeAligned<float>(width);
+      s.rowFloats = MakeAligned<float>(height, set.words);
+      s.columnFloats = MakeAligned<float>(width, set.words);
       if (!s.rowFloats || !s.columnFloats) {
         return StsAllocFailed;
       }
@@ -422,9 +423,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
     default: {  // six-tap: the kernel set turns each fraction into six weights
-      s.rowFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(height));
-      s.columnFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(width));
-      s.fractions = MakeAligned<double>(std::max(width, height));
+      s.rowFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(height), set.words);
+      s.columnFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(width), set.words);
+      s.fractions = MakeAligned<double>(std::max(width, height), set.words);
       if (!s.rowFloats || !s.columnFloats || !s.fractions) {
         return StsAllocFailed;
       }
@@ -445,9 +446,11 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
   }
+  // The 16-bit rows of the integer linear kinds, else 32-bit rows.
   const std::int64_t bufferBytes = bufferElements * (integerLinear ? 2 : 4);
+  const AlignedAllocator& bufferAllocator = integerLinear ? kAligned16s : set.words;
   for (int b = 0; b < bufferCount; ++b) {
-    s.buffers[b] = MakeAligned<std::uint8_t>(bufferBytes);
+    s.buffers[b] = MakeAligned<std::uint8_t>(bufferBytes, bufferAllocator);
     if (!s.buffers[b]) {
       return StsAllocFailed;
     }
@@ -459,8 +462,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     // The work area holds source rows of the taps' span: the rectangle and a few pixels on
     // either side.
     const std::int64_t span = (static_cast<std::int64_t>(roi.width) + 8) * columnScale;
-    s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
-    s.workArea = MakeAligned<float>(4 * (span + 16));
+    s.columnScratch =
+        MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width), set.words);
+    s.workArea = MakeAligned<float>(4 * (span + 16), set.words);
     if (!s.columnScratch || !s.workArea) {
       return StsAllocFailed;
     }

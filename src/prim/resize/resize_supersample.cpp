@@ -64,11 +64,12 @@ int SuperLayoutIndex(std::int32_t planar, std::int32_t channels) {
 
 }  // namespace
 
-PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, PrimSize srcSize,
-                             std::int32_t srcStep, PrimRect srcRoi, void* pDst,
-                             std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
-                             double yFactor, std::int32_t pixelElements, std::int32_t channels,
-                             std::int32_t dataType, std::int32_t planar, std::int32_t sizeMode) {
+PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const AlignedAllocator& words,
+                             const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                             PrimRect srcRoi, void* pDst, std::int32_t dstStep, PrimSize dstRoiSize,
+                             double xFactor, double yFactor, std::int32_t pixelElements,
+                             std::int32_t channels, std::int32_t dataType, std::int32_t planar,
+                             std::int32_t sizeMode) {
   const bool ratio = sizeMode != 0;
   PrimStatus status = CheckSuperArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
                                           xFactor, yFactor, ratio);
@@ -107,6 +108,7 @@ PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, 
   args.readWidth =
       reach < roi.width ? std::min(static_cast<std::int32_t>(reach) + 1, roi.width) : roi.width;
   args.stride = planar != 0 ? 1 : pixelElements;
+  args.words = words;
 
   const std::int32_t elementSize = dataType == kResizeData8u ? 1 : (dataType == 1 ? 2 : 4);
   const std::ptrdiff_t perPixel = (planar != 0 || channels == 1) ? 1 : pixelElements;
@@ -149,9 +151,9 @@ PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::in
                                      std::int32_t pixelElements, std::int32_t channels,
                                      std::int32_t dataType, std::int32_t planar,
                                      std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsGeneric, pSrc, srcSize, srcStep, srcRoi, pDst,
-                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
-                           planar, sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsGeneric, kAligned32, pSrc, srcSize, srcStep, srcRoi,
+                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
+                           dataType, planar, sizeMode);
 }
 
 PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
@@ -160,7 +162,7 @@ PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_
                                  std::int32_t pixelElements, std::int32_t channels,
                                  std::int32_t dataType, std::int32_t planar,
                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse, pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                           dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType, planar,
-                           sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsSse, kAligned32, pSrc, srcSize, srcStep, srcRoi, pDst,
+                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
+                           planar, sizeMode);
 }
