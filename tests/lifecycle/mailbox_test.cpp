@@ -10,6 +10,7 @@
 
 #include "app/relogin_thread.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/wait_until.h"
 #include "lifecycle_fixture.h"
 #include "platform/testing/manual_clock.h"
 
@@ -19,16 +20,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-bool WaitUntil(const std::function<bool()>& condition, std::uint32_t timeoutMs = 20000) {
-  const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
-  while (!condition()) {
-    if (steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
+using fakes::WaitUntil;
 
 class MailboxTest : public LifecycleTest {
  protected:
