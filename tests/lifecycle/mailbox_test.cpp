@@ -41,6 +41,15 @@ class MailboxTest : public LifecycleTest {
     return app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Count();
   }
 
+  // Posts a code the kernel thread answers at once (3, the window size) and waits for the
+  // answer. The mailbox serves its codes one at a time in order, so whatever report it took
+  // before has been handled by then: a check that a report changed nothing looks after this.
+  bool MailboxServedEarlierReports() {
+    const std::size_t before = m_sink->CountOf("ModifyMainDialogSize");
+    return PostKernelMessage(kKernelModifyMainDialogSize, 20000) &&
+           WaitUntil([&] { return m_sink->CountOf("ModifyMainDialogSize") > before; });
+  }
+
   platform::testing::ManualClock m_clock;
   std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
       std::make_shared<platform::testing::RecordingMainWindowSink>();
@@ -59,7 +68,7 @@ TEST_F(MailboxTest, ImageReadyIsDroppedWhileTheStreamsStop) {
   app::SignalEvent(g_lpApp->h_EndofGetJpegImageEvent);
   EXPECT_EQ(MessageTrigger(2), 0u);
   EXPECT_EQ(LockCount(), 1u);
-  std::this_thread::sleep_for(milliseconds(20));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_sink->CountOf("ShowImage"), 0u);
 }
 
@@ -142,7 +151,7 @@ TEST_F(MailboxTest, SeveralLossReportsAtOnceGiveOneReLogin) {
   // Reports while the loss is handled are dropped.
   MessageTrigger(1);
   ASSERT_TRUE(server.WaitForRequests(1, milliseconds(20000)));
-  std::this_thread::sleep_for(milliseconds(50));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 1u);
   EXPECT_EQ(m_log->Count("ReLoginThread: \"Start Login\" in"), 1u);
   EXPECT_EQ(m_sink->CountOf("CloseConfigSheet"), 1u);
@@ -153,7 +162,7 @@ TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   app::StoreHandle(g_lpApp->h_NotifyMessageTriggerEvent, nullptr);
   EXPECT_EQ(MessageTrigger(1), 0u);
   EXPECT_EQ(LockCount(), 1u);
-  std::this_thread::sleep_for(milliseconds(20));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
 }
 
