@@ -1,5 +1,8 @@
 #include "codec/mp4dec/damage.h"
 
+#include <cstddef>
+#include <iterator>
+
 bool Mp4DecDamaged(Mp4DecContext& ctx, const Mp4BitReader& reader, Mp4DecLayer layer,
                    Mp4DecFault fault, int block) {
   if (ctx.damage.layer != Mp4DecLayer::kNone) {
@@ -19,42 +22,30 @@ Mp4DecDamage Mp4DecLastDamage(const Mp4DecInstance& inst) {
   return inst.context == nullptr ? Mp4DecDamage{} : ContextOf(inst).damage;
 }
 
+namespace {
+
+// Names by value, in the order of the enumerations.
+constexpr const char* kLayerNames[] = {"none",       "stream",        "VOL header", "VOP header",
+                                       "macroblock", "motion vector", "block"};
+constexpr const char* kFaultNames[] = {"none",        "invalid code", "run past the block",
+                                       "input ended", "start code",   "video packet",
+                                       "unsupported"};
+
+static_assert(std::size(kLayerNames) == static_cast<std::size_t>(Mp4DecLayer::kBlock) + 1);
+static_assert(std::size(kFaultNames) == static_cast<std::size_t>(Mp4DecFault::kUnsupported) + 1);
+
+template <typename Enum, std::size_t N>
+const char* NameOf(Enum value, const char* const (&names)[N]) {
+  const auto index = static_cast<std::size_t>(value);
+  return index < N ? names[index] : "unknown";
+}
+
+}  // namespace
+
 const char* Mp4DecLayerName(Mp4DecLayer layer) {
-  switch (layer) {
-    case Mp4DecLayer::kNone:
-      return "none";
-    case Mp4DecLayer::kStream:
-      return "stream";
-    case Mp4DecLayer::kVol:
-      return "VOL header";
-    case Mp4DecLayer::kVop:
-      return "VOP header";
-    case Mp4DecLayer::kMacroblock:
-      return "macroblock";
-    case Mp4DecLayer::kMotionVector:
-      return "motion vector";
-    case Mp4DecLayer::kBlock:
-      return "block";
-  }
-  return "unknown layer";
+  return NameOf(layer, kLayerNames);
 }
 
 const char* Mp4DecFaultName(Mp4DecFault fault) {
-  switch (fault) {
-    case Mp4DecFault::kNone:
-      return "none";
-    case Mp4DecFault::kInvalidCode:
-      return "invalid code";
-    case Mp4DecFault::kRunPastBlock:
-      return "run past the block";
-    case Mp4DecFault::kInputEnded:
-      return "input ended";
-    case Mp4DecFault::kStartCode:
-      return "start code";
-    case Mp4DecFault::kVideoPacket:
-      return "video packet";
-    case Mp4DecFault::kUnsupported:
-      return "unsupported";
-  }
-  return "unknown fault";
+  return NameOf(fault, kFaultNames);
 }
