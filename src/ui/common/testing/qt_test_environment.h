@@ -10,9 +10,11 @@
 
 namespace ui::testing {
 
-// Delivers the queued events (and the deletions they asked for), as a test's waits need.
+// Delivers the events queued so far (and the deletions they asked for), as QTest::qWaitFor
+// does. Events posted while they run wait for the next look, so a state they leave behind
+// can be seen before the next event changes it.
 inline void PumpEvents() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
