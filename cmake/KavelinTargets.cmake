@@ -3,13 +3,22 @@
 
 # kavelin_library(NAME DIRS d1 [d2 ...] [DEPS t1 ...] [PRIVATE_DEPS t1 ...])
 # Builds a static library from every .cpp below the given source folders. A library whose
-# folders hold no source yet is an INTERFACE library, so dependants link either way.
+# folders hold no source yet is an INTERFACE library, so dependants link either way. A
+# `testing` folder below a given one holds test doubles: it is left out, and built as a
+# library of its own (kavelin_platform_testing, kavelin_ui_testing) that only tests, the
+# gallery and the benchmarks link.
 function(kavelin_library name)
   cmake_parse_arguments(ARG "" "" "DIRS;DEPS;PRIVATE_DEPS" ${ARGN})
   set(sources "")
   foreach(dir IN LISTS ARG_DIRS)
+    get_filename_component(root "${dir}" ABSOLUTE)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
-    list(APPEND sources ${found})
+    foreach(file IN LISTS found)
+      file(RELATIVE_PATH relative "${root}" "${file}")
+      if(NOT relative MATCHES "(^|/)testing/")
+        list(APPEND sources ${file})
+      endif()
+    endforeach()
   endforeach()
   set(cpp_sources ${sources})
   list(FILTER cpp_sources INCLUDE REGEX "\\.cpp$")
@@ -26,11 +35,22 @@ function(kavelin_library name)
 endfunction()
 
 # kavelin_test(NAME SOURCES s1 ... DEPS t1 ... [LABELS l1 ...])
-# One GoogleTest executable registered with CTest test by test.
+# One GoogleTest executable registered with CTest test by test. A test of the platform layer or
+# of what builds on it links the platform's test doubles; a test of the windows also theirs.
 function(kavelin_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main Threads::Threads)
+  set(doubles "")
+  foreach(layer IN ITEMS kavelin_platform kavelin_engine kavelin_ui)
+    if(layer IN_LIST ARG_DEPS AND TARGET kavelin_platform_testing)
+      set(doubles kavelin_platform_testing)
+    endif()
+  endforeach()
+  if(kavelin_ui IN_LIST ARG_DEPS AND TARGET kavelin_ui_testing)
+    list(APPEND doubles kavelin_ui_testing)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${doubles} GTest::gmock GTest::gtest_main
+                        Threads::Threads)
   target_include_directories(${name} PRIVATE ${KAVELIN_SOURCE_ROOT} ${KAVELIN_TESTS_ROOT})
   target_compile_options(${name} PRIVATE ${KAVELIN_WARNINGS})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")

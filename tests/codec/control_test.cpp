@@ -125,6 +125,52 @@ TEST(Mp4DecControl, ADamagedVopLeavesTheReferenceAndTheToggle) {
   }
 }
 
+// A P-VOP cut short says where it ended: inside the picture, in the macroblock and at the bit
+// where the cut is (a code that straddles the cut is seen a few bits before it, the zeros past
+// the end a few bits after), later macroblocks for longer cuts. Cuts inside the VOP header and
+// before its start code name those layers; the whole frame records nothing.
+TEST(Mp4DecControl, ACutFrameSaysWhereItWasDamaged) {
+  const auto frames = FixtureFrames("p_176x144_pan40.m4v");
+  ASSERT_GE(frames.size(), 2u);
+  const std::vector<std::uint8_t>& p = frames[1];
+  DecoderHarness h(176, 144, kMp4DecModePlanar, 1);
+  ASSERT_EQ(h.Decode(frames[0]), kMp4DecOk);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).layer, Mp4DecLayer::kNone);
+
+  int lastMacroblock = -1;
+  for (const std::size_t cut :
+       {p.size() / 5, 2 * p.size() / 5, 3 * p.size() / 5, 4 * p.size() / 5, p.size() - 2}) {
+    SCOPED_TRACE(::testing::Message() << "cut at byte " << cut << " of " << p.size());
+    EXPECT_EQ(h.Decode(p.data(), cut), kMp4DecRefused);
+    const Mp4DecDamage d = Mp4DecLastDamage(h.inst);
+    EXPECT_TRUE(d.layer == Mp4DecLayer::kMacroblock || d.layer == Mp4DecLayer::kMotionVector ||
+                d.layer == Mp4DecLayer::kBlock)
+        << Mp4DecLayerName(d.layer);
+    EXPECT_TRUE(d.fault == Mp4DecFault::kInvalidCode || d.fault == Mp4DecFault::kInputEnded ||
+                d.fault == Mp4DecFault::kStartCode)
+        << Mp4DecFaultName(d.fault);
+    EXPECT_GE(d.bitPosition + 32, 8 * cut);
+    EXPECT_LE(d.bitPosition, 8 * cut + 32);
+    ASSERT_TRUE(d.mbX >= 0 && d.mbX < 11 && d.mbY >= 0 && d.mbY < 9) << d.mbX << "," << d.mbY;
+    EXPECT_EQ(d.block >= 0, d.layer == Mp4DecLayer::kBlock);
+    const int macroblock = d.mbY * 11 + d.mbX;
+    EXPECT_GT(macroblock, lastMacroblock);
+    lastMacroblock = macroblock;
+  }
+
+  EXPECT_EQ(h.Decode(p.data(), 6), kMp4DecRefused);  // the start code and 2 bytes of the header
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).layer, Mp4DecLayer::kVop);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).fault, Mp4DecFault::kInputEnded);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).mbX, -1);
+
+  const std::vector<std::uint8_t> noStartCode(p.begin() + 4, p.begin() + 40);
+  EXPECT_EQ(h.Decode(noStartCode), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).layer, Mp4DecLayer::kStream);
+
+  EXPECT_EQ(h.Decode(p), kMp4DecOk);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).layer, Mp4DecLayer::kNone);
+}
+
 TEST(Mp4DecControl, NotCodedVopRepeatsTheLastPicture) {
   const auto frames = FixtureFrames("i_64x48_q3.m4v");
   DecoderHarness h(64, 48, 3, 0);

@@ -1,7 +1,7 @@
-// The inter side of the decoder: the fourteen compensation kernels against the sample rule,
+// The inter side of the decoder: the fourteen compensation kernels against their C forms,
 // the clamp of reference positions to the padded plane, chroma vectors, vector prediction and
 // decoding, inter blocks and the saturating add, the DC-only inverse DCT shortcut, and crafted
-// P-VOPs (not-coded macroblocks, vop_fcode_forward other than 3).
+// P-VOPs (not-coded macroblocks, vop_fcode_forward other than 3, where damage was found).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,38 +43,55 @@ TEST(MotionKernels, EachIndexHoldsTheKernelOfItsWidthPositionAndRounding) {
       {12, &Mp4DecMcCopy16, 16, 0, 0, 1}, {13, &Mp4DecMcHx16R1, 16, 1, 0, 1},
       {14, &Mp4DecMcHy16R1, 16, 0, 1, 1}, {15, &Mp4DecMcHxy16R1, 16, 1, 1, 1},
   };
-  std::mt19937 random(7);
-  constexpr std::ptrdiff_t kStride = 40;
   for (const KernelCase& c : cases) {
     SCOPED_TRACE(c.index);
     EXPECT_EQ(kMp4DecMcKernels[static_cast<std::size_t>(c.index)], c.kernel);
-    for (int height : {4, 8, 16}) {
-      std::vector<std::uint8_t> source(kStride * 18);
-      for (auto& s : source) {
-        s = static_cast<std::uint8_t>(random());
-      }
-      std::vector<std::uint8_t> out(kStride * 18, 0xAA);
-      c.kernel(source.data(), out.data(), kStride, height);
-      for (int y = 0; y < 18; ++y) {
-        for (int x = 0; x < kStride; ++x) {
-          const std::uint8_t got = out[static_cast<std::size_t>(y * kStride + x)];
-          if (y >= height || x >= c.width) {
-            ASSERT_EQ(got, 0xAA) << "written outside the block at " << x << "," << y;
-            continue;
-          }
-          auto s = [&](int dx, int dy) {
-            return static_cast<int>(source[static_cast<std::size_t>((y + dy) * kStride + x + dx)]);
-          };
-          int want = s(0, 0);
-          if (c.dx != 0 && c.dy != 0) {
-            want = (s(0, 0) + s(1, 0) + s(0, 1) + s(1, 1) + 2 - c.rounding) >> 2;
-          } else if (c.dx != 0) {
-            want = (s(0, 0) + s(1, 0) + 1 - c.rounding) >> 1;
-          } else if (c.dy != 0) {
-            want = (s(0, 0) + s(0, 1) + 1 - c.rounding) >> 1;
-          }
-          ASSERT_EQ(got, want) << "height " << height << " at " << x << "," << y;
+    // The C form at the index, on a 2 x 2 patch: the sample rule of its position and rounding
+    // (every sum odd, or 2 above a multiple of 4, so that the rounding shows).
+    std::uint8_t source[2 * 17] = {};
+    source[0] = 10;
+    source[1] = 13;
+    source[17] = 21;
+    source[18] = 26;
+    std::uint8_t out[17] = {};
+    kMp4DecMcKernelsGeneric[static_cast<std::size_t>(c.index)](source, out, 17, 1);
+    int want = 10;
+    if (c.dx != 0 && c.dy != 0) {
+      want = c.rounding == 0 ? 18 : 17;  // (70 + 2 - rounding) >> 2
+    } else if (c.dx != 0) {
+      want = c.rounding == 0 ? 12 : 11;  // (23 + 1 - rounding) >> 1
+    } else if (c.dy != 0) {
+      want = c.rounding == 0 ? 16 : 15;  // (31 + 1 - rounding) >> 1
+    }
+    EXPECT_EQ(out[0], want);
+  }
+}
+
+// Every SSE2 kernel against its C form: each position and rounding, every height from 1 to 17,
+// row steps of any parity and sources at every alignment, the samples around the block left
+// as they were.
+TEST(MotionKernels, Sse2FormsEqualTheCFormsAtEveryPositionAndRounding) {
+  std::mt19937 random(7);
+  for (std::size_t index = 0; index < kMp4DecMcKernels.size(); ++index) {
+    const int width = index < 8 ? 8 : 16;
+    for (int height = 1; height <= 17; ++height) {
+      for (const std::ptrdiff_t stride :
+           {std::ptrdiff_t{17}, std::ptrdiff_t{32}, std::ptrdiff_t{45}, std::ptrdiff_t{64}}) {
+        if (stride < width + 1) {
+          continue;
         }
+        const std::size_t offset = random() % 16;
+        std::vector<std::uint8_t> source(offset + static_cast<std::size_t>(stride * (height + 1)));
+        for (auto& s : source) {
+          s = static_cast<std::uint8_t>(random());
+        }
+        std::vector<std::uint8_t> want(static_cast<std::size_t>(stride * (height + 2)), 0xAA);
+        std::vector<std::uint8_t> got = want;
+        kMp4DecMcKernelsGeneric[index](source.data() + offset, want.data() + stride, stride,
+                                       height);
+        kMp4DecMcKernels[index](source.data() + offset, got.data() + stride, stride, height);
+        ASSERT_EQ(got, want) << "kernel " << index << " height " << height << " stride " << stride
+                             << " offset " << offset;
       }
     }
   }
@@ -82,11 +99,13 @@ TEST(MotionKernels, EachIndexHoldsTheKernelOfItsWidthPositionAndRounding) {
 
 TEST(MotionKernels, RoundingControlOnAHalfPair) {
   const std::uint8_t source[2 * 17] = {1, 2};
-  std::uint8_t out[2 * 17] = {};
-  Mp4DecMcHx8R0(source, out, 17, 1);
-  EXPECT_EQ(out[0], 2);
-  Mp4DecMcHx8R1(source, out, 17, 1);
-  EXPECT_EQ(out[0], 1);
+  for (const auto* kernels : {&kMp4DecMcKernels, &kMp4DecMcKernelsGeneric}) {
+    std::uint8_t out[2 * 17] = {};
+    (*kernels)[1](source, out, 17, 1);  // horizontal half position, rounding 0
+    EXPECT_EQ(out[0], 2);
+    (*kernels)[5](source, out, 17, 1);  // rounding 1
+    EXPECT_EQ(out[0], 1);
+  }
 }
 
 // ---- Block prediction and the clamp ---------------------------------------------------------
@@ -566,29 +585,44 @@ TEST_F(CraftedPVopTest, InterMacroblockWithAVectorAndAResidual) {
 }
 
 TEST_F(CraftedPVopTest, DamagedInterMacroblocksAreRefused) {
-  const std::vector<const char*> bodies = {
-      "0"
-      "000000000",  // invalid MCBPC
-      "0"
-      "1"
-      "000000",  // invalid CBPY
-      "0"
-      "1"
-      "11"
-      "00000000000000",  // CBPY 15 -> pattern 0, then an invalid MVD
-      "0"
-      "1"
-      "0100"
-      "1"
-      "1"
-      "0000000000000",  // invalid coefficient code
+  struct Case {
+    const char* body;
+    Mp4DecLayer layer;
+    int block;
   };
-  for (const char* body : bodies) {
+  const Case cases[] = {
+      {"0"
+       "000000000",  // invalid MCBPC
+       Mp4DecLayer::kMacroblock, -1},
+      {"0"
+       "1"
+       "000000",  // invalid CBPY
+       Mp4DecLayer::kMacroblock, -1},
+      {"0"
+       "1"
+       "11"
+       "00000000000000",  // CBPY 15 -> pattern 0, then an invalid MVD
+       Mp4DecLayer::kMotionVector, -1},
+      {"0"
+       "1"
+       "0100"
+       "1"
+       "1"
+       "0000000000000",  // CBPY 12 -> blocks 2 and 3, then an invalid coefficient code
+       Mp4DecLayer::kBlock, 2},
+  };
+  for (const Case& c : cases) {
     BitWriter w;
     WritePVopHeader(w, 3);
-    w.Code(body);
+    w.Code(c.body);
     w.Stuff();
-    EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused) << body;
+    EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused) << c.body;
+    const Mp4DecDamage d = Mp4DecLastDamage(h.inst);
+    EXPECT_EQ(d.layer, c.layer) << c.body;
+    EXPECT_EQ(d.fault, Mp4DecFault::kInvalidCode) << c.body;
+    EXPECT_EQ(d.block, c.block) << c.body;
+    EXPECT_EQ(d.mbX, 0);
+    EXPECT_EQ(d.mbY, 0);
   }
 }
 

@@ -1,5 +1,6 @@
 // Crafted intra VOPs through the whole decode path: the coefficient bound, MCBPC stuffing,
-// invalid codes, resync markers and the early end of a VOP.
+// invalid codes, resync markers and the early end of a VOP, each refusal with where it was
+// found.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,12 +26,25 @@ void WriteSimpleMacroblock(BitWriter& w) {
   w.Code("11").Code("11");  // chroma DC size 0, not coded
 }
 
+// The VOP header above is 50 bits long.
+constexpr std::uint64_t kHeaderBits = 50;
+
+// Where a refused VOP was found damaged (macroblock row 0).
+struct Where {
+  Mp4DecLayer layer = Mp4DecLayer::kNone;
+  Mp4DecFault fault = Mp4DecFault::kNone;
+  int mbX = -1;
+  int block = -1;
+  std::uint64_t bit = 0;
+};
+
 struct Crafted {
   const char* name;
   int width;
   std::function<void(BitWriter&)> body;  // after the VOP header
   std::function<void(Mp4DecContext&)> setup;
   std::int32_t result;
+  Where where;
 };
 
 void PrintTo(const Crafted& c, std::ostream* os) {
@@ -52,20 +66,37 @@ TEST_P(CraftedVopTest, DecodesOrRefuses) {
   c.body(w);
   w.Stuff();
   EXPECT_EQ(h.Decode(w.Data()), c.result);
+  const Mp4DecDamage d = Mp4DecLastDamage(h.inst);
+  EXPECT_EQ(d.layer, c.where.layer) << Mp4DecLayerName(d.layer);
+  EXPECT_EQ(d.fault, c.where.fault) << Mp4DecFaultName(d.fault);
+  if (c.where.layer != Mp4DecLayer::kNone) {
+    EXPECT_EQ(d.mbX, c.where.mbX);
+    EXPECT_EQ(d.mbY, 0);
+    EXPECT_EQ(d.block, c.where.block);
+    EXPECT_EQ(d.bitPosition, c.where.bit);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CraftedVopTest,
     ::testing::Values(
-        Crafted{"OneMacroblock", 16, [](BitWriter& w) { WriteSimpleMacroblock(w); }, nullptr,
-                kMp4DecOk},
-        Crafted{"TwoMacroblocks", 32,
+        Crafted{"OneMacroblock",
+                16,
+                [](BitWriter& w) { WriteSimpleMacroblock(w); },
+                nullptr,
+                kMp4DecOk,
+                {}},
+        Crafted{"TwoMacroblocks",
+                32,
                 [](BitWriter& w) {
                   WriteSimpleMacroblock(w);
                   WriteSimpleMacroblock(w);
                 },
-                nullptr, kMp4DecOk},
-        Crafted{"RunPastTheBlockIsRefused", 16,
+                nullptr,
+                kMp4DecOk,
+                {}},
+        Crafted{"RunPastTheBlockIsRefused",
+                16,
                 [](BitWriter& w) {
                   w.Code("1").Put(0, 1).Code("00010");  // CBPY 8: block 0 coded
                   w.Code("011");
@@ -77,8 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
                   }
                   w.Code("11").Code("11");
                 },
-                nullptr, kMp4DecRefused},
-        Crafted{"RunEndingAtPositionSixtyThree", 16,
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kBlock, Mp4DecFault::kRunPastBlock, 0, 0, kHeaderBits + 7 + 3 + 30}},
+        Crafted{"RunEndingAtPositionSixtyThree",
+                16,
                 [](BitWriter& w) {
                   w.Code("1").Put(0, 1).Code("00010");
                   w.Code("011");
@@ -89,35 +123,60 @@ INSTANTIATE_TEST_SUITE_P(
                   }
                   w.Code("11").Code("11");
                 },
-                nullptr, kMp4DecOk},
-        Crafted{"McbpcStuffingIsNotAMacroblock", 32,
+                nullptr,
+                kMp4DecOk,
+                {}},
+        Crafted{"McbpcStuffingIsNotAMacroblock",
+                32,
                 [](BitWriter& w) {
                   w.Code("000000001");
                   WriteSimpleMacroblock(w);
                   w.Code("000000001").Code("000000001");
                   WriteSimpleMacroblock(w);
                 },
-                nullptr, kMp4DecOk},
-        Crafted{"InvalidMcbpcIsRefused", 16, [](BitWriter& w) { w.Code("000000010"); }, nullptr,
-                kMp4DecRefused},
-        Crafted{"StuffingThenInvalidCodeIsRefused", 16,
-                [](BitWriter& w) { w.Code("000000001").Code("000000000"); }, nullptr,
-                kMp4DecRefused},
-        Crafted{"InvalidCbpyIsRefused", 16,
-                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("000001"); }, nullptr,
-                kMp4DecRefused},
-        Crafted{"InvalidDcSizeIsRefused", 16,
-                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("11").Code("00000000000"); }, nullptr,
-                kMp4DecRefused},
-        Crafted{"VopEndingBeforeItsLastMacroblockIsRefused", 32,
-                [](BitWriter& w) { WriteSimpleMacroblock(w); }, nullptr, kMp4DecRefused},
-        Crafted{"ResyncMarkerIsRefused", 32,
+                nullptr,
+                kMp4DecOk,
+                {}},
+        Crafted{"InvalidMcbpcIsRefused",
+                16,
+                [](BitWriter& w) { w.Code("000000010"); },
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode, 0, -1, kHeaderBits}},
+        Crafted{"StuffingThenInvalidCodeIsRefused",
+                16,
+                [](BitWriter& w) { w.Code("000000001").Code("000000000"); },
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode, 0, -1, kHeaderBits + 9}},
+        Crafted{"InvalidCbpyIsRefused",
+                16,
+                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("000001"); },
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode, 0, -1, kHeaderBits + 2}},
+        Crafted{"InvalidDcSizeIsRefused",
+                16,
+                [](BitWriter& w) { w.Code("1").Put(0, 1).Code("11").Code("00000000000"); },
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kBlock, Mp4DecFault::kInvalidCode, 0, 0, kHeaderBits + 4}},
+        Crafted{"VopEndingBeforeItsLastMacroblockIsRefused",
+                32,
+                [](BitWriter& w) { WriteSimpleMacroblock(w); },
+                nullptr,
+                kMp4DecRefused,
+                {Mp4DecLayer::kMacroblock, Mp4DecFault::kStartCode, 1, -1, kHeaderBits + 40}},
+        Crafted{"ResyncMarkerIsRefused",
+                32,
                 [](BitWriter& w) {
                   WriteSimpleMacroblock(w);
                   w.Stuff().Put(1, 17).Put(0, 7);  // resync marker, then a packet header
                   WriteSimpleMacroblock(w);
                 },
-                [](Mp4DecContext& ctx) { ctx.vol.resync_marker_disable = 0; }, kMp4DecRefused}),
+                [](Mp4DecContext& ctx) { ctx.vol.resync_marker_disable = 0; },
+                kMp4DecRefused,
+                {Mp4DecLayer::kMacroblock, Mp4DecFault::kVideoPacket, 1, -1, kHeaderBits + 40}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CraftedVop, IntraDcVlcThresholdIsRefused) {
@@ -130,6 +189,8 @@ TEST(CraftedVop, IntraDcVlcThresholdIsRefused) {
   WriteSimpleMacroblock(w);
   w.Stuff();
   EXPECT_EQ(h.Decode(w.Data()), kMp4DecRefused);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).layer, Mp4DecLayer::kVop);
+  EXPECT_EQ(Mp4DecLastDamage(h.inst).fault, Mp4DecFault::kUnsupported);
 }
 
 TEST(CraftedVop, DquantKeepsTheQuantiserInRange) {

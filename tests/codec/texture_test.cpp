@@ -19,37 +19,37 @@ namespace {
 // syntax lists its parts (code, escape mode, second code, sign), each through the table's
 // reader. Independent of the one-look arithmetic of the decoder's reader.
 Mp4DecCoeffEvent SequentialEvent(Mp4BitReader& reader, bool intra) {
-  const Mp4DecVlcTable& table = intra ? Mp4DecIntraTcoefTable() : Mp4DecInterTcoefTable();
+  const Mp4DecTcoefTable& table = intra ? Mp4DecIntraTcoefTable() : Mp4DecInterTcoefTable();
   const auto lmax = intra ? &Mp4DecIntraLmax : &Mp4DecInterLmax;
   const auto rmax = intra ? &Mp4DecIntraRmax : &Mp4DecInterRmax;
-  const Mp4DecVlcEntry* entry = &table.Read(reader);
+  const Mp4DecTcoefEntry* entry = &table.Read(reader);
   if (entry->length == 0) {
     return kInvalidCoeffEvent;
   }
-  if (entry->a != kCodeEscape) {
-    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
-    return {entry->a, entry->b, level};
+  if (entry->last != kCodeEscape) {
+    const std::int32_t level = reader.GetBit() != 0 ? -entry->level : entry->level;
+    return {entry->last, entry->run, level};
   }
   const std::uint32_t mode = reader.Peek(2);
   if ((mode & 2) == 0) {  // 0: level offset
     reader.Skip(1);
     entry = &table.Read(reader);
-    if (entry->length == 0 || entry->a == kCodeEscape) {
+    if (entry->length == 0 || entry->last == kCodeEscape) {
       return kInvalidCoeffEvent;
     }
-    const std::int32_t magnitude = entry->c + lmax(entry->a, entry->b);
+    const std::int32_t magnitude = entry->level + lmax(entry->last, entry->run);
     const std::int32_t level = reader.GetBit() != 0 ? -magnitude : magnitude;
-    return {entry->a, entry->b, level};
+    return {entry->last, entry->run, level};
   }
   reader.Skip(2);
   if (mode == 2) {  // 10: run offset
     entry = &table.Read(reader);
-    if (entry->length == 0 || entry->a == kCodeEscape) {
+    if (entry->length == 0 || entry->last == kCodeEscape) {
       return kInvalidCoeffEvent;
     }
-    const std::int32_t run = entry->b + rmax(entry->a, entry->c) + 1;
-    const std::int32_t level = reader.GetBit() != 0 ? -entry->c : entry->c;
-    return {entry->a, run, level};
+    const std::int32_t run = entry->run + rmax(entry->last, entry->level) + 1;
+    const std::int32_t level = reader.GetBit() != 0 ? -entry->level : entry->level;
+    return {entry->last, run, level};
   }
   // 11: fixed length.
   const auto last = static_cast<std::int32_t>(reader.Read(1));
@@ -488,7 +488,7 @@ TEST(CoeffEvent, OneLookReaderMatchesTheFullReader) {
   std::uniform_int_distribution<int> lengthOf(1, 8);
   int escapes = 0;
   for (const bool intra : {true, false}) {
-    const Mp4DecVlcTable& table = intra ? Mp4DecIntraTcoefTable() : Mp4DecInterTcoefTable();
+    const Mp4DecTcoefTable& table = intra ? Mp4DecIntraTcoefTable() : Mp4DecInterTcoefTable();
     for (int trial = 0; trial < 60000; ++trial) {
       std::vector<std::uint8_t> data(static_cast<std::size_t>(trial % 5 == 0 ? lengthOf(rng) : 8));
       for (auto& d : data) {

@@ -10,6 +10,7 @@
 
 #include "app/relogin_thread.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/wait_until.h"
 #include "lifecycle_fixture.h"
 #include "platform/testing/manual_clock.h"
 
@@ -19,16 +20,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-bool WaitUntil(const std::function<bool()>& condition, std::uint32_t timeoutMs = 20000) {
-  const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
-  while (!condition()) {
-    if (steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(milliseconds(2));
-  }
-  return true;
-}
+using fakes::WaitUntil;
 
 class MailboxTest : public LifecycleTest {
  protected:
@@ -49,6 +41,15 @@ class MailboxTest : public LifecycleTest {
     return app::LoadHandle(g_lpApp->h_FeedBackMessageTriggerSemaphore)->Count();
   }
 
+  // Posts a code the kernel thread answers at once (3, the window size) and waits for the
+  // answer. The mailbox serves its codes one at a time in order, so whatever report it took
+  // before has been handled by then: a check that a report changed nothing looks after this.
+  bool MailboxServedEarlierReports() {
+    const std::size_t before = m_sink->CountOf("ModifyMainDialogSize");
+    return PostKernelMessage(kKernelModifyMainDialogSize, 20000) &&
+           WaitUntil([&] { return m_sink->CountOf("ModifyMainDialogSize") > before; });
+  }
+
   platform::testing::ManualClock m_clock;
   std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
       std::make_shared<platform::testing::RecordingMainWindowSink>();
@@ -67,7 +68,7 @@ TEST_F(MailboxTest, ImageReadyIsDroppedWhileTheStreamsStop) {
   app::SignalEvent(g_lpApp->h_EndofGetJpegImageEvent);
   EXPECT_EQ(MessageTrigger(2), 0u);
   EXPECT_EQ(LockCount(), 1u);
-  std::this_thread::sleep_for(milliseconds(20));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_sink->CountOf("ShowImage"), 0u);
 }
 
@@ -150,7 +151,7 @@ TEST_F(MailboxTest, SeveralLossReportsAtOnceGiveOneReLogin) {
   // Reports while the loss is handled are dropped.
   MessageTrigger(1);
   ASSERT_TRUE(server.WaitForRequests(1, milliseconds(20000)));
-  std::this_thread::sleep_for(milliseconds(50));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 1u);
   EXPECT_EQ(m_log->Count("ReLoginThread: \"Start Login\" in"), 1u);
   EXPECT_EQ(m_sink->CountOf("CloseConfigSheet"), 1u);
@@ -161,7 +162,7 @@ TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   app::StoreHandle(g_lpApp->h_NotifyMessageTriggerEvent, nullptr);
   EXPECT_EQ(MessageTrigger(1), 0u);
   EXPECT_EQ(LockCount(), 1u);
-  std::this_thread::sleep_for(milliseconds(20));
+  ASSERT_TRUE(MailboxServedEarlierReports());
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
 }
 

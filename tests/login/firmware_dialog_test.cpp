@@ -30,7 +30,7 @@ namespace {
 
 using fakes::FakeReply;
 using login_test::RunModalWith;
-using login_test::WaitFor;
+using fakes::WaitUntil;
 using namespace std::chrono_literals;
 using namespace ui::login;
 
@@ -120,7 +120,7 @@ class FirmwareRoadTest : public login_test::LoginUiTest {
   }
   std::vector<fakes::FirmwareRequest> Uploads() { return m_server.Firmware().Requests(); }
   bool KeepAliveClosed(std::size_t datagramsBefore) {
-    return WaitFor([&] {
+    return WaitUntil([&] {
       const auto datagrams = m_server.Datagrams();
       return datagrams.size() > datagramsBefore &&
              datagrams.back().find("Connection: Close\r\n") != std::string::npos;
@@ -206,7 +206,7 @@ TEST_F(FirmwareRoadTest, UploadsSendBlocksShowProgressAndEndTheSession) {
       // Off before anything is sent, so a second press cannot start a second upload.
       EXPECT_FALSE(dialog.GetDlgItem(IDC_FW_UPGRADE)->isEnabled());
       EXPECT_TRUE(dialog.IsProgressShown());
-      WaitFor([&] { return !dialog.isVisible(); });
+      WaitUntil([&] { return !dialog.isVisible(); });
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(progress, c.progress);
@@ -249,7 +249,7 @@ TEST_F(FirmwareRoadTest, FilesThatCannotBeSentWholeAreRefusedAndCancelAborts) {
     }
     // Escape is Cancel: the abort goes out and the dialog ends.
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    WaitFor([&] { return !dialog.isVisible(); });
+    WaitUntil([&] { return !dialog.isVisible(); });
   });
   EXPECT_EQ(result, 0);
   const auto uploads = Uploads();
@@ -266,17 +266,17 @@ TEST_F(FirmwareRoadTest, ARefusedBlockStopsTheUploadAndLeavesTheSession) {
   const int result = RunModalWith(dialog, [&] {
     SetPath(dialog, file);
     Click(dialog, IDC_FW_UPGRADE);
-    ASSERT_TRUE(WaitFor([&] { return !Boxes().empty() && !dialog.IsUploading(); }));
-    ASSERT_TRUE(WaitFor([&] { return dialog.GetDlgItem(IDC_FW_UPGRADE)->isEnabled(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !Boxes().empty() && !dialog.IsUploading(); }));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.GetDlgItem(IDC_FW_UPGRADE)->isEnabled(); }));
     EXPECT_EQ(Boxes(), std::vector<std::string>{Text(4077)});
-    WaitFor([&] { return !dialog.IsProgressShown(); });
+    WaitUntil([&] { return !dialog.IsProgressShown(); });
     EXPECT_FALSE(dialog.IsProgressShown());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(g_pLogin, nullptr);
     // Nothing is resent and the server gets no abort.
     EXPECT_EQ(Uploads().size(), 2u);
     Click(dialog, IDC_FW_CANCEL);
-    WaitFor([&] { return !dialog.isVisible(); });
+    WaitUntil([&] { return !dialog.isVisible(); });
   });
   EXPECT_EQ(result, 0);
   const auto uploads = Uploads();
@@ -299,7 +299,7 @@ TEST_F(FirmwareRoadTest, CancelDuringAStalledBlockEndsTheUploadThenAborts) {
     Click(dialog, IDC_FW_CANCEL);
     EXPECT_TRUE(dialog.IsCancelling());
     EXPECT_EQ(g_pLogin, nullptr);
-    WaitFor([&] { return !dialog.isVisible(); });
+    WaitUntil([&] { return !dialog.isVisible(); });
   });
   EXPECT_EQ(result, 0);
   // The second block is still held by the server, yet the upload is over: no third block,
@@ -334,7 +334,7 @@ TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
       EXPECT_EQ(connect.ShownText(), QString::fromLatin1(text));
     }
     latch.Open();
-    WaitFor([&] { return !connect.isVisible(); });
+    WaitUntil([&] { return !connect.isVisible(); });
   });
   latch.Open();
   EXPECT_EQ(result, 1);
@@ -416,7 +416,7 @@ TEST_F(FirmwareButtonTest, OnlyALevel30LoginReachesTheFirmwareDialog) {
     ClickUpgrade();
     if (c.shownCode >= 0) {
       const QString text = *ResultText(c.shownCode);
-      ASSERT_TRUE(WaitFor([&] { return m_dialog->ShownResultText() == text; }));
+      ASSERT_TRUE(WaitUntil([&] { return m_dialog->ShownResultText() == text; }));
       EXPECT_EQ(UpgradeRuns(), runs);
     } else {
       EXPECT_EQ(UpgradeRuns(), runs + 1);
@@ -441,13 +441,13 @@ TEST_F(FirmwareButtonTest, ALoginInProgressIsGivenUpFirst) {
   m_server.SetStreamReply("USER-LEVEL=30;");
   m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER)->setFocus();
   QTest::keyClick(m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER), Qt::Key_Return);
-  ASSERT_TRUE(WaitFor([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
+  ASSERT_TRUE(WaitUntil([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
   ClickUpgrade();
   EXPECT_FALSE(m_dialog->IsAnimating());
   EXPECT_EQ(m_sessionAtUpgrade, "firmware");
   latch.Open();
   // The window's attempt answers late and is dropped: the session stays the firmware road's.
-  ASSERT_TRUE(WaitFor([&] { return m_dialog->StaleResults() >= 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return m_dialog->StaleResults() >= 1; }));
   EXPECT_EQ(SessionIdBuffer.Get(), "firmware");
   EXPECT_FALSE(m_dialog->ShownResultText().has_value());
 }

@@ -22,7 +22,6 @@
 namespace {
 
 using login_test::RunModalWith;
-using login_test::WaitFor;
 using namespace ui::login;
 namespace fs = std::filesystem;
 

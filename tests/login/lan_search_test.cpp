@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fakes/fake_lan_responder.h"
+#include "fakes/wait_until.h"
 #include "platform/testing/manual_clock.h"
 
 namespace {
@@ -92,9 +93,7 @@ class LanExchangeTest : public ::testing::Test {
     return m_Answers.size();
   }
   bool WaitForAnswers(std::size_t count) {
-    for (int i = 0; i < 20000 && AnswerCount() < count; ++i)
-      std::this_thread::sleep_for(1ms);
-    return AnswerCount() >= count;
+    return fakes::WaitUntil([&] { return AnswerCount() >= count; });
   }
 
   FakeLanResponder m_Responder;
@@ -182,14 +181,10 @@ TEST_F(LanExchangeTest, DatagramsOfAnotherLengthOrCodeDoNotCount) {
 
 TEST_F(LanExchangeTest, AFailedBroadcastIsReportedAndTheSearchStillListens) {
   StartSearch("");  // no own address: nothing can be broadcast
-  for (int i = 0; i < 20000; ++i) {
-    {
-      std::lock_guard lock(m_Lock);
-      if (m_SendFailures > 0)
-        break;
-    }
-    std::this_thread::sleep_for(1ms);
-  }
+  ASSERT_TRUE(fakes::WaitUntil([&] {
+    std::lock_guard lock(m_Lock);
+    return m_SendFailures > 0;
+  }));
   m_Clock.Advance(3000);
   ASSERT_TRUE(Ended());
   EXPECT_EQ(m_SendFailures, 1);

@@ -32,7 +32,7 @@ namespace {
 using fakes::FakeReply;
 using login_test::kLeftOpen;
 using login_test::RunModalWith;
-using login_test::WaitFor;
+using fakes::WaitUntil;
 using namespace ui::login;
 
 constexpr const char* kStreamReply =
@@ -83,7 +83,7 @@ TEST_F(LoginDialogTest, EnterInEachFieldLogsInAndNeverCloses) {
       SCOPED_TRACE(id);
       PressEnterIn(id);
       ++presses;
-      ASSERT_TRUE(WaitFor(
+      ASSERT_TRUE(WaitUntil(
           [&] { return LoginRequests() == presses && m_dialog->ShownResultText().has_value(); }));
       EXPECT_EQ(m_dialog->ShownResultText(), ui::LoadString(8534));
       EXPECT_FALSE(m_dialog->IsAnimating());
@@ -126,7 +126,7 @@ TEST_F(LoginDialogTest, ConnectLogsInCommitsAndEndsWithOne) {
     auto* connect = qobject_cast<CVtxButton*>(m_dialog->GetDlgItem(IDC_CONNECT));
     ASSERT_NE(connect, nullptr);
     connect->click();
-    WaitFor([&] { return !m_dialog->isVisible(); });
+    WaitUntil([&] { return !m_dialog->isVisible(); });
   });
   EXPECT_EQ(result, ui::IDOK);
   EXPECT_EQ(SessionIdBuffer.Get(), "5A3F19C2");
@@ -160,7 +160,7 @@ TEST_F(LoginDialogTest, FieldsThatCannotBeSentShowTheirMessage) {
     const std::size_t before = m_box->Count();
     const int result = RunModalWith(dialog, [&] {
       QTest::keyClick(&dialog, Qt::Key_Return);
-      WaitFor([&] { return m_box->Count() > before; });
+      WaitUntil([&] { return m_box->Count() > before; });
       EXPECT_FALSE(dialog.IsAnimating());
       QTest::keyClick(&dialog, Qt::Key_Escape);
     });
@@ -209,7 +209,7 @@ TEST_F(LoginDialogTest, ACodeWithoutTextKeepsTheShownText) {
   // The firmware road posts its codes without an attempt's tag.
   platform::PostMessage(m_dialog->Handle(), WM_LOGIN_RESULT, 25, 0);
   EXPECT_TRUE(
-      WaitFor([&] { return m_dialog->ShownResultText() != QStringLiteral("illegal user"); }));
+      WaitUntil([&] { return m_dialog->ShownResultText() != QStringLiteral("illegal user"); }));
   EXPECT_EQ(m_dialog->ShownResultText(), QStringLiteral("User level too low"));
 }
 
@@ -311,9 +311,9 @@ TEST_F(LoginDialogTest, ASecondConnectLeavesOnlyTheSecondAttempt) {
   g_lpApp->m_SettingINI.m_byDecodeType = 4;
   const int result = RunModalWith(*m_dialog, [&] {
     PressEnterIn(IDC_LOGIN_USER);
-    ASSERT_TRUE(WaitFor([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
+    ASSERT_TRUE(WaitUntil([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
     PressEnterIn(IDC_LOGIN_USER);
-    WaitFor([&] { return !m_dialog->isVisible(); });
+    WaitUntil([&] { return !m_dialog->isVisible(); });
   });
   letGo();
   EXPECT_EQ(result, ui::IDOK);
@@ -321,7 +321,7 @@ TEST_F(LoginDialogTest, ASecondConnectLeavesOnlyTheSecondAttempt) {
   EXPECT_EQ(g_lpApp->m_wUserLevel.load(), 20);
   EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), 704);
   // The first attempt answers late; its result is dropped and changes nothing.
-  EXPECT_TRUE(WaitFor([&] { return m_dialog->StaleResults() >= 1; }));
+  EXPECT_TRUE(WaitUntil([&] { return m_dialog->StaleResults() >= 1; }));
   EXPECT_EQ(SessionIdBuffer.Get(), "second");
   EXPECT_EQ(g_lpApp->m_wUserLevel.load(), 20);
   EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), 704);
@@ -340,7 +340,7 @@ TEST_F(LoginDialogTest, AMissingSkinBitmapStillOpensAndEnterLogsIn) {
     EXPECT_EQ(m_dialog->GetDlgItem(IDC_CONNECT), nullptr);  // no buttons
     EXPECT_FALSE(m_dialog->grab().isNull());                // painting copes
     PressEnterIn(IDC_LOGIN_PASSWORD);
-    WaitFor([&] { return !m_dialog->isVisible(); });
+    WaitUntil([&] { return !m_dialog->isVisible(); });
   });
   EXPECT_EQ(result, ui::IDOK);
 }

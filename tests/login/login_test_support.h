@@ -14,6 +14,7 @@
 
 #include "app/app_data.h"
 #include "fakes/temp_folder.h"
+#include "fakes/wait_until.h"
 #include "net/net_environment.h"
 #include "platform/folders.h"
 #include "platform/testing/fake_message_box.h"
@@ -36,11 +37,6 @@ inline int RunModalWith(ui::UiDialog& dialog, const std::function<void()>& scrip
       dialog.EndDialog(kLeftOpen);
   });
   return dialog.DoModal();
-}
-
-// Processes events until done() holds, at most limitMs.
-inline bool WaitFor(const std::function<bool()>& done, int limitMs = 20000) {
-  return QTest::qWaitFor(done, limitMs);
 }
 
 class LoginUiTest : public ::testing::Test {

@@ -25,7 +25,7 @@ namespace {
 using fakes::FakeLanDevice;
 using fakes::FakeLanResponder;
 using login_test::RunModalWith;
-using login_test::WaitFor;
+using fakes::WaitUntil;
 using namespace std::chrono_literals;
 using namespace ui::login;
 
@@ -73,9 +73,9 @@ class SearchDialogTest : public login_test::LoginUiTest {
   }
   // Waits for both answers and ends the search by the clock.
   void FindTwoServers(CSearchDlg& dialog) {
-    ASSERT_TRUE(WaitFor([&] { return dialog.Devices().size() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.Devices().size() == 2; }));
     m_clock.Advance(3000);
-    ASSERT_TRUE(WaitFor([&] { return !dialog.IsSearching(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.IsSearching(); }));
   }
   QLineEdit* Edit(CSearchDlg& dialog, int id) { return dialog.Controls().Get<QLineEdit>(id); }
   void Click(CSearchDlg& dialog, int id) {
@@ -92,10 +92,10 @@ class SearchDialogTest : public login_test::LoginUiTest {
   void FinishCommand(CSearchDlg& dialog, std::size_t requestsBefore, bool answered) {
     ASSERT_TRUE(m_responder.WaitForRequests(requestsBefore + 1, 20s));
     if (!answered) {
-      ASSERT_TRUE(WaitFor([&] { return dialog.m_bChosen; }));
+      ASSERT_TRUE(WaitUntil([&] { return dialog.m_bChosen; }));
       m_clock.Advance(7000);
     }
-    ASSERT_TRUE(WaitFor([&] { return !dialog.IsCommandRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.IsCommandRunning(); }));
   }
 
   FakeLanResponder m_responder;
@@ -165,7 +165,7 @@ TEST_F(SearchDialogTest, SilenceLeavesAnEmptyListAndSearchAgainSearchesAnew) {
   const int result = RunModalWith(dialog, [&] {
     ASSERT_TRUE(m_responder.WaitForRequests(1, 20s));
     m_clock.Advance(3000);
-    ASSERT_TRUE(WaitFor([&] { return !dialog.IsSearching(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.IsSearching(); }));
     EXPECT_EQ(List(dialog).GetItemCount(), 0);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Stop_Search"));
     // OK without a server chooses nothing; SEARCH AGAIN first.
@@ -173,10 +173,10 @@ TEST_F(SearchDialogTest, SilenceLeavesAnEmptyListAndSearchAgainSearchesAnew) {
     Click(dialog, IDC_SEARCH_AGAIN);
     EXPECT_FALSE(List(dialog).isEnabled());
     EXPECT_TRUE(dialog.Timers().IsRunning(kSearchCaptionTimer));
-    ASSERT_TRUE(WaitFor([&] { return dialog.Devices().size() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.Devices().size() == 1; }));
     EXPECT_EQ(m_responder.Requests().size(), 2u);
     m_clock.Advance(3000);
-    ASSERT_TRUE(WaitFor([&] { return !dialog.IsSearching(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialog.IsSearching(); }));
     EXPECT_EQ(List(dialog).GetItemCount(), 1);
     EXPECT_EQ(dialog.Devices()[0].index, 0);
     Click(dialog, ui::IDOK);

@@ -9,6 +9,7 @@
 #include "app/engine_threads.h"
 #include "app/kernel_threads.h"
 #include "commands_fixture.h"
+#include "fakes/wait_until.h"
 #include "media/record/recorder.h"
 #include "platform/audio_out.h"
 #include "platform/testing/manual_clock.h"
@@ -23,18 +24,6 @@ using namespace mainwin;
 using Clock = std::chrono::steady_clock;
 
 // Processes the window's messages until done() holds (real time, at most 10 s).
-template <typename Done>
-bool PumpUntil(Done done) {
-  const auto deadline = Clock::now() + std::chrono::seconds(10);
-  while (!done()) {
-    if (Clock::now() > deadline)
-      return false;
-    QCoreApplication::processEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
 class FixedDiskSpace final : public ui::IDiskSpace {
  public:
   explicit FixedDiskSpace(std::uint64_t bytes) : m_bytes(bytes) {}
@@ -158,7 +147,7 @@ TEST_F(ConnectionTest, DisconnectWaitsOffTheGuiThreadInOrderWithinItsLimits) {
   ASSERT_TRUE(clock.WaitForWaiters(1));
   EXPECT_EQ(app.m_bConnected, 1u);
   clock.Advance(1);
-  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !window.IsWaiting(); }));
   EXPECT_EQ(app.m_bConnected, 0u);
   EXPECT_EQ(app.KernelMessageCode, kKernelFeedback);
   EXPECT_EQ(app.h_KernelMessageSemaphore->Count(), 1u);
@@ -187,7 +176,7 @@ TEST_F(ConnectionTest, TheFeedbackCodeGoesOnlyAtLevelThirtyToA0x84Server) {
     MakeEngineEvents();
     g_lpApp->m_bStreamsStarted = 0;  // nothing to wait for
     window.OnCommand(IDC_CONNECT);
-    ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !window.IsWaiting(); }));
     EXPECT_EQ(g_lpApp->KernelMessageCode, c.posted ? kKernelFeedback : 0u);
     EXPECT_EQ(g_lpApp->h_KernelMessageSemaphore->Count(), c.posted ? 1u : 0u);
     // The terminate request is not made without streams.
@@ -219,7 +208,7 @@ TEST_F(ConnectionTest, TheFeedbackCodeWaitsForABusyMailboxWithinItsLimit) {
   EXPECT_EQ(window.StatusText(), "ESCAPED TIME:  00:07");
   EXPECT_TRUE(window.IsWaiting());
   clock.Advance(1);
-  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !window.IsWaiting(); }));
   EXPECT_EQ(app.KernelMessageCode, 0u);
   EXPECT_EQ(app.h_KernelMessageSemaphore->Count(), 0u);
   EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 1);
@@ -247,7 +236,7 @@ TEST_F(ConnectionTest, ACloseDuringTheWaitsEndsTheWindowAfterThem) {
   clock.Advance(1000);
   ASSERT_TRUE(clock.WaitForWaiters(1));
   clock.Advance(7000);
-  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !window.IsWaiting(); }));
   EXPECT_FALSE(window.isVisible());
 }
 
@@ -281,7 +270,8 @@ TEST_F(ConnectionTest, ReconnectPausesThenDisconnectsAndConnects) {
   platform::PostMessage(window.Handle(), WM_RECONNECT, 0, 0);
   ProcessEvents();
   clock.Advance(1);
-  ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting() && window.StatusText() == "CONNECT!!"; }));
+  ASSERT_TRUE(
+      fakes::WaitUntil([&] { return !window.IsWaiting() && window.StatusText() == "CONNECT!!"; }));
   EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 0);
   EXPECT_TRUE(g_lpApp->h_ReLoginThread != nullptr);
   ProcessEvents();
@@ -313,7 +303,7 @@ TEST_F(ConnectionTest, AvSwitchCyclesStopsTheOldStreamsAndReportsTheLoss) {
     Press(IDC_AV_SWITCH);
     EXPECT_EQ(app.m_SettingINI.m_byAvSwitchOption, s.next);
     EXPECT_EQ(app.m_bAvSwitched, 1u);
-    ASSERT_TRUE(PumpUntil([&] { return !window.IsWaiting(); }));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !window.IsWaiting(); }));
     EXPECT_EQ(app.NotifyGetJPEGImageThreadResetEvent->Wait(0), s.video);
     EXPECT_EQ(app.NotifyGetAudioThreadResetEvent->Wait(0), s.audio);
     EXPECT_EQ(app.KernelMessageCode, kKernelConnectionLost);
@@ -489,10 +479,10 @@ TEST_F(AlarmSoundTest, TwoAlarmsInARowLeaveOneSoundThreadAndTheEndStopsIt) {
   OpenWithSound();
   CAppData& app = *g_lpApp;
   Alarm(kAlarmStateOn);
-  ASSERT_TRUE(PumpUntil([] { return CountingAudioOut::s_opened == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([] { return CountingAudioOut::s_opened == 1; }));
   EXPECT_EQ(app.m_bAlarmWavPending, 1u);
   Alarm(kAlarmStateOn);
-  ASSERT_TRUE(PumpUntil([] { return CountingAudioOut::s_opened == 2; }));
+  ASSERT_TRUE(fakes::WaitUntil([] { return CountingAudioOut::s_opened == 2; }));
   // The first thread had ended (and closed its device) before the second one began.
   EXPECT_EQ(CountingAudioOut::s_open, 1);
   EXPECT_TRUE(app::EngineThreadRunning(app.h_PlayAudioWavThread));
@@ -511,12 +501,12 @@ TEST_F(AlarmSoundTest, ALeftClickSilencesTheAlarmAndStillReachesTheButton) {
   CKavelinDlg& window = OpenWithSound();
   CAppData& app = *g_lpApp;
   Alarm(kAlarmStateOn);
-  ASSERT_TRUE(PumpUntil([] { return CountingAudioOut::s_open == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([] { return CountingAudioOut::s_open == 1; }));
   QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
   EXPECT_EQ(app.m_bAlarmWavPending, 0u);
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4085)});
   // The sound thread ends by itself.
-  ASSERT_TRUE(PumpUntil([] { return CountingAudioOut::s_open == 0; }));
+  ASSERT_TRUE(fakes::WaitUntil([] { return CountingAudioOut::s_open == 0; }));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/joining_thread.h"
+#include "fakes/wait_until.h"
 
 namespace {
 
@@ -147,10 +148,14 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ResolutionCodeTest,
                                            SizeCase{640, 480, 0}, SizeCase{0, 0, 0},
                                            SizeCase{576, 704, 0}));
 
-// A recorder stand-in: FreeSem (1 of 1), StartSem (0 of 1), and what the ring told it.
+// A recorder stand-in: FreeSem (1 of 1), StartSem (0 of 1), and what the ring told it (and how
+// often the composer asked for the FreeSem).
 class FakeRecorder : public IRecordBufferReader {
  public:
-  platform::Semaphore& FreeSem() override { return m_free; }
+  platform::Semaphore& FreeSem() override {
+    ++m_freeAsked;
+    return m_free;
+  }
   bool IsRecording() override { return m_recording; }
   void TakeStoredFrame(const CSystemBuffer& ring) override {
     m_taken.push_back(ring.NewestSlot());
@@ -163,6 +168,7 @@ class FakeRecorder : public IRecordBufferReader {
   std::atomic<bool> m_recording{false};
   std::vector<std::uint16_t> m_taken;
   int m_counted = 0;
+  std::atomic<int> m_freeAsked{0};
 };
 
 class PutFrameTest : public SystemBufferTest {
@@ -196,12 +202,15 @@ TEST_F(PutFrameTest, ARecordingRecorderHoldsTheNextFrameBackUntilItHasCopied) {
   EXPECT_EQ(user.m_start.Count(), 1u);
   EXPECT_EQ(user.m_free.Count(), 0u);
 
-  // The next frame waits for the user recorder's FreeSem.
+  // The next frame waits for the user recorder's FreeSem: once the composer has asked for it
+  // (and taken the one before), it can only go on when the recorder gives it back.
+  const int asked = user.m_freeAsked.load();
   std::atomic<int> result{-1};
   fakes::JoiningThread composer(
       [&] { result = PutFrameToRecordBuffer(m_ring, Video(Bytes(8), 3000), Context(), &m_stop); },
       [&] { m_stop.Set(); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user.m_freeAsked.load() > asked; }));
+  EXPECT_EQ(m_recorders[0]->m_free.Count(), 0u);
   EXPECT_EQ(result.load(), -1);
   EXPECT_EQ(m_ring.NextSlot(), 1);
   ASSERT_TRUE(user.m_start.Wait(0));

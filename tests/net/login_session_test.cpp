@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <thread>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "app/app_data.h"
+#include "fakes/wait_until.h"
+#include "net/blocking_socket.h"
 #include "net_test_environment.h"
 #include "platform/testing/fake_message_box.h"
 #include "platform/testing/recording_window.h"
@@ -45,6 +50,31 @@ class LoginSessionTest : public net::testing::FakeServerTest {
     EXPECT_EQ(posted.size(), 1u);
     EXPECT_TRUE(g_pLogin->m_hLoginThread->Join(20000));
     return posted.empty() ? std::nullopt : std::optional<uintptr_t>(posted[0].wParam);
+  }
+
+  // What the server received from the keep-alive thread, once that thread has ended. A marker
+  // sent now from a socket of the test's own comes in after what the thread sent (loopback
+  // delivers a datagram as it is sent); once the server holds it, and what `complete` asks
+  // for, nothing else is on its way. The marker is left out of the result.
+  using Datagrams = std::vector<std::string>;
+  Datagrams KeepAliveDatagrams(const std::function<bool(const Datagrams&)>& complete = nullptr) {
+    static const std::string kMarker = "marker";
+    CBlockingSocket socket;
+    socket.Create(CBlockingSocket::kDatagram);
+    socket.SetDestination(CSockAddr("127.0.0.1", server->WebPort()));
+    socket.Sendto(kMarker.data(), static_cast<int>(kMarker.size()));
+    socket.Cleanup();
+    Datagrams received;
+    EXPECT_TRUE(fakes::WaitUntil([&] {
+      received = server->Datagrams();
+      const auto marker = std::find(received.begin(), received.end(), kMarker);
+      if (marker == received.end()) {
+        return false;
+      }
+      received.erase(marker);
+      return !complete || complete(received);
+    }));
+    return received;
   }
 
   platform::testing::RecordingWindow window;
@@ -104,9 +134,8 @@ TEST_F(LoginSessionTest, KeepAliveStoppedBeforeStartSendsNothing) {
   ASSERT_TRUE(g_pLogin->StartKeepAliveThread());
   g_pLogin->m_hStopEvent->Set();
   EXPECT_TRUE(g_pLogin->m_hKeepAliveThread->Join(20000));
-  g_pLogin->m_hStartEvent->Set();
-  std::this_thread::sleep_for(200ms);  // nothing may arrive; a short look is enough
-  EXPECT_TRUE(server->Datagrams().empty());
+  g_pLogin->m_hStartEvent->Set();  // too late: the thread has ended
+  EXPECT_TRUE(KeepAliveDatagrams().empty());
 }
 
 TEST_F(LoginSessionTest, KeepAliveDatagramsAndTheLastOne) {
@@ -127,18 +156,16 @@ TEST_F(LoginSessionTest, KeepAliveDatagramsAndTheLastOne) {
       "GET / HTTP/1.1 \r\nAccept: */* \r\nAccept-Language: zh-tw\r\nAccept-Encoding: gzip, "
       "deflate\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR "
       "1.1.4322)\r\nHost: 10.1.2.3\r\nConnection: Keep-Alive\r\n";
-  ASSERT_TRUE(server->WaitForDatagrams(3, 20s));
-  std::this_thread::sleep_for(100ms);
-  const auto datagrams = server->Datagrams();
+  const std::string last =
+      head + "Content-Lentght: 33\r\n\r\nSession: ABC\r\nConnection: Close\r\n";
+  // Every datagram in, the last one last (and nothing after it).
+  const Datagrams datagrams =
+      KeepAliveDatagrams([&](const Datagrams& d) { return !d.empty() && d.back() == last; });
+  ASSERT_GE(datagrams.size(), 3u);
   for (std::size_t i = 0; i + 1 < datagrams.size(); ++i) {
     // 11 + the length of the session text.
     EXPECT_EQ(datagrams[i], head + "Content-Lentght: 14\r\n\r\nSession: ABC\r\n") << i;
   }
-  EXPECT_EQ(datagrams.back(),
-            head + "Content-Lentght: 33\r\n\r\nSession: ABC\r\nConnection: Close\r\n");
-  const std::size_t count = datagrams.size();
-  std::this_thread::sleep_for(150ms);
-  EXPECT_EQ(server->Datagrams().size(), count);  // nothing after the last one
 }
 
 TEST_F(LoginSessionTest, KeepAliveWithoutDottedAddressSendsNothing) {
@@ -147,7 +174,7 @@ TEST_F(LoginSessionTest, KeepAliveWithoutDottedAddressSendsNothing) {
   ASSERT_TRUE(g_pLogin->StartKeepAliveThread());
   g_pLogin->m_hStartEvent->Set();
   EXPECT_TRUE(g_pLogin->m_hKeepAliveThread->Join(20000));
-  EXPECT_TRUE(server->Datagrams().empty());
+  EXPECT_TRUE(KeepAliveDatagrams().empty());
 }
 
 TEST(LoginObject, CreateAndDeleteAreIdempotent) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/joining_thread.h"
+#include "fakes/wait_until.h"
 
 namespace platform {
 namespace {
@@ -270,10 +271,8 @@ TEST(WaitAnyTest, SemaphoreUnitsAreTakenOnceAcrossConsumers) {
   for (int i = 0; i < kUnits; ++i) {
     ASSERT_TRUE(work.Release());
   }
-  // Wait (bounded) for the consumers to drain the semaphore, then stop them.
-  for (int spins = 0; spins < 10000 && taken.load() < kUnits; ++spins) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  // Wait for the consumers to drain the semaphore, then stop them.
+  EXPECT_TRUE(fakes::WaitUntil([&] { return taken.load() == kUnits; }));
   stop.Set();
   for (auto& consumer : consumers) {
     consumer.join();
@@ -295,9 +294,7 @@ TEST(WaitAnyTest, AutoEventReleasesOneOfTwoWaiters) {
   std::thread a(waiter);
   std::thread b(waiter);
   event.Set();
-  for (int spins = 0; spins < 10000 && woken.load() == 0; ++spins) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  EXPECT_TRUE(fakes::WaitUntil([&] { return woken.load() != 0; }));
   stop.Set();
   a.join();
   b.join();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/wait_until.h"
 #include "media/record/recorder.h"
 #include "media/record_buffer.h"
 
@@ -76,16 +77,9 @@ class RecorderTest : public ::testing::Test {
     // frames, not in the middle of one.
     for (const auto& reader : GetRecordBufferReaders()) {
       if (reader) {
-        ASSERT_TRUE(WaitUntil([&] { return reader->FreeSem().Count() == 1; }));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return reader->FreeSem().Count() == 1; }));
       }
     }
-  }
-
-  static bool WaitUntil(const std::function<bool()>& condition) {
-    for (int i = 0; i < 4000 && !condition(); ++i) {
-      platform::Event().Wait(5);
-    }
-    return condition();
   }
 
   // The frames of the file, by their number in the stream.
@@ -123,7 +117,7 @@ TEST_F(RecorderTest, UserRecordByHandStartsAtTheLatestKeyFrame) {
   std::string path = dir.string();
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
   EXPECT_EQ(path, dir.string() + "/");
-  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(16, 40);
   ASSERT_TRUE(user->StopRecord());
   EXPECT_FALSE(user->HasOpenFile());
@@ -136,7 +130,7 @@ TEST_F(RecorderTest, UserRecordByHandStartsAtTheLatestKeyFrame) {
 
   // A second record in the same second gets its own file.
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
-  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(40, 45);
   ASSERT_TRUE(user->StopRecord());
   EXPECT_EQ(user->LastFileName(), dir.string() + "/USER_MP4_261209T230000_AB12_2.vs4");
@@ -153,7 +147,7 @@ TEST_F(RecorderTest, AlarmRecordTakesThePreRecordFromTheFirstKeyFrameAndIsEntere
   ASSERT_TRUE(alarm->OpenRecordFile(path, 4));
   std::string again = dir.string();
   EXPECT_FALSE(alarm->OpenRecordFile(again, 4));  // never while a file is open
-  ASSERT_TRUE(WaitUntil([&] { return alarm->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return alarm->IsRecording(); }));
   Store(20, 30);
   ASSERT_TRUE(alarm->StopRecord());
   ExpectFrames(alarm->LastFileName(), 3, 29);
@@ -169,11 +163,11 @@ TEST_F(RecorderTest, AFullDiskStopsTheRecordWithAValidFileAndAMessage) {
   Store(0, 5);
   std::string path = dir.string();
   ASSERT_TRUE(alarm->OpenRecordFile(path, 4));
-  ASSERT_TRUE(WaitUntil([&] { return alarm->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return alarm->IsRecording(); }));
   Store(5, 10);
   freeBytes = 50ull << 20;
   Store(10, 11);
-  ASSERT_TRUE(WaitUntil([&] { return !alarm->HasOpenFile(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !alarm->HasOpenFile(); }));
   ExpectFrames(alarm->LastFileName(), 3, 9);
   {
     std::lock_guard lock(mutex);
@@ -193,17 +187,17 @@ TEST_F(RecorderTest, UserRecordSurvivesTheEndOfTheStreamsAndContinuesAfterRelogi
   Store(0, 4);
   std::string path = dir.string();
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
-  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(4, 8);
   endOfStreams.Set();
-  ASSERT_TRUE(WaitUntil([&] { return !user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !user->IsRecording(); }));
   EXPECT_TRUE(user->HasOpenFile());
   EXPECT_TRUE(user->ExitThread(10000));
 
   endOfStreams.Reset();
   ASSERT_TRUE(user->CreateThread(4));
   ASSERT_TRUE(user->Interrupt());
-  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(8, 12);
   ASSERT_TRUE(user->StopRecord());
   ExpectFrames(user->LastFileName(), 3, 11);
@@ -221,11 +215,11 @@ TEST_F(RecorderTest, ScheduleRecordsInsideItsWindow) {
   ASSERT_TRUE(sch->CreateThread(4));
   Store(0, 6);
   now = 150;
-  ASSERT_TRUE(WaitUntil([&] { return sch->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return sch->IsRecording(); }));
   Store(6, 12);
   now = 201;
   Store(12, 13);
-  ASSERT_TRUE(WaitUntil([&] { return !sch->HasOpenFile(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !sch->HasOpenFile(); }));
   EXPECT_EQ(sch->LastFileName(), dir.string() + "/SCH_MP4_261209T230000_AB12.vs4");
   ExpectFrames(sch->LastFileName(), 3, 11);
   EXPECT_TRUE(sch->ExitThread(10000));
@@ -237,7 +231,7 @@ TEST_F(RecorderTest, UserRecordRollsOverIntoANewFileAtTheFrameLimit) {
   ASSERT_TRUE(user->CreateThread(0));  // JPEG: no pre-record, every frame from the start
   std::string path = dir.string();
   ASSERT_TRUE(user->OpenRecordFile(path, 0));
-  ASSERT_TRUE(WaitUntil([&] { return user->IsRecording(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   const std::string first = user->LastFileName();
   std::vector<std::uint8_t> tiny{7};
   RecordFrame frame;
@@ -249,10 +243,11 @@ TEST_F(RecorderTest, UserRecordRollsOverIntoANewFileAtTheFrameLimit) {
     ASSERT_EQ(PutFrameToRecordBuffer(ring, frame, context, nullptr), 1);
     if (i + 1 == kVs4MaxFrames) {
       // The pass after the limit finishes the file and opens the next one.
-      ASSERT_TRUE(WaitUntil([&] { return user->FilesFinished() == 1 && user->IsRecording(); }));
+      ASSERT_TRUE(
+          fakes::WaitUntil([&] { return user->FilesFinished() == 1 && user->IsRecording(); }));
     }
   }
-  ASSERT_TRUE(WaitUntil([&] { return user->FreeSem().Count() == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->FreeSem().Count() == 1; }));
   ASSERT_TRUE(user->StopRecord());
   auto full = ReadVs4(ReadFile(first));
   ASSERT_TRUE(full.has_value());
@@ -277,7 +272,7 @@ TEST_F(RecorderTest, AStopThatTimesOutIsNotReportedAsSuccess) {
   EXPECT_FALSE(user.OpenRecordFile(again, 4));  // the old record is still stopping
   // The thread, once there, finishes it.
   ASSERT_TRUE(user.CreateThread(4));
-  ASSERT_TRUE(WaitUntil([&] { return !user.HasOpenFile(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !user.HasOpenFile(); }));
   auto file = ReadVs4(ReadFile(user.LastFileName()));
   ASSERT_TRUE(file.has_value());
   EXPECT_TRUE(file->frames.empty());

@@ -56,6 +56,19 @@ TEST(AlignedAlloc, TypedCountsPastTheLimitGiveNullInsteadOfASmallBlock) {
   for (int i = 0; i < 7; ++i) {
     ok[i] = ~std::uint64_t{0};
   }
+  // Each allocator counts in its own element: 2^30 two-byte elements are 2^31 bytes, past the
+  // byte allocator's limit but within the 16-bit one's.
+  EXPECT_FALSE(MakeAligned<std::uint16_t>(std::int64_t{1} << 30, kAligned8u));
+  EXPECT_FALSE(MakeAligned<std::uint64_t>(std::int64_t{1} << 30, kAligned16s));
+  for (const AlignedAllocator* allocator :
+       {&kAligned8u, &kAligned16s, &kAligned32, &kAligned32Sse3}) {
+    auto block = MakeAligned<std::uint16_t>(13, *allocator);  // 26 bytes: odd in 4-byte words
+    ASSERT_TRUE(block);
+    EXPECT_TRUE(Aligned32(block.get()));
+    for (int i = 0; i < 13; ++i) {
+      block[i] = 0xFFFF;
+    }
+  }
 }
 
 }  // namespace

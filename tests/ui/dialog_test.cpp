@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/wait_until.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
@@ -25,18 +26,6 @@ using platform::testing::FakeMessageBox;
 using platform::testing::ScopedMessageBox;
 
 // Processes events until done() holds or five seconds pass (generous under load).
-template <typename Done>
-bool WaitFor(Done done) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > 5000)
-      return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
 class EndsInInit final : public ui::UiDialog {
  public:
   bool OnInitDialog() override {
@@ -123,7 +112,7 @@ TEST(MessageBridge, PostedMessagesArriveInOrderOnTheGuiThread) {
       platform::PostMessage(handle, ui::WM_USER + 27, i, -i);
   });
   poster.join();
-  ASSERT_TRUE(WaitFor([&] { return window.received.size() == 50; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return window.received.size() == 50; }));
   for (int i = 0; i < 50; ++i) {
     EXPECT_EQ(window.received[static_cast<std::size_t>(i)],
               std::make_tuple(ui::WM_USER + 27, ui::WParam(i), ui::LParam(-i)));
@@ -136,7 +125,7 @@ TEST(MessageBridge, RegisteredHandlerTakesItsMessage) {
   int shown = -1;
   window.OnMessage(0x41B, [&](ui::WParam w, ui::LParam) { shown = static_cast<int>(w); });
   platform::PostMessage(window.Handle(), 0x41B, 5, 0);
-  ASSERT_TRUE(WaitFor([&] { return shown == 5; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return shown == 5; }));
   EXPECT_TRUE(window.received.empty());
 }
 
@@ -270,7 +259,7 @@ TEST(QtMessageBox, WorkerThreadGetsTheDefaultAndTheBoxShowsLaterOnTheGuiThread) 
   });
   worker.join();  // returned without waiting for the GUI thread
   EXPECT_EQ(answer, platform::IDYES);
-  ASSERT_TRUE(WaitFor([&] { return !shownText.isEmpty(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !shownText.isEmpty(); }));
   EXPECT_EQ(shownText, "Get config Error!! Please Try again!!");
 }
 
@@ -296,7 +285,7 @@ TEST(Worker, StopEndsTheBodyAndMakesItsMessagesStale) {
     }
     return 0u;
   }));
-  ASSERT_TRUE(WaitFor([&] { return seen.load() != 0; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return seen.load() != 0; }));
   EXPECT_TRUE(worker.IsCurrent(seen));
   EXPECT_TRUE(worker.Stop(5000));
   EXPECT_FALSE(worker.IsCurrent(seen));

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/wait_until.h"
 #include "lifecycle/lifecycle_fixture.h"
 #include "media/alarm_db/alarm_database.h"
 #include "media/audio/alarm_wav.h"
@@ -32,17 +33,7 @@ using lifecycle_test::HeadlessMainWindow;
 using lifecycle_test::LifecycleTest;
 
 // Bounded wait on a condition another thread makes true.
-bool WaitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using fakes::WaitUntil;
 
 // Files one MPEG-4 frame in the data block's ring as the compose thread does.
 void StoreFrame(std::uint32_t kind, std::uint8_t fill) {

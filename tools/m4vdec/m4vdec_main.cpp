@@ -3,7 +3,9 @@
 // Decodes an MPEG-4 elementary stream frame by frame through Mp4DecControl and writes every
 // decoded picture to standard output: mode 3 (the default) as raw yuv420p (Y, U, V), other
 // modes as the converter's bytes. One line per frame on standard error: index, VOP type,
-// result. Exit status 0 once the input was read, whatever frames were refused.
+// result, and for a refused frame where the decoder found it damaged (bit position in the
+// frame, layer, macroblock and block, what was wrong). Exit status 0 once the input was read,
+// whatever frames were refused.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -87,6 +89,24 @@ char VopTypeOf(const std::uint8_t* frame, std::size_t length) {
     }
   }
   return '-';
+}
+
+// " refused at bit 812 of 1400: block 2 of macroblock 5,3: input ended", or nothing when the
+// decoder recorded no damage.
+std::string DamageText(const Mp4DecDamage& d, std::size_t frameLength) {
+  if (d.layer == Mp4DecLayer::kNone) {
+    return {};
+  }
+  std::string where = Mp4DecLayerName(d.layer);
+  if (d.block >= 0) {
+    where += " " + std::to_string(d.block);
+  }
+  if (d.mbX >= 0) {
+    where += (d.layer == Mp4DecLayer::kMacroblock ? " " : " of macroblock ") +
+             std::to_string(d.mbX) + "," + std::to_string(d.mbY);
+  }
+  return " refused at bit " + std::to_string(d.bitPosition) + " of " +
+         std::to_string(8 * frameLength) + ": " + where + ": " + Mp4DecFaultName(d.fault);
 }
 
 // Writes a mode-3 picture (Y, V, U) as yuv420p (Y, U, V).
@@ -179,7 +199,10 @@ int main(int argc, char** argv) {
     io.outputSwitch = 1;
     io.outputStride = stride;
     const std::int32_t result = Mp4DecControl(1, kMp4DecCmdDecode, &io, &inst, 0, 0, 0);
-    std::fprintf(stderr, "%zu %c %d\n", k, VopTypeOf(bytes, frames[k].length), result);
+    const std::string damage =
+        result == kMp4DecOk ? std::string() : DamageText(Mp4DecLastDamage(inst), frames[k].length);
+    std::fprintf(stderr, "%zu %c %d%s\n", k, VopTypeOf(bytes, frames[k].length), result,
+                 damage.c_str());
     if (result != kMp4DecOk) {
       continue;
     }

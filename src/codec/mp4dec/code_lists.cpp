@@ -2,84 +2,81 @@
 #include "codec/mp4dec/code_lists.h"
 
 namespace {
-constexpr Mp4DecCode kMcbpcIntraCodes[] = {
-    {"1", 3, 0, 0},      {"001", 3, 1, 0},    {"010", 3, 2, 0},
-    {"011", 3, 3, 0},    {"0001", 4, 0, 0},   {"000001", 4, 1, 0},
-    {"000010", 4, 2, 0}, {"000011", 4, 3, 0}, {"000000001", kCodeStuffing, 0, 0},
+constexpr Mp4DecMcbpcCode kMcbpcIntraCodes[] = {
+    {"1", 3, 0},      {"001", 3, 1},    {"010", 3, 2},
+    {"011", 3, 3},    {"0001", 4, 0},   {"000001", 4, 1},
+    {"000010", 4, 2}, {"000011", 4, 3}, {"000000001", kCodeStuffing, 0},
 };
-constexpr Mp4DecCode kMcbpcInterCodes[] = {
-    {"1", 0, 0, 0},         {"0011", 0, 1, 0},      {"0010", 0, 2, 0},
-    {"000101", 0, 3, 0},    {"00011", 3, 0, 0},     {"00000100", 3, 1, 0},
-    {"00000011", 3, 2, 0},  {"0000011", 3, 3, 0},   {"011", 1, 0, 0},
-    {"0000111", 1, 1, 0},   {"0000110", 1, 2, 0},   {"000000101", 1, 3, 0},
-    {"000100", 4, 0, 0},    {"000000100", 4, 1, 0}, {"000000011", 4, 2, 0},
-    {"000000010", 4, 3, 0}, {"010", 2, 0, 0},       {"0000101", 2, 1, 0},
-    {"0000100", 2, 2, 0},   {"00000101", 2, 3, 0},  {"000000001", kCodeStuffing, 0, 0},
+constexpr Mp4DecMcbpcCode kMcbpcInterCodes[] = {
+    {"1", 0, 0},         {"0011", 0, 1},      {"0010", 0, 2},
+    {"000101", 0, 3},    {"00011", 3, 0},     {"00000100", 3, 1},
+    {"00000011", 3, 2},  {"0000011", 3, 3},   {"011", 1, 0},
+    {"0000111", 1, 1},   {"0000110", 1, 2},   {"000000101", 1, 3},
+    {"000100", 4, 0},    {"000000100", 4, 1}, {"000000011", 4, 2},
+    {"000000010", 4, 3}, {"010", 2, 0},       {"0000101", 2, 1},
+    {"0000100", 2, 2},   {"00000101", 2, 3},  {"000000001", kCodeStuffing, 0},
 };
-constexpr Mp4DecCode kCbpyCodes[] = {
-    {"0011", 0, 0, 0},  {"00101", 1, 0, 0},  {"00100", 2, 0, 0},  {"1001", 3, 0, 0},
-    {"00011", 4, 0, 0}, {"0111", 5, 0, 0},   {"000010", 6, 0, 0}, {"1011", 7, 0, 0},
-    {"00010", 8, 0, 0}, {"000011", 9, 0, 0}, {"0101", 10, 0, 0},  {"1010", 11, 0, 0},
-    {"0100", 12, 0, 0}, {"1000", 13, 0, 0},  {"0110", 14, 0, 0},  {"11", 15, 0, 0},
+constexpr Mp4DecValueCode kCbpyCodes[] = {
+    {"0011", 0},   {"00101", 1}, {"00100", 2}, {"1001", 3},   {"00011", 4}, {"0111", 5},
+    {"000010", 6}, {"1011", 7},  {"00010", 8}, {"000011", 9}, {"0101", 10}, {"1010", 11},
+    {"0100", 12},  {"1000", 13}, {"0110", 14}, {"11", 15},
 };
-constexpr Mp4DecCode kMvdCodes[] = {
-    {"1", 0, 0, 0},
-    {"01", 1, 0, 0},
-    {"001", 2, 0, 0},
-    {"0001", 3, 0, 0},
-    {"000011", 4, 0, 0},
-    {"0000101", 5, 0, 0},
-    {"0000100", 6, 0, 0},
-    {"0000011", 7, 0, 0},
-    {"000001011", 8, 0, 0},
-    {"000001010", 9, 0, 0},
-    {"000001001", 10, 0, 0},
-    {"0000010001", 11, 0, 0},
-    {"0000010000", 12, 0, 0},
-    {"0000001111", 13, 0, 0},
-    {"0000001110", 14, 0, 0},
-    {"0000001101", 15, 0, 0},
-    {"0000001100", 16, 0, 0},
-    {"0000001011", 17, 0, 0},
-    {"0000001010", 18, 0, 0},
-    {"0000001001", 19, 0, 0},
-    {"0000001000", 20, 0, 0},
-    {"0000000111", 21, 0, 0},
-    {"0000000110", 22, 0, 0},
-    {"0000000101", 23, 0, 0},
-    {"0000000100", 24, 0, 0},
-    {"00000000111", 25, 0, 0},
-    {"00000000110", 26, 0, 0},
-    {"00000000101", 27, 0, 0},
-    {"00000000100", 28, 0, 0},
-    {"00000000011", 29, 0, 0},
-    {"00000000010", 30, 0, 0},
-    {"000000000011", 31, 0, 0},
-    {"000000000010", 32, 0, 0},
+constexpr Mp4DecValueCode kMvdCodes[] = {
+    {"1", 0},
+    {"01", 1},
+    {"001", 2},
+    {"0001", 3},
+    {"000011", 4},
+    {"0000101", 5},
+    {"0000100", 6},
+    {"0000011", 7},
+    {"000001011", 8},
+    {"000001010", 9},
+    {"000001001", 10},
+    {"0000010001", 11},
+    {"0000010000", 12},
+    {"0000001111", 13},
+    {"0000001110", 14},
+    {"0000001101", 15},
+    {"0000001100", 16},
+    {"0000001011", 17},
+    {"0000001010", 18},
+    {"0000001001", 19},
+    {"0000001000", 20},
+    {"0000000111", 21},
+    {"0000000110", 22},
+    {"0000000101", 23},
+    {"0000000100", 24},
+    {"00000000111", 25},
+    {"00000000110", 26},
+    {"00000000101", 27},
+    {"00000000100", 28},
+    {"00000000011", 29},
+    {"00000000010", 30},
+    {"000000000011", 31},
+    {"000000000010", 32},
 };
-constexpr Mp4DecCode kDcSizeLumaCodes[] = {
-    {"011", 0, 0, 0},          {"11", 1, 0, 0},         {"10", 2, 0, 0},
-    {"010", 3, 0, 0},          {"001", 4, 0, 0},        {"0001", 5, 0, 0},
-    {"00001", 6, 0, 0},        {"000001", 7, 0, 0},     {"0000001", 8, 0, 0},
-    {"00000001", 9, 0, 0},     {"000000001", 10, 0, 0}, {"0000000001", 11, 0, 0},
-    {"00000000001", 12, 0, 0},
+constexpr Mp4DecValueCode kDcSizeLumaCodes[] = {
+    {"011", 0},        {"11", 1},          {"10", 2},           {"010", 3},     {"001", 4},
+    {"0001", 5},       {"00001", 6},       {"000001", 7},       {"0000001", 8}, {"00000001", 9},
+    {"000000001", 10}, {"0000000001", 11}, {"00000000001", 12},
 };
-constexpr Mp4DecCode kDcSizeChromaCodes[] = {
-    {"11", 0, 0, 0},
-    {"10", 1, 0, 0},
-    {"01", 2, 0, 0},
-    {"001", 3, 0, 0},
-    {"0001", 4, 0, 0},
-    {"00001", 5, 0, 0},
-    {"000001", 6, 0, 0},
-    {"0000001", 7, 0, 0},
-    {"00000001", 8, 0, 0},
-    {"000000001", 9, 0, 0},
-    {"0000000001", 10, 0, 0},
-    {"00000000001", 11, 0, 0},
-    {"000000000001", 12, 0, 0},
+constexpr Mp4DecValueCode kDcSizeChromaCodes[] = {
+    {"11", 0},
+    {"10", 1},
+    {"01", 2},
+    {"001", 3},
+    {"0001", 4},
+    {"00001", 5},
+    {"000001", 6},
+    {"0000001", 7},
+    {"00000001", 8},
+    {"000000001", 9},
+    {"0000000001", 10},
+    {"00000000001", 11},
+    {"000000000001", 12},
 };
-constexpr Mp4DecCode kIntraTcoefCodes[] = {
+constexpr Mp4DecTcoefCode kIntraTcoefCodes[] = {
     {"10", 0, 0, 1},
     {"110", 0, 0, 2},
     {"1111", 0, 0, 3},
@@ -184,7 +181,7 @@ constexpr Mp4DecCode kIntraTcoefCodes[] = {
     {"000001011111", 1, 20, 1},
     {"0000011", kCodeEscape, 0, 0},
 };
-constexpr Mp4DecCode kInterTcoefCodes[] = {
+constexpr Mp4DecTcoefCode kInterTcoefCodes[] = {
     {"10", 0, 0, 1},
     {"1111", 0, 0, 2},
     {"010101", 0, 0, 3},
@@ -291,11 +288,11 @@ constexpr Mp4DecCode kInterTcoefCodes[] = {
 };
 }  // namespace
 
-const std::span<const Mp4DecCode> kMcbpcIntraCodeList{kMcbpcIntraCodes};
-const std::span<const Mp4DecCode> kMcbpcInterCodeList{kMcbpcInterCodes};
-const std::span<const Mp4DecCode> kCbpyCodeList{kCbpyCodes};
-const std::span<const Mp4DecCode> kMvdCodeList{kMvdCodes};
-const std::span<const Mp4DecCode> kDcSizeLumaCodeList{kDcSizeLumaCodes};
-const std::span<const Mp4DecCode> kDcSizeChromaCodeList{kDcSizeChromaCodes};
-const std::span<const Mp4DecCode> kIntraTcoefCodeList{kIntraTcoefCodes};
-const std::span<const Mp4DecCode> kInterTcoefCodeList{kInterTcoefCodes};
+const std::span<const Mp4DecMcbpcCode> kMcbpcIntraCodeList{kMcbpcIntraCodes};
+const std::span<const Mp4DecMcbpcCode> kMcbpcInterCodeList{kMcbpcInterCodes};
+const std::span<const Mp4DecValueCode> kCbpyCodeList{kCbpyCodes};
+const std::span<const Mp4DecValueCode> kMvdCodeList{kMvdCodes};
+const std::span<const Mp4DecValueCode> kDcSizeLumaCodeList{kDcSizeLumaCodes};
+const std::span<const Mp4DecValueCode> kDcSizeChromaCodeList{kDcSizeChromaCodes};
+const std::span<const Mp4DecTcoefCode> kIntraTcoefCodeList{kIntraTcoefCodes};
+const std::span<const Mp4DecTcoefCode> kInterTcoefCodeList{kInterTcoefCodes};

@@ -7,25 +7,35 @@
 #include <cstdint>
 #include <span>
 
-struct Mp4DecCode {
-  const char* bits;  // the code, '0' and '1' characters
-  int a;             // first value (mb_type, cbpy, |motion_code|, size, or last)
-  int b;             // second value (cbpc, or run)
-  int c;             // third value (|level|)
+// One code of a list: its bits ('0' and '1' characters, as in the bitstream) and its values.
+struct Mp4DecMcbpcCode {
+  const char* bits;
+  int mb_type;  // or kCodeStuffing
+  int cbpc;
+};
+struct Mp4DecValueCode {
+  const char* bits;
+  int value;  // cbpy, |motion_code| or dct_dc_size
+};
+struct Mp4DecTcoefCode {
+  const char* bits;
+  int last;  // or kCodeEscape
+  int run;
+  int level;  // |level|; the sign bit follows the code
 };
 
-// Markers in the first value.
-inline constexpr int kCodeStuffing = -2;
-inline constexpr int kCodeEscape = -3;
+// Markers in place of a value.
+inline constexpr int kCodeStuffing = -2;  // MCBPC stuffing
+inline constexpr int kCodeEscape = -3;    // the TCOEF escape
 
-extern const std::span<const Mp4DecCode> kMcbpcIntraCodeList;    // mb_type, cbpc
-extern const std::span<const Mp4DecCode> kMcbpcInterCodeList;    // mb_type, cbpc
-extern const std::span<const Mp4DecCode> kCbpyCodeList;          // cbpy of intra macroblocks
-extern const std::span<const Mp4DecCode> kMvdCodeList;           // |motion_code| (sign follows)
-extern const std::span<const Mp4DecCode> kDcSizeLumaCodeList;    // dct_dc_size_luminance
-extern const std::span<const Mp4DecCode> kDcSizeChromaCodeList;  // dct_dc_size_chrominance
-extern const std::span<const Mp4DecCode> kIntraTcoefCodeList;  // last, run, |level| (sign follows)
-extern const std::span<const Mp4DecCode> kInterTcoefCodeList;  // last, run, |level| (sign follows)
+extern const std::span<const Mp4DecMcbpcCode> kMcbpcIntraCodeList;
+extern const std::span<const Mp4DecMcbpcCode> kMcbpcInterCodeList;
+extern const std::span<const Mp4DecValueCode> kCbpyCodeList;        // cbpy of intra macroblocks
+extern const std::span<const Mp4DecValueCode> kMvdCodeList;         // |motion_code| (sign follows)
+extern const std::span<const Mp4DecValueCode> kDcSizeLumaCodeList;  // dct_dc_size_luminance
+extern const std::span<const Mp4DecValueCode> kDcSizeChromaCodeList;  // dct_dc_size_chrominance
+extern const std::span<const Mp4DecTcoefCode> kIntraTcoefCodeList;
+extern const std::span<const Mp4DecTcoefCode> kInterTcoefCodeList;
 
 // Scan position -> raster index (8 * row + column).
 inline constexpr std::array<std::uint8_t, 64> kZigzagScan = {

@@ -24,19 +24,19 @@ bool Mp4DecDecodeBlock(Mp4DecInstance& inst, int b, bool coded) {
     int position = 0;
     if (ctx.vol.quant_type != 0) {
       int parity = 0;
-      if (!Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
+      if (Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
             const std::int32_t value = Mp4DecDequantInterMpegValue(
                 level, qp, tables.nonIntraMatrix[static_cast<std::size_t>(p)]);
             parity ^= value;
             block[p] = static_cast<std::int16_t>(value);
-          })) {
+          }) != Mp4DecFault::kNone) {
         return false;
       }
       Mp4DecMismatchControl(block, parity);
     } else {
-      if (!Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
+      if (Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
             block[p] = static_cast<std::int16_t>(level);
-          })) {
+          }) != Mp4DecFault::kNone) {
         return false;
       }
       Mp4DecDequantH263(block, 0, qp);

@@ -190,11 +190,13 @@ struct Mp4DecContext {
 
   // Our additions: set by initialisation; a VOL seen since; the current VOL refused (every
   // VOP under it gives result 3 until a supported VOL arrives); the frame buffer (0 or 1)
-  // that holds the last picture decoded, repeated for a VOP that is not coded.
+  // that holds the last picture decoded, repeated for a VOP that is not coded; where the last
+  // frame was found damaged (cleared when a frame's input is read).
   std::int32_t initialised;
   std::int32_t volSeen;
   std::int32_t volUnsupported;
   std::int32_t lastDecodedBuffer;
+  Mp4DecDamage damage;
 };
 
 struct Mp4DecTables {

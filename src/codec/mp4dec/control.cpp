@@ -7,6 +7,7 @@
 #include <span>
 
 #include "codec/mp4dec/context.h"
+#include "codec/mp4dec/damage.h"
 #include "codec/mp4dec/headers.h"
 #include "codec/mp4dec/macroblock.h"
 #include "codec/mp4dec/mp4dec.h"
@@ -243,6 +244,25 @@ bool GeometryValid(const Mp4DecContext& ctx) {
          (ctx.referenceMode == 0 || ctx.referenceMode == 1);
 }
 
+// Records where the frame was refused and gives the refusal.
+std::int32_t RefusedAt(Mp4DecContext& ctx, const Mp4BitReader& reader, Mp4DecLayer layer,
+                       Mp4DecFault fault) {
+  Mp4DecDamaged(ctx, reader, layer, fault);
+  return kMp4DecRefused;
+}
+
+// Why a VOP header that follows `atVop` (the reader before it) was refused.
+std::int32_t VopHeaderRefused(Mp4DecContext& ctx, const Mp4BitReader& reader, Mp4BitReader atVop) {
+  if (reader.Exhausted()) {
+    return RefusedAt(ctx, reader, Mp4DecLayer::kVop, Mp4DecFault::kInputEnded);
+  }
+  Mp4DecSkipUserData(atVop);
+  if (atVop.Peek(32) != kVopStartCode) {
+    return RefusedAt(ctx, atVop, Mp4DecLayer::kVop, Mp4DecFault::kStartCode);
+  }
+  return RefusedAt(ctx, reader, Mp4DecLayer::kVop, Mp4DecFault::kUnsupported);
+}
+
 std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   Mp4DecContext& ctx = ContextOf(inst);
   Mp4BitReader& reader = ReaderOf(inst);
@@ -251,11 +271,12 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
     return kMp4DecRefused;
   }
   reader.Init(std::span<const std::uint8_t>(io.input, static_cast<std::size_t>(io.inputLength)));
+  Mp4DecClearDamage(ctx);
 
   // Start-code search: a video object start code or a VOP start code.
   for (;;) {
     if (reader.AtEnd()) {
-      return kMp4DecRefused;
+      return RefusedAt(ctx, reader, Mp4DecLayer::kStream, Mp4DecFault::kInputEnded);
     }
     const std::uint32_t code = reader.Peek(32);
     if ((code >> 5) == (0x00000100 >> 5) || code == kVopStartCode) {
@@ -265,12 +286,17 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   }
   Mp4DecParseVolHeader(ctx, TablesOf(inst), reader);
   Mp4DecParseGovHeader(ctx, reader);
-  if (Mp4DecParseVopHeader(ctx, reader) == 0 || ctx.volUnsupported != 0) {
-    return kMp4DecRefused;
+  const Mp4BitReader atVop = reader;
+  const int vopAccepted = Mp4DecParseVopHeader(ctx, reader);
+  if (ctx.volUnsupported != 0) {
+    return RefusedAt(ctx, atVop, Mp4DecLayer::kVol, Mp4DecFault::kUnsupported);
+  }
+  if (vopAccepted == 0) {
+    return VopHeaderRefused(ctx, reader, atVop);
   }
   const int type = ctx.vop.vop_coding_type;
   if (type == kVopB || type == kVopS) {
-    return kMp4DecRefused;
+    return RefusedAt(ctx, reader, Mp4DecLayer::kVop, Mp4DecFault::kUnsupported);
   }
   if (ctx.vop.vop_coded == 0) {
     RepeatLastPicture(inst, io);
@@ -278,7 +304,7 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   }
   // DC coded among the AC coefficients is not decoded by this decoder.
   if (ctx.vop.intra_dc_vlc_thr != 0) {
-    return kMp4DecRefused;
+    return RefusedAt(ctx, reader, Mp4DecLayer::kVop, Mp4DecFault::kUnsupported);
   }
   const Mp4DecInstance planesBefore = inst;
   const int target = Mp4DecSelectFrames(inst);
@@ -289,7 +315,7 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   if (staged) {
     PlaceFrames(inst, 1);
   }
-  if (!Mp4DecDecodeMacroblocks(inst)) {
+  if (!Mp4DecDecodeMacroblocks(inst)) {  // the damage is recorded by the layer that saw it
     if (staged) {
       ctx.lastDecodedBuffer = 0;  // buffer 1 no longer holds a whole picture
     }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "codec/mp4dec/block_destination.h"
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/damage.h"
 #include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/texture.h"
 #include "codec/mp4dec/vlc.h"
@@ -29,14 +31,14 @@ int Candidate(const Mp4DecContext& ctx, int row, int col, int slot, int componen
 constexpr int kInvalidMvd = 1000;
 
 int ReadMvd(Mp4BitReader& reader) {
-  const Mp4DecVlcEntry& entry = Mp4DecMvdTable().Read(reader);
+  const Mp4DecValueEntry& entry = Mp4DecMvdTable().Read(reader);
   if (entry.length == 0) {
     return kInvalidMvd;
   }
-  if (entry.a == 0) {
+  if (entry.value == 0) {
     return 0;
   }
-  return reader.GetBit() != 0 ? -entry.a : entry.a;
+  return reader.GetBit() != 0 ? -entry.value : entry.value;
 }
 
 }  // namespace
@@ -108,8 +110,7 @@ bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int bloc
 }
 
 bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
-  (void)b;
-  const Mp4DecContext& ctx = ContextOf(inst);
+  Mp4DecContext& ctx = ContextOf(inst);
   const Mp4DecTables& tables = TablesOf(inst);
   Mp4BitReader& reader = ReaderOf(inst);
   std::int16_t* block = reader.block.data();
@@ -121,7 +122,7 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
   const bool mpeg = ctx.vol.quant_type != 0;
   int parity = 0;
   int position = 0;
-  const bool read =
+  const Mp4DecFault fault =
       mpeg ? Mp4DecReadInterCoefficients(reader, scan, position,
                                          [&](int p, std::int32_t level) {
                                            const std::int32_t value = Mp4DecDequantInterMpegValue(
@@ -133,8 +134,8 @@ bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b) {
            : Mp4DecReadInterCoefficients(reader, scan, position, [&](int p, std::int32_t level) {
                block[p] = Mp4DecDequantInterH263(level, qp);
              });
-  if (!read) {
-    return false;
+  if (fault != Mp4DecFault::kNone) {
+    return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, fault, b);
   }
   const bool flipped = mpeg && Mp4DecMismatchControl(block, parity);
   // One event at scan position 0 (raster 0 in every scan), unless the mismatch control wrote
@@ -157,21 +158,7 @@ void Mp4DecAddBlockClamp(const std::int16_t* block, std::uint8_t* destination,
 }
 
 void Mp4DecAddInterBlock(Mp4DecInstance& inst, int b, int x, int y) {
-  const Mp4DecContext& ctx = ContextOf(inst);
-  const std::int16_t* block = ReaderOf(inst).block.data();
-  if (b < 4) {
-    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
-    const int column = 16 * x + 8 * (b & 1);
-    const int half = (b >> 1) & 1;
-    if (ctx.mb.dct_type != 0) {
-      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + half) * stride + column,
-                          2 * stride);
-    } else {
-      Mp4DecAddBlockClamp(block, inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column,
-                          stride);
-    }
-    return;
-  }
-  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
-  Mp4DecAddBlockClamp(block, inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x, stride);
+  const Mp4DecBlockDestination d =
+      Mp4DecBlockDestinationOf(inst, b, x, y, ContextOf(inst).mb.dct_type != 0);
+  Mp4DecAddBlockClamp(ReaderOf(inst).block.data(), d.origin, d.stride);
 }

@@ -21,35 +21,36 @@ int Mp4DecPredictMotionVector(const Mp4DecContext& ctx, int block, int component
 bool Mp4DecDecodeMotionVector(Mp4DecContext& ctx, Mp4BitReader& reader, int block);
 
 // The coefficient loop of an inter block: events of the inter code, placed from scan position 0
-// through place(raster index, level), up to the event marked last. False on an invalid code, a
-// run past the end of the block or input that ran out. `position` ends one past the last event.
+// through place(raster index, level), up to the event marked last. Returns kNone when the
+// block was read to its last event, else what was wrong: an invalid code, a run past the end of
+// the block, input that ran out. `position` ends one past the last event.
 template <typename Place>
-inline bool Mp4DecReadInterCoefficients(Mp4BitReader& reader, const std::uint8_t* scan,
-                                        int& position, Place&& place) {
-  const Mp4DecVlcTable& table = Mp4DecInterTcoefTable();
+inline Mp4DecFault Mp4DecReadInterCoefficients(Mp4BitReader& reader, const std::uint8_t* scan,
+                                               int& position, Place&& place) {
+  const Mp4DecTcoefTable& table = Mp4DecInterTcoefTable();
   position = 0;
   for (;;) {
     const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<false>(reader, table);
     if (event.run < 0) {
-      return false;
+      return Mp4DecFault::kInvalidCode;
     }
     position += event.run;
     if (position > 63) {
-      return false;  // the run leaves the block: damaged
+      return Mp4DecFault::kRunPastBlock;
     }
     place(scan[position], event.level);
     ++position;
     if (event.last != 0) {
-      return true;
+      return Mp4DecFault::kNone;
     }
     if (reader.Exhausted()) {
-      return false;
+      return Mp4DecFault::kInputEnded;
     }
   }
 }
 
-// Fills the coefficient block of one inter block, dequantised, and runs the inverse DCT. False
-// on an invalid code or a run past the end of the block.
+// Fills the coefficient block of inter block b, dequantised, and runs the inverse DCT. False
+// on an invalid code or a run past the end of the block, recorded in the context's damage.
 bool Mp4DecDecodeInterBlock(Mp4DecInstance& inst, int b);
 
 // Adds the coefficient block to block b of the macroblock at (x, y) of the decode frame, each

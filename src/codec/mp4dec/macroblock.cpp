@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/mp4dec/block_destination.h"
 #include "codec/mp4dec/block_idct.h"
+#include "codec/mp4dec/damage.h"
 #include "codec/mp4dec/dequant.h"
 #include "codec/mp4dec/inter.h"
 #include "codec/mp4dec/motion.h"
@@ -33,7 +35,7 @@ bool ResyncMarkerFollows(const Mp4DecContext& ctx, const Mp4BitReader& reader,
 }
 
 // Header of one macroblock. Returns the type (7 for stuffing, -1 not coded) or -2 for a
-// damaged one.
+// damaged one (recorded).
 constexpr int kDamaged = -2;
 
 int ReadMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
@@ -49,6 +51,7 @@ int ReadMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
   }
   const int mcbpc = Mp4DecReadMcbpc(ctx, reader);
   if (mcbpc < 0) {
+    Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode);
     return kDamaged;
   }
   mb.mcbpc = mcbpc;
@@ -59,11 +62,13 @@ int ReadMacroblockHeader(Mp4DecContext& ctx, Mp4BitReader& reader) {
   }
   const bool intra = IsIntra(mb.mb_type);
   if (!intra && (ctx.vop.vop_coding_type == kVopI || mb.mb_type > kMbInter4v)) {
+    Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode);
     return kDamaged;
   }
   mb.ac_pred_flag = intra ? static_cast<std::int32_t>(reader.GetBit()) : 0;
   const int cbpy = Mp4DecReadCbpy(ctx, reader);
   if (cbpy < 0) {
+    Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kInvalidCode);
     return kDamaged;
   }
   mb.cbpy = cbpy;
@@ -94,7 +99,8 @@ void SetBlockVectors(Mp4DecContext& ctx, int x, int y) {
   }
 }
 
-// Vectors, prediction and residual of an inter macroblock of `type`.
+// Vectors, prediction and residual of an inter macroblock of `type`. A failure is recorded
+// by the layer that saw it.
 bool DecodeInterMacroblock(Mp4DecInstance& inst, int type) {
   Mp4DecContext& ctx = ContextOf(inst);
   Mp4BitReader& reader = ReaderOf(inst);
@@ -102,17 +108,17 @@ bool DecodeInterMacroblock(Mp4DecInstance& inst, int type) {
   if (type == kMbInter4v) {
     for (int b = 0; b < 4; ++b) {
       if (!Mp4DecDecodeMotionVector(ctx, reader, b)) {
-        return false;
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMotionVector, Mp4DecFault::kInvalidCode, b);
       }
     }
   } else {
     if (!Mp4DecDecodeMotionVector(ctx, reader, -1) ||
         (mb.field_prediction != 0 && !Mp4DecDecodeMotionVector(ctx, reader, -2))) {
-      return false;
+      return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMotionVector, Mp4DecFault::kInvalidCode);
     }
   }
   if (reader.Exhausted()) {
-    return false;
+    return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMotionVector, Mp4DecFault::kInputEnded);
   }
   Mp4DecMotionCompMacroblock(inst, mb.x, mb.y, type);
   for (int b = 0; b < 6; ++b) {
@@ -168,24 +174,24 @@ void AdvancePosition(Mp4DecContext& ctx) {
 }  // namespace
 
 int Mp4DecReadMcbpc(Mp4DecContext& ctx, Mp4BitReader& reader) {
-  const Mp4DecVlcTable& table =
+  const Mp4DecMcbpcTable& table =
       ctx.vop.vop_coding_type == kVopI ? Mp4DecMcbpcIntraTable() : Mp4DecMcbpcInterTable();
-  const Mp4DecVlcEntry& entry = table.Read(reader);
+  const Mp4DecMcbpcEntry& entry = table.Read(reader);
   if (entry.length == 0) {
     return -1;
   }
-  if (entry.a == kCodeStuffing) {
+  if (entry.mb_type == kCodeStuffing) {
     return kMbStuffing;
   }
-  return entry.a | (entry.b << 4);
+  return entry.mb_type | (entry.cbpc << 4);
 }
 
 int Mp4DecReadCbpy(Mp4DecContext& ctx, Mp4BitReader& reader) {
-  const Mp4DecVlcEntry& entry = Mp4DecCbpyTable().Read(reader);
+  const Mp4DecValueEntry& entry = Mp4DecCbpyTable().Read(reader);
   if (entry.length == 0) {
     return -1;
   }
-  return IsIntra(ctx.mb.mb_type) ? entry.a : 15 - entry.a;
+  return IsIntra(ctx.mb.mb_type) ? entry.value : 15 - entry.value;
 }
 
 bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
@@ -198,7 +204,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
   ctx.mb.dcScaler = Mp4DecDcScaler(ctx.vop.quantiser, b);
   const int size = Mp4DecReadDcSize(reader, b);
   if (size < 0) {
-    return false;
+    return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, Mp4DecFault::kInvalidCode, b);
   }
   block[0] = static_cast<std::int16_t>(Mp4DecReadDcDifferential(reader, size));
   Mp4DecPredictDc(ctx, b, block);
@@ -211,16 +217,16 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
       scan = ctx.predictionDirection == 1 ? tables.alternateHorizontal.data()
                                           : tables.alternateVertical.data();
     }
-    const Mp4DecVlcTable& table = Mp4DecIntraTcoefTable();
+    const Mp4DecTcoefTable& table = Mp4DecIntraTcoefTable();
     int position = 1;
     for (;;) {
       const Mp4DecCoeffEvent event = Mp4DecReadCoeffEvent<true>(reader, table);
       if (event.run < 0) {
-        return false;
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, Mp4DecFault::kInvalidCode, b);
       }
       position += event.run;
       if (position > 63) {
-        return false;  // the run leaves the block: damaged
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, Mp4DecFault::kRunPastBlock, b);
       }
       block[scan[position]] = static_cast<std::int16_t>(event.level);
       ++position;
@@ -228,7 +234,7 @@ bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded) {
         break;
       }
       if (reader.Exhausted()) {
-        return false;
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kBlock, Mp4DecFault::kInputEnded, b);
       }
     }
   }
@@ -260,24 +266,9 @@ void Mp4DecPutBlockClamp(const std::int16_t* block, std::uint8_t* destination,
 }
 
 void Mp4DecStoreIntraBlock(Mp4DecInstance& inst, int b, int x, int y) {
-  const Mp4DecContext& ctx = ContextOf(inst);
-  const std::int16_t* block = ReaderOf(inst).block.data();
-  if (b < 4) {
-    const std::ptrdiff_t stride = ctx.geometry.paddedLumaWidth;
-    const int column = 16 * x + 8 * (b & 1);
-    const int half = (b >> 1) & 1;
-    if (ctx.mb.dct_type != 0) {
-      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + half) * stride + column;
-      Mp4DecPutBlockClamp(block, dst, 2 * stride);
-    } else {
-      std::uint8_t* dst = inst.decodeOrigin[0] + (16 * y + 8 * half) * stride + column;
-      Mp4DecPutBlockClamp(block, dst, stride);
-    }
-    return;
-  }
-  const std::ptrdiff_t stride = ctx.geometry.paddedChromaWidth;
-  std::uint8_t* dst = inst.decodeOrigin[b == 4 ? 1 : 2] + 8 * y * stride + 8 * x;
-  Mp4DecPutBlockClamp(block, dst, stride);
+  const Mp4DecBlockDestination d =
+      Mp4DecBlockDestinationOf(inst, b, x, y, ContextOf(inst).mb.dct_type != 0);
+  Mp4DecPutBlockClamp(ReaderOf(inst).block.data(), d.origin, d.stride);
 }
 
 bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
@@ -289,21 +280,31 @@ bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst) {
   mb.y = 0;
   while (mb.index < mb.mbCount) {
     const int type = ReadMacroblockHeader(ctx, reader);
-    if (type == kDamaged || reader.Exhausted()) {
+    if (type == kDamaged) {
       return false;
+    }
+    if (reader.Exhausted()) {
+      return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kInputEnded);
     }
     if (type == kMbStuffing) {
       continue;  // stuffing is not a macroblock
     }
-    if (!DecodeMacroblockBody(inst, type) || reader.Exhausted()) {
+    if (!DecodeMacroblockBody(inst, type)) {
       return false;
+    }
+    if (reader.Exhausted()) {
+      return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kInputEnded);
     }
     AdvancePosition(ctx);
     ++mb.index;
     if (mb.index < mb.mbCount) {
+      // A start code or a video packet where the next macroblock should stand.
       const std::size_t stuffing = reader.StuffingBits();
-      if (reader.PeekAfter(stuffing, 23) == 0 || ResyncMarkerFollows(ctx, reader, stuffing)) {
-        return false;  // a start code or a video packet before the last macroblock
+      if (reader.PeekAfter(stuffing, 23) == 0) {
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kStartCode);
+      }
+      if (ResyncMarkerFollows(ctx, reader, stuffing)) {
+        return Mp4DecDamaged(ctx, reader, Mp4DecLayer::kMacroblock, Mp4DecFault::kVideoPacket);
       }
     }
   }

@@ -13,11 +13,12 @@ int Mp4DecReadCbpy(Mp4DecContext& ctx, Mp4BitReader& reader);
 
 // Decodes the macroblocks of the current I- or P-VOP into the decode frame. Returns true when
 // every macroblock of the picture decoded within the input; false for a damaged VOP (invalid
-// code, coefficient run past the block, a resync marker, the input ending early).
+// code, coefficient run past the block, a resync marker, the input ending early), with where
+// it was damaged recorded in the context (Mp4DecDamaged).
 bool Mp4DecDecodeMacroblocks(Mp4DecInstance& inst);
 
 // Fills the coefficient block of intra block b (0..5) and runs prediction, dequantisation and
-// the inverse DCT. False on an invalid code or a run past the end of the block.
+// the inverse DCT. False on an invalid code or a run past the end of the block (recorded).
 bool Mp4DecDecodeIntraBlock(Mp4DecInstance& inst, int b, bool coded);
 
 // Writes the coefficient block, each value saturated to 0..255, to block b of the macroblock at

@@ -157,6 +157,41 @@ const std::array<Mp4DecMcKernel, 16> kMp4DecMcKernels = {
 
 namespace {
 
+// One kernel in C. Reads only the samples its position needs: W (+ 1 across) by height (+ 1
+// down) from `s`.
+template <int W, HalfPel P, int RC>
+void KernelGeneric(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t stride, int height) {
+  for (int row = 0; row < height; ++row, s += stride, d += stride) {
+    for (int x = 0; x < W; ++x) {
+      const int a = s[x];
+      int value = a;
+      if constexpr (P == HalfPel::kX) {
+        value = (a + s[x + 1] + 1 - RC) >> 1;
+      } else if constexpr (P == HalfPel::kY) {
+        value = (a + s[x + stride] + 1 - RC) >> 1;
+      } else if constexpr (P == HalfPel::kXY) {
+        value = (a + s[x + 1] + s[x + stride] + s[x + stride + 1] + 2 - RC) >> 2;
+      }
+      d[x] = static_cast<std::uint8_t>(value);
+    }
+  }
+}
+
+}  // namespace
+
+const std::array<Mp4DecMcKernel, 16> kMp4DecMcKernelsGeneric = {
+    &KernelGeneric<8, HalfPel::kNone, 0>,  &KernelGeneric<8, HalfPel::kX, 0>,
+    &KernelGeneric<8, HalfPel::kY, 0>,     &KernelGeneric<8, HalfPel::kXY, 0>,
+    &KernelGeneric<8, HalfPel::kNone, 1>,  &KernelGeneric<8, HalfPel::kX, 1>,
+    &KernelGeneric<8, HalfPel::kY, 1>,     &KernelGeneric<8, HalfPel::kXY, 1>,
+    &KernelGeneric<16, HalfPel::kNone, 0>, &KernelGeneric<16, HalfPel::kX, 0>,
+    &KernelGeneric<16, HalfPel::kY, 0>,    &KernelGeneric<16, HalfPel::kXY, 0>,
+    &KernelGeneric<16, HalfPel::kNone, 1>, &KernelGeneric<16, HalfPel::kX, 1>,
+    &KernelGeneric<16, HalfPel::kY, 1>,    &KernelGeneric<16, HalfPel::kXY, 1>,
+};
+
+namespace {
+
 [[gnu::always_inline]] inline void PredictBlock(const Mp4DecMcPlane& reference,
                                                 std::uint8_t* destination, int width, int height,
                                                 int x, int y, int mvx, int mvy, int rounding) {

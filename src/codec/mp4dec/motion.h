@@ -1,5 +1,6 @@
 // Motion compensation of P-VOP macroblocks: the fourteen half-sample kernels (width 8 or 16,
-// position, rounding control) and the block and macroblock predictors that choose among them.
+// position, rounding control) in SSE2 and in C, and the block and macroblock predictors that
+// choose among them.
 // Every reference position is clamped to the padded reference plane, so no vector, however
 // large, reads outside the frame buffer.
 #pragma once
@@ -29,8 +30,13 @@ void Mp4DecMcHx16R1(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t strid
 void Mp4DecMcHy16R1(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t stride, int height);
 void Mp4DecMcHxy16R1(const std::uint8_t* s, std::uint8_t* d, std::ptrdiff_t stride, int height);
 
-// Index = (width != 8) * 8 + rounding * 4 + (mvy & 1) * 2 + (mvx & 1).
+// The SSE2 kernels the decoder runs. Index = (width != 8) * 8 + rounding * 4 + (mvy & 1) * 2 +
+// (mvx & 1).
 extern const std::array<Mp4DecMcKernel, 16> kMp4DecMcKernels;
+// The same kernels in C, one sample at a time, at the same index: the half-sample rule as it
+// reads, (a + b + 1 - rounding) >> 1 between two samples and (a + b + c + d + 2 - rounding) >> 2
+// between four, and the reference the SSE2 forms are tested against.
+extern const std::array<Mp4DecMcKernel, 16> kMp4DecMcKernelsGeneric;
 
 // One reference plane as motion compensation sees it: the visible origin, the row step (twice
 // the plane stride for a field), the visible size in those rows and the padding around it.

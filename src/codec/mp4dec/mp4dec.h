@@ -105,3 +105,42 @@ std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p
 // 3: stride * h * 3 / 2.
 std::size_t Mp4DecOutputBytes(std::int32_t mode, std::int32_t width, std::int32_t height,
                               std::int32_t stride);
+
+// Where a refused frame was found damaged, so that a trace line or a failing test can say more
+// than "refused": the syntax layer, what was wrong there, the macroblock and block, and the bit
+// position in the frame's input where the decoder saw it.
+enum class Mp4DecLayer : std::int32_t {
+  kNone = 0,      // the frame decoded, or its input was not read (arguments refused)
+  kStream,        // before any VOL or VOP start code
+  kVol,           // the video object layer header
+  kVop,           // the VOP header
+  kMacroblock,    // a macroblock header, or what stands between two macroblocks
+  kMotionVector,  // a motion vector of an inter macroblock
+  kBlock,         // the DC and coefficient codes of one block
+};
+
+enum class Mp4DecFault : std::int32_t {
+  kNone = 0,
+  kInvalidCode,   // no code of the table starts here, or the value cannot stand here
+  kRunPastBlock,  // a coefficient run leaves the 8x8 block
+  kInputEnded,    // the input ended inside the layer
+  kStartCode,     // a start code before the last macroblock, or none where one must stand
+  kVideoPacket,   // a resync marker: video packets are not decoded
+  kUnsupported,   // a tool, coding type or field value this decoder does not take
+};
+
+struct Mp4DecDamage {
+  Mp4DecLayer layer = Mp4DecLayer::kNone;
+  Mp4DecFault fault = Mp4DecFault::kNone;
+  std::int32_t mbX = -1;  // macroblock column and row, -1 above the macroblock layer
+  std::int32_t mbY = -1;
+  std::int32_t block = -1;  // 0..3 luma, 4 Cb, 5 Cr; -1 outside a block
+  std::uint64_t bitPosition = 0;
+};
+
+// The damage of the last frame decoded with this instance (layer kNone when it decoded). Reads
+// the instance's context block; an instance without one gives the empty record.
+Mp4DecDamage Mp4DecLastDamage(const Mp4DecInstance& inst);
+// Short English names for traces: "block", "run past the block", ...
+const char* Mp4DecLayerName(Mp4DecLayer layer);
+const char* Mp4DecFaultName(Mp4DecFault fault);

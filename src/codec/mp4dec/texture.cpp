@@ -41,35 +41,36 @@ Mp4DecCoeffEvent Mp4DecDecodeCoeffEvent(Mp4BitReader& reader, bool intra) {
   return intra ? Mp4DecDecodeIntraCoeffs(reader) : Mp4DecDecodeInterCoeffs(reader);
 }
 
-Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
+Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecTcoefTable& table,
                                         std::uint32_t window, int escapeLength, bool intra) {
   const std::uint32_t rest = window << escapeLength;
   if ((rest >> 31) == 0) {  // 0: level offset
     const std::uint32_t code = rest << 1;
-    const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, code);
-    if (entry.length == 0 || entry.a == kCodeEscape) {
+    const Mp4DecTcoefEntry& entry = Mp4DecLookupTcoef(table, code);
+    if (entry.length == 0 || entry.last == kCodeEscape) {
       reader.Skip(static_cast<std::size_t>(escapeLength + 1));
       return kInvalidCoeffEvent;
     }
-    const std::int32_t magnitude =
-        entry.c + (intra ? Mp4DecIntraLmax(entry.a, entry.b) : Mp4DecInterLmax(entry.a, entry.b));
+    const std::int32_t magnitude = entry.level + (intra ? Mp4DecIntraLmax(entry.last, entry.run)
+                                                        : Mp4DecInterLmax(entry.last, entry.run));
     const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
     reader.Skip(static_cast<std::size_t>(escapeLength + 1 + entry.length + 1));
-    return {entry.a, entry.b, negative ? -magnitude : magnitude};
+    return {entry.last, entry.run, negative ? -magnitude : magnitude};
   }
   const std::uint32_t code = rest << 2;
   if ((rest >> 30) == 2) {  // 10: run offset
-    const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, code);
-    if (entry.length == 0 || entry.a == kCodeEscape) {
+    const Mp4DecTcoefEntry& entry = Mp4DecLookupTcoef(table, code);
+    if (entry.length == 0 || entry.last == kCodeEscape) {
       reader.Skip(static_cast<std::size_t>(escapeLength + 2));
       return kInvalidCoeffEvent;
     }
-    const std::int32_t run =
-        entry.b + (intra ? Mp4DecIntraRmax(entry.a, entry.c) : Mp4DecInterRmax(entry.a, entry.c)) +
-        1;
+    const std::int32_t run = entry.run +
+                             (intra ? Mp4DecIntraRmax(entry.last, entry.level)
+                                    : Mp4DecInterRmax(entry.last, entry.level)) +
+                             1;
     const bool negative = ((code >> (31 - entry.length)) & 1) != 0;
     reader.Skip(static_cast<std::size_t>(escapeLength + 2 + entry.length + 1));
-    return {entry.a, run, negative ? -entry.c : entry.c};
+    return {entry.last, run, negative ? -entry.level : entry.level};
   }
   // 11: fixed length, last (1), run (6), marker, level (12), marker; markers not tested, a level
   // of 0 or -2048 used as it is.
@@ -81,9 +82,9 @@ Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTab
 }
 
 int Mp4DecReadDcSize(Mp4BitReader& reader, int block) {
-  const Mp4DecVlcEntry& entry =
+  const Mp4DecValueEntry& entry =
       (block < 4 ? Mp4DecDcSizeLumaTable() : Mp4DecDcSizeChromaTable()).Read(reader);
-  return entry.length == 0 ? -1 : entry.a;
+  return entry.length == 0 ? -1 : entry.value;
 }
 
 std::int32_t Mp4DecReadDcDifferential(Mp4BitReader& reader, int size) {

@@ -20,8 +20,9 @@ inline constexpr Mp4DecCoeffEvent kInvalidCoeffEvent{-1, -1, -1};
 
 // The table entry of the TCOEF code that starts `window` (the next 32 bits, MSB first): the
 // frequent short codes from the small table, the rest from the full one.
-inline const Mp4DecVlcEntry& Mp4DecTcoefEntry(const Mp4DecVlcTable& table, std::uint32_t window) {
-  const Mp4DecVlcEntry& entry = table.LookupShort(window >> (32 - Mp4DecVlcTable::kShortBits));
+inline const Mp4DecTcoefEntry& Mp4DecLookupTcoef(const Mp4DecTcoefTable& table,
+                                                 std::uint32_t window) {
+  const Mp4DecTcoefEntry& entry = table.LookupShort(window >> (32 - Mp4DecTcoefTable::kShortBits));
   return entry.length != 0 ? entry : table.Lookup(window >> (32 - table.Bits()));
 }
 
@@ -29,7 +30,7 @@ inline const Mp4DecVlcEntry& Mp4DecTcoefEntry(const Mp4DecVlcTable& table, std::
 // second half of Mp4DecReadCoeffEvent, all three escape modes decoded from that one look (the
 // longest, 7 + 2 + 21 bits, fits it). An escape followed by no valid code gives
 // kInvalidCoeffEvent with the escape and mode bits consumed.
-Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table,
+Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecTcoefTable& table,
                                         std::uint32_t window, int escapeLength, bool intra);
 
 // The coefficient event reader: one event of the intra (kIntra) or inter TCOEF code through
@@ -37,18 +38,18 @@ Mp4DecCoeffEvent Mp4DecReadEscapedEvent(Mp4BitReader& reader, const Mp4DecVlcTab
 // single 32-bit look at the input. A window that starts no code gives kInvalidCoeffEvent and
 // consumes nothing.
 template <bool kIntra>
-inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecVlcTable& table) {
+inline Mp4DecCoeffEvent Mp4DecReadCoeffEvent(Mp4BitReader& reader, const Mp4DecTcoefTable& table) {
   const std::uint32_t window = reader.Peek(32);
-  const Mp4DecVlcEntry& entry = Mp4DecTcoefEntry(table, window);
+  const Mp4DecTcoefEntry& entry = Mp4DecLookupTcoef(table, window);
   if (entry.length == 0) {
     return kInvalidCoeffEvent;
   }
-  if (entry.a == kCodeEscape) {
+  if (entry.last == kCodeEscape) {
     return Mp4DecReadEscapedEvent(reader, table, window, entry.length, kIntra);
   }
   const bool negative = ((window >> (31 - entry.length)) & 1) != 0;
   reader.Skip(static_cast<std::size_t>(entry.length) + 1);
-  return {entry.a, entry.b, negative ? -entry.c : entry.c};
+  return {entry.last, entry.run, negative ? -entry.level : entry.level};
 }
 
 // One event of the intra or the inter code (the reader above with its table).

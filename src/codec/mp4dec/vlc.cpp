@@ -6,9 +6,26 @@
 #include <stdexcept>
 #include <string>
 
-Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
+namespace {
+
+// The entry of a code, without its length.
+Mp4DecMcbpcEntry EntryOf(const Mp4DecMcbpcCode& code) {
+  return {static_cast<std::int16_t>(code.mb_type), static_cast<std::int16_t>(code.cbpc)};
+}
+Mp4DecValueEntry EntryOf(const Mp4DecValueCode& code) {
+  return {static_cast<std::int16_t>(code.value)};
+}
+Mp4DecTcoefEntry EntryOf(const Mp4DecTcoefCode& code) {
+  return {static_cast<std::int16_t>(code.last), static_cast<std::int16_t>(code.run),
+          static_cast<std::int16_t>(code.level)};
+}
+
+}  // namespace
+
+template <typename Entry>
+Mp4DecVlcTable<Entry>::Mp4DecVlcTable(std::span<const Code> codes, int bits)
     : m_bits(bits), m_entries(std::size_t{1} << bits) {
-  for (const Mp4DecCode& code : codes) {
+  for (const Code& code : codes) {
     const int length = static_cast<int>(std::strlen(code.bits));
     if (length == 0 || length > bits) {
       throw std::logic_error(std::string("code too long for its table: ") + code.bits);
@@ -21,13 +38,11 @@ Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
     const std::uint32_t first = prefix << free;
     const std::uint32_t count = 1U << free;
     for (std::uint32_t w = first; w < first + count; ++w) {
-      Mp4DecVlcEntry& entry = m_entries[w];
+      Entry& entry = m_entries[w];
       if (entry.length != 0) {
         throw std::logic_error(std::string("code is a prefix of another: ") + code.bits);
       }
-      entry.a = static_cast<std::int16_t>(code.a);
-      entry.b = static_cast<std::int16_t>(code.b);
-      entry.c = static_cast<std::int16_t>(code.c);
+      entry = EntryOf(code);
       entry.length = static_cast<std::uint8_t>(length);
     }
   }
@@ -35,7 +50,7 @@ Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
   if (bits >= kShortBits) {
     m_short.resize(std::size_t{1} << kShortBits);
     for (std::uint32_t v = 0; v < m_short.size(); ++v) {
-      const Mp4DecVlcEntry& entry = m_entries[v << (bits - kShortBits)];
+      const Entry& entry = m_entries[v << (bits - kShortBits)];
       if (entry.length <= kShortBits) {
         m_short[v] = entry;
       }
@@ -43,36 +58,40 @@ Mp4DecVlcTable::Mp4DecVlcTable(std::span<const Mp4DecCode> codes, int bits)
   }
 }
 
-const Mp4DecVlcTable& Mp4DecMcbpcIntraTable() {
-  static const Mp4DecVlcTable table(kMcbpcIntraCodeList, 9);
+template class Mp4DecVlcTable<Mp4DecMcbpcEntry>;
+template class Mp4DecVlcTable<Mp4DecValueEntry>;
+template class Mp4DecVlcTable<Mp4DecTcoefEntry>;
+
+const Mp4DecMcbpcTable& Mp4DecMcbpcIntraTable() {
+  static const Mp4DecMcbpcTable table(kMcbpcIntraCodeList, 9);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecMcbpcInterTable() {
-  static const Mp4DecVlcTable table(kMcbpcInterCodeList, 9);
+const Mp4DecMcbpcTable& Mp4DecMcbpcInterTable() {
+  static const Mp4DecMcbpcTable table(kMcbpcInterCodeList, 9);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecCbpyTable() {
-  static const Mp4DecVlcTable table(kCbpyCodeList, 6);
+const Mp4DecValueTable& Mp4DecCbpyTable() {
+  static const Mp4DecValueTable table(kCbpyCodeList, 6);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecMvdTable() {
-  static const Mp4DecVlcTable table(kMvdCodeList, 12);
+const Mp4DecValueTable& Mp4DecMvdTable() {
+  static const Mp4DecValueTable table(kMvdCodeList, 12);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecDcSizeLumaTable() {
-  static const Mp4DecVlcTable table(kDcSizeLumaCodeList, 11);
+const Mp4DecValueTable& Mp4DecDcSizeLumaTable() {
+  static const Mp4DecValueTable table(kDcSizeLumaCodeList, 11);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecDcSizeChromaTable() {
-  static const Mp4DecVlcTable table(kDcSizeChromaCodeList, 12);
+const Mp4DecValueTable& Mp4DecDcSizeChromaTable() {
+  static const Mp4DecValueTable table(kDcSizeChromaCodeList, 12);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecIntraTcoefTable() {
-  static const Mp4DecVlcTable table(kIntraTcoefCodeList, 12);
+const Mp4DecTcoefTable& Mp4DecIntraTcoefTable() {
+  static const Mp4DecTcoefTable table(kIntraTcoefCodeList, 12);
   return table;
 }
-const Mp4DecVlcTable& Mp4DecInterTcoefTable() {
-  static const Mp4DecVlcTable table(kInterTcoefCodeList, 12);
+const Mp4DecTcoefTable& Mp4DecInterTcoefTable() {
+  static const Mp4DecTcoefTable table(kInterTcoefCodeList, 12);
   return table;
 }
 
@@ -86,20 +105,17 @@ struct EscapeTables {
   std::array<std::array<int, kMaxLevel>, 2> rmax{};
 };
 
-EscapeTables BuildEscapeTables(std::span<const Mp4DecCode> codes) {
+EscapeTables BuildEscapeTables(std::span<const Mp4DecTcoefCode> codes) {
   EscapeTables t;
   for (auto& row : t.rmax) {
     row.fill(-1);
   }
-  for (const Mp4DecCode& code : codes) {
-    if (code.a < 0) {
+  for (const Mp4DecTcoefCode& code : codes) {
+    if (code.last < 0) {  // the escape
       continue;
     }
-    const int last = code.a;
-    const int run = code.b;
-    const int level = code.c;
-    t.lmax[last][run] = std::max(t.lmax[last][run], level);
-    t.rmax[last][level] = std::max(t.rmax[last][level], run);
+    t.lmax[code.last][code.run] = std::max(t.lmax[code.last][code.run], code.level);
+    t.rmax[code.last][code.level] = std::max(t.rmax[code.last][code.level], code.run);
   }
   for (auto& row : t.rmax) {
     for (int& v : row) {

@@ -23,15 +23,29 @@ struct AlignedDeleter {
 template <class T>
 using AlignedPtr = std::unique_ptr<T[], AlignedDeleter>;
 
-// Typed aligned allocation of `count` elements of T (T of 1, 2 or 4 bytes or more). A count
-// above the 32-bit element limit of the allocators gives null, like a failed allocation.
+// One of the allocators above and the size of the element it counts in.
+struct AlignedAllocator {
+  void* (*allocate)(std::int32_t n);
+  std::int32_t elementBytes;
+};
+inline constexpr AlignedAllocator kAligned8u{
+    [](std::int32_t n) -> void* { return AlignedAlloc8u(n); }, 1};
+inline constexpr AlignedAllocator kAligned16s{
+    [](std::int32_t n) -> void* { return AlignedAlloc16s(n); }, 2};
+inline constexpr AlignedAllocator kAligned32{&AlignedAlloc32, 4};
+inline constexpr AlignedAllocator kAligned32Sse3{&AlignedAlloc32_Sse3, 4};
+
+// Typed aligned allocation of `count` elements of T from `allocator`, which counts the block
+// in its own elements (rounded up). A count above the 32-bit element limit of the allocator
+// gives null, like a failed allocation.
 template <class T>
-AlignedPtr<T> MakeAligned(std::int64_t count) {
+AlignedPtr<T> MakeAligned(std::int64_t count, const AlignedAllocator& allocator = kAligned32) {
   static_assert(sizeof(T) >= 1);
   constexpr std::int64_t kMax = INT32_MAX;
-  const std::int64_t words = (count * static_cast<std::int64_t>(sizeof(T)) + 3) / 4;
-  if (count < 1 || count > kMax || words > kMax) {
+  const std::int64_t unit = allocator.elementBytes;
+  const std::int64_t units = (count * static_cast<std::int64_t>(sizeof(T)) + unit - 1) / unit;
+  if (count < 1 || count > kMax || units > kMax) {
     return AlignedPtr<T>{};
   }
-  return AlignedPtr<T>{static_cast<T*>(AlignedAlloc32(static_cast<std::int32_t>(words)))};
+  return AlignedPtr<T>{static_cast<T*>(allocator.allocate(static_cast<std::int32_t>(units)))};
 }

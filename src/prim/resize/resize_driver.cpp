@@ -15,35 +15,16 @@ bool IsDriverInterpolation(std::int32_t interpolation) {
          interpolation == kResizeCubic || interpolation == kResizeSixTap;
 }
 
-// Arguments in the order they are checked; 0 when every check passes.
+// The shared checks, then the interpolation; 0 when every check passes.
 PrimStatus CheckArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep, PrimRect roi,
                           const void* pDst, std::int32_t dstStep, PrimSize dstSize, double xFactor,
                           double yFactor, std::int32_t interpolation) {
-  if (pSrc == nullptr || pDst == nullptr) {
-    return StsNullPointer;
+  const PrimStatus status =
+      ResizeCheckArguments(pSrc, srcSize, srcStep, roi, pDst, dstStep, dstSize, xFactor, yFactor);
+  if (status != StsNoError) {
+    return status;
   }
-  if (srcSize.width < 1 || srcSize.height < 1) {
-    return StsSizeError;
-  }
-  if (srcStep < 1 || dstStep < 1) {
-    return StsStepError;
-  }
-  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
-    return StsSizeError;
-  }
-  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
-    return StsNoIntersection;
-  }
-  if (dstSize.width < 1 || dstSize.height < 1) {
-    return StsSizeError;
-  }
-  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {  // NaN is not greater than 0
-    return StsBadFactor;
-  }
-  if (!IsDriverInterpolation(interpolation)) {
-    return StsBadInterpolation;
-  }
-  return StsNoError;
+  return IsDriverInterpolation(interpolation) ? StsNoError : StsBadInterpolation;
 }
 
 // Lowers the interpolation until its kernels fit the source image: six-tap needs 6 pixels,
@@ -67,24 +48,15 @@ std::int32_t PlaneCount(std::int32_t channels) {
   return channels == 3 ? 3 : 4;
 }
 
-// The data type, pixel layout and plane pointers a kernel set can take; -22 (-8 for a missing
-// plane) before anything is allocated. Interleaved pixels: one channel of one element, three
-// channels of three or more elements (nearest) or of three or four (filtering), four of four.
+// The shared data and plane checks, then the pixel layout a kernel set can take; all before
+// anything is allocated. Interleaved pixels: one channel of one element, three channels of
+// three or more elements (nearest) or of three or four (filtering), four of four.
 PrimStatus CheckLayout(const ResizeKernelSet& set, const void* pSrc, const void* pDst,
                        std::int32_t pixelElements, std::int32_t channels, std::int32_t dataType,
                        std::int32_t planar, std::int32_t interpolation) {
-  if (dataType < kResizeData8u || dataType > kResizeData32f) {
-    return StsBadInterpolation;
-  }
-  if (planar != 0) {
-    const auto* sources = static_cast<const void* const*>(pSrc);
-    const auto* destinations = static_cast<void* const*>(pDst);
-    for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
-      if (sources[p] == nullptr || destinations[p] == nullptr) {
-        return StsNullPointer;
-      }
-    }
-    return StsNoError;
+  const PrimStatus status = ResizeCheckDataAndPlanes(pSrc, pDst, channels, dataType, planar);
+  if (status != StsNoError || planar != 0) {
+    return status;
   }
   const bool filtering = interpolation != kResizeNearest;
   bool valid = false;
@@ -120,6 +92,50 @@ std::int32_t StepUsedLength(std::int32_t rectLength, double step, std::int32_t d
 }
 
 }  // namespace
+
+PrimStatus ResizeCheckArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                                PrimRect roi, const void* pDst, std::int32_t dstStep,
+                                PrimSize dstSize, double xFactor, double yFactor) {
+  if (pSrc == nullptr || pDst == nullptr) {
+    return StsNullPointer;
+  }
+  if (srcSize.width < 1 || srcSize.height < 1) {
+    return StsSizeError;
+  }
+  if (srcStep < 1 || dstStep < 1) {
+    return StsStepError;
+  }
+  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
+    return StsSizeError;
+  }
+  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
+    return StsNoIntersection;
+  }
+  if (dstSize.width < 1 || dstSize.height < 1) {
+    return StsSizeError;
+  }
+  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {  // NaN is not greater than 0
+    return StsBadFactor;
+  }
+  return StsNoError;
+}
+
+PrimStatus ResizeCheckDataAndPlanes(const void* pSrc, const void* pDst, std::int32_t channels,
+                                    std::int32_t dataType, std::int32_t planar) {
+  if (dataType < kResizeData8u || dataType > kResizeData32f) {
+    return StsBadInterpolation;
+  }
+  if (planar != 0) {
+    const auto* sources = static_cast<const void* const*>(pSrc);
+    const auto* destinations = static_cast<void* const*>(pDst);
+    for (std::int32_t p = 0; p < PlaneCount(channels); ++p) {
+      if (sources[p] == nullptr || destinations[p] == nullptr) {
+        return StsNullPointer;
+      }
+    }
+  }
+  return StsNoError;
+}
 
 // The product is compared in double, so no huge value is ever converted to an integer.
 std::int32_t ResizeUsedLength(std::int32_t rectLength, double factor, std::int32_t dstLength) {
@@ -293,8 +309,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   const std::int32_t lastRow = srcSize.height - 1;
 
   Scratch s;
-  s.rowOffsets = MakeAligned<std::ptrdiff_t>(height);
-  s.columnOffsets = MakeAligned<std::ptrdiff_t>(width);
+  s.rowOffsets = MakeAligned<std::ptrdiff_t>(height, set.words);
+  s.columnOffsets = MakeAligned<std::ptrdiff_t>(width, set.words);
   if (!s.rowOffsets || !s.columnOffsets) {
     return StsAllocFailed;
   }
@@ -324,7 +340,7 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
   switch (interpolation) {
     case kResizeNearest:
       // Room for the nearest pass's runs of equal columns (8 bytes a column), in every set.
-      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width));
+      s.columnScratch = MakeAligned<std::uint8_t>(8 * static_cast<std::int64_t>(width), set.words);
       if (!s.columnScratch) {
         return StsAllocFailed;
       }
@@ -341,8 +357,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       // second tap's fraction.
       double second = 0.0;
       if (integerLinear) {
-        s.rowWeights = MakeAligned<std::int16_t>(height);
-        s.columnWeights = MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width));
+        s.rowWeights = MakeAligned<std::int16_t>(height, kAligned16s);
+        s.columnWeights =
+            MakeAligned<std::int16_t>(2 * static_cast<std::int64_t>(width), kAligned16s);
         if (!s.rowWeights || !s.columnWeights) {
           return StsAllocFailed;
         }
@@ -361,8 +378,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
         args.rowWeights = rowWeights;
         args.columnWeights = columnWeights;
       } else {
-        s.rowFloats = MakeAligned<float>(height);
-        s.columnFloats = MakeAligned<float>(width);
+        s.rowFloats = MakeAligned<float>(height, set.words);
+        s.columnFloats = MakeAligned<float>(width, set.words);
         if (!s.rowFloats || !s.columnFloats) {
           return StsAllocFailed;
         }
@@ -383,8 +400,8 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
     case kResizeCubic: {
-      s.rowFloats = MakeAligned<float>(height);
-      s.columnFloats = MakeAligned<float>(width);
+      s.rowFloats = MakeAligned<float>(height, set.words);
+      s.columnFloats = MakeAligned<float>(width, set.words);
       if (!s.rowFloats || !s.columnFloats) {
         return StsAllocFailed;
       }
@@ -406,9 +423,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
     default: {  // six-tap: the kernel set turns each fraction into six weights
-      s.rowFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(height));
-      s.columnFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(width));
-      s.fractions = MakeAligned<double>(std::max(width, height));
+      s.rowFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(height), set.words);
+      s.columnFloats = MakeAligned<float>(6 * static_cast<std::int64_t>(width), set.words);
+      s.fractions = MakeAligned<double>(std::max(width, height), set.words);
       if (!s.rowFloats || !s.columnFloats || !s.fractions) {
         return StsAllocFailed;
       }
@@ -429,9 +446,11 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
       break;
     }
   }
+  // The 16-bit rows of the integer linear kinds, else 32-bit rows.
   const std::int64_t bufferBytes = bufferElements * (integerLinear ? 2 : 4);
+  const AlignedAllocator& bufferAllocator = integerLinear ? kAligned16s : set.words;
   for (int b = 0; b < bufferCount; ++b) {
-    s.buffers[b] = MakeAligned<std::uint8_t>(bufferBytes);
+    s.buffers[b] = MakeAligned<std::uint8_t>(bufferBytes, bufferAllocator);
     if (!s.buffers[b]) {
       return StsAllocFailed;
     }
@@ -443,8 +462,9 @@ PrimStatus ResizeInterpolate(const ResizeKernelSet& set, const void* pSrc, PrimS
     // The work area holds source rows of the taps' span: the rectangle and a few pixels on
     // either side.
     const std::int64_t span = (static_cast<std::int64_t>(roi.width) + 8) * columnScale;
-    s.columnScratch = MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width));
-    s.workArea = MakeAligned<float>(4 * (span + 16));
+    s.columnScratch =
+        MakeAligned<std::uint8_t>(16 * vectors * static_cast<std::int64_t>(width), set.words);
+    s.workArea = MakeAligned<float>(4 * (span + 16), set.words);
     if (!s.columnScratch || !s.workArea) {
       return StsAllocFailed;
     }

@@ -182,10 +182,10 @@ PrimStatus IntegerKernel(const SuperKernelArgs& a) {
   // Rows that 32-bit cells can take at full scale without wrapping.
   const auto chunk = static_cast<std::int64_t>(4294967295.0 / kMaxValue<T>);
   const bool tall = a.y.whole > chunk;
-  const AlignedPtr<std::uint32_t> cells = MakeAligned<std::uint32_t>(cellCount + 4);
+  const AlignedPtr<std::uint32_t> cells = MakeAligned<std::uint32_t>(cellCount + 4, kAligned8u);
   AlignedPtr<std::uint64_t> wide;
   if (tall) {
-    wide = MakeAligned<std::uint64_t>(cellCount);
+    wide = MakeAligned<std::uint64_t>(cellCount, kAligned8u);
   }
   if (!cells || (tall && !wide)) {
     return StsAllocFailed;
@@ -244,8 +244,12 @@ template <class T, int kLayout, class Rows>
 PrimStatus FloatKernel(const SuperKernelArgs& a) {
   const std::int32_t per = CellsPerPixel<kLayout>(a);
   const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
-  const AlignedPtr<float> cells = MakeAligned<float>(cellCount + 4);
-  const AlignedPtr<Span> columns = MakeAligned<Span>(a.width);
+  // Whole scales of float data sum into a row of whole-scale cells, fractional ones into the
+  // set's float row.
+  const bool wholeScales = a.x.fraction == 0.0 && a.y.fraction == 0.0;
+  const AlignedPtr<float> cells =
+      MakeAligned<float>(cellCount + 4, wholeScales ? kAligned8u : a.words);
+  const AlignedPtr<Span> columns = MakeAligned<Span>(a.width, a.words);
   if (!cells || !columns) {
     return StsAllocFailed;
   }

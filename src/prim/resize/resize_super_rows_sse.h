@@ -148,7 +148,7 @@ struct SseRows {
     const std::int32_t per = CellsPerPixel<kLayout>(a);
     const std::int64_t cellCount = static_cast<std::int64_t>(a.readWidth) * per;
     // Four spare cells: a pixel's cells are read four at a time.
-    const AlignedPtr<std::uint16_t> cells = MakeAligned<std::uint16_t>(cellCount + 4);
+    const AlignedPtr<std::uint16_t> cells = MakeAligned<std::uint16_t>(cellCount + 4, kAligned16s);
     if (!cells) {
       status = StsAllocFailed;
       return true;

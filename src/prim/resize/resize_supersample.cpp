@@ -10,30 +10,14 @@ namespace {
 
 constexpr double kBias = 1e-7;
 
+// The shared checks (a factor not above 0 has no box), then the factors' range.
 PrimStatus CheckSuperArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
                                PrimRect roi, const void* pDst, std::int32_t dstStep,
                                PrimSize dstSize, double xFactor, double yFactor, bool ratio) {
-  if (pSrc == nullptr || pDst == nullptr) {
-    return StsNullPointer;
-  }
-  if (srcSize.width < 1 || srcSize.height < 1) {
-    return StsSizeError;
-  }
-  if (srcStep < 1 || dstStep < 1) {
-    return StsStepError;
-  }
-  if (roi.x < 0 || roi.y < 0 || roi.width < 1 || roi.height < 1) {
-    return StsSizeError;
-  }
-  if (roi.x >= srcSize.width || roi.y >= srcSize.height) {
-    return StsNoIntersection;
-  }
-  if (dstSize.width < 1 || dstSize.height < 1) {
-    return StsSizeError;
-  }
-  // A factor not above 0 (or not a number) has no box.
-  if (!(xFactor > 0.0) || !(yFactor > 0.0)) {
-    return StsBadFactor;
+  const PrimStatus status =
+      ResizeCheckArguments(pSrc, srcSize, srcStep, roi, pDst, dstStep, dstSize, xFactor, yFactor);
+  if (status != StsNoError) {
+    return status;
   }
   // Boxes must hold at least one whole pixel: a ratio above 1 would enlarge (the general
   // driver's case), a step below 1 is not a box.
@@ -46,22 +30,13 @@ PrimStatus CheckSuperArguments(const void* pSrc, PrimSize srcSize, std::int32_t 
   return StsNoError;
 }
 
-// Layout 1 takes one element per pixel, layout 4 four, any other three channels of pixels of
-// at least three elements; unknown data types and missing planes are refused.
+// The shared data and plane checks; then layout 1 takes one element per pixel, layout 4 four,
+// any other three channels of pixels of at least three elements.
 PrimStatus CheckSuperLayout(const void* pSrc, const void* pDst, std::int32_t pixelElements,
                             std::int32_t channels, std::int32_t dataType, std::int32_t planar) {
-  if (dataType < kResizeData8u || dataType > kResizeData32f) {
-    return StsBadInterpolation;
-  }
-  if (planar != 0) {
-    const auto* sources = static_cast<const void* const*>(pSrc);
-    const auto* destinations = static_cast<void* const*>(pDst);
-    for (std::int32_t p = 0; p < (channels == 3 ? 3 : 4); ++p) {
-      if (sources[p] == nullptr || destinations[p] == nullptr) {
-        return StsNullPointer;
-      }
-    }
-    return StsNoError;
+  const PrimStatus status = ResizeCheckDataAndPlanes(pSrc, pDst, channels, dataType, planar);
+  if (status != StsNoError || planar != 0) {
+    return status;
   }
   const bool valid = channels == 1   ? pixelElements == 1
                      : channels == 4 ? pixelElements == 4
@@ -89,11 +64,12 @@ int SuperLayoutIndex(std::int32_t planar, std::int32_t channels) {
 
 }  // namespace
 
-PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, PrimSize srcSize,
-                             std::int32_t srcStep, PrimRect srcRoi, void* pDst,
-                             std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
-                             double yFactor, std::int32_t pixelElements, std::int32_t channels,
-                             std::int32_t dataType, std::int32_t planar, std::int32_t sizeMode) {
+PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const AlignedAllocator& words,
+                             const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                             PrimRect srcRoi, void* pDst, std::int32_t dstStep, PrimSize dstRoiSize,
+                             double xFactor, double yFactor, std::int32_t pixelElements,
+                             std::int32_t channels, std::int32_t dataType, std::int32_t planar,
+                             std::int32_t sizeMode) {
   const bool ratio = sizeMode != 0;
   PrimStatus status = CheckSuperArguments(pSrc, srcSize, srcStep, srcRoi, pDst, dstStep, dstRoiSize,
                                           xFactor, yFactor, ratio);
@@ -132,6 +108,7 @@ PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, 
   args.readWidth =
       reach < roi.width ? std::min(static_cast<std::int32_t>(reach) + 1, roi.width) : roi.width;
   args.stride = planar != 0 ? 1 : pixelElements;
+  args.words = words;
 
   const std::int32_t elementSize = dataType == kResizeData8u ? 1 : (dataType == 1 ? 2 : 4);
   const std::ptrdiff_t perPixel = (planar != 0 || channels == 1) ? 1 : pixelElements;
@@ -174,9 +151,9 @@ PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::in
                                      std::int32_t pixelElements, std::int32_t channels,
                                      std::int32_t dataType, std::int32_t planar,
                                      std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsGeneric, pSrc, srcSize, srcStep, srcRoi, pDst,
-                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
-                           planar, sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsGeneric, kAligned32, pSrc, srcSize, srcStep, srcRoi,
+                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
+                           dataType, planar, sizeMode);
 }
 
 PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
@@ -185,7 +162,7 @@ PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_
                                  std::int32_t pixelElements, std::int32_t channels,
                                  std::int32_t dataType, std::int32_t planar,
                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse, pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                           dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType, planar,
-                           sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsSse, kAligned32, pSrc, srcSize, srcStep, srcRoi, pDst,
+                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
+                           planar, sizeMode);
 }

@@ -30,6 +30,9 @@ struct SuperKernelArgs {
   SuperAxis y;
   double norm;          // 1 / (x.scale · y.scale)
   std::int32_t stride;  // elements per pixel (three-channel kernels)
+  // The set's allocator of float rows for fractional scales (whole-scale rows come from
+  // AlignedAlloc8u).
+  AlignedAllocator words;
 };
 
 // A kernel returns 0, or -9 when its accumulator cannot be allocated (nothing written).
@@ -39,15 +42,16 @@ using SuperKernelFn = PrimStatus (*)(const SuperKernelArgs&);
 // kernel is refused with -22.
 using ResizeSuperKernelSet = std::array<SuperKernelFn, 9>;
 
-// The supersampling driver shared by every kernel set. `pixelElements` is the pixel stride of
-// the three-channel kernels, `channels` the layout (1, 4, anything else three channels);
-// `sizeMode` 1 reads the factors as destination/source ratios, 0 as source pixels per
-// destination pixel.
-PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const void* pSrc, PrimSize srcSize,
-                             std::int32_t srcStep, PrimRect srcRoi, void* pDst,
-                             std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
-                             double yFactor, std::int32_t pixelElements, std::int32_t channels,
-                             std::int32_t dataType, std::int32_t planar, std::int32_t sizeMode);
+// The supersampling driver shared by every kernel set, `words` the set's 32-bit allocator.
+// `pixelElements` is the pixel stride of the three-channel kernels, `channels` the layout (1, 4,
+// anything else three channels); `sizeMode` 1 reads the factors as destination/source ratios, 0
+// as source pixels per destination pixel.
+PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const AlignedAllocator& words,
+                             const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
+                             PrimRect srcRoi, void* pDst, std::int32_t dstStep, PrimSize dstRoiSize,
+                             double xFactor, double yFactor, std::int32_t pixelElements,
+                             std::int32_t channels, std::int32_t dataType, std::int32_t planar,
+                             std::int32_t sizeMode);
 
 PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
                                      PrimRect srcRoi, void* pDst, std::int32_t dstStep,

@@ -121,9 +121,9 @@ PrimStatus ResizeSuperSample_Sse2(const void* pSrc, PrimSize srcSize, std::int32
                                   std::int32_t pixelElements, std::int32_t channels,
                                   std::int32_t dataType, std::int32_t planar,
                                   std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse2, pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                           dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType, planar,
-                           sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsSse2, kAligned32, pSrc, srcSize, srcStep, srcRoi,
+                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
+                           dataType, planar, sizeMode);
 }
 
 PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
@@ -132,7 +132,7 @@ PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32
                                   std::int32_t pixelElements, std::int32_t channels,
                                   std::int32_t dataType, std::int32_t planar,
                                   std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse3, pSrc, srcSize, srcStep, srcRoi, pDst, dstStep,
-                           dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType, planar,
-                           sizeMode);
+  return ResizeSuperSample(kResizeSuperKernelsSse3, kAligned32Sse3, pSrc, srcSize, srcStep, srcRoi,
+                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
+                           dataType, planar, sizeMode);
 }

@@ -8,4 +8,5 @@ constexpr ResizePassTable kPasses = MakeGenericPassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsGeneric{&kPasses, ResizeBuildCoeffs_Generic, false, false};
+const ResizeKernelSet kResizeKernelsGeneric{&kPasses, ResizeBuildCoeffs_Generic, false, false,
+                                            kAligned32};

@@ -8,4 +8,4 @@ constexpr ResizePassTable kPasses = MakeSsePassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse{&kPasses, ResizeBuildCoeffs_Sse, true, true};
+const ResizeKernelSet kResizeKernelsSse{&kPasses, ResizeBuildCoeffs_Sse, true, true, kAligned32};

@@ -8,4 +8,4 @@ constexpr ResizePassTable kPasses = MakeSse2PassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Sse2, true, true};
+const ResizeKernelSet kResizeKernelsSse2{&kPasses, ResizeBuildCoeffs_Sse2, true, true, kAligned32};

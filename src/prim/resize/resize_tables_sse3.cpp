@@ -9,4 +9,5 @@ constexpr ResizePassTable kPasses = MakeSse2PassTable();
 
 }  // namespace
 
-const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Sse3, true, true};
+const ResizeKernelSet kResizeKernelsSse3{&kPasses, ResizeBuildCoeffs_Sse3, true, true,
+                                         kAligned32Sse3};

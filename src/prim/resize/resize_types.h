@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "prim/prim_status.h"
+#include "prim/resize/aligned_alloc.h"
 
 // Whole image size in pixels.
 struct PrimSize {
@@ -111,4 +112,6 @@ struct ResizeKernelSet {
   bool filtersTakeFourElementPixels;
   // Whether the filtering passes want a column scratch and a work area (see ResizePassArgs).
   bool passScratch;
+  // The set's allocator of 32-bit tables and rows (the 16-bit ones come from AlignedAlloc16s).
+  AlignedAllocator words;
 };

@@ -1,16 +1,27 @@
 // For GoogleTest programs of windows: include this in one source file of the test program to
 // get one QApplication for the whole program, on the offscreen platform unless the environment
-// names another.
+// names another, and waits (fakes::WaitUntil) that deliver the queued events while they look.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <QApplication>
 
+#include "fakes/wait_until.h"
+
 namespace ui::testing {
+
+// Delivers the events queued so far (and the deletions they asked for), as QTest::qWaitFor
+// does. Events posted while they run wait for the next look, so a state they leave behind
+// can be seen before the next event changes it.
+inline void PumpEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 class QtTestEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
+    fakes::SetWaitPump(&PumpEvents);
     if (QApplication::instance() != nullptr)
       return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -21,6 +32,7 @@ class QtTestEnvironment final : public ::testing::Environment {
     m_app = new QApplication(argc, argv);
   }
   void TearDown() override {
+    fakes::SetWaitPump(nullptr);
     delete m_app;
     m_app = nullptr;
   }

@@ -1,0 +1,46 @@
+// The one way a test waits for what another thread (or the window's event loop) brings about:
+// WaitUntil(done) looks at `done` until it holds, with a short pause between looks, and gives up
+// after `limit` of real time. The limit only bounds a broken test; a passing one never comes
+// near it, so machine load does not change the result. A test asserts on what WaitUntil
+// returns, never on the state after a fixed sleep.
+//
+// In a program of windows the Qt test environment installs a pump (SetWaitPump) that delivers
+// the queued events between looks, so the windows' posted results arrive while a test waits.
+#pragma once
+
+#include <chrono>
+#include <thread>
+
+namespace fakes {
+
+inline constexpr std::chrono::milliseconds kWaitLimit{20000};
+
+using WaitPump = void (*)();
+
+namespace detail {
+inline WaitPump g_waitPump = nullptr;
+}  // namespace detail
+
+// Runs `pump` between looks from now on (nullptr: nothing).
+inline void SetWaitPump(WaitPump pump) {
+  detail::g_waitPump = pump;
+}
+
+template <typename Done>
+bool WaitUntil(Done&& done, std::chrono::milliseconds limit = kWaitLimit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (detail::g_waitPump != nullptr) {
+      detail::g_waitPump();
+    }
+    if (done()) {
+      return true;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+}  // namespace fakes
