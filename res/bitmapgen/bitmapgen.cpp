@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "glyphs.h"
+#include "key_face.h"
 #include "palette.h"
 #include "skin/skin_bitmap_list.h"
 #include "ui/main/skin_tables.h"
@@ -75,12 +76,6 @@ std::string FamilyOf(const std::string& spelled) {
   return stem;
 }
 
-QColor Mix(const QColor& a, const QColor& b, double t) {
-  return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
-                          static_cast<float>(a.greenF() * (1 - t) + b.greenF() * t),
-                          static_cast<float>(a.blueF() * (1 - t) + b.blueF() * t));
-}
-
 QImage NewImage(int w, int h, const QColor& fill) {
   QImage image(w, h, QImage::Format_RGB32);
   image.fill(fill);
@@ -91,62 +86,33 @@ QImage NewImage(int w, int h, const QColor& fill) {
 
 enum class Shape { Key, Circle };
 
-// Draws a key's face on its surround and returns the colour its glyph takes.
-QColor DrawFace(QPainter& p, QSizeF size, Variant variant, Shape shape, bool active = false) {
-  p.setRenderHint(QPainter::Antialiasing, true);
-  const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1);
+skin::KeyState StateOf(Variant variant) {
+  switch (variant) {
+    case Variant::Over:
+      return skin::KeyState::Over;
+    case Variant::Down:
+      return skin::KeyState::Down;
+    case Variant::Disabled:
+      return skin::KeyState::Disabled;
+    default:
+      return skin::KeyState::Normal;
+  }
+}
+
+// Draws a key's face (the kit every button shares) on its surround and returns the colour its
+// glyph takes.
+QColor DrawFace(QPainter& p, QRectF bounds, Variant variant, Shape shape, bool active = false) {
   QPainterPath face;
   if (shape == Shape::Circle) {
-    face.addEllipse(r);
+    face.addEllipse(bounds.adjusted(0.5, 0.5, -0.5, -0.5));
   } else {
-    const qreal radius = std::max(2.0, std::min(size.width(), size.height()) * 0.2);
-    face.addRoundedRect(r, radius, radius);
+    face = skin::KeyFacePath(bounds);
   }
-  QColor top = pal::kKeyTop;
-  QColor bottom = pal::kKey;
-  QColor outline = pal::kEdgeDark;
-  QColor glyph = pal::kInk;
-  switch (variant) {
-    case Variant::Normal:
-      break;
-    case Variant::Over:
-      top = top.lighter(116);
-      bottom = bottom.lighter(116);
-      outline = pal::kAccent;
-      glyph = pal::kAccent.lighter(125);
-      break;
-    case Variant::Down:
-      top = pal::kKey.darker(135);
-      bottom = pal::kKey.darker(115);
-      glyph = pal::kAccent;
-      break;
-    case Variant::Disabled:
-      top = pal::kGround.lighter(118);
-      bottom = pal::kGround.lighter(112);
-      glyph = pal::kInkMuted;
-      break;
-  }
-  if (active && variant != Variant::Disabled) {
-    top = Mix(top, pal::kAccent, 0.45);
-    bottom = Mix(bottom, pal::kAccent, 0.45);
-    glyph = variant == Variant::Over ? QColor(Qt::white) : pal::kInk.lighter(115);
-  }
-  QLinearGradient fill(0, 0, 0, size.height());
-  fill.setColorAt(0, top);
-  fill.setColorAt(1, bottom);
-  p.fillPath(face, fill);
-  if (variant == Variant::Normal || (active && variant != Variant::Down)) {
-    // A thin light line along the top of a raised face.
-    p.save();
-    p.setClipPath(face);
-    p.setPen(QPen(QColor(255, 255, 255, 40), 1));
-    p.drawLine(QPointF(0, 1.5), QPointF(size.width(), 1.5));
-    p.restore();
-  }
-  p.setPen(QPen(outline, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawPath(face);
-  return glyph;
+  return skin::DrawKeyFace(p, face, bounds, {StateOf(variant), active, false});
+}
+
+QColor DrawFace(QPainter& p, QSizeF size, Variant variant, Shape shape, bool active = false) {
+  return DrawFace(p, QRectF(QPointF(0, 0), size), variant, shape, active);
 }
 
 QRectF GlyphBox(QSizeF size, double share, bool pressed) {
@@ -268,36 +234,29 @@ QImage StatusStrip(int w, int h) {
 
 // ---- Frames cut into pieces ------------------------------------------------------------------
 
-// The login window whole (304 x 341): a title band with the wordmark, dark sides and bottom round
-// a paper body; the pieces are cut from it.
+// The login window whole (304 x 341): the title band with the wordmark over the accent line, the
+// dark ground of the main window below it and a footer band; the pieces are cut from it.
 QImage LoginFrame() {
   QImage image = NewImage(304, 341, pal::kGround);
   QPainter p(&image);
-  p.fillRect(21, 34, 257, 285, pal::kPaper);
   p.fillRect(0, 0, 304, 33, pal::kTitle);
   p.setPen(pal::kAccent);
   p.drawLine(0, 33, 303, 33);
   DrawWordmark(p, QPointF(30, 11), 13);
-  p.setPen(pal::kEdgeDark);
-  p.drawLine(20, 34, 20, 318);
-  p.drawLine(278, 34, 278, 318);
-  p.drawLine(0, 319, 303, 319);
+  p.fillRect(0, 320, 304, 21, pal::kTitle);
+  Groove(p, 0, 303, 319);
   DrawRim(p, image.size(), 5);
   return image;
 }
 
-// The image-adjust dialog's frame (304 x 236) round its light body.
+// The image-adjust dialog's frame (304 x 236): the title band over the accent line and the dark
+// ground, the same as the login window's.
 QImage AdjustFrame() {
   QImage image = NewImage(304, 236, pal::kGround);
   QPainter p(&image);
-  p.fillRect(10, 32, 284, 191, pal::kDialogBody);
   p.fillRect(0, 0, 304, 31, pal::kTitle);
   p.setPen(pal::kAccent);
   p.drawLine(0, 31, 303, 31);
-  p.setPen(pal::kEdgeDark);
-  p.drawLine(9, 32, 9, 222);
-  p.drawLine(294, 32, 294, 222);
-  p.drawLine(0, 223, 303, 223);
   DrawRim(p, image.size(), 2.5);
   return image;
 }
@@ -309,6 +268,101 @@ struct Piece {
 
 QImage Cut(const QImage& frame, QRect source) {
   return frame.copy(source);
+}
+
+// ---- Faces of single bitmaps -----------------------------------------------------------------
+
+// The status strip's icons (13 x 16): the online users in the paper's ink; alarm and motion red
+// badges while raised, the plain glyph in the accent while quiet.
+QImage InfoIcon(const std::string& family, int w, int h) {
+  QImage image = NewImage(w, h, pal::kPaper);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QRectF box(0, (h - w) / 2.0, w, w);
+  if (family == "infoonlineuser") {
+    skin::DrawGlyph(p, "user", box, pal::kPaperInk);
+    return image;
+  }
+  const std::string glyph = family.find("alarm") != std::string::npos ? "bell" : "motion";
+  if (family.find("red") == std::string::npos) {
+    skin::DrawGlyph(p, glyph, box, pal::kAccentDeep);
+    return image;
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(pal::kRecord);
+  p.drawRoundedRect(box.adjusted(0.25, 0.25, -0.25, -0.25), 3, 3);
+  skin::DrawGlyph(p, glyph, box.adjusted(1.5, 1.5, -1.5, -1.5), Qt::white);
+  return image;
+}
+
+// RECORD while recording: the whole face lit red with a white record mark, so a running
+// recording is seen from across the room and never taken for the idle key's red dot.
+QImage RecordingKey(int w, int h, Variant variant) {
+  QImage image = NewImage(w, h, pal::kGround);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  const QRectF bounds(0, 0, w, h);
+  const QPainterPath face = skin::KeyFacePath(bounds);
+  const bool refused = variant == Variant::Disabled;
+  QColor top = refused ? pal::kGround.lighter(118) : pal::kRecord.lighter(112);
+  QColor bottom = refused ? pal::kGround.lighter(112) : pal::kRecord.darker(118);
+  if (variant == Variant::Over) {
+    top = top.lighter(112);
+    bottom = bottom.lighter(112);
+  }
+  QLinearGradient fill(0, 0, 0, h);
+  fill.setColorAt(0, top);
+  fill.setColorAt(1, bottom);
+  p.fillPath(face, fill);
+  p.setPen(QPen(variant == Variant::Over ? QColor(Qt::white) : pal::kRecord.darker(170), 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawPath(face);
+  skin::DrawGlyph(p, "recording_mark", GlyphBox(QSizeF(w, h), 0.68, false),
+                  refused ? pal::kInkMuted : QColor(Qt::white));
+  return image;
+}
+
+// The image-adjust dialog's OK, Cancel and Default. Their rectangles differ in width (Cancel is
+// half as wide as the others), so each bitmap carries a face of one common width, Cancel's, placed
+// so that the three stand evenly spaced about the dialog's middle; the rest of the bitmap is the
+// ground they stand on. The faces stop short of the rectangles' bottom, which overlaps the frame.
+struct AdjustKey {
+  const char* family;
+  const char* text;
+  int rectLeft;  // the button's left edge in the dialog (its layout table)
+};
+constexpr AdjustKey kAdjustKeys[] = {
+    {"dialog_default", "Default", 34}, {"dialog_apply", "OK", 125}, {"dialog_ok", "Cancel", 216}};
+constexpr int kAdjustDialogWidth = 304;
+constexpr int kAdjustFaceWidth = 44;  // Cancel's rectangle, 216 to 260
+constexpr int kAdjustFaceHeight = 22;
+constexpr int kAdjustFaceGap =
+    (kAdjustDialogWidth - 2 * (kAdjustDialogWidth - 260) - 3 * kAdjustFaceWidth) / 2;
+
+const AdjustKey* FindAdjustKey(const std::string& family) {
+  for (const AdjustKey& key : kAdjustKeys) {
+    if (family == key.family)
+      return &key;
+  }
+  return nullptr;
+}
+
+QImage AdjustKeyFace(const AdjustKey& key, Variant variant, int w, int h) {
+  const int index = static_cast<int>(&key - kAdjustKeys);
+  const int faceLeft = (kAdjustDialogWidth - 260) + index * (kAdjustFaceWidth + kAdjustFaceGap);
+  QImage image = NewImage(w, h, pal::kGround);
+  QPainter p(&image);
+  const QRectF face(faceLeft - key.rectLeft, 0, kAdjustFaceWidth, kAdjustFaceHeight);
+  const QColor ink = DrawFace(p, face, variant, Shape::Key);
+  QRectF textBox = face.adjusted(2, 2, -2, -2);
+  // One size for the three texts: the one at which the longest fits.
+  int pixels = 11;
+  for (const AdjustKey& each : kAdjustKeys)
+    pixels = std::min(pixels, skin::FittedPixels(QString::fromLatin1(each.text), textBox, 11));
+  if (variant == Variant::Down)
+    textBox.translate(0, 0.6);
+  skin::DrawFittedText(p, QString::fromLatin1(key.text), textBox, ink, pixels);
+  return image;
 }
 
 // ---- Dispatch --------------------------------------------------------------------------------
@@ -405,18 +459,10 @@ class Generator {
     }
     if (family == "vga_status_bar" || family == "statusbar")
       return StatusStrip(w, h);
-    // Icons of the status strip, on its paper.
-    if (StartsWith(family, "info")) {
-      const bool red = family.find("red") != std::string::npos;
-      const std::string glyph = family == "infoonlineuser"                  ? "user"
-                                : family.find("alarm") != std::string::npos ? "bell"
-                                                                            : "motion";
-      const QColor ink = glyph == "user" ? pal::kPaperInk : red ? pal::kRecord : pal::kAccentDeep;
-      QImage image = NewImage(w, h, pal::kPaper);
-      QPainter p(&image);
-      skin::DrawGlyph(p, glyph, QRectF(0, (h - w) / 2.0, w, w), ink);
-      return image;
-    }
+    // Icons of the status strip, on its paper. A raised alarm or motion state is a red badge
+    // with a white glyph, so it shows at a glance; the quiet state is the glyph alone.
+    if (StartsWith(family, "info"))
+      return InfoIcon(family, w, h);
     // Title-bar buttons: small round faces; under the mouse the accent (red for Close).
     if (StartsWith(family, "title_bar_")) {
       const std::string glyph = family == "title_bar_hide"         ? "minimise"
@@ -455,25 +501,21 @@ class Generator {
       return Key(w, h, pal::kGround, look, {},
                  name == "dvr" ? QStringLiteral("DVR") : QString::fromStdString(name));
     }
-    // Image-adjust dialog's pieces on its light body.
+    // Image-adjust dialog's pieces on the ground.
     if (family == "player_logo") {
       QImage image = NewImage(w, h, pal::kTitle);
       QPainter p(&image);
       skin::DrawLensMark(p, QRectF((w - h) / 2.0, 0, h, h), pal::kInk, pal::kAccent);
       return image;
     }
-    if (family == "dialog_apply" || family == "dialog_ok" || family == "dialog_default") {
-      const QString text = family == "dialog_apply" ? QStringLiteral("OK")
-                           : family == "dialog_ok"  ? QStringLiteral("Cancel")
-                                                    : QStringLiteral("Default");
-      return Key(w, h, pal::kDialogBody, variant, {}, text);
-    }
+    if (const AdjustKey* key = FindAdjustKey(family))
+      return AdjustKeyFace(*key, variant, w, h);
     if (StartsWith(family, "dialog_")) {
       const std::string glyph = family == "dialog_brightness" ? "sun"
                                 : family == "dialog_contrast" ? "contrast"
                                 : family == "dialog_hue"      ? "hue"
                                                               : "droplet";
-      return Mark(w, h, pal::kDialogBody, glyph, pal::kPaperInk);
+      return Mark(w, h, pal::kGround, glyph, pal::kInk);
     }
     // The login window's about box.
     if (family == "login_background")
@@ -481,7 +523,7 @@ class Generator {
     if (family == "varnel_logo")
       return Logo(w, h);
     if (family == "login_ok")
-      return Key(w, h, pal::kPaper, variant, {}, QStringLiteral("OK"));
+      return Key(w, h, pal::kGround, variant, {}, QStringLiteral("OK"));
     // The button bar, power, and the panel keys.
     return DrawKey(stem, family, variant, w, h);
   }
@@ -494,6 +536,8 @@ class Generator {
         {"link", "link"},           {"link_off", "link_off"},    {"image_quality", "contrast"},
         {"snapshoot", "camera"},    {"record_button", "record"}, {"recording_button", "recording"},
         {"system_setting", "gear"}, {"power", "power"}};
+    if (family == "recording_button")
+      return RecordingKey(w, h, variant);
     if (const auto it = bar.find(family); it != bar.end())
       return Key(w, h, pal::kGround, variant, it->second, {});
     // Panel keys: the state pairs show "on" as an active face.
@@ -563,17 +607,10 @@ class Generator {
       return image;
     }
     if (lower == "login_radio_select" || lower == "login_radio_unselect") {
-      QImage image = NewImage(w, h, pal::kPaper);
+      // The login settings' radio buttons, as the application style draws every other one.
+      QImage image = NewImage(w, h, pal::kGround);
       QPainter p(&image);
-      p.setRenderHint(QPainter::Antialiasing, true);
-      p.setPen(QPen(pal::kPaperInk, 1.2));
-      p.setBrush(Qt::white);
-      p.drawEllipse(QRectF(1, 1, w - 2, h - 2));
-      if (lower == "login_radio_select") {
-        p.setPen(Qt::NoPen);
-        p.setBrush(pal::kAccentDeep);
-        p.drawEllipse(QRectF(3.5, 3.5, w - 7, h - 7));
-      }
+      skin::DrawIndicator(p, QRect(0, 0, w, h), {.on = lower == "login_radio_select"});
       return image;
     }
     const std::string family = FamilyOf(stem);
@@ -581,29 +618,38 @@ class Generator {
         {"address", "book"},      {"search", "broadcast"}, {"player", "film"},
         {"download", "download"}, {"copy", "copy"},        {"s", "gear"}};
     if (const auto it = tools.find(family); it != tools.end())
-      return Key(w, h, pal::kPaper, variant, it->second, {}, Shape::Key, false, 0.62);
+      return Key(w, h, pal::kGround, variant, it->second, {}, Shape::Key, false, 0.62);
     if (family == "enter" || family == "cancel") {
       const bool enter = family == "enter";
-      QImage image = NewImage(w, h, pal::kPaper);
+      QImage image = NewImage(w, h, pal::kGround);
       QPainter p(&image);
       p.setRenderHint(QPainter::Antialiasing, true);
       QColor fill = enter ? pal::kAccentDeep : pal::kKey;
       if (variant == Variant::Over)
-        fill = enter ? pal::kAccent : pal::kRecord;
+        fill = enter ? pal::kAccent.darker(115) : pal::kRecord;
       if (variant == Variant::Down)
         fill = fill.darker(130);
-      p.setPen(QPen(pal::kEdgeDark, 1));
+      p.setPen(QPen(variant == Variant::Over ? pal::kAccent : pal::kEdgeDark, 1));
       p.setBrush(fill);
       p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
       skin::DrawGlyph(p, enter ? "arrow_right" : "close",
                       GlyphBox(QSizeF(w, h), 0.72, variant == Variant::Down), Qt::white);
       return image;
     }
+    // The fields' icons are labels, not keys: a glyph on a tile of the fields' own tone.
     static const std::map<std::string, std::string> icons = {
         {"name", "user"}, {"password", "key"}, {"ip", "globe"}, {"port", "plug"}};
-    if (const auto it = icons.find(family); it != icons.end())
-      return Key(w, h, pal::kPaper, Variant::Normal, it->second, {}, Shape::Key, false, 0.7);
-    return Key(w, h, pal::kPaper, variant, {}, QString::fromStdString(stem));
+    if (const auto it = icons.find(family); it != icons.end()) {
+      QImage image = NewImage(w, h, pal::kGround);
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing, true);
+      p.setPen(QPen(pal::kEdgeLight, 1));
+      p.setBrush(pal::kTitle);
+      p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 4, 4);
+      skin::DrawGlyph(p, it->second, GlyphBox(QSizeF(w, h), 0.62, false), pal::kInk);
+      return image;
+    }
+    return Key(w, h, pal::kGround, variant, {}, QString::fromStdString(stem));
   }
 
   QImage DrawAdjustPiece(const std::string& lower, int w, int h) {
@@ -617,22 +663,30 @@ class Generator {
     return NewImage(w, h, pal::kGround);
   }
 
+  // The login about box (304 x 238): the title band with the wordmark, the ground, and a paper
+  // plate under the version text, which the box writes in black.
   QImage LoginAbout(int w, int h) {
-    QImage image = NewImage(w, h, pal::kPaper);
+    QImage image = NewImage(w, h, pal::kGround);
     QPainter p(&image);
-    p.fillRect(0, 0, w, 34, pal::kTitle);
+    p.fillRect(0, 0, w, 33, pal::kTitle);
     p.setPen(pal::kAccent);
     p.drawLine(0, 33, w, 33);
     DrawWordmark(p, QPointF(14, 10), 13);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(pal::kPaper.darker(135), 1));
+    p.setBrush(pal::kPaper);
+    p.drawRoundedRect(QRectF(kVersionPlate).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    p.setRenderHint(QPainter::Antialiasing, false);
     DrawRim(p, image.size(), 5);
     return image;
   }
 
+  // The about box's logo (71 x 74) on the ground: the lens and the name on a tile.
   QImage Logo(int w, int h) {
-    QImage image = NewImage(w, h, pal::kPaper);
+    QImage image = NewImage(w, h, pal::kGround);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(pal::kEdgeDark, 1));
+    p.setPen(QPen(pal::kEdgeLight, 1));
     p.setBrush(pal::kTitle);
     p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 10, 10);
     const qreal side = w * 0.62;
@@ -640,6 +694,9 @@ class Generator {
     skin::DrawFittedText(p, QStringLiteral("KAVELIN"), QRectF(4, h - 22, w - 8, 16), pal::kInk, 11);
     return image;
   }
+
+  // Where the about box writes its version text (from 160, 50), with room round it.
+  static constexpr QRect kVersionPlate{150, 44, 144, 26};
 
   QDir m_root;
   QImage m_login;

@@ -88,6 +88,33 @@ void DoubleArrow(QPainter& p, const QColor& c, char direction) {
   }
 }
 
+// An arrow pointing in direction with two speed lines trailing behind it.
+void SpeedArrow(QPainter& p, const QColor& c, char direction) {
+  p.save();
+  // Drawn pointing right, then turned.
+  p.translate(0.5, 0.5);
+  p.rotate(direction == 'l' ? 180 : direction == 'u' ? -90 : direction == 'd' ? 90 : 0);
+  p.translate(-0.5, -0.5);
+  Fill(p, Triangle('r', QRectF(0.48, 0.08, 0.46, 0.84)), c);
+  Stroke(p, Line({0.08, 0.32}, {0.38, 0.32}), c, 0.13);
+  Stroke(p, Line({0.2, 0.68}, {0.38, 0.68}), c, 0.13);
+  p.restore();
+}
+
+// A magnifier with a plus or a minus in its lens; run up against a stop (a bar beyond the
+// handle) for the keys that zoom all the way.
+void ZoomGlass(QPainter& p, const QColor& c, bool plus, bool toTheStop) {
+  const qreal shift = toTheStop ? -0.08 : 0.0;
+  const QPointF lens(0.42 + shift, 0.42);
+  Stroke(p, Circle(lens, 0.25), c, 0.1);
+  Stroke(p, Line({0.6 + shift, 0.6}, {0.8 + shift, 0.8}), c, 0.14);
+  Stroke(p, Line({lens.x() - 0.12, lens.y()}, {lens.x() + 0.12, lens.y()}), c, 0.09);
+  if (plus)
+    Stroke(p, Line({lens.x(), lens.y() - 0.12}, {lens.x(), lens.y() + 0.12}), c, 0.09);
+  if (toTheStop)
+    Fill(p, Rounded(QRectF(0.84, 0.08, 0.1, 0.84), 0.03), c);
+}
+
 void Magnifier(QPainter& p, const QColor& c) {
   Stroke(p, Circle({0.42, 0.42}, 0.24), c, 0.1);
   Stroke(p, Line({0.6, 0.6}, {0.84, 0.84}), c, 0.14);
@@ -235,6 +262,11 @@ std::map<std::string, Draw, std::less<>> MakeGlyphs() {
     Fill(p, Circle({0.5, 0.5}, 0.22), red);
     Stroke(p, Circle({0.5, 0.5}, 0.38), red, 0.08);
   };
+  // The recording mark in the ink given, for the face that is lit red itself.
+  g["recording_mark"] = [](QPainter& p, const QColor& c) {
+    Fill(p, Circle({0.5, 0.5}, 0.2), c);
+    Stroke(p, Circle({0.5, 0.5}, 0.37), c, 0.09);
+  };
   g["rew"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'l'); };
   g["fast"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'r'); };
   g["slow"] = [](QPainter& p, const QColor& c) {
@@ -245,10 +277,12 @@ std::map<std::string, Draw, std::less<>> MakeGlyphs() {
   g["right"] = [](QPainter& p, const QColor& c) { Arrow(p, c, 'r'); };
   g["up"] = [](QPainter& p, const QColor& c) { Arrow(p, c, 'u'); };
   g["down"] = [](QPainter& p, const QColor& c) { Arrow(p, c, 'd'); };
-  g["left_turbo"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'l'); };
-  g["right_turbo"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'r'); };
-  g["up_turbo"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'u'); };
-  g["down_turbo"] = [](QPainter& p, const QColor& c) { DoubleArrow(p, c, 'd'); };
+  // The direction keys in turbo: the arrow with speed lines behind it, never the doubled
+  // triangles of rewind and fast forward.
+  g["left_turbo"] = [](QPainter& p, const QColor& c) { SpeedArrow(p, c, 'l'); };
+  g["right_turbo"] = [](QPainter& p, const QColor& c) { SpeedArrow(p, c, 'r'); };
+  g["up_turbo"] = [](QPainter& p, const QColor& c) { SpeedArrow(p, c, 'u'); };
+  g["down_turbo"] = [](QPainter& p, const QColor& c) { SpeedArrow(p, c, 'd'); };
   g["menu"] = [](QPainter& p, const QColor& c) {
     for (qreal y : {0.28, 0.5, 0.72})
       Stroke(p, Line({0.22, y}, {0.78, y}), c, 0.1);
@@ -271,35 +305,40 @@ std::map<std::string, Draw, std::less<>> MakeGlyphs() {
     Fill(p, body, c);
   };
   g["search"] = [](QPainter& p, const QColor& c) { Magnifier(p, c); };
-  g["zoom_in"] = [](QPainter& p, const QColor& c) {
-    Magnifier(p, c);
-    PlusMinus(p, c, {0.42, 0.42}, 0.11, true);
-  };
-  g["zoom_out"] = [](QPainter& p, const QColor& c) {
-    Magnifier(p, c);
-    PlusMinus(p, c, {0.42, 0.42}, 0.11, false);
-  };
-  g["zoom_max_in"] = [](QPainter& p, const QColor& c) {
-    Magnifier(p, c);
-    PlusMinus(p, c, {0.42, 0.42}, 0.11, true);
-    Fill(p, Triangle('u', QRectF(0.72, 0.06, 0.22, 0.18)), c);
-  };
-  g["zoom_max_out"] = [](QPainter& p, const QColor& c) {
-    Magnifier(p, c);
-    PlusMinus(p, c, {0.42, 0.42}, 0.11, false);
-    Fill(p, Triangle('d', QRectF(0.72, 0.06, 0.22, 0.18)), c);
-  };
+  // ZOOM Tele and Wide: the magnifier with plus and minus. Max zoom in and out: the same
+  // magnifier run up against a stop, all the way. FOCUS Near and Far: the close-up flower and the
+  // distant mountains of a camera's focus scale. ZOOM of a recorder: the frame it enlarges.
+  g["zoom_in"] = [](QPainter& p, const QColor& c) { ZoomGlass(p, c, true, false); };
+  g["zoom_out"] = [](QPainter& p, const QColor& c) { ZoomGlass(p, c, false, false); };
+  g["zoom_max_in"] = [](QPainter& p, const QColor& c) { ZoomGlass(p, c, true, true); };
+  g["zoom_max_out"] = [](QPainter& p, const QColor& c) { ZoomGlass(p, c, false, true); };
   g["zoom"] = [](QPainter& p, const QColor& c) {
     Brackets(p, c);
     PlusMinus(p, c, {0.5, 0.5}, 0.14, true);
   };
   g["focus_near"] = [](QPainter& p, const QColor& c) {
-    Brackets(p, c);
-    Fill(p, Circle({0.5, 0.5}, 0.11), c);
+    // A tulip: the cup of three petals on its stem, a leaf at the side.
+    QPainterPath cup;
+    cup.moveTo(0.22, 0.08);
+    cup.lineTo(0.37, 0.22);
+    cup.lineTo(0.5, 0.04);
+    cup.lineTo(0.63, 0.22);
+    cup.lineTo(0.78, 0.08);
+    cup.cubicTo(0.82, 0.42, 0.7, 0.56, 0.5, 0.56);
+    cup.cubicTo(0.3, 0.56, 0.18, 0.42, 0.22, 0.08);
+    cup.closeSubpath();
+    Fill(p, cup, c);
+    Stroke(p, Line({0.5, 0.56}, {0.5, 0.94}), c, 0.11);
+    QPainterPath leaf;
+    leaf.moveTo(0.5, 0.92);
+    leaf.cubicTo(0.32, 0.9, 0.18, 0.78, 0.16, 0.62);
+    leaf.cubicTo(0.34, 0.64, 0.46, 0.74, 0.5, 0.92);
+    Fill(p, leaf, c);
   };
   g["focus_far"] = [](QPainter& p, const QColor& c) {
-    Brackets(p, c);
-    Fill(p, Polygon({{0.3, 0.64}, {0.44, 0.4}, {0.54, 0.52}, {0.6, 0.44}, {0.72, 0.64}}), c);
+    // Two peaks, the far one behind the near one.
+    Fill(p, Polygon({{0.06, 0.8}, {0.38, 0.24}, {0.62, 0.64}, {0.5, 0.8}}), c);
+    Fill(p, Polygon({{0.4, 0.8}, {0.66, 0.4}, {0.94, 0.8}}), c);
   };
   g["grid2"] = [](QPainter& p, const QColor& c) { Grid(p, c, 2); };
   g["grid3"] = [](QPainter& p, const QColor& c) { Grid(p, c, 3); };
@@ -429,13 +468,11 @@ std::map<std::string, Draw, std::less<>> MakeGlyphs() {
     Fill(p, Triangle('r', QRectF(0.15, 0.3, 0.7, 0.4)), c);
   };
   g["turbo"] = [](QPainter& p, const QColor& c) {
-    for (qreal x : {0.18, 0.46}) {
-      QPainterPath chevron;
-      chevron.moveTo(x, 0.26);
-      chevron.lineTo(x + 0.22, 0.5);
-      chevron.lineTo(x, 0.74);
-      Stroke(p, chevron, c, 0.11);
-    }
+    // A lightning bolt: the speed the direction, zoom and focus keys take while it is on.
+    Fill(p,
+         Polygon(
+             {{0.58, 0.08}, {0.24, 0.56}, {0.46, 0.56}, {0.38, 0.92}, {0.76, 0.42}, {0.54, 0.42}}),
+         c);
   };
   g["ptz"] = [](QPainter& p, const QColor& c) {
     Fill(p, Rounded(QRectF(0.16, 0.18, 0.68, 0.12), 0.03), c);
@@ -587,11 +624,19 @@ bool DrawGlyph(QPainter& painter, std::string_view name, const QRectF& box, cons
   return true;
 }
 
-void DrawFittedText(QPainter& painter, const QString& text, const QRectF& box, const QColor& ink,
-                    int maxPixels) {
+namespace {
+
+QFont FittedFont() {
   QFont font;
   font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
   font.setBold(true);
+  return font;
+}
+
+}  // namespace
+
+int FittedPixels(const QString& text, const QRectF& box, int maxPixels) {
+  QFont font = FittedFont();
   int pixels = maxPixels;
   for (; pixels > 5; --pixels) {
     font.setPixelSize(pixels);
@@ -599,7 +644,13 @@ void DrawFittedText(QPainter& painter, const QString& text, const QRectF& box, c
     if (metrics.horizontalAdvance(text) <= box.width() && metrics.height() <= box.height() + 2)
       break;
   }
-  font.setPixelSize(pixels);
+  return pixels;
+}
+
+void DrawFittedText(QPainter& painter, const QString& text, const QRectF& box, const QColor& ink,
+                    int maxPixels) {
+  QFont font = FittedFont();
+  font.setPixelSize(FittedPixels(text, box, maxPixels));
   painter.save();
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setFont(font);

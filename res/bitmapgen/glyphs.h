@@ -18,6 +18,9 @@ bool DrawGlyph(QPainter& painter, std::string_view name, const QRectF& box, cons
 void DrawFittedText(QPainter& painter, const QString& text, const QRectF& box, const QColor& ink,
                     int maxPixels);
 
+// The largest size (up to maxPixels) at which DrawFittedText fits the whole text into box.
+int FittedPixels(const QString& text, const QRectF& box, int maxPixels);
+
 // The program's mark: a lens of concentric rings, with a glint unless it is a quiet mark.
 void DrawLensMark(QPainter& painter, const QRectF& box, const QColor& ring, const QColor& centre,
                   bool glint = true);

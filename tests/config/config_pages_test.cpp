@@ -1,13 +1,18 @@
 // Each page of the configuration sheet against the fake server, through the load dialog: what
 // the records show on the controls, and what an edit sends back.
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "config_fixture.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/config/tree_sheet_frame.h"
 
 namespace {
 
@@ -618,6 +623,80 @@ TEST_F(ConfigTest, TheUnshownVideoPageFollowsTheVideoReceived) {
   EXPECT_EQ(sheet.DoModal(), 0);
   sheet.RemovePage(&page);
   EXPECT_TRUE(SentOptions().empty());
+}
+
+// The fields beside the labels that begin a row (a text ending in ":" no wider than the gutter),
+// each with its x in the page window; those outside the group boxes only on a page whose boxes
+// hold such fields too.
+std::vector<std::pair<QString, int>> FieldPlaces(QWidget& window) {
+  std::vector<std::pair<QString, int>> inBoxes;
+  std::vector<std::pair<QString, int>> outside;
+  const auto add = [&](QLayout* layout, QLayoutItem* labelItem, QLayoutItem* fieldItem) {
+    auto* label = labelItem != nullptr ? qobject_cast<QLabel*>(labelItem->widget()) : nullptr;
+    QWidget* field = fieldItem != nullptr ? fieldItem->widget() : nullptr;
+    if (label == nullptr || field == nullptr || field->isHidden() ||
+        !label->text().trimmed().endsWith(QLatin1Char(':')) ||
+        label->sizeHint().width() > syscfg::kLabelGutter)
+      return;
+    const bool boxed = qobject_cast<QGroupBox*>(layout->parentWidget()) != nullptr;
+    (boxed ? inBoxes : outside).emplace_back(label->text(), field->mapTo(&window, QPoint(0, 0)).x());
+  };
+  for (QLayout* layout : window.findChildren<QLayout*>()) {
+    if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+      for (int row = 0; row < grid->rowCount(); ++row)
+        add(layout, grid->itemAtPosition(row, 0), grid->itemAtPosition(row, 1));
+    } else if (auto* box = qobject_cast<QBoxLayout*>(layout);
+               box != nullptr && box->direction() == QBoxLayout::LeftToRight && box->count() > 1) {
+      add(layout, box->itemAt(0), box->itemAt(1));
+    }
+  }
+  if (!inBoxes.empty())
+    inBoxes.insert(inBoxes.end(), outside.begin(), outside.end());
+  return inBoxes;
+}
+
+// Every page of the sheet, under the page's caption: one padding, its fields starting at one x
+// on every page, and every key's text on one line and whole.
+TEST_F(ConfigTest, EveryPageSharesOneGutterAndPaddingAndItsKeysFit) {
+  ASSERT_EQ(Load(), 1);
+  std::optional<int> fieldX;
+  int pagesWithFields = 0;
+  RunSheet([&](CSysConfPropSheet& s) {
+    ASSERT_NE(s.GetPageFrame(), nullptr);
+    EXPECT_TRUE(s.GetPageFrame()->GetShowCaption());
+    for (int i = 0; i < s.GetPageCount(); ++i) {
+      ASSERT_TRUE(s.SetActivePage(i));
+      QCoreApplication::processEvents();
+      ui::CPropertyPage* page = s.GetPage(i);
+      SCOPED_TRACE(page->GetCaption().toStdString());
+      QWidget* window = page->GetWindow();
+      ASSERT_NE(window, nullptr);
+      ASSERT_NE(window->layout(), nullptr);
+      EXPECT_EQ(window->layout()->contentsMargins(),
+                QMargins(syscfg::kPagePadding, syscfg::kPagePadding, syscfg::kPagePadding,
+                         syscfg::kPagePadding));
+      for (QGroupBox* group : window->findChildren<QGroupBox*>()) {
+        if (group->layout() != nullptr) {
+          EXPECT_EQ(group->layout()->contentsMargins().left(), syscfg::kGroupPadding);
+        }
+      }
+      for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->text().contains(QLatin1Char('\n'))) << button->text().toStdString();
+        if (button->isVisible()) {
+          EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+        }
+      }
+      const auto places = FieldPlaces(*window);
+      pagesWithFields += places.empty() ? 0 : 1;
+      for (const auto& [label, x] : places) {
+        if (!fieldX)
+          fieldX = x;
+        EXPECT_EQ(x, *fieldX) << label.toStdString();
+      }
+    }
+    s.EndDialog(0);
+  });
+  EXPECT_GE(pagesWithFields, 8);
 }
 
 }  // namespace

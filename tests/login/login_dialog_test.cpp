@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <atomic>
 #include <condition_variable>
@@ -25,6 +26,7 @@
 #include "ui/common/vtx_button.h"
 #include "ui/login/address_book_list_dlg.h"
 #include "ui/login/login_layout.h"
+#include "ui/login/login_look.h"
 #include "ui/login/login_setting_dlg.h"
 
 namespace {
@@ -211,6 +213,51 @@ TEST_F(LoginDialogTest, ACodeWithoutTextKeepsTheShownText) {
   EXPECT_TRUE(
       WaitUntil([&] { return m_dialog->ShownResultText() != QStringLiteral("illegal user"); }));
   EXPECT_EQ(m_dialog->ShownResultText(), QStringLiteral("User level too low"));
+}
+
+// The pixels of the window's picture in a colour, within rect.
+int PixelsOf(const QImage& image, const QColor& colour, const QRect& rect) {
+  int count = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y) {
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      count += image.pixelColor(x, y) == colour ? 1 : 0;
+  }
+  return count;
+}
+
+TEST_F(LoginDialogTest, AFailureReadsAsOneAndSuccessDoesNot) {
+  m_dialog->InitForPicture();
+  const QRect text(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, kResultTextHeight);
+  const QRect mark(30, kResultTextY - 2, 28, 20);  // the icons' column, beside the text
+  m_dialog->ShowResult(18);
+  QImage shot = m_dialog->grab().toImage();
+  EXPECT_GT(PixelsOf(shot, kLookFailureText, text), 20);
+  EXPECT_GT(PixelsOf(shot, kLookFailureText, mark), 20);
+  m_dialog->ShowResult(1);
+  shot = m_dialog->grab().toImage();
+  EXPECT_EQ(PixelsOf(shot, kLookFailureText, text), 0);
+  EXPECT_EQ(PixelsOf(shot, kLookFailureText, mark), 0);
+  EXPECT_GT(PixelsOf(shot, kLookSuccessText, text), 20);
+}
+
+class FixedWorkArea final : public ui::IWorkArea {
+ public:
+  QRect Rect() override { return QRect(0, 0, 1000, 800); }
+};
+
+TEST_F(LoginDialogTest, TheWindowOpensCentredOnTheWorkArea) {
+  ui::Services services;
+  services.workArea = std::make_shared<FixedWorkArea>();
+  const ui::Services previous = ui::InstallServices(std::move(services));
+  QRect frame;
+  QTimer::singleShot(0, m_dialog.get(), [&] {
+    frame = m_dialog->frameGeometry();
+    m_dialog->EndDialog(2);
+  });
+  m_dialog->DoModal();
+  ui::InstallServices(previous);
+  EXPECT_EQ(m_dialog->size(), QSize(kLoginWidth, kLoginHeight));
+  EXPECT_EQ(frame.center(), QRect(0, 0, 1000, 800).center());
 }
 
 TEST(LoginLayout, VersionGlyphs) {

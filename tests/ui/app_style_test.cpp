@@ -7,18 +7,22 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTreeView>
 #include <memory>
 
+#include "bitmapgen/key_face.h"
 #include "bitmapgen/palette.h"
 #include "gui_test_support.h"
 #include "ui/login/login_look.h"
@@ -76,24 +80,28 @@ TEST(AppPalette, ContrastFollowsTheStandardFormula) {
   EXPECT_NEAR(ui::RelativeLuminance(QColor(0xff, 0, 0)), 0.2126, 1e-9);
 }
 
-// The login window's own paper look: its texts read on its paper, its caption on its band.
-TEST(LoginLook, TextsReadOnThePaper) {
+// The login window's look is the main window's: its texts read on its dark ground, its caption
+// on its band, its fields' text on the fields.
+TEST(LoginLook, TextsReadOnTheGround) {
   using namespace ui::login;
   struct {
     const char* what;
     QColor ink;
     QColor ground;
   } const pairs[] = {
-      {"body text", kLookText, kLookBody},
-      {"result text", kLookResultText, kLookBody},
-      {"caption", kLookCaptionText, kLookCaption},
-      {"edit text", kLookText, kLookBody.lighter(110)},
+      {"body text", kLookText, kLookBody},           {"failure text", kLookFailureText, kLookBody},
+      {"success text", kLookSuccessText, kLookBody}, {"caption", kLookCaptionText, kLookCaption},
+      {"edit text", kLookText, kLookField},
   };
   for (const auto& pair : pairs) {
     EXPECT_GE(ui::ContrastRatio(pair.ink, pair.ground), kReadable)
         << pair.what << ": " << qPrintable(pair.ink.name()) << " on "
         << qPrintable(pair.ground.name());
   }
+  // One palette: the login window's ground, surface and accent are the main window's.
+  EXPECT_EQ(kLookBody, skin::palette::kGround);
+  EXPECT_EQ(kLookField, skin::palette::kTitle);
+  EXPECT_EQ(kLookAccent, skin::palette::kAccent);
 }
 
 // Installs the look for one test and puts the application's own back after it, so the other
@@ -156,9 +164,8 @@ TEST_F(AppStyleTest, MessageBoxTextIsLightOnTheDarkGround) {
   }
 }
 
-// The number of pixels of the widget's picture close to the colour.
-int PixelsNear(QWidget& widget, const QColor& colour) {
-  const QImage image = widget.grab().toImage();
+// The number of pixels of a picture close to the colour.
+int PixelsNearIn(const QImage& image, const QColor& colour) {
   int near = 0;
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) {
@@ -171,6 +178,10 @@ int PixelsNear(QWidget& widget, const QColor& colour) {
     }
   }
   return near;
+}
+
+int PixelsNear(QWidget& widget, const QColor& colour) {
+  return PixelsNearIn(widget.grab().toImage(), colour);
 }
 
 TEST_F(AppStyleTest, ChosenRadioButtonsAndCheckBoxesShowTheAccent) {
@@ -192,6 +203,47 @@ TEST_F(AppStyleTest, ChosenRadioButtonsAndCheckBoxesShowTheAccent) {
   EXPECT_EQ(PixelsNear(*other, skin::palette::kAccent), 0);
   EXPECT_GT(PixelsNear(*ticked, skin::palette::kAccent), 4);
   EXPECT_EQ(PixelsNear(*clear, skin::palette::kAccent), 0);
+}
+
+TEST_F(AppStyleTest, DialogButtonsCarryNoStockIcons) {
+  // Whatever the platform's theme says (X11 desktops ask for icons), the style refuses them.
+  EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
+  QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                           QDialogButtonBox::Apply);
+  for (QAbstractButton* button : buttons.buttons())
+    EXPECT_TRUE(button->icon().isNull()) << qPrintable(button->text());
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kavelin"), QStringLiteral("Reboot?"),
+                  QMessageBox::Yes | QMessageBox::No);
+  for (QAbstractButton* button : box.buttons())
+    EXPECT_TRUE(button->icon().isNull()) << qPrintable(button->text());
+}
+
+TEST_F(AppStyleTest, PushButtonsWearThePanelKeysFace) {
+  const QSize size(80, 22);
+  for (const bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "refused");
+    QPushButton button(QStringLiteral("OK"));
+    button.setEnabled(enabled);
+    button.setFixedSize(size);
+    const QImage shot = button.grab().toImage();
+    // The same face as the skin generator gives a key, on the window's ground.
+    QImage face(size, QImage::Format_RGB32);
+    face.fill(QApplication::palette().color(QPalette::Window));
+    QPainter painter(&face);
+    const QRectF bounds(QPointF(0, 0), size);
+    const QColor ink = ::skin::DrawKeyFace(
+        painter, ::skin::KeyFacePath(bounds), bounds,
+        {.state = enabled ? ::skin::KeyState::Normal : ::skin::KeyState::Disabled});
+    painter.end();
+    // Beside the text: the face, its outline and its top line.
+    for (const QPoint p : {QPoint(6, 11), QPoint(40, 0), QPoint(40, 1), QPoint(40, 20),
+                           QPoint(0, 11), QPoint(74, 16)}) {
+      EXPECT_EQ(shot.pixelColor(p), face.pixelColor(p)) << p.x() << "," << p.y();
+    }
+    // The text in the ink the face gives.
+    EXPECT_GE(ui::ContrastRatio(ink, face.pixelColor(6, 11)), enabled ? kReadable : kVisible);
+    EXPECT_GT(PixelsNearIn(shot, ink), 4);
+  }
 }
 
 TEST_F(AppStyleTest, FileChooserListsReadOnTheirFields) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include "ui/common/app_style.h"
 #include "ui/common/layered_wnd_helper.h"
 #include "ui/main/clock_st.h"
 
@@ -30,6 +31,51 @@ TEST(ClockST, CreateTakesTheBackgroundSizeAndShowsTheTime) {
   EXPECT_EQ(shown.copy(5, 33, 24, 34), large.copy(0, 0, 24, 34).convertToFormat(shown.format()));
   EXPECT_EQ(shown.copy(134, 50, 12, 17),
             small.copy(12 * 7, 0, 12, 17).convertToFormat(shown.format()));
+}
+
+// The rows of a picture's column band that hold a colour other than the ground.
+std::vector<int> MarkedRows(const QImage& image, int x0, int x1) {
+  const QColor ground = image.pixelColor(x0, image.height() / 2);
+  std::vector<int> rows;
+  for (int y = 1; y < 30; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      if (image.pixelColor(x, y) != ground) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+TEST(ClockST, TheDatesDashesStandAtOneHeightWithTheDigitsMiddle) {
+  const QImage background = LoadClockBitmap(IDB_CLOCK_BACKGROUND);
+  const QImage small = LoadClockBitmap(IDB_CLOCK_SMALL_DIGITS);
+  // The gaps the digits leave between year and month, and between month and day.
+  const std::vector<int> first = MarkedRows(background, 59, 69);
+  const std::vector<int> second = MarkedRows(background, 95, 105);
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(first, second);
+  // A 0 and an 8 differ in their middle segment only: the dashes stand where it is.
+  const QImage zero = small.copy(0, 0, 12, 17);
+  const QImage eight = small.copy(12 * 8, 0, 12, 17);
+  std::vector<int> middle;
+  for (int y = 0; y < 17; ++y) {
+    if (zero.pixel(6, y) != eight.pixel(6, y))
+      middle.push_back(y + 5);  // the date's digits stand at y 5
+  }
+  EXPECT_EQ(first, middle);
+}
+
+TEST(ClockST, UnlitSegmentsAreFaintSoAZeroNeverReadsAsAnEight) {
+  const QImage large = LoadClockBitmap(IDB_CLOCK_LARGE_DIGITS);
+  // Digit 0 (x 0..23): its middle segment is unlit; digit 8 (x 192..215) has it lit.
+  const QColor ground = large.pixelColor(1, 1);
+  const QColor unlit = large.pixelColor(12, 17);
+  const QColor lit = large.pixelColor(8 * 24 + 12, 17);
+  EXPECT_NE(unlit, ground);
+  EXPECT_LT(ui::ContrastRatio(unlit, ground), 1.2);
+  EXPECT_GE(ui::ContrastRatio(lit, unlit), 4.5);
 }
 
 TEST(ClockST, SecondCreateOnARunningClockChangesNothing) {

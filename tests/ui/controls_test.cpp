@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 
 #include "ui/common/combo_box.h"
@@ -39,6 +41,32 @@ TEST(ListCtrl, RowsColumnsAndSelection) {
   EXPECT_EQ(list.GetFirstSelected(), -1);
   list.DeleteAllItems();
   EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST(ListCtrl, GridLinesInThePalettesRimTone) {
+  ui::ListCtrl list;
+  list.InsertColumn(0, QStringLiteral("NO."), 40);
+  list.InsertColumn(1, QStringLiteral("Time"), 120);
+  for (int row = 0; row < 3; ++row)
+    list.InsertItem(row, QString::number(row));
+  QPalette palette = list.palette();
+  palette.setColor(QPalette::Midlight, QColor(0x3b, 0x43, 0x4e));
+  palette.setColor(QPalette::Base, QColor(0x25, 0x2a, 0x32));
+  list.setPalette(palette);
+  list.resize(200, 120);
+  list.show();
+  QCoreApplication::processEvents();
+  const QRect plain = list.visualItemRect(list.topLevelItem(0));
+  list.SetGridLines(true);
+  EXPECT_TRUE(list.HasGridLines());
+  QCoreApplication::processEvents();
+  const QRect cell = list.visualRect(list.model()->index(1, 0));
+  EXPECT_GT(cell.height(), plain.height());  // a little air round the text
+  const QImage shot = list.viewport()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(cell.right(), cell.center().y()), QColor(0x3b, 0x43, 0x4e));
+  EXPECT_EQ(shot.pixelColor(cell.left() + 30, cell.bottom()), QColor(0x3b, 0x43, 0x4e));
+  list.SetGridLines(false);
+  EXPECT_FALSE(list.HasGridLines());
 }
 
 TEST(ComboBox, IndexCallsAndFailures) {

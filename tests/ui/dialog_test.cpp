@@ -16,8 +16,10 @@
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/common/services.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/common/ui_dialog.h"
+#include "ui/common/window_placement.h"
 #include "ui/common/worker.h"
 
 namespace {
@@ -92,6 +94,120 @@ TEST(UiDialog, EnterIsOkUnlessAButtonHasTheFocus) {
     });
     EXPECT_EQ(dialog.DoModal(), 1198);
   }
+}
+
+TEST(WindowPlacement, CentredOnTheOpenerOrTheWorkAreaAndKeptInsideIt) {
+  const QRect area(0, 0, 1000, 800);
+  struct Case {
+    const char* what;
+    QSize size;
+    QRect opener;
+    QPoint expected;
+  };
+  for (const Case& c : {
+           Case{"on the work area", {200, 100}, {}, {400, 350}},
+           Case{"on the opener", {200, 100}, {100, 100, 600, 400}, {300, 250}},
+           Case{"an opener at the right edge", {300, 100}, {800, 0, 200, 200}, {700, 50}},
+           Case{"an opener at the top-left corner", {300, 300}, {0, 0, 100, 100}, {0, 0}},
+           Case{"larger than the work area", {1200, 900}, {}, {0, 0}},
+       }) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ui::CentredPlace(c.size, c.opener, area), c.expected);
+  }
+  EXPECT_EQ(ui::CentredPlace({200, 100}, {}, QRect(1920, 40, 1000, 800)), QPoint(2320, 390));
+}
+
+class FixedWorkArea final : public ui::IWorkArea {
+ public:
+  explicit FixedWorkArea(QRect rect) : m_rect(rect) {}
+  QRect Rect() override { return m_rect; }
+
+ private:
+  QRect m_rect;
+};
+
+// With the work area installed for a test's lifetime.
+class PlacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::Services services;
+    services.workArea = std::make_shared<FixedWorkArea>(QRect(0, 0, 1000, 800));
+    m_previous = ui::InstallServices(std::move(services));
+  }
+  void TearDown() override { ui::InstallServices(m_previous); }
+
+  // Where dialog shows in its modal run: its frame (the platform may add one).
+  static QRect ShownFrame(ui::UiDialog& dialog) {
+    QRect frame;
+    QTimer::singleShot(0, &dialog, [&] {
+      frame = dialog.frameGeometry();
+      dialog.EndDialog(0);
+    });
+    dialog.DoModal();
+    return frame;
+  }
+  static QPoint ShownAt(ui::UiDialog& dialog) { return ShownFrame(dialog).topLeft(); }
+
+  ui::Services m_previous;
+};
+
+TEST_F(PlacementTest, ADialogOpensCentredOnItsOpenerOrTheWorkArea) {
+  const QPoint areaCentre = QRect(0, 0, 1000, 800).center();
+  {
+    ui::UiDialog alone;
+    alone.setFixedSize(200, 100);
+    EXPECT_EQ(ShownFrame(alone).center(), areaCentre);
+    // Every showing places it again.
+    EXPECT_EQ(ShownFrame(alone).center(), areaCentre);
+  }
+  QWidget opener;
+  opener.setGeometry(100, 120, 600, 400);
+  opener.show();
+  ui::UiDialog child(&opener);
+  child.setFixedSize(200, 100);
+  EXPECT_EQ(ShownFrame(child).center(), opener.frameGeometry().center());
+  // A dialog opened from a modal one without a parent centres on that one.
+  ui::UiDialog outer;
+  outer.setFixedSize(400, 300);
+  ui::UiDialog inner;
+  inner.setFixedSize(100, 100);
+  QRect innerFrame;
+  QRect outerFrame;
+  QTimer::singleShot(0, &outer, [&] {
+    outerFrame = outer.frameGeometry();
+    innerFrame = ShownFrame(inner);
+    outer.EndDialog(0);
+  });
+  outer.DoModal();
+  EXPECT_EQ(outerFrame.center(), areaCentre);
+  EXPECT_EQ(innerFrame.center(), outerFrame.center());
+}
+
+TEST_F(PlacementTest, ADialogThatPlacesItselfKeepsItsPlace) {
+  class PlacesItself final : public ui::UiDialog {
+   public:
+    bool OnInitDialog() override {
+      setFixedSize(200, 100);
+      move(20, 30);
+      return UiDialog::OnInitDialog();
+    }
+  } dialog;
+  EXPECT_EQ(ShownAt(dialog), QPoint(20, 30));
+}
+
+TEST_F(PlacementTest, QtsOwnDialogsAreCentredToo) {
+  ui::DialogPlacer placer;
+  qApp->installEventFilter(&placer);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Kavelin"), QStringLiteral("Text"),
+                  QMessageBox::Ok);
+  QRect frame;
+  QTimer::singleShot(0, &box, [&] {
+    frame = box.frameGeometry();
+    box.done(0);
+  });
+  box.exec();
+  qApp->removeEventFilter(&placer);
+  EXPECT_EQ(frame.center(), QRect(0, 0, 1000, 800).center());
 }
 
 class Recorder final : public ui::UiDialog {

@@ -2,13 +2,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
+#include <algorithm>
 #include <set>
 
+#include "bitmapgen/key_face.h"
+#include "bitmapgen/palette.h"
 #include "gui_test_support.h"
 #include "skin/skin_bitmap_list.h"
 #include "ui/common/colorref.h"
 #include "ui/common/skin_loader.h"
 #include "ui/common/string_table.h"
+#include "ui/main/image_adjust_dlg.h"
 #include "ui/main/panel_table.h"
 #include "ui/main/skin_tables.h"
 
@@ -294,6 +299,140 @@ TEST_F(GeneratedSkin, FooterGrooveRunsUnbrokenThroughThePanelButtonsPlace) {
         ASSERT_EQ(image.pixelColor(x, grooveY + 1), light) << "x " << x;
       }
     }
+  }
+}
+
+QImage Generated(const QString& base, const char* name) {
+  return QImage(ui::ResolveSkinPath(QString::fromLatin1(name), base))
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+// The number of pixels in which two pictures of one size differ.
+int DifferingPixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size())
+    return a.width() * a.height();
+  int differing = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x)
+      differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+  }
+  return differing;
+}
+
+TEST_F(GeneratedSkin, TheImageAdjustKeysAreEvenFacesInsideTheFrame) {
+  // Each key's face, found along its middle row, in dialog coordinates.
+  struct Key {
+    int id;
+    const char* flat;
+    const char* over;
+  };
+  const QColor ground = skin::palette::kGround;
+  std::vector<std::pair<int, int>> faces;  // left, right
+  for (const Key& key : {Key{CImageAdjustDlg::IDC_DEFAULT, "BMP\\Dialog_default.bmp",
+                             "BMP\\Dialog_default_over.bmp"},
+                         Key{1, "BMP\\Dialog_apply.bmp", "BMP\\Dialog_apply_over.bmp"},
+                         Key{2, "BMP\\Dialog_ok.bmp", "BMP\\Dialog_ok_over.bmp"}}) {
+    SCOPED_TRACE(key.flat);
+    const auto* place =
+        std::find_if(mainwin::kImageAdjustButtons.begin(), mainwin::kImageAdjustButtons.end(),
+                     [&](const mainwin::ImageAdjustButton& b) { return b.id == key.id; });
+    ASSERT_NE(place, mainwin::kImageAdjustButtons.end());
+    for (const char* name : {key.flat, key.over}) {
+      const QImage image = Generated(m_base, name);
+      ASSERT_FALSE(image.isNull());
+      int left = -1;
+      int right = -1;
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixelColor(x, 11) != ground) {
+          left = left < 0 ? x : left;
+          right = x;
+        }
+      }
+      ASSERT_GE(left, 0);
+      // The face ends above the dialog's bottom frame (from y 223, 23 rows into the key).
+      for (int y = 223 - place->rect.top; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+          ASSERT_EQ(image.pixelColor(x, y), ground) << x << "," << y;
+      }
+      if (name == key.flat)
+        faces.emplace_back(place->rect.left + left, place->rect.left + right);
+    }
+  }
+  ASSERT_EQ(faces.size(), 3u);
+  // One width, one gap, centred in the 304 pixels of the dialog.
+  const int width = faces[0].second - faces[0].first;
+  for (const auto& [left, right] : faces)
+    EXPECT_EQ(right - left, width);
+  EXPECT_EQ(faces[1].first - faces[0].second, faces[2].first - faces[1].second);
+  EXPECT_EQ(faces[0].first, 304 - 1 - faces[2].second);
+}
+
+TEST_F(GeneratedSkin, RecordingAndRaisedAlarmsShowAtAGlance) {
+  // RECORD's face beside its glyph: the key's grey at rest, lit red while recording.
+  for (const char* name : {"BMP\\Record_Button.bmp", "BMP\\Record_Button_over.bmp"}) {
+    const QImage image = Generated(m_base, name);
+    const QColor face = image.pixelColor(4, image.height() / 2);
+    EXPECT_LT(std::abs(face.red() - face.green()), 24) << name;
+  }
+  for (const char* name : {"BMP\\Recording_Button.bmp", "BMP\\Recording_Button_over.bmp"}) {
+    const QImage image = Generated(m_base, name);
+    const QColor face = image.pixelColor(4, image.height() / 2);
+    EXPECT_GT(face.red() - face.green(), 100) << name;
+  }
+  // A raised alarm or motion icon is a red badge; the quiet one has no red at all.
+  const auto redPixels = [&](const char* name) {
+    const QImage image = Generated(m_base, name);
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        red += c.red() > 160 && c.green() < 120 ? 1 : 0;
+      }
+    }
+    return red;
+  };
+  for (const char* raised : {"BMP\\InfoAlarmRed.bmp", "BMP\\InfoMotionRed.bmp"})
+    EXPECT_GT(redPixels(raised), 13 * 13 / 2) << raised;
+  for (const char* quiet : {"BMP\\InfoAlarmBlue.bmp", "BMP\\InfoMotionBlue.bmp"})
+    EXPECT_EQ(redPixels(quiet), 0) << quiet;
+}
+
+TEST_F(GeneratedSkin, KeysThatDoDifferentThingsLookDifferent) {
+  // Pairs an operator must tell apart on one panel: turbo directions and the player's rewind
+  // and fast forward, the two zoom pairs, focus against zoom.
+  const std::pair<const char*, const char*> pairs[] = {
+      {"BMP\\N_VGA_LEFT_TURBO.bmp", "BMP\\rew.bmp"},
+      {"BMP\\N_VGA_RIGHT_TURBO.bmp", "BMP\\fast.bmp"},
+      {"BMP\\N_VGA_LEFT_TURBO.bmp", "BMP\\N_VGA_LEFT.bmp"},
+      {"BMP\\2Col_zoom_in.bmp", "BMP\\max_zoom_in.bmp"},
+      {"BMP\\2Col_zoom_out.bmp", "BMP\\max_zoom_out.bmp"},
+      {"BMP\\2Col_focus_in.bmp", "BMP\\2Col_focus_out.bmp"},
+      {"BMP\\2Col_focus_in.bmp", "BMP\\zoom.bmp"},
+      {"BMP\\2Col_focus_in.bmp", "BMP\\2Col_zoom_in.bmp"},
+      {"BMP\\turbo_off.bmp", "BMP\\fast.bmp"},
+  };
+  for (const auto& [a, b] : pairs) {
+    const QImage first = Generated(m_base, a);
+    const QImage second = Generated(m_base, b);
+    ASSERT_FALSE(first.isNull()) << a;
+    ASSERT_FALSE(second.isNull()) << b;
+    ASSERT_EQ(first.size(), second.size()) << a << " " << b;
+    // More than a few pixels of anti-aliasing: a shape of its own.
+    EXPECT_GT(DifferingPixels(first, second), first.width() * first.height() / 8) << a << " " << b;
+  }
+}
+
+TEST_F(GeneratedSkin, TheLoginSettingsRadioButtonsAreTheStylesOwn) {
+  for (const bool on : {false, true}) {
+    const QImage file = Generated(
+        m_base, on ? "BMP\\LOGIN\\Login_Radio_Select.bmp" : "BMP\\LOGIN\\Login_Radio_UnSelect.bmp");
+    ASSERT_FALSE(file.isNull());
+    QImage drawn(file.size(), QImage::Format_RGB32);
+    drawn.fill(skin::palette::kGround);
+    QPainter painter(&drawn);
+    skin::DrawIndicator(painter, drawn.rect(), {.radio = true, .on = on});
+    painter.end();
+    EXPECT_EQ(DifferingPixels(file, drawn), 0) << (on ? "selected" : "not selected");
   }
 }
 

@@ -1,6 +1,8 @@
-// Renders every window and state offscreen into PNG files, so a change can be looked at before
-// it lands. Usage: kavelin_gallery <output folder> [section...]
-// Sections: foundation, main, login, config (all when none is named).
+// Renders every window and state into PNG files, so a change can be looked at before it lands.
+// Usage: kavelin_gallery [--x11] <output folder> [section...]
+// Sections: foundation, main, login, config (all when none is named). The windows are drawn
+// offscreen (or on the platform QT_QPA_PLATFORM names); with --x11 they open on the X display
+// named by DISPLAY, with the platform theme a user's desktop gives them.
 #include <QApplication>
 #include <QDir>
 #include <algorithm>
@@ -34,7 +36,20 @@ void Fail() {
 }  // namespace gallery
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  // --x11: the real display; it may stand anywhere before the folder.
+  bool x11 = false;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--x11") == 0)
+      x11 = true;
+    else
+      argv[kept++] = argv[i];
+  }
+  argc = kept;
+  argv[argc] = nullptr;
+  if (x11)
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ui::InstallAppStyle(app);  // the program's look, as RunKavelin installs it
@@ -52,7 +67,8 @@ int main(int argc, char** argv) {
   };
   // A misspelt section would otherwise render nothing and still succeed.
   if (argc < 2 || !std::all_of(argv + 2, argv + argc, known)) {
-    std::fprintf(stderr, "usage: %s <output folder> [foundation|main|login|config]...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--x11] <output folder> [foundation|main|login|config]...\n",
+                 argv[0]);
     return 2;
   }
   gallery::g_out = QDir(QString::fromLocal8Bit(argv[1]));

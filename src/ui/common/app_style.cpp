@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
@@ -10,80 +9,91 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bitmapgen/key_face.h"
 #include "bitmapgen/palette.h"
+#include "ui/common/window_placement.h"
 
 namespace ui {
 namespace {
 
-namespace skin = ::skin::palette;
+namespace pal = ::skin::palette;
 
 // The colour a selected row or a focus frame takes, and the text on it.
-const QColor kSelection = skin::kAccentDeep;
+const QColor kSelection = pal::kAccentDeep;
 const QColor kSelectionText(0xff, 0xff, 0xff);
 
-// Fusion, with the check boxes' and radio buttons' marks in the skin's accent: Fusion draws them
-// in a shade of the text colour, which on the dark ground leaves a chosen radio button hard to
-// tell from the others.
+::skin::KeyState KeyStateOf(const QStyleOption& option) {
+  const QStyle::State state = option.state;
+  if (!(state & QStyle::State_Enabled))
+    return ::skin::KeyState::Disabled;
+  if (state & QStyle::State_Sunken)
+    return ::skin::KeyState::Down;
+  if (state & QStyle::State_MouseOver)
+    return ::skin::KeyState::Over;
+  return ::skin::KeyState::Normal;
+}
+
+::skin::KeyLook KeyLookOf(const QStyleOption& option) {
+  return {.state = KeyStateOf(option),
+          .active = (option.state & QStyle::State_On) != 0,
+          .focus = (option.state & QStyle::State_HasFocus) != 0};
+}
+
+// Fusion, dressed in the skin's kit: every push button, tool button and drop-down list takes the
+// face of the panel keys (its text in the ink the face gives, the accent under the mouse), check
+// boxes and radio buttons take the skin's marks, and no button carries a stock icon, whatever
+// the platform's theme asks for.
 class SkinStyle final : public QProxyStyle {
  public:
   SkinStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
 
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
-    if (element == PE_IndicatorRadioButton || element == PE_IndicatorCheckBox) {
-      DrawIndicator(element == PE_IndicatorRadioButton, *option, *painter);
-      return;
+    switch (element) {
+      case PE_IndicatorRadioButton:
+      case PE_IndicatorCheckBox: {
+        const bool enabled = (option->state & State_Enabled) != 0;
+        ::skin::DrawIndicator(
+            *painter, option->rect,
+            {.radio = element == PE_IndicatorRadioButton,
+             .on = (option->state & State_On) != 0,
+             .partial = (option->state & State_NoChange) != 0,
+             .enabled = enabled,
+             .hot = enabled && (option->state & (State_MouseOver | State_HasFocus)) != 0});
+        return;
+      }
+      case PE_PanelButtonCommand: {
+        const QRectF bounds(option->rect);
+        ::skin::DrawKeyFace(*painter, ::skin::KeyFacePath(bounds), bounds, KeyLookOf(*option));
+        return;
+      }
+      case PE_FrameDefaultButton:
+        return;  // the face's outline is the whole frame
+      default:
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
-    QProxyStyle::drawPrimitive(element, option, painter, widget);
   }
 
- private:
-  static void DrawIndicator(bool radio, const QStyleOption& option, QPainter& painter) {
-    const bool enabled = (option.state & State_Enabled) != 0;
-    const bool on = (option.state & State_On) != 0;
-    const bool partial = (option.state & State_NoChange) != 0;
-    const bool hot = enabled && (option.state & (State_MouseOver | State_HasFocus)) != 0;
-    const QColor mark = enabled ? skin::kAccent : skin::kInkMuted;
-    const QColor rim = hot ? skin::kAccent : (enabled ? skin::kInkMuted : skin::kEdgeLight);
-    const QColor fill =
-        option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::Base);
-    // A square box centred in the indicator's rectangle, on whole pixels plus a half so the
-    // one-pixel rim is sharp.
-    const int side = std::min(option.rect.width(), option.rect.height()) - 1;
-    const QRectF box(option.rect.x() + (option.rect.width() - side) / 2 + 0.5,
-                     option.rect.y() + (option.rect.height() - side) / 2 + 0.5, side - 1.0,
-                     side - 1.0);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(rim, 1.0));
-    painter.setBrush(fill);
-    if (radio) {
-      painter.drawEllipse(box);
-      if (on) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(mark);
-        const double inset = box.width() * 0.27;
-        painter.drawEllipse(box.adjusted(inset, inset, -inset, -inset));
-      }
-    } else {
-      painter.drawRoundedRect(box, 2.0, 2.0);
-      if (partial) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(mark);
-        const double inset = box.width() * 0.25;
-        painter.drawRect(box.adjusted(inset, box.height() * 0.42, -inset, -box.height() * 0.42));
-      } else if (on) {
-        QPainterPath tick;
-        tick.moveTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.52);
-        tick.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.72);
-        tick.lineTo(box.left() + box.width() * 0.78, box.top() + box.height() * 0.28);
-        painter.setPen(QPen(mark, std::max(1.5, box.width() / 7.0), Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(tick);
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (element == CE_PushButtonLabel) {
+      if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+        QStyleOptionButton inked(*button);
+        const QColor ink = ::skin::KeyInk(KeyLookOf(*button));
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+          inked.palette.setColor(group, QPalette::ButtonText, ink);
+        QProxyStyle::drawControl(element, &inked, painter, widget);
+        return;
       }
     }
-    painter.restore();
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+      return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
   }
 };
 
@@ -97,42 +107,43 @@ QPalette AppPalette() {
   QPalette palette;
   // Surfaces: the window body is the skin's ground, fields and lists are a step lighter like
   // the title bands (so they stand out without drawn frames), buttons have the key faces.
-  palette.setColor(QPalette::Window, skin::kGround);
-  palette.setColor(QPalette::Base, skin::kTitle);
-  palette.setColor(QPalette::AlternateBase, skin::kKey);
-  palette.setColor(QPalette::Button, skin::kKey);
-  palette.setColor(QPalette::ToolTipBase, skin::kTitle);
+  palette.setColor(QPalette::Window, pal::kGround);
+  palette.setColor(QPalette::Base, pal::kTitle);
+  palette.setColor(QPalette::AlternateBase, pal::kKey);
+  palette.setColor(QPalette::Button, pal::kKey);
+  palette.setColor(QPalette::ToolTipBase, pal::kTitle);
   // The bevel shades Fusion draws edges and grooves with.
-  palette.setColor(QPalette::Light, skin::kKeyTop);
-  palette.setColor(QPalette::Midlight, skin::kEdgeLight);
-  palette.setColor(QPalette::Mid, skin::kTitle);
-  palette.setColor(QPalette::Dark, skin::kEdgeDark);
+  palette.setColor(QPalette::Light, pal::kKeyTop);
+  palette.setColor(QPalette::Midlight, pal::kEdgeLight);
+  palette.setColor(QPalette::Mid, pal::kTitle);
+  palette.setColor(QPalette::Dark, pal::kEdgeDark);
   palette.setColor(QPalette::Shadow, QColor(0, 0, 0));
   // Ink.
   for (const QPalette::ColorRole role :
        {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText}) {
-    palette.setColor(role, skin::kInk);
+    palette.setColor(role, pal::kInk);
   }
   palette.setColor(QPalette::BrightText, QColor(0xff, 0xff, 0xff));
-  palette.setColor(QPalette::PlaceholderText, skin::kInkMuted);
-  palette.setColor(QPalette::Link, skin::kAccent);
-  palette.setColor(QPalette::LinkVisited, skin::kAccent);
+  palette.setColor(QPalette::PlaceholderText, pal::kInkMuted);
+  palette.setColor(QPalette::Link, pal::kAccent);
+  palette.setColor(QPalette::LinkVisited, pal::kAccent);
   palette.setColor(QPalette::Highlight, kSelection);
   palette.setColor(QPalette::HighlightedText, kSelectionText);
   // Refused controls: muted ink on the ground, no bright selection.
   for (const QPalette::ColorRole role :
        {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::HighlightedText}) {
-    palette.setColor(QPalette::Disabled, role, skin::kInkMuted);
+    palette.setColor(QPalette::Disabled, role, pal::kInkMuted);
   }
-  palette.setColor(QPalette::Disabled, QPalette::Base, skin::kGround);
-  palette.setColor(QPalette::Disabled, QPalette::Button, skin::kTitle);
-  palette.setColor(QPalette::Disabled, QPalette::Highlight, skin::kKey);
+  palette.setColor(QPalette::Disabled, QPalette::Base, pal::kGround);
+  palette.setColor(QPalette::Disabled, QPalette::Button, pal::kTitle);
+  palette.setColor(QPalette::Disabled, QPalette::Highlight, pal::kKey);
   return palette;
 }
 
 void InstallAppStyle(QApplication& application) {
   QApplication::setStyle(new SkinStyle);  // the application owns the style from here
   application.setPalette(AppPalette());
+  application.installEventFilter(new DialogPlacer(&application));
 }
 
 double RelativeLuminance(const QColor& colour) {

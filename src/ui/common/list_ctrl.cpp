@@ -1,8 +1,34 @@
 #include "ui/common/list_ctrl.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace ui {
+namespace {
+
+// Paints each cell as the view would, then its right and bottom edges.
+class GridDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Midlight));
+    const QRect r = option.rect;
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->restore();
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QStyledItemDelegate::sizeHint(option, index) + QSize(0, 4);
+  }
+};
+
+}  // namespace
 
 ListCtrl::ListCtrl(QWidget* parent) : QTreeWidget(parent) {
   setRootIsDecorated(false);
@@ -105,6 +131,17 @@ bool ListCtrl::SelectItem(int row) {
   item->setSelected(true);
   setCurrentItem(item);
   return true;
+}
+
+void ListCtrl::SetGridLines(bool on) {
+  if (on == m_bGridLines)
+    return;
+  m_bGridLines = on;
+  QAbstractItemDelegate* old = itemDelegate();
+  setItemDelegate(on ? static_cast<QAbstractItemDelegate*>(new GridDelegate(this))
+                     : new QStyledItemDelegate(this));
+  if (old != nullptr && old->parent() == this)
+    old->deleteLater();
 }
 
 void ListCtrl::EnsureVisible(int row) {

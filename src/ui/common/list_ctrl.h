@@ -30,6 +30,13 @@ class ListCtrl : public QTreeWidget {
   // Selects row alone (-1 clears the selection); false when row does not exist.
   bool SelectItem(int row);
   void EnsureVisible(int row);
+  // Grid lines between the cells, in the look's rim tone (the palette's midlight), with a little
+  // air above and below each row's text.
+  void SetGridLines(bool on);
+  bool HasGridLines() const { return m_bGridLines; }
+
+ private:
+  bool m_bGridLines = false;
 };
 
 }  // namespace ui

@@ -41,6 +41,8 @@ void CPropertyPage::DoDataExchange(DataExchange&) {}
 
 void CPropertyPage::CreateControls(QWidget*) {}
 
+void CPropertyPage::OnControlsCreated(QWidget*) {}
+
 QWidget* CPropertyPage::CreatePageWindow(QWidget* parent) {
   if (m_window)
     return m_window;
@@ -50,6 +52,7 @@ QWidget* CPropertyPage::CreatePageWindow(QWidget* parent) {
   m_window = window;
   m_controls.Clear();
   CreateControls(window);
+  OnControlsCreated(window);
   OnInitDialog();
   return window;
 }

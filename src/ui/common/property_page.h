@@ -57,6 +57,9 @@ class CPropertyPage {
  protected:
   // Builds the page's controls into window (the window is empty and sized by the sheet).
   virtual void CreateControls(QWidget* window);
+  // Called right after CreateControls, before OnInitDialog: a kind of page evens out the
+  // metrics of what its pages built (margins, spacing, the label column).
+  virtual void OnControlsCreated(QWidget* window);
 
  private:
   friend class CPropertySheet;

@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QShowEvent>
+
+#include "ui/common/window_placement.h"
 
 namespace ui {
 
@@ -111,6 +114,13 @@ void UiDialog::keyPressEvent(QKeyEvent* event) {
 void UiDialog::showEvent(QShowEvent* event) {
   m_wasShown = true;
   QDialog::showEvent(event);
+  // A dialog that did not place itself opens centred on the window that opened it (or on the
+  // work area), also where no window manager would place it. As for Qt's own placement, this is
+  // no position of the dialog's choosing: the next showing places it again.
+  if (!event->spontaneous() && !testAttribute(Qt::WA_Moved)) {
+    PlaceOnOpener(*this);
+    setAttribute(Qt::WA_Moved, false);
+  }
 }
 
 void UiDialog::Dispatch(std::uint32_t msg, WParam wParam, LParam lParam) {

@@ -3,7 +3,8 @@
 // is a result. Escape and the window's close box go to OnCancel, which a dialog may override
 // (the main window ignores them); Enter is OK unless a push button has the focus. Controls are
 // registered by id, user messages arrive through the window's handle, timers run by id and
-// DoDataExchange moves data between members and controls.
+// DoDataExchange moves data between members and controls. A dialog that does not move itself
+// opens centred on the window that opened it, or on the work area.
 #pragma once
 
 #include <QDialog>

@@ -54,12 +54,7 @@ void AlarmDataPage::CreateControls(QWidget* window) {
   list->InsertColumn(2, QStringLiteral("Time"), 140);
   list->InsertColumn(3, QStringLiteral("Frame"), 70);
   list->header()->setStretchLastSection(true);
-  // Grid lines between the cells.
-  list->setStyleSheet(
-      QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0;"
-                     " border-bottom: 1px solid #d0d0d0; }"
-                     "QTreeView::item:selected { background: palette(highlight);"
-                     " color: palette(highlighted-text); }"));
+  list->SetGridLines(true);
   records->addWidget(list, 1);
   auto* buttons = new QVBoxLayout;
   QPushButton* play = NewButton(c, IDC_PLAY, QStringLiteral("Play"), group);

@@ -133,7 +133,7 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
   auto* motion = new QHBoxLayout(motionGroup);
   QRadioButton* motionOn = NewRadio(c, IDC_MOTION_ENABLE, QStringLiteral("Enable"), motionGroup);
   QRadioButton* motionOff = NewRadio(c, IDC_MOTION_DISABLE, QStringLiteral("Disable"), motionGroup);
-  QPushButton* setup = NewButton(c, IDC_MOTION_SETUP, QStringLiteral("Motion\nSetup"), motionGroup);
+  QPushButton* setup = NewButton(c, IDC_MOTION_SETUP, QStringLiteral("Motion Setup"), motionGroup);
   motion->addWidget(motionOn);
   motion->addWidget(motionOff);
   motion->addStretch(1);
@@ -197,7 +197,7 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
       NewCheck(c, IDC_SOUND_ON, QStringLiteral("Play the alarm sound"), soundGroup);
   sound->addWidget(soundOn, 1, 0);
   QPushButton* refresh =
-      NewButton(c, IDC_TRIGGER_REFRESH, QStringLiteral("Trigger\nRefresh"), soundGroup);
+      NewButton(c, IDC_TRIGGER_REFRESH, QStringLiteral("Trigger Refresh"), soundGroup);
   sound->addWidget(refresh, 1, 1);
   sound->setColumnStretch(0, 1);
   page->addWidget(soundGroup);

@@ -74,7 +74,9 @@ void FTPPropertyPage::CreateControls(QWidget* window) {
   entry->addWidget(NewLabel(c, IDC_USER_LABEL, QStringLiteral("User Name :"), entryGroup), 1, 0);
   entry->addWidget(NewEdit(c, IDC_USER, entryGroup, kAccountBytes), 1, 1);
   entry->addWidget(NewLabel(c, IDC_PASSWORD_LABEL, QStringLiteral("Password :"), entryGroup), 1, 2);
-  entry->addWidget(NewEdit(c, IDC_PASSWORD, entryGroup, kAccountBytes, true), 1, 3);
+  QLineEdit* password = NewEdit(c, IDC_PASSWORD, entryGroup, kAccountBytes, true);
+  password->setMaximumWidth(120);  // the site's name takes the room
+  entry->addWidget(password, 1, 3);
   QPushButton* ok = NewButton(c, IDC_ENTRY_OK, QStringLiteral("OK"), entryGroup);
   entry->addWidget(ok, 2, 3);
   entry->addWidget(NewLabel(c, 0, QStringLiteral("Directory :"), entryGroup), 3, 0);

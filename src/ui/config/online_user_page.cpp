@@ -88,7 +88,8 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   hostRow->addWidget(NewEdit(c, IDC_HOST_NAME, window, kHostNameBytes), 1);
   page->addLayout(hostRow);
   auto* group = NewGroup(c, 0, QStringLiteral("Online Users"), window);
-  auto* users = new QHBoxLayout(group);
+  // The list takes the group's whole width (its four columns need it), the key stands under it.
+  auto* users = new QVBoxLayout(group);
   ui::ListCtrl* list = NewList(c, IDC_LIST, group);
   list->InsertColumn(0, ui::LoadString(2100), 80);
   list->InsertColumn(1, ui::LoadString(2101), 100);
@@ -96,10 +97,10 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   list->InsertColumn(3, ui::LoadString(2103), 110);
   list->header()->setStretchLastSection(true);
   users->addWidget(list, 1);
-  auto* buttons = new QVBoxLayout;
-  QPushButton* refresh = NewButton(c, IDC_REFRESH, QStringLiteral("Info \nRefresh"), group);
-  buttons->addWidget(refresh);
+  auto* buttons = new QHBoxLayout;
+  QPushButton* refresh = NewButton(c, IDC_REFRESH, QStringLiteral("Info Refresh"), group);
   buttons->addStretch(1);
+  buttons->addWidget(refresh);
   users->addLayout(buttons);
   page->addWidget(group, 1);
   QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });

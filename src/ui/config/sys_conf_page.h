@@ -64,6 +64,21 @@ void ExchangeAddress(ui::DataExchange& dx, ui::ControlRegistry& controls, int id
                      std::uint32_t& value);
 // Data exchange of a text limited to maxBytes stored bytes: saving fails a longer one.
 void ExchangeText(ui::DataExchange& dx, int id, QString& value, int maxBytes);
+// The metrics every page shares: the padding round a page and inside its group boxes, the room
+// between rows and between the controls of a row, and the label gutter: the column a field's label
+// stands in (its text ends with
+// ":"), so that the fields of every page start at one place.
+inline constexpr int kPagePadding = 10;
+inline constexpr int kGroupPadding = 10;
+inline constexpr int kRowSpacing = 6;
+inline constexpr int kColumnSpacing = 8;
+inline constexpr int kLabelGutter = 120;
+// Applies them to a page window's layouts: every layout's margins and spacing, the first column
+// of every grid whose rows begin with a field label, and a field label that begins a row of its
+// own. Outside the group boxes such a label lines up its field with theirs (its column is wider
+// by their inset) on a page whose boxes hold labelled fields; elsewhere it keeps its room.
+void ApplyPageMetrics(QWidget& window);
+
 // Enables or disables each registered control of ids.
 void EnableControls(ui::ControlRegistry& controls, std::initializer_list<int> ids, bool enable);
 void CheckRadio(ui::ControlRegistry& controls, int id, bool checked);
@@ -83,6 +98,8 @@ class CSysConfPage : public ui::CPropertyPage {
 
   // Writes the page's code into the open configuration sheet.
   bool OnSetActive() override;
+  // Every page takes the shared metrics (ApplyPageMetrics).
+  void OnControlsCreated(QWidget* window) override;
   // APPLY's check of a page shown in this run: saves the controls into the members and checks
   // them, as leaving the page does. On a failure the page has shown its message and focused the
   // control.

@@ -20,6 +20,7 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(540, 470);
   SetTreeWidth(180);
+  SetTreeMode(true, true);  // the page's caption shown over it
   for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
            &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage,
            &m_PeripheralPage, &m_AccountPage, &m_RecordPage, &m_SchedulePage, &m_AlarmPage,

@@ -29,7 +29,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
     if (CSysConfPage* page = m_sheet->PageOfCode(m_sheet->SysConfPageCode))
       m_sheet->SetActivePage(page);
     m_sheet->SetTreeTitle(emptyPageText);
-    m_sheet->SetTreeMode(true);
+    m_sheet->SetTreeMode(true, true);  // with the page's caption over it
     m_sheet->m_Folders = folders;
   }
 

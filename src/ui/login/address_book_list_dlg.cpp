@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "bitmapgen/palette.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/qt_message_box.h"
 
@@ -18,16 +17,6 @@ constexpr int kPortChars = 5;
 constexpr QSize kWindowSize(430, 310);
 constexpr QRect kListRect(12, 12, 406, 196);
 constexpr QRect kPanelRect(12, 216, 406, 84);
-
-// Grid lines and the selected row in the skin's colours, over the application's palette.
-QString ListStyle() {
-  return QStringLiteral(
-             "QTreeView { gridline-color: %1; }"
-             "QTreeView::item { border-right: 1px solid %1; border-bottom: 1px solid %1;"
-             " padding: 2px; }"
-             "QTreeView::item:selected { background: %2; color: #ffffff; }")
-      .arg(skin::palette::kEdgeLight.name(), skin::palette::kAccentDeep.name());
-}
 
 QPushButton* MakeButton(const QString& text, QWidget* parent) {
   auto* button = new QPushButton(text, parent);
@@ -47,7 +36,7 @@ CAddressBookListDlg::CAddressBookListDlg(std::filesystem::path file, QWidget* pa
 
   m_pList = new ui::ListCtrl(this);
   m_pList->setGeometry(kListRect);
-  m_pList->setStyleSheet(ListStyle());
+  m_pList->SetGridLines(true);
   RegisterControl(IDC_ADDRESS_LIST, m_pList, ui::ControlRegistry::Tooltip::None);
   connect(m_pList, &QTreeWidget::itemClicked, this, [this] { OnListClick(); });
   connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnSelect(); });

@@ -6,7 +6,6 @@
 #include "ui/common/skin_loader.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/vtx_button.h"
-#include "ui/login/login_look.h"
 
 namespace {
 constexpr QRect kOkPlace(250, 200, 49, 25);
@@ -57,7 +56,7 @@ void CLoginAboutDlg::paintEvent(QPaintEvent*) {
   QFont font = painter.font();
   font.setPixelSize(12);
   painter.setFont(font);
-  painter.setPen(ui::login::kLookText);
+  painter.setPen(Qt::black);  // on the background's paper plate
   painter.drawText(QRect(kVersionAt, QSize(kLoginAboutWidth - kVersionAt.x() - 8, 18)),
                    Qt::AlignLeft | Qt::AlignTop, m_strVersion);
 }

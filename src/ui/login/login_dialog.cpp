@@ -49,6 +49,10 @@ constexpr const char* kCopyFolderName = "MPEG4 Telvora/";
 constexpr std::uint32_t kLoginStopMs = 30;
 // The animation strip's background, COLORREF 0xF4D89D.
 constexpr QColor kAnimationBackground(0x9D, 0xD8, 0xF4);
+// The result code whose text tells of success; every other text is a failure.
+constexpr int kLoginSucceeded = 1;
+// The failure mark: in the icons' column, on the first line of the result text.
+constexpr QRectF kFailureMarkBox(36, kResultTextY - 1, 16, 16);
 constexpr const char* kUnsafeCredentialsText =
     "The user name and the password cannot hold a blank, '&', '#' or a control character.";
 
@@ -124,9 +128,9 @@ std::optional<QString> LoginDialog::ShownResultText() const {
 
 bool LoginDialog::OnInitDialog() {
   ui::UiDialog::OnInitDialog();
-  // 1.-2. Layered and opaque, at 0, 0 with its size and a round-rectangle region.
+  // 1.-2. Layered and opaque, with its size and a round-rectangle region. It opens centred on the
+  // work area (the dialog base places it), not in the screen's corner.
   m_layered.Init(this);
-  setGeometry(0, 0, kLoginWidth, kLoginHeight);
   setFixedSize(kLoginWidth, kLoginHeight);
   ui::ApplyRoundRectRegion(*this, kLoginWidth, kLoginHeight, kLoginCornerEllipse,
                            kLoginCornerEllipse);
@@ -454,8 +458,8 @@ void LoginDialog::EndLoginAttempt() {
 
 void LoginDialog::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  // 1. The paper body (what shows where a skin bitmap is missing), the spacer over the window,
-  // then the frame pieces, each stretched into its rectangle.
+  // 1. The ground (what shows where a skin bitmap is missing), the spacer over the window, then
+  // the frame pieces, each stretched into its rectangle.
   painter.fillRect(rect(), kLookBody);
   const auto& pieces = FramePieces();
   for (std::size_t i = 0; i < pieces.size() && i < m_framePieces.size(); ++i) {
@@ -478,13 +482,17 @@ void LoginDialog::paintEvent(QPaintEvent*) {
     painter.drawPixmap(kAnimationX + m_nAnimationPos * (m_running.width() / 2), kAnimationY,
                        m_running);
   }
-  // 4. The result text, wrapped into the room between the fields and the buttons.
+  // 4. The result text, wrapped into the room between the fields and the buttons. A failure
+  // reads as one: the alert colour, with the warning mark in the icons' column before it.
   if (m_bResultShown) {
+    const bool success = m_strResult == ResultText(kLoginSucceeded);
     QFont font = painter.font();
     font.setPixelSize(12);
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(kLookResultText);
+    if (!success)
+      PaintFailureMark(painter, kFailureMarkBox);
+    painter.setPen(success ? kLookSuccessText : kLookFailureText);
     painter.drawText(
         QRect(kResultTextX, kResultTextY, kResultTextRight - kResultTextX, kResultTextHeight),
         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, m_strResult);

@@ -1,5 +1,6 @@
 // The login window's look for the small windows drawn without skin bitmaps of their own (the
-// login settings): one palette, the caption strip and the styles of their standard controls.
+// login settings), and for what the login window draws itself: the palette of the main window,
+// the caption strip and the style of the edit fields.
 #pragma once
 
 #include <QColor>
@@ -11,24 +12,31 @@
 
 namespace ui::login {
 
-// The skin's colours: the dark title band of every window over the pale paper body the login
-// window has, with the paper's ink and the accent as it shows on paper.
-inline const QColor kLookBody = skin::palette::kPaper;
+// The skin's colours: the dark title band of every window over the dark ground, the ink and the
+// accent of the main window.
+inline const QColor kLookBody = skin::palette::kGround;
+inline const QColor kLookField = skin::palette::kTitle;
 inline const QColor kLookCaption = skin::palette::kTitle;
 inline const QColor kLookCaptionText = skin::palette::kInk;
-inline const QColor kLookFrame = skin::palette::kInkMuted;
-inline const QColor kLookText = skin::palette::kPaperInk;
-inline const QColor kLookAccent = skin::palette::kAccentDeep;
-// The login window's result texts: the accent darkened until it reads on paper as body text.
-inline const QColor kLookResultText = skin::palette::kAccentDeep.darker(140);
+inline const QColor kLookFrame = skin::palette::kEdgeLight;
+inline const QColor kLookText = skin::palette::kInk;
+inline const QColor kLookAccent = skin::palette::kAccent;
+// The login window's result texts: a failure in the alert red (with its mark), the one success
+// text in the accent.
+inline const QColor kLookFailureText = skin::palette::kAlert;
+inline const QColor kLookSuccessText = skin::palette::kAccent;
 inline constexpr int kLookCaptionHeight = 22;
 
-// Body, caption strip with the title and a one-pixel frame over rect.
+// Body, caption strip with the title over the accent line and a one-pixel rim over rect.
 void PaintLookFrame(QPainter& painter, const QRect& rect, const QString& title);
 
-// Style sheets of group boxes and push buttons in this look.
-QString LookStyleSheet();
+// The style sheet of a group box whose title sits in its frame's top line, so that the radio
+// buttons placed by table inside a low box stay clear of the frame.
+QString LookGroupStyleSheet();
 // The style sheet of the login window's edit fields in this look.
 QString LookEditStyleSheet();
+
+// The mark before a failure text: a warning triangle in the alert colour, in box.
+void PaintFailureMark(QPainter& painter, const QRectF& box);
 
 }  // namespace ui::login

@@ -59,7 +59,6 @@ using namespace ui::login;
 
 CLoginSettingDlg::CLoginSettingDlg(QWidget* parent) : ui::UiDialog(parent) {
   setWindowTitle(QStringLiteral("Login Setting"));
-  setStyleSheet(LookStyleSheet());
   new ui::WindowDragger(*this);
 }
 
@@ -80,9 +79,11 @@ bool CLoginSettingDlg::OnInitDialog() {
   // The template's group boxes and buttons.
   auto* transmission = new QGroupBox(QStringLiteral("Transmission Type"), this);
   transmission->setGeometry(ScaledRect(kTransmissionGroup, m_scale));
+  transmission->setStyleSheet(LookGroupStyleSheet());
   RegisterControl(IDC_GROUP_TRANSMISSION, transmission, ui::ControlRegistry::Tooltip::None);
   auto* decode = new QGroupBox(QStringLiteral("Decode Type"), this);
   decode->setGeometry(ScaledRect(kDecodeGroup, m_scale));
+  decode->setStyleSheet(LookGroupStyleSheet());
   RegisterControl(IDC_GROUP_DECODE, decode, ui::ControlRegistry::Tooltip::None);
   auto* buttons = new QDialogButtonBox(this);
   buttons->setGeometry(ScaledRect(kButtonRow, m_scale));

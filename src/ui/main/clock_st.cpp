@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "bitmapgen/palette.h"
+
 namespace {
 
 constexpr int kLargeW = 24, kLargeH = 34, kSmallW = 12, kSmallH = 17;
@@ -28,26 +30,39 @@ void DrawDigit(QPainter& p, int x0, int w, int h, int digit, const QColor& on, c
   }
 }
 
+// The clock in the skin's palette: lit segments in the accent on the picture well's black, the
+// unlit ones only a shade above it, so that a 0 never reads as an 8.
+const QColor kClockGround = skin::palette::kWell;
+const QColor kClockLit = skin::palette::kAccent;
+const QColor kClockUnlit(0x10, 0x14, 0x19);
+const QColor kClockRim = skin::palette::kEdgeLight;
+
 QImage DigitStrip(int w, int h) {
   QImage strip(w * 10, h, QImage::Format_RGB32);
-  strip.fill(QColor(16, 24, 16));
+  strip.fill(kClockGround);
   QPainter p(&strip);
   for (int d = 0; d < 10; ++d)
-    DrawDigit(p, d * w, w, h, d, QColor(80, 255, 120), QColor(30, 50, 30));
+    DrawDigit(p, d * w, w, h, d, kClockLit, kClockUnlit);
   return strip;
+}
+
+// The date's dashes stand where a small digit's middle segment is, both at one height.
+QRect DateDash(int x, int digitsTop) {
+  const int stroke = std::max(2, kSmallW / 6);
+  return QRect(x, digitsTop + kSmallH / 2 - stroke / 2, 6, stroke);
 }
 
 QImage Background() {
   QImage bg(150, 72, QImage::Format_RGB32);
-  bg.fill(QColor(16, 24, 16));
+  bg.fill(kClockGround);
   QPainter p(&bg);
-  const QColor ink(80, 255, 120);
   // Separators between the fields the digits leave free.
-  p.fillRect(59, 5 + 4, 6, 3, ink);      // year-month dash
-  p.fillRect(95, 5 + 4 + 3, 6, 3, ink);  // month-day dash
-  p.fillRect(58, 40, 4, 4, ink);         // hour:minute colon
-  p.fillRect(58, 56, 4, 4, ink);
-  p.setPen(QColor(60, 90, 60));
+  constexpr int kDateTop = 5;
+  p.fillRect(DateDash(61, kDateTop), kClockLit);  // year-month dash, between 59 and 69
+  p.fillRect(DateDash(97, kDateTop), kClockLit);  // month-day dash, between 95 and 105
+  p.fillRect(58, 40, 4, 4, kClockLit);            // hour:minute colon
+  p.fillRect(58, 56, 4, 4, kClockLit);
+  p.setPen(kClockRim);
   p.drawRect(0, 0, bg.width() - 1, bg.height() - 1);
   return bg;
 }

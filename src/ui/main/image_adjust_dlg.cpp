@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/app_data.h"
+#include "bitmapgen/palette.h"
 #include "net/config_records.h"
 #include "platform/message_box.h"
 #include "ui/common/services.h"
@@ -20,8 +21,11 @@ using namespace mainwin;
 
 namespace {
 
-const QColor kBody(0xDD, 0xDD, 0xDD);
-const QColor kMarkInk(0x25, 0x2a, 0x32);
+// The main window's ground and ink: the window is dark like the rest of the program.
+const QColor kBody = skin::palette::kGround;
+const QColor kInk = skin::palette::kInk;
+// The title, in the title band after the logo.
+constexpr QRect kTitleRect(38, 0, 236, 31);
 
 QRect ToQRect(const TableRect& r) {
   return QRect(r.left, r.top, r.Width(), r.Height());
@@ -53,6 +57,7 @@ std::optional<int> ReadNumber(const QString& text) {
 }  // namespace
 
 CImageAdjustDlg::CImageAdjustDlg(QWidget* parent) : UiDialog(parent) {
+  setWindowTitle(QStringLiteral("Image Adjust"));
   setWindowFlag(Qt::FramelessWindowHint, true);
   new ui::WindowDragger(*this);
 }
@@ -216,10 +221,13 @@ void CImageAdjustDlg::paintEvent(QPaintEvent*) {
     painter.drawPixmap(ToQRect(kImageAdjustFrame[k].rect), m_Frame[k]);
   }
   QFont font = painter.font();
-  font.setPixelSize(14);
+  font.setPixelSize(12);
   font.setBold(true);
   painter.setFont(font);
-  painter.setPen(kMarkInk);
+  painter.setPen(kInk);
+  painter.drawText(kTitleRect, Qt::AlignLeft | Qt::AlignVCenter, windowTitle());
+  font.setPixelSize(14);
+  painter.setFont(font);
   for (const ImageAdjustRow& r : kImageAdjustRows) {
     painter.drawText(QRect(kMinusX, r.y, kSliderX - kMinusX, kRowHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("-"));
