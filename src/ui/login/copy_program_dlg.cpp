@@ -50,6 +50,10 @@ QString CopyFailureText(std::size_t total, const std::vector<std::string>& faile
   return text;
 }
 
+bool WrittenOnFirstUse(const std::string& file) {
+  return file == CSettingINI::kFileName || file == app::kIPRecordFileName;
+}
+
 }  // namespace ui::login
 
 using namespace ui::login;
@@ -138,6 +142,12 @@ void CCopyProgramDlg::Copy() {
     const std::filesystem::path source = m_source / m_files[i];
     const std::filesystem::path destination = m_destination / m_files[i];
     std::error_code error;
+    // The settings and the address book exist only once the program has saved them: before
+    // that there is nothing of them to copy, which is no failure.
+    if (WrittenOnFirstUse(m_files[i]) && !std::filesystem::exists(source, error)) {
+      ShowPercent(CopyPercent(i, m_files.size()));
+      continue;
+    }
     // A destination that is the source itself is already in place: copying it onto itself
     // would truncate it.
     if (!std::filesystem::equivalent(source, destination, error)) {

@@ -37,6 +37,9 @@ inline constexpr std::size_t kListedFailures = 10;
 // "N of the M files could not be copied.", then below it the names, one a line (the first
 // kListedFailures, then "and K more").
 QString CopyFailureText(std::size_t total, const std::vector<std::string>& failed);
+// The files the program writes only when it first saves them (the settings, the address book):
+// absent from the program folder they are skipped, not counted as failures.
+bool WrittenOnFirstUse(const std::string& file);
 
 }  // namespace ui::login
 
