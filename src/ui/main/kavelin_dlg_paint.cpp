@@ -63,8 +63,14 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
     return;
   const ShownFrame* frame = m_frames.Latest();
   if (InFullScreen()) {
-    painter.fillRect(rect(), Qt::black);
-    if (frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0)
+    // Black where the scaled picture does not reach; the picture over the rest.
+    const bool shown = frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0;
+    const QRegion black = shown
+                              ? QRegion(rect()).subtracted(QRect(QPoint(0, 0), frame->image.size()))
+                              : QRegion(rect());
+    for (const QRect& part : black)
+      painter.fillRect(part, Qt::black);
+    if (shown)
       painter.drawImage(QPoint(0, 0), frame->image);
     return;
   }
@@ -115,10 +121,12 @@ void CKavelinDlg::PaintSkin(QPainter& painter) {
   // Background (with the panel open, the extended one over the open window), then the strip.
   const QPixmap& background = m_bPanelOpen ? m_ExtendedBackgrounds[static_cast<std::size_t>(skin)]
                                            : m_Backgrounds[static_cast<std::size_t>(skin)];
-  if (!background.isNull()) {
-    painter.drawPixmap(ToQRect(m_bPanelOpen ? record.OpenWindow() : record.Background()),
-                       background);
-  }
+  const QRect area = ToQRect(m_bPanelOpen ? record.OpenWindow() : record.Background());
+  // The window paints opaquely: what no bitmap covers takes the window colour.
+  if (background.isNull() || !area.contains(rect()))
+    painter.fillRect(rect(), palette().window());
+  if (!background.isNull())
+    painter.drawPixmap(area, background);
   const QPixmap& strip = m_StatusBars[static_cast<std::size_t>(skin)];
   if (!strip.isNull())
     painter.drawPixmap(ToQRect(record.Strip()), strip);
