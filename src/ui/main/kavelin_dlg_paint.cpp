@@ -88,6 +88,9 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
   if (dirty.intersects(StripTextArea()))
     PaintStatusStrip(painter);
   PaintVideo(painter, frame);
+  // The sunken frame round the video rectangle, unless the repaint lies inside the rectangle.
+  if (!VideoRect().contains(dirty.boundingRect()))
+    PaintVideoFrame(painter);
 }
 
 QRect CKavelinDlg::PictureArea(const ShownFrame* frame) const {
@@ -204,7 +207,14 @@ void CKavelinDlg::PaintVideo(QPainter& painter, const ShownFrame* frame) {
   }
   if (app.m_bBlackVideo.load() != 0)
     painter.fillRect(QRect(QPoint(L - 1, T - 1), QPoint(R + 1, B + 1)), Qt::black);
-  // The sunken frame.
+}
+
+void CKavelinDlg::PaintVideoFrame(QPainter& painter) {
+  const TableRect v = Skin().Video();
+  const int L = v.left;
+  const int T = v.top;
+  const int R = v.right;
+  const int B = v.bottom;
   const auto line = [&painter](std::uint32_t colour, int x1, int y1, int x2, int y2) {
     painter.setPen(QPen(ui::FromColorRef(colour), 1));
     painter.drawLine(x1, y1, x2, y2);
