@@ -1,15 +1,17 @@
 // The running client: the real program (start-up, the login window, the main window and every
 // engine thread; windows offscreen unless QT_QPA_PLATFORM says otherwise) logs in to the fake
 // video server, which streams the 704x576 MPEG-4 clip with its sound at 30 frames a second from
-// a child process, over UDP and then over TCP. Reported per transport: CPU time (user + system,
-// from the kernel's per-thread run times) per second and per shown frame, by thread, and the
-// share of the work each thread stands for (decode: the compose thread; conversion and scaling:
-// the frame painter on the kernel-message thread; painting: the GUI thread; sound: the audio-play
-// thread; receiving; pacing: the show thread and the 1 ms ticker). Peers in the same run: the
-// decode of the same frames to the window's picture alone, one thread, the floor of the work;
-// and the same decode with the caches emptied between frames, as a running client meets it.
+// a child process: over UDP, over TCP, and over UDP in full screen. Reported per run: CPU time
+// (user + system, from the kernel's per-thread run times) per second and per shown frame, by
+// thread, and the share of the work each thread stands for (decode: the compose thread;
+// conversion, and in full screen scaling with it: the frame painter on the kernel-message thread;
+// painting: the GUI thread; sound: the audio-play thread; receiving; pacing: the show thread and
+// the 1 ms ticker). Scaling is the full-screen run's frame painter less the window run's. Peers in
+// the same run: the decode of the same frames to the window's picture alone, one thread, the
+// floor of the work; and the same decode with the caches emptied between frames, as a running
+// client meets it.
 //
-// A full run measures 20 s per transport after 2 s of warm-up (--seconds=N to change); with
+// A full run measures 20 s per run after 2 s of warm-up (--seconds=N to change); with
 // --benchmark_min_time below one second (the smoke run) it measures a third of a second of UDP.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
@@ -195,8 +197,18 @@ ThreadTimes SampleThreads() {
   return times;
 }
 
-// What each thread stands for.
-std::string ShareOf(const std::string& thread) {
+// The runs: the picture in the window over UDP and over TCP, and over UDP in full screen, where
+// the frame painter scales it over the work area as well.
+enum Run : std::int64_t { kUdp = 0, kTcp = 1, kUdpFullScreen = 2 };
+
+const char* RunName(std::int64_t run) {
+  return run == kTcp ? "TCP" : run == kUdpFullScreen ? "UDP full screen" : "UDP";
+}
+
+// What each thread stands for; the frame painter scales only in full screen.
+std::string ShareOf(const std::string& thread, bool fullScreen) {
+  if (fullScreen && thread == "KernelMessage")
+    return "scale+convert";
   static const std::map<std::string, std::string> shares = {
       {"Mpeg4Compose", "decode"},   {"JpegCompose", "decode"},
       {"KernelMessage", "convert"}, {"GUI", "paint"},
@@ -216,6 +228,7 @@ struct Measurement {
   std::map<std::string, double> wakeUpsByThread;
   double totalMs = 0;
   double wakeUps = 0;
+  QSize picture{kWidth, kHeight};  // as shown: the work area in full screen
   bool ok = false;
 };
 
@@ -257,7 +270,7 @@ T* VisibleTopLevel() {
   return nullptr;
 }
 
-Measurement RunProgram(bool tcp) {
+Measurement RunProgram(bool tcp, bool fullScreen) {
   Measurement result;
   fakes::TempFolder folder;
   platform::SetProgramFolder(folder.Path());
@@ -272,6 +285,7 @@ Measurement RunProgram(bool tcp) {
   SteadyClock::time_point phaseEnd;
   ThreadTimes before;
   std::uint32_t framesBefore = 0;
+  QSize shown{kWidth, kHeight};
   SteadyClock::time_point measureStart;
   QTimer timer;
   timer.setInterval(20);
@@ -289,6 +303,10 @@ Measurement RunProgram(bool tcp) {
       }
     } else if (phase == Phase::kFirstPicture) {
       if (main != nullptr && g_lpApp && g_lpApp->m_dwDisplayedFrames.load() > 0) {
+        if (fullScreen) {
+          main->OnTitleFullScreen();  // as the title bar's full-screen key does
+          shown = main->WorkAreaRect().size();
+        }
         phase = Phase::kWarmUp;
         phaseEnd = now + std::chrono::duration_cast<SteadyClock::duration>(
                              std::chrono::duration<double>(g_warmUpSeconds));
@@ -307,6 +325,7 @@ Measurement RunProgram(bool tcp) {
           std::chrono::duration<double>(SteadyClock::now() - measureStart).count();
       result =
           Difference(before, after, seconds, g_lpApp->m_dwDisplayedFrames.load() - framesBefore);
+      result.picture = shown;
       phase = Phase::kDone;
     }
     if (phase == Phase::kDone || now > giveUp) {
@@ -323,6 +342,7 @@ Measurement RunProgram(bool tcp) {
 }
 
 void Report(benchmark::State& state, const Measurement& m) {
+  const bool fullScreen = state.range(0) == kUdpFullScreen;
   const double perSecond = m.totalMs / m.seconds;
   state.counters["cpu_ms_per_s"] = perSecond;
   state.counters["cpu_ms_per_frame"] = m.totalMs / m.frames;
@@ -330,24 +350,26 @@ void Report(benchmark::State& state, const Measurement& m) {
   state.counters["wakeups_per_s"] = m.wakeUps / m.seconds;
   std::map<std::string, double> shares;
   for (const auto& [name, ms] : m.msByThread)
-    shares[ShareOf(name)] += ms;
+    shares[ShareOf(name, fullScreen)] += ms;
   for (const auto& [share, ms] : shares)
     state.counters[share + "_ms_per_s"] = ms / m.seconds;
 
-  std::printf("\n%s: %.1f s, %u frames shown (%.1f per second), CPU %.1f ms/s, %.2f ms/frame\n",
-              state.range(0) != 0 ? "TCP" : "UDP", m.seconds, m.frames, m.frames / m.seconds,
-              perSecond, m.totalMs / m.frames);
+  std::printf(
+      "\n%s: %dx%d shown, %.1f s, %u frames (%.1f per second), CPU %.1f ms/s, "
+      "%.2f ms/frame\n",
+      RunName(state.range(0)), m.picture.width(), m.picture.height(), m.seconds, m.frames,
+      m.frames / m.seconds, perSecond, m.totalMs / m.frames);
   std::vector<std::pair<std::string, double>> byThread(m.msByThread.begin(), m.msByThread.end());
   std::sort(byThread.begin(), byThread.end(),
             [](const auto& a, const auto& b) { return a.second > b.second; });
-  std::printf("  %-16s %-8s %9s %10s %6s %10s\n", "thread", "share", "ms/s", "ms/frame", "%",
+  std::printf("  %-16s %-13s %9s %10s %6s %10s\n", "thread", "share", "ms/s", "ms/frame", "%",
               "wake-ups/s");
   for (const auto& [name, ms] : byThread) {
     if (ms <= 0)
       continue;
-    std::printf("  %-16s %-8s %9.2f %10.3f %5.1f%% %10.0f\n", name.c_str(), ShareOf(name).c_str(),
-                ms / m.seconds, ms / m.frames, 100.0 * ms / m.totalMs,
-                m.wakeUpsByThread.at(name) / m.seconds);
+    std::printf("  %-16s %-13s %9.2f %10.3f %5.1f%% %10.0f\n", name.c_str(),
+                ShareOf(name, fullScreen).c_str(), ms / m.seconds, ms / m.frames,
+                100.0 * ms / m.totalMs, m.wakeUpsByThread.at(name) / m.seconds);
   }
   std::printf("  by share:");
   for (const auto& [share, ms] : shares)
@@ -356,20 +378,20 @@ void Report(benchmark::State& state, const Measurement& m) {
   std::fflush(stdout);
 }
 
-void BM_Client(benchmark::State& state) {  // range(0): 0 UDP, 1 TCP
+void BM_Client(benchmark::State& state) {  // range(0): the Run
   if (Server().pid <= 0) {
     state.SkipWithError("the fake server did not start");
     return;
   }
   Measurement last;
   for (auto _ : state)
-    last = RunProgram(state.range(0) != 0);
+    last = RunProgram(state.range(0) == kTcp, state.range(0) == kUdpFullScreen);
   if (!last.ok) {
     state.SkipWithError("no picture was shown");
     return;
   }
   Report(state, last);
-  state.SetLabel(state.range(0) != 0 ? "TCP" : "UDP");
+  state.SetLabel(RunName(state.range(0)));
 }
 
 // CPU time per decoded frame, and per second at 30 frames a second (printed in seconds).
@@ -461,11 +483,13 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   g_argc = argc;
   g_argv = argv;
-  for (const bool tcp : {false, true}) {
-    if (tcp && g_smoke)
+  for (const auto& [run, name] : {std::pair{kUdp, "BM_Client/UDP"},
+                                  {kTcp, "BM_Client/TCP"},
+                                  {kUdpFullScreen, "BM_Client/UDP_full_screen"}}) {
+    if (run != kUdp && g_smoke)
       continue;
-    benchmark::RegisterBenchmark(tcp ? "BM_Client/TCP" : "BM_Client/UDP", BM_Client)
-        ->Arg(tcp ? 1 : 0)
+    benchmark::RegisterBenchmark(name, BM_Client)
+        ->Arg(run)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
