@@ -85,11 +85,13 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
     PaintSkin(painter);
     painter.restore();
   }
-  if (dirty.intersects(StripTextArea()))
+  // A repaint inside the video rectangle (a new picture) reaches neither the strip nor the
+  // sunken frame round the rectangle: their measures are not even taken.
+  const bool insideVideo = VideoRect().contains(dirty.boundingRect());
+  if (!insideVideo && dirty.intersects(StripTextArea()))
     PaintStatusStrip(painter);
   PaintVideo(painter, frame);
-  // The sunken frame round the video rectangle, unless the repaint lies inside the rectangle.
-  if (!VideoRect().contains(dirty.boundingRect()))
+  if (!insideVideo)
     PaintVideoFrame(painter);
 }
 
