@@ -36,10 +36,16 @@ TEST(FrameConversion, RowsTurnedAndBytesSwappedAtAnyWidth) {
                                       {5, 4},
                                       {6, 2},
                                       {7, 2},
+                                      {9, 2},
                                       {10, 1},
+                                      {11, 2},
+                                      {14, 1},
                                       {17, 3},
+                                      {18, 2},
                                       {23, 3},
-                                      {704, 2}}) {
+                                      {26, 2},
+                                      {704, 2},
+                                      {705, 2}}) {
     SCOPED_TRACE(testing::Message() << width << "x" << height);
     std::vector<std::uint8_t> picture(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t i = 0; i < picture.size(); ++i)

@@ -63,6 +63,10 @@ bool IsOwnWidget(const QObject* object, const QWidget* window) {
 
 CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   setWindowFlag(Qt::FramelessWindowHint, true);
+  // paintEvent covers every pixel it repaints (the skin, or the picture over the video
+  // rectangle), so the toolkit's own background fill under it is skipped: with a picture 30 times
+  // a second it was a second pass over the video rectangle.
+  setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setWindowIcon(QIcon(KavelinIconPixmap(32)));
   OnMessage(WM_RUNQUEUEDCALL, [this](platform::WParam, platform::LParam) {

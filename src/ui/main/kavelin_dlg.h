@@ -236,6 +236,7 @@ class CKavelinDlg : public ui::UiDialog {
   void PaintSkin(QPainter& painter);
   void PaintStatusStrip(QPainter& painter);
   void PaintVideo(QPainter& painter, const mainwin::ShownFrame* frame);
+  void PaintVideoFrame(QPainter& painter);
   // Where the picture about to be drawn covers the window (empty when none is drawn).
   QRect PictureArea(const mainwin::ShownFrame* frame) const;
 

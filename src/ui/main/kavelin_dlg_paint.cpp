@@ -63,8 +63,14 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
     return;
   const ShownFrame* frame = m_frames.Latest();
   if (InFullScreen()) {
-    painter.fillRect(rect(), Qt::black);
-    if (frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0)
+    // Black where the scaled picture does not reach; the picture over the rest.
+    const bool shown = frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0;
+    const QRegion black = shown
+                              ? QRegion(rect()).subtracted(QRect(QPoint(0, 0), frame->image.size()))
+                              : QRegion(rect());
+    for (const QRect& part : black)
+      painter.fillRect(part, Qt::black);
+    if (shown)
       painter.drawImage(QPoint(0, 0), frame->image);
     return;
   }
@@ -79,9 +85,14 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
     PaintSkin(painter);
     painter.restore();
   }
-  if (dirty.intersects(StripTextArea()))
+  // A repaint inside the video rectangle (a new picture) reaches neither the strip nor the
+  // sunken frame round the rectangle: their measures are not even taken.
+  const bool insideVideo = VideoRect().contains(dirty.boundingRect());
+  if (!insideVideo && dirty.intersects(StripTextArea()))
     PaintStatusStrip(painter);
   PaintVideo(painter, frame);
+  if (!insideVideo)
+    PaintVideoFrame(painter);
 }
 
 QRect CKavelinDlg::PictureArea(const ShownFrame* frame) const {
@@ -115,10 +126,12 @@ void CKavelinDlg::PaintSkin(QPainter& painter) {
   // Background (with the panel open, the extended one over the open window), then the strip.
   const QPixmap& background = m_bPanelOpen ? m_ExtendedBackgrounds[static_cast<std::size_t>(skin)]
                                            : m_Backgrounds[static_cast<std::size_t>(skin)];
-  if (!background.isNull()) {
-    painter.drawPixmap(ToQRect(m_bPanelOpen ? record.OpenWindow() : record.Background()),
-                       background);
-  }
+  const QRect area = ToQRect(m_bPanelOpen ? record.OpenWindow() : record.Background());
+  // The window paints opaquely: what no bitmap covers takes the window colour.
+  if (background.isNull() || !area.contains(rect()))
+    painter.fillRect(rect(), palette().window());
+  if (!background.isNull())
+    painter.drawPixmap(area, background);
   const QPixmap& strip = m_StatusBars[static_cast<std::size_t>(skin)];
   if (!strip.isNull())
     painter.drawPixmap(ToQRect(record.Strip()), strip);
@@ -196,7 +209,14 @@ void CKavelinDlg::PaintVideo(QPainter& painter, const ShownFrame* frame) {
   }
   if (app.m_bBlackVideo.load() != 0)
     painter.fillRect(QRect(QPoint(L - 1, T - 1), QPoint(R + 1, B + 1)), Qt::black);
-  // The sunken frame.
+}
+
+void CKavelinDlg::PaintVideoFrame(QPainter& painter) {
+  const TableRect v = Skin().Video();
+  const int L = v.left;
+  const int T = v.top;
+  const int R = v.right;
+  const int B = v.bottom;
   const auto line = [&painter](std::uint32_t colour, int x1, int y1, int x2, int y2) {
     painter.setPen(QPen(ui::FromColorRef(colour), 1));
     painter.drawLine(x1, y1, x2, y2);

@@ -241,7 +241,11 @@ void CKavelinDlg::ApplyPainterUpdate(const PainterUpdate& update) {
   CheckFrameWidthFits();
   if (InFullScreen()) {
     this->update();
+  } else if (g_lpApp && g_lpApp->m_bBlackVideo.load() != 0) {
+    // The black fill reaches a pixel past the video rectangle.
+    this->update(VideoRect().adjusted(-1, -1, 1, 1));
   } else {
-    this->update(VideoRect().adjusted(-2, -2, 2, 2));
+    // A new picture changes the video rectangle alone; its sunken frame stays as drawn.
+    this->update(VideoRect());
   }
 }
