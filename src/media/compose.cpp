@@ -108,18 +108,26 @@ class Composer {
 
   Pass Compose(std::size_t length) {
     const std::uint8_t* frame = Staging();
+    if (length < 4)
+      return Pass::kDropped;
+    const std::uint8_t high = frame[3] >> 4;
+    const std::uint8_t videoId = m_s.mpeg4 ? 0xE : 0xD;
     std::uint32_t pts = 0;
     std::uint32_t vopType = 0;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    const auto scanLength = static_cast<std::int32_t>(length);
+    // An MPEG-4 picture is scanned up to its VOP start code, for the VOP type; a JPEG picture or
+    // a sound block only in its frame header, where its time stamp is: their data may hold bytes
+    // that read as a start code with a time stamp of its own.
+    const bool mpeg4Video = m_s.mpeg4 && high == videoId;
+    const std::size_t scanned = mpeg4Video ? length : std::min(length, PayloadOffset(high));
+    const auto scanLength = static_cast<std::int32_t>(scanned);
     const std::uint32_t found =
-        m_s.mpeg4 ? m_s.decoder->Decode(frame, scanLength, &pts, &width, &height, nullptr, &vopType)
-                  : ScanMpegStream(frame, scanLength, &pts, &width, &height, nullptr, &vopType);
-    if (found == 0 || length < 4)
+        mpeg4Video
+            ? m_s.decoder->Decode(frame, scanLength, &pts, &width, &height, nullptr, &vopType)
+            : ScanMpegStream(frame, scanLength, &pts, &width, &height, nullptr, &vopType);
+    if (found == 0)
       return Pass::kDropped;
-    const std::uint8_t high = frame[3] >> 4;
-    const std::uint8_t videoId = m_s.mpeg4 ? 0xE : 0xD;
     ImageSlotInfo& staged = m_info.image[m_app.m_wStagingIndex];
     if (high == 0xC) {
       staged.byKind = 1;
@@ -202,8 +210,8 @@ class Composer {
       return Pass::kDropped;
     }
     File(frame, length, pts, kind, {}, false);
-    info.wInterval = m_bHaveFirstPicture ? static_cast<std::uint16_t>((pts - m_dwPreviousPts) / 90)
-                                         : kNoPreviousPicture;
+    info.wInterval =
+        m_bHaveFirstPicture ? PictureInterval(m_dwPreviousPts, pts) : kNoPreviousPicture;
     m_bHaveFirstPicture = true;
     m_dwPreviousPts = pts;
     info.dwTimeStamp = pts / 90;
@@ -236,6 +244,24 @@ class Composer {
 };
 
 }  // namespace
+
+std::size_t PayloadOffset(std::uint8_t streamIdHigh) {
+  switch (streamIdHigh) {
+    case 0xC:
+      return kAudioDataOffset;
+    case 0xD:
+      return kJpegPictureOffset;
+    default:
+      return kFrameInfoBlockOffset;
+  }
+}
+
+std::uint16_t PictureInterval(std::uint32_t previousPts, std::uint32_t pts) {
+  const std::uint32_t ticks = pts - previousPts;
+  if (static_cast<std::int32_t>(ticks) < 0)
+    return 0;
+  return static_cast<std::uint16_t>(std::min<std::uint32_t>(ticks / 90, kNoPreviousPicture - 1));
+}
 
 StreamSlotInfo& SlotInfo() {
   static StreamSlotInfo info;

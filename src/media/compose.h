@@ -66,6 +66,16 @@ struct ComposeSetup {
   ComposeStats* stats = nullptr;
 };
 
+// Where the data of a frame begins, by the high nibble of its stream id: a sound block's (0xC)
+// at 64, a JPEG picture's (0xD) at 104, behind the information block; the bytes before it are the
+// frame's own header, with its time stamp.
+std::size_t PayloadOffset(std::uint8_t streamIdHigh);
+
+// Milliseconds from the picture stamped previousPts to the one stamped pts (90 kHz, across the
+// stamp's wrap). A stamp behind the previous one gives 0 (the picture is not held back); a step
+// longer than the field holds gives 65534, which 65535 (no previous picture) stays apart from.
+std::uint16_t PictureInterval(std::uint32_t previousPts, std::uint32_t pts);
+
 std::uint32_t RunCompose(const ComposeSetup& setup, const platform::StopToken& stop);
 ComposeSetup ComposeSetupFromApp(bool mpeg4);
 std::uint32_t Mpeg4ComposeImageDataThread(platform::StopToken stop);

@@ -15,7 +15,9 @@
 #include "codec/jpeg_frame/jpeg_frame.h"
 #include "fakes/stream_app_block.h"
 #include "fakes/stream_packets.h"
+#include "media/audio/wave_out_player.h"
 #include "media/stream_receiver.h"
+#include "net/frame_info_block.h"
 
 namespace {
 
@@ -144,6 +146,71 @@ TEST_F(ComposeTest, JpegPicturesMatchTheJpegLayer) {
     // The information block of a JPEG frame is kept with the picture.
     EXPECT_EQ(m_app.m_pFrameInfoBlocks[i * kFrameInfoRecordBytes + 72], 'S');
   }
+}
+
+// A picture's or a sound block's data may hold bytes that read as a start code with a time
+// stamp (00 00 01 E0 and a PES header): the frame's own stamp, in its header, is the one taken.
+TEST_F(ComposeTest, TimeStampsComeFromTheFrameHeaderNotFromThePictureOrTheSound) {
+  const ByteVector mjpeg = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg");
+  const std::vector<ClipFrame> clip = fakes::JpegClip(mjpeg);
+  ASSERT_GE(clip.size(), 3u);
+  CWaveOutPlayer player;
+  ASSERT_TRUE(player.AllocateBuffers());
+  m_app.m_wFrameWidth = 352;
+  m_app.m_wFrameHeight = 288;
+  m_setup.mpeg4 = false;
+  m_setup.player = &player;
+  Start();
+  constexpr std::uint32_t kStep = 3600;  // 40 ms
+  const std::uint32_t wild = 0x12345678;
+  std::uint16_t read = 0;
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    // The lookalike in a comment segment behind the start-of-image marker.
+    ByteVector picture = clip[i].elementary;
+    const ByteVector lookalike = fakes::BuildFrame(fakes::kStreamIdMpeg4, wild, {}, 28, false);
+    const ByteVector segment = {0xFF, 0xFE, 0x00, static_cast<std::uint8_t>(lookalike.size() + 2)};
+    picture.insert(picture.begin() + 2, lookalike.begin(), lookalike.end());
+    picture.insert(picture.begin() + 2, segment.begin(), segment.end());
+    ASSERT_TRUE(Receive(m_app, fakes::BuildFrame(fakes::kStreamIdJpeg, 90000 + i * kStep, picture,
+                                                 kJpegPictureOffset, true)));
+    Shown shown;
+    ASSERT_TRUE(TakePicture(m_app, m_slots, 352 * 288 * 3, shown, read)) << "picture " << i;
+    EXPECT_EQ(shown.info.wInterval, i == 0 ? kNoPreviousPicture : 40) << "picture " << i;
+    EXPECT_EQ(shown.info.dwTimeStamp, 1000 + i * 40) << "picture " << i;
+  }
+  // A sound block whose ADPCM bytes hold the lookalike.
+  ByteVector sound(256, 0x11);
+  const ByteVector lookalike = fakes::BuildFrame(fakes::kStreamIdMpeg4, wild, {}, 28, false);
+  std::copy(lookalike.begin(), lookalike.end(), sound.begin() + 40);
+  const ByteVector block = fakes::BuildFrame(fakes::kStreamIdAudio, 5760, sound, 64, false);
+  ASSERT_TRUE(m_app.AudioSocketBufferSem->Wait(10000));
+  std::memcpy(m_app.m_pAudioSocketBuffer.get(), block.data(), block.size());
+  m_app.m_pAudioSocketLength[0] = static_cast<std::uint32_t>(block.size());
+  m_app.m_wAudioSocketWriteIndex = 1;
+  m_app.AudioSocketBufferRelSemaphore->Release(1);
+  ASSERT_TRUE(m_app.JPEGAudioBufferRelSemaphore->Wait(10000));
+  EXPECT_EQ(m_slots.audio[0].dwTimeStamp, 64u);
+  EXPECT_EQ(m_stats.decodeErrors.load(), 0u);
+}
+
+TEST(PictureIntervalTest, MillisecondsBetweenStampsAcrossTheWrapNeverBackwardsNorOverflowing) {
+  struct Case {
+    std::uint32_t previous, pts;
+    std::uint16_t interval;
+  };
+  const Case cases[] = {
+      {0, 3600, 40},          {0, 3003, 33},
+      {90000, 90000, 0},      {0xFFFFFFFFu - 1000, 2599, 40},  // across the stamp's wrap
+      {3600, 0, 0},                                            // a stamp behind the previous one
+      {1000000, 10, 0},       {0, 90 * 2499, 2499},
+      {0, 90 * 65534, 65534}, {0, 90 * 65535, 65534},  // never the "no previous picture" value
+      {0, 0x7FFFFFFF, 65534},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PictureInterval(c.previous, c.pts), c.interval) << c.previous << " " << c.pts;
+  }
+  EXPECT_EQ(PayloadOffset(0xC), kAudioDataOffset);
+  EXPECT_EQ(PayloadOffset(0xD), kJpegPictureOffset);
 }
 
 TEST_F(ComposeTest, FramesThatAreNotPicturesAreDroppedAndTheirSlotsComeBack) {
