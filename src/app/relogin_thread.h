@@ -17,6 +17,9 @@ inline constexpr int kStatusLoggedIn = 5;
 inline constexpr int kStatusRetrying = 6;
 inline constexpr int kStatusWaitLonger = 7;
 inline constexpr const char* kStartLoginText = "Start login";
+// The status line while the streams start, at the main window's opening and after a re-login,
+// until the painter's first rates replace it.
+inline constexpr const char* kStartToGetImageText = "Start to get image!!";
 
 // Waits of the attempt loop, in milliseconds.
 inline constexpr std::uint32_t kReLoginPauseMs = 2000;

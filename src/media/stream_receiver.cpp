@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "app/app_data.h"
+#include "app/app_seams.h"
 #include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -420,6 +421,8 @@ ReceiverSetup ReceiverSetupFromApp(StreamKind kind, bool udp) {
     if (g_lpApp)
       g_lpApp->m_SettingINI.m_byTransmissionType = 1;
   };
+  // The stream's start tick is the painter's too: both measure on the application's clock.
+  s.clock = &app::Clock();
   return s;
 }
 

@@ -397,7 +397,7 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
     interval = m_FrameInterval;
     alarms = m_AlarmFrames;
     options = m_Options;
-    sender.m_faults = m_Faults;
+    sender.m_faults = m_Faults.udpOnly && !udp ? StreamFaults{} : m_Faults;
   }
   const std::uint32_t ends = m_nStreamEnds.load();
   // Each loop's stamps go on from the last loop's, one frame's step further.

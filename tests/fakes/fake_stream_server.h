@@ -32,6 +32,7 @@ struct StreamFaults {
   std::uint32_t pauseBeforePacket = UINT32_MAX;
   std::chrono::milliseconds pause{0};
   std::uint32_t disconnectBeforePacket = UINT32_MAX;
+  bool udpOnly = false;  // the faults act on UDP streams alone; TCP streams go clean
 };
 
 struct StreamStartRequest {
