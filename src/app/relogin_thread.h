@@ -26,7 +26,6 @@ inline constexpr std::uint32_t kReLoginPauseMs = 2000;
 inline constexpr std::uint32_t kReLoginAfterStatusMs = 4000;
 inline constexpr std::uint32_t kReLoginWaitLongerMs = 40000;
 inline constexpr std::uint32_t kReLoginInitDoneMs = 5000;
-inline constexpr std::size_t kReLoginReplyBytes = 2048;
 
 // The back-off after `failures` failed attempts: (failures / 2000 + 1) x 3 s, at most 50 s.
 constexpr std::uint32_t ReLoginBackOffMs(std::uint64_t failures) {
