@@ -35,9 +35,10 @@ platform::WParam StartLoginArgument() {
 // The re-login's requests wait 2 s for each send and read.
 constexpr std::uint16_t kReLoginTimeoutSeconds = 2;
 
-// The login and stream requests, their replies stored as the session's. True when both were
-// accepted and the stream can be shown.
-bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
+enum class Attempt { kLoggedIn, kFailed, kPictureTooLarge };
+
+// The login and stream requests, their replies stored as the session's.
+Attempt AttemptLogin(CAppData& app, const platform::StopToken& stop) {
   net::LoginRequest request;
   {
     const std::lock_guard lock(app.m_SettingINI.m_TextLock);
@@ -53,7 +54,7 @@ bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
   if (exchange.loggedIn)
     StoreLoginReplyFields(exchange.login);
   if (exchange.code != 1 || exchange.stopped)
-    return false;
+    return Attempt::kFailed;
   StoreStreamReplyFields(exchange.stream);
   const std::uint8_t format = app.m_byVideoFormat.load();
   const std::uint16_t width = format == 0 ? app.m_wJpegWidth : app.m_wMpeg4Width;
@@ -62,9 +63,11 @@ bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
     app::TraceLine(
         FormatDebugText("ReLoginThread : the stream size %ux%u does not fit the picture buffers \n",
                         static_cast<unsigned>(width), static_cast<unsigned>(height)));
-    return false;
+    // The session ends: the main window closes, start-up says why and opens the login window.
+    platform::PostMessage(app.m_hWndMainDialog.load(), WM_PICTURETOOLARGE, width, height);
+    return Attempt::kPictureTooLarge;
   }
-  return true;
+  return Attempt::kLoggedIn;
 }
 
 void ApplyReply(CAppData& app) {
@@ -226,11 +229,11 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
   for (;;) {
     theApp.GetLocalAddress();
     app.m_wUserLevel = kUserLevelReLogin;
-    const bool loggedIn = AttemptLogin(app, stop);
-    if (stop.StopRequested()) {
+    const Attempt attempt = AttemptLogin(app, stop);
+    if (stop.StopRequested() || attempt == Attempt::kPictureTooLarge) {
       return 0;
     }
-    if (loggedIn) {
+    if (attempt == Attempt::kLoggedIn) {
       ApplyReply(app);
       break;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_data.h"
+#include "app/kavelin_app.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/context/stream_scanners.h"
@@ -31,6 +32,11 @@ SystemTime ToSystemTime(const platform::LocalTime& t) {
 }
 
 enum class Pass { kKept, kDropped, kEnd };
+
+struct PictureSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
 
 class Composer {
  public:
@@ -136,7 +142,7 @@ class Composer {
     if (high != videoId)
       return Pass::kDropped;
     staged.byKind = 0;
-    return Video(frame, length, pts, vopType);
+    return Video(frame, length, pts, vopType, {width, height});
   }
 
   Pass Audio(const std::uint8_t* frame, std::size_t length, std::uint32_t pts) {
@@ -170,8 +176,9 @@ class Composer {
     return Pass::kKept;
   }
 
+  // `scanned`: the picture size the MPEG-4 scan found in the frame's VOL (0 x 0 without one).
   Pass Video(const std::uint8_t* frame, std::size_t length, std::uint32_t pts,
-             std::uint32_t vopType) {
+             std::uint32_t vopType, PictureSize scanned) {
     if (!TakeFree(*m_app.JPEGImageBufferSemaphore))
       return Pass::kEnd;
     const std::uint16_t slot = m_app.m_wImageBufferWriteIndex;
@@ -192,6 +199,8 @@ class Composer {
         m_app.JPEGImageBufferSemaphore->Release(1);
         return Pass::kDropped;
       }
+      if (scanned.width != 0 && !StreamSizeFits(4, scanned.width, scanned.height))
+        return Refuse(scanned);
       decoded =
           std::size_t{width} * height * 3 <= kDecodedImageBytes &&
           DecodeElementary(frame, length, std::span<std::uint8_t>(picture, kDecodedImageBytes));
@@ -201,6 +210,12 @@ class Composer {
                 DecodeJpegFrame(frame + kJpegPictureOffset,
                                 static_cast<std::uint32_t>(length - kJpegPictureOffset), picture,
                                 width, height) == 1;
+    }
+    if (!decoded && !m_s.mpeg4 && length > kJpegPictureOffset) {
+      const auto size = ReadJpegFrameSize(
+          std::span<const std::uint8_t>(frame + kJpegPictureOffset, length - kJpegPictureOffset));
+      if (size && !StreamSizeFits(0, size->width, size->height))
+        return Refuse({size->width, size->height});
     }
     if (!decoded) {
       DebugPrint("Compose_Image_Data_Thread : Decode error \n");
@@ -222,6 +237,19 @@ class Composer {
     return Pass::kKept;
   }
 
+  // A picture larger than the client can show: dropped, and told once.
+  Pass Refuse(PictureSize size) {
+    if (m_s.stats)
+      m_s.stats->tooLarge.fetch_add(1);
+    if (!m_bToldTooLarge && m_s.pictureTooLarge) {
+      m_bToldTooLarge = true;
+      m_s.pictureTooLarge(static_cast<std::uint16_t>(std::min<std::uint32_t>(size.width, 0xFFFF)),
+                          static_cast<std::uint16_t>(std::min<std::uint32_t>(size.height, 0xFFFF)));
+    }
+    m_app.JPEGImageBufferSemaphore->Release(1);
+    return Pass::kDropped;
+  }
+
   // The decoder is given the elementary stream: behind the 32-byte frame header, or behind the
   // information block when the frame carries one. The picture goes straight into the ring slot
   // (what decoding into the wrapper's picture and copying it out would leave there).
@@ -241,6 +269,7 @@ class Composer {
   std::uint32_t m_dwFrameNumber = 0;
   bool m_bHaveFirstPicture = false;
   std::uint32_t m_dwPreviousPts = 0;
+  bool m_bToldTooLarge = false;
 };
 
 }  // namespace
@@ -298,6 +327,10 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4) {
   s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
   s.slotInfo = &SlotInfo();
   s.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent;
+  s.pictureTooLarge = [](std::uint16_t width, std::uint16_t height) {
+    if (g_lpApp)
+      platform::PostMessage(g_lpApp->m_hWndMainDialog.load(), WM_PICTURETOOLARGE, width, height);
+  };
   return s;
 }
 

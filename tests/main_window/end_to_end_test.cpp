@@ -2,6 +2,7 @@
 // against the fake servers: the decoded picture shows in the video rectangle, the rates follow,
 // and after the server ends the stream the re-login shows its texts and the picture returns.
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "media/record/recorder.h"
 #include "media/record/vs4_format.h"
 #include "media/recording_hooks.h"
+#include "net/frame_info_block.h"
 #include "platform/testing/fake_message_box.h"
 #include "platform/testing/manual_clock.h"
 #include "ui/main/kavelin_main_window.h"
@@ -242,11 +244,14 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
 // never shown. Read on the GUI thread, looked at from the fake server's.
 class ShownTexts final : public QObject {
  public:
-  explicit ShownTexts(CKavelinDlg& window) : m_window(window) {
+  explicit ShownTexts(CKavelinDlg& window) : m_window(&window) {
     Note();
     window.installEventFilter(this);
   }
-  ~ShownTexts() override { m_window.removeEventFilter(this); }
+  ~ShownTexts() override {
+    if (m_window)
+      m_window->removeEventFilter(this);
+  }
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Paint)
       Note();
@@ -263,12 +268,12 @@ class ShownTexts final : public QObject {
 
  private:
   void Note() {
-    const std::string text = m_window.StatusText().toStdString();
+    const std::string text = m_window->StatusText().toStdString();
     const std::lock_guard lock(m_lock);
     if (!text.empty() && (m_texts.empty() || m_texts.back() != text))
       m_texts.push_back(text);
   }
-  CKavelinDlg& m_window;
+  QPointer<CKavelinDlg> m_window;  // the window ends before the test does
   mutable std::mutex m_lock;
   std::vector<std::string> m_texts;
 };
@@ -398,6 +403,42 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   EXPECT_EQ(logins.load(), 3);
   watching = nullptr;
   shown.reset();
+}
+
+// A normal stream reply, but pictures whose own header says 65535 x 65535: the message once, the
+// session ends, and the login window opens again (where the next login is refused, so the
+// program ends there).
+TEST_F(EndToEndTest, PictureTheClientCannotShowInTheStreamEndsTheSessionForTheLoginWindow) {
+  auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  for (fakes::ClipFrame& frame : clip) {
+    for (std::size_t i = 0; i + 9 < frame.elementary.size(); ++i) {
+      if (frame.elementary[i] == 0xFF && frame.elementary[i + 1] == 0xC0) {
+        std::fill_n(frame.elementary.begin() + static_cast<std::ptrdiff_t>(i + 5), 4, 0xFF);
+        break;
+      }
+    }
+    frame.frame = fakes::BuildFrame(fakes::kStreamIdJpeg, frame.pts, frame.elementary,
+                                    kJpegPictureOffset, true);
+  }
+  fakes::FakeStreamServer stream;
+  stream.SetJpegClip(clip);
+  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::atomic<int> logins{0};
+  web.SetLoginCheck([&](const std::string&, const std::string&) { return ++logins == 1; });
+  WriteSettings(web.WebPort(), 0, 1);
+
+  RunProgram([](CKavelinDlg&) { return false; });  // the window closes by itself
+  ASSERT_EQ(m_box->Count(), 1u);
+  EXPECT_EQ(m_box->Shown()[0].text,
+            "The video server sends a picture of 65535 x 65535, which this program cannot show.");
+  EXPECT_EQ(m_login->Runs(), 2);
+  EXPECT_EQ(logins.load(), 2);
+  EXPECT_FALSE(stream.Requests().empty());
 }
 
 // The MPEG-4 clip at 176 x 144 and every picture of it, decoded in order.

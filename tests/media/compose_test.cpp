@@ -193,6 +193,75 @@ TEST_F(ComposeTest, TimeStampsComeFromTheFrameHeaderNotFromThePictureOrTheSound)
   EXPECT_EQ(m_stats.decodeErrors.load(), 0u);
 }
 
+// A picture larger than the client can show, by its VOL (MPEG-4) or its frame header (JPEG), is
+// dropped and told once, with its size; the pictures that fit go on as before.
+TEST_F(ComposeTest, PicturesLargerThanTheClientCanShowAreDroppedAndToldOnce) {
+  struct Told {
+    std::uint16_t width, height;
+  };
+  std::vector<Told> told;
+  m_setup.pictureTooLarge = [&](std::uint16_t w, std::uint16_t h) { told.push_back({w, h}); };
+  // MPEG-4: the headers of a 1280 x 720 I-VOP (visual object sequence, visual object, video
+  // object, its VOL, a GOV), the VOP start code and the start of the VOP.
+  const ByteVector vol1280 = {0x00, 0x00, 0x01, 0xB0, 0x01, 0x00, 0x00, 0x01, 0xB5, 0x89, 0x13,
+                              0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0xC4, 0x8D,
+                              0x88, 0x00, 0xCD, 0x28, 0x04, 0x5A, 0x14, 0x43, 0x00, 0x00, 0x01,
+                              0xB3, 0x00, 0x10, 0x07, 0x00, 0x00, 0x01, 0xB6, 0x10, 0x63, 0x00};
+  const ByteVector mjpeg = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg");
+  const std::vector<ClipFrame> jpegClip = fakes::JpegClip(mjpeg);
+  ASSERT_FALSE(jpegClip.empty());
+  ByteVector jpeg65535 = jpegClip[0].elementary;
+  for (std::size_t i = 0; i + 9 < jpeg65535.size(); ++i) {
+    if (jpeg65535[i] == 0xFF && jpeg65535[i + 1] == 0xC0) {
+      std::fill_n(jpeg65535.begin() + static_cast<std::ptrdiff_t>(i + 5), 4, 0xFF);
+      break;
+    }
+  }
+  const std::vector<ClipFrame> mpeg4Clip =
+      fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  CMpeg4DecoderContext decoder;
+  ASSERT_EQ(decoder.AllocateBuffers(), 1);
+  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
+  m_app.m_wFrameWidth = 176;
+  m_app.m_wFrameHeight = 144;
+  m_setup.mpeg4 = true;
+  m_setup.decoder = &decoder;
+  Start();
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(
+        Receive(m_app, fakes::BuildFrame(fakes::kStreamIdMpeg4, 3003u * i, vol1280, 32, false)));
+  ASSERT_TRUE(Receive(m_app, mpeg4Clip[0].frame));
+  Shown shown;
+  std::uint16_t read = 0;
+  ASSERT_TRUE(TakePicture(m_app, m_slots, 176 * 144 * 3, shown, read));
+  EXPECT_EQ(m_stats.tooLarge.load(), 3u);
+  EXPECT_EQ(m_stats.pictures.load(), 1u);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].width, 1280);
+  EXPECT_EQ(told[0].height, 720);
+
+  // JPEG, in a compose thread of its own.
+  m_stop->Set();
+  ASSERT_TRUE(m_thread.Join(10000));
+  m_stop->Reset();
+  told.clear();
+  m_stats.tooLarge = 0;
+  m_app.m_wFrameWidth = 352;
+  m_app.m_wFrameHeight = 288;
+  m_setup.mpeg4 = false;
+  Start();
+  for (std::uint32_t i = 0; i < 3; ++i)
+    ASSERT_TRUE(Receive(m_app, fakes::BuildFrame(fakes::kStreamIdJpeg, 3003u * i, jpeg65535,
+                                                 kJpegPictureOffset, true)));
+  ASSERT_TRUE(Receive(m_app, jpegClip[1].frame));
+  ASSERT_TRUE(TakePicture(m_app, m_slots, 352 * 288 * 3, shown, read));
+  EXPECT_EQ(m_stats.tooLarge.load(), 3u);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].width, 65535);
+  EXPECT_EQ(told[0].height, 65535);
+  EXPECT_EQ(m_app.JPEGImageBufferSemaphore->Count(), 19u);
+}
+
 TEST(PictureIntervalTest, MillisecondsBetweenStampsAcrossTheWrapNeverBackwardsNorOverflowing) {
   struct Case {
     std::uint32_t previous, pts;
