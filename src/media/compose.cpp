@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_data.h"
+#include "app/app_seams.h"
 #include "app/kavelin_app.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -41,7 +42,12 @@ struct PictureSize {
 class Composer {
  public:
   Composer(const ComposeSetup& setup, const platform::StopToken& stop)
-      : m_s(setup), m_app(*setup.app), m_stop(stop), m_info(*setup.slotInfo) {}
+      : m_s(setup),
+        m_app(*setup.app),
+        m_stop(stop),
+        m_info(*setup.slotInfo),
+        m_stats(setup.stats ? *setup.stats : m_ownStats),
+        m_clock(setup.clock ? *setup.clock : platform::RealClock()) {}
 
   std::uint32_t Run() {
     // Bounded by the session: every pass waits for a frame or ends on the stop events.
@@ -56,8 +62,8 @@ class Composer {
       const Pass pass = Compose(length);
       if (pass == Pass::kEnd)
         return 0;
-      if (pass == Pass::kDropped && m_s.stats)
-        m_s.stats->dropped.fetch_add(1);
+      if (pass == Pass::kDropped)
+        m_stats.dropped.fetch_add(1);
       m_app.m_wStagingIndex =
           static_cast<std::uint16_t>((m_app.m_wStagingIndex + 1) % kDecodedRingSlots);
     }
@@ -95,7 +101,7 @@ class Composer {
     c.frameWidth = m_app.m_wFrameWidth.load();
     c.frameHeight = m_app.m_wFrameHeight.load();
     c.selectedChannel = m_app.m_SettingINI.m_bySelectedChannel;
-    c.now = ToSystemTime(platform::GetLocalTime());
+    c.now = ToSystemTime(m_clock.Now());
     return c;
   }
 
@@ -157,8 +163,7 @@ class Composer {
     // past it.
     if (length < kAudioDataOffset || block.empty() ||
         (length - kAudioDataOffset) * 4 > block.size()) {
-      if (m_s.stats)
-        m_s.stats->refusedAudio.fetch_add(1);
+      m_stats.refusedAudio.fetch_add(1);
       m_app.JPEGAudioBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
@@ -170,8 +175,7 @@ class Composer {
     File(frame, length, pts, kKindAudio, state, true);
     m_info.audio[slot].dwTimeStamp = pts / 90;
     m_app.m_wAudioPlayWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
-    if (m_s.stats)
-      m_s.stats->audioBlocks.fetch_add(1);
+    m_stats.audioBlocks.fetch_add(1);
     m_app.JPEGAudioBufferRelSemaphore->Release(1);
     return Pass::kKept;
   }
@@ -219,8 +223,7 @@ class Composer {
     }
     if (!decoded) {
       DebugPrint("Compose_Image_Data_Thread : Decode error \n");
-      if (m_s.stats)
-        m_s.stats->decodeErrors.fetch_add(1);
+      m_stats.decodeErrors.fetch_add(1);
       m_app.JPEGImageBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
@@ -231,16 +234,14 @@ class Composer {
     m_dwPreviousPts = pts;
     info.dwTimeStamp = pts / 90;
     m_app.m_wImageBufferWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
-    if (m_s.stats)
-      m_s.stats->pictures.fetch_add(1);
+    m_stats.pictures.fetch_add(1);
     m_app.JPEGImageBufferRelSemaphore->Release(1);
     return Pass::kKept;
   }
 
   // A picture larger than the client can show: dropped, and told once.
   Pass Refuse(PictureSize size) {
-    if (m_s.stats)
-      m_s.stats->tooLarge.fetch_add(1);
+    m_stats.tooLarge.fetch_add(1);
     if (!m_bToldTooLarge && m_s.pictureTooLarge) {
       m_bToldTooLarge = true;
       m_s.pictureTooLarge(static_cast<std::uint16_t>(std::min<std::uint32_t>(size.width, 0xFFFF)),
@@ -266,6 +267,9 @@ class Composer {
   CAppData& m_app;
   const platform::StopToken& m_stop;
   StreamSlotInfo& m_info;
+  ComposeStats m_ownStats;  // counts of a setup that asks for none
+  ComposeStats& m_stats;
+  platform::IClock& m_clock;
   std::uint32_t m_dwFrameNumber = 0;
   bool m_bHaveFirstPicture = false;
   std::uint32_t m_dwPreviousPts = 0;
@@ -327,6 +331,7 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4) {
   s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
   s.slotInfo = &SlotInfo();
   s.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent;
+  s.clock = &app::Clock();
   s.pictureTooLarge = [](std::uint16_t width, std::uint16_t height) {
     if (g_lpApp)
       platform::PostMessage(g_lpApp->m_hWndMainDialog.load(), WM_PICTURETOOLARGE, width, height);

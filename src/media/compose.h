@@ -65,7 +65,9 @@ struct ComposeSetup {
   CSystemBuffer* recordRing = nullptr;      // frames are filed when set
   StreamSlotInfo* slotInfo = nullptr;
   std::shared_ptr<platform::Event> endOfStreams;
-  ComposeStats* stats = nullptr;
+  ComposeStats* stats = nullptr;  // the counts go here when given
+  platform::IClock* clock =
+      nullptr;  // the local time filed with each frame; the real clock when null
   // Told once, with its width and height, of the first picture larger than the client can show
   // (the program posts WM_PICTURETOOLARGE to the main window); such pictures are dropped.
   std::function<void(std::uint16_t width, std::uint16_t height)> pictureTooLarge;

@@ -31,6 +31,7 @@ class Receiver {
   Receiver(const ReceiverSetup& setup, const platform::StopToken& stop)
       : m_s(setup),
         m_stop(stop),
+        m_stats(setup.stats ? *setup.stats : m_ownStats),
         m_clock(setup.clock ? *setup.clock : platform::RealClock()),
         m_assembler({setup.kind, setup.udp,
                      setup.kind == StreamKind::kVideo && setup.videoFormat == 4 && setup.udp},
@@ -57,8 +58,7 @@ class Receiver {
     return 0;
   }
   void Lost() {
-    if (m_s.stats)
-      m_s.stats->connectionLost.fetch_add(1);
+    m_stats.connectionLost.fetch_add(1);
     m_socket.Cleanup();
     if (m_s.reportLost)
       m_s.reportLost();
@@ -67,10 +67,7 @@ class Receiver {
     m_s.app->m_bConnected = 0;
     m_s.app->m_bStreamsStarted = 0;
   }
-  void CountBadHeader() {
-    if (m_s.stats)
-      m_s.stats->badHeaders.fetch_add(1);
-  }
+  void CountBadHeader() { m_stats.badHeaders.fetch_add(1); }
 
   bool Open();
   bool SendRequest();
@@ -84,6 +81,8 @@ class Receiver {
 
   const ReceiverSetup& m_s;
   const platform::StopToken& m_stop;
+  ReceiverStats m_ownStats;  // counts of a setup that asks for none
+  ReceiverStats& m_stats;
   platform::IClock& m_clock;
   CBlockingSocket m_socket;
   CSockAddr m_server;
@@ -233,14 +232,12 @@ void Receiver::Account(const AssemblyStep& step) {
       }
       if (step.reason == AbandonReason::kSequenceGap && m_s.udp && video)
         DebugPrint("Get_Image_Data_Thread : Sequence Number is wrong \n");
-      if (m_s.stats)
-        m_s.stats->framesAbandoned.fetch_add(1);
+      m_stats.framesAbandoned.fetch_add(1);
       m_s.app->m_dwLostPackets.fetch_add(1);
       break;
     case AssemblyEvent::kGateDrop:
       DebugPrint("@@@ Get_Image_Data_Thread : Drop P @@@ \n");
-      if (m_s.stats)
-        m_s.stats->keyGateDrops.fetch_add(1);
+      m_stats.keyGateDrops.fetch_add(1);
       break;
     default:
       break;
@@ -372,8 +369,7 @@ std::uint32_t Receiver::Run() {
     }
     m_s.lengths[index] = length;
     *m_s.writeIndex = static_cast<std::uint16_t>(index + 1 == kReceiveSlots ? 0 : index + 1);
-    if (m_s.stats)
-      m_s.stats->framesHanded.fetch_add(1);
+    m_stats.framesHanded.fetch_add(1);
     m_s.filledSlots->Release(1);
   }
 }

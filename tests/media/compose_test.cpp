@@ -18,6 +18,7 @@
 #include "media/audio/wave_out_player.h"
 #include "media/stream_receiver.h"
 #include "net/frame_info_block.h"
+#include "platform/testing/manual_clock.h"
 
 namespace {
 
@@ -260,6 +261,30 @@ TEST_F(ComposeTest, PicturesLargerThanTheClientCanShowAreDroppedAndToldOnce) {
   EXPECT_EQ(told[0].width, 65535);
   EXPECT_EQ(told[0].height, 65535);
   EXPECT_EQ(m_app.JPEGImageBufferSemaphore->Count(), 19u);
+}
+
+// A frame filed in the pre-record ring carries the local time of the compose thread's clock.
+TEST_F(ComposeTest, FiledFramesTakeTheLocalTimeOfTheInjectedClock) {
+  const std::vector<ClipFrame> clip =
+      fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  CSystemBuffer ring;
+  ASSERT_TRUE(ring.Allocate());
+  platform::testing::ManualClock clock;
+  clock.SetLocalTime(platform::LocalTime{2031, 7, 4, 17, 23, 5, 9, 321});
+  m_app.m_wFrameWidth = 352;
+  m_app.m_wFrameHeight = 288;
+  m_setup.mpeg4 = false;
+  m_setup.recordRing = &ring;
+  m_setup.clock = &clock;
+  Start();
+  ASSERT_TRUE(Receive(m_app, clip[0].frame));
+  Shown shown;
+  std::uint16_t read = 0;
+  ASSERT_TRUE(TakePicture(m_app, m_slots, 352 * 288 * 3, shown, read));
+  EXPECT_EQ(ring.NextSlot(), 1);
+  EXPECT_EQ(ring.Descriptor(0).StoreTime, (SystemTime{2031, 7, 0, 17, 23, 5, 9, 0}));
+  EXPECT_EQ(ring.Descriptor(0).byResolution, 2);  // 352 x 288
 }
 
 TEST(PictureIntervalTest, MillisecondsBetweenStampsAcrossTheWrapNeverBackwardsNorOverflowing) {
