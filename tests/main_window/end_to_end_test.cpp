@@ -183,16 +183,22 @@ TEST_F(EndToEndTest, Mpeg4OverUdpShowsThePictureAndItsRates) {
   EXPECT_EQ(stream.Requests().front().commands.front(), "Mpeg4");
 }
 
-TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
-  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
-  ASSERT_FALSE(clip.empty());
+// The JPEG clip's pictures at 352 x 288, decoded.
+std::vector<Picture> DecodedJpegPictures(const std::vector<fakes::ClipFrame>& clip) {
   std::vector<Picture> pictures;
   for (const fakes::ClipFrame& frame : clip) {
     Picture picture(kJpegFrameSlotBytes);
-    ASSERT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
+    EXPECT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
     picture.resize(352 * 288 * 3);
     pictures.push_back(std::move(picture));
   }
+  return pictures;
+}
+
+TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
+  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedJpegPictures(clip);
   fakes::FakeStreamServer stream;
   stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
   stream.SetJpegClip(clip);
@@ -287,13 +293,7 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   app::SetClock(&clock);
   const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
   ASSERT_FALSE(clip.empty());
-  std::vector<Picture> pictures;
-  for (const fakes::ClipFrame& frame : clip) {
-    Picture picture(kJpegFrameSlotBytes);
-    ASSERT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
-    picture.resize(352 * 288 * 3);
-    pictures.push_back(std::move(picture));
-  }
+  const std::vector<Picture> pictures = DecodedJpegPictures(clip);
   fakes::FakeStreamServer stream;
   stream.SetJpegClip(clip);
   stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));

@@ -31,15 +31,7 @@ using fakes::ClipFrame;
 
 // Puts a frame into the next image receive slot as a receiver would.
 bool Receive(CAppData& app, const ByteVector& frame) {
-  if (!app.ImageSocketBufferSem->Wait(10000))
-    return false;
-  const std::uint16_t i = app.m_wImageSocketWriteIndex;
-  std::memcpy(app.m_pImageSocketBuffer.get() + std::size_t{i} * kReceiveSlotBytes, frame.data(),
-              frame.size());
-  app.m_pImageSocketLength[i] = static_cast<std::uint32_t>(frame.size());
-  app.m_wImageSocketWriteIndex = static_cast<std::uint16_t>((i + 1) % kReceiveSlots);
-  app.ImageSocketBufferRelSemaphore->Release(1);
-  return true;
+  return fakes::ReceiveImageFrame(app, frame, 10000);
 }
 
 struct Shown {
@@ -78,8 +70,25 @@ class ComposeTest : public ::testing::Test {
     m_thread.Start("compose",
                    [this](platform::StopToken stop) { return RunCompose(m_setup, stop); });
   }
+  // The MPEG-4 form for pictures of width x height, its decoder opened as the program opens it.
+  void UseMpeg4(std::uint16_t width, std::uint16_t height) {
+    ASSERT_EQ(m_decoder.AllocateBuffers(), 1);
+    ASSERT_TRUE(m_decoder.Open(width, height, kProgramReferenceMode));
+    UseSize(width, height);
+    m_setup.mpeg4 = true;
+    m_setup.decoder = &m_decoder;
+  }
+  void UseJpeg(std::uint16_t width, std::uint16_t height) {
+    UseSize(width, height);
+    m_setup.mpeg4 = false;
+  }
+  void UseSize(std::uint16_t width, std::uint16_t height) {
+    m_app.m_wFrameWidth = width;
+    m_app.m_wFrameHeight = height;
+  }
 
   CAppData m_app;
+  CMpeg4DecoderContext m_decoder;
   StreamSlotInfo m_slots;
   ComposeStats m_stats;
   ComposeSetup m_setup;
@@ -91,13 +100,7 @@ TEST_F(ComposeTest, Mpeg4PicturesMatchTheDecoderFedDirectlyAndStartAtTheFirstIVo
   const ByteVector m4v = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v");
   const std::vector<ClipFrame> clip = fakes::Mpeg4Clip(m4v);
   ASSERT_EQ(clip.size(), 30u);
-  CMpeg4DecoderContext decoder;
-  ASSERT_EQ(decoder.AllocateBuffers(), 1);
-  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
-  m_app.m_wFrameWidth = 176;
-  m_app.m_wFrameHeight = 144;
-  m_setup.mpeg4 = true;
-  m_setup.decoder = &decoder;
+  UseMpeg4(176, 144);
   Start();
 
   // The reference: the second GOP's frames fed straight to a decoder of its own.
@@ -129,9 +132,7 @@ TEST_F(ComposeTest, JpegPicturesMatchTheJpegLayer) {
   const ByteVector mjpeg = fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg");
   const std::vector<ClipFrame> clip = fakes::JpegClip(mjpeg);
   ASSERT_GE(clip.size(), 3u);
-  m_app.m_wFrameWidth = 352;
-  m_app.m_wFrameHeight = 288;
-  m_setup.mpeg4 = false;
+  UseJpeg(352, 288);
   Start();
   const std::size_t bytes = 352 * 288 * 3;
   std::uint16_t read = 0;
@@ -157,9 +158,7 @@ TEST_F(ComposeTest, TimeStampsComeFromTheFrameHeaderNotFromThePictureOrTheSound)
   ASSERT_GE(clip.size(), 3u);
   CWaveOutPlayer player;
   ASSERT_TRUE(player.AllocateBuffers());
-  m_app.m_wFrameWidth = 352;
-  m_app.m_wFrameHeight = 288;
-  m_setup.mpeg4 = false;
+  UseJpeg(352, 288);
   m_setup.player = &player;
   Start();
   constexpr std::uint32_t kStep = 3600;  // 40 ms
@@ -220,13 +219,7 @@ TEST_F(ComposeTest, PicturesLargerThanTheClientCanShowAreDroppedAndToldOnce) {
   }
   const std::vector<ClipFrame> mpeg4Clip =
       fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
-  CMpeg4DecoderContext decoder;
-  ASSERT_EQ(decoder.AllocateBuffers(), 1);
-  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
-  m_app.m_wFrameWidth = 176;
-  m_app.m_wFrameHeight = 144;
-  m_setup.mpeg4 = true;
-  m_setup.decoder = &decoder;
+  UseMpeg4(176, 144);
   Start();
   for (int i = 0; i < 3; ++i)
     ASSERT_TRUE(
@@ -247,9 +240,7 @@ TEST_F(ComposeTest, PicturesLargerThanTheClientCanShowAreDroppedAndToldOnce) {
   m_stop->Reset();
   told.clear();
   m_stats.tooLarge = 0;
-  m_app.m_wFrameWidth = 352;
-  m_app.m_wFrameHeight = 288;
-  m_setup.mpeg4 = false;
+  UseJpeg(352, 288);
   Start();
   for (std::uint32_t i = 0; i < 3; ++i)
     ASSERT_TRUE(Receive(m_app, fakes::BuildFrame(fakes::kStreamIdJpeg, 3003u * i, jpeg65535,
@@ -272,9 +263,7 @@ TEST_F(ComposeTest, FiledFramesTakeTheLocalTimeOfTheInjectedClock) {
   ASSERT_TRUE(ring.Allocate());
   platform::testing::ManualClock clock;
   clock.SetLocalTime(platform::LocalTime{2031, 7, 4, 17, 23, 5, 9, 321});
-  m_app.m_wFrameWidth = 352;
-  m_app.m_wFrameHeight = 288;
-  m_setup.mpeg4 = false;
+  UseJpeg(352, 288);
   m_setup.recordRing = &ring;
   m_setup.clock = &clock;
   Start();
@@ -308,13 +297,7 @@ TEST(PictureIntervalTest, MillisecondsBetweenStampsAcrossTheWrapNeverBackwardsNo
 }
 
 TEST_F(ComposeTest, FramesThatAreNotPicturesAreDroppedAndTheirSlotsComeBack) {
-  m_app.m_wFrameWidth = 176;
-  m_app.m_wFrameHeight = 144;
-  CMpeg4DecoderContext decoder;
-  ASSERT_EQ(decoder.AllocateBuffers(), 1);
-  ASSERT_TRUE(decoder.Open(176, 144, kProgramReferenceMode));
-  m_setup.mpeg4 = true;
-  m_setup.decoder = &decoder;
+  UseMpeg4(176, 144);
   Start();
   const ByteVector garbage(500, 0x5A);
   const ByteVector jpegId =

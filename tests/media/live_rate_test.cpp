@@ -129,15 +129,9 @@ class LiveRateTest : public ::testing::TestWithParam<RateCase> {
   // Puts a frame into the next image receive slot, as a receiver does; false when the ring is
   // full (a receiver would wait, and the frame is lost to the stream).
   bool Receive(const ByteVector& frame) {
-    if (!m_app.ImageSocketBufferSem->Wait(0))
+    if (!fakes::ReceiveImageFrame(m_app, frame, 0))
       return false;
-    const std::uint16_t i = m_app.m_wImageSocketWriteIndex;
-    std::memcpy(m_app.m_pImageSocketBuffer.get() + std::size_t{i} * kReceiveSlotBytes, frame.data(),
-                frame.size());
-    m_app.m_pImageSocketLength[i] = static_cast<std::uint32_t>(frame.size());
-    m_app.m_wImageSocketWriteIndex = static_cast<std::uint16_t>((i + 1) % kReceiveSlots);
     ++m_placed;
-    m_app.ImageSocketBufferRelSemaphore->Release(1);
     return true;
   }
   // Lets time pass up to `target`, stopping at every time-out the show thread waits for.
