@@ -183,6 +183,15 @@ TEST_F(EndToEndTest, Mpeg4OverUdpShowsThePictureAndItsRates) {
   EXPECT_EQ(stream.Requests().front().commands.front(), "Mpeg4");
 }
 
+// The stream side for a JPEG session: the clip for "Jpeg" requests (the MPEG-4 one for others),
+// a frame every 20 ms for as long as a test runs.
+void ServeJpeg(fakes::FakeStreamServer& stream, const std::vector<fakes::ClipFrame>& clip) {
+  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
+  stream.SetJpegClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+}
+
 // The JPEG clip's pictures at 352 x 288, decoded.
 std::vector<Picture> DecodedJpegPictures(const std::vector<fakes::ClipFrame>& clip) {
   std::vector<Picture> pictures;
@@ -200,10 +209,7 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
   ASSERT_FALSE(clip.empty());
   const std::vector<Picture> pictures = DecodedJpegPictures(clip);
   fakes::FakeStreamServer stream;
-  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
-  stream.SetJpegClip(clip);
-  stream.SetFrameInterval(std::chrono::milliseconds(20));
-  stream.SetLoops(1000);
+  ServeJpeg(stream, clip);
   fakes::FakeVideoServer web;
   web.SetStreamReply(StreamReply(stream.Port()));
   WriteSettings(web.WebPort(), 0, 1);
@@ -295,10 +301,7 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   ASSERT_FALSE(clip.empty());
   const std::vector<Picture> pictures = DecodedJpegPictures(clip);
   fakes::FakeStreamServer stream;
-  stream.SetJpegClip(clip);
-  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
-  stream.SetFrameInterval(std::chrono::milliseconds(20));
-  stream.SetLoops(1000);
+  ServeJpeg(stream, clip);
   // Over UDP every third packet is lost: no frame completes.
   fakes::StreamFaults lossy;
   lossy.udpOnly = true;
@@ -422,10 +425,7 @@ TEST_F(EndToEndTest, PictureTheClientCannotShowInTheStreamEndsTheSessionForTheLo
                                     kJpegPictureOffset, true);
   }
   fakes::FakeStreamServer stream;
-  stream.SetJpegClip(clip);
-  stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
-  stream.SetFrameInterval(std::chrono::milliseconds(20));
-  stream.SetLoops(1000);
+  ServeJpeg(stream, clip);
   fakes::FakeVideoServer web;
   web.SetStreamReply(StreamReply(stream.Port()));
   std::atomic<int> logins{0};
