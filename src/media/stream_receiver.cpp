@@ -139,9 +139,11 @@ bool Receiver::Open() {
     m_socket.Create(CBlockingSocket::kDatagram);
     m_server = CSockAddr(m_s.serverAddress.c_str(), m_s.streamPort);
     for (int attempt = 0; attempt < 3; ++attempt) {
-      const std::uint16_t port = m_s.localPort
-                                     ? m_s.localPort(attempt)
-                                     : static_cast<std::uint16_t>(50000 + m_clock.Ticks() % 10000);
+      // The port follows the machine's tick count, not the receiver's clock: a clock that stands
+      // still would name the same port on every try.
+      const std::uint16_t port =
+          m_s.localPort ? m_s.localPort(attempt)
+                        : static_cast<std::uint16_t>(50000 + platform::TickCount() % 10000);
       try {
         m_socket.Bind(CSockAddr(m_s.localAddress.c_str(), port));
         return true;

@@ -33,6 +33,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <optional>
 
 namespace main_window_test {
 namespace {
@@ -328,8 +329,14 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   });
   WriteSettings(web.WebPort(), 0, 0);
 
-  // Lets the engine's clock run to the next time-out a thread waits for.
-  const auto nextTimeOut = [&] { clock.Advance(std::max(clock.NextTimeout().value_or(1), 1u)); };
+  // Lets the engine's clock run to the time-out the re-login waits for; false while it is not
+  // waiting yet (the step is tried again on the next round).
+  const auto nextTimeOut = [&] {
+    const std::optional<std::uint32_t> next = clock.NextTimeout();
+    if (next)
+      clock.Advance(std::max(*next, 1u));
+    return next.has_value();
+  };
   enum class Phase { kUdp, kReLogin, kFailed, kElapsed, kRetry, kPicture, kRates, kDone };
   Phase phase = Phase::kUdp;
   const auto last = [&] {
@@ -350,22 +357,16 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
         }
         break;
       case Phase::kReLogin:  // the 2 s pause after the refused attempt
-        if (last() == "Start login" && logins.load() == 2) {
-          nextTimeOut();
+        if (last() == "Start login" && logins.load() == 2 && nextTimeOut())
           phase = Phase::kFailed;
-        }
         break;
       case Phase::kFailed:  // the back-off
-        if (last() == "Login process is failed,wait a moment !!") {
-          nextTimeOut();
+        if (last() == "Login process is failed,wait a moment !!" && nextTimeOut())
           phase = Phase::kElapsed;
-        }
         break;
       case Phase::kElapsed:  // the 4 s pause
-        if (last() == "ESCAPED TIME:  00:02") {
-          nextTimeOut();
+        if (last() == "ESCAPED TIME:  00:02" && nextTimeOut())
           phase = Phase::kRetry;
-        }
         break;
       case Phase::kRetry:
         if (stream.Requests().size() >= 2 && !stream.Requests().back().udp)
