@@ -4,17 +4,22 @@
 // Reported per session: latency from a frame's last packet to its hand-over (p50, p99, max, in
 // microseconds), CPU time per frame of the whole process (the fake server included), frames
 // lost, and heap allocations made by the client threads after the first key frame. Then the
-// decode to picture alone per frame, next to libavcodec + libswscale.
+// shown rate of the MPEG-4 road next to the JPEG road's, with the show thread's pacing on the
+// 1 ms ticker. Then the decode to picture alone per frame, next to libavcodec + libswscale.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <turbojpeg.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,7 +29,9 @@
 #include "fakes/stream_app_block.h"
 #include "fakes/stream_packets.h"
 #include "media/compose.h"
+#include "media/show_pacing.h"
 #include "media/stream_receiver.h"
+#include "platform/clock.h"
 
 #ifdef MEDIA_BENCH_HAVE_AVCODEC
 extern "C" {
@@ -185,6 +192,174 @@ void BM_LivePath(benchmark::State& state) {
 }
 BENCHMARK(BM_LivePath)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The shown rate: the server sends 30 frames a second (33 ms apart, stamped so) over UDP; the
+// receiver, compose and show threads run as in the program, the show thread clocked by the 1 ms
+// ticker and pacing as with video and sound (AvSwitch Option 3), the window's hand-over answered
+// at once. The JPEG road streams the clip's pictures as an MJPEG encoder writes them, so their
+// data holds what real pictures hold. Reported over the measuring time (after a second of
+// warm-up): pictures shown and frames sent per second, and the fewest shown in one second.
+constexpr int kStreamIntervalMs = 33;
+double g_shownSeconds = 10.0;
+double g_warmUpSeconds = 1.0;
+
+const std::vector<fakes::ClipFrame>& StampedMpeg4Clip() {
+  static const std::vector<fakes::ClipFrame> clip =
+      fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_DATA_DIR "/clip_704x576.m4v"), kStreamIntervalMs * 90);
+  return clip;
+}
+
+// Ten seconds of ffmpeg's test scene at 704 x 576 as its MJPEG encoder writes them: in about
+// one picture of five the scan data holds bytes that read as a start code with a time stamp, as
+// a camera's pictures do. Where ffmpeg cannot be run, libjpeg-turbo's encode of the MPEG-4
+// clip's pictures.
+fakes::ByteVector FfmpegMjpeg() {
+  const std::string command =
+      "ffmpeg -hide_banner -loglevel error -f lavfi -i testsrc2=size=704x576:rate=30 "
+      "-frames:v 300 -f mjpeg -q:v 5 - 2>/dev/null";
+  fakes::ByteVector mjpeg;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    std::uint8_t buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      mjpeg.insert(mjpeg.end(), buffer, buffer + n);
+    ::pclose(pipe);
+  }
+  return mjpeg;
+}
+
+fakes::ByteVector TurboMjpeg() {
+  CMpeg4DecoderContext decoder;
+  decoder.AllocateBuffers();
+  decoder.Open(kWidth, kHeight, 1);
+  std::vector<std::uint8_t> picture(std::size_t{kWidth} * kHeight * 3);
+  fakes::ByteVector mjpeg;
+  tjhandle compressor = tjInitCompress();
+  for (const auto& f : Clip()) {
+    decoder.DecodeFrameInto(f.elementary.data(), static_cast<std::uint32_t>(f.elementary.size()),
+                            picture);
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    if (tjCompress2(compressor, picture.data(), kWidth, 0, kHeight, TJPF_BGR, &jpeg, &size,
+                    TJSAMP_420, 85, TJFLAG_BOTTOMUP) == 0) {
+      mjpeg.insert(mjpeg.end(), jpeg, jpeg + size);
+    }
+    tjFree(jpeg);
+  }
+  tjDestroy(compressor);
+  return mjpeg;
+}
+
+const std::vector<fakes::ClipFrame>& JpegPicturesClip() {
+  static const std::vector<fakes::ClipFrame> clip = [] {
+    auto pictures = fakes::JpegClip(FfmpegMjpeg(), kStreamIntervalMs * 90);
+    return pictures.empty() ? fakes::JpegClip(TurboMjpeg(), kStreamIntervalMs * 90) : pictures;
+  }();
+  return clip;
+}
+
+struct ShownRate {
+  double shownPerSecond = 0;
+  double sentPerSecond = 0;
+  std::uint32_t fewestInASecond = 0;
+};
+
+ShownRate RunShown(bool jpeg) {
+  using Seconds = std::chrono::duration<double>;
+  ShownRate result;
+  SetFrameHeaderAlarmHooks(FrameHeaderAlarmHooks{});
+  const auto& clip = jpeg ? JpegPicturesClip() : StampedMpeg4Clip();
+  const auto total = Seconds(g_warmUpSeconds + g_shownSeconds + 1);
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(clip);
+  server.SetFrameInterval(std::chrono::milliseconds(kStreamIntervalMs));
+  server.SetLoops(static_cast<std::uint32_t>(total.count() * 1000 / kStreamIntervalMs /
+                                             static_cast<double>(clip.size())) +
+                  1);
+  g_lpApp = std::make_unique<CAppData>();
+  CAppData& app = *g_lpApp;
+  PrepareApp(app, server.Port());
+  fakes::PrepareShowEvents(app);
+  app.m_byVideoFormat = jpeg ? 0 : 4;
+  CMpeg4DecoderContext decoder;
+  decoder.AllocateBuffers();
+  decoder.Open(kWidth, kHeight, 1);
+  app.m_pDecoderContext = &decoder;
+
+  std::mutex lock;
+  std::vector<Clock::time_point> shownAt;
+  ReceiverSetup receiver = ReceiverSetupFromApp(StreamKind::kVideo, true);
+  receiver.reportLost = [] {};
+  const ComposeSetup compose = ComposeSetupFromApp(!jpeg);
+  PacingSetup show = PacingSetupFromApp();
+  show.avSwitchOption = 3;
+  show.imageReady = [&] {
+    {
+      const std::lock_guard guard(lock);
+      shownAt.push_back(Clock::now());
+    }
+    app.FinishShowImageJobEvent->Set();
+  };
+  platform::Ticker ticker;
+  ticker.Start(1, [&app] { app.MainTimerTickEvent[0]->Set(); });
+  platform::Thread receiverThread;
+  platform::Thread composeThread;
+  platform::Thread showThread;
+  receiverThread.Start("receiver",
+                       [&](platform::StopToken s) { return RunStreamReceiver(receiver, s); });
+  composeThread.Start("compose", [&](platform::StopToken s) { return RunCompose(compose, s); });
+  showThread.Start("show", [&](platform::StopToken s) { return RunShowImageData(show, s); });
+
+  const auto begin =
+      Clock::now() + std::chrono::duration_cast<Clock::duration>(Seconds(g_warmUpSeconds));
+  const auto end = begin + std::chrono::duration_cast<Clock::duration>(Seconds(g_shownSeconds));
+  std::this_thread::sleep_until(end);
+  app.h_EndofGetJpegImageEvent->Set();
+  app.ShowStopEvent->Set();
+  for (platform::Thread* thread : {&receiverThread, &composeThread, &showThread}) {
+    thread->RequestStop();
+    thread->Join(10000);
+  }
+  ticker.Stop();
+  const auto sent = server.FrameSentTimes();
+  server.Stop();
+  g_lpApp.reset();
+
+  const auto inWindow = [&](Clock::time_point t) { return t >= begin && t < end; };
+  const auto seconds = static_cast<std::size_t>(g_shownSeconds);
+  std::vector<std::uint32_t> perSecond(std::max<std::size_t>(seconds, 1), 0);
+  std::size_t shown = 0;
+  for (const auto t : shownAt) {
+    if (!inWindow(t))
+      continue;
+    ++shown;
+    const auto second = static_cast<std::size_t>(Seconds(t - begin).count());
+    if (second < perSecond.size())
+      ++perSecond[second];
+  }
+  const auto sentInWindow = std::count_if(sent.begin(), sent.end(), inWindow);
+  result.shownPerSecond = static_cast<double>(shown) / g_shownSeconds;
+  result.sentPerSecond = static_cast<double>(sentInWindow) / g_shownSeconds;
+  result.fewestInASecond = *std::min_element(perSecond.begin(), perSecond.end());
+  return result;
+}
+
+void BM_ShownRate(benchmark::State& state) {
+  const bool jpeg = state.range(0) != 0;
+  ShownRate last;
+  for (auto _ : state) {
+    last = RunShown(jpeg);
+  }
+  state.counters["shown_per_s"] = last.shownPerSecond;
+  state.counters["sent_per_s"] = last.sentPerSecond;
+  state.counters["fewest_in_1s"] = last.fewestInASecond;
+  state.SetLabel(jpeg ? "JPEG" : "MPEG-4");
+}
+BENCHMARK(BM_ShownRate)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // Decode to picture alone, one thread: our decoder through its context wrapper into the
 // bottom-up 24-bit picture the window shows (as the compose thread has it written into its ring
 // slot), against libavcodec + libswscale to the same bottom-up BGR24 picture, and libavcodec's
@@ -263,6 +438,31 @@ void BM_DecodeClip_Libavcodec(benchmark::State& state) {
 BENCHMARK(BM_DecodeClip_Libavcodec)->Unit(benchmark::kMillisecond);
 #endif
 
+// Our own flag: --seconds=N, the shown rate's measuring time per road (10 s). A
+// --benchmark_min_time below one second is the smoke run: half a second after a fifth of warm-up.
+void TakeOwnFlags(int& argc, char** argv) {
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--seconds=", 0) == 0) {
+      g_shownSeconds = std::max(1.0, std::atof(arg.c_str() + 10));
+      continue;
+    }
+    if (arg.rfind("--benchmark_min_time=", 0) == 0 && std::atof(arg.c_str() + 21) < 1.0) {
+      g_shownSeconds = 0.5;
+      g_warmUpSeconds = 0.2;
+    }
+    argv[kept++] = argv[i];
+  }
+  argc = kept;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  TakeOwnFlags(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

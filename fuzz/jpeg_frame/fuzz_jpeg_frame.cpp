@@ -1,9 +1,12 @@
 // DecodeJpegFrame on arbitrary bytes. The announced size is taken from the JPEG's own header
 // (so the decode path is reached) and, for a second call, from the first input bytes (so the
 // size check is). The picture buffer is exactly the announced size: any write past it is an
-// out-of-bounds write the sanitizer reports.
+// out-of-bounds write the sanitizer reports. ReadJpegFrameSize reads the same bytes, and when
+// libjpeg-turbo reads a header its size must be the same.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -28,10 +31,13 @@ void DecodeAs(std::span<const std::uint8_t> jpeg, int width, int height) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> jpeg(data, size);
+  const std::optional<JpegFrameSize> frameSize = ReadJpegFrameSize(jpeg);
   codec::jpeg::JpegJob job;
   codec::jpeg::JpegHeader header;
   if (job.Init() == codec::jpeg::JpegResult::kOk &&
       job.ReadHeader(jpeg, header) == codec::jpeg::JpegResult::kOk) {
+    if (frameSize && (frameSize->width != header.width || frameSize->height != header.height))
+      std::abort();
     DecodeAs(jpeg, header.width, header.height);
   }
   if (size >= 2) {

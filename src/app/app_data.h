@@ -297,6 +297,11 @@ class CAppData {
   std::atomic<std::uint16_t> m_wStreamMpeg4Height{0};
   std::atomic<std::uint16_t> m_wStreamJpegWidth{0};
   std::atomic<std::uint16_t> m_wStreamJpegHeight{0};
+  // A picture the client cannot show ended the session (its width and height): start-up says
+  // so and opens the login window again.
+  std::atomic<std::uint32_t> m_bPictureRefused{0};
+  std::atomic<std::uint16_t> m_wRefusedWidth{0};
+  std::atomic<std::uint16_t> m_wRefusedHeight{0};
 
   // 29.-32.
   std::uint16_t m_wLanguageId = 1033;

@@ -91,12 +91,37 @@ void StreamSize(const CAppData& app, std::uint16_t& width, std::uint16_t& height
   }
 }
 
-std::string StreamTooLargeText(const CAppData& app) {
-  std::uint16_t width = 0;
-  std::uint16_t height = 0;
-  StreamSize(app, width, height);
-  return "The video server sends a picture of " + std::to_string(width) + " x " +
-         std::to_string(height) + ", which this program cannot show.";
+// The login window until a login opens the main window (a user level of 100, a re-login under
+// way, shows it again); false when it is cancelled.
+bool RunLoginWindow(CAppData& app) {
+  for (;;) {
+    const auto login = app::LoginWindow();
+    if (!login) {
+      return false;
+    }
+    app::LoginDialogFields fields;
+    {
+      const std::lock_guard lock(app.m_SettingINI.m_TextLock);
+      fields.host = app.m_SettingINI.m_strServerAddress;
+      fields.userName = app.m_SettingINI.m_strUserName;
+    }
+    fields.password = kDefaultLoginPassword;
+    fields.port = std::to_string(app.m_SettingINI.m_wWebPort);
+    fields.bitRate = kLoginBitRateText;
+    if (login->DoModal(fields) != platform::IDOK) {
+      return false;
+    }
+    if (app.m_wUserLevel.load() != kUserLevelReLogin) {
+      return true;
+    }
+  }
+}
+
+// Says why a session ended for its picture, once, and makes the next session start afresh.
+void EndRefusedSession(CAppData& app) {
+  platform::ShowMessageBox(PictureTooLargeText(app.m_wRefusedWidth, app.m_wRefusedHeight), {},
+                           platform::MB_OK | platform::MB_ICONERROR);
+  app.m_bPictureRefused = 0;
 }
 
 }  // namespace
@@ -105,13 +130,21 @@ bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t
   if (videoFormat != 0 && videoFormat != 4) {
     return true;
   }
-  if (width == 0 || height == 0) {
+  return width != 0 && height != 0 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
+}
+
+std::string PictureTooLargeText(std::uint16_t width, std::uint16_t height) {
+  return "The video server sends a picture of " + std::to_string(width) + " x " +
+         std::to_string(height) + ", which this program cannot show.";
+}
+
+bool RefusePicture(std::uint16_t width, std::uint16_t height) {
+  if (!g_lpApp || g_lpApp->m_bPictureRefused.exchange(1) != 0) {
     return false;
   }
-  if (videoFormat == 4) {
-    return width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
-  }
-  return static_cast<std::size_t>(width) * height * 3 <= kDecodedSlotBytes;
+  g_lpApp->m_wRefusedWidth = width;
+  g_lpApp->m_wRefusedHeight = height;
+  return true;
 }
 
 void ResetStreamState() {
@@ -577,50 +610,44 @@ int CKavelinApp::InitInstance() {
   PrepareRollingTrace(30, programDir);
   app.m_TraceFile.Open(programDir);
 
-  // Login loop: a user level of 100 (a re-login was under way) shows the login window again.
+  // A session whose picture the client cannot show, announced in the stream reply or met in the
+  // stream, ends with the login window again.
   for (;;) {
-    const auto login = app::LoginWindow();
-    if (!login) {
+    if (!RunLoginWindow(app)) {
       return 0;
     }
-    app::LoginDialogFields fields;
-    {
-      const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-      fields.host = app.m_SettingINI.m_strServerAddress;
-      fields.userName = app.m_SettingINI.m_strUserName;
-    }
-    fields.password = kDefaultLoginPassword;
-    fields.port = std::to_string(app.m_SettingINI.m_wWebPort);
-    fields.bitRate = kLoginBitRateText;
-    if (login->DoModal(fields) != platform::IDOK) {
-      return 0;
-    }
-    if (app.m_wUserLevel.load() != kUserLevelReLogin) {
-      break;
-    }
-  }
-
-  if (InitProcessResource() == 0) {
-    DebugPrint("Initial the process resource is failed \n");
-    return 0;
-  }
-  if (InitLoginResource() == 0) {
-    DebugPrint("Initial the login resource is failed\n");
     std::uint16_t width = 0;
     std::uint16_t height = 0;
     StreamSize(app, width, height);
     if (!StreamSizeFits(app.m_byVideoFormat.load(), width, height)) {
-      platform::ShowMessageBox(StreamTooLargeText(app), {},
-                               platform::MB_OK | platform::MB_ICONERROR);
+      RefusePicture(width, height);
+      EndRefusedSession(app);
+      continue;
     }
-    return 0;
-  }
-  if (OpensMainWindow(app.m_wUserLevel.load())) {
-    if (const auto window = app::MainWindow()) {
-      window->DoModal();
+    if (InitProcessResource() == 0) {
+      DebugPrint("Initial the process resource is failed \n");
+      return 0;
     }
+    if (InitLoginResource() == 0) {
+      DebugPrint("Initial the login resource is failed\n");
+      return 0;
+    }
+    if (OpensMainWindow(app.m_wUserLevel.load())) {
+      if (const auto window = app::MainWindow()) {
+        window->DoModal();
+      }
+    }
+    if (app.m_bPictureRefused.load() == 0) {
+      return 0;
+    }
+    // The main window took the session down; the next one starts from fresh rings.
+    ExitLoginResource();
+    ExitProcessResource();
+    EndRefusedSession(app);
+    FreeSemaphore();
+    InitialSemaphore();
+    ResetStreamState();
   }
-  return 0;
 }
 
 int CKavelinApp::ExitInstance() {

@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+#include "platform/window_message.h"
 
 // Buffers of the stream rings.
 inline constexpr std::size_t kSocketSlotBytes = 102400;
@@ -39,10 +42,21 @@ constexpr std::uint16_t TimerResolution(std::uint32_t minPeriod, std::uint32_t m
   return static_cast<std::uint16_t>(resolution);
 }
 
-// True when a stream of this size fits the decoded-picture buffers: the MPEG-4 decoder takes
-// at most 720 x 576, a JPEG picture must fit a decoded slot (3 bytes a pixel); a size of 0 fits
-// nothing. Formats without a decoder take any size.
+// True when the client can show a stream of this size: the MPEG-4 decoder, and the window's
+// picture, take at most 720 x 576; a size of 0 fits nothing. Formats without a decoder take any
+// size.
 bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t height);
+
+// Posted to the main window when the stream's picture is one the client cannot show, announced
+// by a re-login's stream reply or met in the stream: wParam its width, lParam its height. The
+// window ends the session (RefusePicture) and start-up opens the login window again.
+inline constexpr std::uint32_t WM_PICTURETOOLARGE = platform::WM_USER + 0x1C;  // 0x41C
+
+// The message start-up shows for such a picture.
+std::string PictureTooLargeText(std::uint16_t width, std::uint16_t height);
+// Notes that the session ends for a picture of this size (the first such note counts); true
+// for the first.
+bool RefusePicture(std::uint16_t width, std::uint16_t height);
 
 class CKavelinApp {
  public:

@@ -1,37 +1,13 @@
 #include "app/login_pass.h"
 
-#include <array>
 #include <mutex>
 
 #include "app/app_data.h"
 #include "net/cgi_url.h"
+#include "net/login_exchange.h"
 #include "net/net_environment.h"
-#include "net/penta_send_command.h"
 
 namespace app {
-namespace {
-
-constexpr std::uint8_t kCgiLogin = 0;
-constexpr std::uint8_t kCgiRequestStream = 14;
-
-using ReplyText = std::array<char, kLoginReplyBytes + 1>;  // the reply and a NUL behind it
-
-int Exchange(net::INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeout,
-             ReplyText& text) {
-  text.fill('\0');
-  std::uint32_t length = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = url.CgiIndex();
-  exchange.url = url.GetBuffer();
-  exchange.reply =
-      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), kLoginReplyBytes);
-  exchange.replyLength = &length;
-  exchange.sendTimeout = timeout;
-  exchange.receiveTimeout = timeout;
-  return net::SendCgiRequest(exchange, environment);
-}
-
-}  // namespace
 
 std::optional<std::uint16_t> WebPortOf(std::string_view portText) {
   const std::int64_t value = net::ReplyNumber(portText);
@@ -70,19 +46,18 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
   environment.SetSessionId({});
 
   // 3.-4. Log in.
-  CCgiUrl login(kCgiLogin);
-  login.AddParam("Username", input.userName.c_str());
-  login.AddParam("Password", input.password.c_str());
-  ReplyText reply{};
-  result.code = Exchange(environment, login, kLoginTimeoutSeconds, reply);
+  net::LoginRequest login;
+  login.userName = input.userName;
+  login.password = input.password;
+  login.timeoutSeconds = kLoginTimeoutSeconds;
+  const net::LoginStep loggedIn = net::SendLogin(environment, login);
+  result.code = loggedIn.code;
   result.serverAddress = environment.ServerAddress();
   if (result.code != kLoginSucceeded)
     return result;
 
   // 5.-6. The reply and the product.
-  result.login = net::ParseLoginReplyFields(reply.data());
-  if (result.login.sessionId)
-    environment.SetSessionId(*result.login.sessionId);
+  result.login = loggedIn.fields;
   if (result.login.productId.value_or(0) != kServedProductId) {
     result.code = kLoginWrongProduct;
     return result;
@@ -93,13 +68,10 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
   }
 
   // 7.-8. The stream parameters.
-  CCgiUrl stream(kCgiRequestStream);
-  if (const std::string session = environment.SessionId(); !session.empty())
-    stream.AddParam("SessionID", session.c_str());
-  result.code = Exchange(environment, stream, kStreamRequestTimeoutSeconds, reply);
-  if (result.code != kLoginSucceeded)
-    return result;
-  result.stream = net::ParseStreamReplyFields(reply.data());
+  const net::StreamStep stream = net::RequestStream(environment, kStreamRequestTimeoutSeconds);
+  result.code = stream.code;
+  if (result.code == kLoginSucceeded)
+    result.stream = stream.fields;
   return result;
 }
 

@@ -19,8 +19,7 @@ class CAppData;
 
 namespace app {
 
-// The reply buffer of both requests and their send and receive time-outs, in seconds.
-inline constexpr std::size_t kLoginReplyBytes = 2048;
+// The send and receive time-outs of the two requests, in seconds.
 inline constexpr std::uint16_t kLoginTimeoutSeconds = 5;
 inline constexpr std::uint16_t kStreamRequestTimeoutSeconds = 1;
 // The one product this client serves.

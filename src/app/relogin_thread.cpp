@@ -11,10 +11,9 @@
 #include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "media/frame_header.h"
-#include "net/cgi_url.h"
+#include "net/login_exchange.h"
 #include "net/login_reply.h"
 #include "net/net_environment.h"
-#include "net/penta_send_command.h"
 #include "platform/clock.h"
 
 namespace {
@@ -33,56 +32,30 @@ platform::WParam StartLoginArgument() {
   return reinterpret_cast<platform::WParam>(kStartLoginText);
 }
 
-// One CGI exchange with the re-login's time-outs (2 s each). The reply ends in a NUL.
-int Exchange(std::uint8_t cgiIndex, CCgiUrl& url, std::array<char, kReLoginReplyBytes + 1>& text) {
-  text.fill('\0');
-  std::uint32_t length = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = cgiIndex;
-  exchange.url = url.GetBuffer();
-  exchange.reply =
-      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(text.data()), kReLoginReplyBytes);
-  exchange.replyLength = &length;
-  exchange.sendTimeout = 2;
-  exchange.receiveTimeout = 2;
-  return net::SendCgiRequest(exchange);
-}
+// The re-login's requests wait 2 s for each send and read.
+constexpr std::uint16_t kReLoginTimeoutSeconds = 2;
 
-// The login and stream requests. True when both were accepted and the stream can be shown.
-bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
-  std::string user;
-  std::string password;
+enum class Attempt { kLoggedIn, kFailed, kPictureTooLarge };
+
+// The login and stream requests, their replies stored as the session's.
+Attempt AttemptLogin(CAppData& app, const platform::StopToken& stop) {
+  net::LoginRequest request;
   {
     const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-    user = app.m_SettingINI.m_strUserName;
-    password = app.m_SettingINI.m_strPassword;
+    request.userName = app.m_SettingINI.m_strUserName;
+    request.password = app.m_SettingINI.m_strPassword;
   }
+  request.timeoutSeconds = kReLoginTimeoutSeconds;
+  request.stop = &stop;
   net::INetEnvironment& environment = net::Environment();
   environment.SetSessionId({});
-  CCgiUrl login(0);
-  login.AddParam("Username", user.c_str());
-  login.AddParam("Password", password.c_str());
-  if (const std::string session = environment.SessionId(); !session.empty()) {
-    login.AddParam("SessionID", session.c_str());
-  }
-  std::array<char, kReLoginReplyBytes + 1> reply{};
-  const bool loggedIn = Exchange(0, login, reply) == 1;
-  if (loggedIn) {
-    login.Reset();
-    ParseLoginReply(reply.data());
-  }
-  CCgiUrl stream(14);
-  if (const std::string session = environment.SessionId(); !session.empty()) {
-    stream.AddParam("SessionID", session.c_str());
-  }
-  if (!loggedIn || stop.StopRequested()) {
-    return false;
-  }
-  if (Exchange(14, stream, reply) != 1) {
-    return false;
-  }
-  stream.Reset();
-  ParseLoginReplyEx(reply.data());
+  const net::LoginExchange exchange =
+      net::RunLoginExchange(environment, request, kReLoginTimeoutSeconds);
+  if (exchange.loggedIn)
+    StoreLoginReplyFields(exchange.login);
+  if (exchange.code != 1 || exchange.stopped)
+    return Attempt::kFailed;
+  StoreStreamReplyFields(exchange.stream);
   const std::uint8_t format = app.m_byVideoFormat.load();
   const std::uint16_t width = format == 0 ? app.m_wJpegWidth : app.m_wMpeg4Width;
   const std::uint16_t height = format == 0 ? app.m_wJpegHeight : app.m_wMpeg4Height;
@@ -90,9 +63,11 @@ bool AttemptLogin(CAppData& app, const platform::StopToken& stop) {
     app::TraceLine(
         FormatDebugText("ReLoginThread : the stream size %ux%u does not fit the picture buffers \n",
                         static_cast<unsigned>(width), static_cast<unsigned>(height)));
-    return false;
+    // The session ends: the main window closes, start-up says why and opens the login window.
+    platform::PostMessage(app.m_hWndMainDialog.load(), WM_PICTURETOOLARGE, width, height);
+    return Attempt::kPictureTooLarge;
   }
-  return true;
+  return Attempt::kLoggedIn;
 }
 
 void ApplyReply(CAppData& app) {
@@ -254,11 +229,11 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
   for (;;) {
     theApp.GetLocalAddress();
     app.m_wUserLevel = kUserLevelReLogin;
-    const bool loggedIn = AttemptLogin(app, stop);
-    if (stop.StopRequested()) {
+    const Attempt attempt = AttemptLogin(app, stop);
+    if (stop.StopRequested() || attempt == Attempt::kPictureTooLarge) {
       return 0;
     }
-    if (loggedIn) {
+    if (attempt == Attempt::kLoggedIn) {
       ApplyReply(app);
       break;
     }
@@ -319,6 +294,8 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
     if (hooks.userRecordGoesOn && hooks.userRecordGoesOn()) {
       sink->SetRecordButtonState(1);
     }
+    // The session is back: the status line ends as a first login's does, not on "Start login".
+    sink->ShowStatusText(kStartToGetImageText);
   }
   app::SignalEvent(app.StartToGetJpegImageEvent);
   app::SignalEvent(app.StartToGetAudioEvent);

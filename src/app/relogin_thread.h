@@ -17,13 +17,15 @@ inline constexpr int kStatusLoggedIn = 5;
 inline constexpr int kStatusRetrying = 6;
 inline constexpr int kStatusWaitLonger = 7;
 inline constexpr const char* kStartLoginText = "Start login";
+// The status line while the streams start, at the main window's opening and after a re-login,
+// until the painter's first rates replace it.
+inline constexpr const char* kStartToGetImageText = "Start to get image!!";
 
 // Waits of the attempt loop, in milliseconds.
 inline constexpr std::uint32_t kReLoginPauseMs = 2000;
 inline constexpr std::uint32_t kReLoginAfterStatusMs = 4000;
 inline constexpr std::uint32_t kReLoginWaitLongerMs = 40000;
 inline constexpr std::uint32_t kReLoginInitDoneMs = 5000;
-inline constexpr std::size_t kReLoginReplyBytes = 2048;
 
 // The back-off after `failures` failed attempts: (failures / 2000 + 1) x 3 s, at most 50 s.
 constexpr std::uint32_t ReLoginBackOffMs(std::uint64_t failures) {

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "app/app_data.h"
+#include "app/app_seams.h"
+#include "app/kavelin_app.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/context/stream_scanners.h"
@@ -32,10 +34,20 @@ SystemTime ToSystemTime(const platform::LocalTime& t) {
 
 enum class Pass { kKept, kDropped, kEnd };
 
+struct PictureSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
 class Composer {
  public:
   Composer(const ComposeSetup& setup, const platform::StopToken& stop)
-      : m_s(setup), m_app(*setup.app), m_stop(stop), m_info(*setup.slotInfo) {}
+      : m_s(setup),
+        m_app(*setup.app),
+        m_stop(stop),
+        m_info(*setup.slotInfo),
+        m_stats(setup.stats ? *setup.stats : m_ownStats),
+        m_clock(setup.clock ? *setup.clock : platform::RealClock()) {}
 
   std::uint32_t Run() {
     // Bounded by the session: every pass waits for a frame or ends on the stop events.
@@ -50,8 +62,8 @@ class Composer {
       const Pass pass = Compose(length);
       if (pass == Pass::kEnd)
         return 0;
-      if (pass == Pass::kDropped && m_s.stats)
-        m_s.stats->dropped.fetch_add(1);
+      if (pass == Pass::kDropped)
+        m_stats.dropped.fetch_add(1);
       m_app.m_wStagingIndex =
           static_cast<std::uint16_t>((m_app.m_wStagingIndex + 1) % kDecodedRingSlots);
     }
@@ -89,7 +101,7 @@ class Composer {
     c.frameWidth = m_app.m_wFrameWidth.load();
     c.frameHeight = m_app.m_wFrameHeight.load();
     c.selectedChannel = m_app.m_SettingINI.m_bySelectedChannel;
-    c.now = ToSystemTime(platform::GetLocalTime());
+    c.now = ToSystemTime(m_clock.Now());
     return c;
   }
 
@@ -108,18 +120,26 @@ class Composer {
 
   Pass Compose(std::size_t length) {
     const std::uint8_t* frame = Staging();
+    if (length < 4)
+      return Pass::kDropped;
+    const std::uint8_t high = frame[3] >> 4;
+    const std::uint8_t videoId = m_s.mpeg4 ? 0xE : 0xD;
     std::uint32_t pts = 0;
     std::uint32_t vopType = 0;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    const auto scanLength = static_cast<std::int32_t>(length);
+    // An MPEG-4 picture is scanned up to its VOP start code, for the VOP type; a JPEG picture or
+    // a sound block only in its frame header, where its time stamp is: their data may hold bytes
+    // that read as a start code with a time stamp of its own.
+    const bool mpeg4Video = m_s.mpeg4 && high == videoId;
+    const std::size_t scanned = mpeg4Video ? length : std::min(length, PayloadOffset(high));
+    const auto scanLength = static_cast<std::int32_t>(scanned);
     const std::uint32_t found =
-        m_s.mpeg4 ? m_s.decoder->Decode(frame, scanLength, &pts, &width, &height, nullptr, &vopType)
-                  : ScanMpegStream(frame, scanLength, &pts, &width, &height, nullptr, &vopType);
-    if (found == 0 || length < 4)
+        mpeg4Video
+            ? m_s.decoder->Decode(frame, scanLength, &pts, &width, &height, nullptr, &vopType)
+            : ScanMpegStream(frame, scanLength, &pts, &width, &height, nullptr, &vopType);
+    if (found == 0)
       return Pass::kDropped;
-    const std::uint8_t high = frame[3] >> 4;
-    const std::uint8_t videoId = m_s.mpeg4 ? 0xE : 0xD;
     ImageSlotInfo& staged = m_info.image[m_app.m_wStagingIndex];
     if (high == 0xC) {
       staged.byKind = 1;
@@ -128,7 +148,7 @@ class Composer {
     if (high != videoId)
       return Pass::kDropped;
     staged.byKind = 0;
-    return Video(frame, length, pts, vopType);
+    return Video(frame, length, pts, vopType, {width, height});
   }
 
   Pass Audio(const std::uint8_t* frame, std::size_t length, std::uint32_t pts) {
@@ -143,8 +163,7 @@ class Composer {
     // past it.
     if (length < kAudioDataOffset || block.empty() ||
         (length - kAudioDataOffset) * 4 > block.size()) {
-      if (m_s.stats)
-        m_s.stats->refusedAudio.fetch_add(1);
+      m_stats.refusedAudio.fetch_add(1);
       m_app.JPEGAudioBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
@@ -156,14 +175,14 @@ class Composer {
     File(frame, length, pts, kKindAudio, state, true);
     m_info.audio[slot].dwTimeStamp = pts / 90;
     m_app.m_wAudioPlayWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
-    if (m_s.stats)
-      m_s.stats->audioBlocks.fetch_add(1);
+    m_stats.audioBlocks.fetch_add(1);
     m_app.JPEGAudioBufferRelSemaphore->Release(1);
     return Pass::kKept;
   }
 
+  // `scanned`: the picture size the MPEG-4 scan found in the frame's VOL (0 x 0 without one).
   Pass Video(const std::uint8_t* frame, std::size_t length, std::uint32_t pts,
-             std::uint32_t vopType) {
+             std::uint32_t vopType, PictureSize scanned) {
     if (!TakeFree(*m_app.JPEGImageBufferSemaphore))
       return Pass::kEnd;
     const std::uint16_t slot = m_app.m_wImageBufferWriteIndex;
@@ -184,6 +203,8 @@ class Composer {
         m_app.JPEGImageBufferSemaphore->Release(1);
         return Pass::kDropped;
       }
+      if (scanned.width != 0 && !StreamSizeFits(4, scanned.width, scanned.height))
+        return Refuse(scanned);
       decoded =
           std::size_t{width} * height * 3 <= kDecodedImageBytes &&
           DecodeElementary(frame, length, std::span<std::uint8_t>(picture, kDecodedImageBytes));
@@ -194,24 +215,40 @@ class Composer {
                                 static_cast<std::uint32_t>(length - kJpegPictureOffset), picture,
                                 width, height) == 1;
     }
+    if (!decoded && !m_s.mpeg4 && length > kJpegPictureOffset) {
+      const auto size = ReadJpegFrameSize(
+          std::span<const std::uint8_t>(frame + kJpegPictureOffset, length - kJpegPictureOffset));
+      if (size && !StreamSizeFits(0, size->width, size->height))
+        return Refuse({size->width, size->height});
+    }
     if (!decoded) {
       DebugPrint("Compose_Image_Data_Thread : Decode error \n");
-      if (m_s.stats)
-        m_s.stats->decodeErrors.fetch_add(1);
+      m_stats.decodeErrors.fetch_add(1);
       m_app.JPEGImageBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
     File(frame, length, pts, kind, {}, false);
-    info.wInterval = m_bHaveFirstPicture ? static_cast<std::uint16_t>((pts - m_dwPreviousPts) / 90)
-                                         : kNoPreviousPicture;
+    info.wInterval =
+        m_bHaveFirstPicture ? PictureInterval(m_dwPreviousPts, pts) : kNoPreviousPicture;
     m_bHaveFirstPicture = true;
     m_dwPreviousPts = pts;
     info.dwTimeStamp = pts / 90;
     m_app.m_wImageBufferWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
-    if (m_s.stats)
-      m_s.stats->pictures.fetch_add(1);
+    m_stats.pictures.fetch_add(1);
     m_app.JPEGImageBufferRelSemaphore->Release(1);
     return Pass::kKept;
+  }
+
+  // A picture larger than the client can show: dropped, and told once.
+  Pass Refuse(PictureSize size) {
+    m_stats.tooLarge.fetch_add(1);
+    if (!m_bToldTooLarge && m_s.pictureTooLarge) {
+      m_bToldTooLarge = true;
+      m_s.pictureTooLarge(static_cast<std::uint16_t>(std::min<std::uint32_t>(size.width, 0xFFFF)),
+                          static_cast<std::uint16_t>(std::min<std::uint32_t>(size.height, 0xFFFF)));
+    }
+    m_app.JPEGImageBufferSemaphore->Release(1);
+    return Pass::kDropped;
   }
 
   // The decoder is given the elementary stream: behind the 32-byte frame header, or behind the
@@ -230,12 +267,34 @@ class Composer {
   CAppData& m_app;
   const platform::StopToken& m_stop;
   StreamSlotInfo& m_info;
+  ComposeStats m_ownStats;  // counts of a setup that asks for none
+  ComposeStats& m_stats;
+  platform::IClock& m_clock;
   std::uint32_t m_dwFrameNumber = 0;
   bool m_bHaveFirstPicture = false;
   std::uint32_t m_dwPreviousPts = 0;
+  bool m_bToldTooLarge = false;
 };
 
 }  // namespace
+
+std::size_t PayloadOffset(std::uint8_t streamIdHigh) {
+  switch (streamIdHigh) {
+    case 0xC:
+      return kAudioDataOffset;
+    case 0xD:
+      return kJpegPictureOffset;
+    default:
+      return kFrameInfoBlockOffset;
+  }
+}
+
+std::uint16_t PictureInterval(std::uint32_t previousPts, std::uint32_t pts) {
+  const std::uint32_t ticks = pts - previousPts;
+  if (static_cast<std::int32_t>(ticks) < 0)
+    return 0;
+  return static_cast<std::uint16_t>(std::min<std::uint32_t>(ticks / 90, kNoPreviousPicture - 1));
+}
 
 StreamSlotInfo& SlotInfo() {
   static StreamSlotInfo info;
@@ -272,6 +331,11 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4) {
   s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
   s.slotInfo = &SlotInfo();
   s.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent;
+  s.clock = &app::Clock();
+  s.pictureTooLarge = [](std::uint16_t width, std::uint16_t height) {
+    if (g_lpApp)
+      platform::PostMessage(g_lpApp->m_hWndMainDialog.load(), WM_PICTURETOOLARGE, width, height);
+  };
   return s;
 }
 

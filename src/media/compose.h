@@ -2,7 +2,8 @@
 // audio from video, decodes it (MPEG-4 through the decoder wrapper, JPEG through the JPEG
 // layer, audio through the player's ADPCM decoder), files a copy in the pre-record ring and
 // places the result in the decoded-image or audio-play ring with its timing. The MPEG-4 form
-// decodes nothing before its first I-VOP and never a B-VOP.
+// decodes nothing before its first I-VOP and never a B-VOP. A picture larger than the client can
+// show (its VOL or its JPEG frame header says so) is dropped, and told once.
 #pragma once
 
 #include <array>
@@ -53,6 +54,7 @@ struct ComposeStats {
   std::atomic<std::uint32_t> dropped{0};       // before the first I-VOP, B-VOPs, other ids
   std::atomic<std::uint32_t> decodeErrors{0};  // refused by a decoder
   std::atomic<std::uint32_t> refusedAudio{0};  // longer than a play block
+  std::atomic<std::uint32_t> tooLarge{0};      // pictures larger than the client can show
 };
 
 struct ComposeSetup {
@@ -63,8 +65,23 @@ struct ComposeSetup {
   CSystemBuffer* recordRing = nullptr;      // frames are filed when set
   StreamSlotInfo* slotInfo = nullptr;
   std::shared_ptr<platform::Event> endOfStreams;
-  ComposeStats* stats = nullptr;
+  ComposeStats* stats = nullptr;  // the counts go here when given
+  platform::IClock* clock =
+      nullptr;  // the local time filed with each frame; the real clock when null
+  // Told once, with its width and height, of the first picture larger than the client can show
+  // (the program posts WM_PICTURETOOLARGE to the main window); such pictures are dropped.
+  std::function<void(std::uint16_t width, std::uint16_t height)> pictureTooLarge;
 };
+
+// Where the data of a frame begins, by the high nibble of its stream id: a sound block's (0xC)
+// at 64, a JPEG picture's (0xD) at 104, behind the information block; the bytes before it are the
+// frame's own header, with its time stamp.
+std::size_t PayloadOffset(std::uint8_t streamIdHigh);
+
+// Milliseconds from the picture stamped previousPts to the one stamped pts (90 kHz, across the
+// stamp's wrap). A stamp behind the previous one gives 0 (the picture is not held back); a step
+// longer than the field holds gives 65534, which 65535 (no previous picture) stays apart from.
+std::uint16_t PictureInterval(std::uint32_t previousPts, std::uint32_t pts);
 
 std::uint32_t RunCompose(const ComposeSetup& setup, const platform::StopToken& stop);
 ComposeSetup ComposeSetupFromApp(bool mpeg4);

@@ -1,5 +1,7 @@
 #include "media/show_pacing.h"
 
+#include <algorithm>
+
 #include "app/app_data.h"
 #include "app/kernel_threads.h"
 #include "app/trace.h"
@@ -20,16 +22,26 @@ bool Ready(const PacingSetup& s) {
 
 }  // namespace
 
-ShowDecision DecideShow(std::uint16_t interval, std::uint8_t avSwitchOption, std::uint32_t last,
-                        std::uint32_t now) {
+std::uint16_t ShowSpacing(std::uint16_t interval, std::uint32_t waiting) {
+  return waiting > kCatchUpBacklog ? static_cast<std::uint16_t>(interval / 2) : interval;
+}
+
+ShowDecision DecideShow(std::uint16_t interval, std::uint8_t avSwitchOption, std::uint32_t waiting,
+                        std::uint32_t last, std::uint32_t now) {
   if (interval == kNoPreviousPicture)
     return ShowDecision::kFirstAfterDelay;
   if ((avSwitchOption == 1 && interval >= kVideoOnlyShowAtOnceMs) ||
       (avSwitchOption != 1 && interval >= kShowAtOnceMs)) {
     return ShowDecision::kNow;
   }
-  return platform::TickElapsed(last, now) >= interval ? ShowDecision::kNowRestartClock
-                                                      : ShowDecision::kWait;
+  return platform::TickElapsed(last, now) >= ShowSpacing(interval, waiting)
+             ? ShowDecision::kNowRestartClock
+             : ShowDecision::kWait;
+}
+
+std::uint32_t NextShowStart(std::uint16_t spacing, std::uint32_t last, std::uint32_t now) {
+  const std::uint32_t due = last + spacing;
+  return platform::TickElapsed(due, now) < std::max<std::uint32_t>(spacing, 1) ? due : now;
 }
 
 std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& stop) {
@@ -62,7 +74,9 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
     }
     const ImageSlotInfo& info = s.slotInfo->image[read];
     const std::uint32_t now = clock.Ticks();
-    switch (DecideShow(info.wInterval, s.avSwitchOption, last, now)) {
+    const std::uint32_t waiting = app.JPEGImageBufferRelSemaphore->Count();
+    const std::uint16_t spacing = ShowSpacing(info.wInterval, waiting);
+    switch (DecideShow(info.wInterval, s.avSwitchOption, waiting, last, now)) {
       case ShowDecision::kFirstAfterDelay:
         if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent}, kFirstPictureDelayMs) !=
             platform::kWaitTimeout) {
@@ -71,7 +85,7 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
         last = clock.Ticks();
         break;
       case ShowDecision::kNowRestartClock:
-        last = clock.Ticks();
+        last = NextShowStart(spacing, last, now);
         break;
       case ShowDecision::kNow:
         break;
@@ -80,8 +94,7 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
         // Early: sleep until the picture is due, then take the next tick as before, instead of
         // looking again on every tick in between.
         if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent},
-                          info.wInterval - platform::TickElapsed(last, now)) !=
-            platform::kWaitTimeout) {
+                          spacing - platform::TickElapsed(last, now)) != platform::kWaitTimeout) {
           return 0;
         }
         continue;

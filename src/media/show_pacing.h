@@ -20,12 +20,26 @@ class CWaveOutPlayer;
 
 inline constexpr std::uint32_t kTickWaitMs = 200;
 inline constexpr std::uint32_t kFirstPictureDelayMs = 500;
+// Decoded pictures waiting behind the one in hand above which the display catches up.
+inline constexpr std::uint32_t kCatchUpBacklog = 3;
 
-// Whether the picture in hand is shown now: at once for a long pause, after its interval
-// since the last shown picture otherwise (wrap-safe on the tick count).
+// The time from the last shown picture to the one in hand: its interval, or half of it while
+// more than kCatchUpBacklog decoded pictures wait behind it, so that the display catches up with
+// the stream (after the first picture's pause, or a stall) instead of staying behind it.
+std::uint16_t ShowSpacing(std::uint16_t interval, std::uint32_t waiting);
+
+// Whether the picture in hand is shown now: at once for a long pause, after its spacing since
+// the last shown picture otherwise (wrap-safe on the tick count). `waiting`: decoded pictures
+// behind it.
 enum class ShowDecision { kNow, kNowRestartClock, kFirstAfterDelay, kWait };
-ShowDecision DecideShow(std::uint16_t interval, std::uint8_t avSwitchOption, std::uint32_t last,
-                        std::uint32_t now);
+ShowDecision DecideShow(std::uint16_t interval, std::uint8_t avSwitchOption, std::uint32_t waiting,
+                        std::uint32_t last, std::uint32_t now);
+
+// Where the next picture's spacing counts from, once a picture due `spacing` after `last` was
+// shown at `now`: its due time, so that the stream's cadence holds whatever the tick's latency
+// adds to each picture; `now` when it was shown a whole spacing late or more (a stall), so that
+// no burst follows.
+std::uint32_t NextShowStart(std::uint16_t spacing, std::uint32_t last, std::uint32_t now);
 
 struct PacingSetup {
   CAppData* app = nullptr;

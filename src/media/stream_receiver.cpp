@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "app/app_data.h"
+#include "app/app_seams.h"
 #include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -30,6 +31,7 @@ class Receiver {
   Receiver(const ReceiverSetup& setup, const platform::StopToken& stop)
       : m_s(setup),
         m_stop(stop),
+        m_stats(setup.stats ? *setup.stats : m_ownStats),
         m_clock(setup.clock ? *setup.clock : platform::RealClock()),
         m_assembler({setup.kind, setup.udp,
                      setup.kind == StreamKind::kVideo && setup.videoFormat == 4 && setup.udp},
@@ -56,8 +58,7 @@ class Receiver {
     return 0;
   }
   void Lost() {
-    if (m_s.stats)
-      m_s.stats->connectionLost.fetch_add(1);
+    m_stats.connectionLost.fetch_add(1);
     m_socket.Cleanup();
     if (m_s.reportLost)
       m_s.reportLost();
@@ -66,10 +67,7 @@ class Receiver {
     m_s.app->m_bConnected = 0;
     m_s.app->m_bStreamsStarted = 0;
   }
-  void CountBadHeader() {
-    if (m_s.stats)
-      m_s.stats->badHeaders.fetch_add(1);
-  }
+  void CountBadHeader() { m_stats.badHeaders.fetch_add(1); }
 
   bool Open();
   bool SendRequest();
@@ -83,6 +81,8 @@ class Receiver {
 
   const ReceiverSetup& m_s;
   const platform::StopToken& m_stop;
+  ReceiverStats m_ownStats;  // counts of a setup that asks for none
+  ReceiverStats& m_stats;
   platform::IClock& m_clock;
   CBlockingSocket m_socket;
   CSockAddr m_server;
@@ -139,9 +139,11 @@ bool Receiver::Open() {
     m_socket.Create(CBlockingSocket::kDatagram);
     m_server = CSockAddr(m_s.serverAddress.c_str(), m_s.streamPort);
     for (int attempt = 0; attempt < 3; ++attempt) {
-      const std::uint16_t port = m_s.localPort
-                                     ? m_s.localPort(attempt)
-                                     : static_cast<std::uint16_t>(50000 + m_clock.Ticks() % 10000);
+      // The port follows the machine's tick count, not the receiver's clock: a clock that stands
+      // still would name the same port on every try.
+      const std::uint16_t port =
+          m_s.localPort ? m_s.localPort(attempt)
+                        : static_cast<std::uint16_t>(50000 + platform::TickCount() % 10000);
       try {
         m_socket.Bind(CSockAddr(m_s.localAddress.c_str(), port));
         return true;
@@ -232,14 +234,12 @@ void Receiver::Account(const AssemblyStep& step) {
       }
       if (step.reason == AbandonReason::kSequenceGap && m_s.udp && video)
         DebugPrint("Get_Image_Data_Thread : Sequence Number is wrong \n");
-      if (m_s.stats)
-        m_s.stats->framesAbandoned.fetch_add(1);
+      m_stats.framesAbandoned.fetch_add(1);
       m_s.app->m_dwLostPackets.fetch_add(1);
       break;
     case AssemblyEvent::kGateDrop:
       DebugPrint("@@@ Get_Image_Data_Thread : Drop P @@@ \n");
-      if (m_s.stats)
-        m_s.stats->keyGateDrops.fetch_add(1);
+      m_stats.keyGateDrops.fetch_add(1);
       break;
     default:
       break;
@@ -371,8 +371,7 @@ std::uint32_t Receiver::Run() {
     }
     m_s.lengths[index] = length;
     *m_s.writeIndex = static_cast<std::uint16_t>(index + 1 == kReceiveSlots ? 0 : index + 1);
-    if (m_s.stats)
-      m_s.stats->framesHanded.fetch_add(1);
+    m_stats.framesHanded.fetch_add(1);
     m_s.filledSlots->Release(1);
   }
 }
@@ -420,6 +419,8 @@ ReceiverSetup ReceiverSetupFromApp(StreamKind kind, bool udp) {
     if (g_lpApp)
       g_lpApp->m_SettingINI.m_byTransmissionType = 1;
   };
+  // The stream's start tick is the painter's too: both measure on the application's clock.
+  s.clock = &app::Clock();
   return s;
 }
 

@@ -74,7 +74,7 @@ struct ReceiverSetup {
   platform::IClock* clock = nullptr;  // the real clock when null
   // Local UDP port for a try (0, 1, 2); 50,000 + tick count mod 10,000 when empty.
   std::function<std::uint16_t(int attempt)> localPort;
-  ReceiverStats* stats = nullptr;
+  ReceiverStats* stats = nullptr;  // the counts go here when given
 };
 
 // Runs one receiver until it ends; returns 0.

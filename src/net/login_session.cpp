@@ -2,28 +2,22 @@
 
 #include <sys/socket.h>
 
-#include <vector>
-
 #include "app/trace.h"
 #include "net/blocking_socket.h"
-#include "net/cgi_url.h"
+#include "net/login_exchange.h"
 #include "net/login_reply.h"
 #include "net/net_environment.h"
 #include "net/net_messages.h"
-#include "net/penta_send_command.h"
 
 std::unique_ptr<Login> g_pLogin;
 
 namespace {
 
-constexpr uint8_t kLoginIndex = 0;
-constexpr uint8_t kRequestStreamIndex = 14;
 constexpr uint16_t kLoginTimeOutSeconds = 1;
-constexpr std::size_t kLoginReplyBytes = 2048;
 
 // What the login thread works on: a copy, so a thread that outlives its Login (it is given up
 // after 10 ms) never touches freed memory.
-struct LoginRequest {
+struct SessionLogin {
   platform::WindowHandle owner;
   std::string serverName;
   std::string userName;
@@ -31,27 +25,9 @@ struct LoginRequest {
   std::string webPort;
 };
 
-// One request of the login pair; the reply body as text. A stop request cuts it.
-int SendLoginStep(uint8_t index, CCgiUrl& url, std::string& replyText,
-                  const platform::StopToken& stop) {
-  std::vector<uint8_t> reply(kLoginReplyBytes);
-  uint32_t replyLength = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = index;
-  exchange.url = url.GetBuffer();
-  exchange.reply = reply;
-  exchange.replyLength = &replyLength;
-  exchange.sendTimeout = kLoginTimeOutSeconds;
-  exchange.receiveTimeout = kLoginTimeOutSeconds;
-  exchange.stop = &stop;
-  const int result = net::SendCgiRequest(exchange);
-  replyText.assign(reinterpret_cast<const char*>(reply.data()), replyLength);
-  return result;
-}
-
 // A stopped login (its session object was deleted) stores and posts nothing more, so a thread
 // given up after its short stop time never changes the session of a later login.
-uint32_t RunLogin(const LoginRequest& request, const platform::StopToken& stop) {
+uint32_t RunLogin(const SessionLogin& request, const platform::StopToken& stop) {
   auto post = [&](uintptr_t result) {
     platform::PostMessage(request.owner, WM_LOGIN_RESULT, result, 0);
   };
@@ -71,31 +47,22 @@ uint32_t RunLogin(const LoginRequest& request, const platform::StopToken& stop) 
   environment.SetWebPort(static_cast<uint16_t>(port));
   environment.SetSessionId("");  // no SessionID on the login request
 
-  CCgiUrl login(kLoginIndex);
-  login.AddParam("Username", request.userName.c_str());
-  login.AddParam("Password", request.password.c_str());
-  std::string reply;
-  int result = SendLoginStep(kLoginIndex, login, reply, stop);
-  if (stop.StopRequested())
+  net::LoginRequest login;
+  login.userName = request.userName;
+  login.password = request.password;
+  login.timeoutSeconds = kLoginTimeOutSeconds;
+  login.stop = &stop;
+  const net::LoginExchange exchange =
+      net::RunLoginExchange(environment, login, kLoginTimeOutSeconds);
+  if (exchange.stopped)
     return 0;
-  if (result != 1) {
-    post(static_cast<uintptr_t>(result));
-    return 0;
-  }
-  ParseLoginReply(reply.c_str());
-
-  CCgiUrl stream(kRequestStreamIndex);
-  const std::string session = environment.SessionId();
-  if (!session.empty())
-    stream.AddParam("SessionID", session.c_str());
-  result = SendLoginStep(kRequestStreamIndex, stream, reply, stop);
-  if (stop.StopRequested())
-    return 0;
-  if (result != 1) {
-    post(static_cast<uintptr_t>(result));
+  if (exchange.loggedIn)
+    StoreLoginReplyFields(exchange.login);
+  if (exchange.code != 1) {
+    post(static_cast<uintptr_t>(exchange.code));
     return 0;
   }
-  ParseLoginReplyEx(reply.c_str());
+  StoreStreamReplyFields(exchange.stream);
   post(1);
   return 1;
 }
@@ -175,7 +142,7 @@ Login::~Login() {
 bool Login::CreateThread() {
   if (!m_hLoginThread)
     m_hLoginThread = std::make_unique<platform::Thread>();
-  LoginRequest request{m_hOwnerWindow, m_strServerName, m_strUserName, m_strPassword, m_strWebPort};
+  SessionLogin request{m_hOwnerWindow, m_strServerName, m_strUserName, m_strPassword, m_strWebPort};
   return m_hLoginThread->Start(
       "LoginThread",
       [request = std::move(request)](platform::StopToken stop) { return RunLogin(request, stop); });

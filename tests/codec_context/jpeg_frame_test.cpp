@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "codec/jpeg/jpeg_layer.h"
 #include "codec_context/jpeg_test_pictures.h"
 
 namespace {
@@ -370,6 +371,78 @@ TEST(DecodeJpegFrameTest, ThreadsDecodeIndependently) {
     thread.join();
   }
   EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// The frame header's size is read from the markers alone, as libjpeg-turbo reads it from every
+// fixture, also a size no decoder takes; every cut of a picture and garbage give nothing.
+TEST(ReadJpegFrameSizeTest, SizeFromTheFrameHeaderOfAnyPicture) {
+  for (const char* name : {"quadrants_420.jpg", "quadrants_422.jpg", "quadrants_444.jpg"}) {
+    const Bytes jpeg = ReadWhole(DataPath(name));
+    codec::jpeg::JpegJob job;
+    codec::jpeg::JpegHeader header;
+    ASSERT_EQ(job.Init(), codec::jpeg::JpegResult::kOk);
+    ASSERT_EQ(job.ReadHeader(jpeg, header), codec::jpeg::JpegResult::kOk) << name;
+    const auto size = ReadJpegFrameSize(jpeg);
+    ASSERT_TRUE(size) << name;
+    EXPECT_EQ(size->width, header.width) << name;
+    EXPECT_EQ(size->height, header.height) << name;
+  }
+  // 65535 x 65535, which libjpeg-turbo itself refuses to read.
+  Bytes huge = ReadWhole(DataPath("quadrants_420.jpg"));
+  const std::size_t sof = MarkerOffset(huge, 0xC0);
+  ASSERT_LT(sof + 9, huge.size());
+  std::fill(huge.begin() + static_cast<std::ptrdiff_t>(sof + 5),
+            huge.begin() + static_cast<std::ptrdiff_t>(sof + 9), 0xFF);
+  EXPECT_EQ(ReadJpegFrameSize(huge), (JpegFrameSize{65535, 65535}));
+}
+
+TEST(ReadJpegFrameSizeTest, CutOrGarbageGivesNothingAndReadsNothingPastTheEnd) {
+  const Bytes jpeg = ReadWhole(DataPath("quadrants_420.jpg"));
+  const std::size_t sof = MarkerOffset(jpeg, 0xC0);
+  for (std::size_t keep = 0; keep < jpeg.size(); ++keep) {
+    // An exact-size heap copy, so the sanitizer build sees a read past its end.
+    const auto copy = std::make_unique<std::uint8_t[]>(std::max<std::size_t>(keep, 1));
+    std::copy_n(jpeg.begin(), keep, copy.get());
+    const auto size = ReadJpegFrameSize(std::span<const std::uint8_t>(copy.get(), keep));
+    EXPECT_EQ(size.has_value(), keep >= sof + 9) << keep;
+  }
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } refused[] = {
+      {"no start of image", {0x00, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 8, 0, 16, 0, 16}},
+      {"scan before a frame header", {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 1, 2, 3, 4, 5, 6}},
+      {"end of image first", {0xFF, 0xD8, 0xFF, 0xD9, 0, 0}},
+      {"segment length below its own", {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xC0}},
+      {"frame header too short", {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x05, 8, 0, 16, 0, 16}},
+      {"no marker where one is due", {0xFF, 0xD8, 0x12, 0x34, 0x56, 0x78}},
+      {"segment past the end", {0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0xF0, 1, 2}},
+  };
+  for (const auto& c : refused)
+    EXPECT_FALSE(ReadJpegFrameSize(c.bytes)) << c.name;
+  // Fill bytes before a marker, and markers without a length, are stepped over.
+  EXPECT_EQ(ReadJpegFrameSize(Bytes{0xFF, 0xD8, 0xFF, 0xD0, 0xFF, 0x01, 0xFF, 0xC0, 0x00, 0x11, 8,
+                                    0x00, 0x10, 0x00, 0x20}),
+            (JpegFrameSize{32, 16}));
+  EXPECT_FALSE(ReadJpegFrameSize(Bytes{0xFF, 0xD8, 0xFF, 0xD8, 0x00, 0x11, 8, 0, 16, 0, 16}));
+  EXPECT_EQ(ReadJpegFrameSize(
+                Bytes{0xFF, 0xD8, 0xFF, 0xFF, 0xFF, 0xC2, 0x00, 0x11, 8, 0x02, 0x40, 0x03, 0x20}),
+            (JpegFrameSize{800, 576}));
+  std::mt19937 random(11);
+  for (int i = 0; i < 200; ++i) {
+    Bytes garbage(static_cast<std::size_t>(random() % 300));
+    for (auto& b : garbage)
+      b = static_cast<std::uint8_t>(random());
+    if (garbage.size() >= 2) {
+      garbage[0] = 0xFF;
+      garbage[1] = 0xD8;
+    }
+    (void)ReadJpegFrameSize(garbage);
+  }
 }
 
 }  // namespace

@@ -292,8 +292,12 @@ bool FakeStreamServer::WaitForStreamsDone(std::size_t streams,
 }
 
 bool FakeStreamServer::SleepUnlessStopped(std::chrono::milliseconds duration) const {
+  return SleepUntilUnlessStopped(std::chrono::steady_clock::now() + duration);
+}
+
+bool FakeStreamServer::SleepUntilUnlessStopped(std::chrono::steady_clock::time_point when) const {
   std::unique_lock lock(m_Lock);
-  const auto until = std::min(std::chrono::steady_clock::now() + duration, m_EndOfLife);
+  const auto until = std::min(when, m_EndOfLife);
   m_Changed.wait_until(lock, until, [&] { return m_bStop; });
   return !m_bStop && std::chrono::steady_clock::now() < m_EndOfLife;
 }
@@ -393,18 +397,22 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
     interval = m_FrameInterval;
     alarms = m_AlarmFrames;
     options = m_Options;
-    sender.m_faults = m_Faults;
+    sender.m_faults = m_Faults.udpOnly && !udp ? StreamFaults{} : m_Faults;
   }
   const std::uint32_t ends = m_nStreamEnds.load();
+  // Each loop's stamps go on from the last loop's, one frame's step further.
+  const std::uint32_t step = clip.size() > 1 ? clip[1].pts - clip[0].pts : 3003;
+  const std::uint32_t loopSpan = clip.empty() ? 0 : clip.back().pts - clip.front().pts + step;
   std::uint16_t sequence = 0;
   bool alive = true;
+  auto due = std::chrono::steady_clock::now();
   for (std::uint32_t loop = 0; alive && loop < loops; ++loop) {
     for (std::uint32_t i = 0; alive && i < clip.size(); ++i) {
       PacketOptions frameOptions = options;
       if (alarms.count(i) != 0)
         frameOptions.statusA = 1;
       ClipFrame frame = clip[i];
-      frame.pts += loop * static_cast<std::uint32_t>(clip.size()) * 3003;
+      frame.pts += loop * loopSpan;
       for (ByteVector& packet : Packetize(frame, sequence, frameOptions)) {
         if (!(alive = sender.Send(std::move(packet))))
           break;
@@ -416,8 +424,14 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
         m_FrameSent.push_back(std::chrono::steady_clock::now());
       }
       m_nFramesSent.fetch_add(1);
-      if (alive && interval.count() > 0)
-        alive = SleepUnlessStopped(interval);
+      // Frames go out on the stream's own clock, one interval after the one before, as a
+      // device sends them; after a stall (a fault's pause) the clock starts again from now.
+      if (alive && interval.count() > 0) {
+        due += interval;
+        if (std::chrono::steady_clock::now() > due + 4 * interval)
+          due = std::chrono::steady_clock::now();
+        alive = SleepUntilUnlessStopped(due);
+      }
       if (m_bStopping.load() || m_nStreamEnds.load() != ends)
         alive = false;
     }

@@ -32,6 +32,7 @@ struct StreamFaults {
   std::uint32_t pauseBeforePacket = UINT32_MAX;
   std::chrono::milliseconds pause{0};
   std::uint32_t disconnectBeforePacket = UINT32_MAX;
+  bool udpOnly = false;  // the faults act on UDP streams alone; TCP streams go clean
 };
 
 struct StreamStartRequest {
@@ -62,7 +63,8 @@ class FakeStreamServer {
   void EndStreams();
   // Times the clip is sent (then the connection stays open and silent, or is closed).
   void SetLoops(std::uint32_t loops, bool closeAtEnd = false);
-  // Pause between frames (0: as fast as the socket takes them).
+  // Time from one frame to the next, kept on the stream's own clock (0: as fast as the socket
+  // takes them).
   void SetFrameInterval(std::chrono::milliseconds interval);
   // Frames (by index within the clip) whose packets carry status word A.
   void SetAlarmFrames(std::set<std::uint32_t> frames);
@@ -85,6 +87,7 @@ class FakeStreamServer {
   void Stream(int socket, bool udp, const void* peer, std::size_t peerLength,
               const StreamStartRequest& request);
   bool SleepUnlessStopped(std::chrono::milliseconds duration) const;
+  bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point when) const;
   void Record(const StreamStartRequest& request);
 
   int m_hListen = -1;

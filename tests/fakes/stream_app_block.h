@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "app/app_data.h"
@@ -57,6 +59,21 @@ inline void PrepareVideoSession(CAppData& app, std::uint16_t streamPort, std::ui
   app.ReceiverStartedEvent = NewEvent();
   app.StreamRequestSentEvent = NewEvent();
   app.h_EndofGetJpegImageEvent = NewEvent(true);
+}
+
+// Puts a frame into the next image receive slot as a receiver does, waiting up to waitMs for a
+// free one; false when none came free.
+inline bool ReceiveImageFrame(CAppData& app, std::span<const std::uint8_t> frame,
+                              std::uint32_t waitMs) {
+  if (!app.ImageSocketBufferSem->Wait(waitMs))
+    return false;
+  const std::uint16_t i = app.m_wImageSocketWriteIndex;
+  std::memcpy(app.m_pImageSocketBuffer.get() + std::size_t{i} * kReceiveSlotBytes, frame.data(),
+              frame.size());
+  app.m_pImageSocketLength[i] = static_cast<std::uint32_t>(frame.size());
+  app.m_wImageSocketWriteIndex = static_cast<std::uint16_t>((i + 1) % kReceiveSlots);
+  app.ImageSocketBufferRelSemaphore->Release(1);
+  return true;
 }
 
 // What the show thread adds: its stop, the painter's hand-shake and the two timer ticks.

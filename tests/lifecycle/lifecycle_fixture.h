@@ -97,6 +97,8 @@ class HeadlessLoginWindow final : public app::ILoginWindow {
   struct Round {
     int answer = platform::IDOK;
     std::uint16_t userLevel = 0;
+    std::uint16_t width = 0;  // the stream size of this login; 0: the window's
+    std::uint16_t height = 0;
   };
   explicit HeadlessLoginWindow(std::vector<Round> rounds, std::uint16_t width = 704,
                                std::uint16_t height = 576)
@@ -110,11 +112,13 @@ class HeadlessLoginWindow final : public app::ILoginWindow {
     const Round round = m_rounds.front();
     m_rounds.pop_front();
     if (round.answer == platform::IDOK) {
+      const std::uint16_t width = round.width != 0 ? round.width : m_width;
+      const std::uint16_t height = round.height != 0 ? round.height : m_height;
       g_lpApp->m_wUserLevel = round.userLevel;
-      g_lpApp->m_wStreamMpeg4Width = m_width;
-      g_lpApp->m_wStreamMpeg4Height = m_height;
-      g_lpApp->m_wStreamJpegWidth = m_width;
-      g_lpApp->m_wStreamJpegHeight = m_height;
+      g_lpApp->m_wStreamMpeg4Width = width;
+      g_lpApp->m_wStreamMpeg4Height = height;
+      g_lpApp->m_wStreamJpegWidth = width;
+      g_lpApp->m_wStreamJpegHeight = height;
       g_lpApp->m_dwLifeTime = kNoLifeTimeLimit;
     }
     return round.answer;

@@ -156,17 +156,23 @@ TEST_F(ReLoginTest, StopRequestEndsTheBackOffAtOnce) {
   EXPECT_EQ(m_window.Count(), 1u);
 }
 
-TEST_F(ReLoginTest, StreamTooLargeFailsTheAttempt) {
+// A stream reply announcing a picture the client cannot show ends the session: the main
+// window is told the size (it closes, and start-up opens the login window again); no retry.
+TEST_F(ReLoginTest, StreamTooLargeEndsTheSessionInsteadOfRetrying) {
   m_server.SetStreamReply(StreamReply(1280, 720));
   g_lpApp->m_wFrameWidth = 352;
   Start();
-  ASSERT_TRUE(m_log->WaitFor("does not fit the picture buffers"));
-  ASSERT_TRUE(m_clock.WaitForWaiters(1));
-  m_clock.Advance(2000);
-  ASSERT_TRUE(m_window.WaitForCount(2));
-  EXPECT_EQ(Statuses(), (std::vector<platform::LParam>{kStatusStartLogin, kStatusFailed}));
+  ASSERT_TRUE(m_thread.Join(20000));
+  EXPECT_EQ(m_log->Count("does not fit the picture buffers"), 1u);
+  EXPECT_EQ(Statuses(), (std::vector<platform::LParam>{kStatusStartLogin}));
+  const auto told = m_window.MessagesWithId(WM_PICTURETOOLARGE);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].wParam, 1280u);
+  EXPECT_EQ(told[0].lParam, 720);
   EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), 352);
   EXPECT_EQ(m_log->Count("Login Button 0"), 0u);
+  EXPECT_EQ(m_server.RequestsTo("/Login.cgi").size(), 1u);
+  EXPECT_EQ(m_clock.Waiters(), 0u);
 }
 
 TEST_F(ReLoginTest, RebuildThatDoesNotAnswerDoesNotStartTheStreams) {

@@ -197,18 +197,22 @@ TEST_F(StartupTest, MissingCommandFileEndsStartUpWithItsMessage) {
   EXPECT_EQ(m_box->Shown()[0].text, "Open device control file is failed");
 }
 
-TEST_F(StartupTest, StreamTooLargeForTheBuffersEndsStartUpWithAClearMessage) {
-  auto login = std::make_shared<HeadlessLoginWindow>(
-      std::vector<HeadlessLoginWindow::Round>{{platform::IDOK, 0}}, 1280, 720);
+// A stream reply that announces a picture the client cannot show: the message once, no stream
+// thread, and the login window again; a login there with a size that fits opens the main window.
+TEST_F(StartupTest, StreamTooLargeShowsItsMessageAndOpensTheLoginWindowAgain) {
+  auto login = std::make_shared<HeadlessLoginWindow>(std::vector<HeadlessLoginWindow::Round>{
+      {platform::IDOK, 0, 65535, 65535}, {platform::IDOK, 0, 704, 576}});
   auto main = std::make_shared<HeadlessMainWindow>();
   app::SetLoginWindow(login);
   app::SetMainWindow(main);
   EXPECT_EQ(theApp.InitInstance(), 0);
-  EXPECT_EQ(main->runs, 0);
+  // The main window of the second session closed as a person closes it: the program ends.
+  EXPECT_EQ(login->Fields().size(), 2u);
+  EXPECT_EQ(main->runs, 1);
   ASSERT_EQ(m_box->Count(), 1u);
-  EXPECT_NE(m_box->Shown()[0].text.find("1280 x 720"), std::string::npos);
-  EXPECT_FALSE(g_lpApp->ComposeImageDataThread);
-  EXPECT_FALSE(g_lpApp->ShowImageDataThread);
+  EXPECT_EQ(m_box->Shown()[0].text,
+            "The video server sends a picture of 65535 x 65535, which this program cannot show.");
+  EXPECT_EQ(g_lpApp->m_bPictureRefused.load(), 0u);
 }
 
 // Which stream threads a login starts.
@@ -335,17 +339,19 @@ TEST_F(StartupTest, DisplayScaleFollowsTheHorizontalResolution) {
   EXPECT_EQ(platform::ReadDisplayCaps(), (platform::DisplayCaps{96, 96}));
 }
 
-TEST(StreamSizeTest, FitsTheDecoderAndTheDecodedSlot) {
+// Both formats: at most the 720 x 576 the decoder and the window's picture take.
+TEST(StreamSizeTest, FitsTheDecoderAndTheWindow) {
   struct Case {
     std::uint8_t format;
     std::uint16_t width;
     std::uint16_t height;
     bool fits;
   };
-  const Case cases[] = {{4, 720, 576, true},  {4, 176, 144, true},   {4, 721, 576, false},
-                        {4, 720, 577, false}, {4, 1280, 720, false}, {4, 0, 576, false},
-                        {4, 704, 0, false},   {0, 1024, 512, true},  {0, 1024, 513, false},
-                        {0, 0, 0, false},     {7, 4000, 4000, true}};
+  const Case cases[] = {{4, 720, 576, true},   {4, 176, 144, true},   {4, 721, 576, false},
+                        {4, 720, 577, false},  {4, 1280, 720, false}, {4, 0, 576, false},
+                        {4, 704, 0, false},    {0, 720, 576, true},   {0, 352, 288, true},
+                        {0, 1024, 512, false}, {0, 721, 576, false},  {0, 720, 577, false},
+                        {0, 0, 0, false},      {7, 4000, 4000, true}};
   for (const Case& c : cases) {
     EXPECT_EQ(StreamSizeFits(c.format, c.width, c.height), c.fits)
         << int(c.format) << " " << c.width << "x" << c.height;

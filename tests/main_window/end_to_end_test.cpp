@@ -2,6 +2,7 @@
 // against the fake servers: the decoded picture shows in the video rectangle, the rates follow,
 // and after the server ends the stream the re-login shows its texts and the picture returns.
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
@@ -13,19 +14,26 @@
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
+#include "fakes/wait_until.h"
 #include "headless_login_window.h"
 #include "main_window_fixture.h"
 #include "media/media_hooks.h"
 #include "media/record/recorder.h"
 #include "media/record/vs4_format.h"
 #include "media/recording_hooks.h"
+#include "net/frame_info_block.h"
 #include "platform/testing/fake_message_box.h"
+#include "platform/testing/manual_clock.h"
 #include "ui/main/kavelin_main_window.h"
 #include "ui/main/main_window_texts.h"
 
 #include <QTest>
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <optional>
 
 namespace main_window_test {
 namespace {
@@ -176,21 +184,33 @@ TEST_F(EndToEndTest, Mpeg4OverUdpShowsThePictureAndItsRates) {
   EXPECT_EQ(stream.Requests().front().commands.front(), "Mpeg4");
 }
 
-TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
-  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
-  ASSERT_FALSE(clip.empty());
-  std::vector<Picture> pictures;
-  for (const fakes::ClipFrame& frame : clip) {
-    Picture picture(kJpegFrameSlotBytes);
-    ASSERT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
-    picture.resize(352 * 288 * 3);
-    pictures.push_back(std::move(picture));
-  }
-  fakes::FakeStreamServer stream;
+// The stream side for a JPEG session: the clip for "Jpeg" requests (the MPEG-4 one for others),
+// a frame every 20 ms for as long as a test runs.
+void ServeJpeg(fakes::FakeStreamServer& stream, const std::vector<fakes::ClipFrame>& clip) {
   stream.SetVideoClip(fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v")));
   stream.SetJpegClip(clip);
   stream.SetFrameInterval(std::chrono::milliseconds(20));
   stream.SetLoops(1000);
+}
+
+// The JPEG clip's pictures at 352 x 288, decoded.
+std::vector<Picture> DecodedJpegPictures(const std::vector<fakes::ClipFrame>& clip) {
+  std::vector<Picture> pictures;
+  for (const fakes::ClipFrame& frame : clip) {
+    Picture picture(kJpegFrameSlotBytes);
+    EXPECT_EQ(DecodeJpegFrame(frame.elementary, picture, 352, 288), 1);
+    picture.resize(352 * 288 * 3);
+    pictures.push_back(std::move(picture));
+  }
+  return pictures;
+}
+
+TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
+  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedJpegPictures(clip);
+  fakes::FakeStreamServer stream;
+  ServeJpeg(stream, clip);
   fakes::FakeVideoServer web;
   web.SetStreamReply(StreamReply(stream.Port()));
   WriteSettings(web.WebPort(), 0, 1);
@@ -206,7 +226,7 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
         }
         break;
       case Phase::kReLogin:
-        if (window.StatusText() == "Start login") {
+        if (web.RequestsTo("/Login.cgi").size() >= 2) {
           framesAtReLogin = g_lpApp->m_dwDisplayedFrames.load();
           phase = Phase::kBack;
         }
@@ -231,6 +251,195 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
   }
   EXPECT_EQ(web.RequestsTo("/Login.cgi").size(), 2u);
   EXPECT_EQ(m_login->Runs(), 1);
+}
+
+// Every status text the window paints, in order: a text replaced before the next paint was
+// never shown. Read on the GUI thread, looked at from the fake server's.
+class ShownTexts final : public QObject {
+ public:
+  explicit ShownTexts(CKavelinDlg& window) : m_window(&window) {
+    Note();
+    window.installEventFilter(this);
+  }
+  ~ShownTexts() override {
+    if (m_window)
+      m_window->removeEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint)
+      Note();
+    return false;
+  }
+  std::vector<std::string> Texts() const {
+    const std::lock_guard lock(m_lock);
+    return m_texts;
+  }
+  std::size_t Count(const std::string& text) const {
+    const auto texts = Texts();
+    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
+  }
+
+ private:
+  void Note() {
+    const std::string text = m_window->StatusText().toStdString();
+    const std::lock_guard lock(m_lock);
+    if (!text.empty() && (m_texts.empty() || m_texts.back() != text))
+      m_texts.push_back(text);
+  }
+  QPointer<CKavelinDlg> m_window;  // the window ends before the test does
+  mutable std::mutex m_lock;
+  std::vector<std::string> m_texts;
+};
+
+// A UDP stream whose frames never complete is given up after 10 s of the engine's clock; the
+// re-login, once refused and then accepted, asks for the stream over TCP. Every text the status
+// line shows on the way follows what happens, and once the login succeeded and the stream runs
+// it says so, as after the first login, until the rates replace it.
+TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
+  platform::testing::ManualClock clock(1000000);
+  app::SetClock(&clock);
+  const auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedJpegPictures(clip);
+  fakes::FakeStreamServer stream;
+  ServeJpeg(stream, clip);
+  // Over UDP every third packet is lost: no frame completes.
+  fakes::StreamFaults lossy;
+  lossy.udpOnly = true;
+  for (std::uint32_t packet = 1; packet < 60000; packet += 3)
+    lossy.drop.insert(packet);
+  stream.SetFaults(lossy);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::unique_ptr<ShownTexts> shown;
+  std::atomic<ShownTexts*> watching{nullptr};  // the same, for the fake server's thread
+  // Logins: the login window's is accepted, the re-login's first refused; its second is
+  // answered once the status line has shown "Start login" again.
+  std::atomic<int> logins{0};
+  web.SetLoginCheck([&](const std::string&, const std::string&) {
+    const int n = ++logins;
+    if (n == 2)
+      return false;
+    if (n == 3)
+      fakes::WaitUntil([&] {
+        const ShownTexts* texts = watching.load();
+        return texts != nullptr && texts->Count("Start login") >= 2;
+      });
+    return true;
+  });
+  WriteSettings(web.WebPort(), 0, 0);
+
+  // Lets the engine's clock run to the time-out the re-login waits for; false while it is not
+  // waiting yet (the step is tried again on the next round).
+  const auto nextTimeOut = [&] {
+    const std::optional<std::uint32_t> next = clock.NextTimeout();
+    if (next)
+      clock.Advance(std::max(*next, 1u));
+    return next.has_value();
+  };
+  enum class Phase { kUdp, kReLogin, kFailed, kElapsed, kRetry, kPicture, kRates, kDone };
+  Phase phase = Phase::kUdp;
+  const auto last = [&] {
+    const auto texts = shown->Texts();
+    return texts.empty() ? std::string() : texts.back();
+  };
+  RunProgram([&](CKavelinDlg& window) {
+    if (!shown) {
+      shown = std::make_unique<ShownTexts>(window);
+      watching = shown.get();
+    }
+    switch (phase) {
+      case Phase::kUdp:
+        // Once the receiver assembles (and gives frames up), its time runs out.
+        if (g_lpApp->m_dwLostPackets.load() > 0 && last() == "Start to get image!!") {
+          clock.Advance(10001);  // the receiver gives UDP up after 10 s without a frame
+          phase = Phase::kReLogin;
+        }
+        break;
+      case Phase::kReLogin:  // the 2 s pause after the refused attempt
+        if (last() == "Start login" && logins.load() == 2 && nextTimeOut())
+          phase = Phase::kFailed;
+        break;
+      case Phase::kFailed:  // the back-off
+        if (last() == "Login process is failed,wait a moment !!" && nextTimeOut())
+          phase = Phase::kElapsed;
+        break;
+      case Phase::kElapsed:  // the 4 s pause
+        if (last() == "ESCAPED TIME:  00:02" && nextTimeOut())
+          phase = Phase::kRetry;
+        break;
+      case Phase::kRetry:
+        if (stream.Requests().size() >= 2 && !stream.Requests().back().udp)
+          phase = Phase::kPicture;
+        break;
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 352, 288)) {
+          EXPECT_EQ(window.StatusText().toStdString(), "Start to get image!!");
+          clock.Advance(2000);  // two seconds of measuring
+          phase = Phase::kRates;
+        }
+        break;
+      case Phase::kRates:
+        if (last().rfind("FR:", 0) == 0)
+          phase = Phase::kDone;
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  app::SetClock(nullptr);
+  EXPECT_EQ(phase, Phase::kDone);
+  ASSERT_NE(shown, nullptr);
+  auto texts = shown->Texts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back().substr(0, 3), "FR:");
+  texts.back() = "FR:";
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{
+                "Start to get image!!", "Start login", "Login process is failed,wait a moment !!",
+                "ESCAPED TIME:  00:02", "Start login", "Start to get image!!", "FR:"}));
+  const auto requests = stream.Requests();
+  ASSERT_GE(requests.size(), 2u);
+  EXPECT_TRUE(requests.front().udp);
+  EXPECT_FALSE(requests.back().udp);
+  EXPECT_EQ(requests.back().commands.front(), "Jpeg");
+  EXPECT_EQ(logins.load(), 3);
+  watching = nullptr;
+  shown.reset();
+}
+
+// A normal stream reply, but pictures whose own header says 65535 x 65535: the message once, the
+// session ends, and the login window opens again (where the next login is refused, so the
+// program ends there).
+TEST_F(EndToEndTest, PictureTheClientCannotShowInTheStreamEndsTheSessionForTheLoginWindow) {
+  auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
+  ASSERT_FALSE(clip.empty());
+  for (fakes::ClipFrame& frame : clip) {
+    for (std::size_t i = 0; i + 9 < frame.elementary.size(); ++i) {
+      if (frame.elementary[i] == 0xFF && frame.elementary[i + 1] == 0xC0) {
+        std::fill_n(frame.elementary.begin() + static_cast<std::ptrdiff_t>(i + 5), 4, 0xFF);
+        break;
+      }
+    }
+    frame.frame = fakes::BuildFrame(fakes::kStreamIdJpeg, frame.pts, frame.elementary,
+                                    kJpegPictureOffset, true);
+  }
+  fakes::FakeStreamServer stream;
+  ServeJpeg(stream, clip);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::atomic<int> logins{0};
+  web.SetLoginCheck([&](const std::string&, const std::string&) { return ++logins == 1; });
+  WriteSettings(web.WebPort(), 0, 1);
+
+  RunProgram([](CKavelinDlg&) { return false; });  // the window closes by itself
+  ASSERT_EQ(m_box->Count(), 1u);
+  EXPECT_EQ(m_box->Shown()[0].text,
+            "The video server sends a picture of 65535 x 65535, which this program cannot show.");
+  EXPECT_EQ(m_login->Runs(), 2);
+  EXPECT_EQ(logins.load(), 2);
+  EXPECT_FALSE(stream.Requests().empty());
 }
 
 // The MPEG-4 clip at 176 x 144 and every picture of it, decoded in order.

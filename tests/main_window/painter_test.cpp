@@ -244,6 +244,16 @@ TEST_F(PainterTest, RatesOnTheInjectedClock) {
   ProcessEvents();
   EXPECT_EQ(window.StatusText(), "FR:25.00 fps DR:19531 kbps ");
   EXPECT_EQ(app.m_lReceivedBytes.load(), 1000);
+
+  // A new session's receiver restarts the shown-frame counter from 0: the first rates after it
+  // count that session's frames, not the distance to the last session's count.
+  app.m_dwStreamStartTick = clock.Ticks();
+  app.m_dwDisplayedFrames = 0;
+  clock.Advance(2000);
+  app.m_dwDisplayedFrames = 20;
+  ShowImageFromThread();
+  ProcessEvents();
+  EXPECT_EQ(window.StatusText().left(12), "FR:10.00 fps");
 }
 
 TEST_F(PainterTest, ReturnsWhileTheGuiThreadIsBlockedAndAfterTheWindowIsGone) {

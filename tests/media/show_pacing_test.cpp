@@ -21,6 +21,7 @@ struct DecideCase {
   std::string name;
   std::uint16_t interval;
   std::uint8_t option;
+  std::uint32_t waiting;  // decoded pictures behind the one in hand
   std::uint32_t last, now;
   ShowDecision decision;
 };
@@ -29,22 +30,50 @@ class DecideShowTest : public ::testing::TestWithParam<DecideCase> {};
 
 TEST_P(DecideShowTest, Table) {
   const DecideCase& c = GetParam();
-  EXPECT_EQ(DecideShow(c.interval, c.option, c.last, c.now), c.decision);
+  EXPECT_EQ(DecideShow(c.interval, c.option, c.waiting, c.last, c.now), c.decision);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DecideShowTest,
     ::testing::Values(
-        DecideCase{"FirstPicture", 65535, 3, 0, 0, ShowDecision::kFirstAfterDelay},
-        DecideCase{"VideoOnlyLongGap", 200, 1, 1000, 1000, ShowDecision::kNow},
-        DecideCase{"VideoOnlyShortGapEarly", 40, 1, 1000, 1039, ShowDecision::kWait},
-        DecideCase{"Due", 40, 3, 1000, 1040, ShowDecision::kNowRestartClock},
-        DecideCase{"AudioAndVideoLongGap", 2500, 3, 1000, 1000, ShowDecision::kNow},
-        DecideCase{"AudioAndVideo200Waits", 200, 3, 1000, 1100, ShowDecision::kWait},
+        DecideCase{"FirstPicture", 65535, 3, 0, 0, 0, ShowDecision::kFirstAfterDelay},
+        DecideCase{"FirstPictureWithABacklog", 65535, 3, 10, 0, 0, ShowDecision::kFirstAfterDelay},
+        DecideCase{"VideoOnlyLongGap", 200, 1, 0, 1000, 1000, ShowDecision::kNow},
+        DecideCase{"VideoOnlyShortGapEarly", 40, 1, 0, 1000, 1039, ShowDecision::kWait},
+        DecideCase{"Due", 40, 3, 0, 1000, 1040, ShowDecision::kNowRestartClock},
+        DecideCase{"AudioAndVideoLongGap", 2500, 3, 0, 1000, 1000, ShowDecision::kNow},
+        DecideCase{"AudioAndVideo200Waits", 200, 3, 0, 1000, 1100, ShowDecision::kWait},
         // The tick count wraps between the two pictures.
-        DecideCase{"DueAcrossTheWrap", 40, 3, 0xFFFFFFF0u, 24, ShowDecision::kNowRestartClock},
-        DecideCase{"EarlyAcrossTheWrap", 40, 3, 0xFFFFFFF0u, 10, ShowDecision::kWait}),
+        DecideCase{"DueAcrossTheWrap", 40, 3, 0, 0xFFFFFFF0u, 24, ShowDecision::kNowRestartClock},
+        DecideCase{"EarlyAcrossTheWrap", 40, 3, 0, 0xFFFFFFF0u, 10, ShowDecision::kWait},
+        // Up to three pictures behind it keep the interval; more halve it until caught up.
+        DecideCase{"ThreeWaitingKeepTheInterval", 40, 3, 3, 1000, 1020, ShowDecision::kWait},
+        DecideCase{"FourWaitingCatchUp", 40, 3, 4, 1000, 1020, ShowDecision::kNowRestartClock},
+        DecideCase{"CatchingUpStillEarly", 40, 3, 12, 1000, 1019, ShowDecision::kWait},
+        DecideCase{"CatchingUpLongGapAtOnce", 2500, 3, 12, 1000, 1000, ShowDecision::kNow}),
     [](const auto& info) { return info.param.name; });
+
+TEST(ShowSpacingTest, NextPictureCountsFromTheDueTimeUnlessAWholeSpacingLate) {
+  struct Case {
+    std::uint16_t spacing;
+    std::uint32_t last, now, next;
+  };
+  const Case cases[] = {
+      {40, 1000, 1040, 1040},                             // on time
+      {40, 1000, 1041, 1040},                             // a tick late: the cadence holds
+      {40, 1000, 1079, 1040},    {40, 1000, 1080, 1080},  // a whole spacing late: from now
+      {40, 1000, 5000, 5000},                             // after a stall, no burst
+      {0, 1000, 1000, 1000},     {0, 1000, 1003, 1003},
+      {40, 0xFFFFFFF0u, 30, 24},  // across the tick count's wrap
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NextShowStart(c.spacing, c.last, c.now), c.next) << c.last << " " << c.now;
+  }
+  EXPECT_EQ(ShowSpacing(40, 0), 40);
+  EXPECT_EQ(ShowSpacing(40, kCatchUpBacklog), 40);
+  EXPECT_EQ(ShowSpacing(40, kCatchUpBacklog + 1), 20);
+  EXPECT_EQ(ShowSpacing(33, 19), 16);
+}
 
 class ShowThreadTest : public ::testing::Test {
  protected:

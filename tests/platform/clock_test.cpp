@@ -102,20 +102,24 @@ using testing::ManualClock;
 
 TEST(ManualClockTest, TimedWaitEndsOnlyWhenTimeIsAdvancedPastIt) {
   ManualClock clock(0xFFFFFF00u);  // the wait crosses the tick wrap
+  EXPECT_FALSE(clock.NextTimeout());
   Event never;
   std::atomic<std::uint32_t> result{0};
   fakes::JoiningThread waiter([&] { result = clock.WaitAny({&never}, 7000); },
                               [&] { clock.Advance(7000); });
   ASSERT_TRUE(clock.WaitForWaiters(1));
+  EXPECT_EQ(clock.NextTimeout(), 7000u);
   clock.Advance(6999);
   // Still waiting: the waiter looks at the time again and settles back into its wait (a wait
   // that wrongly ended would leave instead, and never settle).
   ASSERT_TRUE(clock.WaitForWaiters(1));
   EXPECT_EQ(clock.Waiters(), 1u);
+  EXPECT_EQ(clock.NextTimeout(), 1u);  // across the wrap
   clock.Advance(1);
   waiter.join();
   EXPECT_EQ(result.load(), kWaitTimeout);
   EXPECT_EQ(clock.Waiters(), 0u);
+  EXPECT_FALSE(clock.NextTimeout());
   EXPECT_EQ(clock.Ticks(), 0xFFFFFF00u + 7000u);
 }
 
@@ -130,6 +134,7 @@ TEST(ManualClockTest, SignalledObjectEndsWaitWithoutTimeMoving) {
       },
       [&] { stop.Set(); });
   ASSERT_TRUE(clock.WaitForWaiters(1));
+  EXPECT_FALSE(clock.NextTimeout());  // an untimed wait has no time-out to jump to
   work.Release();
   waiter.join();
   EXPECT_EQ(result.load(), 1u);

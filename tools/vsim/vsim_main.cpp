@@ -4,7 +4,7 @@
 // stream; the stream reply gives both sizes and the user level.
 //
 //   vsim [--jpeg] [--clip FILE --width W --height H] [--level N] [--interval MS] [--seconds N]
-//        [--off-row-config] [--verbose]
+//        [--off-row-config] [--verbose] [--reports]
 //
 // --jpeg announces the JPEG format and makes --clip replace the JPEG clip (else the MPEG-4 one).
 // Logins (and the LAN search's set-IP and reset) are checked against the accounts it serves:
@@ -13,7 +13,9 @@
 // configuration pages stands for), lists three online users and serves a day's event log
 // (which the log page can erase). It answers the LAN search on UDP 7777 and
 // takes firmware uploads, printing what it receives, as it prints each stream request. --verbose
-// prints every web request it answers (with the RS485 frames of the panel keys).
+// prints every web request it answers (with the RS485 frames of the panel keys); --reports prints
+// each receiver report the client sends (its frame rate among them) with the seconds since start
+// and the frames sent since the report before (all streams together).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -43,6 +45,7 @@ struct Options {
   long seconds = 600;
   bool offRowConfig = false;
   bool verbose = false;
+  bool reports = false;
 };
 
 struct Clip {
@@ -73,6 +76,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.offRowConfig = true;
     } else if (arg == "--verbose") {
       o.verbose = true;
+    } else if (arg == "--reports") {
+      o.reports = true;
     } else if (arg == "--seconds" && hasValue) {
       o.seconds = std::atol(argv[++i]);
     } else {
@@ -84,9 +89,11 @@ bool ParseOptions(int argc, char** argv, Options& o) {
          o.seconds > 0 && o.seconds <= kMaxSeconds;
 }
 
-std::vector<fakes::ClipFrame> LoadClip(const Clip& clip, bool jpeg) {
+// The frames stamped as a device stamps them: one frame interval apart (90 kHz).
+std::vector<fakes::ClipFrame> LoadClip(const Clip& clip, bool jpeg, int intervalMs) {
   const fakes::ByteVector bytes = fakes::ReadFile(clip.file.c_str());
-  return jpeg ? fakes::JpegClip(bytes) : fakes::Mpeg4Clip(bytes);
+  const auto step = static_cast<std::uint32_t>(intervalMs > 0 ? intervalMs * 90 : 3003);
+  return jpeg ? fakes::JpegClip(bytes, step) : fakes::Mpeg4Clip(bytes, step);
 }
 
 }  // namespace
@@ -94,18 +101,19 @@ std::vector<fakes::ClipFrame> LoadClip(const Clip& clip, bool jpeg) {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, o)) {
-    std::fprintf(stderr,
-                 "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--level N] "
-                 "[--interval MS] [--seconds N (1..%ld)] [--off-row-config] [--verbose]\n",
-                 kMaxSeconds);
+    std::fprintf(
+        stderr,
+        "usage: vsim [--jpeg] [--clip FILE --width W --height H] [--level N] "
+        "[--interval MS] [--seconds N (1..%ld)] [--off-row-config] [--verbose] [--reports]\n",
+        kMaxSeconds);
     return 2;
   }
   Clip mpeg4{std::string(VSIM_DATA_DIR) + "/clip_704x576.m4v", 704, 576};
   Clip jpeg{std::string(VSIM_DATA_DIR) + "/clip_352x288.mjpeg", 352, 288};
   if (!o.clip.empty())
     (o.jpeg ? jpeg : mpeg4) = Clip{o.clip, o.width, o.height};
-  const auto mpeg4Frames = LoadClip(mpeg4, false);
-  const auto jpegFrames = LoadClip(jpeg, true);
+  const auto mpeg4Frames = LoadClip(mpeg4, false, o.intervalMs);
+  const auto jpegFrames = LoadClip(jpeg, true, o.intervalMs);
   for (const auto& [frames, clip] : {std::pair{&mpeg4Frames, &mpeg4}, {&jpegFrames, &jpeg}}) {
     if (frames->empty()) {
       std::fprintf(stderr, "vsim: no frames in %s\n", clip->file.c_str());
@@ -145,9 +153,12 @@ int main(int argc, char** argv) {
   vsim::ReportFirmwareUploads(web);
   if (o.verbose)
     vsim::LogRequests(web);
-  // Tells each stream the client asks for, as it comes.
-  const auto end = std::chrono::steady_clock::now() + life;
+  // Tells each stream the client asks for (and with --reports each receiver report), as it comes.
+  const auto started = std::chrono::steady_clock::now();
+  const auto end = started + life;
   std::size_t told = 0;
+  std::size_t reportsTold = 0;
+  std::uint32_t framesSent = 0;
   while (std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto requests = stream.Requests();
@@ -157,6 +168,16 @@ int main(int argc, char** argv) {
         commands += (commands.empty() ? "" : ", ") + command;
       std::printf("vsim: stream requested over %s: %s\n", requests[told].udp ? "UDP" : "TCP",
                   commands.c_str());
+      std::fflush(stdout);
+    }
+    const auto datagrams = o.reports ? web.Datagrams() : std::vector<std::string>{};
+    for (; reportsTold < datagrams.size(); ++reportsTold) {
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      const std::uint32_t sent = stream.FramesSent();
+      std::printf("vsim: %.1f s receiver report: %s (frames sent since the last one: %u)\n",
+                  seconds, vsim::ReportLine(datagrams[reportsTold]).c_str(), sent - framesSent);
+      framesSent = sent;
       std::fflush(stdout);
     }
   }

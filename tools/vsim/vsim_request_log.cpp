@@ -1,5 +1,6 @@
 #include "vsim_request_log.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -49,6 +50,20 @@ void LogRequests(fakes::FakeVideoServer& web) {
     std::printf("%s\n", RequestLine(request, reply).c_str());
     std::fflush(stdout);
   });
+}
+
+std::string ReportLine(const std::string& datagram) {
+  const std::size_t body = datagram.find("\r\n\r\n");
+  if (body == std::string::npos)
+    return {};
+  std::string line;
+  for (std::size_t at = body + 4; at < datagram.size();) {
+    const std::size_t end = std::min(datagram.find("\r\n", at), datagram.size());
+    if (end > at)
+      line += (line.empty() ? "" : ", ") + datagram.substr(at, end - at);
+    at = end + 2;
+  }
+  return line;
 }
 
 }  // namespace vsim

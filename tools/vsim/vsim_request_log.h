@@ -15,4 +15,8 @@ std::string RequestLine(const fakes::RecordedRequest& request, const fakes::Fake
 // Prints RequestLine for every request the server answers from now on.
 void LogRequests(fakes::FakeVideoServer& web);
 
+// The body lines of a receiver report datagram ("Session: ...", "FrameRate: 25", ...) joined
+// by ", "; empty for a datagram that carries no body.
+std::string ReportLine(const std::string& datagram);
+
 }  // namespace vsim

@@ -51,6 +51,47 @@ int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> 
   return decoded == JpegResult::kOk ? 1 : 0;
 }
 
+std::optional<JpegFrameSize> ReadJpegFrameSize(std::span<const std::uint8_t> jpeg) {
+  constexpr std::uint8_t kMarker = 0xFF;
+  constexpr std::uint8_t kStartOfImage = 0xD8;
+  constexpr std::uint8_t kStartOfScan = 0xDA;
+  constexpr std::uint8_t kEndOfImage = 0xD9;
+  const auto word = [&](std::size_t at) {
+    return static_cast<std::uint16_t>(jpeg[at] << 8 | jpeg[at + 1]);
+  };
+  if (jpeg.size() < 4 || jpeg[0] != kMarker || jpeg[1] != kStartOfImage)
+    return std::nullopt;
+  std::size_t at = 2;
+  while (at + 4 <= jpeg.size()) {
+    if (jpeg[at] != kMarker)
+      return std::nullopt;
+    const std::uint8_t marker = jpeg[at + 1];
+    if (marker == kMarker) {  // fill byte
+      ++at;
+      continue;
+    }
+    if (marker == kStartOfScan || marker == kEndOfImage || marker == kStartOfImage)
+      return std::nullopt;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // TEM, RSTn: no length
+      at += 2;
+      continue;
+    }
+    const std::size_t length = word(at + 2);
+    // SOF0..SOF15 but DHT (C4), JPG (C8) and DAC (CC): precision, height, width.
+    const bool frameHeader =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frameHeader) {
+      if (length < 7 || at + 9 > jpeg.size())
+        return std::nullopt;
+      return JpegFrameSize{word(at + 7), word(at + 5)};
+    }
+    if (length < 2)
+      return std::nullopt;
+    at += 2 + length;
+  }
+  return std::nullopt;
+}
+
 int DecodeJpegFrame(const std::uint8_t* jpeg, std::uint32_t jpegLength, std::uint8_t* picture,
                     std::uint16_t width, std::uint16_t height) {
   if (jpeg == nullptr || picture == nullptr) {

@@ -1,9 +1,11 @@
 // Decoding of one streamed JPEG picture into a slot of the decoded-image ring: a 24-bit picture,
-// blue-green-red, rows bottom-up, of exactly the size the login reply announced.
+// blue-green-red, rows bottom-up, of exactly the size the login reply announced; and the size a
+// picture's own header gives.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 // Bytes of a decoded-image ring slot: the most a JPEG picture may fill.
@@ -20,6 +22,16 @@ inline constexpr std::size_t kJpegFrameSlotBytes = 1572864;
 // nothing per frame.
 int DecodeJpegFrame(std::span<const std::uint8_t> jpeg, std::span<std::uint8_t> picture,
                     std::uint16_t width, std::uint16_t height);
+
+// The picture size a JPEG's frame header (its SOF marker) gives, read from the markers in front
+// of the scan without decoding anything; nothing when the bytes are no JPEG or end before the
+// frame header. Sizes up to 65535 x 65535 are read as they are written.
+struct JpegFrameSize {
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  friend bool operator==(const JpegFrameSize&, const JpegFrameSize&) = default;
+};
+std::optional<JpegFrameSize> ReadJpegFrameSize(std::span<const std::uint8_t> jpeg);
 
 // The ring's form: `picture` is a decoded-image ring slot of kJpegFrameSlotBytes.
 int DecodeJpegFrame(const std::uint8_t* jpeg, std::uint32_t jpegLength, std::uint8_t* picture,

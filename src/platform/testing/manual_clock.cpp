@@ -55,6 +55,19 @@ bool ManualClock::WaitForWaiters(std::size_t count, std::uint32_t realTimeoutMs)
                                    [&] { return SettledLocked() >= count; });
 }
 
+std::optional<std::uint32_t> ManualClock::NextTimeout() {
+  std::lock_guard lock(m_mutex);
+  std::optional<std::uint32_t> next;
+  for (const Sleeper* sleeper : m_sleepers) {
+    if (!sleeper->deadline)
+      continue;
+    const std::uint32_t left =
+        TickReached(m_ticks, *sleeper->deadline) ? 0 : *sleeper->deadline - m_ticks;
+    next = std::min(next.value_or(left), left);
+  }
+  return next;
+}
+
 std::uint32_t ManualClock::WaitAny(std::span<Waitable* const> objects, std::uint32_t timeoutMs) {
   if (objects.empty() || std::ranges::find(objects, nullptr) != objects.end()) {
     return kWaitFailed;
@@ -69,6 +82,8 @@ std::uint32_t ManualClock::WaitAny(std::span<Waitable* const> objects, std::uint
   {
     std::lock_guard lock(m_mutex);
     start = m_ticks;
+    if (timeoutMs != kInfinite)
+      sleeper.deadline = start + timeoutMs;
     m_sleepers.push_back(&sleeper);
   }
   std::uint32_t result = kWaitTimeout;

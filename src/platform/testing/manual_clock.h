@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/clock.h"
@@ -34,12 +35,17 @@ class ManualClock final : public IClock {
   // every waiter is woken to look again first, so the caller's next Advance reaches a wait that
   // is really waiting for it. True when they are.
   bool WaitForWaiters(std::size_t count, std::uint32_t realTimeoutMs = 10000);
+  // Milliseconds until the earliest time-out among the timed waits on this clock (0 for one that
+  // is due); nothing while no wait is timed. With WaitForWaiters, a test lets time jump to the
+  // next moment a thread waits for instead of stepping through every millisecond.
+  std::optional<std::uint32_t> NextTimeout();
 
  private:
   // One thread's wait: its own wake-up, and whether it sits blocked with nothing left to look at.
   struct Sleeper {
     Event wakeup;
     bool settled = false;
+    std::optional<std::uint32_t> deadline;  // tick count of a timed wait's time-out
   };
   // Wakes every waiter to look at its objects and the time again (m_mutex held).
   void WakeAllLocked();

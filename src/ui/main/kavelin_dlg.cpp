@@ -76,6 +76,8 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   OnMessage(WM_SHOWSTATUS_MSG,
             [this](platform::WParam w, platform::LParam l) { OnShowStatus(w, l); });
   OnMessage(WM_CLOSEREQUEST, [this](platform::WParam, platform::LParam) { OnCloseRequest(); });
+  OnMessage(WM_PICTURETOOLARGE,
+            [this](platform::WParam w, platform::LParam l) { OnPictureTooLarge(w, l); });
   OnMessage(WM_MODIFYSIZE,
             [this](platform::WParam, platform::LParam) { OnModifyMainDialogSize(); });
   OnMessage(WM_ALARMSTATE, [this](platform::WParam, platform::LParam l) { OnAlarmSound(l); });
@@ -347,6 +349,11 @@ void CKavelinDlg::OnShowStatus(platform::WParam wParam, platform::LParam lParam)
 
 void CKavelinDlg::OnCloseRequest() {
   OnTitleClose();
+}
+
+void CKavelinDlg::OnPictureTooLarge(platform::WParam width, platform::LParam height) {
+  if (RefusePicture(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)))
+    OnTitleClose();
 }
 
 void CKavelinDlg::OnTitleClose() {

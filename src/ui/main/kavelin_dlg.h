@@ -106,6 +106,9 @@ class CKavelinDlg : public ui::UiDialog {
   void OnShowStatus(platform::WParam wParam, platform::LParam lParam);
   void OnModifyMainDialogSize();
   void OnCloseRequest();
+  // WM_PICTURETOOLARGE: the session ends as the Close button ends it; start-up says why and
+  // opens the login window again.
+  void OnPictureTooLarge(platform::WParam width, platform::LParam height);
   void OnAbout();
 
   // Commands by control id, as the buttons send them. While a long wait runs (DISCONNECT,

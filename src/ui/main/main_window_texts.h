@@ -22,8 +22,6 @@ inline constexpr int kShowStatusDisconnected = 6;
 inline constexpr int kShowStatusTooMany = 7;
 inline constexpr int kShowStatusStrip = 8;
 
-inline constexpr const char* kStartToGetImageText = "Start to get image!!";
-
 // The status text a WM_SHOWSTATUS code sets (wParam the elapsed seconds for code 0); nullopt for
 // the codes that set no text.
 std::optional<std::string> ShowStatusText(int code, std::uint64_t wParam);

@@ -178,8 +178,9 @@ int CKavelinDlg::ShowImage() {
   if (RateUpdateDue(elapsed)) {
     const std::uint32_t counter = app.m_dwDisplayedFrames.load();
     RateSample sample;
-    sample.frames =
-        counter >= m_dwFrameSnapshot ? counter - m_dwFrameSnapshot : m_dwFrameSnapshot - counter;
+    // A counter below the snapshot was restarted from 0 by a new session's receiver: its frames
+    // are all this session's.
+    sample.frames = counter >= m_dwFrameSnapshot ? counter - m_dwFrameSnapshot : counter;
     const std::int64_t received = app.m_lReceivedBytes.load();
     sample.bytes = received > 0 ? static_cast<std::uint64_t>(received) : 0;
     sample.elapsedMs = elapsed;

@@ -1,0 +1,88 @@
+#include "net/login_exchange.h"
+
+#include <algorithm>
+#include <array>
+
+#include "net/cgi_url.h"
+#include "net/net_environment.h"
+#include "net/penta_send_command.h"
+
+namespace net {
+namespace {
+
+constexpr std::uint8_t kCgiLogin = 0;
+constexpr std::uint8_t kCgiRequestStream = 14;
+
+bool StopRequested(const platform::StopToken* stop) {
+  return stop != nullptr && stop->StopRequested();
+}
+
+// One request with the session text the environment has; the reply body, cut at its length.
+int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSeconds,
+         const platform::StopToken* stop, std::string& replyText) {
+  if (const std::string session = environment.SessionId(); !session.empty())
+    url.AddParam("SessionID", session.c_str());
+  std::array<std::uint8_t, kLoginReplyBytes> reply{};
+  std::uint32_t length = 0;
+  CgiExchange exchange;
+  exchange.cgiIndex = url.CgiIndex();
+  exchange.url = url.GetBuffer();
+  exchange.reply = reply;
+  exchange.replyLength = &length;
+  exchange.sendTimeout = timeoutSeconds;
+  exchange.receiveTimeout = timeoutSeconds;
+  exchange.stop = stop;
+  const int code = SendCgiRequest(exchange, environment);
+  replyText.assign(reinterpret_cast<const char*>(reply.data()),
+                   std::min<std::size_t>(length, reply.size()));
+  return code;
+}
+
+}  // namespace
+
+LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request) {
+  CCgiUrl url(kCgiLogin);
+  url.AddParam("Username", request.userName.c_str());
+  url.AddParam("Password", request.password.c_str());
+  std::string reply;
+  LoginStep step;
+  step.code = Send(environment, url, request.timeoutSeconds, request.stop, reply);
+  // A login stopped meanwhile leaves the session as it was: a later login owns it.
+  if (step.code != 1 || StopRequested(request.stop))
+    return step;
+  step.fields = ParseLoginReplyFields(reply);
+  if (step.fields.sessionId)
+    environment.SetSessionId(*step.fields.sessionId);
+  return step;
+}
+
+StreamStep RequestStream(INetEnvironment& environment, std::uint16_t timeoutSeconds,
+                         const platform::StopToken* stop) {
+  CCgiUrl url(kCgiRequestStream);
+  std::string reply;
+  StreamStep step;
+  step.code = Send(environment, url, timeoutSeconds, stop, reply);
+  if (step.code == 1)
+    step.fields = ParseStreamReplyFields(reply);
+  return step;
+}
+
+LoginExchange RunLoginExchange(INetEnvironment& environment, const LoginRequest& request,
+                               std::uint16_t streamTimeoutSeconds) {
+  LoginExchange result;
+  const LoginStep login = SendLogin(environment, request);
+  result.code = login.code;
+  result.stopped = StopRequested(request.stop);
+  if (login.code != 1 || result.stopped)
+    return result;
+  result.loggedIn = true;
+  result.login = login.fields;
+  const StreamStep stream = RequestStream(environment, streamTimeoutSeconds, request.stop);
+  result.code = stream.code;
+  result.stopped = StopRequested(request.stop);
+  if (stream.code == 1)
+    result.stream = stream.fields;
+  return result;
+}
+
+}  // namespace net
