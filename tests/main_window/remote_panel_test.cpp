@@ -190,8 +190,10 @@ TEST_F(RemotePanelTest, PowerSendsPortZerosPowerCommandAndFlipsTheState) {
   window.OnChannelButton(IDC_CHANNEL_DVR + 5);  // power addresses port 0 whatever is selected
   g_lpApp->m_bTurboOn = 1;
   window.OnCommand(IDC_POWER);
+  Settle();
   EXPECT_EQ(g_lpApp->m_bPowerOn, 1u);
   window.OnCommand(IDC_POWER);
+  Settle();
   EXPECT_EQ(g_lpApp->m_bPowerOn, 0u);
   EXPECT_EQ(Rs485Targets(), std::vector<std::string>(2, Rs485Target("05ffc001507f0132")));
   EXPECT_TRUE(Messages().empty());
@@ -294,6 +296,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     g_lpApp->m_SettingINI.m_byChannel2Device = static_cast<std::uint8_t>(own);
     Answer(1, 2);
     window.OnPtzControl();
+    Settle();
     const std::uint8_t expected = (own == 10 || own == 12 || own == 13 || own == 14 || own == 16)
                                       ? 17
                                   : own == 15 ? 11
@@ -304,6 +307,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     EXPECT_EQ(g_lpApp->m_byHotPointMode, expected == 8 ? 2 : 1);
     Answer(CSelectPTZDlg::kResultPtzOff, 0);
     window.OnPtzControl();
+    Settle();
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel2Device, own);
     EXPECT_EQ(g_lpApp->m_abPtzControl[1], 0u);
   }
@@ -401,6 +405,7 @@ class HotPointTest : public RemotePanelTest {
     g_lpApp->m_wClickY = static_cast<std::uint16_t>(y);
     platform::PostMessage(m_window->Handle(), WM_HOTPOINTCLICK, 0, 0);
     ProcessEvents();
+    Settle();
   }
 };
 

@@ -9,6 +9,10 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -392,20 +396,142 @@ TEST(QtMessageBox, GuiThreadGetsTheButtonChosen) {
   EXPECT_EQ(ui::MessageBoxById(4085, platform::MB_YESNO), platform::IDNO);
 }
 
-TEST(Worker, StopEndsTheBodyAndMakesItsMessagesStale) {
+// Pumps the GUI thread's events until done() or the limit.
+bool PumpUntil(const std::function<bool()>& done) {
+  return QTest::qWaitFor(done, 10000);
+}
+
+TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
   ui::Worker worker;
-  std::atomic<std::uint32_t> seen{0};
-  ASSERT_TRUE(worker.Start("test", [&](platform::StopToken stop, std::uint32_t generation) {
-    seen = generation;
-    while (stop.SleepFor(5)) {
-    }
-    return 0u;
-  }));
-  ASSERT_TRUE(fakes::WaitUntil([&] { return seen.load() != 0; }));
-  EXPECT_TRUE(worker.IsCurrent(seen));
-  EXPECT_TRUE(worker.Stop(5000));
-  EXPECT_FALSE(worker.IsCurrent(seen));
+  std::vector<std::string> seen;
+  std::thread::id bodyThread;
+  std::thread::id deliveryThread;
+  ASSERT_TRUE(worker.Start<std::string>(
+      "test",
+      [&bodyThread](const ui::WorkerRun<std::string>& run) {
+        bodyThread = std::this_thread::get_id();
+        run.Report("first");
+        run.Report("second");
+        return std::vector<int>{1, 2, 3};
+      },
+      [&](const std::string& report) { seen.push_back(report); },
+      [&](std::vector<int> result) {
+        deliveryThread = std::this_thread::get_id();
+        seen.push_back("result " + std::to_string(result.size()));
+        // The run is over when its result arrives: a new one may start from here.
+        EXPECT_FALSE(worker.IsRunning());
+      }));
+  EXPECT_TRUE(worker.IsRunning());
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 3; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "result 3"}));
+  EXPECT_EQ(deliveryThread, std::this_thread::get_id());
+  EXPECT_NE(bodyThread, std::this_thread::get_id());
   EXPECT_FALSE(worker.IsRunning());
+  EXPECT_EQ(worker.DroppedResults(), 0);
+  // A void body ends in a call without a value.
+  bool ended = false;
+  ASSERT_TRUE(worker.Start(
+      "void", [](const ui::WorkerRun<>&) {}, [&] { ended = true; }));
+  ASSERT_TRUE(PumpUntil([&] { return ended; }));
+}
+
+TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
+  ui::Worker worker;
+  std::atomic<bool> started{false};
+  int delivered = 0;
+  ASSERT_TRUE(worker.Start<int>(
+      "test",
+      [&](const ui::WorkerRun<int>& run) {
+        started = true;
+        while (run.Token().SleepFor(5)) {
+        }
+        run.Report(1);  // after the stop: dropped
+        return 2;
+      },
+      [&](int) { ++delivered; }, [&](int) { ++delivered; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return started.load(); }));
+  // A second start while the run goes on is refused.
+  EXPECT_FALSE(worker.Start(
+      "second", [](const ui::WorkerRun<>&) { return 0; }, [](int) {}));
+  EXPECT_TRUE(worker.Stop(5000));
+  EXPECT_FALSE(worker.IsRunning());
+  QTest::qWait(20);
+  EXPECT_EQ(delivered, 0);
+  EXPECT_EQ(worker.DroppedResults(), 1);
+}
+
+// A body that does not look at its stop is given up; when it answers at last, its result is
+// dropped by the worker and the run started after it gets only its own.
+TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
+  ui::Worker worker;
+  std::mutex lock;
+  std::condition_variable released;
+  bool release = false;
+  std::vector<int> results;
+  ASSERT_TRUE(worker.Start(
+      "stuck",
+      [&](const ui::WorkerRun<>&) {
+        std::unique_lock guard(lock);
+        released.wait(guard, [&] { return release; });
+        return 1;
+      },
+      [&](int result) { results.push_back(result); }));
+  EXPECT_FALSE(worker.Stop(10));  // abandoned (exit code 31)
+  EXPECT_EQ(worker.ExitCode(), platform::kForcedExitCode);
+  std::atomic<bool> secondMayEnd{false};
+  ASSERT_TRUE(worker.Start(
+      "next",
+      [&](const ui::WorkerRun<>&) {
+        while (!secondMayEnd.load())
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 2;
+      },
+      [&](int result) { results.push_back(result); }));
+  {
+    const std::lock_guard guard(lock);
+    release = true;
+  }
+  released.notify_all();
+  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  EXPECT_TRUE(results.empty());
+  EXPECT_TRUE(worker.IsRunning());
+  secondMayEnd = true;
+  ASSERT_TRUE(PumpUntil([&] { return !results.empty(); }));
+  EXPECT_EQ(results, std::vector<int>{2});
+}
+
+TEST(Worker, ARunTakesItsThreadFromTheSlotItIsGiven) {
+  std::unique_ptr<platform::Thread> slot;
+  {
+    ui::Worker worker;
+    worker.UseThreadSlot(&slot);
+    std::atomic<bool> inBody{false};
+    std::atomic<bool> slotRunning{false};
+    bool done = false;
+    ASSERT_TRUE(worker.Start(
+        "slotted",
+        [&](const ui::WorkerRun<>& run) {
+          inBody = true;
+          while (run.Token().SleepFor(1) && !slotRunning.load()) {
+          }
+        },
+        [&] { done = true; }));
+    ASSERT_NE(slot, nullptr);
+    ASSERT_TRUE(fakes::WaitUntil([&] { return inBody.load(); }));
+    EXPECT_TRUE(slot->IsRunning());
+    EXPECT_EQ(slot->Name(), "slotted");
+    slotRunning = true;
+    ASSERT_TRUE(PumpUntil([&] { return done; }));
+    EXPECT_FALSE(slot->IsRunning());
+    // Back on its own thread, the slot is left alone.
+    worker.UseThreadSlot(nullptr);
+    bool again = false;
+    ASSERT_TRUE(worker.Start(
+        "own", [](const ui::WorkerRun<>&) {}, [&] { again = true; }));
+    ASSERT_TRUE(PumpUntil([&] { return again; }));
+    EXPECT_EQ(slot->Name(), "slotted");
+  }
+  EXPECT_NE(slot, nullptr);
 }
 
 }  // namespace

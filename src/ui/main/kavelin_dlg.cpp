@@ -33,6 +33,8 @@ using namespace mainwin;
 namespace {
 
 constexpr const char* kWindowTitlePrefix = "TELVORA : ";
+// How long the window's end waits for a request in flight (its stop cuts it at once).
+constexpr std::uint32_t kRequestStopMs = 1000;
 constexpr std::uint32_t WM_CLOSEREQUEST = platform::WM_USER + 0x0C;    // 0x40C
 constexpr std::uint32_t WM_SHOWSTATUS_MSG = platform::WM_USER + 0x1B;  // 0x41B
 constexpr std::uint32_t WM_MODIFYSIZE = platform::WM_USER + 0x20;      // 0x420
@@ -80,8 +82,6 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   OnMessage(WM_HOTPOINTCLICK, [this](platform::WParam, platform::LParam) { OnHotPointClick(); });
   OnMessage(WM_UPDATEPTZCONTROL,
             [this](platform::WParam, platform::LParam) { OnUpdatePtzControlButton(); });
-  OnMessage(WM_LONGWAITDONE,
-            [this](platform::WParam w, platform::LParam l) { OnLongWaitDone(w, l); });
   // Messages nothing posts; they do nothing.
   for (const std::uint32_t msg : {0x405u, 0x407u, 0x408u, 0x409u})
     OnMessage(msg, [](platform::WParam, platform::LParam) {});
@@ -90,8 +90,10 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
 CKavelinDlg::~CKavelinDlg() {
   if (qApp != nullptr)
     qApp->removeEventFilter(this);
-  // A long wait's worker watches its stop request in every wait: it ends at once.
+  // A long wait's worker watches its stop request in every wait, and a request is cut by its
+  // stop: both end at once.
   m_waitWorker.Stop(1000);
+  m_requests.Stop(kRequestStopMs);
   m_closeConfigSheet = nullptr;
   m_pSystemConfig.reset();
   if (m_sink) {
@@ -370,6 +372,8 @@ bool CKavelinDlg::DestroyWindow() {
     return true;
   CAppData& app = *g_lpApp;
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
+  // A request still on its way is cut, and the waiting ones are not sent.
+  m_requests.Stop(kRequestStopMs);
   app.m_AlarmRecord.StopRecord();
   app.m_UserRecord.StopRecord();
   app.m_SchRecord.StopRecord();
