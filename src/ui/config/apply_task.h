@@ -22,11 +22,26 @@ class ApplyTask;
 
 // Base of an awaiter (other than a task) that the steps await: only a named local can be
 // awaited. `Waiter w(...); co_await w;` compiles; `co_await Waiter(...);` and
-// `co_await std::move(w);` do not.
+// `co_await std::move(w);` do not. What the co_await holds is a reference to the named waiter (the
+// waiter itself is neither copied nor destroyed by it).
 template <typename Derived>
 class NamedAwaiter {
  public:
-  Derived& operator co_await() & noexcept { return static_cast<Derived&>(*this); }
+  class Ref {
+   public:
+    explicit Ref(Derived& waiter) noexcept : m_waiter(waiter) {}
+    decltype(auto) await_ready() { return m_waiter.await_ready(); }
+    template <typename Handle>
+    decltype(auto) await_suspend(Handle step) {
+      return m_waiter.await_suspend(step);
+    }
+    decltype(auto) await_resume() { return m_waiter.await_resume(); }
+
+   private:
+    Derived& m_waiter;
+  };
+
+  Ref operator co_await() & noexcept { return Ref(static_cast<Derived&>(*this)); }
   void operator co_await() && = delete;
 
  protected:
