@@ -44,7 +44,7 @@ SysConfEngine SysConfEngine::Defaults() {
   };
   engine.pauseStreams = [](std::uint8_t option) { PauseStreams(option); };
   engine.avOption = [] {
-    return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption : std::uint8_t{0};
+    return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption.load() : std::uint8_t{0};
   };
   engine.userRecordRunning = [] { return g_lpApp && g_lpApp->m_UserRecord.HasOpenFile(); };
   engine.stopUserRecord = [] {

@@ -163,8 +163,8 @@ bool CKavelinDlg::OnInitDialog() {
   CreateControls();
   // 16.-17.
   CreateSkinButtons(app.m_wSkinIndex, 1);
-  app.m_byLastChannel = app.m_SettingINI.m_bySelectedChannel;
-  app.m_nLastResolution = app.m_SettingINI.m_nImageResolution;
+  app.m_byLastChannel = app.m_SettingINI.m_bySelectedChannel.load();
+  app.m_nLastResolution = app.m_SettingINI.m_nImageResolution.load();
   // 18. The selected channel's button is the chosen one; the others are disabled.
   const std::uint8_t selected = CheckedSelectedChannel(app.m_SettingINI.m_bySelectedChannel);
   for (int i = 0; i < kChannelButtonCount; ++i) {
