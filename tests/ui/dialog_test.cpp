@@ -18,6 +18,7 @@
 
 #include "fakes/wait_until.h"
 #include "platform/testing/fake_message_box.h"
+#include "ui/common/gui_inbox.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
@@ -394,6 +395,67 @@ TEST(QtMessageBox, GuiThreadGetsTheButtonChosen) {
   });
   closer.start(10);
   EXPECT_EQ(ui::MessageBoxById(4085, platform::MB_YESNO), platform::IDNO);
+}
+
+TEST(GuiInbox, ItemsFromOtherThreadsRunInOrderOnTheGuiThread) {
+  ui::GuiInbox inbox;
+  std::vector<int> ran;
+  std::vector<std::thread::id> threads;
+  std::thread poster([sender = inbox.GetSender(), &ran, &threads] {
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_TRUE(sender.Post([i, &ran, &threads] {
+        ran.push_back(i);
+        threads.push_back(std::this_thread::get_id());
+      }));
+    }
+  });
+  poster.join();
+  EXPECT_TRUE(ran.empty());  // nothing runs on the poster's thread
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2, 3, 4}));
+  for (const std::thread::id id : threads)
+    EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+// An item that runs a nested event loop (a modal window) does not hold up the items after it:
+// they arrive inside that loop, in order.
+TEST(GuiInbox, ItemsBehindANestedLoopArriveInIt) {
+  ui::GuiInbox inbox;
+  std::vector<std::string> log;
+  bool secondRan = false;
+  inbox.Post([&] {
+    log.push_back("first starts");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRan; }, 10000));
+    log.push_back("first ends");
+  });
+  inbox.Post([&] {
+    log.push_back("second");
+    secondRan = true;
+  });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log, (std::vector<std::string>{"first starts", "second", "first ends"}));
+}
+
+// A sender may outlive its inbox: its posts are refused, and what waited is dropped unrun; an
+// item may end the inbox it runs from, and the items after it do not run.
+TEST(GuiInbox, AGoneInboxRefusesPostsAndRunsNothingMore) {
+  auto inbox = std::make_unique<ui::GuiInbox>();
+  const ui::GuiInbox::Sender sender = inbox->GetSender();
+  int ran = 0;
+  EXPECT_TRUE(sender.Post([&] { ++ran; }));
+  inbox.reset();
+  EXPECT_FALSE(sender.Post([&] { ++ran; }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, 0);
+
+  inbox = std::make_unique<ui::GuiInbox>();
+  inbox->Post([&] {
+    ++ran;
+    inbox.reset();
+  });
+  inbox->Post([&] { ran += 10; });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, 1);
 }
 
 // Pumps the GUI thread's events until done() or the limit.

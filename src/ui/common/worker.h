@@ -23,9 +23,7 @@
 
 namespace ui {
 
-namespace detail {
-struct WorkerLink;
-}  // namespace detail
+class GuiInbox;
 
 // What a body sees of its run: the stop request, and the way to hand a report of type Progress
 // to the GUI thread. Reports arrive in the order given, all before the run's result.
@@ -99,7 +97,8 @@ class Worker {
 
   std::unique_ptr<platform::Thread> m_ownThread = std::make_unique<platform::Thread>();
   std::unique_ptr<platform::Thread>* m_slot = &m_ownThread;
-  std::shared_ptr<detail::WorkerLink> m_link;
+  // Where the runs' deliveries wait for the GUI thread (made by the first start).
+  std::unique_ptr<GuiInbox> m_inbox;
   std::uint32_t m_generation = 0;
   bool m_bRunning = false;
   int m_nDroppedResults = 0;
