@@ -1,14 +1,15 @@
 // Work handed from any thread to the GUI thread, in order. A sender puts an item into the inbox's
-// queue under its lock and wakes the inbox with a bare event; the inbox takes the items out
-// under the same lock and runs them on the GUI thread. Everything an item carries is made on
-// the sender's thread and seen by the GUI thread through that lock, never through Qt's own
-// event queue (whose locks a race checker cannot see into).
+// queue under its lock and wakes the inbox through an event descriptor that the GUI thread's
+// event loop watches; the inbox takes the items out under the same lock and runs them on the
+// GUI thread. Everything an item carries is made on the sender's thread and seen by the GUI
+// thread through that lock: nothing travels through Qt's event queue (whose locks, inside the Qt
+// library, a race checker cannot see), and the sender allocates nothing of Qt's.
 #pragma once
 
 #include <functional>
 #include <memory>
 
-class QObject;
+class QSocketNotifier;
 
 namespace ui {
 
@@ -41,9 +42,11 @@ class GuiInbox {
   void Clear();
 
  private:
-  class Receiver;
+  // On the GUI thread, when woken: runs the items in order.
+  void RunItems();
+
   Sender m_sender;
-  std::unique_ptr<QObject> m_receiver;
+  std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 }  // namespace ui
