@@ -10,7 +10,6 @@
 //                  [this](int result) { OnSyncDone(result); });
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -6,7 +6,6 @@
 // sheet's worker, and the step goes on where it waited when the worker's message arrives, so
 // the window keeps working while the server takes its time (up to 5 s a record). Messages,
 // questions and engine actions stay on the GUI thread, in the order they always had.
-#include <memory>
 #include <vector>
 
 #include "app/app_data.h"

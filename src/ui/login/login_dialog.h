@@ -10,7 +10,6 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <vector>
 

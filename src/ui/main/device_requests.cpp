@@ -5,11 +5,9 @@
 namespace mainwin {
 
 bool DeviceRequestQueue::Queue(Request request) {
-  if (m_bStopped || m_waiting.size() >= kMaxWaiting) {
-    if (!m_bStopped) {
-      DebugPrint("DeviceRequestQueue : %s dropped, %zu requests wait already\n",
-                 request.name.c_str(), m_waiting.size());
-    }
+  if (m_waiting.size() >= kMaxWaiting) {
+    DebugPrint("DeviceRequestQueue : %s dropped, %zu requests wait already\n", request.name.c_str(),
+               m_waiting.size());
     Drop(request);
     return false;
   }
@@ -19,7 +17,7 @@ bool DeviceRequestQueue::Queue(Request request) {
 }
 
 void DeviceRequestQueue::StartNext() {
-  if (m_bStopped || m_worker.IsRunning() || m_waiting.empty())
+  if (m_worker.IsRunning() || m_waiting.empty())
     return;
   Request next = std::move(m_waiting.front());
   m_waiting.pop_front();
@@ -61,7 +59,6 @@ void DeviceRequestQueue::OnRequestDone(const Outcome& outcome) {
 }
 
 void DeviceRequestQueue::Stop(std::uint32_t timeoutMs) {
-  m_bStopped = true;
   m_worker.Stop(timeoutMs);
   DropWaiting();
 }

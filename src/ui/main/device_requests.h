@@ -26,8 +26,9 @@ class DeviceRequestQueue {
 
   // Queues send (run on the worker) and its completion done (GUI thread). failed tells, from
   // the result, whether the requests waiting behind are dropped. A request that is dropped
-  // (the queue is full or stopped, or one before it failed) never runs; `dropped`, when given,
-  // is called instead, on the GUI thread. False when it was dropped at once.
+  // (the queue is full, or one before it failed, or the queue was stopped) never runs;
+  // `dropped`, when given, is called instead, on the GUI thread. False when it was dropped at
+  // once.
   template <typename Result>
   bool Push(std::string name, std::function<Result(const platform::StopToken&)> send,
             std::function<bool(const Result&)> failed, std::function<void(Result)> done,
@@ -42,8 +43,8 @@ class DeviceRequestQueue {
                   std::move(dropped)});
   }
 
-  // The window's end: the request in flight is cut, the waiting ones are dropped, and nothing
-  // is taken any more; no completion runs after this.
+  // The window's end: the request in flight is cut and the waiting ones are dropped; none of
+  // their completions runs after this.
   void Stop(std::uint32_t timeoutMs);
   // A request is on its way or waiting.
   bool Pending() const { return m_worker.IsRunning() || !m_waiting.empty(); }
@@ -73,7 +74,6 @@ class DeviceRequestQueue {
   ui::Worker m_worker;
   std::deque<Request> m_waiting;
   std::size_t m_nDropped = 0;
-  bool m_bStopped = false;
 };
 
 }  // namespace mainwin
