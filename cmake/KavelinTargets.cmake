@@ -56,14 +56,18 @@ function(kavelin_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
 endfunction()
 
-# Adds every direct subfolder of the current folder that has a CMakeLists.txt.
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt, but those named
+# after EXCEPT.
 function(kavelin_add_subfolders)
+  cmake_parse_arguments(ARG "" "" "EXCEPT" ${ARGN})
   file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
   list(SORT children)
   foreach(child IN LISTS children)
     get_filename_component(dir ${child} DIRECTORY)
-    add_subdirectory(${dir})
+    if(NOT dir IN_LIST ARG_EXCEPT)
+      add_subdirectory(${dir})
+    endif()
   endforeach()
 endfunction()
 

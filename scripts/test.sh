@@ -3,7 +3,8 @@
 #   1. the normal build and all tests (windows offscreen), and a short run of every benchmark;
 #   2. every test again, the windows' tests offscreen too, under AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   3. every libFuzzer target for a bounded time on its seed corpus.
+#   3. the tests of the engine's threads and of the windows, offscreen, under ThreadSanitizer;
+#   4. every libFuzzer target for a bounded time on its seed corpus.
 # FUZZ_SECONDS sets the time per fuzz target (default 20). The summary gives each stage's time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -63,6 +64,15 @@ cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_ctest build/asan asan
 stage_done "sanitizer build and tests"
+
+echo "== thread sanitizer build of the engine's and the windows' tests"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVELIN_SANITIZE=thread \
+  -DKAVELIN_BUILD_BENCH=OFF
+cmake --build build/tsan -j "$jobs"
+# The README road checks run the program on an X display, not offscreen: they stay out.
+TSAN_OPTIONS="second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp" \
+  run_ctest build/tsan tsan -E '^readme_road_'
+stage_done "thread sanitizer build and tests"
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

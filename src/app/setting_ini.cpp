@@ -1,5 +1,6 @@
 #include "app/setting_ini.h"
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -29,9 +30,20 @@ class SettingFile {
     field = static_cast<T>(platform::GetPrivateProfileInt(CSettingINI::kSection, key,
                                                           static_cast<int>(field), m_path));
   }
-  // As Read, but a value outside first..last gives `fallback`: the field indexes a fixed table.
+  // The same for a field other threads read.
   template <typename T>
-  void ReadIndex(std::string_view key, T& field, int first, int last, T fallback) const {
+  void Read(std::string_view key, std::atomic<T>& field, int fallback) const {
+    field = static_cast<T>(
+        platform::GetPrivateProfileInt(CSettingINI::kSection, key, fallback, m_path));
+  }
+  template <typename T>
+  void Read(std::string_view key, std::atomic<T>& field) const {
+    field = static_cast<T>(platform::GetPrivateProfileInt(CSettingINI::kSection, key,
+                                                          static_cast<int>(field.load()), m_path));
+  }
+  // As Read, but a value outside first..last gives `fallback`: the field indexes a fixed table.
+  template <typename T, typename Field>
+  void ReadIndex(std::string_view key, Field& field, int first, int last, T fallback) const {
     // Checked before the cut to the field's width, so 258 is not taken for kind 2.
     const int value = platform::GetPrivateProfileInt(CSettingINI::kSection, key, fallback, m_path);
     field = (value < first || value > last) ? fallback : static_cast<T>(value);
@@ -205,13 +217,13 @@ int CSettingINI::Save() {
   file.Write(kBrightness, m_nBrightness);
   file.Write(kContrast, m_nContrast);
   file.Write(kSaturation, m_nSaturation);
-  file.Write(kImageResolution, m_nImageResolution);
+  file.Write(kImageResolution, m_nImageResolution.load());
   {
     const std::lock_guard lock(m_TextLock);
     file.WriteText(kUsername, m_strUserName);
     file.WriteText(kServerName, m_strServerAddress);
   }
-  file.Write(kServerPort, m_wWebPort);
+  file.Write(kServerPort, m_wWebPort.load());
   file.Write(kSubPortNumber, m_dwSubPort);
   file.Write(kImageWidth, m_wImageWidth);
   file.Write(kImageHeight, m_wImageHeight);
@@ -222,7 +234,7 @@ int CSettingINI::Save() {
   file.Write(kControlBitRateType, m_wBitRateControlType);
   file.Write(kResolutionType, m_byResolutionType);
   file.Write(kImageQuality, m_byImageQuality);
-  file.Write(kSelectedChannel, m_bySelectedChannel);
+  file.Write(kSelectedChannel, m_bySelectedChannel.load());
   file.Write(kChannel1Device, m_byChannel1Device);
   file.Write(kChannel2Device, m_byChannel2Device);
   file.Write(kLastMac1, m_wLastMac1);
@@ -240,8 +252,8 @@ int CSettingINI::Save() {
   file.WriteText(kSnapshotPath, m_strSnapshotPath);
   file.WriteText(kUpgradePath, m_strUpgradePath);
   file.WriteText(kAlarmAudioPath, m_strAlarmWavPath);
-  file.Write(kAvSwitchOption, m_byAvSwitchOption);
-  file.Write(kTransmissionType, m_byTransmissionType);
+  file.Write(kAvSwitchOption, m_byAvSwitchOption.load());
+  file.Write(kTransmissionType, m_byTransmissionType.load());
   file.Write(kDecodeTypeKey, m_byDecodeType);
   file.Commit();
   return file.Failed() ? 0 : 1;

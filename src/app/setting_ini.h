@@ -1,7 +1,13 @@
 // The client's own settings, kept in Setting.ini in the program folder under one section.
+//
+// Threads: the windows read and write the settings on the GUI thread. The fields that engine
+// threads read or write as well are atomic (the AV switch option, the picture size mode, the
+// selected channel, the web port, the transmission type); the texts that they read are written
+// under m_TextLock. Load and Save run while no other thread reads the settings.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -84,8 +90,8 @@ class CSettingINI {
   std::string SettingFilePath() const;
 
   std::uint8_t m_byDecodeType = 0;
-  std::uint8_t m_byTransmissionType = 0;
-  std::int32_t m_nImageResolution = 0;
+  std::atomic<std::uint8_t> m_byTransmissionType{0};
+  std::atomic<std::int32_t> m_nImageResolution{0};
   std::int32_t m_nBrightness = 0;
   std::int32_t m_nContrast = 96;
   std::int32_t m_nSaturation = 0;
@@ -93,11 +99,11 @@ class CSettingINI {
   std::string m_strUserName = kBuiltInLoginWord;
   std::string m_strServerName;  // as entered in the login window; not saved
   std::string m_strServerAddress = kFactoryServerAddress;
-  std::uint16_t m_wWebPort = 80;
+  std::atomic<std::uint16_t> m_wWebPort{80};
   std::uint32_t m_dwSubPort = 8888;
   std::uint16_t m_wImageWidth = 704;
   std::uint16_t m_wImageHeight = 480;
-  std::uint8_t m_byAvSwitchOption = 0;
+  std::atomic<std::uint8_t> m_byAvSwitchOption{0};
   std::uint16_t m_wZoomRatio = 100;
   std::uint16_t m_wFrameRate = 0;
   std::uint16_t m_wTargetBitRate = 0;
@@ -105,7 +111,7 @@ class CSettingINI {
   std::uint16_t m_wBitRateControlType = 0;
   std::uint8_t m_byResolutionType = 0;
   std::uint8_t m_byImageQuality = 0;
-  std::uint8_t m_bySelectedChannel = 0;
+  std::atomic<std::uint8_t> m_bySelectedChannel{0};
   std::uint8_t m_byChannel1Device = 0;
   std::uint8_t m_byChannel2Device = 0;
   std::uint16_t m_wLastMac1 = 0;

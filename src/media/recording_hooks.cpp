@@ -114,7 +114,7 @@ RecorderEnvironment MakeEnvironment(CAppData& app, platform::Event* endOfStreams
   env.sessionId = [] { return SessionIdBuffer.Get(); };
   env.serverAddress = ServerAddress;
   env.avOption = [] {
-    return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption : std::uint8_t{3};
+    return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption.load() : std::uint8_t{3};
   };
   env.onUserRecordDiskFull = UserRecordDiskFull;
   env.onAlarmRecordFinished = AlarmRecordFinished;

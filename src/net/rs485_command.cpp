@@ -204,11 +204,26 @@ std::size_t SelectedChannel() {
 
 }  // namespace
 
-int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat) {
-  if (command == nullptr || command->length == 0) {
-    net::ShowNetMessage(net::kMsgCommandNotSupported);
-    return 0;
-  }
+namespace net {
+
+int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop) {
+  CgiExchange exchange;
+  exchange.cgiIndex = 11;
+  exchange.url = request.url;
+  if (request.body)
+    exchange.body = std::span<const uint8_t>(*request.body);
+  exchange.sendTimeout = 5;
+  exchange.receiveTimeout = 5;
+  exchange.stop = stop;
+  return SendCgiRequest(exchange);
+}
+
+}  // namespace net
+
+net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t deviceId,
+                                       uint8_t repeat) {
+  if (command == nullptr || command->length == 0)
+    return {std::nullopt, net::kMsgCommandNotSupported};
   net::Rs485Values values;
   values.deviceId = deviceId;
   values.repeat = repeat;
@@ -218,34 +233,23 @@ int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t rep
     values.userRightsRow = g_lpApp->m_byUserRightsRow;
     values.retrOn = g_lpApp->m_bRetrOn.load() != 0;
   }
-  const auto frame = net::BuildRs485Frame(*command, values);
+  auto frame = net::BuildRs485Frame(*command, values);
   if (!frame) {
     DebugPrint("SendRS485Command : command of %u bytes cannot be framed\n", command->length);
-    net::ShowNetMessage(net::kMsgCommandNotSupported);
-    return 0;
+    return {std::nullopt, net::kMsgCommandNotSupported};
   }
   CCgiUrl url(11);
   url.AddParam("Command", net::FrameHexText(*frame).c_str());
   const std::string session = net::Environment().SessionId();
   if (!session.empty())
     url.AddParam("SessionID", session.c_str());
-  net::CgiExchange exchange;
-  exchange.cgiIndex = 11;
-  exchange.url = url.GetBuffer();
-  exchange.body = std::span<const uint8_t>(*frame);
-  exchange.sendTimeout = 5;
-  exchange.receiveTimeout = 5;
-  if (net::SendCgiRequest(exchange) != 1) {
-    net::ShowNetMessage(net::kMsgSendCommandFailed);
-    return 0;
-  }
-  return 1;
+  return {net::Rs485Request{url.GetBuffer(), std::move(*frame)}, 0};
 }
 
-void SendDeviceCommand(uint32_t useRepeat, uint16_t index) {
+net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index) {
   if (!g_lpApp || index >= kCommandCount) {
     DebugPrint("SendDeviceCommand : command index %u refused\n", index);
-    return;
+    return {};
   }
   CAppData& app = *g_lpApp;
   const std::size_t c = SelectedChannel();
@@ -254,19 +258,43 @@ void SendDeviceCommand(uint32_t useRepeat, uint16_t index) {
       c == 0 ? app.m_SettingINI.m_byChannel1Device : app.m_SettingINI.m_byChannel2Device;
   if (app.m_byDeviceType.load() == kRetrDeviceType && app.m_bRetrOn.load() != 0 &&
       index != kRetrCommandIndex) {
-    return;  // R.E.T.R. mode: only the alarm key goes out
+    return {};  // R.E.T.R. mode: only the alarm key goes out
   }
   // A kind from the settings outside the table has no command description.
   const CtrlFileDevice* device =
       kind < DeviceCommandTable.size() ? DeviceCommandTable[kind].device : nullptr;
-  if (device == nullptr) {
-    net::ShowNetMessage(net::kMsgNoDeviceProtocol);
-    return;
-  }
+  if (device == nullptr)
+    return {std::nullopt, net::kMsgNoDeviceProtocol};
   uint8_t repeat = 1;
   if (useRepeat != 0) {
     const uint8_t configured = app.m_Rs485Config[2];
     repeat = configured >= 1 && configured <= 10 ? configured : 5;
   }
-  SendRS485Command(&device->commands[index], deviceId, repeat);
+  return PrepareRS485Command(&device->commands[index], deviceId, repeat);
+}
+
+namespace {
+
+// Sends a prepared command on the caller's thread, showing its message on a failure.
+int SendPrepared(const net::PreparedRs485& prepared) {
+  if (!prepared.request) {
+    if (prepared.message != 0)
+      net::ShowNetMessage(prepared.message);
+    return 0;
+  }
+  if (net::SendRs485Request(*prepared.request) != 1) {
+    net::ShowNetMessage(net::kMsgSendCommandFailed);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat) {
+  return SendPrepared(PrepareRS485Command(command, deviceId, repeat));
+}
+
+void SendDeviceCommand(uint32_t useRepeat, uint16_t index) {
+  SendPrepared(PrepareDeviceCommand(useRepeat, index));
 }

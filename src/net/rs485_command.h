@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/ctrl_file.h"
+#include "platform/thread.h"
 
 // A frame holds at most 64 bytes: count, payload (at most 61), repeat, interval.
 inline constexpr std::size_t kRs485FrameMax = 64;
@@ -39,9 +40,38 @@ std::optional<std::vector<uint8_t>> BuildRs485Frame(const DeviceCommand& command
 // Two lower-case hex digits per byte.
 std::string FrameHexText(const std::vector<uint8_t>& frame);
 
+// One "/RS485Cmd.cgi" request as it goes out: its target, and the frame as its body (none for
+// the commands the main window's panel builds itself).
+struct Rs485Request {
+  std::string url;
+  std::optional<std::vector<uint8_t>> body;
+};
+
+// A device command made ready on the caller's thread: the request, or nothing (and the message
+// shown instead, 0 for none) when nothing goes.
+struct PreparedRs485 {
+  std::optional<Rs485Request> request;
+  int message = 0;
+};
+
+// Sends the request: 5 s to send, 5 s to answer; a stop, when given, cuts it (result 0). The
+// sender's result (1 accepted).
+int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop = nullptr);
+
 }  // namespace net
 
-// 1 sent and accepted; 0 failure (message shown: 4084 no command or unframeable, 4065 refused).
+// The request of a device command record with its placeholders filled from the data block (the
+// selected channel's PTZ number, the rights row, R.E.T.R.); message 4084 when the record is
+// empty or cannot be framed.
+net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t deviceId,
+                                       uint8_t repeat);
+// The request of panel key `index` for the device on the selected channel: nothing (and no
+// message) in R.E.T.R. mode for any key but the alarm key; message 4093 when no command
+// description is loaded for the channel's device kind.
+net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index);
+
+// Prepare and send on the caller's thread. 1 sent and accepted; 0 failure (message shown:
+// 4084 no command or unframeable, 4065 refused).
 int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat);
 // The command of panel key `index` for the device on the selected channel. Messages 4093 when
 // no command description is loaded for the channel's device kind.

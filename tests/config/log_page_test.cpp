@@ -1,12 +1,14 @@
 // The Log File page against the fake server: a download on its worker filling the list, the
 // filters, Cancel during a stalled batch, Erase, a lost-connection close during a download, and
-// a message of an abandoned worker.
+// a cancelled download that changes nothing later.
 #include <QProgressBar>
 #include <QTest>
+#include <atomic>
 
 #include "config_fixture.h"
 #include "fakes/fake_server_log.h"
 #include "page_controls.h"
+#include "platform/sync.h"
 #include "ui/config/log_page.h"
 
 namespace {
@@ -191,17 +193,45 @@ TEST_F(LogPageTest, ALostConnectionStopsTheDownloadAndThePageReopensIdle) {
   });
 }
 
-TEST_F(LogPageTest, AMessageOfAnEndedDownloadIsIgnored) {
+// A download cancelled while the server holds a batch is stopped through its stop: what it ends
+// with afterwards (a failure would empty the list) reaches nothing, nor does its progress.
+TEST_F(LogPageTest, ACancelledDownloadChangesNothingLater) {
   ASSERT_EQ(Load(), 1);
-  RunOnPage([](CSysConfPropSheet&, L& page) {
+  CSysConfPropSheet& s = NewSheet();
+  syscfg::SysConfEngine engine = RecordingEngine();
+  std::atomic<int> downloads{0};
+  std::atomic<bool> stopSeen{false};
+  const auto realDownload = engine.downloadLog;
+  engine.downloadLog = [&](std::uint32_t maximum, const std::string& session,
+                           net::LogDownload& download,
+                           const std::function<void(std::uint32_t, std::uint32_t)>& progress,
+                           const platform::StopToken& stop) {
+    if (++downloads == 1)
+      return realDownload(maximum, session, download, progress, stop);
+    progress(5, 300);
+    platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
+    stopSeen = true;
+    progress(7, 300);
+    return net::kLogFailed;
+  };
+  s.SetEngine(engine);
+  RunOnPage([&](CSysConfPropSheet&, L& page) {
     Click(page, L::IDC_DOWNLOAD);
     ASSERT_TRUE(WaitIdle(page));
-    const std::uint32_t old = page.DownloadWorker().Generation() - 1;
-    page.OnLogDone(net::kLogFailed, old);  // would empty the list
+    ASSERT_EQ(ListRows(page, L::IDC_LIST).size(), 14u);
+    Click(page, L::IDC_DOWNLOAD);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Ctl<QProgressBar>(page, L::IDC_PROGRESS)->value() == 5; }, kWaitMs));
+    Click(page, L::IDC_DOWNLOAD);  // "Cancel"
+    EXPECT_TRUE(stopSeen.load());
+    QTest::qWait(20);
+    EXPECT_EQ(page.State(), L::kIdle);
     EXPECT_EQ(ListRows(page, L::IDC_LIST).size(), 14u);
-    page.OnProgress(5 | (300u << 16), old);
     EXPECT_EQ(Ctl<QProgressBar>(page, L::IDC_PROGRESS)->value(), 0);
+    EXPECT_EQ(TextOf(page, L::IDC_DOWNLOAD), "Server Log");
   });
+  EXPECT_EQ(downloads.load(), 2);
+  EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(LogPageTest, TheMaximumEditStaysWithinOneTo2047) {

@@ -1,13 +1,15 @@
 // The Information page against the fake server: the online-user table as listed, its failures
-// (one message each), the refresh, the query on the page's worker (a stalled server leaves the
-// sheet working, closing the sheet ends the query, an ended query's answer is ignored), and the
-// host name the SYSTEM record takes.
+// (one message each), the refresh, the query on the page's worker through the sheet's engine port
+// (a stalled server leaves the sheet working, closing the sheet ends the query, a stopped query
+// changes nothing later), and the host name the SYSTEM record takes.
 #include <QTest>
+#include <atomic>
 
 #include "config_fixture.h"
 #include "fakes/fake_online_users.h"
 #include "media/alarm_db/alarm_database.h"
 #include "page_controls.h"
+#include "platform/sync.h"
 #include "ui/config/online_user_page.h"
 
 namespace {
@@ -207,55 +209,72 @@ TEST_F(OnlineUsersTest, TheExitKeyEndsAStalledQuery) {
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(OnlineUsersTest, AnAnswerOfAnEndedQueryIsIgnored) {
+// The query goes through the sheet's engine port: the page hands it the session and lists the
+// typed reply it answers with; no reply shows 4029 once and leaves the list.
+TEST_F(OnlineUsersTest, TheQueryGoesThroughTheSheetsEngineAndListsItsReply) {
   ASSERT_EQ(Load(), 1);
-  RunOnPage([this](CSysConfPropSheet&, O& page) {
-    ASSERT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
-    const std::uint32_t ended = page.QueryWorker().Generation() - 1;
-    // After the query: neither a late failure nor a late reply changes the list.
-    page.OnQueryDone(O::kQueryFailed, ended);
-    page.OnQueryDone(O::kQueryArrived, ended);
-    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
-    // While a newer query runs: the old answer neither ends it nor changes the list.
-    server->OnlineUsers().SetStall(std::chrono::seconds(30));
+  CSysConfPropSheet& s = NewSheet();
+  syscfg::SysConfEngine engine = RecordingEngine();
+  std::vector<std::string> sessions;
+  std::optional<std::vector<std::uint8_t>> answer =
+      fakes::OnlineUserEntry("port", {9, 8, 7, 6}, 30, 1);
+  engine.fetchOnlineUsers = [&](const std::string& session, const platform::StopToken&) {
+    sessions.push_back(session);
+    return answer;
+  };
+  s.SetEngine(engine);
+  RunOnPage([&](CSysConfPropSheet&, O& page) {
+    EXPECT_EQ(ListRows(page, O::IDC_LIST),
+              (std::vector<QStringList>{{"port", "9.8.7.6", "SUPERVISOR", "MPEG4"}}));
+    answer.reset();
     Click(page, O::IDC_REFRESH);
-    ASSERT_TRUE(WaitForQueries(2));
-    page.OnQueryDone(O::kQueryFailed, ended);
-    page.OnQueryDone(O::kQueryArrived, ended);
-    EXPECT_TRUE(page.Querying());
-    EXPECT_FALSE(Enabled(page, O::IDC_REFRESH));
-    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
+    ASSERT_TRUE(WaitQueryEnded(page));
+    EXPECT_EQ(ListRows(page, O::IDC_LIST).size(), 1u);
+    EXPECT_TRUE(Enabled(page, O::IDC_REFRESH));
   });
-  // The sheet's end stopped the stalled query; nothing was reported.
-  EXPECT_FALSE(sheet->m_OnlineUserPage.QueryWorker().IsRunning());
-  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(sessions, (std::vector<std::string>{"S1", "S1"}));
+  EXPECT_TRUE(server->RequestsTo("/GetOnlineUser.cgi").empty());
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
 }
 
-TEST_F(OnlineUsersTest, AnAnswerArrivingAfterTheSheetClosedIsIgnored) {
+// A query still waiting when the sheet closes is stopped through its stop: whatever it ends
+// with afterwards reaches nothing, and the reopened page queries afresh.
+TEST_F(OnlineUsersTest, AQueryStoppedByTheSheetsCloseChangesNothingLater) {
   ASSERT_EQ(Load(), 1);
-  std::uint32_t closedQuery = 0;
-  RunOnPage([&](CSysConfPropSheet&, O& page) {
-    closedQuery = page.QueryWorker().Generation() - 1;  // the generation its answer carried
-    ASSERT_EQ(ListRows(page, O::IDC_LIST).size(), 3u);
-  });
-  // Closed: the page has no window; a late answer of the closed sheet's query does nothing.
-  O& page = sheet->m_OnlineUserPage;
-  page.OnQueryDone(O::kQueryArrived, closedQuery);
-  page.OnQueryDone(O::kQueryFailed, closedQuery);
-  EXPECT_FALSE(page.Querying());
-  // Reopened on a stalled server: the closed sheet's answer does not end the new query.
-  server->OnlineUsers().SetStall(std::chrono::seconds(30));
-  server->OnlineUsers().SetStatus(203);
+  CSysConfPropSheet& s = NewSheet();
+  syscfg::SysConfEngine engine = RecordingEngine();
+  std::atomic<int> queries{0};
+  std::atomic<bool> stopSeen{false};
+  engine.fetchOnlineUsers =
+      [&](const std::string&,
+          const platform::StopToken& stop) -> std::optional<std::vector<std::uint8_t>> {
+    if (++queries == 1) {
+      // Held until the stop; then it answers with a reply that must not be listed.
+      platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
+      stopSeen = true;
+      return fakes::OnlineUserEntry("late", {1, 1, 1, 1}, 0, 1);
+    }
+    return fakes::OnlineUserEntry("fresh", {2, 2, 2, 2}, 10, 2);
+  };
+  s.SetEngine(engine);
   RunOnPage(
-      [&](CSysConfPropSheet&, O& reopened) {
-        ASSERT_TRUE(WaitForQueries(2));
-        reopened.OnQueryDone(O::kQueryArrived, closedQuery);
-        reopened.OnQueryDone(O::kQueryFailed, closedQuery);
-        EXPECT_TRUE(reopened.Querying());
-        EXPECT_TRUE(ListRows(reopened, O::IDC_LIST).empty());
+      [&](CSysConfPropSheet& sheet, O& page) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return queries.load() == 1; }, kWaitMs));
+        EXPECT_TRUE(page.Querying());
+        sheet.CloseForLostConnection();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
       },
       false);
+  O& page = s.m_OnlineUserPage;
+  EXPECT_TRUE(stopSeen.load());
+  QTest::qWait(20);
+  EXPECT_FALSE(page.Querying());
   EXPECT_FALSE(page.QueryWorker().IsRunning());
+  RunOnPage([](CSysConfPropSheet&, O& reopened) {
+    EXPECT_EQ(ListRows(reopened, O::IDC_LIST),
+              (std::vector<QStringList>{{"fresh", "2.2.2.2", "NORMAL USER", "JPEG"}}));
+  });
+  EXPECT_EQ(queries.load(), 2);
   EXPECT_TRUE(Messages().empty());
 }
 

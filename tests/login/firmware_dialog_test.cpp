@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -29,12 +30,13 @@
 namespace {
 
 using fakes::FakeReply;
-using login_test::RunModalWith;
 using fakes::WaitUntil;
+using login_test::RunModalWith;
 using namespace std::chrono_literals;
 using namespace ui::login;
 
 constexpr const char* kSession = "5A3F19C2";
+constexpr std::size_t kFirmwareUploadBlock = net::kFirmwareBlockBytes;
 
 class RecordingChooser final : public ui::IFileChooser {
  public:
@@ -312,6 +314,74 @@ TEST_F(FirmwareRoadTest, CancelDuringAStalledBlockEndsTheUploadThenAborts) {
   EXPECT_FALSE(m_server.Firmware().State().finished);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(KeepAliveClosed(datagramsBefore));
+}
+
+// An operator's Cancel during a multi-megabyte upload, pressed at 35 % while the server holds a
+// block: the upload stops between two blocks, the abort goes out and "Finished" never does. The
+// window heard of each percentage once, not of each of the thousands of blocks, so its queue
+// keeps up and the press is taken at once.
+TEST_F(FirmwareRoadTest, CancelStopsAMultiMegabyteUploadBetweenTwoBlocksAndNeverFinishes) {
+  OpenSession();
+  constexpr std::size_t kSize = 4'000'000;  // 4445 blocks
+  constexpr std::size_t kHeld = 1600;       // the block after 35 %
+  FakeReply stall = FakeReply::Status(200);
+  stall.delay = 60s;  // held until the server stops
+  m_server.Firmware().SetBlockReply(kHeld, stall);
+  const std::string file = FirmwareFile(kSize);
+  UpgradeFWDlg dialog;
+  const int result = RunModalWith(dialog, [&] {
+    SetPath(dialog, file);
+    Click(dialog, IDC_FW_UPGRADE);
+    ASSERT_TRUE(WaitUntil([&] { return m_server.Firmware().State().blocks >= kHeld; }));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.ProgressValue() == 35; }));
+    EXPECT_TRUE(dialog.IsUploading());
+    auto* cancel = dialog.Controls().Get<QPushButton>(IDC_FW_CANCEL);
+    ASSERT_TRUE(cancel->isEnabled());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_TRUE(dialog.IsCancelling());
+    EXPECT_FALSE(dialog.IsUploading());
+    WaitUntil([&] { return !dialog.isVisible(); });
+  });
+  EXPECT_EQ(result, 0);
+  const auto uploads = Uploads();
+  ASSERT_EQ(uploads.size(), kHeld + 1);
+  EXPECT_EQ(uploads.front().upgrade, "Start");
+  EXPECT_EQ(std::count_if(uploads.begin(), uploads.end() - 1,
+                          [](const fakes::FirmwareRequest& r) { return r.upgrade.has_value(); }),
+            1);
+  EXPECT_EQ(uploads.back().target, "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F19C2");
+  const fakes::FirmwareState state = m_server.Firmware().State();
+  EXPECT_FALSE(state.finished);
+  EXPECT_TRUE(state.aborted);
+  EXPECT_EQ(state.received, kHeld * kFirmwareUploadBlock);
+  // 0 % to 35 %, each once.
+  EXPECT_EQ(dialog.ProgressUpdates(), 36);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(g_pLogin, nullptr);
+}
+
+// The upload runs in the thread procedure UpgradeFirmwareThread, in the data block's
+// h_UpgradeFirmwareThread (which the program's end stops); Cancel closes that handle.
+TEST_F(FirmwareRoadTest, TheUploadRunsInUpgradeFirmwareThreadKeptInTheDataBlock) {
+  OpenSession();
+  FakeReply stall = FakeReply::Status(200);
+  stall.delay = 60s;
+  m_server.Firmware().SetBlockReply(2, stall);
+  const std::string file = FirmwareFile(4000);
+  UpgradeFWDlg dialog;
+  RunModalWith(dialog, [&] {
+    SetPath(dialog, file);
+    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread, nullptr);
+    Click(dialog, IDC_FW_UPGRADE);
+    ASSERT_TRUE(WaitUntil([&] { return m_server.Firmware().State().blocks >= 2; }));
+    ASSERT_NE(g_lpApp->h_UpgradeFirmwareThread, nullptr);
+    EXPECT_TRUE(g_lpApp->h_UpgradeFirmwareThread->IsRunning());
+    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread->Name(), "UpgradeFirmwareThread");
+    Click(dialog, IDC_FW_CANCEL);
+    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread, nullptr);
+    WaitUntil([&] { return !dialog.isVisible(); });
+  });
+  EXPECT_EQ(Uploads().back().upgrade, "Abort");
 }
 
 TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {

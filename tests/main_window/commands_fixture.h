@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -61,7 +62,17 @@ class CommandsTest : public MainWindowTest {
     MatchCtrlFileDevices();
   }
 
+  // Lets the window's requests go out and their answers come back: the panel and the image
+  // adjustment send on the window's worker, one request after the other.
+  void Settle() const {
+    if (m_window) {
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window->Requests().Pending(); }, 10000));
+    }
+    ProcessEvents();
+  }
+
   std::vector<std::string> Messages() {
+    Settle();
     std::vector<std::string> texts;
     for (const auto& shown : box->Shown())
       texts.push_back(shown.text);
@@ -71,6 +82,7 @@ class CommandsTest : public MainWindowTest {
 
   // The "/RS485Cmd.cgi" requests the server has seen, as their targets.
   std::vector<std::string> Rs485Targets() const {
+    Settle();
     std::vector<std::string> targets;
     for (const auto& request : server->RequestsTo("/RS485Cmd.cgi"))
       targets.push_back(request.target);

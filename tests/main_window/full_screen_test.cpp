@@ -164,7 +164,7 @@ TEST_F(FullScreenTest, SizeChangeMessageSwitchesSkinsTogether) {
 
 TEST_F(FullScreenTest, ResolutionTogglesOneAndTwoOnly) {
   CKavelinDlg& window = Open();
-  std::int32_t& mode = g_lpApp->m_SettingINI.m_nImageResolution;
+  std::atomic<std::int32_t>& mode = g_lpApp->m_SettingINI.m_nImageResolution;
   for (const auto& [from, to] : {std::pair{1, 2}, {2, 1}, {0, 0}, {3, 3}}) {
     mode = from;
     window.OnResolution();

@@ -41,7 +41,10 @@ class ImageAdjustTest : public CommandsTest {
   static void Click(CImageAdjustDlg& dialog, int id) {
     QTest::mouseClick(dialog.GetDlgItem(id), Qt::LeftButton);
   }
-  std::vector<fakes::RecordedRequest> Sends() const { return server->RequestsTo("/SetSysCfg.cgi"); }
+  std::vector<fakes::RecordedRequest> Sends() const {
+    Settle();
+    return server->RequestsTo("/SetSysCfg.cgi");
+  }
 };
 
 TEST_F(ImageAdjustTest, RefusedWithoutAConnectionAndAFailedFetchKeepsTheCache) {
@@ -49,10 +52,12 @@ TEST_F(ImageAdjustTest, RefusedWithoutAConnectionAndAFailedFetchKeepsTheCache) {
   g_lpApp->m_ImgConfig.fill(0x5A);
   g_lpApp->m_bConnected = 0;
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_TRUE(server->RequestsTo("/GetSysCfg.cgi").empty());
   g_lpApp->m_bConnected = 1;
   fakes::RefuseGetSysCfg(*server, "IMG");
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4085), Text(4029)}));
   EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
   for (const std::uint8_t byte : g_lpApp->m_ImgConfig)
@@ -73,6 +78,7 @@ TEST_F(ImageAdjustTest, StartsWithBytesSevenToTenAndCancelSendsNothing) {
     Click(dialog, ui::IDCANCEL);
   });
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_EQ(runner->Runs(), std::vector<QString>{"CImageAdjustDlg"});
   EXPECT_TRUE(Sends().empty());
   EXPECT_EQ(std::vector<std::uint8_t>(g_lpApp->m_ImgConfig.begin(), g_lpApp->m_ImgConfig.end()),
@@ -108,6 +114,7 @@ TEST_F(ImageAdjustTest, EditsAndSlidersClampToTheValueRange) {
     Click(dialog, CImageAdjustDlg::IDC_CLOSE);
   });
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_TRUE(Sends().empty());
 }
 
@@ -127,6 +134,7 @@ TEST_F(ImageAdjustTest, DefaultThenOkSendsTheFetchedRecordWithTheValuesAndStaysO
     Click(dialog, ui::IDCANCEL);
   });
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_TRUE(openAfterOk);
   EXPECT_EQ(sendsWhileOpen, 1u);
   const auto sends = Sends();
@@ -148,11 +156,13 @@ TEST_F(ImageAdjustTest, AFailedSendShowsItsTextAndTheWindowStays) {
   OnDialog([&](CImageAdjustDlg& dialog) {
     Type(dialog.Edit(0), "200");
     Click(dialog, ui::IDOK);
+    Settle();
     openAfterOk = dialog.isVisible();
     EXPECT_EQ(dialog.Edit(0)->text(), "200");
     Click(dialog, ui::IDCANCEL);
   });
   window.OnCommand(IDC_IMAGE_ADJUST);
+  Settle();
   EXPECT_TRUE(openAfterOk);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Set the system config is failed\n"});
   EXPECT_EQ(Sends().size(), 1u);

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "commands_fixture.h"
@@ -190,8 +192,10 @@ TEST_F(RemotePanelTest, PowerSendsPortZerosPowerCommandAndFlipsTheState) {
   window.OnChannelButton(IDC_CHANNEL_DVR + 5);  // power addresses port 0 whatever is selected
   g_lpApp->m_bTurboOn = 1;
   window.OnCommand(IDC_POWER);
+  Settle();
   EXPECT_EQ(g_lpApp->m_bPowerOn, 1u);
   window.OnCommand(IDC_POWER);
+  Settle();
   EXPECT_EQ(g_lpApp->m_bPowerOn, 0u);
   EXPECT_EQ(Rs485Targets(), std::vector<std::string>(2, Rs485Target("05ffc001507f0132")));
   EXPECT_TRUE(Messages().empty());
@@ -294,6 +298,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     g_lpApp->m_SettingINI.m_byChannel2Device = static_cast<std::uint8_t>(own);
     Answer(1, 2);
     window.OnPtzControl();
+    Settle();
     const std::uint8_t expected = (own == 10 || own == 12 || own == 13 || own == 14 || own == 16)
                                       ? 17
                                   : own == 15 ? 11
@@ -304,6 +309,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     EXPECT_EQ(g_lpApp->m_byHotPointMode, expected == 8 ? 2 : 1);
     Answer(CSelectPTZDlg::kResultPtzOff, 0);
     window.OnPtzControl();
+    Settle();
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel2Device, own);
     EXPECT_EQ(g_lpApp->m_abPtzControl[1], 0u);
   }
@@ -401,6 +407,7 @@ class HotPointTest : public RemotePanelTest {
     g_lpApp->m_wClickY = static_cast<std::uint16_t>(y);
     platform::PostMessage(m_window->Handle(), WM_HOTPOINTCLICK, 0, 0);
     ProcessEvents();
+    Settle();
   }
 };
 
@@ -504,6 +511,158 @@ TEST_F(HotPointTest, TheHotPointCommandTogglesTheMode) {
   EXPECT_EQ(g_lpApp->m_bRetrOn, 0u);
   EXPECT_EQ(g_lpApp->m_byHotPointMode, 0);
   EXPECT_TRUE(Rs485Targets().empty());
+}
+
+// The server holds "/RS485Cmd.cgi" requests until the test lets each go, with the status the
+// test gives it; it counts the requests it holds at once.
+class HeldRequests {
+ public:
+  fakes::FakeReply Hold(const fakes::RecordedRequest&) {
+    std::unique_lock guard(m_lock);
+    ++m_arrived;
+    m_maxHeld = std::max(m_maxHeld, ++m_held);
+    m_changed.notify_all();
+    m_changed.wait_for(guard, std::chrono::seconds(20), [&] { return m_released > 0 || m_open; });
+    if (m_released > 0)
+      --m_released;
+    --m_held;
+    return fakes::FakeReply::Status(m_status);
+  }
+  // Lets the oldest held request go with status.
+  void Release(int status = 200) {
+    const std::lock_guard guard(m_lock);
+    m_status = status;
+    ++m_released;
+    m_changed.notify_all();
+  }
+  // Every request from now on is answered at once, accepted.
+  void Open() {
+    const std::lock_guard guard(m_lock);
+    m_open = true;
+    m_status = 200;
+    m_changed.notify_all();
+  }
+  bool WaitArrived(int count) {
+    std::unique_lock guard(m_lock);
+    return m_changed.wait_for(guard, std::chrono::seconds(10), [&] { return m_arrived >= count; });
+  }
+  int Arrived() {
+    const std::lock_guard guard(m_lock);
+    return m_arrived;
+  }
+  int MaxHeld() {
+    const std::lock_guard guard(m_lock);
+    return m_maxHeld;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  int m_arrived = 0;
+  int m_held = 0;
+  int m_maxHeld = 0;
+  int m_released = 0;
+  int m_status = 200;
+  bool m_open = false;
+};
+
+class HeldPanelTest : public RemotePanelTest {
+ protected:
+  void SetUp() override {
+    RemotePanelTest::SetUp();
+    server->SetHandler("/RS485Cmd.cgi",
+                       [this](const fakes::RecordedRequest& r) { return held.Hold(r); });
+  }
+  void TearDown() override {
+    held.Open();
+    RemotePanelTest::TearDown();
+  }
+  // Presses a shown key as the operator does.
+  static void Press(CKavelinDlg& window, int id) {
+    QTest::mouseClick(window.Button(id), Qt::LeftButton);
+  }
+  HeldRequests held;
+};
+
+// While the server holds a key's request the window goes on: its events run, a new frame from
+// the painter's thread is painted, and the keys pressed meanwhile wait in order behind it (never
+// a second request at once). The bytes are the keys' own.
+TEST_F(HeldPanelTest, TheWindowPaintsNewFramesWhileAKeysRequestWaitsAndKeysFollowInOrder) {
+  CKavelinDlg& window = OpenConnected({.width = 352, .height = 240});
+  window.OnPanelUp();
+  ProcessEvents();
+  Press(window, 8232);  // PLAY
+  ASSERT_TRUE(held.WaitArrived(1));
+  EXPECT_TRUE(window.Requests().Pending());
+  // The window's events run.
+  bool ticked = false;
+  QTimer::singleShot(0, &window, [&] { ticked = true; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
+  // A frame handed over now is painted now.
+  auto picture = CodedPicture(352, 240);
+  Hand(picture);
+  std::thread kernel([&] { window.ShowImage(); });
+  kernel.join();
+  ProcessEvents();
+  const QRect video = window.VideoRect();
+  EXPECT_EQ(PixelAt(video.left() + 17, video.top() + 3), QColor(0x80, 3, 17));
+  // Keys pressed meanwhile wait their turn.
+  Press(window, 8230);  // PAUSE
+  Press(window, 8226);  // STOP
+  EXPECT_EQ(window.Requests().Waiting(), 2u);
+  QTest::qWait(20);
+  EXPECT_EQ(held.Arrived(), 1);
+  for (int i = 0; i < 3; ++i)
+    held.Release();
+  EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target("05ffc0013d7f0132"),
+                                                      Rs485Target("05ffc0013b7f0132"),
+                                                      Rs485Target("05ffc001377f0132")}));
+  const auto requests = server->RequestsTo("/RS485Cmd.cgi");
+  EXPECT_EQ(requests[0].body, Bytes("05ffc0013d7f0132"));
+  EXPECT_EQ(requests[2].body, Bytes("05ffc001377f0132"));
+  EXPECT_EQ(held.MaxHeld(), 1);
+  EXPECT_TRUE(Messages().empty());
+}
+
+// Close works while a request waits: the window ends at once, the request is cut and nothing
+// of it shows afterwards.
+TEST_F(HeldPanelTest, CloseEndsTheWindowWhileAKeysRequestWaits) {
+  CKavelinDlg& window = OpenConnected();
+  window.OnCommand(8250);
+  window.OnCommand(8251);
+  ASSERT_TRUE(held.WaitArrived(1));
+  window.Button(IDC_TITLE_CLOSE)->click();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(window.Requests().Pending());
+  held.Release(203);
+  QTest::qWait(20);
+  EXPECT_EQ(held.Arrived(), 1);
+  EXPECT_TRUE(box->Shown().empty());
+}
+
+// A server that does not answer collects no presses: what waits behind a refused request is
+// dropped and the failure shows once; beyond the queue's room a press is dropped at once.
+TEST_F(HeldPanelTest, KeysBehindARefusedRequestAreDroppedWithOneMessage) {
+  CKavelinDlg& window = OpenConnected();
+  window.OnCommand(8250);
+  ASSERT_TRUE(held.WaitArrived(1));
+  const std::size_t room = DeviceRequestQueue::kMaxWaiting;
+  for (std::size_t i = 0; i < room + 3; ++i)
+    window.OnCommand(8251);
+  EXPECT_EQ(window.Requests().Waiting(), room);
+  EXPECT_EQ(window.Requests().Dropped(), 3u);
+  held.Release(203);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+  EXPECT_EQ(held.Arrived(), 1);
+  EXPECT_EQ(window.Requests().Dropped(), 3u + room);
+  // The next press goes out again, in the order pressed.
+  held.Open();
+  window.OnCommand(8252);
+  window.OnCommand(8250);
+  EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target("05ffc001017f0132"),
+                                                      Rs485Target("05ffc001037f0132"),
+                                                      Rs485Target("05ffc001017f0132")}));
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
 }
 
 }  // namespace

@@ -9,11 +9,16 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "fakes/wait_until.h"
 #include "platform/testing/fake_message_box.h"
+#include "ui/common/gui_inbox.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
@@ -392,20 +397,203 @@ TEST(QtMessageBox, GuiThreadGetsTheButtonChosen) {
   EXPECT_EQ(ui::MessageBoxById(4085, platform::MB_YESNO), platform::IDNO);
 }
 
-TEST(Worker, StopEndsTheBodyAndMakesItsMessagesStale) {
-  ui::Worker worker;
-  std::atomic<std::uint32_t> seen{0};
-  ASSERT_TRUE(worker.Start("test", [&](platform::StopToken stop, std::uint32_t generation) {
-    seen = generation;
-    while (stop.SleepFor(5)) {
+TEST(GuiInbox, ItemsFromOtherThreadsRunInOrderOnTheGuiThread) {
+  ui::GuiInbox inbox;
+  std::vector<int> ran;
+  std::vector<std::thread::id> threads;
+  std::thread poster([sender = inbox.GetSender(), &ran, &threads] {
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_TRUE(sender.Post([i, &ran, &threads] {
+        ran.push_back(i);
+        threads.push_back(std::this_thread::get_id());
+      }));
     }
-    return 0u;
-  }));
-  ASSERT_TRUE(fakes::WaitUntil([&] { return seen.load() != 0; }));
-  EXPECT_TRUE(worker.IsCurrent(seen));
-  EXPECT_TRUE(worker.Stop(5000));
-  EXPECT_FALSE(worker.IsCurrent(seen));
+  });
+  poster.join();
+  EXPECT_TRUE(ran.empty());  // nothing runs on the poster's thread
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2, 3, 4}));
+  for (const std::thread::id id : threads)
+    EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+// An item that runs a nested event loop (a modal window) does not hold up the items after it:
+// they arrive inside that loop, in order.
+TEST(GuiInbox, ItemsBehindANestedLoopArriveInIt) {
+  ui::GuiInbox inbox;
+  std::vector<std::string> log;
+  bool secondRan = false;
+  inbox.Post([&] {
+    log.push_back("first starts");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRan; }, 10000));
+    log.push_back("first ends");
+  });
+  inbox.Post([&] {
+    log.push_back("second");
+    secondRan = true;
+  });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log, (std::vector<std::string>{"first starts", "second", "first ends"}));
+}
+
+// A sender may outlive its inbox: its posts are refused, and what waited is dropped unrun; an
+// item may end the inbox it runs from, and the items after it do not run.
+TEST(GuiInbox, AGoneInboxRefusesPostsAndRunsNothingMore) {
+  auto inbox = std::make_unique<ui::GuiInbox>();
+  const ui::GuiInbox::Sender sender = inbox->GetSender();
+  int ran = 0;
+  EXPECT_TRUE(sender.Post([&] { ++ran; }));
+  inbox.reset();
+  EXPECT_FALSE(sender.Post([&] { ++ran; }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, 0);
+
+  inbox = std::make_unique<ui::GuiInbox>();
+  inbox->Post([&] {
+    ++ran;
+    inbox.reset();
+  });
+  inbox->Post([&] { ran += 10; });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, 1);
+}
+
+// Pumps the GUI thread's events until done() or the limit.
+bool PumpUntil(const std::function<bool()>& done) {
+  return QTest::qWaitFor(done, 10000);
+}
+
+TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
+  ui::Worker worker;
+  std::vector<std::string> seen;
+  std::thread::id bodyThread;
+  std::thread::id deliveryThread;
+  ASSERT_TRUE(worker.Start<std::string>(
+      "test",
+      [&bodyThread](const ui::WorkerRun<std::string>& run) {
+        bodyThread = std::this_thread::get_id();
+        run.Report("first");
+        run.Report("second");
+        return std::vector<int>{1, 2, 3};
+      },
+      [&](const std::string& report) { seen.push_back(report); },
+      [&](std::vector<int> result) {
+        deliveryThread = std::this_thread::get_id();
+        seen.push_back("result " + std::to_string(result.size()));
+        // The run is over when its result arrives: a new one may start from here.
+        EXPECT_FALSE(worker.IsRunning());
+      }));
+  EXPECT_TRUE(worker.IsRunning());
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 3; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "result 3"}));
+  EXPECT_EQ(deliveryThread, std::this_thread::get_id());
+  EXPECT_NE(bodyThread, std::this_thread::get_id());
   EXPECT_FALSE(worker.IsRunning());
+  EXPECT_EQ(worker.DroppedResults(), 0);
+  // A void body ends in a call without a value.
+  bool ended = false;
+  ASSERT_TRUE(worker.Start(
+      "void", [](const ui::WorkerRun<>&) {}, [&] { ended = true; }));
+  ASSERT_TRUE(PumpUntil([&] { return ended; }));
+}
+
+TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
+  ui::Worker worker;
+  std::atomic<bool> started{false};
+  int delivered = 0;
+  ASSERT_TRUE(worker.Start<int>(
+      "test",
+      [&](const ui::WorkerRun<int>& run) {
+        started = true;
+        while (run.Token().SleepFor(5)) {
+        }
+        run.Report(1);  // after the stop: dropped
+        return 2;
+      },
+      [&](int) { ++delivered; }, [&](int) { ++delivered; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return started.load(); }));
+  // A second start while the run goes on is refused.
+  EXPECT_FALSE(worker.Start(
+      "second", [](const ui::WorkerRun<>&) { return 0; }, [](int) {}));
+  EXPECT_TRUE(worker.Stop(5000));
+  EXPECT_FALSE(worker.IsRunning());
+  QTest::qWait(20);
+  EXPECT_EQ(delivered, 0);
+  EXPECT_EQ(worker.DroppedResults(), 1);
+}
+
+// A body that does not look at its stop is given up; when it answers at last, its result is
+// dropped by the worker and the run started after it gets only its own.
+TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
+  ui::Worker worker;
+  std::mutex lock;
+  std::condition_variable released;
+  bool release = false;
+  std::vector<int> results;
+  ASSERT_TRUE(worker.Start(
+      "stuck",
+      [&](const ui::WorkerRun<>&) {
+        std::unique_lock guard(lock);
+        released.wait(guard, [&] { return release; });
+        return 1;
+      },
+      [&](int result) { results.push_back(result); }));
+  EXPECT_FALSE(worker.Stop(10));  // abandoned (exit code 31)
+  EXPECT_EQ(worker.ExitCode(), platform::kForcedExitCode);
+  std::atomic<bool> secondMayEnd{false};
+  ASSERT_TRUE(worker.Start(
+      "next",
+      [&](const ui::WorkerRun<>&) {
+        while (!secondMayEnd.load())
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 2;
+      },
+      [&](int result) { results.push_back(result); }));
+  {
+    const std::lock_guard guard(lock);
+    release = true;
+  }
+  released.notify_all();
+  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  EXPECT_TRUE(results.empty());
+  EXPECT_TRUE(worker.IsRunning());
+  secondMayEnd = true;
+  ASSERT_TRUE(PumpUntil([&] { return !results.empty(); }));
+  EXPECT_EQ(results, std::vector<int>{2});
+}
+
+TEST(Worker, ARunTakesItsThreadFromTheSlotItIsGiven) {
+  std::unique_ptr<platform::Thread> slot;
+  {
+    ui::Worker worker;
+    worker.UseThreadSlot(&slot);
+    std::atomic<bool> inBody{false};
+    std::atomic<bool> slotRunning{false};
+    bool done = false;
+    ASSERT_TRUE(worker.Start(
+        "slotted",
+        [&](const ui::WorkerRun<>& run) {
+          inBody = true;
+          while (run.Token().SleepFor(1) && !slotRunning.load()) {
+          }
+        },
+        [&] { done = true; }));
+    ASSERT_NE(slot, nullptr);
+    ASSERT_TRUE(fakes::WaitUntil([&] { return inBody.load(); }));
+    EXPECT_TRUE(slot->IsRunning());
+    EXPECT_EQ(slot->Name(), "slotted");
+    slotRunning = true;
+    ASSERT_TRUE(PumpUntil([&] { return done; }));
+    EXPECT_FALSE(slot->IsRunning());
+    // Back on its own thread, the slot is left alone.
+    worker.UseThreadSlot(nullptr);
+    bool again = false;
+    ASSERT_TRUE(worker.Start(
+        "own", [](const ui::WorkerRun<>&) {}, [&] { again = true; }));
+    ASSERT_TRUE(PumpUntil([&] { return again; }));
+    EXPECT_EQ(slot->Name(), "slotted");
+  }
+  EXPECT_NE(slot, nullptr);
 }
 
 }  // namespace

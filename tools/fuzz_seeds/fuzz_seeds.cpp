@@ -139,10 +139,10 @@ ByteVector SettingsFile(const CSettingINI& settings) {
   copy.m_strProgramDir = dir.string() + "/";
   copy.m_strUserName = settings.m_strUserName;
   copy.m_strServerAddress = settings.m_strServerAddress;
-  copy.m_wWebPort = settings.m_wWebPort;
-  copy.m_byAvSwitchOption = settings.m_byAvSwitchOption;
-  copy.m_byTransmissionType = settings.m_byTransmissionType;
-  copy.m_bySelectedChannel = settings.m_bySelectedChannel;
+  copy.m_wWebPort = settings.m_wWebPort.load();
+  copy.m_byAvSwitchOption = settings.m_byAvSwitchOption.load();
+  copy.m_byTransmissionType = settings.m_byTransmissionType.load();
+  copy.m_bySelectedChannel = settings.m_bySelectedChannel.load();
   copy.m_byChannel1Device = settings.m_byChannel1Device;
   copy.m_strRecordPath = settings.m_strRecordPath;
   copy.m_strSnapshotPath = settings.m_strSnapshotPath;

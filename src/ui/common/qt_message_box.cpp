@@ -58,13 +58,10 @@ int QtMessageBox::Show(std::string_view text, std::string_view caption, std::uin
     return platform::DefaultAnswer(flags);
   if (QThread::currentThread() == app->thread())
     return ShowOnGuiThread(m_parent, qtext, qcaption, flags);
-  // From a worker: show it later on the GUI thread; the worker goes on with the default.
-  QMetaObject::invokeMethod(
-      app,
-      [parent = m_parent, qtext, qcaption, flags] {
-        ShowOnGuiThread(parent, qtext, qcaption, flags);
-      },
-      Qt::QueuedConnection);
+  // From another thread: show it later on the GUI thread; the caller goes on with the default.
+  // The texts are made here and taken there through the inbox.
+  m_inbox.Post(
+      [this, qtext, qcaption, flags] { ShowOnGuiThread(m_parent, qtext, qcaption, flags); });
   return platform::DefaultAnswer(flags);
 }
 

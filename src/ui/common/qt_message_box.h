@@ -8,12 +8,14 @@
 #include <QWidget>
 
 #include "platform/message_box.h"
+#include "ui/common/gui_inbox.h"
 
 namespace ui {
 
 class QtMessageBox final : public platform::IMessageBox {
  public:
-  // Boxes are centred over parent while it exists.
+  // Boxes are centred over parent while it exists. Made on the GUI thread (the boxes that other
+  // threads raise wait in its inbox there).
   explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
   int Show(std::string_view text, std::string_view caption, std::uint32_t flags) override;
 
@@ -21,6 +23,7 @@ class QtMessageBox final : public platform::IMessageBox {
   static int ShowOnGuiThread(QPointer<QWidget> parent, const QString& text, const QString& caption,
                              std::uint32_t flags);
   QPointer<QWidget> m_parent;
+  GuiInbox m_inbox;
 };
 
 // Shows string-table text id through the installed box (the engine's message box service).

@@ -1,27 +1,81 @@
 #include "ui/common/worker.h"
 
+#include "ui/common/gui_inbox.h"
+
 namespace ui {
+namespace {
+
+// Time the GUI thread gives a thread whose body has handed over its result: it is returning.
+constexpr std::uint32_t kEndingJoinMs = 1000;
+constexpr std::uint32_t kDestroyStopMs = 100;
+
+}  // namespace
+
+Worker::Worker() = default;
 
 Worker::~Worker() {
-  if (m_thread.IsRunning())
-    Stop(100);
+  if (platform::Thread* thread = m_slot->get();
+      m_bRunning || (thread != nullptr && thread->IsRunning()))
+    Stop(kDestroyStopMs);
+  // Deliveries still waiting go with the inbox, and a thread given up posts into nothing.
+  m_inbox.reset();
 }
 
-bool Worker::Start(std::string name, Body body) {
-  if (m_thread.IsRunning())
+bool Worker::StartThread(std::string name,
+                         std::function<void(const platform::StopToken&, const Poster&)> body) {
+  platform::Thread* thread = Thread();
+  if (m_bRunning || thread->IsRunning())
     return false;
+  if (!m_inbox)
+    m_inbox = std::make_unique<GuiInbox>();
   const std::uint32_t generation = ++m_generation;
-  return m_thread.Start(std::move(name),
-                        [body = std::move(body), generation](platform::StopToken stop) {
-                          return body(stop, generation);
-                        });
+  // The inbox runs what is posted only while it exists, and the worker owns it.
+  Poster post = [sender = m_inbox->GetSender(), this, generation](Delivery delivery, bool last) {
+    sender.Post([this, generation, last, delivery = std::move(delivery)] {
+      Deliver(generation, last, delivery);
+    });
+  };
+  m_bRunning =
+      thread->Start(std::move(name), [body = std::move(body), post](platform::StopToken stop) {
+        body(stop, post);
+        return 0u;
+      });
+  return m_bRunning;
+}
+
+void Worker::Deliver(std::uint32_t generation, bool last, const Delivery& delivery) {
+  if (generation != m_generation || !m_bRunning) {
+    if (last)
+      ++m_nDroppedResults;
+    return;
+  }
+  if (last) {
+    // The body has handed over its result and is returning.
+    if (*m_slot)
+      (*m_slot)->StopAndJoin(kEndingJoinMs);
+    m_bRunning = false;
+  }
+  const Delivery run = delivery;
+  run();
 }
 
 bool Worker::Stop(std::uint32_t timeoutMs) {
   ++m_generation;
-  if (!m_thread.IsStarted())
+  m_bRunning = false;
+  platform::Thread* thread = m_slot->get();
+  if (thread == nullptr || !thread->IsStarted())
     return true;
-  return m_thread.StopAndJoin(timeoutMs);
+  return thread->StopAndJoin(timeoutMs);
+}
+
+void Worker::UseThreadSlot(std::unique_ptr<platform::Thread>* slot) {
+  m_slot = slot != nullptr ? slot : &m_ownThread;
+}
+
+platform::Thread* Worker::Thread() {
+  if (!*m_slot)
+    *m_slot = std::make_unique<platform::Thread>();
+  return m_slot->get();
 }
 
 }  // namespace ui

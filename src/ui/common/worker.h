@@ -1,42 +1,126 @@
-// A window's worker thread with a cooperative stop. The body never touches a widget: it reports
-// by posting user messages to the window's handle. Each start gets a new generation number that
-// the body puts into its messages; after Stop the window ignores messages of older generations,
-// so a thread that had to be abandoned cannot change the window any more.
+// A window's worker thread with a cooperative stop and typed completions. The body runs on its
+// own thread and never touches a widget: what it reports on the way and the value it returns
+// are handed, as they are, to the window's functions on the GUI thread. Each start begins a new
+// run; Stop ends the current one. The worker itself drops what a run that is no longer current
+// hands over, so a thread that had to be abandoned cannot change the window any more, and a
+// window never compares run numbers.
+//
+//   m_worker.Start("SyncServerTimeThread",
+//                  [session](const ui::WorkerRun<>& run) { return Sync(session, run.Token()); },
+//                  [this](int result) { OnSyncDone(result); });
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "platform/thread.h"
 
 namespace ui {
 
-class Worker {
+class GuiInbox;
+
+// What a body sees of its run: the stop request, and the way to hand a report of type Progress
+// to the GUI thread. Reports arrive in the order given, all before the run's result.
+template <typename Progress = std::monostate>
+class WorkerRun {
  public:
-  using Body = std::function<std::uint32_t(platform::StopToken stop, std::uint32_t generation)>;
+  using Post = std::function<void(std::function<void()> delivery)>;
+  WorkerRun(platform::StopToken stop, Post post, std::function<void(Progress)> onProgress)
+      : m_stop(std::move(stop)), m_post(std::move(post)), m_onProgress(std::move(onProgress)) {}
 
-  Worker() = default;
-  Worker(const Worker&) = delete;
-  Worker& operator=(const Worker&) = delete;
-  // Asks a running body to stop and waits briefly; an unfinished thread is abandoned.
-  ~Worker();
-
-  // Starts body on a new thread; false when one still runs or no thread could be made.
-  bool Start(std::string name, Body body);
-  // Asks the body to stop and waits up to timeoutMs. True when it ended; false when it was
-  // abandoned (exit code 31). Either way later messages of this run are stale.
-  bool Stop(std::uint32_t timeoutMs);
-  bool IsRunning() const { return m_thread.IsRunning(); }
-  std::uint32_t ExitCode() const { return m_thread.ExitCode(); }
-  // The generation of the current run; messages carrying another number are stale.
-  std::uint32_t Generation() const { return m_generation.load(); }
-  bool IsCurrent(std::uint32_t generation) const { return generation == m_generation.load(); }
+  const platform::StopToken& Token() const { return m_stop; }
+  bool StopRequested() const { return m_stop.StopRequested(); }
+  void Report(Progress progress) const {
+    if (m_onProgress)
+      m_post([onProgress = m_onProgress, progress = std::move(progress)] { onProgress(progress); });
+  }
 
  private:
-  platform::Thread m_thread;
-  std::atomic<std::uint32_t> m_generation{0};
+  platform::StopToken m_stop;
+  Post m_post;
+  std::function<void(Progress)> m_onProgress;
 };
+
+class Worker {
+ public:
+  Worker();
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  // Asks a running body to stop and waits briefly; an unfinished thread is abandoned. Nothing
+  // of any run is delivered after this.
+  ~Worker();
+
+  // Starts body(const WorkerRun<>&) on a new thread; its result R is handed to done(R) (done()
+  // for a void body) on the GUI thread, unless Stop or a new start came first. Call on the GUI
+  // thread. False when a run still goes on or no thread could be made (done is not called).
+  template <typename Body, typename Done>
+  bool Start(std::string name, Body body, Done done) {
+    return Start<std::monostate>(std::move(name), std::move(body),
+                                 std::function<void(std::monostate)>(), std::move(done));
+  }
+  // The same with reports: body(const WorkerRun<Progress>&) may Report values that reach
+  // onProgress(Progress) on the GUI thread while the run is current.
+  template <typename Progress, typename Body, typename OnProgress, typename Done>
+  bool Start(std::string name, Body body, OnProgress onProgress, Done done);
+
+  // Asks the body to stop and waits up to timeoutMs. True when it ended; false when it was
+  // abandoned (exit code 31). Either way nothing of this run is delivered any more.
+  bool Stop(std::uint32_t timeoutMs);
+  // The runs from now on take their thread from `slot` (a thread field of the data block, which
+  // shut-down stops as well), made there when it is empty; null returns to the worker's own.
+  // Call while no run goes on; the slot must outlive the runs.
+  void UseThreadSlot(std::unique_ptr<platform::Thread>* slot);
+  // True from Start until the run's result has been handed over (or Stop).
+  bool IsRunning() const { return m_bRunning; }
+  std::uint32_t ExitCode() const { return *m_slot ? (*m_slot)->ExitCode() : 0; }
+  // Results of runs that were no longer current when they arrived, dropped so far.
+  int DroppedResults() const { return m_nDroppedResults; }
+
+ private:
+  using Delivery = std::function<void()>;
+  // Posts a delivery of run `generation` to the GUI thread; `last` marks its result.
+  using Poster = std::function<void(Delivery delivery, bool last)>;
+  bool StartThread(std::string name,
+                   std::function<void(const platform::StopToken&, const Poster&)> body);
+  // On the GUI thread: a delivery of the current run runs, others are dropped. Before the
+  // result runs, the ending thread is joined.
+  void Deliver(std::uint32_t generation, bool last, const Delivery& delivery);
+
+  // The thread of the runs: the worker's own or the slot's.
+  platform::Thread* Thread();
+
+  std::unique_ptr<platform::Thread> m_ownThread = std::make_unique<platform::Thread>();
+  std::unique_ptr<platform::Thread>* m_slot = &m_ownThread;
+  // Where the runs' deliveries wait for the GUI thread (made by the first start).
+  std::unique_ptr<GuiInbox> m_inbox;
+  std::uint32_t m_generation = 0;
+  bool m_bRunning = false;
+  int m_nDroppedResults = 0;
+};
+
+template <typename Progress, typename Body, typename OnProgress, typename Done>
+bool Worker::Start(std::string name, Body body, OnProgress onProgress, Done done) {
+  using Run = WorkerRun<Progress>;
+  using Result = std::invoke_result_t<Body&, const Run&>;
+  std::function<void(Progress)> progress = std::move(onProgress);
+  return StartThread(std::move(name), [body = std::move(body), progress = std::move(progress),
+                                       done = std::move(done)](const platform::StopToken& stop,
+                                                               const Poster& post) mutable {
+    const Run run(
+        stop, [&post](Delivery d) { post(std::move(d), false); }, progress);
+    if constexpr (std::is_void_v<Result>) {
+      body(run);
+      post([done = std::move(done)]() mutable { done(); }, true);
+    } else {
+      post([done = std::move(done), result = body(run)]() mutable { done(std::move(result)); },
+           true);
+    }
+  });
+}
 
 }  // namespace ui

@@ -17,7 +17,6 @@
 #include "net/config_record_layout.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
-#include "ui/common/message_bridge.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/property_sheet.h"
 #include "ui/common/qt_message_box.h"
@@ -96,10 +95,6 @@ QCheckBox* NewCheck(ui::ControlRegistry& c, int id, const QString& text, QWidget
 
 }  // namespace
 
-struct AlarmPropertyPage::FetchedRecord {
-  std::optional<PentaRecord> record;
-};
-
 AlarmPropertyPage::AlarmPropertyPage()
     : CSysConfPage(QStringLiteral("General::Trigger"), syscfg::kTriggerPageCode) {}
 
@@ -107,8 +102,6 @@ AlarmPropertyPage::~AlarmPropertyPage() {
   // The window may outlive the page by a moment (it is deleted later): nothing of it may call
   // back into the page any more.
   QObject::disconnect(m_windowGone);
-  if (m_pBridge)
-    m_pBridge->Unregister();
   m_fetchWorker.Stop(kWorkerStopMs);
 }
 
@@ -216,15 +209,10 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
   connectClick(soundOn, [this] { m_bSoundOn = !m_bSoundOn; });
   connectClick(setup, [this] { OnMotionSetup(); });
   connectClick(refresh, [this] { OnTriggerRefresh(); });
-  m_pBridge = new ui::MessageBridge(window, [this](std::uint32_t msg, ui::WParam w, ui::LParam l) {
-    if (msg == WM_MOTIONFETCHDONE)
-      OnMotionFetchDone(static_cast<std::uint32_t>(w), l);
-  });
   // The sheet closing (EXIT, also after a lost connection) ends a fetch; its answer is not
   // awaited and opens nothing.
   m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
     m_fetchWorker.Stop(kWorkerStopMs);
-    m_pFetched.reset();
     m_bFetching = false;
   });
 }
@@ -348,45 +336,33 @@ void AlarmPropertyPage::OnLoad() {
 
 void AlarmPropertyPage::OnMotionSetup() {
   // Without the page's window (no key to press) the answer would have nowhere to go.
-  if (m_bFetching || !m_pBridge || (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
+  if (m_bFetching || !HasWindow() || (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
     return;
-  const platform::WindowHandle window = m_pBridge->Handle();
-  const auto fetched = std::make_shared<FetchedRecord>();
-  m_pFetched = fetched;
   m_bFetching = true;
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP)) {
     m_bSetupKeyEnabled = key->isEnabled();
     key->setEnabled(false);
   }
   const bool started = m_fetchWorker.Start(
-      "MotionFetchThread", [window, fetched](platform::StopToken stop, std::uint32_t generation) {
-        std::optional<PentaRecord> record = FetchMotionRecord(&stop);
-        if (stop.StopRequested())
-          return std::uint32_t{kFetchFailed};
-        const std::uint32_t code = record ? kFetchArrived : kFetchFailed;
-        fetched->record = std::move(record);
-        platform::PostMessage(window, WM_MOTIONFETCHDONE, code,
-                              static_cast<ui::LParam>(generation));
-        return code;
-      });
+      "MotionFetchThread",
+      [fetch = Engine().fetchMotionRecord](const ui::WorkerRun<>& run) {
+        return fetch(run.Token());
+      },
+      [this](std::optional<PentaRecord> record) { OnMotionFetchDone(std::move(record)); });
   if (!started)
-    OnMotionFetchDone(kFetchFailed, m_fetchWorker.Generation());
+    OnMotionFetchDone(std::nullopt);
 }
 
 void AlarmPropertyPage::EndFetch() {
   m_fetchWorker.Stop(kWorkerStopMs);
-  m_pFetched.reset();
   m_bFetching = false;
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP))
     key->setEnabled(m_bSetupKeyEnabled);
 }
 
-void AlarmPropertyPage::OnMotionFetchDone(std::uint32_t code, std::int64_t generation) {
-  if (!m_bFetching || !m_fetchWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
+  if (!m_bFetching)
     return;
-  std::optional<PentaRecord> record;
-  if (code == kFetchArrived && m_pFetched)
-    record = m_pFetched->record;
   EndFetch();
   // APPLY or REBOOT began while the record was on its way: the sheet is about to close.
   if (const CSysConfSheetBase* sheet = GetConfSheet();
@@ -399,6 +375,7 @@ void AlarmPropertyPage::OnMotionFetchDone(std::uint32_t code, std::int64_t gener
   }
   if (!m_pMotionDialog)
     m_pMotionDialog = std::make_unique<CMotionDetectionDlg>(GetSheet());
+  m_pMotionDialog->SetEngine(Engine());
   m_pMotionDialog->SetFetchedRecord(*record);
   ui::RunModal(*m_pMotionDialog);
 }

@@ -11,23 +11,15 @@
 #pragma once
 
 #include <QMetaObject>
-#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "ui/common/worker.h"
 #include "ui/config/sys_conf_page.h"
 
 class CMotionDetectionDlg;
-
-namespace ui {
-class MessageBridge;
-}  // namespace ui
-
-// Posted by the Motion Setup fetch's worker (wParam: 1 the record arrived, 0 failed; lParam:
-// the generation).
-inline constexpr std::uint32_t WM_MOTIONFETCHDONE = 0x400 + 0x5A;
 
 namespace syscfg {
 // The duration row of a TRIGGER duration: 15 -> 1, 30 -> 2, 60 -> 3, 1800 -> 4, 3 -> 0 (none);
@@ -69,7 +61,6 @@ class AlarmPropertyPage : public CSysConfPage {
     IDC_LOAD = 1337,
   };
 
-  enum : std::uint32_t { kFetchFailed = 0, kFetchArrived = 1 };
   static constexpr std::uint32_t kWorkerStopMs = 1000;
 
   AlarmPropertyPage();
@@ -89,10 +80,6 @@ class AlarmPropertyPage : public CSysConfPage {
   // "Motion Setup": starts the fetch of the PENTA record on the worker and disables the key
   // until its answer; ignored while a fetch runs or the motion grid is open.
   void OnMotionSetup();
-  // The worker's 0x45A: the motion grid opens with the fetched record; a failed fetch shows
-  // 4029 and the grid never appears. The answer of an ended fetch, or one arriving while the
-  // sheet applies or reboots (it is about to close), opens nothing.
-  void OnMotionFetchDone(std::uint32_t code, std::int64_t generation);
   bool FetchingMotionRecord() const { return m_bFetching; }
   const ui::Worker& FetchWorker() const { return m_fetchWorker; }
   void OnTriggerRefresh();
@@ -123,13 +110,13 @@ class AlarmPropertyPage : public CSysConfPage {
                        int disableId);
   // Stops the fetch and gives the key back its state from before the fetch.
   void EndFetch();
+  // The fetch's answer: the motion grid opens with the fetched record; a failed fetch shows
+  // 4029 and the grid never appears. An answer arriving while the sheet applies or reboots (it
+  // is about to close) opens nothing.
+  void OnMotionFetchDone(std::optional<syscfg::PentaRecord> record);
 
   std::unique_ptr<CMotionDetectionDlg> m_pMotionDialog;
   ui::Worker m_fetchWorker;
-  // The running fetch's record, written only by its worker until it posts.
-  struct FetchedRecord;
-  std::shared_ptr<FetchedRecord> m_pFetched;
-  QPointer<ui::MessageBridge> m_pBridge;
   QMetaObject::Connection m_windowGone;
   bool m_bFetching = false;
   bool m_bSetupKeyEnabled = true;

@@ -5,7 +5,8 @@
 // steps it awaits as well. A task's destructor is safe to run on a moved-from or reset task.
 // Keep other awaiters, and anything with a destructor that they are built from (lambdas with
 // captures), in named locals rather than in the co_await operand: GCC 12 can destroy such
-// temporaries twice when a frame suspended at that co_await is destroyed.
+// temporaries twice when a frame suspended at that co_await is destroyed. Such an awaiter
+// derives from NamedAwaiter, so the temporary form does not compile.
 #pragma once
 
 #include <coroutine>
@@ -18,6 +19,34 @@ namespace syscfg {
 
 template <typename T>
 class ApplyTask;
+
+// Base of an awaiter (other than a task) that the steps await: only a named local can be
+// awaited. `Waiter w(...); co_await w;` compiles; `co_await Waiter(...);` and
+// `co_await std::move(w);` do not. What the co_await holds is a reference to the named waiter (the
+// waiter itself is neither copied nor destroyed by it).
+template <typename Derived>
+class NamedAwaiter {
+ public:
+  class Ref {
+   public:
+    explicit Ref(Derived& waiter) noexcept : m_waiter(waiter) {}
+    decltype(auto) await_ready() { return m_waiter.await_ready(); }
+    template <typename Handle>
+    decltype(auto) await_suspend(Handle step) {
+      return m_waiter.await_suspend(step);
+    }
+    decltype(auto) await_resume() { return m_waiter.await_resume(); }
+
+   private:
+    Derived& m_waiter;
+  };
+
+  Ref operator co_await() & noexcept { return Ref(static_cast<Derived&>(*this)); }
+  void operator co_await() && = delete;
+
+ protected:
+  NamedAwaiter() = default;
+};
 
 namespace detail {
 

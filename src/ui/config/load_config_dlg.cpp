@@ -1,6 +1,7 @@
 #include "ui/config/load_config_dlg.h"
 
 #include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "net/config_records.h"
@@ -28,9 +29,6 @@ CEnterSysConfigDlg::CEnterSysConfigDlg(QWidget* parent)
   text->setMinimumWidth(220);
   RegisterControl(IDC_TEXT, text, ui::ControlRegistry::Tooltip::None);
   layout->addWidget(text);
-  OnMessage(WM_LOADCONFIGDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnLoadConfigDone(result, generation);
-  });
 }
 
 CEnterSysConfigDlg::~CEnterSysConfigDlg() {
@@ -46,18 +44,16 @@ int CEnterSysConfigDlg::DoModal() {
 
 bool CEnterSysConfigDlg::OnInitDialog() {
   SetTimer(kAnimationTimer, kAnimationMs);
-  const platform::WindowHandle window = Handle();
-  const auto loader = m_loader;
   const bool started = m_worker.Start(
-      "LoadConfigThread", [window, loader](platform::StopToken stop, std::uint32_t generation) {
-        const std::uint32_t result = loader(stop);
-        platform::PostMessage(window, WM_LOADCONFIGDONE, result,
-                              static_cast<ui::LParam>(generation));
-        return result;
-      });
-  if (!started)
-    platform::PostMessage(window, WM_LOADCONFIGDONE, kResultFailed, 0);
-  return UiDialog::OnInitDialog();
+      "LoadConfigThread",
+      [loader = m_loader](const ui::WorkerRun<>& run) { return loader(run.Token()); },
+      [this](std::uint32_t result) { OnLoadConfigDone(result); });
+  const bool shown = UiDialog::OnInitDialog();
+  if (!started) {
+    // No thread: the run ends as after a failed fetch, once it shows.
+    QTimer::singleShot(0, this, [this] { OnLoadConfigDone(kResultFailed); });
+  }
+  return shown;
 }
 
 void CEnterSysConfigDlg::DoDataExchange(ui::DataExchange& dx) {
@@ -76,9 +72,7 @@ void CEnterSysConfigDlg::OnTimer(int id) {
   UpdateData(false);
 }
 
-void CEnterSysConfigDlg::OnLoadConfigDone(ui::WParam result, ui::LParam generation) {
-  if (generation != 0 && !m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
+void CEnterSysConfigDlg::OnLoadConfigDone(std::uint32_t result) {
   KillTimer(kAnimationTimer);
   if (result != kResultLoaded) {
     result = kResultFailed;

@@ -9,9 +9,6 @@
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
 
-// Posted by the worker: wParam 1 all fetched, 2 a fetch failed; lParam the worker's generation.
-inline constexpr std::uint32_t WM_LOADCONFIGDONE = 0x400 + 46;  // 0x42E
-
 // The fetch order and sizes: IP, SMTP, FTP, SECURE, DNS, PPPOE, SYSTEM, SNTP, IMG, SNTP again,
 // WLAN, TRIGGER, RS485, PENTA, INF.
 struct ConfigFetch {
@@ -58,7 +55,8 @@ class CEnterSysConfigDlg : public ui::UiDialog {
   void OnCancel() override {}
 
  private:
-  void OnLoadConfigDone(ui::WParam result, ui::LParam generation);
+  // The worker's answer (1 or 2): the dialog ends with it.
+  void OnLoadConfigDone(std::uint32_t result);
 
   ui::Worker m_worker;
   std::function<std::uint32_t(const platform::StopToken&)> m_loader;

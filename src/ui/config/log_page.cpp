@@ -12,7 +12,6 @@
 
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
-#include "ui/common/message_bridge.h"
 #include "ui/common/string_table.h"
 #include "ui/config/sys_conf_sheet_base.h"
 
@@ -42,8 +41,6 @@ CGetLogPPage::~CGetLogPPage() {
   // The window may outlive the page by a moment (it is deleted later): nothing of it may call
   // back into the page any more.
   QObject::disconnect(m_windowGone);
-  if (m_pBridge)
-    m_pBridge->Unregister();
   m_worker.Stop(kWorkerStopMs);
 }
 
@@ -91,16 +88,9 @@ void CGetLogPPage::CreateControls(QWidget* window) {
   QObject::connect(download, &QPushButton::clicked, window, [this] { OnDownload(); });
   QObject::connect(erase, &QPushButton::clicked, window, [this] { OnErase(); });
   QObject::connect(maxLog, &QLineEdit::textEdited, window, [this] { OnMaxEdited(); });
-  m_pBridge = new ui::MessageBridge(window, [this](std::uint32_t msg, ui::WParam w, ui::LParam l) {
-    if (msg == WM_GETLOGDONE)
-      OnLogDone(static_cast<std::uint32_t>(w), l);
-    else if (msg == WM_GETLOGPROGRESS)
-      OnProgress(static_cast<std::uint32_t>(w), l);
-  });
   // The sheet closing (also after a lost connection) ends a download; the page reopens idle.
   m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
     m_worker.Stop(kWorkerStopMs);
-    m_pDownload.reset();
     m_byState = kIdle;
   });
 }
@@ -126,7 +116,6 @@ void CGetLogPPage::SetCaption(bool downloading) {
 
 void CGetLogPPage::StopDownload() {
   m_worker.Stop(kWorkerStopMs);
-  m_pDownload.reset();
 }
 
 void CGetLogPPage::OnDownload() {
@@ -153,32 +142,24 @@ void CGetLogPPage::OnDownload() {
   if (progress != nullptr)
     progress->setValue(0);
   StopDownload();
-  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
-  const auto download = std::make_shared<net::LogDownload>();
-  const auto maximum = static_cast<std::uint32_t>(m_nMaxLog);
-  const std::string session = net::Environment().SessionId();
-  m_pDownload = download;
   m_byState = kDownloading;
-  const bool started = m_worker.Start(
+  const bool started = m_worker.Start<LogProgress>(
       "GetLogThread",
-      [window, download, maximum, session](platform::StopToken stop, std::uint32_t generation) {
-        const auto tag = static_cast<ui::LParam>(generation);
-        const std::uint32_t result = net::DownloadServerLog(
-            stop, maximum, session, *download, [&](std::uint32_t received, std::uint32_t total) {
-              platform::PostMessage(window, WM_GETLOGPROGRESS, received | (total << 16), tag);
-            });
-        if (result != net::kLogStopped)
-          platform::PostMessage(window, WM_GETLOGDONE, result, tag);
-        return result;
-      });
+      [download = Engine().downloadLog, maximum = static_cast<std::uint32_t>(m_nMaxLog),
+       session = net::Environment().SessionId()](const ui::WorkerRun<LogProgress>& run) {
+        auto buffer = std::make_shared<net::LogDownload>();
+        const std::uint32_t code = download(
+            maximum, session, *buffer,
+            [&run](std::uint32_t received, std::uint32_t toFetch) {
+              run.Report({received, toFetch});
+            },
+            run.Token());
+        return LogOutcome{code, std::move(buffer)};
+      },
+      [this](const LogProgress& progress) { OnProgress(progress); },
+      [this](const LogOutcome& outcome) { OnLogDone(outcome); });
   if (!started)
-    Post(net::kLogFailed);
-}
-
-void CGetLogPPage::Post(std::uint32_t code) {
-  if (m_pBridge)
-    platform::PostMessage(m_pBridge->Handle(), WM_GETLOGDONE, code,
-                          static_cast<ui::LParam>(m_worker.Generation()));
+    OnLogDone({});
 }
 
 void CGetLogPPage::OnErase() {
@@ -187,17 +168,15 @@ void CGetLogPPage::OnErase() {
   // The request waits up to 15 s for the server: it runs on the worker, which the sheet's
   // closing stops like a download.
   StopDownload();
-  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
-  const std::string session = net::Environment().SessionId();
   const bool started = m_worker.Start(
-      "EraseLogThread", [window, session](platform::StopToken stop, std::uint32_t generation) {
-        const std::uint32_t result = net::EraseServerLog(session, &stop);
-        if (result != net::kLogStopped)
-          platform::PostMessage(window, WM_GETLOGDONE, result, static_cast<ui::LParam>(generation));
-        return result;
-      });
+      "EraseLogThread",
+      [erase = Engine().eraseLog,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return LogOutcome{erase(session, run.Token()), nullptr};
+      },
+      [this](const LogOutcome& outcome) { OnLogDone(outcome); });
   if (!started)
-    Post(net::kLogFailed);
+    OnLogDone({});
 }
 
 void CGetLogPPage::ClearRecords() {
@@ -212,14 +191,13 @@ void CGetLogPPage::ClearRecords() {
   m_nReceived = 0;
 }
 
-void CGetLogPPage::OnLogDone(std::uint32_t code, std::int64_t generation) {
-  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
+void CGetLogPPage::OnLogDone(const LogOutcome& outcome) {
   ui::ControlRegistry& c = Controls();
-  if (code == net::kLogDownloaded && m_pDownload) {
-    m_nReceived = std::min<std::uint32_t>(m_pDownload->received,
+  const std::uint32_t code = outcome.code;
+  if (code == net::kLogDownloaded && outcome.download) {
+    m_nReceived = std::min<std::uint32_t>(outcome.download->received,
                                           static_cast<std::uint32_t>(net::kLogBufferRecords));
-    std::copy_n(m_pDownload->buffer.begin(), m_nReceived * net::kLogRecordBytes,
+    std::copy_n(outcome.download->buffer.begin(), m_nReceived * net::kLogRecordBytes,
                 m_abyRecords.begin());
     FillList();
   }
@@ -241,13 +219,11 @@ void CGetLogPPage::OnLogDone(std::uint32_t code, std::int64_t generation) {
   syscfg::EnableControls(c, {IDC_DOWNLOAD, IDC_ERASE}, true);
 }
 
-void CGetLogPPage::OnProgress(std::uint32_t packed, std::int64_t generation) {
-  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
+void CGetLogPPage::OnProgress(const LogProgress& report) {
   if (auto* progress = Controls().Get<QProgressBar>(IDC_PROGRESS)) {
-    const int total = static_cast<int>(packed >> 16);
-    progress->setRange(0, std::max(total, 1));
-    progress->setValue(std::min(static_cast<int>(packed & 0xFFFF), std::max(total, 1)));
+    const int total = std::max(static_cast<int>(report.toFetch), 1);
+    progress->setRange(0, total);
+    progress->setValue(std::min(static_cast<int>(report.received), total));
   }
 }
 

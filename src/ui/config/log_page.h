@@ -1,11 +1,11 @@
 // The Log File page: downloads the server's event log in batches on a worker thread, shows it
-// filtered by kind (system, error, user) and can erase the log on the server. The worker writes
-// only its own download buffer and reports through posted messages; the page takes the records
-// from a download that is still current, so a worker that was abandoned changes nothing. The
-// download stops when the page's window goes (the sheet closing), and the page reopens idle.
+// filtered by kind (system, error, user) and can erase the log on the server. The worker fills
+// only its own download buffer and hands it, its progress and its end to the page; a worker that
+// was stopped or abandoned changes nothing. The download stops when the page's window goes (the
+// sheet closing), and the page reopens idle.
 #pragma once
 
-#include <QPointer>
+#include <QMetaObject>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -15,14 +15,20 @@
 #include "ui/config/sys_conf_page.h"
 
 namespace ui {
-class MessageBridge;
 class ListCtrl;
 }  // namespace ui
 
-// Posted by the worker (wParam: 1 downloaded, 2 erased, 4 failed; lParam: the generation).
-inline constexpr std::uint32_t WM_GETLOGDONE = 0x400 + 44;  // 0x42C
-// Posted after each batch (wParam: received | number to fetch << 16; lParam: the generation).
-inline constexpr std::uint32_t WM_GETLOGPROGRESS = 0x400 + 0x53;
+// How a download or an erase ended: net::kLogDownloaded (with the download), kLogErased or
+// kLogFailed.
+struct LogOutcome {
+  std::uint32_t code = net::kLogFailed;
+  std::shared_ptr<const net::LogDownload> download;
+};
+// A download's progress after a batch.
+struct LogProgress {
+  std::uint32_t received = 0;
+  std::uint32_t toFetch = 0;
+};
 
 class CGetLogPPage : public CSysConfPage {
  public:
@@ -49,14 +55,12 @@ class CGetLogPPage : public CSysConfPage {
 
   // "Server Log" / "Cancel".
   void OnDownload();
-  // "Erase": the request runs on the worker; its 0x42C (2 or 4) ends it.
+  // "Erase": the request runs on the worker; its answer (erased or failed) ends it.
   void OnErase();
   // The check boxes: toggle the kind's bit of the mask and refill from the records held.
   void OnFilter(std::uint32_t kind);
   // Digits only; above 2047 becomes 2047, below 1 becomes 1; empty stays.
   void OnMaxEdited();
-  void OnLogDone(std::uint32_t code, std::int64_t generation);
-  void OnProgress(std::uint32_t packed, std::int64_t generation);
 
   std::uint8_t State() const { return m_byState; }
   const ui::Worker& DownloadWorker() const { return m_worker; }
@@ -76,12 +80,11 @@ class CGetLogPPage : public CSysConfPage {
   void ClearRecords();
   void StopDownload();
   void SetCaption(bool downloading);
-  void EnableControlsAfter();
-  void Post(std::uint32_t code);
+  // The worker's end and progress.
+  void OnLogDone(const LogOutcome& outcome);
+  void OnProgress(const LogProgress& progress);
 
   ui::Worker m_worker;
-  std::shared_ptr<net::LogDownload> m_pDownload;
-  QPointer<ui::MessageBridge> m_pBridge;
   QMetaObject::Connection m_windowGone;
   std::uint8_t m_byState = kIdle;
 };

@@ -144,17 +144,6 @@ CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
   RegisterControl(IDC_CLEAR_ALL, clearAll);
   connect(selectAll, &QPushButton::clicked, this, [this] { OnSelectAll(); });
   connect(clearAll, &QPushButton::clicked, this, [this] { OnClearAll(); });
-  OnMessage(WM_MOTIONFRAME, [this](ui::WParam, ui::LParam generation) {
-    if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-      Recompose();
-  });
-  OnMessage(WM_MOTIONAPPLYDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnApplyDone(static_cast<int>(result), generation);
-  });
-  OnMessage(WM_MOTIONEND, [this](ui::WParam, ui::LParam generation) {
-    if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-      EndDialog(kResultEnded);
-  });
   if (g_lpApp) {
     CMotionDetectionDlg* none = nullptr;
     g_lpApp->m_pMotionDetectionDlg.compare_exchange_strong(none, this);
@@ -256,30 +245,35 @@ bool CMotionDetectionDlg::LoadFromRecord() {
 }
 
 void CMotionDetectionDlg::StartWorker() {
-  const platform::WindowHandle window = Handle();
   const auto frames = m_frames;
   const EventHandle endOfStreams = g_lpApp ? g_lpApp->h_EndofGetJpegImageEvent : EventHandle{};
   const int width = m_Geometry.width;
   const int height = m_Geometry.height;
-  m_worker.Start("MotionDetection", [=](platform::StopToken stop, std::uint32_t generation) {
-    std::vector<std::uint8_t> scaled(PictureBytes(width, height));
-    std::vector<platform::Waitable*> objects = {&stop.StopEvent(), &frames->frameEvent};
-    if (endOfStreams)
-      objects.push_back(endOfStreams.get());
-    for (;;) {
-      const std::uint32_t index = platform::WaitAny(objects, platform::kInfinite);
-      if (index != 1) {
-        if (index == 2)
-          platform::PostMessage(window, WM_MOTIONEND, 0, static_cast<ui::LParam>(generation));
-        return 0u;
-      }
-      if (ScaleCurrentFrame(scaled, width, height)) {
-        std::lock_guard lock(frames->lock);
-        frames->frame = scaled;
-      }
-      platform::PostMessage(window, WM_MOTIONFRAME, 0, static_cast<ui::LParam>(generation));
-    }
-  });
+  // Each frame is reported (the picture is built again from the buffer); the result tells
+  // whether the streams ended.
+  m_worker.Start<std::monostate>(
+      "MotionDetection",
+      [=](const ui::WorkerRun<>& run) {
+        std::vector<std::uint8_t> scaled(PictureBytes(width, height));
+        std::vector<platform::Waitable*> objects = {&run.Token().StopEvent(), &frames->frameEvent};
+        if (endOfStreams)
+          objects.push_back(endOfStreams.get());
+        for (;;) {
+          const std::uint32_t index = platform::WaitAny(objects, platform::kInfinite);
+          if (index != 1)
+            return index == 2;
+          if (ScaleCurrentFrame(scaled, width, height)) {
+            std::lock_guard lock(frames->lock);
+            frames->frame = scaled;
+          }
+          run.Report({});
+        }
+      },
+      [this](std::monostate) { Recompose(); },
+      [this](bool streamsEnded) {
+        if (streamsEnded)
+          EndDialog(kResultEnded);
+      });
 }
 
 void CMotionDetectionDlg::StopWorker() {
@@ -458,23 +452,17 @@ void CMotionDetectionDlg::OnApply() {
   // taking no input.
   m_bApplying = true;
   SetInputEnabled(false);
-  const platform::WindowHandle window = Handle();
-  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(record.begin(), record.end());
   const bool started = m_applyWorker.Start(
-      "MotionApply", [window, bytes](platform::StopToken stop, std::uint32_t generation) {
-        const int result = SetSysCfg(kConfigPenta, bytes->data(),
-                                     static_cast<std::uint32_t>(bytes->size()), 0, &stop);
-        if (!stop.StopRequested())
-          platform::PostMessage(window, WM_MOTIONAPPLYDONE, static_cast<platform::WParam>(result),
-                                static_cast<platform::LParam>(generation));
-        return static_cast<std::uint32_t>(result);
-      });
+      "MotionApply",
+      [send = m_engine.setRecord, bytes = std::vector<std::uint8_t>(record.begin(), record.end())](
+          const ui::WorkerRun<>& run) { return send(kConfigPenta, bytes, 0, run.Token()); },
+      [this](int result) { OnApplyDone(result); });
   if (!started)
-    OnApplyDone(0, m_applyWorker.Generation());
+    OnApplyDone(0);
 }
 
-void CMotionDetectionDlg::OnApplyDone(int result, std::int64_t generation) {
-  if (!m_bApplying || !m_applyWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void CMotionDetectionDlg::OnApplyDone(int result) {
+  if (!m_bApplying)
     return;
   StopApply();
   if (result != 1)

@@ -26,16 +26,10 @@
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
 #include "ui/config/motion_grid.h"
-
-// Posted by the worker (lParam: its generation): a new frame is in the frame buffer; the
-// streams ended.
-inline constexpr std::uint32_t WM_MOTIONFRAME = 0x400 + 0x51;
-inline constexpr std::uint32_t WM_MOTIONEND = 0x400 + 0x52;
-// Posted by the APPLY worker (wParam: the send's result; lParam: the generation).
-inline constexpr std::uint32_t WM_MOTIONAPPLYDONE = 0x400 + 0x59;
+#include "ui/config/sys_conf_engine.h"
 
 // The PENTA record as one fetch brought it.
-using PentaRecord = std::array<std::uint8_t, kPentaConfigBytes>;
+using PentaRecord = syscfg::PentaRecord;
 
 // Fetches the PENTA record (up to 5 s per wait; a stop request cuts it at once): the opener's
 // worker body. Nothing on any failure or a stop.
@@ -86,12 +80,13 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void OnSelectAll();
   void OnClearAll();
   // APPLY: a changed record is sent on the APPLY worker (up to 5 s) while the window keeps
-  // working with its controls disabled; the answer (0x459) shows the failure message if any
-  // and ends the run with 0. Nothing changed: the run ends with 0 at once.
+  // working with its controls disabled; the answer shows the failure message if any and ends
+  // the run with 0. Nothing changed: the run ends with 0 at once.
   void OnApply();
-  void OnApplyDone(int result, std::int64_t generation);
   bool Applying() const { return m_bApplying; }
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
+  // The engine APPLY sends through (the opener gives its sheet's).
+  void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
   // EXIT (and Escape, the close box) stop a send still waiting; nothing is shown.
   void OnExit();
   void OnSensitivityChanged();
@@ -129,11 +124,14 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void StartWorker();
   void StopWorker();
   void StopApply();
+  // The APPLY worker's answer: the send's result.
+  void OnApplyDone(int result);
   void SetInputEnabled(bool enabled);
   // Builds the picture from the frame buffer, the motion report and the grid; then repaints.
   void Recompose();
   void EnableParameterEdits();
 
+  syscfg::SysConfEngine m_engine = syscfg::SysConfEngine::Defaults();
   std::optional<PentaRecord> m_fetched;
   std::shared_ptr<FrameShare> m_frames;
   std::vector<std::uint8_t> m_work;

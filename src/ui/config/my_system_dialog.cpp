@@ -17,12 +17,6 @@ constexpr std::uint8_t kFullDeviceType = '2';
 MySystemDialog::MySystemDialog(QWidget* parent) : CPropertySheet(QString(), parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(600, 500);
-  OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnRebootDone(static_cast<int>(result), generation);
-  });
-  OnMessage(WM_APPLYSTEPDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnApplyStepDone(static_cast<int>(result), generation);
-  });
 }
 
 MySystemDialog::MySystemDialog(int captionId, QWidget* parent) : MySystemDialog(parent) {

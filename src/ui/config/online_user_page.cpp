@@ -13,7 +13,6 @@
 #include "net/config_record_layout.h"
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
-#include "ui/common/message_bridge.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/config_text.h"
@@ -74,8 +73,6 @@ COnlineUserPage::~COnlineUserPage() {
   // The window may outlive the page by a moment (it is deleted later): nothing of it may call
   // back into the page any more.
   QObject::disconnect(m_windowGone);
-  if (m_pBridge)
-    m_pBridge->Unregister();
   m_worker.Stop(kWorkerStopMs);
 }
 
@@ -104,14 +101,9 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   users->addLayout(buttons);
   page->addWidget(group, 1);
   QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });
-  m_pBridge = new ui::MessageBridge(window, [this](std::uint32_t msg, ui::WParam w, ui::LParam l) {
-    if (msg == WM_ONLINEUSERDONE)
-      OnQueryDone(static_cast<std::uint32_t>(w), l);
-  });
   // The sheet closing (also after a lost connection) ends a query; its answer is not awaited.
   m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
     m_worker.Stop(kWorkerStopMs);
-    m_pReply.reset();
     m_bQuerying = false;
   });
 }
@@ -130,41 +122,28 @@ void COnlineUserPage::DoDataExchange(ui::DataExchange& dx) {
 
 void COnlineUserPage::StartQuery() {
   EndQuery();
-  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
-  const std::string session = net::Environment().SessionId();
-  const auto reply = std::make_shared<std::vector<std::uint8_t>>();
-  m_pReply = reply;
   m_bQuerying = true;
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, false);
   const bool started = m_worker.Start(
       "OnlineUserThread",
-      [window, session, reply](platform::StopToken stop, std::uint32_t generation) {
-        std::optional<std::vector<std::uint8_t>> body = FetchOnlineUsers(session, &stop);
-        if (stop.StopRequested())
-          return std::uint32_t{kQueryFailed};
-        const std::uint32_t code = body ? kQueryArrived : kQueryFailed;
-        if (body)
-          *reply = std::move(*body);
-        platform::PostMessage(window, WM_ONLINEUSERDONE, code, static_cast<ui::LParam>(generation));
-        return code;
-      });
+      [fetch = Engine().fetchOnlineUsers, session = net::Environment().SessionId()](
+          const ui::WorkerRun<>& run) { return fetch(session, run.Token()); },
+      [this](std::optional<std::vector<std::uint8_t>> reply) { OnQueryDone(std::move(reply)); });
   if (!started)
-    OnQueryDone(kQueryFailed, m_worker.Generation());
+    OnQueryDone(std::nullopt);
 }
 
 void COnlineUserPage::EndQuery() {
   m_worker.Stop(kWorkerStopMs);
-  m_pReply.reset();
   m_bQuerying = false;
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, true);
 }
 
-void COnlineUserPage::OnQueryDone(std::uint32_t code, std::int64_t generation) {
-  if (!m_bQuerying || !m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void COnlineUserPage::OnQueryDone(std::optional<std::vector<std::uint8_t>> reply) {
+  if (!m_bQuerying)
     return;
-  const std::shared_ptr<std::vector<std::uint8_t>> reply = m_pReply;
   EndQuery();
-  if (code == kQueryArrived && reply && g_AlarmDatabase.StoreOnlineUsers(*reply)) {
+  if (reply && g_AlarmDatabase.StoreOnlineUsers(*reply)) {
     Fill();
     return;
   }

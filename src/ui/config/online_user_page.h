@@ -1,23 +1,19 @@
 // The Information page: the server's host name (the SYSTEM record, which the sheet writes back)
 // and the users logged in to the server, with their address, level and the media they
 // receive, fetched with "/GetOnlineUser.cgi". The query (up to 5 s per wait) runs on a worker
-// when the page is first shown and on "Info Refresh"; the worker only fills its own reply buffer
-// and posts 0x455, and the page stores and lists the reply of a query that is still current.
-// The sheet closing stops the query, and a worker abandoned meanwhile changes nothing.
+// when the page is first shown and on "Info Refresh"; the worker hands its reply to the page,
+// which stores and lists it. The sheet closing stops the query, and a worker abandoned
+// meanwhile changes nothing.
 #pragma once
 
-#include <QPointer>
+#include <QMetaObject>
 #include <QString>
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <vector>
 
 #include "ui/common/worker.h"
 #include "ui/config/sys_conf_page.h"
-
-namespace ui {
-class MessageBridge;
-}  // namespace ui
 
 struct OnlineUser;
 
@@ -34,13 +30,9 @@ QString OnlineMediaText(std::uint32_t flags);
 QString OnlineUserName(const OnlineUser& user);
 }  // namespace syscfg
 
-// Posted by the query's worker (wParam: 1 the reply arrived, 0 failed; lParam: the generation).
-inline constexpr std::uint32_t WM_ONLINEUSERDONE = 0x400 + 0x55;
-
 class COnlineUserPage : public CSysConfPage {
  public:
   enum : int { IDC_HOST_NAME = 1040, IDC_REFRESH = 1311, IDC_LIST = 1349 };
-  enum : std::uint32_t { kQueryFailed = 0, kQueryArrived = 1 };
   static constexpr std::uint32_t kWorkerStopMs = 1000;
 
   COnlineUserPage();
@@ -51,10 +43,6 @@ class COnlineUserPage : public CSysConfPage {
   // "Info Refresh": queries again (ignored while a query runs); a failure leaves the list as
   // it was.
   void OnRefresh();
-  // The worker's 0x455: a current query's reply is stored and listed; a failure shows one
-  // message (4029). Messages of an ended query are ignored.
-  void OnQueryDone(std::uint32_t code, std::int64_t generation);
-
   bool Querying() const { return m_bQuerying; }
   const ui::Worker& QueryWorker() const { return m_worker; }
 
@@ -67,12 +55,12 @@ class COnlineUserPage : public CSysConfPage {
   // Starts the query on the worker and disables "Info Refresh" until it ends.
   void StartQuery();
   void EndQuery();
+  // The worker's answer: the reply is stored and listed; a failure (no reply, or one the
+  // database refuses) shows one message (4029).
+  void OnQueryDone(std::optional<std::vector<std::uint8_t>> reply);
   void Fill();
 
   ui::Worker m_worker;
-  // The running query's reply, written only by its worker until it posts.
-  std::shared_ptr<std::vector<std::uint8_t>> m_pReply;
-  QPointer<ui::MessageBridge> m_pBridge;
   QMetaObject::Connection m_windowGone;
   bool m_bQuerying = false;
 };

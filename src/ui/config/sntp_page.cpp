@@ -14,7 +14,6 @@
 #include "net/config_record_layout.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
-#include "ui/common/message_bridge.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/config_text.h"
 #include "ui/config/session_command.h"
@@ -32,8 +31,6 @@ CSNTPPage::~CSNTPPage() {
   // The window may outlive the page by a moment (it is deleted later): nothing of it may call
   // back into the page any more.
   QObject::disconnect(m_windowGone);
-  if (m_pBridge)
-    m_pBridge->Unregister();
   m_worker.Stop(kWorkerStopMs);
 }
 
@@ -79,10 +76,6 @@ void CSNTPPage::CreateControls(QWidget* window) {
   });
   QObject::connect(manual, &QRadioButton::clicked, window, [this] { ShowManual(true); });
   QObject::connect(syncButton, &QPushButton::clicked, window, [this] { OnSyncServerTime(); });
-  m_pBridge = new ui::MessageBridge(window, [this](std::uint32_t msg, ui::WParam w, ui::LParam l) {
-    if (msg == WM_SYNCSERVERTIMEDONE)
-      OnSyncDone(static_cast<int>(w), l);
-  });
   // The sheet closing (also after a lost connection) ends a request; its answer is not awaited.
   m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
     m_worker.Stop(kWorkerStopMs);
@@ -117,21 +110,17 @@ void CSNTPPage::OnSyncServerTime() {
   if (m_bSyncing)
     return;
   EndSync();
-  const platform::WindowHandle window = m_pBridge ? m_pBridge->Handle() : platform::kNoWindow;
-  const std::string session = net::Environment().SessionId();
   m_bSyncing = true;
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, false);
   const bool started = m_worker.Start(
       "SyncServerTimeThread",
-      [window, session](platform::StopToken stop, std::uint32_t generation) {
-        const int result = syscfg::SendSessionCommand(syscfg::kCgiSyncServerTime, session, &stop);
-        if (!stop.StopRequested())
-          platform::PostMessage(window, WM_SYNCSERVERTIMEDONE, static_cast<ui::WParam>(result),
-                                static_cast<ui::LParam>(generation));
-        return static_cast<std::uint32_t>(result);
-      });
+      [send = Engine().sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(syscfg::kCgiSyncServerTime, session, run.Token());
+      },
+      [this](int result) { OnSyncDone(result); });
   if (!started)
-    OnSyncDone(0, m_worker.Generation());
+    OnSyncDone(0);
 }
 
 void CSNTPPage::EndSync() {
@@ -140,8 +129,8 @@ void CSNTPPage::EndSync() {
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, true);
 }
 
-void CSNTPPage::OnSyncDone(int result, std::int64_t generation) {
-  if (!m_bSyncing || !m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void CSNTPPage::OnSyncDone(int result) {
+  if (!m_bSyncing)
     return;
   EndSync();
   // A refusal status counts as a failure as much as no answer does.

@@ -1,21 +1,14 @@
 // The SNTP page: the time server (empty: automatic) and the time zone, loaded from the SNTP
 // record; the sheet writes the record back. "Sync Server Time" asks the server to set its clock
-// now: the request (up to 5 s per wait) runs on a worker that posts 0x456 with its generation;
+// now: the request (up to 5 s per wait) runs on a worker whose answer comes back to the page;
 // the sheet closing stops it, and the answer of a stopped request changes nothing.
 #pragma once
 
-#include <QPointer>
+#include <QMetaObject>
 #include <cstdint>
 
 #include "ui/common/worker.h"
 #include "ui/config/sys_conf_page.h"
-
-namespace ui {
-class MessageBridge;
-}  // namespace ui
-
-// Posted by the sync worker (wParam: the sender's result; lParam: the generation).
-inline constexpr std::uint32_t WM_SYNCSERVERTIMEDONE = 0x400 + 0x56;
 
 class CSNTPPage : public CSysConfPage {
  public:
@@ -37,10 +30,6 @@ class CSNTPPage : public CSysConfPage {
   // Sends "/SyncServerTime.cgi" on the worker, the key disabled until it ends; a press while
   // one runs is ignored.
   void OnSyncServerTime();
-  // The worker's 0x456: any result but success shows message 4065. Messages of an ended
-  // request are ignored.
-  void OnSyncDone(int result, std::int64_t generation);
-
   bool Syncing() const { return m_bSyncing; }
   const ui::Worker& SyncWorker() const { return m_worker; }
 
@@ -54,9 +43,10 @@ class CSNTPPage : public CSysConfPage {
  private:
   void ShowManual(bool manual);
   void EndSync();
+  // The worker's answer (the sender's result): anything but success shows message 4065.
+  void OnSyncDone(int result);
 
   ui::Worker m_worker;
-  QPointer<ui::MessageBridge> m_pBridge;
   QMetaObject::Connection m_windowGone;
   bool m_bSyncing = false;
 };

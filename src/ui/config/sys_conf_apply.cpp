@@ -6,7 +6,6 @@
 // sheet's worker, and the step goes on where it waited when the worker's message arrives, so
 // the window keeps working while the server takes its time (up to 5 s a record). Messages,
 // questions and engine actions stay on the GUI thread, in the order they always had.
-#include <memory>
 #include <vector>
 
 #include "app/app_data.h"
@@ -70,16 +69,10 @@ syscfg::ApplyTask<> CSysConfSheetBase::RunApplySteps(std::vector<SysConfApplySte
 }
 
 bool CSysConfSheetBase::WorkerWait::await_suspend(std::coroutine_handle<> step) {
-  const platform::WindowHandle window = m_sheet.Sheet().Handle();
   const bool started = m_sheet.m_applyWorker.Start(
       "ApplyConfigThread",
-      [window, body = std::move(m_body)](platform::StopToken stop, std::uint32_t generation) {
-        const int result = body(stop);
-        if (!stop.StopRequested())
-          platform::PostMessage(window, WM_APPLYSTEPDONE, static_cast<platform::WParam>(result),
-                                static_cast<platform::LParam>(generation));
-        return static_cast<std::uint32_t>(result);
-      });
+      [body = std::move(m_body)](const ui::WorkerRun<>& run) { return body(run.Token()); },
+      [sheet = &m_sheet](int result) { sheet->OnApplyStepDone(result); });
   if (!started) {
     // No thread: the wait ends at once as failed.
     m_sheet.m_nApplyResult = 0;
@@ -89,13 +82,9 @@ bool CSysConfSheetBase::WorkerWait::await_suspend(std::coroutine_handle<> step) 
   return true;
 }
 
-void CSysConfSheetBase::OnApplyStepDone(int result, std::int64_t generation) {
-  if (!m_bApplying || !m_applyResume ||
-      !m_applyWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
+void CSysConfSheetBase::OnApplyStepDone(int result) {
+  if (!m_bApplying || !m_applyResume)
     return;
-  }
-  // The body has posted its last word: the thread is ending.
-  m_applyWorker.Stop(kApplyStopMs);
   m_nApplyResult = result;
   ResumeApply(std::exchange(m_applyResume, {}));
 }
@@ -214,11 +203,10 @@ syscfg::ApplyTask<bool> CSysConfSheetBase::SendRecord(std::uint8_t option, QStri
   // The worker sends a copy: the bytes are those of the record at this point of the steps.
   // (Body and wait are named locals: see apply_task.h.)
   const std::span<const std::uint8_t> record = CachedConfigRecord(option);
-  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(record.begin(), record.end());
-  WorkerWait wait(*this, [option, bytes, refresh](const platform::StopToken& stop) {
-    return SetSysCfg(option, bytes->empty() ? nullptr : bytes->data(),
-                     static_cast<std::uint32_t>(bytes->size()), refresh, &stop);
-  });
+  WorkerWait wait(
+      *this, [send = m_engine.setRecord, option, refresh,
+              bytes = std::vector<std::uint8_t>(record.begin(), record.end())](
+                 const platform::StopToken& stop) { return send(option, bytes, refresh, stop); });
   const int result = co_await wait;
   if (result == 1)
     co_return true;

@@ -1,16 +1,59 @@
-// What applying the configuration and the pages ask of the engine, behind replaceable
-// functions so that tests see each call: reloading the alarm database, reporting the
-// connection lost (the new login), pausing the streams, the recorders and the schedule.
+// What the configuration windows ask of the engine, behind replaceable functions so that tests
+// see each call: reloading the alarm database, reporting the connection lost (the new login),
+// pausing the streams, the recorders and the schedule, and the requests to the server.
+//
+// The requests wait for the network (up to their time-outs) and end at once when their stop is
+// requested: the windows run them on their workers (ui::Worker) and take the typed result on
+// the GUI thread. Every other function returns at once.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
+#include "app/app_data.h"
 #include "app/schedule_table.h"
+#include "platform/thread.h"
+
+namespace net {
+struct LogDownload;
+}  // namespace net
 
 namespace syscfg {
 
+// The PENTA record as one fetch brought it.
+using PentaRecord = std::array<std::uint8_t, kPentaConfigBytes>;
+
 struct SysConfEngine {
+  // --- Requests (run on a worker) ---
+  // A record sent as the body of "/SetSysCfg.cgi" (refresh: DNS only); the sender's result.
+  std::function<int(std::uint8_t option, std::span<const std::uint8_t> record, int refresh,
+                    const platform::StopToken&)>
+      setRecord;
+  // REBOOT and Sync Server Time: a CGI path with the session id; the sender's result.
+  std::function<int(std::uint8_t cgiIndex, const std::string& session, const platform::StopToken&)>
+      sessionCommand;
+  // "/GetOnlineUser.cgi": the reply body, nothing on a failure or a stop.
+  std::function<std::optional<std::vector<std::uint8_t>>(const std::string& session,
+                                                         const platform::StopToken&)>
+      fetchOnlineUsers;
+  // The PENTA record for the motion grid: nothing on a failure or a stop.
+  std::function<std::optional<PentaRecord>(const platform::StopToken&)> fetchMotionRecord;
+  // The server's log into download (progress after each batch: received, number to fetch);
+  // net::kLogDownloaded, kLogFailed or kLogStopped.
+  std::function<std::uint32_t(std::uint32_t maximum, const std::string& session,
+                              net::LogDownload& download,
+                              const std::function<void(std::uint32_t, std::uint32_t)>& progress,
+                              const platform::StopToken&)>
+      downloadLog;
+  // "LogEvent=Erase": net::kLogErased, kLogFailed or kLogStopped.
+  std::function<std::uint32_t(const std::string& session, const platform::StopToken&)> eraseLog;
+
+  // --- Actions (return at once) ---
   // CAlarmDatabase::ReadAll of the program's alarm database.
   std::function<void()> reloadAlarmDatabase;
   // MessageTrigger(1): the client logs in again.

@@ -233,6 +233,13 @@ CSysConfSheetBase* CSysConfPage::GetConfSheet() const {
   return dynamic_cast<CSysConfSheetBase*>(GetSheet());
 }
 
+const syscfg::SysConfEngine& CSysConfPage::Engine() const {
+  if (const CSysConfSheetBase* sheet = GetConfSheet())
+    return sheet->Engine();
+  static const syscfg::SysConfEngine program = syscfg::SysConfEngine::Defaults();
+  return program;
+}
+
 void CSysConfPage::OnControlsCreated(QWidget* window) {
   syscfg::ApplyPageMetrics(*window);
 }

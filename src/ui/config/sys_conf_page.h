@@ -10,6 +10,7 @@
 
 #include "ui/common/data_exchange.h"
 #include "ui/common/property_page.h"
+#include "ui/config/sys_conf_engine.h"
 
 class QComboBox;
 class QGroupBox;
@@ -95,6 +96,8 @@ class CSysConfPage : public ui::CPropertyPage {
   int PageCode() const { return m_nPageCode; }
   // The configuration sheet the page is in; null outside one.
   CSysConfSheetBase* GetConfSheet() const;
+  // What the page asks of the engine: its sheet's, or the program's outside a sheet.
+  const syscfg::SysConfEngine& Engine() const;
 
   // Writes the page's code into the open configuration sheet.
   bool OnSetActive() override;

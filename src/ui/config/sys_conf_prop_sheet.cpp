@@ -27,12 +27,6 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
            &m_OnlineUserPage, &m_LogPage, &m_AlarmDataPage}) {
     AddPage(page);
   }
-  OnMessage(WM_REBOOTSERVERDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnRebootDone(static_cast<int>(result), generation);
-  });
-  OnMessage(WM_APPLYSTEPDONE, [this](ui::WParam result, ui::LParam generation) {
-    OnApplyStepDone(static_cast<int>(result), generation);
-  });
   OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
     // A close meant for an earlier run, or arriving after this one ended, is stale.
     if (run == m_nRun.load() && IsInModalRun()) {

@@ -39,18 +39,15 @@ void CSysConfSheetBase::StartReboot() {
   StopReboot();
   DisableButtons();
   m_bRebooting = true;
-  const platform::WindowHandle window = Sheet().Handle();
-  const std::string session = net::Environment().SessionId();
   const bool started = m_rebootWorker.Start(
-      "RebootServerThread", [window, session](platform::StopToken stop, std::uint32_t generation) {
-        const int result = syscfg::SendSessionCommand(syscfg::kCgiRebootServer, session, &stop);
-        if (!stop.StopRequested())
-          platform::PostMessage(window, WM_REBOOTSERVERDONE, static_cast<platform::WParam>(result),
-                                static_cast<platform::LParam>(generation));
-        return static_cast<std::uint32_t>(result);
-      });
+      "RebootServerThread",
+      [send = m_engine.sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(syscfg::kCgiRebootServer, session, run.Token());
+      },
+      [this](int result) { OnRebootDone(result); });
   if (!started)
-    OnRebootDone(0, m_rebootWorker.Generation());
+    OnRebootDone(0);
 }
 
 void CSysConfSheetBase::StopReboot() {
@@ -58,8 +55,8 @@ void CSysConfSheetBase::StopReboot() {
   m_bRebooting = false;
 }
 
-void CSysConfSheetBase::OnRebootDone(int result, std::int64_t generation) {
-  if (!m_bRebooting || !m_rebootWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void CSysConfSheetBase::OnRebootDone(int result) {
+  if (!m_bRebooting)
     return;
   StopReboot();
   EnableButtons();

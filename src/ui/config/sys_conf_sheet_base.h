@@ -87,17 +87,9 @@ class CSysConfSheetBase {
   virtual int DisableButtons() = 0;
   virtual int EnableButtons() = 0;
 
-  // The reboot request's 0x457: a current request that was not sent shows message 4065 and
-  // gives the buttons back; one that was sent ends the run with 0. Messages of an ended request
-  // are ignored.
-  void OnRebootDone(int result, std::int64_t generation);
   bool Rebooting() const { return m_bRebooting; }
   const ui::Worker& RebootWorker() const { return m_rebootWorker; }
 
-  // The apply worker's 0x458: the record send or stream pause the steps wait for has ended
-  // (result: the send's result). The steps go on from where they waited. A message of an ended
-  // wait, or arriving after APPLY stopped, is ignored.
-  void OnApplyStepDone(int result, std::int64_t generation);
   // True from APPLY's start (its pages passed their checks) until its end or stop.
   bool Applying() const { return m_bApplying; }
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
@@ -156,8 +148,8 @@ class CSysConfSheetBase {
   // Streams already paused still end in a new login.
   void StopApply();
 
-  // REBOOT: "/RebootServer.cgi" (up to 5 s to connect and write) runs on a worker that posts
-  // 0x457 to the sheet; the buttons are disabled meanwhile and a second press is ignored.
+  // REBOOT: "/RebootServer.cgi" (up to 5 s to connect and write) runs on a worker; the buttons
+  // are disabled meanwhile and a second press is ignored.
   void StartReboot();
   // The run's end: a reboot request still waiting is stopped; its answer changes nothing.
   void StopReboot();
@@ -165,9 +157,9 @@ class CSysConfSheetBase {
  private:
   using Task = syscfg::ApplyTask<>;
   // What a step waits for on the apply worker: body runs there (the stop cuts it); the step
-  // continues with its result when the worker's message arrives. Once APPLY stopped nothing
-  // starts and the result is 0.
-  class WorkerWait {
+  // continues with its result when the worker hands it over. Once APPLY stopped nothing starts
+  // and the result is 0. Awaited only as a named local (see apply_task.h).
+  class WorkerWait : public syscfg::NamedAwaiter<WorkerWait> {
    public:
     using Body = std::function<int(const platform::StopToken& stop)>;
     WorkerWait(CSysConfSheetBase& sheet, Body body) : m_sheet(sheet), m_body(std::move(body)) {}
@@ -192,6 +184,12 @@ class CSysConfSheetBase {
   Task PauseStreams();
   Task RunApplySteps(std::vector<SysConfApplyStep> order);
   Task RunStep(SysConfApplyStep step, bool& networkChanged);
+  // The reboot request's answer: a request that was not sent shows message 4065 and gives the
+  // buttons back; one that was sent ends the run with 0.
+  void OnRebootDone(int result);
+  // The apply worker's answer: the record send or stream pause the steps wait for has ended
+  // (result: the send's result). The steps go on from where they waited.
+  void OnApplyStepDone(int result);
   // Runs the steps until they wait or end, then finishes or clears a stopped APPLY.
   void ResumeApply(std::coroutine_handle<> step);
   void AfterApplyRan();
@@ -224,9 +222,3 @@ class CSysConfSheetBase {
   // A step paused the streams: whatever happens then, APPLY ends in a new login.
   bool m_bApplyPaused = false;
 };
-
-// Posted by the reboot worker to the sheet (wParam: the sender's result; lParam: the
-// generation).
-inline constexpr std::uint32_t WM_REBOOTSERVERDONE = 0x400 + 0x57;
-// Posted by the apply worker to the sheet (wParam: the result; lParam: the generation).
-inline constexpr std::uint32_t WM_APPLYSTEPDONE = 0x400 + 0x58;

@@ -30,14 +30,6 @@
 #include "ui/login/upgrade_fw_dlg.h"
 
 namespace ui::login {
-
-// One press of Connect: the fields the worker logs in with, and its result for the GUI thread.
-struct LoginAttempt {
-  app::LoginPassInput input;
-  std::mutex lock;
-  app::LoginPassResult result;
-};
-
 namespace {
 
 constexpr int kAnimationTimer = 1;
@@ -101,13 +93,12 @@ LoginDialog::LoginDialog(QWidget* parent) : ui::UiDialog(parent) {
   new ui::WindowDragger(*this);
 
   OnMessage(ui::login::WM_LOGIN_RESULT,
-            [this](ui::WParam code, ui::LParam generation) { OnLoginResult(code, generation); });
+            [this](ui::WParam code, ui::LParam) { OnLoginResult(code); });
   OnMessage(WM_LOGIN_ANIMATION, [this](ui::WParam, ui::LParam) {
     if (Timers().IsRunning(kAnimationTimer))
       AnimationStep();
   });
   OnMessage(WM_LOGIN_ENTER, [this](ui::WParam, ui::LParam) { OnConnectButton(); });
-  OnMessage(WM_LOGIN_DONE, [this](ui::WParam, ui::LParam generation) { OnLoginDone(generation); });
 }
 
 LoginDialog::~LoginDialog() {
@@ -276,31 +267,18 @@ void LoginDialog::OnConnectButton() {
   m_loginWorker.Stop(kLoginStopMs);
 
   // 4. The login worker, then the animation.
-  auto attempt = std::make_shared<LoginAttempt>();
-  attempt->input.host = m_strHost.toStdString();
-  attempt->input.userName = user;
-  attempt->input.password = password;
-  attempt->input.portText = port;
-  attempt->input.localAddress = LocalAddressText.Get();
-  m_attempt = attempt;
-  const platform::WindowHandle window = Handle();
+  app::LoginPassInput input;
+  input.host = m_strHost.toStdString();
+  input.userName = user;
+  input.password = password;
+  input.portText = port;
+  input.localAddress = LocalAddressText.Get();
   const bool started = m_loginWorker.Start(
-      "Login", [attempt, window](platform::StopToken stop, std::uint32_t generation) {
-        app::LoginPassResult result =
-            app::RunLoginPass(attempt->input, [&stop] { return stop.StopRequested(); });
-        const int code = result.code;
-        {
-          const std::lock_guard lock(attempt->lock);
-          attempt->result = std::move(result);
-        }
-        const auto tag = static_cast<platform::LParam>(generation);
-        if (code == app::kLoginSucceeded)
-          platform::PostMessage(window, WM_LOGIN_DONE, 1, tag);
-        else
-          platform::PostMessage(window, ui::login::WM_LOGIN_RESULT,
-                                static_cast<platform::WParam>(code), tag);
-        return 0u;
-      });
+      "Login",
+      [pass = m_engine.loginPass, input = std::move(input)](const ui::WorkerRun<>& run) {
+        return pass(input, run.Token());
+      },
+      [this](const app::LoginPassResult& result) { OnLoginDone(result); });
   if (!started)
     return;
   SetTimer(kAnimationTimer, kAnimationPeriodMs);
@@ -329,6 +307,7 @@ void LoginDialog::OnAddressButton() {
 void LoginDialog::OnSearchButton() {
   UpdateData(true);
   CSearchDlg search(this);
+  search.SetEngine(m_engine);
   ui::RunModal(search);
   // A chosen server without an address (a reset that was answered) has nothing to take over.
   if (!search.m_bChosen || search.m_strResultIp.isEmpty())
@@ -385,6 +364,7 @@ void LoginDialog::OnUpgradeButton() {
     return;
   }
   UpgradeFWDlg upgrade(this);
+  upgrade.SetEngine(m_engine);
   ui::RunModal(upgrade);
   DeleteLoginObject();
 }
@@ -402,16 +382,7 @@ void LoginDialog::OnLoginSettingButton() {
   g_lpApp->m_SettingINI.m_byDecodeType = settings.m_byDecode;
 }
 
-void LoginDialog::OnLoginResult(ui::WParam code, ui::LParam generation) {
-  // A result of a login attempt counts only for the current one; 0 marks a result from
-  // elsewhere (the firmware road), which only shows its text.
-  if (generation != 0) {
-    if (!m_loginWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
-      ++m_staleResults;
-      return;
-    }
-    StopAnimation();
-  }
+void LoginDialog::OnLoginResult(ui::WParam code) {
   ShowResult(static_cast<int>(code));
 }
 
@@ -423,15 +394,11 @@ void LoginDialog::ShowResult(int code) {
   update();
 }
 
-void LoginDialog::OnLoginDone(ui::LParam generation) {
-  if (!m_attempt || !m_loginWorker.IsCurrent(static_cast<std::uint32_t>(generation))) {
-    ++m_staleResults;
+void LoginDialog::OnLoginDone(const app::LoginPassResult& result) {
+  if (result.code != app::kLoginSucceeded) {
+    StopAnimation();
+    ShowResult(result.code);
     return;
-  }
-  app::LoginPassResult result;
-  {
-    const std::lock_guard lock(m_attempt->lock);
-    result = m_attempt->result;
   }
   if (g_lpApp)
     app::CommitLoginPass(result, *g_lpApp);

@@ -10,19 +10,16 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/login_pass.h"
 #include "ui/common/layered_wnd_helper.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
+#include "ui/login/login_engine.h"
 
 class QLineEdit;
-
-namespace ui::login {
-struct LoginAttempt;
-}
 
 class LoginDialog : public ui::UiDialog {
   Q_OBJECT
@@ -43,14 +40,16 @@ class LoginDialog : public ui::UiDialog {
 
   // The fade of Cancel goes through this helper (tests give one with a recording setter).
   void SetLayeredHelper(CLayeredWndHelper helper) { m_layered = std::move(helper); }
+  // What the window and its tools ask of the engine (tests replace it).
+  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
 
   // State as the window paints it, for tests and the gallery.
   bool IsSkinLoaded() const { return m_skinLoaded; }
   bool IsAnimating() const { return m_bAnimating; }
   int AnimationPosition() const { return m_nAnimationPos; }
   std::optional<QString> ShownResultText() const;
-  // Posted results that belonged to an older attempt and were dropped.
-  int StaleResults() const { return m_staleResults; }
+  // Results that belonged to an older attempt and were dropped.
+  int StaleResults() const { return m_loginWorker.DroppedResults(); }
   // Builds the window as OnInitDialog does without running it (the gallery paints it so).
   void InitForPicture() { OnInitDialog(); }
   // One step of the animation, as each tick makes it.
@@ -81,14 +80,17 @@ class LoginDialog : public ui::UiDialog {
   void OnCopyButton();
   void OnUpgradeButton();
   void OnLoginSettingButton();
-  void OnLoginResult(ui::WParam code, ui::LParam generation);
-  void OnLoginDone(ui::LParam generation);
+  // The result code of the firmware road (0x40F): its text shows.
+  void OnLoginResult(ui::WParam code);
+  // The worker's pass: a success is committed and ends the window with 1; any other code shows
+  // its text.
+  void OnLoginDone(const app::LoginPassResult& result);
   void StopAnimation();
   void EndLoginAttempt();
 
   CLayeredWndHelper m_layered;
+  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
   ui::Worker m_loginWorker;
-  std::shared_ptr<ui::login::LoginAttempt> m_attempt;
 
   QLineEdit* m_pHostEdit = nullptr;
   QLineEdit* m_pUserEdit = nullptr;
@@ -105,5 +107,4 @@ class LoginDialog : public ui::UiDialog {
   int m_nAnimationPos = 0;
   QString m_strResult;
   bool m_bResultShown = false;
-  int m_staleResults = 0;
 };

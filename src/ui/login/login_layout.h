@@ -38,7 +38,6 @@ inline constexpr int IDC_TOOL_LOGIN_SETTING = 8608;
 inline constexpr std::uint32_t WM_LOGIN_RESULT = platform::WM_USER + 15;     // 0x40F
 inline constexpr std::uint32_t WM_LOGIN_ANIMATION = platform::WM_USER + 16;  // 0x410
 inline constexpr std::uint32_t WM_LOGIN_ENTER = platform::WM_USER + 33;      // 0x421
-inline constexpr std::uint32_t WM_LOGIN_DONE = platform::WM_USER + 34;       // 0x422
 
 // Text limits of the fields.
 inline constexpr int kHostChars = 31;

@@ -106,7 +106,7 @@ bool CLoginSettingDlg::OnInitDialog() {
   }
 
   // 1. The transmission choice: 1 shows TCP, any other value UDP.
-  m_byTransmission = g_lpApp ? g_lpApp->m_SettingINI.m_byTransmissionType : 0;
+  m_byTransmission = g_lpApp ? g_lpApp->m_SettingINI.m_byTransmissionType.load() : 0;
   if (m_byTransmission == 1)
     ShowPair(IDC_RADIO_TCP, IDC_RADIO_UDP);
   else

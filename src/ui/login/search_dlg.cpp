@@ -8,8 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <deque>
-#include <mutex>
 
 #include "app/app_data.h"
 #include "app/trace.h"
@@ -21,22 +19,7 @@
 #include "ui/login/confirm_authority_dlg.h"
 
 namespace ui::login {
-
-// What the worker hands over: the answers not yet shown, in order of arrival.
-struct SearchRun {
-  std::mutex lock;
-  std::deque<net::SearchDatagram> answers;
-};
-
 namespace {
-
-// Posted by the worker; lParam is the worker's generation.
-constexpr std::uint32_t WM_SEARCH_ANSWER = platform::WM_USER + 0x60;
-constexpr std::uint32_t WM_SEARCH_END = platform::WM_USER + 0x61;  // wParam: LanSearchEnd
-constexpr std::uint32_t WM_SEARCH_SEND_FAILED = platform::WM_USER + 0x62;
-constexpr std::uint32_t WM_SEARCH_COMMAND_SENT = platform::WM_USER + 0x63;
-// wParam: the LanCommandOutcome in the low byte, the answer's result byte above it.
-constexpr std::uint32_t WM_SEARCH_COMMAND_DONE = platform::WM_USER + 0x64;
 
 constexpr int kEditChars = 16;
 constexpr int kMacChars = 18;
@@ -66,8 +49,7 @@ QPushButton* MakeButton(const QString& text, QWidget* parent) {
 
 using namespace ui::login;
 
-CSearchDlg::CSearchDlg(QWidget* parent)
-    : ui::UiDialog(parent), m_run(std::make_shared<SearchRun>()) {
+CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
   setWindowTitle(QStringLiteral("SEARCH"));
   const QString words = ui::LoadString(3028);
   m_strSearchingWord = ui::FirstWord(words);
@@ -134,17 +116,6 @@ CSearchDlg::CSearchDlg(QWidget* parent)
   connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
   layout->addLayout(row);
   setFixedSize(sizeHint());
-
-  OnMessage(WM_SEARCH_ANSWER, [this](ui::WParam, ui::LParam generation) { OnAnswers(generation); });
-  OnMessage(WM_SEARCH_END,
-            [this](ui::WParam end, ui::LParam generation) { OnSearchEnd(end, generation); });
-  OnMessage(WM_SEARCH_SEND_FAILED,
-            [this](ui::WParam, ui::LParam generation) { OnSendFailed(generation); });
-  OnMessage(WM_SEARCH_COMMAND_SENT,
-            [this](ui::WParam, ui::LParam generation) { OnCommandSent(generation); });
-  OnMessage(WM_SEARCH_COMMAND_DONE, [this](ui::WParam outcome, ui::LParam generation) {
-    OnCommandDone(outcome, generation);
-  });
 }
 
 CSearchDlg::~CSearchDlg() {
@@ -194,27 +165,17 @@ bool CSearchDlg::OnInitDialog() {
 
 bool CSearchDlg::StartSearch() {
   m_bSearching = true;
-  const platform::WindowHandle window = Handle();
-  const std::shared_ptr<SearchRun> run = m_run;
-  const std::string ownAddress = LocalAddressText.Get();
-  const net::LanSearchSettings settings = net::GetLanSearchSettings();
-  const bool started = m_worker.Start(
+  const bool started = m_worker.Start<SearchReport>(
       "SearchReceive",
-      [window, run, ownAddress, settings](platform::StopToken stop, std::uint32_t generation) {
-        const auto tag = static_cast<platform::LParam>(generation);
+      [search = m_engine.lanSearch, ownAddress = LocalAddressText.Get(),
+       settings = net::GetLanSearchSettings()](const ui::WorkerRun<SearchReport>& run) {
         net::LanSearchEvents events;
-        events.sendFailed = [&] { platform::PostMessage(window, WM_SEARCH_SEND_FAILED, 0, tag); };
-        events.answer = [&](const net::SearchDatagram& answer) {
-          {
-            const std::lock_guard lock(run->lock);
-            run->answers.push_back(answer);
-          }
-          platform::PostMessage(window, WM_SEARCH_ANSWER, 0, tag);
-        };
-        const net::LanSearchEnd end = net::RunLanSearch(ownAddress, settings, stop, events);
-        platform::PostMessage(window, WM_SEARCH_END, static_cast<platform::WParam>(end), tag);
-        return 0u;
-      });
+        events.sendFailed = [&run] { run.Report(SearchBroadcastFailed{}); };
+        events.answer = [&run](const net::SearchDatagram& answer) { run.Report(answer); };
+        return search(ownAddress, settings, events, run.Token());
+      },
+      [this](const SearchReport& report) { OnSearchReport(report); },
+      [this](net::LanSearchEnd end) { OnSearchEnd(end); });
   if (!started)
     EndSearch();
   return started;
@@ -222,8 +183,6 @@ bool CSearchDlg::StartSearch() {
 
 void CSearchDlg::StopWorker() {
   m_worker.Stop(kSearchStopMs);
-  const std::lock_guard lock(m_run->lock);
-  m_run->answers.clear();
 }
 
 void CSearchDlg::DoDataExchange(ui::DataExchange& dx) {
@@ -251,16 +210,12 @@ void CSearchDlg::OnTimer(int id) {
   ++m_nCaptionCounter;
 }
 
-void CSearchDlg::OnAnswers(ui::LParam generation) {
-  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
+void CSearchDlg::OnSearchReport(const SearchReport& report) {
+  if (const auto* answer = std::get_if<net::SearchDatagram>(&report)) {
+    AddAnswer(*answer);
     return;
-  std::deque<net::SearchDatagram> answers;
-  {
-    const std::lock_guard lock(m_run->lock);
-    answers.swap(m_run->answers);
   }
-  for (const net::SearchDatagram& answer : answers)
-    AddAnswer(answer);
+  platform::ShowMessageBox(kSendBroadcastFailedText);
 }
 
 void CSearchDlg::AddAnswer(const net::SearchDatagram& answer) {
@@ -286,16 +241,8 @@ void CSearchDlg::AddAnswer(const net::SearchDatagram& answer) {
   m_devices.push_back(entry);
 }
 
-void CSearchDlg::OnSendFailed(ui::LParam generation) {
-  if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    platform::ShowMessageBox(kSendBroadcastFailedText);
-}
-
-void CSearchDlg::OnSearchEnd(ui::WParam end, ui::LParam generation) {
-  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
-  OnAnswers(generation);  // any answer posted just before the end
-  if (static_cast<net::LanSearchEnd>(end) == net::LanSearchEnd::BindFailed) {
+void CSearchDlg::OnSearchEnd(net::LanSearchEnd end) {
+  if (end == net::LanSearchEnd::BindFailed) {
     // The answer port is taken: only OK can be used.
     m_bSearching = false;
     ui::MessageBoxById(4006);
@@ -481,21 +428,16 @@ void CSearchDlg::OnResetDefault() {
 void CSearchDlg::StartCommand(Command command, const net::SearchDatagram& request) {
   m_command = command;
   EnableControls(false);
-  const platform::WindowHandle window = Handle();
-  const std::string ownAddress = LocalAddressText.Get();
-  const net::LanSearchSettings settings = net::GetLanSearchSettings();
-  const bool started = m_worker.Start(
+  // The report says the request went out.
+  const bool started = m_worker.Start<std::monostate>(
       "SearchCommand",
-      [window, request, ownAddress, settings](platform::StopToken stop, std::uint32_t generation) {
-        const auto tag = static_cast<platform::LParam>(generation);
-        const net::LanCommandResult result = net::RunLanCommand(
-            request, ownAddress, settings, stop,
-            [&] { platform::PostMessage(window, WM_SEARCH_COMMAND_SENT, 0, tag); });
-        const auto code = static_cast<platform::WParam>(result.outcome) |
-                          (static_cast<platform::WParam>(result.result) << 8);
-        platform::PostMessage(window, WM_SEARCH_COMMAND_DONE, code, tag);
-        return 0u;
-      });
+      [send = m_engine.lanCommand, request, ownAddress = LocalAddressText.Get(),
+       settings = net::GetLanSearchSettings()](const ui::WorkerRun<>& run) {
+        return send(
+            request, ownAddress, settings, [&run] { run.Report({}); }, run.Token());
+      },
+      [this](std::monostate) { OnCommandSent(); },
+      [this](const net::LanCommandResult& result) { OnCommandDone(result); });
   if (!started) {
     m_command = Command::None;
     EnableControls(true);
@@ -510,21 +452,18 @@ void CSearchDlg::SetResultsFromFields() {
   m_nResultPort = m_nWebPort;
 }
 
-void CSearchDlg::OnCommandSent(ui::LParam generation) {
+void CSearchDlg::OnCommandSent() {
   // The request went out: the caller takes the server's fields over.
-  if (m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    m_bChosen = true;
+  m_bChosen = true;
 }
 
-void CSearchDlg::OnCommandDone(ui::WParam outcome, ui::LParam generation) {
-  if (!m_worker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
+void CSearchDlg::OnCommandDone(const net::LanCommandResult& answer) {
   const Command command = m_command;
   m_command = Command::None;
   EnableControls(true);
   EnableEdits(FindDevice(m_nSelectedIndex) != nullptr);
-  const std::uint8_t result = static_cast<std::uint8_t>(outcome >> 8);
-  switch (static_cast<net::LanCommandOutcome>(outcome & 0xFF)) {
+  const std::uint8_t result = answer.result;
+  switch (answer.outcome) {
     case net::LanCommandOutcome::NoSocket:
     case net::LanCommandOutcome::BindFailed:
       ui::MessageBoxById(4014);

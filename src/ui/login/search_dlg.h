@@ -3,20 +3,21 @@
 // ("RESET DEFAULT") a server's settings after asking for its user name and password. The login
 // window takes the chosen server's address and web port when the chosen flag is set.
 //
-// The search runs on a worker that posts every answer and its end; the caption animates while it
-// runs. A set-IP or reset request waits for its answer on the same worker, with the controls
-// disabled. Escape does not close the window.
+// The search runs on a worker that hands every answer and its end to the window; the caption
+// animates while it runs. A set-IP or reset request waits for its answer on the same worker,
+// with the controls disabled. Escape does not close the window.
 #pragma once
 
 #include <QString>
 #include <cstdint>
-#include <memory>
+#include <variant>
 #include <vector>
 
 #include "net/lan_search.h"
 #include "net/search_datagram.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
+#include "ui/login/login_engine.h"
 
 namespace ui {
 class ListCtrl;
@@ -42,7 +43,9 @@ inline constexpr std::uint32_t kSearchStopMs = 2000;
 
 inline constexpr const char* kSendBroadcastFailedText = "SendBroadCast is wrong";
 
-struct SearchRun;
+// What a search reports as it goes: an answer, or that its broadcast could not be sent.
+struct SearchBroadcastFailed {};
+using SearchReport = std::variant<net::SearchDatagram, SearchBroadcastFailed>;
 
 }  // namespace ui::login
 
@@ -55,6 +58,8 @@ class CSearchDlg : public ui::UiDialog {
 
   // Stops the worker when the dialog ends, so its port is free for the next search.
   int DoModal() override;
+  // What the window asks of the engine (the login window gives its own).
+  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
 
   // Results for the caller: the chosen server's address, MAC and web port, and whether one was
   // chosen (OK with a selected server, or a set-IP or reset request that went out).
@@ -105,11 +110,11 @@ class CSearchDlg : public ui::UiDialog {
   void OnItemChanged();
   void OnApply();
   void OnResetDefault();
-  void OnAnswers(ui::LParam generation);
-  void OnSearchEnd(ui::WParam end, ui::LParam generation);
-  void OnSendFailed(ui::LParam generation);
-  void OnCommandSent(ui::LParam generation);
-  void OnCommandDone(ui::WParam outcome, ui::LParam generation);
+  // The worker's reports and ends.
+  void OnSearchReport(const ui::login::SearchReport& report);
+  void OnSearchEnd(net::LanSearchEnd end);
+  void OnCommandSent();
+  void OnCommandDone(const net::LanCommandResult& result);
   // The selected entry for APPLY or RESET, after the checks of both; null after a message.
   const net::SearchDeviceEntry* ChangeableSelection(bool readEdits);
   // The members as request fields; false after a message naming the first bad one.
@@ -123,8 +128,8 @@ class CSearchDlg : public ui::UiDialog {
   void EnableEdits(bool enable);
 
   ui::ListCtrl* m_pList = nullptr;
+  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
   ui::Worker m_worker;
-  std::shared_ptr<ui::login::SearchRun> m_run;
   std::vector<net::SearchDeviceEntry> m_devices;  // in the order of arrival
   int m_nSelectedIndex = -1;
   std::uint32_t m_nCaptionCounter = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_data.h"
+#include "app/engine_threads.h"
 #include "app/trace.h"
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
@@ -20,14 +21,6 @@
 
 namespace ui::login {
 namespace {
-
-// Posted by the upload worker besides the three messages of the dialog; lParam is the
-// worker's generation in all of them.
-constexpr std::uint32_t WM_UPGRADE_PERCENT = platform::WM_USER + 0x65;  // wParam: 0..100
-constexpr std::uint32_t WM_UPGRADE_REPORT = platform::WM_USER + 0x66;   // wParam: string id
-constexpr std::uint32_t WM_UPGRADE_ABORTED = platform::WM_USER + 0x67;
-// wParam of WM_UPGRADE_PERCENT that sets the progress to 0 and hides it.
-constexpr platform::WParam kHideProgress = 0xFFFF;
 
 constexpr const char* kUnknownPath = "UnKnown";
 
@@ -57,6 +50,22 @@ QString UpgradePathSetting() {
 }
 
 }  // namespace
+
+net::FirmwareUploadResult UpgradeFirmwareThread(const UpgradeFirmwareContext& context,
+                                                const ui::WorkerRun<int>& run) {
+  // 1. The blocks are counted by the upload; Upgrade was turned off before the start.
+  // 2. The blocks in turn; the window hears of a percentage only when it changes.
+  int shown = -1;
+  const auto progress = [&](int percent) {
+    if (percent == shown)
+      return;
+    shown = percent;
+    run.Report(percent);
+  };
+  // 3. How the upload ended (finished, a failed block, or stopped).
+  return context.upload(*context.data, context.session, progress, run.Token());
+}
+
 }  // namespace ui::login
 
 using namespace ui::login;
@@ -110,36 +119,19 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
   connect(upgrade, &QPushButton::clicked, this, &UpgradeFWDlg::OnUpgrade);
   connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
   setFixedSize(sizeHint());
-
-  const auto current = [this](ui::LParam generation) {
-    return m_upload.IsCurrent(static_cast<std::uint32_t>(generation));
-  };
-  OnMessage(WM_UPGRADEPROGRESS, [this, current](ui::WParam, ui::LParam generation) {
-    if (current(generation))
-      EnableUpgrade(true);
-  });
-  OnMessage(WM_UPGRADE_DISABLE, [this, current](ui::WParam, ui::LParam generation) {
-    if (current(generation))
-      EnableUpgrade(false);
-  });
-  OnMessage(WM_UPGRADE_END, [this](ui::WParam, ui::LParam generation) { OnUploadEnd(generation); });
-  OnMessage(WM_UPGRADE_PERCENT,
-            [this](ui::WParam percent, ui::LParam generation) { OnPercent(percent, generation); });
-  OnMessage(WM_UPGRADE_REPORT,
-            [this](ui::WParam id, ui::LParam generation) { OnReport(id, generation); });
-  OnMessage(WM_UPGRADE_ABORTED, [this, current](ui::WParam, ui::LParam generation) {
-    if (current(generation))
-      OnAborted();
-  });
 }
 
 UpgradeFWDlg::~UpgradeFWDlg() {
+  m_abort.Stop(kUploadStopMs);
   m_upload.Stop(kUploadStopMs);
+  m_upload.UseThreadSlot(nullptr);
 }
 
 int UpgradeFWDlg::DoModal() {
   const int result = ui::UiDialog::DoModal();
+  m_abort.Stop(kUploadStopMs);
   m_upload.Stop(kUploadStopMs);
+  m_upload.UseThreadSlot(nullptr);
   return result;
 }
 
@@ -227,75 +219,59 @@ void UpgradeFWDlg::OnUpgrade() {
   // 3. Upgrade off before the upload starts, the progress at 0 and shown.
   EnableUpgrade(false);
   ShowProgress(0);
-  // 5. The upload.
-  const platform::WindowHandle window = Handle();
-  const std::string session = net::Environment().SessionId();
-  const bool started =
-      m_upload.Start("UpgradeFirmware",
-                     [window, data, session](platform::StopToken stop, std::uint32_t generation) {
-                       const auto tag = static_cast<platform::LParam>(generation);
-                       const auto post = [&](std::uint32_t msg, platform::WParam wParam) {
-                         platform::PostMessage(window, msg, wParam, tag);
-                       };
-                       post(WM_UPGRADE_DISABLE, 0);
-                       const net::FirmwareUploadResult result = net::UploadFirmware(
-                           *data, session, net::Environment(), stop,
-                           [&](int percent) { post(WM_UPGRADE_PERCENT, percent); });
-                       switch (result.end) {
-                         case net::FirmwareUploadEnd::Finished:
-                           post(WM_UPGRADE_REPORT, 4048);
-                           post(WM_UPGRADE_PERCENT, kHideProgress);
-                           post(WM_UPGRADEPROGRESS, 0);
-                           post(WM_UPGRADE_END, 0);
-                           break;
-                         case net::FirmwareUploadEnd::BlockFailed:
-                           post(WM_UPGRADE_REPORT, 4077);
-                           post(WM_UPGRADEPROGRESS, 0);
-                           post(WM_UPGRADE_PERCENT, kHideProgress);
-                           break;
-                         case net::FirmwareUploadEnd::Stopped:
-                           break;  // Cancel stopped it and goes on by itself
-                       }
-                       return 0u;
-                     });
+  // 4. An older upload thread is waited for briefly, else given up; its handle is closed.
+  CloseUploadThread(kOlderUploadWaitMs);
+  // 5. UpgradeFirmwareThread, into h_UpgradeFirmwareThread.
+  UpgradeFirmwareContext context{std::move(data), net::Environment().SessionId(),
+                                 m_engine.uploadFirmware};
+  if (g_lpApp)
+    m_upload.UseThreadSlot(&g_lpApp->h_UpgradeFirmwareThread);
+  const bool started = m_upload.Start<int>(
+      "UpgradeFirmwareThread",
+      [context = std::move(context)](const ui::WorkerRun<int>& run) {
+        return UpgradeFirmwareThread(context, run);
+      },
+      [this](int percent) { OnPercent(percent); },
+      [this](const net::FirmwareUploadResult& result) { OnUploadEnd(result); });
   if (!started) {
     DebugPrint("Fwdlg : Create the g_lpApp->h_UpgradeFirmwareThread failed, error \n");
+    m_upload.UseThreadSlot(nullptr);
     EnableUpgrade(true);
     HideProgress();
   }
 }
 
-void UpgradeFWDlg::OnPercent(ui::WParam percent, ui::LParam generation) {
-  if (!m_upload.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
-  if (percent == kHideProgress)
-    HideProgress();
-  else
-    m_pProgress->setValue(static_cast<int>(percent));
+void UpgradeFWDlg::OnPercent(int percent) {
+  ++m_nProgressUpdates;
+  m_pProgress->setValue(percent);
 }
 
-void UpgradeFWDlg::OnReport(ui::WParam stringId, ui::LParam generation) {
-  if (!m_upload.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
-  // The end of the upload may arrive while the message is on screen: it waits for it.
-  m_bReporting = true;
-  ui::MessageBoxById(static_cast<int>(stringId));
-  m_bReporting = false;
-  if (m_bEndPending) {
-    m_bEndPending = false;
-    OnUploadEnd(static_cast<ui::LParam>(m_upload.Generation()));
+void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
+  // The thread has ended; its handle stays in the data block until the next upload, Cancel or
+  // the program's end closes it.
+  m_upload.UseThreadSlot(nullptr);
+  switch (result.end) {
+    case net::FirmwareUploadEnd::Finished:
+      // 3. The flash begins: the message, the progress gone, Upgrade on (0x428), then the
+      // session and the dialog end (0x42A).
+      ui::MessageBoxById(4048);
+      HideProgress();
+      EnableUpgrade(true);
+      if (!m_bCancelling) {
+        EndSession();
+        EndDialog(0);
+      }
+      break;
+    case net::FirmwareUploadEnd::BlockFailed:
+      // 2. A failed block: the message, Upgrade on again (0x428), the progress gone; the
+      // session stays.
+      ui::MessageBoxById(4077);
+      EnableUpgrade(true);
+      HideProgress();
+      break;
+    case net::FirmwareUploadEnd::Stopped:
+      break;  // Cancel stopped it and goes on by itself
   }
-}
-
-void UpgradeFWDlg::OnUploadEnd(ui::LParam generation) {
-  if (!m_upload.IsCurrent(static_cast<std::uint32_t>(generation)) || m_bCancelling)
-    return;
-  if (m_bReporting) {
-    m_bEndPending = true;
-    return;
-  }
-  EndSession();
-  EndDialog(0);
 }
 
 void UpgradeFWDlg::OnCancel() {
@@ -310,18 +286,15 @@ void UpgradeFWDlg::OnCancel() {
     if (QWidget* button = GetDlgItem(id))
       button->setEnabled(false);
   }
-  // 3. The upload stops; a block in flight is cut, and no block follows.
-  if (m_upload.IsRunning() && !m_upload.Stop(kUploadStopMs))
-    DebugPrint("UpgradeFWDlg : the upload thread is exit with code 31\n");
-  // 4. Only then the abort, on the worker; the dialog ends when it has gone out.
-  const platform::WindowHandle window = Handle();
-  const std::string session = net::Environment().SessionId();
-  const bool started = m_upload.Start("UpgradeAbort", [window, session](platform::StopToken stop,
-                                                                        std::uint32_t generation) {
-    net::SendFirmwareAbort(session, net::Environment(), &stop);
-    platform::PostMessage(window, WM_UPGRADE_ABORTED, 0, static_cast<platform::LParam>(generation));
-    return 0u;
-  });
+  // 3. The upload stops between two blocks: a block in flight is cut, and no block follows
+  // (so "Finished" is never sent after Cancel). The thread's handle is closed.
+  CloseUploadThread(kUploadStopMs);
+  // 4. Only then the abort, on its own worker; the dialog ends when it has gone out.
+  const bool started = m_abort.Start(
+      "UpgradeAbort",
+      [abort = m_engine.abortFirmware, session = net::Environment().SessionId()](
+          const ui::WorkerRun<>& run) { abort(session, run.Token()); },
+      [this] { OnAborted(); });
   if (!started)
     OnAborted();
 }
@@ -329,6 +302,17 @@ void UpgradeFWDlg::OnCancel() {
 void UpgradeFWDlg::OnAborted() {
   EnableUpgrade(true);
   EndDialog(0);
+}
+
+void UpgradeFWDlg::CloseUploadThread(std::uint32_t timeoutMs) {
+  if (m_upload.IsRunning() && !m_upload.Stop(timeoutMs))
+    DebugPrint("UpgradeFWDlg : the upload thread is exit with code 31\n");
+  m_upload.UseThreadSlot(nullptr);
+  if (g_lpApp) {
+    app::StopEngineThread("UpgradeFWDlg", "h_UpgradeFirmwareThread",
+                          g_lpApp->h_UpgradeFirmwareThread, g_lpApp->h_UpgradeFirmwareThreadId,
+                          timeoutMs, app::ThreadIdFormat::Decimal, false);
+  }
 }
 
 void UpgradeFWDlg::EnableUpgrade(bool enable) {

@@ -1,15 +1,21 @@
 // UpgradeFWDlg: uploads a firmware file to the server the connect dialog logged in to. While it
-// is open the session is kept alive. Find... picks a ".bin" file; Upgrade reads it whole and a
-// worker sends it in 900-byte blocks, posting its progress, its messages and its end; Cancel
-// ends the session, stops the upload (cutting the block in flight), then sends the abort
-// request and closes. The dialog ends with 0.
+// is open the session is kept alive. Find... picks a ".bin" file; Upgrade reads it whole and the
+// upload thread UpgradeFirmwareThread (kept in the data block's h_UpgradeFirmwareThread) sends it
+// in 900-byte blocks, handing the window each new percentage and its end; Cancel ends the
+// session, stops the upload between two blocks (cutting the block in flight), then sends the
+// abort request and closes. The dialog ends with 0.
 #pragma once
 
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "net/firmware_upload.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
+#include "ui/login/login_engine.h"
 
 class QProgressBar;
 
@@ -23,16 +29,29 @@ inline constexpr int IDC_FW_PROGRESS = 1389;
 inline constexpr int IDC_FW_CANCEL = 1392;
 inline constexpr int IDC_FW_VERSION_LABEL = 1394;
 
-// Posted by the upload: enable Upgrade, disable it, end the session and the dialog.
-inline constexpr std::uint32_t WM_UPGRADEPROGRESS = platform::WM_USER + 40;  // 0x428
-inline constexpr std::uint32_t WM_UPGRADE_DISABLE = platform::WM_USER + 41;  // 0x429
-inline constexpr std::uint32_t WM_UPGRADE_END = platform::WM_USER + 42;      // 0x42A
-
 // Characters the path edit takes when typed (a chosen path may be longer and is kept whole).
 inline constexpr int kFirmwarePathChars = 31;
 inline constexpr const char* kFirmwareFilter = "Firmware files (*.bin)";
 // How long Cancel and the dialog's end wait for the upload (it ends within a poll slice).
 inline constexpr std::uint32_t kUploadStopMs = 2000;
+// How long a new upload waits for an older upload thread before giving it up.
+inline constexpr std::uint32_t kOlderUploadWaitMs = 10;
+
+// The upload context handed to UpgradeFirmwareThread: the file's bytes, the session id and the
+// engine's upload.
+struct UpgradeFirmwareContext {
+  std::shared_ptr<const std::vector<std::uint8_t>> data;
+  std::string session;
+  decltype(LoginEngine::uploadFirmware) upload;
+};
+
+// The upload thread's procedure: 1. the blocks are counted (Upgrade is off already); 2. each
+// block is sent in turn, and the percentage reported whenever it changes (at most 101 reports,
+// however many blocks); a failed block ends it; 3. it returns how the upload ended. A stop
+// request ends it between two blocks (a block in flight is cut): the rest, the "Finished" block
+// among them, is never sent.
+net::FirmwareUploadResult UpgradeFirmwareThread(const UpgradeFirmwareContext& context,
+                                                const ui::WorkerRun<int>& run);
 
 }  // namespace ui::login
 
@@ -45,6 +64,8 @@ class UpgradeFWDlg : public ui::UiDialog {
 
   // Stops an upload still running when the dialog ends.
   int DoModal() override;
+  // What the dialog asks of the engine (the login window gives its own).
+  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
 
   QString m_strPath;     // 1387
   QString m_strVersion;  // 1385
@@ -53,6 +74,8 @@ class UpgradeFWDlg : public ui::UiDialog {
   bool IsCancelling() const { return m_bCancelling; }
   int ProgressValue() const;
   bool IsProgressShown() const;
+  // How many percentages the uploads of this dialog handed to the window.
+  int ProgressUpdates() const { return m_nProgressUpdates; }
 
   // The window as it opens, without a session (for the gallery), and a progress value to show.
   void InitForPicture();
@@ -68,18 +91,21 @@ class UpgradeFWDlg : public ui::UiDialog {
  private:
   void OnFind();
   void OnUpgrade();
-  void OnPercent(ui::WParam percent, ui::LParam generation);
-  void OnReport(ui::WParam stringId, ui::LParam generation);
-  void OnUploadEnd(ui::LParam generation);
+  // UpgradeFirmwareThread's reports and end.
+  void OnPercent(int percent);
+  void OnUploadEnd(const net::FirmwareUploadResult& result);
   void OnAborted();
+  // Stops the upload thread (giving it up after timeoutMs) and closes its handle.
+  void CloseUploadThread(std::uint32_t timeoutMs);
   void EnableUpgrade(bool enable);
   void HideProgress();
   // Ends the keep-alive and deletes the session object.
   void EndSession();
 
   QProgressBar* m_pProgress = nullptr;
+  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
   ui::Worker m_upload;
+  ui::Worker m_abort;
   bool m_bCancelling = false;
-  bool m_bReporting = false;   // a message of the upload is on screen
-  bool m_bEndPending = false;  // the upload's end came while it was
+  int m_nProgressUpdates = 0;
 };

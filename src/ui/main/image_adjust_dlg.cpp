@@ -8,8 +8,6 @@
 
 #include "app/app_data.h"
 #include "bitmapgen/palette.h"
-#include "net/config_records.h"
-#include "platform/message_box.h"
 #include "ui/common/services.h"
 #include "ui/common/skin_loader.h"
 #include "ui/common/skinned_window.h"
@@ -209,8 +207,8 @@ void CImageAdjustDlg::OnOK() {
     record[static_cast<std::size_t>(kImageAdjustRows[row].recordByte)] =
         static_cast<std::uint8_t>(m_nValue[row]);
   }
-  if (SetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), 0) != 1)
-    platform::ShowMessageBox(kSendFailedText);
+  if (m_send)
+    m_send(record);
 }
 
 void CImageAdjustDlg::paintEvent(QPaintEvent*) {

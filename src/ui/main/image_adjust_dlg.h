@@ -7,9 +7,11 @@
 #include <QPixmap>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "ui/common/slider_ctrl.h"
 #include "ui/common/ui_dialog.h"
+#include "ui/main/main_window_engine.h"
 #include "ui/main/skin_tables.h"
 
 class CVtxButton;
@@ -90,6 +92,11 @@ class CImageAdjustDlg : public ui::UiDialog {
 
   explicit CImageAdjustDlg(QWidget* parent = nullptr);
 
+  // What OK sends the record with (the main window queues it with its other requests): set
+  // by the opener; without one OK only keeps the values in the record.
+  using Sender = std::function<void(const mainwin::ImgRecord& record)>;
+  void SetSender(Sender sender) { m_send = std::move(sender); }
+
   // Set by the opener before the run: brightness, contrast, hue, saturation.
   std::array<int, 4> m_nInitial{};
   // The values the controls hold.
@@ -104,7 +111,8 @@ class CImageAdjustDlg : public ui::UiDialog {
 
  protected:
   bool OnInitDialog() override;
-  // OK (1): sends the values as the "IMG" record; the window stays open.
+  // OK (1): sends the values as the "IMG" record (the answer comes later: a failure shows
+  // "Set the system config is failed"); the window stays open.
   void OnOK() override;
   void paintEvent(QPaintEvent* event) override;
 
@@ -120,4 +128,5 @@ class CImageAdjustDlg : public ui::UiDialog {
   std::array<QPixmap, mainwin::kImageAdjustFrame.size()> m_Frame;
   int m_nLoadedPieces = 0;
   bool m_bControlsMade = false;
+  Sender m_send;
 };

@@ -33,6 +33,8 @@ using namespace mainwin;
 namespace {
 
 constexpr const char* kWindowTitlePrefix = "TELVORA : ";
+// How long the window's end waits for a request in flight (its stop cuts it at once).
+constexpr std::uint32_t kRequestStopMs = 1000;
 constexpr std::uint32_t WM_CLOSEREQUEST = platform::WM_USER + 0x0C;    // 0x40C
 constexpr std::uint32_t WM_SHOWSTATUS_MSG = platform::WM_USER + 0x1B;  // 0x41B
 constexpr std::uint32_t WM_MODIFYSIZE = platform::WM_USER + 0x20;      // 0x420
@@ -86,8 +88,6 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   OnMessage(WM_HOTPOINTCLICK, [this](platform::WParam, platform::LParam) { OnHotPointClick(); });
   OnMessage(WM_UPDATEPTZCONTROL,
             [this](platform::WParam, platform::LParam) { OnUpdatePtzControlButton(); });
-  OnMessage(WM_LONGWAITDONE,
-            [this](platform::WParam w, platform::LParam l) { OnLongWaitDone(w, l); });
   // Messages nothing posts; they do nothing.
   for (const std::uint32_t msg : {0x405u, 0x407u, 0x408u, 0x409u})
     OnMessage(msg, [](platform::WParam, platform::LParam) {});
@@ -96,8 +96,10 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
 CKavelinDlg::~CKavelinDlg() {
   if (qApp != nullptr)
     qApp->removeEventFilter(this);
-  // A long wait's worker watches its stop request in every wait: it ends at once.
+  // A long wait's worker watches its stop request in every wait, and a request is cut by its
+  // stop: both end at once.
   m_waitWorker.Stop(1000);
+  m_requests.Stop(kRequestStopMs);
   m_closeConfigSheet = nullptr;
   m_pSystemConfig.reset();
   if (m_sink) {
@@ -167,8 +169,8 @@ bool CKavelinDlg::OnInitDialog() {
   CreateControls();
   // 16.-17.
   CreateSkinButtons(app.m_wSkinIndex, 1);
-  app.m_byLastChannel = app.m_SettingINI.m_bySelectedChannel;
-  app.m_nLastResolution = app.m_SettingINI.m_nImageResolution;
+  app.m_byLastChannel = app.m_SettingINI.m_bySelectedChannel.load();
+  app.m_nLastResolution = app.m_SettingINI.m_nImageResolution.load();
   // 18. The selected channel's button is the chosen one; the others are disabled.
   const std::uint8_t selected = CheckedSelectedChannel(app.m_SettingINI.m_bySelectedChannel);
   for (int i = 0; i < kChannelButtonCount; ++i) {
@@ -381,6 +383,8 @@ bool CKavelinDlg::DestroyWindow() {
     return true;
   CAppData& app = *g_lpApp;
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
+  // A request still on its way is cut, and the waiting ones are not sent.
+  m_requests.Stop(kRequestStopMs);
   app.m_AlarmRecord.StopRecord();
   app.m_UserRecord.StopRecord();
   app.m_SchRecord.StopRecord();

@@ -7,7 +7,9 @@
 // Threads: every method runs on the GUI thread except ShowImage, which the kernel-message thread
 // calls through the window's sink (CMainWindowSink). ShowImage touches no widget and never waits
 // for the GUI thread: it copies the picture into a hand-off slot and queues the repaint and the
-// new texts, in order, to the GUI thread.
+// new texts, in order, to the GUI thread. The window never waits for the network or the engine
+// either: what it asks of them goes through its engine port (MainWindowEngine) on its workers,
+// the panel's requests one at a time in the order pressed (DeviceRequestQueue).
 #pragma once
 
 #include <QImage>
@@ -25,10 +27,13 @@
 #include <span>
 #include <string>
 
+#include "net/rs485_command.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/common/vtx_button.h"
 #include "ui/common/worker.h"
+#include "ui/main/device_requests.h"
 #include "ui/main/frame_handoff.h"
+#include "ui/main/main_window_engine.h"
 #include "ui/main/panel_table.h"
 #include "ui/main/skin_tables.h"
 
@@ -49,8 +54,6 @@ inline constexpr std::uint32_t WM_RECORDSTARTED = platform::WM_USER + 0x03;     
 inline constexpr std::uint32_t WM_RECONNECT = platform::WM_USER + 0x04;         // 0x404
 inline constexpr std::uint32_t WM_HOTPOINTCLICK = platform::WM_USER + 0x0A;     // 0x40A
 inline constexpr std::uint32_t WM_UPDATEPTZCONTROL = platform::WM_USER + 0x0B;  // 0x40B
-// The worker of a long wait has ended: wParam its result, lParam its generation.
-inline constexpr std::uint32_t WM_LONGWAITDONE = platform::WM_USER + 0x301;
 
 class CKavelinDlg : public ui::UiDialog {
   Q_OBJECT
@@ -139,6 +142,10 @@ class CKavelinDlg : public ui::UiDialog {
   // The configuration windows SYSTEM CONFIG runs (made on first use when none was given); the
   // window's lost-connection close goes to them.
   void SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> windows);
+  // What the window asks of the engine (tests replace it).
+  void SetEngine(mainwin::MainWindowEngine engine) { m_engine = std::move(engine); }
+  // The panel's and the image-adjust record's requests: on their way or waiting.
+  const mainwin::DeviceRequestQueue& Requests() const { return m_requests; }
 
   // Services of the engine's sink.
   void SetButtonState(int id, int state);
@@ -218,7 +225,7 @@ class CKavelinDlg : public ui::UiDialog {
   // Long waits on the worker; then runs on the GUI thread with the wait's result.
   using LongWait = std::function<std::uint32_t(const platform::StopToken& stop)>;
   void RunLongWait(const char* name, LongWait wait, std::function<void(std::uint32_t)> then);
-  void OnLongWaitDone(platform::WParam result, platform::LParam generation);
+  void OnLongWaitDone(const std::function<void(std::uint32_t)>& then, std::uint32_t result);
 
   // Connection steps.
   void Login(std::function<void()> then);
@@ -232,7 +239,20 @@ class CKavelinDlg : public ui::UiDialog {
   std::uint8_t Authority() const;
   void ShowTwoWordTip(int id, bool first);
   void LeavePtzControl(std::size_t port);
-  int SendPanelCommand(std::span<const std::uint8_t> command);
+  // The "/RS485Cmd.cgi" request of a command the panel builds itself (PTZ control, hot point).
+  static net::Rs485Request PanelCommandRequest(std::span<const std::uint8_t> command);
+  // Queues a device request; done gets the sender's result on the GUI thread. A refused or
+  // unanswered request drops the ones waiting behind it.
+  void QueueDeviceRequest(const char* name, net::Rs485Request request,
+                          std::function<void(int result)> done);
+  // A key's or the power key's prepared command: its message when nothing goes, else the
+  // request, with message 4065 when it fails; then `after` runs (on every answer).
+  void QueueDeviceCommand(const char* name, net::PreparedRs485 prepared,
+                          std::function<void()> after = {});
+  // The image-adjust record fetched (or not): the dialog runs with it.
+  void OnImageRecordFetched(const std::optional<mainwin::ImgRecord>& fetched);
+  // The image-adjust dialog's OK: the record goes out in its turn.
+  void QueueImageRecord(const mainwin::ImgRecord& record);
   ISystemConfigWindows& SystemConfigWindows();
 
   // Painting helpers (GUI thread).
@@ -292,9 +312,12 @@ class CKavelinDlg : public ui::UiDialog {
   std::shared_ptr<std::atomic<bool>> m_pSoundRunning;
   std::unique_ptr<ISystemConfigWindows> m_pSystemConfig;
 
-  // The long wait under way (one at a time) and what runs after it.
+  // The long wait under way (one at a time).
   bool m_bWaiting = false;
   bool m_bCloseWhenIdle = false;
-  std::function<void(std::uint32_t)> m_afterWait;
+  mainwin::MainWindowEngine m_engine = mainwin::MainWindowEngine::Defaults();
   ui::Worker m_waitWorker;
+  mainwin::DeviceRequestQueue m_requests;
+  // The image-adjust record is being fetched (a press meanwhile is ignored).
+  bool m_bFetchingImage = false;
 };

@@ -131,34 +131,22 @@ void CKavelinDlg::OnCommand(int id) {
 void CKavelinDlg::RunLongWait(const char* name, LongWait wait,
                               std::function<void(std::uint32_t)> then) {
   m_bWaiting = true;
-  m_afterWait = std::move(then);
-  const platform::WindowHandle window = Handle();
-  const bool started =
-      m_waitWorker.Start(name, [window, wait](platform::StopToken stop, std::uint32_t generation) {
-        const std::uint32_t result = wait(stop);
-        platform::PostMessage(window, WM_LONGWAITDONE, result,
-                              static_cast<platform::LParam>(generation));
-        return result;
-      });
+  const bool started = m_waitWorker.Start(
+      name, [wait](const ui::WorkerRun<>& run) { return wait(run.Token()); },
+      [this, then](std::uint32_t result) { OnLongWaitDone(then, result); });
   if (!started) {
     // No thread: the waits run here, within their limits, as the window would otherwise skip
     // the steps.
     const platform::StopToken never;
-    const std::uint32_t result = wait(never);
-    platform::PostMessage(window, WM_LONGWAITDONE, result, 0);
+    OnLongWaitDone(then, wait(never));
   }
 }
 
-void CKavelinDlg::OnLongWaitDone(platform::WParam result, platform::LParam generation) {
-  if (generation != 0 && !m_waitWorker.IsCurrent(static_cast<std::uint32_t>(generation)))
-    return;
-  // The body has posted and is returning: the join is immediate.
-  m_waitWorker.Stop(1000);
+void CKavelinDlg::OnLongWaitDone(const std::function<void(std::uint32_t)>& then,
+                                 std::uint32_t result) {
   m_bWaiting = false;
-  std::function<void(std::uint32_t)> then = std::move(m_afterWait);
-  m_afterWait = nullptr;
   if (then)
-    then(static_cast<std::uint32_t>(result));
+    then(result);
   if (!m_bWaiting && m_bCloseWhenIdle) {
     m_bCloseWhenIdle = false;
     OnTitleClose();
@@ -194,8 +182,8 @@ void CKavelinDlg::Disconnect(std::function<void()> then) {
       app.m_wUserLevelShown.load() == 30 && app.m_byDeviceType.load() == kFeedbackDeviceByte;
   RunLongWait(
       "DisconnectThread",
-      [plan](const platform::StopToken& stop) {
-        return RunDisconnectWaits(plan, stop).stopped ? 0u : 1u;
+      [disconnect = m_engine.disconnect, plan](const platform::StopToken& stop) {
+        return disconnect(plan, stop).stopped ? 0u : 1u;
       },
       [this, then = std::move(then)](std::uint32_t) {
         m_strHuText.clear();
@@ -220,7 +208,9 @@ void CKavelinDlg::OnReconnect() {
   const std::uint32_t pause = app::Clock().Ticks() % 2000u;
   RunLongWait(
       "ReconnectPause",
-      [pause](const platform::StopToken& stop) { return PauseFor(pause, stop) ? 1u : 0u; },
+      [wait = m_engine.pause, pause](const platform::StopToken& stop) {
+        return wait(pause, stop) ? 1u : 0u;
+      },
       [this](std::uint32_t paused) {
         if (paused != 0)
           Login([this] { Login(nullptr); });
@@ -258,8 +248,8 @@ void CKavelinDlg::OnAvSwitch() {
   app.m_bAvSwitched = 1;
   RunLongWait(
       "AvSwitchThread",
-      [oldOption](const platform::StopToken& stop) {
-        return RunAvSwitchWaits(oldOption, stop) ? 1u : 0u;
+      [avSwitch = m_engine.avSwitch, oldOption](const platform::StopToken& stop) {
+        return avSwitch(oldOption, stop) ? 1u : 0u;
       },
       nullptr);
 }

@@ -8,6 +8,7 @@
 #include "app/app_seams.h"
 #include "app/trace.h"
 #include "net/config_records.h"
+#include "platform/message_box.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/sys_conf_prop_sheet.h"
@@ -113,15 +114,44 @@ void CKavelinDlg::OnImageAdjust() {
     ui::MessageBoxById(kMsgConnectFirst);
     return;
   }
-  // Fetched aside: a failed fetch keeps the record cached before.
-  std::array<std::uint8_t, kImgConfigBytes> fetched{};
-  if (GetSysCfg(kConfigImg, fetched.data(), static_cast<std::uint32_t>(fetched.size())) != 1) {
+  // The record is fetched in the requests' turn; the dialog opens with its answer.
+  if (m_bFetchingImage)
+    return;
+  m_bFetchingImage = true;
+  m_requests.Push<std::optional<ImgRecord>>(
+      "GetImageConfig",
+      [fetch = m_engine.fetchImageRecord](const platform::StopToken& stop) { return fetch(stop); },
+      [](const std::optional<ImgRecord>& fetched) { return !fetched; },
+      [this](std::optional<ImgRecord> fetched) { OnImageRecordFetched(fetched); },
+      [this] { m_bFetchingImage = false; });
+}
+
+void CKavelinDlg::OnImageRecordFetched(const std::optional<ImgRecord>& fetched) {
+  m_bFetchingImage = false;
+  if (!g_lpApp)
+    return;
+  // A failed fetch keeps the record cached before.
+  if (!fetched) {
     ui::MessageBoxById(kMsgGetConfigError);
     return;
   }
-  app.m_ImgConfig = fetched;
+  g_lpApp->m_ImgConfig = *fetched;
   CImageAdjustDlg dialog(this);
   for (std::size_t row = 0; row < kImageAdjustRows.size(); ++row)
-    dialog.m_nInitial[row] = fetched[static_cast<std::size_t>(kImageAdjustRows[row].recordByte)];
+    dialog.m_nInitial[row] = (*fetched)[static_cast<std::size_t>(kImageAdjustRows[row].recordByte)];
+  dialog.SetSender([this](const ImgRecord& record) { QueueImageRecord(record); });
   ui::RunModal(dialog);
+}
+
+void CKavelinDlg::QueueImageRecord(const ImgRecord& record) {
+  m_requests.Push<int>(
+      "SetImageConfig",
+      [send = m_engine.sendImageRecord, record](const platform::StopToken& stop) {
+        return send(record, stop);
+      },
+      [](const int& result) { return result != 1; },
+      [](int result) {
+        if (result != 1)
+          platform::ShowMessageBox(CImageAdjustDlg::kSendFailedText);
+      });
 }

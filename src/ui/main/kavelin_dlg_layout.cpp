@@ -399,7 +399,7 @@ void CKavelinDlg::OnModifyMainDialogSize() {
 void CKavelinDlg::OnResolution() {
   if (!g_lpApp)
     return;
-  std::int32_t& mode = g_lpApp->m_SettingINI.m_nImageResolution;
+  std::atomic<std::int32_t>& mode = g_lpApp->m_SettingINI.m_nImageResolution;
   if (mode == 1) {
     mode = 2;
   } else if (mode == 2) {

@@ -1,11 +1,13 @@
 // CKavelinDlg: the remote-control panel: the channel strip, the keys (through the device command
-// table), TURBO, the power key, PTZ control with its selection dialog, and the hot point.
+// table), TURBO, the power key, PTZ control with its selection dialog, and the hot point. Every
+// request is made ready here and sent on the window's request queue, one at a time in the order
+// pressed; its answer comes back here, where the failure message shows.
 #include "app/app_data.h"
 #include "app/trace.h"
 #include "net/cgi_url.h"
 #include "net/ctrl_file.h"
 #include "net/net_environment.h"
-#include "net/penta_send_command.h"
+#include "net/net_messages.h"
 #include "net/rs485_command.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
@@ -28,7 +30,6 @@ constexpr int kMsgPtzWithRetr = 4097;
 constexpr std::uint8_t kRetrServerByte = 0x84;
 constexpr std::uint16_t kMarkFramesAfterHotPoint = 10;
 constexpr std::uint16_t kMarkFramesAfterFailedPtz = 2;
-constexpr std::uint16_t kSendTimeoutSeconds = 5;
 
 }  // namespace
 
@@ -50,14 +51,39 @@ void CKavelinDlg::ShowTwoWordTip(int id, bool first) {
   SetToolTipText(id, first ? ui::FirstWord(label) : ui::SecondWord(label));
 }
 
-int CKavelinDlg::SendPanelCommand(std::span<const std::uint8_t> command) {
+net::Rs485Request CKavelinDlg::PanelCommandRequest(std::span<const std::uint8_t> command) {
   const std::string text = CommandHexText(command);
   CCgiUrl url(11);
   url.AddParam("Command", text.c_str());
   if (const std::string session = net::Environment().SessionId(); !session.empty())
     url.AddParam("SessionID", session.c_str());
-  return PentaSendCommand(11, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 4, nullptr,
-                          nullptr, kSendTimeoutSeconds, kSendTimeoutSeconds, 0);
+  return {url.GetBuffer(), std::nullopt};
+}
+
+void CKavelinDlg::QueueDeviceRequest(const char* name, net::Rs485Request request,
+                                     std::function<void(int result)> done) {
+  m_requests.Push<int>(
+      name,
+      [send = m_engine.sendDeviceRequest, request = std::move(request)](
+          const platform::StopToken& stop) { return send(request, stop); },
+      [](const int& result) { return result != 1; }, std::move(done));
+}
+
+void CKavelinDlg::QueueDeviceCommand(const char* name, net::PreparedRs485 prepared,
+                                     std::function<void()> after) {
+  if (!prepared.request) {
+    if (prepared.message != 0)
+      net::ShowNetMessage(prepared.message);
+    if (after)
+      after();
+    return;
+  }
+  QueueDeviceRequest(name, std::move(*prepared.request), [after = std::move(after)](int result) {
+    if (result != 1)
+      net::ShowNetMessage(net::kMsgSendCommandFailed);
+    if (after)
+      after();
+  });
 }
 
 // --- Channel strip and keys --------------------------------------------------------------------
@@ -87,7 +113,8 @@ void CKavelinDlg::OnPanelKey(int id) {
   const std::optional<PanelKeyCommand> key = PanelKeyCommandOf(id);
   if (!key || !g_lpApp)
     return;
-  SendDeviceCommand(key->turbo ? g_lpApp->m_bTurboOn.load() : 0u, key->index);
+  QueueDeviceCommand(
+      "PanelKey", PrepareDeviceCommand(key->turbo ? g_lpApp->m_bTurboOn.load() : 0u, key->index));
 }
 
 void CKavelinDlg::OnTurbo() {
@@ -133,8 +160,13 @@ void CKavelinDlg::OnPower() {
     ui::MessageBoxById(kMsgNoProtocol);
     return;
   }
-  SendRS485Command(&device->powerCommand, app.m_abyChannelDeviceId[0].load(), 1);
-  app.m_bPowerOn = app.m_bPowerOn.load() == 0 ? 1 : 0;
+  // The power state flips once the command has had its answer (whatever it was).
+  QueueDeviceCommand(
+      "PowerKey", PrepareRS485Command(&device->powerCommand, app.m_abyChannelDeviceId[0].load(), 1),
+      [] {
+        if (g_lpApp)
+          g_lpApp->m_bPowerOn = g_lpApp->m_bPowerOn.load() == 0 ? 1 : 0;
+      });
 }
 
 // --- PTZ control -------------------------------------------------------------------------------
@@ -193,12 +225,15 @@ void CKavelinDlg::OnPtzControl() {
   }
   const PtzControlBytes command =
       PtzControlCommand(app.m_abyChannelDeviceId[port].load(), Authority(), selector);
-  if (SendPanelCommand(command) == 1) {
-    RefreshPanelButtons();
-  } else {
-    app.m_wMarkCount = kMarkFramesAfterFailedPtz;
-    ui::MessageBoxById(kMsgSendFailed);
-  }
+  QueueDeviceRequest("PtzControl", PanelCommandRequest(command), [this](int result) {
+    if (result == 1) {
+      RefreshPanelButtons();
+    } else {
+      if (g_lpApp)
+        g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
+      ui::MessageBoxById(kMsgSendFailed);
+    }
+  });
 }
 
 void CKavelinDlg::OnUpdatePtzControlButton() {
@@ -246,9 +281,11 @@ void CKavelinDlg::OnHotPointClick() {
   const std::size_t port = SelectedPort();
   const HotPointBytes command =
       HotPointCommand(app.m_abyChannelDeviceId[port].load(), Authority(), *cell);
-  if (SendPanelCommand(command) == 1) {
-    app.m_wMarkCount = kMarkFramesAfterHotPoint;
-  } else {
-    ui::MessageBoxById(kMsgSendFailed);
-  }
+  QueueDeviceRequest("HotPoint", PanelCommandRequest(command), [](int result) {
+    if (result != 1) {
+      ui::MessageBoxById(kMsgSendFailed);
+    } else if (g_lpApp) {
+      g_lpApp->m_wMarkCount = kMarkFramesAfterHotPoint;
+    }
+  });
 }
