@@ -100,13 +100,15 @@ CKavelinDlg::~CKavelinDlg() {
   // stop: both end at once.
   m_waitWorker.Stop(1000);
   m_requests.Stop(kRequestStopMs);
-  m_closeConfigSheet = nullptr;
-  m_pSystemConfig.reset();
+  // The engine lets go of the window first: the kernel thread's painter signals the motion
+  // dialog that the configuration windows own, and Detach waits for a painter run under way.
   if (m_sink) {
     m_sink->Detach();
     if (app::MainWindowSink() == m_sink)
       app::SetMainWindowSink(nullptr);
   }
+  m_closeConfigSheet = nullptr;
+  m_pSystemConfig.reset();
   if (g_lpApp && g_lpApp->lp_wndMainDialog.load() == this) {
     g_lpApp->lp_wndMainDialog = nullptr;
     g_lpApp->m_hWndMainDialog = platform::kNoWindow;
