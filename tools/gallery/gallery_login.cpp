@@ -13,6 +13,7 @@
 #include "app/app_data.h"
 #include "app/ip_record.h"
 #include "platform/folders.h"
+#include "ui/common/clock_st.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/skin_loader.h"
 #include "ui/login/address_book_dialog.h"
@@ -30,7 +31,6 @@
 #include "ui/login/search_dlg.h"
 #include "ui/login/upgrade_fw_dlg.h"
 #include "ui/login/wait_dlg.h"
-#include "ui/main/clock_st.h"
 
 #include "gallery_sections.h"
 

@@ -11,8 +11,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "ui/common/tree_prop_sheet.h"
 #include "ui/config/sys_conf_sheet_base.h"
-#include "ui/config/tree_prop_sheet.h"
 
 class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
   Q_OBJECT

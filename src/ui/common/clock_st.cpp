@@ -1,4 +1,4 @@
-#include "ui/main/clock_st.h"
+#include "ui/common/clock_st.h"
 
 #include <QPainter>
 

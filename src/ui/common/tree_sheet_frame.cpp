@@ -1,4 +1,4 @@
-#include "ui/config/tree_sheet_frame.h"
+#include "ui/common/tree_sheet_frame.h"
 
 #include <QFontDatabase>
 #include <QPainter>

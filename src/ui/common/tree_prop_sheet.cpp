@@ -1,4 +1,4 @@
-#include "ui/config/tree_prop_sheet.h"
+#include "ui/common/tree_prop_sheet.h"
 
 #include <QApplication>
 #include <QBitmap>

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "ui/common/property_sheet.h"
-#include "ui/config/tree_sheet_frame.h"
+#include "ui/common/tree_sheet_frame.h"
 
 class QKeyEvent;
 
