@@ -1,8 +1,8 @@
 // The folder browser on a temporary tree (labels, real-name paths, lazy filling, what selects an
 // item and what enables OK, the path taken on close), its image strip, the copy dialog copying
 // into a temporary folder, and the login window's copy button.
+#include "ui/common/destination_path_dlg.h"
 #include "ui/login/copy_program_dlg.h"
-#include "ui/login/destination_path_dlg.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <filesystem>
 
 #include "login_test_support.h"
+#include "ui/common/folder_images.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/common/vtx_button.h"
-#include "ui/login/folder_images.h"
 #include "ui/login/login_dialog.h"
 #include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
@@ -22,6 +22,7 @@
 namespace {
 
 using login_test::RunModalWith;
+using namespace ui;
 using namespace ui::login;
 namespace fs = std::filesystem;
 

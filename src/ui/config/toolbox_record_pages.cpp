@@ -11,10 +11,10 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "ui/common/destination_path_dlg.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/string_table.h"
 #include "ui/config/sys_conf_sheet_base.h"
-#include "ui/login/destination_path_dlg.h"
 
 namespace syscfg {
 

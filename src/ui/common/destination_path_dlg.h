@@ -16,7 +16,7 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace ui::login {
+namespace ui {
 
 inline constexpr int IDC_DESTINATION_TREE = 1315;
 inline constexpr const char* kNetworkNeighborhoodText = "Network Neighborhood";
@@ -44,14 +44,14 @@ class IFolderSource {
 // The file system: "/" as the one fixed drive, sub-folders from the directory listing.
 std::shared_ptr<IFolderSource> FileSystemFolders();
 
-}  // namespace ui::login
+}  // namespace ui
 
 class CDestinationPathDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
   explicit CDestinationPathDlg(QWidget* parent = nullptr,
-                               std::shared_ptr<ui::login::IFolderSource> source = {});
+                               std::shared_ptr<ui::IFolderSource> source = {});
   ~CDestinationPathDlg() override;
 
   void SetPath(const std::string& path) { m_strPath = path; }
@@ -85,7 +85,7 @@ class CDestinationPathDlg : public ui::UiDialog {
   QTreeWidgetItem* AddItem(QTreeWidgetItem* parent, const QString& label, const std::string& name,
                            int image, int selectedImage, int kind);
 
-  std::shared_ptr<ui::login::IFolderSource> m_source;
+  std::shared_ptr<ui::IFolderSource> m_source;
   QTreeWidget* m_pTree = nullptr;
   QTreeWidgetItem* m_pNetworkItem = nullptr;
   std::string m_strPath;

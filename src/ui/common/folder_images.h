@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace ui::login {
+namespace ui {
 
 inline constexpr int kFolderImageWidth = 17;
 inline constexpr int kFolderImageHeight = 16;
@@ -29,4 +29,4 @@ QPixmap FolderImageStrip();
 // Image index of the strip with its white ground transparent; a null icon outside 0..14.
 QIcon FolderImage(int index);
 
-}  // namespace ui::login
+}  // namespace ui

@@ -1,4 +1,4 @@
-#include "ui/login/destination_path_dlg.h"
+#include "ui/common/destination_path_dlg.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ui/login/folder_images.h"
+#include "ui/common/folder_images.h"
 
-namespace ui::login {
+namespace ui {
 namespace {
 
 // Item data: the real name (a root's path), and what the item stands for.
@@ -70,9 +70,9 @@ std::shared_ptr<IFolderSource> FileSystemFolders() {
   return std::make_shared<FileSystemSource>();
 }
 
-}  // namespace ui::login
+}  // namespace ui
 
-using namespace ui::login;
+using namespace ui;
 
 CDestinationPathDlg::CDestinationPathDlg(QWidget* parent, std::shared_ptr<IFolderSource> source)
     : ui::UiDialog(parent), m_source(source ? std::move(source) : FileSystemFolders()) {

@@ -1,4 +1,4 @@
-#include "ui/login/folder_images.h"
+#include "ui/common/folder_images.h"
 
 #include <QBitmap>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-namespace ui::login {
+namespace ui {
 namespace {
 
 // The palette of the strip (never pure white inside an image: white is the mask).
@@ -198,4 +198,4 @@ QIcon FolderImage(int index) {
   return QIcon(image);
 }
 
-}  // namespace ui::login
+}  // namespace ui
