@@ -13,10 +13,10 @@
 
 #include "login_test_support.h"
 #include "ui/common/folder_images.h"
+#include "ui/common/program_files.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/common/vtx_button.h"
 #include "ui/login/login_dialog.h"
-#include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
 
 namespace {
@@ -414,7 +414,7 @@ TEST_F(CopyButtonTest, CreatesTheProgramFoldersAndCopiesIntoThem) {
   EXPECT_TRUE(fs::is_directory(m_target.Path() / "MPEG4 Telvora" / "BMP" / "LOGIN"));
   ASSERT_EQ(m_copies.size(), 2u);
   for (const auto& [source, destination] : m_copies) {
-    EXPECT_EQ(source, LoginProgramFolder());
+    EXPECT_EQ(source, SettingsProgramFolder());
     EXPECT_EQ(destination.string(), m_target.Dir() + "MPEG4 Telvora/");
   }
 }

@@ -12,10 +12,10 @@
 #include "media/alarm_db/alarm_database.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/program_files.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 #include "ui/config/sys_conf_sheet_base.h"
-#include "ui/login/login_files.h"
 
 namespace syscfg {
 
@@ -172,8 +172,7 @@ void AlarmDataPage::Play(const std::string& path) {
   if (g_AlarmDatabase.m_List.empty() || !syscfg::RecordFileUsable(path))
     return;
   // The path goes to the player as one argument, whole.
-  if (!ui::ProcessLauncher().Launch(ui::login::PlayerProgramPath(),
-                                    {QString::fromStdString(path)})) {
+  if (!ui::ProcessLauncher().Launch(ui::PlayerProgramPath(), {QString::fromStdString(path)})) {
     platform::ShowMessageBox(syscfg::kCreateProcessFailedText);
   }
 }

@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "ui/common/destination_path_dlg.h"
 #include "ui/common/modal_runner.h"
+#include "ui/common/program_files.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 #include "ui/common/skin_loader.h"
@@ -22,7 +23,6 @@
 #include "ui/login/address_book_list_dlg.h"
 #include "ui/login/connect_dlg.h"
 #include "ui/login/copy_program_dlg.h"
-#include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
 #include "ui/login/login_look.h"
 #include "ui/login/login_setting_dlg.h"
@@ -295,7 +295,7 @@ void LoginDialog::OnCancelButton() {
 
 void LoginDialog::OnAddressButton() {
   UpdateData(true);
-  CAddressBookListDlg book(IPRecordFilePath(), this);
+  CAddressBookListDlg book(ui::IPRecordFilePath(), this);
   if (ui::RunModal(book) != kAddressBookChosen)
     return;
   m_strUserName = book.m_strUser;
@@ -342,7 +342,7 @@ void LoginDialog::OnCopyButton() {
       DebugPrint("Couldn't create new directory \n");
   }
   // 3. The copy.
-  CCopyProgramDlg copy(LoginProgramFolder(), destination, this);
+  CCopyProgramDlg copy(ui::SettingsProgramFolder(), destination, this);
   ui::RunModal(copy);
 }
 
@@ -370,7 +370,7 @@ void LoginDialog::OnUpgradeButton() {
 }
 
 void LoginDialog::OnPlayerButton() {
-  if (!ui::ProcessLauncher().Launch(PlayerProgramPath(), {}))
+  if (!ui::ProcessLauncher().Launch(ui::PlayerProgramPath(), {}))
     ui::MessageBoxById(4098);
 }
 
