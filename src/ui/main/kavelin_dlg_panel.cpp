@@ -12,9 +12,9 @@
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/config/select_ptz_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/remote_commands.h"
+#include "ui/main/select_ptz_dlg.h"
 
 using namespace mainwin;
 

@@ -1,4 +1,4 @@
-#include "ui/config/select_ptz_dlg.h"
+#include "ui/main/select_ptz_dlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
