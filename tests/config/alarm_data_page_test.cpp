@@ -7,7 +7,7 @@
 #include "page_controls.h"
 #include "recording_services.h"
 #include "ui/common/program_files.h"
-#include "ui/config/alarm_data_page.h"
+#include "ui/config/pages/alarm_data_page.h"
 
 namespace {
 

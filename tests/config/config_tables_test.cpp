@@ -9,12 +9,12 @@
 #include "fakes/sample_config.h"
 #include "ui/common/string_table.h"
 #include "ui/common/testing/qt_test_environment.h"
-#include "ui/config/config_text.h"
-#include "ui/config/mail_page.h"
-#include "ui/config/network_page.h"
-#include "ui/config/sys_conf_mirror.h"
-#include "ui/config/time_zones.h"
-#include "ui/config/video_tables.h"
+#include "ui/config/pages/mail_page.h"
+#include "ui/config/pages/network_page.h"
+#include "ui/config/records/config_text.h"
+#include "ui/config/records/sys_conf_mirror.h"
+#include "ui/config/records/time_zones.h"
+#include "ui/config/records/video_tables.h"
 
 namespace {
 

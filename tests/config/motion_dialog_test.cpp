@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "config_fixture.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "commands_fixture.h"
 #include "fakes/fake_config_server.h"
-#include "ui/config/sys_conf_prop_sheet.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/main_window_sink.h"
 
 namespace main_window_test {

@@ -22,7 +22,7 @@
 #include "ui/common/services.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/about_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"
