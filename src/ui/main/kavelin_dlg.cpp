@@ -18,6 +18,7 @@
 #include "app/trace.h"
 #include "media/frame_header.h"
 #include "media/record/recorder.h"
+#include "ui/common/control_images.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/services.h"
 #include "ui/common/skinned_window.h"
@@ -70,7 +71,7 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   // a second it was a second pass over the video rectangle.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
-  setWindowIcon(QIcon(KavelinIconPixmap(32)));
+  setWindowIcon(QIcon(ui::KavelinIconPixmap(32)));
   OnMessage(WM_RUNQUEUEDCALL, [this](platform::WParam, platform::LParam) {
     if (m_sink)
       m_sink->RunOneQueued();
