@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "app/app_seams.h"
+#include "ui/common/push_button.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
@@ -36,12 +37,7 @@ constexpr std::array<ListPlace, 4> kLists = {{{IDC_OLDBOOK_USER_LIST, "User", 12
                                               {IDC_OLDBOOK_PORT_LIST, "Port", 242, 60},
                                               {IDC_OLDBOOK_REMARK_LIST, "Remark", 302, 110}}};
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(70);
-  return button;
-}
+constexpr int kButtonWidth = 70;
 
 }  // namespace
 
@@ -90,7 +86,7 @@ CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* pare
                  {IDC_OLDBOOK_SELECT, "SELECT", &CAddressBookDialog::OnSelect},
                  {1, "CANCEL", &CAddressBookDialog::OnOK}};
   for (const auto& b : buttons) {
-    QPushButton* button = MakeButton(QString::fromLatin1(b.text), browse);
+    QPushButton* button = ui::MakeButton(QString::fromLatin1(b.text), browse, kButtonWidth);
     row->addWidget(button);
     RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
     connect(button, &QPushButton::clicked, this, b.handler);
@@ -120,7 +116,7 @@ CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* pare
   }
   auto* entryButtons = new QHBoxLayout;
   entryButtons->addStretch();
-  QPushButton* ok = MakeButton(QStringLiteral("OK"), form);
+  QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), form, kButtonWidth);
   entryButtons->addWidget(ok);
   grid->addLayout(entryButtons, 2, 0, 1, 4);
   RegisterControl(IDC_OLDBOOK_ENTRY_OK, ok, ui::ControlRegistry::Tooltip::None);

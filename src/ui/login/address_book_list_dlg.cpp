@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "ui/common/list_ctrl.h"
+#include "ui/common/push_button.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
@@ -18,12 +19,7 @@ constexpr QSize kWindowSize(430, 310);
 constexpr QRect kListRect(12, 12, 406, 196);
 constexpr QRect kPanelRect(12, 216, 406, 84);
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(70);
-  return button;
-}
+constexpr int kButtonWidth = 70;
 
 }  // namespace
 
@@ -57,7 +53,7 @@ CAddressBookListDlg::CAddressBookListDlg(std::filesystem::path file, QWidget* pa
                  {IDC_ADDRESS_SELECT, "SELECT", &CAddressBookListDlg::OnSelect},
                  {IDC_ADDRESS_CLOSE, "CANCEL", &CAddressBookListDlg::OnOK}};
   for (const auto& b : buttons) {
-    QPushButton* button = MakeButton(QString::fromLatin1(b.text), browse);
+    QPushButton* button = ui::MakeButton(QString::fromLatin1(b.text), browse, kButtonWidth);
     row->addWidget(button);
     RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
     connect(button, &QPushButton::clicked, this, b.handler);
@@ -90,8 +86,8 @@ CAddressBookListDlg::CAddressBookListDlg(std::filesystem::path file, QWidget* pa
   }
   auto* entryButtons = new QHBoxLayout;
   entryButtons->addStretch();
-  QPushButton* ok = MakeButton(QStringLiteral("OK"), form);
-  QPushButton* cancel = MakeButton(QStringLiteral("CANCEL"), form);
+  QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), form, kButtonWidth);
+  QPushButton* cancel = ui::MakeButton(QStringLiteral("CANCEL"), form, kButtonWidth);
   entryButtons->addWidget(ok);
   entryButtons->addWidget(cancel);
   grid->addLayout(entryButtons, 2, 0, 1, 4);

@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/modal_runner.h"
+#include "ui/common/push_button.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/login/confirm_authority_dlg.h"
@@ -37,12 +38,7 @@ std::string Utf8(const QString& text) {
   return text.toStdString();
 }
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(96);
-  return button;
-}
+constexpr int kButtonWidth = 96;
 
 }  // namespace
 }  // namespace ui::login
@@ -104,13 +100,13 @@ CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
                  {IDC_SEARCH_APPLY, "APPLY", &CSearchDlg::OnApply},
                  {IDC_SEARCH_RESET, "RESET DEFAULT", &CSearchDlg::OnResetDefault}};
   for (const auto& b : buttons) {
-    QPushButton* button = MakeButton(QString::fromLatin1(b.text), this);
+    QPushButton* button = ui::MakeButton(QString::fromLatin1(b.text), this, kButtonWidth);
     row->addWidget(button);
     RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
     connect(button, &QPushButton::clicked, this, b.handler);
   }
   row->addStretch();
-  QPushButton* ok = MakeButton(QStringLiteral("OK"), this);
+  QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), this, kButtonWidth);
   row->addWidget(ok);
   RegisterControl(ui::IDOK, ok, ui::ControlRegistry::Tooltip::None);
   connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });

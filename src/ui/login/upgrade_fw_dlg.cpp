@@ -16,6 +16,7 @@
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
 #include "net/net_environment.h"
+#include "ui/common/push_button.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 
@@ -24,12 +25,7 @@ namespace {
 
 constexpr const char* kUnknownPath = "UnKnown";
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(88);
-  return button;
-}
+constexpr int kButtonWidth = 88;
 
 QString FirmwareVersionText() {
   if (!g_lpApp)
@@ -88,7 +84,7 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
   auto* path = new QLineEdit(this);
   path->setMaxLength(kFirmwarePathChars);
   path->setMinimumWidth(320);  // a firmware path under the home folder shows whole
-  QPushButton* find = MakeButton(QStringLiteral("Find..."), this);
+  QPushButton* find = ui::MakeButton(QStringLiteral("Find..."), this, kButtonWidth);
   grid->addWidget(new QLabel(QStringLiteral("File path:"), this), 1, 0);
   grid->addWidget(path, 1, 1);
   grid->addWidget(find, 1, 2);
@@ -109,8 +105,8 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  QPushButton* upgrade = MakeButton(QStringLiteral("Upgrade"), this);
-  QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), this);
+  QPushButton* upgrade = ui::MakeButton(QStringLiteral("Upgrade"), this, kButtonWidth);
+  QPushButton* cancel = ui::MakeButton(QStringLiteral("Cancel"), this, kButtonWidth);
   row->addWidget(upgrade);
   row->addWidget(cancel);
   grid->addLayout(row, 3, 0, 1, 3);

@@ -27,6 +27,7 @@
 #include "ui/main/about_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"
+#include "ui/main/table_rect_qt.h"
 #include "ui/main/time_stamp_wnd.h"
 
 using namespace mainwin;
@@ -46,10 +47,6 @@ QString HostText(CAppData& app) {
                                 ? app.m_SettingINI.m_strServerAddress
                                 : app.m_SettingINI.m_strServerName;
   return QString::fromStdString(host);
-}
-
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
 bool IsOwnWidget(const QObject* object, const QWidget* window) {

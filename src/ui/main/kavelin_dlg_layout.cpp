@@ -11,15 +11,12 @@
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
 #include "ui/main/kavelin_dlg.h"
+#include "ui/main/table_rect_qt.h"
 #include "ui/main/time_stamp_wnd.h"
 
 using namespace mainwin;
 
 namespace {
-
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 constexpr int kCornerEllipse = 15;
 
