@@ -167,34 +167,10 @@ void CKavelinDlg::SelectSkin(int skin) {
   app.m_bySkinB = BitmapSetOf(skin);
 }
 
-int CKavelinDlg::SetSkinNVga() {
+int CKavelinDlg::SetSkin(const std::string& prefix) {
   {
     const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsNVga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinNQvga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsNQvga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinPVga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsPVga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinPQvga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsPQvga();
+    LoadPanelBitmaps(prefix);
   }
   return ArrangeControls();
 }
@@ -377,13 +353,13 @@ void CKavelinDlg::OnModifyMainDialogSize() {
   switch (app.m_byVideoSizeCode.load()) {
     case 4:
       SelectSkin(0);
-      SetSkinNVga();
+      SetSkin(SkinFilePrefix(0));
       app.m_SettingINI.m_nImageResolution = 1;
       nextResolutionFace();
       break;
     case 3:
       SelectSkin(1);
-      SetSkinNQvga();
+      SetSkin(SkinFilePrefix(1));
       app.m_SettingINI.m_nImageResolution = 0;
       nextResolutionFace();
       break;

@@ -125,20 +125,7 @@ void CKavelinDlg::OnTurbo() {
   app.m_bTurboOn = turbo ? 1 : 0;
   {
     const std::lock_guard lock(m_layoutLock);
-    switch (LayoutSkin()) {
-      case 0:
-        LoadPtzBitmapsNVga();
-        break;
-      case 1:
-        LoadPtzBitmapsNQvga();
-        break;
-      case 2:
-        LoadPtzBitmapsPVga();
-        break;
-      default:
-        LoadPtzBitmapsPQvga();
-        break;
-    }
+    LoadPanelBitmaps(SkinFilePrefix(LayoutSkin()));
   }
   SetButtonState(kTurboId, turbo ? 1 : 0);
   ShowTwoWordTip(kTurboId, turbo);
