@@ -53,15 +53,9 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplyNetwork(bool& networkChanged) {
     net::SetRecordU8(ipRecord, ip::kType, page.m_byIpType);
     ipChanged = true;
   }
-  bool pppoeChanged = false;
-  if (page.m_strPppoeUser != m_Mirror.pppoeUser &&
-      syscfg::WriteText(pppoeRecord, pppoe::kUser, page.m_strPppoeUser)) {
-    pppoeChanged = true;
-  }
-  if (page.m_strPppoePassword != m_Mirror.pppoePassword &&
-      syscfg::WriteText(pppoeRecord, pppoe::kPassword, page.m_strPppoePassword)) {
-    pppoeChanged = true;
-  }
+  const bool pppoeChanged = syscfg::WriteChangedTexts(
+      pppoeRecord, {{page.m_strPppoeUser, m_Mirror.pppoeUser, pppoe::kUser},
+                    {page.m_strPppoePassword, m_Mirror.pppoePassword, pppoe::kPassword}});
 
   // A change of the IP record pauses the streams; from then on the step always ends in a new
   // login, also when a send fails, so the picture never stays frozen.

@@ -171,8 +171,8 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplySystem() {
   const COnlineUserPage& page = m_OnlineUserPage;
   if (!BeginStep(m_OnlineUserPage))
     co_return;
-  if (page.m_strHostName != m_Mirror.hostName &&
-      syscfg::WriteText(g_lpApp->m_SystemConfig, cfg::system::kHostName, page.m_strHostName)) {
+  if (syscfg::WriteChangedTexts(g_lpApp->m_SystemConfig, {{page.m_strHostName, m_Mirror.hostName,
+                                                           cfg::system::kHostName}})) {
     co_await SendRecord(kConfigSystem);
   }
 }

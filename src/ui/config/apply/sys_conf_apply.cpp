@@ -248,16 +248,11 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplyDNS() {
     net::SetRecordU8(record, dns::kEnabled, page.m_byEnabled);
     changed = refresh = true;
   }
-  const struct {
-    const QString& value;
-    const QString& mirror;
-    TextField field;
-  } texts[] = {{page.m_strUser, m_Mirror.ddnsUser, dns::kUser},
-               {page.m_strPassword, m_Mirror.ddnsPassword, dns::kPassword},
-               {page.m_strDomain, m_Mirror.ddnsDomain, dns::kDomain}};
-  for (const auto& t : texts) {
-    if (t.value != t.mirror && syscfg::WriteText(record, t.field, t.value))
-      changed = refresh = true;
+  if (syscfg::WriteChangedTexts(record,
+                                {{page.m_strUser, m_Mirror.ddnsUser, dns::kUser},
+                                 {page.m_strPassword, m_Mirror.ddnsPassword, dns::kPassword},
+                                 {page.m_strDomain, m_Mirror.ddnsDomain, dns::kDomain}})) {
+    changed = refresh = true;
   }
   if (page.m_nProvider >= 0 && page.m_nProvider != m_Mirror.ddnsProvider &&
       syscfg::WriteText(record, dns::kProvider, syscfg::ProviderText(page.m_nProvider))) {
@@ -273,19 +268,11 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplyMail() {
   if (!BeginStep(m_MailPage))
     co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_SmtpConfig;
-  bool changed = false;
-  const struct {
-    const QString& value;
-    const QString& mirror;
-    TextField field;
-  } texts[] = {{page.m_strFrom, m_Mirror.mailFrom, smtp::kFrom},
+  bool changed = syscfg::WriteChangedTexts(
+      record, {{page.m_strFrom, m_Mirror.mailFrom, smtp::kFrom},
                {page.m_strServer, m_Mirror.smtpServer, smtp::kServer},
                {page.m_strPassword, m_Mirror.smtpPassword, smtp::kPassword},
-               {page.m_strUser, m_Mirror.smtpUser, smtp::kUser}};
-  for (const auto& t : texts) {
-    if (t.value != t.mirror && syscfg::WriteText(record, t.field, t.value))
-      changed = true;
-  }
+               {page.m_strUser, m_Mirror.smtpUser, smtp::kUser}});
   if (page.m_byVerify != m_Mirror.mailVerify) {
     net::SetRecordU8(record, smtp::kVerify, page.m_byVerify);
     changed = true;
@@ -308,20 +295,12 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplyFTP() {
   if (!BeginStep(m_FtpPage))
     co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_FtpConfig;
-  bool changed = false;
   // The record holds one site: the one in the entry fields.
-  const struct {
-    const QString& value;
-    const QString& mirror;
-    TextField field;
-  } texts[] = {{page.m_strServer, m_Mirror.ftpServer, ftp::kServer},
+  bool changed = syscfg::WriteChangedTexts(
+      record, {{page.m_strServer, m_Mirror.ftpServer, ftp::kServer},
                {page.m_strUser, m_Mirror.ftpUser, ftp::kUser},
                {page.m_strPassword, m_Mirror.ftpPassword, ftp::kPassword},
-               {page.m_strDirectory, m_Mirror.ftpDirectory, ftp::kDirectory}};
-  for (const auto& t : texts) {
-    if (t.value != t.mirror && syscfg::WriteText(record, t.field, t.value))
-      changed = true;
-  }
+               {page.m_strDirectory, m_Mirror.ftpDirectory, ftp::kDirectory}});
   if (page.m_dwPort != m_Mirror.ftpPort) {
     net::SetRecordU16(record, ftp::kPort, static_cast<std::uint16_t>(page.m_dwPort));
     changed = true;
@@ -336,11 +315,8 @@ syscfg::ApplyTask<> CSysConfSheetBase::ApplySNTP() {
   if (!BeginStep(m_SntpPage))
     co_return;
   const std::span<std::uint8_t> record = g_lpApp->m_SntpConfig;
-  bool changed = false;
-  if (page.m_strTimeServer != m_Mirror.sntpServer &&
-      syscfg::WriteText(record, sntp::kServer, page.m_strTimeServer)) {
-    changed = true;
-  }
+  bool changed = syscfg::WriteChangedTexts(
+      record, {{page.m_strTimeServer, m_Mirror.sntpServer, sntp::kServer}});
   if (page.m_nTimeZone >= 0 && page.m_nTimeZone != m_Mirror.timeZone) {
     const syscfg::ZoneOffset offset = syscfg::TimeZoneOffset(page.m_nTimeZone);
     net::SetRecordU8(record, sntp::kZone, static_cast<std::uint8_t>(page.m_nTimeZone));

@@ -41,6 +41,15 @@ bool WriteText(std::span<std::uint8_t> record, cfg::TextField field, const QStri
       record, field, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+bool WriteChangedTexts(std::span<std::uint8_t> record, std::initializer_list<ChangedText> texts) {
+  bool written = false;
+  for (const ChangedText& t : texts) {
+    if (t.value != t.mirror && WriteText(record, t.field, t.value))
+      written = true;
+  }
+  return written;
+}
+
 int StoredBytes(const QString& text) {
   return static_cast<int>(text.toUtf8().size());
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 
 #include "net/config_record_layout.h"
@@ -21,6 +22,15 @@ QString ShownText(std::span<const std::uint8_t> record, cfg::TextField field);
 // Writes text zero-filled into the field; false (record unchanged) when its UTF-8 bytes do not
 // fit in width - 1.
 bool WriteText(std::span<std::uint8_t> record, cfg::TextField field, const QString& text);
+// A text of a page beside the mirror's text of the same record field.
+struct ChangedText {
+  const QString& value;
+  const QString& mirror;
+  cfg::TextField field;
+};
+// Writes every text that differs from its mirror (and fits its field); true when one was written.
+bool WriteChangedTexts(std::span<std::uint8_t> record, std::initializer_list<ChangedText> texts);
+
 // The number of bytes text takes in a record.
 int StoredBytes(const QString& text);
 // Whether text fits a field that holds at most maxBytes bytes.
