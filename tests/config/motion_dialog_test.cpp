@@ -2,6 +2,7 @@
 // painter's frame hook.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <thread>
 

@@ -23,8 +23,8 @@ void CSysConfPropSheet::OnApply() {
   StartApply(kApplyOrder);
 }
 
-void CSysConfPropSheet::OnApplyFinished() {
-  EndDialog(kResultApplied);
+void CSysConfSheetBase::OnApplyFinished() {
+  Sheet().EndDialog(kResultApplied);
 }
 
 namespace {

@@ -1,12 +1,9 @@
 #include "ui/config/sheets/my_system_dialog.h"
 
-#include <QPushButton>
 #include <QResizeEvent>
 
 #include "app/app_data.h"
-#include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/config/engine/session_command.h"
 
 namespace {
 
@@ -56,11 +53,7 @@ std::array<MySystemDialog::ButtonPlace, 3> MySystemDialog::ButtonPlaces(int clie
 
 bool MySystemDialog::OnInitDialog() {
   const bool result = CPropertySheet::OnInitDialog();
-  LoadPagesFromConfig();
-  const SysConfSheetKey keys[] = {{IDC_EXIT, [this] { OnExit(); }},
-                                  {IDC_APPLY, [this] { OnApply(); }},
-                                  {IDC_REBOOT, [this] { OnReboot(); }}};
-  ReplaceStandardButtons(*this, keys);
+  InitSheetKeys();
   PlaceButtons();
   return result;
 }
@@ -78,28 +71,8 @@ void MySystemDialog::PlaceButtons() {
   }
 }
 
-int MySystemDialog::DisableButtons() {
-  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
-    if (QWidget* button = GetDlgItem(id))
-      button->setEnabled(false);
-  }
-  return 1;
-}
-
-int MySystemDialog::EnableButtons() {
-  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
-    if (QWidget* button = GetDlgItem(id))
-      button->setEnabled(true);
-  }
-  return 1;
-}
-
 void MySystemDialog::OnApply() {
   StartApply(kApplyOrder);
-}
-
-void MySystemDialog::OnApplyFinished() {
-  EndDialog(kResultApplied);
 }
 
 void MySystemDialog::OnCancel() {
@@ -107,17 +80,7 @@ void MySystemDialog::OnCancel() {
   CPropertySheet::OnCancel();
 }
 
-void MySystemDialog::OnReboot() {
-  StartReboot();
-}
-
 void MySystemDialog::OnDestroyWindow() {
-  StopApply();
-  StopReboot();
+  StopRun();
   CPropertySheet::OnDestroyWindow();
-}
-
-void MySystemDialog::OnExit() {
-  StopApply();
-  EndDialog(kResultClosed);
 }

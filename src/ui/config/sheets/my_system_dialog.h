@@ -15,9 +15,6 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
   Q_OBJECT
 
  public:
-  enum : int { IDC_EXIT = 8000, IDC_APPLY = 8001, IDC_REBOOT = 8002 };
-  static constexpr int kResultApplied = 3;
-  static constexpr int kResultClosed = 0;
   static constexpr SysConfApplyStep kApplyOrder[] = {
       SysConfApplyStep::kNetwork, SysConfApplyStep::kDns,        SysConfApplyStep::kTrigger,
       SysConfApplyStep::kMail,    SysConfApplyStep::kFtp,        SysConfApplyStep::kSntp,
@@ -32,12 +29,7 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
   explicit MySystemDialog(const QString& caption, QWidget* parent = nullptr);
   ~MySystemDialog() override;
 
-  int DisableButtons() override;
-  int EnableButtons() override;
-
-  void OnApply();
-  void OnReboot();
-  void OnExit();
+  void OnApply() override;
 
   // The buttons' rectangles for a client height and a display scale factor.
   struct ButtonPlace {
@@ -48,8 +40,6 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
 
  protected:
   bool OnInitDialog() override;
-  // The end of a started APPLY: the run ends with 3.
-  void OnApplyFinished() override;
   // Escape and the window's close stop a running APPLY before the run ends.
   void OnCancel() override;
   // The run's end also stops a reboot request or an APPLY still waiting.

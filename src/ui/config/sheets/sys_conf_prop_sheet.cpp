@@ -3,9 +3,7 @@
 #include <QResizeEvent>
 
 #include "app/app_data.h"
-#include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/config/engine/session_command.h"
 
 namespace {
 
@@ -63,11 +61,7 @@ void CSysConfPropSheet::CloseForLostConnection() {
 
 bool CSysConfPropSheet::OnInitDialog() {
   const bool result = CTreePropSheet::OnInitDialog();
-  LoadPagesFromConfig();
-  const SysConfSheetKey keys[] = {{IDC_EXIT, [this] { OnExit(); }},
-                                  {IDC_APPLY, [this] { OnApply(); }},
-                                  {IDC_REBOOT, [this] { OnReboot(); }}};
-  ReplaceStandardButtons(*this, keys);
+  InitSheetKeys();
   PlaceButtons();
   return result;
 }
@@ -89,33 +83,7 @@ void CSysConfPropSheet::PlaceButtons() {
   }
 }
 
-int CSysConfPropSheet::DisableButtons() {
-  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
-    if (QWidget* button = GetDlgItem(id))
-      button->setEnabled(false);
-  }
-  return 1;
-}
-
-int CSysConfPropSheet::EnableButtons() {
-  for (int id : {IDC_EXIT, IDC_APPLY, IDC_REBOOT}) {
-    if (QWidget* button = GetDlgItem(id))
-      button->setEnabled(true);
-  }
-  return 1;
-}
-
-void CSysConfPropSheet::OnReboot() {
-  StartReboot();
-}
-
 void CSysConfPropSheet::OnDestroyWindow() {
-  StopApply();
-  StopReboot();
+  StopRun();
   CTreePropSheet::OnDestroyWindow();
-}
-
-void CSysConfPropSheet::OnExit() {
-  StopApply();
-  EndDialog(kResultClosed);
 }

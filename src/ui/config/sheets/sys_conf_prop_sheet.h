@@ -6,7 +6,6 @@
 // from a fresh mirror of the records.
 #pragma once
 
-#include <QPushButton>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -18,9 +17,6 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
   Q_OBJECT
 
  public:
-  enum : int { IDC_EXIT = 8000, IDC_APPLY = 8001, IDC_REBOOT = 8002 };
-  static constexpr int kResultApplied = 3;
-  static constexpr int kResultClosed = 0;
   static constexpr const char* kCaption = "System Config";
   static constexpr const char* kEmptyPageText = "Please select a child item of '%s'.";
   // The order of the apply steps.
@@ -41,20 +37,13 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
   // Callable from any thread; does nothing while the sheet has no window.
   void CloseForLostConnection();
 
-  int DisableButtons() override;
-  int EnableButtons() override;
-
-  void OnApply();
-  void OnReboot();
-  void OnExit();
+  void OnApply() override;
 
   // Set by the opener before each showing; cleared by the lost-connection close.
   std::atomic<std::uint32_t> m_bOpen{0};
 
  protected:
   bool OnInitDialog() override;
-  // The end of a started APPLY: the run ends with 3.
-  void OnApplyFinished() override;
   // Enter does not end the sheet; Escape and the window's close are EXIT.
   void OnOK() override {}
   void OnCancel() override { OnExit(); }

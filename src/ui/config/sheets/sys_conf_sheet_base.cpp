@@ -14,23 +14,62 @@ CSysConfSheetBase::CSysConfSheetBase() : m_engine(syscfg::SysConfEngine::Default
 CSysConfSheetBase::~CSysConfSheetBase() = default;
 
 namespace {
+
 constexpr std::uint32_t kRebootStopMs = 1000;
+constexpr int kSheetKeys[] = {CSysConfSheetBase::IDC_EXIT, CSysConfSheetBase::IDC_APPLY,
+                              CSysConfSheetBase::IDC_REBOOT};
+
 }  // namespace
 
-void ReplaceStandardButtons(ui::CPropertySheet& sheet, std::span<const SysConfSheetKey> keys) {
+void CSysConfSheetBase::InitSheetKeys() {
+  LoadPagesFromConfig();
+  ui::CPropertySheet& sheet = Sheet();
   for (int id : {ui::IDOK, ui::IDCANCEL, ui::IDHELP, ui::ID_APPLY_NOW}) {
     if (QWidget* button = sheet.GetDlgItem(id)) {
       button->hide();
       button->setEnabled(false);
     }
   }
-  for (const SysConfSheetKey& key : keys) {
-    auto* button = new QPushButton(ui::LoadString(key.id), sheet.GetRunWindow());
+  const std::pair<int, std::function<void()>> keys[] = {{IDC_EXIT, [this] { OnExit(); }},
+                                                        {IDC_APPLY, [this] { OnApply(); }},
+                                                        {IDC_REBOOT, [this] { OnReboot(); }}};
+  for (const auto& [id, handler] : keys) {
+    auto* button = new QPushButton(ui::LoadString(id), sheet.GetRunWindow());
     button->setAutoDefault(false);
     button->show();
-    sheet.RegisterControl(key.id, button, ui::ControlRegistry::Tooltip::None);
-    QObject::connect(button, &QPushButton::clicked, &sheet, key.handler);
+    sheet.RegisterControl(id, button, ui::ControlRegistry::Tooltip::None);
+    QObject::connect(button, &QPushButton::clicked, &sheet, handler);
   }
+}
+
+int CSysConfSheetBase::DisableButtons() {
+  for (int id : kSheetKeys) {
+    if (QWidget* button = Sheet().GetDlgItem(id))
+      button->setEnabled(false);
+  }
+  return 1;
+}
+
+int CSysConfSheetBase::EnableButtons() {
+  for (int id : kSheetKeys) {
+    if (QWidget* button = Sheet().GetDlgItem(id))
+      button->setEnabled(true);
+  }
+  return 1;
+}
+
+void CSysConfSheetBase::OnReboot() {
+  StartReboot();
+}
+
+void CSysConfSheetBase::OnExit() {
+  StopApply();
+  Sheet().EndDialog(kResultClosed);
+}
+
+void CSysConfSheetBase::StopRun() {
+  StopApply();
+  StopReboot();
 }
 
 void CSysConfSheetBase::StartReboot() {

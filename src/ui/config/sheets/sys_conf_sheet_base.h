@@ -43,16 +43,6 @@ struct SysConfFolders {
   friend bool operator==(const SysConfFolders&, const SysConfFolders&) = default;
 };
 
-// One of a sheet's own keys (EXIT, APPLY, REBOOT) and what it does.
-struct SysConfSheetKey {
-  int id;
-  std::function<void()> handler;
-};
-
-// Hides the sheet's standard keys (OK, Cancel, Help, Apply Now) and puts its own keys on its
-// run window, registered by id; the sheet places them.
-void ReplaceStandardButtons(ui::CPropertySheet& sheet, std::span<const SysConfSheetKey> keys);
-
 // The failure text of the SECURE and PENTA sends.
 inline constexpr const char* kSetSysConfigFailedText = "Set the system config is failed\n";
 
@@ -72,6 +62,11 @@ enum class SysConfApplyStep {
 
 class CSysConfSheetBase {
  public:
+  // The sheets' own keys, and what their runs end with.
+  enum : int { IDC_EXIT = 8000, IDC_APPLY = 8001, IDC_REBOOT = 8002 };
+  static constexpr int kResultApplied = 3;
+  static constexpr int kResultClosed = 0;
+
   CSysConfSheetBase();
   virtual ~CSysConfSheetBase();
   CSysConfSheetBase(const CSysConfSheetBase&) = delete;
@@ -84,8 +79,14 @@ class CSysConfSheetBase {
   void LoadPagesFromConfig();
 
   // EXIT, APPLY and REBOOT disabled (while a page downloads) or enabled again; both return 1.
-  virtual int DisableButtons() = 0;
-  virtual int EnableButtons() = 0;
+  int DisableButtons();
+  int EnableButtons();
+
+  // APPLY starts the steps in the sheet's order; REBOOT asks the server to restart; EXIT stops a
+  // running APPLY and ends the run with 0.
+  virtual void OnApply() = 0;
+  void OnReboot();
+  void OnExit();
 
   bool Rebooting() const { return m_bRebooting; }
   const ui::Worker& RebootWorker() const { return m_rebootWorker; }
@@ -141,8 +142,9 @@ class CSysConfSheetBase {
   // read again, a network change ends in a new login and OnApplyFinished is called (the sheet
   // ends with 3). False when APPLY did not start (a page refused, or APPLY or REBOOT runs).
   bool StartApply(std::span<const SysConfApplyStep> order);
-  // Called on the GUI thread when the steps of a started APPLY have all run.
-  virtual void OnApplyFinished() = 0;
+  // Called on the GUI thread when the steps of a started APPLY have all run: the run ends
+  // with 3.
+  void OnApplyFinished();
   // The run's end (EXIT, the lost-connection close, the window's end): a running APPLY stops at
   // once; a send in flight is cut and nothing more is sent, no message of a later step shows.
   // Streams already paused still end in a new login.
@@ -153,6 +155,13 @@ class CSysConfSheetBase {
   void StartReboot();
   // The run's end: a reboot request still waiting is stopped; its answer changes nothing.
   void StopReboot();
+
+  // The sheet's window is made: the cached records fill the mirror, and the sheet's standard
+  // keys (OK, Cancel, Help, Apply Now) give way to EXIT, APPLY and REBOOT on its run window,
+  // registered by id; the sheet places them.
+  void InitSheetKeys();
+  // The run's end (the sheet's window goes): a running APPLY and a reboot request stop.
+  void StopRun();
 
  private:
   using Task = syscfg::ApplyTask<>;
