@@ -2,11 +2,9 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/common/push_button.h"
+#include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 
 namespace ui::login {
@@ -34,22 +32,12 @@ void AddressBookFrame::MakePanel() {
   browse->setGeometry(m_panel.place);
   auto* row = new QHBoxLayout(browse);
   row->setContentsMargins(0, 24, 0, 24);
-  const struct {
-    int id;
-    const char* text;
-    void (AddressBookFrame::*handler)();
-  } buttons[] = {{ids.add, "ADD", &AddressBookFrame::OnAdd},
-                 {ids.edit, "EDIT", &AddressBookFrame::OnEdit},
-                 {ids.remove, "DELETE", &AddressBookFrame::OnDelete},
-                 {ids.select, "SELECT", &AddressBookFrame::OnSelect},
-                 {kAddressBookClose, "CANCEL", &AddressBookFrame::OnOK}};
-  for (const auto& b : buttons) {
-    QPushButton* button = ui::MakeButton(QString::fromLatin1(b.text), browse, kButtonWidth);
-    row->addWidget(button);
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this,
-            [this, handler = b.handler] { (this->*handler)(); });
-  }
+  const ui::RowKey keys[] = {{ids.add, "ADD", [this] { OnAdd(); }},
+                             {ids.edit, "EDIT", [this] { OnEdit(); }},
+                             {ids.remove, "DELETE", [this] { OnDelete(); }},
+                             {ids.select, "SELECT", [this] { OnSelect(); }},
+                             {kAddressBookClose, "CANCEL", [this] { OnOK(); }}};
+  ui::AddKeyRow(*this, *row, browse, keys, kButtonWidth);
 
   // Adding or editing: the entry fields with their OK (and CANCEL).
   auto* form = new QWidget(this);
@@ -59,23 +47,11 @@ void AddressBookFrame::MakePanel() {
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setHorizontalSpacing(m_panel.fieldSpacing.width());
   grid->setVerticalSpacing(m_panel.fieldSpacing.height());
-  const struct {
-    int id;
-    const char* label;
-    int row;
-    int column;
-    int chars;
-  } fields[] = {{ids.user, "User", 0, 0, m_panel.userChars},
-                {ids.address, "IP Address", 0, 2, kTextChars},
-                {ids.port, "Port", 1, 0, kPortChars},
-                {ids.remark, "Remark", 1, 2, kTextChars}};
-  for (const auto& f : fields) {
-    auto* edit = new QLineEdit(form);
-    edit->setMaxLength(f.chars);
-    grid->addWidget(new QLabel(QString::fromLatin1(f.label), form), f.row, f.column);
-    grid->addWidget(edit, f.row, f.column + 1);
-    RegisterControl(f.id, edit, ui::ControlRegistry::Tooltip::None);
-  }
+  const ui::GridEdit fields[] = {{ids.user, "User", 0, 0, m_panel.userChars},
+                                 {ids.address, "IP Address", 0, 2, kTextChars},
+                                 {ids.port, "Port", 1, 0, kPortChars},
+                                 {ids.remark, "Remark", 1, 2, kTextChars}};
+  ui::AddGridEdits(*this, *grid, form, fields);
   auto* entryButtons = new QHBoxLayout;
   entryButtons->addStretch();
   QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), form, kButtonWidth);

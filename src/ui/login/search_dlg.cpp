@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,7 +13,7 @@
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/modal_runner.h"
-#include "ui/common/push_button.h"
+#include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/login/confirm_authority_dlg.h"
@@ -39,6 +38,7 @@ std::string Utf8(const QString& text) {
 }
 
 constexpr int kButtonWidth = 96;
+constexpr int kEditWidth = 140;
 
 }  // namespace
 }  // namespace ui::login
@@ -69,42 +69,20 @@ CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(6);
   grid->setColumnMinimumWidth(2, 16);
-  const struct {
-    int id;
-    const char* label;
-    int row;
-    int column;
-    int chars;
-  } fields[] = {{IDC_SEARCH_IP, "Server IP :", 0, 0, kEditChars},
-                {IDC_SEARCH_MAC, "Mac Address :", 0, 3, kMacChars},
-                {IDC_SEARCH_PORT, "Web Port :", 1, 0, 5},
-                {IDC_SEARCH_MASK, "Net Mask :", 1, 3, kEditChars},
-                {IDC_SEARCH_GATEWAY, "Gateway :", 2, 0, kEditChars},
-                {IDC_SEARCH_DNS, "DNS Server :", 2, 3, kEditChars}};
-  for (const auto& f : fields) {
-    auto* edit = new QLineEdit(detailGroup);
-    edit->setMaxLength(f.chars);
-    edit->setMinimumWidth(140);
-    grid->addWidget(new QLabel(QString::fromLatin1(f.label), detailGroup), f.row, f.column);
-    grid->addWidget(edit, f.row, f.column + 1);
-    RegisterControl(f.id, edit, ui::ControlRegistry::Tooltip::None);
-  }
+  const ui::GridEdit fields[] = {{IDC_SEARCH_IP, "Server IP :", 0, 0, kEditChars},
+                                 {IDC_SEARCH_MAC, "Mac Address :", 0, 3, kMacChars},
+                                 {IDC_SEARCH_PORT, "Web Port :", 1, 0, 5},
+                                 {IDC_SEARCH_MASK, "Net Mask :", 1, 3, kEditChars},
+                                 {IDC_SEARCH_GATEWAY, "Gateway :", 2, 0, kEditChars},
+                                 {IDC_SEARCH_DNS, "DNS Server :", 2, 3, kEditChars}};
+  ui::AddGridEdits(*this, *grid, detailGroup, fields, kEditWidth);
   layout->addWidget(detailGroup);
 
   auto* row = new QHBoxLayout;
-  const struct {
-    int id;
-    const char* text;
-    void (CSearchDlg::*handler)();
-  } buttons[] = {{IDC_SEARCH_AGAIN, "SEARCH AGAIN", &CSearchDlg::OnSearchAgain},
-                 {IDC_SEARCH_APPLY, "APPLY", &CSearchDlg::OnApply},
-                 {IDC_SEARCH_RESET, "RESET DEFAULT", &CSearchDlg::OnResetDefault}};
-  for (const auto& b : buttons) {
-    QPushButton* button = ui::MakeButton(QString::fromLatin1(b.text), this, kButtonWidth);
-    row->addWidget(button);
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
+  const ui::RowKey keys[] = {{IDC_SEARCH_AGAIN, "SEARCH AGAIN", [this] { OnSearchAgain(); }},
+                             {IDC_SEARCH_APPLY, "APPLY", [this] { OnApply(); }},
+                             {IDC_SEARCH_RESET, "RESET DEFAULT", [this] { OnResetDefault(); }}};
+  ui::AddKeyRow(*this, *row, this, keys, kButtonWidth);
   row->addStretch();
   QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), this, kButtonWidth);
   row->addWidget(ok);

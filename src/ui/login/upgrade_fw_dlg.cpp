@@ -16,7 +16,7 @@
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
 #include "net/net_environment.h"
-#include "ui/common/push_button.h"
+#include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 
