@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "app/app_seams.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
@@ -138,7 +139,7 @@ void CAddressBookDialog::ScrollTo(int row) {
 
 void CAddressBookDialog::OnEdit() {
   if (SelectedRow() < 0) {
-    ui::MessageBoxById(4052);
+    ui::MessageBoxById(ui::kMsgSelectASetting);
     return;
   }
   m_mode = Mode::Editing;
@@ -168,7 +169,7 @@ void CAddressBookDialog::OnEntryOk() {
 void CAddressBookDialog::OnDelete() {
   const int row = SelectedRow();
   if (row < 0) {
-    ui::MessageBoxById(4052);
+    ui::MessageBoxById(ui::kMsgSelectASetting);
     return;
   }
   m_model.Remove(row);

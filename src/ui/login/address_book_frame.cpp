@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "ui/common/message_ids.h"
 #include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 
@@ -109,7 +110,7 @@ void AddressBookFrame::OnAdd() {
 
 void AddressBookFrame::OnSelect() {
   if (m_model.Count() == 0) {
-    ui::MessageBoxById(4037);
+    ui::MessageBoxById(ui::kMsgNothingToSelect);
     EndDialog(kAddressBookUnusable);
     return;
   }

@@ -1,6 +1,7 @@
 #include "ui/login/address_book_list_dlg.h"
 
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
@@ -82,7 +83,7 @@ void CAddressBookListDlg::OnEdit() {
     return;
   // Editing replaces the selected entry, so there must be one.
   if (m_nSelected < 0) {
-    ui::MessageBoxById(ui::login::kMsgSelectAnItem);
+    ui::MessageBoxById(ui::kMsgSelectAnItem);
     return;
   }
   m_mode = Mode::Editing;
@@ -130,7 +131,7 @@ void CAddressBookListDlg::OnDelete() {
   if (m_model.Count() == 0)
     return;
   if (m_nSelected < 0) {
-    ui::MessageBoxById(4086);
+    ui::MessageBoxById(ui::kMsgSelectAccountToDelete);
     return;
   }
   const int row = m_nSelected;

@@ -13,6 +13,7 @@
 #include "net/login_session.h"
 #include "platform/message_box.h"
 #include "ui/common/destination_path_dlg.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/program_files.h"
 #include "ui/common/qt_message_box.h"
@@ -248,10 +249,10 @@ void LoginDialog::OnConnectButton() {
   const std::string port = m_strPort.toStdString();
   switch (app::CheckLoginFields(user, password, port)) {
     case app::LoginFieldCheck::EmptyCredentials:
-      ui::MessageBoxById(4081);
+      ui::MessageBoxById(ui::kMsgWrongUserOrPassword);
       return;
     case app::LoginFieldCheck::PortOutOfRange:
-      ui::MessageBoxById(4053);
+      ui::MessageBoxById(ui::kMsgPortOutOfRange);
       return;
     case app::LoginFieldCheck::UnsafeText:
       platform::ShowMessageBox(kUnsafeCredentialsText);
@@ -371,7 +372,7 @@ void LoginDialog::OnUpgradeButton() {
 
 void LoginDialog::OnPlayerButton() {
   if (!ui::ProcessLauncher().Launch(ui::PlayerProgramPath(), {}))
-    ui::MessageBoxById(4098);
+    ui::MessageBoxById(ui::kMsgPlayerFailed);
 }
 
 void LoginDialog::OnLoginSettingButton() {

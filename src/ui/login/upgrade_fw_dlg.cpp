@@ -16,6 +16,7 @@
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
 #include "net/net_environment.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
@@ -204,10 +205,10 @@ void UpgradeFWDlg::OnUpgrade() {
   auto data = std::make_shared<std::vector<std::uint8_t>>();
   switch (net::ReadFirmwareFile(QFile::encodeName(m_strPath).toStdString(), *data)) {
     case net::FirmwareFileStatus::OpenFailed:
-      ui::MessageBoxById(4047);
+      ui::MessageBoxById(ui::kMsgOpenFirmwareFailed);
       return;
     case net::FirmwareFileStatus::ReadFailed:
-      ui::MessageBoxById(4057);
+      ui::MessageBoxById(ui::kMsgReadFirmwareFailed);
       return;
     case net::FirmwareFileStatus::Read:
       break;
@@ -250,7 +251,7 @@ void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
     case net::FirmwareUploadEnd::Finished:
       // 3. The flash begins: the message, the progress gone, Upgrade on (0x428), then the
       // session and the dialog end (0x42A).
-      ui::MessageBoxById(4048);
+      ui::MessageBoxById(ui::kMsgOverwritingFlash);
       HideProgress();
       EnableUpgrade(true);
       if (!m_bCancelling) {
@@ -261,7 +262,7 @@ void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
     case net::FirmwareUploadEnd::BlockFailed:
       // 2. A failed block: the message, Upgrade on again (0x428), the progress gone; the
       // session stays.
-      ui::MessageBoxById(4077);
+      ui::MessageBoxById(ui::kMsgUpgradeFirmwareError);
       EnableUpgrade(true);
       HideProgress();
       break;

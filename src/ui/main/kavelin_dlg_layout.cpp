@@ -203,9 +203,9 @@ int CKavelinDlg::RefreshPanelButtons() {
     // The two-state keys show the word and the face of their flag (the faces were reloaded in
     // their first state above).
     const std::array<std::pair<int, bool>, 3> twoStateKeys = {
-        {{8312, app.m_abPtzControl[port].load() != 0},
-         {8310, app.m_bTurboOn.load() != 0},
-         {8331, app.m_bRetrOn.load() != 0}}};
+        {{IDC_PTZ_CONTROL, app.m_abPtzControl[port].load() != 0},
+         {IDC_TURBO, app.m_bTurboOn.load() != 0},
+         {IDC_RETR, app.m_bRetrOn.load() != 0}}};
     for (const auto& [id, on] : twoStateKeys) {
       SetToolTipText(id, word(id, on));
       SetButtonState(id, on ? 1 : 0);

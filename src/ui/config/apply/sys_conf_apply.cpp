@@ -14,6 +14,7 @@
 #include "net/net_environment.h"
 #include "net/record_fields.h"
 #include "platform/message_box.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/records/config_text.h"
 #include "ui/config/records/time_zones.h"
@@ -213,7 +214,7 @@ syscfg::ApplyTask<bool> CSysConfSheetBase::SendRecord(std::uint8_t option, QStri
   if (m_bApplyStopped)
     co_return false;
   if (failureText.isEmpty()) {
-    ui::MessageBoxById(4012);
+    ui::MessageBoxById(ui::kMsgChangeConfigFailed);
   } else {
     platform::ShowMessageBox(failureText.toStdString());
   }

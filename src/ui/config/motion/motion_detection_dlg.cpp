@@ -18,6 +18,7 @@
 #include "net/config_records.h"
 #include "platform/message_box.h"
 #include "prim/resize/prim_resize.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
@@ -193,7 +194,7 @@ bool CMotionDetectionDlg::OnInitDialog() {
   m_abySelection = {};
   m_nMouseState = kIdle;
   if (!LoadFromRecord()) {
-    ui::MessageBoxById(4029);
+    ui::MessageBoxById(ui::kMsgGetConfigError);
     EndDialog(kResultEnded);
     return true;
   }

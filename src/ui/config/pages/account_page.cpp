@@ -17,6 +17,7 @@
 #include "net/record_fields.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/records/config_text.h"
@@ -266,7 +267,7 @@ bool AccountPropertyPage::CheckForApply() {
   const CSysConfSheetBase* sheet = GetConfSheet();
   const bool sends = m_bChanged || (sheet != nullptr && m_wMaxUsers != sheet->m_Mirror.maxUsers);
   if (sends && (m_wMaxUsers < 1 || m_wMaxUsers > 10)) {
-    ui::MessageBoxById(4043);
+    ui::MessageBoxById(ui::kMsgMaxUsersRange);
     if (QWidget* maxUsers = GetDlgItem(IDC_MAX_USERS))
       maxUsers->setFocus();
     return false;
@@ -293,11 +294,11 @@ void AccountPropertyPage::OnAdd() {
   const unsigned maximum = maxUsers != nullptr ? maxUsers->text().toUInt() : m_wMaxUsers;
   // The table has ten slots, whatever the maximum says.
   if (m_nCount >= static_cast<int>(syscfg::kAccountSlots)) {
-    ui::MessageBoxById(4001);
+    ui::MessageBoxById(ui::kMsgAccountMemoryFull);
     return;
   }
   if (static_cast<unsigned>(m_nCount) >= maximum) {
-    ui::MessageBoxById(4002);
+    ui::MessageBoxById(ui::kMsgAddAccountFailed);
     return;
   }
   ShowEntry(true);
@@ -318,10 +319,10 @@ void AccountPropertyPage::OnEdit() {
   if (list == nullptr)
     return;
   if (m_nCount == 0)
-    ui::MessageBoxById(4046);  // and on: without rows there is no selection either
+    ui::MessageBoxById(ui::kMsgNothingToEdit);  // and on: without rows there is no selection either
   const int row = list->GetFirstSelected();
   if (row < 0) {
-    ui::MessageBoxById(4087);
+    ui::MessageBoxById(ui::kMsgSelectAccountToEdit);
     return;
   }
   ShowEntry(true);
@@ -343,16 +344,16 @@ void AccountPropertyPage::OnDelete() {
   if (list == nullptr)
     return;
   if (m_nCount == 0) {
-    ui::MessageBoxById(4045);
+    ui::MessageBoxById(ui::kMsgNothingToDelete);
     return;
   }
   const int row = list->GetFirstSelected();
   if (row < 0) {
-    ui::MessageBoxById(4086);
+    ui::MessageBoxById(ui::kMsgSelectAccountToDelete);
     return;
   }
   if (row == m_nLoginAccount) {
-    ui::MessageBoxById(4069);
+    ui::MessageBoxById(ui::kMsgDeleteOwnAccount);
     return;
   }
   list->DeleteItem(row);
@@ -390,7 +391,7 @@ void AccountPropertyPage::OnEntryOk() {
   if (m_nMode == kEditMode) {
     const int row = list->GetFirstSelected();
     if (!complete || row < 0 || row >= m_nCount) {
-      ui::MessageBoxById(4022);
+      ui::MessageBoxById(ui::kMsgEditAccountFailed);
       return;
     }
     SetWorking(static_cast<std::size_t>(row), account);
@@ -401,15 +402,15 @@ void AccountPropertyPage::OnEntryOk() {
     return;
   }
   if (!complete) {
-    ui::MessageBoxById(4002);
+    ui::MessageBoxById(ui::kMsgAddAccountFailed);
     return;
   }
   if (m_nCount >= static_cast<int>(syscfg::kAccountSlots)) {
-    ui::MessageBoxById(4001);
+    ui::MessageBoxById(ui::kMsgAccountMemoryFull);
     return;
   }
   if (m_nCount >= m_wMaxUsers) {
-    ui::MessageBoxById(4002);
+    ui::MessageBoxById(ui::kMsgAddAccountFailed);
     return;
   }
   SetWorking(static_cast<std::size_t>(m_nCount), account);
@@ -441,5 +442,5 @@ void AccountPropertyPage::OnMaxUsersEdited() {
     return;
   const unsigned value = maxUsers->text().toUInt();
   if (value == 0 || value > 10)
-    ui::MessageBoxById(4043);
+    ui::MessageBoxById(ui::kMsgMaxUsersRange);
 }

@@ -12,6 +12,7 @@
 #include "media/alarm_db/alarm_database.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/program_files.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
@@ -183,12 +184,12 @@ void AlarmDataPage::OnDelete() {
   if (list == nullptr)
     return;
   if (records.empty()) {
-    ui::MessageBoxById(4045);
+    ui::MessageBoxById(ui::kMsgNothingToDelete);
     return;
   }
   const int row = list->GetFirstSelected();
   if (row < 0 || row >= static_cast<int>(records.size())) {
-    ui::MessageBoxById(4086);
+    ui::MessageBoxById(ui::kMsgSelectAccountToDelete);
     return;
   }
   g_AlarmDatabase.m_bListChanged = 1;

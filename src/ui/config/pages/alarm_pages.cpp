@@ -17,6 +17,7 @@
 #include "net/config_record_layout.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/property_sheet.h"
 #include "ui/common/qt_message_box.h"
@@ -370,7 +371,7 @@ void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
     return;
   }
   if (!record) {
-    ui::MessageBoxById(4029);
+    ui::MessageBoxById(ui::kMsgGetConfigError);
     return;
   }
   if (!m_pMotionDialog)

@@ -13,6 +13,7 @@
 #include "net/config_record_layout.h"
 #include "net/record_fields.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/records/config_text.h"
 #include "ui/config/records/sys_conf_mirror.h"
@@ -129,7 +130,7 @@ void FTPPropertyPage::DoDataExchange(ui::DataExchange& dx) {
 bool FTPPropertyPage::OnKillActive() {
   auto* port = Controls().Get<QLineEdit>(IDC_PORT);
   if (port != nullptr && port->text().trimmed().isEmpty()) {
-    ui::MessageBoxById(4090);
+    ui::MessageBoxById(ui::kMsgTypePort);
     return false;
   }
   return CSysConfPage::OnKillActive();
@@ -152,10 +153,10 @@ void FTPPropertyPage::OnEdit() {
   if (list == nullptr)
     return;
   if (list->GetItemCount() == 0)
-    ui::MessageBoxById(4046);  // and on: without rows there is no selection either
+    ui::MessageBoxById(ui::kMsgNothingToEdit);  // and on: without rows there is no selection either
   const int row = list->GetFirstSelected();
   if (row < 0) {
-    ui::MessageBoxById(4089);
+    ui::MessageBoxById(ui::kMsgSelectMailToEdit);
     return;
   }
   ui::ControlRegistry& c = Controls();
@@ -174,10 +175,11 @@ void FTPPropertyPage::OnDelete() {
   if (list == nullptr)
     return;
   if (list->GetItemCount() == 0)
-    ui::MessageBoxById(4045);  // and on: without rows there is no selection either
+    ui::MessageBoxById(
+        ui::kMsgNothingToDelete);  // and on: without rows there is no selection either
   const int row = list->GetFirstSelected();
   if (row < 0) {
-    ui::MessageBoxById(4088);
+    ui::MessageBoxById(ui::kMsgSelectMailToDelete);
     return;
   }
   list->DeleteItem(row);
@@ -196,7 +198,7 @@ void FTPPropertyPage::OnEntryOk() {
   const QString port = QString::number(m_dwPort);
   if (m_nMode == kAddMode) {
     if (!complete) {
-      ui::MessageBoxById(4003);
+      ui::MessageBoxById(ui::kMsgAddFtpSiteFailed);
       return;
     }
     const int row = list->InsertItem(m_nRows, m_strUser);
@@ -207,7 +209,7 @@ void FTPPropertyPage::OnEntryOk() {
   }
   const int row = list->GetFirstSelected();
   if (!complete || row < 0) {
-    ui::MessageBoxById(4023);
+    ui::MessageBoxById(ui::kMsgEditFtpSiteFailed);
     return;
   }
   list->SetItemText(row, 0, m_strUser);
@@ -221,7 +223,7 @@ void FTPPropertyPage::OnPortEdited() {
     return;
   const unsigned value = port->text().toUInt();
   if (value == 0 || value > 65535) {
-    ui::MessageBoxById(4054);
+    ui::MessageBoxById(ui::kMsgWrongPort);
     port->setText(QString::number(kDefaultFtpPort));
   }
 }

@@ -16,6 +16,7 @@
 #include "net/record_fields.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
@@ -200,7 +201,7 @@ void MailPropertyPage::OnAdd() {
   if (list == nullptr)
     return;
   if (m_nCount >= kMaxMailAddresses) {
-    ui::MessageBoxById(4041);
+    ui::MessageBoxById(ui::kMsgMaxMailAddresses);
     return;
   }
   const std::optional<QString> address = EditAddress(CMailAccountEditDlg::kAddPrompt, {});
@@ -215,7 +216,7 @@ void MailPropertyPage::OnEdit() {
   ui::ListCtrl* list = List();
   const int row = list != nullptr ? list->GetFirstSelected() : -1;
   if (row < 0) {
-    ui::MessageBoxById(4089);
+    ui::MessageBoxById(ui::kMsgSelectMailToEdit);
     return;
   }
   const QString before = list->GetItemText(row, 0);
@@ -233,7 +234,7 @@ void MailPropertyPage::OnDelete() {
   ui::ListCtrl* list = List();
   const int row = list != nullptr ? list->GetFirstSelected() : -1;
   if (row < 0) {
-    ui::MessageBoxById(4088);
+    ui::MessageBoxById(ui::kMsgSelectMailToDelete);
     return;
   }
   list->DeleteItem(row);

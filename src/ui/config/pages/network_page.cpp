@@ -12,6 +12,7 @@
 #include "net/config_record_layout.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/records/config_text.h"
 
@@ -132,7 +133,7 @@ void NetworkConfigPage::OnIpType(std::uint8_t type) {
 bool NetworkConfigPage::OnKillActive() {
   auto* webPort = Controls().Get<QLineEdit>(IDC_WEB_PORT);
   if (webPort != nullptr && webPort->text().trimmed().isEmpty()) {
-    ui::MessageBoxById(4090);
+    ui::MessageBoxById(ui::kMsgTypePort);
     webPort->setFocus();
     return false;
   }

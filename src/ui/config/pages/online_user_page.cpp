@@ -13,6 +13,7 @@
 #include "net/config_record_layout.h"
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/records/config_text.h"
@@ -147,7 +148,7 @@ void COnlineUserPage::OnQueryDone(std::optional<std::vector<std::uint8_t>> reply
     Fill();
     return;
   }
-  ui::MessageBoxById(4029);
+  ui::MessageBoxById(ui::kMsgGetConfigError);
 }
 
 void COnlineUserPage::Fill() {

@@ -16,6 +16,7 @@
 #include "app/app_seams.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
@@ -298,7 +299,7 @@ void CScheduleRecordPage::OnAdd() {
   const QString folder = sheet != nullptr ? sheet->m_Folders.record : QString();
   const std::optional<std::uint64_t> free = ui::DiskSpace().FreeBytes(folder);
   if (!free || *free <= syscfg::kMinFreeRecordBytes) {
-    ui::MessageBoxById(4068);
+    ui::MessageBoxById(ui::kMsgDiskFull);
     return;
   }
   CTimeSettingDlg dialog(GetWindow());
@@ -323,7 +324,7 @@ std::optional<int> CScheduleRecordPage::SelectedPeriod() {
     return std::nullopt;
   const int row = list->GetFirstSelected();
   if (row < 0 || g_lpApp->m_ScheduleTable.m_Slots[static_cast<std::size_t>(row)].used == 0) {
-    ui::MessageBoxById(4086);
+    ui::MessageBoxById(ui::kMsgSelectAccountToDelete);
     return std::nullopt;
   }
   return row;

@@ -14,6 +14,7 @@
 #include "net/config_record_layout.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/config/engine/session_command.h"
 #include "ui/config/records/config_text.h"
@@ -135,5 +136,5 @@ void CSNTPPage::OnSyncDone(int result) {
   EndSync();
   // A refusal status counts as a failure as much as no answer does.
   if (result != 1)
-    ui::MessageBoxById(4065);
+    ui::MessageBoxById(ui::kMsgSendCommandFailed);
 }

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "net/config_records.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 
@@ -76,7 +77,7 @@ void CEnterSysConfigDlg::OnLoadConfigDone(std::uint32_t result) {
   KillTimer(kAnimationTimer);
   if (result != kResultLoaded) {
     result = kResultFailed;
-    ui::MessageBoxById(4029);
+    ui::MessageBoxById(ui::kMsgGetConfigError);
   }
   EndDialog(static_cast<int>(result));
 }

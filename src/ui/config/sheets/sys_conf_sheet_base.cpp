@@ -4,6 +4,7 @@
 
 #include "app/app_data.h"
 #include "net/net_environment.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/property_sheet.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
@@ -100,7 +101,7 @@ void CSysConfSheetBase::OnRebootDone(int result) {
   StopReboot();
   EnableButtons();
   if (result == 0) {
-    ui::MessageBoxById(4065);
+    ui::MessageBoxById(ui::kMsgSendCommandFailed);
     return;
   }
   Sheet().EndDialog(0);
