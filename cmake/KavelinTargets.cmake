@@ -34,6 +34,28 @@ function(kavelin_library name)
   endif()
 endfunction()
 
+# kavelin_include_direction(TARGET FOLDER ui/x [MAY_INCLUDE ui/a ...])
+# Before TARGET builds, checks that the files below src/FOLDER include no window folder ("ui/...")
+# but their own and those named (cmake/check_include_direction.cmake): the windows' folders build
+# on each other in one direction. A change to any of the files checks them again.
+function(kavelin_include_direction target)
+  cmake_parse_arguments(ARG "" "FOLDER" "MAY_INCLUDE" ${ARGN})
+  set(dir ${KAVELIN_SOURCE_ROOT}/${ARG_FOLDER})
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  set(script ${PROJECT_SOURCE_DIR}/cmake/check_include_direction.cmake)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_include_direction.stamp)
+  string(REPLACE ";" "," may "${ARG_MAY_INCLUDE}")
+  add_custom_command(
+    OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DFOLDER=${dir} -DNAME=${ARG_FOLDER} -DMAY_INCLUDE=${may} -P ${script}
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${files} ${script}
+    COMMENT "Checking the includes of ${ARG_FOLDER}"
+    VERBATIM)
+  add_custom_target(${target}_include_direction DEPENDS ${stamp})
+  add_dependencies(${target} ${target}_include_direction)
+endfunction()
+
 # kavelin_test(NAME SOURCES s1 ... DEPS t1 ... [LABELS l1 ...])
 # One GoogleTest executable registered with CTest test by test. A test of the platform layer or
 # of what builds on it links the platform's test doubles; a test of the windows also theirs.

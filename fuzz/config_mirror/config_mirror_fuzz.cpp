@@ -13,8 +13,8 @@
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
 #include "net/config_records.h"
-#include "ui/config/config_text.h"
-#include "ui/config/sys_conf_mirror.h"
+#include "ui/config/records/config_text.h"
+#include "ui/config/records/sys_conf_mirror.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/config/motion_grid.h"
+#include "ui/config/motion/motion_grid.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1)

@@ -4,7 +4,7 @@
 
 #include "config_fixture.h"
 #include "page_controls.h"
-#include "ui/config/account_page.h"
+#include "ui/config/pages/account_page.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "config_fixture.h"
 #include "page_controls.h"
 #include "recording_services.h"
-#include "ui/config/alarm_data_page.h"
-#include "ui/login/login_files.h"
+#include "ui/common/program_files.h"
+#include "ui/config/pages/alarm_data_page.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ TEST_F(AlarmDataTest, AMissingFileIsMarkedAndNotPlayed) {
     page.OnRowDoubleClicked(0);
   });
   EXPECT_EQ(services.launcher->programs,
-            QStringList({ui::login::PlayerProgramPath(), ui::login::PlayerProgramPath()}));
+            QStringList({ui::PlayerProgramPath(), ui::PlayerProgramPath()}));
   EXPECT_EQ(services.launcher->argumentLists,
             (std::vector<QStringList>{{QString::fromStdString(files[2])},
                                       {QString::fromStdString(files[0])}}));

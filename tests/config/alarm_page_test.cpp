@@ -8,8 +8,8 @@
 #include "page_controls.h"
 #include "recording_services.h"
 #include "ui/common/ip_address_ctrl.h"
-#include "ui/config/alarm_pages.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
+#include "ui/config/pages/alarm_pages.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // awaits it, and destroying a waiting task destroys the frames of the steps below it. A waiter
 // other than a task can be awaited only as a named local: the temporary form, which GCC 12 can
 // destroy twice, does not compile.
-#include "ui/config/apply_task.h"
+#include "ui/config/apply/apply_task.h"
 
 #include <gtest/gtest.h>
 

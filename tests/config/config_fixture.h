@@ -25,8 +25,8 @@
 #include "ui/common/string_table.h"
 #include "ui/common/testing/qt_test_environment.h"
 #include "ui/common/testing/scripted_modal_runner.h"
-#include "ui/config/load_config_dlg.h"
-#include "ui/config/sys_conf_prop_sheet.h"
+#include "ui/config/sheets/load_config_dlg.h"
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
 
 namespace config_testing {
 

@@ -12,7 +12,7 @@
 #include "config_fixture.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/list_ctrl.h"
-#include "ui/config/tree_sheet_frame.h"
+#include "ui/common/tree_sheet_frame.h"
 
 namespace {
 
@@ -639,7 +639,8 @@ std::vector<std::pair<QString, int>> FieldPlaces(QWidget& window) {
         label->sizeHint().width() > syscfg::kLabelGutter)
       return;
     const bool boxed = qobject_cast<QGroupBox*>(layout->parentWidget()) != nullptr;
-    (boxed ? inBoxes : outside).emplace_back(label->text(), field->mapTo(&window, QPoint(0, 0)).x());
+    (boxed ? inBoxes : outside)
+        .emplace_back(label->text(), field->mapTo(&window, QPoint(0, 0)).x());
   };
   for (QLayout* layout : window.findChildren<QLayout*>()) {
     if (auto* grid = qobject_cast<QGridLayout*>(layout)) {

@@ -2,19 +2,21 @@
 // tables, the address formatter and the texts of the records as the pages show them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "app/app_data.h"
 #include "fakes/sample_config.h"
 #include "ui/common/string_table.h"
 #include "ui/common/testing/qt_test_environment.h"
-#include "ui/config/config_text.h"
-#include "ui/config/mail_page.h"
-#include "ui/config/network_page.h"
-#include "ui/config/sys_conf_mirror.h"
-#include "ui/config/time_zones.h"
-#include "ui/config/video_tables.h"
+#include "ui/config/pages/mail_page.h"
+#include "ui/config/pages/network_page.h"
+#include "ui/config/records/config_text.h"
+#include "ui/config/records/sys_conf_mirror.h"
+#include "ui/config/records/time_zones.h"
+#include "ui/config/records/video_tables.h"
 
 namespace {
 
@@ -211,6 +213,36 @@ TEST(RecordTexts, PagesShowTextsWithinTheirFieldsAndWriteThemWithin) {
   EXPECT_EQ(ShownText(cut, {0, 6}), QString::fromUtf8("ab\xC3\xA9"));
   const std::uint8_t mac[] = {0x00, 0x0E, 0x53, 0x12, 0xAB, 0xCD};
   EXPECT_EQ(FormatMacText(mac), "00 : 0e : 53 : 12 : ab : cd");
+}
+
+TEST(RecordTexts, ApplyWritesTheTextsThatDifferFromTheMirrorAndFit) {
+  const QString same = QStringLiteral("same");
+  const QString old = QStringLiteral("old");
+  const QString changed = QStringLiteral("new");
+  const QString tooLong = QStringLiteral("longer");
+  struct Case {
+    const char* name;
+    const QString& first;
+    const QString& second;
+    bool written;
+    const char* bytes;  // the record after, '.' for a zero
+  };
+  const Case cases[] = {
+      {"both as the mirror", same, old, false, "xxxxxxxxxx"},
+      {"the first changed", changed, old, true, "new..xxxxx"},
+      {"the second changed", same, changed, true, "xxxxxnew.."},
+      {"a change too long for its field", same, tooLong, false, "xxxxxxxxxx"},
+      {"one written, one too long", changed, tooLong, true, "new..xxxxx"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint8_t> record(10, 'x');
+    EXPECT_EQ(WriteChangedTexts(record, {{c.first, same, {0, 5}}, {c.second, old, {5, 5}}}),
+              c.written);
+    std::string bytes(record.begin(), record.end());
+    std::replace(bytes.begin(), bytes.end(), '\0', '.');
+    EXPECT_EQ(bytes, c.bytes);
+  }
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "fakes/fake_server_log.h"
 #include "page_controls.h"
 #include "platform/sync.h"
-#include "ui/config/log_page.h"
+#include "ui/config/pages/log_page.h"
 
 namespace {
 

@@ -2,11 +2,12 @@
 // painter's frame hook.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <thread>
 
 #include "config_fixture.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
 
 namespace {
 

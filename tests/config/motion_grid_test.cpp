@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "ui/config/motion_grid.h"
+#include "ui/config/motion/motion_grid.h"
 
 namespace {
 

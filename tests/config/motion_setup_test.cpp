@@ -11,7 +11,7 @@
 #include "config_fixture.h"
 #include "net/config_record_layout.h"
 #include "page_controls.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
 
 namespace {
 

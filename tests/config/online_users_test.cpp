@@ -10,7 +10,7 @@
 #include "media/alarm_db/alarm_database.h"
 #include "page_controls.h"
 #include "platform/sync.h"
-#include "ui/config/online_user_page.h"
+#include "ui/config/pages/online_user_page.h"
 
 namespace {
 

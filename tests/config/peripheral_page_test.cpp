@@ -3,7 +3,7 @@
 // APPLY sends.
 #include "config_fixture.h"
 #include "page_controls.h"
-#include "ui/config/peripheral_pages.h"
+#include "ui/config/pages/peripheral_pages.h"
 
 namespace {
 

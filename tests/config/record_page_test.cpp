@@ -5,8 +5,8 @@
 
 #include "config_fixture.h"
 #include "page_controls.h"
-#include "ui/config/toolbox_record_pages.h"
-#include "ui/login/destination_path_dlg.h"
+#include "ui/common/destination_path_dlg.h"
+#include "ui/config/pages/toolbox_record_pages.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Schedule Record page and the time-setting dialog: the overlap rules as tables, the
 // periods added, edited and deleted through the page (each change handed to the recorder as a
 // copy), the disk check, and the times a new dialog opens with.
-#include "ui/config/schedule_page.h"
+#include "ui/config/pages/schedule_page.h"
 #include "app/app_seams.h"
 #include "config_fixture.h"
 #include "page_controls.h"

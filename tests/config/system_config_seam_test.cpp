@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "config_fixture.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/system_config_seam.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "config_fixture.h"
 #include "page_controls.h"
-#include "ui/config/my_system_dialog.h"
+#include "ui/config/sheets/my_system_dialog.h"
 
 namespace {
 

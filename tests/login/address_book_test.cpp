@@ -19,6 +19,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using login_test::RunModalWith;
+using ui::login::kAddressBookChosen;
+using ui::login::kAddressBookUnusable;
 
 const std::vector<app::IPRecord> kThree = {{"admin", "10.0.0.1", "hall", 80},
                                            {"guest", "10.0.0.2", "", 8080},

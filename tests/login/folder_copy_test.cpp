@@ -1,8 +1,8 @@
 // The folder browser on a temporary tree (labels, real-name paths, lazy filling, what selects an
 // item and what enables OK, the path taken on close), its image strip, the copy dialog copying
 // into a temporary folder, and the login window's copy button.
+#include "ui/common/destination_path_dlg.h"
 #include "ui/login/copy_program_dlg.h"
-#include "ui/login/destination_path_dlg.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +12,17 @@
 #include <filesystem>
 
 #include "login_test_support.h"
+#include "ui/common/folder_images.h"
+#include "ui/common/program_files.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/common/vtx_button.h"
-#include "ui/login/folder_images.h"
 #include "ui/login/login_dialog.h"
-#include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
 
 namespace {
 
 using login_test::RunModalWith;
+using namespace ui;
 using namespace ui::login;
 namespace fs = std::filesystem;
 
@@ -413,7 +414,7 @@ TEST_F(CopyButtonTest, CreatesTheProgramFoldersAndCopiesIntoThem) {
   EXPECT_TRUE(fs::is_directory(m_target.Path() / "MPEG4 Telvora" / "BMP" / "LOGIN"));
   ASSERT_EQ(m_copies.size(), 2u);
   for (const auto& [source, destination] : m_copies) {
-    EXPECT_EQ(source, LoginProgramFolder());
+    EXPECT_EQ(source, SettingsProgramFolder());
     EXPECT_EQ(destination.string(), m_target.Dir() + "MPEG4 Telvora/");
   }
 }

@@ -6,12 +6,12 @@
 #include <QLabel>
 
 #include "login_test_support.h"
+#include "ui/common/clock_st.h"
 #include "ui/common/dialog_timers.h"
 #include "ui/common/services.h"
 #include "ui/login/clock_dlg.h"
 #include "ui/login/login_about_dlg.h"
 #include "ui/login/wait_dlg.h"
-#include "ui/main/clock_st.h"
 
 namespace {
 

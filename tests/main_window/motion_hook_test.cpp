@@ -7,7 +7,7 @@
 #include "fakes/fake_video_server.h"
 #include "main_window_fixture.h"
 #include "net/net_environment.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
 
 namespace main_window_test {
 namespace {

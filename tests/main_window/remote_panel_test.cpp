@@ -11,9 +11,9 @@
 
 #include "commands_fixture.h"
 #include "fakes/fake_video_server.h"
-#include "ui/config/select_ptz_dlg.h"
 #include "ui/main/panel_table.h"
 #include "ui/main/remote_commands.h"
+#include "ui/main/select_ptz_dlg.h"
 
 namespace main_window_test {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "commands_fixture.h"
 #include "fakes/fake_config_server.h"
-#include "ui/config/sys_conf_prop_sheet.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/main_window_sink.h"
 
 namespace main_window_test {
@@ -18,6 +18,10 @@ using namespace mainwin;
 
 class ScriptedConfigWindows final : public ISystemConfigWindows {
  public:
+  ~ScriptedConfigWindows() override {
+    if (onDestroy)
+      onDestroy();
+  }
   int RunLoadConfigDialog() override {
     calls.push_back("load");
     return loadResult;
@@ -43,6 +47,7 @@ class ScriptedConfigWindows final : public ISystemConfigWindows {
   int sheetResult = 3;
   bool typeChanged = false;
   std::function<void(ScriptedConfigWindows&)> duringSheet;
+  std::function<void()> onDestroy;
   std::vector<std::string> calls;
   QString preparedText;
   SysConfFolders prepared;
@@ -178,6 +183,32 @@ TEST_F(SystemConfigTest, ThePanelIsRefreshedWhenTheSheetChangedADeviceType) {
   windows->typeChanged = true;
   window.OnCommand(IDC_SYSTEM_CONFIG);
   EXPECT_EQ(app.m_byHotPointMode, 2);  // the PTZ panel of type 8
+}
+
+// The configuration windows own the motion dialog that the painter signals from the kernel
+// thread: when the window goes, the engine loses its way to the painter before they go.
+TEST_F(SystemConfigTest, TheWindowsEndCutsTheEngineOffBeforeTheConfigurationWindowsGo) {
+  OpenScripted();
+  CAppData& app = *g_lpApp;
+  const std::shared_ptr<platform::IMainWindowSink> sink = app::MainWindowSink();
+  ASSERT_NE(sink, nullptr);
+  // A painter run now would take the received bytes into its rates.
+  app.m_lReceivedBytes = 4096;
+  app.m_dwStreamStartTick = app::Clock().Ticks() - 10000;
+  bool sinkInstalled = true;
+  std::int64_t bytesAfterShowImage = -1;
+  windows->onDestroy = [&] {
+    sinkInstalled = app::MainWindowSink() != nullptr;
+    // The kernel thread's call at this moment.
+    sink->ShowImage();
+    bytesAfterShowImage = app.m_lReceivedBytes.load();
+  };
+  ASSERT_FALSE(app.FinishShowImageJobEvent->Wait(0));
+  m_window.reset();
+  EXPECT_FALSE(sinkInstalled);
+  EXPECT_EQ(bytesAfterShowImage, 4096);
+  // The show thread still gets its picture back.
+  EXPECT_TRUE(app.FinishShowImageJobEvent->Wait(0));
 }
 
 TEST_F(SystemConfigTest, TheProgramsWindowsReopenTheSheetOnItsLastPage) {

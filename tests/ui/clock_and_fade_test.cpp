@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "ui/common/app_style.h"
+#include "ui/common/clock_st.h"
 #include "ui/common/layered_wnd_helper.h"
-#include "ui/main/clock_st.h"
 
 namespace {
 

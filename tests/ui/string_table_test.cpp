@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ui/common/message_ids.h"
 #include "ui/common/string_table.h"
 
 namespace {
@@ -44,6 +45,73 @@ TEST(StringTable, TextsAsTheWindowsShowThem) {
   EXPECT_FALSE(ui::HasString(4007));
   EXPECT_TRUE(ui::LoadString(4007).isEmpty());
   EXPECT_TRUE(ui::LoadString(-1).isEmpty());
+}
+
+// Every message the windows name has its text, and the name says what the text says.
+TEST(StringTable, NamedMessagesHaveTheirTexts) {
+  struct Case {
+    int id;
+    const char* words;  // a part of the text
+  };
+  const Case cases[] = {
+      {ui::kMsgAccountMemoryFull, "Account memory is not enough"},
+      {ui::kMsgAddAccountFailed, "Add the account is failed"},
+      {ui::kMsgAddFtpSiteFailed, "Add the ftp site is failed"},
+      {ui::kMsgApplySettingFailed, "Apply setting is failed"},
+      {ui::kMsgApplySettingDone, "Apply setting is successfully"},
+      {ui::kMsgBindFailed, "Bind the connection is failed"},
+      {ui::kMsgNoServerDetected, "detect server"},
+      {ui::kMsgChangeConfigFailed, "Change System Config is failed"},
+      {ui::kMsgConnectError, "Connect error"},
+      {ui::kMsgEditAccountFailed, "Edit the account is failed"},
+      {ui::kMsgEditFtpSiteFailed, "Edit the ftp site is failed"},
+      {ui::kMsgGetConfigError, "Get config Error"},
+      {ui::kMsgGetIndexItemFailed, "Get the index item is failed"},
+      {ui::kMsgNoDeviceConnection, "couldn't connect to device"},
+      {ui::kMsgNoItemData, "got the item data"},
+      {ui::kMsgCannotModifyNetwork, "modify the Network setting"},
+      {ui::kMsgNothingToSelect, "couldn't select any data"},
+      {ui::kMsgMaxMailAddresses, "Max email account number"},
+      {ui::kMsgMaxUsersRange, "Max user should be 1 ~ 10"},
+      {ui::kMsgSelectFromList, "select a item form list"},
+      {ui::kMsgNothingToDelete, "No item could be deleted"},
+      {ui::kMsgNothingToEdit, "No item could be edited"},
+      {ui::kMsgOpenFirmwareFailed, "Open firmware file is failed"},
+      {ui::kMsgOverwritingFlash, "Overwrite flash"},
+      {ui::kMsgWrongPassword, "password is wrong"},
+      {ui::kMsgSelectAnItem, "Please select an item"},
+      {ui::kMsgSelectASetting, "Please select a setting"},
+      {ui::kMsgPortOutOfRange, "out of range"},
+      {ui::kMsgWrongPort, "Port number is wrong"},
+      {ui::kMsgReadFirmwareFailed, "Read Firmware file is failed"},
+      {ui::kMsgReceiveError, "Receive data error"},
+      {ui::kMsgResetDefaultFailed, "Reset to default is failed"},
+      {ui::kMsgResetDefaultDone, "Reset to default is successfully"},
+      {ui::kMsgSendTimeout, "Send command timeout"},
+      {ui::kMsgSendCommandFailed, "Send command to device is failed"},
+      {ui::kMsgNetworkNotChanged, "network setting is not changed"},
+      {ui::kMsgDiskFull, "size of disk is not enough"},
+      {ui::kMsgDeleteOwnAccount, "you login right now"},
+      {ui::kMsgUpgradeFirmwareError, "Upgrade firmware error"},
+      {ui::kMsgEmptyUserOrAddress, "User name & ip address"},
+      {ui::kMsgWrongUserName, "username is wrong"},
+      {ui::kMsgWrongUserOrPassword, "Username or password is not correct"},
+      {ui::kMsgConnectFirst, "connect the video server first"},
+      {ui::kMsgSelectAccountToDelete, "select a account before press delete"},
+      {ui::kMsgSelectAccountToEdit, "select a account before press edit"},
+      {ui::kMsgSelectMailToDelete, "select a email address before press delete"},
+      {ui::kMsgSelectMailToEdit, "select a email address before press edit"},
+      {ui::kMsgTypePort, "type the port number"},
+      {ui::kMsgNoDeviceProtocol, "device command protocol"},
+      {ui::kMsgPtzNumberInvalid, "PTZ number is not valid"},
+      {ui::kMsgPtzWithRetr, "change to PTZ when R.E.T.R"},
+      {ui::kMsgPlayerFailed, "player program is failed"},
+      {ui::kMsgAudioOnly, "Only Audio Option"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_TRUE(ui::LoadString(c.id).contains(QString::fromLatin1(c.words)));
+  }
 }
 
 TEST(StringTable, EveryPanelKeyAndChannelHasATooltip) {

@@ -10,8 +10,8 @@
 
 #include "ui/common/control_images.h"
 #include "ui/common/string_table.h"
-#include "ui/config/tree_prop_sheet.h"
-#include "ui/config/tree_sheet_frame.h"
+#include "ui/common/tree_prop_sheet.h"
+#include "ui/common/tree_sheet_frame.h"
 
 namespace {
 

@@ -23,11 +23,11 @@
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/string_table.h"
-#include "ui/config/load_config_dlg.h"
-#include "ui/config/mail_page.h"
-#include "ui/config/motion_detection_dlg.h"
-#include "ui/config/my_system_dialog.h"
-#include "ui/config/sys_conf_prop_sheet.h"
+#include "ui/config/motion/motion_detection_dlg.h"
+#include "ui/config/pages/mail_page.h"
+#include "ui/config/sheets/load_config_dlg.h"
+#include "ui/config/sheets/my_system_dialog.h"
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
 
 #include "gallery_sections.h"
 

@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <functional>
 
+#include "ui/common/clock_st.h"
 #include "ui/common/skin_loader.h"
 #include "ui/common/string_table.h"
+#include "ui/common/tree_prop_sheet.h"
 #include "ui/common/vtx_button.h"
-#include "ui/config/tree_prop_sheet.h"
-#include "ui/main/clock_st.h"
 #include "ui/main/panel_table.h"
 
 #include "gallery_sections.h"

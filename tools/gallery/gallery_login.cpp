@@ -13,6 +13,9 @@
 #include "app/app_data.h"
 #include "app/ip_record.h"
 #include "platform/folders.h"
+#include "ui/common/clock_st.h"
+#include "ui/common/destination_path_dlg.h"
+#include "ui/common/folder_images.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/skin_loader.h"
 #include "ui/login/address_book_dialog.h"
@@ -21,8 +24,6 @@
 #include "ui/login/confirm_authority_dlg.h"
 #include "ui/login/connect_dlg.h"
 #include "ui/login/copy_program_dlg.h"
-#include "ui/login/destination_path_dlg.h"
-#include "ui/login/folder_images.h"
 #include "ui/login/login_about_dlg.h"
 #include "ui/login/login_dialog.h"
 #include "ui/login/login_layout.h"
@@ -30,7 +31,6 @@
 #include "ui/login/search_dlg.h"
 #include "ui/login/upgrade_fw_dlg.h"
 #include "ui/login/wait_dlg.h"
-#include "ui/main/clock_st.h"
 
 #include "gallery_sections.h"
 
@@ -234,14 +234,14 @@ void RenderFirmware() {
 }
 
 // The browser's top level at a folder of the gallery's own.
-class GalleryFolders final : public ui::login::IFolderSource {
+class GalleryFolders final : public ui::IFolderSource {
  public:
   explicit GalleryFolders(std::string root) : m_root(std::move(root)) {}
-  std::vector<ui::login::FolderRoot> Roots() override {
-    return {{QStringLiteral("/"), m_root, ui::login::kImageFixedDrive}};
+  std::vector<ui::FolderRoot> Roots() override {
+    return {{QStringLiteral("/"), m_root, ui::kImageFixedDrive}};
   }
   std::vector<std::string> SubFolders(const std::string& path) override {
-    return ui::login::FileSystemFolders()->SubFolders(path);
+    return ui::FileSystemFolders()->SubFolders(path);
   }
 
  private:
@@ -269,7 +269,7 @@ void RenderFolderAndCopy(const std::filesystem::path& folder) {
       }
     }
     Save(Shown(browser), QStringLiteral("destination_path"));
-    Save(Zoomed(ui::login::FolderImageStrip().toImage(), 4), QStringLiteral("folder_images_x4"));
+    Save(Zoomed(ui::FolderImageStrip().toImage(), 4), QStringLiteral("folder_images_x4"));
   }
   {
     CCopyProgramDlg copy(folder, folder / "copy");

@@ -21,11 +21,11 @@
 #include "ui/common/modal_runner.h"
 #include "ui/common/services.h"
 #include "ui/common/ui_dialog.h"
-#include "ui/config/select_ptz_dlg.h"
 #include "ui/main/about_dlg.h"
 #include "ui/main/image_adjust_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_sink.h"
+#include "ui/main/select_ptz_dlg.h"
 #include "ui/main/time_stamp_wnd.h"
 
 #include "gallery_sections.h"

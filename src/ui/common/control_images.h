@@ -13,6 +13,10 @@ namespace ui {
 // The icon of the program's own resources.
 inline constexpr int IDI_PROGRAM = 128;
 
+// The program's icon, drawn (defined with the resources): a camera lens in the skin's accent
+// colour on the dark ground.
+QPixmap KavelinIconPixmap(int size);
+
 struct IconResource {
   int id;
   QPixmap (*draw)(int size);  // the icon drawn at size x size pixels

@@ -2,28 +2,25 @@
 
 #include <algorithm>
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QScrollBar>
 
 #include "app/app_seams.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 
 namespace {
 
-// The edits' widths in characters.
-constexpr int kUserChars = 15;
-constexpr int kTextChars = 31;
-constexpr int kPortChars = 5;
-
 constexpr QSize kWindowSize(440, 306);
 constexpr int kListTop = 30;
 constexpr int kListHeight = 180;
-constexpr QRect kPanelRect(12, 218, 416, 80);
+constexpr ui::login::AddressBookPanel kPanel = {
+    {IDC_OLDBOOK_ADD, IDC_OLDBOOK_EDIT, IDC_OLDBOOK_DELETE, IDC_OLDBOOK_SELECT, IDC_OLDBOOK_USER,
+     IDC_OLDBOOK_ADDRESS, IDC_OLDBOOK_PORT, IDC_OLDBOOK_REMARK, IDC_OLDBOOK_ENTRY_OK, 0},
+    QRect(12, 218, 416, 80),
+    15,
+    QSize(-1, -1)};
 
 struct ListPlace {
   int id;
@@ -36,19 +33,11 @@ constexpr std::array<ListPlace, 4> kLists = {{{IDC_OLDBOOK_USER_LIST, "User", 12
                                               {IDC_OLDBOOK_PORT_LIST, "Port", 242, 60},
                                               {IDC_OLDBOOK_REMARK_LIST, "Remark", 302, 110}}};
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(70);
-  return button;
-}
-
 }  // namespace
 
 CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* parent,
                                        app::CIPRecordFile::Writer writer)
-    : ui::UiDialog(parent),
-      m_model(std::move(file), std::move(writer), {kUserChars, kTextChars, kTextChars}) {
+    : AddressBookFrame(std::move(file), std::move(writer), kPanel, parent) {
   setWindowTitle(QStringLiteral("IP Address Book"));
   setFixedSize(kWindowSize);
 
@@ -75,56 +64,7 @@ CAddressBookDialog::CAddressBookDialog(std::filesystem::path file, QWidget* pare
   RegisterControl(IDC_OLDBOOK_SCROLL, m_pScroll, ui::ControlRegistry::Tooltip::None);
   connect(m_pScroll, &QScrollBar::valueChanged, this, [this](int row) { ScrollTo(row); });
 
-  auto* browse = new QWidget(this);
-  browse->setObjectName(QStringLiteral("browseButtons"));
-  browse->setGeometry(kPanelRect);
-  auto* row = new QHBoxLayout(browse);
-  row->setContentsMargins(0, 24, 0, 24);
-  const struct {
-    int id;
-    const char* text;
-    void (CAddressBookDialog::*handler)();
-  } buttons[] = {{IDC_OLDBOOK_ADD, "ADD", &CAddressBookDialog::OnAdd},
-                 {IDC_OLDBOOK_EDIT, "EDIT", &CAddressBookDialog::OnEdit},
-                 {IDC_OLDBOOK_DELETE, "DELETE", &CAddressBookDialog::OnDelete},
-                 {IDC_OLDBOOK_SELECT, "SELECT", &CAddressBookDialog::OnSelect},
-                 {1, "CANCEL", &CAddressBookDialog::OnOK}};
-  for (const auto& b : buttons) {
-    QPushButton* button = MakeButton(QString::fromLatin1(b.text), browse);
-    row->addWidget(button);
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
-
-  auto* form = new QWidget(this);
-  form->setObjectName(QStringLiteral("entryFields"));
-  form->setGeometry(kPanelRect);
-  auto* grid = new QGridLayout(form);
-  grid->setContentsMargins(0, 0, 0, 0);
-  const struct {
-    int id;
-    const char* label;
-    int row;
-    int column;
-    int chars;
-  } fields[] = {{IDC_OLDBOOK_USER, "User", 0, 0, kUserChars},
-                {IDC_OLDBOOK_ADDRESS, "IP Address", 0, 2, kTextChars},
-                {IDC_OLDBOOK_PORT, "Port", 1, 0, kPortChars},
-                {IDC_OLDBOOK_REMARK, "Remark", 1, 2, kTextChars}};
-  for (const auto& f : fields) {
-    auto* edit = new QLineEdit(form);
-    edit->setMaxLength(f.chars);
-    grid->addWidget(new QLabel(QString::fromLatin1(f.label), form), f.row, f.column);
-    grid->addWidget(edit, f.row, f.column + 1);
-    RegisterControl(f.id, edit, ui::ControlRegistry::Tooltip::None);
-  }
-  auto* entryButtons = new QHBoxLayout;
-  entryButtons->addStretch();
-  QPushButton* ok = MakeButton(QStringLiteral("OK"), form);
-  entryButtons->addWidget(ok);
-  grid->addLayout(entryButtons, 2, 0, 1, 4);
-  RegisterControl(IDC_OLDBOOK_ENTRY_OK, ok, ui::ControlRegistry::Tooltip::None);
-  connect(ok, &QPushButton::clicked, this, &CAddressBookDialog::OnEntryOk);
+  MakePanel();
 }
 
 CAddressBookDialog::~CAddressBookDialog() = default;
@@ -149,10 +89,10 @@ bool CAddressBookDialog::OnInitDialog() {
       break;
     case app::CIPRecordFile::OpenResult::Bad:
       app::TraceLine("CAddressBookDialog::OnInitDialog() : Read record file is failed \n");
-      EndDialog(-1);
+      EndDialog(ui::login::kAddressBookUnusable);
       return false;
     case app::CIPRecordFile::OpenResult::CannotOpen:
-      EndDialog(-1);
+      EndDialog(ui::login::kAddressBookUnusable);
       return false;
   }
   Fill();
@@ -162,21 +102,6 @@ bool CAddressBookDialog::OnInitDialog() {
   }
   UpdateData(false);
   return true;
-}
-
-void CAddressBookDialog::DoDataExchange(ui::DataExchange& dx) {
-  dx.Text(IDC_OLDBOOK_USER, m_strUser, kUserChars);
-  dx.Text(IDC_OLDBOOK_ADDRESS, m_strAddress, kTextChars);
-  dx.Text(IDC_OLDBOOK_PORT, m_strPort, kPortChars);
-  dx.Text(IDC_OLDBOOK_REMARK, m_strRemark, kTextChars);
-}
-
-void CAddressBookDialog::OnOK() {
-  if (m_mode != Mode::Browsing) {
-    OnEntryOk();
-    return;
-  }
-  ui::UiDialog::OnOK();
 }
 
 void CAddressBookDialog::Fill() {
@@ -212,33 +137,9 @@ void CAddressBookDialog::ScrollTo(int row) {
   }
 }
 
-void CAddressBookDialog::ShowEntryFields(bool show) {
-  if (QWidget* form = findChild<QWidget*>(QStringLiteral("entryFields")))
-    form->setVisible(show);
-  if (QWidget* browse = findChild<QWidget*>(QStringLiteral("browseButtons")))
-    browse->setVisible(!show);
-}
-
-void CAddressBookDialog::FillFields(int row) {
-  if (row < 0 || row >= m_model.Count())
-    return;
-  const app::IPRecord& entry = m_model.Entries()[static_cast<std::size_t>(row)];
-  m_strUser = QString::fromStdString(entry.user);
-  m_strAddress = QString::fromStdString(entry.address);
-  m_strPort = ui::login::PortText(entry);
-  m_strRemark = QString::fromStdString(entry.remark);
-  m_nPort = entry.port;
-  UpdateData(false);
-}
-
-void CAddressBookDialog::OnAdd() {
-  m_mode = Mode::Adding;
-  ShowEntryFields(true);
-}
-
 void CAddressBookDialog::OnEdit() {
   if (SelectedRow() < 0) {
-    ui::MessageBoxById(4052);
+    ui::MessageBoxById(ui::kMsgSelectASetting);
     return;
   }
   m_mode = Mode::Editing;
@@ -268,25 +169,10 @@ void CAddressBookDialog::OnEntryOk() {
 void CAddressBookDialog::OnDelete() {
   const int row = SelectedRow();
   if (row < 0) {
-    ui::MessageBoxById(4052);
+    ui::MessageBoxById(ui::kMsgSelectASetting);
     return;
   }
   m_model.Remove(row);
   Fill();
   SelectRow(row < m_model.Count() ? row : m_model.Count() - 1);
-}
-
-void CAddressBookDialog::OnSelect() {
-  if (m_model.Count() == 0) {
-    ui::MessageBoxById(4037);
-    EndDialog(-1);
-    return;
-  }
-  const int row = SelectedRow();
-  if (row < 0) {
-    ui::MessageBoxById(4050);
-    return;
-  }
-  FillFields(row);
-  EndDialog(100);
 }

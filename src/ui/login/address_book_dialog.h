@@ -4,12 +4,10 @@
 // opens it.
 #pragma once
 
-#include <QString>
 #include <array>
 #include <filesystem>
 
-#include "ui/common/ui_dialog.h"
-#include "ui/login/address_book_model.h"
+#include "ui/login/address_book_frame.h"
 
 inline constexpr int IDC_OLDBOOK_USER_LIST = 1232;
 inline constexpr int IDC_OLDBOOK_ADDRESS_LIST = 1233;
@@ -31,7 +29,7 @@ inline constexpr int kOldBookScrollFrom = 11;
 class QListWidget;
 class QScrollBar;
 
-class CAddressBookDialog : public ui::UiDialog {
+class CAddressBookDialog : public ui::login::AddressBookFrame {
   Q_OBJECT
 
  public:
@@ -39,39 +37,22 @@ class CAddressBookDialog : public ui::UiDialog {
                               app::CIPRecordFile::Writer writer = {});
   ~CAddressBookDialog() override;
 
-  QString m_strUser;
-  QString m_strAddress;
-  QString m_strPort;
-  QString m_strRemark;
-  int m_nPort = 0;
-
-  int SelectedRow() const;
+  int SelectedRow() const override;
   // The row each list box shows at its top.
   std::array<int, 4> TopRows() const;
-  const ui::login::AddressBookModel& Model() const { return m_model; }
-  void InitForPicture() { OnInitDialog(); }
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(ui::DataExchange& dx) override;
-  void OnOK() override;
 
  private:
-  enum class Mode { Browsing, Adding, Editing };
   void Fill();
   void SelectRow(int row);
   void ScrollTo(int row);
-  void ShowEntryFields(bool show);
-  void FillFields(int row);
-  void OnAdd();
-  void OnEdit();
-  void OnEntryOk();
-  void OnDelete();
-  void OnSelect();
+  void OnEdit() override;
+  void OnEntryOk() override;
+  void OnDelete() override;
 
-  ui::login::AddressBookModel m_model;
   std::array<QListWidget*, 4> m_lists{};  // user, address, port, remark
   QScrollBar* m_pScroll = nullptr;
-  Mode m_mode = Mode::Browsing;
   bool m_syncing = false;
 };

@@ -6,14 +6,9 @@
 // dialog object goes.
 #pragma once
 
-#include <QString>
 #include <filesystem>
 
-#include "ui/common/ui_dialog.h"
-#include "ui/login/address_book_model.h"
-
-inline constexpr int kAddressBookChosen = 100;
-inline constexpr int kAddressBookUnusable = -1;
+#include "ui/login/address_book_frame.h"
 
 inline constexpr int IDC_ADDRESS_LIST = 1413;
 inline constexpr int IDC_ADDRESS_ADD = 1414;
@@ -26,14 +21,13 @@ inline constexpr int IDC_ADDRESS_PORT = 1420;
 inline constexpr int IDC_ADDRESS_REMARK = 1421;
 inline constexpr int IDC_ADDRESS_ENTRY_OK = 1422;
 inline constexpr int IDC_ADDRESS_ENTRY_CANCEL = 1245;
-inline constexpr int IDC_ADDRESS_CLOSE = 1;  // the "CANCEL" button with the framework's OK id
+inline constexpr int IDC_ADDRESS_CLOSE = ui::login::kAddressBookClose;
 
 namespace ui {
 class ListCtrl;
 }
-class QLabel;
 
-class CAddressBookListDlg : public ui::UiDialog {
+class CAddressBookListDlg : public ui::login::AddressBookFrame {
   Q_OBJECT
 
  public:
@@ -41,40 +35,19 @@ class CAddressBookListDlg : public ui::UiDialog {
                                app::CIPRecordFile::Writer writer = {});
   ~CAddressBookListDlg() override;
 
-  // The entry fields; after 100 they hold the chosen entry.
-  QString m_strUser;
-  QString m_strAddress;
-  QString m_strPort;
-  QString m_strRemark;
-  int m_nPort = 0;  // the chosen entry's port
-
-  enum class Mode { Browsing, Adding, Editing };
-  Mode CurrentMode() const { return m_mode; }
-  int SelectedRow() const { return m_nSelected; }
-  const ui::login::AddressBookModel& Model() const { return m_model; }
-  void InitForPicture() { OnInitDialog(); }
+  int SelectedRow() const override { return m_nSelected; }
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(ui::DataExchange& dx) override;
-  // The CANCEL button with id 1 (and Enter while browsing): reads the fields, ends with 1.
-  // Enter while adding or editing is the entry's OK.
-  void OnOK() override;
 
  private:
   void OnListClick();
-  void OnAdd();
-  void OnEdit();
-  void OnEntryOk();
-  void OnEntryCancel();
-  void OnDelete();
-  void OnSelect();
-  void ShowEntryFields(bool show);
-  void FillFields(int row);
+  void OnEdit() override;
+  void OnEntryOk() override;
+  void OnEntryCancel() override;
+  void OnDelete() override;
   void FillRow(int row);
 
-  ui::login::AddressBookModel m_model;
   ui::ListCtrl* m_pList = nullptr;
-  Mode m_mode = Mode::Browsing;
   int m_nSelected = -1;
 };

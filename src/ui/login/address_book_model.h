@@ -11,13 +11,9 @@
 #include <vector>
 
 #include "app/ip_record.h"
+#include "ui/common/message_ids.h"
 
 namespace ui::login {
-
-// Message ids of the checks.
-inline constexpr int kMsgEmptyUserOrAddress = 4079;
-inline constexpr int kMsgPortOutOfRange = 4053;
-inline constexpr int kMsgSelectAnItem = 4050;
 
 // The widths in characters of a dialog's user, address and remark edits. A stored text longer
 // than its edit shows cut there; an edit that still holds the cut text was left alone.

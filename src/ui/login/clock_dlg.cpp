@@ -1,7 +1,7 @@
 #include "ui/login/clock_dlg.h"
 
+#include "ui/common/clock_st.h"
 #include "ui/common/skinned_window.h"
-#include "ui/main/clock_st.h"
 
 namespace {
 constexpr QRect kClockPlace(10, 10, 150, 72);

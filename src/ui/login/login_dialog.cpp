@@ -12,7 +12,10 @@
 #include "app/trace.h"
 #include "net/login_session.h"
 #include "platform/message_box.h"
+#include "ui/common/destination_path_dlg.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
+#include "ui/common/program_files.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 #include "ui/common/skin_loader.h"
@@ -21,8 +24,6 @@
 #include "ui/login/address_book_list_dlg.h"
 #include "ui/login/connect_dlg.h"
 #include "ui/login/copy_program_dlg.h"
-#include "ui/login/destination_path_dlg.h"
-#include "ui/login/login_files.h"
 #include "ui/login/login_layout.h"
 #include "ui/login/login_look.h"
 #include "ui/login/login_setting_dlg.h"
@@ -248,10 +249,10 @@ void LoginDialog::OnConnectButton() {
   const std::string port = m_strPort.toStdString();
   switch (app::CheckLoginFields(user, password, port)) {
     case app::LoginFieldCheck::EmptyCredentials:
-      ui::MessageBoxById(4081);
+      ui::MessageBoxById(ui::kMsgWrongUserOrPassword);
       return;
     case app::LoginFieldCheck::PortOutOfRange:
-      ui::MessageBoxById(4053);
+      ui::MessageBoxById(ui::kMsgPortOutOfRange);
       return;
     case app::LoginFieldCheck::UnsafeText:
       platform::ShowMessageBox(kUnsafeCredentialsText);
@@ -295,7 +296,7 @@ void LoginDialog::OnCancelButton() {
 
 void LoginDialog::OnAddressButton() {
   UpdateData(true);
-  CAddressBookListDlg book(IPRecordFilePath(), this);
+  CAddressBookListDlg book(ui::IPRecordFilePath(), this);
   if (ui::RunModal(book) != kAddressBookChosen)
     return;
   m_strUserName = book.m_strUser;
@@ -342,7 +343,7 @@ void LoginDialog::OnCopyButton() {
       DebugPrint("Couldn't create new directory \n");
   }
   // 3. The copy.
-  CCopyProgramDlg copy(LoginProgramFolder(), destination, this);
+  CCopyProgramDlg copy(ui::SettingsProgramFolder(), destination, this);
   ui::RunModal(copy);
 }
 
@@ -370,8 +371,8 @@ void LoginDialog::OnUpgradeButton() {
 }
 
 void LoginDialog::OnPlayerButton() {
-  if (!ui::ProcessLauncher().Launch(PlayerProgramPath(), {}))
-    ui::MessageBoxById(4098);
+  if (!ui::ProcessLauncher().Launch(ui::PlayerProgramPath(), {}))
+    ui::MessageBoxById(ui::kMsgPlayerFailed);
 }
 
 void LoginDialog::OnLoginSettingButton() {

@@ -4,7 +4,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -13,7 +12,9 @@
 #include "app/trace.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
+#include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/login/confirm_authority_dlg.h"
@@ -37,12 +38,8 @@ std::string Utf8(const QString& text) {
   return text.toStdString();
 }
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(96);
-  return button;
-}
+constexpr int kButtonWidth = 96;
+constexpr int kEditWidth = 140;
 
 }  // namespace
 }  // namespace ui::login
@@ -73,44 +70,22 @@ CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(6);
   grid->setColumnMinimumWidth(2, 16);
-  const struct {
-    int id;
-    const char* label;
-    int row;
-    int column;
-    int chars;
-  } fields[] = {{IDC_SEARCH_IP, "Server IP :", 0, 0, kEditChars},
-                {IDC_SEARCH_MAC, "Mac Address :", 0, 3, kMacChars},
-                {IDC_SEARCH_PORT, "Web Port :", 1, 0, 5},
-                {IDC_SEARCH_MASK, "Net Mask :", 1, 3, kEditChars},
-                {IDC_SEARCH_GATEWAY, "Gateway :", 2, 0, kEditChars},
-                {IDC_SEARCH_DNS, "DNS Server :", 2, 3, kEditChars}};
-  for (const auto& f : fields) {
-    auto* edit = new QLineEdit(detailGroup);
-    edit->setMaxLength(f.chars);
-    edit->setMinimumWidth(140);
-    grid->addWidget(new QLabel(QString::fromLatin1(f.label), detailGroup), f.row, f.column);
-    grid->addWidget(edit, f.row, f.column + 1);
-    RegisterControl(f.id, edit, ui::ControlRegistry::Tooltip::None);
-  }
+  const ui::GridEdit fields[] = {{IDC_SEARCH_IP, "Server IP :", 0, 0, kEditChars},
+                                 {IDC_SEARCH_MAC, "Mac Address :", 0, 3, kMacChars},
+                                 {IDC_SEARCH_PORT, "Web Port :", 1, 0, 5},
+                                 {IDC_SEARCH_MASK, "Net Mask :", 1, 3, kEditChars},
+                                 {IDC_SEARCH_GATEWAY, "Gateway :", 2, 0, kEditChars},
+                                 {IDC_SEARCH_DNS, "DNS Server :", 2, 3, kEditChars}};
+  ui::AddGridEdits(*this, *grid, detailGroup, fields, kEditWidth);
   layout->addWidget(detailGroup);
 
   auto* row = new QHBoxLayout;
-  const struct {
-    int id;
-    const char* text;
-    void (CSearchDlg::*handler)();
-  } buttons[] = {{IDC_SEARCH_AGAIN, "SEARCH AGAIN", &CSearchDlg::OnSearchAgain},
-                 {IDC_SEARCH_APPLY, "APPLY", &CSearchDlg::OnApply},
-                 {IDC_SEARCH_RESET, "RESET DEFAULT", &CSearchDlg::OnResetDefault}};
-  for (const auto& b : buttons) {
-    QPushButton* button = MakeButton(QString::fromLatin1(b.text), this);
-    row->addWidget(button);
-    RegisterControl(b.id, button, ui::ControlRegistry::Tooltip::None);
-    connect(button, &QPushButton::clicked, this, b.handler);
-  }
+  const ui::RowKey keys[] = {{IDC_SEARCH_AGAIN, "SEARCH AGAIN", [this] { OnSearchAgain(); }},
+                             {IDC_SEARCH_APPLY, "APPLY", [this] { OnApply(); }},
+                             {IDC_SEARCH_RESET, "RESET DEFAULT", [this] { OnResetDefault(); }}};
+  ui::AddKeyRow(*this, *row, this, keys, kButtonWidth);
   row->addStretch();
-  QPushButton* ok = MakeButton(QStringLiteral("OK"), this);
+  QPushButton* ok = ui::MakeButton(QStringLiteral("OK"), this, kButtonWidth);
   row->addWidget(ok);
   RegisterControl(ui::IDOK, ok, ui::ControlRegistry::Tooltip::None);
   connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
@@ -245,7 +220,7 @@ void CSearchDlg::OnSearchEnd(net::LanSearchEnd end) {
   if (end == net::LanSearchEnd::BindFailed) {
     // The answer port is taken: only OK can be used.
     m_bSearching = false;
-    ui::MessageBoxById(4006);
+    ui::MessageBoxById(ui::kMsgBindFailed);
     KillTimer(kSearchCaptionTimer);
     setWindowTitle(m_strStoppedWord);
     if (QWidget* ok = GetDlgItem(ui::IDOK))
@@ -300,7 +275,7 @@ void CSearchDlg::OnItemChanged() {
   m_nSelectedIndex = static_cast<int>(m_devices.size()) - row - 1;
   const net::SearchDeviceEntry* entry = FindDevice(m_nSelectedIndex);
   if (entry == nullptr) {
-    ui::MessageBoxById(4031);
+    ui::MessageBoxById(ui::kMsgGetIndexItemFailed);
     return;
   }
   m_strIp = QString::fromStdString(entry->ip);
@@ -315,18 +290,18 @@ void CSearchDlg::OnItemChanged() {
 
 const net::SearchDeviceEntry* CSearchDlg::ChangeableSelection(bool readEdits) {
   if (m_pList->GetFirstSelected() < 0) {
-    ui::MessageBoxById(4044);
+    ui::MessageBoxById(ui::kMsgSelectFromList);
     return nullptr;
   }
   if (readEdits && !UpdateData(true))
     return nullptr;
   const net::SearchDeviceEntry* entry = FindDevice(m_nSelectedIndex);
   if (entry == nullptr) {
-    ui::MessageBoxById(4035);
+    ui::MessageBoxById(ui::kMsgNoItemData);
     return nullptr;
   }
   if (entry->kind != net::kChangeableDeviceKind) {
-    ui::MessageBoxById(4036);
+    ui::MessageBoxById(ui::kMsgCannotModifyNetwork);
     return nullptr;
   }
   return entry;
@@ -359,7 +334,7 @@ bool CSearchDlg::CheckedSettings(net::DeviceNetworkSettings& settings) {
     a.out = *parsed;
   }
   if (m_nWebPort < 1 || m_nWebPort > 65535)
-    return refuse(IDC_SEARCH_PORT, ui::LoadString(4053));
+    return refuse(IDC_SEARCH_PORT, ui::LoadString(ui::kMsgPortOutOfRange));
   settings.port = static_cast<std::uint16_t>(m_nWebPort);
   return true;
 }
@@ -372,11 +347,11 @@ bool CSearchDlg::ConfirmAuthority(QString& user, QString& password) {
   password = confirm.m_strPassword;
   // Each travels in a 16-byte field with its terminator.
   if (user.isEmpty() || Utf8(user).size() > net::kSearchCredentialMaxChars) {
-    ui::MessageBoxById(4080);
+    ui::MessageBoxById(ui::kMsgWrongUserName);
     return false;
   }
   if (password.isEmpty() || Utf8(password).size() > net::kSearchCredentialMaxChars) {
-    ui::MessageBoxById(4049);
+    ui::MessageBoxById(ui::kMsgWrongPassword);
     return false;
   }
   return true;
@@ -404,7 +379,7 @@ void CSearchDlg::OnApply() {
       QString::fromStdString(entry->dns) == m_strDns &&
       QString::fromStdString(entry->netMask) == m_strNetMask &&
       static_cast<int>(entry->webPort) == m_nWebPort) {
-    ui::MessageBoxById(4067);
+    ui::MessageBoxById(ui::kMsgNetworkNotChanged);
     return;
   }
   // 6.-9. The request and its answer.
@@ -442,7 +417,7 @@ void CSearchDlg::StartCommand(Command command, const net::SearchDatagram& reques
     m_command = Command::None;
     EnableControls(true);
     EnableEdits(true);
-    ui::MessageBoxById(4014);
+    ui::MessageBoxById(ui::kMsgConnectError);
   }
 }
 
@@ -466,22 +441,22 @@ void CSearchDlg::OnCommandDone(const net::LanCommandResult& answer) {
   switch (answer.outcome) {
     case net::LanCommandOutcome::NoSocket:
     case net::LanCommandOutcome::BindFailed:
-      ui::MessageBoxById(4014);
+      ui::MessageBoxById(ui::kMsgConnectError);
       return;
     case net::LanCommandOutcome::SendFailed:
       platform::ShowMessageBox(kSendBroadcastFailedText);
       return;
     case net::LanCommandOutcome::WaitFailed:
       SetResultsFromFields();
-      ui::MessageBoxById(4014);
+      ui::MessageBoxById(ui::kMsgConnectError);
       return;
     case net::LanCommandOutcome::TimedOut:
       SetResultsFromFields();
-      ui::MessageBoxById(4064);
+      ui::MessageBoxById(ui::kMsgSendTimeout);
       return;
     case net::LanCommandOutcome::ReceiveFailed:
       SetResultsFromFields();
-      ui::MessageBoxById(4059);
+      ui::MessageBoxById(ui::kMsgReceiveError);
       return;
     case net::LanCommandOutcome::Stopped:
       return;
@@ -490,9 +465,11 @@ void CSearchDlg::OnCommandDone(const net::LanCommandResult& answer) {
   }
   if (command == Command::Apply) {
     SetResultsFromFields();
-    ui::MessageBoxById(result == 0 ? 4004 : 4005);
+    ui::MessageBoxById(result == 0 ? ui::kMsgApplySettingFailed : ui::kMsgApplySettingDone);
   } else {
-    ui::MessageBoxById(result == 1 ? 4062 : result == 0 ? 4081 : 4061);
+    ui::MessageBoxById(result == 1   ? ui::kMsgResetDefaultDone
+                       : result == 0 ? ui::kMsgWrongUserOrPassword
+                                     : ui::kMsgResetDefaultFailed);
   }
 }
 

@@ -16,6 +16,8 @@
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
 #include "net/net_environment.h"
+#include "ui/common/message_ids.h"
+#include "ui/common/plain_controls.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 
@@ -24,12 +26,7 @@ namespace {
 
 constexpr const char* kUnknownPath = "UnKnown";
 
-QPushButton* MakeButton(const QString& text, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setAutoDefault(false);
-  button->setMinimumWidth(88);
-  return button;
-}
+constexpr int kButtonWidth = 88;
 
 QString FirmwareVersionText() {
   if (!g_lpApp)
@@ -88,7 +85,7 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
   auto* path = new QLineEdit(this);
   path->setMaxLength(kFirmwarePathChars);
   path->setMinimumWidth(320);  // a firmware path under the home folder shows whole
-  QPushButton* find = MakeButton(QStringLiteral("Find..."), this);
+  QPushButton* find = ui::MakeButton(QStringLiteral("Find..."), this, kButtonWidth);
   grid->addWidget(new QLabel(QStringLiteral("File path:"), this), 1, 0);
   grid->addWidget(path, 1, 1);
   grid->addWidget(find, 1, 2);
@@ -109,8 +106,8 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
 
   auto* row = new QHBoxLayout;
   row->addStretch();
-  QPushButton* upgrade = MakeButton(QStringLiteral("Upgrade"), this);
-  QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), this);
+  QPushButton* upgrade = ui::MakeButton(QStringLiteral("Upgrade"), this, kButtonWidth);
+  QPushButton* cancel = ui::MakeButton(QStringLiteral("Cancel"), this, kButtonWidth);
   row->addWidget(upgrade);
   row->addWidget(cancel);
   grid->addLayout(row, 3, 0, 1, 3);
@@ -208,10 +205,10 @@ void UpgradeFWDlg::OnUpgrade() {
   auto data = std::make_shared<std::vector<std::uint8_t>>();
   switch (net::ReadFirmwareFile(QFile::encodeName(m_strPath).toStdString(), *data)) {
     case net::FirmwareFileStatus::OpenFailed:
-      ui::MessageBoxById(4047);
+      ui::MessageBoxById(ui::kMsgOpenFirmwareFailed);
       return;
     case net::FirmwareFileStatus::ReadFailed:
-      ui::MessageBoxById(4057);
+      ui::MessageBoxById(ui::kMsgReadFirmwareFailed);
       return;
     case net::FirmwareFileStatus::Read:
       break;
@@ -254,7 +251,7 @@ void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
     case net::FirmwareUploadEnd::Finished:
       // 3. The flash begins: the message, the progress gone, Upgrade on (0x428), then the
       // session and the dialog end (0x42A).
-      ui::MessageBoxById(4048);
+      ui::MessageBoxById(ui::kMsgOverwritingFlash);
       HideProgress();
       EnableUpgrade(true);
       if (!m_bCancelling) {
@@ -265,7 +262,7 @@ void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
     case net::FirmwareUploadEnd::BlockFailed:
       // 2. A failed block: the message, Upgrade on again (0x428), the progress gone; the
       // session stays.
-      ui::MessageBoxById(4077);
+      ui::MessageBoxById(ui::kMsgUpgradeFirmwareError);
       EnableUpgrade(true);
       HideProgress();
       break;

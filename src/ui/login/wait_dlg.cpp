@@ -7,6 +7,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 
@@ -92,7 +93,7 @@ void CWaitDlg::OnTimer(int id) {
     if (WaitBoxEvent()->Wait(0))
       m_bDone = 1;
   } else if (id == kWaitLimitTimer) {
-    ui::MessageBoxById(4008);
+    ui::MessageBoxById(ui::kMsgNoServerDetected);
     KillTimer(kWaitDotTimer);
     KillTimer(kWaitLimitTimer);
     RequestProgramEnd();

@@ -10,6 +10,3 @@ class CAboutDlg : public ui::UiDialog {
  public:
   explicit CAboutDlg(QWidget* parent = nullptr);
 };
-
-// The program's icon, drawn: a camera lens in the skin's accent colour on the dark ground.
-QPixmap KavelinIconPixmap(int size);

@@ -14,6 +14,7 @@
 #include "ui/common/slider_ctrl.h"
 #include "ui/common/string_table.h"
 #include "ui/common/vtx_button.h"
+#include "ui/main/table_rect_qt.h"
 
 using namespace mainwin;
 
@@ -24,10 +25,6 @@ const QColor kBody = skin::palette::kGround;
 const QColor kInk = skin::palette::kInk;
 // The title, in the title band after the logo.
 constexpr QRect kTitleRect(38, 0, 236, 31);
-
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 // The text read as "%d" reads it: leading blanks, a sign, digits; nullopt without digits.
 std::optional<int> ReadNumber(const QString& text) {

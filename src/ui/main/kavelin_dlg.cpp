@@ -18,14 +18,16 @@
 #include "app/trace.h"
 #include "media/frame_header.h"
 #include "media/record/recorder.h"
+#include "ui/common/control_images.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/services.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/about_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"
+#include "ui/main/table_rect_qt.h"
 #include "ui/main/time_stamp_wnd.h"
 
 using namespace mainwin;
@@ -47,10 +49,6 @@ QString HostText(CAppData& app) {
   return QString::fromStdString(host);
 }
 
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
-}
-
 bool IsOwnWidget(const QObject* object, const QWidget* window) {
   for (const QObject* o = object; o != nullptr; o = o->parent()) {
     if (o == window)
@@ -70,7 +68,7 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   // a second it was a second pass over the video rectangle.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
-  setWindowIcon(QIcon(KavelinIconPixmap(32)));
+  setWindowIcon(QIcon(ui::KavelinIconPixmap(32)));
   OnMessage(WM_RUNQUEUEDCALL, [this](platform::WParam, platform::LParam) {
     if (m_sink)
       m_sink->RunOneQueued();
@@ -100,13 +98,15 @@ CKavelinDlg::~CKavelinDlg() {
   // stop: both end at once.
   m_waitWorker.Stop(1000);
   m_requests.Stop(kRequestStopMs);
-  m_closeConfigSheet = nullptr;
-  m_pSystemConfig.reset();
+  // The engine lets go of the window first: the kernel thread's painter signals the motion
+  // dialog that the configuration windows own, and Detach waits for a painter run under way.
   if (m_sink) {
     m_sink->Detach();
     if (app::MainWindowSink() == m_sink)
       app::SetMainWindowSink(nullptr);
   }
+  m_closeConfigSheet = nullptr;
+  m_pSystemConfig.reset();
   if (g_lpApp && g_lpApp->lp_wndMainDialog.load() == this) {
     g_lpApp->lp_wndMainDialog = nullptr;
     g_lpApp->m_hWndMainDialog = platform::kNoWindow;

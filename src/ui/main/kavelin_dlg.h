@@ -77,18 +77,13 @@ class CKavelinDlg : public ui::UiDialog {
   int RefreshPanelButtons();
   void ExitFullScreen();
   int EnablePanelControls(int mode);
-  int SetSkinNVga();
-  int SetSkinNQvga();
-  int SetSkinPVga();
-  int SetSkinPQvga();
+  // The panel keys' faces of a skin's file prefix ("N_VGA", "N_QVGA", "P_VGA", "P_QVGA"), then
+  // the controls arranged.
+  int SetSkin(const std::string& prefix);
 
   // Skin bitmaps.
   int LoadExternalBitmap();
   void CreateSkinButtons(int skin, int all);
-  void LoadPtzBitmapsNVga();
-  void LoadPtzBitmapsNQvga();
-  void LoadPtzBitmapsPVga();
-  void LoadPtzBitmapsPQvga();
   // Image helpers: the 16 x 16 icon resource iconId, or the bitmap file named as the skins name
   // theirs ("BMP\x.bmp"), set on the control controlId (a label's picture, a button's icon).
   // False when the image or the control is missing.

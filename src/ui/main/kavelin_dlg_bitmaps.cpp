@@ -144,19 +144,3 @@ void CKavelinDlg::LoadPanelBitmaps(const std::string& prefix) {
   LoadThree(*m_PanelUp, PanelUpImages(prefix), VTX_HOVER);
   LoadThree(*m_PanelDown, PanelDownImages(prefix), VTX_HOVER);
 }
-
-void CKavelinDlg::LoadPtzBitmapsNVga() {
-  LoadPanelBitmaps("N_VGA");
-}
-
-void CKavelinDlg::LoadPtzBitmapsNQvga() {
-  LoadPanelBitmaps("N_QVGA");
-}
-
-void CKavelinDlg::LoadPtzBitmapsPVga() {
-  LoadPanelBitmaps("P_VGA");
-}
-
-void CKavelinDlg::LoadPtzBitmapsPQvga() {
-  LoadPanelBitmaps("P_QVGA");
-}

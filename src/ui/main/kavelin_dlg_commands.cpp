@@ -13,6 +13,7 @@
 #include "media/record/recorder.h"
 #include "net/rs485_command.h"
 #include "platform/message_box.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/services.h"
 #include "ui/common/string_table.h"
@@ -27,9 +28,6 @@ namespace {
 constexpr const char* kDisconnectText = "DISCONNECT!!";
 constexpr const char* kConnectText = "CONNECT!!";
 constexpr const char* kRecordingRunsText = "Recording is running now, can't switch AV option.";
-constexpr int kMsgConnectFirst = 4085;
-constexpr int kMsgDiskFull = 4068;
-constexpr int kMsgAudioOnly = 4100;
 // Time the old alarm sound thread gets to end once its stop event is set: it returns as soon as
 // its device is reset, so the wait is short; the limit only bounds a stuck sound device.
 constexpr std::uint32_t kAlarmSoundJoinMs = 1000;
@@ -99,21 +97,21 @@ void CKavelinDlg::OnCommand(int id) {
     case IDC_POWER:
       OnPower();
       return;
-    case 8310:
+    case IDC_TURBO:
       OnTurbo();
       return;
-    case 8312:
+    case IDC_PTZ_CONTROL:
       OnPtzControl();
       return;
-    case 8331:
+    case IDC_RETR:
     case kMenuRetr:
       OnRetr();
       return;
-    case 8352:
+    case IDC_HOT_POINT:
     case kMenuPtzHotPoint:
       OnHotPoint();
       return;
-    case 8353:
+    case IDC_DIGITAL_ZOOM:
       OnDigitalZoom();
       return;
     default:
@@ -234,7 +232,7 @@ void CKavelinDlg::OnAvSwitch() {
     return;
   }
   if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(kMsgConnectFirst);
+    ui::MessageBoxById(ui::kMsgConnectFirst);
     keepFace();
     return;
   }
@@ -319,7 +317,7 @@ void CKavelinDlg::OnRecord() {
   CUserRecord& recorder = app.m_UserRecord;
   const bool recording = recorder.HasOpenFile();
   if (!recording && app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(kMsgConnectFirst);
+    ui::MessageBoxById(ui::kMsgConnectFirst);
     return;
   }
   std::string path = SettingText(app, app.m_SettingINI.m_strRecordPath);
@@ -329,7 +327,7 @@ void CKavelinDlg::OnRecord() {
       return ui::DiskSpace().FreeBytes(QString::fromStdString(folder)).value_or(0);
     };
     if (!CheckDiskFreeSpace(path, disk)) {
-      ui::MessageBoxById(kMsgDiskFull);
+      ui::MessageBoxById(ui::kMsgDiskFull);
       return;
     }
   }
@@ -361,10 +359,10 @@ void CKavelinDlg::OnSnapshot() {
     return;
   CAppData& app = *g_lpApp;
   if (app.m_SettingINI.m_byAvSwitchOption == 2) {
-    ui::MessageBoxById(kMsgAudioOnly);
+    ui::MessageBoxById(ui::kMsgAudioOnly);
   } else if (app.m_bConnected.load() != 0) {
     app.m_bSnapshotRequest = 1;
   } else {
-    ui::MessageBoxById(kMsgConnectFirst);
+    ui::MessageBoxById(ui::kMsgConnectFirst);
   }
 }

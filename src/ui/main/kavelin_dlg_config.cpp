@@ -9,10 +9,11 @@
 #include "app/trace.h"
 #include "net/config_records.h"
 #include "platform/message_box.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
-#include "ui/config/sys_conf_prop_sheet.h"
-#include "ui/config/system_config_seam.h"
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/image_adjust_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/remote_commands.h"
@@ -21,8 +22,6 @@ using namespace mainwin;
 
 namespace {
 
-constexpr int kMsgConnectFirst = 4085;
-constexpr int kMsgGetConfigError = 4029;
 constexpr int kSheetApplied = 3;
 
 bool MakeFolder(const QString& folder) {
@@ -56,7 +55,7 @@ void CKavelinDlg::OnSystemConfig() {
   CAppData& app = *g_lpApp;
   // 1.-2.
   if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(kMsgConnectFirst);
+    ui::MessageBoxById(ui::kMsgConnectFirst);
     return;
   }
   ISystemConfigWindows& windows = SystemConfigWindows();
@@ -111,7 +110,7 @@ void CKavelinDlg::OnImageAdjust() {
     return;
   CAppData& app = *g_lpApp;
   if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(kMsgConnectFirst);
+    ui::MessageBoxById(ui::kMsgConnectFirst);
     return;
   }
   // The record is fetched in the requests' turn; the dialog opens with its answer.
@@ -132,7 +131,7 @@ void CKavelinDlg::OnImageRecordFetched(const std::optional<ImgRecord>& fetched) 
     return;
   // A failed fetch keeps the record cached before.
   if (!fetched) {
-    ui::MessageBoxById(kMsgGetConfigError);
+    ui::MessageBoxById(ui::kMsgGetConfigError);
     return;
   }
   g_lpApp->m_ImgConfig = *fetched;

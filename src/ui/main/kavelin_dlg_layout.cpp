@@ -11,15 +11,12 @@
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
 #include "ui/main/kavelin_dlg.h"
+#include "ui/main/table_rect_qt.h"
 #include "ui/main/time_stamp_wnd.h"
 
 using namespace mainwin;
 
 namespace {
-
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 constexpr int kCornerEllipse = 15;
 
@@ -170,34 +167,10 @@ void CKavelinDlg::SelectSkin(int skin) {
   app.m_bySkinB = BitmapSetOf(skin);
 }
 
-int CKavelinDlg::SetSkinNVga() {
+int CKavelinDlg::SetSkin(const std::string& prefix) {
   {
     const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsNVga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinNQvga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsNQvga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinPVga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsPVga();
-  }
-  return ArrangeControls();
-}
-
-int CKavelinDlg::SetSkinPQvga() {
-  {
-    const std::lock_guard lock(m_layoutLock);
-    LoadPtzBitmapsPQvga();
+    LoadPanelBitmaps(prefix);
   }
   return ArrangeControls();
 }
@@ -230,9 +203,9 @@ int CKavelinDlg::RefreshPanelButtons() {
     // The two-state keys show the word and the face of their flag (the faces were reloaded in
     // their first state above).
     const std::array<std::pair<int, bool>, 3> twoStateKeys = {
-        {{8312, app.m_abPtzControl[port].load() != 0},
-         {8310, app.m_bTurboOn.load() != 0},
-         {8331, app.m_bRetrOn.load() != 0}}};
+        {{IDC_PTZ_CONTROL, app.m_abPtzControl[port].load() != 0},
+         {IDC_TURBO, app.m_bTurboOn.load() != 0},
+         {IDC_RETR, app.m_bRetrOn.load() != 0}}};
     for (const auto& [id, on] : twoStateKeys) {
       SetToolTipText(id, word(id, on));
       SetButtonState(id, on ? 1 : 0);
@@ -380,13 +353,13 @@ void CKavelinDlg::OnModifyMainDialogSize() {
   switch (app.m_byVideoSizeCode.load()) {
     case 4:
       SelectSkin(0);
-      SetSkinNVga();
+      SetSkin(SkinFilePrefix(0));
       app.m_SettingINI.m_nImageResolution = 1;
       nextResolutionFace();
       break;
     case 3:
       SelectSkin(1);
-      SetSkinNQvga();
+      SetSkin(SkinFilePrefix(1));
       app.m_SettingINI.m_nImageResolution = 0;
       nextResolutionFace();
       break;

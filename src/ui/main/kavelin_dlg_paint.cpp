@@ -11,14 +11,11 @@
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_texts.h"
 #include "ui/main/skin_font.h"
+#include "ui/main/table_rect_qt.h"
 
 using namespace mainwin;
 
 namespace {
-
-QRect ToQRect(const TableRect& r) {
-  return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 constexpr std::uint32_t kPenDark = 0x333333;
 constexpr std::uint32_t kPenMid = 0x666666;

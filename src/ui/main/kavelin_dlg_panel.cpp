@@ -9,24 +9,18 @@
 #include "net/net_environment.h"
 #include "net/net_messages.h"
 #include "net/rs485_command.h"
+#include "ui/common/message_ids.h"
 #include "ui/common/modal_runner.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/config/select_ptz_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/remote_commands.h"
+#include "ui/main/select_ptz_dlg.h"
 
 using namespace mainwin;
 
 namespace {
 
-constexpr int kTurboId = 8310;
-constexpr int kPtzControlId = 8312;
-constexpr int kMsgSendFailed = 4065;
-constexpr int kMsgNoDevice = 4034;
-constexpr int kMsgNoProtocol = 4093;
-constexpr int kMsgPtzNumber = 4095;
-constexpr int kMsgPtzWithRetr = 4097;
 constexpr std::uint8_t kRetrServerByte = 0x84;
 constexpr std::uint16_t kMarkFramesAfterHotPoint = 10;
 constexpr std::uint16_t kMarkFramesAfterFailedPtz = 2;
@@ -125,23 +119,10 @@ void CKavelinDlg::OnTurbo() {
   app.m_bTurboOn = turbo ? 1 : 0;
   {
     const std::lock_guard lock(m_layoutLock);
-    switch (LayoutSkin()) {
-      case 0:
-        LoadPtzBitmapsNVga();
-        break;
-      case 1:
-        LoadPtzBitmapsNQvga();
-        break;
-      case 2:
-        LoadPtzBitmapsPVga();
-        break;
-      default:
-        LoadPtzBitmapsPQvga();
-        break;
-    }
+    LoadPanelBitmaps(SkinFilePrefix(LayoutSkin()));
   }
-  SetButtonState(kTurboId, turbo ? 1 : 0);
-  ShowTwoWordTip(kTurboId, turbo);
+  SetButtonState(IDC_TURBO, turbo ? 1 : 0);
+  ShowTwoWordTip(IDC_TURBO, turbo);
 }
 
 void CKavelinDlg::OnPower() {
@@ -149,7 +130,7 @@ void CKavelinDlg::OnPower() {
     return;
   CAppData& app = *g_lpApp;
   if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(kMsgNoDevice);
+    ui::MessageBoxById(ui::kMsgNoDeviceConnection);
     return;
   }
   // The power key always addresses port 0; a type outside the table has no commands.
@@ -157,7 +138,7 @@ void CKavelinDlg::OnPower() {
   const CtrlFileDevice* device =
       type < DeviceCommandTable.size() ? DeviceCommandTable[type].device : nullptr;
   if (device == nullptr) {
-    ui::MessageBoxById(kMsgNoProtocol);
+    ui::MessageBoxById(ui::kMsgNoDeviceProtocol);
     return;
   }
   // The power state flips once the command has had its answer (whatever it was).
@@ -174,9 +155,9 @@ void CKavelinDlg::OnPower() {
 void CKavelinDlg::LeavePtzControl(std::size_t port) {
   CAppData& app = *g_lpApp;
   app.m_abPtzControl[port] = 0;
-  ShowTwoWordTip(kPtzControlId, false);
+  ShowTwoWordTip(IDC_PTZ_CONTROL, false);
   PortDeviceType(port) = app.m_abySavedDeviceType[port].load();
-  SetButtonState(kPtzControlId, 0);
+  SetButtonState(IDC_PTZ_CONTROL, 0);
   if (app.m_byHotPointMode.load() == 2) {
     app.m_byHotPointMode = 1;
     app.m_bHotPointOn = 0;
@@ -188,7 +169,7 @@ void CKavelinDlg::OnPtzControl() {
     return;
   CAppData& app = *g_lpApp;
   if (app.m_byDeviceType.load() == kRetrServerByte && app.m_bRetrOn.load() != 0) {
-    ui::MessageBoxById(kMsgPtzWithRetr);
+    ui::MessageBoxById(ui::kMsgPtzWithRetr);
     return;
   }
   const std::size_t port = SelectedPort();
@@ -196,27 +177,27 @@ void CKavelinDlg::OnPtzControl() {
   const int result = ui::RunModal(select);
   const bool inPtzControl = app.m_abPtzControl[port].load() != 0;
   if (result == ui::IDCANCEL) {
-    SetButtonState(kPtzControlId, inPtzControl ? 1 : 0);
+    SetButtonState(IDC_PTZ_CONTROL, inPtzControl ? 1 : 0);
     return;
   }
   std::uint8_t selector = 0;
   if (!inPtzControl || result == ui::IDOK) {
     if (!IsValidPtzNumber(select.m_nSelectNo)) {
-      ui::MessageBoxById(kMsgPtzNumber);
+      ui::MessageBoxById(ui::kMsgPtzNumberInvalid);
       return;
     }
     app.m_abyChannelPtzNumber[port] = static_cast<std::uint8_t>(select.m_nSelectNo);
     selector = static_cast<std::uint8_t>('0' + select.m_nSelectNo);
     if (!inPtzControl) {
       app.m_abPtzControl[port] = 1;
-      ShowTwoWordTip(kPtzControlId, true);
+      ShowTwoWordTip(IDC_PTZ_CONTROL, true);
       const std::uint8_t own = PortDeviceType(port);
       app.m_abySavedDeviceType[port] = own;
       PortDeviceType(port) = PtzTypeOfSavedType(own);
       app.m_byHotPointMode = 2;
       app.m_bHotPointOn = 1;
     }
-    SetButtonState(kPtzControlId, 1);
+    SetButtonState(IDC_PTZ_CONTROL, 1);
   } else if (result == CSelectPTZDlg::kResultPtzOff) {
     LeavePtzControl(port);
     selector = kPtzOffSelector;
@@ -231,7 +212,7 @@ void CKavelinDlg::OnPtzControl() {
     } else {
       if (g_lpApp)
         g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-      ui::MessageBoxById(kMsgSendFailed);
+      ui::MessageBoxById(ui::kMsgSendCommandFailed);
     }
   });
 }
@@ -283,7 +264,7 @@ void CKavelinDlg::OnHotPointClick() {
       HotPointCommand(app.m_abyChannelDeviceId[port].load(), Authority(), *cell);
   QueueDeviceRequest("HotPoint", PanelCommandRequest(command), [](int result) {
     if (result != 1) {
-      ui::MessageBoxById(kMsgSendFailed);
+      ui::MessageBoxById(ui::kMsgSendCommandFailed);
     } else if (g_lpApp) {
       g_lpApp->m_wMarkCount = kMarkFramesAfterHotPoint;
     }

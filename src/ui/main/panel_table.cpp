@@ -1,5 +1,7 @@
 #include "ui/main/panel_table.h"
 
+#include "ui/main/skin_tables.h"
+
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -33,12 +35,12 @@ constexpr std::array<std::uint16_t, kSlotCount> kSlotIds = [] {
     ids[k++] = static_cast<std::uint16_t>(id);
   for (int id = 8240; id <= 8244; ++id)
     ids[k++] = static_cast<std::uint16_t>(id);
-  ids[k++] = 8310;
-  ids[k++] = 8312;
-  ids[k++] = 8331;
+  ids[k++] = mainwin::IDC_TURBO;
+  ids[k++] = mainwin::IDC_PTZ_CONTROL;
+  ids[k++] = mainwin::IDC_RETR;
   ids[k++] = 8350;
   ids[k++] = 8351;
-  ids[k++] = 8353;
+  ids[k++] = mainwin::IDC_DIGITAL_ZOOM;
   return ids;
 }();
 

@@ -15,7 +15,7 @@
 #include "app/utility.h"
 #include "media/frame_header.h"
 #include "prim/resize/prim_resize.h"
-#include "ui/config/motion_detection_dlg.h"
+#include "ui/config/motion/motion_detection_dlg.h"
 #include "ui/main/kavelin_dlg.h"
 #include "ui/main/main_window_sink.h"
 #include "ui/main/main_window_texts.h"

@@ -1,0 +1,41 @@
+# cmake -DFOLDER=<src/ui/x> -DNAME=<ui/x> -DMAY_INCLUDE=ui/a,ui/b -P check_include_direction.cmake
+# Fails when a source or header below FOLDER includes a window folder ("ui/...") other than its
+# own (NAME) and those it may include, or a file directly in ui/ (the program on top of them).
+# The windows' folders build on each other in one direction; an include against it is the first
+# step of a circle.
+cmake_minimum_required(VERSION 3.25)
+if(NOT FOLDER OR NOT NAME)
+  message(FATAL_ERROR "check_include_direction: FOLDER and NAME are required")
+endif()
+string(REPLACE "," ";" MAY_INCLUDE "${MAY_INCLUDE}")
+set(allowed ${NAME} ${MAY_INCLUDE})
+file(GLOB_RECURSE files "${FOLDER}/*.cpp" "${FOLDER}/*.h")
+list(SORT files)
+set(faults "")
+foreach(file IN LISTS files)
+  file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"ui/")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "\"(ui/[^\"]*)\"" quoted "${line}")
+    set(included "${CMAKE_MATCH_1}")
+    # The window folder of the included file; a file directly in ui/ has none.
+    if(included MATCHES "^(ui/[^/]+)/")
+      set(folder "${CMAKE_MATCH_1}")
+    else()
+      set(folder "")
+    endif()
+    if(folder STREQUAL "" OR NOT folder IN_LIST allowed)
+      file(RELATIVE_PATH shown "${FOLDER}/../.." "${file}")
+      list(APPEND faults "  ${shown} includes ${included}")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  list(JOIN faults "\n" text)
+  if(MAY_INCLUDE)
+    list(JOIN MAY_INCLUDE ", " may)
+  else()
+    set(may "nothing")
+  endif()
+  message(FATAL_ERROR
+          "${NAME} may include, of the windows' folders, only ${may} besides itself:\n${text}")
+endif()

@@ -1,0 +1,89 @@
+#include "ui/config/sheets/sys_conf_prop_sheet.h"
+
+#include <QResizeEvent>
+
+#include "app/app_data.h"
+#include "ui/common/string_table.h"
+
+namespace {
+
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 22;
+
+}  // namespace
+
+CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, int selectPage)
+    : CTreePropSheet(caption, parent, selectPage) {
+  // No close box: EXIT is the way out.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  resize(540, 470);
+  SetTreeWidth(180);
+  SetTreeMode(true, true);  // the page's caption shown over it
+  for (ui::CPropertyPage* page : std::initializer_list<ui::CPropertyPage*>{
+           &m_NetworkPage, &m_DnsPage, &m_SntpPage, &m_FtpPage, &m_MailPage, &m_PentaPage,
+           &m_PeripheralPage, &m_AccountPage, &m_RecordPage, &m_SchedulePage, &m_AlarmPage,
+           &m_OnlineUserPage, &m_LogPage, &m_AlarmDataPage}) {
+    AddPage(page);
+  }
+  OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
+    // A close meant for an earlier run, or arriving after this one ended, is stale.
+    if (run == m_nRun.load() && IsInModalRun()) {
+      StopApply();
+      EndDialog(kResultClosed);
+    }
+  });
+}
+
+CSysConfPropSheet::CSysConfPropSheet(int captionId, QWidget* parent, int selectPage)
+    : CSysConfPropSheet(ui::LoadString(captionId), parent, selectPage) {}
+
+CSysConfPropSheet::~CSysConfPropSheet() {
+  OnDestroyWindow();
+  // The pages are members of the base: they leave the sheet before they go.
+  while (GetPageCount() > 0)
+    RemovePage(0);
+}
+
+int CSysConfPropSheet::DoModal() {
+  ++m_nRun;
+  m_bWindowExists = true;
+  const int result = CTreePropSheet::DoModal();
+  m_bWindowExists = false;
+  return result;
+}
+
+void CSysConfPropSheet::CloseForLostConnection() {
+  if (!m_bWindowExists.load())
+    return;
+  m_bOpen = 0;
+  platform::PostMessage(Handle(), WM_CLOSESYSCONFSHEET, m_nRun.load(), 0);
+}
+
+bool CSysConfPropSheet::OnInitDialog() {
+  const bool result = CTreePropSheet::OnInitDialog();
+  InitSheetKeys();
+  PlaceButtons();
+  return result;
+}
+
+void CSysConfPropSheet::resizeEvent(QResizeEvent* event) {
+  CTreePropSheet::resizeEvent(event);
+  PlaceButtons();
+}
+
+void CSysConfPropSheet::PlaceButtons() {
+  // 80 x 22 each along the bottom edge, from 270, 180 and 90 pixels left of the right edge.
+  const int w = width();
+  const int top = height() - 27;
+  const int offsets[] = {270, 180, 90};
+  const int ids[] = {IDC_EXIT, IDC_APPLY, IDC_REBOOT};
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (QWidget* button = GetDlgItem(ids[i]))
+      button->setGeometry(w - offsets[i], top, kButtonWidth, kButtonHeight);
+  }
+}
+
+void CSysConfPropSheet::OnDestroyWindow() {
+  StopRun();
+  CTreePropSheet::OnDestroyWindow();
+}
