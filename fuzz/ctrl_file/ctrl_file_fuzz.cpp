@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         values.retrOn = retr;
         values.userRightsRow = static_cast<uint8_t>(size % 5);
         const auto frame = net::BuildRs485Frame(command, values);
-        if (frame && frame->size() > kRs485FrameMax) __builtin_trap();
+        if (frame && frame->size() > kRs485FrameMax)
+          __builtin_trap();
       }
     }
   }

@@ -32,9 +32,9 @@
 namespace {
 
 using fakes::FakeReply;
+using fakes::WaitUntil;
 using login_test::kLeftOpen;
 using login_test::RunModalWith;
-using fakes::WaitUntil;
 using namespace ui::login;
 
 constexpr const char* kStreamReply =

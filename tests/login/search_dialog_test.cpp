@@ -24,8 +24,8 @@ namespace {
 
 using fakes::FakeLanDevice;
 using fakes::FakeLanResponder;
-using login_test::RunModalWith;
 using fakes::WaitUntil;
+using login_test::RunModalWith;
 using namespace std::chrono_literals;
 using namespace ui::login;
 
