@@ -417,6 +417,24 @@ TEST(GuiInbox, ItemsFromOtherThreadsRunInOrderOnTheGuiThread) {
     EXPECT_EQ(id, std::this_thread::get_id());
 }
 
+// Posts that keep coming while the items run do not hold the GUI thread in the inbox: one turn
+// of the event loop runs what was waiting when it began, and the rest follows on later turns.
+// (An endless poster once kept processEvents from ever returning.)
+TEST(GuiInbox, ATurnRunsOnlyWhatWasWaitingWhenItBegan) {
+  ui::GuiInbox inbox;
+  int ran = 0;
+  std::function<void()> again = [&] {
+    ++ran;
+    inbox.Post(again);  // each item posts the next, as a poster faster than the GUI would
+  };
+  inbox.Post(again);
+  inbox.Post(again);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ran, 2);
+  ASSERT_TRUE(fakes::WaitUntil([&] { return ran >= 10; }));
+  inbox.Clear();
+}
+
 // An item that runs a nested event loop (a modal window) does not hold up the items after it:
 // they arrive inside that loop, in order.
 TEST(GuiInbox, ItemsBehindANestedLoopArriveInIt) {

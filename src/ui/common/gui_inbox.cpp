@@ -69,10 +69,18 @@ void GuiInbox::RunItems() {
   // The items run in order. An item may run a nested event loop (a modal window), in which
   // the items after it must still arrive: while items wait behind the one about to run, the
   // descriptor stays set. An item may also end the inbox (its window closes): the state is held
-  // here, and this object is not used once an item has run.
+  // here, and this object is not used once an item has run. One call runs at most the items
+  // that were waiting when it began: a thread that posts faster than the items run must not keep
+  // the GUI thread here (its windows would stop painting); what came later stays flagged on the
+  // descriptor and runs on the event loop's next turn.
   const std::shared_ptr<Sender::State> state = m_sender.m_state;
-  state->TakeWake();
-  for (;;) {
+  std::size_t budget = 0;
+  {
+    const std::lock_guard guard(state->lock);
+    state->TakeWake();
+    budget = state->items.size();
+  }
+  for (; budget > 0; --budget) {
     Item item;
     {
       const std::lock_guard guard(state->lock);
@@ -84,10 +92,6 @@ void GuiInbox::RunItems() {
         state->Wake();
     }
     item();
-    const std::lock_guard guard(state->lock);
-    if (state->items.empty() || !state->open)
-      return;
-    state->TakeWake();
   }
 }
 
