@@ -24,40 +24,54 @@ extern "C" {
 #include "../common/run_times.h"
 #include "prim/generic_path.h"
 #include "prim/prim.h"
+#include "prim/simd_path.h"
 
 namespace {
 
 struct FormInfo {
   const char* name;
   std::int32_t cpuClass;  // selects the form through primStaticInitCpu
-  std::int32_t path;      // generic forms: the path forced (PrimGenericPath), -1 none
+  std::int32_t path;      // the path forced: a PrimGenericPath for the generic forms, a
+                          // PrimSimdPath for the SSE, SSE2 and SSE3 forms
 };
 // The generic form on each of its paths (the widest is what this machine's dispatch runs: the
 // dispatch rule selects the generic forms on a processor of another vendor), then the SIMD
-// forms.
-constexpr std::int32_t kNoPath = -1;
-constexpr std::array<FormInfo, 6> kForms{
+// forms on each of theirs (their 128-bit code, and AVX2, which an Intel family-6 processor with
+// AVX2 runs).
+constexpr auto kSimdForm = static_cast<std::int32_t>(PrimSimdPath::kForm);
+constexpr auto kSimdAvx2 = static_cast<std::int32_t>(PrimSimdPath::kAvx2);
+constexpr std::array<FormInfo, 9> kForms{
     {{"generic/scalar", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kScalar)},
      {"generic/sse2", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kSse2)},
      {"generic/avx2", PrimCpuUnknown, static_cast<std::int32_t>(PrimGenericPath::kAvx2)},
-     {"sse", PrimCpuFamily6Sse, kNoPath},
-     {"sse2", PrimCpuFamily6Sse2, kNoPath},
-     {"sse3", PrimCpuFamily15Sse3, kNoPath}}};
+     {"sse/128", PrimCpuFamily6Sse, kSimdForm},
+     {"sse/avx2", PrimCpuFamily6Sse, kSimdAvx2},
+     {"sse2/128", PrimCpuFamily6Sse2, kSimdForm},
+     {"sse2/avx2", PrimCpuFamily6Sse2, kSimdAvx2},
+     {"sse3/128", PrimCpuFamily15Sse3, kSimdForm},
+     {"sse3/avx2", PrimCpuFamily15Sse3, kSimdAvx2}}};
 
 // Selects a form (and path) for one benchmark; false when this processor lacks the path.
 class ScopedForm {
  public:
-  explicit ScopedForm(const FormInfo& form) : m_savedPath(PrimGenericPathInUse()) {
+  explicit ScopedForm(const FormInfo& form)
+      : m_savedPath(PrimGenericPathInUse()), m_savedSimdPath(PrimSimdPathInUse()) {
     primStaticInitCpu(form.cpuClass);
-    m_ok = form.path == kNoPath || PrimForceGenericPath(static_cast<PrimGenericPath>(form.path));
+    m_ok = form.cpuClass == PrimCpuUnknown
+               ? PrimForceGenericPath(static_cast<PrimGenericPath>(form.path))
+               : PrimForceSimdPath(static_cast<PrimSimdPath>(form.path));
   }
-  ~ScopedForm() { PrimForceGenericPath(m_savedPath); }
+  ~ScopedForm() {
+    PrimForceGenericPath(m_savedPath);
+    PrimForceSimdPath(m_savedSimdPath);
+  }
   ScopedForm(const ScopedForm&) = delete;
   ScopedForm& operator=(const ScopedForm&) = delete;
   bool Ok() const { return m_ok; }
 
  private:
   PrimGenericPath m_savedPath;
+  PrimSimdPath m_savedSimdPath;
   bool m_ok = true;
 };
 
@@ -242,26 +256,31 @@ class RatioReporter : public bench::RunTimesReporter {
         }
       }
     }
-    const double scalar = find("idct_256_blocks/prim/0");
-    if (scalar > 0) {
-      std::printf("\n");
-      for (std::size_t f = 0; f < kForms.size(); ++f) {
-        const double ours = find("idct_256_blocks/prim/" + std::to_string(f));
-        if (ours > 0) {
-          std::printf("idct %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
-                      kForms[f].name, ours / 256.0, scalar / ours);
-        }
-      }
+    PrintBlockRatios("idct", "idct_256_blocks/prim/");
+    PrintBlockRatios("dequant", "quant_h263_256_blocks/prim/");
+  }
+
+ private:
+  // Per block, each form against the generic scalar path and against the widest generic path
+  // this processor runs (what the dispatch selects here).
+  void PrintBlockRatios(const char* what, const std::string& prefix) const {
+    const auto find = [&](std::size_t form) {
+      const auto it = Times().find(prefix + std::to_string(form));
+      return it == Times().end() ? 0.0 : it->second;
+    };
+    const double scalar = find(0);
+    const double widest = find(static_cast<std::size_t>(PrimGenericPathSupported()));
+    if (scalar <= 0 || widest <= 0) {
+      return;
     }
-    const double quantScalar = find("quant_h263_256_blocks/prim/0");
-    if (quantScalar > 0) {
-      std::printf("\n");
-      for (std::size_t f = 0; f < kForms.size(); ++f) {
-        const double ours = find("quant_h263_256_blocks/prim/" + std::to_string(f));
-        if (ours > 0) {
-          std::printf("dequant %-15s %6.1f ns per block, generic scalar time / this = %.2f\n",
-                      kForms[f].name, ours / 256.0, quantScalar / ours);
-        }
+    std::printf("\n");
+    for (std::size_t f = 0; f < kForms.size(); ++f) {
+      const double ours = find(f);
+      if (ours > 0) {
+        std::printf(
+            "%s %-15s %6.1f ns per block, generic scalar time / this = %.2f, widest generic "
+            "path time / this = %.2f\n",
+            what, kForms[f].name, ours / 256.0, scalar / ours, widest / ours);
       }
     }
   }

@@ -1,6 +1,7 @@
-// The table-driven inverse DCT, written once over 128-bit registers. Included by the source
-// file of each form, which sets the instruction set first; everything here has internal
-// linkage so each form gets its own code.
+// The table-driven inverse DCT, written once: the row pass over an operation set (one row per
+// 128-bit register, or two per 256-bit one on the forms' AVX2 path), the column pass over
+// 128-bit registers. Included by the source file of each form and path, which sets the
+// instruction set first; everything here has internal linkage so each gets its own code.
 #pragma once
 
 #include <immintrin.h>
@@ -9,32 +10,40 @@
 #include <cstdint>
 
 #include "prim/idct_tables.h"
+#include "prim/vector_ops_sse2.h"
 
 namespace {
 namespace idct_kernel {
 
-// Row pass on one row: out n = sat((sum_k x_k w(k, n) + R) >> 12), sums wrapping in 32 bits.
+// Row pass: out n = sat((sum_k x_k w(k, n) + R) >> 12), sums wrapping in 32 bits, on one row
+// in each 128-bit half of a register of the operation set O (vector_ops_sse2.h, one row;
+// vector_ops_avx2.h, two rows), with that row's four weight tables and rounding term.
+template <typename O>
+inline typename O::V RowPassOver(typename O::V row, const typename O::V table[4],
+                                 typename O::V round) {
+  using V = typename O::V;
+  // (x0, x4, x1, x5, x2, x6, x3, x7)
+  const V pairs = O::UnpackLo16(row, O::template ShiftBytesRight<8>(row));
+  const V p04 = O::template Shuffle32<0x00>(pairs);
+  const V p15 = O::template Shuffle32<0x55>(pairs);
+  const V p26 = O::template Shuffle32<0xAA>(pairs);
+  const V p37 = O::template Shuffle32<0xFF>(pairs);
+  const V even = O::Add32(O::MulAdd16(p04, table[0]), O::MulAdd16(p26, table[2]));
+  const V odd = O::Add32(O::MulAdd16(p15, table[1]), O::MulAdd16(p37, table[3]));
+  const V first = O::template Srai32<prim_idct::kRowShift>(O::Add32(O::Add32(even, odd), round));
+  const V second = O::template Srai32<prim_idct::kRowShift>(O::Add32(O::Sub32(even, odd), round));
+  // second holds outputs 7, 6, 5, 4 in lanes 0..3 of each half; reverse them.
+  return O::PackS32(first, O::template Shuffle32<0x1B>(second));
+}
+
+// The row pass of one row with the tables of its scale index.
 inline __m128i RowPass(__m128i row, int scale, std::int32_t round) {
   const auto& table = prim_idct::kRowPairTables[static_cast<std::size_t>(scale)];
-  const auto load = [&](int pair) {
-    return _mm_load_si128(
-        reinterpret_cast<const __m128i*>(table[static_cast<std::size_t>(pair)].data()));
-  };
-  // (x0, x4, x1, x5, x2, x6, x3, x7)
-  const __m128i pairs = _mm_unpacklo_epi16(row, _mm_srli_si128(row, 8));
-  const __m128i p04 = _mm_shuffle_epi32(pairs, 0x00);
-  const __m128i p15 = _mm_shuffle_epi32(pairs, 0x55);
-  const __m128i p26 = _mm_shuffle_epi32(pairs, 0xAA);
-  const __m128i p37 = _mm_shuffle_epi32(pairs, 0xFF);
-  const __m128i even = _mm_add_epi32(_mm_madd_epi16(p04, load(0)), _mm_madd_epi16(p26, load(2)));
-  const __m128i odd = _mm_add_epi32(_mm_madd_epi16(p15, load(1)), _mm_madd_epi16(p37, load(3)));
-  const __m128i r = _mm_set1_epi32(round);
-  const __m128i first =
-      _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(even, odd), r), prim_idct::kRowShift);
-  const __m128i second =
-      _mm_srai_epi32(_mm_add_epi32(_mm_sub_epi32(even, odd), r), prim_idct::kRowShift);
-  // second holds outputs 7, 6, 5, 4 in lanes 0..3; reverse them.
-  return _mm_packs_epi32(first, _mm_shuffle_epi32(second, 0x1B));
+  const __m128i weights[4] = {_mm_load_si128(reinterpret_cast<const __m128i*>(table[0].data())),
+                              _mm_load_si128(reinterpret_cast<const __m128i*>(table[1].data())),
+                              _mm_load_si128(reinterpret_cast<const __m128i*>(table[2].data())),
+                              _mm_load_si128(reinterpret_cast<const __m128i*>(table[3].data()))};
+  return RowPassOver<vec::Sse2>(row, weights, _mm_set1_epi32(round));
 }
 
 inline __m128i MulHi(__m128i v, std::int16_t k) {

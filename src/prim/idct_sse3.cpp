@@ -1,9 +1,11 @@
-// SSE3 form of the table-driven inverse DCT: the SSE2 form with the SSE3 unaligned load.
+// SSE3 form of the table-driven inverse DCT: the SSE2 form with the SSE3 unaligned load, and on
+// the AVX2 path (simd_path.h) the table-driven AVX2 worker, which gives the same results.
 #include <immintrin.h>
 
 #include "prim/idct_check.h"
 #include "prim/idct_tables.h"
 #include "prim/prim_idct.h"
+#include "prim/simd_path.h"
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse3"))), apply_to = function)
@@ -27,7 +29,9 @@ void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst) {
 }
 
 PrimStatus primDCT8x8Inv_16s_C1I_sse3(std::int16_t* pSrcDst) {
-  return prim_idct::CheckedTransform(DCT8x8InvWorker_Sse3, pSrcDst);
+  static constexpr PrimSimdPaths<void(const std::int16_t*, std::int16_t*)> kPaths{
+      DCT8x8InvWorker_Sse3, DCT8x8InvWorker_TableAvx2};
+  return prim_idct::CheckedTransform(kPaths.InUse(), pSrcDst);
 }
 
 #if defined(__clang__)

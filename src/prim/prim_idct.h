@@ -35,6 +35,11 @@ void DCT8x8InvDcOnly_Table(std::int16_t dc, std::int16_t* dst);
 void DCT8x8InvWorker_Sse(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse2(const std::int16_t* src, std::int16_t* dst);
 void DCT8x8InvWorker_Sse3(const std::int16_t* src, std::int16_t* dst);
+// The table-driven forms' AVX2 path (simd_path.h; the SSE, SSE2 and SSE3 entries run it when it
+// is the path in use): the results of DCT8x8InvWorker_Sse2 to the bit, two rows a step.
+#if defined(__x86_64__)
+void DCT8x8InvWorker_TableAvx2(const std::int16_t* src, std::int16_t* dst);
+#endif
 
 extern const PrimVariantTable<PrimDCT8x8InvFn> primDCT8x8Inv_16s_C1I_table;
 extern PrimDispatchRecord primDCT8x8Inv_16s_C1I_record;

@@ -1,9 +1,11 @@
-// SSE3 form of the H.263 inverse quantisation primitive: the SSE2 form with the SSE3 load.
+// SSE3 form of the H.263 inverse quantisation primitive: the SSE2 form with the SSE3 load, and
+// on the AVX2 path (simd_path.h) the generic worker's AVX2 code, which gives the same results.
 #include <immintrin.h>
 
 #include "prim/prim_quant.h"
 #include "prim/quant_check.h"
 #include "prim/quant_rule.h"
+#include "prim/simd_path.h"
 
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse3"))), apply_to = function)
@@ -29,7 +31,11 @@ void QuantInvInterWorker_Sse3(std::int16_t* pSrcDst, std::int32_t keepFirst, std
 
 PrimStatus primQuantInvInter_Compact_H263_16s_I_sse3(std::int16_t* pSrcDst, std::int32_t len,
                                                      std::int32_t QP) {
-  return prim_quant::CheckedInverse(QuantInvInterWorker_Sse3, pSrcDst, len, QP);
+  using Worker =
+      void(std::int16_t*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
+  static constexpr PrimSimdPaths<Worker> kPaths{QuantInvInterWorker_Sse3,
+                                                QuantInvInterWorker_GenericAvx2};
+  return prim_quant::CheckedInverse(kPaths.InUse(), pSrcDst, len, QP);
 }
 
 #if defined(__clang__)

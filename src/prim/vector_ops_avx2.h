@@ -82,6 +82,16 @@ struct Avx2 {
     return _mm256_slli_epi32(a, N);
   }
   static V MulLo32(V a, V b) { return _mm256_mullo_epi32(a, b); }
+  // Each 128-bit half shifted right by N bytes (zeros shifted in).
+  template <int N>
+  static V ShiftBytesRight(V a) {
+    return _mm256_bsrli_epi128(a, N);
+  }
+  // The 32-bit lanes of each 128-bit half in the order kOrder gives (as pshufd).
+  template <int kOrder>
+  static V Shuffle32(V a) {
+    return _mm256_shuffle_epi32(a, kOrder);
+  }
 };
 
 }  // namespace vec

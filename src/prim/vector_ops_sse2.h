@@ -87,6 +87,16 @@ struct Sse2 {
     return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
   }
+  // Each 128-bit half shifted right by N bytes (zeros shifted in).
+  template <int N>
+  static V ShiftBytesRight(V a) {
+    return _mm_srli_si128(a, N);
+  }
+  // The 32-bit lanes of each 128-bit half in the order kOrder gives (as pshufd).
+  template <int kOrder>
+  static V Shuffle32(V a) {
+    return _mm_shuffle_epi32(a, kOrder);
+  }
 };
 
 }  // namespace vec
