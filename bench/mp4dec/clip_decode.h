@@ -15,6 +15,7 @@
 #include "codec/mp4dec/mp4dec.h"
 #include "prim/generic_path.h"
 #include "prim/prim_dispatch.h"
+#include "prim/simd_path.h"
 
 namespace clip_decode {
 
@@ -67,6 +68,27 @@ class Sse3Cpu final : public PrimCpuSource {
   }
 };
 
+// An Intel family-6 processor: detection maps it to the SSE2 forms with SSE2, to the SSE forms
+// with SSE alone (the processors most users of the program run are of this family).
+class Family6Cpu final : public PrimCpuSource {
+ public:
+  explicit Family6Cpu(bool sse2) : m_sse2(sse2) {}
+  bool CanToggleIdFlag() const override { return true; }
+  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
+    PrimCpuidRegs regs;
+    if (leaf == 0) {
+      regs = {2, 0x756E6547U, 0x6C65746EU, 0x49656E69U};
+    } else if (leaf == 1) {
+      const std::uint32_t sse2 = m_sse2 ? 1U << 26 : 0U;
+      regs = {(6U << 8) | 0x55U, 1U << 16, 0U, (1U << 23) | (1U << 25) | sse2};
+    }
+    return regs;
+  }
+
+ private:
+  bool m_sse2;
+};
+
 // A processor of another vendor: the dispatch selects the generic forms.
 class OtherVendorCpu final : public PrimCpuSource {
  public:
@@ -79,8 +101,22 @@ class OtherVendorCpu final : public PrimCpuSource {
 // The primitive forms a run uses: the ones this machine's dispatch selects, the generic forms
 // on one forced path, the SIMD forms (SSE3 index), or the generic forms on the path this
 // processor supports (what the dispatch selects on a processor of another vendor; profilers
-// that emulate the processor may report a vendor of their own).
-enum FormChoice : std::int64_t { kMachine = 0, kGenericScalar, kGenericSse2, kSimd, kGeneric };
+// that emulate the processor may report a vendor of their own); then each SIMD form on each of
+// its paths (its 128-bit code, or the AVX2 path an Intel processor with AVX2 runs).
+enum FormChoice : std::int64_t {
+  kMachine = 0,
+  kGenericScalar,
+  kGenericSse2,
+  kSimd,
+  kGeneric,
+  kSse128,
+  kSseAvx2,
+  kSse2_128,
+  kSse2Avx2,
+  kSse3_128,
+  kSse3Avx2,
+  kLastChoice = kSse3Avx2
+};
 
 inline const char* FormLabel(std::int64_t choice) {
   switch (choice) {
@@ -92,6 +128,18 @@ inline const char* FormLabel(std::int64_t choice) {
       return "SIMD forms (SSE3)";
     case kGeneric:
       return "generic forms, widest path";
+    case kSse128:
+      return "SSE forms, 128-bit path";
+    case kSseAvx2:
+      return "SSE forms, AVX2 path";
+    case kSse2_128:
+      return "SSE2 forms, 128-bit path";
+    case kSse2Avx2:
+      return "SSE2 forms, AVX2 path";
+    case kSse3_128:
+      return "SSE3 forms, 128-bit path";
+    case kSse3Avx2:
+      return "SSE3 forms, AVX2 path";
     default:
       return "this machine's forms";
   }
@@ -102,11 +150,17 @@ class ScopedForms {
  public:
   explicit ScopedForms(std::int64_t choice) {
     static const Sse3Cpu sse3;
+    static const Family6Cpu sse2(true);
+    static const Family6Cpu sse(false);
     static const OtherVendorCpu other;
     const bool generic = choice == kGenericScalar || choice == kGenericSse2 || choice == kGeneric;
     const PrimCpuSource* source = nullptr;
-    if (choice == kSimd) {
+    if (choice == kSimd || choice == kSse3_128 || choice == kSse3Avx2) {
       source = &sse3;
+    } else if (choice == kSse2_128 || choice == kSse2Avx2) {
+      source = &sse2;
+    } else if (choice == kSse128 || choice == kSseAvx2) {
+      source = &sse;
     } else if (generic) {
       source = &other;
     }
@@ -115,10 +169,16 @@ class ScopedForms {
       m_ok = PrimForceGenericPath(choice == kGenericScalar ? PrimGenericPath::kScalar
                                                            : PrimGenericPath::kSse2);
     }
+    if (choice == kSse128 || choice == kSse2_128 || choice == kSse3_128) {
+      m_ok = PrimForceSimdPath(PrimSimdPath::kForm);
+    } else if (choice == kSseAvx2 || choice == kSse2Avx2 || choice == kSse3Avx2) {
+      m_ok = PrimForceSimdPath(PrimSimdPath::kAvx2);
+    }
   }
   ~ScopedForms() {
     PrimSetCpuSource(m_saved);
     PrimForceGenericPath(PrimGenericPathSupported());
+    PrimForceSimdPath(PrimSimdPathSupported());
   }
   ScopedForms(const ScopedForms&) = delete;
   ScopedForms& operator=(const ScopedForms&) = delete;

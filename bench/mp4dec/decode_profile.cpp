@@ -1,4 +1,5 @@
-// decode_profile [--mode 1|3] [--forms machine|generic|scalar|sse2|simd] [--loops N]
+// decode_profile [--mode 1|3] [--forms machine|generic|scalar|sse2|simd|sse-128|sse-avx2|
+//                 sse2-128|sse2-avx2|sse3-128|sse3-avx2] [--loops N]
 //
 // Decodes the D1 P-VOP clip N times (default 1) the way the benchmark does, with no timing of
 // its own: a driver for profilers (valgrind --tool=callgrind, perf) that cannot run the
@@ -24,11 +25,17 @@ int main(int argc, char** argv) {
     } else if (arg == "--loops") {
       loops = std::atol(value.c_str());
     } else if (arg == "--forms") {
-      forms = value == "scalar"    ? kGenericScalar
-              : value == "sse2"    ? kGenericSse2
-              : value == "simd"    ? kSimd
-              : value == "generic" ? kGeneric
-                                   : kMachine;
+      forms = value == "scalar"      ? kGenericScalar
+              : value == "sse2"      ? kGenericSse2
+              : value == "simd"      ? kSimd
+              : value == "generic"   ? kGeneric
+              : value == "sse-128"   ? kSse128
+              : value == "sse-avx2"  ? kSseAvx2
+              : value == "sse2-128"  ? kSse2_128
+              : value == "sse2-avx2" ? kSse2Avx2
+              : value == "sse3-128"  ? kSse3_128
+              : value == "sse3-avx2" ? kSse3Avx2
+                                     : kMachine;
     }
   }
   ScopedForms scoped(forms);
