@@ -47,9 +47,7 @@ const QuantInvMpeg4GenericPath& InUse() {
 const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericScalar{IntraScalar, InterScalar,
                                                            IntraScanScalar, InterScanScalar};
 #if defined(__x86_64__)
-const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericSse2{
-    QuantInvIntraMpeg4Worker_Sse2, QuantInvInterMpeg4Worker_Sse2, QuantInvIntraMpeg4ScanWorker_Sse2,
-    QuantInvInterMpeg4ScanWorker_Sse2};
+// kQuantInvMpeg4GenericSse2 is the SSE2 form's 128-bit code (mpeg4_quant_sse.cpp).
 const QuantInvMpeg4GenericPath kQuantInvMpeg4GenericAvx2{
     QuantInvIntraMpeg4Worker_GenericAvx2, QuantInvInterMpeg4Worker_GenericAvx2,
     QuantInvIntraMpeg4ScanWorker_GenericAvx2, QuantInvInterMpeg4ScanWorker_GenericAvx2};

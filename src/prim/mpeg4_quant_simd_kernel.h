@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "prim/mpeg4_quant_rule.h"
+#include "prim/prim_mpeg4_quant.h"
 
 namespace {
 namespace mpeg4_quant_kernel {
@@ -130,6 +131,29 @@ struct Worker {
     *sum += Run<GroupSize, true>(data, gathered.data(), n, qp, prim_mpeg4_quant::kScanLower,
                                  prim_mpeg4_quant::kScanUpper, load);
   }
+};
+
+// The four workers of one form's 128-bit code with its load, as one path record.
+template <int GroupSize, __m128i (*kLoad)(const __m128i*)>
+struct Code {
+  using W = Worker<GroupSize>;
+  static void Intra(std::int16_t* data, const std::uint8_t* weights, std::int32_t qp,
+                    std::int32_t lower, std::int32_t upper, std::int32_t* sum) {
+    W::Intra(data, weights, qp, lower, upper, sum, kLoad);
+  }
+  static void Inter(std::int16_t* data, const std::uint8_t* weights, std::int32_t qp,
+                    std::int32_t lower, std::int32_t upper, std::int32_t* sum) {
+    W::Inter(data, weights, qp, lower, upper, sum, kLoad);
+  }
+  static void IntraScan(std::int16_t* data, std::int32_t count, const std::uint8_t* weights,
+                        const std::uint8_t* scan, std::int32_t qp, std::int32_t* sum) {
+    W::IntraScan(data, count, weights, scan, qp, sum, kLoad);
+  }
+  static void InterScan(std::int16_t* data, std::int32_t count, const std::uint8_t* weights,
+                        const std::uint8_t* scan, std::int32_t qp, std::int32_t* sum) {
+    W::InterScan(data, count, weights, scan, qp, sum, kLoad);
+  }
+  static constexpr QuantInvMpeg4GenericPath kPath{Intra, Inter, IntraScan, InterScan};
 };
 
 }  // namespace mpeg4_quant_kernel

@@ -28,7 +28,9 @@ using QuantInvMpeg4ScanWorkerFn = void(std::int16_t* pSrcDst, std::int32_t count
 
 // The generic workers run the path in use (see generic_path.h); each path is named as well:
 // the scalar rules (the reference of every other form), and the same results eight
-// coefficients a step (SSE2, the SSE2 form's body) or sixteen (AVX2).
+// coefficients a step (SSE2, the SSE2 form's 128-bit code) or sixteen (AVX2). The SSE, SSE2 and
+// SSE3 workers run their own 128-bit code or, on the AVX2 path (simd_path.h), the generic
+// workers' AVX2 code.
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Generic;
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Sse;
 QuantInvMpeg4WorkerFn QuantInvIntraMpeg4Worker_Sse2;

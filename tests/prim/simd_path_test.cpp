@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "forms.h"
 #include "prim/prim.h"
+#include "prim/prim_mpeg4_quant.h"
 #include "prim/quant_rule.h"
 #include "prim/simd_path.h"
 #include "prim/yuv_generic_paths.h"
@@ -418,6 +420,121 @@ TEST_P(SimdPathQuantTest, ArgumentChecksLeaveTheArrayUntouched) {
     ASSERT_EQ(v, 5);
   }
 }
+
+// ---- MPEG-4 dequantisation workers ----------------------------------------------------------
+
+// The workers of one SIMD form (called directly: they have no dispatched entry) on one path.
+struct Mpeg4FormPath {
+  const char* name;
+  QuantInvMpeg4GenericPath workers;
+  PrimSimdPath path;
+};
+
+void PrintTo(const Mpeg4FormPath& p, std::ostream* os) {
+  *os << p.name;
+}
+
+constexpr QuantInvMpeg4GenericPath kMpeg4Sse{
+    QuantInvIntraMpeg4Worker_Sse, QuantInvInterMpeg4Worker_Sse, QuantInvIntraMpeg4ScanWorker_Sse,
+    QuantInvInterMpeg4ScanWorker_Sse};
+constexpr QuantInvMpeg4GenericPath kMpeg4Sse2{
+    QuantInvIntraMpeg4Worker_Sse2, QuantInvInterMpeg4Worker_Sse2, QuantInvIntraMpeg4ScanWorker_Sse2,
+    QuantInvInterMpeg4ScanWorker_Sse2};
+constexpr QuantInvMpeg4GenericPath kMpeg4Sse3{
+    QuantInvIntraMpeg4Worker_Sse3, QuantInvInterMpeg4Worker_Sse3, QuantInvIntraMpeg4ScanWorker_Sse3,
+    QuantInvInterMpeg4ScanWorker_Sse3};
+
+const Mpeg4FormPath kMpeg4FormPaths[] = {
+    {"Sse_Own", kMpeg4Sse, PrimSimdPath::kForm},   {"Sse_Avx2", kMpeg4Sse, PrimSimdPath::kAvx2},
+    {"Sse2_Own", kMpeg4Sse2, PrimSimdPath::kForm}, {"Sse2_Avx2", kMpeg4Sse2, PrimSimdPath::kAvx2},
+    {"Sse3_Own", kMpeg4Sse3, PrimSimdPath::kForm}, {"Sse3_Avx2", kMpeg4Sse3, PrimSimdPath::kAvx2},
+};
+
+class SimdPathMpeg4QuantTest : public ::testing::TestWithParam<Mpeg4FormPath> {
+ protected:
+  void SetUp() override {
+    m_path.emplace(GetParam().path);
+    if (!m_path->Forced()) {
+      GTEST_SKIP() << "this processor does not run the path";
+    }
+  }
+  void TearDown() override { m_path.reset(); }
+
+ private:
+  std::optional<ScopedSimdPath> m_path;
+};
+
+constexpr std::array<std::uint8_t, 10> kWeightValues{0, 1, 2, 8, 16, 100, 127, 128, 200, 255};
+
+struct Bounds {
+  std::int32_t lower;
+  std::int32_t upper;
+};
+
+TEST_P(SimdPathMpeg4QuantTest, EveryWorkerGivesTheScalarRules) {
+  const QuantInvMpeg4GenericPath& form = GetParam().workers;
+  const QuantInvMpeg4GenericPath& rule = kQuantInvMpeg4GenericScalar;
+  std::array<std::array<std::uint8_t, 64>, 4> scans{};
+  for (std::size_t i = 0; i < 64; ++i) {
+    scans[0][i] = static_cast<std::uint8_t>(i);                   // raster
+    scans[1][i] = static_cast<std::uint8_t>(63 - i);              // reversed
+    scans[2][i] = static_cast<std::uint8_t>((7 * i) % 64);        // a spread permutation
+    scans[3][i] = static_cast<std::uint8_t>(64 + (3 * i) % 192);  // taken modulo 64
+  }
+  constexpr std::array<Bounds, 4> kBounds{{{-2048, 2047}, {-100, 100}, {-32768, 32767}, {0, 0}}};
+  constexpr std::int16_t kGuard = 0x4321;
+  for (std::int32_t qp = 1; qp <= 31; ++qp) {
+    std::array<std::uint8_t, 64> weights{};
+    for (std::size_t i = 0; i < 64; ++i) {
+      weights[i] = kWeightValues[(i + static_cast<std::size_t>(qp)) % kWeightValues.size()];
+    }
+    for (std::size_t offset = 0; offset < 8; ++offset) {
+      std::vector<std::int16_t> area(64 + 16 + 8, kGuard);
+      for (std::size_t i = 0; i < 64; ++i) {
+        area[8 + offset + i] = kQuantValues[(5 * i + static_cast<std::size_t>(qp)) % 29];
+      }
+      const auto compare = [&](const auto& call, const char* what) {
+        std::vector<std::int16_t> want = area;
+        std::vector<std::int16_t> got = area;
+        std::int32_t wantSum = 11;
+        std::int32_t gotSum = 11;
+        call(rule, want.data() + 8 + offset, &wantSum);
+        call(form, got.data() + 8 + offset, &gotSum);
+        ASSERT_EQ(got, want) << what << " QP " << qp << " offset " << offset;
+        ASSERT_EQ(gotSum, wantSum) << what << " QP " << qp << " offset " << offset;
+      };
+      for (const Bounds b : kBounds) {
+        compare(
+            [&](const QuantInvMpeg4GenericPath& w, std::int16_t* data, std::int32_t* sum) {
+              w.intra(data, weights.data(), qp, b.lower, b.upper, sum);
+            },
+            "intra");
+        compare(
+            [&](const QuantInvMpeg4GenericPath& w, std::int16_t* data, std::int32_t* sum) {
+              w.inter(data, weights.data(), qp, b.lower, b.upper, sum);
+            },
+            "inter");
+      }
+      for (const auto& scan : scans) {
+        for (const std::int32_t count : {-2, 0, 1, 7, 8, 9, 15, 16, 17, 31, 33, 63, 64, 65}) {
+          compare(
+              [&](const QuantInvMpeg4GenericPath& w, std::int16_t* data, std::int32_t* sum) {
+                w.intraScan(data, count, weights.data(), scan.data(), qp, sum);
+              },
+              "intra scan");
+          compare(
+              [&](const QuantInvMpeg4GenericPath& w, std::int16_t* data, std::int32_t* sum) {
+                w.interScan(data, count, weights.data(), scan.data(), qp, sum);
+              },
+              "inter scan");
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, SimdPathMpeg4QuantTest, ::testing::ValuesIn(kMpeg4FormPaths),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 std::string Name(const ::testing::TestParamInfo<SimdFormPath>& info) {
   return prim_test::SimdFormPathName(info.param);
