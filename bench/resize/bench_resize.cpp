@@ -1,6 +1,6 @@
 // Scaling of 8-bit three-channel pictures from the stream sizes to the window sizes and back,
-// every interpolation (supersampling on the shrinks), each processor form's entry (generic,
-// SSE, SSE2, SSE3) called directly, in one run with two peers: libswscale (BGR24, the matching
+// every interpolation (supersampling on the shrinks), each processor form (generic, SSE, SSE2,
+// SSE3) selected through the dispatch, in one run with two peers: libswscale (BGR24, the matching
 // flag) and a plain copy of the destination size, the memory-bandwidth floor. Prints the ratios at
 // the end.
 #include <benchmark/benchmark.h>
@@ -44,20 +44,31 @@ const Kind kKinds[] = {
     {"super", 8, SWS_AREA, true},
 };
 
-using Entry = PrimStatus (*)(const std::uint8_t*, PrimSize, std::int32_t, PrimRect, std::uint8_t*,
-                             std::int32_t, PrimSize, double, double, std::int32_t);
-
 struct Form {
   const char* name;
-  Entry entry;
+  std::int32_t cpuClass;  // selects the form through primStaticInitCpu
 };
 
 // The generic form first: the ratios are taken against it.
 const Form kForms[] = {
-    {"generic", primResize_8u_C3R_generic},
-    {"sse", primResize_8u_C3R_sse},
-    {"sse2", primResize_8u_C3R_sse2},
-    {"sse3", primResize_8u_C3R_sse3},
+    {"generic", PrimCpuUnknown},
+    {"sse", PrimCpuFamily6Sse},
+    {"sse2", PrimCpuFamily6Sse2},
+    {"sse3", PrimCpuFamily15Sse3},
+};
+
+// Selects a form through the dispatch for one benchmark and restores the index after it.
+class ScopedForm {
+ public:
+  explicit ScopedForm(const Form& form) : m_saved(PrimCpuIndex.load()) {
+    primStaticInitCpu(form.cpuClass);
+  }
+  ~ScopedForm() { PrimCpuIndex.store(m_saved); }
+  ScopedForm(const ScopedForm&) = delete;
+  ScopedForm& operator=(const ScopedForm&) = delete;
+
+ private:
+  std::int32_t m_saved;
 };
 
 bool Shrinks(const Pair& p) {
@@ -86,15 +97,16 @@ void SetCounters(benchmark::State& state, const Pair& p) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Bytes(p.dst)));
 }
 
-void Ours(benchmark::State& state, Pair p, Entry entry, std::int32_t interpolation) {
+void Ours(benchmark::State& state, Pair p, const Form& form, std::int32_t interpolation) {
+  const ScopedForm scoped(form);
   const auto src = Noise(Bytes(p.src));
   std::vector<std::uint8_t> dst(Bytes(p.dst));
   const double xf = static_cast<double>(p.dst.width) / p.src.width;
   const double yf = static_cast<double>(p.dst.height) / p.src.height;
   for (auto _ : state) {
     const PrimStatus s =
-        entry(src.data(), p.src, 3 * p.src.width, {0, 0, p.src.width, p.src.height}, dst.data(),
-              3 * p.dst.width, p.dst, xf, yf, interpolation);
+        primResize_8u_C3R(src.data(), p.src, 3 * p.src.width, {0, 0, p.src.width, p.src.height},
+                          dst.data(), 3 * p.dst.width, p.dst, xf, yf, interpolation);
     if (s != StsNoError) {
       state.SkipWithError("resize failed");
       return;
@@ -204,7 +216,7 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark(PeerName(k, p).c_str(), Swscale, p, k.swsFlag)
           ->Unit(benchmark::kMicrosecond);
       for (const Form& f : kForms) {
-        benchmark::RegisterBenchmark(OursName(k, f, p).c_str(), Ours, p, f.entry, k.interpolation)
+        benchmark::RegisterBenchmark(OursName(k, f, p).c_str(), Ours, p, f, k.interpolation)
             ->Unit(benchmark::kMicrosecond);
       }
     }
