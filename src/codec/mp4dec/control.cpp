@@ -360,10 +360,27 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   return kMp4DecOk;
 }
 
+// A size of 4096 or more does not fit its 12 bits: it is given as the largest value they hold,
+// never as the size modulo 4096 (4800 would read as 704 and pass a check for 720).
+std::uint32_t PackedField(std::int32_t value) {
+  return static_cast<std::uint32_t>(std::min(value, kMp4DecStreamInfoFieldMax));
+}
+
 std::int32_t Mp4DecGetStreamInfo(const std::uint8_t* input, std::int32_t length,
                                  std::uint32_t* info) {
-  if (input == nullptr || info == nullptr || length <= 0) {
+  Mp4DecStreamSize size;
+  if (info == nullptr || !Mp4DecReadStreamSize(input, length, &size)) {
     return kMp4DecRefused;
+  }
+  *info = PackedField(size.width) << 12 | PackedField(size.height);
+  return kMp4DecOk;
+}
+
+}  // namespace
+
+bool Mp4DecReadStreamSize(const std::uint8_t* input, std::int32_t length, Mp4DecStreamSize* size) {
+  if (input == nullptr || size == nullptr || length <= 0) {
+    return false;
   }
   Mp4BitReader reader;
   reader.Init(std::span<const std::uint8_t>(
@@ -371,13 +388,11 @@ std::int32_t Mp4DecGetStreamInfo(const std::uint8_t* input, std::int32_t length,
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (Mp4DecParseStreamInfo(reader, &width, &height) == 0) {
-    return kMp4DecRefused;
+    return false;
   }
-  *info = (static_cast<std::uint32_t>(width) << 12) | static_cast<std::uint32_t>(height);
-  return kMp4DecOk;
+  *size = {width, height};
+  return true;
 }
-
-}  // namespace
 
 std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p1, void* p2,
                            std::int32_t width, std::int32_t height, std::int32_t flag) {
