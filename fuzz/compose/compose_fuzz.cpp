@@ -6,7 +6,8 @@
 // Input: the form u8 (bit 0: MPEG-4, else JPEG; bit 1: no live-audio player; bit 2: frames are
 // filed in the pre-record ring), the session's frame width and height (u16 each; the MPEG-4
 // decoder is opened at them, as a login does); then up to 16 frames, each a kind byte (bit 0:
-// audio), a u16 length and the frame's bytes.
+// audio), a u24 length and the frame's bytes. A receiver places frames of up to a whole receive
+// slot (102,400 bytes), so a length is taken up to that.
 //
 // What comes out must agree with what went in: every picture and audio block handed on is
 // counted once, and no decoded ring holds more than it was given.
@@ -22,6 +23,7 @@
 #include "fakes/stream_app_block.h"
 #include "media/audio/wave_out_player.h"
 #include "media/compose.h"
+#include "media/frame_assembler.h"
 #include "media/record_buffer.h"
 #include "platform/audio_out.h"
 
@@ -100,11 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::size_t frames = 0;
   std::size_t at = kSetupBytes;
-  while (at + 3 <= size && frames < kMaxFrames) {
+  while (at + 4 <= size && frames < kMaxFrames) {
     const bool audio = (data[at] & 1) != 0;
-    const std::size_t declared = data[at + 1] | data[at + 2] << 8;
-    at += 3;
-    const std::size_t length = std::min(declared, size - at);
+    const std::size_t declared = data[at + 1] | data[at + 2] << 8 | data[at + 3] << 16;
+    at += 4;
+    const std::size_t length = std::min({declared, kReceiveSlotBytes, size - at});
     rig.Receive(audio, std::span<const std::uint8_t>(data + at, length));
     at += length;
     ++frames;

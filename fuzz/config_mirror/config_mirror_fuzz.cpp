@@ -1,8 +1,9 @@
 // Fuzz target of the configuration sheet's mirror: the first byte is the session's video format
 // (0 and 4 are the formats; any other value too); the rest is the cached configuration records
 // as fetched, in the order of their options ("INF" to "PENTA"), each cut or zero-filled to its
-// size. Every text of the mirror must fit the field it came from, as a page would take it, and
-// every row index must name a row of its page or be -1.
+// size. The records are loaded as the sheet loads its pages: the SMTP record's texts ended
+// within their fields first, then the mirror. Every text of the mirror must fit the field it
+// came from, as a page would take it, and every row index must name a row of its page or be -1.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -52,8 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += n;
   }
 
+  syscfg::TerminateSmtpTexts(app.m_SmtpConfig);
   const syscfg::SysConfMirror m = syscfg::LoadMirror(app);
   using namespace cfg;
+  for (const TextField field : {smtp::kServer, smtp::kFrom, smtp::kUser, smtp::kPassword}) {
+    const std::size_t last = field.offset + field.width - 1;
+    if (last >= app.m_SmtpConfig.size() || app.m_SmtpConfig[last] != 0)
+      std::abort();
+  }
   const std::pair<const QString*, std::size_t> texts[] = {
       {&m.pppoeUser, pppoe::kUser.width},
       {&m.pppoePassword, pppoe::kPassword.width},

@@ -1,43 +1,40 @@
-// Fuzz target of live audio. Input: the room of the sample block the decode writes into (u16,
-// at most a block), the play slot, block and length (u8, u8, u16: out of range too, which Play
-// must refuse), an ADPCM state (stepIndex, prediction: i32 each, any values) and a 32-bit nibble
-// for DecodeADPCMC alone; then the ADPCM bytes of one audio block.
+// Fuzz target of live audio, on the road the program's audio blocks take. Each input is a run of
+// the program from its start: a player of its own (the ADPCM state starts at zero and runs on
+// from block to block, as it does across the program), opened as the audio-play thread opens it.
 //
-// The player's decode must write two samples per byte it has room for and nothing beyond,
-// report the state it started from, and give the samples DecodeADPCMC gives on a copy of that
-// state; DecodeADPCMC must keep every sample and state within range for any state.
+// Input: a play slot, block and length (u8, u8, u16: out of range too, which Play must refuse),
+// an ADPCM state (stepIndex, prediction: i32 each, any values) and a 32-bit nibble for
+// DecodeADPCMC alone; then up to 40 audio blocks, each the length of its ADPCM data (u16, the
+// bytes behind the frame's 64-byte header) and those bytes.
+//
+// Each block goes as the compose thread hands it on: one whose samples would not fit a sample
+// block is refused whole; the others are decoded into the whole sample block of the ring slot
+// in turn, with the state before them reported, and played as the audio-play thread plays them
+// (four bytes of samples per ADPCM byte, from the block of its slot). The decode must write two
+// samples per byte and nothing beyond, the samples DecodeADPCMC gives on a copy of the state;
+// DecodeADPCMC must keep every sample and state within range for any state.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "media/audio/ima_adpcm.h"
 #include "media/audio/wave_out_player.h"
+#include "media/compose.h"
 #include "platform/audio_out.h"
 
 namespace {
 
-constexpr std::size_t kSetupBytes = 18;
+constexpr std::size_t kSetupBytes = 16;
+constexpr std::size_t kMaxBlocks = 40;
 constexpr std::uint8_t kCanary = 0x5A;
 
 std::uint32_t U32(const std::uint8_t* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-CWaveOutPlayer& Player() {
-  static CWaveOutPlayer* player = [] {
-    platform::SetAudioOutFactory([] { return std::make_unique<platform::NullAudioOut>(); });
-    auto* p = new CWaveOutPlayer();
-    p->AllocateBuffers();
-    p->Open();
-    return p;
-  }();
-  return *player;
 }
 
 bool InRange(const AdpcmState& s) {
@@ -45,67 +42,94 @@ bool InRange(const AdpcmState& s) {
          s.prediction <= 32767;
 }
 
+void Require(bool condition) {
+  if (!condition)
+    std::abort();
+}
+
+// DecodeADPCMC alone on any state.
+void DecodeAlone(std::int32_t nibble, AdpcmState state) {
+  const AdpcmState given = state;
+  const std::int32_t sample = DecodeADPCMC(nibble, &state);
+  if (nibble < 0 || nibble > 15) {
+    Require(sample == 0 && state.stepIndex == given.stepIndex &&
+            state.prediction == given.prediction);
+  } else {
+    Require(InRange(state) && sample == state.prediction);
+  }
+}
+
+// One block as the compose thread decodes it into the sample block of `slot`, checked against
+// DecodeADPCMC on a copy of the state it started from.
+void DecodeBlock(CWaveOutPlayer& player, std::uint32_t slot, std::span<const std::uint8_t> adpcm) {
+  const std::span<std::uint8_t> block = player.SampleBlock(slot);
+  Require(block.size() == CWaveOutPlayer::kBlockBytes);
+  std::fill(block.begin(), block.end(), kCanary);
+  AdpcmState reference = player.State();
+  std::array<std::uint8_t, 8> state{};
+  player.DecodeAudio(adpcm, block, state);
+  Require(U32(state.data()) == static_cast<std::uint32_t>(reference.stepIndex) &&
+          U32(state.data() + 4) == static_cast<std::uint32_t>(reference.prediction));
+  for (std::size_t i = 0; i < adpcm.size(); ++i) {
+    for (int n = 0; n < 2; ++n) {
+      const std::int32_t nibble = n == 0 ? adpcm[i] & 15 : adpcm[i] >> 4;
+      const auto expected = static_cast<std::uint16_t>(DecodeADPCMC(nibble, &reference));
+      const std::size_t at = 4 * i + 2 * static_cast<std::size_t>(n);
+      Require(block[at] == (expected & 0xFF) && block[at + 1] == (expected >> 8));
+    }
+  }
+  Require(std::all_of(block.begin() + static_cast<std::ptrdiff_t>(4 * adpcm.size()), block.end(),
+                      [](std::uint8_t b) { return b == kCanary; }));
+  Require(player.State().stepIndex == reference.stepIndex &&
+          player.State().prediction == reference.prediction && InRange(player.State()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kSetupBytes)
     return 0;
-  CWaveOutPlayer& player = Player();
-  const std::size_t room =
-      std::min<std::size_t>(data[0] | data[1] << 8, CWaveOutPlayer::kBlockBytes);
-  const std::uint32_t slot = data[2];
-  const std::uint16_t block = data[3];
-  const auto playLength = static_cast<std::uint16_t>(data[4] | data[5] << 8);
-  AdpcmState state;
-  state.stepIndex = static_cast<std::int32_t>(U32(data + 6));
-  state.prediction = static_cast<std::int32_t>(U32(data + 10));
-  const auto nibble = static_cast<std::int32_t>(U32(data + 14));
-  const std::vector<std::uint8_t> input(data + kSetupBytes, data + size);
+  static const bool factory = [] {
+    platform::SetAudioOutFactory([] { return std::make_unique<platform::NullAudioOut>(); });
+    return true;
+  }();
+  (void)factory;
+  DecodeAlone(static_cast<std::int32_t>(U32(data + 12)),
+              {static_cast<std::int32_t>(U32(data + 4)), static_cast<std::int32_t>(U32(data + 8))});
 
-  // DecodeADPCMC alone on any state.
-  const AdpcmState given = state;
-  const std::int32_t sample = DecodeADPCMC(nibble, &state);
-  if (nibble < 0 || nibble > 15) {
-    if (sample != 0 || state.stepIndex != given.stepIndex || state.prediction != given.prediction)
-      std::abort();
-  } else if (!InRange(state) || sample != state.prediction) {
-    std::abort();
-  }
-
-  // The player's decode into the room of a sample block, as the compose thread does.
-  const std::span<std::uint8_t> sampleBlock =
-      player.SampleBlock(slot % CWaveOutPlayer::kBufferCount);
-  if (sampleBlock.size() != CWaveOutPlayer::kBlockBytes)
-    std::abort();
-  std::fill(sampleBlock.begin(), sampleBlock.end(), kCanary);
-  AdpcmState reference = player.State();
-  std::array<std::uint8_t, 8> stateCopy{};
-  player.DecodeAudio(input, sampleBlock.first(room), stateCopy);
-  if (U32(stateCopy.data()) != static_cast<std::uint32_t>(reference.stepIndex) ||
-      U32(stateCopy.data() + 4) != static_cast<std::uint32_t>(reference.prediction)) {
-    std::abort();
-  }
-  const std::size_t decoded = std::min(input.size(), room / 4);
-  for (std::size_t i = 0; i < decoded; ++i) {
-    for (int n = 0; n < 2; ++n) {
-      const std::int32_t nib = n == 0 ? input[i] & 15 : input[i] >> 4;
-      const auto expected = static_cast<std::uint16_t>(DecodeADPCMC(nib, &reference));
-      const std::size_t at = 4 * i + 2 * static_cast<std::size_t>(n);
-      if (sampleBlock[at] != (expected & 0xFF) || sampleBlock[at + 1] != (expected >> 8))
-        std::abort();
-    }
-  }
-  if (std::any_of(sampleBlock.begin() + static_cast<std::ptrdiff_t>(4 * decoded), sampleBlock.end(),
-                  [](std::uint8_t b) { return b != kCanary; }) ||
-      player.State().stepIndex != reference.stepIndex ||
-      player.State().prediction != reference.prediction || !InRange(player.State())) {
-    std::abort();
+  CWaveOutPlayer player;
+  Require(player.AllocateBuffers() && player.Open());
+  std::uint32_t writeSlot = 0;  // the compose thread's audio write index
+  std::uint32_t playSlot = 0;   // the audio-play thread's buffer and read index
+  std::size_t blocks = 0;
+  std::size_t at = kSetupBytes;
+  while (at + 2 <= size && blocks < kMaxBlocks) {
+    const std::size_t declared = data[at] | data[at + 1] << 8;
+    at += 2;
+    const std::size_t length = std::min(declared, size - at);
+    const std::span<const std::uint8_t> adpcm(data + at, length);
+    at += length;
+    ++blocks;
+    // The compose thread refuses a block whose samples would not fit a sample block.
+    if (length * 4 > CWaveOutPlayer::kBlockBytes)
+      continue;
+    DecodeBlock(player, writeSlot, adpcm);
+    writeSlot = (writeSlot + 1) % kDecodedRingSlots;
+    // The audio-play thread plays frame length * 4 - 256 bytes: four per ADPCM byte.
+    const auto bytes = static_cast<std::uint16_t>(length * 4);
+    if (bytes > 0)
+      Require(player.Play(playSlot, static_cast<std::uint16_t>(playSlot), bytes));
+    playSlot = (playSlot + 1) % kDecodedRingSlots;
   }
 
-  // The play of a block, with the audio-play thread's arguments (or ones out of range).
+  // The play of a block with the setup's arguments: refused when they lie outside the buffers.
+  const std::uint32_t slot = data[0];
+  const std::uint16_t block = data[1];
+  const auto playLength = static_cast<std::uint16_t>(data[2] | data[3] << 8);
   const bool fits = slot < CWaveOutPlayer::kBufferCount && block < CWaveOutPlayer::kBufferCount &&
                     playLength <= CWaveOutPlayer::kBlockBytes;
   if (player.Play(slot, block, playLength) && !fits)
     std::abort();
+  player.Close();
   return 0;
 }

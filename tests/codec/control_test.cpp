@@ -6,6 +6,7 @@
 
 #include "codec/mp4dec/context.h"
 #include "codec/mp4dec/mp4dec.h"
+#include "fakes/mpeg4_vol.h"
 #include "mp4dec_harness.h"
 
 namespace {
@@ -228,6 +229,37 @@ TEST(Mp4DecControl, SelectOutputCommandSwitchesTheConverter) {
                            flipped.output.begin() + (47 - row) * 256))
         << row;
   }
+}
+
+// The stream-info word packs 12 bits of each size: a size that fits keeps width << 12 | height;
+// one of 4096 or more is given as 4095, too large for every check, not as its low 12 bits. The
+// size itself, whole, comes from Mp4DecReadStreamSize.
+TEST(Mp4DecControl, StreamInfoOfALayerTooLargeForThePackedWordGivesTheLargestItHolds) {
+  struct Case {
+    std::int32_t width, height;
+    std::uint32_t packed;
+  };
+  for (const Case c :
+       {Case{352, 288, 1442080U}, Case{4095, 4095, 0xFFFFFFU}, Case{4096, 576, 0xFFF240U},
+        Case{4800, 576, 0xFFF240U}, Case{704, 4096, 0x2C0FFFU}, Case{8191, 8191, 0xFFFFFFU}}) {
+    const std::vector<std::uint8_t> layer = fakes::VideoObjectLayerOfSize(
+        static_cast<std::uint32_t>(c.width), static_cast<std::uint32_t>(c.height));
+    std::uint32_t info = 0;
+    EXPECT_EQ(Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(layer.data()), &info,
+                            static_cast<std::int32_t>(layer.size()), 0, 0),
+              kMp4DecOk);
+    EXPECT_EQ(info, c.packed) << c.width << "x" << c.height;
+    Mp4DecStreamSize size;
+    EXPECT_TRUE(Mp4DecReadStreamSize(layer.data(), static_cast<std::int32_t>(layer.size()), &size));
+    EXPECT_EQ(size.width, c.width);
+    EXPECT_EQ(size.height, c.height);
+  }
+  Mp4DecStreamSize untouched{7, 9};
+  const std::uint8_t vop[] = {0x00, 0x00, 0x01, 0xB6, 0x10, 0x20};
+  EXPECT_FALSE(Mp4DecReadStreamSize(vop, 6, &untouched));
+  EXPECT_FALSE(Mp4DecReadStreamSize(nullptr, 6, &untouched));
+  EXPECT_EQ(untouched.width, 7);
+  EXPECT_EQ(untouched.height, 9);
 }
 
 TEST(Mp4DecControl, LaterInitialisationLeavesTheZeroedTimeResolution) {

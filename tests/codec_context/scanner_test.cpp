@@ -12,6 +12,7 @@
 
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/context/stream_scanners.h"
+#include "fakes/mpeg4_vol.h"
 
 namespace {
 
@@ -283,6 +284,28 @@ TEST(ScanStreamTest, VideoObjectWithoutLayerEndsOnlyTheSizeScan) {
   EXPECT_EQ(ScanMpegStream(frame.data(), length, nullptr, nullptr, nullptr, nullptr, &vopType),
             kScanFoundVopType);
   EXPECT_EQ(vopType, 2u);
+}
+
+// A layer's size is 13 bits a side, the decoder's packed stream-info word 12: a size of 4096
+// or more is found whole (so that the size check sees it too large), never modulo 4096 (4800
+// would read as 704 and pass a check for 720).
+TEST(ScanStreamTest, LayerSizesOf4096OrMoreAreFoundWhole) {
+  struct Case {
+    std::uint32_t width, height;
+  };
+  for (const Case c : {Case{176, 144}, Case{720, 576}, Case{4095, 4095}, Case{4096, 576},
+                       Case{4800, 576}, Case{704, 4096}, Case{704, 4672}, Case{8191, 8191}}) {
+    const Bytes frame = Concat({PesHeader(42), fakes::KeyFrameHeadersOfSize(c.width, c.height)});
+    const auto copy = Exact(frame);
+    std::uint32_t width = 0, height = 0, vopType = 9;
+    EXPECT_EQ(CMpeg4DecoderContext::ScanStream(copy.get(), static_cast<std::int32_t>(frame.size()),
+                                               nullptr, &width, &height, nullptr, &vopType),
+              kScanFoundTimeStamp | kScanFoundPictureSize | kScanFoundVopType)
+        << c.width << "x" << c.height;
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(height, c.height);
+    EXPECT_EQ(vopType, kScanVopI);
+  }
 }
 
 TEST(ScanStreamTest, NullBufferAndNegativeLengthFindNothing) {

@@ -13,6 +13,7 @@
 #include "app/app_data.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/jpeg_frame/jpeg_frame.h"
+#include "fakes/mpeg4_vol.h"
 #include "fakes/stream_app_block.h"
 #include "fakes/stream_packets.h"
 #include "media/audio/wave_out_player.h"
@@ -252,6 +253,36 @@ TEST_F(ComposeTest, PicturesLargerThanTheClientCanShowAreDroppedAndToldOnce) {
   EXPECT_EQ(told[0].width, 65535);
   EXPECT_EQ(told[0].height, 65535);
   EXPECT_EQ(m_app.JPEGImageBufferSemaphore->Count(), 19u);
+}
+
+// A layer of 4096 or more a side is too large, as any above 720 x 576: dropped and told with its
+// own size. (Read modulo 4096, 4800 x 576 came through as 704 x 576, passed the size check and
+// gave a black picture with no message.)
+TEST_F(ComposeTest, LayerSizesBeyondTwelveBitsAreTooLargeNotWrapped) {
+  struct Told {
+    std::uint16_t width, height;
+  };
+  std::vector<Told> told;
+  m_setup.pictureTooLarge = [&](std::uint16_t w, std::uint16_t h) { told.push_back({w, h}); };
+  UseMpeg4(704, 576);
+  Start();
+  for (std::uint32_t i = 0; i < 2; ++i)
+    ASSERT_TRUE(
+        Receive(m_app, fakes::BuildFrame(fakes::kStreamIdMpeg4, 3003u * i,
+                                         fakes::KeyFrameHeadersOfSize(4800, 576), 32, false)));
+  const std::vector<ClipFrame> clip =
+      fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_704x576.m4v"));
+  ASSERT_FALSE(clip.empty());
+  ASSERT_TRUE(Receive(m_app, clip[0].frame));
+  Shown shown;
+  std::uint16_t read = 0;
+  ASSERT_TRUE(TakePicture(m_app, m_slots, 704 * 576 * 3, shown, read));
+  EXPECT_EQ(m_stats.tooLarge.load(), 2u);
+  EXPECT_EQ(m_stats.decodeErrors.load(), 0u);
+  EXPECT_EQ(m_stats.pictures.load(), 1u);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].width, 4800);
+  EXPECT_EQ(told[0].height, 576);
 }
 
 // A frame filed in the pre-record ring carries the local time of the compose thread's clock.

@@ -16,6 +16,7 @@
 #include "app/setting_ini.h"
 #include "fakes/sample_config.h"
 #include "fakes/stream_packets.h"
+#include "media/frame_assembler.h"
 #include "net/config_records.h"
 #include "platform/folders.h"
 
@@ -30,6 +31,11 @@ fs::path g_root;
 void PutU16(ByteVector& b, std::size_t v) {
   b.push_back(static_cast<std::uint8_t>(v & 0xFF));
   b.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+}
+
+void PutU24(ByteVector& b, std::size_t v) {
+  PutU16(b, v & 0xFFFF);
+  b.push_back(static_cast<std::uint8_t>((v >> 16) & 0xFF));
 }
 
 void Append(ByteVector& to, const ByteVector& bytes) {
@@ -80,7 +86,7 @@ ByteVector TcpSeed(std::uint8_t mode, const std::vector<ByteVector>& packets) {
   return seed;
 }
 
-// Compose: form, width, height, then each frame behind its kind and u16 length.
+// Compose: form, width, height, then each frame behind its kind and u24 length.
 struct ComposeFrame {
   bool audio;
   const ByteVector* bytes;
@@ -92,7 +98,7 @@ ByteVector ComposeSeed(std::uint8_t form, int width, int height,
   PutU16(seed, static_cast<std::size_t>(height));
   for (const ComposeFrame& f : frames) {
     seed.push_back(f.audio ? 1 : 0);
-    PutU16(seed, f.bytes->size());
+    PutU24(seed, f.bytes->size());
     Append(seed, *f.bytes);
   }
   return seed;
@@ -226,6 +232,13 @@ int main(int argc, char** argv) {
                      {true, &audio[1].frame}}));
   Write("compose", "mpeg4_704x576.bin",
         ComposeSeed(1, 704, 576, {{false, &clip704[0].frame}, {false, &clip704[1].frame}}));
+  // A key frame that fills a whole receive slot: its VOP followed by zero bytes (stuffing that
+  // holds no start code), as large a frame as a receiver places.
+  ByteVector stuffed = clip704[0].elementary;
+  stuffed.resize(kReceiveSlotBytes - 32, 0);
+  const ByteVector slotFull = fakes::BuildFrame(fakes::kStreamIdMpeg4, 0, stuffed, 32, false);
+  Write("compose", "mpeg4_704x576_slot_full.bin",
+        ComposeSeed(1, 704, 576, {{false, &slotFull}, {false, &clip704[1].frame}}));
   Write("compose", "jpeg_352x288_audio.bin",
         ComposeSeed(0, 352, 288,
                     {{false, &jpeg[0].frame}, {true, &audio[2].frame}, {false, &jpeg[1].frame}}));
@@ -237,19 +250,22 @@ int main(int argc, char** argv) {
   Write("decoder_context", "d1_720x576_refused_stream.bin",
         ContextSeed(720, 576, 0x00, 0x0F, 0, 0, First(clip704, 1)));
 
-  // Live audio: a block as the compose thread decodes it and the play thread plays it.
-  for (std::size_t i = 0; i < 2; ++i) {
+  // Live audio: blocks as the compose thread decodes them and the play thread plays them, from
+  // the start of the program (one block, then all three in turn).
+  for (std::size_t count = 1; count <= audio.size(); count += audio.size() - 1) {
     ByteVector seed;
-    PutU16(seed, 8192);
-    seed.push_back(static_cast<std::uint8_t>(i));
-    seed.push_back(static_cast<std::uint8_t>(i));
-    PutU16(seed, audio[i].elementary.size() * 4);
+    seed.push_back(static_cast<std::uint8_t>(count));
+    seed.push_back(static_cast<std::uint8_t>(count));
+    PutU16(seed, audio[0].elementary.size() * 4);
     const std::uint8_t state[8] = {50, 0, 0, 0, 0, 0, 0, 0};
     seed.insert(seed.end(), std::begin(state), std::end(state));
-    const std::uint8_t nibble[4] = {static_cast<std::uint8_t>(7 + i), 0, 0, 0};
+    const std::uint8_t nibble[4] = {static_cast<std::uint8_t>(6 + count), 0, 0, 0};
     seed.insert(seed.end(), std::begin(nibble), std::end(nibble));
-    Append(seed, audio[i].elementary);
-    Write("live_audio", "block_" + std::to_string(i) + ".bin", seed);
+    for (std::size_t i = 0; i < count; ++i) {
+      PutU16(seed, audio[i].elementary.size());
+      Append(seed, audio[i].elementary);
+    }
+    Write("live_audio", "blocks_" + std::to_string(count) + ".bin", seed);
   }
 
   // The configuration records as the fake server serves them.

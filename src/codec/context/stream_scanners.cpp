@@ -96,14 +96,16 @@ std::uint32_t ScanStartCodes(const std::uint8_t* buffer, std::int32_t length, Sc
       }
       break;
     } else if (id == kVideoObjectStartCodeId && withVideoObject) {
+      // The size whole: the packed stream-info word holds 12 bits of each, and a layer of
+      // 4096 or more must reach the size check as what it is (too large), not cut down.
       const std::int32_t start = p - 3;
-      std::uint32_t info = 0;
-      if (Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(buffer + start), &info,
-                        std::min(kStreamInfoBytes, length - start), 0, 0) != kMp4DecOk) {
+      Mp4DecStreamSize size;
+      if (!Mp4DecReadStreamSize(buffer + start, std::min(kStreamInfoBytes, length - start),
+                                &size)) {
         break;
       }
-      Put(out.width, (info >> 12) & 0xFFF);
-      Put(out.height, info & 0xFFF);
+      Put(out.width, static_cast<std::uint32_t>(size.width));
+      Put(out.height, static_cast<std::uint32_t>(size.height));
       flags |= kScanFoundPictureSize;
       p += kVideoObjectSkip;
     }

@@ -13,6 +13,7 @@
 #include "codec/mp4dec/mp4dec.h"
 #include "codec/mp4dec/output.h"
 #include "codec/mp4dec/padding.h"
+#include "codec/mp4dec/postfilter.h"
 #include "codec/mp4dec/vlc.h"
 #include "prim/prim_dispatch.h"
 
@@ -34,6 +35,31 @@ bool Aligned(const void* p, std::size_t alignment) {
 
 std::uint32_t FrameBufferBytes(std::uint32_t w, std::uint32_t h) {
   return (w + 64) * (h + 64) + 2 * ((w >> 1) + 64) * ((h >> 1) + 64);
+}
+
+// Where the post-filter's output planes lie in their buffer: Y (w x h) at 0, then U and V of
+// Mp4DecChromaSpan(w) x Mp4DecChromaSpan(h) each, which is w*h and w*h + w*h/4 for an even
+// size. The converters read the chroma of the last column and row of an odd size too.
+struct OutputPlaneLayout {
+  std::size_t u;
+  std::size_t v;
+  std::size_t bytes;
+};
+
+OutputPlaneLayout OutputPlanesOf(std::int32_t width, std::int32_t height) {
+  const std::size_t luma = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const std::size_t chroma = static_cast<std::size_t>(Mp4DecChromaSpan(width)) *
+                             static_cast<std::size_t>(Mp4DecChromaSpan(height));
+  return {luma, luma + chroma, luma + 2 * chroma};
+}
+
+// The output-plane count: w*h + 2((w*h) >> 1), which holds the three planes for every size but
+// one luma row or column of an odd length (1 x 1 gives 1 byte for 3); those get what the planes
+// take.
+std::uint32_t OutputPlaneBytes(std::uint32_t w, std::uint32_t h) {
+  const std::size_t placed =
+      OutputPlanesOf(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)).bytes;
+  return std::max(w * h + 2 * ((w * h) >> 1), static_cast<std::uint32_t>(placed));
 }
 
 void LoadTables(Mp4DecTables& tables) {
@@ -135,12 +161,10 @@ void Mp4DecSetupPlanes(Mp4DecInstance& inst) {
   PlacePlanes(ctx.geometry, inst.frameBuffer1, inst.referenceBase, inst.referenceOrigin);
   ctx.frameToggle = 1;
   ctx.lastDecodedBuffer = 1;
-  const std::ptrdiff_t lumaBytes =
-      static_cast<std::ptrdiff_t>(ctx.geometry.width) * ctx.geometry.height;
+  const OutputPlaneLayout planes = OutputPlanesOf(ctx.geometry.width, ctx.geometry.height);
   inst.outputPlane[0] = inst.outputPlaneBuffer;
-  inst.outputPlane[1] = inst.outputPlaneBuffer ? inst.outputPlaneBuffer + lumaBytes : nullptr;
-  inst.outputPlane[2] =
-      inst.outputPlaneBuffer ? inst.outputPlaneBuffer + lumaBytes + lumaBytes / 4 : nullptr;
+  inst.outputPlane[1] = inst.outputPlaneBuffer ? inst.outputPlaneBuffer + planes.u : nullptr;
+  inst.outputPlane[2] = inst.outputPlaneBuffer ? inst.outputPlaneBuffer + planes.v : nullptr;
 }
 
 void Mp4DecResetState(Mp4DecInstance& inst) {
@@ -336,10 +360,27 @@ std::int32_t Mp4DecDecodeFrame(Mp4DecInstance& inst, const Mp4DecFrameIo& io) {
   return kMp4DecOk;
 }
 
+// A size of 4096 or more does not fit its 12 bits: it is given as the largest value they hold,
+// never as the size modulo 4096 (4800 would read as 704 and pass a check for 720).
+std::uint32_t PackedField(std::int32_t value) {
+  return static_cast<std::uint32_t>(std::min(value, kMp4DecStreamInfoFieldMax));
+}
+
 std::int32_t Mp4DecGetStreamInfo(const std::uint8_t* input, std::int32_t length,
                                  std::uint32_t* info) {
-  if (input == nullptr || info == nullptr || length <= 0) {
+  Mp4DecStreamSize size;
+  if (info == nullptr || !Mp4DecReadStreamSize(input, length, &size)) {
     return kMp4DecRefused;
+  }
+  *info = PackedField(size.width) << 12 | PackedField(size.height);
+  return kMp4DecOk;
+}
+
+}  // namespace
+
+bool Mp4DecReadStreamSize(const std::uint8_t* input, std::int32_t length, Mp4DecStreamSize* size) {
+  if (input == nullptr || size == nullptr || length <= 0) {
+    return false;
   }
   Mp4BitReader reader;
   reader.Init(std::span<const std::uint8_t>(
@@ -347,13 +388,11 @@ std::int32_t Mp4DecGetStreamInfo(const std::uint8_t* input, std::int32_t length,
   std::int32_t width = 0;
   std::int32_t height = 0;
   if (Mp4DecParseStreamInfo(reader, &width, &height) == 0) {
-    return kMp4DecRefused;
+    return false;
   }
-  *info = (static_cast<std::uint32_t>(width) << 12) | static_cast<std::uint32_t>(height);
-  return kMp4DecOk;
+  *size = {width, height};
+  return true;
 }
-
-}  // namespace
 
 std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p1, void* p2,
                            std::int32_t width, std::int32_t height, std::int32_t flag) {
@@ -376,7 +415,7 @@ std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p
       const auto uh = static_cast<std::uint32_t>(h);
       sizes->frameBuffer0 = FrameBufferBytes(uw, uh);
       sizes->frameBuffer1 = FrameBufferBytes(uw, uh);
-      sizes->outputPlanes = uw * uh + 2 * ((uw * uh) >> 1);
+      sizes->outputPlanes = OutputPlaneBytes(uw, uh);
       sizes->context = kMp4DecContextBytes;
       sizes->tables = kMp4DecTablesBytes;
       sizes->bitReader = kMp4DecBitReaderBytes;

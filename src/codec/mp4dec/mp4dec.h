@@ -93,12 +93,26 @@ struct Mp4DecFrameIo {
 //           (0: each VOP predicted from the one before; 1: from the last I-VOP).
 //   0x10000, 0x20000: nothing.
 //   0x40000 p1 = Mp4DecInstance*: select the converter of the instance's output mode.
-//   0x80000 p1 = stream bytes, p2 = std::uint32_t* (receives width << 12 | height);
+//   0x80000 p1 = stream bytes, p2 = std::uint32_t* (receives width << 12 | height, each
+//           at most kMp4DecStreamInfoFieldMax: a larger one is given as that maximum);
 //           `width` carries how many bytes of p1 are readable (at most 256 are read).
 //   other   p1 = Mp4DecFrameIo*, p2 = Mp4DecInstance*: decode one frame.
 // width and height are taken as 16-bit values.
 std::int32_t Mp4DecControl(std::uintptr_t handle, std::uint32_t command, void* p1, void* p2,
                            std::int32_t width, std::int32_t height, std::int32_t flag);
+
+// The picture size of a stream's video object layer, as command 0x80000 finds it, whole: the
+// packed word holds 12 bits of each (a size of 4096 or more is given there as 4095, which no
+// size check passes). Reads at most 256 of the `length` bytes at `input`, which start at a
+// video object start code. False, and `size` untouched, when no rectangular VOL size is there.
+struct Mp4DecStreamSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+bool Mp4DecReadStreamSize(const std::uint8_t* input, std::int32_t length, Mp4DecStreamSize* size);
+
+// The largest width and height the packed stream-info word holds.
+inline constexpr std::int32_t kMp4DecStreamInfoFieldMax = 0xFFF;
 
 // Bytes a converted picture needs in the output buffer for a mode (0 for a mode outside
 // 1..11): modes 1, 5, 9: 3wh; 4, 8: 4wh; 6, 7, 10, 11: 2wh; 2: 2 * stride * h;

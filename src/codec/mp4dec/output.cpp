@@ -385,7 +385,7 @@ void Mp4DecOutputFrame(Mp4DecInstance& inst, std::uint8_t* const origins[3], std
     Mp4DecPostFilter(origins, g.paddedLumaWidth, inst.outputPlane, g.width, g.width, g.height,
                      &ctx.quantMap[1][1], kQuantMapColumns, ctx.postFilterStrength);
     ctx.converter(inst.outputPlane[0], g.width, inst.outputPlane[1], inst.outputPlane[2],
-                  g.width / 2, output, g.width, g.height * ctx.orientation, stride,
+                  Mp4DecChromaSpan(g.width), output, g.width, g.height * ctx.orientation, stride,
                   inst.outputPlaneBuffer);
     return;
   }

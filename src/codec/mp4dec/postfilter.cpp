@@ -160,11 +160,15 @@ void Mp4DecPostFilter(const std::uint8_t* const source[3], std::ptrdiff_t source
                                   destinationStride, qpRow);
     }
   }
+  const std::ptrdiff_t chromaSourceStride = sourceStride / 2;
+  const std::ptrdiff_t chromaStride = Mp4DecChromaSpan(static_cast<int>(destinationStride));
+  const int chromaWidth = Mp4DecChromaSpan(width);
+  const int chromaHeight = Mp4DecChromaSpan(height);
   for (int p = 1; p < 3; ++p) {
-    for (int y = 0; y < height / 2; y += 4) {
-      Mp4DecCopyRows(source[p] + y * (sourceStride / 2), sourceStride / 2,
-                     destination[p] + y * (destinationStride / 2), destinationStride / 2, width / 2,
-                     std::min(4, height / 2 - y));
+    for (int y = 0; y < chromaHeight; y += 4) {
+      Mp4DecCopyRows(source[p] + y * chromaSourceStride, chromaSourceStride,
+                     destination[p] + y * chromaStride, chromaStride, chromaWidth,
+                     std::min(4, chromaHeight - y));
     }
   }
 }
