@@ -258,6 +258,46 @@ TEST_F(ApplyTest, RefusedValuesShowTheirMessageOnTheirPageAndSendNothing) {
          return s.m_NetworkPage;
        },
        "Fill in all four parts of the address."},
+      {"gateway typed as 192.168.1.300",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         QLineEdit* part =
+             Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_GATEWAY)->Field(3);
+         part->clear();
+         QTest::keyClicks(part, "300");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 0 to 255."},
+      {"gateway part 300 behind the DHCP choice",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_GATEWAY)
+             ->Field(3)
+             ->setText("300");
+         Ctl<QAbstractButton>(s.m_NetworkPage, NetworkConfigPage::IDC_DHCP)->click();
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 0 to 255."},
+      {"server address part 256",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_SERVER_IP)
+             ->Field(1)
+             ->setText("256");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 0 to 255."},
+      {"net mask part 999",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Ctl<ui::IpAddressCtrl>(s.m_NetworkPage, NetworkConfigPage::IDC_NET_MASK)
+             ->Field(0)
+             ->setText("999");
+         return s.m_NetworkPage;
+       },
+       "Enter a whole number from 0 to 255."},
+      {"dns server part 300",
+       [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
+         Ctl<ui::IpAddressCtrl>(s.m_DnsPage, CDNSPage::IDC_DNS_SERVER)->Field(2)->setText("300");
+         return s.m_DnsPage;
+       },
+       "Enter a whole number from 0 to 255."},
       {"empty ftp port",
        [](CSysConfPropSheet& s) -> ui::CPropertyPage& {
          Type(s.m_FtpPage, FTPPropertyPage::IDC_PORT, "");

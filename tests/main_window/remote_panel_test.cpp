@@ -641,7 +641,8 @@ TEST_F(HeldPanelTest, CloseEndsTheWindowWhileAKeysRequestWaits) {
 }
 
 // A server that does not answer collects no presses: what waits behind a refused request is
-// dropped and the failure shows once; beyond the queue's room a press is dropped at once.
+// dropped and the failure shows once; beyond the queue's room a press is dropped at once and
+// says so as a refused send does (4065), each time.
 TEST_F(HeldPanelTest, KeysBehindARefusedRequestAreDroppedWithOneMessage) {
   CKavelinDlg& window = OpenConnected();
   window.OnCommand(8250);
@@ -651,8 +652,9 @@ TEST_F(HeldPanelTest, KeysBehindARefusedRequestAreDroppedWithOneMessage) {
     window.OnCommand(8251);
   EXPECT_EQ(window.Requests().Waiting(), room);
   EXPECT_EQ(window.Requests().Dropped(), 3u);
+  EXPECT_EQ(box->Count(), 3u);
   held.Release(203);
-  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+  EXPECT_EQ(Messages(), std::vector<std::string>(4, Text(4065)));
   EXPECT_EQ(held.Arrived(), 1);
   EXPECT_EQ(window.Requests().Dropped(), 3u + room);
   // The next press goes out again, in the order pressed.
@@ -662,7 +664,95 @@ TEST_F(HeldPanelTest, KeysBehindARefusedRequestAreDroppedWithOneMessage) {
   EXPECT_EQ(Rs485Targets(), (std::vector<std::string>{Rs485Target("05ffc001017f0132"),
                                                       Rs485Target("05ffc001037f0132"),
                                                       Rs485Target("05ffc001017f0132")}));
+  EXPECT_EQ(Messages(), std::vector<std::string>(4, Text(4065)));
+}
+
+// PTZ control on port 1 (a type-16 recorder, id 2) behind key requests the server holds.
+class HeldPtzTest : public HeldPanelTest {
+ protected:
+  CKavelinDlg& OpenHeld() {
+    CKavelinDlg& window = OpenConnected({.deviceCode = '2', .type1 = 2, .type2 = 16});
+    g_lpApp->m_abyChannelPtzNumber[1] = 3;
+    window.OnCommand(8250);  // CH 1 on port 0, held by the server
+    EXPECT_TRUE(held.WaitArrived(1));
+    window.OnChannelButton(IDC_CHANNEL_DVR + 2);
+    return window;
+  }
+  void Answer(int result, int number) {
+    runner->ScriptHandler(QStringLiteral("CSelectPTZDlg"), [result, number](ui::UiDialog& d) {
+      static_cast<CSelectPTZDlg&>(d).m_nSelectNo = number;
+      return result;
+    });
+  }
+  struct PortState {
+    std::uint32_t flag;
+    std::uint8_t type;
+    std::uint8_t number;
+    std::uint8_t hotPointMode;
+    int button;
+    bool operator==(const PortState&) const = default;
+  };
+  static PortState StateOf(CKavelinDlg& window) {
+    return {g_lpApp->m_abPtzControl[1].load(), g_lpApp->m_SettingINI.m_byChannel2Device,
+            g_lpApp->m_abyChannelPtzNumber[1].load(), g_lpApp->m_byHotPointMode.load(),
+            window.Button(8312)->CurrentState()};
+  }
+};
+
+// A PTZ CONTROL press that finds the queue full never reaches the camera: the window stays
+// out of PTZ control, and the press says so as a refused send does (4065, the cross on the
+// next two frames).
+TEST_F(HeldPtzTest, APressThatFindsTheQueueFullChangesNothingAndSaysSo) {
+  CKavelinDlg& window = OpenHeld();
+  for (std::size_t i = 0; i < DeviceRequestQueue::kMaxWaiting; ++i)
+    window.OnCommand(8251);
+  const PortState before = StateOf(window);
+  EXPECT_EQ(before, (PortState{0, 16, 3, 1, 0}));
+  g_lpApp->m_wMarkCount = 0;
+  Answer(1, 2);
+  window.OnPtzControl();
+  EXPECT_EQ(StateOf(window), before);
+  EXPECT_EQ(g_lpApp->m_wMarkCount, 2);
+  EXPECT_EQ(box->Count(), 1u);
+  EXPECT_EQ(window.Requests().Dropped(), 1u);
+  held.Open();
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+  EXPECT_EQ(held.Arrived(), 1 + static_cast<int>(DeviceRequestQueue::kMaxWaiting));
+  EXPECT_EQ(StateOf(window), before);
+}
+
+// Presses that wait behind a request the server refuses never go: each is undone, latest
+// first, and the refusal's own message is the only one.
+TEST_F(HeldPtzTest, PressesDroppedBehindARefusedRequestAreUndone) {
+  CKavelinDlg& window = OpenHeld();
+  const PortState before = StateOf(window);
+  Answer(1, 2);
+  window.OnPtzControl();  // enters PTZ control with number 2
+  EXPECT_EQ(StateOf(window), (PortState{1, 17, 2, 2, 1}));
+  Answer(1, 4);
+  window.OnPtzControl();  // a new number, inside
+  EXPECT_EQ(StateOf(window), (PortState{1, 17, 4, 2, 1}));
+  EXPECT_EQ(window.Requests().Waiting(), 2u);
+  held.Release(203);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+  EXPECT_EQ(StateOf(window), before);
+  EXPECT_EQ(g_lpApp->m_abySavedDeviceType[1], 0);
+  EXPECT_EQ(held.Arrived(), 1);
+}
+
+// What changed the port after a press that is then dropped stands: the undo leaves it.
+TEST_F(HeldPtzTest, AChangeMadeAfterADroppedPressStands) {
+  CKavelinDlg& window = OpenHeld();
+  Answer(1, 2);
+  window.OnPtzControl();
+  // PTZ control ends without a request while the press waits.
+  platform::PostMessage(window.Handle(), WM_UPDATEPTZCONTROL, 0, 0);
+  ProcessEvents();
+  const PortState left = StateOf(window);
+  EXPECT_EQ(left, (PortState{0, 16, 2, 1, 0}));
+  held.Release(203);
+  EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
+  EXPECT_EQ(StateOf(window), left);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QTest>
 
 #include "ui/common/combo_box.h"
 #include "ui/common/ip_address_ctrl.h"
@@ -104,6 +105,25 @@ TEST(IpAddressCtrl, NumberWithTheFirstOctetMostSignificant) {
   EXPECT_TRUE(ip.IsBlank());
   EXPECT_EQ(ui::IpAddressText(0x0A000001u), "10.0.0.1");
   EXPECT_EQ(ui::IpAddressText(0xFFFFFFFFu), "255.255.255.255");
+}
+
+// A box takes three digits, so a number above 255 can be typed: it is found, not read as 255
+// unnoticed.
+TEST(IpAddressCtrl, ATypedPartAbove255IsFound) {
+  ui::IpAddressCtrl ip;
+  ip.SetAddress(192, 168, 1, 1);
+  EXPECT_EQ(ip.OutOfRangeField(), -1);
+  ip.Field(3)->clear();
+  QTest::keyClicks(ip.Field(3), "300");
+  ASSERT_EQ(ip.Field(3)->text(), "300");
+  EXPECT_EQ(ip.OutOfRangeField(), 3);
+  ip.Field(1)->setText("256");
+  EXPECT_EQ(ip.OutOfRangeField(), 1);
+  ip.Field(1)->setText("255");
+  ip.Field(3)->setText("0");
+  EXPECT_EQ(ip.OutOfRangeField(), -1);
+  ip.Field(0)->clear();
+  EXPECT_EQ(ip.OutOfRangeField(), -1);
 }
 
 class FixedWorkArea final : public ui::IWorkArea {

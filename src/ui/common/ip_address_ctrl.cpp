@@ -52,6 +52,15 @@ int IpAddressCtrl::GetAddress(std::uint32_t& address) const {
   return filled;
 }
 
+int IpAddressCtrl::OutOfRangeField() const {
+  for (std::size_t i = 0; i < m_fields.size(); ++i) {
+    const QString text = m_fields[i]->text().trimmed();
+    if (!text.isEmpty() && text.toInt() > 255)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
 bool IpAddressCtrl::IsBlank() const {
   for (QLineEdit* field : m_fields) {
     if (!field->text().trimmed().isEmpty())

@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QThread>
+#include <optional>
 
 #include "ui/common/string_table.h"
 
@@ -47,6 +49,59 @@ std::vector<ButtonChoice> ButtonsOf(std::uint32_t flags) {
   }
 }
 
+// The keys that end a box: Enter and Return (the default button), Escape, and Space (the
+// button with the focus).
+bool EndsBox(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape ||
+         key == Qt::Key_Space;
+}
+
+// A box ends by a key only when that key went down and came up again while the box was up: a
+// press the keyboard repeats, or a key already down when the box came (held, or stuck since
+// an earlier window, as after a synthetic press without its release), ends it no more than
+// once, and never the box that comes after it. The press is held back until its release and
+// then given to the box as it came.
+class EndingKeyGate final : public QObject {
+ public:
+  explicit EndingKeyGate(QWidget& box) {
+    box.installEventFilter(this);
+    for (QWidget* child : box.findChildren<QWidget*>())
+      child->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (m_bReplaying || (type != QEvent::KeyPress && type != QEvent::KeyRelease))
+      return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (!EndsBox(key->key()))
+      return false;
+    if (type == QEvent::KeyPress) {
+      if (!key->isAutoRepeat() && !m_down)
+        m_down = Down{key->key(), key->modifiers(), key->text()};
+      return true;
+    }
+    if (key->isAutoRepeat() || !m_down || m_down->key != key->key())
+      return true;
+    const Down down = *m_down;
+    m_down.reset();
+    QKeyEvent press(QEvent::KeyPress, down.key, down.modifiers, down.text);
+    m_bReplaying = true;
+    QCoreApplication::sendEvent(watched, &press);
+    m_bReplaying = false;
+    return false;  // the release goes on (Space clicks a button on it)
+  }
+
+ private:
+  struct Down {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+  };
+  std::optional<Down> m_down;
+  bool m_bReplaying = false;
+};
+
 }  // namespace
 
 int QtMessageBox::Show(std::string_view text, std::string_view caption, std::uint32_t flags) {
@@ -73,6 +128,7 @@ int QtMessageBox::ShowOnGuiThread(QPointer<QWidget> parent, const QString& text,
   for (const ButtonChoice& choice : choices)
     box.addButton(choice.button);
   box.setDefaultButton(choices.front().button);
+  EndingKeyGate gate(box);
   box.exec();
   const auto clicked = box.standardButton(box.clickedButton());
   for (const ButtonChoice& choice : choices) {

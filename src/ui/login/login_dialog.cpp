@@ -196,9 +196,11 @@ void LoginDialog::OnCancel() {
 }
 
 void LoginDialog::keyPressEvent(QKeyEvent* event) {
-  // Enter anywhere in the window is Connect, and never reaches a default button.
+  // Enter anywhere in the window is Connect, and never reaches a default button. A key held
+  // down (or stuck) starts one login, not one per repeat of the keyboard.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
+    if (!event->isAutoRepeat())
+      platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
     event->accept();
     return;
   }

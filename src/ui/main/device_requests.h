@@ -5,7 +5,9 @@
 //
 // A server that does not answer must not collect presses: a request that fails drops the
 // requests waiting behind it (its completion shows the failure message, once), and at most
-// kMaxWaiting wait; a request asked beyond them is dropped.
+// kMaxWaiting wait; a request asked beyond them is dropped. A dropped request never runs: its
+// `dropped` handler hears why, so that the window undoes what the press changed and, where no
+// other message tells of it, says that the request did not go.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,20 @@
 
 namespace mainwin {
 
+// Why a request never ran.
+enum class DropCause {
+  kFull,           // kMaxWaiting requests waited already when it was pushed
+  kNoThread,       // no thread could be made for it
+  kBehindFailure,  // a request before it failed (or found no thread), and that one tells
+  kStopped,        // the queue was stopped, before or after the push
+};
+
+// Whether a drop of this cause is the user's only news of it: no failure message of another
+// request covers it, and the window is not ending.
+constexpr bool DropIsUntold(DropCause cause) {
+  return cause == DropCause::kFull || cause == DropCause::kNoThread;
+}
+
 class DeviceRequestQueue {
  public:
   static constexpr std::size_t kMaxWaiting = 8;
@@ -27,12 +43,13 @@ class DeviceRequestQueue {
   // Queues send (run on the worker) and its completion done (GUI thread). failed tells, from
   // the result, whether the requests waiting behind are dropped. A request that is dropped
   // (the queue is full, or one before it failed, or the queue was stopped) never runs;
-  // `dropped`, when given, is called instead, on the GUI thread. False when it was dropped at
-  // once.
+  // `dropped`, when given, is called instead, on the GUI thread, with the cause. Requests
+  // dropped together are told latest first, so that each can undo what its press changed in
+  // the reverse order of the presses. False when it was dropped at once (dropped has run).
   template <typename Result>
   bool Push(std::string name, std::function<Result(const platform::StopToken&)> send,
             std::function<bool(const Result&)> failed, std::function<void(Result)> done,
-            std::function<void()> dropped = {}) {
+            std::function<void(DropCause)> dropped = {}) {
     return Queue({std::move(name),
                   [send = std::move(send), failed = std::move(failed),
                    done = std::move(done)](const platform::StopToken& stop) {
@@ -44,8 +61,9 @@ class DeviceRequestQueue {
   }
 
   // The window's end: the request in flight is cut and the waiting ones are dropped; none of
-  // their completions runs after this.
+  // their completions runs after this, and a request pushed later is dropped at once.
   void Stop(std::uint32_t timeoutMs);
+  bool Stopped() const { return m_bStopped; }
   // A request is on its way or waiting.
   bool Pending() const { return m_worker.IsRunning() || !m_waiting.empty(); }
   std::size_t Waiting() const { return m_waiting.size(); }
@@ -61,19 +79,22 @@ class DeviceRequestQueue {
   struct Request {
     std::string name;
     std::function<Outcome(const platform::StopToken&)> run;
-    std::function<void()> dropped;
+    std::function<void(DropCause)> dropped;
   };
 
   bool Queue(Request request);
-  // Drops the waiting requests, telling each that wants to know.
-  void DropWaiting();
-  void Drop(Request& request);
-  void StartNext();
+  // Drops the waiting requests, latest first, telling each that wants to know.
+  void DropWaiting(DropCause cause);
+  void Drop(Request& request, DropCause cause);
+  // Starts the first waiting request when none runs. False when no thread could be made: that
+  // request and the ones behind it are dropped.
+  bool StartNext();
   void OnRequestDone(const Outcome& outcome);
 
   ui::Worker m_worker;
   std::deque<Request> m_waiting;
   std::size_t m_nDropped = 0;
+  bool m_bStopped = false;
 };
 
 }  // namespace mainwin

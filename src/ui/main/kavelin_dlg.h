@@ -236,12 +236,28 @@ class CKavelinDlg : public ui::UiDialog {
   void LeavePtzControl(std::size_t port);
   // The "/RS485Cmd.cgi" request of a command the panel builds itself (PTZ control, hot point).
   static net::Rs485Request PanelCommandRequest(std::span<const std::uint8_t> command);
+  // What PTZ control and its press change of a port, compared and put back as one.
+  struct PtzPortState {
+    std::uint32_t control = 0;
+    std::uint8_t deviceType = 0;
+    std::uint8_t savedType = 0;
+    std::uint8_t ptzNumber = 0;
+    std::uint8_t hotPointMode = 0;
+    std::uint32_t hotPointOn = 0;
+    bool operator==(const PtzPortState&) const = default;
+  };
+  PtzPortState PtzStateOf(std::size_t port);
+  void RestorePtzState(std::size_t port, const PtzPortState& state);
   // Queues a device request; done gets the sender's result on the GUI thread. A refused or
-  // unanswered request drops the ones waiting behind it.
+  // unanswered request drops the ones waiting behind it. A request that never goes calls
+  // dropped instead; without one, a drop nothing else tells of shows message 4065 as a
+  // refused send does.
   void QueueDeviceRequest(const char* name, net::Rs485Request request,
-                          std::function<void(int result)> done);
+                          std::function<void(int result)> done,
+                          std::function<void(mainwin::DropCause)> dropped = {});
   // A key's or the power key's prepared command: its message when nothing goes, else the
-  // request, with message 4065 when it fails; then `after` runs (on every answer).
+  // request, with message 4065 when it fails or is dropped; then `after` runs (on every
+  // answer, never for a request that did not go).
   void QueueDeviceCommand(const char* name, net::PreparedRs485 prepared,
                           std::function<void()> after = {});
   // The image-adjust record fetched (or not): the dialog runs with it.

@@ -122,7 +122,12 @@ void CKavelinDlg::OnImageAdjust() {
       [fetch = m_engine.fetchImageRecord](const platform::StopToken& stop) { return fetch(stop); },
       [](const std::optional<ImgRecord>& fetched) { return !fetched; },
       [this](std::optional<ImgRecord> fetched) { OnImageRecordFetched(fetched); },
-      [this] { m_bFetchingImage = false; });
+      [this](DropCause cause) {
+        m_bFetchingImage = false;
+        // As a failed fetch says.
+        if (DropIsUntold(cause))
+          ui::MessageBoxById(ui::kMsgGetConfigError);
+      });
 }
 
 void CKavelinDlg::OnImageRecordFetched(const std::optional<ImgRecord>& fetched) {
@@ -151,6 +156,10 @@ void CKavelinDlg::QueueImageRecord(const ImgRecord& record) {
       [](const int& result) { return result != 1; },
       [](int result) {
         if (result != 1)
+          platform::ShowMessageBox(CImageAdjustDlg::kSendFailedText);
+      },
+      [](DropCause cause) {
+        if (DropIsUntold(cause))
           platform::ShowMessageBox(CImageAdjustDlg::kSendFailedText);
       });
 }

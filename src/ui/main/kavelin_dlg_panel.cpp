@@ -2,6 +2,8 @@
 // table), TURBO, the power key, PTZ control with its selection dialog, and the hot point. Every
 // request is made ready here and sent on the window's request queue, one at a time in the order
 // pressed; its answer comes back here, where the failure message shows.
+#include <array>
+
 #include "app/app_data.h"
 #include "app/trace.h"
 #include "net/cgi_url.h"
@@ -55,12 +57,19 @@ net::Rs485Request CKavelinDlg::PanelCommandRequest(std::span<const std::uint8_t>
 }
 
 void CKavelinDlg::QueueDeviceRequest(const char* name, net::Rs485Request request,
-                                     std::function<void(int result)> done) {
+                                     std::function<void(int result)> done,
+                                     std::function<void(DropCause)> dropped) {
+  if (!dropped) {
+    dropped = [](DropCause cause) {
+      if (DropIsUntold(cause))
+        net::ShowNetMessage(net::kMsgSendCommandFailed);
+    };
+  }
   m_requests.Push<int>(
       name,
       [send = m_engine.sendDeviceRequest, request = std::move(request)](
           const platform::StopToken& stop) { return send(request, stop); },
-      [](const int& result) { return result != 1; }, std::move(done));
+      [](const int& result) { return result != 1; }, std::move(done), std::move(dropped));
 }
 
 void CKavelinDlg::QueueDeviceCommand(const char* name, net::PreparedRs485 prepared,
@@ -164,6 +173,27 @@ void CKavelinDlg::LeavePtzControl(std::size_t port) {
   }
 }
 
+CKavelinDlg::PtzPortState CKavelinDlg::PtzStateOf(std::size_t port) {
+  const CAppData& app = *g_lpApp;
+  return {app.m_abPtzControl[port].load(),       PortDeviceType(port),
+          app.m_abySavedDeviceType[port].load(), app.m_abyChannelPtzNumber[port].load(),
+          app.m_byHotPointMode.load(),           app.m_bHotPointOn.load()};
+}
+
+void CKavelinDlg::RestorePtzState(std::size_t port, const PtzPortState& state) {
+  CAppData& app = *g_lpApp;
+  app.m_abPtzControl[port] = state.control;
+  PortDeviceType(port) = state.deviceType;
+  app.m_abySavedDeviceType[port] = state.savedType;
+  app.m_abyChannelPtzNumber[port] = state.ptzNumber;
+  app.m_byHotPointMode = state.hotPointMode;
+  app.m_bHotPointOn = state.hotPointOn;
+  if (port == SelectedPort()) {
+    ShowTwoWordTip(IDC_PTZ_CONTROL, state.control != 0);
+    SetButtonState(IDC_PTZ_CONTROL, state.control != 0 ? 1 : 0);
+  }
+}
+
 void CKavelinDlg::OnPtzControl() {
   if (!g_lpApp)
     return;
@@ -180,6 +210,7 @@ void CKavelinDlg::OnPtzControl() {
     SetButtonState(IDC_PTZ_CONTROL, inPtzControl ? 1 : 0);
     return;
   }
+  const PtzPortState before = PtzStateOf(port);
   std::uint8_t selector = 0;
   if (!inPtzControl || result == ui::IDOK) {
     if (!IsValidPtzNumber(select.m_nSelectNo)) {
@@ -204,17 +235,32 @@ void CKavelinDlg::OnPtzControl() {
   } else {
     return;
   }
+  const PtzPortState after = PtzStateOf(port);
   const PtzControlBytes command =
       PtzControlCommand(app.m_abyChannelDeviceId[port].load(), Authority(), selector);
-  QueueDeviceRequest("PtzControl", PanelCommandRequest(command), [this](int result) {
-    if (result == 1) {
-      RefreshPanelButtons();
-    } else {
-      if (g_lpApp)
-        g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-      ui::MessageBoxById(ui::kMsgSendCommandFailed);
-    }
-  });
+  QueueDeviceRequest(
+      "PtzControl", PanelCommandRequest(command),
+      [this](int result) {
+        if (result == 1) {
+          RefreshPanelButtons();
+        } else {
+          if (g_lpApp)
+            g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
+          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+        }
+      },
+      [this, port, before, after](DropCause cause) {
+        if (!g_lpApp)
+          return;
+        // The camera never got the command: the port is as it was before the press, unless
+        // something changed it since (that change stands).
+        if (PtzStateOf(port) == after)
+          RestorePtzState(port, before);
+        if (DropIsUntold(cause)) {
+          g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
+          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+        }
+      });
 }
 
 void CKavelinDlg::OnUpdatePtzControlButton() {
@@ -257,16 +303,30 @@ void CKavelinDlg::OnHotPointClick() {
   const std::optional<std::uint8_t> cell = HotPointCell(area, x, y);
   if (!cell)
     return;
-  app.m_wMarkX = static_cast<std::uint16_t>(x - area.left);
-  app.m_wMarkY = static_cast<std::uint16_t>(y - area.top);
+  const std::array<std::uint16_t, 2> markBefore{app.m_wMarkX.load(), app.m_wMarkY.load()};
+  const std::array<std::uint16_t, 2> mark{static_cast<std::uint16_t>(x - area.left),
+                                          static_cast<std::uint16_t>(y - area.top)};
+  app.m_wMarkX = mark[0];
+  app.m_wMarkY = mark[1];
   const std::size_t port = SelectedPort();
   const HotPointBytes command =
       HotPointCommand(app.m_abyChannelDeviceId[port].load(), Authority(), *cell);
-  QueueDeviceRequest("HotPoint", PanelCommandRequest(command), [](int result) {
-    if (result != 1) {
-      ui::MessageBoxById(ui::kMsgSendCommandFailed);
-    } else if (g_lpApp) {
-      g_lpApp->m_wMarkCount = kMarkFramesAfterHotPoint;
-    }
-  });
+  QueueDeviceRequest(
+      "HotPoint", PanelCommandRequest(command),
+      [](int result) {
+        if (result != 1) {
+          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+        } else if (g_lpApp) {
+          g_lpApp->m_wMarkCount = kMarkFramesAfterHotPoint;
+        }
+      },
+      [markBefore, mark](DropCause cause) {
+        // The cross stays where the last click that went put it.
+        if (g_lpApp && g_lpApp->m_wMarkX.load() == mark[0] && g_lpApp->m_wMarkY.load() == mark[1]) {
+          g_lpApp->m_wMarkX = markBefore[0];
+          g_lpApp->m_wMarkY = markBefore[1];
+        }
+        if (DropIsUntold(cause))
+          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+      });
 }

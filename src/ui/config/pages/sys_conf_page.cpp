@@ -196,6 +196,15 @@ void ExchangeAddress(ui::DataExchange& dx, ui::ControlRegistry& controls, int id
     address->SetAddress(value);
     return;
   }
+  // A part above 255 is refused as a number out of its range is, not cut to 255.
+  if (const int field = address->OutOfRangeField(); field >= 0) {
+    dx.Fail(id, QStringLiteral("Enter a whole number from 0 to 255."));
+    if (address->isEnabled()) {
+      address->Field(field)->setFocus();
+      address->Field(field)->selectAll();
+    }
+    return;
+  }
   std::uint32_t read = 0;
   if (address->GetAddress(read) != 4 && address->isEnabled()) {
     dx.Fail(id, QStringLiteral("Fill in all four parts of the address."));

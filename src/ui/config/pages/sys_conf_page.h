@@ -59,8 +59,9 @@ QGroupBox* NewGroup(ui::ControlRegistry& controls, int id, const QString& title,
 ui::IpAddressCtrl* NewAddress(ui::ControlRegistry& controls, int id, QWidget* parent);
 ui::ListCtrl* NewList(ui::ControlRegistry& controls, int id, QWidget* parent);
 
-// Data exchange of an address control: loading shows value; saving reads it, and an enabled
-// control with an empty part fails the exchange.
+// Data exchange of an address control: loading shows value; saving reads it. A part above 255
+// fails the exchange (the value is never applied, enabled control or not), and so does an
+// enabled control with an empty part.
 void ExchangeAddress(ui::DataExchange& dx, ui::ControlRegistry& controls, int id,
                      std::uint32_t& value);
 // Data exchange of a text limited to maxBytes stored bytes: saving fails a longer one.
