@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <new>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -18,10 +19,17 @@ std::span<std::uint8_t> ShownFrame::Reserve(int pictureWidth, int pictureHeight)
     picture.clear();
     return {};
   }
+  try {
+    picture.resize(static_cast<std::size_t>(pictureWidth) *
+                   static_cast<std::size_t>(pictureHeight) * 3);
+  } catch (const std::bad_alloc&) {
+    // No room for the picture: the painter gives no frame, as for any picture it cannot hold.
+    width = height = 0;
+    picture.clear();
+    return {};
+  }
   width = pictureWidth;
   height = pictureHeight;
-  picture.resize(static_cast<std::size_t>(pictureWidth) * static_cast<std::size_t>(pictureHeight) *
-                 3);
   return picture;
 }
 

@@ -25,7 +25,7 @@ struct ShownFrame {
 
   QSize Size() const { return {width, height}; }
   // The picture's bytes for a width x height picture (the storage is kept from one picture to
-  // the next); empty when the size is not positive.
+  // the next); empty when the size is not positive or the memory cannot be had.
   std::span<std::uint8_t> Reserve(int pictureWidth, int pictureHeight);
 };
 
