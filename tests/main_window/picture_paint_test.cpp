@@ -127,6 +127,26 @@ TEST(PicturePaint, PixelsAreQtsOwnInsideTheClipsOnEveryRoad) {
   }
 }
 
+// Rows long enough for the eight-pixel steps, from every position within eight pixels of the
+// image's rows and with clips that cut them short of the picture's ends.
+TEST(PicturePaint, LongRowsAreTheSameFromEveryAlignment) {
+  const QSize size(300, 12);
+  for (const int width : {64, 73, 257}) {
+    for (int x = 0; x < 8; ++x) {
+      for (const QRect clip : {QRect(0, 0, 300, 12), QRect(x + 5, 2, 180, 7)}) {
+        SCOPED_TRACE(testing::Message() << "picture width " << width << " at " << x << ", clip "
+                                        << clip.x() << "+" << clip.width());
+        const Scene scene{"long rows", QImage::Format_RGB32, {}, {}, {x, 1}, clip, true};
+        const ShownFrame frame = Picture(width, 9, 1, x);
+        PicturePainter painter;
+        const QImage painted = Painted(scene, frame, size, painter);
+        EXPECT_TRUE(painter.LastPaintWasDirect());
+        EXPECT_EQ(painted, Reference(scene, frame, size));
+      }
+    }
+  }
+}
+
 // The converted road converts a picture once, and again for the next picture in the same slot.
 TEST(PicturePaint, ConvertedRoadFollowsTheSlotsNewPicture) {
   const Scene scene{"16-bit", QImage::Format_RGB16, {}, {}, {0, 0}, {0, 0, 16, 16}, false};
