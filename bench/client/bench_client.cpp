@@ -3,16 +3,22 @@
 // video server, which streams the 704x576 MPEG-4 clip with its sound at 30 frames a second from
 // a child process: over UDP, over TCP, and over UDP in full screen. Reported per run: CPU time
 // (user + system, from the kernel's per-thread run times) per second and per shown frame, by
-// thread, and the share of the work each thread stands for (decode: the compose thread;
-// conversion, and in full screen scaling with it: the frame painter on the kernel-message thread;
-// painting: the GUI thread; sound: the audio-play thread; receiving; pacing: the show thread and
-// the 1 ms ticker). Scaling is the full-screen run's frame painter less the window run's. Peers in
-// the same run: the decode of the same frames to the window's picture alone, one thread, the
-// floor of the work; and the same decode with the caches emptied between frames, as a running
-// client meets it.
+// thread, and the share of the work each thread stands for (decode: the compose thread; the
+// picture's copy, in full screen its scaling: the frame painter on the kernel-message thread;
+// conversion and painting: the GUI thread; sound: the audio-play thread; receiving; pacing: the
+// show thread and the 1 ms ticker). Peers in the same run: the decode of the same frames to the
+// window's picture alone, one thread, the floor of the work; and the same decode with the caches
+// emptied between frames, as a running client meets it.
+//
+// Every run is made once per processor class the dispatch knows (generic, SSE, SSE2, SSE3), the
+// class forced whatever processor runs the benchmark; --forms=LIST (comma-separated names of
+// forced_processor.h, or "machine" for the class this processor's check selects) picks them.
+// Offscreen, the platform is given one 1920x1080 screen (a configuration file of the offscreen
+// plugin), so that full screen covers what it covers on a user's display.
 //
 // A full run measures 20 s per run after 2 s of warm-up (--seconds=N to change); with
-// --benchmark_min_time below one second (the smoke run) it measures a third of a second of UDP.
+// --benchmark_min_time below one second (the smoke run) it measures a third of a second of UDP
+// on the machine's own class.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <sys/prctl.h>
@@ -41,6 +47,7 @@
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
 #include "fakes/temp_folder.h"
+#include "forced_processor.h"
 #include "platform/folders.h"
 #include "platform/window_message.h"
 #include "ui/login/login_dialog.h"
@@ -60,6 +67,22 @@ constexpr std::uint32_t kLifeTimeOver = 0x40C;
 double g_measureSeconds = 20.0;
 double g_warmUpSeconds = 2.0;
 bool g_smoke = false;  // the short run: UDP alone
+constexpr int kScreenWidth = 1920;
+constexpr int kScreenHeight = 1080;
+// The classes measured: indexes of client_bench::kFormsTable, kMachineForms for the machine's.
+constexpr std::int64_t kMachineForms = -1;
+std::vector<std::int64_t> g_forms = {0, 1, 2, 3};
+
+const client_bench::FormsRow* FormsOf(std::int64_t forms) {
+  return forms >= 0 && forms < static_cast<std::int64_t>(client_bench::kFormsTable.size())
+             ? &client_bench::kFormsTable[static_cast<std::size_t>(forms)]
+             : nullptr;
+}
+
+const char* FormsName(std::int64_t forms) {
+  const client_bench::FormsRow* row = FormsOf(forms);
+  return row != nullptr ? row->name : "machine";
+}
 int g_argc = 0;
 char** g_argv = nullptr;
 
@@ -208,14 +231,12 @@ const char* RunName(std::int64_t run) {
 // What each thread stands for; the frame painter scales only in full screen.
 std::string ShareOf(const std::string& thread, bool fullScreen) {
   if (fullScreen && thread == "KernelMessage")
-    return "scale+convert";
+    return "scale";
   static const std::map<std::string, std::string> shares = {
-      {"Mpeg4Compose", "decode"},   {"JpegCompose", "decode"},
-      {"KernelMessage", "convert"}, {"GUI", "paint"},
-      {"PlayAudioData", "sound"},   {"UdpGetImageData", "receive"},
-      {"UdpGetAudio", "receive"},   {"TcpGetImageData", "receive"},
-      {"TcpGetAudio", "receive"},   {"ShowImageData", "pacing"},
-      {"ticker", "pacing"},
+      {"Mpeg4Compose", "decode"},  {"JpegCompose", "decode"},      {"KernelMessage", "copy"},
+      {"GUI", "convert+paint"},    {"PlayAudioData", "sound"},     {"UdpGetImageData", "receive"},
+      {"UdpGetAudio", "receive"},  {"TcpGetImageData", "receive"}, {"TcpGetAudio", "receive"},
+      {"ShowImageData", "pacing"}, {"ticker", "pacing"},
   };
   const auto it = shares.find(thread);
   return it == shares.end() ? std::string("other") : it->second;
@@ -355,10 +376,10 @@ void Report(benchmark::State& state, const Measurement& m) {
     state.counters[share + "_ms_per_s"] = ms / m.seconds;
 
   std::printf(
-      "\n%s: %dx%d shown, %.1f s, %u frames (%.1f per second), CPU %.1f ms/s, "
+      "\n%s, %s forms: %dx%d shown, %.1f s, %u frames (%.1f per second), CPU %.1f ms/s, "
       "%.2f ms/frame\n",
-      RunName(state.range(0)), m.picture.width(), m.picture.height(), m.seconds, m.frames,
-      m.frames / m.seconds, perSecond, m.totalMs / m.frames);
+      RunName(state.range(0)), FormsName(state.range(1)), m.picture.width(), m.picture.height(),
+      m.seconds, m.frames, m.frames / m.seconds, perSecond, m.totalMs / m.frames);
   std::vector<std::pair<std::string, double>> byThread(m.msByThread.begin(), m.msByThread.end());
   std::sort(byThread.begin(), byThread.end(),
             [](const auto& a, const auto& b) { return a.second > b.second; });
@@ -378,9 +399,14 @@ void Report(benchmark::State& state, const Measurement& m) {
   std::fflush(stdout);
 }
 
-void BM_Client(benchmark::State& state) {  // range(0): the Run
+void BM_Client(benchmark::State& state) {  // range(0): the Run; range(1): the forms
   if (Server().pid <= 0) {
     state.SkipWithError("the fake server did not start");
+    return;
+  }
+  const client_bench::ScopedProcessorClass forms(FormsOf(state.range(1)));
+  if (!forms.Ok()) {
+    state.SkipWithError("the dispatch did not select the forced class");
     return;
   }
   Measurement last;
@@ -391,7 +417,7 @@ void BM_Client(benchmark::State& state) {  // range(0): the Run
     return;
   }
   Report(state, last);
-  state.SetLabel(RunName(state.range(0)));
+  state.SetLabel(std::string(RunName(state.range(0))) + ", " + FormsName(state.range(1)));
 }
 
 // CPU time per decoded frame, and per second at 30 frames a second (printed in seconds).
@@ -407,7 +433,8 @@ void ReportDecodeRate(benchmark::State& state) {
 
 // The peer: the same frames decoded to the window's bottom-up 24-bit picture, as the compose
 // thread decodes them (reference mode 1), on one thread.
-void BM_DecodeToPicture(benchmark::State& state) {
+void BM_DecodeToPicture(benchmark::State& state) {  // range(0): the forms
+  const client_bench::ScopedProcessorClass forms(FormsOf(state.range(0)));
   CMpeg4DecoderContext decoder;
   decoder.AllocateBuffers();
   std::vector<std::uint8_t> picture(std::size_t{kWidth} * kHeight * 3);
@@ -420,14 +447,15 @@ void BM_DecodeToPicture(benchmark::State& state) {
     benchmark::DoNotOptimize(picture.data());
   }
   ReportDecodeRate(state);
+  state.SetLabel(FormsName(state.range(0)));
 }
-BENCHMARK(BM_DecodeToPicture)->Unit(benchmark::kMillisecond);
 
 // The same decode as the client meets it: each frame into the next of 20 ring-sized slots, and
 // between two frames (outside the measured time) 64 MB written, as the 33 ms between two frames
 // of a running client leave the caches to the other threads and programs. Against the peer
 // above it tells how much of the decode's time in the client is memory that is no longer cached.
-void BM_DecodeToPictureCold(benchmark::State& state) {
+void BM_DecodeToPictureCold(benchmark::State& state) {  // range(0): the forms
+  const client_bench::ScopedProcessorClass forms(FormsOf(state.range(0)));
   constexpr std::size_t kSlots = 20;
   constexpr std::size_t kSlotBytes = 1572864;  // a decoded-image ring slot
   CMpeg4DecoderContext decoder;
@@ -450,17 +478,52 @@ void BM_DecodeToPictureCold(benchmark::State& state) {
     benchmark::DoNotOptimize(ring.data());
   }
   ReportDecodeRate(state);
+  state.SetLabel(FormsName(state.range(0)));
 }
-BENCHMARK(BM_DecodeToPictureCold)->Unit(benchmark::kMillisecond);
 
-// Our own flags: --seconds=N (the measuring time per transport). A --benchmark_min_time below one
-// second is the smoke run: UDP alone, a third of a second of measuring after a fifth of warm-up.
-void TakeOwnFlags(int& argc, char** argv) {
+// The classes of a --forms list; false on a name no class has.
+bool ParseForms(const std::string& list, std::vector<std::int64_t>& forms) {
+  forms.clear();
+  std::size_t at = 0;
+  while (at <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', at), list.size());
+    const std::string name = list.substr(at, comma - at);
+    if (name == "all") {
+      for (std::size_t i = 0; i < client_bench::kFormsTable.size(); ++i)
+        forms.push_back(static_cast<std::int64_t>(i));
+    } else if (name == "machine") {
+      forms.push_back(kMachineForms);
+    } else if (const client_bench::FormsRow* row = client_bench::FindForms(name)) {
+      forms.push_back(row - client_bench::kFormsTable.data());
+    } else {
+      return false;
+    }
+    at = comma + 1;
+  }
+  return !forms.empty();
+}
+
+// Our own flags: --seconds=N (the measuring time per transport), --forms=LIST (the processor
+// classes). A --benchmark_min_time below one second is the smoke run: UDP alone on the machine's
+// class, a third of a second of measuring after a fifth of warm-up. False on a bad flag.
+bool TakeOwnFlags(int& argc, char** argv) {
   int kept = 1;
+  bool formsGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--seconds=", 0) == 0) {
       g_measureSeconds = std::max(0.2, std::atof(arg.c_str() + 10));
+      continue;
+    }
+    if (arg.rfind("--forms=", 0) == 0) {
+      if (!ParseForms(arg.substr(8), g_forms)) {
+        std::fprintf(stderr, "--forms takes a comma-separated list of: all machine");
+        for (const auto& row : client_bench::kFormsTable)
+          std::fprintf(stderr, " %s", row.name);
+        std::fprintf(stderr, "\n");
+        return false;
+      }
+      formsGiven = true;
       continue;
     }
     if (arg.rfind("--benchmark_min_time=", 0) == 0 && std::atof(arg.c_str() + 21) < 1.0) {
@@ -471,28 +534,56 @@ void TakeOwnFlags(int& argc, char** argv) {
     argv[kept++] = argv[i];
   }
   argc = kept;
+  if (g_smoke && !formsGiven)
+    g_forms = {kMachineForms};
+  return true;
+}
+
+// The offscreen platform with one screen of a user's size, from a configuration file of the
+// plugin's own format. Left alone when QT_QPA_PLATFORM names a platform.
+void UseOffscreenScreen(const std::filesystem::path& folder) {
+  if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    return;
+  const std::filesystem::path config = folder / "offscreen_screen.json";
+  std::ofstream(config) << "{\"screens\": [{\"name\": \"bench\", \"x\": 0, \"y\": 0, "
+                        << "\"width\": " << kScreenWidth << ", \"height\": " << kScreenHeight
+                        << ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n";
+  qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.string().c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  TakeOwnFlags(argc, argv);
+  if (!TakeOwnFlags(argc, argv))
+    return 2;
   Server() = StartServerProcess();
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  const fakes::TempFolder screenFolder;
+  UseOffscreenScreen(screenFolder.Path());
   QApplication application(argc, argv);
   g_argc = argc;
   g_argv = argv;
-  for (const auto& [run, name] : {std::pair{kUdp, "BM_Client/UDP"},
-                                  {kTcp, "BM_Client/TCP"},
-                                  {kUdpFullScreen, "BM_Client/UDP_full_screen"}}) {
-    if (run != kUdp && g_smoke)
-      continue;
-    benchmark::RegisterBenchmark(name, BM_Client)
-        ->Arg(run)
-        ->Iterations(1)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+  for (const std::int64_t forms : g_forms) {
+    const std::string suffix = std::string("/") + FormsName(forms);
+    benchmark::RegisterBenchmark(("BM_DecodeToPicture" + suffix).c_str(), BM_DecodeToPicture)
+        ->Arg(forms)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_DecodeToPictureCold" + suffix).c_str(),
+                                 BM_DecodeToPictureCold)
+        ->Arg(forms)
+        ->Unit(benchmark::kMillisecond);
+  }
+  for (const std::int64_t forms : g_forms) {
+    for (const auto& [run, name] : {std::pair{kUdp, "BM_Client/UDP"},
+                                    {kTcp, "BM_Client/TCP"},
+                                    {kUdpFullScreen, "BM_Client/UDP_full_screen"}}) {
+      if (run != kUdp && g_smoke)
+        continue;
+      benchmark::RegisterBenchmark((name + std::string("/") + FormsName(forms)).c_str(), BM_Client)
+          ->Args({run, forms})
+          ->Iterations(1)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -1,6 +1,8 @@
 // The frame painter (CKavelinDlg::ShowImage) per picture: a 704 x 576 picture shown at its own
 // size in the window, and scaled over a 1920 x 1080 work area in full screen; with p50 and p99
-// of the single calls. Peers in the same run: Qt's own road for the same picture (a bottom-up
+// of the single calls. Also the painter with the window's repaint of the picture that follows it
+// on the GUI thread (the picture converted into the backing store), the whole road to the
+// screen. Peers in the same run: Qt's own road for the same picture (a bottom-up
 // blue-green-red image mirrored and converted, and for full screen also scaled by sampling),
 // and a plain copy of the painted picture's bytes, the memory floor.
 #include <benchmark/benchmark.h>
@@ -118,6 +120,29 @@ void ShowImageFullScreen(benchmark::State& state) {
   QCoreApplication::processEvents();
 }
 
+void ShowAndPaintWindow(benchmark::State& state) {
+  g_lpApp->m_bFullScreen = 0;
+  CKavelinDlg& window = *g_session->window;
+  Timed(state, [&] {
+    window.ShowImage();
+    window.repaint(window.VideoRect());
+  });
+  QCoreApplication::processEvents();
+}
+
+void ShowAndPaintFullScreen(benchmark::State& state) {
+  CKavelinDlg& window = *g_session->window;
+  window.OnTitleFullScreen();
+  window.ShowImage();
+  QCoreApplication::processEvents();
+  Timed(state, [&] {
+    window.ShowImage();
+    window.repaint();
+  });
+  window.ExitFullScreen();
+  QCoreApplication::processEvents();
+}
+
 void QtConvert(benchmark::State& state) {
   const auto& picture = g_session->picture;
   QImage shown;
@@ -161,6 +186,10 @@ class RatioReporter : public bench::RunTimesReporter {
     } rows[] = {{"704x576 in the window", "show_image/window_704x576", "qt_convert/704x576",
                  "copy/704x576_rgb32"},
                 {"704x576 over 1920x1080", "show_image/full_screen_1920x1080",
+                 "qt_scale_convert/1920x1080", "copy/1920x1080_rgb32"},
+                {"704x576 in the window, painted", "show_and_paint/window_704x576",
+                 "qt_convert/704x576", "copy/704x576_rgb32"},
+                {"704x576 over 1920x1080, painted", "show_and_paint/full_screen_1920x1080",
                  "qt_scale_convert/1920x1080", "copy/1920x1080_rgb32"}};
     for (const auto& row : rows) {
       const double ours = Find(row.ours);
@@ -197,6 +226,10 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("show_image/full_screen_1920x1080", ShowImageFullScreen)
       ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("qt_scale_convert/1920x1080", QtScaleConvert)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("show_and_paint/window_704x576", ShowAndPaintWindow)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("show_and_paint/full_screen_1920x1080", ShowAndPaintFullScreen)
       ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("copy/1920x1080_rgb32", Copy,
                                static_cast<std::size_t>(kScreenWidth) * kScreenHeight * 4)

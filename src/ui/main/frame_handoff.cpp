@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <new>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -12,7 +13,28 @@ namespace mainwin {
 static_assert(std::endian::native == std::endian::little,
               "the picture conversion reads pixels as little-endian words");
 
+std::span<std::uint8_t> ShownFrame::Reserve(int pictureWidth, int pictureHeight) {
+  if (pictureWidth <= 0 || pictureHeight <= 0) {
+    width = height = 0;
+    picture.clear();
+    return {};
+  }
+  try {
+    picture.resize(static_cast<std::size_t>(pictureWidth) *
+                   static_cast<std::size_t>(pictureHeight) * 3);
+  } catch (const std::bad_alloc&) {
+    // No room for the picture: the painter gives no frame, as for any picture it cannot hold.
+    width = height = 0;
+    picture.clear();
+    return {};
+  }
+  width = pictureWidth;
+  height = pictureHeight;
+  return picture;
+}
+
 void FrameHandoff::Publish() {
+  m_slots[m_write].serial = ++m_serial;
   const int previous = m_ready.exchange(m_write | kNewBit, std::memory_order_acq_rel);
   m_write = previous & ~kNewBit;
 }
@@ -98,6 +120,20 @@ bool HaveAvx2() {
 
 }  // namespace
 
+void ConvertBgrRow(const std::uint8_t* source, std::uint32_t* destination, int count) {
+  if (count <= 0)
+    return;
+  int from = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  if (HaveSsse3()) {
+    if (HaveAvx2())
+      from = ConvertRowAvx2(source, destination, count);
+    from = ConvertRowSsse3(source, destination, from, count);
+  }
+#endif
+  ConvertRowScalar(source, destination, from, count);
+}
+
 bool ConvertBottomUpBgr(std::span<const std::uint8_t> picture, int width, int height,
                         QImage& image) {
   if (width <= 0 || height <= 0)
@@ -111,28 +147,14 @@ bool ConvertBottomUpBgr(std::span<const std::uint8_t> picture, int width, int he
     if (image.isNull())
       return false;
   }
-#if defined(__x86_64__) || defined(__i386__)
-  const bool simd = HaveSsse3();
-  const bool wide = simd && HaveAvx2();
-#else
-  const bool simd = false;
-#endif
   // The image's rows through one pointer: scanLine would look for a shared copy on every row.
   std::uint8_t* const rows = image.bits();
   const auto rowBytes = static_cast<std::size_t>(image.bytesPerLine());
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* src = picture.data() + stride * static_cast<std::size_t>(height - 1 - y);
-    auto* dst = reinterpret_cast<std::uint32_t*>(rows + rowBytes * static_cast<std::size_t>(y));
-    int from = 0;
-#if defined(__x86_64__) || defined(__i386__)
-    if (wide)
-      from = ConvertRowAvx2(src, dst, width);
-    if (simd)
-      from = ConvertRowSsse3(src, dst, from, width);
-#endif
-    ConvertRowScalar(src, dst, from, width);
+    ConvertBgrRow(picture.data() + stride * static_cast<std::size_t>(height - 1 - y),
+                  reinterpret_cast<std::uint32_t*>(rows + rowBytes * static_cast<std::size_t>(y)),
+                  width);
   }
-  (void)simd;
   return true;
 }
 

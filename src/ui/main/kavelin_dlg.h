@@ -35,6 +35,7 @@
 #include "ui/main/frame_handoff.h"
 #include "ui/main/main_window_engine.h"
 #include "ui/main/panel_table.h"
+#include "ui/main/picture_paint.h"
 #include "ui/main/skin_tables.h"
 
 class CTimeStampWnd;
@@ -289,6 +290,8 @@ class CKavelinDlg : public ui::UiDialog {
   std::array<QPixmap, mainwin::kSkinCount> m_ExtendedBackgrounds;
   std::array<QPixmap, mainwin::kSkinCount> m_StatusBars;
   std::array<QPixmap, mainwin::kInfoIconCount> m_InfoIcons;
+  // Paints the handed-over pictures (GUI thread).
+  mainwin::PicturePainter m_picturePainter;
 
   // Texts of the status strip (GUI thread).
   QString m_strStatusText;

@@ -62,13 +62,12 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
   if (InFullScreen()) {
     // Black where the scaled picture does not reach; the picture over the rest.
     const bool shown = frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0;
-    const QRegion black = shown
-                              ? QRegion(rect()).subtracted(QRect(QPoint(0, 0), frame->image.size()))
-                              : QRegion(rect());
+    const QRegion black =
+        shown ? QRegion(rect()).subtracted(QRect(QPoint(0, 0), frame->Size())) : QRegion(rect());
     for (const QRect& part : black)
       painter.fillRect(part, Qt::black);
     if (shown)
-      painter.drawImage(QPoint(0, 0), frame->image);
+      m_picturePainter.Paint(painter, QPoint(0, 0), *frame, rect());
     return;
   }
   // A new picture repaints the video rectangle alone: the skin is not drawn where the picture
@@ -95,11 +94,11 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
 QRect CKavelinDlg::PictureArea(const ShownFrame* frame) const {
   const CAppData& app = *g_lpApp;
   if (frame == nullptr || frame->fullScreen || app.m_bConnected.load() == 0 ||
-      app.m_SettingINI.m_byAvSwitchOption == 2 || frame->image.hasAlphaChannel()) {
+      app.m_SettingINI.m_byAvSwitchOption == 2) {
     return {};
   }
   const TableRect v = Skin().Video();
-  return QRect(QPoint(v.left, v.top), frame->image.size()).intersected(ToQRect(v));
+  return QRect(QPoint(v.left, v.top), frame->Size()).intersected(ToQRect(v));
 }
 
 QRect CKavelinDlg::StripTextArea() const {
@@ -199,10 +198,7 @@ void CKavelinDlg::PaintVideo(QPainter& painter, const ShownFrame* frame) {
   // none while not connected or in audio only.
   if (frame != nullptr && !frame->fullScreen && app.m_bConnected.load() != 0 &&
       app.m_SettingINI.m_byAvSwitchOption != 2) {
-    painter.save();
-    painter.setClipRect(ToQRect(v));
-    painter.drawImage(QPoint(L, T), frame->image);
-    painter.restore();
+    m_picturePainter.Paint(painter, QPoint(L, T), *frame, ToQRect(v));
   }
   if (app.m_bBlackVideo.load() != 0)
     painter.fillRect(QRect(QPoint(L - 1, T - 1), QPoint(R + 1, B + 1)), Qt::black);

@@ -1,9 +1,12 @@
 // CKavelinDlg::ShowImage, the frame painter, run on the kernel-message thread: it copies the
 // picture the show thread hands over (at its own size, or scaled over the work area in full
-// screen), takes a pending snapshot, draws the hot-point cross, measures the rates every two
-// seconds and queues the repaint and the new texts to the GUI thread. It touches no widget and
-// never waits for the GUI thread; the show thread's finish event is set on every path.
+// screen) into the window's next picture slot, takes a pending snapshot, draws the hot-point
+// cross, measures the rates every two seconds and queues the repaint and the new texts to the
+// GUI thread. The slot keeps the picture as it is (bottom-up, blue-green-red): the GUI thread
+// converts it as it paints. It touches no widget and never waits for the GUI thread; the show
+// thread's finish event is set on every path.
 #include <cstdlib>
+#include <cstring>
 #include <span>
 
 #include "app/app_data.h"
@@ -95,10 +98,12 @@ bool CKavelinDlg::PaintWindowFrame(std::uint8_t* picture, int width, int height)
                     kCrossColour, 2, app.m_wMarkX.load(), app.m_wMarkY.load());
   }
   ShownFrame& slot = m_frames.WriteSlot();
-  if (!ConvertBottomUpBgr(frame, width, height, slot.image)) {
+  const std::span<std::uint8_t> shown = slot.Reserve(width, height);
+  if (shown.size() != frame.size()) {
     DebugPrint("Set dib data to bitmap failed, error \n");
     return false;
   }
+  std::memcpy(shown.data(), frame.data(), frame.size());
   slot.fullScreen = false;
   m_frames.Publish();
   return true;
@@ -110,22 +115,24 @@ bool CKavelinDlg::PaintFullScreenFrame(const std::uint8_t* picture, int width, i
   const int H = m_rcWorkArea.height();
   if (W <= 0 || H <= 0)
     return false;
-  // The buffer was sized once from the work area; a short or missing one gives no frame.
+  // The full-screen buffer was sized once from the work area; a short or missing one gives no
+  // frame. The picture is scaled straight into the window's next picture slot, of the same
+  // size, which the GUI thread paints from: no copy of the scaled picture is made.
   const std::size_t need = static_cast<std::size_t>(W) * static_cast<std::size_t>(H) * 3;
-  std::uint8_t* buffer = app.m_pShowImageBuffer.get();
-  if (buffer == nullptr || app.m_nShowImageBufferBytes.load() < need)
+  if (app.m_pShowImageBuffer == nullptr || app.m_nShowImageBufferBytes.load() < need)
     return false;
-  primResize_8u_C3R(picture, {width, height}, width * 3, {0, 0, width, height}, buffer, W * 3,
-                    {W, H}, static_cast<double>(W) / width, static_cast<double>(H) / height, 1);
-  const std::span<std::uint8_t> scaled(buffer, need);
+  ShownFrame& slot = m_frames.WriteSlot();
+  const std::span<std::uint8_t> scaled = slot.Reserve(W, H);
+  if (scaled.size() != need) {
+    DebugPrint("Set dib data to bitmap failed, error \n");
+    return false;
+  }
+  primResize_8u_C3R(picture, {width, height}, width * 3, {0, 0, width, height}, scaled.data(),
+                    W * 3, {W, H}, static_cast<double>(W) / width, static_cast<double>(H) / height,
+                    1);
   if (TakeCrossFrame(app)) {
     DrawCrossMarker(scaled, static_cast<std::uint16_t>(W), static_cast<std::uint16_t>(H),
                     kCrossColour, 2, app.m_wMarkX.load(), app.m_wMarkY.load());
-  }
-  ShownFrame& slot = m_frames.WriteSlot();
-  if (!ConvertBottomUpBgr(scaled, W, H, slot.image)) {
-    DebugPrint("Set dib data to bitmap failed, error \n");
-    return false;
   }
   slot.fullScreen = true;
   m_frames.Publish();
