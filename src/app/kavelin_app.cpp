@@ -127,10 +127,10 @@ void EndRefusedSession(CAppData& app) {
 }  // namespace
 
 bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t height) {
-  if (videoFormat != 0 && videoFormat != 4) {
+  if (videoFormat != 4) {
     return true;
   }
-  return width != 0 && height != 0 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
+  return width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
 }
 
 std::string PictureTooLargeText(std::uint16_t width, std::uint16_t height) {
