@@ -294,8 +294,6 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
     if (hooks.userRecordGoesOn && hooks.userRecordGoesOn()) {
       sink->SetRecordButtonState(1);
     }
-    // The session is back: the status line ends as a first login's does, not on "Start login".
-    sink->ShowStatusText(kStartToGetImageText);
   }
   app::SignalEvent(app.StartToGetJpegImageEvent);
   app::SignalEvent(app.StartToGetAudioEvent);

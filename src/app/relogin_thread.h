@@ -17,8 +17,9 @@ inline constexpr int kStatusLoggedIn = 5;
 inline constexpr int kStatusRetrying = 6;
 inline constexpr int kStatusWaitLonger = 7;
 inline constexpr const char* kStartLoginText = "Start login";
-// The status line while the streams start, at the main window's opening and after a re-login,
-// until the painter's first rates replace it.
+// The status line while the streams start at the main window's opening, until the painter's
+// first rates replace it. After a re-login the line keeps the re-login's last text ("Start
+// login") until then.
 inline constexpr const char* kStartToGetImageText = "Start to get image!!";
 
 // Waits of the attempt loop, in milliseconds.

@@ -341,6 +341,9 @@ TEST_F(LostConnectionTest, GivesTerminateReLoginInitAndStartInThatOrder) {
   }
   EXPECT_EQ(statuses, (std::vector<platform::LParam>{kStatusStartLogin, kStatusLoggedIn}));
   EXPECT_EQ(main.sink->CountOf("SetConnectButtonState(1)"), 1u);
+  // The status line keeps the re-login's own texts; "Start login" stays until the rates come.
+  EXPECT_EQ(main.sink->CountOf("ShowStatusText(Start to get image!!)"), 0u);
+  EXPECT_TRUE(main.sink->CallsStartingWith("ShowStatusText").empty());
   // A new loss is reported again once the login resources were rebuilt.
   EXPECT_NE(app::LoadHandle(g_lpApp->h_NotifyMessageTriggerEvent), nullptr);
   EXPECT_FALSE(app::LoadHandle(g_lpApp->h_NotifyMessageTriggerEvent)->IsSet());
