@@ -257,11 +257,17 @@ Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
   m_assembler.BeginSlot(std::span<std::uint8_t>(slot, kReceiveSlotBytes));
   bool newFrame = true;
   while (!Stopping()) {
-    if (newFrame && m_s.udp && m_s.kind == StreamKind::kVideo &&
-        platform::TickElapsed(frameStart, m_clock.Ticks()) > kUdpNoFrameSwitchMs) {
-      if (m_s.switchToTcp)
-        m_s.switchToTcp();
-      DebugPrint("Get_Image_Data_Thread : UDP get image too long. \n");
+    // Bytes that keep coming without ever forming a frame end the stream as silence does, over
+    // TCP as over UDP: the re-login then asks for it again.
+    if (newFrame && m_s.kind == StreamKind::kVideo &&
+        platform::TickElapsed(frameStart, m_clock.Ticks()) > kNoFrameLimitMs) {
+      if (m_s.udp) {
+        if (m_s.switchToTcp)
+          m_s.switchToTcp();
+        DebugPrint("Get_Image_Data_Thread : UDP get image too long. \n");
+      } else {
+        DebugPrint("Get_Image_Data_Thread : TCP get image too long. \n");
+      }
       return Step::kLost;
     }
     newFrame = false;
