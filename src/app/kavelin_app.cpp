@@ -544,6 +544,11 @@ int CKavelinApp::ExitLoginResource() {
                          app::EngineThreadRunning(app.ShowImageDataThread) ||
                          app::EngineThreadRunning(app.PlayAudioThread) ||
                          app::EngineThreadRunning(app.RTCPThread);
+  // A receiver reports a lost connection when the end of the streams ends its wait; the
+  // streams end on purpose here, so the report is dropped as one made while a loss is pending
+  // (no re-login starts while the program shuts down or disconnects). A rebuild makes the
+  // event anew.
+  app::SignalEvent(app.h_NotifyMessageTriggerEvent);
   // 1. Stop requests to every stream thread; they get a moment to see them.
   for (const EventHandle* field :
        {&app.EndofPlayAudioEvent, &app.NotifyGetJPEGImageThreadResetEvent,

@@ -166,6 +166,32 @@ TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
 }
 
+// The receivers report a loss when the end of the streams ends their wait, as a lost connection
+// does; while the login resources are taken down (a shut-down, DISCONNECT, a loss being
+// handled) that report is dropped, so no re-login starts on the way out.
+TEST_F(MailboxTest, StreamsTakenDownGiveNoReLogin) {
+  ASSERT_EQ(theApp.ExitLoginResource(), 1);
+  const app::ThreadFactory reporter = []() -> app::ThreadBody {
+    const EventHandle end = app::LoadHandle(g_lpApp->h_EndofGetJpegImageEvent);
+    return [end](platform::StopToken stop) -> std::uint32_t {
+      if (platform::WaitAny({&stop.StopEvent(), end.get()}, platform::kInfinite) == 1)
+        MessageTrigger(static_cast<std::uint8_t>(kKernelConnectionLost), stop);
+      return 0;
+    };
+  };
+  app::MediaEngineHooks hooks = app::StandInMediaHooks();
+  hooks.udpGetImageData = reporter;
+  hooks.tcpGetImageData = reporter;
+  app::SetMediaHooks(hooks);
+  g_lpApp->m_SettingINI.m_byAvSwitchOption = 1;
+  ASSERT_EQ(theApp.InitLoginResource(), 1);
+  ASSERT_EQ(theApp.ExitLoginResource(), 1);
+  ASSERT_TRUE(MailboxServedEarlierReports());
+  EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
+  EXPECT_EQ(m_log->Count("ReLoginThread: \"Start Login\" in"), 0u);
+  EXPECT_EQ(LockCount(), 1u);
+}
+
 TEST_F(MailboxTest, FailedRebuildIsNotAnsweredAndTheInitThreadServesTheNextOne) {
   const EventHandle terminateDone = app::LoadHandle(g_lpApp->m_hTerminateDoneEvent);
   const EventHandle initDone = app::LoadHandle(g_lpApp->m_hInitDoneEvent);
