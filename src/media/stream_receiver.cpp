@@ -315,6 +315,8 @@ std::uint32_t Receiver::Run() {
   if (m_s.receiverStarted)
     m_s.receiverStarted->Set();
   app.m_dwStreamStartTick = m_clock.Ticks();
+  app.m_dwSessionStartTick = app.m_dwStreamStartTick.load();
+  app.m_bSessionStarted = 1;
   app.m_lReceivedBytes = 0;
   app.m_dwBitRate = 0;
   app.m_dwDisplayedFrames = 0;
