@@ -664,7 +664,11 @@ int CKavelinApp::ExitInstance() {
     DebugPrint("ExitProcessResource is failed\n");
     return 0;
   }
-  if (FreeSystemBuffer() == 0) {
+  // A thread that had to be given up (a compose thread that did not end within its 30 ms, say)
+  // may still touch the stream buffers, the decoder and the data block: they are freed only once
+  // every such thread has ended, else left to the end of the process.
+  const bool allEnded = app::WaitForAbandonedThreads(kAbandonedGraceMs);
+  if (allEnded && FreeSystemBuffer() == 0) {
     DebugPrint("Free the system buffer is failed \n");
     return 0;
   }
@@ -676,9 +680,6 @@ int CKavelinApp::ExitInstance() {
     g_lpApp->m_hLanguageLibrary = nullptr;
     g_lpApp->m_pDecoderContext = nullptr;
   }
-  // A thread that had to be given up may still touch the decoder and the data block: they are
-  // freed only once every such thread has ended, else left to the end of the process.
-  const bool allEnded = app::WaitForAbandonedThreads(kAbandonedGraceMs);
   if (allEnded) {
     State().decoder.reset();
   } else {
