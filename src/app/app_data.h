@@ -322,6 +322,10 @@ class CAppData {
   std::atomic<std::uint32_t> m_dwReceiverCounterA{0};
   std::atomic<std::uint32_t> m_dwReceiverCounterB{0};
   std::atomic<std::uint32_t> m_dwStreamStartTick{0};
+  // The tick the session's receivers started at (the engine's clock), and whether one did since
+  // the last loss was taken: a session lost soon after it started has the re-login wait first.
+  std::atomic<std::uint32_t> m_dwSessionStartTick{0};
+  std::atomic<std::uint32_t> m_bSessionStarted{0};
 
   // 36.-37. The media objects, created with the block and destroyed at this place in the
   // member order; the references below name them.

@@ -127,10 +127,10 @@ void EndRefusedSession(CAppData& app) {
 }  // namespace
 
 bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t height) {
-  if (videoFormat != 0 && videoFormat != 4) {
+  if (videoFormat != 4) {
     return true;
   }
-  return width != 0 && height != 0 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
+  return width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
 }
 
 std::string PictureTooLargeText(std::uint16_t width, std::uint16_t height) {
@@ -544,6 +544,11 @@ int CKavelinApp::ExitLoginResource() {
                          app::EngineThreadRunning(app.ShowImageDataThread) ||
                          app::EngineThreadRunning(app.PlayAudioThread) ||
                          app::EngineThreadRunning(app.RTCPThread);
+  // A receiver reports a lost connection when the end of the streams ends its wait; the
+  // streams end on purpose here, so the report is dropped as one made while a loss is pending
+  // (no re-login starts while the program shuts down or disconnects). A rebuild makes the
+  // event anew.
+  app::SignalEvent(app.h_NotifyMessageTriggerEvent);
   // 1. Stop requests to every stream thread; they get a moment to see them.
   for (const EventHandle* field :
        {&app.EndofPlayAudioEvent, &app.NotifyGetJPEGImageThreadResetEvent,
@@ -659,7 +664,11 @@ int CKavelinApp::ExitInstance() {
     DebugPrint("ExitProcessResource is failed\n");
     return 0;
   }
-  if (FreeSystemBuffer() == 0) {
+  // A thread that had to be given up (a compose thread that did not end within its 30 ms, say)
+  // may still touch the stream buffers, the decoder and the data block: they are freed only once
+  // every such thread has ended, else left to the end of the process.
+  const bool allEnded = app::WaitForAbandonedThreads(kAbandonedGraceMs);
+  if (allEnded && FreeSystemBuffer() == 0) {
     DebugPrint("Free the system buffer is failed \n");
     return 0;
   }
@@ -671,9 +680,6 @@ int CKavelinApp::ExitInstance() {
     g_lpApp->m_hLanguageLibrary = nullptr;
     g_lpApp->m_pDecoderContext = nullptr;
   }
-  // A thread that had to be given up may still touch the decoder and the data block: they are
-  // freed only once every such thread has ended, else left to the end of the process.
-  const bool allEnded = app::WaitForAbandonedThreads(kAbandonedGraceMs);
   if (allEnded) {
     State().decoder.reset();
   } else {

@@ -42,9 +42,11 @@ constexpr std::uint16_t TimerResolution(std::uint32_t minPeriod, std::uint32_t m
   return static_cast<std::uint16_t>(resolution);
 }
 
-// True when the client can show a stream of this size: the MPEG-4 decoder, and the window's
-// picture, take at most 720 x 576; a size of 0 fits nothing. Formats without a decoder take any
-// size.
+// True when the client can take a stream of this size. The MPEG-4 decoder's maps hold at most
+// 720 x 576, so a larger MPEG-4 stream is refused. Any other size, 0 (a reply without its size
+// fields) among them, becomes the layout's 320 x 240 where the window cannot show it
+// (ClassifyStreamSize); a JPEG picture of another size than the session's is dropped, so JPEG
+// takes any size.
 bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t height);
 
 // Posted to the main window when the stream's picture is one the client cannot show, announced

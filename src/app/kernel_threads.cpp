@@ -81,6 +81,10 @@ LossHandling WaitForTerminate(CAppData& app, const platform::StopToken& stop) {
 }
 
 LossHandling HandleConnectionLost(CAppData& app, const platform::StopToken& stop) {
+  // A session lost within seconds of its start (the device refused the stream) is logged into
+  // again only after the wait of a failed attempt.
+  const bool shortSession = app.m_bSessionStarted.exchange(0) != 0 &&
+                            IsShortSession(app.m_dwSessionStartTick.load(), app::Clock().Ticks());
   const auto sink = app::MainWindowSink();
   if (sink) {
     sink->CloseConfigSheet();
@@ -107,7 +111,7 @@ LossHandling HandleConnectionLost(CAppData& app, const platform::StopToken& stop
   app::StopEngineThread("Process_KernelMessageThread", "h_ReLoginThread", app.h_ReLoginThread,
                         app.h_ReLoginThreadId, kReLoginStopMs, app::ThreadIdFormat::Decimal);
   if (!app::StartEngineThread(app.h_ReLoginThread, app.h_ReLoginThreadId, "ReLoginThread",
-                              ReLoginThread)) {
+                              shortSession ? ReLoginThreadAfterShortSession : ReLoginThread)) {
     app::TraceLine("Process_KernelMessageThread  : create the h_ReLoginThread failed, error \n");
     return LossHandling::Failed;
   }

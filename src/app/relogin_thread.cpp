@@ -206,7 +206,31 @@ StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height) {
   return layout;
 }
 
-std::uint32_t ReLoginThread(platform::StopToken stop) {
+namespace {
+
+// The waits and status posts that follow a failed attempt, ending on "Start login" for the
+// next one; false when a stop request ended a wait.
+bool WaitAsAfterFailure(CAppData& app, platform::IClock& clock, const platform::StopToken& stop,
+                        std::uint32_t startTicks, std::uint64_t& failures) {
+  if (!clock.SleepFor(kReLoginPauseMs, stop)) {
+    return false;
+  }
+  const std::uint32_t seconds = platform::TickElapsed(startTicks, clock.Ticks()) / 1000u;
+  PostStep(app, "WM_SHOWSTATUS,0,3", kStatusFailed);
+  if (!clock.SleepFor(ReLoginBackOffMs(failures), stop)) {
+    return false;
+  }
+  ++failures;
+  PostStep(app, "WM_SHOWSTATUS,totalsec,0", kStatusElapsed, seconds);
+  PostStep(app, "Save Button 1", kStatusRetrying);
+  if (!clock.SleepFor(kReLoginAfterStatusMs, stop)) {
+    return false;
+  }
+  PostStep(app, "Start login 1", kStatusStartLogin, StartLoginArgument());
+  return true;
+}
+
+std::uint32_t RunReLogin(const platform::StopToken& stop, bool afterShortSession) {
   if (!g_lpApp) {
     return 0;
   }
@@ -226,6 +250,12 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
   app::TraceStep("ReLoginThread: \"Save Button 0\" out");
 
   std::uint64_t failures = 0;
+  if (afterShortSession) {
+    app::TraceLine("ReLoginThread : the session ended soon after it started; the login waits \n");
+    if (!WaitAsAfterFailure(app, clock, stop, startTicks, failures)) {
+      return 0;
+    }
+  }
   for (;;) {
     theApp.GetLocalAddress();
     app.m_wUserLevel = kUserLevelReLogin;
@@ -246,21 +276,9 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
         return 0;
       }
     }
-    if (!clock.SleepFor(kReLoginPauseMs, stop)) {
+    if (!WaitAsAfterFailure(app, clock, stop, startTicks, failures)) {
       return 0;
     }
-    const std::uint32_t seconds = platform::TickElapsed(startTicks, clock.Ticks()) / 1000u;
-    PostStep(app, "WM_SHOWSTATUS,0,3", kStatusFailed);
-    if (!clock.SleepFor(ReLoginBackOffMs(failures), stop)) {
-      return 0;
-    }
-    ++failures;
-    PostStep(app, "WM_SHOWSTATUS,totalsec,0", kStatusElapsed, seconds);
-    PostStep(app, "Save Button 1", kStatusRetrying);
-    if (!clock.SleepFor(kReLoginAfterStatusMs, stop)) {
-      return 0;
-    }
-    PostStep(app, "Start login 1", kStatusStartLogin, StartLoginArgument());
   }
 
   PostStep(app, "Login Button 0", kStatusLoggedIn);
@@ -294,13 +312,21 @@ std::uint32_t ReLoginThread(platform::StopToken stop) {
     if (hooks.userRecordGoesOn && hooks.userRecordGoesOn()) {
       sink->SetRecordButtonState(1);
     }
-    // The session is back: the status line ends as a first login's does, not on "Start login".
-    sink->ShowStatusText(kStartToGetImageText);
   }
   app::SignalEvent(app.StartToGetJpegImageEvent);
   app::SignalEvent(app.StartToGetAudioEvent);
   app::TraceStep("ReLoginThread: out");
   return 0;
+}
+
+}  // namespace
+
+std::uint32_t ReLoginThread(platform::StopToken stop) {
+  return RunReLogin(stop, false);
+}
+
+std::uint32_t ReLoginThreadAfterShortSession(platform::StopToken stop) {
+  return RunReLogin(stop, true);
 }
 
 bool ConnectReLogin() {

@@ -17,8 +17,9 @@ inline constexpr int kStatusLoggedIn = 5;
 inline constexpr int kStatusRetrying = 6;
 inline constexpr int kStatusWaitLonger = 7;
 inline constexpr const char* kStartLoginText = "Start login";
-// The status line while the streams start, at the main window's opening and after a re-login,
-// until the painter's first rates replace it.
+// The status line while the streams start at the main window's opening, until the painter's
+// first rates replace it. After a re-login the line keeps the re-login's last text ("Start
+// login") until then.
 inline constexpr const char* kStartToGetImageText = "Start to get image!!";
 
 // Waits of the attempt loop, in milliseconds.
@@ -48,7 +49,21 @@ struct StreamLayout {
 
 StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height);
 
+// A session whose streams end sooner than this after they started (a device that closes the
+// stream at once, or sends a datagram too short to be a packet) is not logged into again at once:
+// the re-login first waits as after a failed attempt, so that such a device gets a login every
+// few seconds, not hundreds a minute. Shorter than a stream that goes silent (7 s over TCP) or
+// never forms a frame (10 s).
+inline constexpr std::uint32_t kShortSessionMs = 5000;
+
+// True when a session that started at startTicks and ended at nowTicks was a short one.
+constexpr bool IsShortSession(std::uint32_t startTicks, std::uint32_t nowTicks) {
+  return static_cast<std::uint32_t>(nowTicks - startTicks) < kShortSessionMs;
+}
+
 std::uint32_t ReLoginThread(platform::StopToken stop);
+// The same after a short session: the first attempt waits as after a failed one.
+std::uint32_t ReLoginThreadAfterShortSession(platform::StopToken stop);
 
 // The main window's CONNECT button: starts the re-login thread into h_ReLoginThread (one still
 // running is stopped first, within 30 ms). False when the thread cannot be created.

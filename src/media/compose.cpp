@@ -210,16 +210,13 @@ class Composer {
           DecodeElementary(frame, length, std::span<std::uint8_t>(picture, kDecodedImageBytes));
       kind = vopType;
     } else {
+      // Only a picture of the session's own size is decoded; one of another size, however
+      // large its header says it is, is dropped like any other picture that does not decode.
       decoded = length > kJpegPictureOffset &&
+                std::size_t{width} * height * 3 <= kDecodedImageBytes &&
                 DecodeJpegFrame(frame + kJpegPictureOffset,
                                 static_cast<std::uint32_t>(length - kJpegPictureOffset), picture,
                                 width, height) == 1;
-    }
-    if (!decoded && !m_s.mpeg4 && length > kJpegPictureOffset) {
-      const auto size = ReadJpegFrameSize(
-          std::span<const std::uint8_t>(frame + kJpegPictureOffset, length - kJpegPictureOffset));
-      if (size && !StreamSizeFits(0, size->width, size->height))
-        return Refuse({size->width, size->height});
     }
     if (!decoded) {
       DebugPrint("Compose_Image_Data_Thread : Decode error \n");
@@ -239,7 +236,7 @@ class Composer {
     return Pass::kKept;
   }
 
-  // A picture larger than the client can show: dropped, and told once.
+  // An MPEG-4 picture larger than the decoder can take: dropped, and told once.
   Pass Refuse(PictureSize size) {
     m_stats.tooLarge.fetch_add(1);
     if (!m_bToldTooLarge && m_s.pictureTooLarge) {

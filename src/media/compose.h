@@ -54,7 +54,7 @@ struct ComposeStats {
   std::atomic<std::uint32_t> dropped{0};       // before the first I-VOP, B-VOPs, other ids
   std::atomic<std::uint32_t> decodeErrors{0};  // refused by a decoder
   std::atomic<std::uint32_t> refusedAudio{0};  // longer than a play block
-  std::atomic<std::uint32_t> tooLarge{0};      // pictures larger than the client can show
+  std::atomic<std::uint32_t> tooLarge{0};      // MPEG-4 pictures larger than the decoder takes
 };
 
 struct ComposeSetup {
@@ -68,8 +68,9 @@ struct ComposeSetup {
   ComposeStats* stats = nullptr;  // the counts go here when given
   platform::IClock* clock =
       nullptr;  // the local time filed with each frame; the real clock when null
-  // Told once, with its width and height, of the first picture larger than the client can show
-  // (the program posts WM_PICTURETOOLARGE to the main window); such pictures are dropped.
+  // Told once, with its width and height, of the first MPEG-4 picture larger than the decoder
+  // can take (the program posts WM_PICTURETOOLARGE to the main window); such pictures are
+  // dropped. A JPEG picture of another size than the session's is dropped and not told.
   std::function<void(std::uint16_t width, std::uint16_t height)> pictureTooLarge;
 };
 

@@ -257,11 +257,17 @@ Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
   m_assembler.BeginSlot(std::span<std::uint8_t>(slot, kReceiveSlotBytes));
   bool newFrame = true;
   while (!Stopping()) {
-    if (newFrame && m_s.udp && m_s.kind == StreamKind::kVideo &&
-        platform::TickElapsed(frameStart, m_clock.Ticks()) > kUdpNoFrameSwitchMs) {
-      if (m_s.switchToTcp)
-        m_s.switchToTcp();
-      DebugPrint("Get_Image_Data_Thread : UDP get image too long. \n");
+    // Bytes that keep coming without ever forming a frame end the stream as silence does, over
+    // TCP as over UDP: the re-login then asks for it again.
+    if (newFrame && m_s.kind == StreamKind::kVideo &&
+        platform::TickElapsed(frameStart, m_clock.Ticks()) > kNoFrameLimitMs) {
+      if (m_s.udp) {
+        if (m_s.switchToTcp)
+          m_s.switchToTcp();
+        DebugPrint("Get_Image_Data_Thread : UDP get image too long. \n");
+      } else {
+        DebugPrint("Get_Image_Data_Thread : TCP get image too long. \n");
+      }
       return Step::kLost;
     }
     newFrame = false;
@@ -309,6 +315,8 @@ std::uint32_t Receiver::Run() {
   if (m_s.receiverStarted)
     m_s.receiverStarted->Set();
   app.m_dwStreamStartTick = m_clock.Ticks();
+  app.m_dwSessionStartTick = app.m_dwStreamStartTick.load();
+  app.m_bSessionStarted = 1;
   app.m_lReceivedBytes = 0;
   app.m_dwBitRate = 0;
   app.m_dwDisplayedFrames = 0;

@@ -29,7 +29,10 @@ inline constexpr std::size_t kReceiveSlots = 30;
 inline constexpr std::uint32_t kFreeSlotWaitMs = 7000;
 inline constexpr std::uint32_t kTcpReceiveSeconds = 7;
 inline constexpr std::uint32_t kUdpReceiveSeconds = 5;
-inline constexpr std::uint32_t kUdpNoFrameSwitchMs = 10000;
+// A video receiver that has not completed a frame for this long gives the stream up (over UDP
+// it switches the setting to TCP first); the re-login starts a new one.
+inline constexpr std::uint32_t kNoFrameLimitMs = 10000;
+inline constexpr std::uint32_t kUdpNoFrameSwitchMs = kNoFrameLimitMs;
 
 // What one receiver found, for tests and the statistics line.
 struct ReceiverStats {

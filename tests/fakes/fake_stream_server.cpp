@@ -79,6 +79,8 @@ class FakeStreamServer::Sender {
     }
     if (f.truncated.count(n) != 0)
       packet.resize(packet.size() / 2);
+    if (f.runt.count(n) != 0)
+      packet.resize(std::min<std::size_t>(packet.size(), 8));
     if (f.drop.count(n) != 0)
       return true;
     if (f.reorder.count(n) != 0) {
@@ -413,7 +415,10 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
         frameOptions.statusA = 1;
       ClipFrame frame = clip[i];
       frame.pts += loop * loopSpan;
-      for (ByteVector& packet : Packetize(frame, sequence, frameOptions)) {
+      std::vector<ByteVector> packets = Packetize(frame, sequence, frameOptions);
+      if (sender.m_faults.neverComplete && packets.size() > 1)
+        packets.pop_back();
+      for (ByteVector& packet : packets) {
         if (!(alive = sender.Send(std::move(packet))))
           break;
       }

@@ -27,11 +27,15 @@ struct StreamFaults {
   std::set<std::uint32_t> wrongMark;  // mark word 0
   std::set<std::uint32_t> oversize;   // total length field 1,461 (past a packet's limit)
   std::set<std::uint32_t> truncated;  // only its first half is sent
-  std::size_t splitBytes = 0;         // TCP: written in pieces of this size (0: whole)
-  bool coalesce = false;              // TCP: two packets in one write
+  std::set<std::uint32_t> runt;       // only its first 8 bytes are sent (a runt datagram on UDP)
+  // Every frame of more than one packet loses its last packet: bytes keep coming, and no frame
+  // ever completes.
+  bool neverComplete = false;
+  std::size_t splitBytes = 0;  // TCP: written in pieces of this size (0: whole)
+  bool coalesce = false;       // TCP: two packets in one write
   std::uint32_t pauseBeforePacket = UINT32_MAX;
   std::chrono::milliseconds pause{0};
-  std::uint32_t disconnectBeforePacket = UINT32_MAX;
+  std::uint32_t disconnectBeforePacket = UINT32_MAX;  // 0: closed right after the start request
   bool udpOnly = false;  // the faults act on UDP streams alone; TCP streams go clean
 };
 

@@ -99,6 +99,7 @@ class HeadlessLoginWindow final : public app::ILoginWindow {
     std::uint16_t userLevel = 0;
     std::uint16_t width = 0;  // the stream size of this login; 0: the window's
     std::uint16_t height = 0;
+    int videoFormat = -1;  // the session's video format (0 JPEG, 4 MPEG-4); -1 keeps it
   };
   explicit HeadlessLoginWindow(std::vector<Round> rounds, std::uint16_t width = 704,
                                std::uint16_t height = 576)
@@ -120,6 +121,8 @@ class HeadlessLoginWindow final : public app::ILoginWindow {
       g_lpApp->m_wStreamJpegWidth = width;
       g_lpApp->m_wStreamJpegHeight = height;
       g_lpApp->m_dwLifeTime = kNoLifeTimeLimit;
+      if (round.videoFormat >= 0)
+        g_lpApp->m_byVideoFormat = static_cast<std::uint8_t>(round.videoFormat);
     }
     return round.answer;
   }

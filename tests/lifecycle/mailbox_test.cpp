@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/relogin_thread.h"
+#include "codec/context/mpeg4_decoder_context.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/wait_until.h"
 #include "lifecycle_fixture.h"
@@ -166,6 +167,32 @@ TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
 }
 
+// The receivers report a loss when the end of the streams ends their wait, as a lost connection
+// does; while the login resources are taken down (a shut-down, DISCONNECT, a loss being
+// handled) that report is dropped, so no re-login starts on the way out.
+TEST_F(MailboxTest, StreamsTakenDownGiveNoReLogin) {
+  ASSERT_EQ(theApp.ExitLoginResource(), 1);
+  const app::ThreadFactory reporter = []() -> app::ThreadBody {
+    const EventHandle end = app::LoadHandle(g_lpApp->h_EndofGetJpegImageEvent);
+    return [end](platform::StopToken stop) -> std::uint32_t {
+      if (platform::WaitAny({&stop.StopEvent(), end.get()}, platform::kInfinite) == 1)
+        MessageTrigger(static_cast<std::uint8_t>(kKernelConnectionLost), stop);
+      return 0;
+    };
+  };
+  app::MediaEngineHooks hooks = app::StandInMediaHooks();
+  hooks.udpGetImageData = reporter;
+  hooks.tcpGetImageData = reporter;
+  app::SetMediaHooks(hooks);
+  g_lpApp->m_SettingINI.m_byAvSwitchOption = 1;
+  ASSERT_EQ(theApp.InitLoginResource(), 1);
+  ASSERT_EQ(theApp.ExitLoginResource(), 1);
+  ASSERT_TRUE(MailboxServedEarlierReports());
+  EXPECT_EQ(m_log->Count("Got h_Process_Notify_TerminateEvent"), 0u);
+  EXPECT_EQ(m_log->Count("ReLoginThread: \"Start Login\" in"), 0u);
+  EXPECT_EQ(LockCount(), 1u);
+}
+
 TEST_F(MailboxTest, FailedRebuildIsNotAnsweredAndTheInitThreadServesTheNextOne) {
   const EventHandle terminateDone = app::LoadHandle(g_lpApp->m_hTerminateDoneEvent);
   const EventHandle initDone = app::LoadHandle(g_lpApp->m_hInitDoneEvent);
@@ -289,6 +316,43 @@ TEST_F(ShutdownTest, StuckThreadIsGivenUpWithExitCode31AndShutDownFinishes) {
   EXPECT_TRUE(app::WaitForAbandonedThreads(20000));
   EXPECT_EQ(theApp.ExitInstance(), 0);
   EXPECT_FALSE(g_lpApp);
+}
+
+// A compose thread given up because it did not end within its time still reads the stream
+// buffers when it goes on: shut-down leaves them (and the data block) to the end of the process
+// instead of freeing them under it.
+TEST_F(ShutdownTest, BuffersStayWhileAGivenUpThreadStillRuns) {
+  auto release = std::make_shared<platform::Event>(platform::ResetMode::Manual, false);
+  std::atomic<std::uint32_t> read{0};
+  app::MediaEngineHooks hooks = app::StandInMediaHooks();
+  hooks.mpeg4Compose = [release, &read]() -> app::ThreadBody {
+    CAppData* data = g_lpApp.get();
+    return [release, data, &read](platform::StopToken) {
+      release->Wait();
+      read = data->m_pImageBuffer ? 1u + data->m_pImageBuffer[0] : 0u;
+      return 0u;
+    };
+  };
+  app::SetMediaHooks(hooks);
+  BuildDataBlock();
+  g_lpApp->m_wStreamMpeg4Width = 352;
+  g_lpApp->m_wStreamMpeg4Height = 288;
+  ASSERT_EQ(theApp.InitProcessResource(), 1);
+  ASSERT_EQ(theApp.InitLoginResource(), 1);
+  CAppData* const data = g_lpApp.get();
+  CMpeg4DecoderContext* const decoder = g_lpApp->m_pDecoderContext;
+  EXPECT_EQ(theApp.ExitInstance(), 0);
+  EXPECT_GE(app::AbandonedThreadCount(), 1u);
+  EXPECT_FALSE(g_lpApp);
+  EXPECT_NE(data->m_pImageBuffer, nullptr);
+  EXPECT_NE(data->m_pImageSocketBuffer, nullptr);
+
+  release->Set();
+  ASSERT_TRUE(app::WaitForAbandonedThreads(20000));
+  EXPECT_GE(read.load(), 1u);
+  // What shut-down left to the end of the process.
+  std::unique_ptr<CAppData>{data}.reset();
+  std::unique_ptr<CMpeg4DecoderContext>{decoder}.reset();
 }
 
 }  // namespace

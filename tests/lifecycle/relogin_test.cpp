@@ -175,6 +175,47 @@ TEST_F(ReLoginTest, StreamTooLargeEndsTheSessionInsteadOfRetrying) {
   EXPECT_EQ(m_clock.Waiters(), 0u);
 }
 
+// A stream reply without its size fields, or a JPEG stream larger than the window shows, keeps
+// the session: the layout takes 320 for a width and 240 for a height it does not know, and JPEG
+// pictures of another size are dropped later, so nothing is told and the login is not repeated.
+TEST_F(ReLoginTest, ReplySizesTheWindowDoesNotShowKeepTheSession) {
+  struct Case {
+    std::uint8_t format;
+    std::string reply;
+    std::uint16_t frameWidth;
+    std::uint16_t frameHeight;
+    std::int32_t resolution;
+    std::uint16_t skinIndex;
+  };
+  const Case cases[] = {
+      {4, "VIDEO-FORMAT=4;USER-LEVEL=0;LIFE-TIME=-1;STREAM-PORT=5000;", 320, 240, 2, 1},
+      {0, "VIDEO-FORMAT=0;USER-LEVEL=0;LIFE-TIME=-1;STREAM-PORT=5000;", 320, 240, 2, 1},
+      {0, StreamReply(1280, 720), 320, 240, 2, 1},
+      {0, StreamReply(1024, 576), 320, 576, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    m_server.SetStreamReply(c.reply);
+    g_lpApp->m_byVideoFormat = c.format;
+    g_lpApp->m_wMpeg4Width = g_lpApp->m_wMpeg4Height = 0;
+    g_lpApp->m_wJpegWidth = g_lpApp->m_wJpegHeight = 0;
+    m_window.Clear();
+    const std::size_t loginsBefore = m_server.RequestsTo("/Login.cgi").size();
+    Start();
+    ASSERT_TRUE(m_thread.Join(20000));
+    // No init thread serves the rebuild here, so the last status says the streams did not start.
+    EXPECT_EQ(Statuses(),
+              (std::vector<platform::LParam>{kStatusStartLogin, kStatusLoggedIn, kStatusFailed}));
+    EXPECT_TRUE(m_window.MessagesWithId(WM_PICTURETOOLARGE).empty());
+    EXPECT_EQ(m_log->Count("does not fit the picture buffers"), 0u);
+    EXPECT_EQ(m_server.RequestsTo("/Login.cgi").size(), loginsBefore + 1);
+    EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), c.frameWidth);
+    EXPECT_EQ(g_lpApp->m_wFrameHeight.load(), c.frameHeight);
+    EXPECT_EQ(g_lpApp->m_SettingINI.m_nImageResolution, c.resolution);
+    EXPECT_EQ(g_lpApp->m_wSkinIndex, c.skinIndex);
+  }
+}
+
 TEST_F(ReLoginTest, RebuildThatDoesNotAnswerDoesNotStartTheStreams) {
   m_server.SetStreamReply(StreamReply(704, 576, 20));
   // Init request and answer exist, but no init thread serves them.
@@ -300,6 +341,9 @@ TEST_F(LostConnectionTest, GivesTerminateReLoginInitAndStartInThatOrder) {
   }
   EXPECT_EQ(statuses, (std::vector<platform::LParam>{kStatusStartLogin, kStatusLoggedIn}));
   EXPECT_EQ(main.sink->CountOf("SetConnectButtonState(1)"), 1u);
+  // The status line keeps the re-login's own texts; "Start login" stays until the rates come.
+  EXPECT_EQ(main.sink->CountOf("ShowStatusText(Start to get image!!)"), 0u);
+  EXPECT_TRUE(main.sink->CallsStartingWith("ShowStatusText").empty());
   // A new loss is reported again once the login resources were rebuilt.
   EXPECT_NE(app::LoadHandle(g_lpApp->h_NotifyMessageTriggerEvent), nullptr);
   EXPECT_FALSE(app::LoadHandle(g_lpApp->h_NotifyMessageTriggerEvent)->IsSet());

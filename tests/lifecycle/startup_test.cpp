@@ -215,6 +215,29 @@ TEST_F(StartupTest, StreamTooLargeShowsItsMessageAndOpensTheLoginWindowAgain) {
   EXPECT_EQ(g_lpApp->m_bPictureRefused.load(), 0u);
 }
 
+// A stream reply without its size fields, or a JPEG stream larger than the window shows: no
+// message, and the session goes on to the main window.
+TEST_F(StartupTest, StreamSizesTheWindowCannotShowStillOpenTheMainWindow) {
+  struct Case {
+    std::uint8_t format;
+    std::uint16_t width;
+    std::uint16_t height;
+  };
+  for (const Case c : {Case{4, 0, 0}, Case{0, 0, 0}, Case{0, 1280, 720}}) {
+    auto login = std::make_shared<HeadlessLoginWindow>(
+        std::vector<HeadlessLoginWindow::Round>{{platform::IDOK, 0, 0, 0, c.format}}, c.width,
+        c.height);
+    auto main = std::make_shared<HeadlessMainWindow>();
+    app::SetLoginWindow(login);
+    app::SetMainWindow(main);
+    EXPECT_EQ(theApp.InitInstance(), 0) << int(c.format) << " " << c.width << "x" << c.height;
+    EXPECT_EQ(main->runs, 1) << int(c.format) << " " << c.width << "x" << c.height;
+    EXPECT_EQ(m_box->Count(), 0u) << int(c.format) << " " << c.width << "x" << c.height;
+    EXPECT_EQ(login->Fields().size(), 1u);
+    theApp.ExitInstance();
+  }
+}
+
 // Which stream threads a login starts.
 struct LoginThreadsCase {
   std::uint8_t transmission;
@@ -339,19 +362,22 @@ TEST_F(StartupTest, DisplayScaleFollowsTheHorizontalResolution) {
   EXPECT_EQ(platform::ReadDisplayCaps(), (platform::DisplayCaps{96, 96}));
 }
 
-// Both formats: at most the 720 x 576 the decoder and the window's picture take.
-TEST(StreamSizeTest, FitsTheDecoderAndTheWindow) {
+// MPEG-4 at most the 720 x 576 the decoder takes; a size of 0 (a reply without its size fields)
+// is taken, as the layout makes it 320 x 240; JPEG any size, as a picture of another size than
+// the session's is dropped.
+TEST(StreamSizeTest, MpegFourFitsTheDecoderAndOtherSizesAreTaken) {
   struct Case {
     std::uint8_t format;
     std::uint16_t width;
     std::uint16_t height;
     bool fits;
   };
-  const Case cases[] = {{4, 720, 576, true},   {4, 176, 144, true},   {4, 721, 576, false},
-                        {4, 720, 577, false},  {4, 1280, 720, false}, {4, 0, 576, false},
-                        {4, 704, 0, false},    {0, 720, 576, true},   {0, 352, 288, true},
-                        {0, 1024, 512, false}, {0, 721, 576, false},  {0, 720, 577, false},
-                        {0, 0, 0, false},      {7, 4000, 4000, true}};
+  const Case cases[] = {{4, 720, 576, true},     {4, 176, 144, true},   {4, 721, 576, false},
+                        {4, 720, 577, false},    {4, 1280, 720, false}, {4, 0, 576, true},
+                        {4, 704, 0, true},       {4, 0, 0, true},       {4, 0, 577, false},
+                        {0, 720, 576, true},     {0, 352, 288, true},   {0, 1024, 512, true},
+                        {0, 721, 576, true},     {0, 720, 577, true},   {0, 0, 0, true},
+                        {0, 65535, 65535, true}, {7, 4000, 4000, true}};
   for (const Case& c : cases) {
     EXPECT_EQ(StreamSizeFits(c.format, c.width, c.height), c.fits)
         << int(c.format) << " " << c.width << "x" << c.height;

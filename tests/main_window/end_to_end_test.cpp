@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/relogin_thread.h"
 #include "app/stream_stand_ins.h"
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/jpeg_frame/jpeg_frame.h"
@@ -221,6 +222,9 @@ TEST_F(EndToEndTest, JpegOverTcpComesBackAfterTheServerEndsTheStream) {
     switch (phase) {
       case Phase::kPicture:
         if (ShowsOneOf(window, pictures, 352, 288)) {
+          // The session has run for longer than a short one (which the re-login would first
+          // wait after): the re-login starts at once.
+          g_lpApp->m_dwSessionStartTick = g_lpApp->m_dwSessionStartTick.load() - kShortSessionMs;
           stream.EndStreams();
           phase = Phase::kReLogin;
         }
@@ -293,8 +297,8 @@ class ShownTexts final : public QObject {
 
 // A UDP stream whose frames never complete is given up after 10 s of the engine's clock; the
 // re-login, once refused and then accepted, asks for the stream over TCP. Every text the status
-// line shows on the way follows what happens, and once the login succeeded and the stream runs
-// it says so, as after the first login, until the rates replace it.
+// line shows on the way follows what happens: the re-login's own texts, its last "Start login"
+// staying while the stream starts, until the rates replace it.
 TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   platform::testing::ManualClock clock(1000000);
   app::SetClock(&clock);
@@ -374,7 +378,7 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
         break;
       case Phase::kPicture:
         if (ShowsOneOf(window, pictures, 352, 288)) {
-          EXPECT_EQ(window.StatusText().toStdString(), "Start to get image!!");
+          EXPECT_EQ(window.StatusText().toStdString(), "Start login");
           clock.Advance(2000);  // two seconds of measuring
           phase = Phase::kRates;
         }
@@ -395,10 +399,9 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back().substr(0, 3), "FR:");
   texts.back() = "FR:";
-  EXPECT_EQ(texts,
-            (std::vector<std::string>{
-                "Start to get image!!", "Start login", "Login process is failed,wait a moment !!",
-                "ESCAPED TIME:  00:02", "Start login", "Start to get image!!", "FR:"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"Start to get image!!", "Start login",
+                                             "Login process is failed,wait a moment !!",
+                                             "ESCAPED TIME:  00:02", "Start login", "FR:"}));
   const auto requests = stream.Requests();
   ASSERT_GE(requests.size(), 2u);
   EXPECT_TRUE(requests.front().udp);
@@ -409,13 +412,55 @@ TEST_F(EndToEndTest, UdpGivenUpLogsInAgainOverTcpAndTheStatusLineFollows) {
   shown.reset();
 }
 
-// A normal stream reply, but pictures whose own header says 65535 x 65535: the message once, the
-// session ends, and the login window opens again (where the next login is refused, so the
-// program ends there).
+// A normal stream reply, but MPEG-4 pictures whose VOL says 1280 x 720, more than the decoder
+// takes: the message once, the session ends, and the login window opens again (where the next
+// login is refused, so the program ends there).
 TEST_F(EndToEndTest, PictureTheClientCannotShowInTheStreamEndsTheSessionForTheLoginWindow) {
+  // The headers of a 1280 x 720 I-VOP (visual object sequence, visual object, video object, its
+  // VOL, a GOV), the VOP start code and the start of the VOP.
+  const fakes::ByteVector vol1280 = {
+      0x00, 0x00, 0x01, 0xB0, 0x01, 0x00, 0x00, 0x01, 0xB5, 0x89, 0x13, 0x00, 0x00, 0x01, 0x00,
+      0x00, 0x00, 0x01, 0x20, 0x00, 0xC4, 0x8D, 0x88, 0x00, 0xCD, 0x28, 0x04, 0x5A, 0x14, 0x43,
+      0x00, 0x00, 0x01, 0xB3, 0x00, 0x10, 0x07, 0x00, 0x00, 0x01, 0xB6, 0x10, 0x63, 0x00};
+  std::vector<fakes::ClipFrame> clip(4);
+  for (std::uint32_t i = 0; i < clip.size(); ++i) {
+    clip[i].elementary = vol1280;
+    clip[i].key = true;
+    clip[i].pts = 3003u * i;
+    clip[i].frame = fakes::BuildFrame(fakes::kStreamIdMpeg4, clip[i].pts, vol1280, 32, false);
+  }
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::atomic<int> logins{0};
+  web.SetLoginCheck([&](const std::string&, const std::string&) { return ++logins == 1; });
+  WriteSettings(web.WebPort(), 4, 1);
+
+  RunProgram([](CKavelinDlg&) { return false; });  // the window closes by itself
+  ASSERT_EQ(m_box->Count(), 1u);
+  EXPECT_EQ(m_box->Shown()[0].text,
+            "The video server sends a picture of 1280 x 720, which this program cannot show.");
+  EXPECT_EQ(m_login->Runs(), 2);
+  EXPECT_EQ(logins.load(), 2);
+  EXPECT_FALSE(stream.Requests().empty());
+}
+
+// A JPEG stream where every other picture's own header says 65535 x 65535: those pictures are
+// dropped without a word, the session stays, and the pictures of the session's size show.
+TEST_F(EndToEndTest, JpegPicturesOfAnotherSizeAreDroppedAndTheSessionStays) {
   auto clip = fakes::JpegClip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_352x288.mjpeg"));
-  ASSERT_FALSE(clip.empty());
-  for (fakes::ClipFrame& frame : clip) {
+  ASSERT_GE(clip.size(), 2u);
+  const std::vector<Picture> pictures = DecodedJpegPictures(clip);
+  std::vector<Picture> shownPictures;
+  for (std::size_t n = 0; n < clip.size(); ++n) {
+    fakes::ClipFrame& frame = clip[n];
+    if (n % 2 == 0) {
+      shownPictures.push_back(pictures[n]);
+      continue;
+    }
     for (std::size_t i = 0; i + 9 < frame.elementary.size(); ++i) {
       if (frame.elementary[i] == 0xFF && frame.elementary[i + 1] == 0xC0) {
         std::fill_n(frame.elementary.begin() + static_cast<std::ptrdiff_t>(i + 5), 4, 0xFF);
@@ -429,17 +474,15 @@ TEST_F(EndToEndTest, PictureTheClientCannotShowInTheStreamEndsTheSessionForTheLo
   ServeJpeg(stream, clip);
   fakes::FakeVideoServer web;
   web.SetStreamReply(StreamReply(stream.Port()));
-  std::atomic<int> logins{0};
-  web.SetLoginCheck([&](const std::string&, const std::string&) { return ++logins == 1; });
   WriteSettings(web.WebPort(), 0, 1);
 
-  RunProgram([](CKavelinDlg&) { return false; });  // the window closes by itself
-  ASSERT_EQ(m_box->Count(), 1u);
-  EXPECT_EQ(m_box->Shown()[0].text,
-            "The video server sends a picture of 65535 x 65535, which this program cannot show.");
-  EXPECT_EQ(m_login->Runs(), 2);
-  EXPECT_EQ(logins.load(), 2);
-  EXPECT_FALSE(stream.Requests().empty());
+  RunProgram([&](CKavelinDlg& window) {
+    return g_lpApp->m_dwDisplayedFrames.load() > 5 && ShowsOneOf(window, shownPictures, 352, 288);
+  });
+  EXPECT_EQ(m_box->Count(), 0u);
+  EXPECT_EQ(m_login->Runs(), 1);
+  EXPECT_EQ(web.RequestsTo("/Login.cgi").size(), 1u);
+  EXPECT_EQ(stream.Requests().size(), 1u);
 }
 
 // The MPEG-4 clip at 176 x 144 and every picture of it, decoded in order.

@@ -140,11 +140,11 @@ class ReceiverRig {
   // Waits (real time) until the key-frame gate has dropped more than `after` frames; returns the
   // count then.
   std::uint32_t WaitGateDrops(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (m_stats.keyGateDrops.load() <= after && std::chrono::steady_clock::now() < end) {
-      std::this_thread::sleep_for(milliseconds(2));
-    }
-    return m_stats.keyGateDrops.load();
+    return WaitCountAbove(m_stats.keyGateDrops, after, timeout);
+  }
+  // The same for abandoned frames.
+  std::uint32_t WaitAbandoned(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
+    return WaitCountAbove(m_stats.framesAbandoned, after, timeout);
   }
 
   ReceiverSetup m_setup;
@@ -157,6 +157,14 @@ class ReceiverRig {
   platform::Thread m_thread;
 
  private:
+  static std::uint32_t WaitCountAbove(const std::atomic<std::uint32_t>& count, std::uint32_t after,
+                                      milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (count.load() <= after && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    return count.load();
+  }
   void Consume() {
     std::uint16_t read = 0;
     while (m_consuming.load()) {
@@ -481,6 +489,41 @@ TEST(ReceiverTest, UdpKeyFrameGateWaitsForTheFirstKeyFrameThenSwitchesToTcpAfter
   EXPECT_EQ(rig.m_switched.load(), 1);
   EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
   EXPECT_GT(rig.m_stats.keyGateDrops.load(), 0u);
+}
+
+// Bytes that keep coming but never form a frame (every frame loses its last packet): after 10 s
+// of the clock without a frame the video receiver reports the connection lost, over TCP as over
+// UDP; only UDP switches the setting to TCP.
+TEST_P(TransportTest, VideoThatNeverCompletesAFrameIsGivenUpAfterTenSeconds) {
+  const bool udp = GetParam();
+  // The key frame alone, again and again: several packets each.
+  const std::vector<ClipFrame> keyOnly(1, Mpeg4Frames().front());
+  ASSERT_GT(FirstPackets(keyOnly)[1], 1u);
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(keyOnly);
+  server.SetLoops(2000);
+  server.SetFrameInterval(milliseconds(30));
+  fakes::StreamFaults faults;
+  faults.neverComplete = true;
+  server.SetFaults(faults);
+  ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.Start();
+  // The time passes in steps shorter than any receive time-out, each after another abandoned
+  // frame, so no single receive ever sees its time-out go by.
+  std::uint32_t abandoned = 0;
+  for (int step = 0; step < 4; ++step) {
+    abandoned = rig.WaitAbandoned(abandoned);
+    ASSERT_GT(abandoned, 0u);
+    EXPECT_EQ(rig.m_lost.load(), 0);
+    rig.m_clock.Advance(2500);
+  }
+  // Two more frames abandoned at 10 s, not more: the stream goes on.
+  ASSERT_GT(rig.WaitAbandoned(rig.WaitAbandoned(abandoned)), abandoned + 1);
+  EXPECT_EQ(rig.m_lost.load(), 0);
+  rig.m_clock.Advance(1);
+  EXPECT_TRUE(rig.WaitLost(milliseconds(25000)));
+  EXPECT_EQ(rig.m_switched.load(), udp ? 1 : 0);
+  EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
 }
 
 TEST(ReceiverTest, UdpDatagramFailingTheHeaderCheckIsNotPayload) {
