@@ -56,11 +56,17 @@ function(kavelin_include_direction target)
   add_dependencies(${target} ${target}_include_direction)
 endfunction()
 
-# kavelin_test(NAME SOURCES s1 ... DEPS t1 ... [LABELS l1 ...])
+# The processor classes the dispatch knows, as the per-class test programs name them.
+set(KAVELIN_CPU_CLASSES generic sse sse2 sse3)
+
+# kavelin_test(NAME SOURCES s1 ... DEPS t1 ... [LABELS l1 ...] [PER_CPU_CLASS])
 # One GoogleTest executable registered with CTest test by test. A test of the platform layer or
 # of what builds on it links the platform's test doubles; a test of the windows also theirs.
+# PER_CPU_CLASS: the program's main forces one processor class's primitive forms, named by
+# --cpu-class=NAME, and every test of the program is registered once per class, its name
+# prefixed with the class ("sse2/Suite.Name") and labelled cpu_NAME.
 function(kavelin_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "PER_CPU_CLASS" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   set(doubles "")
   foreach(layer IN ITEMS kavelin_platform kavelin_engine kavelin_ui)
@@ -71,11 +77,24 @@ function(kavelin_test name)
   if(kavelin_ui IN_LIST ARG_DEPS AND TARGET kavelin_ui_testing)
     list(APPEND doubles kavelin_ui_testing)
   endif()
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${doubles} GTest::gmock GTest::gtest_main
+  if(ARG_PER_CPU_CLASS)
+    set(main kavelin_cpu_class_main)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} ${doubles} ${main} GTest::gmock
                         Threads::Threads)
   target_include_directories(${name} PRIVATE ${KAVELIN_SOURCE_ROOT} ${KAVELIN_TESTS_ROOT})
   target_compile_options(${name} PRIVATE ${KAVELIN_WARNINGS})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  if(NOT ARG_PER_CPU_CLASS)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    return()
+  endif()
+  foreach(class IN LISTS KAVELIN_CPU_CLASSES)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_PREFIX "${class}/"
+                         EXTRA_ARGS --cpu-class=${class}
+                         PROPERTIES LABELS "${ARG_LABELS};cpu_${class}")
+  endforeach()
 endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, but those named

@@ -7,8 +7,9 @@
 // Input: width u16, height u16, a frame-method mask u8 (bit i: frame i goes through
 // DecodeFrameInto), the frame before which Reset runs (low nibble; 8 and above: none) with its
 // reference mode (high nibble), the second width u16 and height u16, the shortfall of the
-// caller's picture u8 (0: exact); then the stream, cut into frames before each VO or VOP start
-// that follows a VOP (up to eight frames).
+// caller's picture u8 (0: exact), the processor class whose primitive forms decode u8 (generic,
+// SSE, SSE2, SSE3, modulo 4); then the stream, cut into frames before each VO or VOP start that
+// follows a VOP (up to eight frames).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,10 +18,11 @@
 #include <vector>
 
 #include "codec/context/mpeg4_decoder_context.h"
+#include "cpu_class/cpu_classes.h"
 
 namespace {
 
-constexpr std::size_t kSetupBytes = 11;
+constexpr std::size_t kSetupBytes = 12;
 constexpr int kMaxFrames = 8;
 constexpr std::uint8_t kCanary = 0xA5;
 
@@ -75,6 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint16_t width2 = U16(data + 6);
   const std::uint16_t height2 = U16(data + 8);
   const std::size_t shortfall = data[10];
+  // The class's processor stays installed, so the decoder's own detection on every call keeps
+  // the class's forms.
+  if (!cpu_class::ForceCpuClass(cpu_class::CpuClassOfByte(data[11])))
+    std::abort();
 
   const bool opened = context.Open(width, height, 1);
   const bool fits =

@@ -1,10 +1,11 @@
-// Fuzz target of the MPEG-4 decoder's entry. The first six input bytes pick the decoder's set-up
-// within its limits: the picture size (any size up to 720 x 576, or the size the stream's own VOL
-// gives), the output mode (1..11), the reference mode, the post-filter switch, decoding without
-// output, and the output stride of modes 2 and 3 (narrower than the picture too, which the
-// decoder must refuse). The rest is cut at VOP start codes into up to four frames, decoded in
-// order by one freshly initialised decoder (so frame-to-frame state is exercised too). Every
-// result must be 0 or 3; the sanitizers catch any access outside a buffer.
+// Fuzz target of the MPEG-4 decoder's entry. The first seven input bytes pick the decoder's
+// set-up within its limits: the picture size (any size up to 720 x 576, or the size the stream's
+// own VOL gives), the output mode (1..11), the reference mode, the post-filter switch, decoding
+// without output, the output stride of modes 2 and 3 (narrower than the picture too, which the
+// decoder must refuse), and the processor class whose primitive forms decode (generic, SSE,
+// SSE2, SSE3, byte 6 modulo 4). The rest is cut at VOP start codes into up to four frames,
+// decoded in order by one freshly initialised decoder (so frame-to-frame state is exercised
+// too). Every result must be 0 or 3; the sanitizers catch any access outside a buffer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +14,11 @@
 
 #include "codec/mp4dec/context.h"
 #include "codec/mp4dec/mp4dec.h"
+#include "cpu_class/cpu_classes.h"
 
 namespace {
 
-constexpr std::size_t kSetupBytes = 6;
+constexpr std::size_t kSetupBytes = 7;
 
 struct Setup {
   int width = 0;
@@ -27,6 +29,7 @@ struct Setup {
   bool sizeFromStream = false;
   bool output = true;
   int stride = 0;
+  const cpu_class::CpuClass* cpuClass = nullptr;
 };
 
 Setup ReadSetup(const std::uint8_t* data) {
@@ -40,6 +43,7 @@ Setup ReadSetup(const std::uint8_t* data) {
   s.sizeFromStream = ((control >> 6) & 1) != 0;
   s.output = ((control >> 7) & 1) == 0;
   s.stride = data[5] % 48;  // an offset from width - 16, for modes 2 and 3
+  s.cpuClass = &cpu_class::CpuClassOfByte(data[6]);
   return s;
 }
 
@@ -93,6 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   Setup setup = ReadSetup(data);
+  // The class's processor stays installed, so the decoder's own detection on every call keeps
+  // the class's forms.
+  if (!cpu_class::ForceCpuClass(*setup.cpuClass)) {
+    std::abort();
+  }
   // Exact-size copies so that any read past an input's end is caught.
   const std::vector<std::uint8_t> stream(data + kSetupBytes, data + size);
 

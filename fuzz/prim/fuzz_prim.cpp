@@ -2,6 +2,10 @@
 //   0: inverse DCT of a 64-coefficient block.
 //   1: H.263 inverse quantisation: QP byte, offset byte, then coefficients.
 //   2: YUV 4:2:0 to BGR: width, height, upward flag, then sample bytes (repeated as needed).
+//   3: MPEG-4 dequantisation workers: worker byte (intra or non-intra, raster or scan), QP byte,
+//      count byte, two bound bytes, then weights, scan and coefficients (repeated as needed).
+// Every operation runs on every form: the generic form on each of its instruction-set paths
+// this processor runs, and the SSE, SSE2 and SSE3 forms.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -10,25 +14,66 @@
 #include <cstring>
 #include <vector>
 
+#include "prim/generic_path.h"
 #include "prim/prim.h"
+#include "prim/prim_mpeg4_quant.h"
 
 namespace {
 
-constexpr std::array<std::int32_t, 4> kFormClasses{0, 5, 9, 8};  // generic, SSE, SSE2, SSE3
+// One form: the class that selects it, and for the generic form the path it runs.
+struct Form {
+  std::int32_t cpuClass;
+  PrimGenericPath path;
+  bool table;  // the table-driven inverse DCT
+};
 
+constexpr std::array<Form, 6> kAllForms{{
+    {PrimCpuUnknown, PrimGenericPath::kScalar, false},
+    {PrimCpuUnknown, PrimGenericPath::kSse2, false},
+    {PrimCpuUnknown, PrimGenericPath::kAvx2, false},
+    {PrimCpuFamily6Sse, PrimGenericPath::kScalar, true},
+    {PrimCpuFamily6Sse2, PrimGenericPath::kScalar, true},
+    {PrimCpuFamily15Sse3, PrimGenericPath::kScalar, true},
+}};
+
+// The forms this processor runs (a generic path it lacks is left out).
+const std::vector<Form>& Forms() {
+  static const std::vector<Form> forms = [] {
+    std::vector<Form> f;
+    for (const Form& form : kAllForms) {
+      if (form.table || form.path <= PrimGenericPathSupported()) {
+        f.push_back(form);
+      }
+    }
+    return f;
+  }();
+  return forms;
+}
+
+void Select(const Form& form) {
+  primStaticInitCpu(form.cpuClass);
+  PrimForceGenericPath(form.path);
+}
+
+// The generic paths agree with each other, the table-driven forms with each other.
 void Idct(const std::uint8_t* data, std::size_t size) {
   std::array<std::int16_t, 64> in{};
   std::memcpy(in.data(), data, std::min(size, sizeof(in)));
-  std::array<std::array<std::int16_t, 64>, 4> out{};
-  for (std::size_t f = 0; f < 4; ++f) {
-    primStaticInitCpu(kFormClasses[f]);
-    out[f] = in;
-    if (primDCT8x8Inv_16s_C1I(out[f].data()) != StsNoError) {
+  std::array<std::array<std::int16_t, 64>, 2> first{};
+  std::array<bool, 2> seen{};
+  for (const Form& form : Forms()) {
+    Select(form);
+    std::array<std::int16_t, 64> out = in;
+    if (primDCT8x8Inv_16s_C1I(out.data()) != StsNoError) {
       std::abort();
     }
-  }
-  if (out[1] != out[2] || out[2] != out[3]) {
-    std::abort();
+    const std::size_t family = form.table ? 1 : 0;
+    if (!seen[family]) {
+      first[family] = out;
+      seen[family] = true;
+    } else if (out != first[family]) {
+      std::abort();
+    }
   }
 }
 
@@ -42,8 +87,8 @@ void Quant(const std::uint8_t* data, std::size_t size) {
   size -= 2;
   const auto len = static_cast<std::int32_t>(size / 2);
   std::vector<std::uint8_t> reference;
-  for (std::size_t f = 0; f < 4; ++f) {
-    primStaticInitCpu(kFormClasses[f]);
+  for (const Form& form : Forms()) {
+    Select(form);
     std::vector<std::uint8_t> buffer(offset + size + 16);
     std::memcpy(buffer.data() + offset, data, size);
     auto* array = reinterpret_cast<std::int16_t*>(buffer.data() + offset);
@@ -52,7 +97,7 @@ void Quant(const std::uint8_t* data, std::size_t size) {
     if ((status == StsNoError) != valid) {
       std::abort();
     }
-    if (f == 0) {
+    if (reference.empty()) {
       reference = buffer;
     } else if (buffer != reference) {
       std::abort();
@@ -93,17 +138,105 @@ void Yuv(const std::uint8_t* data, std::size_t size) {
   }
   const int dstStep = width * 3 + 1;
   std::vector<std::uint8_t> reference;
-  for (std::size_t f = 0; f < 4; ++f) {
-    primStaticInitCpu(kFormClasses[f]);
+  for (const Form& form : Forms()) {
+    Select(form);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(dstStep * height + 1), 0x5A);
     const PrimStatus status =
         primYUV420ToBGR_8u_P3C3R(planes, steps, out.data(), dstStep, width, height);
     if ((status == StsNoError) != (width >= 1 && height >= 1)) {
       std::abort();
     }
-    if (f == 0) {
+    if (reference.empty()) {
       reference = out;
     } else if (out != reference) {
+      std::abort();
+    }
+  }
+}
+
+// The MPEG-4 dequantisation workers of every form give the same block and the same sum.
+struct Mpeg4Workers {
+  QuantInvMpeg4WorkerFn* intra;
+  QuantInvMpeg4WorkerFn* inter;
+  QuantInvMpeg4ScanWorkerFn* intraScan;
+  QuantInvMpeg4ScanWorkerFn* interScan;
+};
+
+std::vector<Mpeg4Workers> Mpeg4Forms() {
+  std::vector<Mpeg4Workers> forms;
+  auto add = [&](const QuantInvMpeg4GenericPath& p) {
+    forms.push_back({p.intra, p.inter, p.intraScan, p.interScan});
+  };
+  add(kQuantInvMpeg4GenericScalar);
+#if defined(__x86_64__)
+  add(kQuantInvMpeg4GenericSse2);
+  if (PrimGenericPathSupported() >= PrimGenericPath::kAvx2) {
+    add(kQuantInvMpeg4GenericAvx2);
+  }
+#endif
+  forms.push_back({QuantInvIntraMpeg4Worker_Sse, QuantInvInterMpeg4Worker_Sse,
+                   QuantInvIntraMpeg4ScanWorker_Sse, QuantInvInterMpeg4ScanWorker_Sse});
+  forms.push_back({QuantInvIntraMpeg4Worker_Sse2, QuantInvInterMpeg4Worker_Sse2,
+                   QuantInvIntraMpeg4ScanWorker_Sse2, QuantInvInterMpeg4ScanWorker_Sse2});
+  forms.push_back({QuantInvIntraMpeg4Worker_Sse3, QuantInvInterMpeg4Worker_Sse3,
+                   QuantInvIntraMpeg4ScanWorker_Sse3, QuantInvInterMpeg4ScanWorker_Sse3});
+  return forms;
+}
+
+void Mpeg4Quant(const std::uint8_t* data, std::size_t size) {
+  if (size < 6) {
+    return;
+  }
+  const int worker = data[0] % 4;               // intra, non-intra, intra scan, non-intra scan
+  const std::int32_t qp = 1 + data[1] % 31;     // the workers' callers keep QP in 1..31
+  const std::int32_t count = data[2] % 80 - 8;  // the scan forms take any count
+  // Bounds within the 16-bit range, lower <= upper.
+  std::int32_t lower = static_cast<std::int8_t>(data[3]) * 256;
+  std::int32_t upper = static_cast<std::int8_t>(data[4]) * 256 + 255;
+  if (lower > upper) {
+    std::swap(lower, upper);
+  }
+  data += 5;
+  size -= 5;
+  std::array<std::uint8_t, 64> weights{};
+  std::array<std::uint8_t, 64> scan{};
+  std::array<std::int16_t, 64> in{};
+  std::size_t k = 0;
+  for (auto& w : weights) {
+    w = data[k++ % size];
+  }
+  for (auto& s : scan) {
+    s = data[k++ % size];
+  }
+  for (auto& c : in) {
+    const std::uint8_t low = data[k++ % size];
+    c = static_cast<std::int16_t>(low | data[k++ % size] << 8);
+  }
+  std::array<std::int16_t, 64> reference{};
+  std::int32_t referenceSum = 0;
+  bool first = true;
+  for (const Mpeg4Workers& form : Mpeg4Forms()) {
+    std::array<std::int16_t, 64> out = in;
+    std::int32_t sum = 17;
+    switch (worker) {
+      case 0:
+        form.intra(out.data(), weights.data(), qp, lower, upper, &sum);
+        break;
+      case 1:
+        form.inter(out.data(), weights.data(), qp, lower, upper, &sum);
+        break;
+      case 2:
+        form.intraScan(out.data(), count, weights.data(), scan.data(), qp, &sum);
+        break;
+      default:
+        form.interScan(out.data(), count, weights.data(), scan.data(), qp, &sum);
+        break;
+    }
+    if (first) {
+      reference = out;
+      referenceSum = sum;
+      first = false;
+    } else if (out != reference || sum != referenceSum) {
       std::abort();
     }
   }
@@ -115,15 +248,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) {
     return 0;
   }
-  switch (data[0] % 3) {
+  switch (data[0] % 4) {
     case 0:
       Idct(data + 1, size - 1);
       break;
     case 1:
       Quant(data + 1, size - 1);
       break;
-    default:
+    case 2:
       Yuv(data + 1, size - 1);
+      break;
+    default:
+      Mpeg4Quant(data + 1, size - 1);
       break;
   }
   return 0;

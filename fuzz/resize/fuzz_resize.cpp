@@ -70,7 +70,7 @@ void PublicForms(const std::uint8_t* head, const std::vector<std::uint8_t>& src,
 
 // The drivers of the vector kernel sets (SSE, SSE2, SSE3) on any data type, layout and plane
 // mode: the same statuses; SSE2 and SSE3 the same bytes; nearest, linear and supersampling
-// the same bytes in all three.
+// the same bytes in all three; nearest the same status and bytes in the generic driver too.
 void VectorDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& bytes, PrimSize size,
                    PrimRect roi, double xf, double yf, std::int32_t kind) {
   const std::int32_t type = head[9] % 3;
@@ -105,11 +105,16 @@ void VectorDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& by
   using Super = PrimStatus (*)(const void*, PrimSize, std::int32_t, PrimRect, void*, std::int32_t,
                                PrimSize, double, double, std::int32_t, std::int32_t, std::int32_t,
                                std::int32_t, std::int32_t);
-  const General general[] = {ResizeInterpolate_Sse, ResizeInterpolate_Sse2, ResizeInterpolate_Sse3};
-  const Super super[] = {ResizeSuperSample_Sse, ResizeSuperSample_Sse2, ResizeSuperSample_Sse3};
-  std::array<std::vector<std::vector<std::uint8_t>>, 3> out;
-  std::array<PrimStatus, 3> status{};
-  for (int s = 0; s < 3; ++s) {
+  // The generic driver last: its nearest passes take every data type and layout too (its other
+  // kernels are for 8-bit three-channel pixels alone, which the public forms above cover).
+  const General general[] = {ResizeInterpolate_Sse, ResizeInterpolate_Sse2, ResizeInterpolate_Sse3,
+                             ResizeInterpolate_Generic};
+  const Super super[] = {ResizeSuperSample_Sse, ResizeSuperSample_Sse2, ResizeSuperSample_Sse3,
+                         ResizeSuperSample_Generic};
+  const int sets = kind == 1 ? 4 : 3;
+  std::array<std::vector<std::vector<std::uint8_t>>, 4> out;
+  std::array<PrimStatus, 4> status{};
+  for (int s = 0; s < sets; ++s) {
     std::vector<void*> destinationPlanes;
     for (std::int32_t p = 0; p < planes; ++p) {
       out[s].emplace_back(static_cast<std::size_t>(dstStep) * dstSize.height, 0);
@@ -126,6 +131,9 @@ void VectorDrivers(const std::uint8_t* head, const std::vector<std::uint8_t>& by
     std::abort();
   }
   if ((kind == 1 || kind == 2 || kind == 8) && out[0] != out[1]) {
+    std::abort();
+  }
+  if (sets == 4 && (status[3] != status[0] || out[3] != out[0])) {
     std::abort();
   }
 }

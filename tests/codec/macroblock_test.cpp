@@ -3,9 +3,13 @@
 // found.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
+#include "codec/mp4dec/block_idct.h"
 #include "mp4dec_harness.h"
+#include "prim/prim_dispatch.h"
+#include "prim/prim_idct.h"
 
 namespace {
 
@@ -212,8 +216,40 @@ TEST(CraftedVop, DquantKeepsTheQuantiserInRange) {
   }
 }
 
+using Samples = std::array<std::int16_t, 64>;
+
+// What the selected inverse DCT form gives a block whose only coefficient is its DC: one flat
+// value under the generic form, one value per row under the table-driven forms (SSE, SSE2,
+// SSE3), whose rounding is their own.
+Samples DcOnlySamples(std::int16_t dc) {
+  Samples s{};
+  if (PrimCpuIndex.load() == PrimIndexGeneric) {
+    s.fill(Mp4DecGenericDcOnlyValue(dc));
+  } else {
+    DCT8x8InvDcOnly_Table(dc, s.data());
+  }
+  return s;
+}
+
+// The two rules on the chroma block below, 1020 / 8 = 127.5 a sample: the generic form rounds
+// it up everywhere; the table-driven forms round rows 3 and 4 down. One step, in those rows only,
+// is all the forms may differ by there.
+TEST(CraftedVop, HalfwayDcRoundsByTheRuleOfEachForm) {
+  EXPECT_EQ(Mp4DecGenericDcOnlyValue(1020), 128);
+  Samples table{};
+  DCT8x8InvDcOnly_Table(1020, table.data());
+  for (int row = 0; row < 8; ++row) {
+    for (int column = 0; column < 8; ++column) {
+      EXPECT_EQ(table[static_cast<std::size_t>(row * 8 + column)], row == 3 || row == 4 ? 127 : 128)
+          << "row " << row << " column " << column;
+    }
+  }
+}
+
 TEST(CraftedVop, FlatMacroblockDecodesToItsDcValue) {
-  // DC differential 0 predicted from 1024 with dc_scaler 16 (QP 8): 1024 / 8 = 128 per pixel.
+  // DC differential 0 predicted from 1024. Luma, dc_scaler 16 (QP 8): 1024 / 8 = 128 a sample.
+  // Chroma, dc_scaler 10: 1024 / 10 = 102, back to 1020, 127.5 a sample, which the selected
+  // inverse DCT form rounds by its own rule.
   DecoderHarness h(16, 16, kMp4DecModePlanar, 0);
   h.Ctx().vol.vop_time_increment_resolution = 16;
   BitWriter w;
@@ -224,8 +260,20 @@ TEST(CraftedVop, FlatMacroblockDecodesToItsDcValue) {
   }
   w.Code("11").Code("11").Stuff();
   ASSERT_EQ(h.Decode(w.Data()), kMp4DecOk);
-  for (int i = 0; i < 16 * 16 * 3 / 2; ++i) {
-    EXPECT_EQ(h.output[static_cast<std::size_t>(i)], 128) << i;
+  const Samples luma = DcOnlySamples(1024);
+  const Samples chroma = DcOnlySamples(1020);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * 16 + x);
+      EXPECT_EQ(h.output[i], luma[static_cast<std::size_t>(y % 8 * 8 + x % 8)]) << "Y " << i;
+      EXPECT_EQ(h.output[i], 128) << "Y " << i;
+    }
+  }
+  for (std::size_t plane = 0; plane < 2; ++plane) {
+    for (std::size_t k = 0; k < 64; ++k) {
+      const std::size_t i = 256 + plane * 64 + k;
+      EXPECT_EQ(h.output[i], chroma[k]) << (plane == 0 ? "U " : "V ") << i;
+    }
   }
 }
 

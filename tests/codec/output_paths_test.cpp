@@ -147,7 +147,7 @@ std::vector<std::uint8_t> ReferenceBgr(const BorderedPicture& p, bool bottomUp) 
 TEST_P(OutputPathTest, BgrPictureMatchesTheWholePictureRule) {
   ScopedPath path(GetParam());
   const std::int32_t savedIndex = PrimCpuIndex.load();
-  primStaticInitCpu(PrimCpuUnknown);  // the generic forms, as this machine's dispatch selects
+  primStaticInitCpu(PrimCpuUnknown);  // the generic forms, on the path of the parameter
   std::mt19937 rng(47);
   const int widths[] = {1, 2, 3, 15, 16, 17, 31, 32, 33, 63, 64, 65, 704};
   const int heights[] = {1, 2, 3, 4, 5, 15, 16, 17, 18, 31, 32, 33, 34, 48};

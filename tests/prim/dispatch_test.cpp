@@ -378,7 +378,18 @@ TEST(DispatchConcurrency, IndexChangesWhileOtherThreadsCallPrimitives) {
   PrimCpuIndex.store(saved);
 }
 
-TEST(DispatchHardware, DetectionOnThisMachineGivesAValidIndex) {
+// Detection reads this machine's processor for the length of a test, whatever processor the
+// test program installed (a run per processor class installs one of its class).
+class DispatchHardware : public ::testing::Test {
+ protected:
+  void SetUp() override { m_savedSource = PrimSetCpuSource(nullptr); }
+  void TearDown() override { PrimSetCpuSource(m_savedSource); }
+
+ private:
+  const PrimCpuSource* m_savedSource = nullptr;
+};
+
+TEST_F(DispatchHardware, DetectionOnThisMachineGivesAValidIndex) {
   const std::int32_t saved = PrimCpuIndex.load();
   const PrimStatus status = primStaticInit();
   EXPECT_TRUE(status == StsNoError || status == StsNotKnownCpu);
@@ -390,7 +401,7 @@ TEST(DispatchHardware, DetectionOnThisMachineGivesAValidIndex) {
 
 // Detection of this machine's processor runs once; every call still gives the index and the
 // status of the rule, also after another source was in use.
-TEST(DispatchHardware, RepeatedDetectionFollowsTheRuleOnEveryCall) {
+TEST_F(DispatchHardware, RepeatedDetectionFollowsTheRuleOnEveryCall) {
   const std::int32_t saved = PrimCpuIndex.load();
   const bool known = PrimHasCpuid() != 0 && PrimIsKnownVendor() != 0;
   const std::int32_t index = known ? PrimIndexFromCpuType(PrimGetCpuType()) : PrimIndexGeneric;

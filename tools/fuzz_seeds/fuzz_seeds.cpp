@@ -11,9 +11,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/setting_ini.h"
+#include "cpu_class/cpu_classes.h"
 #include "fakes/sample_config.h"
 #include "fakes/stream_packets.h"
 #include "media/frame_assembler.h"
@@ -104,10 +106,17 @@ ByteVector ComposeSeed(std::uint8_t form, int width, int height,
   return seed;
 }
 
-// Decoder context: sizes, method mask, reset, second size, shortfall; then the elementary
-// stream of the frames.
+// The byte a decoder fuzz target reads as the processor class of that name.
+std::uint8_t CpuClassByte(std::string_view name) {
+  const cpu_class::CpuClass* c = cpu_class::FindCpuClass(name);
+  return static_cast<std::uint8_t>(c == nullptr ? 0 : c - cpu_class::kCpuClasses.data());
+}
+
+// Decoder context: sizes, method mask, reset, second size, shortfall, processor class; then the
+// elementary stream of the frames.
 ByteVector ContextSeed(int width, int height, std::uint8_t intoMask, std::uint8_t reset, int width2,
-                       int height2, const std::vector<ClipFrame>& frames) {
+                       int height2, std::string_view cpuClass,
+                       const std::vector<ClipFrame>& frames) {
   ByteVector seed;
   PutU16(seed, static_cast<std::size_t>(width));
   PutU16(seed, static_cast<std::size_t>(height));
@@ -116,6 +125,7 @@ ByteVector ContextSeed(int width, int height, std::uint8_t intoMask, std::uint8_
   PutU16(seed, static_cast<std::size_t>(width2));
   PutU16(seed, static_cast<std::size_t>(height2));
   seed.push_back(0);
+  seed.push_back(CpuClassByte(cpuClass));
   for (const ClipFrame& f : frames)
     Append(seed, f.elementary);
   return seed;
@@ -243,12 +253,14 @@ int main(int argc, char** argv) {
         ComposeSeed(0, 352, 288,
                     {{false, &jpeg[0].frame}, {true, &audio[2].frame}, {false, &jpeg[1].frame}}));
 
-  // The decoder context, opened at the sizes a login gives.
-  Write("decoder_context", "d1_704x576.bin", ContextSeed(704, 576, 0x02, 0x0F, 0, 0, clip704));
+  // The decoder context, opened at the sizes a login gives, under the forms of different
+  // processor classes.
+  Write("decoder_context", "d1_704x576.bin",
+        ContextSeed(704, 576, 0x02, 0x0F, 0, 0, "sse2", clip704));
   Write("decoder_context", "cif_176x144_reset.bin",
-        ContextSeed(176, 144, 0x05, 0x12, 176, 144, clip176));
+        ContextSeed(176, 144, 0x05, 0x12, 176, 144, "generic", clip176));
   Write("decoder_context", "d1_720x576_refused_stream.bin",
-        ContextSeed(720, 576, 0x00, 0x0F, 0, 0, First(clip704, 1)));
+        ContextSeed(720, 576, 0x00, 0x0F, 0, 0, "sse3", First(clip704, 1)));
 
   // Live audio: blocks as the compose thread decodes them and the play thread plays them, from
   // the start of the program (one block, then all three in turn).

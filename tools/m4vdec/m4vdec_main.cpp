@@ -15,65 +15,11 @@
 #include <vector>
 
 #include "codec/mp4dec/mp4dec.h"
+#include "cpu_class/cpu_classes.h"
 #include "frame_splitter.h"
 #include "prim/prim_dispatch.h"
 
 namespace {
-
-// Reports a processor of the class whose kernels the user asked for.
-class ForcedCpu : public PrimCpuSource {
- public:
-  // family 0 with an unknown vendor gives the generic forms.
-  ForcedCpu(bool knownVendor, std::uint32_t family, std::uint32_t edx, std::uint32_t ecx)
-      : m_known(knownVendor), m_family(family), m_edx(edx), m_ecx(ecx) {}
-  bool CanToggleIdFlag() const override { return true; }
-  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
-    if (leaf == 0) {
-      return m_known ? PrimCpuidRegs{1, 0x756E6547U, 0x6C65746EU, 0x49656E69U}
-                     : PrimCpuidRegs{1, 0, 0, 0};
-    }
-    if (leaf == 1) {
-      return {m_family << 8, 0, m_ecx, m_edx};
-    }
-    if (leaf == 0x80000000U) {
-      return {0x80000001U, 0, 0, 0};
-    }
-    if (leaf == 0x80000001U) {
-      return {0, 0, 0, 1U << 29};
-    }
-    return {};
-  }
-
- private:
-  bool m_known;
-  std::uint32_t m_family;
-  std::uint32_t m_edx;
-  std::uint32_t m_ecx;
-};
-
-constexpr std::uint32_t kMmx = 1U << 23;
-constexpr std::uint32_t kSse = 1U << 25;
-constexpr std::uint32_t kSse2 = 1U << 26;
-
-const PrimCpuSource* CpuFor(const std::string& name) {
-  static const ForcedCpu generic(false, 0, 0, 0);
-  static const ForcedCpu sse(true, 6, kMmx | kSse, 0);
-  static const ForcedCpu sse2(true, 6, kMmx | kSse | kSse2, 0);
-  static const ForcedCpu sse3(true, 15, kMmx | kSse | kSse2, 1);
-  if (name == "generic") {
-    return &generic;
-  }
-  if (name == "sse") {
-    return &sse;
-  }
-  if (name == "sse2") {
-    return &sse2;
-  }
-  if (name == "sse3") {
-    return &sse3;
-  }
-  return nullptr;
-}
 
 int Usage() {
   std::fprintf(stderr,
@@ -131,11 +77,12 @@ int main(int argc, char** argv) {
     } else if (arg == "--ref-mode" && i + 1 < argc) {
       referenceMode = std::atoi(argv[++i]);
     } else if (arg == "--cpu" && i + 1 < argc) {
-      const PrimCpuSource* cpu = CpuFor(argv[++i]);
+      // The class's processor: the decoder's detection, on every call, selects its forms.
+      const cpu_class::CpuClass* cpu = cpu_class::FindCpuClass(argv[++i]);
       if (cpu == nullptr) {
         return Usage();
       }
-      PrimSetCpuSource(cpu);
+      PrimSetCpuSource(cpu->cpu);
     } else if (input == nullptr && !arg.starts_with("--")) {
       input = argv[i];
     } else {
