@@ -156,9 +156,9 @@ int CKavelinDlg::ShowImage() {
       drew = PaintFullScreenFrame(picture, width, height);
   } else if (option != 2 && pictureFits) {
     drew = PaintWindowFrame(picture, width, height);
-    // The motion grid, while it waits for frames, takes the same picture.
-    if (CMotionDetectionDlg* motion = app.m_pMotionDetectionDlg.load())
-      motion->SetFrameEvent();
+    // The motion grid, while it waits for frames, takes the same picture. The call runs under
+    // the pointer's guard: the dialog cannot go while it is inside.
+    app.m_pMotionDetectionDlg.With([](CMotionDetectionDlg& motion) { motion.SetFrameEvent(); });
   }
 
   // 6.-7. Channel states of the option's header.
