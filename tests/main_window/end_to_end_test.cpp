@@ -24,6 +24,8 @@
 #include "net/frame_info_block.h"
 #include "platform/testing/fake_message_box.h"
 #include "platform/testing/manual_clock.h"
+#include "ui/common/message_ids.h"
+#include "ui/common/string_table.h"
 #include "ui/main/kavelin_main_window.h"
 #include "ui/main/main_window_texts.h"
 
@@ -673,6 +675,84 @@ TEST_F(OutageRecordTest, RecordStoppedDuringTheReLoginStaysStopped) {
   EXPECT_FALSE(outcome.fileOpen);
   ASSERT_TRUE(outcome.record);
   EXPECT_TRUE(outcome.record->frames.empty());
+}
+
+// SNAPSHOT pressed while the server is gone (the re-login waits for its login) says the
+// connection comes first, as without one, and the session that comes back saves no picture for
+// it; pressed in that session, it saves one.
+TEST_F(EndToEndTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::atomic<int> logins{0};
+  std::atomic<bool> pressed{false};
+  web.SetLoginCheck([&](const std::string&, const std::string&) {
+    if (++logins == 2)
+      fakes::WaitUntil([&] { return pressed.load(); });
+    return true;
+  });
+  WriteSettings(web.WebPort(), 4, 1);
+  const std::filesystem::path shots = m_folder / "shots";
+  std::filesystem::create_directories(shots);
+  const auto shotCount = [&] {
+    return std::distance(std::filesystem::directory_iterator(shots),
+                         std::filesystem::directory_iterator());
+  };
+
+  enum class Phase { kPicture, kReLogin, kBack, kRunning, kShot, kDone } phase = Phase::kPicture;
+  std::uint32_t framesAtBack = 0;
+  RunProgram([&](CKavelinDlg& window) {
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 176, 144)) {
+          const std::lock_guard lock(g_lpApp->m_SettingINI.m_TextLock);
+          g_lpApp->m_SettingINI.m_strSnapshotPath = shots.string() + "/";
+          stream.EndStreams();
+          phase = Phase::kReLogin;
+        }
+        break;
+      case Phase::kReLogin:
+        if (logins.load() == 2) {
+          QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
+          EXPECT_EQ(m_box->Count(), 1u);
+          EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
+          pressed = true;
+          phase = Phase::kBack;
+        }
+        break;
+      case Phase::kBack:
+        if (stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
+            ShowsOneOf(window, pictures, 176, 144)) {
+          framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kRunning;
+        }
+        break;
+      case Phase::kRunning:
+        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtBack + 20) {
+          EXPECT_EQ(shotCount(), 0);
+          QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
+          phase = Phase::kShot;
+        }
+        break;
+      case Phase::kShot:
+        if (g_lpApp->m_bSnapshotRequest.load() == 0)
+          phase = Phase::kDone;
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  ASSERT_EQ(m_box->Count(), 1u);
+  EXPECT_EQ(m_box->Shown()[0].text, ui::LoadString(ui::kMsgConnectFirst).toStdString());
+  EXPECT_EQ(shotCount(), 1);
 }
 
 }  // namespace
