@@ -2,7 +2,8 @@
 // picture the show thread hands over (at its own size, or scaled over the work area in full
 // screen), takes a pending snapshot, draws the hot-point cross, measures the rates every two
 // seconds and queues the repaint and the new texts to the GUI thread. It touches no widget and
-// never waits for the GUI thread; the show thread's finish event is set on every path.
+// never waits for the GUI thread; the show thread's finish event is set on every path. When the
+// pictures stop, the rate watch on the GUI thread measures the rates in the painter's place.
 #include <cstdlib>
 #include <span>
 
