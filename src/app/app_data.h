@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/guarded_pointer.h"
 #include "app/schedule_table.h"
 #include "app/setting_ini.h"
 #include "app/trace.h"
@@ -389,9 +390,10 @@ class CAppData {
   std::atomic<CSysConfPropSheet*> m_pOpenSysConfSheet{nullptr};
 
   // 45. Configuration windows: the motion-detection dialog (made on first use, kept until the
-  // end; the painter signals its frame event while it waits for frames) and the motion flag
-  // (1: the dialog draws the stream's motion report, m_pCurrentFrameInfo, over its picture).
-  std::atomic<CMotionDetectionDlg*> m_pMotionDetectionDlg{nullptr};
+  // end; the painter signals its frame event through the pointer while it waits for frames, and
+  // the dialog's end waits for such a call under way) and the motion flag (1: the dialog draws
+  // the stream's motion report, m_pCurrentFrameInfo, over its picture).
+  app::GuardedPointer<CMotionDetectionDlg> m_pMotionDetectionDlg;
   std::atomic<std::uint32_t> m_dwMotionFlag{0};
   // The trigger page's motion byte (TRIGGER +9) as the last APPLY left it; the schedule table
   // (GUI thread only; the schedule recorder works on copies handed to it).

@@ -311,6 +311,9 @@ std::uint32_t Process_Terminate_Thread(platform::StopToken stop) {
       hooks.stopAlarmAndScheduleRecords();
     }
     app.m_bReceiving = 0;
+    // A snapshot asked of these streams and not served yet goes with them: the next session's
+    // first picture is not the one asked for.
+    app.m_bSnapshotRequest = 0;
     app::TraceLine("Process_Terminate_Thread : Got h_Process_Notify_TerminateEvent \n");
     app::SignalEvent(app.ShowStopEvent);
     app::SignalEvent(app.h_EndofGetJpegImageEvent);

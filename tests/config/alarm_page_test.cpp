@@ -193,14 +193,14 @@ TEST_F(TriggerTest, MotionSetupRunsTheGridDialogMadeOnce) {
     ASSERT_TRUE(WaitForMotionFetch(page));
     CMotionDetectionDlg* dialog = page.MotionDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.load(), dialog);
+    EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), dialog);
     Click(page, T::IDC_MOTION_SETUP);
     ASSERT_TRUE(WaitForMotionFetch(page));
     EXPECT_EQ(page.MotionDialog(), dialog);
   });
   EXPECT_EQ(runner->Runs(), (std::vector<QString>{"CMotionDetectionDlg", "CMotionDetectionDlg"}));
   sheet.reset();
-  EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.load(), nullptr);
+  EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), nullptr);
 }
 
 TEST_F(TriggerTest, TriggerRefreshAsksBothHeadersForTheAlarmStateAnew) {

@@ -4,9 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <thread>
 
 #include "config_fixture.h"
+#include "fakes/wait_until.h"
 #include "ui/config/motion/motion_detection_dlg.h"
 
 namespace {
@@ -58,7 +62,7 @@ std::vector<int> CellsOf(const CellMask& mask) {
 
 TEST_F(MotionDialogTest, OpensWithTheFreshRecordsValuesAndGrid) {
   CMotionDetectionDlg dialog;
-  EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg, &dialog);
+  EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), &dialog);
   Run(dialog, [&](CMotionDetectionDlg& d) {
     EXPECT_EQ(d.Controls().Get<QComboBox>(CMotionDetectionDlg::IDC_SENSITIVITY)->currentIndex(), 3);
     const std::pair<int, const char*> values[] = {{CMotionDetectionDlg::IDC_NS, "3"},
@@ -301,7 +305,10 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
       const QPoint marked = CentreOf(3, 4);  // a marked cell: neither tinted nor outlined
       EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       bool signalled = false;
-      std::thread painter([&] { signalled = app.m_pMotionDetectionDlg.load()->SetFrameEvent(); });
+      std::thread painter([&] {
+        app.m_pMotionDetectionDlg.With(
+            [&](CMotionDetectionDlg& named) { signalled = named.SetFrameEvent(); });
+      });
       painter.join();
       EXPECT_TRUE(signalled);
       if (c.taken) {
@@ -344,6 +351,40 @@ TEST_F(MotionDialogTest, TheEndOfTheStreamsEndsTheDialog) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }));
   });
   EXPECT_EQ(result, CMotionDetectionDlg::kResultEnded);
+}
+
+// The painter's call reaches the dialog while the dialog goes (its sheet closed, on the GUI
+// thread): the dialog's end waits for that call, which finds the dialog whole; afterwards the
+// painter finds no dialog.
+TEST_F(MotionDialogTest, ThePaintersCallWhileTheDialogGoesEndsBeforeTheDialog) {
+  CAppData& app = *g_lpApp;
+  auto dialog = std::make_unique<CMotionDetectionDlg>();
+  std::atomic<bool> inside{false};
+  std::atomic<bool> gone{false};
+  bool sawTheEndBegin = false;
+  bool goneWhileInside = true;
+  bool signalled = true;
+  std::thread painter([&] {
+    app.m_pMotionDetectionDlg.With([&](CMotionDetectionDlg& named) {
+      inside = true;
+      // (A plain look on this thread: the wait pump belongs to the GUI thread.)
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (!app.m_pMotionDetectionDlg.Withdrawing() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::yield();
+      sawTheEndBegin = app.m_pMotionDetectionDlg.Withdrawing();
+      goneWhileInside = gone.load();
+      signalled = named.SetFrameEvent();  // not waiting for frames: nothing signalled
+    });
+  });
+  ASSERT_TRUE(fakes::WaitUntil([&] { return inside.load(); }));
+  dialog.reset();
+  gone = true;
+  painter.join();
+  EXPECT_TRUE(sawTheEndBegin);
+  EXPECT_FALSE(goneWhileInside);
+  EXPECT_FALSE(signalled);
+  EXPECT_EQ(app.m_pMotionDetectionDlg.Named(), nullptr);
+  EXPECT_FALSE(app.m_pMotionDetectionDlg.With([](CMotionDetectionDlg&) {}));
 }
 
 }  // namespace

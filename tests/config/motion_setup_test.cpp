@@ -93,7 +93,7 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
     // The stopped fetch opens nothing later.
     QTest::qWait(20);
     EXPECT_EQ(page.MotionDialog(), nullptr);
-    EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.load(), nullptr);
+    EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), nullptr);
     EXPECT_TRUE(runner->Runs().empty());
     EXPECT_TRUE(Messages().empty());
     EXPECT_TRUE(SentOptions().empty());

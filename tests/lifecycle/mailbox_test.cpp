@@ -159,6 +159,18 @@ TEST_F(MailboxTest, SeveralLossReportsAtOnceGiveOneReLogin) {
   EXPECT_EQ(m_sink->CountOf("SetConnectButtonState(1)"), 1u);
 }
 
+// A snapshot asked of the lost session's streams and not served yet ends with them: the next
+// session's first picture is not the one asked for.
+TEST_F(MailboxTest, ALossTakesAPendingSnapshotRequestWithTheStreams) {
+  fakes::FakeVideoServer server;
+  server.SetCredentials("nobody", "nothing");  // the re-login keeps waiting
+  UseServer(server.WebPort());
+  g_lpApp->m_bSnapshotRequest = 1;
+  MessageTrigger(1);
+  ASSERT_TRUE(m_log->WaitFor("ReLoginThread: \"Start Login\" in"));
+  EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
+}
+
 TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   app::StoreHandle(g_lpApp->h_NotifyMessageTriggerEvent, nullptr);
   EXPECT_EQ(MessageTrigger(1), 0u);

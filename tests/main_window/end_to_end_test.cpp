@@ -25,6 +25,8 @@
 #include "net/frame_info_block.h"
 #include "platform/testing/fake_message_box.h"
 #include "platform/testing/manual_clock.h"
+#include "ui/common/message_ids.h"
+#include "ui/common/string_table.h"
 #include "ui/main/kavelin_main_window.h"
 #include "ui/main/main_window_texts.h"
 
@@ -608,6 +610,192 @@ TEST_F(EndToEndTest, RecordWritesARecordFileThatReadsBack) {
   const auto record = ReadVs4(bytes, &error);
   ASSERT_TRUE(record) << Vs4ReadErrorName(error);
   EXPECT_GT(record->frames.size(), 10u);
+}
+
+// RECORD pressed while the server is gone (the re-login waits for its login), once or twice;
+// then the session comes back and runs a while. What the RECORD button and the user recorder
+// show at the end, and the record file the presses made.
+class OutageRecordTest : public EndToEndTest {
+ protected:
+  struct Outcome {
+    int buttonState = -1;
+    bool fileOpen = true;
+    std::optional<Vs4File> record;
+  };
+  Outcome Run(int pressesDuringOutage) {
+    const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+    EXPECT_FALSE(clip.empty());
+    const std::vector<Picture> pictures = DecodedPictures(clip);
+    fakes::FakeStreamServer stream;
+    stream.SetVideoClip(clip);
+    stream.SetFrameInterval(std::chrono::milliseconds(20));
+    stream.SetLoops(1000);
+    fakes::FakeVideoServer web;
+    web.SetStreamReply(StreamReply(stream.Port()));
+    // The re-login's login is answered once the presses were made.
+    std::atomic<int> logins{0};
+    std::atomic<bool> pressed{false};
+    web.SetLoginCheck([&](const std::string&, const std::string&) {
+      if (++logins == 2)
+        fakes::WaitUntil([&] { return pressed.load(); });
+      return true;
+    });
+    WriteSettings(web.WebPort(), 4, 1);
+
+    enum class Phase { kPicture, kReLogin, kBack, kRunning, kDone } phase = Phase::kPicture;
+    std::uint32_t framesAtBack = 0;
+    Outcome outcome;
+    std::string file;
+    RunProgram([&](CKavelinDlg& window) {
+      switch (phase) {
+        case Phase::kPicture:
+          if (ShowsOneOf(window, pictures, 176, 144)) {
+            stream.EndStreams();
+            phase = Phase::kReLogin;
+          }
+          break;
+        case Phase::kReLogin:
+          if (logins.load() == 2) {
+            for (int i = 0; i < pressesDuringOutage; ++i)
+              QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+            EXPECT_EQ(m_box->Count(), 0u);
+            file = g_lpApp->m_UserRecord.LastFileName();
+            pressed = true;
+            phase = Phase::kBack;
+          }
+          break;
+        case Phase::kBack:
+          if (stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
+              ShowsOneOf(window, pictures, 176, 144)) {
+            framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
+            phase = Phase::kRunning;
+          }
+          break;
+        case Phase::kRunning:
+          if (g_lpApp->m_dwDisplayedFrames.load() > framesAtBack + 40) {
+            ProcessEvents();  // what the re-login queued for the window
+            outcome.buttonState = window.Button(IDC_RECORD)->CurrentState();
+            outcome.fileOpen = g_lpApp->m_UserRecord.HasOpenFile();
+            // A record still open is stopped as its button stops it.
+            if (outcome.fileOpen)
+              QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+            EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
+            phase = Phase::kDone;
+          }
+          break;
+        case Phase::kDone:
+          break;
+      }
+      return phase == Phase::kDone;
+    });
+    EXPECT_EQ(phase, Phase::kDone);
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_TRUE(in) << file;
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    Vs4ReadError error{};
+    outcome.record = ReadVs4(bytes, &error);
+    EXPECT_TRUE(outcome.record) << Vs4ReadErrorName(error);
+    return outcome;
+  }
+};
+
+// One press: the recording goes on into the session that follows and holds its frames.
+TEST_F(OutageRecordTest, RecordPressedDuringTheReLoginRecordsTheNextSessionsFrames) {
+  const Outcome outcome = Run(1);
+  EXPECT_EQ(outcome.buttonState, 1);
+  EXPECT_TRUE(outcome.fileOpen);
+  ASSERT_TRUE(outcome.record);
+  EXPECT_GT(outcome.record->frames.size(), 10u);
+  EXPECT_EQ(outcome.record->header.abyServerAddress, (std::array<std::uint8_t, 4>{127, 0, 0, 1}));
+  EXPECT_EQ(outcome.record->header.dwFormatTag, kVs4FormatMpeg4);
+}
+
+// Pressed and pressed again: the record is finished then (it holds nothing), and the session
+// that follows neither shows RECORDING nor records.
+TEST_F(OutageRecordTest, RecordStoppedDuringTheReLoginStaysStopped) {
+  const Outcome outcome = Run(2);
+  EXPECT_EQ(outcome.buttonState, 0);
+  EXPECT_FALSE(outcome.fileOpen);
+  ASSERT_TRUE(outcome.record);
+  EXPECT_TRUE(outcome.record->frames.empty());
+}
+
+// SNAPSHOT pressed while the server is gone (the re-login waits for its login) says the
+// connection comes first, as without one, and the session that comes back saves no picture for
+// it; pressed in that session, it saves one.
+TEST_F(EndToEndTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  ASSERT_FALSE(clip.empty());
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetFrameInterval(std::chrono::milliseconds(20));
+  stream.SetLoops(1000);
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  std::atomic<int> logins{0};
+  std::atomic<bool> pressed{false};
+  web.SetLoginCheck([&](const std::string&, const std::string&) {
+    if (++logins == 2)
+      fakes::WaitUntil([&] { return pressed.load(); });
+    return true;
+  });
+  WriteSettings(web.WebPort(), 4, 1);
+  const std::filesystem::path shots = m_folder / "shots";
+  std::filesystem::create_directories(shots);
+  const auto shotCount = [&] {
+    return std::distance(std::filesystem::directory_iterator(shots),
+                         std::filesystem::directory_iterator());
+  };
+
+  enum class Phase { kPicture, kReLogin, kBack, kRunning, kShot, kDone } phase = Phase::kPicture;
+  std::uint32_t framesAtBack = 0;
+  RunProgram([&](CKavelinDlg& window) {
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 176, 144)) {
+          const std::lock_guard lock(g_lpApp->m_SettingINI.m_TextLock);
+          g_lpApp->m_SettingINI.m_strSnapshotPath = shots.string() + "/";
+          stream.EndStreams();
+          phase = Phase::kReLogin;
+        }
+        break;
+      case Phase::kReLogin:
+        if (logins.load() == 2) {
+          QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
+          EXPECT_EQ(m_box->Count(), 1u);
+          EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
+          pressed = true;
+          phase = Phase::kBack;
+        }
+        break;
+      case Phase::kBack:
+        if (stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
+            ShowsOneOf(window, pictures, 176, 144)) {
+          framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kRunning;
+        }
+        break;
+      case Phase::kRunning:
+        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtBack + 20) {
+          EXPECT_EQ(shotCount(), 0);
+          QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
+          phase = Phase::kShot;
+        }
+        break;
+      case Phase::kShot:
+        if (g_lpApp->m_bSnapshotRequest.load() == 0)
+          phase = Phase::kDone;
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  ASSERT_EQ(m_box->Count(), 1u);
+  EXPECT_EQ(m_box->Shown()[0].text, ui::LoadString(ui::kMsgConnectFirst).toStdString());
+  EXPECT_EQ(shotCount(), 1);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // motion-detection dialog, which shows it in its picture.
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <memory>
 #include <thread>
 
 #include "fakes/fake_video_server.h"
@@ -48,6 +50,41 @@ TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
   EXPECT_FALSE(dialog.SetFrameEvent());
   std::thread kernel([&] { window.ShowImage(); });
   kernel.join();
+}
+
+// The kernel thread paints frames without a pause while motion dialogs are made and go on the
+// GUI thread, one of them in a run that waits for frames: no painter call reaches a dialog that
+// is going or gone (what the sanitizer builds look at).
+TEST_F(MotionHookTest, ThePainterRunsWhileMotionDialogsComeAndGo) {
+  CKavelinDlg& window = Open({.width = 352, .height = 240});
+  auto picture = CodedPicture(352, 240);
+  Hand(picture);
+  std::atomic<bool> painting{true};
+  std::atomic<int> runs{0};
+  std::thread kernel([&] {
+    while (painting.load()) {
+      window.ShowImage();
+      runs.fetch_add(1);
+    }
+  });
+  for (int i = 0; i < 40; ++i) {
+    const int before = runs.load();
+    auto dialog = std::make_unique<CMotionDetectionDlg>();
+    if (i == 0) {
+      dialog->SetFetchedRecord(FetchMotionRecord(nullptr));
+      QTimer::singleShot(0, dialog.get(), [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return runs.load() > before + 5; }));
+        dialog->EndDialog(0);
+      });
+      EXPECT_EQ(dialog->DoModal(), 0);
+    }
+    // The painter has been through its call at least once while this dialog was there.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs.load() > before + 1; }));
+    dialog.reset();
+  }
+  painting = false;
+  kernel.join();
+  ProcessEvents();
 }
 
 }  // namespace

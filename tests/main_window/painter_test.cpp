@@ -256,6 +256,74 @@ TEST_F(PainterTest, RatesOnTheInjectedClock) {
   EXPECT_EQ(window.StatusText().left(12), "FR:10.00 fps");
 }
 
+// A stream that stops leaves the last picture: once no picture has come for two seconds, the
+// watch measures the rates again over the time since their last update, and they read 0. While
+// pictures come, or while the status line says something else, the watch leaves it.
+TEST_F(PainterTest, RatesFallToZeroTwoSecondsAfterTheLastPicture) {
+  platform::testing::ManualClock clock(100000);
+  app::SetClock(&clock);
+  CKavelinDlg& window = Open({.width = 352, .height = 240});
+  auto picture = CodedPicture(352, 240);
+  Hand(picture);
+  CAppData& app = *g_lpApp;
+  app.m_dwStreamStartTick = clock.Ticks();
+  app.m_dwDisplayedFrames = 0;
+  // Before the painter's first rates the watch says nothing ("Start to get image!!" stays).
+  clock.Advance(5000);
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "Start to get image!!");
+
+  app.m_dwDisplayedFrames = 125;
+  app.m_lReceivedBytes = 5000000;
+  ShowImageFromThread();
+  ProcessEvents();
+  ASSERT_EQ(window.StatusText(), "FR:25.00 fps DR:7812 kbps ");
+  // The stream stops. Until two seconds without a picture the rates stay.
+  clock.Advance(1999);
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "FR:25.00 fps DR:7812 kbps ");
+  clock.Advance(1);
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "FR:0.00 fps DR:0 kbps ");
+  EXPECT_EQ(app.m_dwBitRate.load(), 0u);
+  EXPECT_FLOAT_EQ(g_fDisplayFrameRate.load(), 0.0f);
+  EXPECT_EQ(app.m_dwStreamStartTick.load(), clock.Ticks());
+
+  // A few frames in the silence are counted over the whole time since the last update.
+  clock.Advance(3000);
+  app.m_dwDisplayedFrames = 131;
+  app.m_lReceivedBytes = 1024;
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "FR:2.00 fps DR:2 kbps ");
+
+  // Pictures come again: the watch leaves the measuring to the painter, even when an update is
+  // due.
+  clock.Advance(1500);
+  ShowImageFromThread();  // 1.5 s after the last update: none due
+  ProcessEvents();
+  clock.Advance(1000);
+  app.m_lReceivedBytes = 1000;
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "FR:2.00 fps DR:2 kbps ");
+  EXPECT_EQ(app.m_lReceivedBytes.load(), 1000);
+
+  // Another text on the status line (a re-login's) is not replaced by rates.
+  clock.Advance(2000);
+  window.ShowStatusText(QStringLiteral("Start login"));
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "Start login");
+  // Nor are the rates measured while not connected.
+  app.m_dwDisplayedFrames = 176;
+  app.m_lReceivedBytes = 0;
+  ShowImageFromThread();  // 45 frames in 4.5 s
+  ProcessEvents();
+  ASSERT_EQ(window.StatusText(), "FR:10.00 fps DR:0 kbps ");
+  clock.Advance(2000);
+  app.m_bConnected = 0;
+  window.OnRateWatch();
+  EXPECT_EQ(window.StatusText(), "FR:10.00 fps DR:0 kbps ");
+}
+
 TEST_F(PainterTest, ReturnsWhileTheGuiThreadIsBlockedAndAfterTheWindowIsGone) {
   Open({.width = 352, .height = 240});
   auto picture = CodedPicture(352, 240);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fakes/wait_until.h"
@@ -262,21 +263,71 @@ TEST_F(RecorderTest, UserRecordRollsOverIntoANewFileAtTheFrameLimit) {
 }
 
 TEST_F(RecorderTest, AStopThatTimesOutIsNotReportedAsSuccess) {
-  // No recorder thread: nobody finishes the file.
-  CUserRecord user(env);
+  // The recorder thread is held inside a pass (its disk check waits): nobody finishes the file
+  // within the stop's time.
+  std::atomic<bool> hold{false};
+  std::atomic<bool> held{false};
+  env.freeDiskBytes = [&hold, &held](const std::string&) {
+    while (hold.load()) {
+      held = true;
+      std::this_thread::yield();
+    }
+    return std::uint64_t{1} << 40;
+  };
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 4);
   std::string path = dir.string();
-  ASSERT_TRUE(user.OpenRecordFile(path, 4));
-  EXPECT_FALSE(user.StopRecord());
-  EXPECT_TRUE(user.HasOpenFile());
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  hold = true;
+  std::thread stream([&] { Store(4, 5); });
+  ASSERT_TRUE(fakes::WaitUntil([&] { return held.load(); }));
+  EXPECT_FALSE(user->StopRecord());
+  EXPECT_TRUE(user->HasOpenFile());
   std::string again = dir.string();
-  EXPECT_FALSE(user.OpenRecordFile(again, 4));  // the old record is still stopping
-  // The thread, once there, finishes it.
-  ASSERT_TRUE(user.CreateThread(4));
-  ASSERT_TRUE(fakes::WaitUntil([&] { return !user.HasOpenFile(); }));
-  auto file = ReadVs4(ReadFile(user.LastFileName()));
-  ASSERT_TRUE(file.has_value());
-  EXPECT_TRUE(file->frames.empty());
-  EXPECT_TRUE(user.ExitThread(10000));
+  EXPECT_FALSE(user->OpenRecordFile(again, 4));  // the old record is still stopping
+  // The thread, once free, finishes it.
+  hold = false;
+  stream.join();
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !user->HasOpenFile(); }));
+  ExpectFrames(user->LastFileName(), 3, 4);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+// RECORD pressed and pressed again between two sessions (the streams rebuilt for a re-login,
+// so no recorder thread runs): the second press finishes the file at once. The next session's
+// thread has nothing left to continue or to stop, and a record started in it holds its frames.
+TEST_F(RecorderTest, AStopBetweenSessionsFinishesTheFileAtOnce) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 4);
+  endOfStreams.Set();  // the session ends
+  EXPECT_TRUE(user->ExitThread(10000));
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  EXPECT_TRUE(user->StopRecord());
+  EXPECT_FALSE(user->HasOpenFile());
+  const std::string empty = user->LastFileName();
+  const auto emptyFile = ReadVs4(ReadFile(empty));
+  ASSERT_TRUE(emptyFile.has_value());
+  EXPECT_TRUE(emptyFile->frames.empty());
+
+  endOfStreams.Reset();  // the next session
+  ASSERT_TRUE(user->CreateThread(4));
+  EXPECT_FALSE(user->Interrupt());  // nothing goes on
+  Store(4, 8);
+  EXPECT_FALSE(user->HasOpenFile());
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  Store(8, 14);
+  ASSERT_TRUE(user->StopRecord());
+  EXPECT_NE(user->LastFileName(), empty);
+  ExpectFrames(user->LastFileName(), 3, 13);
+  EXPECT_EQ(ReadVs4(ReadFile(empty))->frames.size(), 0u);  // the finished file stays as it was
+  EXPECT_TRUE(user->ExitThread(10000));
 }
 
 TEST_F(RecorderTest, StopWithoutAFileIsImmediateAndFormatsOtherThanZeroOrFourHaveNoThread) {

@@ -62,6 +62,7 @@ bool CRecorder::CreateThread(std::uint8_t videoFormat) {
   m_byVideoFormat = videoFormat;
   static constexpr const char* kNames[] = {"", "Alarm_Record_Thread", "User_Record_Thread",
                                            "Schedule_Record_Thread"};
+  const std::lock_guard lock(m_threadLock);
   return m_Thread.Start(kNames[static_cast<int>(m_kind)],
                         [this](platform::StopToken stop) { return ThreadBody(stop); });
 }
@@ -71,6 +72,10 @@ bool CRecorder::ExitThread(std::uint32_t timeoutMs) {
     return true;
   }
   const bool ended = m_Thread.StopAndJoin(timeoutMs);
+  if (!ended) {
+    const std::lock_guard lock(m_threadLock);
+    m_bThreadGivenUp = true;
+  }
   DebugPrint("ExitLoginResource: %s 0x%x is exit with code %u\n", m_Thread.Name().c_str(), 0u,
              ended ? 0u : 31u);
   return ended;
@@ -102,6 +107,20 @@ bool CRecorder::OpenFile(std::string& recordPath, std::uint8_t videoFormat) {
 bool CRecorder::StopRecord() {
   if (!m_bFileOpen.load()) {
     return true;
+  }
+  {
+    // Between sessions (the streams rebuilt for a re-login) no thread would see the stop until
+    // the next session, and would then end the record with none of its frames: the file is
+    // finished here, with what it holds, and nothing is left to start or stop.
+    const std::lock_guard lock(m_threadLock);
+    if (!m_Thread.IsRunning() && !m_bThreadGivenUp) {
+      m_StartEvent.Reset();
+      m_InterruptEvent.Reset();
+      if (m_bFileOpen.load()) {
+        Finish();
+      }
+      return true;
+    }
   }
   m_StopDoneEvent.Reset();
   m_InterruptEvent.Set();

@@ -70,7 +70,8 @@ class CRecorder : public IRecordBufferReader {
   bool ExitThread(std::uint32_t timeoutMs = 1000);
 
   // Finishes the open record: true once the file is closed, false when it did not close
-  // within 500 ms. True at once when no file is open.
+  // within 500 ms. True at once when no file is open. Without a running thread (between two
+  // sessions) the file is finished on the caller's thread.
   bool StopRecord();
   // Asks the recorder to finish its open record and returns at once: for callers on a stream
   // thread, which must not wait for the disk.
@@ -89,7 +90,11 @@ class CRecorder : public IRecordBufferReader {
   const std::string& LastFileName() const { return m_strFileName; }
   Vs4Status LastStatus() const { return m_lastStatus.load(); }
   std::uint32_t FilesFinished() const { return m_filesFinished.load(); }
-  void SetEnvironment(RecorderEnvironment env) { m_env = std::move(env); }
+  // While no thread runs (a stop on the caller's thread may be reading it).
+  void SetEnvironment(RecorderEnvironment env) {
+    const std::lock_guard lock(m_threadLock);
+    m_env = std::move(env);
+  }
 
  protected:
   // Creates the file for a new record under the kind's name; false when a file is still open
@@ -111,6 +116,9 @@ class CRecorder : public IRecordBufferReader {
   Vs4FileHeader m_Header;
   CVs4Writer m_Writer;
   platform::Thread m_Thread;
+  // Taken to start the thread and to finish a record on the caller's thread while none runs.
+  std::mutex m_threadLock;
+  bool m_bThreadGivenUp = false;  // a thread that did not end in time (it may still run)
   platform::Semaphore m_FreeSem{1, 1};
   platform::Semaphore m_StartSem{0, 1};
   platform::Event m_StartEvent;

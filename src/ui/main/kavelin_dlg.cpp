@@ -62,6 +62,7 @@ bool IsOwnWidget(const QObject* object, const QWidget* window) {
 }  // namespace
 
 CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
+  connect(&m_rateWatch, &QTimer::timeout, this, [this] { OnRateWatch(); });
   setWindowFlag(Qt::FramelessWindowHint, true);
   // paintEvent covers every pixel it repaints (the skin, or the picture over the video
   // rectangle), so the toolkit's own background fill under it is skipped: with a picture 30 times
@@ -208,8 +209,9 @@ bool CKavelinDlg::OnInitDialog() {
   // 24.
   UpdateData(true);
   qApp->installEventFilter(this);
-  // 25.-26. The pacing timer, then the receivers and the life-time count.
+  // 25.-26. The pacing timer, then the receivers and the life-time count; the rate watch.
   StartMainTimer();
+  m_rateWatch.start(kRateWatchMs);
   SignalMainWindowOpened();
   // 27. The time-stamp box, just above the status strip, hidden.
   if (m_pTimeStampWnd == nullptr)

@@ -17,6 +17,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -38,6 +39,7 @@
 #include "ui/main/picture_paint.h"
 #include "ui/main/skin_tables.h"
 
+class CFrameHeader;
 class CTimeStampWnd;
 class ISystemConfigWindows;
 class QPainter;
@@ -71,6 +73,12 @@ class CKavelinDlg : public ui::UiDialog {
 
   // The frame painter; the kernel-message thread calls it. Returns 0 when not connected.
   int ShowImage();
+  // The rate watch (GUI thread, every half second): while connected, the painter's rates on the
+  // status line and no picture painted for two seconds, the rates are measured again over the
+  // time since their last update, as the painter measures them; a stream that stopped shows 0.
+  void OnRateWatch();
+  static constexpr int kRateWatchMs = 500;
+  static constexpr std::uint32_t kNoPictureMs = 2000;
 
   // Layout (GUI thread; the engine reaches them through the sink).
   int ArrangeControls();
@@ -217,6 +225,9 @@ class CKavelinDlg : public ui::UiDialog {
   bool PaintFullScreenFrame(const std::uint8_t* picture, int width, int height);
   void QueuePainterUpdate(PainterUpdate update);
   void ApplyPainterUpdate(const PainterUpdate& update);
+  // The rate update when it is due at now (the painter's, or the watch's): the rates, the "HU"
+  // text of header and the time stamp's refresh into update; false when not due.
+  bool UpdateRates(std::uint32_t now, CFrameHeader* header, PainterUpdate& update);
 
   // Long waits on the worker; then runs on the GUI thread with the wait's result.
   using LongWait = std::function<std::uint32_t(const platform::StopToken& stop)>;
@@ -305,12 +316,19 @@ class CKavelinDlg : public ui::UiDialog {
   // The layout lock: skin switches on the GUI thread, snapshots on the painter's thread.
   std::mutex m_layoutLock;
 
-  // Painter state (kernel-message thread).
+  // Painter state (kernel-message thread). The rate state is also updated by the rate watch on
+  // the GUI thread, under m_rateLock.
   mainwin::FrameHandoff m_frames;
+  std::mutex m_rateLock;
   std::uint32_t m_dwFrameSnapshot = 0;
   std::string m_strFrameRateText;
   std::string m_strDataRateText;
   std::atomic<bool> m_bRepaintQueued{false};
+  // Tick of the painter's last run while connected.
+  std::atomic<std::uint32_t> m_dwLastPictureTick{0};
+  // The rate watch (GUI thread): the status line shows the painter's rates.
+  QTimer m_rateWatch;
+  bool m_bRatesShown = false;
 
   std::shared_ptr<mainwin::CMainWindowSink> m_sink;
   std::function<void()> m_closeConfigSheet;

@@ -44,6 +44,16 @@ bool AnyRecorderRecording(CAppData& app) {
   return busy(app.m_AlarmRecord) || busy(app.m_UserRecord) || busy(app.m_SchRecord);
 }
 
+// A snapshot is of the session that runs: none while the re-login brings a session back (the
+// server is gone) or while the session's streams end. The painter would otherwise save the
+// next session's first picture, long after the press, under its later time.
+bool SessionStreamsRun(CAppData& app) {
+  if (app::EngineThreadRunning(app.h_ReLoginThread))
+    return false;
+  const EventHandle ends = app::LoadHandle(app.h_EndofGetJpegImageEvent);
+  return ends == nullptr || !ends->IsSet();
+}
+
 std::string SettingText(CAppData& app, const std::string& field) {
   const std::lock_guard lock(app.m_SettingINI.m_TextLock);
   return field;
@@ -360,7 +370,7 @@ void CKavelinDlg::OnSnapshot() {
   CAppData& app = *g_lpApp;
   if (app.m_SettingINI.m_byAvSwitchOption == 2) {
     ui::MessageBoxById(ui::kMsgAudioOnly);
-  } else if (app.m_bConnected.load() != 0) {
+  } else if (app.m_bConnected.load() != 0 && SessionStreamsRun(app)) {
     app.m_bSnapshotRequest = 1;
   } else {
     ui::MessageBoxById(ui::kMsgConnectFirst);

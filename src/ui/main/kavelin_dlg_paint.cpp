@@ -46,12 +46,14 @@ int CKavelinDlg::ShowStatusText(const QString& text) {
   if (InFullScreen())
     return 1;  // dropped: after full screen the strip shows the text set before it
   m_strStatusText = text;
+  m_bRatesShown = false;  // the painter's update says so again after its own text
   update(ToQRect(Skin().Strip()));
   return 1;
 }
 
 void CKavelinDlg::ClearStatusText() {
   m_strStatusText.clear();
+  m_bRatesShown = false;
 }
 
 void CKavelinDlg::paintEvent(QPaintEvent* event) {

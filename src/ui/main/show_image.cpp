@@ -4,7 +4,8 @@
 // cross, measures the rates every two seconds and queues the repaint and the new texts to the
 // GUI thread. The slot keeps the picture as it is (bottom-up, blue-green-red): the GUI thread
 // converts it as it paints. It touches no widget and never waits for the GUI thread; the show
-// thread's finish event is set on every path.
+// thread's finish event is set on every path. When the pictures stop, the rate watch on the GUI
+// thread measures the rates in the painter's place.
 #include <cstdlib>
 #include <cstring>
 #include <span>
@@ -55,6 +56,13 @@ bool TakeCrossFrame(CAppData& app) {
       return true;
   }
   return false;
+}
+
+// The packet header of the AV option: the audio one for audio only, the video one for video.
+CFrameHeader* OptionHeader(CAppData& app, std::uint8_t option) {
+  return option == 2                  ? &app.m_AudioFrameHeader
+         : option == 1 || option == 3 ? &app.m_VideoFrameHeader
+                                      : nullptr;
 }
 
 QString ChannelStateText(std::uint32_t state) {
@@ -163,17 +171,15 @@ int CKavelinDlg::ShowImage() {
       drew = PaintFullScreenFrame(picture, width, height);
   } else if (option != 2 && pictureFits) {
     drew = PaintWindowFrame(picture, width, height);
-    // The motion grid, while it waits for frames, takes the same picture.
-    if (CMotionDetectionDlg* motion = app.m_pMotionDetectionDlg.load())
-      motion->SetFrameEvent();
+    // The motion grid, while it waits for frames, takes the same picture. The call runs under
+    // the pointer's guard: the dialog cannot go while it is inside.
+    app.m_pMotionDetectionDlg.With([](CMotionDetectionDlg& motion) { motion.SetFrameEvent(); });
   }
 
   // 6.-7. Channel states of the option's header.
   const std::uint32_t now = app::Clock().Ticks();
-  const std::uint32_t elapsed = now - app.m_dwStreamStartTick.load();
-  CFrameHeader* header = option == 2                  ? &app.m_AudioFrameHeader
-                         : option == 1 || option == 3 ? &app.m_VideoFrameHeader
-                                                      : nullptr;
+  m_dwLastPictureTick = now;
+  CFrameHeader* header = OptionHeader(app, option);
   if (header != nullptr) {
     if (header->DecodeChannelState())
       update.channel1 = ChannelStateText(header->StateB());
@@ -182,34 +188,57 @@ int CKavelinDlg::ShowImage() {
   }
 
   // 8. The rates, every two seconds or more.
-  if (RateUpdateDue(elapsed)) {
-    const std::uint32_t counter = app.m_dwDisplayedFrames.load();
-    RateSample sample;
-    // A counter below the snapshot was restarted from 0 by a new session's receiver: its frames
-    // are all this session's.
-    sample.frames = counter >= m_dwFrameSnapshot ? counter - m_dwFrameSnapshot : counter;
-    const std::int64_t received = app.m_lReceivedBytes.load();
-    sample.bytes = received > 0 ? static_cast<std::uint64_t>(received) : 0;
-    sample.elapsedMs = elapsed;
-    sample.standard = app.m_byVideoStandard.load();
-    m_dwFrameSnapshot = counter;
-    const float rate = FrameRate(sample);
-    g_fDisplayFrameRate = rate;
-    m_strFrameRateText = FrameRateText(rate);
-    const std::uint32_t dataRate = DataRateKbps(sample);
-    m_strDataRateText = DataRateText(dataRate);
-    app.m_dwBitRate.exchange(dataRate);
-    app.m_dwStreamStartTick.exchange(now);
-    app.m_lReceivedBytes.exchange(0);
-    // "HU: " and the header's text, or nothing when the header has none.
-    const std::string hu = header != nullptr ? header->HuText() : std::string();
-    update.hu = hu.empty() ? QString() : QStringLiteral("HU: ") + QString::fromStdString(hu);
-    update.status = QString::fromStdString(m_strFrameRateText + m_strDataRateText);
-    update.refreshTimeStamp = true;
-  }
+  UpdateRates(now, header, update);
   if (drew || update.HasChanges())
     QueuePainterUpdate(std::move(update));
   return 1;
+}
+
+bool CKavelinDlg::UpdateRates(std::uint32_t now, CFrameHeader* header, PainterUpdate& update) {
+  CAppData& app = *g_lpApp;
+  const std::lock_guard lock(m_rateLock);
+  const std::uint32_t elapsed = now - app.m_dwStreamStartTick.load();
+  if (!RateUpdateDue(elapsed))
+    return false;
+  const std::uint32_t counter = app.m_dwDisplayedFrames.load();
+  RateSample sample;
+  // A counter below the snapshot was restarted from 0 by a new session's receiver: its frames
+  // are all this session's.
+  sample.frames = counter >= m_dwFrameSnapshot ? counter - m_dwFrameSnapshot : counter;
+  const std::int64_t received = app.m_lReceivedBytes.load();
+  sample.bytes = received > 0 ? static_cast<std::uint64_t>(received) : 0;
+  sample.elapsedMs = elapsed;
+  sample.standard = app.m_byVideoStandard.load();
+  m_dwFrameSnapshot = counter;
+  const float rate = FrameRate(sample);
+  g_fDisplayFrameRate = rate;
+  m_strFrameRateText = FrameRateText(rate);
+  const std::uint32_t dataRate = DataRateKbps(sample);
+  m_strDataRateText = DataRateText(dataRate);
+  app.m_dwBitRate.exchange(dataRate);
+  app.m_dwStreamStartTick.exchange(now);
+  app.m_lReceivedBytes.exchange(0);
+  // "HU: " and the header's text, or nothing when the header has none.
+  const std::string hu = header != nullptr ? header->HuText() : std::string();
+  update.hu = hu.empty() ? QString() : QStringLiteral("HU: ") + QString::fromStdString(hu);
+  update.status = QString::fromStdString(m_strFrameRateText + m_strDataRateText);
+  update.refreshTimeStamp = true;
+  return true;
+}
+
+void CKavelinDlg::OnRateWatch() {
+  if (!g_lpApp || !m_bRatesShown)
+    return;
+  CAppData& app = *g_lpApp;
+  if (app.m_bConnected.load() == 0)
+    return;
+  // While pictures come the painter measures; the watch speaks only for a stream that stopped.
+  const std::uint32_t now = app::Clock().Ticks();
+  if (platform::TickElapsed(m_dwLastPictureTick.load(), now) < kNoPictureMs)
+    return;
+  PainterUpdate update;
+  if (UpdateRates(now, OptionHeader(app, app.m_SettingINI.m_byAvSwitchOption), update))
+    ApplyPainterUpdate(update);
 }
 
 void CKavelinDlg::QueuePainterUpdate(PainterUpdate update) {
@@ -241,8 +270,10 @@ void CKavelinDlg::ApplyPainterUpdate(const PainterUpdate& update) {
     m_strHuText = *update.hu;
   if (update.channel1 || update.channel2 || update.hu)
     this->update(stripArea);
-  if (update.status)
+  if (update.status) {
     ShowStatusText(*update.status);
+    m_bRatesShown = true;
+  }
   if (update.refreshTimeStamp && m_pTimeStampWnd != nullptr)
     m_pTimeStampWnd->update();
   UpdateTimeStampVisibility();

@@ -145,20 +145,18 @@ CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
   RegisterControl(IDC_CLEAR_ALL, clearAll);
   connect(selectAll, &QPushButton::clicked, this, [this] { OnSelectAll(); });
   connect(clearAll, &QPushButton::clicked, this, [this] { OnClearAll(); });
-  if (g_lpApp) {
-    CMotionDetectionDlg* none = nullptr;
-    g_lpApp->m_pMotionDetectionDlg.compare_exchange_strong(none, this);
-  }
+  if (g_lpApp)
+    g_lpApp->m_pMotionDetectionDlg.Publish(this);
 }
 
 CMotionDetectionDlg::~CMotionDetectionDlg() {
+  // First the painter loses its way here: the withdrawal waits for its call under way, so no
+  // thread is inside the dialog while it goes.
+  if (g_lpApp)
+    g_lpApp->m_pMotionDetectionDlg.Withdraw(this);
   m_bReady = false;
   StopApply();
   StopWorker();
-  if (g_lpApp) {
-    CMotionDetectionDlg* self = this;
-    g_lpApp->m_pMotionDetectionDlg.compare_exchange_strong(self, nullptr);
-  }
 }
 
 bool CMotionDetectionDlg::SetFrameEvent() {

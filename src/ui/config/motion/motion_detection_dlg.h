@@ -9,7 +9,8 @@
 // the network while it opens.
 //
 // One object serves every run: it names itself in the data block's motion-dialog pointer while
-// it exists.
+// it exists. The painter calls it through that guarded pointer, and the dialog's end withdraws
+// itself first, waiting for a call under way.
 #pragma once
 
 #include <QImage>
