@@ -76,11 +76,16 @@ struct RefusedStartCase {
 };
 
 class RefusedStreamStartTest : public LifecycleTest,
-                               public ::testing::WithParamInterface<RefusedStartCase> {};
+                               public ::testing::WithParamInterface<RefusedStartCase> {
+ protected:
+  // The engine's clock outlives the test body: the re-login still waits on it when the body
+  // ends, and TearDown takes the engine's threads down before the fixture goes.
+  platform::testing::ManualClock m_clock{1000000};
+};
 
 TEST_P(RefusedStreamStartTest, SpacesTheLoginsAsFailedAttemptsDo) {
   const bool udp = GetParam().udp;
-  platform::testing::ManualClock clock(1000000);
+  platform::testing::ManualClock& clock = m_clock;
   app::SetClock(&clock);
   fakes::FakeStreamServer stream;
   const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
