@@ -612,10 +612,52 @@ TEST_F(EndToEndTest, RecordWritesARecordFileThatReadsBack) {
   EXPECT_GT(record->frames.size(), 10u);
 }
 
-// RECORD pressed while the server is gone (the re-login waits for its login), once or twice;
-// then the session comes back and runs a while. What the RECORD button and the user recorder
-// show at the end, and the record file the presses made.
-class OutageRecordTest : public EndToEndTest {
+// A server that goes away while its picture shows and comes back: the test ends its streams
+// once a picture of the clip is on screen, and the re-login's login is answered only once the
+// test has pressed what it presses while the server is gone (Pressed()).
+class OutageTest : public EndToEndTest {
+ protected:
+  OutageTest() {
+    stream.SetVideoClip(clip);
+    stream.SetFrameInterval(std::chrono::milliseconds(20));
+    stream.SetLoops(1000);
+    web.SetStreamReply(StreamReply(stream.Port()));
+    web.SetLoginCheck([this](const std::string&, const std::string&) {
+      if (++logins == 2)
+        fakes::WaitUntil([this] { return pressed.load(); });
+      return true;
+    });
+  }
+  void SetUp() override {
+    EndToEndTest::SetUp();
+    ASSERT_FALSE(clip.empty());
+    WriteSettings(web.WebPort(), 4, 1);
+  }
+  bool ShowsTheClip(CKavelinDlg& window) const { return ShowsOneOf(window, pictures, 176, 144); }
+  // The re-login waits for its login: the server is gone.
+  bool ServerGone() const { return logins.load() == 2; }
+  void Pressed() { pressed = true; }
+  // The session after the re-login shows the clip again.
+  bool ServerBack(CKavelinDlg& window) const {
+    return stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
+           ShowsTheClip(window);
+  }
+
+  const std::vector<fakes::ClipFrame> clip =
+      fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  fakes::FakeVideoServer web;
+
+ private:
+  std::atomic<int> logins{0};
+  std::atomic<bool> pressed{false};
+};
+
+// RECORD pressed while the server is gone, once or twice; then the session comes back and runs
+// a while. What the RECORD button and the user recorder show at the end, and the record file
+// the presses made.
+class OutageRecordTest : public OutageTest {
  protected:
   struct Outcome {
     int buttonState = -1;
@@ -623,25 +665,6 @@ class OutageRecordTest : public EndToEndTest {
     std::optional<Vs4File> record;
   };
   Outcome Run(int pressesDuringOutage) {
-    const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
-    EXPECT_FALSE(clip.empty());
-    const std::vector<Picture> pictures = DecodedPictures(clip);
-    fakes::FakeStreamServer stream;
-    stream.SetVideoClip(clip);
-    stream.SetFrameInterval(std::chrono::milliseconds(20));
-    stream.SetLoops(1000);
-    fakes::FakeVideoServer web;
-    web.SetStreamReply(StreamReply(stream.Port()));
-    // The re-login's login is answered once the presses were made.
-    std::atomic<int> logins{0};
-    std::atomic<bool> pressed{false};
-    web.SetLoginCheck([&](const std::string&, const std::string&) {
-      if (++logins == 2)
-        fakes::WaitUntil([&] { return pressed.load(); });
-      return true;
-    });
-    WriteSettings(web.WebPort(), 4, 1);
-
     enum class Phase { kPicture, kReLogin, kBack, kRunning, kDone } phase = Phase::kPicture;
     std::uint32_t framesAtBack = 0;
     Outcome outcome;
@@ -649,24 +672,23 @@ class OutageRecordTest : public EndToEndTest {
     RunProgram([&](CKavelinDlg& window) {
       switch (phase) {
         case Phase::kPicture:
-          if (ShowsOneOf(window, pictures, 176, 144)) {
+          if (ShowsTheClip(window)) {
             stream.EndStreams();
             phase = Phase::kReLogin;
           }
           break;
         case Phase::kReLogin:
-          if (logins.load() == 2) {
+          if (ServerGone()) {
             for (int i = 0; i < pressesDuringOutage; ++i)
               QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
             EXPECT_EQ(m_box->Count(), 0u);
             file = g_lpApp->m_UserRecord.LastFileName();
-            pressed = true;
+            Pressed();
             phase = Phase::kBack;
           }
           break;
         case Phase::kBack:
-          if (stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
-              ShowsOneOf(window, pictures, 176, 144)) {
+          if (ServerBack(window)) {
             framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
             phase = Phase::kRunning;
           }
@@ -723,24 +745,7 @@ TEST_F(OutageRecordTest, RecordStoppedDuringTheReLoginStaysStopped) {
 // SNAPSHOT pressed while the server is gone (the re-login waits for its login) says the
 // connection comes first, as without one, and the session that comes back saves no picture for
 // it; pressed in that session, it saves one.
-TEST_F(EndToEndTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
-  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
-  ASSERT_FALSE(clip.empty());
-  const std::vector<Picture> pictures = DecodedPictures(clip);
-  fakes::FakeStreamServer stream;
-  stream.SetVideoClip(clip);
-  stream.SetFrameInterval(std::chrono::milliseconds(20));
-  stream.SetLoops(1000);
-  fakes::FakeVideoServer web;
-  web.SetStreamReply(StreamReply(stream.Port()));
-  std::atomic<int> logins{0};
-  std::atomic<bool> pressed{false};
-  web.SetLoginCheck([&](const std::string&, const std::string&) {
-    if (++logins == 2)
-      fakes::WaitUntil([&] { return pressed.load(); });
-    return true;
-  });
-  WriteSettings(web.WebPort(), 4, 1);
+TEST_F(OutageTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
   const std::filesystem::path shots = m_folder / "shots";
   std::filesystem::create_directories(shots);
   const auto shotCount = [&] {
@@ -753,7 +758,7 @@ TEST_F(EndToEndTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
   RunProgram([&](CKavelinDlg& window) {
     switch (phase) {
       case Phase::kPicture:
-        if (ShowsOneOf(window, pictures, 176, 144)) {
+        if (ShowsTheClip(window)) {
           const std::lock_guard lock(g_lpApp->m_SettingINI.m_TextLock);
           g_lpApp->m_SettingINI.m_strSnapshotPath = shots.string() + "/";
           stream.EndStreams();
@@ -761,17 +766,16 @@ TEST_F(EndToEndTest, SnapshotDuringTheReLoginIsRefusedAndSavesNothingLater) {
         }
         break;
       case Phase::kReLogin:
-        if (logins.load() == 2) {
+        if (ServerGone()) {
           QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
           EXPECT_EQ(m_box->Count(), 1u);
           EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
-          pressed = true;
+          Pressed();
           phase = Phase::kBack;
         }
         break;
       case Phase::kBack:
-        if (stream.Requests().size() >= 2 && g_lpApp->m_bConnected.load() != 0 &&
-            ShowsOneOf(window, pictures, 176, 144)) {
+        if (ServerBack(window)) {
           framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
           phase = Phase::kRunning;
         }
