@@ -69,19 +69,19 @@ double g_warmUpSeconds = 2.0;
 bool g_smoke = false;  // the short run: UDP alone
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
-// The classes measured: indexes of client_bench::kFormsTable, kMachineForms for the machine's.
+// The classes measured: indexes of cpu_class::kCpuClasses, kMachineForms for the machine's.
 constexpr std::int64_t kMachineForms = -1;
 std::vector<std::int64_t> g_forms = {0, 1, 2, 3};
 
-const client_bench::FormsRow* FormsOf(std::int64_t forms) {
-  return forms >= 0 && forms < static_cast<std::int64_t>(client_bench::kFormsTable.size())
-             ? &client_bench::kFormsTable[static_cast<std::size_t>(forms)]
+const cpu_class::CpuClass* FormsOf(std::int64_t forms) {
+  return forms >= 0 && forms < static_cast<std::int64_t>(cpu_class::kCpuClasses.size())
+             ? &cpu_class::kCpuClasses[static_cast<std::size_t>(forms)]
              : nullptr;
 }
 
-const char* FormsName(std::int64_t forms) {
-  const client_bench::FormsRow* row = FormsOf(forms);
-  return row != nullptr ? row->name : "machine";
+std::string FormsName(std::int64_t forms) {
+  const cpu_class::CpuClass* row = FormsOf(forms);
+  return row != nullptr ? std::string(row->name) : "machine";
 }
 int g_argc = 0;
 char** g_argv = nullptr;
@@ -378,8 +378,9 @@ void Report(benchmark::State& state, const Measurement& m) {
   std::printf(
       "\n%s, %s forms: %dx%d shown, %.1f s, %u frames (%.1f per second), CPU %.1f ms/s, "
       "%.2f ms/frame\n",
-      RunName(state.range(0)), FormsName(state.range(1)), m.picture.width(), m.picture.height(),
-      m.seconds, m.frames, m.frames / m.seconds, perSecond, m.totalMs / m.frames);
+      RunName(state.range(0)), FormsName(state.range(1)).c_str(), m.picture.width(),
+      m.picture.height(), m.seconds, m.frames, m.frames / m.seconds, perSecond,
+      m.totalMs / m.frames);
   std::vector<std::pair<std::string, double>> byThread(m.msByThread.begin(), m.msByThread.end());
   std::sort(byThread.begin(), byThread.end(),
             [](const auto& a, const auto& b) { return a.second > b.second; });
@@ -489,12 +490,12 @@ bool ParseForms(const std::string& list, std::vector<std::int64_t>& forms) {
     const std::size_t comma = std::min(list.find(',', at), list.size());
     const std::string name = list.substr(at, comma - at);
     if (name == "all") {
-      for (std::size_t i = 0; i < client_bench::kFormsTable.size(); ++i)
+      for (std::size_t i = 0; i < cpu_class::kCpuClasses.size(); ++i)
         forms.push_back(static_cast<std::int64_t>(i));
     } else if (name == "machine") {
       forms.push_back(kMachineForms);
-    } else if (const client_bench::FormsRow* row = client_bench::FindForms(name)) {
-      forms.push_back(row - client_bench::kFormsTable.data());
+    } else if (const cpu_class::CpuClass* row = cpu_class::FindCpuClass(name)) {
+      forms.push_back(row - cpu_class::kCpuClasses.data());
     } else {
       return false;
     }
@@ -518,8 +519,8 @@ bool TakeOwnFlags(int& argc, char** argv) {
     if (arg.rfind("--forms=", 0) == 0) {
       if (!ParseForms(arg.substr(8), g_forms)) {
         std::fprintf(stderr, "--forms takes a comma-separated list of: all machine");
-        for (const auto& row : client_bench::kFormsTable)
-          std::fprintf(stderr, " %s", row.name);
+        for (const auto& row : cpu_class::kCpuClasses)
+          std::fprintf(stderr, " %.*s", static_cast<int>(row.name.size()), row.name.data());
         std::fprintf(stderr, "\n");
         return false;
       }

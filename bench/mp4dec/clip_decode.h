@@ -13,6 +13,7 @@
 
 #include "codec/context/mpeg4_decoder_context.h"
 #include "codec/mp4dec/mp4dec.h"
+#include "cpu_class/cpu_classes.h"
 #include "prim/generic_path.h"
 #include "prim/prim_dispatch.h"
 #include "prim/simd_path.h"
@@ -47,56 +48,6 @@ inline std::vector<std::vector<std::uint8_t>> ClipFrames() {
   }
   return frames;
 }
-
-// A processor that detection maps to the SSE3 forms (family 15, SSE2, SSE3, 64-bit), so the
-// vector forms are measured whatever the vendor of this machine.
-class Sse3Cpu final : public PrimCpuSource {
- public:
-  bool CanToggleIdFlag() const override { return true; }
-  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
-    PrimCpuidRegs regs;
-    if (leaf == 0) {
-      regs = {2, 0x756E6547U, 0x6C65746EU, 0x49656E69U};
-    } else if (leaf == 1) {
-      regs = {(15U << 8) | 0x23U, 1U << 16, 1U, (1U << 25) | (1U << 26)};
-    } else if (leaf == 0x80000000U) {
-      regs.eax = 0x80000008U;
-    } else if (leaf == 0x80000001U) {
-      regs.edx = 1U << 29;
-    }
-    return regs;
-  }
-};
-
-// An Intel family-6 processor: detection maps it to the SSE2 forms with SSE2, to the SSE forms
-// with SSE alone (the processors most users of the program run are of this family).
-class Family6Cpu final : public PrimCpuSource {
- public:
-  explicit Family6Cpu(bool sse2) : m_sse2(sse2) {}
-  bool CanToggleIdFlag() const override { return true; }
-  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
-    PrimCpuidRegs regs;
-    if (leaf == 0) {
-      regs = {2, 0x756E6547U, 0x6C65746EU, 0x49656E69U};
-    } else if (leaf == 1) {
-      const std::uint32_t sse2 = m_sse2 ? 1U << 26 : 0U;
-      regs = {(6U << 8) | 0x55U, 1U << 16, 0U, (1U << 23) | (1U << 25) | sse2};
-    }
-    return regs;
-  }
-
- private:
-  bool m_sse2;
-};
-
-// A processor of another vendor: the dispatch selects the generic forms.
-class OtherVendorCpu final : public PrimCpuSource {
- public:
-  bool CanToggleIdFlag() const override { return true; }
-  PrimCpuidRegs Cpuid(std::uint32_t leaf) const override {
-    return leaf == 0 ? PrimCpuidRegs{1, 1, 2, 3} : PrimCpuidRegs{};
-  }
-};
 
 // The primitive forms a run uses: the ones this machine's dispatch selects, the generic forms
 // on one forced path, the SIMD forms (SSE3 index), or the generic forms on the path this
@@ -149,20 +100,16 @@ inline const char* FormLabel(std::int64_t choice) {
 class ScopedForms {
  public:
   explicit ScopedForms(std::int64_t choice) {
-    static const Sse3Cpu sse3;
-    static const Family6Cpu sse2(true);
-    static const Family6Cpu sse(false);
-    static const OtherVendorCpu other;
     const bool generic = choice == kGenericScalar || choice == kGenericSse2 || choice == kGeneric;
     const PrimCpuSource* source = nullptr;
     if (choice == kSimd || choice == kSse3_128 || choice == kSse3Avx2) {
-      source = &sse3;
+      source = &cpu_class::kFamily15Sse3Cpu;
     } else if (choice == kSse2_128 || choice == kSse2Avx2) {
-      source = &sse2;
+      source = &cpu_class::kFamily6Sse2Cpu;
     } else if (choice == kSse128 || choice == kSseAvx2) {
-      source = &sse;
+      source = &cpu_class::kFamily6SseCpu;
     } else if (generic) {
-      source = &other;
+      source = &cpu_class::kOtherVendorCpu;
     }
     m_saved = PrimSetCpuSource(source);
     if (choice == kGenericScalar || choice == kGenericSse2) {
