@@ -43,4 +43,36 @@ bool WaitUntil(Done&& done, std::chrono::milliseconds limit = kWaitLimit) {
   }
 }
 
+// For work of many steps whose whole time is the machine's (thousands of exchanges, under a
+// sanitizer and other load): waits until `done` holds, and gives up only when `progress()` has
+// not changed for `limit`, so a slow machine takes longer and a stuck one still ends.
+template <typename Done, typename Progress>
+bool WaitUntilWhileMoving(Done&& done, Progress&& progress,
+                          std::chrono::milliseconds limit = kWaitLimit) {
+  auto last = progress();
+  for (;;) {
+    bool finished = false;
+    const bool moved = WaitUntil(
+        [&] {
+          if (done()) {
+            finished = true;
+            return true;
+          }
+          const auto now = progress();
+          if (now == last) {
+            return false;
+          }
+          last = now;
+          return true;
+        },
+        limit);
+    if (finished) {
+      return true;
+    }
+    if (!moved) {
+      return false;
+    }
+  }
+}
+
 }  // namespace fakes
