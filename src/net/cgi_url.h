@@ -13,6 +13,28 @@ inline constexpr std::array<const char*, 17> CgiTable = {
     "/SetPenta.cgi",      "/RebootServer.cgi",    "/RequestStream.cgi", "/GetLog.cgi",
     "/SyncServerTime.cgi"};
 
+// Where each request's path stands in CgiTable: what CCgiUrl and an exchange's cgiIndex take.
+enum CgiIndex : std::uint8_t {
+  kCgiLogin,
+  kCgiGetVideo,
+  kCgiSetChannel,
+  kCgiSetResolution,
+  kCgiSetQuality,
+  kCgiSetBrcssa,
+  kCgiGetSysCfg,
+  kCgiPeriodCommand,
+  kCgiSetSysCfg,
+  kCgiUpgradeFirmware,
+  kCgiGetOnlineUser,
+  kCgiRs485Cmd,
+  kCgiSetPenta,
+  kCgiRebootServer,
+  kCgiRequestStream,
+  kCgiGetLog,
+  kCgiSyncServerTime,
+};
+static_assert(kCgiSyncServerTime + 1 == CgiTable.size());
+
 namespace net {
 // Values travel unescaped (the server parses them raw), so a value that would break the
 // request line or the query is refused: control characters, space, '&' and '#'.

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint8_t kGetSysCfgIndex = 6;
-constexpr uint8_t kSetSysCfgIndex = 8;
 constexpr uint16_t kTimeOutSeconds = 5;
 constexpr uint32_t kReplyBufferBytes = 2048;
 
@@ -72,14 +70,14 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
 int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop) {
   if (!IsRecordOption(option) || dest == nullptr)
     return 0;
-  CCgiUrl url(kGetSysCfgIndex);
+  CCgiUrl url(kCgiGetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   url.AddIntParam("Size", static_cast<int>(size));
   AddSession(url);
   std::vector<uint8_t> reply(kReplyBufferBytes);
   uint32_t replyLength = 0;
   net::CgiExchange exchange;
-  exchange.cgiIndex = kGetSysCfgIndex;
+  exchange.cgiIndex = kCgiGetSysCfg;
   exchange.url = url.GetBuffer();
   exchange.reply = reply;
   exchange.replyLength = &replyLength;
@@ -104,13 +102,13 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
               const platform::StopToken* stop) {
   if (!IsRecordOption(option) || (data == nullptr && size != 0))
     return 0;
-  CCgiUrl url(kSetSysCfgIndex);
+  CCgiUrl url(kCgiSetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   if (option == kConfigDns)
     url.AddParam("Refresh", refresh ? "True" : "False");
   AddSession(url);
   net::CgiExchange exchange;
-  exchange.cgiIndex = kSetSysCfgIndex;
+  exchange.cgiIndex = kCgiSetSysCfg;
   exchange.url = url.GetBuffer();
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
   exchange.sendTimeout = kTimeOutSeconds;

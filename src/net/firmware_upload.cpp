@@ -67,7 +67,7 @@ int FirmwareProgress(std::uint64_t size, std::uint64_t remaining) {
 
 std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
                              const std::string& sessionId) {
-  CCgiUrl url(kCgiIndexUpgradeFirmware);
+  CCgiUrl url(kCgiUpgradeFirmware);
   if (block == 0) {
     url.AddParam("Upgrade", "Start");
     url.AddIntParam("FileSize", static_cast<int>(size));
@@ -79,7 +79,7 @@ std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std:
 }
 
 std::string FirmwareAbortUrl(const std::string& sessionId) {
-  CCgiUrl url(kCgiIndexUpgradeFirmware);
+  CCgiUrl url(kCgiUpgradeFirmware);
   url.AddParam("Upgrade", "Abort");
   AddSession(url, "Cookie", sessionId);
   return url.IsRefused() ? std::string() : std::string(url.GetBuffer());
@@ -113,7 +113,7 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
     const std::uint64_t length = std::min<std::uint64_t>(size - offset, kFirmwareBlockBytes);
     const std::string url = FirmwareBlockUrl(block, blocks, size, sessionId);
     CgiExchange exchange;
-    exchange.cgiIndex = kCgiIndexUpgradeFirmware;
+    exchange.cgiIndex = kCgiUpgradeFirmware;
     exchange.url = url;
     exchange.body =
         data.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
@@ -143,7 +143,7 @@ int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment
                       const platform::StopToken* stop) {
   const std::string url = FirmwareAbortUrl(sessionId);
   CgiExchange exchange;
-  exchange.cgiIndex = kCgiIndexUpgradeFirmware;
+  exchange.cgiIndex = kCgiUpgradeFirmware;
   exchange.url = url;
   exchange.sendTimeout = kFirmwareTimeoutSeconds;
   exchange.receiveTimeout = kFirmwareTimeoutSeconds;

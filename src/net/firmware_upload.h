@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "net/cgi_url.h"
 #include "platform/thread.h"
 
 namespace net {
 
 class INetEnvironment;
 
-inline constexpr std::uint8_t kCgiIndexUpgradeFirmware = 9;
 inline constexpr std::uint32_t kFirmwareBlockBytes = 900;
 // The largest file taken: far above any firmware image, and the size travels as an int.
 inline constexpr std::uint64_t kFirmwareMaxBytes = 64ull * 1024 * 1024;

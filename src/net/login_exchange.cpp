@@ -10,9 +10,6 @@
 namespace net {
 namespace {
 
-constexpr std::uint8_t kCgiLogin = 0;
-constexpr std::uint8_t kCgiRequestStream = 14;
-
 bool StopRequested(const platform::StopToken* stop) {
   return stop != nullptr && stop->StopRequested();
 }

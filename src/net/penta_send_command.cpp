@@ -91,7 +91,7 @@ int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment) {
     const std::string request =
         BuildCgiRequest(exchange.url, exchange.body, environment.LocalAddress());
     socket->Write(request.data(), static_cast<int>(request.size()), exchange.sendTimeout);
-    if (exchange.cgiIndex == kCgiIndexRebootServer)
+    if (exchange.cgiIndex == kCgiRebootServer)
       return kCgiAccepted;
 
     // Every read waits at most the receive time-out, and the whole reply at most twice that,

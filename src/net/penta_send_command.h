@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "net/cgi_url.h"
 #include "platform/thread.h"
 
 namespace net {
@@ -42,7 +43,6 @@ int SendCgiRequest(const CgiExchange& exchange);
 
 }  // namespace net
 
-inline constexpr uint8_t kCgiIndexRebootServer = 13;
 // The capacity assumed for a reply buffer passed without its size: the 1,460-byte receive
 // buffer that the reply has always been read into.
 inline constexpr uint32_t kPentaReplyCapacity = 1460;

@@ -238,7 +238,7 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
     DebugPrint("SendRS485Command : command of %u bytes cannot be framed\n", command->length);
     return {std::nullopt, net::kMsgCommandNotSupported};
   }
-  CCgiUrl url(11);
+  CCgiUrl url(kCgiRs485Cmd);
   url.AddParam("Command", net::FrameHexText(*frame).c_str());
   const std::string session = net::Environment().SessionId();
   if (!session.empty())

@@ -25,7 +25,7 @@ constexpr std::uint8_t kEventLogin = 50;
 constexpr std::uint8_t kEventLogout = 51;
 
 CCgiUrl LogUrl(const std::string& sessionId) {
-  CCgiUrl url(kCgiIndexGetLog);
+  CCgiUrl url(kCgiGetLog);
   if (!sessionId.empty())
     url.AddParam("SessionID", sessionId.c_str());
   return url;
@@ -34,7 +34,7 @@ CCgiUrl LogUrl(const std::string& sessionId) {
 int Send(CCgiUrl& url, std::span<std::uint8_t> reply, std::uint32_t& length,
          const platform::StopToken* stop) {
   CgiExchange exchange;
-  exchange.cgiIndex = kCgiIndexGetLog;
+  exchange.cgiIndex = kCgiGetLog;
   exchange.url = url.GetBuffer();
   exchange.reply = reply;
   exchange.replyLength = &length;

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "net/cgi_url.h"
 #include "platform/thread.h"
 
 namespace net {
 
-inline constexpr std::uint8_t kCgiIndexGetLog = 15;
 inline constexpr std::size_t kLogRecordBytes = 32;
 // The download buffer: 65,536 bytes, room for 2,048 records.
 inline constexpr std::size_t kLogBufferRecords = 2048;

@@ -33,9 +33,15 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   InstallMediaEngineThreads();
   InstallRecorders();
 
-  // The program's own login and main windows are installed where no stand-in is given.
-  app::SetLoginWindow(windows.login ? windows.login : login::MakeLoginWindow());
-  app::SetMainWindow(windows.main ? windows.main : MakeKavelinMainWindow());
+  // The ports every window's requests go through, bound to the program's engine once, here;
+  // the windows hand them on to the dialogs they open. The program's own login and main windows
+  // are installed where no stand-in is given.
+  const ports::LoginEngine loginPort = ports::LoginEngine::Defaults();
+  const ports::MainWindowEngine mainWindowPort = ports::MainWindowEngine::Defaults();
+  const ports::SysConfEngine sysConfPort = ports::SysConfEngine::Defaults();
+  app::SetLoginWindow(windows.login ? windows.login : login::MakeLoginWindow(loginPort));
+  app::SetMainWindow(windows.main ? windows.main
+                                  : MakeKavelinMainWindow(mainWindowPort, sysConfPort));
 
   theApp.InitInstance();  // false once the main window has closed: no loop runs after it
   const int code = theApp.ExitInstance();

@@ -75,8 +75,8 @@ class ConfigTest : public ::testing::Test {
 
   // Engine calls that go to the call log (and the schedule copies); the requests go to the
   // server as the program sends them.
-  syscfg::SysConfEngine RecordingEngine() {
-    syscfg::SysConfEngine engine = syscfg::SysConfEngine::Defaults();
+  ports::SysConfEngine RecordingEngine() {
+    ports::SysConfEngine engine = ports::SysConfEngine::Defaults();
     engine.reloadAlarmDatabase = [this] { calls.push_back("ReadAll"); };
     engine.reportConnectionLost = [this] { calls.push_back("MessageTrigger(1)"); };
     engine.pauseStreams = [this](std::uint8_t option) {

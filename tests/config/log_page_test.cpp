@@ -198,7 +198,7 @@ TEST_F(LogPageTest, ALostConnectionStopsTheDownloadAndThePageReopensIdle) {
 TEST_F(LogPageTest, ACancelledDownloadChangesNothingLater) {
   ASSERT_EQ(Load(), 1);
   CSysConfPropSheet& s = NewSheet();
-  syscfg::SysConfEngine engine = RecordingEngine();
+  ports::SysConfEngine engine = RecordingEngine();
   std::atomic<int> downloads{0};
   std::atomic<bool> stopSeen{false};
   const auto realDownload = engine.downloadLog;

@@ -214,7 +214,7 @@ TEST_F(OnlineUsersTest, TheExitKeyEndsAStalledQuery) {
 TEST_F(OnlineUsersTest, TheQueryGoesThroughTheSheetsEngineAndListsItsReply) {
   ASSERT_EQ(Load(), 1);
   CSysConfPropSheet& s = NewSheet();
-  syscfg::SysConfEngine engine = RecordingEngine();
+  ports::SysConfEngine engine = RecordingEngine();
   std::vector<std::string> sessions;
   std::optional<std::vector<std::uint8_t>> answer =
       fakes::OnlineUserEntry("port", {9, 8, 7, 6}, 30, 1);
@@ -242,7 +242,7 @@ TEST_F(OnlineUsersTest, TheQueryGoesThroughTheSheetsEngineAndListsItsReply) {
 TEST_F(OnlineUsersTest, AQueryStoppedByTheSheetsCloseChangesNothingLater) {
   ASSERT_EQ(Load(), 1);
   CSysConfPropSheet& s = NewSheet();
-  syscfg::SysConfEngine engine = RecordingEngine();
+  ports::SysConfEngine engine = RecordingEngine();
   std::atomic<int> queries{0};
   std::atomic<bool> stopSeen{false};
   engine.fetchOnlineUsers =

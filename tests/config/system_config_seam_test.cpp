@@ -23,7 +23,7 @@ int RunOpenSheet(ISystemConfigWindows& windows,
 }
 
 TEST_F(SystemConfigSeamTest, TheCommandsStepsLoadShowAndReuseTheSheet) {
-  auto windows = CreateSystemConfigWindows(nullptr);
+  auto windows = CreateSystemConfigWindows(nullptr, ports::SysConfEngine::Defaults());
   EXPECT_EQ(windows->RunLoadConfigDialog(), 1);
   EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 15u);
   const SysConfFolders folders{"/rec", "/snap", "/sound"};
@@ -60,7 +60,7 @@ TEST_F(SystemConfigSeamTest, TheCommandsStepsLoadShowAndReuseTheSheet) {
 }
 
 TEST_F(SystemConfigSeamTest, ALostConnectionClosesTheOpenSheetFromAnotherThread) {
-  auto windows = CreateSystemConfigWindows(nullptr);
+  auto windows = CreateSystemConfigWindows(nullptr, ports::SysConfEngine::Defaults());
   windows->CloseForLostConnection();  // no sheet: nothing happens
   ASSERT_EQ(windows->RunLoadConfigDialog(), 1);
   windows->PrepareSheet(CSysConfPropSheet::kEmptyPageText, {});
@@ -74,7 +74,7 @@ TEST_F(SystemConfigSeamTest, ALostConnectionClosesTheOpenSheetFromAnotherThread)
 
 TEST_F(SystemConfigSeamTest, AFailedLoadIsReported) {
   fakes::RefuseGetSysCfg(*server, "SMTP");
-  auto windows = CreateSystemConfigWindows(nullptr);
+  auto windows = CreateSystemConfigWindows(nullptr, ports::SysConfEngine::Defaults());
   EXPECT_EQ(windows->RunLoadConfigDialog(), 2);
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});
 }

@@ -61,7 +61,8 @@ class EndToEndTest : public ::testing::Test {
     InstallMediaEngineThreads();
     InstallRecorders();
     app::SetLoginWindow(m_login);
-    app::SetMainWindow(ui::MakeKavelinMainWindow());
+    app::SetMainWindow(ui::MakeKavelinMainWindow(ports::MainWindowEngine::Defaults(),
+                                                 ports::SysConfEngine::Defaults()));
   }
   void TearDown() override {
     app::SetMainWindow(nullptr);

@@ -162,7 +162,8 @@ class LivePictureTest : public ::testing::TestWithParam<bool> {
     InstallMediaEngineThreads();
     InstallRecorders();
     app::SetLoginWindow(m_login);
-    app::SetMainWindow(ui::MakeKavelinMainWindow());
+    app::SetMainWindow(ui::MakeKavelinMainWindow(ports::MainWindowEngine::Defaults(),
+                                                 ports::SysConfEngine::Defaults()));
   }
   void TearDown() override {
     app::SetMainWindow(nullptr);

@@ -111,7 +111,7 @@ TEST(MessageBoxKeys, AStuckEnterOnTheCannotShowBoxStartsNoLogins) {
   ScopedMessageBox scoped(std::make_shared<ui::QtMessageBox>());
   std::atomic<int> logins{0};
   LoginDialog login;
-  ui::login::LoginEngine engine;
+  ports::LoginEngine engine;
   engine.loginPass = [&](const app::LoginPassInput&, const platform::StopToken&) {
     ++logins;
     app::LoginPassResult result;

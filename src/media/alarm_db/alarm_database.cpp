@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr std::uint8_t kCgiIndexGetOnlineUser = 10;
-
 void PutU16(std::span<std::uint8_t> out, std::size_t at, std::uint16_t v) {
   out[at] = static_cast<std::uint8_t>(v);
   out[at + 1] = static_cast<std::uint8_t>(v >> 8);
@@ -321,14 +319,14 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
 
 std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
                                                           const platform::StopToken* stop) {
-  CCgiUrl url(kCgiIndexGetOnlineUser);
+  CCgiUrl url(kCgiGetOnlineUser);
   if (!sessionId.empty()) {
     url.AddParam("SessionID", sessionId.c_str());
   }
   std::vector<std::uint8_t> reply(kPentaReplyCapacity);
   std::uint32_t length = 0;
   net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiIndexGetOnlineUser;
+  exchange.cgiIndex = kCgiGetOnlineUser;
   exchange.url = url.GetBuffer();
   exchange.reply = reply;
   exchange.replyLength = &length;

@@ -1,5 +1,7 @@
 #include "ui/common/worker.h"
 
+#include <QObject>
+
 #include "ui/common/gui_inbox.h"
 
 namespace ui {
@@ -14,6 +16,7 @@ constexpr std::uint32_t kDestroyStopMs = 100;
 Worker::Worker() = default;
 
 Worker::~Worker() {
+  QObject::disconnect(m_contextGone);
   if (platform::Thread* thread = m_slot->get();
       m_bRunning || (thread != nullptr && thread->IsRunning()))
     Stop(kDestroyStopMs);
@@ -66,6 +69,11 @@ bool Worker::Stop(std::uint32_t timeoutMs) {
   if (thread == nullptr || !thread->IsStarted())
     return true;
   return thread->StopAndJoin(timeoutMs);
+}
+
+void Worker::TieTo(QObject& context) {
+  QObject::disconnect(m_contextGone);
+  m_contextGone = QObject::connect(&context, &QObject::destroyed, [this] { Stop(kWorkerStopMs); });
 }
 
 void Worker::UseThreadSlot(std::unique_ptr<platform::Thread>* slot) {

@@ -18,11 +18,19 @@
 #include <utility>
 #include <variant>
 
+#include <QMetaObject>
+
 #include "platform/thread.h"
+
+class QObject;
 
 namespace ui {
 
 class GuiInbox;
+
+// How long a window waits for its worker's body to end when it stops a run (closing, a new
+// request, the object the worker works for going); a body that does not end in time is abandoned.
+inline constexpr std::uint32_t kWorkerStopMs = 1000;
 
 // What a body sees of its run: the stop request, and the way to hand a report of type Progress
 // to the GUI thread. Reports arrive in the order given, all before the run's result.
@@ -70,7 +78,11 @@ class Worker {
 
   // Asks the body to stop and waits up to timeoutMs. True when it ended; false when it was
   // abandoned (exit code 31). Either way nothing of this run is delivered any more.
-  bool Stop(std::uint32_t timeoutMs);
+  bool Stop(std::uint32_t timeoutMs = kWorkerStopMs);
+  // Ties the worker to the object it works for (a page's window, a dialog): when that object is
+  // destroyed, the run is stopped (kWorkerStopMs) and nothing of it is delivered any more. One
+  // object at a time; tying again replaces the tie. Call on the GUI thread.
+  void TieTo(QObject& context);
   // The runs from now on take their thread from `slot` (a thread field of the data block, which
   // shut-down stops as well), made there when it is empty; null returns to the worker's own.
   // Call while no run goes on; the slot must outlive the runs.
@@ -98,6 +110,7 @@ class Worker {
   std::unique_ptr<platform::Thread>* m_slot = &m_ownThread;
   // Where the runs' deliveries wait for the GUI thread (made by the first start).
   std::unique_ptr<GuiInbox> m_inbox;
+  QMetaObject::Connection m_contextGone;
   std::uint32_t m_generation = 0;
   bool m_bRunning = false;
   int m_nDroppedResults = 0;

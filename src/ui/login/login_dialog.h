@@ -41,7 +41,7 @@ class LoginDialog : public ui::UiDialog {
   // The fade of Cancel goes through this helper (tests give one with a recording setter).
   void SetLayeredHelper(CLayeredWndHelper helper) { m_layered = std::move(helper); }
   // What the window and its tools ask of the engine (tests replace it).
-  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
+  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   // State as the window paints it, for tests and the gallery.
   bool IsSkinLoaded() const { return m_skinLoaded; }
@@ -89,7 +89,7 @@ class LoginDialog : public ui::UiDialog {
   void EndLoginAttempt();
 
   CLayeredWndHelper m_layered;
-  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
+  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
   ui::Worker m_loginWorker;
 
   QLineEdit* m_pHostEdit = nullptr;

@@ -2,7 +2,7 @@
 
 #include "net/net_environment.h"
 
-namespace ui::login {
+namespace ports {
 
 LoginEngine LoginEngine::Defaults() {
   LoginEngine engine;
@@ -29,4 +29,4 @@ LoginEngine LoginEngine::Defaults() {
   return engine;
 }
 
-}  // namespace ui::login
+}  // namespace ports

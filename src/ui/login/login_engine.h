@@ -15,7 +15,7 @@
 #include "net/lan_search.h"
 #include "platform/thread.h"
 
-namespace ui::login {
+namespace ports {
 
 struct LoginEngine {
   // One pass of the login (the fields are copies; nothing shared is written).
@@ -42,4 +42,4 @@ struct LoginEngine {
   static LoginEngine Defaults();
 };
 
-}  // namespace ui::login
+}  // namespace ports

@@ -6,6 +6,7 @@ namespace ui::login {
 
 int LoginWindow::DoModal(const app::LoginDialogFields& fields) {
   LoginDialog dialog;
+  dialog.SetEngine(m_engine);
   dialog.m_strHost = QString::fromStdString(fields.host);
   dialog.m_strUserName = QString::fromStdString(fields.userName);
   dialog.m_strPassword = QString::fromStdString(fields.password);
@@ -14,8 +15,8 @@ int LoginWindow::DoModal(const app::LoginDialogFields& fields) {
   return dialog.DoModal();
 }
 
-std::shared_ptr<app::ILoginWindow> MakeLoginWindow() {
-  return std::make_shared<LoginWindow>();
+std::shared_ptr<app::ILoginWindow> MakeLoginWindow(ports::LoginEngine engine) {
+  return std::make_shared<LoginWindow>(std::move(engine));
 }
 
 }  // namespace ui::login

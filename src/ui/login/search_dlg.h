@@ -59,7 +59,7 @@ class CSearchDlg : public ui::UiDialog {
   // Stops the worker when the dialog ends, so its port is free for the next search.
   int DoModal() override;
   // What the window asks of the engine (the login window gives its own).
-  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
+  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   // Results for the caller: the chosen server's address, MAC and web port, and whether one was
   // chosen (OK with a selected server, or a set-IP or reset request that went out).
@@ -128,7 +128,7 @@ class CSearchDlg : public ui::UiDialog {
   void EnableEdits(bool enable);
 
   ui::ListCtrl* m_pList = nullptr;
-  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
+  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
   ui::Worker m_worker;
   std::vector<net::SearchDeviceEntry> m_devices;  // in the order of arrival
   int m_nSelectedIndex = -1;

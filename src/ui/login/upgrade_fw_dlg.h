@@ -42,7 +42,7 @@ inline constexpr std::uint32_t kOlderUploadWaitMs = 10;
 struct UpgradeFirmwareContext {
   std::shared_ptr<const std::vector<std::uint8_t>> data;
   std::string session;
-  decltype(LoginEngine::uploadFirmware) upload;
+  decltype(ports::LoginEngine::uploadFirmware) upload;
 };
 
 // The upload thread's procedure: 1. the blocks are counted (Upgrade is off already); 2. each
@@ -65,7 +65,7 @@ class UpgradeFWDlg : public ui::UiDialog {
   // Stops an upload still running when the dialog ends.
   int DoModal() override;
   // What the dialog asks of the engine (the login window gives its own).
-  void SetEngine(ui::login::LoginEngine engine) { m_engine = std::move(engine); }
+  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   QString m_strPath;     // 1387
   QString m_strVersion;  // 1385
@@ -103,7 +103,7 @@ class UpgradeFWDlg : public ui::UiDialog {
   void EndSession();
 
   QProgressBar* m_pProgress = nullptr;
-  ui::login::LoginEngine m_engine = ui::login::LoginEngine::Defaults();
+  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
   ui::Worker m_upload;
   ui::Worker m_abort;
   bool m_bCancelling = false;

@@ -147,7 +147,7 @@ class CKavelinDlg : public ui::UiDialog {
   // window's lost-connection close goes to them.
   void SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> windows);
   // What the window asks of the engine (tests replace it).
-  void SetEngine(mainwin::MainWindowEngine engine) { m_engine = std::move(engine); }
+  void SetEngine(ports::MainWindowEngine engine) { m_engine = std::move(engine); }
   // The panel's and the image-adjust record's requests: on their way or waiting.
   const mainwin::DeviceRequestQueue& Requests() const { return m_requests; }
 
@@ -347,7 +347,7 @@ class CKavelinDlg : public ui::UiDialog {
   // The long wait under way (one at a time).
   bool m_bWaiting = false;
   bool m_bCloseWhenIdle = false;
-  mainwin::MainWindowEngine m_engine = mainwin::MainWindowEngine::Defaults();
+  ports::MainWindowEngine m_engine = ports::MainWindowEngine::Defaults();
   ui::Worker m_waitWorker;
   mainwin::DeviceRequestQueue m_requests;
   // The image-adjust record is being fetched (a press meanwhile is ignored).

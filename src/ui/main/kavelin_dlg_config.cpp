@@ -45,7 +45,7 @@ void CKavelinDlg::SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> w
 
 ISystemConfigWindows& CKavelinDlg::SystemConfigWindows() {
   if (!m_pSystemConfig)
-    SetSystemConfigWindows(CreateSystemConfigWindows(this));
+    SetSystemConfigWindows(CreateSystemConfigWindows(this, ports::SysConfEngine::Defaults()));
   return *m_pSystemConfig;
 }
 

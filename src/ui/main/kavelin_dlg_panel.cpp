@@ -49,7 +49,7 @@ void CKavelinDlg::ShowTwoWordTip(int id, bool first) {
 
 net::Rs485Request CKavelinDlg::PanelCommandRequest(std::span<const std::uint8_t> command) {
   const std::string text = CommandHexText(command);
-  CCgiUrl url(11);
+  CCgiUrl url(kCgiRs485Cmd);
   url.AddParam("Command", text.c_str());
   if (const std::string session = net::Environment().SessionId(); !session.empty())
     url.AddParam("SessionID", session.c_str());

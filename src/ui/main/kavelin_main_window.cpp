@@ -2,6 +2,7 @@
 
 #include "media/audio/wave_out_player.h"
 #include "media/compose.h"
+#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/kavelin_dlg.h"
 
 namespace ui {
@@ -9,19 +10,27 @@ namespace {
 
 class KavelinMainWindow final : public app::IMainWindow {
  public:
-  KavelinMainWindow() {
+  KavelinMainWindow(ports::MainWindowEngine engine, ports::SysConfEngine sysConf)
+      : m_engine(std::move(engine)), m_sysConf(std::move(sysConf)) {
     LiveAudioPlayer()->SetFrameRateSource([] { return g_fDisplayFrameRate.load(); });
   }
   void DoModal() override {
     CKavelinDlg dialog;
+    dialog.SetEngine(m_engine);
+    dialog.SetSystemConfigWindows(CreateSystemConfigWindows(&dialog, m_sysConf));
     dialog.DoModal();
   }
+
+ private:
+  const ports::MainWindowEngine m_engine;
+  const ports::SysConfEngine m_sysConf;
 };
 
 }  // namespace
 
-std::shared_ptr<app::IMainWindow> MakeKavelinMainWindow() {
-  return std::make_shared<KavelinMainWindow>();
+std::shared_ptr<app::IMainWindow> MakeKavelinMainWindow(ports::MainWindowEngine engine,
+                                                        ports::SysConfEngine sysConf) {
+  return std::make_shared<KavelinMainWindow>(std::move(engine), std::move(sysConf));
 }
 
 }  // namespace ui

@@ -2,9 +2,10 @@
 
 #include "net/config_records.h"
 
-namespace mainwin {
+namespace ports {
 
 MainWindowEngine MainWindowEngine::Defaults() {
+  using namespace mainwin;
   MainWindowEngine engine;
   engine.disconnect = [](const DisconnectPlan& plan, const platform::StopToken& stop) {
     return RunDisconnectWaits(plan, stop);
@@ -33,4 +34,4 @@ MainWindowEngine MainWindowEngine::Defaults() {
   return engine;
 }
 
-}  // namespace mainwin
+}  // namespace ports

@@ -20,9 +20,15 @@ namespace mainwin {
 // The "IMG" configuration record.
 using ImgRecord = std::array<std::uint8_t, kImgConfigBytes>;
 
+}  // namespace mainwin
+
+namespace ports {
+
 struct MainWindowEngine {
   // DISCONNECT's waits; the outcome says whether the stop cut them.
-  std::function<DisconnectOutcome(const DisconnectPlan&, const platform::StopToken&)> disconnect;
+  std::function<mainwin::DisconnectOutcome(const mainwin::DisconnectPlan&,
+                                           const platform::StopToken&)>
+      disconnect;
   // AV SWITCH's waits from the old option; false when the stop cut them.
   std::function<bool(std::uint8_t oldOption, const platform::StopToken&)> avSwitch;
   // The pause before a reconnect; false when the stop cut it.
@@ -30,12 +36,12 @@ struct MainWindowEngine {
   // One "/RS485Cmd.cgi" request of the panel; the sender's result (1 accepted).
   std::function<int(const net::Rs485Request&, const platform::StopToken&)> sendDeviceRequest;
   // The "IMG" record from the server; nothing when the fetch failed or was stopped.
-  std::function<std::optional<ImgRecord>(const platform::StopToken&)> fetchImageRecord;
+  std::function<std::optional<mainwin::ImgRecord>(const platform::StopToken&)> fetchImageRecord;
   // The "IMG" record to the server; the sender's result (1 accepted).
-  std::function<int(const ImgRecord&, const platform::StopToken&)> sendImageRecord;
+  std::function<int(const mainwin::ImgRecord&, const platform::StopToken&)> sendImageRecord;
 
   // The functions bound to the engine of the program.
   static MainWindowEngine Defaults();
 };
 
-}  // namespace mainwin
+}  // namespace ports

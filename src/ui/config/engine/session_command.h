@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "net/cgi_url.h"
 #include "platform/thread.h"
 
 namespace syscfg {
-
-inline constexpr std::uint8_t kCgiRebootServer = 13;
-inline constexpr std::uint8_t kCgiSyncServerTime = 16;
 
 // The sender's result: 1 accepted, 17..24 a refusal status, 0 no exchange.
 int SendSessionCommand(std::uint8_t cgiIndex);

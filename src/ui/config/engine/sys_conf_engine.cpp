@@ -10,9 +10,10 @@
 #include "ui/config/engine/session_command.h"
 #include "ui/config/motion/motion_detection_dlg.h"
 
-namespace syscfg {
+namespace ports {
 
 SysConfEngine SysConfEngine::Defaults() {
+  using namespace syscfg;
   SysConfEngine engine;
   engine.setRecord = [](std::uint8_t option, std::span<const std::uint8_t> record, int refresh,
                         const platform::StopToken& stop) {
@@ -76,4 +77,4 @@ SysConfEngine SysConfEngine::Defaults() {
   return engine;
 }
 
-}  // namespace syscfg
+}  // namespace ports

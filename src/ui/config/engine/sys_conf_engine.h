@@ -28,6 +28,10 @@ namespace syscfg {
 // The PENTA record as one fetch brought it.
 using PentaRecord = std::array<std::uint8_t, kPentaConfigBytes>;
 
+}  // namespace syscfg
+
+namespace ports {
+
 struct SysConfEngine {
   // --- Requests (run on a worker) ---
   // A record sent as the body of "/SetSysCfg.cgi" (refresh: DNS only); the sender's result.
@@ -42,7 +46,7 @@ struct SysConfEngine {
                                                          const platform::StopToken&)>
       fetchOnlineUsers;
   // The PENTA record for the motion grid: nothing on a failure or a stop.
-  std::function<std::optional<PentaRecord>(const platform::StopToken&)> fetchMotionRecord;
+  std::function<std::optional<syscfg::PentaRecord>(const platform::StopToken&)> fetchMotionRecord;
   // The server's log into download (progress after each batch: received, number to fetch);
   // net::kLogDownloaded, kLogFailed or kLogStopped.
   std::function<std::uint32_t(std::uint32_t maximum, const std::string& session,
@@ -75,4 +79,4 @@ struct SysConfEngine {
   static SysConfEngine Defaults();
 };
 
-}  // namespace syscfg
+}  // namespace ports

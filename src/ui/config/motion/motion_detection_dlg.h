@@ -87,7 +87,7 @@ class CMotionDetectionDlg : public ui::UiDialog {
   bool Applying() const { return m_bApplying; }
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
   // The engine APPLY sends through (the opener gives its sheet's).
-  void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
+  void SetEngine(ports::SysConfEngine engine) { m_engine = std::move(engine); }
   // EXIT (and Escape, the close box) stop a send still waiting; nothing is shown.
   void OnExit();
   void OnSensitivityChanged();
@@ -132,7 +132,7 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void Recompose();
   void EnableParameterEdits();
 
-  syscfg::SysConfEngine m_engine = syscfg::SysConfEngine::Defaults();
+  ports::SysConfEngine m_engine = ports::SysConfEngine::Defaults();
   std::optional<PentaRecord> m_fetched;
   std::shared_ptr<FrameShare> m_frames;
   std::vector<std::uint8_t> m_work;

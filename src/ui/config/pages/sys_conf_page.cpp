@@ -242,10 +242,10 @@ CSysConfSheetBase* CSysConfPage::GetConfSheet() const {
   return dynamic_cast<CSysConfSheetBase*>(GetSheet());
 }
 
-const syscfg::SysConfEngine& CSysConfPage::Engine() const {
+const ports::SysConfEngine& CSysConfPage::Engine() const {
   if (const CSysConfSheetBase* sheet = GetConfSheet())
     return sheet->Engine();
-  static const syscfg::SysConfEngine program = syscfg::SysConfEngine::Defaults();
+  static const ports::SysConfEngine program = ports::SysConfEngine::Defaults();
   return program;
 }
 

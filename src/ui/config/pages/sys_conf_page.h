@@ -98,7 +98,7 @@ class CSysConfPage : public ui::CPropertyPage {
   // The configuration sheet the page is in; null outside one.
   CSysConfSheetBase* GetConfSheet() const;
   // What the page asks of the engine: its sheet's, or the program's outside a sheet.
-  const syscfg::SysConfEngine& Engine() const;
+  const ports::SysConfEngine& Engine() const;
 
   // Writes the page's code into the open configuration sheet.
   bool OnSetActive() override;

@@ -10,7 +10,7 @@
 #include "ui/common/string_table.h"
 #include "ui/config/engine/session_command.h"
 
-CSysConfSheetBase::CSysConfSheetBase() : m_engine(syscfg::SysConfEngine::Defaults()) {}
+CSysConfSheetBase::CSysConfSheetBase() : m_engine(ports::SysConfEngine::Defaults()) {}
 
 CSysConfSheetBase::~CSysConfSheetBase() = default;
 
@@ -81,10 +81,8 @@ void CSysConfSheetBase::StartReboot() {
   m_bRebooting = true;
   const bool started = m_rebootWorker.Start(
       "RebootServerThread",
-      [send = m_engine.sessionCommand,
-       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
-        return send(syscfg::kCgiRebootServer, session, run.Token());
-      },
+      [send = m_engine.sessionCommand, session = net::Environment().SessionId()](
+          const ui::WorkerRun<>& run) { return send(kCgiRebootServer, session, run.Token()); },
       [this](int result) { OnRebootDone(result); });
   if (!started)
     OnRebootDone(0);

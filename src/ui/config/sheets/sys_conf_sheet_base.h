@@ -96,8 +96,8 @@ class CSysConfSheetBase {
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
 
   // Replaces the engine functions that APPLY and the pages call (tests record them).
-  void SetEngine(syscfg::SysConfEngine engine) { m_engine = std::move(engine); }
-  const syscfg::SysConfEngine& Engine() const { return m_engine; }
+  void SetEngine(ports::SysConfEngine engine) { m_engine = std::move(engine); }
+  const ports::SysConfEngine& Engine() const { return m_engine; }
 
   // The code of the page active last (0 at construction).
   std::int32_t SysConfPageCode = 0;
@@ -215,7 +215,7 @@ class CSysConfSheetBase {
   Task ApplyNetwork(bool& networkChanged);
   Task ApplyVideo(bool& networkChanged);
 
-  syscfg::SysConfEngine m_engine;
+  ports::SysConfEngine m_engine;
   ui::Worker m_rebootWorker;
   bool m_bRebooting = false;
 

@@ -11,6 +11,8 @@
 #include <QString>
 #include <memory>
 
+#include "ui/config/engine/sys_conf_engine.h"
+
 class QWidget;
 class CSysConfPropSheet;
 
@@ -40,5 +42,6 @@ class ISystemConfigWindows {
 };
 
 // The configuration windows of the program, owned by the main window (parent of both
-// dialogs).
-std::unique_ptr<ISystemConfigWindows> CreateSystemConfigWindows(QWidget* parent);
+// dialogs); every request of theirs goes through engine.
+std::unique_ptr<ISystemConfigWindows> CreateSystemConfigWindows(QWidget* parent,
+                                                                ports::SysConfEngine engine);

@@ -12,8 +12,10 @@ namespace {
 // parent when it is destroyed here.
 class SystemConfigWindows final : public ISystemConfigWindows {
  public:
-  explicit SystemConfigWindows(QWidget* parent)
-      : m_parent(parent), m_loadDialog(std::make_unique<CEnterSysConfigDlg>(parent)) {}
+  SystemConfigWindows(QWidget* parent, ports::SysConfEngine engine)
+      : m_parent(parent),
+        m_engine(std::move(engine)),
+        m_loadDialog(std::make_unique<CEnterSysConfigDlg>(parent)) {}
   ~SystemConfigWindows() override {
     CSysConfPropSheet* sheet = m_sheet.get();
     if (g_lpApp && sheet != nullptr)
@@ -23,9 +25,11 @@ class SystemConfigWindows final : public ISystemConfigWindows {
   int RunLoadConfigDialog() override { return m_loadDialog->DoModal(); }
 
   void PrepareSheet(const QString& emptyPageText, const SysConfFolders& folders) override {
-    if (!m_sheet)
+    if (!m_sheet) {
       m_sheet = std::make_unique<CSysConfPropSheet>(
           QString::fromLatin1(CSysConfPropSheet::kCaption), m_parent);
+      m_sheet->SetEngine(m_engine);
+    }
     if (CSysConfPage* page = m_sheet->PageOfCode(m_sheet->SysConfPageCode))
       m_sheet->SetActivePage(page);
     m_sheet->SetTreeTitle(emptyPageText);
@@ -61,6 +65,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
 
  private:
   QWidget* m_parent;
+  ports::SysConfEngine m_engine;
   std::unique_ptr<CEnterSysConfigDlg> m_loadDialog;
   std::unique_ptr<CSysConfPropSheet> m_sheet;
   std::atomic<CSysConfPropSheet*> m_running{nullptr};
@@ -68,6 +73,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
 
 }  // namespace
 
-std::unique_ptr<ISystemConfigWindows> CreateSystemConfigWindows(QWidget* parent) {
-  return std::make_unique<SystemConfigWindows>(parent);
+std::unique_ptr<ISystemConfigWindows> CreateSystemConfigWindows(QWidget* parent,
+                                                                ports::SysConfEngine engine) {
+  return std::make_unique<SystemConfigWindows>(parent, std::move(engine));
 }
