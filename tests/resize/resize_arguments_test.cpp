@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "prim/resize/resize_driver.h"
+#include "prim/resize/resize_variants.h"
 #include "resize/resize_test_util.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "prim/resize/resize_driver.h"
 #include "prim/resize/resize_supersample.h"
+#include "prim/resize/resize_variants.h"
 
 namespace resize_test {
 

@@ -13,6 +13,7 @@
 #include "prim/resize/resize_filters.h"
 #include "prim/resize/resize_filters_sse.h"
 #include "prim/resize/resize_supersample.h"
+#include "prim/resize/resize_variants.h"
 #include "resize/resize_test_util.h"
 #include "resize/resize_typed_image.h"
 

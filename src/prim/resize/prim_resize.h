@@ -7,29 +7,19 @@
 
 #include "prim/prim_dispatch.h"
 #include "prim/resize/resize_types.h"
+#include "prim/resize/resize_variants.h"
 
 PrimStatus primResize_8u_C3R(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
                              PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
                              PrimSize dstRoiSize, double xFactor, double yFactor,
                              std::int32_t interpolation);
 
-// The four variants behind the public entry; each can be called directly.
-PrimStatus primResize_8u_C3R_generic(const std::uint8_t* pSrc, PrimSize srcSize,
-                                     std::int32_t srcStep, PrimRect srcRoi, std::uint8_t* pDst,
-                                     std::int32_t dstStep, PrimSize dstRoiSize, double xFactor,
-                                     double yFactor, std::int32_t interpolation);
-PrimStatus primResize_8u_C3R_sse(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                 PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
-                                 PrimSize dstRoiSize, double xFactor, double yFactor,
-                                 std::int32_t interpolation);
-PrimStatus primResize_8u_C3R_sse2(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t interpolation);
-PrimStatus primResize_8u_C3R_sse3(const std::uint8_t* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, std::uint8_t* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t interpolation);
+// The four variants behind the public entry (the slots of its variant table), one entry bound
+// to each variant's kernel sets; each can be called directly.
+inline constexpr auto& primResize_8u_C3R_generic = ResizeEntry<kResizeGeneric>;
+inline constexpr auto& primResize_8u_C3R_sse = ResizeEntry<kResizeSse>;
+inline constexpr auto& primResize_8u_C3R_sse2 = ResizeEntry<kResizeSse2>;
+inline constexpr auto& primResize_8u_C3R_sse3 = ResizeEntry<kResizeSse3>;
 
 // The function type shared by the public entry and its variants.
 using PrimResizeFn = PrimStatus(const std::uint8_t*, PrimSize, std::int32_t, PrimRect,

@@ -144,25 +144,3 @@ void ResizeSuperHelper4_Generic(const void* src, std::int32_t srcStep, std::int3
 }
 
 const ResizeSuperKernelSet kResizeSuperKernelsGeneric{ResizeSuperKernel_8u_C3_Generic};
-
-PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                     PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                     PrimSize dstRoiSize, double xFactor, double yFactor,
-                                     std::int32_t pixelElements, std::int32_t channels,
-                                     std::int32_t dataType, std::int32_t planar,
-                                     std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsGeneric, kAligned32, pSrc, srcSize, srcStep, srcRoi,
-                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
-                           dataType, planar, sizeMode);
-}
-
-PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                 PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                 PrimSize dstRoiSize, double xFactor, double yFactor,
-                                 std::int32_t pixelElements, std::int32_t channels,
-                                 std::int32_t dataType, std::int32_t planar,
-                                 std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse, kAligned32, pSrc, srcSize, srcStep, srcRoi, pDst,
-                           dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels, dataType,
-                           planar, sizeMode);
-}

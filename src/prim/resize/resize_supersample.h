@@ -53,30 +53,6 @@ PrimStatus ResizeSuperSample(const ResizeSuperKernelSet& set, const AlignedAlloc
                              std::int32_t channels, std::int32_t dataType, std::int32_t planar,
                              std::int32_t sizeMode);
 
-PrimStatus ResizeSuperSample_Generic(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                     PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                     PrimSize dstRoiSize, double xFactor, double yFactor,
-                                     std::int32_t pixelElements, std::int32_t channels,
-                                     std::int32_t dataType, std::int32_t planar,
-                                     std::int32_t sizeMode);
-PrimStatus ResizeSuperSample_Sse(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                 PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                 PrimSize dstRoiSize, double xFactor, double yFactor,
-                                 std::int32_t pixelElements, std::int32_t channels,
-                                 std::int32_t dataType, std::int32_t planar, std::int32_t sizeMode);
-PrimStatus ResizeSuperSample_Sse2(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode);
-PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode);
-
 // The kernel sets: the generic one has the 8-bit three-channel kernel, the others all nine;
 // the SSE3 set holds the SSE2 set's kernels.
 extern const ResizeSuperKernelSet kResizeSuperKernelsGeneric;

@@ -114,25 +114,3 @@ void ResizeSuperHelper9_Sse2(const void* src, std::int32_t srcStep, std::int32_t
                              std::int64_t rows, float* cells) {
   FloatSums(src, srcStep, pixels, 4, rows, cells);
 }
-
-PrimStatus ResizeSuperSample_Sse2(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse2, kAligned32, pSrc, srcSize, srcStep, srcRoi,
-                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
-                           dataType, planar, sizeMode);
-}
-
-PrimStatus ResizeSuperSample_Sse3(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
-                                  PrimRect srcRoi, void* pDst, std::int32_t dstStep,
-                                  PrimSize dstRoiSize, double xFactor, double yFactor,
-                                  std::int32_t pixelElements, std::int32_t channels,
-                                  std::int32_t dataType, std::int32_t planar,
-                                  std::int32_t sizeMode) {
-  return ResizeSuperSample(kResizeSuperKernelsSse3, kAligned32Sse3, pSrc, srcSize, srcStep, srcRoi,
-                           pDst, dstStep, dstRoiSize, xFactor, yFactor, pixelElements, channels,
-                           dataType, planar, sizeMode);
-}
