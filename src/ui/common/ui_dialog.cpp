@@ -17,7 +17,11 @@ UiDialog::UiDialog(QWidget* parent)
 
 UiDialog::~UiDialog() {
   m_timers.KillAll();
-  // Refuse messages before the derived parts are gone.
+  // The derived parts are gone already. None of their message handlers ran while they went:
+  // the bridge hands messages over only from the GUI thread's event loop, and no destructor of
+  // a dialog runs that loop (none waits with events or opens a window). From here on later posts
+  // are refused and the waiting ones are dropped, before the handler table they would reach is
+  // destroyed.
   m_bridge->Unregister();
 }
 
