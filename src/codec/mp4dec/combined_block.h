@@ -1,5 +1,7 @@
 // The combined block decoder: intra and inter blocks in one routine, beside the two block
-// decoders the macroblock layer calls (nothing calls this one).
+// decoders. The program does not call it: the macroblock layer calls the two block decoders.
+// It is kept as a third form of the same steps; its tests compare its intra path with the
+// intra block decoder.
 #pragma once
 
 #include "codec/mp4dec/context.h"
