@@ -1,5 +1,7 @@
 #include "fakes/fake_lan_responder.h"
 
+#include "fakes/loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -55,24 +57,7 @@ std::vector<std::uint8_t> FakeLanResponder::CommandAnswer(std::uint8_t code, std
 }
 
 FakeLanResponder::FakeLanResponder(const std::string& address, std::uint16_t port) {
-  m_hSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (m_hSocket < 0)
-    throw std::runtime_error("fake LAN responder: no socket");
-  const int on = 1;
-  ::setsockopt(m_hSocket, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  socklen_t length = sizeof local;
-  if (::inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1 ||
-      ::bind(m_hSocket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-      ::getsockname(m_hSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-    ::close(m_hSocket);
-    m_hSocket = -1;
-    throw std::runtime_error("fake LAN responder: cannot bind " + address + ":" +
-                             std::to_string(port));
-  }
-  m_wPort = ntohs(local.sin_port);
+  m_Socket = BindDatagram("fake LAN responder", address, port, true, m_wPort);
   m_AnswerAddress = INADDR_LOOPBACK;
   m_Thread = std::thread([this] { Serve(); });
 }
@@ -89,9 +74,7 @@ void FakeLanResponder::Stop() {
   m_Changed.notify_all();
   if (m_Thread.joinable())
     m_Thread.join();
-  if (m_hSocket >= 0)
-    ::close(m_hSocket);
-  m_hSocket = -1;
+  m_Socket.Reset();
 }
 
 void FakeLanResponder::SetAnswerPort(std::uint16_t port) {
@@ -152,12 +135,11 @@ void FakeLanResponder::Serve() {
         return;
     }
     SendDue();
-    pollfd entry{m_hSocket, POLLIN, 0};
-    if (::poll(&entry, 1, kPollSliceMs) <= 0)
+    if (!PollFor(m_Socket.Get(), POLLIN, kPollSliceMs))
       continue;
     sockaddr_in from{};
     socklen_t length = sizeof from;
-    const ssize_t n = ::recvfrom(m_hSocket, buffer.data(), buffer.size(), 0,
+    const ssize_t n = ::recvfrom(m_Socket.Get(), buffer.data(), buffer.size(), 0,
                                  reinterpret_cast<sockaddr*>(&from), &length);
     if (n < 0)
       continue;
@@ -220,7 +202,7 @@ void FakeLanResponder::SendDue() {
   }
   std::size_t sent = 0;
   for (const auto& bytes : due) {
-    if (::sendto(m_hSocket, bytes.data(), bytes.size(), MSG_NOSIGNAL,
+    if (::sendto(m_Socket.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL,
                  reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
       ++sent;
     }

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/loopback.h"
+
 namespace fakes {
 
 // A server as its search answer describes it.
@@ -79,7 +81,7 @@ class FakeLanResponder {
   void OnRequest(const std::vector<std::uint8_t>& request, std::uint32_t fromAddress);
   void SendDue();
 
-  int m_hSocket = -1;
+  SocketFd m_Socket;
   std::uint16_t m_wPort = 0;
 
   mutable std::mutex m_Lock;

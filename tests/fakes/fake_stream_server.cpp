@@ -1,5 +1,7 @@
 #include "fake_stream_server.h"
 
+#include "fakes/loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -17,7 +19,6 @@ namespace {
 
 constexpr int kPollSliceMs = 20;
 constexpr std::size_t kMaxRequestBytes = 4096;
-constexpr std::uint32_t kMaxBindTries = 20;
 
 std::string LineValue(const std::string& text, const std::string& key, std::size_t from = 0) {
   const std::size_t at = text.find(key, from);
@@ -147,8 +148,7 @@ class FakeStreamServer::Sender {
       for (int tries = 0; done < n && tries < 1000; ++tries) {
         if (m_server.m_bStopping.load())
           return false;
-        pollfd entry{m_socket, POLLOUT, 0};
-        if (::poll(&entry, 1, kPollSliceMs) <= 0)
+        if (!PollFor(m_socket, POLLOUT, kPollSliceMs))
           continue;
         const ssize_t sent = ::send(m_socket, bytes.data() + at + done, n - done, MSG_NOSIGNAL);
         if (sent <= 0)
@@ -176,30 +176,7 @@ class FakeStreamServer::Sender {
 
 FakeStreamServer::FakeStreamServer(std::chrono::seconds lifeTime)
     : m_EndOfLife(std::chrono::steady_clock::now() + lifeTime) {
-  for (std::uint32_t attempt = 0; attempt < kMaxBindTries && m_wPort == 0; ++attempt) {
-    const int tcp = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (tcp >= 0 && udp >= 0 &&
-        ::bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(tcp, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-        ::bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::listen(tcp, 16) == 0) {
-      m_hListen = tcp;
-      m_hUdp = udp;
-      m_wPort = ntohs(address.sin_port);
-      break;
-    }
-    if (tcp >= 0)
-      ::close(tcp);
-    if (udp >= 0)
-      ::close(udp);
-  }
-  if (m_wPort == 0)
-    throw std::runtime_error("fake stream server: no free port");
+  m_Ports = BindLoopbackPorts("fake stream server");
   m_TcpThread = std::thread([this] { ServeTcp(); });
   m_UdpThread = std::thread([this] { ServeUdp(); });
 }
@@ -228,11 +205,8 @@ void FakeStreamServer::Stop() {
   }
   for (auto& t : streams)
     t.join();
-  if (m_hListen >= 0)
-    ::close(m_hListen);
-  if (m_hUdp >= 0)
-    ::close(m_hUdp);
-  m_hListen = m_hUdp = -1;
+  m_Ports.listener.Reset();
+  m_Ports.datagram.Reset();
 }
 
 void FakeStreamServer::SetVideoClip(std::vector<ClipFrame> clip) {
@@ -314,24 +288,21 @@ void FakeStreamServer::Record(const StreamStartRequest& request) {
 
 void FakeStreamServer::ServeTcp() {
   while (!m_bStopping.load() && std::chrono::steady_clock::now() < m_EndOfLife) {
-    pollfd entry{m_hListen, POLLIN, 0};
-    if (::poll(&entry, 1, kPollSliceMs) <= 0)
-      continue;
-    const int connection = ::accept4(m_hListen, nullptr, nullptr, SOCK_CLOEXEC);
-    if (connection < 0)
+    SocketFd accepted = AcceptWithin(m_Ports.listener.Get(), kPollSliceMs);
+    if (!accepted)
       continue;
     // Each packet goes out when it is written, as the device sends them.
     const int noDelay = 1;
-    ::setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    ::setsockopt(accepted.Get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     std::lock_guard lock(m_Lock);
-    m_StreamThreads.emplace_back([this, connection] {
+    m_StreamThreads.emplace_back([this, accepted = std::move(accepted)] {
+      const int connection = accepted.Get();
       std::string request;
       char buffer[512];
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
       while (!Complete(request) && request.size() < kMaxRequestBytes &&
              std::chrono::steady_clock::now() < deadline && !m_bStopping.load()) {
-        pollfd e{connection, POLLIN, 0};
-        if (::poll(&e, 1, kPollSliceMs) <= 0)
+        if (!PollFor(connection, POLLIN, kPollSliceMs))
           continue;
         const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
         if (n <= 0)
@@ -343,7 +314,6 @@ void FakeStreamServer::ServeTcp() {
         Record(parsed);
         Stream(connection, false, nullptr, 0, parsed);
       }
-      ::close(connection);
     });
   }
 }
@@ -351,12 +321,11 @@ void FakeStreamServer::ServeTcp() {
 void FakeStreamServer::ServeUdp() {
   char datagram[2048];
   while (!m_bStopping.load() && std::chrono::steady_clock::now() < m_EndOfLife) {
-    pollfd entry{m_hUdp, POLLIN, 0};
-    if (::poll(&entry, 1, kPollSliceMs) <= 0)
+    if (!PollFor(m_Ports.datagram.Get(), POLLIN, kPollSliceMs))
       continue;
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
-    const ssize_t n = ::recvfrom(m_hUdp, datagram, sizeof datagram, 0,
+    const ssize_t n = ::recvfrom(m_Ports.datagram.Get(), datagram, sizeof datagram, 0,
                                  reinterpret_cast<sockaddr*>(&peer), &length);
     if (n <= 0)
       continue;
@@ -371,7 +340,7 @@ void FakeStreamServer::ServeUdp() {
     if (!m_ActiveUdpPorts.insert(peer.sin_port).second)
       continue;
     m_StreamThreads.emplace_back([this, peer, parsed] {
-      Stream(m_hUdp, true, &peer, sizeof peer, parsed);
+      Stream(m_Ports.datagram.Get(), true, &peer, sizeof peer, parsed);
       std::lock_guard done(m_Lock);
       m_ActiveUdpPorts.erase(peer.sin_port);
     });
@@ -449,8 +418,7 @@ void FakeStreamServer::Stream(int socket, bool udp, const void* peer, std::size_
   // Silent until the client goes or the server stops (a TCP connection only).
   while (!udp && alive && !closeAtEnd && !m_bStopping.load() && m_nStreamEnds.load() == ends &&
          std::chrono::steady_clock::now() < m_EndOfLife) {
-    pollfd e{socket, POLLIN, 0};
-    if (::poll(&e, 1, kPollSliceMs) > 0) {
+    if (PollFor(socket, POLLIN, kPollSliceMs)) {
       char scratch[256];
       if (::recv(socket, scratch, sizeof scratch, 0) <= 0)
         break;

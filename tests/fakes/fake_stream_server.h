@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/loopback.h"
 #include "stream_packets.h"
 
 namespace fakes {
@@ -55,7 +56,7 @@ class FakeStreamServer {
   FakeStreamServer(const FakeStreamServer&) = delete;
   FakeStreamServer& operator=(const FakeStreamServer&) = delete;
 
-  std::uint16_t Port() const { return m_wPort; }
+  std::uint16_t Port() const { return m_Ports.port; }
   void Stop();
 
   // The clips sent for "Mpeg4"/"Jpeg" and for "Audio" requests.
@@ -94,9 +95,7 @@ class FakeStreamServer {
   bool SleepUntilUnlessStopped(std::chrono::steady_clock::time_point when) const;
   void Record(const StreamStartRequest& request);
 
-  int m_hListen = -1;
-  int m_hUdp = -1;
-  std::uint16_t m_wPort = 0;
+  LoopbackPorts m_Ports;
   std::chrono::steady_clock::time_point m_EndOfLife;
 
   mutable std::mutex m_Lock;

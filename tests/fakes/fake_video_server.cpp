@@ -4,6 +4,7 @@
 #include "fakes/fake_firmware.h"
 #include "fakes/fake_online_users.h"
 #include "fakes/fake_server_log.h"
+#include "fakes/loopback.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -175,35 +176,7 @@ FakeVideoServer::FakeVideoServer(std::chrono::seconds lifeTime)
   m_Records = SampleConfig();
   InstallBuiltInHandlers();
 
-  // Bind TCP on an ephemeral port, then UDP on the same number; retry when UDP is taken.
-  for (int attempt = 0; attempt < 20 && m_wPort == 0; ++attempt) {
-    const int tcp = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int udp = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (tcp < 0 || udp < 0) {
-      if (tcp >= 0)
-        ::close(tcp);
-      if (udp >= 0)
-        ::close(udp);
-      break;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(tcp, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-        ::bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::listen(tcp, 16) == 0) {
-      m_hListen = tcp;
-      m_hUdp = udp;
-      m_wPort = ntohs(address.sin_port);
-    } else {
-      ::close(tcp);
-      ::close(udp);
-    }
-  }
-  if (m_wPort == 0)
-    throw std::runtime_error("fake video server: no loopback port");
+  m_Ports = BindLoopbackPorts("fake video server");
   m_TcpThread = std::thread([this] { ServeTcp(); });
   m_UdpThread = std::thread([this] { ServeUdp(); });
 }
@@ -227,11 +200,8 @@ void FakeVideoServer::Stop() {
   }
   if (m_UdpThread.joinable())
     m_UdpThread.join();
-  if (m_hListen >= 0)
-    ::close(m_hListen);
-  if (m_hUdp >= 0)
-    ::close(m_hUdp);
-  m_hListen = m_hUdp = -1;
+  m_Ports.listener.Reset();
+  m_Ports.datagram.Reset();
 }
 
 void FakeVideoServer::InstallBuiltInHandlers() {
@@ -418,19 +388,14 @@ void FakeVideoServer::ServeTcp() {
       if (m_bStop || Clock::now() >= m_EndOfLife)
         return;
     }
-    pollfd entry{m_hListen, POLLIN, 0};
-    if (::poll(&entry, 1, kPollSliceMs) <= 0)
-      continue;
-    const int connection = ::accept4(m_hListen, nullptr, nullptr, SOCK_CLOEXEC);
-    if (connection < 0)
+    SocketFd connection = AcceptWithin(m_Ports.listener.Get(), kPollSliceMs);
+    if (!connection)
       continue;
     std::lock_guard lock(m_Lock);
     ++m_nConnections;
     // One thread per connection, so a delayed reply does not hold the others back.
-    m_ConnectionThreads.emplace_back([this, connection] {
-      HandleConnection(connection);
-      ::close(connection);
-    });
+    m_ConnectionThreads.emplace_back(
+        [this, connection = std::move(connection)] { HandleConnection(connection.Get()); });
   }
 }
 
@@ -513,10 +478,9 @@ void FakeVideoServer::ServeUdp() {
       if (m_bStop || Clock::now() >= m_EndOfLife)
         return;
     }
-    pollfd entry{m_hUdp, POLLIN, 0};
-    if (::poll(&entry, 1, kPollSliceMs) <= 0)
+    if (!PollFor(m_Ports.datagram.Get(), POLLIN, kPollSliceMs))
       continue;
-    const ssize_t n = ::recv(m_hUdp, datagram, sizeof datagram, 0);
+    const ssize_t n = ::recv(m_Ports.datagram.Get(), datagram, sizeof datagram, 0);
     if (n < 0)
       continue;
     {

@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/loopback.h"
+
 namespace fakes {
 
 struct RecordedRequest {
@@ -74,7 +76,7 @@ class FakeVideoServer {
   FakeVideoServer(const FakeVideoServer&) = delete;
   FakeVideoServer& operator=(const FakeVideoServer&) = delete;
 
-  uint16_t WebPort() const { return m_wPort; }
+  uint16_t WebPort() const { return m_Ports.port; }
   void Stop();
 
   // Replaces the built-in answer of a path ("/Login.cgi", ...). Paths without a handler
@@ -119,9 +121,7 @@ class FakeVideoServer {
   FakeReply Answer(const RecordedRequest& request);
   void InstallBuiltInHandlers();
 
-  int m_hListen = -1;
-  int m_hUdp = -1;
-  uint16_t m_wPort = 0;
+  LoopbackPorts m_Ports;
   std::chrono::steady_clock::time_point m_EndOfLife;
 
   mutable std::mutex m_Lock;

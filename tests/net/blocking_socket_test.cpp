@@ -1,10 +1,10 @@
 #include "net/blocking_socket.h"
 
+#include "fakes/loopback.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -158,22 +158,17 @@ TEST(BlockingSocket, FailuresThrowTheOperationName) {
 TEST(BlockingSocket, ConnectIsBoundedByItsTimeOut) {
   // A loopback listener that never accepts and has a backlog of 0: once its queue is full, the
   // kernel drops further handshakes and a connect can only end by its own time-out.
-  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-  ASSERT_EQ(::listen(listener, 0), 0);
+  std::uint16_t port = 0;
+  fakes::SocketFd listener = fakes::ListenOnLoopback(0, port);
+  ASSERT_TRUE(listener);
+  const CSockAddr address("127.0.0.1", port);
   std::vector<CBlockingSocket> clients(6);
   bool timedOut = false;
   for (auto& client : clients) {
     client.Create();
     const auto start = Clock::now();
     try {
-      client.Connect(CSockAddr(address), 1);
+      client.Connect(address, 1);
     } catch (const CBlockingSocketException& e) {
       EXPECT_EQ(e.Operation(), "Connect");
       EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
@@ -181,7 +176,7 @@ TEST(BlockingSocket, ConnectIsBoundedByItsTimeOut) {
       break;
     }
   }
-  ::close(listener);
+  listener.Reset();
   if (!timedOut)
     GTEST_SKIP() << "the kernel accepted every handshake";
 }
