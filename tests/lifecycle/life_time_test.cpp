@@ -15,21 +15,15 @@ namespace {
 
 using std::chrono::milliseconds;
 
-class LifeTimeTest : public LifecycleTest {
+class LifeTimeTest : public EngineThreadTest<CountingClock> {
  protected:
   void SetUp() override {
-    LifecycleTest::SetUp();
-    app::SetClock(&m_clock);
+    EngineThreadTest::SetUp();
     g_lpApp = std::make_unique<CAppData>();
     g_lpApp->m_SettingINI.m_byAvSwitchOption = 0;
-    g_lpApp->m_hWndMainDialog = m_window.Handle();
-    app::SetMainWindowSink(m_sink);
+    AttachMainWindow();
     app::StoreHandle(g_lpApp->m_hConnectionStartEvent, std::make_shared<platform::Event>());
     app::StoreHandle(g_lpApp->m_hConnectionStopEvent, std::make_shared<platform::Event>());
-  }
-  void TearDown() override {
-    m_thread.StopAndJoin(20000);
-    LifecycleTest::TearDown();
   }
   void Start(std::uint32_t lifeTime) {
     g_lpApp->m_dwLifeTime = lifeTime;
@@ -43,12 +37,6 @@ class LifeTimeTest : public LifecycleTest {
     ASSERT_TRUE(m_clock.WaitForWait(second + 1));
     m_clock.Advance(1000);
   }
-
-  CountingClock m_clock;
-  platform::testing::RecordingWindow m_window;
-  std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
-      std::make_shared<platform::testing::RecordingMainWindowSink>();
-  platform::Thread m_thread;
 };
 
 TEST_F(LifeTimeTest, OneMinuteClosesTheWindowSixtyOneSecondsAfterTheStart) {

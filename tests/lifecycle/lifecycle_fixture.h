@@ -32,6 +32,7 @@
 #include "platform/testing/manual_clock.h"
 #include "platform/testing/recording_main_window_sink.h"
 #include "platform/testing/recording_window.h"
+#include "platform/thread.h"
 
 namespace lifecycle_test {
 
@@ -208,12 +209,7 @@ class LifecycleTest : public ::testing::Test {
     platform::SetDesktopFolder(m_folder.Path() / "Desktop");
     ASSERT_EQ(WriteDefaultCtrlFile(m_folder.Path() / "CtrlFile.ini"), 1);
     app::SetTraceObserver([log = m_log](const std::string& line) { log->Add(line); });
-    app::SetMediaHooks(app::StandInMediaHooks());
-    app::SetClock(nullptr);
-    app::SetMainWindowSink(nullptr);
-    app::SetLoginWindow(nullptr);
-    app::SetMainWindow(nullptr);
-    net::SetEnvironment(nullptr);
+    ResetProgramSeams();
     platform::SetMessageBox(m_box);
   }
 
@@ -221,11 +217,7 @@ class LifecycleTest : public ::testing::Test {
     // Whatever a test left running is taken down (a second run finds nothing to do).
     theApp.ExitInstance();
     app::SetTraceObserver(nullptr);
-    app::SetMediaHooks(app::StandInMediaHooks());
-    app::SetClock(nullptr);
-    app::SetMainWindowSink(nullptr);
-    app::SetLoginWindow(nullptr);
-    app::SetMainWindow(nullptr);
+    ResetProgramSeams();
     platform::SetMessageBox(nullptr);
     platform::SetProgramFolder({});
     platform::SetDesktopFolder({});
@@ -251,6 +243,46 @@ class LifecycleTest : public ::testing::Test {
   std::shared_ptr<TraceLog> m_log = std::make_shared<TraceLog>();
   std::shared_ptr<platform::testing::FakeMessageBox> m_box =
       std::make_shared<platform::testing::FakeMessageBox>();
+
+ private:
+  // The program's seams as start-up leaves them: stand-in media threads, the real clock, no
+  // windows and no network environment of a test.
+  static void ResetProgramSeams() {
+    app::SetMediaHooks(app::StandInMediaHooks());
+    app::SetClock(nullptr);
+    app::SetMainWindowSink(nullptr);
+    app::SetLoginWindow(nullptr);
+    app::SetMainWindow(nullptr);
+    net::SetEnvironment(nullptr);
+  }
+};
+
+// One engine thread run alone on a test clock (ManualClock or CountingClock), with the main
+// window's recording sink and window handle at hand: the set-up the thread tests share. The
+// thread under test runs on m_thread, which is stopped before the engine is taken down.
+template <class TestClock>
+class EngineThreadTest : public LifecycleTest {
+ protected:
+  void SetUp() override {
+    LifecycleTest::SetUp();
+    app::SetClock(&m_clock);
+  }
+  void TearDown() override {
+    m_thread.StopAndJoin(20000);
+    LifecycleTest::TearDown();
+  }
+
+  // The main window as the engine sees it, once the data block exists: its handle and its sink.
+  void AttachMainWindow() {
+    g_lpApp->m_hWndMainDialog = m_window.Handle();
+    app::SetMainWindowSink(m_sink);
+  }
+
+  TestClock m_clock;
+  platform::testing::RecordingWindow m_window;
+  std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
+      std::make_shared<platform::testing::RecordingMainWindowSink>();
+  platform::Thread m_thread;
 };
 
 inline constexpr const char* kLoginReply =

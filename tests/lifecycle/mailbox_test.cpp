@@ -23,11 +23,11 @@ using std::chrono::steady_clock;
 
 using fakes::WaitUntil;
 
-class MailboxTest : public LifecycleTest {
+// The kernel thread and its mailbox on a test clock, with the main window's sink.
+class MailboxTest : public EngineThreadTest<platform::testing::ManualClock> {
  protected:
   void SetUp() override {
-    LifecycleTest::SetUp();
-    app::SetClock(&m_clock);
+    EngineThreadTest::SetUp();
     BuildDataBlock();
     g_lpApp->m_wStreamMpeg4Width = 352;
     g_lpApp->m_wStreamMpeg4Height = 288;
@@ -50,10 +50,6 @@ class MailboxTest : public LifecycleTest {
     return PostKernelMessage(kKernelModifyMainDialogSize, 20000) &&
            WaitUntil([&] { return m_sink->CountOf("ModifyMainDialogSize") > before; });
   }
-
-  platform::testing::ManualClock m_clock;
-  std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
-      std::make_shared<platform::testing::RecordingMainWindowSink>();
 };
 
 TEST_F(MailboxTest, ImageReadyPaintsOnTheKernelThreadAndGivesTheLockBack) {

@@ -55,20 +55,14 @@ TEST(ReLoginBackOffTest, GrowsByThreeSecondsEveryTwoThousandFailuresUpToFifty) {
 }
 
 // Runs ReLoginThread alone against the fake server, on the test clock.
-class ReLoginTest : public LifecycleTest {
+class ReLoginTest : public EngineThreadTest<platform::testing::ManualClock> {
  protected:
   void SetUp() override {
-    LifecycleTest::SetUp();
-    app::SetClock(&m_clock);
+    EngineThreadTest::SetUp();
     BuildDataBlock();
     UseServer(m_server.WebPort());
-    g_lpApp->m_hWndMainDialog = m_window.Handle();
-    app::SetMainWindowSink(m_sink);
+    AttachMainWindow();
     m_server.SetLoginReply(kLoginReply);
-  }
-  void TearDown() override {
-    m_thread.StopAndJoin(20000);
-    LifecycleTest::TearDown();
   }
   void Start() { ASSERT_TRUE(m_thread.Start("ReLogin", ReLoginThread)); }
   std::vector<platform::LParam> Statuses() {
@@ -79,12 +73,7 @@ class ReLoginTest : public LifecycleTest {
     return statuses;
   }
 
-  platform::testing::ManualClock m_clock;
   fakes::FakeVideoServer m_server;
-  platform::testing::RecordingWindow m_window;
-  std::shared_ptr<platform::testing::RecordingMainWindowSink> m_sink =
-      std::make_shared<platform::testing::RecordingMainWindowSink>();
-  platform::Thread m_thread;
 };
 
 TEST_F(ReLoginTest, FailedAttemptTimeline) {
