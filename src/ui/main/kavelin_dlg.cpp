@@ -35,8 +35,6 @@ using namespace mainwin;
 namespace {
 
 constexpr const char* kWindowTitlePrefix = "TELVORA : ";
-// How long the window's end waits for a request in flight (its stop cuts it at once).
-constexpr std::uint32_t kRequestStopMs = 1000;
 constexpr std::uint32_t WM_CLOSEREQUEST = platform::WM_USER + 0x0C;    // 0x40C
 constexpr std::uint32_t WM_SHOWSTATUS_MSG = platform::WM_USER + 0x1B;  // 0x41B
 constexpr std::uint32_t WM_MODIFYSIZE = platform::WM_USER + 0x20;      // 0x420
@@ -61,7 +59,9 @@ bool IsOwnWidget(const QObject* object, const QWidget* window) {
 
 }  // namespace
 
-CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
+CKavelinDlg::CKavelinDlg(ports::MainWindowEngine engine, ports::SysConfEngine sysConf,
+                         QWidget* parent)
+    : UiDialog(parent), m_engine(std::move(engine)), m_sysConf(std::move(sysConf)) {
   connect(&m_rateWatch, &QTimer::timeout, this, [this] { OnRateWatch(); });
   setWindowFlag(Qt::FramelessWindowHint, true);
   // paintEvent covers every pixel it repaints (the skin, or the picture over the video
@@ -70,10 +70,6 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setWindowIcon(QIcon(ui::KavelinIconPixmap(32)));
-  OnMessage(WM_RUNQUEUEDCALL, [this](platform::WParam, platform::LParam) {
-    if (m_sink)
-      m_sink->RunOneQueued();
-  });
   OnMessage(WM_SHOWSTATUS_MSG,
             [this](platform::WParam w, platform::LParam l) { OnShowStatus(w, l); });
   OnMessage(WM_CLOSEREQUEST, [this](platform::WParam, platform::LParam) { OnCloseRequest(); });
@@ -97,8 +93,8 @@ CKavelinDlg::~CKavelinDlg() {
     qApp->removeEventFilter(this);
   // A long wait's worker watches its stop request in every wait, and a request is cut by its
   // stop: both end at once.
-  m_waitWorker.Stop(1000);
-  m_requests.Stop(kRequestStopMs);
+  m_waitWorker.Stop();
+  m_requests.Stop();
   // The engine lets go of the window first: the kernel thread's painter signals the motion
   // dialog that the configuration windows own, and Detach waits for a painter run under way.
   if (m_sink) {
@@ -132,7 +128,7 @@ CVtxButton* CKavelinDlg::NewButton(int id, const TableRect& rect,
 
 void CKavelinDlg::PublishWindow() {
   CAppData& app = *g_lpApp;
-  m_sink = std::make_shared<CMainWindowSink>(*this, Handle());
+  m_sink = std::make_shared<CMainWindowSink>(*this, InboxSender());
   app.m_hWndMainDialog = Handle();
   app.lp_wndMainDialog = this;
   app::SetMainWindowSink(m_sink);
@@ -386,7 +382,7 @@ bool CKavelinDlg::DestroyWindow() {
   CAppData& app = *g_lpApp;
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
   // A request still on its way is cut, and the waiting ones are not sent.
-  m_requests.Stop(kRequestStopMs);
+  m_requests.Stop();
   app.m_AlarmRecord.StopRecord();
   app.m_UserRecord.StopRecord();
   app.m_SchRecord.StopRecord();

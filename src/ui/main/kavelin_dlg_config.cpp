@@ -45,7 +45,7 @@ void CKavelinDlg::SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> w
 
 ISystemConfigWindows& CKavelinDlg::SystemConfigWindows() {
   if (!m_pSystemConfig)
-    SetSystemConfigWindows(CreateSystemConfigWindows(this, ports::SysConfEngine::Defaults()));
+    SetSystemConfigWindows(CreateSystemConfigWindows(this, m_sysConf));
   return *m_pSystemConfig;
 }
 
