@@ -147,15 +147,7 @@ bool CKavelinDlg::OnInitDialog() {
   // 3. The rights row of the session's level.
   app.m_byUserRightsRow = RightsRowOfLevel(app.m_wUserLevelShown.load(), app.m_byUserRightsRow);
   // 4.-5. Resolution mode, standard and skin from the picture size (unknown sizes: 320 x 240).
-  const StreamLayout layout = ClassifyStreamSize(app.m_wFrameWidth, app.m_wFrameHeight);
-  app.m_wFrameWidth = layout.width;
-  app.m_wFrameHeight = layout.height;
-  app.m_SettingINI.m_nImageResolution = layout.resolution;
-  app.m_byVideoStandard = layout.standard;
-  app.m_wSkinIndex = layout.skinIndex;
-  app.m_bySkinA = layout.skinA;
-  app.m_bySkinB = layout.skinB;
-  app.m_bySkinMode = layout.skinMode;
+  ApplyStreamLayout(app, app.m_wFrameWidth, app.m_wFrameHeight);
   // 6. The window's size and place in the work area, its rounded region.
   PlaceWindow(Skin().ClosedWindow(), true);
   // 7.-9.

@@ -99,7 +99,8 @@ class CKavelinDlg : public ui::UiDialog {
   void CreateSkinButtons(int skin, int all);
   // Image helpers: the 16 x 16 icon resource iconId, or the bitmap file named as the skins name
   // theirs ("BMP\x.bmp"), set on the control controlId (a label's picture, a button's icon).
-  // False when the image or the control is missing.
+  // False when the image or the control is missing. The window class carries them, but the
+  // program never calls them (only their tests do).
   bool SetControlIcon(int controlId, int iconId);
   bool SetControlBitmap(int controlId, const QString& bitmapFile);
 
@@ -194,7 +195,6 @@ class CKavelinDlg : public ui::UiDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class PanelLoader { kNVga, kNQvga, kPVga, kPQvga };
   struct PainterUpdate;
 
   // Start-up steps.
@@ -236,6 +236,11 @@ class CKavelinDlg : public ui::UiDialog {
   using LongWait = std::function<std::uint32_t(const platform::StopToken& stop)>;
   void RunLongWait(const char* name, LongWait wait, std::function<void(std::uint32_t)> then);
   void OnLongWaitDone(const std::function<void(std::uint32_t)>& then, std::uint32_t result);
+
+  // The preamble of the commands that need a session: true while one is up (for kStreams, with
+  // its streams running); otherwise message 4085 ("connect first") and false.
+  enum class SessionNeed { kSession, kStreams };
+  bool RequireSession(SessionNeed need = SessionNeed::kSession) const;
 
   // Connection steps.
   void Login(std::function<void()> then);

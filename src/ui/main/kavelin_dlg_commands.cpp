@@ -241,8 +241,7 @@ void CKavelinDlg::OnAvSwitch() {
     keepFace();
     return;
   }
-  if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!RequireSession()) {
     keepFace();
     return;
   }
@@ -326,10 +325,8 @@ void CKavelinDlg::OnRecord() {
   CAppData& app = *g_lpApp;
   CUserRecord& recorder = app.m_UserRecord;
   const bool recording = recorder.HasOpenFile();
-  if (!recording && app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!recording && !RequireSession())
     return;
-  }
   std::string path = SettingText(app, app.m_SettingINI.m_strRecordPath);
   if (!recording) {
     RecorderEnvironment disk;
@@ -370,9 +367,15 @@ void CKavelinDlg::OnSnapshot() {
   CAppData& app = *g_lpApp;
   if (app.m_SettingINI.m_byAvSwitchOption == 2) {
     ui::MessageBoxById(ui::kMsgAudioOnly);
-  } else if (app.m_bConnected.load() != 0 && SessionStreamsRun(app)) {
+  } else if (RequireSession(SessionNeed::kStreams)) {
     app.m_bSnapshotRequest = 1;
-  } else {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
   }
+}
+
+bool CKavelinDlg::RequireSession(SessionNeed need) const {
+  const bool up = g_lpApp && g_lpApp->m_bConnected.load() != 0 &&
+                  (need == SessionNeed::kSession || SessionStreamsRun(*g_lpApp));
+  if (!up)
+    ui::MessageBoxById(ui::kMsgConnectFirst);
+  return up;
 }
