@@ -14,6 +14,7 @@
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/kavelin_app.h"
+#include "app/main_window_state.h"
 #include "app/relogin_thread.h"
 #include "app/trace.h"
 #include "media/frame_header.h"
@@ -104,10 +105,8 @@ CKavelinDlg::~CKavelinDlg() {
   }
   m_closeConfigSheet = nullptr;
   m_pSystemConfig.reset();
-  if (g_lpApp && g_lpApp->lp_wndMainDialog.load() == this) {
-    g_lpApp->lp_wndMainDialog = nullptr;
-    g_lpApp->m_hWndMainDialog = platform::kNoWindow;
-  }
+  if (g_lpApp)
+    app::WithdrawMainWindow(*g_lpApp, *this);
 }
 
 bool CKavelinDlg::Create() {
@@ -129,8 +128,7 @@ CVtxButton* CKavelinDlg::NewButton(int id, const TableRect& rect,
 void CKavelinDlg::PublishWindow() {
   CAppData& app = *g_lpApp;
   m_sink = std::make_shared<CMainWindowSink>(*this, InboxSender());
-  app.m_hWndMainDialog = Handle();
-  app.lp_wndMainDialog = this;
+  app::PublishMainWindow(app, *this, Handle());
   app::SetMainWindowSink(m_sink);
 }
 
@@ -468,7 +466,7 @@ void CKavelinDlg::mousePressEvent(QMouseEvent* event) {
       app->m_wClickX = static_cast<std::uint16_t>(at.x());
       app->m_wClickY = static_cast<std::uint16_t>(at.y());
     }
-    if (app->m_byHotPointMode.load() == 2 && app->m_bConnected.load() != 0)
+    if (app::HotPointOn(*app) && app::SessionUp(*app))
       platform::PostMessage(Handle(), WM_HOTPOINTCLICK, 0, 0);
   }
   event->accept();

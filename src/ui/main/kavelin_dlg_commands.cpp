@@ -6,6 +6,7 @@
 #include "app/app_data.h"
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
+#include "app/main_window_state.h"
 #include "app/relogin_thread.h"
 #include "app/trace.h"
 #include "media/audio/alarm_wav.h"
@@ -170,7 +171,7 @@ void CKavelinDlg::OnLogin() {
 void CKavelinDlg::Login(std::function<void()> then) {
   if (!g_lpApp)
     return;
-  if (g_lpApp->m_bConnected.load() != 0) {
+  if (app::SessionUp(*g_lpApp)) {
     Disconnect(std::move(then));
     return;
   }
@@ -373,7 +374,7 @@ void CKavelinDlg::OnSnapshot() {
 }
 
 bool CKavelinDlg::RequireSession(SessionNeed need) const {
-  const bool up = g_lpApp && g_lpApp->m_bConnected.load() != 0 &&
+  const bool up = g_lpApp && app::SessionUp(*g_lpApp) &&
                   (need == SessionNeed::kSession || SessionStreamsRun(*g_lpApp));
   if (!up)
     ui::MessageBoxById(ui::kMsgConnectFirst);
