@@ -1,6 +1,7 @@
 #include "app/main_window_state.h"
 
 #include "app/app_data.h"
+#include "app/engine_threads.h"
 
 namespace app {
 
@@ -15,6 +16,13 @@ void SetHotPoint(CAppData& app, bool on) {
 
 bool HotPointOn(const CAppData& app) {
   return app.m_byHotPointMode.load() == 2;
+}
+
+void StopPendingAlarmSound(CAppData& app) {
+  if (app.m_bAlarmWavPending.load() == 0)
+    return;
+  SignalEvent(app.m_hAlarmWavStopEvent);
+  app.m_bAlarmWavPending = 0;
 }
 
 void PublishMainWindow(CAppData& app, CKavelinDlg& window, platform::WindowHandle handle) {

@@ -1,6 +1,6 @@
 // What the main window reads and writes of the data block as one step each, in place of the
 // same fields written one by one in several of its commands: whether a session is up, the hot
-// point's mode, and the window published to the engine.
+// point's mode, the alarm sound's stop, and the window published to the engine.
 #pragma once
 
 #include "platform/window_message.h"
@@ -17,6 +17,10 @@ bool SessionUp(const CAppData& app);
 void SetHotPoint(CAppData& app, bool on);
 // Whether the hot point is on (mode 2).
 bool HotPointOn(const CAppData& app);
+
+// An alarm sound waiting to be stopped (a click on the window, the alarm's end) is told to
+// stop; nothing when none waits.
+void StopPendingAlarmSound(CAppData& app);
 
 // The main window the engine posts to and paints through, as it opens ...
 void PublishMainWindow(CAppData& app, CKavelinDlg& window, platform::WindowHandle handle);

@@ -426,10 +426,8 @@ bool CKavelinDlg::eventFilter(QObject* watched, QEvent* event) {
     return false;
   if (type == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && g_lpApp && g_lpApp->m_bAlarmWavPending.load() != 0) {
-      app::SignalEvent(g_lpApp->m_hAlarmWavStopEvent);
-      g_lpApp->m_bAlarmWavPending = 0;
-    }
+    if (mouse->button() == Qt::LeftButton && g_lpApp)
+      app::StopPendingAlarmSound(*g_lpApp);
     // While a long wait runs the buttons take no press (and show none), but the window can
     // still be minimised.
     if (m_bWaiting && mouse->button() == Qt::LeftButton) {

@@ -277,10 +277,7 @@ int CKavelinDlg::OnAlarmSound(platform::LParam lParam) {
     return -1;
   CAppData& app = *g_lpApp;
   if (lParam == kAlarmStateOff) {
-    if (app.m_bAlarmWavPending.load() != 0) {
-      app::SignalEvent(app.m_hAlarmWavStopEvent);
-      app.m_bAlarmWavPending = 0;
-    }
+    app::StopPendingAlarmSound(app);
     StopAlarmSoundThread();
     return 0;
   }

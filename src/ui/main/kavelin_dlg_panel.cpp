@@ -28,6 +28,13 @@ constexpr std::uint8_t kRetrServerByte = 0x84;
 constexpr std::uint16_t kMarkFramesAfterHotPoint = 10;
 constexpr std::uint16_t kMarkFramesAfterFailedPtz = 2;
 
+// A PTZ CONTROL command that did not reach the camera: the cross on the next frames and 4065.
+void SayPtzCommandFailed() {
+  if (g_lpApp)
+    g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
+  ui::MessageBoxById(ui::kMsgSendCommandFailed);
+}
+
 }  // namespace
 
 std::size_t CKavelinDlg::SelectedPort() const {
@@ -242,9 +249,7 @@ void CKavelinDlg::OnPtzControl() {
         if (result == 1) {
           RefreshPanelButtons();
         } else {
-          if (g_lpApp)
-            g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+          SayPtzCommandFailed();
         }
       },
       [this, port, before, after](DropCause cause) {
@@ -254,10 +259,8 @@ void CKavelinDlg::OnPtzControl() {
         // something changed it since (that change stands).
         if (PtzStateOf(port) == after)
           RestorePtzState(port, before);
-        if (DropIsUntold(cause)) {
-          g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-          ui::MessageBoxById(ui::kMsgSendCommandFailed);
-        }
+        if (DropIsUntold(cause))
+          SayPtzCommandFailed();
       });
 }
 
