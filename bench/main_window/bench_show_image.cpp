@@ -84,7 +84,8 @@ struct Session {
     app.m_wFrameWidth = kWidth;
     app.m_wFrameHeight = kHeight;
     app.FinishShowImageJobEvent = std::make_shared<platform::Event>(platform::ResetMode::Auto);
-    window = std::make_unique<CKavelinDlg>();
+    window = std::make_unique<CKavelinDlg>(ports::MainWindowEngine::Defaults(),
+                                           ports::SysConfEngine::Defaults());
     window->Create();
     app.m_pCurrentPicture = picture.data();
     app.m_bConnected = 1;

@@ -88,15 +88,7 @@ void ApplyReply(CAppData& app) {
   app.m_wStreamMpeg4Height = app.m_wMpeg4Height;
   app.m_wStreamJpegWidth = app.m_wJpegWidth;
   app.m_wStreamJpegHeight = app.m_wJpegHeight;
-  const StreamLayout layout = ClassifyStreamSize(width, height);
-  app.m_wFrameWidth = layout.width;
-  app.m_wFrameHeight = layout.height;
-  app.m_SettingINI.m_nImageResolution = layout.resolution;
-  app.m_byVideoStandard = layout.standard;
-  app.m_wSkinIndex = layout.skinIndex;
-  app.m_bySkinA = layout.skinA;
-  app.m_bySkinB = layout.skinB;
-  app.m_bySkinMode = layout.skinMode;
+  ApplyStreamLayout(app, width, height);
 }
 
 // The main window's layout for the new stream.
@@ -128,6 +120,19 @@ void LayOutMainWindow(CAppData& app) {
 }
 
 }  // namespace
+
+StreamLayout ApplyStreamLayout(CAppData& app, std::uint16_t width, std::uint16_t height) {
+  const StreamLayout layout = ClassifyStreamSize(width, height);
+  app.m_wFrameWidth = layout.width;
+  app.m_wFrameHeight = layout.height;
+  app.m_SettingINI.m_nImageResolution = layout.resolution;
+  app.m_byVideoStandard = layout.standard;
+  app.m_wSkinIndex = layout.skinIndex;
+  app.m_bySkinA = layout.skinA;
+  app.m_bySkinB = layout.skinB;
+  app.m_bySkinMode = layout.skinMode;
+  return layout;
+}
 
 StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height) {
   StreamLayout layout;

@@ -8,6 +8,8 @@
 #include "platform/thread.h"
 #include "platform/window_message.h"
 
+class CAppData;
+
 // Status posts to the main window: lParam is the status code, wParam its argument.
 inline constexpr std::uint32_t WM_SHOWSTATUS = platform::WM_USER + 0x1B;  // 0x41B
 inline constexpr int kStatusElapsed = 0;     // wParam: seconds since the thread started
@@ -48,6 +50,10 @@ struct StreamLayout {
 };
 
 StreamLayout ClassifyStreamSize(std::uint16_t width, std::uint16_t height);
+// The layout of a width x height stream written into the data block (the frame size, the
+// resolution mode, the video standard and the skin), as the main window's opening and the
+// re-login after a new stream size take it; returns it.
+StreamLayout ApplyStreamLayout(CAppData& app, std::uint16_t width, std::uint16_t height);
 
 // A session whose streams end sooner than this after they started (a device that closes the
 // stream at once, or sends a datagram too short to be a packet) is not logged into again at once:

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sync.h"
 #include "ui/main/device_requests.h"
 
 namespace main_window_test {
@@ -25,21 +26,24 @@ class ScriptedSender {
  public:
   // The body of request `name`: it counts as run, then waits for its release (or the stop).
   int Run(const std::string& name, const platform::StopToken& stop) {
-    std::unique_lock lock(m_lock);
-    m_ran.push_back(name);
-    m_changed.notify_all();
-    while (m_results.empty() && !stop.StopRequested())
-      m_changed.wait_for(lock, std::chrono::milliseconds(5));
-    if (m_results.empty())
+    {
+      const std::lock_guard lock(m_lock);
+      m_ran.push_back(name);
+      m_changed.notify_all();
+    }
+    if (platform::WaitAny({&m_released, &stop.StopEvent()}, platform::kInfinite) != 0)
       return 0;
+    const std::lock_guard lock(m_lock);
     const int result = m_results.front();
     m_results.erase(m_results.begin());
     return result;
   }
   void Release(int result) {
-    const std::lock_guard lock(m_lock);
-    m_results.push_back(result);
-    m_changed.notify_all();
+    {
+      const std::lock_guard lock(m_lock);
+      m_results.push_back(result);
+    }
+    m_released.Release();
   }
   bool WaitRan(std::size_t count) {
     std::unique_lock lock(m_lock);
@@ -56,6 +60,7 @@ class ScriptedSender {
   std::condition_variable m_changed;
   std::vector<std::string> m_ran;
   std::vector<int> m_results;
+  platform::Semaphore m_released{0, 1000};
 };
 
 class DeviceRequestsTest : public ::testing::Test {

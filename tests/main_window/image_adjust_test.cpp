@@ -1,15 +1,20 @@
 // The image-adjust command and dialog against the fake server: the fetch of the "IMG" record,
 // the four values in sliders and edits, Default, OK that sends and stays, Cancel and close that
-// send nothing.
+// send nothing; and over a scripted fetch, the press that comes while the record is on its way.
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 #include "bitmapgen/palette.h"
 #include "commands_fixture.h"
 #include "fakes/fake_config_server.h"
+#include "platform/sync.h"
 #include "ui/common/skin_loader.h"
 #include "ui/main/image_adjust_dlg.h"
 
@@ -63,6 +68,53 @@ TEST_F(ImageAdjustTest, RefusedWithoutAConnectionAndAFailedFetchKeepsTheCache) {
   for (const std::uint8_t byte : g_lpApp->m_ImgConfig)
     EXPECT_EQ(byte, 0x5A);
   EXPECT_TRUE(runner->Runs().empty());
+}
+
+// Over a scripted fetch that the test answers by hand: a press while the record is on its way
+// is ignored (one fetch, one dialog), the dialog opens with the answer, and the next press
+// fetches again.
+TEST_F(ImageAdjustTest, APressWhileTheRecordIsFetchedIsIgnored) {
+  std::mutex lock;
+  std::condition_variable changed;
+  int fetches = 0;
+  platform::Semaphore answers(0, 10);
+  m_engine.fetchImageRecord = [&](const platform::StopToken& stop) -> std::optional<ImgRecord> {
+    {
+      const std::lock_guard guard(lock);
+      ++fetches;
+      changed.notify_all();
+    }
+    if (platform::WaitAny({&answers, &stop.StopEvent()}, platform::kInfinite) != 0)
+      return std::nullopt;
+    ImgRecord record{};
+    std::copy(kFetched.begin(), kFetched.end(), record.begin());
+    return record;
+  };
+  const auto waitFetches = [&](int count) {
+    std::unique_lock guard(lock);
+    return changed.wait_for(guard, std::chrono::seconds(10), [&] { return fetches >= count; });
+  };
+  std::vector<int> shown;
+  runner->ScriptHandler(QStringLiteral("CImageAdjustDlg"), [&shown](ui::UiDialog& d) {
+    shown.push_back(static_cast<CImageAdjustDlg&>(d).m_nInitial[0]);
+    return ui::IDCANCEL;
+  });
+  CKavelinDlg& window = OpenConnected();
+  window.OnCommand(IDC_IMAGE_ADJUST);
+  ASSERT_TRUE(waitFetches(1));
+  window.OnCommand(IDC_IMAGE_ADJUST);
+  EXPECT_EQ(window.Requests().Waiting(), 0u);
+  answers.Release();
+  Settle();
+  EXPECT_EQ(shown, std::vector<int>{kFetched[7]});
+  window.OnCommand(IDC_IMAGE_ADJUST);
+  ASSERT_TRUE(waitFetches(2));
+  answers.Release();
+  Settle();
+  EXPECT_EQ(shown, (std::vector<int>{kFetched[7], kFetched[7]}));
+  EXPECT_EQ(fetches, 2);
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(server->RequestsTo("/GetSysCfg.cgi").empty());
 }
 
 TEST_F(ImageAdjustTest, StartsWithBytesSevenToTenAndCancelSendsNothing) {

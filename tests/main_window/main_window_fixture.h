@@ -145,7 +145,7 @@ class MainWindowTest : public ::testing::Test {
     return OpenBuilt();
   }
   CKavelinDlg& OpenBuilt() {
-    m_window = std::make_unique<CKavelinDlg>();
+    m_window = std::make_unique<CKavelinDlg>(m_engine, m_sysConf);
     EXPECT_TRUE(m_window->Create());
     ProcessEvents();
     return *m_window;
@@ -178,6 +178,9 @@ class MainWindowTest : public ::testing::Test {
   fakes::TempFolder m_folder;
   QRect m_workArea{0, 0, 1280, 800};
   ui::Services m_previousServices;
+  // The ports the window is opened with: the program's, or what a test scripts in their place.
+  ports::MainWindowEngine m_engine = ports::MainWindowEngine::Defaults();
+  ports::SysConfEngine m_sysConf = ports::SysConfEngine::Defaults();
   std::unique_ptr<CKavelinDlg> m_window;
 
   static inline ui::testing::SolidBitmapFolder* s_skin = nullptr;

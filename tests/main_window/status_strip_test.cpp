@@ -1,6 +1,7 @@
 // The status strip: the re-login's status messages, the icons and the rule that shows the
 // online-user icon with the rate text, black video and the sunken frame, the time-stamp box.
 #include <QPainter>
+#include <QTest>
 #include <thread>
 
 #include "main_window_fixture.h"
@@ -90,6 +91,48 @@ TEST_F(StatusStripTest, SinkCallsArriveInOrderOnTheGuiThread) {
   EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORDING");
   EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
   EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), 1);
+}
+
+// The sink's calls and the messages posted to the window run in the one order they were made
+// (the re-login thread posts its status codes and calls the sink in turn), and once the window
+// has let go of the sink nothing of it runs, neither what waits nor what comes later.
+TEST_F(StatusStripTest, SinkCallsAndMessagesKeepOneOrderAndNoneRunsAfterDetach) {
+  CKavelinDlg& window = Open();
+  auto sink = window.Sink();
+  const platform::WindowHandle handle = window.Handle();
+  // Ending with a sink call, then with a message: the last made is the one shown.
+  std::thread relogin([sink, handle] {
+    sink->ShowStatusText("first");
+    platform::PostMessage(handle, WM_SHOWSTATUS, 0, 1);  // "Start login"
+    sink->ShowStatusText("last");
+  });
+  relogin.join();
+  ProcessEvents();
+  EXPECT_EQ(window.StatusText(), "last");
+  relogin = std::thread([sink, handle] {
+    sink->ShowStatusText("first");
+    platform::PostMessage(handle, WM_SHOWSTATUS, 0, 1);
+    sink->ShowStatusText("third");
+    platform::PostMessage(handle, WM_SHOWSTATUS, 0, 2);
+  });
+  relogin.join();
+  ProcessEvents();
+  EXPECT_EQ(window.StatusText(), "Server is too busy!! Try later !!");
+
+  std::thread before([sink] {
+    sink->ShowStatusText("before the detach");
+    sink->SetRecordButtonState(1);
+  });
+  before.join();
+  sink->Detach();
+  std::thread after([sink] { sink->ShowStatusText("after the detach"); });
+  after.join();
+  // A message posted after all of them: once it has run, they would have run too.
+  platform::PostMessage(handle, WM_SHOWSTATUS, 0, 3);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return window.StatusText() == "Login process is failed,wait a moment !!"; }, 10000));
+  EXPECT_EQ(window.StatusText(), "Login process is failed,wait a moment !!");
+  EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
 }
 
 TEST_F(StatusStripTest, AlarmAndMotionIconsAndTheOnlineUserRule) {

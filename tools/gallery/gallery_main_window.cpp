@@ -149,7 +149,7 @@ void RenderScene(const Scene& scene, const QString& programFolder) {
 
   std::vector<std::uint8_t> picture;
   {
-    CKavelinDlg window;
+    CKavelinDlg window(ports::MainWindowEngine::Defaults(), ports::SysConfEngine::Defaults());
     if (!window.Create()) {
       std::fprintf(stderr, "kavelin_gallery: %s: the main window did not open\n",
                    qPrintable(scene.name));

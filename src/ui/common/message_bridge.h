@@ -31,6 +31,8 @@ class MessageBridge final : public QObject {
   platform::WindowHandle Handle() const { return m_handle; }
   // Stops delivery early (a window closing before it is destroyed).
   void Unregister();
+  // Where other work for this window's thread goes, in one order with the messages.
+  GuiInbox::Sender InboxSender() const { return m_inbox.GetSender(); }
 
  private:
   Handler m_handler;

@@ -44,6 +44,9 @@ class UiDialog : public QDialog {
   platform::WindowHandle Handle() const { return m_bridge->Handle(); }
   // Handler of a user message number, run on the GUI thread.
   void OnMessage(std::uint32_t msg, MessageHandler handler);
+  // The inbox the messages run from: work posted there runs on the GUI thread in one order with
+  // them (while the dialog exists).
+  GuiInbox::Sender InboxSender() const { return m_bridge->InboxSender(); }
 
   ControlRegistry& Controls() { return m_controls; }
   void RegisterControl(

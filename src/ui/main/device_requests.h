@@ -62,7 +62,7 @@ class DeviceRequestQueue {
 
   // The window's end: the request in flight is cut and the waiting ones are dropped; none of
   // their completions runs after this, and a request pushed later is dropped at once.
-  void Stop(std::uint32_t timeoutMs);
+  void Stop(std::uint32_t timeoutMs = ui::kWorkerStopMs);
   bool Stopped() const { return m_bStopped; }
   // A request is on its way or waiting.
   bool Pending() const { return m_worker.IsRunning() || !m_waiting.empty(); }

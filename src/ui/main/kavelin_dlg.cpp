@@ -14,6 +14,7 @@
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/kavelin_app.h"
+#include "app/main_window_state.h"
 #include "app/relogin_thread.h"
 #include "app/trace.h"
 #include "media/frame_header.h"
@@ -35,8 +36,6 @@ using namespace mainwin;
 namespace {
 
 constexpr const char* kWindowTitlePrefix = "TELVORA : ";
-// How long the window's end waits for a request in flight (its stop cuts it at once).
-constexpr std::uint32_t kRequestStopMs = 1000;
 constexpr std::uint32_t WM_CLOSEREQUEST = platform::WM_USER + 0x0C;    // 0x40C
 constexpr std::uint32_t WM_SHOWSTATUS_MSG = platform::WM_USER + 0x1B;  // 0x41B
 constexpr std::uint32_t WM_MODIFYSIZE = platform::WM_USER + 0x20;      // 0x420
@@ -61,7 +60,9 @@ bool IsOwnWidget(const QObject* object, const QWidget* window) {
 
 }  // namespace
 
-CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
+CKavelinDlg::CKavelinDlg(ports::MainWindowEngine engine, ports::SysConfEngine sysConf,
+                         QWidget* parent)
+    : UiDialog(parent), m_engine(std::move(engine)), m_sysConf(std::move(sysConf)) {
   connect(&m_rateWatch, &QTimer::timeout, this, [this] { OnRateWatch(); });
   setWindowFlag(Qt::FramelessWindowHint, true);
   // paintEvent covers every pixel it repaints (the skin, or the picture over the video
@@ -70,10 +71,6 @@ CKavelinDlg::CKavelinDlg(QWidget* parent) : UiDialog(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setWindowIcon(QIcon(ui::KavelinIconPixmap(32)));
-  OnMessage(WM_RUNQUEUEDCALL, [this](platform::WParam, platform::LParam) {
-    if (m_sink)
-      m_sink->RunOneQueued();
-  });
   OnMessage(WM_SHOWSTATUS_MSG,
             [this](platform::WParam w, platform::LParam l) { OnShowStatus(w, l); });
   OnMessage(WM_CLOSEREQUEST, [this](platform::WParam, platform::LParam) { OnCloseRequest(); });
@@ -97,8 +94,8 @@ CKavelinDlg::~CKavelinDlg() {
     qApp->removeEventFilter(this);
   // A long wait's worker watches its stop request in every wait, and a request is cut by its
   // stop: both end at once.
-  m_waitWorker.Stop(1000);
-  m_requests.Stop(kRequestStopMs);
+  m_waitWorker.Stop();
+  m_requests.Stop();
   // The engine lets go of the window first: the kernel thread's painter signals the motion
   // dialog that the configuration windows own, and Detach waits for a painter run under way.
   if (m_sink) {
@@ -108,10 +105,8 @@ CKavelinDlg::~CKavelinDlg() {
   }
   m_closeConfigSheet = nullptr;
   m_pSystemConfig.reset();
-  if (g_lpApp && g_lpApp->lp_wndMainDialog.load() == this) {
-    g_lpApp->lp_wndMainDialog = nullptr;
-    g_lpApp->m_hWndMainDialog = platform::kNoWindow;
-  }
+  if (g_lpApp)
+    app::WithdrawMainWindow(*g_lpApp, *this);
 }
 
 bool CKavelinDlg::Create() {
@@ -132,9 +127,8 @@ CVtxButton* CKavelinDlg::NewButton(int id, const TableRect& rect,
 
 void CKavelinDlg::PublishWindow() {
   CAppData& app = *g_lpApp;
-  m_sink = std::make_shared<CMainWindowSink>(*this, Handle());
-  app.m_hWndMainDialog = Handle();
-  app.lp_wndMainDialog = this;
+  m_sink = std::make_shared<CMainWindowSink>(*this, InboxSender());
+  app::PublishMainWindow(app, *this, Handle());
   app::SetMainWindowSink(m_sink);
 }
 
@@ -151,15 +145,7 @@ bool CKavelinDlg::OnInitDialog() {
   // 3. The rights row of the session's level.
   app.m_byUserRightsRow = RightsRowOfLevel(app.m_wUserLevelShown.load(), app.m_byUserRightsRow);
   // 4.-5. Resolution mode, standard and skin from the picture size (unknown sizes: 320 x 240).
-  const StreamLayout layout = ClassifyStreamSize(app.m_wFrameWidth, app.m_wFrameHeight);
-  app.m_wFrameWidth = layout.width;
-  app.m_wFrameHeight = layout.height;
-  app.m_SettingINI.m_nImageResolution = layout.resolution;
-  app.m_byVideoStandard = layout.standard;
-  app.m_wSkinIndex = layout.skinIndex;
-  app.m_bySkinA = layout.skinA;
-  app.m_bySkinB = layout.skinB;
-  app.m_bySkinMode = layout.skinMode;
+  ApplyStreamLayout(app, app.m_wFrameWidth, app.m_wFrameHeight);
   // 6. The window's size and place in the work area, its rounded region.
   PlaceWindow(Skin().ClosedWindow(), true);
   // 7.-9.
@@ -386,7 +372,7 @@ bool CKavelinDlg::DestroyWindow() {
   CAppData& app = *g_lpApp;
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
   // A request still on its way is cut, and the waiting ones are not sent.
-  m_requests.Stop(kRequestStopMs);
+  m_requests.Stop();
   app.m_AlarmRecord.StopRecord();
   app.m_UserRecord.StopRecord();
   app.m_SchRecord.StopRecord();
@@ -440,10 +426,8 @@ bool CKavelinDlg::eventFilter(QObject* watched, QEvent* event) {
     return false;
   if (type == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && g_lpApp && g_lpApp->m_bAlarmWavPending.load() != 0) {
-      app::SignalEvent(g_lpApp->m_hAlarmWavStopEvent);
-      g_lpApp->m_bAlarmWavPending = 0;
-    }
+    if (mouse->button() == Qt::LeftButton && g_lpApp)
+      app::StopPendingAlarmSound(*g_lpApp);
     // While a long wait runs the buttons take no press (and show none), but the window can
     // still be minimised.
     if (m_bWaiting && mouse->button() == Qt::LeftButton) {
@@ -480,7 +464,7 @@ void CKavelinDlg::mousePressEvent(QMouseEvent* event) {
       app->m_wClickX = static_cast<std::uint16_t>(at.x());
       app->m_wClickY = static_cast<std::uint16_t>(at.y());
     }
-    if (app->m_byHotPointMode.load() == 2 && app->m_bConnected.load() != 0)
+    if (app::HotPointOn(*app) && app::SessionUp(*app))
       platform::PostMessage(Handle(), WM_HOTPOINTCLICK, 0, 0);
   }
   event->accept();

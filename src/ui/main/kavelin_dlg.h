@@ -32,6 +32,7 @@
 #include "ui/common/ui_dialog.h"
 #include "ui/common/vtx_button.h"
 #include "ui/common/worker.h"
+#include "ui/config/engine/sys_conf_engine.h"
 #include "ui/main/device_requests.h"
 #include "ui/main/frame_handoff.h"
 #include "ui/main/main_window_engine.h"
@@ -62,7 +63,10 @@ class CKavelinDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  explicit CKavelinDlg(QWidget* parent = nullptr);
+  // Every request of the window goes through engine, and those of the configuration windows it
+  // opens through sysConf; the opener binds both (start-up the program's, tests scripted ones).
+  CKavelinDlg(ports::MainWindowEngine engine, ports::SysConfEngine sysConf,
+              QWidget* parent = nullptr);
   ~CKavelinDlg() override;
 
   // Creates the window modeless (start-up without a modal run); false when it did not open.
@@ -95,7 +99,8 @@ class CKavelinDlg : public ui::UiDialog {
   void CreateSkinButtons(int skin, int all);
   // Image helpers: the 16 x 16 icon resource iconId, or the bitmap file named as the skins name
   // theirs ("BMP\x.bmp"), set on the control controlId (a label's picture, a button's icon).
-  // False when the image or the control is missing.
+  // False when the image or the control is missing. The window class carries them, but the
+  // program never calls them (only their tests do).
   bool SetControlIcon(int controlId, int iconId);
   bool SetControlBitmap(int controlId, const QString& bitmapFile);
 
@@ -143,11 +148,10 @@ class CKavelinDlg : public ui::UiDialog {
   void OnRetr() {}
   void OnDigitalZoom() {}
 
-  // The configuration windows SYSTEM CONFIG runs (made on first use when none was given); the
-  // window's lost-connection close goes to them.
+  // The configuration windows SYSTEM CONFIG runs (made over the window's SysConfEngine on first
+  // use when none was given; tests give stand-ins); the window's lost-connection close goes to
+  // them.
   void SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> windows);
-  // What the window asks of the engine (tests replace it).
-  void SetEngine(ports::MainWindowEngine engine) { m_engine = std::move(engine); }
   // The panel's and the image-adjust record's requests: on their way or waiting.
   const mainwin::DeviceRequestQueue& Requests() const { return m_requests; }
 
@@ -191,7 +195,6 @@ class CKavelinDlg : public ui::UiDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class PanelLoader { kNVga, kNQvga, kPVga, kPQvga };
   struct PainterUpdate;
 
   // Start-up steps.
@@ -233,6 +236,11 @@ class CKavelinDlg : public ui::UiDialog {
   using LongWait = std::function<std::uint32_t(const platform::StopToken& stop)>;
   void RunLongWait(const char* name, LongWait wait, std::function<void(std::uint32_t)> then);
   void OnLongWaitDone(const std::function<void(std::uint32_t)>& then, std::uint32_t result);
+
+  // The preamble of the commands that need a session: true while one is up (for kStreams, with
+  // its streams running); otherwise message 4085 ("connect first") and false.
+  enum class SessionNeed { kSession, kStreams };
+  bool RequireSession(SessionNeed need = SessionNeed::kSession) const;
 
   // Connection steps.
   void Login(std::function<void()> then);
@@ -347,7 +355,8 @@ class CKavelinDlg : public ui::UiDialog {
   // The long wait under way (one at a time).
   bool m_bWaiting = false;
   bool m_bCloseWhenIdle = false;
-  ports::MainWindowEngine m_engine = ports::MainWindowEngine::Defaults();
+  const ports::MainWindowEngine m_engine;
+  const ports::SysConfEngine m_sysConf;
   ui::Worker m_waitWorker;
   mainwin::DeviceRequestQueue m_requests;
   // The image-adjust record is being fetched (a press meanwhile is ignored).

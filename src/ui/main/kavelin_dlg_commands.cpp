@@ -6,6 +6,7 @@
 #include "app/app_data.h"
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
+#include "app/main_window_state.h"
 #include "app/relogin_thread.h"
 #include "app/trace.h"
 #include "media/audio/alarm_wav.h"
@@ -170,7 +171,7 @@ void CKavelinDlg::OnLogin() {
 void CKavelinDlg::Login(std::function<void()> then) {
   if (!g_lpApp)
     return;
-  if (g_lpApp->m_bConnected.load() != 0) {
+  if (app::SessionUp(*g_lpApp)) {
     Disconnect(std::move(then));
     return;
   }
@@ -241,8 +242,7 @@ void CKavelinDlg::OnAvSwitch() {
     keepFace();
     return;
   }
-  if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!RequireSession()) {
     keepFace();
     return;
   }
@@ -277,10 +277,7 @@ int CKavelinDlg::OnAlarmSound(platform::LParam lParam) {
     return -1;
   CAppData& app = *g_lpApp;
   if (lParam == kAlarmStateOff) {
-    if (app.m_bAlarmWavPending.load() != 0) {
-      app::SignalEvent(app.m_hAlarmWavStopEvent);
-      app.m_bAlarmWavPending = 0;
-    }
+    app::StopPendingAlarmSound(app);
     StopAlarmSoundThread();
     return 0;
   }
@@ -326,10 +323,8 @@ void CKavelinDlg::OnRecord() {
   CAppData& app = *g_lpApp;
   CUserRecord& recorder = app.m_UserRecord;
   const bool recording = recorder.HasOpenFile();
-  if (!recording && app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!recording && !RequireSession())
     return;
-  }
   std::string path = SettingText(app, app.m_SettingINI.m_strRecordPath);
   if (!recording) {
     RecorderEnvironment disk;
@@ -370,9 +365,15 @@ void CKavelinDlg::OnSnapshot() {
   CAppData& app = *g_lpApp;
   if (app.m_SettingINI.m_byAvSwitchOption == 2) {
     ui::MessageBoxById(ui::kMsgAudioOnly);
-  } else if (app.m_bConnected.load() != 0 && SessionStreamsRun(app)) {
+  } else if (RequireSession(SessionNeed::kStreams)) {
     app.m_bSnapshotRequest = 1;
-  } else {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
   }
+}
+
+bool CKavelinDlg::RequireSession(SessionNeed need) const {
+  const bool up = g_lpApp && app::SessionUp(*g_lpApp) &&
+                  (need == SessionNeed::kSession || SessionStreamsRun(*g_lpApp));
+  if (!up)
+    ui::MessageBoxById(ui::kMsgConnectFirst);
+  return up;
 }

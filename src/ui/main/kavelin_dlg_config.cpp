@@ -45,7 +45,7 @@ void CKavelinDlg::SetSystemConfigWindows(std::unique_ptr<ISystemConfigWindows> w
 
 ISystemConfigWindows& CKavelinDlg::SystemConfigWindows() {
   if (!m_pSystemConfig)
-    SetSystemConfigWindows(CreateSystemConfigWindows(this, ports::SysConfEngine::Defaults()));
+    SetSystemConfigWindows(CreateSystemConfigWindows(this, m_sysConf));
   return *m_pSystemConfig;
 }
 
@@ -54,10 +54,8 @@ void CKavelinDlg::OnSystemConfig() {
     return;
   CAppData& app = *g_lpApp;
   // 1.-2.
-  if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!RequireSession())
     return;
-  }
   ISystemConfigWindows& windows = SystemConfigWindows();
   if (windows.RunLoadConfigDialog() != 1)
     return;
@@ -108,11 +106,8 @@ void CKavelinDlg::OnSystemConfig() {
 void CKavelinDlg::OnImageAdjust() {
   if (!g_lpApp)
     return;
-  CAppData& app = *g_lpApp;
-  if (app.m_bConnected.load() == 0) {
-    ui::MessageBoxById(ui::kMsgConnectFirst);
+  if (!RequireSession())
     return;
-  }
   // The record is fetched in the requests' turn; the dialog opens with its answer.
   if (m_bFetchingImage)
     return;

@@ -6,6 +6,7 @@
 
 #include "app/app_data.h"
 #include "app/app_seams.h"
+#include "app/main_window_state.h"
 #include "app/trace.h"
 #include "media/frame_header.h"
 #include "ui/common/skinned_window.h"
@@ -237,8 +238,7 @@ int CKavelinDlg::RefreshPanelButtons() {
   }
   // 7. The hot point is on for the PTZ layout 8 only.
   const bool hotPoint = type == 8;
-  app.m_byHotPointMode = hotPoint ? 2 : 1;
-  app.m_bHotPointOn = hotPoint ? 1 : 0;
+  app::SetHotPoint(app, hotPoint);
   // 8.
   UpdatePanelArea();
   return 1;

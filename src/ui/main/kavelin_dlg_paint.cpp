@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/app_data.h"
+#include "app/main_window_state.h"
 #include "media/frame_header.h"
 #include "ui/common/colorref.h"
 #include "ui/main/kavelin_dlg.h"
@@ -63,7 +64,7 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
   const ShownFrame* frame = m_frames.Latest();
   if (InFullScreen()) {
     // Black where the scaled picture does not reach; the picture over the rest.
-    const bool shown = frame != nullptr && frame->fullScreen && g_lpApp->m_bConnected.load() != 0;
+    const bool shown = frame != nullptr && frame->fullScreen && app::SessionUp(*g_lpApp);
     const QRegion black =
         shown ? QRegion(rect()).subtracted(QRect(QPoint(0, 0), frame->Size())) : QRegion(rect());
     for (const QRect& part : black)
@@ -95,7 +96,7 @@ void CKavelinDlg::paintEvent(QPaintEvent* event) {
 
 QRect CKavelinDlg::PictureArea(const ShownFrame* frame) const {
   const CAppData& app = *g_lpApp;
-  if (frame == nullptr || frame->fullScreen || app.m_bConnected.load() == 0 ||
+  if (frame == nullptr || frame->fullScreen || !app::SessionUp(app) ||
       app.m_SettingINI.m_byAvSwitchOption == 2) {
     return {};
   }
@@ -198,7 +199,7 @@ void CKavelinDlg::PaintVideo(QPainter& painter, const ShownFrame* frame) {
   const int B = v.bottom;
   // The picture at its own size from the video rectangle's corner, kept inside the rectangle;
   // none while not connected or in audio only.
-  if (frame != nullptr && !frame->fullScreen && app.m_bConnected.load() != 0 &&
+  if (frame != nullptr && !frame->fullScreen && app::SessionUp(app) &&
       app.m_SettingINI.m_byAvSwitchOption != 2) {
     m_picturePainter.Paint(painter, QPoint(L, T), *frame, ToQRect(v));
   }

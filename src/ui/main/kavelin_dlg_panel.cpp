@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/app_data.h"
+#include "app/main_window_state.h"
 #include "app/trace.h"
 #include "net/cgi_url.h"
 #include "net/ctrl_file.h"
@@ -26,6 +27,13 @@ namespace {
 constexpr std::uint8_t kRetrServerByte = 0x84;
 constexpr std::uint16_t kMarkFramesAfterHotPoint = 10;
 constexpr std::uint16_t kMarkFramesAfterFailedPtz = 2;
+
+// A PTZ CONTROL command that did not reach the camera: the cross on the next frames and 4065.
+void SayPtzCommandFailed() {
+  if (g_lpApp)
+    g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
+  ui::MessageBoxById(ui::kMsgSendCommandFailed);
+}
 
 }  // namespace
 
@@ -138,7 +146,7 @@ void CKavelinDlg::OnPower() {
   if (!g_lpApp)
     return;
   CAppData& app = *g_lpApp;
-  if (app.m_bConnected.load() == 0) {
+  if (!app::SessionUp(app)) {
     ui::MessageBoxById(ui::kMsgNoDeviceConnection);
     return;
   }
@@ -167,10 +175,8 @@ void CKavelinDlg::LeavePtzControl(std::size_t port) {
   ShowTwoWordTip(IDC_PTZ_CONTROL, false);
   PortDeviceType(port) = app.m_abySavedDeviceType[port].load();
   SetButtonState(IDC_PTZ_CONTROL, 0);
-  if (app.m_byHotPointMode.load() == 2) {
-    app.m_byHotPointMode = 1;
-    app.m_bHotPointOn = 0;
-  }
+  if (app::HotPointOn(app))
+    app::SetHotPoint(app, false);
 }
 
 CKavelinDlg::PtzPortState CKavelinDlg::PtzStateOf(std::size_t port) {
@@ -225,8 +231,7 @@ void CKavelinDlg::OnPtzControl() {
       const std::uint8_t own = PortDeviceType(port);
       app.m_abySavedDeviceType[port] = own;
       PortDeviceType(port) = PtzTypeOfSavedType(own);
-      app.m_byHotPointMode = 2;
-      app.m_bHotPointOn = 1;
+      app::SetHotPoint(app, true);
     }
     SetButtonState(IDC_PTZ_CONTROL, 1);
   } else if (result == CSelectPTZDlg::kResultPtzOff) {
@@ -244,9 +249,7 @@ void CKavelinDlg::OnPtzControl() {
         if (result == 1) {
           RefreshPanelButtons();
         } else {
-          if (g_lpApp)
-            g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-          ui::MessageBoxById(ui::kMsgSendCommandFailed);
+          SayPtzCommandFailed();
         }
       },
       [this, port, before, after](DropCause cause) {
@@ -256,10 +259,8 @@ void CKavelinDlg::OnPtzControl() {
         // something changed it since (that change stands).
         if (PtzStateOf(port) == after)
           RestorePtzState(port, before);
-        if (DropIsUntold(cause)) {
-          g_lpApp->m_wMarkCount = kMarkFramesAfterFailedPtz;
-          ui::MessageBoxById(ui::kMsgSendCommandFailed);
-        }
+        if (DropIsUntold(cause))
+          SayPtzCommandFailed();
       });
 }
 
@@ -279,14 +280,10 @@ void CKavelinDlg::OnHotPoint() {
   if (!g_lpApp)
     return;
   CAppData& app = *g_lpApp;
+  // Mode 0 (no hot point for the port's device) stays.
   const std::uint8_t mode = app.m_byHotPointMode.load();
-  if (mode == 1) {
-    app.m_byHotPointMode = 2;
-    app.m_bHotPointOn = 1;
-  } else if (mode == 2) {
-    app.m_byHotPointMode = 1;
-    app.m_bHotPointOn = 0;
-  }
+  if (mode == 1 || mode == 2)
+    app::SetHotPoint(app, mode == 1);
 }
 
 void CKavelinDlg::OnHotPointClick() {

@@ -2,7 +2,6 @@
 
 #include "media/audio/wave_out_player.h"
 #include "media/compose.h"
-#include "ui/config/sheets/system_config_seam.h"
 #include "ui/main/kavelin_dlg.h"
 
 namespace ui {
@@ -15,9 +14,7 @@ class KavelinMainWindow final : public app::IMainWindow {
     LiveAudioPlayer()->SetFrameRateSource([] { return g_fDisplayFrameRate.load(); });
   }
   void DoModal() override {
-    CKavelinDlg dialog;
-    dialog.SetEngine(m_engine);
-    dialog.SetSystemConfigWindows(CreateSystemConfigWindows(&dialog, m_sysConf));
+    CKavelinDlg dialog(m_engine, m_sysConf);
     dialog.DoModal();
   }
 

@@ -8,40 +8,28 @@
 
 namespace mainwin {
 
-CMainWindowSink::CMainWindowSink(CKavelinDlg& window, platform::WindowHandle handle)
-    : m_window(&window), m_handle(handle) {}
+CMainWindowSink::CMainWindowSink(CKavelinDlg& window, ui::GuiInbox::Sender inbox)
+    : m_window(&window), m_inbox(std::move(inbox)) {}
 
 void CMainWindowSink::Detach() {
-  {
-    const std::lock_guard lock(m_windowLock);
-    m_window = nullptr;
-  }
-  const std::lock_guard lock(m_queueLock);
-  m_queue.clear();
-  m_handle = platform::kNoWindow;
+  m_bDetached = true;
+  const std::lock_guard lock(m_windowLock);
+  m_window = nullptr;
 }
 
 void CMainWindowSink::Queue(Call call) {
-  const std::lock_guard lock(m_queueLock);
-  if (m_handle == platform::kNoWindow)
+  if (m_bDetached || !call)
     return;
-  m_queue.push_back(std::move(call));
-  // Posted under the lock, so the messages come in the order the calls were queued.
-  if (!platform::PostMessage(m_handle, WM_RUNQUEUEDCALL, 0, 0))
-    m_queue.pop_back();
+  // The post holds the sink, not the window: the window is looked up when the call runs.
+  m_inbox.Post([self = weak_from_this(), call = std::move(call)] {
+    if (const std::shared_ptr<const CMainWindowSink> sink = self.lock())
+      sink->Run(call);
+  });
 }
 
-void CMainWindowSink::RunOneQueued() {
-  Call call;
-  {
-    const std::lock_guard lock(m_queueLock);
-    if (m_queue.empty())
-      return;
-    call = std::move(m_queue.front());
-    m_queue.pop_front();
-  }
+void CMainWindowSink::Run(const Call& call) const {
   // Detach runs on this thread too, so the window cannot go while the call runs.
-  if (m_window != nullptr && call)
+  if (m_window != nullptr)
     call(*m_window);
 }
 

@@ -14,6 +14,7 @@
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/kavelin_app.h"
+#include "app/main_window_state.h"
 #include "app/snapshot.h"
 #include "app/trace.h"
 #include "app/utility.h"
@@ -48,7 +49,7 @@ class FinishShowImageJob {
 
 // Takes one frame off the hot-point mark count when the cross is due.
 bool TakeCrossFrame(CAppData& app) {
-  if (app.m_byHotPointMode.load() != 2)
+  if (!app::HotPointOn(app))
     return false;
   std::uint16_t count = app.m_wMarkCount.load();
   while (count > 0) {
@@ -152,7 +153,7 @@ int CKavelinDlg::ShowImage() {
     return 0;
   CAppData& app = *g_lpApp;
   const FinishShowImageJob finish(app);
-  if (app.m_bConnected.load() == 0)
+  if (!app::SessionUp(app))
     return 0;
 
   // 2.-5. The picture, at its own size or over the work area.
@@ -230,7 +231,7 @@ void CKavelinDlg::OnRateWatch() {
   if (!g_lpApp || !m_bRatesShown)
     return;
   CAppData& app = *g_lpApp;
-  if (app.m_bConnected.load() == 0)
+  if (!app::SessionUp(app))
     return;
   // While pictures come the painter measures; the watch speaks only for a stream that stopped.
   const std::uint32_t now = app::Clock().Ticks();
