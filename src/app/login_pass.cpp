@@ -1,6 +1,7 @@
 #include "app/login_pass.h"
 
 #include <mutex>
+#include <utility>
 
 #include "app/app_data.h"
 #include "net/cgi_url.h"
@@ -27,9 +28,21 @@ LoginFieldCheck CheckLoginFields(std::string_view userName, std::string_view pas
   return LoginFieldCheck::Ok;
 }
 
-LoginPassResult RunLoginPass(const LoginPassInput& input,
-                             const std::function<bool()>& stopRequested) {
+namespace {
+
+// The end of a pass whose stop was requested: nothing of the exchange is kept.
+LoginPassResult Stopped(LoginPassResult result) {
+  result.code = kLoginFailed;
+  result.stopped = true;
+  return result;
+}
+
+}  // namespace
+
+LoginPassResult RunLoginPass(const LoginPassInput& input, const platform::StopToken& stop) {
   LoginPassResult result;
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.check = CheckLoginFields(input.userName, input.password, input.portText);
   if (result.check != LoginFieldCheck::Ok)
     return result;
@@ -50,7 +63,10 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
   login.userName = input.userName;
   login.password = input.password;
   login.timeoutSeconds = kLoginTimeoutSeconds;
+  login.stop = &stop;
   const net::LoginStep loggedIn = net::SendLogin(environment, login);
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.code = loggedIn.code;
   result.serverAddress = environment.ServerAddress();
   if (result.code != kLoginSucceeded)
@@ -62,13 +78,11 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
     result.code = kLoginWrongProduct;
     return result;
   }
-  if (stopRequested && stopRequested()) {
-    result.code = kLoginFailed;
-    return result;
-  }
-
   // 7.-8. The stream parameters.
-  const net::StreamStep stream = net::RequestStream(environment, kStreamRequestTimeoutSeconds);
+  const net::StreamStep stream =
+      net::RequestStream(environment, kStreamRequestTimeoutSeconds, &stop);
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.code = stream.code;
   if (result.code == kLoginSucceeded)
     result.stream = stream.fields;

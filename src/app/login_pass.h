@@ -8,12 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "net/login_reply.h"
+#include "platform/thread.h"
 
 class CAppData;
 
@@ -54,6 +54,7 @@ std::optional<std::uint16_t> WebPortOf(std::string_view portText);
 
 struct LoginPassResult {
   int code = kLoginFailed;  // 1, 0, 2 or the refusal codes 17..24
+  bool stopped = false;     // the stop was requested: code is 0 and nothing more was sent
   LoginFieldCheck check = LoginFieldCheck::Ok;
   // What the commit stores (all of it set when code is 1).
   std::string serverName;
@@ -65,10 +66,11 @@ struct LoginPassResult {
   net::StreamReplyFields stream;
 };
 
-// Runs the pass. Fields that fail CheckLoginFields send nothing (code 0, check set).
-// stopRequested, when given, is asked between the two requests.
+// Runs the pass. Fields that fail CheckLoginFields send nothing (code 0, check set). A stop
+// request cuts the request in flight and sends nothing more: the pass ends at once with code 0
+// (stopped set). The default token is never stopped.
 LoginPassResult RunLoginPass(const LoginPassInput& input,
-                             const std::function<bool()>& stopRequested = {});
+                             const platform::StopToken& stop = platform::StopToken());
 
 // Stores a successful pass in the settings, the session text and the application data block:
 // the server name, its address, user name, password and web port; the session id (cleared

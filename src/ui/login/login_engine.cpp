@@ -7,7 +7,7 @@ namespace ports {
 LoginEngine LoginEngine::Defaults() {
   LoginEngine engine;
   engine.loginPass = [](const app::LoginPassInput& input, const platform::StopToken& stop) {
-    return app::RunLoginPass(input, [&stop] { return stop.StopRequested(); });
+    return app::RunLoginPass(input, stop);
   };
   engine.lanSearch = [](const std::string& ownAddress, const net::LanSearchSettings& settings,
                         const net::LanSearchEvents& events, const platform::StopToken& stop) {
