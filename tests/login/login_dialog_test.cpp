@@ -46,7 +46,7 @@ class LoginDialogTest : public login_test::LoginUiTest {
   void SetUp() override {
     LoginUiTest::SetUp();
     m_server.SetStreamReply(kStreamReply);
-    m_dialog = std::make_unique<LoginDialog>();
+    m_dialog = std::make_unique<LoginDialog>(ports::LoginEngine::Defaults());
     m_dialog->SetLayeredHelper(
         CLayeredWndHelper([this](QWidget*, std::uint32_t, std::uint8_t alpha, std::uint32_t) {
           m_alphas.push_back(alpha);
@@ -154,7 +154,7 @@ TEST_F(LoginDialogTest, FieldsThatCannotBeSentShowTheirMessage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.user) + "/" + c.password);
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     dialog.m_strUserName = QString::fromLatin1(c.user);
     dialog.m_strPassword = QString::fromLatin1(c.password);
     dialog.m_strHost = QStringLiteral("127.0.0.1");

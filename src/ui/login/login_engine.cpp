@@ -18,6 +18,10 @@ LoginEngine LoginEngine::Defaults() {
                          const platform::StopToken& stop) {
     return net::RunLanCommand(request, ownAddress, settings, stop, sent);
   };
+  engine.sessionLogin = [](const net::SessionLogin& request, const platform::StopToken& stop) {
+    return net::RunSessionLogin(request, stop);
+  };
+  engine.keepAlive = [](const platform::StopToken& stop) { net::RunKeepAlive(stop); };
   engine.uploadFirmware = [](std::span<const std::uint8_t> image, const std::string& session,
                              const std::function<void(int)>& progress,
                              const platform::StopToken& stop) {

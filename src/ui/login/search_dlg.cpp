@@ -46,7 +46,8 @@ constexpr int kEditWidth = 140;
 
 using namespace ui::login;
 
-CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
+CSearchDlg::CSearchDlg(ports::LoginEngine engine, QWidget* parent)
+    : ui::UiDialog(parent), m_engine(std::move(engine)) {
   setWindowTitle(QStringLiteral("SEARCH"));
   const QString words = ui::LoadString(3028);
   m_strSearchingWord = ui::FirstWord(words);

@@ -53,13 +53,12 @@ class CSearchDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  explicit CSearchDlg(QWidget* parent = nullptr);
+  // engine: the opener's port (the search and its set-IP and reset requests are run).
+  explicit CSearchDlg(ports::LoginEngine engine, QWidget* parent = nullptr);
   ~CSearchDlg() override;
 
   // Stops the worker when the dialog ends, so its port is free for the next search.
   int DoModal() override;
-  // What the window asks of the engine (the login window gives its own).
-  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   // Results for the caller: the chosen server's address, MAC and web port, and whether one was
   // chosen (OK with a selected server, or a set-IP or reset request that went out).
@@ -128,7 +127,7 @@ class CSearchDlg : public ui::UiDialog {
   void EnableEdits(bool enable);
 
   ui::ListCtrl* m_pList = nullptr;
-  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
+  ports::LoginEngine m_engine;
   ui::Worker m_worker;
   std::vector<net::SearchDeviceEntry> m_devices;  // in the order of arrival
   int m_nSelectedIndex = -1;
