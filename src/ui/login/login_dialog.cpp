@@ -315,12 +315,8 @@ void LoginDialog::OnSearchButton() {
   if (!search.m_bChosen || search.m_strResultIp.isEmpty())
     return;
   m_strPort = QString::number(search.m_nResultPort);
-  if (g_lpApp) {
-    CSettingINI& settings = g_lpApp->m_SettingINI;
-    const std::lock_guard lock(settings.m_TextLock);
-    settings.m_wWebPort = static_cast<std::uint16_t>(search.m_nResultPort);
-    settings.m_strServerAddress = search.m_strResultIp.toStdString();
-  }
+  app::StoreChosenServer(search.m_strResultIp.toStdString(),
+                         static_cast<std::uint16_t>(search.m_nResultPort));
   m_strHost = search.m_strResultIp;
   UpdateData(false);
 }
@@ -356,8 +352,7 @@ void LoginDialog::OnUpgradeButton() {
   CConnectDlg connect(m_engine, m_strHost, m_strUserName, m_strPassword, m_strPort, this);
   connect.m_strText = QStringLiteral("Connect ") + m_strHost;
   const int result = ui::RunModal(connect);
-  if (result != app::kLoginSucceeded || !g_lpApp ||
-      g_lpApp->m_dwReplyUserLevel != kUpgradeUserLevel) {
+  if (result != app::kLoginSucceeded || app::ReplyUserLevel() != kUpgradeUserLevel) {
     // No firmware dialog: nothing keeps the session alive.
     const int shown = result != app::kLoginSucceeded ? result : kUserLevelTooLow;
     platform::PostMessage(Handle(), ui::login::WM_LOGIN_RESULT,
@@ -376,10 +371,9 @@ void LoginDialog::OnPlayerButton() {
 
 void LoginDialog::OnLoginSettingButton() {
   CLoginSettingDlg settings(this);
-  if (ui::RunModal(settings) != IDC_LOGIN_SETTING_OK || !g_lpApp)
+  if (ui::RunModal(settings) != IDC_LOGIN_SETTING_OK)
     return;
-  g_lpApp->m_SettingINI.m_byTransmissionType = settings.m_byTransmission;
-  g_lpApp->m_SettingINI.m_byDecodeType = settings.m_byDecode;
+  app::StoreStreamChoice({settings.m_byTransmission, settings.m_byDecode});
 }
 
 void LoginDialog::OnLoginResult(ui::WParam code) {
@@ -400,8 +394,7 @@ void LoginDialog::OnLoginDone(const app::LoginPassResult& result) {
     ShowResult(result.code);
     return;
   }
-  if (g_lpApp)
-    app::CommitLoginPass(result, *g_lpApp);
+  app::CommitLoginPass(result);
   StopAnimation();
   m_layered.Unload();
   EndDialog(ui::IDOK);
@@ -434,7 +427,7 @@ void LoginDialog::paintEvent(QPaintEvent*) {
       painter.drawPixmap(pieces[i].rect, m_framePieces[i]);
   }
   // 2. The version digits.
-  const std::string version = g_lpApp ? g_lpApp->m_strVersion : kProgramVersionText;
+  const std::string version = app::ProgramVersionText();
   int x = kVersionX;
   for (const int glyph : VersionGlyphs(version)) {
     const QPixmap& bitmap = m_digits[static_cast<std::size_t>(glyph)];

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -120,6 +121,16 @@ class CSearchDlg : public ui::UiDialog {
   bool CheckedSettings(net::DeviceNetworkSettings& settings);
   // Asks for the credentials; false when cancelled or refused (after the message).
   bool ConfirmAuthority(QString& user, QString& password);
+  // What APPLY and RESET DEFAULT both check before their request: no request or search going
+  // on, a selected changeable server, edits that make request fields (read from the window
+  // first when readEdits) and the server's credentials. Nullopt after a message (or when busy).
+  struct CommandFields {
+    const net::SearchDeviceEntry* entry = nullptr;
+    net::DeviceNetworkSettings settings;
+    QString user;
+    QString password;
+  };
+  std::optional<CommandFields> PrepareCommand(bool readEdits);
   void StartCommand(Command command, const net::SearchDatagram& request);
   void SetResultsFromFields();
   // Idle: the list, the four buttons and (with a selected server) the edits enabled.

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_data.h"
+#include "app/login_pass.h"
 #include "app/trace.h"
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
@@ -23,26 +23,14 @@
 namespace ui::login {
 namespace {
 
-constexpr const char* kUnknownPath = "UnKnown";
-
 constexpr int kButtonWidth = 88;
 
 QString FirmwareVersionText() {
-  if (!g_lpApp)
-    return {};
-  // The reply's 20 bytes, which need not end in a terminator.
-  const auto& version = g_lpApp->m_szFirmwareVersion;
-  std::size_t length = 0;
-  while (length < version.size() && version[length] != '\0')
-    ++length;
-  return QString::fromLatin1(version.data(), static_cast<qsizetype>(length));
+  return QString::fromLatin1(app::FirmwareVersionText());
 }
 
 QString UpgradePathSetting() {
-  if (!g_lpApp)
-    return {};
-  const std::string& path = g_lpApp->m_SettingINI.m_strUpgradePath;
-  return path == kUnknownPath ? QString() : QString::fromStdString(path);
+  return QString::fromStdString(app::UpgradePath());
 }
 
 }  // namespace
@@ -194,8 +182,7 @@ void UpgradeFWDlg::OnFind() {
     return;
   }
   m_strPath = chosen;
-  if (g_lpApp)
-    g_lpApp->m_SettingINI.m_strUpgradePath = chosen.toStdString();
+  app::StoreUpgradePath(chosen.toStdString());
   UpdateData(false);
 }
 
