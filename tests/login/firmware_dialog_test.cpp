@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 #include "fakes/fake_firmware.h"
@@ -351,11 +352,12 @@ TEST_F(FirmwareRoadTest, CancelStopsAMultiMegabyteUploadBetweenTwoBlocksAndNever
 }
 
 TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
-  Latch latch;
-  std::atomic<int> logins{0};
-  m_server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
-    if (++logins == 1)
-      latch.Wait();
+  // Held by the server's connection thread too, which is joined only when the server goes.
+  const auto latch = std::make_shared<Latch>();
+  const auto logins = std::make_shared<std::atomic<int>>(0);
+  m_server.SetHandler("/Login.cgi", [latch, logins](const fakes::RecordedRequest&) {
+    if (++*logins == 1)
+      latch->Wait();
     return FakeReply::Text("SESSION-ID=connect1;PRODUCT-ID=604;FIRMWARE-VERSION=3.0.0.1;");
   });
   CConnectDlg connect(ports::LoginEngine::Defaults(), QStringLiteral("127.0.0.1"),
@@ -370,10 +372,10 @@ TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
       connect.Timers().FireForTest(kConnectTimer);
       EXPECT_EQ(connect.ShownText(), QString::fromLatin1(text));
     }
-    latch.Open();
+    latch->Open();
     WaitUntil([&] { return !connect.isVisible(); });
   });
-  latch.Open();
+  latch->Open();
   EXPECT_EQ(result, 1);
   EXPECT_EQ(SessionIdBuffer.Get(), "connect1");
 
@@ -461,11 +463,12 @@ TEST_F(FirmwareButtonTest, OnlyALevel30LoginReachesTheFirmwareDialog) {
 }
 
 TEST_F(FirmwareButtonTest, ALoginInProgressIsGivenUpFirst) {
-  Latch latch;
-  std::atomic<int> logins{0};
-  m_server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
-    if (++logins == 1) {
-      latch.Wait();
+  // Held by the server's connection thread too, which is joined only when the server goes.
+  const auto latch = std::make_shared<Latch>();
+  const auto logins = std::make_shared<std::atomic<int>>(0);
+  m_server.SetHandler("/Login.cgi", [latch, logins](const fakes::RecordedRequest&) {
+    if (++*logins == 1) {
+      latch->Wait();
       return FakeReply::Text("SESSION-ID=window;PRODUCT-ID=604;");
     }
     return FakeReply::Text("SESSION-ID=firmware;PRODUCT-ID=604;");
@@ -473,11 +476,11 @@ TEST_F(FirmwareButtonTest, ALoginInProgressIsGivenUpFirst) {
   m_server.SetStreamReply("USER-LEVEL=30;");
   m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER)->setFocus();
   QTest::keyClick(m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER), Qt::Key_Return);
-  ASSERT_TRUE(WaitUntil([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
+  ASSERT_TRUE(WaitUntil([&] { return logins->load() == 1 && m_dialog->IsAnimating(); }));
   ClickUpgrade();
   EXPECT_FALSE(m_dialog->IsAnimating());
   EXPECT_EQ(m_sessionAtUpgrade, "firmware");
-  latch.Open();
+  latch->Open();
   // The window's attempt answers late and is dropped: the session stays the firmware road's.
   ASSERT_TRUE(WaitUntil([&] { return m_dialog->StaleResults() >= 1; }));
   EXPECT_EQ(SessionIdBuffer.Get(), "firmware");
