@@ -47,7 +47,6 @@ CAppData::~CAppData() {
                                    &RTCPThread,
                                    &h_LoginThread,
                                    &h_ReLoginThread,
-                                   &h_UpgradeFirmwareThread,
                                    &h_PlayAudioWavThread};
   // All are asked first, so they end side by side.
   for (ThreadHandle* thread : threads) {

@@ -163,8 +163,6 @@ class CAppData {
   std::uint32_t h_LoginThreadId = 0;
   ThreadHandle h_ReLoginThread;
   std::uint32_t h_ReLoginThreadId = 0;
-  ThreadHandle h_UpgradeFirmwareThread;
-  std::uint32_t h_UpgradeFirmwareThreadId = 0;
   ThreadHandle h_PlayAudioWavThread;
   std::uint32_t h_PlayAudioWavThreadId = 0;
 

@@ -34,7 +34,6 @@ constexpr std::uint32_t kComposeStopMs = 30;
 constexpr std::uint32_t kShowStopMs = 1000;
 constexpr std::uint32_t kPlayAudioStopMs = 100;
 constexpr std::uint32_t kReportStopMs = 100;
-constexpr std::uint32_t kUpgradeStopMs = 10;
 constexpr std::uint32_t kConnectionStopMs = 30;
 constexpr std::uint32_t kKernelStopMs = 20;
 constexpr std::uint32_t kLoginStopMs = 30;
@@ -407,9 +406,6 @@ int CKavelinApp::ExitProcessResource() {
   }
   CloseMailbox();
   FreeCtrlFileDevices();
-  app::StopEngineThread("ExitProcessResource", "h_UpgradeFirmwareThread",
-                        app.h_UpgradeFirmwareThread, app.h_UpgradeFirmwareThreadId, kUpgradeStopMs,
-                        ThreadIdFormat::Decimal);
   app::StopEngineThread("ExitProcessResource", "ConnectionThread", app.ConnectionThread,
                         app.ConnectionThreadId, kConnectionStopMs);
   app::StopEngineThread("ExitProcessResource", "h_Process_KernelMessageThread",

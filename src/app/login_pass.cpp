@@ -1,6 +1,7 @@
 #include "app/login_pass.h"
 
 #include <mutex>
+#include <utility>
 
 #include "app/app_data.h"
 #include "net/cgi_url.h"
@@ -27,9 +28,21 @@ LoginFieldCheck CheckLoginFields(std::string_view userName, std::string_view pas
   return LoginFieldCheck::Ok;
 }
 
-LoginPassResult RunLoginPass(const LoginPassInput& input,
-                             const std::function<bool()>& stopRequested) {
+namespace {
+
+// The end of a pass whose stop was requested: nothing of the exchange is kept.
+LoginPassResult Stopped(LoginPassResult result) {
+  result.code = kLoginFailed;
+  result.stopped = true;
+  return result;
+}
+
+}  // namespace
+
+LoginPassResult RunLoginPass(const LoginPassInput& input, const platform::StopToken& stop) {
   LoginPassResult result;
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.check = CheckLoginFields(input.userName, input.password, input.portText);
   if (result.check != LoginFieldCheck::Ok)
     return result;
@@ -50,7 +63,10 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
   login.userName = input.userName;
   login.password = input.password;
   login.timeoutSeconds = kLoginTimeoutSeconds;
+  login.stop = &stop;
   const net::LoginStep loggedIn = net::SendLogin(environment, login);
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.code = loggedIn.code;
   result.serverAddress = environment.ServerAddress();
   if (result.code != kLoginSucceeded)
@@ -62,13 +78,11 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
     result.code = kLoginWrongProduct;
     return result;
   }
-  if (stopRequested && stopRequested()) {
-    result.code = kLoginFailed;
-    return result;
-  }
-
   // 7.-8. The stream parameters.
-  const net::StreamStep stream = net::RequestStream(environment, kStreamRequestTimeoutSeconds);
+  const net::StreamStep stream =
+      net::RequestStream(environment, kStreamRequestTimeoutSeconds, &stop);
+  if (stop.StopRequested())
+    return Stopped(std::move(result));
   result.code = stream.code;
   if (result.code == kLoginSucceeded)
     result.stream = stream.fields;
@@ -107,6 +121,74 @@ void CommitLoginPass(const LoginPassResult& result, CAppData& app) {
   app.m_wStreamMpeg4Height = app.m_wMpeg4Height;
   app.m_wStreamJpegWidth = app.m_wJpegWidth;
   app.m_wStreamJpegHeight = app.m_wJpegHeight;
+}
+
+namespace {
+
+constexpr const char* kUnknownUpgradePath = "UnKnown";
+
+}  // namespace
+
+void CommitLoginPass(const LoginPassResult& result) {
+  if (g_lpApp)
+    CommitLoginPass(result, *g_lpApp);
+}
+
+void StoreChosenServer(const std::string& address, std::uint16_t webPort) {
+  if (!g_lpApp)
+    return;
+  CSettingINI& settings = g_lpApp->m_SettingINI;
+  const std::lock_guard lock(settings.m_TextLock);
+  settings.m_wWebPort = webPort;
+  settings.m_strServerAddress = address;
+}
+
+std::int32_t ReplyUserLevel() {
+  return g_lpApp ? g_lpApp->m_dwReplyUserLevel : 0;
+}
+
+StreamChoice LoadStreamChoice() {
+  if (!g_lpApp)
+    return {};
+  return {g_lpApp->m_SettingINI.m_byTransmissionType.load(), g_lpApp->m_SettingINI.m_byDecodeType};
+}
+
+void StoreStreamChoice(const StreamChoice& choice) {
+  if (!g_lpApp)
+    return;
+  g_lpApp->m_SettingINI.m_byTransmissionType = choice.transmission;
+  g_lpApp->m_SettingINI.m_byDecodeType = choice.decode;
+}
+
+double DisplayScale() {
+  const double scale = g_lpApp ? g_lpApp->m_fDisplayScale : 1.0;
+  return scale > 0 ? scale : 1.0;
+}
+
+std::string ProgramVersionText() {
+  return g_lpApp ? g_lpApp->m_strVersion : std::string(kProgramVersionText);
+}
+
+std::string FirmwareVersionText() {
+  if (!g_lpApp)
+    return {};
+  const auto& version = g_lpApp->m_szFirmwareVersion;
+  std::size_t length = 0;
+  while (length < version.size() && version[length] != '\0')
+    ++length;
+  return std::string(version.data(), length);
+}
+
+std::string UpgradePath() {
+  if (!g_lpApp)
+    return {};
+  const std::string& path = g_lpApp->m_SettingINI.m_strUpgradePath;
+  return path == kUnknownUpgradePath ? std::string() : path;
+}
+
+void StoreUpgradePath(const std::string& path) {
+  if (g_lpApp)
+    g_lpApp->m_SettingINI.m_strUpgradePath = path;
 }
 
 }  // namespace app

@@ -8,12 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "net/login_reply.h"
+#include "platform/thread.h"
 
 class CAppData;
 
@@ -54,6 +54,7 @@ std::optional<std::uint16_t> WebPortOf(std::string_view portText);
 
 struct LoginPassResult {
   int code = kLoginFailed;  // 1, 0, 2 or the refusal codes 17..24
+  bool stopped = false;     // the stop was requested: code is 0 and nothing more was sent
   LoginFieldCheck check = LoginFieldCheck::Ok;
   // What the commit stores (all of it set when code is 1).
   std::string serverName;
@@ -65,10 +66,11 @@ struct LoginPassResult {
   net::StreamReplyFields stream;
 };
 
-// Runs the pass. Fields that fail CheckLoginFields send nothing (code 0, check set).
-// stopRequested, when given, is asked between the two requests.
+// Runs the pass. Fields that fail CheckLoginFields send nothing (code 0, check set). A stop
+// request cuts the request in flight and sends nothing more: the pass ends at once with code 0
+// (stopped set). The default token is never stopped.
 LoginPassResult RunLoginPass(const LoginPassInput& input,
-                             const std::function<bool()>& stopRequested = {});
+                             const platform::StopToken& stop = platform::StopToken());
 
 // Stores a successful pass in the settings, the session text and the application data block:
 // the server name, its address, user name, password and web port; the session id (cleared
@@ -77,5 +79,33 @@ LoginPassResult RunLoginPass(const LoginPassInput& input,
 // HEIGHT for 0, MPEG4-WIDTH/HEIGHT for 4, unchanged for other values); the four stream sizes.
 // Call it on the GUI thread while no engine thread reads these (before the main window opens).
 void CommitLoginPass(const LoginPassResult& result, CAppData& app);
+
+// What the login window and its tools read and write of the program's data block, each in one
+// place. Without a data block (a window shown on its own) the reads give the defaults and the
+// writes do nothing.
+//
+// CommitLoginPass into the program's data block.
+void CommitLoginPass(const LoginPassResult& result);
+// A server chosen in the LAN search becomes the settings' server address and web port.
+void StoreChosenServer(const std::string& address, std::uint16_t webPort);
+// The user level of the last login reply (0 without one).
+std::int32_t ReplyUserLevel();
+// The transmission and decode choices of the login settings.
+struct StreamChoice {
+  std::uint8_t transmission = 0;  // 1 TCP, else UDP
+  std::uint8_t decode = 0;        // 0 JPEG, else MPEG-4
+};
+StreamChoice LoadStreamChoice();
+void StoreStreamChoice(const StreamChoice& choice);
+// The display scale of the windows (1 when unset or not positive).
+double DisplayScale();
+// The program's version text as the login window paints it.
+std::string ProgramVersionText();
+// The server's FIRMWARE-VERSION from the last login reply (its 20 bytes need not end in a
+// terminator).
+std::string FirmwareVersionText();
+// The "Upgrade Path" setting; empty where it is the placeholder "UnKnown".
+std::string UpgradePath();
+void StoreUpgradePath(const std::string& path);
 
 }  // namespace app

@@ -1,57 +1,47 @@
-// The short session that the device tools open for a firmware upgrade: a login thread that logs
-// in and requests the stream description, then posts the result to its owner window, and a
-// keep-alive thread that sends a datagram to the server every five seconds until stopped.
+// The short session that the device tools open for a firmware upgrade: its login (log in, then
+// request the stream description, both replies stored as every login stores them) and its
+// keep-alive (a datagram to the server every five seconds until stopped, then a closing one).
+// Both run on the caller's thread and end when their stop is requested; the login window's
+// tools run them on workers through their port (ui/login/login_engine.h).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
-#include "platform/sync.h"
 #include "platform/thread.h"
-#include "platform/window_message.h"
-
-// Posted to the owner window with the login result as wParam: 0 no connection or no valid
-// reply, 1 logged in, 17..24 the server's refusal codes.
-inline constexpr uint32_t WM_LOGIN_RESULT = platform::WM_USER + 43;  // 0x42B
-inline constexpr uint32_t kLoginThreadStopMs = 10;
-
-class Login {
- public:
-  Login();
-  ~Login();  // signals the stop event and stops both threads
-  Login(const Login&) = delete;
-  Login& operator=(const Login&) = delete;
-
-  bool CreateThread();
-  bool CreateEvents();
-  bool StartKeepAliveThread();
-  int StopKeepAliveThread();
-  int StopLoginThread();
-  int CloseEvents();
-
-  std::unique_ptr<platform::Thread> m_hLoginThread;
-  std::unique_ptr<platform::Thread> m_hKeepAliveThread;
-  std::shared_ptr<platform::Event> m_hStartEvent;
-  std::shared_ptr<platform::Event> m_hStopEvent;
-  platform::WindowHandle m_hOwnerWindow = platform::kNoWindow;
-  uint32_t m_dwOwnerFlag = 0;
-  std::string m_strServerName;
-  std::string m_strUserName;
-  std::string m_strPassword;
-  std::string m_strWebPort;
-  // Time between keep-alive datagrams (tests shorten it).
-  uint32_t m_dwKeepAliveIntervalMs = 5000;
-};
-
-// The one session object; null while no session exists.
-extern std::unique_ptr<Login> g_pLogin;
-int CreateLoginObject();
-int DeleteLoginObject();
 
 namespace net {
+
+// Time between keep-alive datagrams.
+inline constexpr std::uint32_t kKeepAliveIntervalMs = 5000;
+// How long the tools wait for the session's login or keep-alive to end once stopped.
+inline constexpr std::uint32_t kSessionStopMs = 10;
+
+// The login window's fields as the session takes them.
+struct SessionLogin {
+  std::string serverName;
+  std::string userName;
+  std::string password;
+  std::string webPort;  // the port text
+};
+
+// Logs in on the program's environment (its server name and web port become the fields', its
+// session the reply's) and requests the stream description; the values of both replies are
+// stored. Result: 1 when both requests were accepted, else the failing one's result (0 no
+// connection or no valid reply, 17..24 the server's refusals). An empty user name or password
+// shows message 4081 and gives 0 without any traffic; a port outside 1..65535 gives 0. A stop
+// request cuts the request in flight and stores nothing more (result 0).
+int RunSessionLogin(const SessionLogin& request, const platform::StopToken& stop);
+
+// Keeps the session alive: sends a keep-alive datagram every intervalMs to the server's dotted
+// address and web port, and the last one once the stop is requested. A stop requested before
+// it starts, a server address that is not dotted or a socket that cannot be made: nothing is
+// sent. A datagram that cannot be sent is not retried.
+void RunKeepAlive(const platform::StopToken& stop, std::uint32_t intervalMs = kKeepAliveIntervalMs);
+
 // One keep-alive datagram: the request head with the misspelt "Content-Lentght" header the
 // server expects, then "Session: <id>\r\n" (and "Connection: Close\r\n" on the last one).
 std::string KeepAliveDatagram(const std::string& sessionId, const std::string& hostAddress,
                               bool last);
+
 }  // namespace net

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 #include "fakes/fake_firmware.h"
@@ -91,7 +92,6 @@ class FirmwareRoadTest : public login_test::LoginUiTest {
     m_previousServices = ui::InstallServices(services);
   }
   void TearDown() override {
-    DeleteLoginObject();
     ui::InstallServices(m_previousServices);
     LoginUiTest::TearDown();
   }
@@ -103,11 +103,6 @@ class FirmwareRoadTest : public login_test::LoginUiTest {
       bytes[i] = static_cast<char>(i * 13 + 1);
     fakes::TempFolder::Write(m_folder / name, bytes);
     return (m_folder / name).string();
-  }
-  // The session as the connect dialog leaves it after a login.
-  void OpenSession() {
-    CreateLoginObject();
-    g_pLogin->m_strServerName = "127.0.0.1";
   }
   static void Click(ui::UiDialog& dialog, int id) {
     auto* button = dialog.Controls().Get<QPushButton>(id);
@@ -135,10 +130,9 @@ class FirmwareRoadTest : public login_test::LoginUiTest {
 };
 
 TEST_F(FirmwareRoadTest, FindTakesTheChosenFileWhole) {
-  OpenSession();
   const std::string longPath = FirmwareFile(10, "a-firmware-image-with-a-long-name.bin");
   ASSERT_GT(longPath.size(), 31u);
-  UpgradeFWDlg dialog;
+  UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
   RunModalWith(dialog, [&] {
     auto* path = dialog.Controls().Get<QLineEdit>(IDC_FW_PATH);
     EXPECT_EQ(path->text(), QString());  // "UnKnown" is not a path
@@ -193,12 +187,11 @@ TEST_F(FirmwareRoadTest, UploadsSendBlocksShowProgressAndEndTheSession) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.size) + " " + c.session);
     SessionIdBuffer.Set(c.session);
-    OpenSession();
     const std::size_t uploadsBefore = Uploads().size();
     const std::size_t boxesBefore = Boxes().size();
     const std::size_t datagramsBefore = m_server.Datagrams().size();
     const std::string file = FirmwareFile(c.size);
-    UpgradeFWDlg dialog;
+    UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
     std::vector<int> progress;  // changes of the bar after it was made (at 0)
     QObject::connect(dialog.Controls().Get<QProgressBar>(IDC_FW_PROGRESS),
                      &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
@@ -223,18 +216,17 @@ TEST_F(FirmwareRoadTest, UploadsSendBlocksShowProgressAndEndTheSession) {
     }
     const std::string bytes = fakes::TempFolder::Read(file);
     EXPECT_EQ(m_server.Firmware().Image(), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-    // The session ended: no object left, and the keep-alive said its last.
-    EXPECT_EQ(g_pLogin, nullptr);
+    // The session ended: the keep-alive said its last.
+    EXPECT_FALSE(dialog.IsKeepingAlive());
     EXPECT_TRUE(KeepAliveClosed(datagramsBefore));
   }
 }
 
 TEST_F(FirmwareRoadTest, FilesThatCannotBeSentWholeAreRefusedAndCancelAborts) {
-  OpenSession();
   const std::string empty = FirmwareFile(0, "empty.bin");
   const std::string huge = FirmwareFile(0, "huge.bin");
   ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(64ll * 1024 * 1024 + 1)), 0);
-  UpgradeFWDlg dialog;
+  UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     const struct {
       std::string path;
@@ -257,14 +249,13 @@ TEST_F(FirmwareRoadTest, FilesThatCannotBeSentWholeAreRefusedAndCancelAborts) {
   const auto uploads = Uploads();
   ASSERT_EQ(uploads.size(), 1u);
   EXPECT_EQ(uploads[0].target, "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F19C2");
-  EXPECT_EQ(g_pLogin, nullptr);
+  EXPECT_FALSE(dialog.IsKeepingAlive());
 }
 
 TEST_F(FirmwareRoadTest, ARefusedBlockStopsTheUploadAndLeavesTheSession) {
-  OpenSession();
   m_server.Firmware().SetBlockReply(2, FakeReply::Status(205));
   const std::string file = FirmwareFile(2700);
-  UpgradeFWDlg dialog;
+  UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     SetPath(dialog, file);
     Click(dialog, IDC_FW_UPGRADE);
@@ -274,7 +265,7 @@ TEST_F(FirmwareRoadTest, ARefusedBlockStopsTheUploadAndLeavesTheSession) {
     WaitUntil([&] { return !dialog.IsProgressShown(); });
     EXPECT_FALSE(dialog.IsProgressShown());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_NE(g_pLogin, nullptr);
+    EXPECT_TRUE(dialog.IsKeepingAlive());
     // Nothing is resent and the server gets no abort.
     EXPECT_EQ(Uploads().size(), 2u);
     Click(dialog, IDC_FW_CANCEL);
@@ -287,20 +278,19 @@ TEST_F(FirmwareRoadTest, ARefusedBlockStopsTheUploadAndLeavesTheSession) {
 }
 
 TEST_F(FirmwareRoadTest, CancelDuringAStalledBlockEndsTheUploadThenAborts) {
-  OpenSession();
   FakeReply stall = FakeReply::Status(200);
   stall.delay = 60s;  // held until the server stops
   m_server.Firmware().SetBlockReply(2, stall);
   const std::size_t datagramsBefore = m_server.Datagrams().size();
   const std::string file = FirmwareFile(4000);
-  UpgradeFWDlg dialog;
+  UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     SetPath(dialog, file);
     Click(dialog, IDC_FW_UPGRADE);
     ASSERT_TRUE(m_server.WaitForRequests(2, 20s));
     Click(dialog, IDC_FW_CANCEL);
     EXPECT_TRUE(dialog.IsCancelling());
-    EXPECT_EQ(g_pLogin, nullptr);
+    EXPECT_FALSE(dialog.IsKeepingAlive());
     WaitUntil([&] { return !dialog.isVisible(); });
   });
   EXPECT_EQ(result, 0);
@@ -321,14 +311,13 @@ TEST_F(FirmwareRoadTest, CancelDuringAStalledBlockEndsTheUploadThenAborts) {
 // window heard of each percentage once, not of each of the thousands of blocks, so its queue
 // keeps up and the press is taken at once.
 TEST_F(FirmwareRoadTest, CancelStopsAMultiMegabyteUploadBetweenTwoBlocksAndNeverFinishes) {
-  OpenSession();
   constexpr std::size_t kSize = 4'000'000;  // 4445 blocks
   constexpr std::size_t kHeld = 1600;       // the block after 35 %
   FakeReply stall = FakeReply::Status(200);
   stall.delay = 60s;  // held until the server stops
   m_server.Firmware().SetBlockReply(kHeld, stall);
   const std::string file = FirmwareFile(kSize);
-  UpgradeFWDlg dialog;
+  UpgradeFWDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     SetPath(dialog, file);
     Click(dialog, IDC_FW_UPGRADE);
@@ -359,43 +348,21 @@ TEST_F(FirmwareRoadTest, CancelStopsAMultiMegabyteUploadBetweenTwoBlocksAndNever
   // 0 % to 35 %, each once.
   EXPECT_EQ(dialog.ProgressUpdates(), 36);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_EQ(g_pLogin, nullptr);
-}
-
-// The upload runs in the thread procedure UpgradeFirmwareThread, in the data block's
-// h_UpgradeFirmwareThread (which the program's end stops); Cancel closes that handle.
-TEST_F(FirmwareRoadTest, TheUploadRunsInUpgradeFirmwareThreadKeptInTheDataBlock) {
-  OpenSession();
-  FakeReply stall = FakeReply::Status(200);
-  stall.delay = 60s;
-  m_server.Firmware().SetBlockReply(2, stall);
-  const std::string file = FirmwareFile(4000);
-  UpgradeFWDlg dialog;
-  RunModalWith(dialog, [&] {
-    SetPath(dialog, file);
-    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread, nullptr);
-    Click(dialog, IDC_FW_UPGRADE);
-    ASSERT_TRUE(WaitUntil([&] { return m_server.Firmware().State().blocks >= 2; }));
-    ASSERT_NE(g_lpApp->h_UpgradeFirmwareThread, nullptr);
-    EXPECT_TRUE(g_lpApp->h_UpgradeFirmwareThread->IsRunning());
-    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread->Name(), "UpgradeFirmwareThread");
-    Click(dialog, IDC_FW_CANCEL);
-    EXPECT_EQ(g_lpApp->h_UpgradeFirmwareThread, nullptr);
-    WaitUntil([&] { return !dialog.isVisible(); });
-  });
-  EXPECT_EQ(Uploads().back().upgrade, "Abort");
+  EXPECT_FALSE(dialog.IsKeepingAlive());
 }
 
 TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
-  Latch latch;
-  std::atomic<int> logins{0};
-  m_server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
-    if (++logins == 1)
-      latch.Wait();
+  // Held by the server's connection thread too, which is joined only when the server goes.
+  const auto latch = std::make_shared<Latch>();
+  const auto logins = std::make_shared<std::atomic<int>>(0);
+  m_server.SetHandler("/Login.cgi", [latch, logins](const fakes::RecordedRequest&) {
+    if (++*logins == 1)
+      latch->Wait();
     return FakeReply::Text("SESSION-ID=connect1;PRODUCT-ID=604;FIRMWARE-VERSION=3.0.0.1;");
   });
-  CConnectDlg connect(QStringLiteral("127.0.0.1"), QStringLiteral("admin"),
-                      QStringLiteral("secret"), QString::number(m_server.WebPort()));
+  CConnectDlg connect(ports::LoginEngine::Defaults(), QStringLiteral("127.0.0.1"),
+                      QStringLiteral("admin"), QStringLiteral("secret"),
+                      QString::number(m_server.WebPort()));
   connect.m_strText = QStringLiteral("Connect 127.0.0.1");
   const int result = RunModalWith(connect, [&] {
     EXPECT_EQ(connect.ShownText(), QStringLiteral("Connect 127.0.0.1"));
@@ -405,20 +372,19 @@ TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
       connect.Timers().FireForTest(kConnectTimer);
       EXPECT_EQ(connect.ShownText(), QString::fromLatin1(text));
     }
-    latch.Open();
+    latch->Open();
     WaitUntil([&] { return !connect.isVisible(); });
   });
-  latch.Open();
+  latch->Open();
   EXPECT_EQ(result, 1);
   EXPECT_EQ(SessionIdBuffer.Get(), "connect1");
-  EXPECT_NE(g_pLogin, nullptr);  // the firmware dialog keeps it alive next
-  DeleteLoginObject();
 
   m_server.SetCredentials("admin", "other");
   m_server.SetHandler("/Login.cgi",
                       [](const fakes::RecordedRequest&) { return FakeReply::Status(202); });
-  CConnectDlg refused(QStringLiteral("127.0.0.1"), QStringLiteral("admin"),
-                      QStringLiteral("secret"), QString::number(m_server.WebPort()));
+  CConnectDlg refused(ports::LoginEngine::Defaults(), QStringLiteral("127.0.0.1"),
+                      QStringLiteral("admin"), QStringLiteral("secret"),
+                      QString::number(m_server.WebPort()));
   EXPECT_EQ(refused.DoModal(), 18);
 }
 
@@ -430,10 +396,9 @@ class FirmwareButtonTest : public FirmwareRoadTest {
                             [](ui::UiDialog& dialog) { return dialog.DoModal(); });
     m_runner->ScriptHandler(QStringLiteral("UpgradeFWDlg"), [this](ui::UiDialog&) {
       m_sessionAtUpgrade = SessionIdBuffer.Get();
-      m_sessionObjectAtUpgrade = g_pLogin != nullptr;
       return 0;
     });
-    m_dialog = std::make_unique<LoginDialog>();
+    m_dialog = std::make_unique<LoginDialog>(ports::LoginEngine::Defaults());
     m_dialog->m_strHost = QStringLiteral("127.0.0.1");
     m_dialog->m_strUserName = QStringLiteral("admin");
     m_dialog->m_strPassword = QStringLiteral("secret");
@@ -460,7 +425,6 @@ class FirmwareButtonTest : public FirmwareRoadTest {
   ui::testing::ScopedModalRunner m_scopedRunner{m_runner};
   std::unique_ptr<LoginDialog> m_dialog;
   std::string m_sessionAtUpgrade;
-  bool m_sessionObjectAtUpgrade = false;
 };
 
 TEST_F(FirmwareButtonTest, OnlyALevel30LoginReachesTheFirmwareDialog) {
@@ -492,20 +456,19 @@ TEST_F(FirmwareButtonTest, OnlyALevel30LoginReachesTheFirmwareDialog) {
       EXPECT_EQ(UpgradeRuns(), runs);
     } else {
       EXPECT_EQ(UpgradeRuns(), runs + 1);
-      EXPECT_TRUE(m_sessionObjectAtUpgrade);
+      EXPECT_EQ(m_sessionAtUpgrade, "5A3F19C2");
     }
-    // Whatever the end, no session object is left behind.
-    EXPECT_EQ(g_pLogin, nullptr);
   }
   EXPECT_EQ(Boxes(), std::vector<std::string>{Text(4081)});
 }
 
 TEST_F(FirmwareButtonTest, ALoginInProgressIsGivenUpFirst) {
-  Latch latch;
-  std::atomic<int> logins{0};
-  m_server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
-    if (++logins == 1) {
-      latch.Wait();
+  // Held by the server's connection thread too, which is joined only when the server goes.
+  const auto latch = std::make_shared<Latch>();
+  const auto logins = std::make_shared<std::atomic<int>>(0);
+  m_server.SetHandler("/Login.cgi", [latch, logins](const fakes::RecordedRequest&) {
+    if (++*logins == 1) {
+      latch->Wait();
       return FakeReply::Text("SESSION-ID=window;PRODUCT-ID=604;");
     }
     return FakeReply::Text("SESSION-ID=firmware;PRODUCT-ID=604;");
@@ -513,11 +476,11 @@ TEST_F(FirmwareButtonTest, ALoginInProgressIsGivenUpFirst) {
   m_server.SetStreamReply("USER-LEVEL=30;");
   m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER)->setFocus();
   QTest::keyClick(m_dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER), Qt::Key_Return);
-  ASSERT_TRUE(WaitUntil([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
+  ASSERT_TRUE(WaitUntil([&] { return logins->load() == 1 && m_dialog->IsAnimating(); }));
   ClickUpgrade();
   EXPECT_FALSE(m_dialog->IsAnimating());
   EXPECT_EQ(m_sessionAtUpgrade, "firmware");
-  latch.Open();
+  latch->Open();
   // The window's attempt answers late and is dropped: the session stays the firmware road's.
   ASSERT_TRUE(WaitUntil([&] { return m_dialog->StaleResults() >= 1; }));
   EXPECT_EQ(SessionIdBuffer.Get(), "firmware");

@@ -375,7 +375,7 @@ class CopyButtonTest : public login_test::LoginUiTest {
       m_copies.emplace_back(copy.Source(), copy.Destination());
       return ui::IDOK;
     });
-    m_dialog = std::make_unique<LoginDialog>();
+    m_dialog = std::make_unique<LoginDialog>(ports::LoginEngine::Defaults());
     m_dialog->InitForPicture();
   }
   void TearDown() override {

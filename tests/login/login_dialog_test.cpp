@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 #include "app/ip_record.h"
@@ -46,7 +47,7 @@ class LoginDialogTest : public login_test::LoginUiTest {
   void SetUp() override {
     LoginUiTest::SetUp();
     m_server.SetStreamReply(kStreamReply);
-    m_dialog = std::make_unique<LoginDialog>();
+    m_dialog = std::make_unique<LoginDialog>(ports::LoginEngine::Defaults());
     m_dialog->SetLayeredHelper(
         CLayeredWndHelper([this](QWidget*, std::uint32_t, std::uint8_t alpha, std::uint32_t) {
           m_alphas.push_back(alpha);
@@ -154,7 +155,7 @@ TEST_F(LoginDialogTest, FieldsThatCannotBeSentShowTheirMessage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.user) + "/" + c.password);
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     dialog.m_strUserName = QString::fromLatin1(c.user);
     dialog.m_strPassword = QString::fromLatin1(c.password);
     dialog.m_strHost = QStringLiteral("127.0.0.1");
@@ -331,15 +332,20 @@ TEST_F(LoginDialogTest, AnimationStepsWrapAfterSeventeen) {
 }
 
 TEST_F(LoginDialogTest, ASecondConnectLeavesOnlyTheSecondAttempt) {
-  // The first login reply is held until the test lets it go; the second comes at once.
-  std::mutex lock;
-  std::condition_variable released;
-  bool release = false;
-  std::atomic<int> logins{0};
-  m_server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
-    std::unique_lock guard(lock);
-    if (++logins == 1) {
-      released.wait_for(guard, std::chrono::seconds(15), [&] { return release; });
+  // The first login reply is held until the test lets it go; the second comes at once. What
+  // the server's connection thread waits on outlives the test's frame: that thread is joined
+  // only when the server goes.
+  struct Held {
+    std::mutex lock;
+    std::condition_variable released;
+    bool release = false;
+    std::atomic<int> logins{0};
+  };
+  const auto held = std::make_shared<Held>();
+  m_server.SetHandler("/Login.cgi", [held](const fakes::RecordedRequest&) {
+    std::unique_lock guard(held->lock);
+    if (++held->logins == 1) {
+      held->released.wait_for(guard, std::chrono::seconds(15), [&] { return held->release; });
       return FakeReply::Text("SESSION-ID=first;PRODUCT-ID=604;");
     }
     return FakeReply::Text("SESSION-ID=second;PRODUCT-ID=604;");
@@ -351,14 +357,14 @@ TEST_F(LoginDialogTest, ASecondConnectLeavesOnlyTheSecondAttempt) {
                            ";MPEG4-HEIGHT=" + (first ? "144" : "576") + ";");
   });
   const auto letGo = [&] {
-    const std::lock_guard guard(lock);
-    release = true;
-    released.notify_all();
+    const std::lock_guard guard(held->lock);
+    held->release = true;
+    held->released.notify_all();
   };
   g_lpApp->m_SettingINI.m_byDecodeType = 4;
   const int result = RunModalWith(*m_dialog, [&] {
     PressEnterIn(IDC_LOGIN_USER);
-    ASSERT_TRUE(WaitUntil([&] { return logins.load() == 1 && m_dialog->IsAnimating(); }));
+    ASSERT_TRUE(WaitUntil([&] { return held->logins.load() == 1 && m_dialog->IsAnimating(); }));
     PressEnterIn(IDC_LOGIN_USER);
     WaitUntil([&] { return !m_dialog->isVisible(); });
   });

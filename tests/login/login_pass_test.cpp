@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_data.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/wait_until.h"
 #include "net/net_environment.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -256,9 +260,72 @@ TEST_F(LoginPassTest, CommitWithoutSessionIdLeavesItCleared) {
   EXPECT_EQ(SessionIdBuffer.Get(), "");
 }
 
-TEST_F(LoginPassTest, StopBetweenTheRequestsSendsNoStreamRequest) {
-  const app::LoginPassResult result = app::RunLoginPass(Input(), [] { return true; });
+// A token whose stop has been requested.
+platform::StopToken StoppedToken() {
+  platform::Thread owner;
+  owner.RequestStop();
+  return owner.GetStopToken();
+}
+
+TEST_F(LoginPassTest, AStopRequestedBeforeThePassSendsNothing) {
+  const app::LoginPassResult result = app::RunLoginPass(Input(), StoppedToken());
   EXPECT_EQ(result.code, 0);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_TRUE(Targets().empty());
+}
+
+TEST_F(LoginPassTest, StopAfterTheLoginSendsNoStreamRequest) {
+  // The stop comes while the login's answer is being made: the pass keeps nothing of it.
+  platform::Thread owner;
+  server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
+    owner.RequestStop();
+    return FakeReply::Text("PRODUCT-ID=604;SESSION-ID=5A3F19C2;");
+  });
+  const app::LoginPassResult result = app::RunLoginPass(Input(), owner.GetStopToken());
+  EXPECT_EQ(result.code, 0);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(Targets(), std::vector<std::string>{"/Login.cgi?Username=admin&Password=secret"});
+}
+
+// A server that takes the login and never answers: the pass waits in the login's read, and a
+// stop request ends it there, long before the read's time-out would have.
+TEST_F(LoginPassTest, AStopEndsAPassThatWaitsOnASilentServer) {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool arrived = false;
+  bool release = false;
+  server.SetHandler("/Login.cgi", [&](const fakes::RecordedRequest&) {
+    std::unique_lock guard(lock);
+    arrived = true;
+    changed.notify_all();
+    changed.wait(guard, [&] { return release; });
+    return FakeReply::Status(404);
+  });
+  std::optional<app::LoginPassResult> result;
+  platform::Thread pass;
+  ASSERT_TRUE(pass.Start("LoginPass", [&](platform::StopToken stop) {
+    result = app::RunLoginPass(Input(), stop);
+    return 0u;
+  }));
+  {
+    std::unique_lock guard(lock);
+    ASSERT_TRUE(changed.wait_for(guard, fakes::kWaitLimit, [&] { return arrived; }));
+  }
+  pass.RequestStop();
+  // Half the read's time-out: only the stop can have ended the read by then.
+  const bool ended = pass.Join(app::kLoginTimeoutSeconds * 1000 / 2);
+  {
+    const std::lock_guard guard(lock);
+    release = true;
+  }
+  changed.notify_all();
+  ASSERT_TRUE(ended);
+  ASSERT_TRUE(pass.Join());
+  // The server records the request once it has answered it.
+  ASSERT_TRUE(server.WaitForRequests(1, fakes::kWaitLimit));
+  ASSERT_TRUE(result.has_value());
+  EXPECT_EQ(result->code, 0);
+  EXPECT_TRUE(result->stopped);
   EXPECT_EQ(Targets(), std::vector<std::string>{"/Login.cgi?Username=admin&Password=secret"});
 }
 

@@ -110,7 +110,7 @@ class SearchDialogTest : public login_test::LoginUiTest {
 
 TEST_F(SearchDialogTest, TwoServersListNewestOnTopAndOkChoosesTheSelectedOne) {
   AnswerWithTwoServers();
-  CSearchDlg dialog;
+  CSearchDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("SEARCH"));
     EXPECT_FALSE(List(dialog).isEnabled());
@@ -161,7 +161,7 @@ TEST_F(SearchDialogTest, TwoServersListNewestOnTopAndOkChoosesTheSelectedOne) {
 }
 
 TEST_F(SearchDialogTest, SilenceLeavesAnEmptyListAndSearchAgainSearchesAnew) {
-  CSearchDlg dialog;
+  CSearchDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     ASSERT_TRUE(m_responder.WaitForRequests(1, 20s));
     m_clock.Advance(3000);
@@ -187,7 +187,7 @@ TEST_F(SearchDialogTest, SilenceLeavesAnEmptyListAndSearchAgainSearchesAnew) {
 }
 
 TEST_F(SearchDialogTest, ClosingWhileSearchingStopsTheSearch) {
-  CSearchDlg dialog;
+  CSearchDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     ASSERT_TRUE(m_responder.WaitForRequests(1, 20s));
     dialog.close();  // the close box still ends it
@@ -246,7 +246,7 @@ TEST_F(SearchDialogTest, ApplyAndResetReportEachAnswer) {
       {"reset, no answer", IDC_SEARCH_RESET, {}, false, 4064, "192.168.1.16"},
   };
   AnswerWithTwoServers();
-  CSearchDlg dialog;
+  CSearchDlg dialog(ports::LoginEngine::Defaults());
   RunModalWith(dialog, [&] {
     FindTwoServers(dialog);
     List(dialog).SelectItem(1);  // the MPEG-4 video server
@@ -336,7 +336,7 @@ TEST_F(SearchDialogTest, RefusalsSendNothing) {
        IDC_SEARCH_APPLY, "Enter a whole number from 0 to 65535."},
   };
   AnswerWithTwoServers();
-  CSearchDlg dialog;
+  CSearchDlg dialog(ports::LoginEngine::Defaults());
   RunModalWith(dialog, [&] {
     FindTwoServers(dialog);
     for (const auto& c : cases) {
@@ -384,7 +384,7 @@ class SearchButtonTest : public login_test::LoginUiTest {
       search.m_nResultPort = m_port;
       return ui::IDOK;
     });
-    m_dialog = std::make_unique<LoginDialog>();
+    m_dialog = std::make_unique<LoginDialog>(ports::LoginEngine::Defaults());
     m_dialog->m_strHost = QStringLiteral("cam.example.org");
     m_dialog->m_strPort = QStringLiteral("80");
     m_dialog->InitForPicture();

@@ -1,5 +1,5 @@
-// The firmware path's session: the login thread against the fake server, and the keep-alive
-// datagrams it receives.
+// The firmware path's session: its login against the fake server, and the keep-alive
+// datagrams the server receives.
 #include "net/login_session.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include "net/blocking_socket.h"
 #include "net_test_environment.h"
 #include "platform/testing/fake_message_box.h"
-#include "platform/testing/recording_window.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -27,29 +27,25 @@ class LoginSessionTest : public net::testing::FakeServerTest {
   void SetUp() override {
     FakeServerTest::SetUp();
     g_lpApp = std::make_unique<CAppData>();
-    CreateLoginObject();
-    g_pLogin->m_hOwnerWindow = window.Handle();
-    g_pLogin->m_strServerName = "127.0.0.1";
-    g_pLogin->m_strUserName = "admin";
-    g_pLogin->m_strPassword = "secret";
-    g_pLogin->m_strWebPort = std::to_string(server->WebPort());
+    request.serverName = "127.0.0.1";
+    request.userName = "admin";
+    request.password = "secret";
+    request.webPort = std::to_string(server->WebPort());
     environment.SetServerName("");
     environment.SetWebPort(1);
   }
   void TearDown() override {
-    DeleteLoginObject();
     g_lpApp.reset();
     FakeServerTest::TearDown();
   }
-  // Runs the login thread and returns the posted result.
-  std::optional<uintptr_t> RunLogin() {
-    EXPECT_TRUE(g_pLogin->CreateThread());
-    if (!window.WaitForCount(1, 20000))
-      return std::nullopt;
-    const auto posted = window.MessagesWithId(WM_LOGIN_RESULT);
-    EXPECT_EQ(posted.size(), 1u);
-    EXPECT_TRUE(g_pLogin->m_hLoginThread->Join(20000));
-    return posted.empty() ? std::nullopt : std::optional<uintptr_t>(posted[0].wParam);
+  // The session's login, as the connect dialog's login thread runs it.
+  int RunLogin() { return net::RunSessionLogin(request, platform::StopToken()); }
+  // The keep-alive on a thread of its own with a short period; the test stops it.
+  void StartKeepAlive(std::uint32_t intervalMs) {
+    ASSERT_TRUE(keepAlive.Start("KeepAliveThread", [intervalMs](platform::StopToken stop) {
+      net::RunKeepAlive(stop, intervalMs);
+      return 0u;
+    }));
   }
 
   // What the server received from the keep-alive thread, once that thread has ended. A marker
@@ -77,15 +73,16 @@ class LoginSessionTest : public net::testing::FakeServerTest {
     return received;
   }
 
-  platform::testing::RecordingWindow window;
+  net::SessionLogin request;
+  platform::Thread keepAlive;
   std::shared_ptr<platform::testing::FakeMessageBox> box =
       std::make_shared<platform::testing::FakeMessageBox>();
   platform::testing::ScopedMessageBox scoped{box};
 };
 
-TEST_F(LoginSessionTest, LoginThenStreamRequestPostsOne) {
+TEST_F(LoginSessionTest, LoginThenStreamRequestGivesOne) {
   environment.SetSessionId("stale");
-  ASSERT_EQ(RunLogin(), 1u);
+  ASSERT_EQ(RunLogin(), 1);
   const auto requests = server->Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].target, "/Login.cgi?Username=admin&Password=secret");
@@ -98,59 +95,56 @@ TEST_F(LoginSessionTest, LoginThenStreamRequestPostsOne) {
   EXPECT_EQ(g_lpApp->m_dwLifeTime.load(), kNoLifeTimeLimit);
 }
 
-TEST_F(LoginSessionTest, RefusalIsPostedAndStopsTheLogin) {
+TEST_F(LoginSessionTest, RefusalIsTheResultAndStopsTheLogin) {
   server->SetCredentials("admin", "other");
-  ASSERT_EQ(RunLogin(), 18u);  // 202 "illegal user"
+  ASSERT_EQ(RunLogin(), 18);  // 202 "illegal user"
   EXPECT_EQ(server->Requests().size(), 1u);
 }
 
-TEST_F(LoginSessionTest, StreamRequestRefusalIsPosted) {
+TEST_F(LoginSessionTest, StreamRequestRefusalIsTheResult) {
   server->QueueReply("/RequestStream.cgi", FakeReply::Status(201));
-  ASSERT_EQ(RunLogin(), 17u);
+  ASSERT_EQ(RunLogin(), 17);
 }
 
 TEST_F(LoginSessionTest, EmptyCredentialsShowMessageWithoutTraffic) {
-  g_pLogin->m_strPassword.clear();
-  ASSERT_EQ(RunLogin(), 0u);
+  request.password.clear();
+  ASSERT_EQ(RunLogin(), 0);
   ASSERT_EQ(box->Count(), 1u);
   EXPECT_EQ(box->Shown()[0].text, "Username or password is not correct");
   EXPECT_EQ(server->ConnectionCount(), 0u);
 }
 
-TEST_F(LoginSessionTest, NoServerPostsZero) {
-  const std::string port = g_pLogin->m_strWebPort;
+TEST_F(LoginSessionTest, NoServerGivesZero) {
   server.reset();
-  ASSERT_EQ(RunLogin(), 0u);
-  g_pLogin->m_strWebPort = "99999";  // no such port: refused before any traffic
-  window.Clear();
-  ASSERT_EQ(RunLogin(), 0u);
+  ASSERT_EQ(RunLogin(), 0);
+  request.webPort = "99999";  // no such port: refused before any traffic
+  ASSERT_EQ(RunLogin(), 0);
+}
+
+TEST_F(LoginSessionTest, AStoppedLoginStoresNothing) {
+  platform::Thread owner;
+  owner.RequestStop();
+  EXPECT_EQ(net::RunSessionLogin(request, owner.GetStopToken()), 0);
+  EXPECT_EQ(environment.SessionId(), "");
+  EXPECT_NE(g_lpApp->m_dwProductId, 604);
 }
 
 TEST_F(LoginSessionTest, KeepAliveStoppedBeforeStartSendsNothing) {
-  ASSERT_TRUE(g_pLogin->CreateEvents());
-  g_pLogin->m_dwKeepAliveIntervalMs = 20;
   environment.SetServerAddress("127.0.0.1");
   environment.SetWebPort(server->WebPort());
-  ASSERT_TRUE(g_pLogin->StartKeepAliveThread());
-  g_pLogin->m_hStopEvent->Set();
-  EXPECT_TRUE(g_pLogin->m_hKeepAliveThread->Join(20000));
-  g_pLogin->m_hStartEvent->Set();  // too late: the thread has ended
+  platform::Thread owner;
+  owner.RequestStop();
+  net::RunKeepAlive(owner.GetStopToken(), 20);
   EXPECT_TRUE(KeepAliveDatagrams().empty());
 }
 
 TEST_F(LoginSessionTest, KeepAliveDatagramsAndTheLastOne) {
-  ASSERT_TRUE(g_pLogin->CreateEvents());
-  g_pLogin->m_dwKeepAliveIntervalMs = 30;
   environment.SetServerAddress("127.0.0.1");
   environment.SetWebPort(server->WebPort());
   environment.SetSessionId("ABC");
-  ASSERT_TRUE(g_pLogin->StartKeepAliveThread());
-  g_pLogin->m_hStartEvent->Set();
+  StartKeepAlive(30);
   ASSERT_TRUE(server->WaitForDatagrams(2, 20s));
-  g_pLogin->m_hStopEvent->Set();
-  ASSERT_TRUE(g_pLogin->m_hKeepAliveThread->Join(20000));
-  g_pLogin->StopKeepAliveThread();
-  g_pLogin->CloseEvents();
+  ASSERT_TRUE(keepAlive.StopAndJoin(20000));
 
   const std::string head =
       "GET / HTTP/1.1 \r\nAccept: */* \r\nAccept-Language: zh-tw\r\nAccept-Encoding: gzip, "
@@ -169,22 +163,11 @@ TEST_F(LoginSessionTest, KeepAliveDatagramsAndTheLastOne) {
 }
 
 TEST_F(LoginSessionTest, KeepAliveWithoutDottedAddressSendsNothing) {
-  ASSERT_TRUE(g_pLogin->CreateEvents());
   environment.SetServerAddress("not-an-address");
-  ASSERT_TRUE(g_pLogin->StartKeepAliveThread());
-  g_pLogin->m_hStartEvent->Set();
-  EXPECT_TRUE(g_pLogin->m_hKeepAliveThread->Join(20000));
+  StartKeepAlive(20);
+  // It ends by itself, without a stop request.
+  EXPECT_TRUE(keepAlive.Join(20000));
   EXPECT_TRUE(KeepAliveDatagrams().empty());
-}
-
-TEST(LoginObject, CreateAndDeleteAreIdempotent) {
-  EXPECT_EQ(CreateLoginObject(), 1);
-  Login* first = g_pLogin.get();
-  EXPECT_EQ(CreateLoginObject(), 1);
-  EXPECT_EQ(g_pLogin.get(), first);
-  EXPECT_EQ(DeleteLoginObject(), 1);
-  EXPECT_EQ(g_pLogin, nullptr);
-  EXPECT_EQ(DeleteLoginObject(), 1);
 }
 
 }  // namespace

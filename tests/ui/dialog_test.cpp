@@ -581,40 +581,6 @@ TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
   EXPECT_EQ(results, std::vector<int>{2});
 }
 
-TEST(Worker, ARunTakesItsThreadFromTheSlotItIsGiven) {
-  std::unique_ptr<platform::Thread> slot;
-  {
-    ui::Worker worker;
-    worker.UseThreadSlot(&slot);
-    std::atomic<bool> inBody{false};
-    std::atomic<bool> slotRunning{false};
-    bool done = false;
-    ASSERT_TRUE(worker.Start(
-        "slotted",
-        [&](const ui::WorkerRun<>& run) {
-          inBody = true;
-          while (run.Token().SleepFor(1) && !slotRunning.load()) {
-          }
-        },
-        [&] { done = true; }));
-    ASSERT_NE(slot, nullptr);
-    ASSERT_TRUE(fakes::WaitUntil([&] { return inBody.load(); }));
-    EXPECT_TRUE(slot->IsRunning());
-    EXPECT_EQ(slot->Name(), "slotted");
-    slotRunning = true;
-    ASSERT_TRUE(PumpUntil([&] { return done; }));
-    EXPECT_FALSE(slot->IsRunning());
-    // Back on its own thread, the slot is left alone.
-    worker.UseThreadSlot(nullptr);
-    bool again = false;
-    ASSERT_TRUE(worker.Start(
-        "own", [](const ui::WorkerRun<>&) {}, [&] { again = true; }));
-    ASSERT_TRUE(PumpUntil([&] { return again; }));
-    EXPECT_EQ(slot->Name(), "slotted");
-  }
-  EXPECT_NE(slot, nullptr);
-}
-
 }  // namespace
 
 #include "dialog_test.moc"

@@ -110,7 +110,6 @@ TEST(MessageBoxKeys, AKeyEndsTheBoxOnlyOnceItWentDownAndUpWhileTheBoxWasUp) {
 TEST(MessageBoxKeys, AStuckEnterOnTheCannotShowBoxStartsNoLogins) {
   ScopedMessageBox scoped(std::make_shared<ui::QtMessageBox>());
   std::atomic<int> logins{0};
-  LoginDialog login;
   ports::LoginEngine engine;
   engine.loginPass = [&](const app::LoginPassInput&, const platform::StopToken&) {
     ++logins;
@@ -118,7 +117,7 @@ TEST(MessageBoxKeys, AStuckEnterOnTheCannotShowBoxStartsNoLogins) {
     result.code = app::kLoginSucceeded;
     return result;
   };
-  login.SetEngine(engine);
+  LoginDialog login(engine);
   login.m_strUserName = QStringLiteral("user");
   login.m_strPassword = QStringLiteral("password");
   login.m_strHost = QStringLiteral("127.0.0.1");

@@ -67,7 +67,7 @@ void FillLoginFields(LoginDialog& dialog) {
 
 void RenderLoginWindow() {
   {
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     FillLoginFields(dialog);
     dialog.InitForPicture();
     if (!dialog.IsSkinLoaded())
@@ -76,7 +76,7 @@ void RenderLoginWindow() {
     Save(Zoomed(Shown(dialog), 2), QStringLiteral("login_window_x2"));
   }
   {
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     FillLoginFields(dialog);
     dialog.InitForPicture();
     for (int i = 0; i < 7; ++i)
@@ -90,7 +90,7 @@ void RenderLoginWindow() {
                  {2, "login_window_device_failed"},
                  {19, "login_window_longest_text"}};
   for (const auto& r : results) {
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     FillLoginFields(dialog);
     if (r.code == 19)
       dialog.m_strPort = QStringLiteral("65535");  // the widest port beside the longest text
@@ -102,7 +102,7 @@ void RenderLoginWindow() {
     // No skin bitmaps at all: the window still opens with its fields.
     const QString skin = ui::SkinBaseFolder();
     ui::SetSkinBaseFolder(QStringLiteral("/nonexistent-skin-folder"));
-    LoginDialog dialog;
+    LoginDialog dialog(ports::LoginEngine::Defaults());
     FillLoginFields(dialog);
     dialog.InitForPicture();
     Save(Shown(dialog), QStringLiteral("login_window_without_skin"));
@@ -189,7 +189,7 @@ net::SearchDatagram Answer(std::uint8_t kind, std::uint8_t last, std::uint16_t p
 
 void RenderSearch() {
   {
-    CSearchDlg dialog;
+    CSearchDlg dialog(ports::LoginEngine::Defaults());
     dialog.InitForPicture();
     dialog.AddAnswer(Answer(0x01, 100, 80));
     dialog.AddAnswer(Answer(0x77, 101, 8080));
@@ -212,8 +212,8 @@ void RenderSearch() {
 
 void RenderFirmware() {
   {
-    CConnectDlg connect(QStringLiteral("192.168.1.100"), QStringLiteral("wopal"),
-                        QStringLiteral("wopal"), QStringLiteral("80"));
+    CConnectDlg connect(ports::LoginEngine::Defaults(), QStringLiteral("192.168.1.100"),
+                        QStringLiteral("wopal"), QStringLiteral("wopal"), QStringLiteral("80"));
     connect.m_strText = QStringLiteral("Connect 192.168.1.100 ...");
     connect.InitForPicture();
     Save(Shown(connect), QStringLiteral("connect_dialog"));
@@ -223,7 +223,7 @@ void RenderFirmware() {
   std::copy(version.begin(), version.end(), g_lpApp->m_szFirmwareVersion.begin());
   g_lpApp->m_SettingINI.m_strUpgradePath = "/home/operator/firmware/kv604-2.2.0.1.bin";
   {
-    UpgradeFWDlg upgrade;
+    UpgradeFWDlg upgrade(ports::LoginEngine::Defaults());
     upgrade.InitForPicture();
     Save(Shown(upgrade), QStringLiteral("upgrade_firmware_idle"));
     upgrade.ShowProgress(49);

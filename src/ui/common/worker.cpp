@@ -17,8 +17,7 @@ Worker::Worker() = default;
 
 Worker::~Worker() {
   QObject::disconnect(m_contextGone);
-  if (platform::Thread* thread = m_slot->get();
-      m_bRunning || (thread != nullptr && thread->IsRunning()))
+  if (m_bRunning || m_thread.IsRunning())
     Stop(kDestroyStopMs);
   // Deliveries still waiting go with the inbox, and a thread given up posts into nothing.
   m_inbox.reset();
@@ -26,7 +25,7 @@ Worker::~Worker() {
 
 bool Worker::StartThread(std::string name,
                          std::function<void(const platform::StopToken&, const Poster&)> body) {
-  platform::Thread* thread = Thread();
+  platform::Thread* thread = &m_thread;
   if (m_bRunning || thread->IsRunning())
     return false;
   if (!m_inbox)
@@ -54,8 +53,7 @@ void Worker::Deliver(std::uint32_t generation, bool last, const Delivery& delive
   }
   if (last) {
     // The body has handed over its result and is returning.
-    if (*m_slot)
-      (*m_slot)->StopAndJoin(kEndingJoinMs);
+    m_thread.StopAndJoin(kEndingJoinMs);
     m_bRunning = false;
   }
   const Delivery run = delivery;
@@ -65,25 +63,14 @@ void Worker::Deliver(std::uint32_t generation, bool last, const Delivery& delive
 bool Worker::Stop(std::uint32_t timeoutMs) {
   ++m_generation;
   m_bRunning = false;
-  platform::Thread* thread = m_slot->get();
-  if (thread == nullptr || !thread->IsStarted())
+  if (!m_thread.IsStarted())
     return true;
-  return thread->StopAndJoin(timeoutMs);
+  return m_thread.StopAndJoin(timeoutMs);
 }
 
 void Worker::TieTo(QObject& context) {
   QObject::disconnect(m_contextGone);
   m_contextGone = QObject::connect(&context, &QObject::destroyed, [this] { Stop(kWorkerStopMs); });
-}
-
-void Worker::UseThreadSlot(std::unique_ptr<platform::Thread>* slot) {
-  m_slot = slot != nullptr ? slot : &m_ownThread;
-}
-
-platform::Thread* Worker::Thread() {
-  if (!*m_slot)
-    *m_slot = std::make_unique<platform::Thread>();
-  return m_slot->get();
 }
 
 }  // namespace ui

@@ -83,13 +83,9 @@ class Worker {
   // destroyed, the run is stopped (kWorkerStopMs) and nothing of it is delivered any more. One
   // object at a time; tying again replaces the tie. Call on the GUI thread.
   void TieTo(QObject& context);
-  // The runs from now on take their thread from `slot` (a thread field of the data block, which
-  // shut-down stops as well), made there when it is empty; null returns to the worker's own.
-  // Call while no run goes on; the slot must outlive the runs.
-  void UseThreadSlot(std::unique_ptr<platform::Thread>* slot);
   // True from Start until the run's result has been handed over (or Stop).
   bool IsRunning() const { return m_bRunning; }
-  std::uint32_t ExitCode() const { return *m_slot ? (*m_slot)->ExitCode() : 0; }
+  std::uint32_t ExitCode() const { return m_thread.ExitCode(); }
   // Results of runs that were no longer current when they arrived, dropped so far.
   int DroppedResults() const { return m_nDroppedResults; }
 
@@ -103,11 +99,8 @@ class Worker {
   // result runs, the ending thread is joined.
   void Deliver(std::uint32_t generation, bool last, const Delivery& delivery);
 
-  // The thread of the runs: the worker's own or the slot's.
-  platform::Thread* Thread();
-
-  std::unique_ptr<platform::Thread> m_ownThread = std::make_unique<platform::Thread>();
-  std::unique_ptr<platform::Thread>* m_slot = &m_ownThread;
+  // The thread of the runs, the worker's own.
+  platform::Thread m_thread;
   // Where the runs' deliveries wait for the GUI thread (made by the first start).
   std::unique_ptr<GuiInbox> m_inbox;
   QMetaObject::Connection m_contextGone;

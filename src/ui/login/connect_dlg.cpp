@@ -10,9 +10,10 @@
 
 using namespace ui::login;
 
-CConnectDlg::CConnectDlg(QString address, QString userName, QString password, QString port,
-                         QWidget* parent)
+CConnectDlg::CConnectDlg(ports::LoginEngine engine, QString address, QString userName,
+                         QString password, QString port, QWidget* parent)
     : ui::UiDialog(parent),
+      m_engine(std::move(engine)),
       m_strAddress(std::move(address)),
       m_strUserName(std::move(userName)),
       m_strPassword(std::move(password)),
@@ -32,9 +33,10 @@ CConnectDlg::CConnectDlg(QString address, QString userName, QString password, QS
   layout->addWidget(busy);
   RegisterControl(IDC_CONNECT_TEXT, m_pText, ui::ControlRegistry::Tooltip::None);
   setFixedSize(sizeHint());
+}
 
-  // 0x42B from the session's login thread.
-  OnMessage(::WM_LOGIN_RESULT, [this](ui::WParam result, ui::LParam) { OnLoginStep(result); });
+CConnectDlg::~CConnectDlg() {
+  m_login.Stop(net::kSessionStopMs);
 }
 
 QString CConnectDlg::ShownText() const {
@@ -48,17 +50,19 @@ void CConnectDlg::InitForPicture() {
 
 bool CConnectDlg::OnInitDialog() {
   ui::UiDialog::OnInitDialog();
-  // 1. The session object with the login window's fields, its login thread, the animation.
-  CreateLoginObject();
-  g_pLogin->m_dwOwnerFlag = 0;
-  g_pLogin->m_hOwnerWindow = Handle();
-  g_pLogin->m_strServerName = m_strAddress.toStdString();
-  g_pLogin->m_strUserName = m_strUserName.toStdString();
-  g_pLogin->m_strPassword = m_strPassword.toStdString();
-  g_pLogin->m_strWebPort = m_strPort.toStdString();
+  // 1. The animation, and the login thread with the login window's fields; its result ends
+  // the dialog.
   SetTimer(kConnectTimer, kConnectPeriodMs);
   m_pText->setText(m_strText);
-  if (!g_pLogin->CreateThread()) {
+  const net::SessionLogin request{m_strAddress.toStdString(), m_strUserName.toStdString(),
+                                  m_strPassword.toStdString(), m_strPort.toStdString()};
+  const bool started = m_login.Start(
+      "LoginThread",
+      [login = m_engine.sessionLogin, request](const ui::WorkerRun<>& run) {
+        return login(request, run.Token());
+      },
+      [this](int result) { OnLoginStep(result); });
+  if (!started) {
     DebugPrint("CConnectDlg : create the login thread failed \n");
     KillTimer(kConnectTimer);
     EndDialog(0);
@@ -76,7 +80,7 @@ void CConnectDlg::OnTimer(int id) {
   m_pText->setText(m_strText);
 }
 
-void CConnectDlg::OnLoginStep(ui::WParam result) {
+void CConnectDlg::OnLoginStep(int result) {
   KillTimer(kConnectTimer);
-  EndDialog(static_cast<int>(result));
+  EndDialog(result);
 }

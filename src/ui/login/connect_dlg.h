@@ -1,13 +1,15 @@
-// CConnectDlg: logs in for the firmware upgrade. It creates the session object with the login
-// window's address, user name, password and port, starts its login thread, animates its text
-// while the thread works, and ends with the login's result (1 when the login and the stream
-// request succeeded, else the failing request's result).
+// CConnectDlg: logs in for the firmware upgrade. Its worker (the login thread) runs the port's
+// session login with the login window's address, user name, password and port; the dialog
+// animates its text while it works and ends with the login's result (1 when the login and the
+// stream request succeeded, else the failing request's result).
 #pragma once
 
 #include <QString>
 #include <cstdint>
 
 #include "ui/common/ui_dialog.h"
+#include "ui/common/worker.h"
+#include "ui/login/login_engine.h"
 
 class QLabel;
 
@@ -21,8 +23,11 @@ class CConnectDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  CConnectDlg(QString address, QString userName, QString password, QString port,
-              QWidget* parent = nullptr);
+  // engine: the opener's port (its sessionLogin is run).
+  CConnectDlg(ports::LoginEngine engine, QString address, QString userName, QString password,
+              QString port, QWidget* parent = nullptr);
+  // A login still running is stopped (and given up after a short wait).
+  ~CConnectDlg() override;
 
   // The text of static 1393; the login window sets it to "Connect " and the address.
   QString m_strText = QStringLiteral("Connect ...");
@@ -37,8 +42,11 @@ class CConnectDlg : public ui::UiDialog {
   void OnTimer(int id) override;
 
  private:
-  void OnLoginStep(ui::WParam result);
+  // The login's result: the dialog ends with it.
+  void OnLoginStep(int result);
 
+  ports::LoginEngine m_engine;
+  ui::Worker m_login;
   QLabel* m_pText = nullptr;
   QString m_strAddress;
   QString m_strUserName;

@@ -10,7 +10,6 @@
 #include "app/app_data.h"
 #include "app/login_pass.h"
 #include "app/trace.h"
-#include "net/login_session.h"
 #include "platform/message_box.h"
 #include "ui/common/destination_path_dlg.h"
 #include "ui/common/message_ids.h"
@@ -71,7 +70,8 @@ QRect FieldRect(int id) {
 
 using namespace ui::login;
 
-LoginDialog::LoginDialog(QWidget* parent) : ui::UiDialog(parent) {
+LoginDialog::LoginDialog(ports::LoginEngine engine, QWidget* parent)
+    : ui::UiDialog(parent), m_engine(std::move(engine)) {
   setWindowTitle(QStringLiteral("Login"));
   setToolTip(QStringLiteral("LOGIN"));
   // The template's fields: the four login fields at their places, the bit-rate box hidden (the
@@ -309,19 +309,14 @@ void LoginDialog::OnAddressButton() {
 
 void LoginDialog::OnSearchButton() {
   UpdateData(true);
-  CSearchDlg search(this);
-  search.SetEngine(m_engine);
+  CSearchDlg search(m_engine, this);
   ui::RunModal(search);
   // A chosen server without an address (a reset that was answered) has nothing to take over.
   if (!search.m_bChosen || search.m_strResultIp.isEmpty())
     return;
   m_strPort = QString::number(search.m_nResultPort);
-  if (g_lpApp) {
-    CSettingINI& settings = g_lpApp->m_SettingINI;
-    const std::lock_guard lock(settings.m_TextLock);
-    settings.m_wWebPort = static_cast<std::uint16_t>(search.m_nResultPort);
-    settings.m_strServerAddress = search.m_strResultIp.toStdString();
-  }
+  app::StoreChosenServer(search.m_strResultIp.toStdString(),
+                         static_cast<std::uint16_t>(search.m_nResultPort));
   m_strHost = search.m_strResultIp;
   UpdateData(false);
 }
@@ -354,22 +349,19 @@ void LoginDialog::OnUpgradeButton() {
   // A login still running is given up first: its late reply must not replace the session
   // that the firmware upgrade logs in with.
   EndLoginAttempt();
-  CConnectDlg connect(m_strHost, m_strUserName, m_strPassword, m_strPort, this);
+  CConnectDlg connect(m_engine, m_strHost, m_strUserName, m_strPassword, m_strPort, this);
   connect.m_strText = QStringLiteral("Connect ") + m_strHost;
   const int result = ui::RunModal(connect);
-  if (result != app::kLoginSucceeded || !g_lpApp ||
-      g_lpApp->m_dwReplyUserLevel != kUpgradeUserLevel) {
-    // No firmware dialog: the session ends here.
-    DeleteLoginObject();
+  if (result != app::kLoginSucceeded || app::ReplyUserLevel() != kUpgradeUserLevel) {
+    // No firmware dialog: nothing keeps the session alive.
     const int shown = result != app::kLoginSucceeded ? result : kUserLevelTooLow;
     platform::PostMessage(Handle(), ui::login::WM_LOGIN_RESULT,
                           static_cast<platform::WParam>(shown), 0);
     return;
   }
-  UpgradeFWDlg upgrade(this);
-  upgrade.SetEngine(m_engine);
+  // The firmware dialog keeps the session alive while it is open and ends it with itself.
+  UpgradeFWDlg upgrade(m_engine, this);
   ui::RunModal(upgrade);
-  DeleteLoginObject();
 }
 
 void LoginDialog::OnPlayerButton() {
@@ -379,10 +371,9 @@ void LoginDialog::OnPlayerButton() {
 
 void LoginDialog::OnLoginSettingButton() {
   CLoginSettingDlg settings(this);
-  if (ui::RunModal(settings) != IDC_LOGIN_SETTING_OK || !g_lpApp)
+  if (ui::RunModal(settings) != IDC_LOGIN_SETTING_OK)
     return;
-  g_lpApp->m_SettingINI.m_byTransmissionType = settings.m_byTransmission;
-  g_lpApp->m_SettingINI.m_byDecodeType = settings.m_byDecode;
+  app::StoreStreamChoice({settings.m_byTransmission, settings.m_byDecode});
 }
 
 void LoginDialog::OnLoginResult(ui::WParam code) {
@@ -403,8 +394,7 @@ void LoginDialog::OnLoginDone(const app::LoginPassResult& result) {
     ShowResult(result.code);
     return;
   }
-  if (g_lpApp)
-    app::CommitLoginPass(result, *g_lpApp);
+  app::CommitLoginPass(result);
   StopAnimation();
   m_layered.Unload();
   EndDialog(ui::IDOK);
@@ -437,7 +427,7 @@ void LoginDialog::paintEvent(QPaintEvent*) {
       painter.drawPixmap(pieces[i].rect, m_framePieces[i]);
   }
   // 2. The version digits.
-  const std::string version = g_lpApp ? g_lpApp->m_strVersion : kProgramVersionText;
+  const std::string version = app::ProgramVersionText();
   int x = kVersionX;
   for (const int glyph : VersionGlyphs(version)) {
     const QPixmap& bitmap = m_digits[static_cast<std::size_t>(glyph)];

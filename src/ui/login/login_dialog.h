@@ -25,7 +25,9 @@ class LoginDialog : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  explicit LoginDialog(QWidget* parent = nullptr);
+  // engine: what the window and the tools it opens ask of the engine (start-up binds it once;
+  // tests give scripted ones).
+  explicit LoginDialog(ports::LoginEngine engine, QWidget* parent = nullptr);
   ~LoginDialog() override;
 
   // Ends the worker's attempt too: a reply that arrives after the window closed is stale.
@@ -40,8 +42,6 @@ class LoginDialog : public ui::UiDialog {
 
   // The fade of Cancel goes through this helper (tests give one with a recording setter).
   void SetLayeredHelper(CLayeredWndHelper helper) { m_layered = std::move(helper); }
-  // What the window and its tools ask of the engine (tests replace it).
-  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   // State as the window paints it, for tests and the gallery.
   bool IsSkinLoaded() const { return m_skinLoaded; }
@@ -89,7 +89,7 @@ class LoginDialog : public ui::UiDialog {
   void EndLoginAttempt();
 
   CLayeredWndHelper m_layered;
-  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
+  ports::LoginEngine m_engine;
   ui::Worker m_loginWorker;
 
   QLineEdit* m_pHostEdit = nullptr;

@@ -7,7 +7,7 @@ namespace ports {
 LoginEngine LoginEngine::Defaults() {
   LoginEngine engine;
   engine.loginPass = [](const app::LoginPassInput& input, const platform::StopToken& stop) {
-    return app::RunLoginPass(input, [&stop] { return stop.StopRequested(); });
+    return app::RunLoginPass(input, stop);
   };
   engine.lanSearch = [](const std::string& ownAddress, const net::LanSearchSettings& settings,
                         const net::LanSearchEvents& events, const platform::StopToken& stop) {
@@ -18,6 +18,10 @@ LoginEngine LoginEngine::Defaults() {
                          const platform::StopToken& stop) {
     return net::RunLanCommand(request, ownAddress, settings, stop, sent);
   };
+  engine.sessionLogin = [](const net::SessionLogin& request, const platform::StopToken& stop) {
+    return net::RunSessionLogin(request, stop);
+  };
+  engine.keepAlive = [](const platform::StopToken& stop) { net::RunKeepAlive(stop); };
   engine.uploadFirmware = [](std::span<const std::uint8_t> image, const std::string& session,
                              const std::function<void(int)>& progress,
                              const platform::StopToken& stop) {

@@ -1,8 +1,8 @@
 // What the login window and its tools ask of the engine, behind replaceable functions so that
-// tests see each call: the login pass, the LAN search and its set-IP and reset requests, and
-// the firmware upload with its abort. Each waits for the network (within its time-outs) and
-// ends at once when its stop is requested: the windows run them on their workers (ui::Worker)
-// and take the typed result on the GUI thread.
+// tests see each call: the login pass, the LAN search and its set-IP and reset requests, the
+// firmware road's session (its login and keep-alive), and the firmware upload with its abort. Each
+// waits for the network (within its time-outs) and ends at once when its stop is requested: the
+// windows run them on their workers (ui::Worker) and take the typed result on the GUI thread.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "app/login_pass.h"
 #include "net/firmware_upload.h"
 #include "net/lan_search.h"
+#include "net/login_session.h"
 #include "platform/thread.h"
 
 namespace ports {
@@ -30,6 +31,11 @@ struct LoginEngine {
       const net::SearchDatagram& request, const std::string& ownAddress,
       const net::LanSearchSettings&, const std::function<void()>& sent, const platform::StopToken&)>
       lanCommand;
+  // The firmware road's login: log in and request the stream description, storing both
+  // replies; 1, else the failing request's result (0, 17..24).
+  std::function<int(const net::SessionLogin&, const platform::StopToken&)> sessionLogin;
+  // That session's keep-alive datagrams, until the stop is requested.
+  std::function<void(const platform::StopToken&)> keepAlive;
   // The firmware image in blocks; progress gets the percentage after every accepted block.
   std::function<net::FirmwareUploadResult(
       std::span<const std::uint8_t> image, const std::string& session,

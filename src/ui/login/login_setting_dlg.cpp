@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/app_data.h"
+#include "app/login_pass.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
 #include "ui/common/vtx_button.h"
@@ -69,9 +69,7 @@ int CLoginSettingDlg::RadioState(int id) const {
 
 bool CLoginSettingDlg::OnInitDialog() {
   ui::UiDialog::OnInitDialog();
-  m_scale = g_lpApp ? g_lpApp->m_fDisplayScale : 1.0;
-  if (m_scale <= 0)
-    m_scale = 1.0;
+  m_scale = app::DisplayScale();
   const QRect window = ScaledRect(QRect(QPoint(0, 0), kWindowSize), m_scale);
   setFixedSize(window.size());
   ui::ApplyRoundRectRegion(*this, window.width(), window.height(), 10, 10);
@@ -106,13 +104,14 @@ bool CLoginSettingDlg::OnInitDialog() {
   }
 
   // 1. The transmission choice: 1 shows TCP, any other value UDP.
-  m_byTransmission = g_lpApp ? g_lpApp->m_SettingINI.m_byTransmissionType.load() : 0;
+  const app::StreamChoice choice = app::LoadStreamChoice();
+  m_byTransmission = choice.transmission;
   if (m_byTransmission == 1)
     ShowPair(IDC_RADIO_TCP, IDC_RADIO_UDP);
   else
     ShowPair(IDC_RADIO_UDP, IDC_RADIO_TCP);
   // 2. The decode choice: 0 shows JPEG, any other value MPEG4.
-  m_byDecode = g_lpApp ? g_lpApp->m_SettingINI.m_byDecodeType : 0;
+  m_byDecode = choice.decode;
   if (m_byDecode != 0)
     ShowPair(IDC_RADIO_MPEG4, IDC_RADIO_JPEG);
   else

@@ -5,8 +5,7 @@
 namespace ui::login {
 
 int LoginWindow::DoModal(const app::LoginDialogFields& fields) {
-  LoginDialog dialog;
-  dialog.SetEngine(m_engine);
+  LoginDialog dialog(m_engine);
   dialog.m_strHost = QString::fromStdString(fields.host);
   dialog.m_strUserName = QString::fromStdString(fields.userName);
   dialog.m_strPassword = QString::fromStdString(fields.password);

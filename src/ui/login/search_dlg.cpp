@@ -46,7 +46,8 @@ constexpr int kEditWidth = 140;
 
 using namespace ui::login;
 
-CSearchDlg::CSearchDlg(QWidget* parent) : ui::UiDialog(parent) {
+CSearchDlg::CSearchDlg(ports::LoginEngine engine, QWidget* parent)
+    : ui::UiDialog(parent), m_engine(std::move(engine)) {
   setWindowTitle(QStringLiteral("SEARCH"));
   const QString words = ui::LoadString(3028);
   m_strSearchingWord = ui::FirstWord(words);
@@ -357,47 +358,49 @@ bool CSearchDlg::ConfirmAuthority(QString& user, QString& password) {
   return true;
 }
 
-void CSearchDlg::OnApply() {
+std::optional<CSearchDlg::CommandFields> CSearchDlg::PrepareCommand(bool readEdits) {
   if (IsCommandRunning() || m_bSearching)
+    return std::nullopt;
+  // A changeable server and edits that make a request.
+  CommandFields fields;
+  fields.entry = ChangeableSelection(readEdits);
+  if (fields.entry == nullptr || !CheckedSettings(fields.settings))
+    return std::nullopt;
+  // The server's credentials.
+  if (!ConfirmAuthority(fields.user, fields.password))
+    return std::nullopt;
+  return fields;
+}
+
+void CSearchDlg::OnApply() {
+  // 1.-4. The server, the edits and the credentials.
+  const std::optional<CommandFields> fields = PrepareCommand(true);
+  if (!fields)
     return;
-  // 1.-2. A changeable server and edits that make a request.
-  const net::SearchDeviceEntry* entry = ChangeableSelection(true);
-  net::DeviceNetworkSettings settings;
-  if (entry == nullptr || !CheckedSettings(settings))
-    return;
-  // 3.-4. The server's credentials.
-  QString user;
-  QString password;
-  if (!ConfirmAuthority(user, password))
-    return;
-  m_strUserName = user;
-  m_strPassword = password;
+  m_strUserName = fields->user;
+  m_strPassword = fields->password;
   // 5. Nothing changed: nothing to send.
-  if (QString::fromStdString(entry->ip) == m_strIp &&
-      QString::fromStdString(entry->mac) == m_strMac &&
-      QString::fromStdString(entry->gateway) == m_strGateway &&
-      QString::fromStdString(entry->dns) == m_strDns &&
-      QString::fromStdString(entry->netMask) == m_strNetMask &&
-      static_cast<int>(entry->webPort) == m_nWebPort) {
+  const net::SearchDeviceEntry& entry = *fields->entry;
+  if (QString::fromStdString(entry.ip) == m_strIp &&
+      QString::fromStdString(entry.mac) == m_strMac &&
+      QString::fromStdString(entry.gateway) == m_strGateway &&
+      QString::fromStdString(entry.dns) == m_strDns &&
+      QString::fromStdString(entry.netMask) == m_strNetMask &&
+      static_cast<int>(entry.webPort) == m_nWebPort) {
     ui::MessageBoxById(ui::kMsgNetworkNotChanged);
     return;
   }
   // 6.-9. The request and its answer.
-  StartCommand(Command::Apply, net::MakeSetIpRequest(settings, Utf8(user), Utf8(password)));
+  StartCommand(Command::Apply,
+               net::MakeSetIpRequest(fields->settings, Utf8(fields->user), Utf8(fields->password)));
 }
 
 void CSearchDlg::OnResetDefault() {
-  if (IsCommandRunning() || m_bSearching)
+  const std::optional<CommandFields> fields = PrepareCommand(false);
+  if (!fields)
     return;
-  const net::SearchDeviceEntry* entry = ChangeableSelection(false);
-  net::DeviceNetworkSettings settings;
-  if (entry == nullptr || !CheckedSettings(settings))
-    return;
-  QString user;
-  QString password;
-  if (!ConfirmAuthority(user, password))
-    return;
-  StartCommand(Command::Reset, net::MakeResetRequest(settings, Utf8(user), Utf8(password)));
+  StartCommand(Command::Reset,
+               net::MakeResetRequest(fields->settings, Utf8(fields->user), Utf8(fields->password)));
 }
 
 void CSearchDlg::StartCommand(Command command, const net::SearchDatagram& request) {

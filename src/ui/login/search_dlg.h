@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -53,13 +54,12 @@ class CSearchDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  explicit CSearchDlg(QWidget* parent = nullptr);
+  // engine: the opener's port (the search and its set-IP and reset requests are run).
+  explicit CSearchDlg(ports::LoginEngine engine, QWidget* parent = nullptr);
   ~CSearchDlg() override;
 
   // Stops the worker when the dialog ends, so its port is free for the next search.
   int DoModal() override;
-  // What the window asks of the engine (the login window gives its own).
-  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   // Results for the caller: the chosen server's address, MAC and web port, and whether one was
   // chosen (OK with a selected server, or a set-IP or reset request that went out).
@@ -121,6 +121,16 @@ class CSearchDlg : public ui::UiDialog {
   bool CheckedSettings(net::DeviceNetworkSettings& settings);
   // Asks for the credentials; false when cancelled or refused (after the message).
   bool ConfirmAuthority(QString& user, QString& password);
+  // What APPLY and RESET DEFAULT both check before their request: no request or search going
+  // on, a selected changeable server, edits that make request fields (read from the window
+  // first when readEdits) and the server's credentials. Nullopt after a message (or when busy).
+  struct CommandFields {
+    const net::SearchDeviceEntry* entry = nullptr;
+    net::DeviceNetworkSettings settings;
+    QString user;
+    QString password;
+  };
+  std::optional<CommandFields> PrepareCommand(bool readEdits);
   void StartCommand(Command command, const net::SearchDatagram& request);
   void SetResultsFromFields();
   // Idle: the list, the four buttons and (with a selected server) the edits enabled.
@@ -128,7 +138,7 @@ class CSearchDlg : public ui::UiDialog {
   void EnableEdits(bool enable);
 
   ui::ListCtrl* m_pList = nullptr;
-  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
+  ports::LoginEngine m_engine;
   ui::Worker m_worker;
   std::vector<net::SearchDeviceEntry> m_devices;  // in the order of arrival
   int m_nSelectedIndex = -1;

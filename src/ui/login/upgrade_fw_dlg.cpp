@@ -10,8 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_data.h"
-#include "app/engine_threads.h"
+#include "app/login_pass.h"
 #include "app/trace.h"
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
@@ -24,26 +23,14 @@
 namespace ui::login {
 namespace {
 
-constexpr const char* kUnknownPath = "UnKnown";
-
 constexpr int kButtonWidth = 88;
 
 QString FirmwareVersionText() {
-  if (!g_lpApp)
-    return {};
-  // The reply's 20 bytes, which need not end in a terminator.
-  const auto& version = g_lpApp->m_szFirmwareVersion;
-  std::size_t length = 0;
-  while (length < version.size() && version[length] != '\0')
-    ++length;
-  return QString::fromLatin1(version.data(), static_cast<qsizetype>(length));
+  return QString::fromLatin1(app::FirmwareVersionText());
 }
 
 QString UpgradePathSetting() {
-  if (!g_lpApp)
-    return {};
-  const std::string& path = g_lpApp->m_SettingINI.m_strUpgradePath;
-  return path == kUnknownPath ? QString() : QString::fromStdString(path);
+  return QString::fromStdString(app::UpgradePath());
 }
 
 }  // namespace
@@ -67,7 +54,8 @@ net::FirmwareUploadResult UpgradeFirmwareThread(const UpgradeFirmwareContext& co
 
 using namespace ui::login;
 
-UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
+UpgradeFWDlg::UpgradeFWDlg(ports::LoginEngine engine, QWidget* parent)
+    : ui::UiDialog(parent), m_engine(std::move(engine)) {
   setWindowTitle(QStringLiteral("Upgrade Firmware"));
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(16, 16, 16, 14);
@@ -121,14 +109,14 @@ UpgradeFWDlg::UpgradeFWDlg(QWidget* parent) : ui::UiDialog(parent) {
 UpgradeFWDlg::~UpgradeFWDlg() {
   m_abort.Stop(kUploadStopMs);
   m_upload.Stop(kUploadStopMs);
-  m_upload.UseThreadSlot(nullptr);
+  EndSession();
 }
 
 int UpgradeFWDlg::DoModal() {
   const int result = ui::UiDialog::DoModal();
   m_abort.Stop(kUploadStopMs);
   m_upload.Stop(kUploadStopMs);
-  m_upload.UseThreadSlot(nullptr);
+  EndSession();
   return result;
 }
 
@@ -153,8 +141,11 @@ void UpgradeFWDlg::ShowProgress(int percent) {
 
 bool UpgradeFWDlg::OnInitDialog() {
   // The session is kept alive while the dialog is open.
-  if (g_pLogin && g_pLogin->CreateEvents() && g_pLogin->StartKeepAliveThread())
-    g_pLogin->m_hStartEvent->Set();
+  if (!m_keepAlive.Start(
+          "KeepAliveThread",
+          [keepAlive = m_engine.keepAlive](const ui::WorkerRun<>& run) { keepAlive(run.Token()); },
+          [] {}))
+    DebugPrint("UpgradeFWDlg : create the keep-alive thread failed \n");
   m_pProgress->setRange(0, 100);
   m_strPath = UpgradePathSetting();
   m_strVersion = FirmwareVersionText();
@@ -191,8 +182,7 @@ void UpgradeFWDlg::OnFind() {
     return;
   }
   m_strPath = chosen;
-  if (g_lpApp)
-    g_lpApp->m_SettingINI.m_strUpgradePath = chosen.toStdString();
+  app::StoreUpgradePath(chosen.toStdString());
   UpdateData(false);
 }
 
@@ -216,13 +206,11 @@ void UpgradeFWDlg::OnUpgrade() {
   // 3. Upgrade off before the upload starts, the progress at 0 and shown.
   EnableUpgrade(false);
   ShowProgress(0);
-  // 4. An older upload thread is waited for briefly, else given up; its handle is closed.
+  // 4. An older upload thread is waited for briefly, else given up.
   CloseUploadThread(kOlderUploadWaitMs);
-  // 5. UpgradeFirmwareThread, into h_UpgradeFirmwareThread.
+  // 5. UpgradeFirmwareThread, on the upload worker.
   UpgradeFirmwareContext context{std::move(data), net::Environment().SessionId(),
                                  m_engine.uploadFirmware};
-  if (g_lpApp)
-    m_upload.UseThreadSlot(&g_lpApp->h_UpgradeFirmwareThread);
   const bool started = m_upload.Start<int>(
       "UpgradeFirmwareThread",
       [context = std::move(context)](const ui::WorkerRun<int>& run) {
@@ -232,7 +220,6 @@ void UpgradeFWDlg::OnUpgrade() {
       [this](const net::FirmwareUploadResult& result) { OnUploadEnd(result); });
   if (!started) {
     DebugPrint("Fwdlg : Create the g_lpApp->h_UpgradeFirmwareThread failed, error \n");
-    m_upload.UseThreadSlot(nullptr);
     EnableUpgrade(true);
     HideProgress();
   }
@@ -244,9 +231,7 @@ void UpgradeFWDlg::OnPercent(int percent) {
 }
 
 void UpgradeFWDlg::OnUploadEnd(const net::FirmwareUploadResult& result) {
-  // The thread has ended; its handle stays in the data block until the next upload, Cancel or
-  // the program's end closes it.
-  m_upload.UseThreadSlot(nullptr);
+  // The upload worker's thread has ended.
   switch (result.end) {
     case net::FirmwareUploadEnd::Finished:
       // 3. The flash begins: the message, the progress gone, Upgrade on (0x428), then the
@@ -284,7 +269,7 @@ void UpgradeFWDlg::OnCancel() {
       button->setEnabled(false);
   }
   // 3. The upload stops between two blocks: a block in flight is cut, and no block follows
-  // (so "Finished" is never sent after Cancel). The thread's handle is closed.
+  // (so "Finished" is never sent after Cancel).
   CloseUploadThread(kUploadStopMs);
   // 4. Only then the abort, on its own worker; the dialog ends when it has gone out.
   const bool started = m_abort.Start(
@@ -304,12 +289,6 @@ void UpgradeFWDlg::OnAborted() {
 void UpgradeFWDlg::CloseUploadThread(std::uint32_t timeoutMs) {
   if (m_upload.IsRunning() && !m_upload.Stop(timeoutMs))
     DebugPrint("UpgradeFWDlg : the upload thread is exit with code 31\n");
-  m_upload.UseThreadSlot(nullptr);
-  if (g_lpApp) {
-    app::StopEngineThread("UpgradeFWDlg", "h_UpgradeFirmwareThread",
-                          g_lpApp->h_UpgradeFirmwareThread, g_lpApp->h_UpgradeFirmwareThreadId,
-                          timeoutMs, app::ThreadIdFormat::Decimal, false);
-  }
 }
 
 void UpgradeFWDlg::EnableUpgrade(bool enable) {
@@ -323,11 +302,6 @@ void UpgradeFWDlg::HideProgress() {
 }
 
 void UpgradeFWDlg::EndSession() {
-  if (!g_pLogin)
-    return;
-  if (g_pLogin->m_hStopEvent)
-    g_pLogin->m_hStopEvent->Set();
-  g_pLogin->StopKeepAliveThread();
-  g_pLogin->CloseEvents();
-  DeleteLoginObject();
+  if (m_keepAlive.IsRunning() && !m_keepAlive.Stop(net::kSessionStopMs))
+    DebugPrint("Login : KeepAliveThread is exit with code 31\n");
 }

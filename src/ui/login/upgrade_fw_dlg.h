@@ -1,9 +1,10 @@
 // UpgradeFWDlg: uploads a firmware file to the server the connect dialog logged in to. While it
-// is open the session is kept alive. Find... picks a ".bin" file; Upgrade reads it whole and the
-// upload thread UpgradeFirmwareThread (kept in the data block's h_UpgradeFirmwareThread) sends it
-// in 900-byte blocks, handing the window each new percentage and its end; Cancel ends the
-// session, stops the upload between two blocks (cutting the block in flight), then sends the
-// abort request and closes. The dialog ends with 0.
+// is open its keep-alive worker (KeepAliveThread) keeps the session alive. Find... picks a ".bin"
+// file; Upgrade reads it whole and the upload worker (UpgradeFirmwareThread) sends it in 900-byte
+// blocks, handing the window each new percentage and its end; Cancel ends the session, stops the
+// upload between two blocks (cutting the block in flight), then sends the abort request and
+// closes. The dialog ends with 0; its end (and its destruction) stops the upload and the
+// keep-alive, so no upload outlives the dialog.
 #pragma once
 
 #include <QString>
@@ -59,19 +60,20 @@ class UpgradeFWDlg : public ui::UiDialog {
   Q_OBJECT
 
  public:
-  explicit UpgradeFWDlg(QWidget* parent = nullptr);
+  // engine: the opener's port (the keep-alive, the upload and its abort are run).
+  explicit UpgradeFWDlg(ports::LoginEngine engine, QWidget* parent = nullptr);
   ~UpgradeFWDlg() override;
 
-  // Stops an upload still running when the dialog ends.
+  // Stops an upload still running and ends the session when the dialog ends.
   int DoModal() override;
-  // What the dialog asks of the engine (the login window gives its own).
-  void SetEngine(ports::LoginEngine engine) { m_engine = std::move(engine); }
 
   QString m_strPath;     // 1387
   QString m_strVersion;  // 1385
 
   bool IsUploading() const { return m_upload.IsRunning(); }
   bool IsCancelling() const { return m_bCancelling; }
+  // True while the session's keep-alive runs (from the opening until the session ends).
+  bool IsKeepingAlive() const { return m_keepAlive.IsRunning(); }
   int ProgressValue() const;
   bool IsProgressShown() const;
   // How many percentages the uploads of this dialog handed to the window.
@@ -95,15 +97,16 @@ class UpgradeFWDlg : public ui::UiDialog {
   void OnPercent(int percent);
   void OnUploadEnd(const net::FirmwareUploadResult& result);
   void OnAborted();
-  // Stops the upload thread (giving it up after timeoutMs) and closes its handle.
+  // Stops the upload (giving its thread up after timeoutMs).
   void CloseUploadThread(std::uint32_t timeoutMs);
   void EnableUpgrade(bool enable);
   void HideProgress();
-  // Ends the keep-alive and deletes the session object.
+  // Ends the keep-alive: it sends its last datagram.
   void EndSession();
 
   QProgressBar* m_pProgress = nullptr;
-  ports::LoginEngine m_engine = ports::LoginEngine::Defaults();
+  ports::LoginEngine m_engine;
+  ui::Worker m_keepAlive;
   ui::Worker m_upload;
   ui::Worker m_abort;
   bool m_bCancelling = false;
