@@ -1,5 +1,6 @@
 #include "net/config_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "net/cgi_url.h"
 #include "net/net_environment.h"
 #include "net/penta_send_command.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -115,4 +117,33 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
   exchange.receiveTimeout = kTimeOutSeconds;
   exchange.stop = stop;
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
+}
+
+FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop) {
+  FetchedConfigRecords fetched;
+  for (const ConfigFetch& fetch : kConfigFetchOrder) {
+    if (stop.StopRequested())
+      return fetched;
+    FetchedConfigRecord record{fetch.option, std::vector<uint8_t>(fetch.size)};
+    if (GetSysCfg(fetch.option, record.bytes.data(), fetch.size, &stop) != 1)
+      return fetched;
+    fetched.records.push_back(std::move(record));
+  }
+  fetched.complete = true;
+  return fetched;
+}
+
+void StoreConfigRecords(const FetchedConfigRecords& fetched) {
+  for (const FetchedConfigRecord& record : fetched.records) {
+    const std::span<uint8_t> cache = CachedConfigRecord(record.option);
+    if (cache.size() == record.bytes.size())
+      std::copy(record.bytes.begin(), record.bytes.end(), cache.begin());
+  }
+}
+
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
+  PentaRecord record{};
+  if (GetSysCfg(kConfigPenta, record.data(), static_cast<uint32_t>(record.size()), stop) != 1)
+    return std::nullopt;
+  return record;
 }

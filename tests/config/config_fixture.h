@@ -67,7 +67,7 @@ class ConfigTest : public ::testing::Test {
   // Serves records and fetches them all through the load dialog; its result.
   int Load(const fakes::ConfigRecords& records = fakes::SampleConfig()) {
     fakes::ServeConfig(*server, records);
-    CEnterSysConfigDlg dialog;
+    CEnterSysConfigDlg dialog(ports::SysConfEngine::Defaults());
     const int result = dialog.DoModal();
     server->ClearRecords();
     return result;
@@ -93,8 +93,7 @@ class ConfigTest : public ::testing::Test {
 
   // A sheet whose engine calls go to the call log.
   CSysConfPropSheet& NewSheet() {
-    sheet = std::make_unique<CSysConfPropSheet>();
-    sheet->SetEngine(RecordingEngine());
+    sheet = std::make_unique<CSysConfPropSheet>(RecordingEngine());
     return *sheet;
   }
 

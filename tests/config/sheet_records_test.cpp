@@ -15,10 +15,10 @@ using SheetCaptionTest = ConfigTest;
 TEST_F(SheetCaptionTest, SheetsByCaptionId) {
   const QString caption = ui::LoadString(4012);
   ASSERT_FALSE(caption.isEmpty());
-  CSysConfPropSheet tree(4012);
+  CSysConfPropSheet tree(ports::SysConfEngine::Defaults(), 4012);
   EXPECT_EQ(tree.windowTitle(), caption);
   // The same pages as the sheet by caption, in the same order.
-  CSysConfPropSheet byText;
+  CSysConfPropSheet byText(ports::SysConfEngine::Defaults());
   ASSERT_EQ(tree.GetPageCount(), 14);
   for (int i = 0; i < tree.GetPageCount(); ++i)
     EXPECT_EQ(tree.GetPage(i)->GetCaption(), byText.GetPage(i)->GetCaption()) << i;
@@ -26,7 +26,7 @@ TEST_F(SheetCaptionTest, SheetsByCaptionId) {
   EXPECT_EQ(tree.GetTreeWidth(), byText.GetTreeWidth());
 
   g_lpApp->m_byDeviceType = '2';
-  MySystemDialog tabbed(4012);
+  MySystemDialog tabbed(ports::SysConfEngine::Defaults(), 4012);
   EXPECT_EQ(tabbed.windowTitle(), caption);
   EXPECT_EQ(tabbed.GetPageCount(), 0);  // only the sheet by caption text adds pages
 }

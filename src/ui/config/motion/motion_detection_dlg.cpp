@@ -68,13 +68,6 @@ class MotionPicture final : public QWidget {
 
 }  // namespace
 
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
-  PentaRecord record{};
-  if (GetSysCfg(kConfigPenta, record.data(), static_cast<std::uint32_t>(record.size()), stop) != 1)
-    return std::nullopt;
-  return record;
-}
-
 bool ScaleCurrentFrame(std::span<std::uint8_t> picture, int width, int height) {
   if (!g_lpApp || picture.size() < PictureBytes(width, height))
     return false;
@@ -100,8 +93,8 @@ bool ScaleCurrentFrame(std::span<std::uint8_t> picture, int width, int height) {
   return status >= 0;
 }
 
-CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
-    : UiDialog(parent), m_frames(std::make_shared<FrameShare>()) {
+CMotionDetectionDlg::CMotionDetectionDlg(ports::SysConfEngine engine, QWidget* parent)
+    : UiDialog(parent), m_engine(std::move(engine)), m_frames(std::make_shared<FrameShare>()) {
   setWindowTitle(QStringLiteral("Motion Detection"));
   auto* area = new QWidget(this);
   area->setObjectName(QStringLiteral("Controls"));
@@ -276,7 +269,7 @@ void CMotionDetectionDlg::StartWorker() {
 }
 
 void CMotionDetectionDlg::StopWorker() {
-  m_worker.Stop(kWorkerStopMs);
+  m_worker.Stop();
 }
 
 void CMotionDetectionDlg::Recompose() {
@@ -470,7 +463,7 @@ void CMotionDetectionDlg::OnApplyDone(int result) {
 }
 
 void CMotionDetectionDlg::StopApply() {
-  m_applyWorker.Stop(kWorkerStopMs);
+  m_applyWorker.Stop();
   m_bApplying = false;
 }
 

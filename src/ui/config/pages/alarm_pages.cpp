@@ -375,8 +375,7 @@ void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
     return;
   }
   if (!m_pMotionDialog)
-    m_pMotionDialog = std::make_unique<CMotionDetectionDlg>(GetSheet());
-  m_pMotionDialog->SetEngine(Engine());
+    m_pMotionDialog = std::make_unique<CMotionDetectionDlg>(Engine(), GetSheet());
   m_pMotionDialog->SetFetchedRecord(*record);
   ui::RunModal(*m_pMotionDialog);
 }
