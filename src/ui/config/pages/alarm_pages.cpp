@@ -99,12 +99,9 @@ QCheckBox* NewCheck(ui::ControlRegistry& c, int id, const QString& text, QWidget
 AlarmPropertyPage::AlarmPropertyPage()
     : CSysConfPage(QStringLiteral("General::Trigger"), syscfg::kTriggerPageCode) {}
 
-AlarmPropertyPage::~AlarmPropertyPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_fetchWorker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a fetch still running is stopped.
+AlarmPropertyPage::~AlarmPropertyPage() = default;
 
 void AlarmPropertyPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -210,12 +207,7 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
   connectClick(soundOn, [this] { m_bSoundOn = !m_bSoundOn; });
   connectClick(setup, [this] { OnMotionSetup(); });
   connectClick(refresh, [this] { OnTriggerRefresh(); });
-  // The sheet closing (EXIT, also after a lost connection) ends a fetch; its answer is not
-  // awaited and opens nothing.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_fetchWorker.Stop(kWorkerStopMs);
-    m_bFetching = false;
-  });
+  m_fetchWorker.TieTo(*window);
 }
 
 bool AlarmPropertyPage::OnInitDialog() {
@@ -337,9 +329,9 @@ void AlarmPropertyPage::OnLoad() {
 
 void AlarmPropertyPage::OnMotionSetup() {
   // Without the page's window (no key to press) the answer would have nowhere to go.
-  if (m_bFetching || !HasWindow() || (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
+  if (FetchingMotionRecord() || !HasWindow() ||
+      (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
     return;
-  m_bFetching = true;
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP)) {
     m_bSetupKeyEnabled = key->isEnabled();
     key->setEnabled(false);
@@ -355,15 +347,12 @@ void AlarmPropertyPage::OnMotionSetup() {
 }
 
 void AlarmPropertyPage::EndFetch() {
-  m_fetchWorker.Stop(kWorkerStopMs);
-  m_bFetching = false;
+  m_fetchWorker.Stop();
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP))
     key->setEnabled(m_bSetupKeyEnabled);
 }
 
 void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
-  if (!m_bFetching)
-    return;
   EndFetch();
   // APPLY or REBOOT began while the record was on its way: the sheet is about to close.
   if (const CSysConfSheetBase* sheet = GetConfSheet();

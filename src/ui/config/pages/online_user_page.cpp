@@ -70,12 +70,9 @@ QString OnlineUserName(const OnlineUser& user) {
 COnlineUserPage::COnlineUserPage()
     : CSysConfPage(QStringLiteral("Information"), syscfg::kOnlineUserPageCode) {}
 
-COnlineUserPage::~COnlineUserPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_worker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a query still running is stopped.
+COnlineUserPage::~COnlineUserPage() = default;
 
 void COnlineUserPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -102,11 +99,7 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   users->addLayout(buttons);
   page->addWidget(group, 1);
   QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });
-  // The sheet closing (also after a lost connection) ends a query; its answer is not awaited.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_worker.Stop(kWorkerStopMs);
-    m_bQuerying = false;
-  });
+  m_worker.TieTo(*window);
 }
 
 bool COnlineUserPage::OnInitDialog() {
@@ -123,7 +116,6 @@ void COnlineUserPage::DoDataExchange(ui::DataExchange& dx) {
 
 void COnlineUserPage::StartQuery() {
   EndQuery();
-  m_bQuerying = true;
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, false);
   const bool started = m_worker.Start(
       "OnlineUserThread",
@@ -135,14 +127,11 @@ void COnlineUserPage::StartQuery() {
 }
 
 void COnlineUserPage::EndQuery() {
-  m_worker.Stop(kWorkerStopMs);
-  m_bQuerying = false;
+  m_worker.Stop();
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, true);
 }
 
 void COnlineUserPage::OnQueryDone(std::optional<std::vector<std::uint8_t>> reply) {
-  if (!m_bQuerying)
-    return;
   EndQuery();
   if (reply && g_AlarmDatabase.StoreOnlineUsers(*reply)) {
     Fill();
@@ -172,7 +161,7 @@ void COnlineUserPage::Fill() {
 }
 
 void COnlineUserPage::OnRefresh() {
-  if (m_bQuerying)
+  if (Querying())
     return;
   StartQuery();
 }

@@ -28,12 +28,9 @@ constexpr int kServerBytes = 31;
 
 CSNTPPage::CSNTPPage() : CSysConfPage(QStringLiteral("Network::SNTP"), syscfg::kSntpPageCode) {}
 
-CSNTPPage::~CSNTPPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_worker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a request still running is stopped.
+CSNTPPage::~CSNTPPage() = default;
 
 void CSNTPPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -77,11 +74,7 @@ void CSNTPPage::CreateControls(QWidget* window) {
   });
   QObject::connect(manual, &QRadioButton::clicked, window, [this] { ShowManual(true); });
   QObject::connect(syncButton, &QPushButton::clicked, window, [this] { OnSyncServerTime(); });
-  // The sheet closing (also after a lost connection) ends a request; its answer is not awaited.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_worker.Stop(kWorkerStopMs);
-    m_bSyncing = false;
-  });
+  m_worker.TieTo(*window);
 }
 
 bool CSNTPPage::OnInitDialog() {
@@ -108,10 +101,9 @@ void CSNTPPage::DoDataExchange(ui::DataExchange& dx) {
 }
 
 void CSNTPPage::OnSyncServerTime() {
-  if (m_bSyncing)
+  if (Syncing())
     return;
   EndSync();
-  m_bSyncing = true;
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, false);
   const bool started = m_worker.Start(
       "SyncServerTimeThread",
@@ -123,14 +115,11 @@ void CSNTPPage::OnSyncServerTime() {
 }
 
 void CSNTPPage::EndSync() {
-  m_worker.Stop(kWorkerStopMs);
-  m_bSyncing = false;
+  m_worker.Stop();
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, true);
 }
 
 void CSNTPPage::OnSyncDone(int result) {
-  if (!m_bSyncing)
-    return;
   EndSync();
   // A refusal status counts as a failure as much as no answer does.
   if (result != 1)
