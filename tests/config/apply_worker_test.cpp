@@ -15,6 +15,7 @@ using config_testing::ConfigTest;
 using config_testing::Ctl;
 using config_testing::Pick;
 using config_testing::Type;
+using config_testing::WaitForDroppedResults;
 
 constexpr int kWaitMs = 10000;
 constexpr auto kStall = std::chrono::seconds(30);
@@ -84,8 +85,10 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
     static_cast<QAbstractButton*>(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY))->click();
     sheet.OnApply();
     sheet.OnReboot();
-    QTest::qWait(20);
     EXPECT_FALSE(sheet.Rebooting());
+    EXPECT_FALSE(sheet.RebootWorker().IsRunning());
+    EXPECT_TRUE(sheet.ApplyWorker().IsRunning());
+    EXPECT_EQ(sheet.ApplyWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 2u);
     EXPECT_TRUE(server->RequestsTo("/RebootServer.cgi").empty());
     sheet.CloseForLostConnection();
@@ -94,7 +97,10 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());
   EXPECT_FALSE(s.ApplyWorker().IsRunning());
-  QTest::qWait(20);
+  // The stopped send's answer arrives and is dropped; no step starts after it.
+  ASSERT_TRUE(WaitForDroppedResults(s.ApplyWorker()));
+  EXPECT_FALSE(s.Applying());
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SMTP"}));
   // Nothing reported: no message, no reload, no new login (the streams were not paused).
   EXPECT_TRUE(Messages().empty());
@@ -130,7 +136,8 @@ TEST_F(ApplyWorkerTest, EscapeDuringAStalledIpSendEndsInANewLoginAndKeepsTheAddr
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(sheet->Applying());
-  QTest::qWait(20);
+  ASSERT_TRUE(WaitForDroppedResults(sheet->ApplyWorker()));
+  EXPECT_FALSE(sheet->ApplyWorker().IsRunning());
   // The video step never ran; the paused streams still end in a new login, and the client
   // keeps its web port (the server never accepted the new one).
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"IP"});
@@ -182,7 +189,8 @@ TEST_F(ApplyWorkerTest, TheCloseWhileARefusalIsShownSendsNothingMore) {
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());
-  QTest::qWait(20);
+  // The steps ended with the run while no send was under way: none starts after it.
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"DNS"});
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
   EXPECT_TRUE(calls.empty());

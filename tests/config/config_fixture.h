@@ -167,6 +167,13 @@ inline bool WaitForMotionFetch(const AlarmPropertyPage& page) {
   return QTest::qWaitFor([&] { return !page.FetchingMotionRecord(); }, 30000);
 }
 
+// Waits until the worker has dropped `count` results in all: the result of a run that a stop
+// ended arrives on the GUI thread after its reports and is dropped there. Once it has been,
+// nothing of that run is left to arrive, so what it must not have changed can be checked.
+inline bool WaitForDroppedResults(const ui::Worker& worker, int count = 1) {
+  return QTest::qWaitFor([&] { return worker.DroppedResults() >= count; }, 30000);
+}
+
 // The device-command table with these kinds loaded (the others not), for a test's lifetime.
 class ScopedDeviceTable {
  public:

@@ -245,7 +245,8 @@ TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
     QTimer::singleShot(0, &d, [&] { ticked = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
     d.OnApply();
-    QTest::qWait(20);
+    EXPECT_TRUE(d.ApplyWorker().IsRunning());
+    EXPECT_EQ(d.ApplyWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 1u);
     d.OnExit();
   });
@@ -305,6 +306,7 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
       const QPoint marked = CentreOf(3, 4);  // a marked cell: neither tinted nor outlined
       EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       bool signalled = false;
+      const qint64 before = d.Picture().cacheKey();
       std::thread painter([&] {
         app.m_pMotionDetectionDlg.With(
             [&](CMotionDetectionDlg& named) { signalled = named.SetFrameEvent(); });
@@ -315,8 +317,9 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return d.Picture().pixelColor(marked) == QColor(30, 20, 10); }));
       } else {
-        // The worker answers each frame; a frame too large leaves the picture as it was.
-        QTest::qWait(50);
+        // The worker answers each frame (the picture is built again); a frame too large leaves
+        // the picture as it was.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return d.Picture().cacheKey() != before; }));
         EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       }
     });

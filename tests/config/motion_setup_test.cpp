@@ -80,7 +80,8 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
       // Presses of the key meanwhile are ignored.
       Click(page, T::IDC_MOTION_SETUP);
       page.OnMotionSetup();
-      QTest::qWait(20);
+      EXPECT_TRUE(page.FetchWorker().IsRunning());
+      EXPECT_EQ(page.FetchWorker().DroppedResults(), 0);
       EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
       EXPECT_TRUE(runner->Runs().empty());
       c.close(s);
@@ -90,8 +91,9 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
     T& page = sheet->m_AlarmPage;
     EXPECT_FALSE(page.FetchingMotionRecord());
     EXPECT_FALSE(page.FetchWorker().IsRunning());
-    // The stopped fetch opens nothing later.
-    QTest::qWait(20);
+    // The stopped fetch opens nothing later: its answer arrives and is dropped.
+    ASSERT_TRUE(WaitForDroppedResults(page.FetchWorker()));
+    EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
     EXPECT_EQ(page.MotionDialog(), nullptr);
     EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), nullptr);
     EXPECT_TRUE(runner->Runs().empty());
