@@ -19,12 +19,6 @@ bool IsRecordOption(uint8_t option) {
   return option > kConfigEectx && option < ConfigOptionNames.size();
 }
 
-void AddSession(CCgiUrl& url) {
-  const std::string session = net::Environment().SessionId();
-  if (!session.empty())
-    url.AddParam("SessionID", session.c_str());
-}
-
 }  // namespace
 
 std::span<uint8_t> CachedConfigRecord(uint8_t option) {
@@ -75,17 +69,13 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopTok
   CCgiUrl url(kCgiGetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   url.AddIntParam("Size", static_cast<int>(size));
-  AddSession(url);
+  net::AddSessionId(url, net::Environment().SessionId());
   std::vector<uint8_t> reply(kReplyBufferBytes);
   uint32_t replyLength = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiGetSysCfg;
-  exchange.url = url.GetBuffer();
+  net::CgiExchange exchange =
+      net::MakeCgiExchange(kCgiGetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &replyLength;
-  exchange.sendTimeout = kTimeOutSeconds;
-  exchange.receiveTimeout = kTimeOutSeconds;
-  exchange.stop = stop;
   if (net::SendCgiRequest(exchange) != 1)
     return 0;
   // A record of another size is never taken: a short one would leave stale bytes that the
@@ -108,14 +98,10 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
   url.AddParam("Option", ConfigOptionNames[option]);
   if (option == kConfigDns)
     url.AddParam("Refresh", refresh ? "True" : "False");
-  AddSession(url);
-  net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiSetSysCfg;
-  exchange.url = url.GetBuffer();
+  net::AddSessionId(url, net::Environment().SessionId());
+  net::CgiExchange exchange =
+      net::MakeCgiExchange(kCgiSetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
-  exchange.sendTimeout = kTimeOutSeconds;
-  exchange.receiveTimeout = kTimeOutSeconds;
-  exchange.stop = stop;
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
 }
 

@@ -36,6 +36,12 @@ struct CgiExchange {
   const platform::StopToken* stop = nullptr;
 };
 
+// The exchange of one request: its CGI index and target, one time-out (seconds) for the connect,
+// each write and each read, and the stop (may be null). The caller adds the body and the reply
+// buffer where the request has them; url must outlive the exchange.
+CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
+                            const platform::StopToken* stop);
+
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses
 // 201..208). Index 13 returns 1 once the request is written.
 int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment);
