@@ -57,7 +57,8 @@ inline constexpr uint32_t kPentaReplyCapacity = 1460;
 int IsDottedAddress(std::string_view text);
 
 // The sender's classic form: args 3, 6, 7 and 12 are not consulted; reply, when given, must hold
-// kPentaReplyCapacity bytes.
+// kPentaReplyCapacity bytes. The program does not call it: its requests build a net::CgiExchange
+// (MakeCgiExchange) and send that; the tests keep this form's contract.
 int PentaSendCommand(uint8_t cgiIndex, const char* url, int urlLength, const void* body,
                      uint32_t bodyLength, const void* unused, int unusedLength, uint8_t* reply,
                      uint32_t* replyLength, uint16_t sendTimeout, uint16_t receiveTimeout,

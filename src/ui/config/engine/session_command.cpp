@@ -1,7 +1,6 @@
 #include "ui/config/engine/session_command.h"
 
 #include "net/cgi_url.h"
-#include "net/net_environment.h"
 #include "net/penta_send_command.h"
 
 namespace syscfg {
@@ -11,10 +10,6 @@ namespace {
 constexpr std::uint16_t kSessionCommandTimeoutSeconds = 5;
 
 }  // namespace
-
-int SendSessionCommand(std::uint8_t cgiIndex) {
-  return SendSessionCommand(cgiIndex, net::Environment().SessionId(), nullptr);
-}
 
 int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
                        const platform::StopToken* stop) {
