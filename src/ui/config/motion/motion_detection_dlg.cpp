@@ -20,6 +20,7 @@
 #include "prim/resize/prim_resize.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/config/records/stream_shape.h"
 
 namespace {
 
@@ -177,10 +178,10 @@ int CMotionDetectionDlg::DoModal() {
 }
 
 bool CMotionDetectionDlg::OnInitDialog() {
-  const int videoStandard = g_lpApp ? g_lpApp->m_byVideoStandard.load() : 1;
-  m_nFrameWidth = g_lpApp ? g_lpApp->m_wFrameWidth.load() : 352;
-  m_byVideoFormat = g_lpApp ? g_lpApp->m_byVideoFormat.load() : 4;
-  m_Geometry = syscfg::MotionGridGeometry(m_nFrameWidth, videoStandard);
+  const syscfg::StreamShape stream = syscfg::CurrentStreamShape();
+  m_nFrameWidth = stream.frameWidth;
+  m_byVideoFormat = stream.videoFormat;
+  m_Geometry = syscfg::MotionGridGeometry(m_nFrameWidth, stream.videoStandard);
   PlaceControls();
   m_abySelection = {};
   m_nMouseState = kIdle;
@@ -222,10 +223,10 @@ void CMotionDetectionDlg::PlaceControls() {
 
 bool CMotionDetectionDlg::LoadFromRecord() {
   const std::optional<PentaRecord> fetched = std::exchange(m_fetched, std::nullopt);
-  if (!g_lpApp || !fetched)
-    return false;
   // The fresh record becomes the cached one, which APPLY edits and sends.
-  std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
+  const std::span<std::uint8_t> record = CachedConfigRecord(kConfigPenta);
+  if (!fetched || record.size() != fetched->size())
+    return false;
   std::copy(fetched->begin(), fetched->end(), record.begin());
   // Every width but 704 uses the 352 grid and its mask.
   const syscfg::MotionRecordSettings settings =
@@ -403,10 +404,10 @@ void CMotionDetectionDlg::OnParameterEdited(int index) {
 }
 
 void CMotionDetectionDlg::OnApply() {
-  if (!g_lpApp || m_bApplying || !UpdateData(true))
+  const std::span<std::uint8_t> record = CachedConfigRecord(kConfigPenta);
+  if (record.size() != syscfg::kPentaRecordBytes || m_bApplying || !UpdateData(true))
     return;
   using namespace cfg::penta;
-  std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
   bool changed = false;
   // Each changed value goes into both sets, the MPEG-4 one and the JPEG one.
   const bool jpeg = m_byVideoFormat == 0;

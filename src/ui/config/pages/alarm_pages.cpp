@@ -15,6 +15,7 @@
 #include "app/app_data.h"
 #include "media/frame_header.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/message_ids.h"
@@ -213,8 +214,8 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
 bool AlarmPropertyPage::OnInitDialog() {
   using namespace cfg;
   ui::ControlRegistry& c = Controls();
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_TriggerConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigTrigger);
+      !record.empty()) {
     m_nDuration = syscfg::DurationRow(net::RecordU16(record, trigger::kDuration));
     m_nMpeg4Length = syscfg::ClipLengthIndex(net::RecordU8(record, trigger::kMpeg4Length));
     m_nJpegCount = syscfg::PictureCountIndex(net::RecordU8(record, trigger::kJpegPictures));

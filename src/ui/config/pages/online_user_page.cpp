@@ -11,6 +11,7 @@
 #include "app/app_data.h"
 #include "media/alarm_db/alarm_database.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/message_ids.h"
@@ -103,8 +104,9 @@ void COnlineUserPage::CreateControls(QWidget* window) {
 }
 
 bool COnlineUserPage::OnInitDialog() {
-  if (g_lpApp)
-    m_strHostName = syscfg::ShownText(g_lpApp->m_SystemConfig, cfg::system::kHostName);
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSystem);
+      !record.empty())
+    m_strHostName = syscfg::ShownText(record, cfg::system::kHostName);
   const bool result = CSysConfPage::OnInitDialog();
   StartQuery();
   return result;

@@ -12,6 +12,7 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
 #include "ui/common/message_ids.h"
@@ -78,8 +79,8 @@ void CSNTPPage::CreateControls(QWidget* window) {
 }
 
 bool CSNTPPage::OnInitDialog() {
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_SntpConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSntp);
+      !record.empty()) {
     m_strTimeServer = syscfg::ShownText(record, cfg::sntp::kServer);
     const int zone = net::RecordU8(record, cfg::sntp::kZone);
     m_nTimeZone = zone < syscfg::kTimeZoneCount ? zone : -1;
