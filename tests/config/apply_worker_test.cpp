@@ -4,9 +4,15 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QTest>
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "config_fixture.h"
+#include "net/config_records.h"
 #include "page_controls.h"
 
 namespace {
@@ -117,6 +123,58 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SMTP", "FTP"}));
   EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
   EXPECT_TRUE(Messages().empty());
+}
+
+// The same over a scripted sheet engine, no server: the steps call the port's setRecord one
+// after another, each once the one before has answered; the call held until its stop is cut by
+// the close, its answer reaches nothing and no step calls again. The port records each call on
+// the worker as it begins.
+TEST_F(ApplyWorkerTest, TheStepsCallThePortInOrderAndTheCloseCutsTheHeldCall) {
+  ASSERT_EQ(Load(), 1);
+  ports::SysConfEngine engine = RecordingEngine();
+  std::mutex lock;
+  std::vector<std::string> sends;
+  std::atomic<bool> stopSeen{false};
+  engine.setRecord = [&](std::uint8_t option, std::span<const std::uint8_t>, int,
+                         const platform::StopToken& stop) {
+    {
+      const std::lock_guard guard(lock);
+      sends.emplace_back(ConfigOptionNames[option]);
+    }
+    if (option != kConfigSmtp)
+      return 1;
+    platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
+    stopSeen = true;
+    return 1;
+  };
+  CSysConfPropSheet& s = NewSheet();
+  s.SetEngine(engine);
+  const int result = RunSheet([&](CSysConfPropSheet& sheet) {
+    ShowAllPages(sheet);
+    Type(sheet.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    Type(sheet.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+    Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    sheet.OnApply();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          const std::lock_guard guard(lock);
+          return sends.size() == 2;
+        },
+        kWaitMs));
+    EXPECT_TRUE(sheet.Applying());
+    sheet.CloseForLostConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_TRUE(stopSeen.load());
+  ASSERT_TRUE(WaitForDroppedResults(s.ApplyWorker()));
+  EXPECT_FALSE(s.Applying());
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
+  EXPECT_EQ(sends, (std::vector<std::string>{"DNS", "SMTP"}));
+  EXPECT_TRUE(SentOptions().empty());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(ApplyWorkerTest, EscapeDuringAStalledIpSendEndsInANewLoginAndKeepsTheAddress) {
