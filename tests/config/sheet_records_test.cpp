@@ -31,6 +31,20 @@ TEST_F(SheetCaptionTest, SheetsByCaptionId) {
   EXPECT_EQ(tabbed.GetPageCount(), 0);  // only the sheet by caption text adds pages
 }
 
+// A page has no engine of its own: asked outside a configuration sheet it stops the program with
+// a message naming it, instead of sending its request through some engine of its own.
+TEST(SysConfPageEngine, APageOutsideASheetHasNoEngine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        CSNTPPage page;
+        page.Engine();
+      },
+      "Network::SNTP.*not in a configuration sheet");
+  CSysConfPropSheet sheet(ports::SysConfEngine::Defaults());
+  EXPECT_EQ(&sheet.m_SntpPage.Engine(), &sheet.Engine());
+}
+
 class SmtpRecordTest : public ConfigTest {
  protected:
   // The sample with the server, sender, user and password texts filling their whole fields.
