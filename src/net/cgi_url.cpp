@@ -60,3 +60,12 @@ int CCgiUrl::GetLength() const {
 char* CCgiUrl::GetBuffer() {
   return m_bRefused ? m_chEmpty : m_strUrl.data();
 }
+
+namespace net {
+
+void AddSessionId(CCgiUrl& url, const std::string& sessionId, const char* name) {
+  if (!sessionId.empty())
+    url.AddParam(name, sessionId.c_str());
+}
+
+}  // namespace net

@@ -65,3 +65,12 @@ class CCgiUrl {
   bool m_bRefused = false;
   char m_chEmpty[1] = {'\0'};
 };
+
+namespace net {
+
+// Names the client's session in a request: appends name (the server's "SessionID"; the
+// firmware abort's "Cookie") with the session id, where the request has it among its parameters.
+// An empty session id (no login yet) adds nothing.
+void AddSessionId(CCgiUrl& url, const std::string& sessionId, const char* name = "SessionID");
+
+}  // namespace net

@@ -1,5 +1,6 @@
 #include "net/config_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "net/cgi_url.h"
 #include "net/net_environment.h"
 #include "net/penta_send_command.h"
+#include "platform/thread.h"
 
 namespace {
 
@@ -15,12 +17,6 @@ constexpr uint32_t kReplyBufferBytes = 2048;
 
 bool IsRecordOption(uint8_t option) {
   return option > kConfigEectx && option < ConfigOptionNames.size();
-}
-
-void AddSession(CCgiUrl& url) {
-  const std::string session = net::Environment().SessionId();
-  if (!session.empty())
-    url.AddParam("SessionID", session.c_str());
 }
 
 }  // namespace
@@ -73,17 +69,13 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopTok
   CCgiUrl url(kCgiGetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   url.AddIntParam("Size", static_cast<int>(size));
-  AddSession(url);
+  net::AddSessionId(url, net::Environment().SessionId());
   std::vector<uint8_t> reply(kReplyBufferBytes);
   uint32_t replyLength = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiGetSysCfg;
-  exchange.url = url.GetBuffer();
+  net::CgiExchange exchange =
+      net::MakeCgiExchange(kCgiGetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &replyLength;
-  exchange.sendTimeout = kTimeOutSeconds;
-  exchange.receiveTimeout = kTimeOutSeconds;
-  exchange.stop = stop;
   if (net::SendCgiRequest(exchange) != 1)
     return 0;
   // A record of another size is never taken: a short one would leave stale bytes that the
@@ -106,13 +98,38 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
   url.AddParam("Option", ConfigOptionNames[option]);
   if (option == kConfigDns)
     url.AddParam("Refresh", refresh ? "True" : "False");
-  AddSession(url);
-  net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiSetSysCfg;
-  exchange.url = url.GetBuffer();
+  net::AddSessionId(url, net::Environment().SessionId());
+  net::CgiExchange exchange =
+      net::MakeCgiExchange(kCgiSetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
-  exchange.sendTimeout = kTimeOutSeconds;
-  exchange.receiveTimeout = kTimeOutSeconds;
-  exchange.stop = stop;
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
+}
+
+FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop) {
+  FetchedConfigRecords fetched;
+  for (const ConfigFetch& fetch : kConfigFetchOrder) {
+    if (stop.StopRequested())
+      return fetched;
+    FetchedConfigRecord record{fetch.option, std::vector<uint8_t>(fetch.size)};
+    if (GetSysCfg(fetch.option, record.bytes.data(), fetch.size, &stop) != 1)
+      return fetched;
+    fetched.records.push_back(std::move(record));
+  }
+  fetched.complete = true;
+  return fetched;
+}
+
+void StoreConfigRecords(const FetchedConfigRecords& fetched) {
+  for (const FetchedConfigRecord& record : fetched.records) {
+    const std::span<uint8_t> cache = CachedConfigRecord(record.option);
+    if (cache.size() == record.bytes.size())
+      std::copy(record.bytes.begin(), record.bytes.end(), cache.begin());
+  }
+}
+
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
+  PentaRecord record{};
+  if (GetSysCfg(kConfigPenta, record.data(), static_cast<uint32_t>(record.size()), stop) != 1)
+    return std::nullopt;
+  return record;
 }

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace platform {
 class StopToken;
@@ -51,3 +53,40 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);
 // The same, ended (result 0) as soon as stop is requested: before connecting or in any wait.
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
               const platform::StopToken* stop);
+
+// The records the configuration sheet needs, in the order they are fetched before it opens:
+// IP, SMTP, FTP, SECURE, DNS, PPPOE, SYSTEM, SNTP, IMG, SNTP again, WLAN, TRIGGER, RS485, PENTA,
+// INF.
+struct ConfigFetch {
+  uint8_t option;
+  uint32_t size;
+};
+inline constexpr ConfigFetch kConfigFetchOrder[] = {
+    {2, 24},  {5, 516}, {6, 104},  {3, 408}, {4, 124}, {7, 100},  {8, 36}, {9, 40},
+    {10, 12}, {9, 40},  {11, 104}, {13, 12}, {12, 20}, {14, 156}, {1, 56}};
+
+// One record as a fetch brought it.
+struct FetchedConfigRecord {
+  uint8_t option = 0;
+  std::vector<uint8_t> bytes;
+};
+// What one load of kConfigFetchOrder brought: the records that arrived, in fetch order, up to
+// the first that did not; complete when every one arrived.
+struct FetchedConfigRecords {
+  std::vector<FetchedConfigRecord> records;
+  bool complete = false;
+};
+
+// Fetches the records of kConfigFetchOrder in order (up to 5 s per wait each), stopping at the
+// first failure or as soon as stop is requested. The cache is not touched: the caller stores
+// what arrived (StoreConfigRecords) on the thread that reads the cache.
+FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop);
+// Writes each fetched record into its cached place, in order (a record fetched twice keeps the
+// later one). A record whose size is not its cached place's is skipped.
+void StoreConfigRecords(const FetchedConfigRecords& fetched);
+
+// The PENTA record (the motion grid and its detection settings) as one fetch brought it.
+using PentaRecord = std::array<uint8_t, ConfigRecordSizes[kConfigPenta]>;
+// Fetches the PENTA record (up to 5 s per wait; a stop request cuts it at once). Nothing on any
+// failure or a stop.
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop);

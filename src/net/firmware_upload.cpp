@@ -13,11 +13,6 @@
 namespace net {
 namespace {
 
-void AddSession(CCgiUrl& url, const char* name, const std::string& sessionId) {
-  if (!sessionId.empty())
-    url.AddParam(name, sessionId.c_str());
-}
-
 // Closes the descriptor on every path.
 class FileDescriptor {
  public:
@@ -74,14 +69,14 @@ std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std:
   } else if (block + 1 == blockCount) {
     url.AddParam("Upgrade", "Finished");
   }
-  AddSession(url, "SessionID", sessionId);
+  AddSessionId(url, sessionId);
   return url.IsRefused() ? std::string() : std::string(url.GetBuffer());
 }
 
 std::string FirmwareAbortUrl(const std::string& sessionId) {
   CCgiUrl url(kCgiUpgradeFirmware);
   url.AddParam("Upgrade", "Abort");
-  AddSession(url, "Cookie", sessionId);
+  AddSessionId(url, sessionId, "Cookie");
   return url.IsRefused() ? std::string() : std::string(url.GetBuffer());
 }
 
@@ -112,14 +107,10 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
     }
     const std::uint64_t length = std::min<std::uint64_t>(size - offset, kFirmwareBlockBytes);
     const std::string url = FirmwareBlockUrl(block, blocks, size, sessionId);
-    CgiExchange exchange;
-    exchange.cgiIndex = kCgiUpgradeFirmware;
-    exchange.url = url;
+    CgiExchange exchange =
+        MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, &stop);
     exchange.body =
         data.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
-    exchange.sendTimeout = kFirmwareTimeoutSeconds;
-    exchange.receiveTimeout = kFirmwareTimeoutSeconds;
-    exchange.stop = &stop;
     const int sent = SendCgiRequest(exchange, environment);
     if (stop.StopRequested()) {
       result.end = FirmwareUploadEnd::Stopped;
@@ -142,13 +133,8 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
 int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment,
                       const platform::StopToken* stop) {
   const std::string url = FirmwareAbortUrl(sessionId);
-  CgiExchange exchange;
-  exchange.cgiIndex = kCgiUpgradeFirmware;
-  exchange.url = url;
-  exchange.sendTimeout = kFirmwareTimeoutSeconds;
-  exchange.receiveTimeout = kFirmwareTimeoutSeconds;
-  exchange.stop = stop;
-  return SendCgiRequest(exchange, environment);
+  return SendCgiRequest(MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, stop),
+                        environment);
 }
 
 }  // namespace net

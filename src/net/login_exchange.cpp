@@ -17,18 +17,12 @@ bool StopRequested(const platform::StopToken* stop) {
 // One request with the session text the environment has; the reply body, cut at its length.
 int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSeconds,
          const platform::StopToken* stop, std::string& replyText) {
-  if (const std::string session = environment.SessionId(); !session.empty())
-    url.AddParam("SessionID", session.c_str());
+  AddSessionId(url, environment.SessionId());
   std::array<std::uint8_t, kLoginReplyBytes> reply{};
   std::uint32_t length = 0;
-  CgiExchange exchange;
-  exchange.cgiIndex = url.CgiIndex();
-  exchange.url = url.GetBuffer();
+  CgiExchange exchange = MakeCgiExchange(url.CgiIndex(), url.GetBuffer(), timeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
-  exchange.sendTimeout = timeoutSeconds;
-  exchange.receiveTimeout = timeoutSeconds;
-  exchange.stop = stop;
   const int code = SendCgiRequest(exchange, environment);
   replyText.assign(reinterpret_cast<const char*>(reply.data()),
                    std::min<std::size_t>(length, reply.size()));

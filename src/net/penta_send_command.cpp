@@ -126,6 +126,17 @@ int SendCgiRequest(const CgiExchange& exchange) {
   return SendCgiRequest(exchange, Environment());
 }
 
+CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
+                            const platform::StopToken* stop) {
+  CgiExchange exchange;
+  exchange.cgiIndex = cgiIndex;
+  exchange.url = url;
+  exchange.sendTimeout = timeoutSeconds;
+  exchange.receiveTimeout = timeoutSeconds;
+  exchange.stop = stop;
+  return exchange;
+}
+
 }  // namespace net
 
 int IsDottedAddress(std::string_view text) {

@@ -36,6 +36,12 @@ struct CgiExchange {
   const platform::StopToken* stop = nullptr;
 };
 
+// The exchange of one request: its CGI index and target, one time-out (seconds) for the connect,
+// each write and each read, and the stop (may be null). The caller adds the body and the reply
+// buffer where the request has them; url must outlive the exchange.
+CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
+                            const platform::StopToken* stop);
+
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses
 // 201..208). Index 13 returns 1 once the request is written.
 int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment);
@@ -51,7 +57,8 @@ inline constexpr uint32_t kPentaReplyCapacity = 1460;
 int IsDottedAddress(std::string_view text);
 
 // The sender's classic form: args 3, 6, 7 and 12 are not consulted; reply, when given, must hold
-// kPentaReplyCapacity bytes.
+// kPentaReplyCapacity bytes. The program does not call it: its requests build a net::CgiExchange
+// (MakeCgiExchange) and send that; the tests keep this form's contract.
 int PentaSendCommand(uint8_t cgiIndex, const char* url, int urlLength, const void* body,
                      uint32_t bodyLength, const void* unused, int unusedLength, uint8_t* reply,
                      uint32_t* replyLength, uint16_t sendTimeout, uint16_t receiveTimeout,

@@ -13,6 +13,8 @@
 namespace net {
 namespace {
 
+// Seconds for the connect, each write and each read of a command.
+constexpr uint16_t kRs485TimeoutSeconds = 5;
 constexpr uint8_t kCodeDeviceId = 0x0D;
 constexpr uint8_t kCodeAuthority = 0x01;
 constexpr uint8_t kCodeSum = 0x02;
@@ -207,14 +209,9 @@ std::size_t SelectedChannel() {
 namespace net {
 
 int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop) {
-  CgiExchange exchange;
-  exchange.cgiIndex = 11;
-  exchange.url = request.url;
+  CgiExchange exchange = MakeCgiExchange(kCgiRs485Cmd, request.url, kRs485TimeoutSeconds, stop);
   if (request.body)
     exchange.body = std::span<const uint8_t>(*request.body);
-  exchange.sendTimeout = 5;
-  exchange.receiveTimeout = 5;
-  exchange.stop = stop;
   return SendCgiRequest(exchange);
 }
 
@@ -240,9 +237,7 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
   }
   CCgiUrl url(kCgiRs485Cmd);
   url.AddParam("Command", net::FrameHexText(*frame).c_str());
-  const std::string session = net::Environment().SessionId();
-  if (!session.empty())
-    url.AddParam("SessionID", session.c_str());
+  net::AddSessionId(url, net::Environment().SessionId());
   return {net::Rs485Request{url.GetBuffer(), std::move(*frame)}, 0};
 }
 

@@ -26,21 +26,15 @@ constexpr std::uint8_t kEventLogout = 51;
 
 CCgiUrl LogUrl(const std::string& sessionId) {
   CCgiUrl url(kCgiGetLog);
-  if (!sessionId.empty())
-    url.AddParam("SessionID", sessionId.c_str());
+  AddSessionId(url, sessionId);
   return url;
 }
 
 int Send(CCgiUrl& url, std::span<std::uint8_t> reply, std::uint32_t& length,
          const platform::StopToken* stop) {
-  CgiExchange exchange;
-  exchange.cgiIndex = kCgiGetLog;
-  exchange.url = url.GetBuffer();
+  CgiExchange exchange = MakeCgiExchange(kCgiGetLog, url.GetBuffer(), kLogTimeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
-  exchange.sendTimeout = kLogTimeoutSeconds;
-  exchange.receiveTimeout = kLogTimeoutSeconds;
-  exchange.stop = stop;
   length = 0;
   return SendCgiRequest(exchange);
 }

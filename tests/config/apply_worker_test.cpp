@@ -4,9 +4,15 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QTest>
+#include <atomic>
 #include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "config_fixture.h"
+#include "net/config_records.h"
 #include "page_controls.h"
 
 namespace {
@@ -15,6 +21,7 @@ using config_testing::ConfigTest;
 using config_testing::Ctl;
 using config_testing::Pick;
 using config_testing::Type;
+using config_testing::WaitForDroppedResults;
 
 constexpr int kWaitMs = 10000;
 constexpr auto kStall = std::chrono::seconds(30);
@@ -84,8 +91,10 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
     static_cast<QAbstractButton*>(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY))->click();
     sheet.OnApply();
     sheet.OnReboot();
-    QTest::qWait(20);
     EXPECT_FALSE(sheet.Rebooting());
+    EXPECT_FALSE(sheet.RebootWorker().IsRunning());
+    EXPECT_TRUE(sheet.ApplyWorker().IsRunning());
+    EXPECT_EQ(sheet.ApplyWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 2u);
     EXPECT_TRUE(server->RequestsTo("/RebootServer.cgi").empty());
     sheet.CloseForLostConnection();
@@ -94,7 +103,10 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());
   EXPECT_FALSE(s.ApplyWorker().IsRunning());
-  QTest::qWait(20);
+  // The stopped send's answer arrives and is dropped; no step starts after it.
+  ASSERT_TRUE(WaitForDroppedResults(s.ApplyWorker()));
+  EXPECT_FALSE(s.Applying());
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SMTP"}));
   // Nothing reported: no message, no reload, no new login (the streams were not paused).
   EXPECT_TRUE(Messages().empty());
@@ -111,6 +123,58 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
   EXPECT_EQ(SentOptions(), (std::vector<std::string>{"DNS", "SMTP", "FTP"}));
   EXPECT_EQ(calls, std::vector<std::string>{"ReadAll"});
   EXPECT_TRUE(Messages().empty());
+}
+
+// The same over a scripted sheet engine, no server: the steps call the port's setRecord one
+// after another, each once the one before has answered; the call held until its stop is cut by
+// the close, its answer reaches nothing and no step calls again. The port records each call on
+// the worker as it begins.
+TEST_F(ApplyWorkerTest, TheStepsCallThePortInOrderAndTheCloseCutsTheHeldCall) {
+  ASSERT_EQ(Load(), 1);
+  ports::SysConfEngine engine = RecordingEngine();
+  std::mutex lock;
+  std::vector<std::string> sends;
+  std::atomic<bool> stopSeen{false};
+  engine.setRecord = [&](std::uint8_t option, std::span<const std::uint8_t>, int,
+                         const platform::StopToken& stop) {
+    {
+      const std::lock_guard guard(lock);
+      sends.emplace_back(ConfigOptionNames[option]);
+    }
+    if (option != kConfigSmtp)
+      return 1;
+    platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
+    stopSeen = true;
+    return 1;
+  };
+  CSysConfPropSheet& s = NewSheet();
+  s.SetEngine(engine);
+  const int result = RunSheet([&](CSysConfPropSheet& sheet) {
+    ShowAllPages(sheet);
+    Type(sheet.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+    Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+    Type(sheet.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+    Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    sheet.OnApply();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          const std::lock_guard guard(lock);
+          return sends.size() == 2;
+        },
+        kWaitMs));
+    EXPECT_TRUE(sheet.Applying());
+    sheet.CloseForLostConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+  });
+  EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
+  EXPECT_TRUE(stopSeen.load());
+  ASSERT_TRUE(WaitForDroppedResults(s.ApplyWorker()));
+  EXPECT_FALSE(s.Applying());
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
+  EXPECT_EQ(sends, (std::vector<std::string>{"DNS", "SMTP"}));
+  EXPECT_TRUE(SentOptions().empty());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(ApplyWorkerTest, EscapeDuringAStalledIpSendEndsInANewLoginAndKeepsTheAddress) {
@@ -130,7 +194,8 @@ TEST_F(ApplyWorkerTest, EscapeDuringAStalledIpSendEndsInANewLoginAndKeepsTheAddr
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(sheet->Applying());
-  QTest::qWait(20);
+  ASSERT_TRUE(WaitForDroppedResults(sheet->ApplyWorker()));
+  EXPECT_FALSE(sheet->ApplyWorker().IsRunning());
   // The video step never ran; the paused streams still end in a new login, and the client
   // keeps its web port (the server never accepted the new one).
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"IP"});
@@ -182,7 +247,8 @@ TEST_F(ApplyWorkerTest, TheCloseWhileARefusalIsShownSendsNothingMore) {
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());
-  QTest::qWait(20);
+  // The steps ended with the run while no send was under way: none starts after it.
+  EXPECT_FALSE(s.ApplyWorker().IsRunning());
   EXPECT_EQ(SentOptions(), std::vector<std::string>{"DNS"});
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4012)});
   EXPECT_TRUE(calls.empty());

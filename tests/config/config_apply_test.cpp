@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <atomic>
 #include <set>
 #include <thread>
 
 #include "config_fixture.h"
+#include "net/cgi_url.h"
 #include "net/config_records.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/list_ctrl.h"
@@ -16,6 +18,7 @@ namespace {
 
 using config_testing::ConfigTest;
 using config_testing::kNotEnded;
+using config_testing::WaitForDroppedResults;
 
 template <typename T>
 T* Ctl(ui::CPropertyPage& page, int id) {
@@ -530,20 +533,33 @@ TEST_F(ApplyTest, RebootWaitsOnTheSheetsWorkerAndIgnoresAnEndedRequest) {
   ASSERT_TRUE(server->WaitForRequests(1, std::chrono::seconds(10)));
   EXPECT_EQ(server->RequestsTo("/RebootServer.cgi").size(), 1u);
   EXPECT_FALSE(s.RebootWorker().IsRunning());
-  // Closing the sheet while the request runs stops it; nothing of it arrives later.
+  // Closing the sheet while the request runs stops it; nothing of it arrives later. The request
+  // is held until its stop, so the close always comes first.
+  ports::SysConfEngine engine = RecordingEngine();
+  std::atomic<int> reboots{0};
+  engine.sessionCommand = [&](std::uint8_t cgiIndex, const std::string&,
+                              const platform::StopToken& stop) {
+    EXPECT_EQ(cgiIndex, kCgiRebootServer);
+    ++reboots;
+    platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
+    return 1;
+  };
+  s.SetEngine(engine);
   EXPECT_EQ(RunSheet([&](CSysConfPropSheet& sheet) {
               sheet.OnReboot();
+              ASSERT_TRUE(QTest::qWaitFor([&] { return reboots.load() == 1; }, 10000));
               sheet.CloseForLostConnection();
               ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
             }),
             CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Rebooting());
   EXPECT_FALSE(s.RebootWorker().IsRunning());
-  QTest::qWait(20);
+  // Its answer (sent, which would end a run) arrives and is dropped.
+  ASSERT_TRUE(WaitForDroppedResults(s.RebootWorker()));
   // The next run starts with its buttons and no request.
   EXPECT_EQ(RunSheet([&](CSysConfPropSheet& sheet) {
-              QTest::qWait(20);
               EXPECT_FALSE(sheet.Rebooting());
+              EXPECT_FALSE(sheet.RebootWorker().IsRunning());
               EXPECT_TRUE(buttonsEnabled());
             }),
             kNotEnded);
@@ -599,7 +615,8 @@ TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
     Type(page, CSNTPPage::IDC_TIME_SERVER, "pool.example.org");
     // A second press meanwhile sends nothing.
     page.OnSyncServerTime();
-    QTest::qWait(20);
+    EXPECT_TRUE(page.SyncWorker().IsRunning());
+    EXPECT_EQ(page.SyncWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SyncServerTime.cgi").size(), 1u);
     sheet.CloseForLostConnection();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
@@ -608,8 +625,8 @@ TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
   CSNTPPage& page = s.m_SntpPage;
   EXPECT_FALSE(page.Syncing());
   EXPECT_FALSE(page.SyncWorker().IsRunning());
-  // The stopped request changes nothing later: no message.
-  QTest::qWait(20);
+  // The stopped request changes nothing later: its answer arrives and is dropped, no message.
+  ASSERT_TRUE(WaitForDroppedResults(page.SyncWorker()));
   EXPECT_TRUE(Messages().empty());
   // Reopened, the key works again.
   fakes::SetSyncServerTimeStatus(*server, 202);

@@ -67,7 +67,7 @@ class ConfigTest : public ::testing::Test {
   // Serves records and fetches them all through the load dialog; its result.
   int Load(const fakes::ConfigRecords& records = fakes::SampleConfig()) {
     fakes::ServeConfig(*server, records);
-    CEnterSysConfigDlg dialog;
+    CEnterSysConfigDlg dialog(ports::SysConfEngine::Defaults());
     const int result = dialog.DoModal();
     server->ClearRecords();
     return result;
@@ -93,8 +93,7 @@ class ConfigTest : public ::testing::Test {
 
   // A sheet whose engine calls go to the call log.
   CSysConfPropSheet& NewSheet() {
-    sheet = std::make_unique<CSysConfPropSheet>();
-    sheet->SetEngine(RecordingEngine());
+    sheet = std::make_unique<CSysConfPropSheet>(RecordingEngine());
     return *sheet;
   }
 
@@ -166,6 +165,13 @@ void ApplyAndWait(Sheet& sheet) {
 // its failure is shown, as the answer arrives).
 inline bool WaitForMotionFetch(const AlarmPropertyPage& page) {
   return QTest::qWaitFor([&] { return !page.FetchingMotionRecord(); }, 30000);
+}
+
+// Waits until the worker has dropped `count` results in all: the result of a run that a stop
+// ended arrives on the GUI thread after its reports and is dropped there. Once it has been,
+// nothing of that run is left to arrive, so what it must not have changed can be checked.
+inline bool WaitForDroppedResults(const ui::Worker& worker, int count = 1) {
+  return QTest::qWaitFor([&] { return worker.DroppedResults() >= count; }, 30000);
 }
 
 // The device-command table with these kinds loaded (the others not), for a test's lifetime.

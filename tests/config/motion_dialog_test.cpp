@@ -61,7 +61,7 @@ std::vector<int> CellsOf(const CellMask& mask) {
 }
 
 TEST_F(MotionDialogTest, OpensWithTheFreshRecordsValuesAndGrid) {
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), &dialog);
   Run(dialog, [&](CMotionDetectionDlg& d) {
     EXPECT_EQ(d.Controls().Get<QComboBox>(CMotionDetectionDlg::IDC_SENSITIVITY)->currentIndex(), 3);
@@ -96,7 +96,7 @@ TEST_F(MotionDialogTest, OpensWithTheFreshRecordsValuesAndGrid) {
 
 TEST_F(MotionDialogTest, ARecordThatCannotBeFetchedEndsWithMinusOneUnshown) {
   fakes::RefuseGetSysCfg(*server, "PENTA");
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
   EXPECT_EQ(dialog.DoModal(), CMotionDetectionDlg::kResultEnded);
   EXPECT_FALSE(dialog.WasShown());
@@ -105,7 +105,7 @@ TEST_F(MotionDialogTest, ARecordThatCannotBeFetchedEndsWithMinusOneUnshown) {
 
 TEST_F(MotionDialogTest, AFetchedRecordBecomesTheCachedOneAndServesOneRun) {
   g_lpApp->m_PentaConfig.fill(0x5A);
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   Run(dialog, [&](CMotionDetectionDlg&) {
     EXPECT_EQ(
         std::vector<std::uint8_t>(g_lpApp->m_PentaConfig.begin(), g_lpApp->m_PentaConfig.end()),
@@ -120,7 +120,7 @@ TEST_F(MotionDialogTest, AFetchedRecordBecomesTheCachedOneAndServesOneRun) {
 }
 
 TEST_F(MotionDialogTest, ClicksToggleACellAndADragTogglesItsCells) {
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   Run(dialog, [&](CMotionDetectionDlg& d) {
     QWidget* picture = PictureOf(d);
     ASSERT_NE(picture, nullptr);
@@ -152,7 +152,7 @@ TEST_F(MotionDialogTest, ClicksToggleACellAndADragTogglesItsCells) {
 }
 
 TEST_F(MotionDialogTest, SelectAllThenApplyAt352FillsBothMasks) {
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
     QTest::mouseClick(static_cast<QPushButton*>(d.GetDlgItem(CMotionDetectionDlg::IDC_SELECT_ALL)),
                       Qt::LeftButton);
@@ -171,7 +171,7 @@ TEST_F(MotionDialogTest, SelectAllThenApplyAt352FillsBothMasks) {
 TEST_F(MotionDialogTest, At704TheGridUsesItsOwnMaskAndDerivesThe352One) {
   g_lpApp->m_wFrameWidth = 704;
   g_lpApp->m_wFrameHeight = 480;
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   Run(dialog, [&](CMotionDetectionDlg& d) {
     EXPECT_EQ(d.m_Geometry.cellSize, 16);
     EXPECT_EQ(CellsOf(d.m_abyMask).size(), 48u);  // the 704 mask of the sample
@@ -189,7 +189,7 @@ TEST_F(MotionDialogTest, At704TheGridUsesItsOwnMaskAndDerivesThe352One) {
 }
 
 TEST_F(MotionDialogTest, PresetsAndTypedParametersAreKeptInRangeAndApplyWritesBothSets) {
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   Run(dialog, [&](CMotionDetectionDlg& d) {
     auto* combo = d.Controls().Get<QComboBox>(CMotionDetectionDlg::IDC_SENSITIVITY);
     combo->setCurrentIndex(0);
@@ -229,7 +229,7 @@ TEST_F(MotionDialogTest, PresetsAndTypedParametersAreKeptInRangeAndApplyWritesBo
 
 TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
   fakes::StallSetSysCfg(*server, {"PENTA"}, std::chrono::seconds(30));
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
     d.OnSelectAll();
     d.OnApply();
@@ -245,7 +245,8 @@ TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
     QTimer::singleShot(0, &d, [&] { ticked = true; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
     d.OnApply();
-    QTest::qWait(20);
+    EXPECT_TRUE(d.ApplyWorker().IsRunning());
+    EXPECT_EQ(d.ApplyWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 1u);
     d.OnExit();
   });
@@ -261,7 +262,7 @@ TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
 }
 
 TEST_F(MotionDialogTest, ExitAndAnUntouchedApplySendNothing) {
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   EXPECT_EQ(Run(dialog, [](CMotionDetectionDlg& d) { d.OnApply(); }), 0);
   EXPECT_EQ(Run(dialog, [](CMotionDetectionDlg& d) { d.OnExit(); }), 0);
   EXPECT_TRUE(SentOptions().empty());
@@ -299,12 +300,13 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
     app.m_wFrameWidth = static_cast<std::uint16_t>(c.width);
     app.m_wFrameHeight = static_cast<std::uint16_t>(c.height);
     app.m_pCurrentPicture = frame.data();
-    CMotionDetectionDlg dialog;
+    CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
     EXPECT_FALSE(dialog.SetFrameEvent());  // no window yet
     Run(dialog, [&](CMotionDetectionDlg& d) {
       const QPoint marked = CentreOf(3, 4);  // a marked cell: neither tinted nor outlined
       EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       bool signalled = false;
+      const qint64 before = d.Picture().cacheKey();
       std::thread painter([&] {
         app.m_pMotionDetectionDlg.With(
             [&](CMotionDetectionDlg& named) { signalled = named.SetFrameEvent(); });
@@ -315,8 +317,9 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return d.Picture().pixelColor(marked) == QColor(30, 20, 10); }));
       } else {
-        // The worker answers each frame; a frame too large leaves the picture as it was.
-        QTest::qWait(50);
+        // The worker answers each frame (the picture is built again); a frame too large leaves
+        // the picture as it was.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return d.Picture().cacheKey() != before; }));
         EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       }
     });
@@ -331,7 +334,7 @@ TEST_F(MotionDialogTest, TheReportBrightensTheCellsItMarks) {
   report[72] = 'S';
   app.m_pCurrentFrameInfo = report.data();
   app.m_dwMotionFlag = 1;
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   Run(dialog, [&](CMotionDetectionDlg& d) {
     // A black picture: the clear cell 0 is tinted (red 100) and brightened before.
     const QColor inside = d.Picture().pixelColor(16, 16);
@@ -345,7 +348,7 @@ TEST_F(MotionDialogTest, TheReportBrightensTheCellsItMarks) {
 TEST_F(MotionDialogTest, TheEndOfTheStreamsEndsTheDialog) {
   g_lpApp->h_EndofGetJpegImageEvent =
       std::make_shared<platform::Event>(platform::ResetMode::Manual);
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
     g_lpApp->h_EndofGetJpegImageEvent->Set();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }));
@@ -358,7 +361,7 @@ TEST_F(MotionDialogTest, TheEndOfTheStreamsEndsTheDialog) {
 // painter finds no dialog.
 TEST_F(MotionDialogTest, ThePaintersCallWhileTheDialogGoesEndsBeforeTheDialog) {
   CAppData& app = *g_lpApp;
-  auto dialog = std::make_unique<CMotionDetectionDlg>();
+  auto dialog = std::make_unique<CMotionDetectionDlg>(ports::SysConfEngine::Defaults());
   std::atomic<bool> inside{false};
   std::atomic<bool> gone{false};
   bool sawTheEndBegin = false;

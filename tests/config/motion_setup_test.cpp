@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "config_fixture.h"
 #include "net/config_record_layout.h"
@@ -80,7 +83,8 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
       // Presses of the key meanwhile are ignored.
       Click(page, T::IDC_MOTION_SETUP);
       page.OnMotionSetup();
-      QTest::qWait(20);
+      EXPECT_TRUE(page.FetchWorker().IsRunning());
+      EXPECT_EQ(page.FetchWorker().DroppedResults(), 0);
       EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
       EXPECT_TRUE(runner->Runs().empty());
       c.close(s);
@@ -90,8 +94,9 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
     T& page = sheet->m_AlarmPage;
     EXPECT_FALSE(page.FetchingMotionRecord());
     EXPECT_FALSE(page.FetchWorker().IsRunning());
-    // The stopped fetch opens nothing later.
-    QTest::qWait(20);
+    // The stopped fetch opens nothing later: its answer arrives and is dropped.
+    ASSERT_TRUE(WaitForDroppedResults(page.FetchWorker()));
+    EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
     EXPECT_EQ(page.MotionDialog(), nullptr);
     EXPECT_EQ(g_lpApp->m_pMotionDetectionDlg.Named(), nullptr);
     EXPECT_TRUE(runner->Runs().empty());
@@ -219,6 +224,79 @@ TEST_F(MotionSetupTest, AnAnswerArrivingWhileTheSheetAppliesOpensNothing) {
   EXPECT_TRUE(runner->Runs().empty());
   EXPECT_EQ(sheet->m_AlarmPage.MotionDialog(), nullptr);
   EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
+}
+
+// Motion Setup over a scripted port, no server: the fetch is the sheet engine's
+// fetchMotionRecord, held until the test answers or the stop comes. Presses while it is held make
+// no second call; the sheet's close cuts it and its answer opens nothing; an answered fetch opens
+// the grid with the port's record, and the grid's APPLY sends through the same engine.
+TEST_F(MotionSetupTest, TheFetchAndTheGridsApplyGoThroughTheSheetsEngine) {
+  ASSERT_EQ(Load(), 1);
+  ports::SysConfEngine engine = RecordingEngine();
+  std::mutex lock;
+  std::vector<std::string> portCalls;
+  const auto record = [&](std::string call) {
+    const std::lock_guard guard(lock);
+    portCalls.push_back(std::move(call));
+  };
+  platform::Event answer(platform::ResetMode::Auto);
+  PentaRecord fresh{};
+  const std::vector<std::uint8_t> sample = fakes::SampleConfig().at("PENTA");
+  std::copy(sample.begin(), sample.end(), fresh.begin());
+  fresh[cfg::penta::kMpeg4Sensitivity] = 3;
+  engine.fetchMotionRecord = [&](const platform::StopToken& stop) -> std::optional<PentaRecord> {
+    record("fetch");
+    // Stopped or answered, it answers with the record: after a stop it must open nothing.
+    platform::WaitAny({&stop.StopEvent(), &answer}, platform::kInfinite);
+    return fresh;
+  };
+  engine.setRecord = [&](std::uint8_t option, std::span<const std::uint8_t> bytes, int,
+                         const platform::StopToken&) {
+    record("set " + std::to_string(option) + " " + std::to_string(bytes.size()));
+    return 1;
+  };
+  NewSheet().SetEngine(engine);
+
+  RunOnTrigger([&](CSysConfPropSheet& s, T& page) {
+    Click(page, T::IDC_MOTION_SETUP);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          const std::lock_guard guard(lock);
+          return !portCalls.empty();
+        },
+        kWaitMs));
+    Click(page, T::IDC_MOTION_SETUP);
+    page.OnMotionSetup();
+    EXPECT_TRUE(page.FetchWorker().IsRunning());
+    s.OnExit();
+  });
+  T& page = sheet->m_AlarmPage;
+  ASSERT_TRUE(WaitForDroppedResults(page.FetchWorker()));
+  EXPECT_EQ(portCalls, std::vector<std::string>{"fetch"});
+  EXPECT_EQ(page.MotionDialog(), nullptr);
+  EXPECT_TRUE(runner->Runs().empty());
+
+  int shownSensitivity = -1;
+  runner->ScriptHandler("CMotionDetectionDlg", [&](ui::UiDialog& dialog) {
+    auto& grid = static_cast<CMotionDetectionDlg&>(dialog);
+    QTimer::singleShot(0, &grid, [&] {
+      shownSensitivity = grid.m_nSensitivity;
+      grid.OnSelectAll();
+      grid.OnApply();
+    });
+    return grid.DoModal();
+  });
+  answer.Set();
+  RunOnTrigger([&](CSysConfPropSheet&, T& reopened) {
+    Click(reopened, T::IDC_MOTION_SETUP);
+    ASSERT_TRUE(WaitForMotionFetch(reopened));
+  });
+  EXPECT_EQ(runner->Runs(), std::vector<QString>{"CMotionDetectionDlg"});
+  EXPECT_EQ(shownSensitivity, 3);
+  EXPECT_EQ(portCalls, (std::vector<std::string>{"fetch", "fetch", "set 14 156"}));
+  EXPECT_TRUE(server->RequestsTo("/GetSysCfg.cgi").empty());
+  EXPECT_TRUE(SentOptions().empty());
+  EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace

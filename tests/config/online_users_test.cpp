@@ -167,7 +167,8 @@ TEST_F(OnlineUsersTest, AStalledQueryLeavesTheSheetWorkingAndEndsWithIt) {
         EXPECT_EQ(TextOf(page, O::IDC_HOST_NAME), "camera-7");
         // A refresh meanwhile is ignored: no second query.
         page.OnRefresh();
-        QTest::qWait(20);
+        EXPECT_TRUE(page.QueryWorker().IsRunning());
+        EXPECT_EQ(page.QueryWorker().DroppedResults(), 0);
         EXPECT_EQ(server->RequestsTo("/GetOnlineUser.cgi").size(), 1u);
         ASSERT_TRUE(sheet.SetActivePage(&sheet.m_LogPage));
         ASSERT_TRUE(sheet.SetActivePage(&page));
@@ -267,7 +268,8 @@ TEST_F(OnlineUsersTest, AQueryStoppedByTheSheetsCloseChangesNothingLater) {
       false);
   O& page = s.m_OnlineUserPage;
   EXPECT_TRUE(stopSeen.load());
-  QTest::qWait(20);
+  // Its late reply arrives and is dropped.
+  ASSERT_TRUE(WaitForDroppedResults(page.QueryWorker()));
   EXPECT_FALSE(page.Querying());
   EXPECT_FALSE(page.QueryWorker().IsRunning());
   RunOnPage([](CSysConfPropSheet&, O& reopened) {

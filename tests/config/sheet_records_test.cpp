@@ -15,10 +15,10 @@ using SheetCaptionTest = ConfigTest;
 TEST_F(SheetCaptionTest, SheetsByCaptionId) {
   const QString caption = ui::LoadString(4012);
   ASSERT_FALSE(caption.isEmpty());
-  CSysConfPropSheet tree(4012);
+  CSysConfPropSheet tree(ports::SysConfEngine::Defaults(), 4012);
   EXPECT_EQ(tree.windowTitle(), caption);
   // The same pages as the sheet by caption, in the same order.
-  CSysConfPropSheet byText;
+  CSysConfPropSheet byText(ports::SysConfEngine::Defaults());
   ASSERT_EQ(tree.GetPageCount(), 14);
   for (int i = 0; i < tree.GetPageCount(); ++i)
     EXPECT_EQ(tree.GetPage(i)->GetCaption(), byText.GetPage(i)->GetCaption()) << i;
@@ -26,9 +26,23 @@ TEST_F(SheetCaptionTest, SheetsByCaptionId) {
   EXPECT_EQ(tree.GetTreeWidth(), byText.GetTreeWidth());
 
   g_lpApp->m_byDeviceType = '2';
-  MySystemDialog tabbed(4012);
+  MySystemDialog tabbed(ports::SysConfEngine::Defaults(), 4012);
   EXPECT_EQ(tabbed.windowTitle(), caption);
   EXPECT_EQ(tabbed.GetPageCount(), 0);  // only the sheet by caption text adds pages
+}
+
+// A page has no engine of its own: asked outside a configuration sheet it stops the program with
+// a message naming it, instead of sending its request through some engine of its own.
+TEST(SysConfPageEngine, APageOutsideASheetHasNoEngine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        CSNTPPage page;
+        page.Engine();
+      },
+      "Network::SNTP.*not in a configuration sheet");
+  CSysConfPropSheet sheet(ports::SysConfEngine::Defaults());
+  EXPECT_EQ(&sheet.m_SntpPage.Engine(), &sheet.Engine());
 }
 
 class SmtpRecordTest : public ConfigTest {

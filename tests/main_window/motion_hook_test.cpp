@@ -34,7 +34,7 @@ TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
   CKavelinDlg& window = Open({.width = 352, .height = 240});
   auto picture = CodedPicture(352, 240);
   Hand(picture);
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   dialog.SetFetchedRecord(FetchMotionRecord(nullptr));  // as its opener fetches it
   // A marked cell of the sample record shows the picture untouched: blue x, green y, red 0x80.
   const QPoint marked(144, 112);
@@ -69,7 +69,7 @@ TEST_F(MotionHookTest, ThePainterRunsWhileMotionDialogsComeAndGo) {
   });
   for (int i = 0; i < 40; ++i) {
     const int before = runs.load();
-    auto dialog = std::make_unique<CMotionDetectionDlg>();
+    auto dialog = std::make_unique<CMotionDetectionDlg>(ports::SysConfEngine::Defaults());
     if (i == 0) {
       dialog->SetFetchedRecord(FetchMotionRecord(nullptr));
       QTimer::singleShot(0, dialog.get(), [&] {

@@ -61,4 +61,30 @@ TEST(CgiUrl, UnsafeValuesRefuseTheWholeUrl) {
   EXPECT_TRUE(outOfTable.IsRefused());
 }
 
+// The session goes in where the request names it, under its name; no session names nothing, and
+// a session that could break the request refuses the request.
+TEST(CgiUrl, TheSessionIdIsAddedOnlyWhenThereIsOne) {
+  struct Case {
+    const char* session;
+    const char* name;
+    const char* url;
+  };
+  const Case cases[] = {
+      {"", "SessionID", "/GetLog.cgi?LogEvent=Erase"},
+      {"S1", "SessionID", "/GetLog.cgi?LogEvent=Erase&SessionID=S1"},
+      {"S1", "Cookie", "/GetLog.cgi?LogEvent=Erase&Cookie=S1"},
+      {"S 1", "SessionID", ""},
+  };
+  for (const Case& c : cases) {
+    CCgiUrl url(kCgiGetLog);
+    url.AddParam("LogEvent", "Erase");
+    net::AddSessionId(url, c.session, c.name);
+    EXPECT_STREQ(url.GetBuffer(), c.url) << c.session << " " << c.name;
+  }
+  CCgiUrl first(kCgiGetLog);
+  net::AddSessionId(first, "S7");
+  first.AddParam("LogEvent", "Start");
+  EXPECT_STREQ(first.GetBuffer(), "/GetLog.cgi?SessionID=S7&LogEvent=Start");
+}
+
 }  // namespace

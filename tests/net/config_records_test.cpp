@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <iterator>
+#include <optional>
 #include <vector>
 
 #include "app/app_data.h"
@@ -131,6 +133,61 @@ TEST_F(ConfigRecordsTest, SendRefusedGivesZero) {
   EXPECT_EQ(SetSysCfg(kConfigImg, img.data(), 12, 0), 0);
   environment.SetServerName("");
   EXPECT_EQ(SetSysCfg(kConfigImg, img.data(), 12, 0), 0);
+}
+
+// The load of the sheet's records fetches them in their order as values and leaves the cache to
+// the caller; a failure ends it with the records fetched before it, and the store writes those.
+TEST_F(ConfigRecordsTest, TheRecordLoadReturnsWhatArrivedAndTheStoreWritesIt) {
+  platform::StopToken none;
+  const FetchedConfigRecords all = FetchConfigRecords(none);
+  EXPECT_TRUE(all.complete);
+  ASSERT_EQ(all.records.size(), std::size(kConfigFetchOrder));
+  for (std::size_t i = 0; i < all.records.size(); ++i) {
+    const uint8_t option = kConfigFetchOrder[i].option;
+    EXPECT_EQ(all.records[i].option, option) << i;
+    EXPECT_EQ(all.records[i].bytes, server->ConfigRecord(ConfigOptionNames[option])) << i;
+  }
+  EXPECT_EQ(CachedConfigRecord(kConfigIp)[0], 0);  // nothing stored yet
+  EXPECT_EQ(server->Requests().size(), std::size(kConfigFetchOrder));
+
+  server->QueueReply("/GetSysCfg.cgi", FakeReply::Text(std::string(24, 'i')));
+  server->QueueReply("/GetSysCfg.cgi", FakeReply::Text(std::string(516, 's')));
+  server->QueueReply("/GetSysCfg.cgi", FakeReply::Status(203));
+  const FetchedConfigRecords cut = FetchConfigRecords(none);
+  EXPECT_FALSE(cut.complete);
+  ASSERT_EQ(cut.records.size(), 2u);
+  EXPECT_EQ(cut.records[0].option, kConfigIp);
+  EXPECT_EQ(cut.records[1].option, kConfigSmtp);
+  StoreConfigRecords(cut);
+  EXPECT_EQ(CachedConfigRecord(kConfigIp)[23], 'i');
+  EXPECT_EQ(CachedConfigRecord(kConfigSmtp)[515], 's');
+  EXPECT_EQ(CachedConfigRecord(kConfigFtp)[0], 0);
+  // A record of another size than its place is not stored.
+  StoreConfigRecords({{{kConfigFtp, std::vector<uint8_t>(10, 'f')}}, true});
+  EXPECT_EQ(CachedConfigRecord(kConfigFtp)[0], 0);
+
+  // A stop requested before the load: nothing is asked.
+  const std::size_t asked = server->Requests().size();
+  platform::Thread stopped;
+  FetchedConfigRecords afterStop;
+  ASSERT_TRUE(stopped.Start("StoppedLoad", [&](platform::StopToken stop) {
+    stop.StopEvent().Wait();
+    afterStop = FetchConfigRecords(stop);
+    return 0u;
+  }));
+  EXPECT_TRUE(stopped.StopAndJoin(10000));
+  EXPECT_FALSE(afterStop.complete);
+  EXPECT_TRUE(afterStop.records.empty());
+  EXPECT_EQ(server->Requests().size(), asked);
+}
+
+TEST_F(ConfigRecordsTest, TheMotionFetchBringsThePentaRecordOrNothing) {
+  const std::optional<PentaRecord> fetched = FetchMotionRecord(nullptr);
+  ASSERT_TRUE(fetched);
+  EXPECT_EQ(std::vector<uint8_t>(fetched->begin(), fetched->end()), server->ConfigRecord("PENTA"));
+  EXPECT_EQ(server->Requests().back().target, "/GetSysCfg.cgi?Option=PENTA&Size=156");
+  server->QueueReply("/GetSysCfg.cgi", FakeReply::Text(std::string(155, 'p')));
+  EXPECT_FALSE(FetchMotionRecord(nullptr));
 }
 
 }  // namespace

@@ -68,12 +68,13 @@ void RunWith(ui::UiDialog& dialog, const std::function<void()>& body) {
 }
 
 void RenderLoadDialog() {
-  CEnterSysConfigDlg dialog;
   platform::Event release(platform::ResetMode::Auto);
-  dialog.SetLoader([&](const platform::StopToken& stop) -> std::uint32_t {
+  ports::SysConfEngine engine = ports::SysConfEngine::Defaults();
+  engine.loadConfigRecords = [&](const platform::StopToken& stop) {
     platform::WaitAny({&stop.StopEvent(), &release}, platform::kInfinite);
-    return CEnterSysConfigDlg::kResultLoaded;
-  });
+    return FetchedConfigRecords{{}, true};
+  };
+  CEnterSysConfigDlg dialog(engine);
   RunWith(dialog, [&] {
     for (int tick = 0; tick < 3; ++tick)
       dialog.Timers().FireForTest(CEnterSysConfigDlg::kAnimationTimer);
@@ -83,7 +84,7 @@ void RenderLoadDialog() {
 }
 
 bool LoadRecords() {
-  CEnterSysConfigDlg dialog;
+  CEnterSysConfigDlg dialog(ports::SysConfEngine::Defaults());
   return dialog.DoModal() == CEnterSysConfigDlg::kResultLoaded;
 }
 
@@ -93,7 +94,7 @@ const SysConfFolders kFolders{QStringLiteral("/home/operator/Kavelin/Record/"),
                               QStringLiteral("/home/operator/Kavelin/Sound/")};
 
 void RenderSheet(const QString& name, const std::function<void(CSysConfPropSheet&)>& show) {
-  CSysConfPropSheet sheet;
+  CSysConfPropSheet sheet(ports::SysConfEngine::Defaults());
   sheet.SetTreeTitle(QString::fromLatin1(CSysConfPropSheet::kEmptyPageText));
   sheet.m_Folders = kFolders;
   RunWith(sheet, [&] {
@@ -243,7 +244,7 @@ void RenderMotionGrid() {
   report[72] = 'S';
   app.m_pCurrentFrameInfo = report.data();
   app.m_dwMotionFlag = 1;
-  CMotionDetectionDlg dialog;
+  CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   // The opener fetches the record before the grid opens.
   dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
   RunWith(dialog, [&] {
@@ -373,7 +374,8 @@ void RenderTabbedSheets() {
   } kinds[] = {{'2', "config_tabbed_sheet_2"}, {'q', "config_tabbed_sheet_other"}};
   for (const auto& kind : kinds) {
     g_lpApp->m_byDeviceType = kind.type;
-    MySystemDialog sheet(QString::fromLatin1(CSysConfPropSheet::kCaption));
+    MySystemDialog sheet(ports::SysConfEngine::Defaults(),
+                         QString::fromLatin1(CSysConfPropSheet::kCaption));
     sheet.m_Folders = kFolders;
     RunWith(sheet, [&] {
       QCoreApplication::processEvents();

@@ -320,19 +320,13 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
 std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
                                                           const platform::StopToken* stop) {
   CCgiUrl url(kCgiGetOnlineUser);
-  if (!sessionId.empty()) {
-    url.AddParam("SessionID", sessionId.c_str());
-  }
+  net::AddSessionId(url, sessionId);
   std::vector<std::uint8_t> reply(kPentaReplyCapacity);
   std::uint32_t length = 0;
-  net::CgiExchange exchange;
-  exchange.cgiIndex = kCgiGetOnlineUser;
-  exchange.url = url.GetBuffer();
+  net::CgiExchange exchange =
+      net::MakeCgiExchange(kCgiGetOnlineUser, url.GetBuffer(), kOnlineUserTimeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
-  exchange.sendTimeout = kOnlineUserTimeoutSeconds;
-  exchange.receiveTimeout = kOnlineUserTimeoutSeconds;
-  exchange.stop = stop;
   if (net::SendCgiRequest(exchange) != 1) {
     return std::nullopt;
   }

@@ -1,6 +1,7 @@
 // ApplyTask: a step of APPLY written as straight-line code that may wait for the sheet's worker.
 // It runs on the GUI thread only: it starts when awaited (or by Start), and where it awaits a
-// worker it returns to the event loop; the sheet resumes it when the worker's message arrives.
+// worker it returns to the event loop; the sheet resumes it when the worker's completion hands
+// over the result on the GUI thread.
 // A task owns its coroutine frame; destroying a suspended task destroys the frames of the
 // steps it awaits as well. A task's destructor is safe to run on a moved-from or reset task.
 // Keep other awaiters, and anything with a destructor that they are built from (lambdas with

@@ -1,27 +1,22 @@
 #include "ui/config/engine/session_command.h"
 
 #include "net/cgi_url.h"
-#include "net/net_environment.h"
 #include "net/penta_send_command.h"
 
 namespace syscfg {
+namespace {
 
-int SendSessionCommand(std::uint8_t cgiIndex) {
-  return SendSessionCommand(cgiIndex, net::Environment().SessionId(), nullptr);
-}
+// Seconds for the connect, each write and each read.
+constexpr std::uint16_t kSessionCommandTimeoutSeconds = 5;
+
+}  // namespace
 
 int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
                        const platform::StopToken* stop) {
   CCgiUrl url(cgiIndex);
-  if (!sessionId.empty())
-    url.AddParam("SessionID", sessionId.c_str());
-  net::CgiExchange exchange;
-  exchange.cgiIndex = cgiIndex;
-  exchange.url = url.GetBuffer();
-  exchange.sendTimeout = 5;
-  exchange.receiveTimeout = 5;
-  exchange.stop = stop;
-  return net::SendCgiRequest(exchange);
+  net::AddSessionId(url, sessionId);
+  return net::SendCgiRequest(
+      net::MakeCgiExchange(cgiIndex, url.GetBuffer(), kSessionCommandTimeoutSeconds, stop));
 }
 
 }  // namespace syscfg

@@ -10,10 +10,9 @@
 
 namespace syscfg {
 
-// The sender's result: 1 accepted, 17..24 a refusal status, 0 no exchange.
-int SendSessionCommand(std::uint8_t cgiIndex);
-// The same with a given session id; a stop, when given, cuts the exchange (result 0), so a
-// window's worker may send it.
+// The request with the session id; a stop, when given, cuts the exchange (result 0), so a
+// window's worker may send it. The sender's result: 1 accepted, 17..24 a refusal status, 0 no
+// exchange.
 int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
                        const platform::StopToken* stop);
 

@@ -8,13 +8,15 @@
 #include "net/config_records.h"
 #include "net/server_log.h"
 #include "ui/config/engine/session_command.h"
-#include "ui/config/motion/motion_detection_dlg.h"
 
 namespace ports {
 
 SysConfEngine SysConfEngine::Defaults() {
   using namespace syscfg;
   SysConfEngine engine;
+  engine.loadConfigRecords = [](const platform::StopToken& stop) {
+    return FetchConfigRecords(stop);
+  };
   engine.setRecord = [](std::uint8_t option, std::span<const std::uint8_t> record, int refresh,
                         const platform::StopToken& stop) {
     return SetSysCfg(option, record.empty() ? nullptr : record.data(),

@@ -17,6 +17,7 @@
 
 #include "app/app_data.h"
 #include "app/schedule_table.h"
+#include "net/config_records.h"
 #include "platform/thread.h"
 
 namespace net {
@@ -26,7 +27,7 @@ struct LogDownload;
 namespace syscfg {
 
 // The PENTA record as one fetch brought it.
-using PentaRecord = std::array<std::uint8_t, kPentaConfigBytes>;
+using PentaRecord = ::PentaRecord;
 
 }  // namespace syscfg
 
@@ -34,6 +35,9 @@ namespace ports {
 
 struct SysConfEngine {
   // --- Requests (run on a worker) ---
+  // The records the sheet shows, fetched in their order before it opens (the cache is not
+  // touched: the caller stores them on the GUI thread).
+  std::function<FetchedConfigRecords(const platform::StopToken&)> loadConfigRecords;
   // A record sent as the body of "/SetSysCfg.cgi" (refresh: DNS only); the sender's result.
   std::function<int(std::uint8_t option, std::span<const std::uint8_t> record, int refresh,
                     const platform::StopToken&)>

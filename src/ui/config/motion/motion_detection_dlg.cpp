@@ -20,6 +20,7 @@
 #include "prim/resize/prim_resize.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
+#include "ui/config/records/stream_shape.h"
 
 namespace {
 
@@ -68,13 +69,6 @@ class MotionPicture final : public QWidget {
 
 }  // namespace
 
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
-  PentaRecord record{};
-  if (GetSysCfg(kConfigPenta, record.data(), static_cast<std::uint32_t>(record.size()), stop) != 1)
-    return std::nullopt;
-  return record;
-}
-
 bool ScaleCurrentFrame(std::span<std::uint8_t> picture, int width, int height) {
   if (!g_lpApp || picture.size() < PictureBytes(width, height))
     return false;
@@ -100,8 +94,8 @@ bool ScaleCurrentFrame(std::span<std::uint8_t> picture, int width, int height) {
   return status >= 0;
 }
 
-CMotionDetectionDlg::CMotionDetectionDlg(QWidget* parent)
-    : UiDialog(parent), m_frames(std::make_shared<FrameShare>()) {
+CMotionDetectionDlg::CMotionDetectionDlg(ports::SysConfEngine engine, QWidget* parent)
+    : UiDialog(parent), m_engine(std::move(engine)), m_frames(std::make_shared<FrameShare>()) {
   setWindowTitle(QStringLiteral("Motion Detection"));
   auto* area = new QWidget(this);
   area->setObjectName(QStringLiteral("Controls"));
@@ -184,10 +178,10 @@ int CMotionDetectionDlg::DoModal() {
 }
 
 bool CMotionDetectionDlg::OnInitDialog() {
-  const int videoStandard = g_lpApp ? g_lpApp->m_byVideoStandard.load() : 1;
-  m_nFrameWidth = g_lpApp ? g_lpApp->m_wFrameWidth.load() : 352;
-  m_byVideoFormat = g_lpApp ? g_lpApp->m_byVideoFormat.load() : 4;
-  m_Geometry = syscfg::MotionGridGeometry(m_nFrameWidth, videoStandard);
+  const syscfg::StreamShape stream = syscfg::CurrentStreamShape();
+  m_nFrameWidth = stream.frameWidth;
+  m_byVideoFormat = stream.videoFormat;
+  m_Geometry = syscfg::MotionGridGeometry(m_nFrameWidth, stream.videoStandard);
   PlaceControls();
   m_abySelection = {};
   m_nMouseState = kIdle;
@@ -229,10 +223,10 @@ void CMotionDetectionDlg::PlaceControls() {
 
 bool CMotionDetectionDlg::LoadFromRecord() {
   const std::optional<PentaRecord> fetched = std::exchange(m_fetched, std::nullopt);
-  if (!g_lpApp || !fetched)
-    return false;
   // The fresh record becomes the cached one, which APPLY edits and sends.
-  std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
+  const std::span<std::uint8_t> record = CachedConfigRecord(kConfigPenta);
+  if (!fetched || record.size() != fetched->size())
+    return false;
   std::copy(fetched->begin(), fetched->end(), record.begin());
   // Every width but 704 uses the 352 grid and its mask.
   const syscfg::MotionRecordSettings settings =
@@ -276,7 +270,7 @@ void CMotionDetectionDlg::StartWorker() {
 }
 
 void CMotionDetectionDlg::StopWorker() {
-  m_worker.Stop(kWorkerStopMs);
+  m_worker.Stop();
 }
 
 void CMotionDetectionDlg::Recompose() {
@@ -410,10 +404,10 @@ void CMotionDetectionDlg::OnParameterEdited(int index) {
 }
 
 void CMotionDetectionDlg::OnApply() {
-  if (!g_lpApp || m_bApplying || !UpdateData(true))
+  const std::span<std::uint8_t> record = CachedConfigRecord(kConfigPenta);
+  if (record.size() != syscfg::kPentaRecordBytes || m_bApplying || !UpdateData(true))
     return;
   using namespace cfg::penta;
-  std::span<std::uint8_t> record = g_lpApp->m_PentaConfig;
   bool changed = false;
   // Each changed value goes into both sets, the MPEG-4 one and the JPEG one.
   const bool jpeg = m_byVideoFormat == 0;
@@ -470,7 +464,7 @@ void CMotionDetectionDlg::OnApplyDone(int result) {
 }
 
 void CMotionDetectionDlg::StopApply() {
-  m_applyWorker.Stop(kWorkerStopMs);
+  m_applyWorker.Stop();
   m_bApplying = false;
 }
 

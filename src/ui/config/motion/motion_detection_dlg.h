@@ -4,9 +4,10 @@
 // every painted frame (SetFrameEvent, through the data block's motion-dialog pointer), and its
 // worker scales that frame into the dialog's picture.
 //
-// The opener fetches the PENTA record before the dialog opens (FetchMotionRecord, on its own
-// worker) and hands the answer to the run (SetFetchedRecord); the dialog itself never waits for
-// the network while it opens.
+// The opener fetches the PENTA record before the dialog opens (its engine's fetchMotionRecord,
+// on its own worker) and hands the answer to the run (SetFetchedRecord); the dialog itself never
+// waits for the network while it opens. The opener also hands over the engine APPLY sends
+// through.
 //
 // One object serves every run: it names itself in the data block's motion-dialog pointer while
 // it exists. The painter calls it through that guarded pointer, and the dialog's end withdraws
@@ -29,13 +30,6 @@
 #include "ui/config/engine/sys_conf_engine.h"
 #include "ui/config/motion/motion_grid.h"
 
-// The PENTA record as one fetch brought it.
-using PentaRecord = syscfg::PentaRecord;
-
-// Fetches the PENTA record (up to 5 s per wait; a stop request cuts it at once): the opener's
-// worker body. Nothing on any failure or a stop.
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop);
-
 class CMotionDetectionDlg : public ui::UiDialog {
   Q_OBJECT
 
@@ -54,12 +48,12 @@ class CMotionDetectionDlg : public ui::UiDialog {
   };
   enum MouseState : int { kIdle = 1, kDragging = 2, kPressed = 4 };
   static constexpr int kResultEnded = -1;
-  static constexpr std::uint32_t kWorkerStopMs = 1000;
   // The largest frame the worker takes (the buffers' size).
   static constexpr int kMaxFrameWidth = 720;
   static constexpr int kMaxFrameHeight = 576;
 
-  explicit CMotionDetectionDlg(QWidget* parent = nullptr);
+  // engine: what APPLY sends through (the opener gives its sheet's).
+  explicit CMotionDetectionDlg(ports::SysConfEngine engine, QWidget* parent = nullptr);
   ~CMotionDetectionDlg() override;
 
   // The record fetched for the next run (nothing: the fetch failed). That run makes it the
@@ -86,8 +80,6 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void OnApply();
   bool Applying() const { return m_bApplying; }
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
-  // The engine APPLY sends through (the opener gives its sheet's).
-  void SetEngine(ports::SysConfEngine engine) { m_engine = std::move(engine); }
   // EXIT (and Escape, the close box) stop a send still waiting; nothing is shown.
   void OnExit();
   void OnSensitivityChanged();
@@ -132,7 +124,7 @@ class CMotionDetectionDlg : public ui::UiDialog {
   void Recompose();
   void EnableParameterEdits();
 
-  ports::SysConfEngine m_engine = ports::SysConfEngine::Defaults();
+  ports::SysConfEngine m_engine;
   std::optional<PentaRecord> m_fetched;
   std::shared_ptr<FrameShare> m_frames;
   std::vector<std::uint8_t> m_work;

@@ -14,6 +14,7 @@
 #include "app/app_data.h"
 #include "net/cgi_url.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
@@ -204,9 +205,9 @@ bool AccountPropertyPage::OnInitDialog() {
   m_strUser.clear();
   m_strPassword.clear();
   ShowEntry(false);
-  if (!g_lpApp)
+  const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSecure);
+  if (record.empty())
     return CSysConfPage::OnInitDialog();
-  const std::span<const std::uint8_t> record = g_lpApp->m_SecureConfig;
   m_wMaxUsers = net::RecordU16(record, secure::kMaxUsers);
   for (std::size_t i = 0; i < syscfg::kAccountSlots; ++i)
     SetWorking(i, {});

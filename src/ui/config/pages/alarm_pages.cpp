@@ -15,6 +15,7 @@
 #include "app/app_data.h"
 #include "media/frame_header.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/common/message_ids.h"
@@ -99,12 +100,9 @@ QCheckBox* NewCheck(ui::ControlRegistry& c, int id, const QString& text, QWidget
 AlarmPropertyPage::AlarmPropertyPage()
     : CSysConfPage(QStringLiteral("General::Trigger"), syscfg::kTriggerPageCode) {}
 
-AlarmPropertyPage::~AlarmPropertyPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_fetchWorker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a fetch still running is stopped.
+AlarmPropertyPage::~AlarmPropertyPage() = default;
 
 void AlarmPropertyPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -210,19 +208,14 @@ void AlarmPropertyPage::CreateControls(QWidget* window) {
   connectClick(soundOn, [this] { m_bSoundOn = !m_bSoundOn; });
   connectClick(setup, [this] { OnMotionSetup(); });
   connectClick(refresh, [this] { OnTriggerRefresh(); });
-  // The sheet closing (EXIT, also after a lost connection) ends a fetch; its answer is not
-  // awaited and opens nothing.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_fetchWorker.Stop(kWorkerStopMs);
-    m_bFetching = false;
-  });
+  m_fetchWorker.TieTo(*window);
 }
 
 bool AlarmPropertyPage::OnInitDialog() {
   using namespace cfg;
   ui::ControlRegistry& c = Controls();
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_TriggerConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigTrigger);
+      !record.empty()) {
     m_nDuration = syscfg::DurationRow(net::RecordU16(record, trigger::kDuration));
     m_nMpeg4Length = syscfg::ClipLengthIndex(net::RecordU8(record, trigger::kMpeg4Length));
     m_nJpegCount = syscfg::PictureCountIndex(net::RecordU8(record, trigger::kJpegPictures));
@@ -337,9 +330,9 @@ void AlarmPropertyPage::OnLoad() {
 
 void AlarmPropertyPage::OnMotionSetup() {
   // Without the page's window (no key to press) the answer would have nowhere to go.
-  if (m_bFetching || !HasWindow() || (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
+  if (FetchingMotionRecord() || !HasWindow() ||
+      (m_pMotionDialog && m_pMotionDialog->IsInModalRun()))
     return;
-  m_bFetching = true;
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP)) {
     m_bSetupKeyEnabled = key->isEnabled();
     key->setEnabled(false);
@@ -355,15 +348,12 @@ void AlarmPropertyPage::OnMotionSetup() {
 }
 
 void AlarmPropertyPage::EndFetch() {
-  m_fetchWorker.Stop(kWorkerStopMs);
-  m_bFetching = false;
+  m_fetchWorker.Stop();
   if (QWidget* key = GetDlgItem(IDC_MOTION_SETUP))
     key->setEnabled(m_bSetupKeyEnabled);
 }
 
 void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
-  if (!m_bFetching)
-    return;
   EndFetch();
   // APPLY or REBOOT began while the record was on its way: the sheet is about to close.
   if (const CSysConfSheetBase* sheet = GetConfSheet();
@@ -375,8 +365,7 @@ void AlarmPropertyPage::OnMotionFetchDone(std::optional<PentaRecord> record) {
     return;
   }
   if (!m_pMotionDialog)
-    m_pMotionDialog = std::make_unique<CMotionDetectionDlg>(GetSheet());
-  m_pMotionDialog->SetEngine(Engine());
+    m_pMotionDialog = std::make_unique<CMotionDetectionDlg>(Engine(), GetSheet());
   m_pMotionDialog->SetFetchedRecord(*record);
   ui::RunModal(*m_pMotionDialog);
 }

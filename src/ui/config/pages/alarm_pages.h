@@ -10,7 +10,6 @@
 // an answer of a fetch that ended meanwhile opens nothing.
 #pragma once
 
-#include <QMetaObject>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -61,8 +60,6 @@ class AlarmPropertyPage : public CSysConfPage {
     IDC_LOAD = 1337,
   };
 
-  static constexpr std::uint32_t kWorkerStopMs = 1000;
-
   AlarmPropertyPage();
   ~AlarmPropertyPage() override;
 
@@ -80,7 +77,7 @@ class AlarmPropertyPage : public CSysConfPage {
   // "Motion Setup": starts the fetch of the PENTA record on the worker and disables the key
   // until its answer; ignored while a fetch runs or the motion grid is open.
   void OnMotionSetup();
-  bool FetchingMotionRecord() const { return m_bFetching; }
+  bool FetchingMotionRecord() const { return m_fetchWorker.IsRunning(); }
   const ui::Worker& FetchWorker() const { return m_fetchWorker; }
   void OnTriggerRefresh();
 
@@ -116,9 +113,9 @@ class AlarmPropertyPage : public CSysConfPage {
   void OnMotionFetchDone(std::optional<syscfg::PentaRecord> record);
 
   std::unique_ptr<CMotionDetectionDlg> m_pMotionDialog;
+  // Tied to the page's window: the sheet closing (EXIT, also after a lost connection) ends a
+  // fetch; its answer is not awaited and opens nothing.
   ui::Worker m_fetchWorker;
-  QMetaObject::Connection m_windowGone;
-  bool m_bFetching = false;
   bool m_bSetupKeyEnabled = true;
 };
 

@@ -11,6 +11,7 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "ui/common/ip_address_ctrl.h"
 #include "ui/config/records/config_text.h"
@@ -73,8 +74,8 @@ void CDNSPage::CreateControls(QWidget* window) {
 
 bool CDNSPage::OnInitDialog() {
   using namespace cfg;
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_DnsConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigDns);
+      !record.empty()) {
     m_dwDnsServer = net::RecordAddress(record, dns::kServer);
     m_byEnabled = net::RecordU8(record, dns::kEnabled);
     m_strUser = syscfg::ShownText(record, dns::kUser);

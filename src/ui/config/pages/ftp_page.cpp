@@ -11,6 +11,7 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/message_ids.h"
@@ -94,8 +95,8 @@ void FTPPropertyPage::CreateControls(QWidget* window) {
 
 bool FTPPropertyPage::OnInitDialog() {
   using namespace cfg;
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_FtpConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigFtp);
+      !record.empty()) {
     m_strServer = syscfg::FtpShownText(record, ftp::kServer.offset, ftp::kServer.width);
     m_strPassword = syscfg::FtpShownText(record, ftp::kPassword.offset, ftp::kPassword.width);
     m_strUser = syscfg::FtpShownText(record, ftp::kUser.offset, ftp::kUser.width);

@@ -37,12 +37,9 @@ CGetLogPPage::CGetLogPPage()
     : CSysConfPage(QStringLiteral("Information::Log File"), syscfg::kLogPageCode),
       m_abyRecords(net::kLogBufferBytes) {}
 
-CGetLogPPage::~CGetLogPPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_worker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a run still going is stopped.
+CGetLogPPage::~CGetLogPPage() = default;
 
 void CGetLogPPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -88,15 +85,10 @@ void CGetLogPPage::CreateControls(QWidget* window) {
   QObject::connect(download, &QPushButton::clicked, window, [this] { OnDownload(); });
   QObject::connect(erase, &QPushButton::clicked, window, [this] { OnErase(); });
   QObject::connect(maxLog, &QLineEdit::textEdited, window, [this] { OnMaxEdited(); });
-  // The sheet closing (also after a lost connection) ends a download; the page reopens idle.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_worker.Stop(kWorkerStopMs);
-    m_byState = kIdle;
-  });
+  m_worker.TieTo(*window);
 }
 
 bool CGetLogPPage::OnInitDialog() {
-  m_byState = kIdle;
   for (const auto& f : kFilters)
     syscfg::EnableControls(Controls(), {f.id}, false);
   const bool result = CSysConfPage::OnInitDialog();
@@ -115,19 +107,18 @@ void CGetLogPPage::SetCaption(bool downloading) {
 }
 
 void CGetLogPPage::StopDownload() {
-  m_worker.Stop(kWorkerStopMs);
+  m_worker.Stop();
 }
 
 void CGetLogPPage::OnDownload() {
   ui::ControlRegistry& c = Controls();
   CSysConfSheetBase* sheet = GetConfSheet();
   auto* progress = c.Get<QProgressBar>(IDC_PROGRESS);
-  if (m_byState == kDownloading) {
+  if (State() == kDownloading) {
     SetCaption(false);
     StopDownload();
     if (progress != nullptr)
       progress->setValue(0);
-    m_byState = kIdle;
     if (sheet != nullptr)
       sheet->EnableButtons();
     syscfg::EnableControls(c, {IDC_SYSTEM, IDC_ERROR, IDC_USER, IDC_ERASE}, true);
@@ -142,7 +133,7 @@ void CGetLogPPage::OnDownload() {
   if (progress != nullptr)
     progress->setValue(0);
   StopDownload();
-  m_byState = kDownloading;
+  m_bDownloadRun = true;
   const bool started = m_worker.Start<LogProgress>(
       "GetLogThread",
       [download = Engine().downloadLog, maximum = static_cast<std::uint32_t>(m_nMaxLog),
@@ -168,6 +159,7 @@ void CGetLogPPage::OnErase() {
   // The request waits up to 15 s for the server: it runs on the worker, which the sheet's
   // closing stops like a download.
   StopDownload();
+  m_bDownloadRun = false;
   const bool started = m_worker.Start(
       "EraseLogThread",
       [erase = Engine().eraseLog,
@@ -208,7 +200,6 @@ void CGetLogPPage::OnLogDone(const LogOutcome& outcome) {
     StopDownload();
     if (auto* progress = c.Get<QProgressBar>(IDC_PROGRESS))
       progress->setValue(0);
-    m_byState = kIdle;
   }
   if (code == net::kLogFailed) {
     if (auto* list = c.Get<ui::ListCtrl>(IDC_LIST))

@@ -5,7 +5,6 @@
 // sheet closing), and the page reopens idle.
 #pragma once
 
-#include <QMetaObject>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,7 +42,6 @@ class CGetLogPPage : public CSysConfPage {
     IDC_ERASE = 8661,
   };
   enum State : std::uint8_t { kDownloading = 1, kIdle = 2 };
-  static constexpr std::uint32_t kWorkerStopMs = 1000;
   static constexpr int kDefaultMaxLog = 300;
   static constexpr int kMaxLogLimit = 2047;
 
@@ -62,7 +60,10 @@ class CGetLogPPage : public CSysConfPage {
   // Digits only; above 2047 becomes 2047, below 1 becomes 1; empty stays.
   void OnMaxEdited();
 
-  std::uint8_t State() const { return m_byState; }
+  // Downloading while the worker runs a download; idle otherwise.
+  std::uint8_t State() const {
+    return m_worker.IsRunning() && m_bDownloadRun ? kDownloading : kIdle;
+  }
   const ui::Worker& DownloadWorker() const { return m_worker; }
 
   // The records received last (packed 32-byte records) and their count.
@@ -84,7 +85,9 @@ class CGetLogPPage : public CSysConfPage {
   void OnLogDone(const LogOutcome& outcome);
   void OnProgress(const LogProgress& progress);
 
+  // Tied to the page's window: the sheet closing (also after a lost connection) ends a download
+  // or an erase, and the page reopens idle.
   ui::Worker m_worker;
-  QMetaObject::Connection m_windowGone;
-  std::uint8_t m_byState = kIdle;
+  // The worker's run is a download (not an erase).
+  bool m_bDownloadRun = false;
 };

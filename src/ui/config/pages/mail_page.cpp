@@ -13,6 +13,7 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
 #include "platform/message_box.h"
 #include "ui/common/list_ctrl.h"
@@ -145,8 +146,8 @@ void MailPropertyPage::CreateControls(QWidget* window) {
 bool MailPropertyPage::OnInitDialog() {
   using namespace cfg;
   QStringList loaded;
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_SmtpConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSmtp);
+      !record.empty()) {
     m_strFrom = syscfg::ShownText(record, smtp::kFrom);
     m_strServer = syscfg::ShownText(record, smtp::kServer);
     m_strUser = syscfg::ShownText(record, smtp::kUser);

@@ -11,6 +11,7 @@
 #include "app/app_data.h"
 #include "media/alarm_db/alarm_database.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/net_environment.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/message_ids.h"
@@ -70,12 +71,9 @@ QString OnlineUserName(const OnlineUser& user) {
 COnlineUserPage::COnlineUserPage()
     : CSysConfPage(QStringLiteral("Information"), syscfg::kOnlineUserPageCode) {}
 
-COnlineUserPage::~COnlineUserPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_worker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a query still running is stopped.
+COnlineUserPage::~COnlineUserPage() = default;
 
 void COnlineUserPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -102,16 +100,13 @@ void COnlineUserPage::CreateControls(QWidget* window) {
   users->addLayout(buttons);
   page->addWidget(group, 1);
   QObject::connect(refresh, &QPushButton::clicked, window, [this] { OnRefresh(); });
-  // The sheet closing (also after a lost connection) ends a query; its answer is not awaited.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_worker.Stop(kWorkerStopMs);
-    m_bQuerying = false;
-  });
+  m_worker.TieTo(*window);
 }
 
 bool COnlineUserPage::OnInitDialog() {
-  if (g_lpApp)
-    m_strHostName = syscfg::ShownText(g_lpApp->m_SystemConfig, cfg::system::kHostName);
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSystem);
+      !record.empty())
+    m_strHostName = syscfg::ShownText(record, cfg::system::kHostName);
   const bool result = CSysConfPage::OnInitDialog();
   StartQuery();
   return result;
@@ -123,7 +118,6 @@ void COnlineUserPage::DoDataExchange(ui::DataExchange& dx) {
 
 void COnlineUserPage::StartQuery() {
   EndQuery();
-  m_bQuerying = true;
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, false);
   const bool started = m_worker.Start(
       "OnlineUserThread",
@@ -135,14 +129,11 @@ void COnlineUserPage::StartQuery() {
 }
 
 void COnlineUserPage::EndQuery() {
-  m_worker.Stop(kWorkerStopMs);
-  m_bQuerying = false;
+  m_worker.Stop();
   syscfg::EnableControls(Controls(), {IDC_REFRESH}, true);
 }
 
 void COnlineUserPage::OnQueryDone(std::optional<std::vector<std::uint8_t>> reply) {
-  if (!m_bQuerying)
-    return;
   EndQuery();
   if (reply && g_AlarmDatabase.StoreOnlineUsers(*reply)) {
     Fill();
@@ -172,7 +163,7 @@ void COnlineUserPage::Fill() {
 }
 
 void COnlineUserPage::OnRefresh() {
-  if (m_bQuerying)
+  if (Querying())
     return;
   StartQuery();
 }

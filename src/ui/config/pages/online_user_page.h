@@ -6,7 +6,6 @@
 // meanwhile changes nothing.
 #pragma once
 
-#include <QMetaObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -33,7 +32,6 @@ QString OnlineUserName(const OnlineUser& user);
 class COnlineUserPage : public CSysConfPage {
  public:
   enum : int { IDC_HOST_NAME = 1040, IDC_REFRESH = 1311, IDC_LIST = 1349 };
-  static constexpr std::uint32_t kWorkerStopMs = 1000;
 
   COnlineUserPage();
   ~COnlineUserPage() override;
@@ -43,7 +41,7 @@ class COnlineUserPage : public CSysConfPage {
   // "Info Refresh": queries again (ignored while a query runs); a failure leaves the list as
   // it was.
   void OnRefresh();
-  bool Querying() const { return m_bQuerying; }
+  bool Querying() const { return m_worker.IsRunning(); }
   const ui::Worker& QueryWorker() const { return m_worker; }
 
   QString m_strHostName;
@@ -60,7 +58,7 @@ class COnlineUserPage : public CSysConfPage {
   void OnQueryDone(std::optional<std::vector<std::uint8_t>> reply);
   void Fill();
 
+  // Tied to the page's window: the sheet closing (also after a lost connection) ends a query,
+  // and its answer is not awaited.
   ui::Worker m_worker;
-  QMetaObject::Connection m_windowGone;
-  bool m_bQuerying = false;
 };

@@ -9,7 +9,9 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/record_fields.h"
+#include "ui/config/records/stream_shape.h"
 #include "ui/config/records/video_tables.h"
 
 namespace {
@@ -22,7 +24,7 @@ void Fill(QComboBox* combo, const QStringList& rows) {
 }
 
 int VideoStandard() {
-  return g_lpApp ? g_lpApp->m_byVideoStandard.load() : 1;
+  return syscfg::CurrentStreamShape().videoStandard;
 }
 
 }  // namespace
@@ -65,8 +67,7 @@ bool C2ChSetPentaPage::OnInitDialog() {
   Fill(c.Get<QComboBox>(IDC_VIDEO_TYPE), kVideoTypeRows);
   Fill(c.Get<QComboBox>(IDC_QUALITY), kQualityRows);
   Fill(c.Get<QComboBox>(IDC_BIT_RATE), kBitRateRows);
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> p = g_lpApp->m_PentaConfig;
+  if (const std::span<const std::uint8_t> p = CachedConfigRecord(kConfigPenta); !p.empty()) {
     using namespace cfg::penta;
     m_nMpeg4Width = net::RecordU8(p, kMpeg4WidthUnits) * 16;
     m_nMpeg4Height = net::RecordU8(p, kMpeg4HeightUnits) * 16;
@@ -77,7 +78,7 @@ bool C2ChSetPentaPage::OnInitDialog() {
     m_nJpegResolution = ResolutionIndex({m_nJpegWidth, m_nJpegHeight});
     m_nQuality = QualityIndex(net::RecordU8(p, kJpegQuality));
     m_nBitRate = BitRateClass(net::RecordU16(p, kBitRate));
-    m_nVideoType = VideoTypeIndex(g_lpApp->m_byVideoFormat.load());
+    m_nVideoType = VideoTypeIndex(syscfg::CurrentStreamShape().videoFormat);
   }
   ShowVideoType(m_nVideoType);
   return CSysConfPage::OnInitDialog();
@@ -139,14 +140,14 @@ bool CSetPentaCmdPage::OnInitDialog() {
   Fill(c.Get<QComboBox>(IDC_VIDEO_TYPE), kVideoTypeRows);
   Fill(c.Get<QComboBox>(IDC_QUALITY), kQualityRows);
   Fill(c.Get<QComboBox>(IDC_BIT_RATE), kBitRateRows);
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> p = g_lpApp->m_PentaConfig;
-    m_nVideoWidth = g_lpApp->m_wFrameWidth.load();
-    m_nVideoHeight = g_lpApp->m_wFrameHeight.load();
+  if (const std::span<const std::uint8_t> p = CachedConfigRecord(kConfigPenta); !p.empty()) {
+    const syscfg::StreamShape stream = syscfg::CurrentStreamShape();
+    m_nVideoWidth = stream.frameWidth;
+    m_nVideoHeight = stream.frameHeight;
     m_nResolution = ResolutionIndex({m_nVideoWidth, m_nVideoHeight});
     m_nQuality = QualityIndex(net::RecordU8(p, cfg::penta::kJpegQuality));
     m_nBitRate = BitRateClass(net::RecordU16(p, cfg::penta::kBitRate));
-    m_nVideoType = VideoTypeIndex(g_lpApp->m_byVideoFormat.load());
+    m_nVideoType = VideoTypeIndex(stream.videoFormat);
   }
   ShowVideoType(m_nVideoType);
   return CSysConfPage::OnInitDialog();

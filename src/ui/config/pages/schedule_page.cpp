@@ -116,6 +116,15 @@ QString ScheduleTimeText(std::int64_t seconds) {
 
 }  // namespace syscfg
 
+namespace {
+
+// The schedule the program records by (the page edits it in place); null without a data block.
+ScheduleTable* ProgramSchedule() {
+  return g_lpApp ? &g_lpApp->m_ScheduleTable : nullptr;
+}
+
+}  // namespace
+
 CTimeSettingDlg::CTimeSettingDlg(QWidget* parent) : UiDialog(parent) {
   setWindowTitle(QStringLiteral("Time Setting"));
   auto* layout = new QVBoxLayout(this);
@@ -161,7 +170,7 @@ void CTimeSettingDlg::SetTimes(std::int64_t start, std::int64_t end) {
 }
 
 bool CTimeSettingDlg::OnInitDialog() {
-  ScheduleTable* table = g_lpApp ? &g_lpApp->m_ScheduleTable : nullptr;
+  ScheduleTable* table = ProgramSchedule();
   if (table != nullptr && table->m_dwEditFlag != 0) {
     table->m_dwEditFlag = 0;
   } else {
@@ -252,11 +261,12 @@ bool CScheduleRecordPage::OnInitDialog() {
 
 void CScheduleRecordPage::Refill() {
   ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
-  if (list == nullptr || !g_lpApp)
+  const ScheduleTable* table = ProgramSchedule();
+  if (list == nullptr || table == nullptr)
     return;
   list->DeleteAllItems();
   int row = 0;
-  for (const ScheduleSlot& slot : g_lpApp->m_ScheduleTable.m_Slots) {
+  for (const ScheduleSlot& slot : table->m_Slots) {
     if (slot.used == 0)
       continue;
     list->InsertItem(row, QString::number(row + 1));
@@ -268,8 +278,9 @@ void CScheduleRecordPage::Refill() {
 
 void CScheduleRecordPage::Publish() {
   const CSysConfSheetBase* sheet = GetConfSheet();
-  if (sheet != nullptr && sheet->Engine().setSchedule && g_lpApp)
-    sheet->Engine().setSchedule(g_lpApp->m_ScheduleTable);
+  if (const ScheduleTable* table = ProgramSchedule();
+      sheet != nullptr && sheet->Engine().setSchedule && table != nullptr)
+    sheet->Engine().setSchedule(*table);
 }
 
 namespace {
@@ -293,7 +304,7 @@ void ShowScheduleCheck(syscfg::ScheduleCheck check) {
 }  // namespace
 
 void CScheduleRecordPage::OnAdd() {
-  if (!g_lpApp)
+  if (ProgramSchedule() == nullptr)
     return;
   const CSysConfSheetBase* sheet = GetConfSheet();
   const QString folder = sheet != nullptr ? sheet->m_Folders.record : QString();
@@ -305,7 +316,7 @@ void CScheduleRecordPage::OnAdd() {
   CTimeSettingDlg dialog(GetWindow());
   if (ui::RunModal(dialog) != ui::IDOK)
     return;
-  ScheduleTable& table = g_lpApp->m_ScheduleTable;
+  ScheduleTable& table = *ProgramSchedule();
   const std::int64_t start = dialog.StartTime();
   const std::int64_t end = dialog.EndTime();
   const syscfg::ScheduleCheck check = syscfg::CheckNewPeriod(table, start, end);
@@ -320,10 +331,11 @@ void CScheduleRecordPage::OnAdd() {
 
 std::optional<int> CScheduleRecordPage::SelectedPeriod() {
   ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
-  if (list == nullptr || !g_lpApp)
+  const ScheduleTable* table = ProgramSchedule();
+  if (list == nullptr || table == nullptr)
     return std::nullopt;
   const int row = list->GetFirstSelected();
-  if (row < 0 || g_lpApp->m_ScheduleTable.m_Slots[static_cast<std::size_t>(row)].used == 0) {
+  if (row < 0 || table->m_Slots[static_cast<std::size_t>(row)].used == 0) {
     ui::MessageBoxById(ui::kMsgSelectAccountToDelete);
     return std::nullopt;
   }
@@ -335,7 +347,7 @@ void CScheduleRecordPage::OnEdit() {
   if (!selected)
     return;
   const int row = *selected;
-  ScheduleTable& table = g_lpApp->m_ScheduleTable;
+  ScheduleTable& table = *ProgramSchedule();
   const ScheduleSlot slot = table.m_Slots[static_cast<std::size_t>(row)];
   table.m_dwEditFlag = 1;
   CTimeSettingDlg dialog(GetWindow());
@@ -362,7 +374,7 @@ void CScheduleRecordPage::OnDelete() {
     return;
   const int row = *selected;
   ui::ListCtrl* list = Controls().Get<ui::ListCtrl>(IDC_LIST);
-  ScheduleTable& table = g_lpApp->m_ScheduleTable;
+  ScheduleTable& table = *ProgramSchedule();
   syscfg::DeletePeriod(table, row);
   Refill();
   const int count = list->GetItemCount();

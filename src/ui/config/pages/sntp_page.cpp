@@ -12,6 +12,7 @@
 
 #include "app/app_data.h"
 #include "net/config_record_layout.h"
+#include "net/config_records.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
 #include "ui/common/message_ids.h"
@@ -28,12 +29,9 @@ constexpr int kServerBytes = 31;
 
 CSNTPPage::CSNTPPage() : CSysConfPage(QStringLiteral("Network::SNTP"), syscfg::kSntpPageCode) {}
 
-CSNTPPage::~CSNTPPage() {
-  // The window may outlive the page by a moment (it is deleted later): nothing of it may call
-  // back into the page any more.
-  QObject::disconnect(m_windowGone);
-  m_worker.Stop(kWorkerStopMs);
-}
+// The worker goes with the page: its tie to a window that outlives the page by a moment (it is
+// deleted later) goes with it, and a request still running is stopped.
+CSNTPPage::~CSNTPPage() = default;
 
 void CSNTPPage::CreateControls(QWidget* window) {
   using namespace syscfg;
@@ -77,16 +75,12 @@ void CSNTPPage::CreateControls(QWidget* window) {
   });
   QObject::connect(manual, &QRadioButton::clicked, window, [this] { ShowManual(true); });
   QObject::connect(syncButton, &QPushButton::clicked, window, [this] { OnSyncServerTime(); });
-  // The sheet closing (also after a lost connection) ends a request; its answer is not awaited.
-  m_windowGone = QObject::connect(window, &QObject::destroyed, [this] {
-    m_worker.Stop(kWorkerStopMs);
-    m_bSyncing = false;
-  });
+  m_worker.TieTo(*window);
 }
 
 bool CSNTPPage::OnInitDialog() {
-  if (g_lpApp) {
-    const std::span<const std::uint8_t> record = g_lpApp->m_SntpConfig;
+  if (const std::span<const std::uint8_t> record = CachedConfigRecord(kConfigSntp);
+      !record.empty()) {
     m_strTimeServer = syscfg::ShownText(record, cfg::sntp::kServer);
     const int zone = net::RecordU8(record, cfg::sntp::kZone);
     m_nTimeZone = zone < syscfg::kTimeZoneCount ? zone : -1;
@@ -108,10 +102,9 @@ void CSNTPPage::DoDataExchange(ui::DataExchange& dx) {
 }
 
 void CSNTPPage::OnSyncServerTime() {
-  if (m_bSyncing)
+  if (Syncing())
     return;
   EndSync();
-  m_bSyncing = true;
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, false);
   const bool started = m_worker.Start(
       "SyncServerTimeThread",
@@ -123,14 +116,11 @@ void CSNTPPage::OnSyncServerTime() {
 }
 
 void CSNTPPage::EndSync() {
-  m_worker.Stop(kWorkerStopMs);
-  m_bSyncing = false;
+  m_worker.Stop();
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, true);
 }
 
 void CSNTPPage::OnSyncDone(int result) {
-  if (!m_bSyncing)
-    return;
   EndSync();
   // A refusal status counts as a failure as much as no answer does.
   if (result != 1)

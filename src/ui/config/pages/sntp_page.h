@@ -4,7 +4,6 @@
 // the sheet closing stops it, and the answer of a stopped request changes nothing.
 #pragma once
 
-#include <QMetaObject>
 #include <cstdint>
 
 #include "ui/common/worker.h"
@@ -20,8 +19,6 @@ class CSNTPPage : public CSysConfPage {
     IDC_SYNC_SERVER_TIME = 1433,
   };
 
-  static constexpr std::uint32_t kWorkerStopMs = 1000;
-
   CSNTPPage();
   ~CSNTPPage() override;
 
@@ -30,7 +27,7 @@ class CSNTPPage : public CSysConfPage {
   // Sends "/SyncServerTime.cgi" on the worker, the key disabled until it ends; a press while
   // one runs is ignored.
   void OnSyncServerTime();
-  bool Syncing() const { return m_bSyncing; }
+  bool Syncing() const { return m_worker.IsRunning(); }
   const ui::Worker& SyncWorker() const { return m_worker; }
 
   QString m_strTimeServer;
@@ -46,7 +43,7 @@ class CSNTPPage : public CSysConfPage {
   // The worker's answer (the sender's result): anything but success shows message 4065.
   void OnSyncDone(int result);
 
+  // Tied to the page's window: the sheet closing (also after a lost connection) ends a request,
+  // and its answer is not awaited.
   ui::Worker m_worker;
-  QMetaObject::Connection m_windowGone;
-  bool m_bSyncing = false;
 };

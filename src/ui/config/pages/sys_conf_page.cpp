@@ -243,10 +243,13 @@ CSysConfSheetBase* CSysConfPage::GetConfSheet() const {
 }
 
 const ports::SysConfEngine& CSysConfPage::Engine() const {
-  if (const CSysConfSheetBase* sheet = GetConfSheet())
-    return sheet->Engine();
-  static const ports::SysConfEngine program = ports::SysConfEngine::Defaults();
-  return program;
+  const CSysConfSheetBase* sheet = GetConfSheet();
+  // A page asks the engine only from its sheet's window: a page outside a configuration sheet
+  // has no engine to ask, and going on would send its request nowhere.
+  if (sheet == nullptr)
+    qFatal("CSysConfPage::Engine: the page \"%s\" (code %d) is not in a configuration sheet",
+           qPrintable(GetCaption()), PageCode());
+  return sheet->Engine();
 }
 
 void CSysConfPage::OnControlsCreated(QWidget* window) {

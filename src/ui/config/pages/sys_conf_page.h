@@ -97,7 +97,8 @@ class CSysConfPage : public ui::CPropertyPage {
   int PageCode() const { return m_nPageCode; }
   // The configuration sheet the page is in; null outside one.
   CSysConfSheetBase* GetConfSheet() const;
-  // What the page asks of the engine: its sheet's, or the program's outside a sheet.
+  // What the page asks of the engine: its sheet's. Asking outside a configuration sheet is a
+  // programming error and ends the program with a message naming the page.
   const ports::SysConfEngine& Engine() const;
 
   // Writes the page's code into the open configuration sheet.

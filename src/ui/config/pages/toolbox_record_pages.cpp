@@ -37,6 +37,15 @@ QString CompactMacText(const std::uint8_t* mac) {
 
 }  // namespace syscfg
 
+namespace {
+
+// The server's device type has the alarm-sound path (the record page shows and takes it).
+bool HasAudioPath() {
+  return g_lpApp && g_lpApp->m_byDeviceType.load() == syscfg::kAudioPathDeviceType;
+}
+
+}  // namespace
+
 RecordPage::RecordPage()
     : CSysConfPage(QStringLiteral("General::File Path"), syscfg::kRecordPageCode) {}
 
@@ -83,7 +92,7 @@ bool RecordPage::OnInitDialog() {
     m_strSnapshotPath = sheet->m_Folders.snapshot;
     m_strAudioPath = sheet->m_Folders.alarmSound;
   }
-  const bool audio = g_lpApp && g_lpApp->m_byDeviceType.load() == syscfg::kAudioPathDeviceType;
+  const bool audio = HasAudioPath();
   for (int id : {IDC_AUDIO_LABEL, IDC_AUDIO_PATH, IDC_MODIFY_AUDIO}) {
     if (QWidget* control = GetDlgItem(id))
       control->setVisible(audio);
@@ -101,7 +110,7 @@ SysConfFolders RecordPage::Folders(const SysConfFolders& base) const {
   SysConfFolders folders = base;
   folders.record = m_strRecordPath;
   folders.snapshot = m_strSnapshotPath;
-  if (g_lpApp && g_lpApp->m_byDeviceType.load() == syscfg::kAudioPathDeviceType)
+  if (HasAudioPath())
     folders.alarmSound = m_strAudioPath;
   return folders;
 }

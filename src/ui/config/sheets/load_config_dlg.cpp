@@ -9,19 +9,8 @@
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 
-std::uint32_t LoadConfigRecords(const platform::StopToken& stop) {
-  for (const ConfigFetch& fetch : kConfigFetchOrder) {
-    if (stop.StopRequested())
-      return CEnterSysConfigDlg::kResultFailed;
-    const std::span<std::uint8_t> cache = CachedConfigRecord(fetch.option);
-    if (cache.size() != fetch.size || GetSysCfg(fetch.option, cache.data(), fetch.size) != 1)
-      return CEnterSysConfigDlg::kResultFailed;
-  }
-  return CEnterSysConfigDlg::kResultLoaded;
-}
-
-CEnterSysConfigDlg::CEnterSysConfigDlg(QWidget* parent)
-    : UiDialog(parent), m_loader(LoadConfigRecords) {
+CEnterSysConfigDlg::CEnterSysConfigDlg(ports::SysConfEngine engine, QWidget* parent)
+    : UiDialog(parent), m_engine(std::move(engine)) {
   setWindowTitle(QStringLiteral("System Config"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   auto* layout = new QVBoxLayout(this);
@@ -33,13 +22,13 @@ CEnterSysConfigDlg::CEnterSysConfigDlg(QWidget* parent)
 }
 
 CEnterSysConfigDlg::~CEnterSysConfigDlg() {
-  m_worker.Stop(1000);
+  m_worker.Stop();
 }
 
 int CEnterSysConfigDlg::DoModal() {
   const int result = UiDialog::DoModal();
   // The worker has posted its answer and is ending; a run never leaves it behind.
-  m_worker.Stop(1000);
+  m_worker.Stop();
   return result;
 }
 
@@ -47,12 +36,12 @@ bool CEnterSysConfigDlg::OnInitDialog() {
   SetTimer(kAnimationTimer, kAnimationMs);
   const bool started = m_worker.Start(
       "LoadConfigThread",
-      [loader = m_loader](const ui::WorkerRun<>& run) { return loader(run.Token()); },
-      [this](std::uint32_t result) { OnLoadConfigDone(result); });
+      [load = m_engine.loadConfigRecords](const ui::WorkerRun<>& run) { return load(run.Token()); },
+      [this](const FetchedConfigRecords& fetched) { OnLoadConfigDone(fetched); });
   const bool shown = UiDialog::OnInitDialog();
   if (!started) {
     // No thread: the run ends as after a failed fetch, once it shows.
-    QTimer::singleShot(0, this, [this] { OnLoadConfigDone(kResultFailed); });
+    QTimer::singleShot(0, this, [this] { OnLoadConfigDone({}); });
   }
   return shown;
 }
@@ -73,11 +62,13 @@ void CEnterSysConfigDlg::OnTimer(int id) {
   UpdateData(false);
 }
 
-void CEnterSysConfigDlg::OnLoadConfigDone(std::uint32_t result) {
+void CEnterSysConfigDlg::OnLoadConfigDone(const FetchedConfigRecords& fetched) {
   KillTimer(kAnimationTimer);
-  if (result != kResultLoaded) {
-    result = kResultFailed;
+  StoreConfigRecords(fetched);
+  if (!fetched.complete) {
     ui::MessageBoxById(ui::kMsgGetConfigError);
+    EndDialog(kResultFailed);
+    return;
   }
-  EndDialog(static_cast<int>(result));
+  EndDialog(kResultLoaded);
 }

@@ -1,27 +1,15 @@
 // CEnterSysConfigDlg: the small dialog that fetches the server's whole configuration into the
 // cached records before the configuration sheet opens. A worker fetches the fifteen records in
-// order while the dialog animates its text; the dialog ends with 1 when every record arrived and
-// with 2 (after message 4029) at the first that did not.
+// order (the engine's loadConfigRecords) while the dialog animates its text; the records that
+// arrived are stored into the cache on the GUI thread when the worker answers. The dialog ends
+// with 1 when every record arrived and with 2 (after message 4029) at the first that did not.
 #pragma once
 
 #include <cstdint>
 
 #include "ui/common/ui_dialog.h"
 #include "ui/common/worker.h"
-
-// The fetch order and sizes: IP, SMTP, FTP, SECURE, DNS, PPPOE, SYSTEM, SNTP, IMG, SNTP again,
-// WLAN, TRIGGER, RS485, PENTA, INF.
-struct ConfigFetch {
-  std::uint8_t option;
-  std::uint32_t size;
-};
-inline constexpr ConfigFetch kConfigFetchOrder[] = {
-    {2, 24},  {5, 516}, {6, 104},  {3, 408}, {4, 124}, {7, 100},  {8, 36}, {9, 40},
-    {10, 12}, {9, 40},  {11, 104}, {13, 12}, {12, 20}, {14, 156}, {1, 56}};
-
-// Fetches each record of kConfigFetchOrder into its cached place, stopping at the first
-// failure (the records fetched before it stay). 1 when all arrived, 2 otherwise.
-std::uint32_t LoadConfigRecords(const platform::StopToken& stop);
+#include "ui/config/engine/sys_conf_engine.h"
 
 class CEnterSysConfigDlg : public ui::UiDialog {
   Q_OBJECT
@@ -33,14 +21,11 @@ class CEnterSysConfigDlg : public ui::UiDialog {
   static constexpr int kResultLoaded = 1;
   static constexpr int kResultFailed = 2;
 
-  explicit CEnterSysConfigDlg(QWidget* parent = nullptr);
+  // engine: what the dialog fetches the records through (the opener gives the program's).
+  explicit CEnterSysConfigDlg(ports::SysConfEngine engine, QWidget* parent = nullptr);
   ~CEnterSysConfigDlg() override;
 
   int DoModal() override;
-  // The worker's body; tests replace it (result 1 or 2).
-  void SetLoader(std::function<std::uint32_t(const platform::StopToken&)> loader) {
-    m_loader = std::move(loader);
-  }
 
   // The text shown and the tick counter (kept between runs).
   QString m_strText;
@@ -55,9 +40,10 @@ class CEnterSysConfigDlg : public ui::UiDialog {
   void OnCancel() override {}
 
  private:
-  // The worker's answer (1 or 2): the dialog ends with it.
-  void OnLoadConfigDone(std::uint32_t result);
+  // The worker's answer: the records that arrived go into the cache (those fetched before a
+  // failure stay), and the dialog ends with 1 when all arrived, 2 otherwise.
+  void OnLoadConfigDone(const FetchedConfigRecords& fetched);
 
+  ports::SysConfEngine m_engine;
   ui::Worker m_worker;
-  std::function<std::uint32_t(const platform::StopToken&)> m_loader;
 };

@@ -11,16 +11,19 @@ constexpr std::uint8_t kFullDeviceType = '2';
 
 }  // namespace
 
-MySystemDialog::MySystemDialog(QWidget* parent) : CPropertySheet(QString(), parent) {
+MySystemDialog::MySystemDialog(ports::SysConfEngine engine, QWidget* parent)
+    : CPropertySheet(QString(), parent), CSysConfSheetBase(std::move(engine)) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(600, 500);
 }
 
-MySystemDialog::MySystemDialog(int captionId, QWidget* parent) : MySystemDialog(parent) {
+MySystemDialog::MySystemDialog(ports::SysConfEngine engine, int captionId, QWidget* parent)
+    : MySystemDialog(std::move(engine), parent) {
   setWindowTitle(ui::LoadString(captionId));
 }
 
-MySystemDialog::MySystemDialog(const QString& caption, QWidget* parent) : MySystemDialog(parent) {
+MySystemDialog::MySystemDialog(ports::SysConfEngine engine, const QString& caption, QWidget* parent)
+    : MySystemDialog(std::move(engine), parent) {
   setWindowTitle(caption);
   const bool full = g_lpApp && g_lpApp->m_byDeviceType.load() == kFullDeviceType;
   const std::initializer_list<ui::CPropertyPage*> fullPages = {

@@ -21,12 +21,12 @@ class MySystemDialog : public ui::CPropertySheet, public CSysConfSheetBase {
       SysConfApplyStep::kAccount, SysConfApplyStep::kPeripheral, SysConfApplyStep::kVideo,
       SysConfApplyStep::kSystem};
 
-  // No pages.
-  explicit MySystemDialog(QWidget* parent = nullptr);
+  // engine: what APPLY and the pages call (the opener gives the program's). No pages.
+  explicit MySystemDialog(ports::SysConfEngine engine, QWidget* parent = nullptr);
   // No pages; the caption is the string-table entry captionId.
-  explicit MySystemDialog(int captionId, QWidget* parent = nullptr);
+  MySystemDialog(ports::SysConfEngine engine, int captionId, QWidget* parent = nullptr);
   // The pages of the server's device type: all fourteen for '2', eight for any other.
-  explicit MySystemDialog(const QString& caption, QWidget* parent = nullptr);
+  MySystemDialog(ports::SysConfEngine engine, const QString& caption, QWidget* parent = nullptr);
   ~MySystemDialog() override;
 
   void OnApply() override;

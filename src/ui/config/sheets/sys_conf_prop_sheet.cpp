@@ -12,8 +12,9 @@ constexpr int kButtonHeight = 22;
 
 }  // namespace
 
-CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, int selectPage)
-    : CTreePropSheet(caption, parent, selectPage) {
+CSysConfPropSheet::CSysConfPropSheet(ports::SysConfEngine engine, const QString& caption,
+                                     QWidget* parent, int selectPage)
+    : CTreePropSheet(caption, parent, selectPage), CSysConfSheetBase(std::move(engine)) {
   // No close box: EXIT is the way out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   resize(540, 470);
@@ -34,8 +35,9 @@ CSysConfPropSheet::CSysConfPropSheet(const QString& caption, QWidget* parent, in
   });
 }
 
-CSysConfPropSheet::CSysConfPropSheet(int captionId, QWidget* parent, int selectPage)
-    : CSysConfPropSheet(ui::LoadString(captionId), parent, selectPage) {}
+CSysConfPropSheet::CSysConfPropSheet(ports::SysConfEngine engine, int captionId, QWidget* parent,
+                                     int selectPage)
+    : CSysConfPropSheet(std::move(engine), ui::LoadString(captionId), parent, selectPage) {}
 
 CSysConfPropSheet::~CSysConfPropSheet() {
   OnDestroyWindow();

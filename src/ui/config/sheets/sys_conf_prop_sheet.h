@@ -26,10 +26,13 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
       SysConfApplyStep::kPeripheral, SysConfApplyStep::kSystem,  SysConfApplyStep::kNetwork,
       SysConfApplyStep::kVideo};
 
-  explicit CSysConfPropSheet(const QString& caption = QString::fromLatin1(kCaption),
+  // engine: what APPLY and the pages call (the opener gives the program's).
+  explicit CSysConfPropSheet(ports::SysConfEngine engine,
+                             const QString& caption = QString::fromLatin1(kCaption),
                              QWidget* parent = nullptr, int selectPage = 0);
   // The same sheet with the string-table entry captionId as its caption.
-  explicit CSysConfPropSheet(int captionId, QWidget* parent = nullptr, int selectPage = 0);
+  CSysConfPropSheet(ports::SysConfEngine engine, int captionId, QWidget* parent = nullptr,
+                    int selectPage = 0);
   ~CSysConfPropSheet() override;
 
   int DoModal() override;

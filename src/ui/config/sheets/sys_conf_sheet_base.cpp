@@ -10,13 +10,12 @@
 #include "ui/common/string_table.h"
 #include "ui/config/engine/session_command.h"
 
-CSysConfSheetBase::CSysConfSheetBase() : m_engine(ports::SysConfEngine::Defaults()) {}
+CSysConfSheetBase::CSysConfSheetBase(ports::SysConfEngine engine) : m_engine(std::move(engine)) {}
 
 CSysConfSheetBase::~CSysConfSheetBase() = default;
 
 namespace {
 
-constexpr std::uint32_t kRebootStopMs = 1000;
 constexpr int kSheetKeys[] = {CSysConfSheetBase::IDC_EXIT, CSysConfSheetBase::IDC_APPLY,
                               CSysConfSheetBase::IDC_REBOOT};
 
@@ -89,7 +88,7 @@ void CSysConfSheetBase::StartReboot() {
 }
 
 void CSysConfSheetBase::StopReboot() {
-  m_rebootWorker.Stop(kRebootStopMs);
+  m_rebootWorker.Stop();
   m_bRebooting = false;
 }
 

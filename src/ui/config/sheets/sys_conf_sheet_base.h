@@ -67,7 +67,8 @@ class CSysConfSheetBase {
   static constexpr int kResultApplied = 3;
   static constexpr int kResultClosed = 0;
 
-  CSysConfSheetBase();
+  // engine: what APPLY and the pages call (the opener gives the program's).
+  explicit CSysConfSheetBase(ports::SysConfEngine engine);
   virtual ~CSysConfSheetBase();
   CSysConfSheetBase(const CSysConfSheetBase&) = delete;
   CSysConfSheetBase& operator=(const CSysConfSheetBase&) = delete;
@@ -95,7 +96,7 @@ class CSysConfSheetBase {
   bool Applying() const { return m_bApplying; }
   const ui::Worker& ApplyWorker() const { return m_applyWorker; }
 
-  // Replaces the engine functions that APPLY and the pages call (tests record them).
+  // Replaces the engine functions that APPLY and the pages call (tests script them between runs).
   void SetEngine(ports::SysConfEngine engine) { m_engine = std::move(engine); }
   const ports::SysConfEngine& Engine() const { return m_engine; }
 

@@ -15,7 +15,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
   SystemConfigWindows(QWidget* parent, ports::SysConfEngine engine)
       : m_parent(parent),
         m_engine(std::move(engine)),
-        m_loadDialog(std::make_unique<CEnterSysConfigDlg>(parent)) {}
+        m_loadDialog(std::make_unique<CEnterSysConfigDlg>(m_engine, parent)) {}
   ~SystemConfigWindows() override {
     CSysConfPropSheet* sheet = m_sheet.get();
     if (g_lpApp && sheet != nullptr)
@@ -27,8 +27,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
   void PrepareSheet(const QString& emptyPageText, const SysConfFolders& folders) override {
     if (!m_sheet) {
       m_sheet = std::make_unique<CSysConfPropSheet>(
-          QString::fromLatin1(CSysConfPropSheet::kCaption), m_parent);
-      m_sheet->SetEngine(m_engine);
+          m_engine, QString::fromLatin1(CSysConfPropSheet::kCaption), m_parent);
     }
     if (CSysConfPage* page = m_sheet->PageOfCode(m_sheet->SysConfPageCode))
       m_sheet->SetActivePage(page);
