@@ -31,6 +31,14 @@ void ShowAllPages(CSysConfPropSheet& s) {
     ASSERT_TRUE(s.SetActivePage(i));
 }
 
+// Changes the DNS, Mail, FTP and Network records, so APPLY has four records to send.
+void ChangeFourRecords(CSysConfPropSheet& sheet) {
+  Type(sheet.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
+  Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
+  Type(sheet.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
+  Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+}
+
 bool ButtonEnabled(CSysConfPropSheet& s, int id) {
   return s.GetDlgItem(id)->isEnabled();
 }
@@ -67,10 +75,7 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
   CSysConfPropSheet& s = NewSheet();
   const int result = RunSheet([this](CSysConfPropSheet& sheet) {
     ShowAllPages(sheet);
-    Type(sheet.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
-    Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
-    Type(sheet.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
-    Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    ChangeFourRecords(sheet);
     sheet.OnApply();
     // OnApply has returned while the server holds the second send.
     ASSERT_TRUE(WaitForSends(2));
@@ -151,10 +156,7 @@ TEST_F(ApplyWorkerTest, TheStepsCallThePortInOrderAndTheCloseCutsTheHeldCall) {
   s.SetEngine(engine);
   const int result = RunSheet([&](CSysConfPropSheet& sheet) {
     ShowAllPages(sheet);
-    Type(sheet.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
-    Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
-    Type(sheet.m_FtpPage, FTPPropertyPage::IDC_DIRECTORY, "/new");
-    Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
+    ChangeFourRecords(sheet);
     sheet.OnApply();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
