@@ -25,6 +25,7 @@
 #include "net/frame_info_block.h"
 #include "platform/testing/fake_message_box.h"
 #include "platform/testing/manual_clock.h"
+#include "program_seams_test.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/string_table.h"
 #include "ui/main/kavelin_main_window.h"
@@ -45,32 +46,9 @@ using namespace mainwin;
 using Picture = std::vector<std::uint8_t>;
 using SteadyClock = std::chrono::steady_clock;
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public ProgramSeamsTest<::testing::Test> {
  protected:
-  void SetUp() override {
-    // The program's folder with the device command file shipped beside the programs.
-    platform::SetProgramFolder(m_folder.Path());
-    std::filesystem::copy_file(
-        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
-            "CtrlFile.ini",
-        m_folder / "CtrlFile.ini");
-    ui::Services services;
-    services.workArea = std::make_shared<FixedWorkArea>(QRect(0, 0, 1280, 800));
-    m_previousServices = ui::InstallServices(std::move(services));
-    platform::SetMessageBox(m_box);
-    InstallMediaEngineThreads();
-    InstallRecorders();
-    app::SetLoginWindow(m_login);
-    app::SetMainWindow(ui::MakeKavelinMainWindow(ports::MainWindowEngine::Defaults(),
-                                                 ports::SysConfEngine::Defaults()));
-  }
-  void TearDown() override {
-    app::SetMainWindow(nullptr);
-    app::SetLoginWindow(nullptr);
-    app::SetMediaHooks(app::StandInMediaHooks());
-    platform::SetMessageBox(nullptr);
-    ui::InstallServices(std::move(m_previousServices));
-  }
+  EndToEndTest() : ProgramSeamsTest(QRect(0, 0, 1280, 800)) {}
 
   void WriteSettings(std::uint16_t webPort, int decodeType, int transmissionType) {
     fakes::TempFolder::Write(
@@ -138,11 +116,6 @@ class EndToEndTest : public ::testing::Test {
     return false;
   }
 
-  fakes::TempFolder m_folder;
-  ui::Services m_previousServices;
-  std::shared_ptr<platform::testing::FakeMessageBox> m_box =
-      std::make_shared<platform::testing::FakeMessageBox>();
-  std::shared_ptr<HeadlessLoginWindow> m_login = std::make_shared<HeadlessLoginWindow>();
   bool m_timedOut = false;
 };
 

@@ -29,6 +29,7 @@
 #include "media/media_hooks.h"
 #include "media/recording_hooks.h"
 #include "platform/testing/fake_message_box.h"
+#include "program_seams_test.h"
 #include "ui/main/kavelin_main_window.h"
 
 namespace main_window_test {
@@ -147,31 +148,9 @@ class GrabbingSink final : public platform::IMainWindowSink {
   std::vector<ShownPicture> m_shown;
 };
 
-class LivePictureTest : public ::testing::TestWithParam<bool> {
+class LivePictureTest : public ProgramSeamsTest<::testing::TestWithParam<bool>> {
  protected:
-  void SetUp() override {
-    platform::SetProgramFolder(m_folder.Path());
-    std::filesystem::copy_file(
-        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
-            "CtrlFile.ini",
-        m_folder / "CtrlFile.ini");
-    ui::Services services;
-    services.workArea = std::make_shared<FixedWorkArea>(QRect(0, 0, 1280, 1024));
-    m_previousServices = ui::InstallServices(std::move(services));
-    platform::SetMessageBox(m_box);
-    InstallMediaEngineThreads();
-    InstallRecorders();
-    app::SetLoginWindow(m_login);
-    app::SetMainWindow(ui::MakeKavelinMainWindow(ports::MainWindowEngine::Defaults(),
-                                                 ports::SysConfEngine::Defaults()));
-  }
-  void TearDown() override {
-    app::SetMainWindow(nullptr);
-    app::SetLoginWindow(nullptr);
-    app::SetMediaHooks(app::StandInMediaHooks());
-    platform::SetMessageBox(nullptr);
-    ui::InstallServices(std::move(m_previousServices));
-  }
+  LivePictureTest() : ProgramSeamsTest(QRect(0, 0, 1280, 1024)) {}
 
   // Start-up with MPEG-4 over the transport of the test's parameter (UDP when true), until the
   // window has painted every frame of the clip at least once and kLeastPictures in all.
@@ -239,12 +218,6 @@ class LivePictureTest : public ::testing::TestWithParam<bool> {
     }
     return shown;
   }
-
-  fakes::TempFolder m_folder;
-  ui::Services m_previousServices;
-  std::shared_ptr<platform::testing::FakeMessageBox> m_box =
-      std::make_shared<platform::testing::FakeMessageBox>();
-  std::shared_ptr<HeadlessLoginWindow> m_login = std::make_shared<HeadlessLoginWindow>();
 };
 
 TEST_P(LivePictureTest, EveryPaintedPictureIsTheSourceFrameItCameFrom) {
