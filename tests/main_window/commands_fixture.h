@@ -19,6 +19,7 @@
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/common/testing/scripted_modal_runner.h"
+#include "ui/main/select_ptz_dlg.h"
 
 namespace main_window_test {
 
@@ -69,6 +70,14 @@ class CommandsTest : public MainWindowTest {
       EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window->Requests().Pending(); }, 10000));
     }
     ProcessEvents();
+  }
+
+  // The PTZ selection dialog answers result with number.
+  void AnswerPtzSelection(int result, int number) {
+    runner->ScriptHandler(QStringLiteral("CSelectPTZDlg"), [result, number](ui::UiDialog& d) {
+      static_cast<CSelectPTZDlg&>(d).m_nSelectNo = number;
+      return result;
+    });
   }
 
   std::vector<std::string> Messages() {

@@ -143,12 +143,6 @@ class PtzRequestsTest : public PanelRequestsTest {
     window.OnChannelButton(IDC_CHANNEL_DVR + 2);
     return window;
   }
-  void Answer(int result, int number) {
-    runner->ScriptHandler(QStringLiteral("CSelectPTZDlg"), [result, number](ui::UiDialog& d) {
-      static_cast<CSelectPTZDlg&>(d).m_nSelectNo = number;
-      return result;
-    });
-  }
   struct PortState {
     std::uint32_t flag;
     std::uint8_t type;
@@ -174,7 +168,7 @@ TEST_F(PtzRequestsTest, APressThatFindsTheQueueFullChangesNothingAndSaysSo) {
   const PortState before = StateOf(window);
   EXPECT_EQ(before, (PortState{0, 16, 3, 1, 0}));
   g_lpApp->m_wMarkCount = 0;
-  Answer(1, 2);
+  AnswerPtzSelection(1, 2);
   window.OnPtzControl();
   EXPECT_EQ(StateOf(window), before);
   EXPECT_EQ(g_lpApp->m_wMarkCount, 2);
@@ -191,10 +185,10 @@ TEST_F(PtzRequestsTest, APressThatFindsTheQueueFullChangesNothingAndSaysSo) {
 TEST_F(PtzRequestsTest, PressesDroppedBehindARefusedRequestAreUndone) {
   CKavelinDlg& window = OpenHeld();
   const PortState before = StateOf(window);
-  Answer(1, 2);
+  AnswerPtzSelection(1, 2);
   window.OnPtzControl();  // enters PTZ control with number 2
   EXPECT_EQ(StateOf(window), (PortState{1, 17, 2, 2, 1}));
-  Answer(1, 4);
+  AnswerPtzSelection(1, 4);
   window.OnPtzControl();  // a new number, inside
   EXPECT_EQ(StateOf(window), (PortState{1, 17, 4, 2, 1}));
   EXPECT_EQ(window.Requests().Waiting(), 2u);
@@ -208,7 +202,7 @@ TEST_F(PtzRequestsTest, PressesDroppedBehindARefusedRequestAreUndone) {
 // What changed the port after a press that is then dropped stands: the undo leaves it.
 TEST_F(PtzRequestsTest, AChangeMadeAfterADroppedPressStands) {
   CKavelinDlg& window = OpenHeld();
-  Answer(1, 2);
+  AnswerPtzSelection(1, 2);
   window.OnPtzControl();
   // PTZ control ends without a request while the press waits.
   platform::PostMessage(window.Handle(), WM_UPDATEPTZCONTROL, 0, 0);

@@ -218,13 +218,6 @@ class PtzControlTest : public RemotePanelTest {
     window.OnChannelButton(IDC_CHANNEL_DVR + 2);
     return window;
   }
-  // The selection dialog answers result with number.
-  void Answer(int result, int number) {
-    runner->ScriptHandler(QStringLiteral("CSelectPTZDlg"), [result, number](ui::UiDialog& d) {
-      static_cast<CSelectPTZDlg&>(d).m_nSelectNo = number;
-      return result;
-    });
-  }
   void PutInPtzControl(std::uint8_t saved, std::uint8_t ptzType) {
     g_lpApp->m_abPtzControl[1] = 1;
     g_lpApp->m_abySavedDeviceType[1] = saved;
@@ -269,7 +262,7 @@ TEST_F(PtzControlTest, SelectionResultsAndNumbersToCommandsAndState) {
     if (c.inPtz)
       PutInPtzControl(16, 17);
     window.SetButtonState(8312, c.inPtz ? 1 : 0);
-    Answer(c.result, c.number);
+    AnswerPtzSelection(c.result, c.number);
     window.OnCommand(8312);
     if (std::string(c.hex).empty()) {
       EXPECT_TRUE(Rs485Targets().empty());
@@ -294,7 +287,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     SCOPED_TRACE(own);
     g_lpApp->m_abPtzControl[1] = 0;
     g_lpApp->m_SettingINI.m_byChannel2Device = static_cast<std::uint8_t>(own);
-    Answer(1, 2);
+    AnswerPtzSelection(1, 2);
     window.OnPtzControl();
     Settle();
     const std::uint8_t expected = (own == 10 || own == 12 || own == 13 || own == 14 || own == 16)
@@ -305,7 +298,7 @@ TEST_F(PtzControlTest, EnteringGivesThePtzTypeOfTheOwnTypeAndLeavingRestoresIt) 
     EXPECT_EQ(g_lpApp->m_abySavedDeviceType[1], own);
     // The refresh after the accepted command keeps the hot point on only for type 8.
     EXPECT_EQ(g_lpApp->m_byHotPointMode, expected == 8 ? 2 : 1);
-    Answer(CSelectPTZDlg::kResultPtzOff, 0);
+    AnswerPtzSelection(CSelectPTZDlg::kResultPtzOff, 0);
     window.OnPtzControl();
     Settle();
     EXPECT_EQ(g_lpApp->m_SettingINI.m_byChannel2Device, own);
@@ -325,7 +318,7 @@ TEST_F(PtzControlTest, RetrModeRefusesAndAFailedSendKeepsTheNewState) {
   g_lpApp->m_bRetrOn = 0;
   server->SetHandler("/RS485Cmd.cgi",
                      [](const fakes::RecordedRequest&) { return fakes::FakeReply::Status(203); });
-  Answer(1, 1);
+  AnswerPtzSelection(1, 1);
   window.OnPtzControl();
   EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4097), Text(4065)}));
   EXPECT_EQ(g_lpApp->m_wMarkCount, 2);
