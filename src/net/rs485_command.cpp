@@ -208,6 +208,13 @@ std::size_t SelectedChannel() {
 
 namespace net {
 
+std::string Rs485CommandUrl(const std::string& hexText) {
+  CCgiUrl url(kCgiRs485Cmd);
+  url.AddParam("Command", hexText.c_str());
+  AddSessionId(url, Environment().SessionId());
+  return url.GetBuffer();
+}
+
 int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop) {
   CgiExchange exchange = MakeCgiExchange(kCgiRs485Cmd, request.url, kRs485TimeoutSeconds, stop);
   if (request.body)
@@ -235,10 +242,8 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
     DebugPrint("SendRS485Command : command of %u bytes cannot be framed\n", command->length);
     return {std::nullopt, net::kMsgCommandNotSupported};
   }
-  CCgiUrl url(kCgiRs485Cmd);
-  url.AddParam("Command", net::FrameHexText(*frame).c_str());
-  net::AddSessionId(url, net::Environment().SessionId());
-  return {net::Rs485Request{url.GetBuffer(), std::move(*frame)}, 0};
+  std::string url = net::Rs485CommandUrl(net::FrameHexText(*frame));
+  return {net::Rs485Request{std::move(url), std::move(*frame)}, 0};
 }
 
 net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index) {

@@ -54,6 +54,10 @@ struct PreparedRs485 {
   int message = 0;
 };
 
+// The target of one "/RS485Cmd.cgi" request: the frame's hex text as "Command", then the session
+// (empty when a value is refused, and then not sent).
+std::string Rs485CommandUrl(const std::string& hexText);
+
 // Sends the request: 5 s to send, 5 s to answer; a stop, when given, cuts it (result 0). The
 // sender's result (1 accepted).
 int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop = nullptr);

@@ -7,9 +7,7 @@
 #include "app/app_data.h"
 #include "app/main_window_state.h"
 #include "app/trace.h"
-#include "net/cgi_url.h"
 #include "net/ctrl_file.h"
-#include "net/net_environment.h"
 #include "net/net_messages.h"
 #include "net/rs485_command.h"
 #include "ui/common/message_ids.h"
@@ -56,12 +54,7 @@ void CKavelinDlg::ShowTwoWordTip(int id, bool first) {
 }
 
 net::Rs485Request CKavelinDlg::PanelCommandRequest(std::span<const std::uint8_t> command) {
-  const std::string text = CommandHexText(command);
-  CCgiUrl url(kCgiRs485Cmd);
-  url.AddParam("Command", text.c_str());
-  if (const std::string session = net::Environment().SessionId(); !session.empty())
-    url.AddParam("SessionID", session.c_str());
-  return {url.GetBuffer(), std::nullopt};
+  return {net::Rs485CommandUrl(CommandHexText(command)), std::nullopt};
 }
 
 void CKavelinDlg::QueueDeviceRequest(const char* name, net::Rs485Request request,
