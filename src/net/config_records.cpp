@@ -107,11 +107,12 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
 
 FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop) {
   FetchedConfigRecords fetched;
-  for (const ConfigFetch& fetch : kConfigFetchOrder) {
+  for (const uint8_t option : kConfigFetchOrder) {
     if (stop.StopRequested())
       return fetched;
-    FetchedConfigRecord record{fetch.option, std::vector<uint8_t>(fetch.size)};
-    if (GetSysCfg(fetch.option, record.bytes.data(), fetch.size, &stop) != 1)
+    const uint32_t size = ConfigRecordSizes[option];
+    FetchedConfigRecord record{option, std::vector<uint8_t>(size)};
+    if (GetSysCfg(option, record.bytes.data(), size, &stop) != 1)
       return fetched;
     fetched.records.push_back(std::move(record));
   }

@@ -54,16 +54,12 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
               const platform::StopToken* stop);
 
-// The records the configuration sheet needs, in the order they are fetched before it opens:
-// IP, SMTP, FTP, SECURE, DNS, PPPOE, SYSTEM, SNTP, IMG, SNTP again, WLAN, TRIGGER, RS485, PENTA,
-// INF.
-struct ConfigFetch {
-  uint8_t option;
-  uint32_t size;
-};
-inline constexpr ConfigFetch kConfigFetchOrder[] = {
-    {2, 24},  {5, 516}, {6, 104},  {3, 408}, {4, 124}, {7, 100},  {8, 36}, {9, 40},
-    {10, 12}, {9, 40},  {11, 104}, {13, 12}, {12, 20}, {14, 156}, {1, 56}};
+// The records the configuration sheet needs, in the order they are fetched before it opens
+// (SNTP twice), each asked for at its size in ConfigRecordSizes.
+inline constexpr uint8_t kConfigFetchOrder[] = {
+    kConfigIp,    kConfigSmtp,    kConfigFtp,   kConfigSecure, kConfigDns,
+    kConfigPppoe, kConfigSystem,  kConfigSntp,  kConfigImg,    kConfigSntp,
+    kConfigWlan,  kConfigTrigger, kConfigRs485, kConfigPenta,  kConfigInf};
 
 // One record as a fetch brought it.
 struct FetchedConfigRecord {

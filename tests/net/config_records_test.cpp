@@ -143,7 +143,7 @@ TEST_F(ConfigRecordsTest, TheRecordLoadReturnsWhatArrivedAndTheStoreWritesIt) {
   EXPECT_TRUE(all.complete);
   ASSERT_EQ(all.records.size(), std::size(kConfigFetchOrder));
   for (std::size_t i = 0; i < all.records.size(); ++i) {
-    const uint8_t option = kConfigFetchOrder[i].option;
+    const uint8_t option = kConfigFetchOrder[i];
     EXPECT_EQ(all.records[i].option, option) << i;
     EXPECT_EQ(all.records[i].bytes, server->ConfigRecord(ConfigOptionNames[option])) << i;
   }
