@@ -25,8 +25,7 @@ Worker::~Worker() {
 
 bool Worker::StartThread(std::string name,
                          std::function<void(const platform::StopToken&, const Poster&)> body) {
-  platform::Thread* thread = &m_thread;
-  if (m_bRunning || thread->IsRunning())
+  if (m_bRunning || m_thread.IsRunning())
     return false;
   if (!m_inbox)
     m_inbox = std::make_unique<GuiInbox>();
@@ -38,7 +37,7 @@ bool Worker::StartThread(std::string name,
     });
   };
   m_bRunning =
-      thread->Start(std::move(name), [body = std::move(body), post](platform::StopToken stop) {
+      m_thread.Start(std::move(name), [body = std::move(body), post](platform::StopToken stop) {
         body(stop, post);
         return 0u;
       });

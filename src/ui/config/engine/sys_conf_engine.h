@@ -24,13 +24,6 @@ namespace net {
 struct LogDownload;
 }  // namespace net
 
-namespace syscfg {
-
-// The PENTA record as one fetch brought it.
-using PentaRecord = ::PentaRecord;
-
-}  // namespace syscfg
-
 namespace ports {
 
 struct SysConfEngine {
@@ -50,7 +43,7 @@ struct SysConfEngine {
                                                          const platform::StopToken&)>
       fetchOnlineUsers;
   // The PENTA record for the motion grid: nothing on a failure or a stop.
-  std::function<std::optional<syscfg::PentaRecord>(const platform::StopToken&)> fetchMotionRecord;
+  std::function<std::optional<PentaRecord>(const platform::StopToken&)> fetchMotionRecord;
   // The server's log into download (progress after each batch: received, number to fetch);
   // net::kLogDownloaded, kLogFailed or kLogStopped.
   std::function<std::uint32_t(std::uint32_t maximum, const std::string& session,

@@ -110,7 +110,7 @@ class AlarmPropertyPage : public CSysConfPage {
   // The fetch's answer: the motion grid opens with the fetched record; a failed fetch shows
   // 4029 and the grid never appears. An answer arriving while the sheet applies or reboots (it
   // is about to close) opens nothing.
-  void OnMotionFetchDone(std::optional<syscfg::PentaRecord> record);
+  void OnMotionFetchDone(std::optional<PentaRecord> record);
 
   std::unique_ptr<CMotionDetectionDlg> m_pMotionDialog;
   // Tied to the page's window: the sheet closing (EXIT, also after a lost connection) ends a
