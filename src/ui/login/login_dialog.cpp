@@ -9,6 +9,7 @@
 
 #include "app/app_data.h"
 #include "app/login_pass.h"
+#include "app/login_window_state.h"
 #include "app/trace.h"
 #include "platform/message_box.h"
 #include "ui/common/destination_path_dlg.h"

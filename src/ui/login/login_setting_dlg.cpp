@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/login_pass.h"
+#include "app/login_window_state.h"
 #include "ui/common/skinned_window.h"
 #include "ui/common/string_table.h"
 #include "ui/common/vtx_button.h"

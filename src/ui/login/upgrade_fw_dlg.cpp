@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/login_pass.h"
+#include "app/login_window_state.h"
 #include "app/trace.h"
 #include "net/firmware_upload.h"
 #include "net/login_session.h"
