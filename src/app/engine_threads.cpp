@@ -1,8 +1,10 @@
 #include "app/engine_threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "app/trace.h"
@@ -17,9 +19,14 @@ std::mutex& FieldLock() {
 
 std::atomic<std::uint32_t> g_NextThreadId{0x1000};
 
+struct AbandonedThread {
+  std::shared_ptr<platform::Thread> thread;
+  ThreadGroup group = ThreadGroup::kOther;
+};
+
 struct Abandoned {
   std::mutex lock;
-  std::vector<std::unique_ptr<platform::Thread>> threads;
+  std::vector<AbandonedThread> threads;
 };
 
 Abandoned& TheAbandoned() {
@@ -43,7 +50,7 @@ bool StartEngineThread(ThreadHandle& field, std::uint32_t& id, const char* name,
     // A thread left in the field (it should have been stopped first): give it up properly.
     field->RequestStop();
     const std::lock_guard abandonedLock(TheAbandoned().lock);
-    TheAbandoned().threads.push_back(std::move(field));
+    TheAbandoned().threads.push_back({std::move(field), ThreadGroup::kOther});
   }
   field = std::move(thread);
   id = g_NextThreadId.fetch_add(1);
@@ -52,7 +59,7 @@ bool StartEngineThread(ThreadHandle& field, std::uint32_t& id, const char* name,
 
 std::uint32_t StopEngineThread(const char* routine, const char* name, ThreadHandle& field,
                                std::uint32_t& id, std::uint32_t timeoutMs, ThreadIdFormat format,
-                               bool traced) {
+                               bool traced, ThreadGroup group) {
   ThreadHandle thread;
   std::uint32_t threadId = 0;
   {
@@ -77,7 +84,7 @@ std::uint32_t StopEngineThread(const char* routine, const char* name, ThreadHand
   }
   if (!ended) {
     const std::lock_guard lock(TheAbandoned().lock);
-    TheAbandoned().threads.push_back(std::move(thread));
+    TheAbandoned().threads.push_back({std::move(thread), group});
   }
   return code;
 }
@@ -87,11 +94,38 @@ bool EngineThreadRunning(const ThreadHandle& field) {
   return field && field->IsRunning();
 }
 
-std::size_t AbandonedThreadCount() {
+namespace {
+
+bool InGroup(const AbandonedThread& entry, std::optional<ThreadGroup> group) {
+  return !group || entry.group == *group;
+}
+
+// The abandoned threads of the group (all without one), taken under the lock: they are joined
+// outside it, so a thread being given up meanwhile never waits for a join.
+std::vector<std::shared_ptr<platform::Thread>> AbandonedOf(std::optional<ThreadGroup> group) {
   Abandoned& abandoned = TheAbandoned();
   const std::lock_guard lock(abandoned.lock);
+  std::vector<std::shared_ptr<platform::Thread>> threads;
+  for (const AbandonedThread& entry : abandoned.threads) {
+    if (InGroup(entry, group)) {
+      threads.push_back(entry.thread);
+    }
+  }
+  return threads;
+}
+
+void Forget(const std::shared_ptr<platform::Thread>& ended) {
+  Abandoned& abandoned = TheAbandoned();
+  const std::lock_guard lock(abandoned.lock);
+  std::erase_if(abandoned.threads,
+                [&](const AbandonedThread& entry) { return entry.thread == ended; });
+}
+
+}  // namespace
+
+std::size_t AbandonedThreadCount(std::optional<ThreadGroup> group) {
   std::size_t running = 0;
-  for (const auto& thread : abandoned.threads) {
+  for (const auto& thread : AbandonedOf(group)) {
     if (!thread->Join(0)) {
       ++running;
     }
@@ -99,20 +133,17 @@ std::size_t AbandonedThreadCount() {
   return running;
 }
 
-bool WaitForAbandonedThreads(std::uint32_t timeoutMs) {
-  Abandoned& abandoned = TheAbandoned();
-  const std::lock_guard lock(abandoned.lock);
+bool WaitForAbandonedThreads(std::uint32_t timeoutMs, std::optional<ThreadGroup> group) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   bool allEnded = true;
-  for (auto it = abandoned.threads.begin(); it != abandoned.threads.end();) {
+  for (const auto& thread : AbandonedOf(group)) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     const auto wait = static_cast<std::uint32_t>(std::max<std::int64_t>(left.count(), 0));
-    if ((*it)->Join(wait)) {
-      it = abandoned.threads.erase(it);
+    if (thread->Join(wait)) {
+      Forget(thread);
     } else {
       allEnded = false;
-      ++it;
     }
   }
   return allEnded;

@@ -129,7 +129,7 @@ bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t
   if (videoFormat != 4) {
     return true;
   }
-  return width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
+  return width > 0 && height > 0 && width <= kMp4DecMaxWidth && height <= kMp4DecMaxHeight;
 }
 
 std::string PictureTooLargeText(std::uint16_t width, std::uint16_t height) {
@@ -443,6 +443,13 @@ int CKavelinApp::InitLoginResource() {
     return 0;
   }
   CAppData& app = *g_lpApp;
+  if (app::AbandonedThreadCount(app::ThreadGroup::kSession) != 0) {
+    // A stream thread given up by the last teardown still uses the rings, their indexes and
+    // the decoder, which this build would reset and hand to new threads.
+    app::TraceLine(
+        "CKavelinApp::InitLoginResource : a stream thread of the session before still runs \n");
+    return 0;
+  }
   std::uint16_t width = 0;
   std::uint16_t height = 0;
   StreamSize(app, width, height);
@@ -502,8 +509,21 @@ int CKavelinApp::InitLoginResource() {
   } else if (format == 4) {
     composeStarted = StartMedia(hooks.mpeg4Compose, app.ComposeImageDataThread,
                                 app.ComposeImageDataThreadId, "Mpeg4Compose");
-    if (state.decoder) {
-      state.decoder->Open(app.m_wStreamMpeg4Width, app.m_wStreamMpeg4Height, 1);
+    const std::uint16_t mpeg4Width = app.m_wStreamMpeg4Width;
+    const std::uint16_t mpeg4Height = app.m_wStreamMpeg4Height;
+    if (state.decoder && !state.decoder->Open(mpeg4Width, mpeg4Height, 1)) {
+      // No picture could ever be decoded: the session ends with the message of a picture the
+      // client cannot show, never as a black picture for good. The main window ends it on the
+      // message; before the window opens, start-up sees the refusal itself.
+      app::TraceLine(FormatDebugText(
+          "CKavelinApp::InitLoginResource : the decoder cannot be opened at %ux%u \n",
+          static_cast<unsigned>(mpeg4Width), static_cast<unsigned>(mpeg4Height)));
+      const platform::WindowHandle window = app.m_hWndMainDialog.load();
+      if (window != platform::kNoWindow) {
+        platform::PostMessage(window, WM_PICTURETOOLARGE, mpeg4Width, mpeg4Height);
+      } else {
+        RefusePicture(mpeg4Width, mpeg4Height);
+      }
     }
   }
 
@@ -559,12 +579,18 @@ int CKavelinApp::ExitLoginResource() {
   constexpr const char* kRoutine = "ExitLoginResource";
   app::StopEngineThread(kRoutine, "PlayAudioWavThread", app.h_PlayAudioWavThread,
                         app.h_PlayAudioWavThreadId, kPlayAudioWavStopMs);
-  app::StopEngineThread(kRoutine, "GetJpegImageThread", app.GetJpegImageThread,
-                        app.GetJpegImageThreadId, kReceiverStopMs);
-  app::StopEngineThread(kRoutine, "h_GetAudioThread", app.h_GetAudioThread, app.h_GetAudioThreadId,
-                        kReceiverStopMs);
-  app::StopEngineThread(kRoutine, "ComposeImageDataThread", app.ComposeImageDataThread,
-                        app.ComposeImageDataThreadId, kComposeStopMs);
+  // The stream threads are of the session: one given up here keeps its own handles (it took
+  // them at its start), and the next session is not built before it has ended.
+  const auto stopStream = [&](const char* name, ThreadHandle& field, std::uint32_t& id,
+                              std::uint32_t timeoutMs) {
+    app::StopEngineThread(kRoutine, name, field, id, timeoutMs, ThreadIdFormat::Hex, true,
+                          app::ThreadGroup::kSession);
+  };
+  stopStream("GetJpegImageThread", app.GetJpegImageThread, app.GetJpegImageThreadId,
+             kReceiverStopMs);
+  stopStream("h_GetAudioThread", app.h_GetAudioThread, app.h_GetAudioThreadId, kReceiverStopMs);
+  stopStream("ComposeImageDataThread", app.ComposeImageDataThread, app.ComposeImageDataThreadId,
+             kComposeStopMs);
   // 3.
   Close(app.StartToGetJpegImageEvent);
   Close(app.StartToGetAudioEvent);
@@ -572,11 +598,10 @@ int CKavelinApp::ExitLoginResource() {
   app::ResetEvent(app.h_EndofGetJpegImageEvent);
   Close(app.h_EndofGetJpegImageEvent);
   // 4.
-  app::StopEngineThread(kRoutine, "ShowImageDataThread", app.ShowImageDataThread,
-                        app.ShowImageDataThreadId, kShowStopMs);
-  app::StopEngineThread(kRoutine, "PlayAudioThread", app.PlayAudioThread, app.PlayAudioThreadId,
-                        kPlayAudioStopMs);
-  app::StopEngineThread(kRoutine, "RTCPThread", app.RTCPThread, app.RTCPThreadId, kReportStopMs);
+  stopStream("ShowImageDataThread", app.ShowImageDataThread, app.ShowImageDataThreadId,
+             kShowStopMs);
+  stopStream("PlayAudioThread", app.PlayAudioThread, app.PlayAudioThreadId, kPlayAudioStopMs);
+  stopStream("RTCPThread", app.RTCPThread, app.RTCPThreadId, kReportStopMs);
   // 5.
   if (const auto hooks = app::MediaHooks(); hooks.endRecorderThreads) {
     hooks.endRecorderThreads();
@@ -633,7 +658,7 @@ int CKavelinApp::InitInstance() {
       DebugPrint("Initial the login resource is failed\n");
       return 0;
     }
-    if (OpensMainWindow(app.m_wUserLevel.load())) {
+    if (app.m_bPictureRefused.load() == 0 && OpensMainWindow(app.m_wUserLevel.load())) {
       if (const auto window = app::MainWindow()) {
         window->DoModal();
       }
@@ -641,9 +666,11 @@ int CKavelinApp::InitInstance() {
     if (app.m_bPictureRefused.load() == 0) {
       return 0;
     }
-    // The main window took the session down; the next one starts from fresh rings.
+    // The main window took the session down; the next one starts from fresh rings, once
+    // every stream thread that teardown gave up has ended (else its build is refused).
     ExitLoginResource();
     ExitProcessResource();
+    app::WaitForAbandonedThreads(kAbandonedGraceMs, app::ThreadGroup::kSession);
     EndRefusedSession(app);
     FreeSemaphore();
     InitialSemaphore();

@@ -42,11 +42,12 @@ constexpr std::uint16_t TimerResolution(std::uint32_t minPeriod, std::uint32_t m
   return static_cast<std::uint16_t>(resolution);
 }
 
-// True when the client can take a stream of this size. The MPEG-4 decoder's maps hold at most
-// 720 x 576, so a larger MPEG-4 stream is refused. Any other size, 0 (a reply without its size
-// fields) among them, becomes the layout's 320 x 240 where the window cannot show it
-// (ClassifyStreamSize); a JPEG picture of another size than the session's is dropped, so JPEG
-// takes any size.
+// True when the client can take a stream of this size. The MPEG-4 decoder is opened at the
+// reply's size before the first picture arrives, and its maps hold 1 x 1 to 720 x 576: a larger
+// MPEG-4 stream, or one of width or height 0 (a reply without its size fields), is refused, and
+// the operator told so, rather than shown as a black picture for good. JPEG takes any size: the
+// window's layout makes an unknown size 320 x 240 (ClassifyStreamSize) and a JPEG picture of
+// another size than the session's is dropped.
 bool StreamSizeFits(std::uint8_t videoFormat, std::uint16_t width, std::uint16_t height);
 
 // Posted to the main window when the stream's picture is one the client cannot show, announced

@@ -1,6 +1,7 @@
 #include "app/kernel_threads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <mutex>
 #include <string>
@@ -19,6 +20,49 @@ namespace {
 platform::Event& MailboxClosed() {
   static platform::Event closed(platform::ResetMode::Manual, true);
   return closed;
+}
+
+// Set by Process_Terminate_Thread while it takes a session down, and by Process_Init_Thread
+// from a rebuild request until the rebuild has answered or failed.
+std::atomic<bool> g_bTeardownUnderWay{false};
+std::atomic<bool> g_bRebuildUnderWay{false};
+
+// Sets a flag for the life of a scope.
+class FlagScope {
+ public:
+  explicit FlagScope(std::atomic<bool>& flag) : m_flag(flag) { m_flag = true; }
+  ~FlagScope() { m_flag = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  std::atomic<bool>& m_flag;
+};
+
+// How often a wait for the session before looks again. It only runs while a stream thread
+// that a teardown gave up is still running (a stalled or starved process).
+constexpr std::uint32_t kOldSessionPollMs = 20;
+
+// Waits until every stream thread a teardown gave up has ended and, with afterTeardown, until
+// no teardown is under way. The wait has no limit: the next session must not reset or reuse
+// what such a thread still uses. False when the thread was asked to stop first.
+bool WaitUntilOldSessionGone(const platform::StopToken& stop, const char* routine,
+                             bool afterTeardown) {
+  const auto gone = [afterTeardown] {
+    return (!afterTeardown || !g_bTeardownUnderWay.load()) &&
+           app::AbandonedThreadCount(app::ThreadGroup::kSession) == 0;
+  };
+  if (gone()) {
+    return true;
+  }
+  app::TraceLine(std::string(routine) +
+                 " : a stream thread of the session before still runs; waiting for it \n");
+  while (!gone()) {
+    if (platform::WaitAny({&stop.StopEvent()}, kOldSessionPollMs) == 0) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::uint32_t Trigger(std::uint8_t kind, const platform::StopToken* stop) {
@@ -81,11 +125,20 @@ LossHandling WaitForTerminate(CAppData& app, const platform::StopToken& stop) {
 }
 
 LossHandling HandleConnectionLost(CAppData& app, const platform::StopToken& stop) {
+  // AV SWITCH ends the streams on purpose through this road (it sets m_bAvSwitched first).
+  const bool avSwitch = app.m_bAvSwitched.load() != 0;
   // A session lost within seconds of its start (the device refused the stream) is logged into
-  // again only after the wait of a failed attempt.
-  const bool shortSession = app.m_bSessionStarted.exchange(0) != 0 &&
+  // again only after the wait of a failed attempt; a switch is not such a loss.
+  const bool shortSession = app.m_bSessionStarted.exchange(0) != 0 && !avSwitch &&
                             IsShortSession(app.m_dwSessionStartTick.load(), app::Clock().Ticks());
   const auto sink = app::MainWindowSink();
+  // A snapshot asked of the lost streams and not served yet goes with them (the next session's
+  // first picture is not the one asked for), and the operator is told so, as a press during
+  // the re-login is told. Across AV SWITCH it stays, and the new option's first picture serves
+  // it.
+  if (!avSwitch && app.m_bSnapshotRequest.exchange(0) != 0 && sink) {
+    sink->SnapshotNotTaken();
+  }
   if (sink) {
     sink->CloseConfigSheet();
   }
@@ -177,6 +230,10 @@ bool StopReceivers(CAppData& app, const platform::StopToken& stop) {
 }
 
 }  // namespace
+
+bool SessionRebuildUnderWay() {
+  return g_bRebuildUnderWay.load();
+}
 
 void OpenMailbox() {
   MailboxClosed().Reset();
@@ -307,19 +364,27 @@ std::uint32_t Process_Terminate_Thread(platform::StopToken stop) {
     if (app::Clock().WaitAny({&stop.StopEvent(), request.get()}, platform::kInfinite) != 1) {
       return 0;
     }
+    const FlagScope teardown(g_bTeardownUnderWay);
     if (const auto hooks = app::MediaHooks(); hooks.stopAlarmAndScheduleRecords) {
       hooks.stopAlarmAndScheduleRecords();
     }
     app.m_bReceiving = 0;
     // A snapshot asked of these streams and not served yet goes with them: the next session's
-    // first picture is not the one asked for.
-    app.m_bSnapshotRequest = 0;
+    // first picture is not the one asked for. AV SWITCH keeps it for the new option's streams.
+    if (app.m_bAvSwitched.load() == 0) {
+      app.m_bSnapshotRequest = 0;
+    }
     app::TraceLine("Process_Terminate_Thread : Got h_Process_Notify_TerminateEvent \n");
     app::SignalEvent(app.ShowStopEvent);
     app::SignalEvent(app.h_EndofGetJpegImageEvent);
     app::SignalEvent(app.RTCPStopEvent);
     if (theApp.ExitLoginResource() == 0) {
       app::TraceLine("Process_Terminate_Thread : Free the LoginResource is failed \n");
+      return 0;
+    }
+    // A stream thread given up above still runs on this session's handles and rings: the
+    // session is gone, and the request answered, only once it has ended.
+    if (!WaitUntilOldSessionGone(stop, "Process_Terminate_Thread", false)) {
       return 0;
     }
     if (theApp.FreeSemaphore() == 0) {
@@ -345,6 +410,12 @@ std::uint32_t Process_Init_Thread(platform::StopToken stop) {
       return 0;
     }
     app::TraceLine("Process_Init_Thread : Got Process_Notify_InitEvent \n");
+    const FlagScope rebuild(g_bRebuildUnderWay);
+    // A DISCONNECT whose wait ran out may leave the teardown still waiting for a stream thread
+    // it gave up; nothing is reset or rebuilt before that session is gone.
+    if (!WaitUntilOldSessionGone(stop, "Process_Init_Thread", true)) {
+      return 0;
+    }
     ResetStreamState();
     // A failed rebuild is not answered (the re-login sees its wait run out and does not start
     // the streams); the thread keeps serving, so a later re-login can rebuild again.

@@ -59,6 +59,15 @@ void OpenMailbox();
 void CloseMailbox();
 bool IsMailboxOpen();
 
+// A session's teardown and rebuild. Process_Terminate_Thread answers its request only once
+// every stream thread its teardown had to give up has ended, and only then frees the session's
+// semaphores; Process_Init_Thread rebuilds only once no teardown is under way and no such thread
+// runs. So no stream thread of one session ever meets the rings, ring indexes or decoder state
+// of the next (see app/session_handles.h for the handles each thread keeps of its own).
+// True from a rebuild request until the rebuild has answered or failed: a re-login waiting for
+// the answer keeps waiting while it is true.
+bool SessionRebuildUnderWay();
+
 std::uint32_t Process_KernelMessageThread(platform::StopToken stop);
 std::uint32_t Process_Terminate_Thread(platform::StopToken stop);
 std::uint32_t Process_Init_Thread(platform::StopToken stop);

@@ -249,8 +249,13 @@ std::uint32_t RunReLogin(const platform::StopToken& stop, bool afterShortSession
 
   app::TraceStep("ReLoginThread: \"Save Button 0\" in");
   if (const auto sink = app::MainWindowSink()) {
-    sink->SetRecordToolTip("RECORD");
-    sink->SetRecordButtonState(0);
+    // The button shows whether a record is open: a user record interrupted by the loss stays
+    // open through the re-login and goes on once the streams are back, and a press meanwhile
+    // ends it, as the button then shows.
+    const app::MediaEngineHooks hooks = app::MediaHooks();
+    const bool open = hooks.userRecordOpen && hooks.userRecordOpen();
+    sink->SetRecordToolTip(open ? "RECORDING" : "RECORD");
+    sink->SetRecordButtonState(open ? 1 : 0);
   }
   app::TraceStep("ReLoginThread: \"Save Button 0\" out");
 
@@ -297,12 +302,20 @@ std::uint32_t RunReLogin(const platform::StopToken& stop, bool afterShortSession
   bool rebuilt = false;
   if (initRequest && initDone) {
     initRequest->Set();
-    const std::uint32_t index =
-        clock.WaitAny({&stop.StopEvent(), initDone.get()}, kReLoginInitDoneMs);
-    if (index == 0) {
-      return 0;
+    for (;;) {
+      const std::uint32_t index =
+          clock.WaitAny({&stop.StopEvent(), initDone.get()}, kReLoginInitDoneMs);
+      if (index == 0) {
+        return 0;
+      }
+      rebuilt = index == 1;
+      // A rebuild held back until the stream threads of the session before have ended is
+      // waited for: giving up here would leave the rebuilt streams without their start.
+      if (rebuilt || !SessionRebuildUnderWay()) {
+        break;
+      }
+      app::TraceLine("ReLoginThread : the rebuild waits for the session before to end \n");
     }
-    rebuilt = index == 1;
   }
   if (!rebuilt) {
     app::TraceLine("ReLoginThread : the stream threads were not rebuilt \n");

@@ -44,6 +44,7 @@ class Composer {
   Composer(const ComposeSetup& setup, const platform::StopToken& stop)
       : m_s(setup),
         m_app(*setup.app),
+        m_h(setup.handles),
         m_stop(stop),
         m_info(*setup.slotInfo),
         m_stats(setup.stats ? *setup.stats : m_ownStats),
@@ -53,11 +54,13 @@ class Composer {
     // Bounded by the session: every pass waits for a frame or ends on the stop events.
     while (true) {
       const std::uint32_t got =
-          platform::WaitAny({m_s.endOfStreams.get(), m_app.AudioSocketBufferRelSemaphore.get(),
-                             m_app.ImageSocketBufferRelSemaphore.get(), &m_stop.StopEvent()},
+          platform::WaitAny({m_s.endOfStreams.get(), m_h.AudioSocketBufferRelSemaphore.get(),
+                             m_h.ImageSocketBufferRelSemaphore.get(), &m_stop.StopEvent()},
                             platform::kInfinite);
       if (got != 1 && got != 2)
         return 0;
+      if (m_s.frameArrived)
+        m_s.frameArrived();
       const std::size_t length = Stage(got == 1);
       const Pass pass = Compose(length);
       if (pass == Pass::kEnd)
@@ -81,7 +84,7 @@ class Composer {
     const std::size_t length = std::min<std::size_t>(lengths[read], kReceiveSlotBytes);
     std::memcpy(Staging(), slots + std::size_t{read} * kReceiveSlotBytes, length);
     read = static_cast<std::uint16_t>((read + 1) % kReceiveSlots);
-    (audio ? m_app.AudioSocketBufferSem : m_app.ImageSocketBufferSem)->Release(1);
+    (audio ? m_h.AudioSocketBufferSem : m_h.ImageSocketBufferSem)->Release(1);
     return length;
   }
 
@@ -154,7 +157,7 @@ class Composer {
   Pass Audio(const std::uint8_t* frame, std::size_t length, std::uint32_t pts) {
     if (m_s.player == nullptr)
       return Pass::kDropped;
-    if (!TakeFree(*m_app.JPEGAudioBufferSemaphore))
+    if (!TakeFree(*m_h.JPEGAudioBufferSemaphore))
       return Pass::kEnd;
     const std::uint16_t slot = m_app.m_wAudioPlayWriteIndex;
     m_info.audio[slot].dwFrameNumber = m_dwFrameNumber++;
@@ -164,7 +167,7 @@ class Composer {
     if (length < kAudioDataOffset || block.empty() ||
         (length - kAudioDataOffset) * 4 > block.size()) {
       m_stats.refusedAudio.fetch_add(1);
-      m_app.JPEGAudioBufferSemaphore->Release(1);
+      m_h.JPEGAudioBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
     std::array<std::uint8_t, 8> state{};
@@ -176,14 +179,14 @@ class Composer {
     m_info.audio[slot].dwTimeStamp = pts / 90;
     m_app.m_wAudioPlayWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
     m_stats.audioBlocks.fetch_add(1);
-    m_app.JPEGAudioBufferRelSemaphore->Release(1);
+    m_h.JPEGAudioBufferRelSemaphore->Release(1);
     return Pass::kKept;
   }
 
   // `scanned`: the picture size the MPEG-4 scan found in the frame's VOL (0 x 0 without one).
   Pass Video(const std::uint8_t* frame, std::size_t length, std::uint32_t pts,
              std::uint32_t vopType, PictureSize scanned) {
-    if (!TakeFree(*m_app.JPEGImageBufferSemaphore))
+    if (!TakeFree(*m_h.JPEGImageBufferSemaphore))
       return Pass::kEnd;
     const std::uint16_t slot = m_app.m_wImageBufferWriteIndex;
     ImageSlotInfo& info = m_info.image[slot];
@@ -200,7 +203,7 @@ class Composer {
     std::uint32_t kind = kKindJpeg;
     if (m_s.mpeg4) {
       if ((!m_bHaveFirstPicture && vopType != kScanVopI) || vopType == kScanVopB) {
-        m_app.JPEGImageBufferSemaphore->Release(1);
+        m_h.JPEGImageBufferSemaphore->Release(1);
         return Pass::kDropped;
       }
       if (scanned.width != 0 && !StreamSizeFits(4, scanned.width, scanned.height))
@@ -221,7 +224,7 @@ class Composer {
     if (!decoded) {
       DebugPrint("Compose_Image_Data_Thread : Decode error \n");
       m_stats.decodeErrors.fetch_add(1);
-      m_app.JPEGImageBufferSemaphore->Release(1);
+      m_h.JPEGImageBufferSemaphore->Release(1);
       return Pass::kDropped;
     }
     File(frame, length, pts, kind, {}, false);
@@ -232,7 +235,7 @@ class Composer {
     info.dwTimeStamp = pts / 90;
     m_app.m_wImageBufferWriteIndex = static_cast<std::uint16_t>((slot + 1) % kDecodedRingSlots);
     m_stats.pictures.fetch_add(1);
-    m_app.JPEGImageBufferRelSemaphore->Release(1);
+    m_h.JPEGImageBufferRelSemaphore->Release(1);
     return Pass::kKept;
   }
 
@@ -244,7 +247,7 @@ class Composer {
       m_s.pictureTooLarge(static_cast<std::uint16_t>(std::min<std::uint32_t>(size.width, 0xFFFF)),
                           static_cast<std::uint16_t>(std::min<std::uint32_t>(size.height, 0xFFFF)));
     }
-    m_app.JPEGImageBufferSemaphore->Release(1);
+    m_h.JPEGImageBufferSemaphore->Release(1);
     return Pass::kDropped;
   }
 
@@ -262,6 +265,7 @@ class Composer {
 
   const ComposeSetup& m_s;
   CAppData& m_app;
+  const app::SessionHandles& m_h;
   const platform::StopToken& m_stop;
   StreamSlotInfo& m_info;
   ComposeStats m_ownStats;  // counts of a setup that asks for none
@@ -308,11 +312,14 @@ CWaveOutPlayer* LiveAudioPlayer() {
 
 std::uint32_t RunCompose(const ComposeSetup& setup, const platform::StopToken& stop) {
   CAppData* app = setup.app;
+  const app::SessionHandles& h = setup.handles;
   if (app == nullptr || setup.slotInfo == nullptr || (setup.mpeg4 && setup.decoder == nullptr) ||
       !app->m_pImageSocketBuffer || !app->m_pAudioSocketBuffer || !app->m_pStagingBuffer ||
-      !app->m_pImageBuffer || !app->m_pFrameInfoBlocks || !app->ImageSocketBufferRelSemaphore ||
-      !app->AudioSocketBufferRelSemaphore || !app->JPEGImageBufferSemaphore ||
-      !app->JPEGAudioBufferSemaphore) {
+      !app->m_pImageBuffer || !app->m_pFrameInfoBlocks || !h.ImageSocketBufferSem ||
+      !h.ImageSocketBufferRelSemaphore || !h.AudioSocketBufferSem ||
+      !h.AudioSocketBufferRelSemaphore || !h.JPEGImageBufferSemaphore ||
+      !h.JPEGImageBufferRelSemaphore || !h.JPEGAudioBufferSemaphore ||
+      !h.JPEGAudioBufferRelSemaphore) {
     return 0;
   }
   Composer composer(setup, stop);
@@ -323,11 +330,12 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4) {
   ComposeSetup s;
   s.mpeg4 = mpeg4;
   s.app = g_lpApp.get();
+  s.handles = app::TakeSessionHandles(*g_lpApp);
   s.decoder = g_lpApp->m_pDecoderContext;
   s.player = LiveAudioPlayer();
   s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
   s.slotInfo = &SlotInfo();
-  s.endOfStreams = g_lpApp->h_EndofGetJpegImageEvent;
+  s.endOfStreams = s.handles.h_EndofGetJpegImageEvent;
   s.clock = &app::Clock();
   s.pictureTooLarge = [](std::uint16_t width, std::uint16_t height) {
     if (g_lpApp)

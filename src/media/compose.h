@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/session_handles.h"
 #include "media/record_buffer.h"
 #include "platform/clock.h"
 #include "platform/sync.h"
@@ -60,6 +61,9 @@ struct ComposeStats {
 struct ComposeSetup {
   bool mpeg4 = true;  // MPEG-4 form (video format 4), else JPEG (0)
   CAppData* app = nullptr;
+  // The session's ring semaphores, taken before the thread starts: the thread uses these copies
+  // only, never the data block's fields, which a teardown clears.
+  app::SessionHandles handles;
   CMpeg4DecoderContext* decoder = nullptr;  // MPEG-4 form
   CWaveOutPlayer* player = nullptr;         // audio; audio frames are dropped without one
   CSystemBuffer* recordRing = nullptr;      // frames are filed when set
@@ -72,6 +76,9 @@ struct ComposeSetup {
   // can take (the program posts WM_PICTURETOOLARGE to the main window); such pictures are
   // dropped. A JPEG picture of another size than the session's is dropped and not told.
   std::function<void(std::uint16_t width, std::uint16_t height)> pictureTooLarge;
+  // Called when a frame has arrived, before the thread takes it from its receive ring. Tests
+  // hold the thread here, as a stalled or starved process would hold it, across a teardown.
+  std::function<void()> frameArrived;
 };
 
 // Where the data of a frame begins, by the high nibble of its stream id: a sound block's (0xC)

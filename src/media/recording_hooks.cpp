@@ -303,6 +303,10 @@ bool UserRecordGoesOn() {
   return g_lpApp && g_lpApp->m_UserRecord.Interrupt();
 }
 
+bool UserRecordOpen() {
+  return g_lpApp && g_lpApp->m_UserRecord.HasOpenFile();
+}
+
 // Loads the alarm sound. A sound thread still playing the old sound is ended first (its stop
 // event was set by the caller); when it does not end, the old sound stays.
 bool LoadAlarmSound(const std::string& path) {
@@ -339,6 +343,7 @@ app::MediaEngineHooks WithRecorders(app::MediaEngineHooks hooks) {
   hooks.endRecorderThreads = EndRecorderThreads;
   hooks.stopAlarmAndScheduleRecords = StopAlarmAndScheduleRecords;
   hooks.userRecordGoesOn = UserRecordGoesOn;
+  hooks.userRecordOpen = UserRecordOpen;
   hooks.loadAlarmSound = LoadAlarmSound;
   hooks.setAlarmSoundEvent = SetAlarmSoundEvent;
   return hooks;

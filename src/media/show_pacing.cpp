@@ -14,10 +14,10 @@ constexpr std::uint16_t kShowAtOnceMs = 2500;
 
 bool Ready(const PacingSetup& s) {
   const CAppData* app = s.app;
-  return app != nullptr && s.slotInfo != nullptr && app->ReceiverStartedEvent &&
-         app->ShowStopEvent && app->FinishShowImageJobEvent && app->JPEGImageBufferSemaphore &&
-         app->JPEGImageBufferRelSemaphore && app->MainTimerTickEvent[0] && app->m_pImageBuffer &&
-         app->m_pFrameInfoBlocks;
+  const app::SessionHandles& h = s.handles;
+  return app != nullptr && s.slotInfo != nullptr && h.ReceiverStartedEvent && h.ShowStopEvent &&
+         h.FinishShowImageJobEvent && h.JPEGImageBufferSemaphore && h.JPEGImageBufferRelSemaphore &&
+         h.MainTimerTickEvent[0] && app->m_pImageBuffer && app->m_pFrameInfoBlocks;
 }
 
 }  // namespace
@@ -48,9 +48,10 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
   if (!Ready(s))
     return 0;
   CAppData& app = *s.app;
+  const app::SessionHandles& h = s.handles;
   platform::IClock& clock = s.clock ? *s.clock : platform::RealClock();
   platform::Waitable* const stopEvent = &stop.StopEvent();
-  if (clock.WaitAny({app.ReceiverStartedEvent.get(), app.ShowStopEvent.get(), stopEvent},
+  if (clock.WaitAny({h.ReceiverStartedEvent.get(), h.ShowStopEvent.get(), stopEvent},
                     platform::kInfinite) != 0) {
     return 0;
   }
@@ -60,13 +61,13 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
   // Bounded by the session: every wait ends on ShowStopEvent or the stop request.
   while (true) {
     const std::uint32_t tick = clock.WaitAny(
-        {app.ShowStopEvent.get(), stopEvent, app.MainTimerTickEvent[0].get()}, kTickWaitMs);
+        {h.ShowStopEvent.get(), stopEvent, h.MainTimerTickEvent[0].get()}, kTickWaitMs);
     if (tick == 0 || tick == 1)
       return 0;
     if (tick != 2)
       continue;
     if (!inHand) {
-      if (clock.WaitAny({app.ShowStopEvent.get(), app.JPEGImageBufferRelSemaphore.get(), stopEvent},
+      if (clock.WaitAny({h.ShowStopEvent.get(), h.JPEGImageBufferRelSemaphore.get(), stopEvent},
                         platform::kInfinite) != 1) {
         return 0;
       }
@@ -74,11 +75,11 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
     }
     const ImageSlotInfo& info = s.slotInfo->image[read];
     const std::uint32_t now = clock.Ticks();
-    const std::uint32_t waiting = app.JPEGImageBufferRelSemaphore->Count();
+    const std::uint32_t waiting = h.JPEGImageBufferRelSemaphore->Count();
     const std::uint16_t spacing = ShowSpacing(info.wInterval, waiting);
     switch (DecideShow(info.wInterval, s.avSwitchOption, waiting, last, now)) {
       case ShowDecision::kFirstAfterDelay:
-        if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent}, kFirstPictureDelayMs) !=
+        if (clock.WaitAny({h.ShowStopEvent.get(), stopEvent}, kFirstPictureDelayMs) !=
             platform::kWaitTimeout) {
           return 0;
         }
@@ -93,7 +94,7 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
         DebugPrint("Show_Image_Data_Thread: Find out timestamp, Continue \n");
         // Early: sleep until the picture is due, then take the next tick as before, instead of
         // looking again on every tick in between.
-        if (clock.WaitAny({app.ShowStopEvent.get(), stopEvent},
+        if (clock.WaitAny({h.ShowStopEvent.get(), stopEvent},
                           spacing - platform::TickElapsed(last, now)) != platform::kWaitTimeout) {
           return 0;
         }
@@ -109,19 +110,19 @@ std::uint32_t RunShowImageData(const PacingSetup& s, const platform::StopToken& 
     inHand = false;
     if (s.imageReady)
       s.imageReady();
-    if (clock.WaitAny({app.ShowStopEvent.get(), app.FinishShowImageJobEvent.get(), stopEvent},
+    if (clock.WaitAny({h.ShowStopEvent.get(), h.FinishShowImageJobEvent.get(), stopEvent},
                       platform::kInfinite) != 1) {
       return 0;
     }
-    app.JPEGImageBufferSemaphore->Release(1);
+    h.JPEGImageBufferSemaphore->Release(1);
   }
 }
 
 std::uint32_t RunPlayAudioData(const PacingSetup& s, const platform::StopToken& stop) {
   CAppData* appPointer = s.app;
-  if (appPointer == nullptr || s.slotInfo == nullptr || !appPointer->EndofPlayAudioEvent ||
-      !appPointer->JPEGAudioBufferSemaphore || !appPointer->JPEGAudioBufferRelSemaphore ||
-      !appPointer->MainTimerTickEvent[1]) {
+  const app::SessionHandles& h = s.handles;
+  if (appPointer == nullptr || s.slotInfo == nullptr || !h.EndofPlayAudioEvent ||
+      !h.JPEGAudioBufferSemaphore || !h.JPEGAudioBufferRelSemaphore || !h.MainTimerTickEvent[1]) {
     return 0;
   }
   CAppData& app = *appPointer;
@@ -138,17 +139,17 @@ std::uint32_t RunPlayAudioData(const PacingSetup& s, const platform::StopToken& 
   std::uint32_t playSlot = 0;
   bool inHand = false;
   while (true) {
-    if (app.EndofPlayAudioEvent->IsSet() || stop.StopRequested())
+    if (h.EndofPlayAudioEvent->IsSet() || stop.StopRequested())
       return finish();
     const std::uint32_t tick = clock.WaitAny(
-        {app.EndofPlayAudioEvent.get(), stopEvent, app.MainTimerTickEvent[1].get()}, kTickWaitMs);
+        {h.EndofPlayAudioEvent.get(), stopEvent, h.MainTimerTickEvent[1].get()}, kTickWaitMs);
     if (tick == 0 || tick == 1)
       return finish();
     if (tick != 2)
       continue;
     if (!inHand) {
       if (clock.WaitAny(
-              {app.EndofPlayAudioEvent.get(), app.JPEGAudioBufferRelSemaphore.get(), stopEvent},
+              {h.EndofPlayAudioEvent.get(), h.JPEGAudioBufferRelSemaphore.get(), stopEvent},
               platform::kInfinite) != 1) {
         return finish();
       }
@@ -171,7 +172,7 @@ std::uint32_t RunPlayAudioData(const PacingSetup& s, const platform::StopToken& 
     }
     read = static_cast<std::uint16_t>((read + 1) % kDecodedRingSlots);
     inHand = false;
-    app.JPEGAudioBufferSemaphore->Release(1);
+    h.JPEGAudioBufferSemaphore->Release(1);
     if (s.avSwitchOption == 2 && s.imageReady)
       s.imageReady();
   }
@@ -180,6 +181,7 @@ std::uint32_t RunPlayAudioData(const PacingSetup& s, const platform::StopToken& 
 PacingSetup PacingSetupFromApp() {
   PacingSetup s;
   s.app = g_lpApp.get();
+  s.handles = app::TakeSessionHandles(*g_lpApp);
   s.slotInfo = &SlotInfo();
   s.avSwitchOption = g_lpApp->m_SettingINI.m_byAvSwitchOption;
   s.player = LiveAudioPlayer();

@@ -43,6 +43,9 @@ std::uint32_t NextShowStart(std::uint16_t spacing, std::uint32_t last, std::uint
 
 struct PacingSetup {
   CAppData* app = nullptr;
+  // The session's decoded-ring semaphores and stream events, taken before the thread starts:
+  // the thread uses these copies only, never the data block's fields, which a teardown clears.
+  app::SessionHandles handles;
   StreamSlotInfo* slotInfo = nullptr;
   std::uint8_t avSwitchOption = 3;
   CWaveOutPlayer* player = nullptr;  // audio play

@@ -39,6 +39,9 @@ class IMainWindowSink {
 
   // Closes an open configuration sheet as if its OK button was pressed (lost connection).
   virtual void CloseConfigSheet() = 0;
+  // A snapshot asked for went with the lost streams before a picture served it: the window
+  // tells the operator, as it tells a press made while no session runs.
+  virtual void SnapshotNotTaken() = 0;
 };
 
 }  // namespace platform

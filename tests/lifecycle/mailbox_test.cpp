@@ -155,17 +155,41 @@ TEST_F(MailboxTest, SeveralLossReportsAtOnceGiveOneReLogin) {
   EXPECT_EQ(m_sink->CountOf("SetConnectButtonState(1)"), 1u);
 }
 
-// A snapshot asked of the lost session's streams and not served yet ends with them: the next
-// session's first picture is not the one asked for.
-TEST_F(MailboxTest, ALossTakesAPendingSnapshotRequestWithTheStreams) {
+// A loss of a session that started moments ago (the device refused the stream) is logged into
+// again after the waits of a failed attempt, and a snapshot asked of the lost streams and not
+// served yet ends with them (the next session's first picture is not the one asked for), which
+// the window tells the operator. AV SWITCH ends the streams through the same road on purpose:
+// the re-login logs in at once and the snapshot request stays for the new option's pictures.
+class LossKindTest : public MailboxTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LossKindTest, ShortSessionWaitAndSnapshotRequestFollowTheKindOfLoss) {
+  const bool avSwitch = GetParam();
   fakes::FakeVideoServer server;
-  server.SetCredentials("nobody", "nothing");  // the re-login keeps waiting
+  server.SetCredentials("nobody", "nothing");  // the re-login keeps trying
   UseServer(server.WebPort());
+  g_lpApp->m_bSessionStarted = 1;
+  g_lpApp->m_dwSessionStartTick = m_clock.Ticks();
   g_lpApp->m_bSnapshotRequest = 1;
+  g_lpApp->m_bAvSwitched = avSwitch ? 1 : 0;
   MessageTrigger(1);
-  ASSERT_TRUE(m_log->WaitFor("ReLoginThread: \"Start Login\" in"));
-  EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
+  ASSERT_TRUE(m_log->WaitFor("ReLoginThread: \"Save Button 0\" out"));
+  if (avSwitch) {
+    // The login comes without the test clock moving.
+    ASSERT_TRUE(server.WaitForRequests(1, milliseconds(20000)));
+    EXPECT_EQ(m_log->Count("soon after it started"), 0u);
+    EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 1u);
+    EXPECT_EQ(m_sink->CountOf("SnapshotNotTaken"), 0u);
+  } else {
+    ASSERT_TRUE(m_log->WaitFor("soon after it started"));
+    ASSERT_TRUE(m_clock.WaitForWaiters(1));
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(g_lpApp->m_bSnapshotRequest.load(), 0u);
+    EXPECT_EQ(m_sink->CountOf("SnapshotNotTaken"), 1u);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, LossKindTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "AvSwitch" : "Loss"; });
 
 TEST_F(MailboxTest, LossReportWhileTheLoginResourcesAreRebuiltIsDropped) {
   app::StoreHandle(g_lpApp->h_NotifyMessageTriggerEvent, nullptr);

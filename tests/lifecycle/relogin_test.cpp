@@ -120,6 +120,27 @@ TEST_F(ReLoginTest, FailedAttemptTimeline) {
             m_log->IndexOf("ReLoginThread: \"Start login 1\" in"));
 }
 
+// The RECORD button shows through the whole re-login whether a record file is open: a user
+// record interrupted by the loss stays open (it goes on once the streams are back), so the
+// button keeps its RECORDING face, and a press meanwhile ends the record, as the face says.
+TEST_F(ReLoginTest, RecordButtonShowsWhetherARecordIsOpenFromTheStart) {
+  for (const bool open : {false, true}) {
+    SCOPED_TRACE(open ? "record open" : "no record");
+    app::MediaEngineHooks hooks = app::StandInMediaHooks();
+    hooks.userRecordOpen = [open] { return open; };
+    app::SetMediaHooks(hooks);
+    m_server.SetCredentials("nobody", "nothing");
+    m_sink->Clear();
+    Start();
+    ASSERT_TRUE(m_clock.WaitForWaiters(1));
+    EXPECT_EQ(
+        m_sink->Calls(),
+        (open ? std::vector<std::string>{"SetRecordToolTip(RECORDING)", "SetRecordButtonState(1)"}
+              : std::vector<std::string>{"SetRecordToolTip(RECORD)", "SetRecordButtonState(0)"}));
+    EXPECT_TRUE(m_thread.StopAndJoin(20000));
+  }
+}
+
 TEST_F(ReLoginTest, LoginFromTheLoginWindowMeanwhileEndsTheAttempts) {
   // While the attempt runs, a login made in the login window sets its user level.
   m_server.SetHandler("/Login.cgi", [](const fakes::RecordedRequest&) {
@@ -145,27 +166,45 @@ TEST_F(ReLoginTest, StopRequestEndsTheBackOffAtOnce) {
   EXPECT_EQ(m_window.Count(), 1u);
 }
 
-// A stream reply announcing a picture the client cannot show ends the session: the main
-// window is told the size (it closes, and start-up opens the login window again); no retry.
+// A stream reply announcing an MPEG-4 picture the client cannot show (larger than the decoder
+// takes, or without its size fields, at which the decoder cannot be opened) ends the session:
+// the main window is told the size (it closes, and start-up opens the login window again); no
+// retry.
 TEST_F(ReLoginTest, StreamTooLargeEndsTheSessionInsteadOfRetrying) {
-  m_server.SetStreamReply(StreamReply(1280, 720));
-  g_lpApp->m_wFrameWidth = 352;
-  Start();
-  ASSERT_TRUE(m_thread.Join(20000));
-  EXPECT_EQ(m_log->Count("does not fit the picture buffers"), 1u);
-  EXPECT_EQ(Statuses(), (std::vector<platform::LParam>{kStatusStartLogin}));
-  const auto told = m_window.MessagesWithId(WM_PICTURETOOLARGE);
-  ASSERT_EQ(told.size(), 1u);
-  EXPECT_EQ(told[0].wParam, 1280u);
-  EXPECT_EQ(told[0].lParam, 720);
-  EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), 352);
-  EXPECT_EQ(m_log->Count("Login Button 0"), 0u);
-  EXPECT_EQ(m_server.RequestsTo("/Login.cgi").size(), 1u);
-  EXPECT_EQ(m_clock.Waiters(), 0u);
+  struct Case {
+    std::string reply;
+    std::uint32_t width;
+    std::int32_t height;
+  };
+  const Case cases[] = {
+      {StreamReply(1280, 720), 1280, 720},
+      {"VIDEO-FORMAT=4;USER-LEVEL=0;LIFE-TIME=-1;STREAM-PORT=5000;", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    m_server.SetStreamReply(c.reply);
+    g_lpApp->m_wMpeg4Width = g_lpApp->m_wMpeg4Height = 0;
+    g_lpApp->m_wFrameWidth = 352;
+    m_window.Clear();
+    m_log->Clear();
+    const std::size_t loginsBefore = m_server.RequestsTo("/Login.cgi").size();
+    Start();
+    ASSERT_TRUE(m_thread.Join(20000));
+    EXPECT_EQ(m_log->Count("does not fit the picture buffers"), 1u);
+    EXPECT_EQ(Statuses(), (std::vector<platform::LParam>{kStatusStartLogin}));
+    const auto told = m_window.MessagesWithId(WM_PICTURETOOLARGE);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].wParam, c.width);
+    EXPECT_EQ(told[0].lParam, c.height);
+    EXPECT_EQ(g_lpApp->m_wFrameWidth.load(), 352);
+    EXPECT_EQ(m_log->Count("Login Button 0"), 0u);
+    EXPECT_EQ(m_server.RequestsTo("/Login.cgi").size(), loginsBefore + 1);
+    EXPECT_EQ(m_clock.Waiters(), 0u);
+  }
 }
 
-// A stream reply without its size fields, or a JPEG stream larger than the window shows, keeps
-// the session: the layout takes 320 for a width and 240 for a height it does not know, and JPEG
+// A JPEG stream reply without its size fields, or larger than the window shows, keeps the
+// session: the layout takes 320 for a width and 240 for a height it does not know, and JPEG
 // pictures of another size are dropped later, so nothing is told and the login is not repeated.
 TEST_F(ReLoginTest, ReplySizesTheWindowDoesNotShowKeepTheSession) {
   struct Case {
@@ -177,7 +216,6 @@ TEST_F(ReLoginTest, ReplySizesTheWindowDoesNotShowKeepTheSession) {
     std::uint16_t skinIndex;
   };
   const Case cases[] = {
-      {4, "VIDEO-FORMAT=4;USER-LEVEL=0;LIFE-TIME=-1;STREAM-PORT=5000;", 320, 240, 2, 1},
       {0, "VIDEO-FORMAT=0;USER-LEVEL=0;LIFE-TIME=-1;STREAM-PORT=5000;", 320, 240, 2, 1},
       {0, StreamReply(1280, 720), 320, 240, 2, 1},
       {0, StreamReply(1024, 576), 320, 576, 1, 2},

@@ -197,33 +197,47 @@ TEST_F(StartupTest, MissingCommandFileEndsStartUpWithItsMessage) {
   EXPECT_EQ(m_box->Shown()[0].text, "Open device control file is failed");
 }
 
-// A stream reply that announces a picture the client cannot show: the message once, no stream
-// thread, and the login window again; a login there with a size that fits opens the main window.
+// An MPEG-4 stream reply that announces a picture the client cannot show (larger than the
+// decoder takes, or without its size fields, which the decoder cannot be opened at): the message
+// once, no stream thread, and the login window again; a login there with a size that fits opens
+// the main window.
 TEST_F(StartupTest, StreamTooLargeShowsItsMessageAndOpensTheLoginWindowAgain) {
-  auto login = std::make_shared<HeadlessLoginWindow>(std::vector<HeadlessLoginWindow::Round>{
-      {platform::IDOK, 0, 65535, 65535}, {platform::IDOK, 0, 704, 576}});
-  auto main = std::make_shared<HeadlessMainWindow>();
-  app::SetLoginWindow(login);
-  app::SetMainWindow(main);
-  EXPECT_EQ(theApp.InitInstance(), 0);
-  // The main window of the second session closed as a person closes it: the program ends.
-  EXPECT_EQ(login->Fields().size(), 2u);
-  EXPECT_EQ(main->runs, 1);
-  ASSERT_EQ(m_box->Count(), 1u);
-  EXPECT_EQ(m_box->Shown()[0].text,
-            "The video server sends a picture of 65535 x 65535, which this program cannot show.");
-  EXPECT_EQ(g_lpApp->m_bPictureRefused.load(), 0u);
+  struct Case {
+    std::uint16_t width;
+    std::uint16_t height;
+  };
+  for (const Case c : {Case{65535, 65535}, Case{0, 0}, Case{0, 576}}) {
+    const std::string size = std::to_string(c.width) + " x " + std::to_string(c.height);
+    // A round's size of 0 takes the window's, which is the size under test here.
+    auto login = std::make_shared<HeadlessLoginWindow>(
+        std::vector<HeadlessLoginWindow::Round>{{platform::IDOK, 0, 0, 0, 4},
+                                                {platform::IDOK, 0, 704, 576}},
+        c.width, c.height);
+    auto main = std::make_shared<HeadlessMainWindow>();
+    app::SetLoginWindow(login);
+    app::SetMainWindow(main);
+    const std::size_t boxes = m_box->Count();
+    EXPECT_EQ(theApp.InitInstance(), 0) << size;
+    // The main window of the second session closed as a person closes it: the program ends.
+    EXPECT_EQ(login->Fields().size(), 2u) << size;
+    EXPECT_EQ(main->runs, 1) << size;
+    ASSERT_EQ(m_box->Count(), boxes + 1) << size;
+    EXPECT_EQ(m_box->Shown()[boxes].text,
+              "The video server sends a picture of " + size + ", which this program cannot show.");
+    EXPECT_EQ(g_lpApp->m_bPictureRefused.load(), 0u);
+    theApp.ExitInstance();
+  }
 }
 
-// A stream reply without its size fields, or a JPEG stream larger than the window shows: no
-// message, and the session goes on to the main window.
+// A JPEG stream reply without its size fields, or larger than the window shows: no message, and
+// the session goes on to the main window.
 TEST_F(StartupTest, StreamSizesTheWindowCannotShowStillOpenTheMainWindow) {
   struct Case {
     std::uint8_t format;
     std::uint16_t width;
     std::uint16_t height;
   };
-  for (const Case c : {Case{4, 0, 0}, Case{0, 0, 0}, Case{0, 1280, 720}}) {
+  for (const Case c : {Case{0, 0, 0}, Case{0, 1280, 720}}) {
     auto login = std::make_shared<HeadlessLoginWindow>(
         std::vector<HeadlessLoginWindow::Round>{{platform::IDOK, 0, 0, 0, c.format}}, c.width,
         c.height);
@@ -362,9 +376,9 @@ TEST_F(StartupTest, DisplayScaleFollowsTheHorizontalResolution) {
   EXPECT_EQ(platform::ReadDisplayCaps(), (platform::DisplayCaps{96, 96}));
 }
 
-// MPEG-4 at most the 720 x 576 the decoder takes; a size of 0 (a reply without its size fields)
-// is taken, as the layout makes it 320 x 240; JPEG any size, as a picture of another size than
-// the session's is dropped.
+// MPEG-4 from 1 x 1 to the 720 x 576 the decoder takes: a size of 0 (a reply without its size
+// fields) cannot open the decoder; JPEG any size, as the layout makes an unknown one 320 x 240
+// and a picture of another size than the session's is dropped.
 TEST(StreamSizeTest, MpegFourFitsTheDecoderAndOtherSizesAreTaken) {
   struct Case {
     std::uint8_t format;
@@ -373,8 +387,8 @@ TEST(StreamSizeTest, MpegFourFitsTheDecoderAndOtherSizesAreTaken) {
     bool fits;
   };
   const Case cases[] = {{4, 720, 576, true},     {4, 176, 144, true},   {4, 721, 576, false},
-                        {4, 720, 577, false},    {4, 1280, 720, false}, {4, 0, 576, true},
-                        {4, 704, 0, true},       {4, 0, 0, true},       {4, 0, 577, false},
+                        {4, 720, 577, false},    {4, 1280, 720, false}, {4, 0, 576, false},
+                        {4, 704, 0, false},      {4, 0, 0, false},      {4, 0, 577, false},
                         {0, 720, 576, true},     {0, 352, 288, true},   {0, 1024, 512, true},
                         {0, 721, 576, true},     {0, 720, 577, true},   {0, 0, 0, true},
                         {0, 65535, 65535, true}, {7, 4000, 4000, true}};

@@ -139,6 +139,7 @@ class GrabbingSink final : public platform::IMainWindowSink {
   void SetRecordToolTip(const std::string& text) override { m_inner->SetRecordToolTip(text); }
   void ShowStreamTimeControl(bool show) override { m_inner->ShowStreamTimeControl(show); }
   void CloseConfigSheet() override { m_inner->CloseConfigSheet(); }
+  void SnapshotNotTaken() override { m_inner->SnapshotNotTaken(); }
 
  private:
   std::shared_ptr<CMainWindowSink> m_inner;

@@ -59,6 +59,7 @@ class ComposeTest : public ::testing::Test {
     fakes::MakeStreamRings(m_app);
     m_stop = std::make_shared<platform::Event>(platform::ResetMode::Manual);
     m_setup.app = &m_app;
+    m_setup.handles = app::TakeSessionHandles(m_app);
     m_setup.slotInfo = &m_slots;
     m_setup.endOfStreams = m_stop;
     m_setup.stats = &m_stats;

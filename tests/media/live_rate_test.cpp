@@ -81,10 +81,12 @@ class LiveRateTest : public ::testing::TestWithParam<RateCase> {
     m_end = fakes::NewEvent(true);
     m_compose.mpeg4 = false;
     m_compose.app = &m_app;
+    m_compose.handles = app::TakeSessionHandles(m_app);
     m_compose.slotInfo = &m_slots;
     m_compose.endOfStreams = m_end;
     m_compose.stats = &m_stats;
     m_show.app = &m_app;
+    m_show.handles = app::TakeSessionHandles(m_app);
     m_show.slotInfo = &m_slots;
     m_show.avSwitchOption = 3;
     m_show.clock = &m_clock;

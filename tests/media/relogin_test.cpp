@@ -1,7 +1,9 @@
 // A server that goes silent in the middle of a stream: the real TCP receiver, started by the
 // program's login resources, reports the lost connection after its receive time-out, and the
 // re-login asks the server for the stream again. A server that ends every stream at its start
-// gets its logins no faster than a failed attempt's waits allow.
+// gets its logins no faster than a failed attempt's waits allow. A compose thread held across
+// a loss (as a stalled process holds it) keeps what it uses, and the next session is built only
+// once it has ended.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,6 +16,7 @@
 #include "fakes/stream_packets.h"
 #include "fakes/wait_until.h"
 #include "lifecycle/lifecycle_fixture.h"
+#include "media/compose.h"
 #include "media/media_hooks.h"
 #include "platform/testing/manual_clock.h"
 
@@ -160,6 +163,148 @@ TEST_P(RefusedStreamStartTest, SpacesTheLoginsAsFailedAttemptsDo) {
   }
   EXPECT_EQ(logins().size(), 2u);
   app::SetMainWindowSink(nullptr);
+}
+
+// Holds the compose thread at the arrival of a frame, once armed: the thread ignores its stop
+// request meanwhile, as a thread the scheduler does not run does.
+class ComposeHold {
+ public:
+  void Arm() { m_armed = true; }
+  void AtFrame() {
+    if (!m_armed.exchange(false))
+      return;
+    m_held.Set();
+    m_release.Wait(platform::kInfinite);
+  }
+  bool WaitHeld() { return m_held.Wait(20000); }
+  void Release() { m_release.Set(); }
+
+ private:
+  std::atomic<bool> m_armed{false};
+  platform::Event m_held{platform::ResetMode::Manual};
+  platform::Event m_release{platform::ResetMode::Manual};
+};
+
+class HeldComposeTest : public LifecycleTest {
+ protected:
+  // Start-up's login resources over UDP with the real receivers and the real MPEG-4 compose
+  // thread, which m_hold can stop at a frame; the trace says when each compose thread ends.
+  void StartSession() {
+    const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+    m_stream.SetVideoClip(clip);
+    m_stream.SetLoops(1000);
+    m_stream.SetFrameInterval(std::chrono::milliseconds(10));
+    m_web.SetLoginReply(kLoginReply);
+    std::string reply = StreamReply(176, 144);
+    reply.replace(reply.find("STREAM-PORT=5000"), 16,
+                  "STREAM-PORT=" + std::to_string(m_stream.Port()));
+    m_web.SetStreamReply(reply);
+
+    app::MediaEngineHooks hooks = app::StandInMediaHooks();
+    const app::MediaEngineHooks media = WithMediaEngineThreads(app::StandInMediaHooks());
+    hooks.udpGetImageData = media.udpGetImageData;
+    hooks.mpeg4Compose = [hold = m_hold]() -> app::ThreadBody {
+      auto setup = std::make_shared<ComposeSetup>(ComposeSetupFromApp(true));
+      setup->frameArrived = [hold] { hold->AtFrame(); };
+      return [setup](platform::StopToken stop) {
+        const std::uint32_t code = RunCompose(*setup, stop);
+        app::TraceLine("test: a compose thread ended\n");
+        return code;
+      };
+    };
+    app::SetMediaHooks(hooks);
+    BuildDataBlock();
+    UseServer(m_web.WebPort());
+    g_lpApp->m_SettingINI.m_byAvSwitchOption = 1;
+    g_lpApp->m_SettingINI.m_byTransmissionType = 0;
+    g_lpApp->m_byVideoFormat = 4;
+    g_lpApp->m_wStreamMpeg4Width = 176;
+    g_lpApp->m_wStreamMpeg4Height = 144;
+    g_lpApp->m_wFrameWidth = 176;
+    g_lpApp->m_wFrameHeight = 144;
+    g_lpApp->m_wStreamPort = m_stream.Port();
+    g_lpApp->m_dwLifeTime = kNoLifeTimeLimit;
+    SessionIdBuffer.Set("ab12cd34");
+    LocalAddressText.Set("127.0.0.1");
+    g_lpApp->m_hWndMainDialog = m_main.window.Handle();
+    app::SetMainWindowSink(m_main.sink);
+    ASSERT_EQ(theApp.InitProcessResource(), 1);
+    ASSERT_EQ(theApp.InitLoginResource(), 1);
+    app::SignalEvent(g_lpApp->StartToGetJpegImageEvent);
+    ASSERT_TRUE(m_stream.WaitForRequests(1, std::chrono::seconds(20)));
+  }
+
+  // Holds the compose thread at its next frame, then reports the loss as a receiver does. The
+  // session has run longer than a short one, so the re-login logs in at once.
+  void HoldComposeAcrossALoss() {
+    m_hold->Arm();
+    ASSERT_TRUE(m_hold->WaitHeld());
+    g_lpApp->m_bSessionStarted = 0;
+    MessageTrigger(kKernelConnectionLost);
+    ASSERT_TRUE(m_log->WaitFor("ComposeImageDataThread"));
+    EXPECT_EQ(m_log->Count("is exit with code 31"), 1u);
+  }
+
+  void TearDown() override {
+    m_hold->Release();
+    app::SetMainWindowSink(nullptr);
+    LifecycleTest::TearDown();
+  }
+
+  std::shared_ptr<ComposeHold> m_hold = std::make_shared<ComposeHold>();
+  fakes::FakeStreamServer m_stream{std::chrono::seconds(120)};
+  fakes::FakeVideoServer m_web;
+  HeadlessMainWindow m_main;
+};
+
+// The loss's teardown gives the held thread up after its 30 ms, but answers, frees the
+// session's semaphores and lets the re-login start only once the thread has ended: the thread
+// goes on with its own semaphores when it is let go, and the next session's rings, indexes and
+// decoder are built after it, never under it.
+TEST_F(HeldComposeTest, TheReLoginWaitsForAGivenUpComposeThread) {
+  StartSession();
+  HoldComposeAcrossALoss();
+  ASSERT_TRUE(m_log->WaitFor("Process_Terminate_Thread : a stream thread of the session before"));
+  EXPECT_EQ(m_log->Count("ReLoginThread"), 0u);
+  EXPECT_EQ(m_web.RequestsTo("/Login.cgi").size(), 0u);
+  // The data block still holds the session's semaphores while the thread may use them.
+  EXPECT_NE(app::LoadHandle(g_lpApp->ImageSocketBufferSem), nullptr);
+
+  m_hold->Release();
+  ASSERT_TRUE(m_stream.WaitForRequests(2, std::chrono::seconds(20)));
+  ASSERT_TRUE(m_log->WaitFor("ReLoginThread: out"));
+  const long ended = m_log->IndexOf("test: a compose thread ended");
+  ASSERT_GE(ended, 0);
+  EXPECT_GT(m_log->IndexOf("ReLoginThread: \"Start Login\""), ended);
+  EXPECT_GT(m_log->IndexOf("Process_Init_Thread : Got Process_Notify_InitEvent"), ended);
+  EXPECT_EQ(m_web.RequestsTo("/Login.cgi").size(), 1u);
+  // The new session's compose thread decodes into its own rings.
+  EXPECT_TRUE(fakes::WaitUntil(
+      [] { return app::LoadHandle(g_lpApp->JPEGImageBufferRelSemaphore)->Count() > 0; }));
+}
+
+// DISCONNECT's teardown, whose answer the window stops waiting for after 7 s, then CONNECT's
+// rebuild: the rebuild waits until the teardown has ended, the held thread with it, and the
+// semaphores the teardown frees are the old session's, not the new one's.
+TEST_F(HeldComposeTest, ARebuildAskedForMeanwhileWaitsForTheTeardown) {
+  StartSession();
+  m_hold->Arm();
+  ASSERT_TRUE(m_hold->WaitHeld());
+  app::SignalEvent(g_lpApp->h_Process_Notify_TerminateEvent);
+  ASSERT_TRUE(m_log->WaitFor("Process_Terminate_Thread : a stream thread of the session before"));
+  EXPECT_EQ(theApp.InitLoginResource(), 0);
+  const EventHandle initDone = app::LoadHandle(g_lpApp->m_hInitDoneEvent);
+  app::SignalEvent(g_lpApp->Process_Notify_InitEvent);
+  ASSERT_TRUE(m_log->WaitFor("Process_Init_Thread : a stream thread of the session before"));
+  EXPECT_TRUE(SessionRebuildUnderWay());
+  EXPECT_FALSE(initDone->IsSet());
+
+  m_hold->Release();
+  ASSERT_TRUE(initDone->Wait(20000));
+  EXPECT_EQ(m_log->Count("CKavelinApp::InitLoginResource : a stream thread"), 1u);
+  EXPECT_NE(app::LoadHandle(g_lpApp->ImageSocketBufferSem), nullptr);
+  EXPECT_NE(app::LoadHandle(g_lpApp->JPEGImageBufferRelSemaphore), nullptr);
+  EXPECT_TRUE(app::EngineThreadRunning(g_lpApp->ComposeImageDataThread));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, RefusedStreamStartTest,

@@ -89,6 +89,7 @@ class ShowThreadTest : public ::testing::Test {
     m_app.m_pFrameInfoBlocks =
         std::make_unique<std::uint8_t[]>(kDecodedRingSlots * kFrameInfoRecordBytes);
     m_setup.app = &m_app;
+    m_setup.handles = app::TakeSessionHandles(m_app);
     m_setup.slotInfo = &m_slots;
     m_setup.avSwitchOption = 3;
     m_setup.clock = &m_clock;
@@ -203,6 +204,7 @@ TEST_P(PlayAudioTest, BlocksLeaveTheRingOnTheTicks) {
   std::atomic<int> refreshes{0};
   PacingSetup setup;
   setup.app = &app;
+  setup.handles = app::TakeSessionHandles(app);
   setup.slotInfo = &slots;
   setup.avSwitchOption = GetParam();
   setup.imageReady = [&] { refreshes.fetch_add(1); };

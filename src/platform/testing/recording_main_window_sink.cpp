@@ -81,6 +81,10 @@ void RecordingMainWindowSink::CloseConfigSheet() {
   Record("CloseConfigSheet()");
 }
 
+void RecordingMainWindowSink::SnapshotNotTaken() {
+  Record("SnapshotNotTaken()");
+}
+
 void RecordingMainWindowSink::SetShowImageHook(std::function<void()> hook) {
   std::lock_guard lock(m_mutex);
   m_showImageHook = std::move(hook);

@@ -30,6 +30,7 @@ class RecordingMainWindowSink final : public IMainWindowSink {
   void SetRecordToolTip(const std::string& text) override;
   void ShowStreamTimeControl(bool show) override;
   void CloseConfigSheet() override;
+  void SnapshotNotTaken() override;
 
   // Runs on every ShowImage, on the caller's thread, after the call is recorded.
   void SetShowImageHook(std::function<void()> hook);

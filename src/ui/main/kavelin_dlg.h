@@ -134,6 +134,9 @@ class CKavelinDlg : public ui::UiDialog {
   void OnRecord();
   void OnRecordStarted();
   void OnSnapshot();
+  // A snapshot request the lost streams took with them: message 4085, as for a press made
+  // while no session runs.
+  void OnSnapshotNotTaken();
   void OnSystemConfig();
   void OnImageAdjust();
   // The remote-control panel.

@@ -370,6 +370,10 @@ void CKavelinDlg::OnSnapshot() {
   }
 }
 
+void CKavelinDlg::OnSnapshotNotTaken() {
+  ui::MessageBoxById(ui::kMsgConnectFirst);
+}
+
 bool CKavelinDlg::RequireSession(SessionNeed need) const {
   const bool up = g_lpApp && app::SessionUp(*g_lpApp) &&
                   (need == SessionNeed::kSession || SessionStreamsRun(*g_lpApp));

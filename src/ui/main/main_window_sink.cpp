@@ -95,4 +95,8 @@ void CMainWindowSink::CloseConfigSheet() {
   Queue([](CKavelinDlg& w) { w.CloseConfigSheet(); });
 }
 
+void CMainWindowSink::SnapshotNotTaken() {
+  Queue([](CKavelinDlg& w) { w.OnSnapshotNotTaken(); });
+}
+
 }  // namespace mainwin

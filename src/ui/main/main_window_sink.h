@@ -47,6 +47,7 @@ class CMainWindowSink final : public platform::IMainWindowSink,
   void SetRecordToolTip(const std::string& text) override;
   void ShowStreamTimeControl(bool show) override;
   void CloseConfigSheet() override;
+  void SnapshotNotTaken() override;
 
  private:
   // GUI thread: runs call unless the window has gone meanwhile.
