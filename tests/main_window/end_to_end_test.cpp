@@ -477,6 +477,60 @@ std::vector<Picture> DecodedPictures(const std::vector<fakes::ClipFrame>& clip) 
   return pictures;
 }
 
+// AV SWITCH pressed twice within seconds, the server up: each press ends the streams on purpose
+// and the re-login logs in again at once, never after the waits of a lost server, so the status
+// line never says that the login failed.
+TEST_F(EndToEndTest, AvSwitchTwiceInARowLogsInAgainAtOnceEachTime) {
+  const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
+  const std::vector<Picture> pictures = DecodedPictures(clip);
+  fakes::FakeStreamServer stream;
+  stream.SetVideoClip(clip);
+  stream.SetLoops(1000);
+  stream.SetFrameInterval(std::chrono::milliseconds(33));
+  fakes::FakeVideoServer web;
+  web.SetStreamReply(StreamReply(stream.Port()));
+  WriteSettings(web.WebPort(), 4, 0);
+  const QString failed = QString::fromStdString(ShowStatusText(kStatusFailed, 0).value_or(""));
+  ASSERT_FALSE(failed.isEmpty());
+
+  enum class Phase { kPicture, kFirstSwitch, kSecondSwitch, kDone } phase = Phase::kPicture;
+  bool toldFailed = false;
+  const auto press = [](CKavelinDlg& window) {
+    QTest::mouseClick(window.Button(IDC_AV_SWITCH), Qt::LeftButton);
+  };
+  RunProgram([&](CKavelinDlg& window) {
+    toldFailed = toldFailed || window.StatusText() == failed;
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsOneOf(window, pictures, 176, 144)) {
+          press(window);
+          phase = Phase::kFirstSwitch;
+        }
+        break;
+      case Phase::kFirstSwitch:
+        // The switched session runs: logged in again and its video arrives.
+        if (web.RequestsTo("/Login.cgi").size() >= 2 && stream.Requests().size() >= 2 &&
+            g_lpApp->m_bAvSwitched.load() == 0 && g_lpApp->m_bStreamsStarted.load() != 0) {
+          press(window);
+          phase = Phase::kSecondSwitch;
+        }
+        break;
+      case Phase::kSecondSwitch:
+        if (web.RequestsTo("/Login.cgi").size() >= 3 && g_lpApp->m_bAvSwitched.load() == 0) {
+          EXPECT_EQ(g_lpApp->m_SettingINI.m_byAvSwitchOption, 2);
+          phase = Phase::kDone;
+        }
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  EXPECT_FALSE(toldFailed);
+  EXPECT_EQ(m_box->Count(), 0u);
+}
+
 TEST_F(EndToEndTest, DisconnectStopsTheStreamsAndConnectLogsInAgain) {
   const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
   ASSERT_FALSE(clip.empty());
@@ -627,6 +681,82 @@ class OutageTest : public EndToEndTest {
   std::atomic<int> logins{0};
   std::atomic<bool> pressed{false};
 };
+
+// RECORD running when the server goes: the record stays open through the re-login and its
+// button keeps showing RECORDING all the while; a press then ends the record (with the frames
+// recorded before the loss), and the session that comes back does not record.
+TEST_F(OutageTest, RecordRunningWhenTheServerGoesShowsRecordingThroughTheReLogin) {
+  enum class Phase {
+    kPicture,
+    kRecording,
+    kReLogin,
+    kBack,
+    kRunning,
+    kDone
+  } phase = Phase::kPicture;
+  std::uint32_t framesAtRecord = 0;
+  std::uint32_t framesAtBack = 0;
+  std::string file;
+  RunProgram([&](CKavelinDlg& window) {
+    switch (phase) {
+      case Phase::kPicture:
+        if (ShowsTheClip(window)) {
+          QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
+          file = g_lpApp->m_UserRecord.LastFileName();
+          framesAtRecord = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kRecording;
+        }
+        break;
+      case Phase::kRecording:
+        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtRecord + 20) {
+          stream.EndStreams();
+          phase = Phase::kReLogin;
+        }
+        break;
+      case Phase::kReLogin:
+        if (ServerGone()) {
+          ProcessEvents();  // what the re-login queued for the window
+          EXPECT_TRUE(g_lpApp->m_UserRecord.HasOpenFile());
+          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
+          EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(),
+                    ui::SecondWord(ui::LoadString(IDC_RECORD)));
+          QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
+          EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
+          EXPECT_EQ(m_box->Count(), 0u);
+          Pressed();
+          phase = Phase::kBack;
+        }
+        break;
+      case Phase::kBack:
+        if (ServerBack(window)) {
+          framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
+          phase = Phase::kRunning;
+        }
+        break;
+      case Phase::kRunning:
+        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtBack + 20) {
+          ProcessEvents();
+          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
+          EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
+          phase = Phase::kDone;
+        }
+        break;
+      case Phase::kDone:
+        break;
+    }
+    return phase == Phase::kDone;
+  });
+  EXPECT_EQ(phase, Phase::kDone);
+  std::ifstream in(file, std::ios::binary);
+  ASSERT_TRUE(in) << file;
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  Vs4ReadError error{};
+  const std::optional<Vs4File> record = ReadVs4(bytes, &error);
+  ASSERT_TRUE(record) << Vs4ReadErrorName(error);
+  EXPECT_GT(record->frames.size(), 10u);
+}
 
 // RECORD pressed while the server is gone, once or twice; then the session comes back and runs
 // a while. What the RECORD button and the user recorder show at the end, and the record file
