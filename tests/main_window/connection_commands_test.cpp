@@ -408,6 +408,16 @@ TEST_F(ConnectionTest, SnapshotAsksThePainterForABitmap) {
   EXPECT_EQ(QImage(QString::fromStdString(files[0].string())).size(), QSize(352, 240));
 }
 
+// A snapshot request the lost streams took with them is told as a press made without a
+// connection is (the engine calls this from its kernel thread).
+TEST_F(ConnectionTest, ASnapshotTheLossDroppedIsToldToTheOperator) {
+  CKavelinDlg& window = OpenConnected({.width = 352, .height = 240, .avOption = 1});
+  std::thread kernel([&] { window.Sink()->SnapshotNotTaken(); });
+  kernel.join();
+  ProcessEvents();
+  EXPECT_EQ(Messages(), (std::vector<std::string>{Text(4085)}));
+}
+
 // A sound device that keeps its blocks queued and counts the devices open at once.
 class CountingAudioOut final : public platform::IAudioOut {
  public:
