@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -25,13 +26,18 @@ struct Size {
   int height = 0;
 };
 
+std::ostream& operator<<(std::ostream& os, const Size& s) {
+  return os << s.width << "x" << s.height;
+}
+
+// The picture size of the stream's first video object layer, whole (a width or height of 4096
+// or more as it stands, not as the packed stream-info word would hold it), or 0 x 0.
 Size StreamSize(const std::vector<std::uint8_t>& stream) {
   for (std::size_t i = 0; i + 4 < stream.size(); ++i) {
     if (stream[i] == 0 && stream[i + 1] == 0 && stream[i + 2] == 1 && stream[i + 3] <= 0x1F) {
-      std::uint32_t info = 0;
-      if (Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(&stream[i]), &info,
-                        static_cast<std::int32_t>(stream.size() - i), 0, 0) == kMp4DecOk) {
-        return {static_cast<int>(info >> 12), static_cast<int>(info & 0xFFF)};
+      Mp4DecStreamSize size;
+      if (Mp4DecReadStreamSize(&stream[i], static_cast<std::int32_t>(stream.size() - i), &size)) {
+        return {size.width, size.height};
       }
     }
   }
@@ -90,7 +96,7 @@ TEST_P(ConformanceTest, EveryPictureMatchesTheReferenceDecode) {
   ASSERT_EQ(reference.size(), frames.size() * frameBytes);
 
   DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
-  ASSERT_EQ(h.initResult, kMp4DecOk);
+  ASSERT_EQ(h.initResult, kMp4DecOk) << fixture << " " << size;
   // Reference mode 1 decodes intra VOPs to the same pictures.
   DecoderHarness fromIntra(size.width, size.height, kMp4DecModePlanar, 1);
   int worstDiff = 0;
@@ -196,7 +202,7 @@ TEST_P(PVopConformanceTest, EveryPictureIsCloseToTheReferenceDecode) {
   const auto frames = SplitFrames(stream);
   ASSERT_EQ(reference.size(), frames.size() * frameBytes);
   DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
-  ASSERT_EQ(h.initResult, kMp4DecOk);
+  ASSERT_EQ(h.initResult, kMp4DecOk) << fixture << " " << size;
   PsnrGate gate;
   for (std::size_t k = 0; k < frames.size(); ++k) {
     ASSERT_EQ(h.Decode(frames[k]), kMp4DecOk) << fixture << " frame " << k;
@@ -226,7 +232,7 @@ TEST(PVopConformance, ReferenceModeOnePredictsEveryPVopFromTheIntraVop) {
   const auto frames = SplitFrames(stream);
   ASSERT_GE(frames.size(), 3u);
   DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 1);
-  ASSERT_EQ(h.initResult, kMp4DecOk);
+  ASSERT_EQ(h.initResult, kMp4DecOk) << fixture << " " << size;
   PsnrGate gate;
   for (std::size_t k = 0; k < frames.size(); ++k) {
     ASSERT_EQ(h.Decode(frames[k]), kMp4DecOk) << "frame " << k;
@@ -289,6 +295,18 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// A layer 4800 pixels wide, more than the packed stream-info word's 12 bits hold: its size is
+// read whole (not as 4095 x 576), and the decoder refuses that size.
+TEST(Robustness, ALayerTooLargeIsReadWithItsWholeSizeAndRefused) {
+  const std::vector<std::uint8_t> stream = ReadFile(DataPath("rej_4800x576_vol.m4v"));
+  ASSERT_FALSE(stream.empty());
+  const Size size = StreamSize(stream);
+  EXPECT_EQ(size.width, 4800) << size;
+  EXPECT_EQ(size.height, 576) << size;
+  const DecoderHarness h(size.width, size.height, kMp4DecModePlanar, 0);
+  EXPECT_NE(h.initResult, kMp4DecOk) << size;
+}
 
 TEST(Robustness, AVolWithAnotherSizeIsRefused) {
   const std::vector<std::uint8_t> stream = ReadFile(DataPath("i_176x144_q2.m4v"));

@@ -1,24 +1,31 @@
-// The output stage's vector paths against its scalar rule: the deinterlacer's row kernels, the
-// mode-1 converter (deinterlaced luma built band by band) and the converters of modes 2 and 4
-// to 11 on random pictures of ragged sizes, each generic path forced in turn.
+// The output stage's vector paths against its scalar rule: the deinterlacer's row kernels and
+// the converters of modes 2 and 4 to 11 on random pictures of ragged sizes, each generic path
+// forced in turn; and the mode-1 converter (deinterlaced luma built band by band) against a
+// picture built row by row, on every form of the primitive it calls.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "codec/mp4dec/output.h"
 #include "codec/mp4dec/output_paths.h"
+#include "mode1_reference.h"
 #include "prim/forms.h"
 #include "prim/prim.h"
+#include "prim/simd_paths.h"
 
 namespace {
 
 using prim_test::kGenericPaths;
 using prim_test::PathName;
+using prim_test::ScopedForm;
 using prim_test::ScopedPath;
+using prim_test::ScopedSimdPath;
 
 std::vector<std::uint8_t> RandomBytes(std::size_t n, std::mt19937& rng) {
   std::uniform_int_distribution<int> byte(0, 255);
@@ -109,8 +116,8 @@ struct BorderedPicture {
   std::vector<std::uint8_t> y, u, v;
 };
 
-// Mode 1 as first written: the whole luma copied, deinterlaced in place by the scalar rule,
-// then one call of the primitive over the whole picture with the generic scalar form.
+// What mode 1 must show: the whole luma copied and deinterlaced by the scalar rule, then each
+// output row converted from its own luma row and that row's chroma row.
 std::vector<std::uint8_t> ReferenceBgr(const BorderedPicture& p, bool bottomUp) {
   const int w = p.width;
   const int h = p.height;
@@ -122,69 +129,118 @@ std::vector<std::uint8_t> ReferenceBgr(const BorderedPicture& p, bool bottomUp) 
     std::uint8_t* line = copy.data() + r * w;
     Mp4DecDeinterlaceRow_Scalar(line - w, line, line + w, line, w);
   }
-  const int lastChroma = std::max(h / 2 - 1, 0);
-  const std::uint8_t* planes[3] = {copy.data(), p.UO(), p.VO()};
-  std::int32_t steps[3] = {w, p.cStride, p.cStride};
-  if (bottomUp) {
-    planes[0] += (h - 1) * w;
-    planes[1] += lastChroma * p.cStride;
-    planes[2] += lastChroma * p.cStride;
-    for (auto& s : steps) {
-      s = -s;
-    }
-  }
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(w * h * 3) + 1, 0xEE);
-  const std::int32_t savedIndex = PrimCpuIndex.load();
-  primStaticInitCpu(PrimCpuUnknown);
-  {
-    ScopedPath scalar(PrimGenericPath::kScalar);
-    EXPECT_EQ(primYUV420ToBGR_8u_P3C3R(planes, steps, out.data(), w * 3, w, h), StsNoError);
-  }
-  PrimCpuIndex.store(savedIndex);
+  std::vector<std::uint8_t> out =
+      mode1_reference::Picture(copy.data(), w, p.UO(), p.VO(), p.cStride, w, h, bottomUp);
+  out.push_back(0xEE);  // the guard byte after the picture stays
   return out;
 }
 
-TEST_P(OutputPathTest, BgrPictureMatchesTheWholePictureRule) {
-  ScopedPath path(GetParam());
-  const std::int32_t savedIndex = PrimCpuIndex.load();
-  primStaticInitCpu(PrimCpuUnknown);  // the generic forms, on the path of the parameter
+// Each form of the 4:2:0 to BGR primitive that mode 1 may run: the generic form on each of its
+// paths, the SSE, SSE2 and SSE3 forms on their own path and on the AVX2 path.
+struct BgrForm {
+  prim_test::Form form;
+  PrimSimdPath simdPath;
+};
+
+std::string BgrFormName(const BgrForm& f) {
+  if (f.form.index == PrimIndexGeneric) {
+    return f.form.name;
+  }
+  return prim_test::SimdFormPathName({f.form, f.simdPath});
+}
+
+void PrintTo(const BgrForm& f, std::ostream* os) {
+  *os << BgrFormName(f);
+}
+
+constexpr BgrForm kBgrForms[] = {{prim_test::kFormPaths[0], PrimSimdPath::kForm},
+                                 {prim_test::kFormPaths[1], PrimSimdPath::kForm},
+                                 {prim_test::kFormPaths[2], PrimSimdPath::kForm},
+                                 {prim_test::kForms[1], PrimSimdPath::kForm},
+                                 {prim_test::kForms[1], PrimSimdPath::kAvx2},
+                                 {prim_test::kForms[2], PrimSimdPath::kForm},
+                                 {prim_test::kForms[2], PrimSimdPath::kAvx2},
+                                 {prim_test::kForms[3], PrimSimdPath::kForm},
+                                 {prim_test::kForms[3], PrimSimdPath::kAvx2}};
+
+struct Size {
+  int width;
+  int height;
+};
+
+class BgrFormTest : public ::testing::TestWithParam<BgrForm> {
+ protected:
+  void SetUp() override {
+    m_simdPath.emplace(GetParam().simdPath);
+    if (!prim_test::Runs(GetParam().form) || !m_simdPath->Forced()) {
+      GTEST_SKIP() << "this processor does not run the path";
+    }
+    m_form.emplace(GetParam().form);
+    ASSERT_EQ(PrimCpuIndex.load(), GetParam().form.index);
+  }
+  void TearDown() override {
+    m_form.reset();
+    m_simdPath.reset();
+  }
+
+ private:
+  std::optional<ScopedSimdPath> m_simdPath;
+  std::optional<ScopedForm> m_form;
+};
+
+// Odd and even sizes, both orientations, with random samples everywhere (the chroma rows all
+// differ, and the border rows around the planes too): every output row shows its own luma row
+// with that row's chroma row. An odd height bottom-up starts on a luma row with a chroma row
+// of its own; 704 x 575 is a size a server may send.
+TEST_P(BgrFormTest, EveryRowTakesTheChromaRowOfItsLumaRow) {
   std::mt19937 rng(47);
-  const int widths[] = {1, 2, 3, 15, 16, 17, 31, 32, 33, 63, 64, 65, 704};
-  const int heights[] = {1, 2, 3, 4, 5, 15, 16, 17, 18, 31, 32, 33, 34, 48};
-  for (int w : widths) {
-    for (int h : heights) {
-      const BorderedPicture p(w, h, rng);
-      for (bool bottomUp : {true, false}) {
-        std::vector<std::uint8_t> scratch(static_cast<std::size_t>(w * h) * 3 / 2 + 1);
-        std::vector<std::uint8_t> out(static_cast<std::size_t>(w * h * 3) + 1, 0xEE);
-        Mp4DecYuvToBgrPrim(p.YO(), p.yStride, p.UO(), p.VO(), p.cStride, out.data(), w,
-                           bottomUp ? h : -h, 0, scratch.data());
-        ASSERT_EQ(out, ReferenceBgr(p, bottomUp))
-            << w << "x" << h << (bottomUp ? " bottom-up" : " top-down");
-      }
+  std::vector<Size> sizes;
+  for (int w : {1, 2, 3, 15, 16, 17, 31, 32, 33, 63, 64, 65, 704}) {
+    for (int h : {1, 2, 3, 4, 5, 15, 16, 17, 18, 31, 32, 33, 34, 48}) {
+      sizes.push_back({w, h});
     }
   }
-  PrimCpuIndex.store(savedIndex);
+  sizes.push_back({704, 575});
+  sizes.push_back({704, 576});
+  for (const Size s : sizes) {
+    const int w = s.width;
+    const int h = s.height;
+    const BorderedPicture p(w, h, rng);
+    for (bool bottomUp : {true, false}) {
+      std::vector<std::uint8_t> scratch(static_cast<std::size_t>(w * h) * 3 / 2 + 1);
+      std::vector<std::uint8_t> out(static_cast<std::size_t>(w * h * 3) + 1, 0xEE);
+      Mp4DecYuvToBgrPrim(p.YO(), p.yStride, p.UO(), p.VO(), p.cStride, out.data(), w,
+                         bottomUp ? h : -h, 0, scratch.data());
+      ASSERT_EQ(out, ReferenceBgr(p, bottomUp))
+          << w << "x" << h << (bottomUp ? " bottom-up" : " top-down");
+    }
+  }
 }
 
 // The post-filter leaves its luma in the scratch area: deinterlaced there, the same picture.
-TEST_P(OutputPathTest, BgrPictureFromLumaInTheScratchArea) {
-  ScopedPath path(GetParam());
+TEST_P(BgrFormTest, FromLumaInTheScratchAreaEveryRowTakesTheChromaRowOfItsLumaRow) {
   std::mt19937 rng(5);
-  for (int w : {7, 33, 64}) {
-    for (int h : {5, 18, 35}) {
-      const BorderedPicture p(w, h, rng);
+  for (const Size s :
+       {Size{7, 5}, Size{33, 18}, Size{64, 35}, Size{7, 1}, Size{33, 2}, Size{704, 575}}) {
+    const int w = s.width;
+    const int h = s.height;
+    const BorderedPicture p(w, h, rng);
+    for (bool bottomUp : {true, false}) {
       std::vector<std::uint8_t> scratch(static_cast<std::size_t>(w * h) * 3 / 2);
       for (int r = 0; r < h; ++r) {
         std::memcpy(scratch.data() + r * w, p.YO() + r * p.yStride, static_cast<std::size_t>(w));
       }
       std::vector<std::uint8_t> out(static_cast<std::size_t>(w * h * 3) + 1, 0xEE);
-      Mp4DecYuvToBgrPrim(scratch.data(), w, p.UO(), p.VO(), p.cStride, out.data(), w, h, 0,
-                         scratch.data());
-      ASSERT_EQ(out, ReferenceBgr(p, true)) << w << "x" << h;
+      Mp4DecYuvToBgrPrim(scratch.data(), w, p.UO(), p.VO(), p.cStride, out.data(), w,
+                         bottomUp ? h : -h, 0, scratch.data());
+      ASSERT_EQ(out, ReferenceBgr(p, bottomUp))
+          << w << "x" << h << (bottomUp ? " bottom-up" : " top-down");
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Forms, BgrFormTest, ::testing::ValuesIn(kBgrForms),
+                         [](const auto& info) { return BgrFormName(info.param); });
 
 Mp4DecColourRowFn* KernelOf(const PrimGenericPaths<Mp4DecColourRowFn>& paths,
                             PrimGenericPath path) {

@@ -1,15 +1,20 @@
 // Pictures of small and odd sizes through every output mode, with the post-filter on and off,
 // in blocks of exactly the sizes the size query gives and an output buffer of exactly the bytes
 // the mode needs: the sanitizers catch any access outside them, and the filtered picture of a
-// flat frame must equal the unfiltered one (the output planes hold all of its chroma).
+// flat frame must equal the unfiltered one (the output planes hold all of its chroma). Mode 1
+// at odd heights: each output row with the chroma row of its own luma row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "codec/mp4dec/context.h"
 #include "codec/mp4dec/mp4dec.h"
+#include "codec/mp4dec/output.h"
+#include "codec/mp4dec/postfilter.h"
+#include "mode1_reference.h"
 #include "mp4dec_harness.h"
 
 namespace {
@@ -26,21 +31,40 @@ void WriteVol(BitWriter& w, int width, int height) {
   w.Stuff();
 }
 
-// The VOL and an I-VOP whose macroblocks are all intra, not coded, every DC difference 0: a
-// flat grey picture.
-std::vector<std::uint8_t> FlatIntraFrame(int width, int height) {
+// chroma_dc size code and differential bits of a difference of -3..3.
+void PutChromaDc(BitWriter& w, int difference) {
+  if (difference == 0) {
+    w.Code("11");
+    return;
+  }
+  const int size = std::abs(difference) == 1 ? 1 : 2;
+  w.Code(size == 1 ? "10" : "01");
+  // A negative difference is sent as difference + 2^size - 1.
+  w.Put(static_cast<std::uint32_t>(difference > 0 ? difference : difference + (1 << size) - 1),
+        size);
+}
+
+// The VOL and an I-VOP whose macroblocks are all intra and not coded, every luma DC difference
+// 0: a flat grey luma. The first macroblock of each row codes the chroma DC differences
+// `uStep` and `vStep` (-3..3) against the row above, and the rest of the row predicts from its
+// left neighbour: each macroblock row has a chroma of its own (the whole picture flat grey when
+// both are 0).
+std::vector<std::uint8_t> IntraFrame(int width, int height, int uStep = 0, int vStep = 0) {
   BitWriter w;
   WriteVol(w, width, height);
   w.Bytes({0x00, 0x00, 0x01, 0xB6});
   w.Put(0, 2).Put(0, 1).Put(1, 1).Put(1, 5).Put(1, 1).Put(1, 1);  // I, time, coded
   w.Put(0, 3).Put(8, 5);                                          // intra_dc_vlc_thr 0, quant 8
-  const int macroblocks = ((width + 15) / 16) * ((height + 15) / 16);
+  const int columns = (width + 15) / 16;
+  const int macroblocks = columns * ((height + 15) / 16);
   for (int mb = 0; mb < macroblocks; ++mb) {
     w.Code("1").Put(0, 1).Code("0011");  // MCBPC type 3 cbpc 0, ac_pred 0, CBPY 0
     for (int b = 0; b < 4; ++b) {
       w.Code("011");  // luma DC size 0
     }
-    w.Code("11").Code("11");  // chroma DC size 0
+    const bool rowStart = mb % columns == 0;
+    PutChromaDc(w, rowStart ? uStep : 0);
+    PutChromaDc(w, rowStart ? vStep : 0);
   }
   w.Stuff();
   return w.Data();
@@ -67,7 +91,8 @@ constexpr Size kSizes[] = {{1, 1},  {1, 2},  {2, 1},   {2, 2},   {1, 3},   {3, 1
 // One decoder of its own for a size, a mode and the post-filter switch, its output buffer of
 // exactly the mode's bytes (an empty buffer stands for none).
 struct SmallDecoder {
-  SmallDecoder(Size s, int mode, bool filtered) : h(s.width, s.height, mode, 0) {
+  SmallDecoder(Size s, int mode, bool filtered)
+      : h(s.width, s.height, mode, 0), postFiltered(filtered) {
     h.Ctx().vol.vop_time_increment_resolution = 25;  // as the VOL gives, before any VOL too
     if (filtered) {
       h.Ctx().postFilter = 1;
@@ -83,13 +108,34 @@ struct SmallDecoder {
     io.outputStride = h.inst.width;
     return Mp4DecControl(1, kMp4DecCmdDecode, &io, &h.inst, 0, 0, 0);
   }
+  // What mode 1 must show of the picture last decoded, built row by row from the planes the
+  // converter reads: the decoded frame, its luma deinterlaced here in a copy; or, with the
+  // post-filter, the output planes, whose luma the converter deinterlaces where it lies.
+  std::vector<std::uint8_t> Mode1Expected() {
+    const Mp4DecGeometry& g = h.Ctx().geometry;
+    if (postFiltered) {
+      return mode1_reference::Picture(h.inst.outputPlane[0], g.width, h.inst.outputPlane[1],
+                                      h.inst.outputPlane[2], Mp4DecChromaSpan(g.width), g.width,
+                                      g.height, true);
+    }
+    std::vector<std::uint8_t> luma(static_cast<std::size_t>(g.width) * g.height);
+    for (int r = 0; r < g.height; ++r) {
+      std::copy_n(h.inst.decodeOrigin[0] + static_cast<std::ptrdiff_t>(r) * g.paddedLumaWidth,
+                  g.width, luma.begin() + static_cast<std::ptrdiff_t>(r) * g.width);
+    }
+    Mp4DecDeinterlaceRows(luma.data(), g.width, g.width, g.height);
+    return mode1_reference::Picture(luma.data(), g.width, h.inst.decodeOrigin[1],
+                                    h.inst.decodeOrigin[2], g.paddedChromaWidth, g.width, g.height,
+                                    true);
+  }
   DecoderHarness h;
+  bool postFiltered;
 };
 
 TEST(SmallPictures, EveryModeStaysInsideTheQueriedBlocksAndFilteredEqualsPlainOnAFlatFrame) {
   const std::vector<std::uint8_t> notCoded = NotCodedVop();
   for (const Size s : kSizes) {
-    const std::vector<std::uint8_t> frame = FlatIntraFrame(s.width, s.height);
+    const std::vector<std::uint8_t> frame = IntraFrame(s.width, s.height);
     for (int mode = kMp4DecModeBgrBottomUp; mode <= kMp4DecModeRgb565; ++mode) {
       const std::string what = std::to_string(s.width) + "x" + std::to_string(s.height) + " mode " +
                                std::to_string(mode);
@@ -102,22 +148,35 @@ TEST(SmallPictures, EveryModeStaysInsideTheQueriedBlocksAndFilteredEqualsPlainOn
       for (SmallDecoder* run : {&plain, &filtered}) {
         EXPECT_EQ(run->Decode(frame), kMp4DecOk) << what;
       }
-      // Mode 1 of an odd height shows chroma row -1 in its last output row (the walk starts at
-      // chroma row height / 2 - 1): the frame's border above the picture, or the end of the
-      // plane before it in the output planes. Those pictures differ by that row alone.
-      const bool sameRows = mode != kMp4DecModeBgrBottomUp || s.height % 2 == 0;
-      const std::size_t compared =
-          sameRows ? plain.h.output.size() : plain.h.output.size() - std::size_t{3} * s.width;
-      const auto same = [&] {
-        return std::equal(plain.h.output.begin(),
-                          plain.h.output.begin() + static_cast<std::ptrdiff_t>(compared),
-                          filtered.h.output.begin());
-      };
+      if (mode == kMp4DecModeBgrBottomUp) {
+        // Each row from its own rows of the planes: none shows a border or another plane.
+        EXPECT_EQ(plain.h.output, plain.Mode1Expected()) << what;
+        EXPECT_EQ(filtered.h.output, filtered.Mode1Expected()) << what;
+      }
+      const auto same = [&] { return plain.h.output == filtered.h.output; };
       EXPECT_TRUE(same()) << what;
       for (SmallDecoder* run : {&plain, &filtered}) {
         EXPECT_EQ(run->Decode(notCoded), kMp4DecOk) << what;
       }
       EXPECT_TRUE(same()) << what;
+    }
+  }
+}
+
+// Mode 1 of pictures whose chroma changes from macroblock row to macroblock row, at odd and
+// even heights, the post-filter off and on: every output row (bottom-up) shows its own luma row
+// with that row's chroma row. 704 x 575 is a size a server's log-in reply may give.
+TEST(OddHeights, Mode1RowsTakeTheChromaRowOfTheirLumaRow) {
+  for (const Size s :
+       {Size{704, 575}, Size{33, 17}, Size{720, 33}, Size{17, 3}, Size{16, 1}, Size{48, 32}}) {
+    const std::vector<std::uint8_t> frame = IntraFrame(s.width, s.height, 2, -1);
+    for (const bool filtered : {false, true}) {
+      const std::string what = std::to_string(s.width) + "x" + std::to_string(s.height) +
+                               (filtered ? " post-filtered" : "");
+      SmallDecoder d(s, kMp4DecModeBgrBottomUp, filtered);
+      ASSERT_EQ(d.h.initResult, kMp4DecOk) << what;
+      ASSERT_EQ(d.Decode(frame), kMp4DecOk) << what;
+      EXPECT_EQ(d.h.output, d.Mode1Expected()) << what;
     }
   }
 }

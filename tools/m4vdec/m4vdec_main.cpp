@@ -6,6 +6,8 @@
 // result, and for a refused frame where the decoder found it damaged (bit position in the
 // frame, layer, macroblock and block, what was wrong). Exit status 0 once the input was read,
 // whatever frames were refused.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,16 +102,19 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> stream((std::istreambuf_iterator<char>(file)),
                                          std::istreambuf_iterator<char>());
 
+  // The layer's whole size: the stream-info word holds 12 bits of each, so a 4800-wide layer
+  // would read there as 4095 wide, and be refused under a size it does not have.
   const std::size_t vo = FindVideoObject(stream);
-  std::uint32_t info = 0;
+  Mp4DecStreamSize size;
   if (vo >= stream.size() ||
-      Mp4DecControl(1, kMp4DecCmdStreamInfo, const_cast<std::uint8_t*>(stream.data() + vo), &info,
-                    static_cast<std::int32_t>(stream.size() - vo), 0, 0) != kMp4DecOk) {
+      !Mp4DecReadStreamSize(
+          stream.data() + vo,
+          static_cast<std::int32_t>(std::min<std::size_t>(stream.size() - vo, INT32_MAX)), &size)) {
     std::fprintf(stderr, "m4vdec: no video object layer with a picture size in %s\n", input);
     return 1;
   }
-  const int width = static_cast<int>(info >> 12);
-  const int height = static_cast<int>(info & 0xFFF);
+  const int width = size.width;
+  const int height = size.height;
 
   Mp4DecInstance inst;
   Mp4DecBufferSizes sizes{};

@@ -301,8 +301,8 @@ namespace {
 
 // Rows of the 24-bit picture converted per call of the primitive: the deinterlaced luma of a
 // band is built in the scratch area (a few kilobytes that stay in the first-level cache), so
-// the decoded luma is read once and no whole-plane copy is made. Even, so that every band
-// starts on a chroma row.
+// the decoded luma is read once and no whole-plane copy is made. Even, so that a band that
+// starts on the first row of a chroma pair ends on the last row of one.
 constexpr int kBandRows = 16;
 
 // Source row `row` of the luma plane as the deinterlaced copy holds it, into `out`: odd rows
@@ -318,6 +318,41 @@ void DeinterlacedLumaRow(Mp4DecDeinterlaceRowFn* deinterlace, const std::uint8_t
   }
 }
 
+// The walk of the 24-bit picture through the planes. Output row j shows luma row
+// height - 1 - j bottom-up (j top-down) and that luma row's chroma row, half its number.
+struct BgrWalk {
+  const std::uint8_t* u;
+  const std::uint8_t* v;
+  std::int32_t chromaStride;
+  std::uint8_t* output;
+  std::int32_t width;
+  std::int32_t height;
+  bool bottomUp;
+
+  int LumaRow(int j) const { return bottomUp ? height - 1 - j : j; }
+
+  // Output rows taken alone before the first band. The primitive gives the rows of a call in
+  // pairs, each pair one chroma row, so a call must start on the first row of a pair as the
+  // walk meets them: an even luma row top-down, an odd one bottom-up. Bottom-up at an odd
+  // height the walk starts on the last luma row, an even row alone on its chroma row: it goes
+  // in a call of its own.
+  int LeadRows() const { return bottomUp && height % 2 != 0 ? 1 : 0; }
+};
+
+// Output rows [first, first + rows) of the walk through one call of the primitive, their luma
+// read from `luma` (output row first's) `lumaStep` bytes a row.
+void ConvertBand(BgrWalk walk, const std::uint8_t* luma, std::int32_t lumaStep, int first,
+                 int rows) {
+  const std::ptrdiff_t chroma =
+      static_cast<std::ptrdiff_t>(walk.LumaRow(first) / 2) * walk.chromaStride;
+  const std::int32_t chromaStep = walk.bottomUp ? -walk.chromaStride : walk.chromaStride;
+  const std::uint8_t* planes[3] = {luma, walk.u + chroma, walk.v + chroma};
+  const std::int32_t steps[3] = {lumaStep, chromaStep, chromaStep};
+  primYUV420ToBGR_8u_P3C3R(planes, steps,
+                           walk.output + static_cast<std::ptrdiff_t>(first) * walk.width * 3,
+                           walk.width * 3, walk.width, rows);
+}
+
 }  // namespace
 
 void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::uint8_t* u,
@@ -328,39 +363,36 @@ void Mp4DecYuvToBgrPrim(const std::uint8_t* y, std::int32_t yStride, const std::
   if (scratch == nullptr || width < 1 || height < 1) {
     return;  // no luma copy: no picture
   }
-  // Bottom-up by reading the planes upward (top-down when the orientation is turned). Output
-  // row j shows luma row height - 1 - j and chroma row lastChroma - j / 2 (j, j / 2 when
-  // top-down), as one call of the primitive over the whole picture would read them.
-  const bool bottomUp = signedHeight > 0;
-  const int lastChroma = std::max(height / 2 - 1, 0);
-  const std::int32_t chromaStep = bottomUp ? -chromaStride : chromaStride;
-  const std::ptrdiff_t outStep = static_cast<std::ptrdiff_t>(width) * 3;
+  // Bottom-up by reading the planes upward (top-down when the orientation is turned).
+  const BgrWalk walk{u, v, chromaStride, output, width, height, signedHeight > 0};
+  const int lead = walk.LeadRows();
   Mp4DecDeinterlaceRowFn* const deinterlace = Mp4DecDeinterlaceRowPaths().InUse();
   if (y == scratch) {
     // The post-filtered luma already lies in the scratch area: deinterlaced in place and
-    // converted as one band.
+    // converted as one band (after the lead row).
     DeinterlaceInPlace(deinterlace, scratch, yStride, width, height);
-    const std::uint8_t* planes[3] = {
-        bottomUp ? scratch + static_cast<std::ptrdiff_t>(height - 1) * yStride : scratch,
-        u + static_cast<std::ptrdiff_t>(bottomUp ? lastChroma : 0) * chromaStride,
-        v + static_cast<std::ptrdiff_t>(bottomUp ? lastChroma : 0) * chromaStride};
-    const std::int32_t steps[3] = {bottomUp ? -yStride : yStride, chromaStep, chromaStep};
-    primYUV420ToBGR_8u_P3C3R(planes, steps, output, width * 3, width, height);
+    const std::int32_t lumaStep = walk.bottomUp ? -yStride : yStride;
+    const auto lumaOf = [&](int j) {
+      return scratch + static_cast<std::ptrdiff_t>(walk.LumaRow(j)) * yStride;
+    };
+    if (lead != 0) {
+      ConvertBand(walk, lumaOf(0), lumaStep, 0, lead);
+    }
+    if (lead < height) {
+      ConvertBand(walk, lumaOf(lead), lumaStep, lead, height - lead);
+    }
     return;
   }
-  for (int first = 0; first < height; first += kBandRows) {
-    const int rows = std::min(kBandRows, height - first);
-    for (int k = 0; k < rows; ++k) {
-      const int row = bottomUp ? height - 1 - (first + k) : first + k;
+  const int rowStep = walk.bottomUp ? -1 : 1;
+  for (int first = 0; first < height;) {
+    const int rows = first == 0 && lead != 0 ? lead : std::min(kBandRows, height - first);
+    int row = walk.LumaRow(first);
+    for (int k = 0; k < rows; ++k, row += rowStep) {
       DeinterlacedLumaRow(deinterlace, y, yStride, row, height,
                           scratch + static_cast<std::ptrdiff_t>(k) * width, width);
     }
-    const int chromaRow = bottomUp ? lastChroma - first / 2 : first / 2;
-    const std::uint8_t* planes[3] = {scratch,
-                                     u + static_cast<std::ptrdiff_t>(chromaRow) * chromaStride,
-                                     v + static_cast<std::ptrdiff_t>(chromaRow) * chromaStride};
-    const std::int32_t steps[3] = {width, chromaStep, chromaStep};
-    primYUV420ToBGR_8u_P3C3R(planes, steps, output + first * outStep, width * 3, width, rows);
+    ConvertBand(walk, scratch, width, first, rows);
+    first += rows;
   }
 }
 
