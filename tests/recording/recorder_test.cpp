@@ -62,12 +62,13 @@ class RecorderTest : public ::testing::Test {
     std::filesystem::remove_all(dir);
   }
 
-  void Store(std::uint32_t from, std::uint32_t to) {
+  // Frames from..to-1, frame i stamped (i - back) * 3600 (40 ms apart).
+  void Store(std::uint32_t from, std::uint32_t to, std::uint32_t back = 0) {
     for (std::uint32_t i = from; i < to; ++i) {
       const auto bytes = FrameBytes(i);
       RecordFrame frame;
       frame.bytes = bytes;
-      frame.pts = i * 3600;
+      frame.pts = (i - back) * 3600;
       frame.kind = KindOf(i);
       RecordContext context;
       context.frameWidth = 704;
@@ -136,6 +137,32 @@ TEST_F(RecorderTest, UserRecordByHandStartsAtTheLatestKeyFrame) {
   ASSERT_TRUE(user->StopRecord());
   EXPECT_EQ(user->LastFileName(), dir.string() + "/USER_MP4_261209T230000_AB12_2.vs4");
   ExpectFrames(user->LastFileName(), 33, 44);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+// Stamps that step back in the middle of a record (the device's clock set back) leave the file
+// paced as before: the frame after the step waits the last forward interval.
+TEST_F(RecorderTest, StampsSteppingBackKeepTheRecordsPace) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 16);
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  Store(16, 24, 10);  // frame 16 is stamped as frame 6 was
+  ASSERT_TRUE(user->StopRecord());
+  ExpectFrames(user->LastFileName(), 13, 23);
+  const auto file = ReadVs4(ReadFile(user->LastFileName()));
+  ASSERT_TRUE(file.has_value());
+  std::vector<std::uint32_t> intervals;
+  for (const Vs4Frame& frame : file->frames) {
+    intervals.push_back(frame.descriptor.dwInterval);
+  }
+  std::vector<std::uint32_t> expected(11, 40);
+  expected[0] = kVs4NoPreviousFrame;
+  EXPECT_EQ(intervals, expected);
+  EXPECT_TRUE(CheckVs4Record(*file).empty());
   EXPECT_TRUE(user->ExitThread(10000));
 }
 
