@@ -63,6 +63,19 @@ std::span<const std::uint8_t> CSystemBuffer::Frame(std::size_t slot) const {
   return {m_pFrames.get() + slot * kRecordSlotBytes, length};
 }
 
+std::uint32_t CSystemBuffer::VideoInterval(std::uint32_t pts) {
+  const std::uint32_t ticks = pts - m_dwPreviousVideoPts;
+  // A difference beyond half the stamps' range is a step back (the unsigned difference would
+  // be about 13 hours). The player waits a frame's interval before showing it, so a step back
+  // gets the last forward interval, the stream's frame time as last measured: playback keeps
+  // its pace over a clip starting again or the device's clock being set. Before any forward
+  // step 0 (shown at once, as the live display does).
+  if (static_cast<std::int32_t>(ticks) < 0)
+    return m_dwLastForwardInterval;
+  m_dwLastForwardInterval = ticks / 90;
+  return m_dwLastForwardInterval;
+}
+
 bool CSystemBuffer::Store(const RecordFrame& frame, const RecordContext& context) {
   if (!IsAllocated() || frame.bytes.size() > kRecordSlotBytes)
     return false;
@@ -78,8 +91,7 @@ bool CSystemBuffer::Store(const RecordFrame& frame, const RecordContext& context
   d.StoreTime.wDayOfWeek = 0;
   d.StoreTime.wMilliseconds = 0;
   if (!frame.isAudio) {
-    d.dwInterval =
-        m_bHavePreviousVideo ? (frame.pts - m_dwPreviousVideoPts) / 90 : kNoPreviousFrame;
+    d.dwInterval = m_bHavePreviousVideo ? VideoInterval(frame.pts) : kNoPreviousFrame;
     m_bHavePreviousVideo = true;
     m_dwPreviousVideoPts = frame.pts;
   } else {

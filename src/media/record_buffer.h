@@ -87,10 +87,14 @@ class CSystemBuffer {
   std::atomic<std::uint16_t> m_wNextSlot{0};
   std::unique_ptr<Vs4FrameDescriptor[]> m_pDescriptors;
   std::unique_ptr<Vs4IndexEntry[]> m_pKinds;
+  // The interval of the video frame stamped pts after the last one: at most kVs4MaxInterval.
+  std::uint32_t VideoInterval(std::uint32_t pts);
+
   // The interval of video frames is measured across sessions: the first video frame since the
   // program started has none.
   bool m_bHavePreviousVideo = false;
   std::uint32_t m_dwPreviousVideoPts = 0;
+  std::uint32_t m_dwLastForwardInterval = 0;  // what a step back of the stamps is given
 };
 
 // A recorder as the pre-record ring hands frames to it.

@@ -85,16 +85,23 @@ SystemTime FirstFrameTime(const std::string& path) {
 }
 
 // A finished alarm record goes into the alarm database, and the headers may start the next one.
+// A record of no frame left no file (the recorder removed it): nothing to enter.
 void AlarmRecordFinished(std::uint32_t frames) {
   if (!g_lpApp) {
     return;
   }
   CAppData& app = *g_lpApp;
-  const std::string path = app.m_AlarmRecord.LastFileName();
-  g_AlarmDatabase.SetRecordFileName(path);
-  g_AlarmDatabase.SetRecordStartTime(FirstFrameTime(path));
-  if (!g_AlarmDatabase.AppendRecord(frames, ServerAddress())) {
-    DebugPrint("Alarm_Record_Thread: the record was not entered in the alarm database\n");
+  if (frames == 0) {
+    DebugPrint(
+        "Alarm_Record_Thread: the record holds no frame and is not entered in the alarm "
+        "database\n");
+  } else {
+    const std::string path = app.m_AlarmRecord.LastFileName();
+    g_AlarmDatabase.SetRecordFileName(path);
+    g_AlarmDatabase.SetRecordStartTime(FirstFrameTime(path));
+    if (!g_AlarmDatabase.AppendRecord(frames, ServerAddress())) {
+      DebugPrint("Alarm_Record_Thread: the record was not entered in the alarm database\n");
+    }
   }
   app.m_VideoFrameHeader.m_bAlarmRecordStarted = 0;
   app.m_AudioFrameHeader.m_bAlarmRecordStarted = 0;

@@ -255,11 +255,13 @@ Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
   m_s.app->m_bStreamsStarted = 1;
   m_s.app->m_bReceiving = 1;
   m_assembler.BeginSlot(std::span<std::uint8_t>(slot, kReceiveSlotBytes));
-  bool newFrame = true;
   while (!Stopping()) {
     // Bytes that keep coming without ever forming a frame end the stream as silence does, over
-    // TCP as over UDP: the re-login then asks for it again.
-    if (newFrame && m_s.kind == StreamKind::kVideo &&
+    // TCP as over UDP: the re-login then asks for it again. The limit is on time without a
+    // frame, so it is looked at before every packet, whatever the last one did: datagrams the
+    // header check refuses begin no frame and abandon none, and would otherwise hold the
+    // stream for good.
+    if (m_s.kind == StreamKind::kVideo &&
         platform::TickElapsed(frameStart, m_clock.Ticks()) > kNoFrameLimitMs) {
       if (m_s.udp) {
         if (m_s.switchToTcp)
@@ -270,11 +272,9 @@ Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
       }
       return Step::kLost;
     }
-    newFrame = false;
     const Step read = m_s.udp ? ReadUdpPacket() : ReadTcpPacket();
     if (read == Step::kRestart) {
       Account(m_assembler.Interrupt());
-      newFrame = true;
       continue;
     }
     if (read != Step::kDone)
@@ -282,19 +282,17 @@ Step Receiver::Assemble(std::uint8_t* slot, std::uint32_t& length) {
     const AssemblyStep step = m_assembler.Add(m_packet, m_packetBytes);
     Account(step);
     switch (step.event) {
-      case AssemblyEvent::kBadHeader:
-      case AssemblyEvent::kTaken:
-        break;
       case AssemblyEvent::kFrame:
         length = m_assembler.FrameLength();
         return Step::kDone;
       case AssemblyEvent::kUnplaceable:
         return Step::kLost;
+      case AssemblyEvent::kBadHeader:
+      case AssemblyEvent::kTaken:
       case AssemblyEvent::kAbandoned:
       case AssemblyEvent::kNoFrame:
       case AssemblyEvent::kGateDrop:
-        newFrame = true;
-        break;
+        break;  // the frame goes on, or the next one begins in the same slot
     }
   }
   return Step::kStopped;

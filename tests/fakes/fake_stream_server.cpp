@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 
 namespace fakes {
@@ -68,6 +69,8 @@ class FakeStreamServer::Sender {
       return false;
     if (n == f.pauseBeforePacket && !m_server.SleepUnlessStopped(f.pause))
       return false;
+    if (f.garbage)
+      packet = Noise();
     if (f.gap.count(n) != 0)
       ++m_sequenceShift;
     if (m_sequenceShift != 0 && (packet[6] & 0x10) != 0)
@@ -163,8 +166,21 @@ class FakeStreamServer::Sender {
     return true;
   }
 
+  // 9 to 1,460 random bytes; the first little-endian word is never 1 (the packet mark).
+  ByteVector Noise() {
+    std::uniform_int_distribution<std::size_t> length(9, kMaxPacketBytes);
+    std::uniform_int_distribution<int> byte(0, 255);
+    ByteVector noise(length(m_noise));
+    for (std::uint8_t& b : noise)
+      b = static_cast<std::uint8_t>(byte(m_noise));
+    if (noise[0] == 1 && noise[1] == 0)
+      noise[0] = 2;
+    return noise;
+  }
+
   FakeStreamServer& m_server;
   int m_socket;
+  std::mt19937 m_noise{20260307};
   bool m_udp;
   sockaddr_in m_peer{};
   std::uint32_t m_index = 0;

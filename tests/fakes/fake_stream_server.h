@@ -32,6 +32,10 @@ struct StreamFaults {
   // Every frame of more than one packet loses its last packet: bytes keep coming, and no frame
   // ever completes.
   bool neverComplete = false;
+  // Every packet is replaced by noise: random bytes (from a fixed seed), 9 to 1,460 of them, so
+  // never a runt, whose first word is never the packet mark: no header check takes one, and no
+  // frame ever begins. Bytes keep coming as fast as the clip's packets would.
+  bool garbage = false;
   std::size_t splitBytes = 0;  // TCP: written in pieces of this size (0: whole)
   bool coalesce = false;       // TCP: two packets in one write
   std::uint32_t pauseBeforePacket = UINT32_MAX;

@@ -350,7 +350,9 @@ TEST_F(ConnectionTest, RecordStartsAndStopsTheUserRecordWithItsFaceAndTooltip) {
   EXPECT_FALSE(app.m_UserRecord.HasOpenFile());
   EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORD");
   EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
-  EXPECT_TRUE(std::filesystem::exists(app.m_UserRecord.LastFileName()));
+  // No frame reached the record (no stream runs here): it leaves no file.
+  EXPECT_EQ(app.m_UserRecord.FilesFinished(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(app.m_UserRecord.LastFileName()));
   // Not recording and not connected.
   Press(IDC_RECORD);
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4085)});

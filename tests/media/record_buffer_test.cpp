@@ -114,6 +114,50 @@ TEST_F(SystemBufferTest, IntervalCarriesAcrossSessions) {
   EXPECT_EQ(m_ring.Descriptor(1).dwFormatTag, kFormatTagJpeg);
 }
 
+// The player waits a frame's interval before showing it. Stamps that step back (a looping clip
+// starting over, the device's clock set back) give the last forward interval, never the
+// unsigned wrap of the step (about 13 hours); forward steps, across the stamps' own 32-bit wrap
+// too, stay as they are.
+TEST(SystemBufferIntervalTest, StampsSteppingBackGiveTheLastForwardInterval) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint32_t> pts;
+    std::vector<std::uint32_t> intervals;
+  };
+  const Case cases[] = {
+      {"clip starting over",
+       {0, 3003, 6006, 9009, 0, 3003},
+       {kNoPreviousFrame, 33, 33, 33, 33, 33}},
+      {"clock set back an hour",
+       {900000000, 900003600, 900003600 - 324000000u, 900007200 - 324000000u},
+       {kNoPreviousFrame, 40, 40, 40}},
+      {"paced at 5 a second",
+       {500000, 518000, 536000, 100, 18100},
+       {kNoPreviousFrame, 200, 200, 200, 200}},
+      {"back before any forward step", {90000, 45000, 48003}, {kNoPreviousFrame, 0, 33}},
+      {"a step back of one tick", {90000, 93003, 93002}, {kNoPreviousFrame, 33, 33}},
+      {"forward across the stamps' wrap", {0xFFFFF000u, 0x00000B00u}, {kNoPreviousFrame, 76}},
+      // Half the stamps' range less one tick forward is still a forward step; half the range
+      // is a step back.
+      {"half the range", {1000, 4003, 4003 + 0x80000000u}, {kNoPreviousFrame, 33, 33}},
+      {"longest forward step", {1000, 1000 + 0x7FFFFFFFu}, {kNoPreviousFrame, 0x7FFFFFFFu / 90}},
+      {"six hours forward",
+       {1000, 1000 + 6u * 3600u * 90000u},
+       {kNoPreviousFrame, 6u * 3600u * 1000u}},
+  };
+  for (const Case& c : cases) {
+    CSystemBuffer ring;
+    ASSERT_TRUE(ring.Allocate());
+    std::vector<std::uint32_t> got;
+    for (std::uint32_t pts : c.pts) {
+      ASSERT_TRUE(ring.Store(Video(Bytes(4), pts), Context())) << c.name;
+      got.push_back(ring.Descriptor(ring.NewestSlot()).dwInterval);
+      EXPECT_LE(got.back(), kVs4MaxInterval) << c.name;
+    }
+    EXPECT_EQ(got, c.intervals) << c.name;
+  }
+}
+
 TEST_F(SystemBufferTest, RefusesAFrameLongerThanASlot) {
   const Bytes slotFull(kRecordSlotBytes, 1);
   const Bytes tooLong(kRecordSlotBytes + 1, 1);

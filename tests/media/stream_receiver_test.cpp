@@ -146,6 +146,22 @@ class ReceiverRig {
   std::uint32_t WaitAbandoned(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
     return WaitCountAbove(m_stats.framesAbandoned, after, timeout);
   }
+  // The same for bytes refused: packets the header check refused (a datagram; a TCP search
+  // that found a packet start) and frames given up (a TCP search that found none).
+  std::uint32_t WaitRefused(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
+    const auto refused = [this] {
+      return m_stats.badHeaders.load() + m_stats.framesAbandoned.load();
+    };
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (refused() <= after && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(milliseconds(2));
+    }
+    return refused();
+  }
+  // The same for frames handed to the ring (counted before the next frame's assembly begins).
+  std::uint32_t WaitHanded(std::uint32_t after, milliseconds timeout = milliseconds(15000)) {
+    return WaitCountAbove(m_stats.framesHanded, after, timeout);
+  }
 
   ReceiverSetup m_setup;
   ReceiverStats m_stats;
@@ -524,6 +540,64 @@ TEST_P(TransportTest, VideoThatNeverCompletesAFrameIsGivenUpAfterTenSeconds) {
   EXPECT_TRUE(rig.WaitLost(milliseconds(25000)));
   EXPECT_EQ(rig.m_switched.load(), udp ? 1 : 0);
   EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
+}
+
+// Noise on the stream port (random datagrams of 9 to 1,460 bytes, none a runt, none taken by the
+// header check): no frame ever begins, nothing is silent for 5 s, and still the video receiver
+// gives the stream up once 10 s of the clock have passed without a frame, over UDP as over TCP.
+TEST_P(TransportTest, NoiseThatNeverBeginsAFrameIsGivenUpAfterTenSeconds) {
+  const bool udp = GetParam();
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(std::vector<ClipFrame>(1, Mpeg4Frames().front()));
+  server.SetLoops(20000);
+  server.SetFrameInterval(milliseconds(5));
+  fakes::StreamFaults faults;
+  faults.garbage = true;
+  server.SetFaults(faults);
+  ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.Start();
+  // Each step of the clock follows more refused bytes and is shorter than any receive time-out.
+  std::uint32_t refused = 0;
+  for (int step = 0; step < 4; ++step) {
+    refused = rig.WaitRefused(refused);
+    ASSERT_GT(refused, 0u);
+    EXPECT_EQ(rig.m_lost.load(), 0);
+    rig.m_clock.Advance(2500);
+  }
+  // At 10 s exactly the stream still stands, whatever more arrives; past them it is given up.
+  ASSERT_GT(rig.WaitRefused(rig.WaitRefused(refused)), refused + 1);
+  EXPECT_EQ(rig.m_lost.load(), 0);
+  rig.m_clock.Advance(1);
+  EXPECT_TRUE(rig.WaitLost(milliseconds(25000)));
+  EXPECT_TRUE(rig.m_thread.Join(20000));
+  EXPECT_EQ(rig.m_lost.load(), 1);
+  EXPECT_EQ(rig.m_switched.load(), udp ? 1 : 0);
+  EXPECT_TRUE(rig.WaitFrames(1, milliseconds(1)).empty());
+}
+
+// The limit is on the time between two frames, not on the stream's age: frames that come 4 s
+// apart by the clock keep the stream for well over 10 s, over UDP and over TCP. The clock moves
+// once per frame handed, so no assembly (and no receive) ever sees more than one step go by.
+TEST_P(TransportTest, FramesComingInTimeAreNeverCutByTheNoFrameLimit) {
+  const bool udp = GetParam();
+  const auto& clip = Mpeg4Frames();
+  fakes::FakeStreamServer server;
+  server.SetVideoClip(clip);
+  server.SetFrameInterval(milliseconds(30));
+  ReceiverRig rig(StreamKind::kVideo, udp, server.Port());
+  rig.Start();
+  constexpr std::uint32_t kSteps = 15;  // 60 s of the clock
+  ASSERT_LT(kSteps, clip.size());
+  std::uint32_t handed = 0;
+  for (std::uint32_t step = 0; step < kSteps; ++step) {
+    handed = rig.WaitHanded(handed);
+    ASSERT_GT(handed, step);
+    rig.m_clock.Advance(4000);
+  }
+  const auto all = rig.WaitForFrame(clip.back().frame);
+  EXPECT_EQ(Indexes(all, clip), AsInts(AllBut(clip.size(), {})));
+  EXPECT_EQ(rig.m_lost.load(), 0);
+  EXPECT_EQ(rig.m_switched.load(), 0);
 }
 
 TEST(ReceiverTest, UdpDatagramFailingTheHeaderCheckIsNotPayload) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -62,12 +63,13 @@ class RecorderTest : public ::testing::Test {
     std::filesystem::remove_all(dir);
   }
 
-  void Store(std::uint32_t from, std::uint32_t to) {
+  // Frames from..to-1, frame i stamped (i - back) * 3600 (40 ms apart).
+  void Store(std::uint32_t from, std::uint32_t to, std::uint32_t back = 0) {
     for (std::uint32_t i = from; i < to; ++i) {
       const auto bytes = FrameBytes(i);
       RecordFrame frame;
       frame.bytes = bytes;
-      frame.pts = i * 3600;
+      frame.pts = (i - back) * 3600;
       frame.kind = KindOf(i);
       RecordContext context;
       context.frameWidth = 704;
@@ -136,6 +138,32 @@ TEST_F(RecorderTest, UserRecordByHandStartsAtTheLatestKeyFrame) {
   ASSERT_TRUE(user->StopRecord());
   EXPECT_EQ(user->LastFileName(), dir.string() + "/USER_MP4_261209T230000_AB12_2.vs4");
   ExpectFrames(user->LastFileName(), 33, 44);
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
+// Stamps that step back in the middle of a record (the device's clock set back) leave the file
+// paced as before: the frame after the step waits the last forward interval.
+TEST_F(RecorderTest, StampsSteppingBackKeepTheRecordsPace) {
+  auto user = std::make_shared<CUserRecord>(env);
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 16);
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  Store(16, 24, 10);  // frame 16 is stamped as frame 6 was
+  ASSERT_TRUE(user->StopRecord());
+  ExpectFrames(user->LastFileName(), 13, 23);
+  const auto file = ReadVs4(ReadFile(user->LastFileName()));
+  ASSERT_TRUE(file.has_value());
+  std::vector<std::uint32_t> intervals;
+  for (const Vs4Frame& frame : file->frames) {
+    intervals.push_back(frame.descriptor.dwInterval);
+  }
+  std::vector<std::uint32_t> expected(11, 40);
+  expected[0] = kVs4NoPreviousFrame;
+  EXPECT_EQ(intervals, expected);
+  EXPECT_TRUE(CheckVs4Record(*file).empty());
   EXPECT_TRUE(user->ExitThread(10000));
 }
 
@@ -310,24 +338,107 @@ TEST_F(RecorderTest, AStopBetweenSessionsFinishesTheFileAtOnce) {
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
   EXPECT_TRUE(user->StopRecord());
   EXPECT_FALSE(user->HasOpenFile());
-  const std::string empty = user->LastFileName();
-  const auto emptyFile = ReadVs4(ReadFile(empty));
-  ASSERT_TRUE(emptyFile.has_value());
-  EXPECT_TRUE(emptyFile->frames.empty());
+  EXPECT_EQ(user->FilesFinished(), 1u);
+  // It held no frame: no file is left.
+  EXPECT_FALSE(std::filesystem::exists(user->LastFileName()));
 
   endOfStreams.Reset();  // the next session
   ASSERT_TRUE(user->CreateThread(4));
   EXPECT_FALSE(user->Interrupt());  // nothing goes on
   Store(4, 8);
   EXPECT_FALSE(user->HasOpenFile());
+  EXPECT_EQ(user->FilesFinished(), 1u);
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
   ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(8, 14);
   ASSERT_TRUE(user->StopRecord());
-  EXPECT_NE(user->LastFileName(), empty);
   ExpectFrames(user->LastFileName(), 3, 13);
-  EXPECT_EQ(ReadVs4(ReadFile(empty))->frames.size(), 0u);  // the finished file stays as it was
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
   EXPECT_TRUE(user->ExitThread(10000));
+}
+
+// A record that ends before its first frame (stopped at once, the streams ending, a disk too
+// full for the first frame) is no recording: its file is removed, by each recorder, and a
+// finished alarm record of no frame is reported with 0 frames (the alarm database takes none).
+TEST_F(RecorderTest, ARecordEndingWithNoFrameLeavesNoFile) {
+  struct Case {
+    const char* name;
+    std::function<std::shared_ptr<CRecorder>()> run;
+    bool diskFullMessage = false;
+  };
+  const Case cases[] = {
+      {"user record stopped at once",
+       [this] {
+         auto user = std::make_shared<CUserRecord>(env);
+         SetRecordBufferReaders({nullptr, user, nullptr});
+         EXPECT_TRUE(user->CreateThread(4));
+         std::string path = dir.string();
+         EXPECT_TRUE(user->OpenRecordFile(path, 4));
+         EXPECT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+         EXPECT_TRUE(user->StopRecord());
+         return std::shared_ptr<CRecorder>(user);
+       }},
+      {"alarm record stopped at once",
+       [this] {
+         auto alarm = std::make_shared<CAlarmRecord>(env);
+         SetRecordBufferReaders({alarm, nullptr, nullptr});
+         EXPECT_TRUE(alarm->CreateThread(4));
+         std::string path = dir.string();
+         EXPECT_TRUE(alarm->OpenRecordFile(path, 4));
+         EXPECT_TRUE(fakes::WaitUntil([&] { return alarm->IsRecording(); }));
+         alarm->RequestStop();  // as the end of the alarm asks for it
+         EXPECT_TRUE(fakes::WaitUntil([&] { return !alarm->HasOpenFile(); }));
+         return std::shared_ptr<CRecorder>(alarm);
+       }},
+      {"schedule window opening as the streams end",
+       [this] {
+         env.nowSeconds = [] { return std::int64_t{150}; };
+         auto sch = std::make_shared<CSchRecord>(env);
+         std::array<ScheduleEntry, 10> entries{};
+         entries[0] = {100, 200, true};
+         sch->SetSchedule(entries, dir.string());
+         SetRecordBufferReaders({nullptr, nullptr, sch});
+         EXPECT_TRUE(sch->CreateThread(4));
+         EXPECT_TRUE(fakes::WaitUntil([&] { return sch->HasOpenFile(); }));
+         endOfStreams.Set();
+         EXPECT_TRUE(fakes::WaitUntil([&] { return sch->FilesFinished() == 1; }));
+         return std::shared_ptr<CRecorder>(sch);
+       }},
+      {"user record on a disk too full for the first frame",
+       [this] {
+         auto user = std::make_shared<CUserRecord>(env);
+         SetRecordBufferReaders({nullptr, user, nullptr});
+         EXPECT_TRUE(user->CreateThread(4));
+         std::string path = dir.string();
+         EXPECT_TRUE(user->OpenRecordFile(path, 4));
+         EXPECT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+         freeBytes = 50ull << 20;
+         Store(0, 4);
+         EXPECT_TRUE(fakes::WaitUntil([&] { return !user->HasOpenFile(); }));
+         return std::shared_ptr<CRecorder>(user);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    endOfStreams.Reset();
+    freeBytes = 1ull << 40;
+    alarmFrames = 999;
+    messages.clear();
+    const std::shared_ptr<CRecorder> recorder = c.run();
+    EXPECT_FALSE(recorder->HasOpenFile());
+    EXPECT_EQ(recorder->FilesFinished(), 1u);
+    EXPECT_FALSE(recorder->LastFileName().empty());
+    EXPECT_FALSE(std::filesystem::exists(recorder->LastFileName()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+    const bool alarm = dynamic_cast<CAlarmRecord*>(recorder.get()) != nullptr;
+    EXPECT_EQ(alarmFrames.load(), alarm ? 0u : 999u);
+    EXPECT_EQ(messages.size(), c.diskFullMessage ? 1u : 0u);
+    EXPECT_TRUE(recorder->ExitThread(10000));
+    SetRecordBufferReaders({});
+  }
 }
 
 TEST_F(RecorderTest, StopWithoutAFileIsImmediateAndFormatsOtherThanZeroOrFourHaveNoThread) {

@@ -170,6 +170,8 @@ TEST_F(TempDir, RecordStoppedBeforeAnyFrameIsEightyBytes) {
   EXPECT_EQ(file->header.dwFrameCount, 0u);
   EXPECT_EQ(file->header.dwEndSecond, 1005u);
   EXPECT_EQ(file->trailer, 0u);
+  // It reads back, but it is no record.
+  EXPECT_EQ(CheckVs4Record(*file), (std::vector<Vs4Finding>{{Vs4Fault::kNoFrames, 0, 0}}));
 }
 
 TEST_F(TempDir, FramesReadBackWithTheirIndex) {

@@ -240,6 +240,48 @@ TEST_F(RecordingHooksTest, AlarmEdgeOfThePacketHeaderRecordsAndEntersTheDatabase
   EXPECT_EQ(entry.StartTime.wYear, 2026);
 }
 
+// An alarm that ends before any frame reached the ring leaves no record: the file is removed
+// and the alarm database is not pointed at it; the headers can start the next alarm record,
+// which is entered as usual.
+TEST_F(RecordingHooksTest, AlarmRecordOfNoFrameIsRemovedAndNotEntered) {
+  std::string emptyFile;
+  std::string recordFile;
+  m_main->scenario = [&] {
+    CAppData& app = *g_lpApp;
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
+    ASSERT_TRUE(app.m_AlarmRecord.HasOpenFile());
+    ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
+    emptyFile = app.m_AlarmRecord.LastFileName();
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(false)), 1);
+    ASSERT_TRUE(WaitUntil([&] { return !app.m_AlarmRecord.HasOpenFile(); }));
+    EXPECT_EQ(app.m_AlarmRecord.FilesFinished(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(emptyFile));
+    EXPECT_EQ(app.m_VideoFrameHeader.m_bAlarmRecordStarted.load(), 0u);
+    EXPECT_EQ(app.m_AudioFrameHeader.m_bAlarmRecordStarted.load(), 0u);
+
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(true)), 1);
+    ASSERT_TRUE(app.m_AlarmRecord.HasOpenFile());
+    ASSERT_TRUE(WaitUntil([&] { return app.m_AlarmRecord.IsRecording(); }));
+    recordFile = app.m_AlarmRecord.LastFileName();
+    StoreFrame(kKindMpeg4I, 5);
+    StoreFrame(kKindMpeg4P, 6);
+    ASSERT_EQ(ParseAsReceiver(app.m_VideoFrameHeader, HeaderPacket(false)), 1);
+    ASSERT_TRUE(WaitUntil([&] { return !app.m_AlarmRecord.HasOpenFile(); }));
+    EXPECT_EQ(app.m_AlarmRecord.FilesFinished(), 2u);
+  };
+  EXPECT_EQ(theApp.InitInstance(), 0);
+  ASSERT_FALSE(recordFile.empty());
+  const auto file = ReadRecord(recordFile);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_EQ(FirstBytesOf(*file), (std::vector<std::uint8_t>{5, 6}));
+
+  const auto records = g_AlarmDatabase.LoadList();
+  ASSERT_TRUE(records.has_value());
+  ASSERT_EQ(records->size(), 1u);
+  EXPECT_EQ(records->front().FileName(), recordFile);
+  EXPECT_EQ(records->front().dwFrames, 2u);
+}
+
 class AlarmSoundHooksTest : public LifecycleTest {
  protected:
   void SetUp() override {

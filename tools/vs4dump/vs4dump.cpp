@@ -1,22 +1,14 @@
 // vs4dump FILE [--frames]: checks a .vs4 record file and prints its header, and with --frames
 // one line per frame (number, offset, length, kind, interval, time). Exit status 1 when the
-// file cannot be read or is not a valid record file.
+// file cannot be read, is not a valid record file, or is not a good record (no frames, or an
+// interval no recorder writes), each fault named on its own line.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "media/record/vs4_format.h"
-
-namespace {
-
-void PrintTime(const SystemTime& t) {
-  std::printf("%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-              t.wSecond);
-}
-
-}  // namespace
+#include "vs4dump_report.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -30,32 +22,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  Vs4ReadError error{};
-  const auto file = ReadVs4(bytes, &error);
-  if (!file) {
-    std::fprintf(stderr, "vs4dump: %s: %s\n", argv[1], Vs4ReadErrorName(error));
-    return 1;
-  }
-  const Vs4FileHeader& h = file->header;
-  std::printf(
-      "frames %u, seconds %u..%u, server %u.%u.%u.%u, kind %u, resolution %u, av %u, "
-      "format %s\nfirst frame ",
-      h.dwFrameCount, h.dwStartSecond, h.dwEndSecond, h.abyServerAddress[0], h.abyServerAddress[1],
-      h.abyServerAddress[2], h.abyServerAddress[3], h.byRecordKind, h.byResolution, h.byAvOption,
-      h.dwFormatTag == kVs4FormatMpeg4  ? "MPEG-4"
-      : h.dwFormatTag == kVs4FormatJpeg ? "JPEG"
-                                        : "?");
-  PrintTime(h.FirstFrameTime);
-  std::printf("\n");
-  if (frames) {
-    for (std::size_t i = 0; i < file->frames.size(); ++i) {
-      const Vs4Frame& f = file->frames[i];
-      std::printf("%6u at %10llu length %6u kind %u interval %5u ", f.descriptor.dwNumber,
-                  static_cast<unsigned long long>(f.offset), f.descriptor.dwLength,
-                  file->index[i].dwKind, f.descriptor.dwInterval);
-      PrintTime(f.descriptor.StoreTime);
-      std::printf("\n");
-    }
-  }
-  return 0;
+  const vs4dump::Report report = vs4dump::DumpVs4(argv[1], bytes, frames);
+  std::fputs(report.out.c_str(), stdout);
+  std::fputs(report.err.c_str(), stderr);
+  return report.status;
 }

@@ -86,6 +86,16 @@ std::unique_ptr<IRecordSink> CreateUniqueRecordFile(const std::string& path, std
   return nullptr;
 }
 
+bool RemoveRecordFile(const std::string& path, int* error) {
+  if (::unlink(path.c_str()) == 0) {
+    return true;
+  }
+  if (error != nullptr) {
+    *error = errno;
+  }
+  return false;
+}
+
 std::uint64_t FreeDiskBytes(const std::string& path) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) {

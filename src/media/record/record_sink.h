@@ -25,5 +25,8 @@ std::unique_ptr<IRecordSink> CreateRecordFile(const std::string& path, int* erro
 std::unique_ptr<IRecordSink> CreateUniqueRecordFile(const std::string& path, std::string* usedPath,
                                                     int* error = nullptr);
 
+// Removes the record file at path; false (errno in *error) when it cannot be removed.
+bool RemoveRecordFile(const std::string& path, int* error = nullptr);
+
 // Free bytes of the volume holding path (all free blocks, not a user's quota); 0 when unknown.
 std::uint64_t FreeDiskBytes(const std::string& path);

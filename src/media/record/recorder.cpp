@@ -21,6 +21,18 @@ SystemTime ToSystemTime(const platform::LocalTime& t) {
           0};
 }
 
+const char* ThreadName(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::kAlarm:
+      return "Alarm_Record_Thread";
+    case RecordKind::kUser:
+      return "User_Record_Thread";
+    case RecordKind::kSchedule:
+      return "Schedule_Record_Thread";
+  }
+  return "Record_Thread";
+}
+
 std::size_t Prev(std::size_t slot) {
   return slot == 0 ? kRecordSlots - 1 : slot - 1;
 }
@@ -60,10 +72,8 @@ bool CRecorder::CreateThread(std::uint8_t videoFormat) {
     return false;
   }
   m_byVideoFormat = videoFormat;
-  static constexpr const char* kNames[] = {"", "Alarm_Record_Thread", "User_Record_Thread",
-                                           "Schedule_Record_Thread"};
   const std::lock_guard lock(m_threadLock);
-  return m_Thread.Start(kNames[static_cast<int>(m_kind)],
+  return m_Thread.Start(ThreadName(m_kind),
                         [this](platform::StopToken stop) { return ThreadBody(stop); });
 }
 
@@ -227,6 +237,9 @@ void CRecorder::Finish() {
   if (status != Vs4Status::kOk && m_lastStatus.load() == Vs4Status::kOk) {
     m_lastStatus = status;
   }
+  if (m_Writer.FramesKept() == 0) {
+    RemoveEmptyFile();
+  }
   m_filesFinished.fetch_add(1);
   AfterFinish();
   {
@@ -237,6 +250,18 @@ void CRecorder::Finish() {
   m_state = RecorderState::kIdle;
   m_bFileOpen = false;
   m_StopDoneEvent.Set();
+}
+
+// A record that ends before its first frame (stopped at once, no key frame in the ring yet, a
+// disk that took none) is no recording: an empty file that reads back would pass for one.
+void CRecorder::RemoveEmptyFile() {
+  int error = 0;
+  if (RemoveRecordFile(m_strFileName, &error)) {
+    DebugPrint("%s: %s holds no frame and is removed\n", ThreadName(m_kind), m_strFileName.c_str());
+  } else {
+    DebugPrint("%s: %s holds no frame and cannot be removed (errno %d)\n", ThreadName(m_kind),
+               m_strFileName.c_str(), error);
+  }
 }
 
 std::uint32_t CRecorder::ThreadBody(const platform::StopToken& stop) {

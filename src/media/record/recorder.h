@@ -6,7 +6,8 @@
 //
 // Sound behaviour: a failed write finishes the record with a status (the file stays valid); a
 // stop that does not complete in time reports false; a new record never opens while a file is
-// still open; two records started within one second get distinct files.
+// still open; two records started within one second get distinct files; a record that ends
+// with no frame leaves no file (an empty file would read back as a record).
 #pragma once
 
 #include <array>
@@ -46,6 +47,7 @@ struct RecorderEnvironment {
   // Called when the disk check fails while the user recorder records (the RECORD button).
   std::function<void()> onUserRecordDiskFull;
   // Alarm recorder: a finished record (frames kept), for the alarm database and the headers.
+  // With 0 frames the record's file was removed.
   std::function<void(std::uint32_t frames)> onAlarmRecordFinished;
 
   static RecorderEnvironment Defaults();
@@ -87,6 +89,7 @@ class CRecorder : public IRecordBufferReader {
   void TakeStoredFrame(const CSystemBuffer& ring) override;
 
   bool HasOpenFile() const { return m_bFileOpen.load(); }
+  // The file of the last record (removed when that record ended with no frame).
   const std::string& LastFileName() const { return m_strFileName; }
   Vs4Status LastStatus() const { return m_lastStatus.load(); }
   std::uint32_t FilesFinished() const { return m_filesFinished.load(); }
@@ -108,6 +111,7 @@ class CRecorder : public IRecordBufferReader {
   std::uint32_t ThreadBody(const platform::StopToken& stop);
   void PreRecord();
   void Finish();
+  void RemoveEmptyFile();
   void WriteSlot(std::size_t slot, bool first);
 
   RecordKind m_kind;

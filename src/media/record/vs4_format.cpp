@@ -270,3 +270,30 @@ std::optional<Vs4File> ReadVs4(std::span<const std::uint8_t> bytes, Vs4ReadError
   }
   return file;
 }
+
+std::vector<Vs4Finding> CheckVs4Record(const Vs4File& file) {
+  std::vector<Vs4Finding> findings;
+  if (file.frames.empty()) {
+    findings.push_back({Vs4Fault::kNoFrames, 0, 0});
+  }
+  for (std::size_t i = 0; i < file.frames.size(); ++i) {
+    const std::uint32_t interval = file.frames[i].descriptor.dwInterval;
+    if (interval > kVs4MaxInterval) {
+      findings.push_back(
+          {Vs4Fault::kImplausibleInterval, static_cast<std::uint32_t>(i + 1), interval});
+    }
+  }
+  return findings;
+}
+
+std::string Vs4FindingText(const Vs4Finding& finding) {
+  switch (finding.fault) {
+    case Vs4Fault::kNoFrames:
+      return "no frames: an empty record";
+    case Vs4Fault::kImplausibleInterval:
+      return "frame " + std::to_string(finding.frame) + ": interval " +
+             std::to_string(finding.value) + " ms is past the longest forward step of the time " +
+             "stamps (" + std::to_string(kVs4MaxInterval) + " ms): a step back taken as a wrap";
+  }
+  return "?";
+}

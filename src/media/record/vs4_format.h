@@ -22,6 +22,11 @@ inline constexpr std::uint32_t kVs4FormatJpeg = 0x01234567;
 inline constexpr std::uint32_t kVs4FormatMpeg4 = 0x89ABCDEF;
 inline constexpr std::uint8_t kVs4ResolutionPending = 255;
 inline constexpr std::uint32_t kVs4NoPreviousFrame = 65535;
+// The longest interval (ms) a forward step of the 90 kHz stamps gives: half their 32-bit range,
+// 23,860,929 ms (6.6 hours). Beyond it a difference of two stamps is a step back, so no
+// recorder writes more; a larger interval in a file is a step back taken as an unsigned wrap
+// (13.3 hours less the step), which the player would wait before showing the frame.
+inline constexpr std::uint32_t kVs4MaxInterval = 0x80000000u / 90;
 
 enum class RecordKind : std::uint8_t { kAlarm = 1, kUser = 2, kSchedule = 3 };
 
@@ -110,3 +115,21 @@ const char* Vs4ReadErrorName(Vs4ReadError error);
 // Reads and checks a whole record file: frames walked from the header, index and trailer at the
 // end, every entry's offset matching its frame. Bounded by the bytes given.
 std::optional<Vs4File> ReadVs4(std::span<const std::uint8_t> bytes, Vs4ReadError* error = nullptr);
+
+// What makes a record file that reads back still not a good record.
+enum class Vs4Fault {
+  kNoFrames,             // an empty record (the 80 bytes of a record stopped before any frame)
+  kImplausibleInterval,  // a frame's interval beyond kVs4MaxInterval
+};
+
+struct Vs4Finding {
+  Vs4Fault fault = Vs4Fault::kNoFrames;
+  std::uint32_t frame = 0;  // the frame's number in the file (1 for the first); 0 for the file
+  std::uint32_t value = 0;  // the interval found
+  friend bool operator==(const Vs4Finding&, const Vs4Finding&) = default;
+};
+
+// The faults of a record file that reads back, in frame order; none for a good record.
+std::vector<Vs4Finding> CheckVs4Record(const Vs4File& file);
+// One line naming the fault and the values that make it one.
+std::string Vs4FindingText(const Vs4Finding& finding);
