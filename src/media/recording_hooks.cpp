@@ -124,6 +124,11 @@ RecorderEnvironment MakeEnvironment(CAppData& app, platform::Event* endOfStreams
     return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption.load() : std::uint8_t{3};
   };
   env.onUserRecordDiskFull = UserRecordDiskFull;
+  env.onUserRecordClosed = [] {
+    if (const auto sink = app::MainWindowSink()) {
+      sink->RefreshRecordButton();
+    }
+  };
   env.onAlarmRecordFinished = AlarmRecordFinished;
   return env;
 }

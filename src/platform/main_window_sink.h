@@ -34,6 +34,9 @@ class IMainWindowSink {
   virtual void SetConnectButtonState(int state) = 0;
   virtual void SetRecordButtonState(int state) = 0;
   virtual void SetRecordToolTip(const std::string& text) = 0;
+  // Shows on the record button, face and tool tip, whether the user recorder has a record open,
+  // as it is when the window gets to it (the recorder closed its file by itself).
+  virtual void RefreshRecordButton() = 0;
   // Shows or hides the stream-time control.
   virtual void ShowStreamTimeControl(bool show) = 0;
 

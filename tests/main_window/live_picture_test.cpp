@@ -137,6 +137,7 @@ class GrabbingSink final : public platform::IMainWindowSink {
   void SetConnectButtonState(int state) override { m_inner->SetConnectButtonState(state); }
   void SetRecordButtonState(int state) override { m_inner->SetRecordButtonState(state); }
   void SetRecordToolTip(const std::string& text) override { m_inner->SetRecordToolTip(text); }
+  void RefreshRecordButton() override { m_inner->RefreshRecordButton(); }
   void ShowStreamTimeControl(bool show) override { m_inner->ShowStreamTimeControl(show); }
   void CloseConfigSheet() override { m_inner->CloseConfigSheet(); }
   void SnapshotNotTaken() override { m_inner->SnapshotNotTaken(); }

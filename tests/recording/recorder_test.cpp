@@ -209,6 +209,40 @@ TEST_F(RecorderTest, AFullDiskStopsTheRecordWithAValidFileAndAMessage) {
   EXPECT_TRUE(alarm->ExitThread(10000));
 }
 
+// The user recorder tells when its record file is closed, by a stop or by itself (a full disk):
+// once the file is closed, so that the RECORD button, which reads it then, shows no record.
+TEST_F(RecorderTest, UserRecordTellsWhenItsFileIsClosed) {
+  std::atomic<int> told{0};
+  std::atomic<bool> openWhenTold{false};
+  std::atomic<CUserRecord*> self{nullptr};
+  env.onUserRecordClosed = [&] {
+    ++told;
+    openWhenTold = openWhenTold || self.load()->HasOpenFile();
+  };
+  auto user = std::make_shared<CUserRecord>(env);
+  self = user.get();
+  SetRecordBufferReaders({nullptr, user, nullptr});
+  ASSERT_TRUE(user->CreateThread(4));
+  Store(0, 5);
+  std::string path = dir.string();
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  Store(5, 8);
+  ASSERT_TRUE(user->StopRecord());
+  ASSERT_TRUE(fakes::WaitUntil([&] { return told.load() == 1; }));
+
+  ASSERT_TRUE(user->OpenRecordFile(path, 4));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+  Store(8, 10);
+  EXPECT_EQ(told.load(), 1);
+  freeBytes = 50ull << 20;
+  Store(10, 11);
+  ASSERT_TRUE(fakes::WaitUntil([&] { return told.load() == 2; }));
+  EXPECT_FALSE(user->HasOpenFile());
+  EXPECT_FALSE(openWhenTold.load());
+  EXPECT_TRUE(user->ExitThread(10000));
+}
+
 TEST_F(RecorderTest, UserRecordSurvivesTheEndOfTheStreamsAndContinuesAfterRelogin) {
   auto user = std::make_shared<CUserRecord>(env);
   SetRecordBufferReaders({nullptr, user, nullptr});

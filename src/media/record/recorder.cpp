@@ -250,6 +250,7 @@ void CRecorder::Finish() {
   m_state = RecorderState::kIdle;
   m_bFileOpen = false;
   m_StopDoneEvent.Set();
+  AfterClose();
 }
 
 // A record that ends before its first frame (stopped at once, no key frame in the ring yet, a
@@ -426,6 +427,12 @@ void CUserRecord::OnFrameLimit() {
 }
 
 void CUserRecord::AfterFinish() {}
+
+void CUserRecord::AfterClose() {
+  if (!m_bContinue && m_env.onUserRecordClosed) {
+    m_env.onUserRecordClosed();
+  }
+}
 
 void CSchRecord::SetSchedule(const std::array<ScheduleEntry, 10>& entries, std::string recordPath) {
   std::lock_guard lock(m_scheduleMutex);

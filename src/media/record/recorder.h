@@ -46,6 +46,9 @@ struct RecorderEnvironment {
   std::function<void(std::string_view)> showMessage;
   // Called when the disk check fails while the user recorder records (the RECORD button).
   std::function<void()> onUserRecordDiskFull;
+  // User recorder: its record file is closed (a stop, a full disk, a failed write, shut-down),
+  // told once the file is closed; not when the record goes on in a new file at the frame limit.
+  std::function<void()> onUserRecordClosed;
   // Alarm recorder: a finished record (frames kept), for the alarm database and the headers.
   // With 0 frames the record's file was removed.
   std::function<void(std::uint32_t frames)> onAlarmRecordFinished;
@@ -107,6 +110,8 @@ class CRecorder : public IRecordBufferReader {
   virtual RecorderState StartState();
   virtual void OnFrameLimit();
   virtual void AfterFinish() {}
+  // After the file is closed and the recorder is idle again.
+  virtual void AfterClose() {}
   virtual bool WindowPassed() { return false; }
   std::uint32_t ThreadBody(const platform::StopToken& stop);
   void PreRecord();
@@ -170,6 +175,7 @@ class CUserRecord final : public CRecorder {
   RecorderState StartState() override;
   void OnFrameLimit() override;
   void AfterFinish() override;
+  void AfterClose() override;
 };
 
 struct ScheduleEntry {

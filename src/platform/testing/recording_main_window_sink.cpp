@@ -77,6 +77,10 @@ void RecordingMainWindowSink::ShowStreamTimeControl(bool show) {
   Record(std::string("ShowStreamTimeControl(") + (show ? "1" : "0") + ")");
 }
 
+void RecordingMainWindowSink::RefreshRecordButton() {
+  Record("RefreshRecordButton()");
+}
+
 void RecordingMainWindowSink::CloseConfigSheet() {
   Record("CloseConfigSheet()");
 }

@@ -28,6 +28,7 @@ class RecordingMainWindowSink final : public IMainWindowSink {
   void SetConnectButtonState(int state) override;
   void SetRecordButtonState(int state) override;
   void SetRecordToolTip(const std::string& text) override;
+  void RefreshRecordButton() override;
   void ShowStreamTimeControl(bool show) override;
   void CloseConfigSheet() override;
   void SnapshotNotTaken() override;

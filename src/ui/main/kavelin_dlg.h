@@ -133,6 +133,8 @@ class CKavelinDlg : public ui::UiDialog {
   int OnAlarmSound(platform::LParam lParam);
   void OnRecord();
   void OnRecordStarted();
+  // The record button's face and tool tip from whether the user recorder has a record open.
+  void RefreshRecordButton();
   void OnSnapshot();
   // A snapshot request the lost streams took with them: message 4085, as for a press made
   // while no session runs.

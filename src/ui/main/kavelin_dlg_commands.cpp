@@ -355,6 +355,13 @@ void CKavelinDlg::OnRecord() {
     app::TraceLine("CKavelinDlg::OnRecord : the record did not finish in time \n");
 }
 
+void CKavelinDlg::RefreshRecordButton() {
+  const bool open = g_lpApp && g_lpApp->m_UserRecord.HasOpenFile();
+  const QString label = ui::LoadString(IDC_RECORD);
+  SetToolTipText(IDC_RECORD, open ? ui::SecondWord(label) : ui::FirstWord(label));
+  SetButtonState(IDC_RECORD, open ? 1 : 0);
+}
+
 void CKavelinDlg::OnRecordStarted() {
   SetButtonState(IDC_RECORD, 1);
 }

@@ -87,6 +87,10 @@ void CMainWindowSink::SetRecordToolTip(const std::string& text) {
   Queue([text](CKavelinDlg& w) { w.SetToolTipText(IDC_RECORD, QString::fromStdString(text)); });
 }
 
+void CMainWindowSink::RefreshRecordButton() {
+  Queue([](CKavelinDlg& w) { w.RefreshRecordButton(); });
+}
+
 void CMainWindowSink::ShowStreamTimeControl(bool show) {
   Queue([show](CKavelinDlg& w) { w.ShowTimeStampWindow(show); });
 }

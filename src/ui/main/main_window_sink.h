@@ -45,6 +45,7 @@ class CMainWindowSink final : public platform::IMainWindowSink,
   void SetConnectButtonState(int state) override;
   void SetRecordButtonState(int state) override;
   void SetRecordToolTip(const std::string& text) override;
+  void RefreshRecordButton() override;
   void ShowStreamTimeControl(bool show) override;
   void CloseConfigSheet() override;
   void SnapshotNotTaken() override;
