@@ -1,5 +1,6 @@
 // A fixture base for the tests that run the program as start-up runs it: the program folder
-// holds the device command file shipped beside the programs, the work area is fixed, the
+// holds the device command file shipped beside the programs, the Desktop (where records and
+// snapshots go by default) is a folder of the test's own, the work area is fixed, the
 // message box records, the media engine threads and recorders are the program's, the login
 // window is headless and the main window is the program's own with the ports bound to the
 // engine. Tear-down puts the stand-ins back.
@@ -32,6 +33,7 @@ class ProgramSeamsTest : public Base {
 
   void SetUp() override {
     platform::SetProgramFolder(m_folder.Path());
+    platform::SetDesktopFolder(m_folder.Path() / "Desktop");
     std::filesystem::copy_file(
         std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
             "CtrlFile.ini",
@@ -51,6 +53,7 @@ class ProgramSeamsTest : public Base {
     app::SetLoginWindow(nullptr);
     app::SetMediaHooks(app::StandInMediaHooks());
     platform::SetMessageBox(nullptr);
+    platform::SetDesktopFolder({});
     ui::InstallServices(std::move(m_previousServices));
   }
 
