@@ -682,85 +682,10 @@ class OutageTest : public EndToEndTest {
   std::atomic<bool> pressed{false};
 };
 
-// RECORD running when the server goes: the record stays open through the re-login and its
-// button keeps showing RECORDING all the while; a press then ends the record (with the frames
-// recorded before the loss), and the session that comes back does not record.
-TEST_F(OutageTest, RecordRunningWhenTheServerGoesShowsRecordingThroughTheReLogin) {
-  enum class Phase {
-    kPicture,
-    kRecording,
-    kReLogin,
-    kBack,
-    kRunning,
-    kDone
-  } phase = Phase::kPicture;
-  std::uint32_t framesAtRecord = 0;
-  std::uint32_t framesAtBack = 0;
-  std::string file;
-  RunProgram([&](CKavelinDlg& window) {
-    switch (phase) {
-      case Phase::kPicture:
-        if (ShowsTheClip(window)) {
-          QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
-          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
-          file = g_lpApp->m_UserRecord.LastFileName();
-          framesAtRecord = g_lpApp->m_dwDisplayedFrames.load();
-          phase = Phase::kRecording;
-        }
-        break;
-      case Phase::kRecording:
-        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtRecord + 20) {
-          stream.EndStreams();
-          phase = Phase::kReLogin;
-        }
-        break;
-      case Phase::kReLogin:
-        if (ServerGone()) {
-          ProcessEvents();  // what the re-login queued for the window
-          EXPECT_TRUE(g_lpApp->m_UserRecord.HasOpenFile());
-          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
-          EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(),
-                    ui::SecondWord(ui::LoadString(IDC_RECORD)));
-          QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
-          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
-          EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
-          EXPECT_EQ(m_box->Count(), 0u);
-          Pressed();
-          phase = Phase::kBack;
-        }
-        break;
-      case Phase::kBack:
-        if (ServerBack(window)) {
-          framesAtBack = g_lpApp->m_dwDisplayedFrames.load();
-          phase = Phase::kRunning;
-        }
-        break;
-      case Phase::kRunning:
-        if (g_lpApp->m_dwDisplayedFrames.load() > framesAtBack + 20) {
-          ProcessEvents();
-          EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
-          EXPECT_FALSE(g_lpApp->m_UserRecord.HasOpenFile());
-          phase = Phase::kDone;
-        }
-        break;
-      case Phase::kDone:
-        break;
-    }
-    return phase == Phase::kDone;
-  });
-  EXPECT_EQ(phase, Phase::kDone);
-  std::ifstream in(file, std::ios::binary);
-  ASSERT_TRUE(in) << file;
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  Vs4ReadError error{};
-  const std::optional<Vs4File> record = ReadVs4(bytes, &error);
-  ASSERT_TRUE(record) << Vs4ReadErrorName(error);
-  EXPECT_GT(record->frames.size(), 10u);
-}
-
-// RECORD pressed while the server is gone, once or twice; then the session comes back and runs
-// a while. What the RECORD button and the user recorder show at the end, and the record file
-// the presses made.
+// RECORD pressed while the server is gone, once or twice, perhaps on a record that ran when the
+// server went; then the session comes back and runs a while. Through the re-login the button
+// shows whether a record is open; what the button and the user recorder show at the end, and
+// the record file the presses made (or the one that ran).
 class OutageRecordTest : public OutageTest {
  protected:
   struct Outcome {
@@ -769,23 +694,55 @@ class OutageRecordTest : public OutageTest {
     bool fileLeft = false;  // a record of no frame leaves no file
     std::optional<Vs4File> record;
   };
-  Outcome Run(int pressesDuringOutage) {
-    enum class Phase { kPicture, kReLogin, kBack, kRunning, kDone } phase = Phase::kPicture;
+  Outcome Run(int pressesDuringOutage, bool recordingWhenTheServerGoes = false) {
+    enum class Phase {
+      kPicture,
+      kRecording,
+      kReLogin,
+      kBack,
+      kRunning,
+      kDone
+    } phase = Phase::kPicture;
+    std::uint32_t framesAtRecord = 0;
     std::uint32_t framesAtBack = 0;
     Outcome outcome;
     std::string file;
+    const auto expectFace = [](CKavelinDlg& window, bool open) {
+      const QString label = ui::LoadString(IDC_RECORD);
+      EXPECT_EQ(g_lpApp->m_UserRecord.HasOpenFile(), open);
+      EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), open ? 1 : 0);
+      EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(),
+                open ? ui::SecondWord(label) : ui::FirstWord(label));
+    };
     RunProgram([&](CKavelinDlg& window) {
       switch (phase) {
         case Phase::kPicture:
           if (ShowsTheClip(window)) {
+            if (recordingWhenTheServerGoes) {
+              QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+              file = g_lpApp->m_UserRecord.LastFileName();
+              framesAtRecord = g_lpApp->m_dwDisplayedFrames.load();
+            }
+            phase = Phase::kRecording;
+          }
+          break;
+        case Phase::kRecording:
+          if (!recordingWhenTheServerGoes ||
+              g_lpApp->m_dwDisplayedFrames.load() > framesAtRecord + 20) {
             stream.EndStreams();
             phase = Phase::kReLogin;
           }
           break;
         case Phase::kReLogin:
           if (ServerGone()) {
-            for (int i = 0; i < pressesDuringOutage; ++i)
+            ProcessEvents();  // what the re-login queued for the window
+            bool open = recordingWhenTheServerGoes;
+            for (int i = 0; i < pressesDuringOutage; ++i) {
+              expectFace(window, open);
               QTest::mouseClick(window.Button(IDC_RECORD), Qt::LeftButton);
+              open = !open;
+            }
+            expectFace(window, open);
             EXPECT_EQ(m_box->Count(), 0u);
             file = g_lpApp->m_UserRecord.LastFileName();
             Pressed();
@@ -847,6 +804,17 @@ TEST_F(OutageRecordTest, RecordStoppedDuringTheReLoginStaysStopped) {
   EXPECT_EQ(outcome.buttonState, 0);
   EXPECT_FALSE(outcome.fileOpen);
   EXPECT_FALSE(outcome.fileLeft);
+}
+
+// A record running when the server goes stays open through the re-login, its button showing
+// RECORDING all the while; a press then ends it with the frames recorded before the loss, and the
+// session that comes back does not record.
+TEST_F(OutageRecordTest, RecordRunningWhenTheServerGoesEndsAtAPressDuringTheReLogin) {
+  const Outcome outcome = Run(1, true);
+  EXPECT_EQ(outcome.buttonState, 0);
+  EXPECT_FALSE(outcome.fileOpen);
+  ASSERT_TRUE(outcome.record);
+  EXPECT_GT(outcome.record->frames.size(), 10u);
 }
 
 // SNAPSHOT pressed while the server is gone (the re-login waits for its login) says the

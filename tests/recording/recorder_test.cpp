@@ -85,6 +85,17 @@ class RecorderTest : public ::testing::Test {
     }
   }
 
+  // A user recorder with its thread, recording into a record opened in the test's folder.
+  std::shared_ptr<CUserRecord> RecordingUser() {
+    auto user = std::make_shared<CUserRecord>(env);
+    SetRecordBufferReaders({nullptr, user, nullptr});
+    EXPECT_TRUE(user->CreateThread(4));
+    std::string path = dir.string();
+    EXPECT_TRUE(user->OpenRecordFile(path, 4));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+    return user;
+  }
+
   // The frames of the file, by their number in the stream.
   void ExpectFrames(const std::string& path, std::uint32_t first, std::uint32_t last) {
     Vs4ReadError error{};
@@ -219,18 +230,13 @@ TEST_F(RecorderTest, UserRecordTellsWhenItsFileIsClosed) {
     ++told;
     openWhenTold = openWhenTold || self.load()->HasOpenFile();
   };
-  auto user = std::make_shared<CUserRecord>(env);
+  auto user = RecordingUser();
   self = user.get();
-  SetRecordBufferReaders({nullptr, user, nullptr});
-  ASSERT_TRUE(user->CreateThread(4));
-  Store(0, 5);
-  std::string path = dir.string();
-  ASSERT_TRUE(user->OpenRecordFile(path, 4));
-  ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
-  Store(5, 8);
+  Store(0, 8);
   ASSERT_TRUE(user->StopRecord());
   ASSERT_TRUE(fakes::WaitUntil([&] { return told.load() == 1; }));
 
+  std::string path = dir.string();
   ASSERT_TRUE(user->OpenRecordFile(path, 4));
   ASSERT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
   Store(8, 10);
@@ -403,12 +409,7 @@ TEST_F(RecorderTest, ARecordEndingWithNoFrameLeavesNoFile) {
   const Case cases[] = {
       {"user record stopped at once",
        [this] {
-         auto user = std::make_shared<CUserRecord>(env);
-         SetRecordBufferReaders({nullptr, user, nullptr});
-         EXPECT_TRUE(user->CreateThread(4));
-         std::string path = dir.string();
-         EXPECT_TRUE(user->OpenRecordFile(path, 4));
-         EXPECT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+         auto user = RecordingUser();
          EXPECT_TRUE(user->StopRecord());
          return std::shared_ptr<CRecorder>(user);
        }},
@@ -440,12 +441,7 @@ TEST_F(RecorderTest, ARecordEndingWithNoFrameLeavesNoFile) {
        }},
       {"user record on a disk too full for the first frame",
        [this] {
-         auto user = std::make_shared<CUserRecord>(env);
-         SetRecordBufferReaders({nullptr, user, nullptr});
-         EXPECT_TRUE(user->CreateThread(4));
-         std::string path = dir.string();
-         EXPECT_TRUE(user->OpenRecordFile(path, 4));
-         EXPECT_TRUE(fakes::WaitUntil([&] { return user->IsRecording(); }));
+         auto user = RecordingUser();
          freeBytes = 50ull << 20;
          Store(0, 4);
          EXPECT_TRUE(fakes::WaitUntil([&] { return !user->HasOpenFile(); }));
