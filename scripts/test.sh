@@ -98,8 +98,8 @@ targets=()
 for f in build/fuzz/bin/fuzz_*; do
   if [ -x "$f" ]; then targets+=("$f"); fi
 done
-# Half the processors at a time: each target runs on one, with up to 2 GB.
-printf '%s\0' "${targets[@]}" | xargs -0 -n 1 -P "$(((jobs + 1) / 2))" bash -c 'fuzz_one "$0"'
+# One target a processor at a time: each runs on one thread, with up to 2 GB.
+printf '%s\0' "${targets[@]}" | xargs -0 -n 1 -P "$jobs" bash -c 'fuzz_one "$0"'
 fuzzed=${#targets[@]}
 summary+=("fuzz: $fuzzed targets ran ${fuzz_seconds}s each without a finding")
 stage_done "fuzz build and runs"
