@@ -3,13 +3,18 @@
 // real traffic: the fake server's frames and packets of the fixture clips (the clips vsim
 // serves), audio blocks as the server sends them, the sample configuration records, and the
 // settings file as the client writes it. The layouts are those the fuzz targets read.
-#include <unistd.h>
+//
+// The same sources give the same bytes on every run and machine: no seed holds a time, a
+// process number, a random value or a path of where the tool runs (the settings seeds name a
+// fixed program folder). Seeds named regress_* in the corpora are kept by hand, not written here.
+#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +25,6 @@
 #include "fakes/stream_packets.h"
 #include "media/frame_assembler.h"
 #include "net/config_records.h"
-#include "platform/folders.h"
 
 namespace {
 
@@ -29,6 +33,10 @@ using fakes::ClipFrame;
 namespace fs = std::filesystem;
 
 fs::path g_root;
+
+// The program folder the settings seeds name (the alarm sound's path lies in it): a fixed text,
+// whatever folder the settings file is written in.
+constexpr std::string_view kSeedProgramFolder = "/opt/kavelin/";
 
 void PutU16(ByteVector& b, std::size_t v) {
   b.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -50,6 +58,9 @@ void Write(const std::string& target, const std::string& name, const ByteVector&
   std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out)
+    throw std::runtime_error("cannot write " + (dir / name).string());
   std::printf("%s/%s: %zu bytes\n", target.c_str(), name.c_str(), bytes.size());
 }
 
@@ -143,16 +154,38 @@ ByteVector ConfigSeed(std::uint8_t videoFormat, const fakes::ConfigRecords& reco
 
 ByteVector ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in)
+    throw std::runtime_error("cannot read " + path.string());
   return ByteVector(std::istreambuf_iterator<char>(in), {});
 }
 
-// The settings file the client writes, from the given settings.
+// A folder of its own under the temporary folder, removed with its contents at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (fs::temp_directory_path() / "fuzz_seeds_XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+      throw std::runtime_error("cannot make a folder like " + pattern);
+    m_path = pattern;
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+  }
+  const fs::path& Path() const { return m_path; }
+
+ private:
+  fs::path m_path;
+};
+
+// The settings file the client writes, from the given settings, in a program folder at
+// kSeedProgramFolder. It is written in a scratch folder; only its bytes are kept.
 ByteVector SettingsFile(const CSettingINI& settings) {
-  const fs::path dir = fs::temp_directory_path() / ("fuzz_seeds_" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  platform::SetProgramFolder(dir);
+  const ScratchFolder scratch;
   CSettingINI copy;
-  copy.m_strProgramDir = dir.string() + "/";
+  copy.m_strProgramDir = scratch.Path().string() + "/";
   copy.m_strUserName = settings.m_strUserName;
   copy.m_strServerAddress = settings.m_strServerAddress;
   copy.m_wWebPort = settings.m_wWebPort.load();
@@ -163,27 +196,19 @@ ByteVector SettingsFile(const CSettingINI& settings) {
   copy.m_strRecordPath = settings.m_strRecordPath;
   copy.m_strSnapshotPath = settings.m_strSnapshotPath;
   copy.m_strUpgradePath = settings.m_strUpgradePath;
-  copy.m_strAlarmWavPath = dir.string() + "/alarm.wav";
-  copy.Save();
-  ByteVector bytes = ReadBytes(dir / CSettingINI::kFileName);
-  fs::remove_all(dir);
-  return bytes;
+  copy.m_strAlarmWavPath = std::string(kSeedProgramFolder) + CSettingINI::kAlarmWavName;
+  if (copy.Save() != 1)
+    throw std::runtime_error("cannot write the settings file in " + scratch.Path().string());
+  return ReadBytes(scratch.Path() / CSettingINI::kFileName);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: fuzz_seeds CORPUS_DIR\n");
-    return 2;
-  }
-  g_root = argv[1];
+int WriteSeeds() {
   const std::string media = SEEDS_MEDIA_DIR;
   const ByteVector m4v176 = fakes::ReadFile((media + "/clip_176x144.m4v").c_str());
   const ByteVector m4v704 = fakes::ReadFile((media + "/clip_704x576.m4v").c_str());
   const ByteVector mjpeg = fakes::ReadFile((media + "/clip_352x288.mjpeg").c_str());
   const std::vector<ClipFrame> clip176 = First(fakes::Mpeg4Clip(m4v176), 3);
-  const std::vector<ClipFrame> clip704 = First(fakes::Mpeg4Clip(m4v704), 2);
+  const std::vector<ClipFrame> clip704 = First(fakes::Mpeg4Clip(m4v704), 2);  // I-VOP, P-VOP
   const std::vector<ClipFrame> jpeg = First(fakes::JpegClip(mjpeg), 2);
   const std::vector<ClipFrame> audio = fakes::AudioClip(3, 512);
   if (clip176.size() != 3 || clip704.size() != 2 || jpeg.size() != 2) {
@@ -191,9 +216,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The frame assembler and the TCP reader: the fake server's packets.
-  std::vector<ByteVector> video = Packets(clip176);
-  Write("frame_assembler", "tcp_mpeg4_176x144.bin", AssemblerSeed(0, video));
+  // The frame assembler and the TCP reader: the fake server's packets of the clip vsim streams
+  // (a key frame and the P-VOP behind it).
+  const std::vector<ByteVector> video = Packets(clip704);
+  const std::vector<ByteVector> predicted(video.begin() + Packets(First(clip704, 1)).size(),
+                                          video.end());
+  Write("frame_assembler", "tcp_mpeg4_704x576.bin", AssemblerSeed(0, video));
   std::vector<ByteVector> lossy = video;
   lossy.erase(lossy.begin() + 1);  // a datagram lost inside the key frame
   Write("frame_assembler", "udp_mpeg4_gate_loss.bin", AssemblerSeed(6, lossy));
@@ -204,8 +232,10 @@ int main(int argc, char** argv) {
   Write("frame_assembler", "udp_jpeg_alarm.bin", AssemblerSeed(2, Packets(First(jpeg, 1), alarm)));
   Write("frame_assembler", "tcp_audio.bin", AssemblerSeed(1, Packets(audio)));
   Write("tcp_packets", "mpeg4_whole_packets.bin", TcpSeed(5, video));
-  Write("tcp_packets", "mpeg4_small_pieces.bin", TcpSeed(2, First(video, 4)));
-  std::vector<ByteVector> garbled = First(video, 4);
+  // The P-VOP's packets alone: a whole frame in pieces of at most 7 bytes, and garbage between
+  // its packets.
+  Write("tcp_packets", "mpeg4_small_pieces.bin", TcpSeed(2, predicted));
+  std::vector<ByteVector> garbled = predicted;
   garbled.insert(garbled.begin() + 2, ByteVector{0x13, 0x37, 0x00, 0x00, 0x01});
   Write("tcp_packets", "mpeg4_garbage_between.bin", TcpSeed(4, garbled));
   Write("tcp_packets", "audio.bin", TcpSeed(6, Packets(audio)));
@@ -214,7 +244,7 @@ int main(int argc, char** argv) {
   ByteVector jpegHead(jpeg[0].frame.begin(), jpeg[0].frame.begin() + 160);
   Write("frame_info_block", "jpeg_frame_head.bin", jpegHead);
   Write("frame_info_block", "mpeg4_frame_head.bin",
-        ByteVector(clip176[0].frame.begin(), clip176[0].frame.begin() + 64));
+        ByteVector(clip704[0].frame.begin(), clip704[0].frame.begin() + 64));
   ByteVector motion = fakes::BuildFrame(fakes::kStreamIdJpeg, 9000, {}, 104, true);
   for (std::size_t row = 2; row < 5; ++row) {
     motion[32 + row * 4] = 0x1E;  // columns 3..6 of the row
@@ -309,4 +339,20 @@ int main(int argc, char** argv) {
   session.m_strUpgradePath = "UnKnown";
   Write("setting_ini", "session.ini", SettingsFile(session));
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds CORPUS_DIR\n");
+    return 2;
+  }
+  g_root = argv[1];
+  try {
+    return WriteSeeds();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
+    return 1;
+  }
 }
