@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "platform/message_box.h"
 #include "ui/common/app_style.h"
+#include "ui/common/held_keys.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/login/login_window.h"
 #include "ui/main/kavelin_main_window.h"
@@ -24,6 +25,8 @@ int RunKavelin(int argc, char** argv, KavelinWindows windows) {
   // The windows Qt draws itself (message boxes, choosers, the sheets) take the skin's colours.
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
     InstallAppStyle(*app);
+  // A held key is one press in every window and message box of the program.
+  InstallHeldKeyFilter();
 
   platform::SetMessageBox(std::make_shared<QtMessageBox>());
   if (const QScreen* screen = QGuiApplication::primaryScreen())

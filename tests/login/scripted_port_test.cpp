@@ -1,26 +1,34 @@
 // The login window, the LAN search, the connect dialog and the firmware dialog over a scripted
 // login port: no sockets and no sleeps. Each test hands the window lambdas that record their
 // calls and give prepared answers (a success, a refusal), hold a call open until its stop (a
-// stop mid-way), or take a second request while the first still runs.
+// stop mid-way), or take a second request while the first still runs; the login window also
+// takes an Enter held down (fakes/held_key.h).
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_lan_responder.h"
+#include "fakes/held_key.h"
 #include "login_test_support.h"
 #include "net/search_datagram.h"
 #include "scripted_login_port.h"
 #include "ui/common/list_ctrl.h"
 #include "ui/common/message_ids.h"
+#include "ui/common/qt_message_box.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/login/confirm_authority_dlg.h"
 #include "ui/login/connect_dlg.h"
@@ -37,6 +45,8 @@ using login_test::CurrentThreadName;
 using login_test::Gate;
 using login_test::RunModalWith;
 using namespace ui::login;
+
+constexpr int kHeldRepeats = 12;
 
 // What a scripted call saw: its arguments (as text) and whether its stop was requested.
 struct Call {
@@ -212,6 +222,96 @@ TEST_F(ScriptedLoginWindowTest, FieldsThatCannotBeSentNeverReachThePort) {
   EXPECT_EQ(result, login_test::kLeftOpen);
   EXPECT_EQ(Boxes(), std::vector<std::string>{Text(ui::kMsgWrongUserOrPassword)});
   EXPECT_EQ(m_passes.Count(), 0u);
+}
+
+// A held Enter is one Connect: the keyboard's repeats, in each form the window systems give
+// them, start no second login while the first runs, nor after its refusal shows.
+TEST_F(ScriptedLoginWindowTest, HoldingEnterStartsOneLogin) {
+  for (const fakes::KeyRepeats style : fakes::kAllKeyRepeats) {
+    SCOPED_TRACE(fakes::KeyRepeatsName(style));
+    CallLog<app::LoginPassInput> passes;
+    ports::LoginEngine engine;
+    engine.loginPass = [&](const app::LoginPassInput& input, const platform::StopToken&) {
+      passes.Add(input);
+      return Answer(18);
+    };
+    auto dialog = Window(engine);
+    fakes::HeldKey held(Qt::Key_Return, kHeldRepeats, style);
+    held.CountRepeatsFrom([&] { return passes.Count() > 0; });
+    const int result = RunModalWith(*dialog, [&] {
+      dialog->Controls().Get<QLineEdit>(IDC_LOGIN_PASSWORD)->setFocus();
+      held.Start();
+      ASSERT_TRUE(WaitUntil([&] { return held.Done(); }));
+      // What the key posted has run, and the last login it started has answered.
+      ASSERT_TRUE(WaitUntil([&] { return dialog->ShownResultText() == ResultText(18); }));
+    });
+    EXPECT_EQ(result, login_test::kLeftOpen);
+    EXPECT_GE(held.RepeatsSent(), kHeldRepeats);
+    EXPECT_EQ(passes.Count(), 1u);
+    EXPECT_TRUE(Boxes().empty());
+  }
+}
+
+// The refusal of fields that cannot be sent is a message box, opened by the Enter that is still
+// down: the box stays up through the key's repeats and its release, and the next press ends it.
+// The key starts no login and no second box.
+TEST_F(ScriptedLoginWindowTest, TheRefusalsBoxStaysUpThroughAHeldEnterAndEndsOnANewPress) {
+  platform::testing::ScopedMessageBox realBoxes(std::make_shared<ui::QtMessageBox>());
+  for (const fakes::KeyRepeats style : fakes::kAllKeyRepeats) {
+    SCOPED_TRACE(fakes::KeyRepeatsName(style));
+    ports::LoginEngine engine;
+    engine.loginPass = [&](const app::LoginPassInput& input, const platform::StopToken&) {
+      m_passes.Add(input);
+      return Answer(app::kLoginSucceeded);
+    };
+    auto dialog = Window(engine);
+    dialog->m_strPassword.clear();
+    const auto boxUp = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
+    fakes::HeldKey held(Qt::Key_Return, kHeldRepeats, style);
+    held.CountRepeatsFrom([&] { return boxUp() != nullptr; });
+    // Watches each turn of the loop: the boxes that come, and once the key is let go, whether
+    // the box is still up; then a new Enter. A box still up after that (one the key should not
+    // have opened) is ended here, so that a failing run ends.
+    int boxes = 0;
+    int leftOver = 0;
+    QPointer<QMessageBox> lastBox;
+    std::optional<bool> upAfterRelease;
+    bool endedByNewPress = false;
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      QMessageBox* box = boxUp();
+      if (box != nullptr && box != lastBox) {
+        ++boxes;
+        lastBox = box;
+      }
+      if (!held.Done())
+        return;
+      if (!upAfterRelease) {
+        upAfterRelease = box != nullptr;
+        if (box != nullptr) {
+          fakes::HoldKey(fakes::KeyboardWindow(), Qt::Key_Return, 0);
+          endedByNewPress = boxUp() == nullptr;
+        }
+      } else if (box != nullptr) {
+        ++leftOver;
+        box->reject();
+      }
+    });
+    const int result = RunModalWith(*dialog, [&] {
+      dialog->Controls().Get<QLineEdit>(IDC_LOGIN_USER)->setFocus();
+      held.Start();
+      watch.start();
+      ASSERT_TRUE(WaitUntil([&] { return upAfterRelease.has_value() && boxUp() == nullptr; }));
+    });
+    EXPECT_EQ(result, login_test::kLeftOpen);
+    EXPECT_GE(held.RepeatsSent(), kHeldRepeats);
+    EXPECT_EQ(upAfterRelease, true);
+    EXPECT_TRUE(endedByNewPress);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(leftOver, 0);
+    EXPECT_EQ(m_passes.Count(), 0u);
+  }
 }
 
 // ---- The LAN search ---------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <optional>
 
+#include "ui/common/held_keys.h"
 #include "ui/common/string_table.h"
 
 namespace ui {
@@ -128,6 +129,7 @@ int QtMessageBox::ShowOnGuiThread(QPointer<QWidget> parent, const QString& text,
   for (const ButtonChoice& choice : choices)
     box.addButton(choice.button);
   box.setDefaultButton(choices.front().button);
+  InstallHeldKeyFilter();
   EndingKeyGate gate(box);
   box.exec();
   const auto clicked = box.standardButton(box.clickedButton());

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "ui/common/held_keys.h"
 #include "ui/common/window_placement.h"
 
 namespace ui {
@@ -13,7 +14,9 @@ UiDialog::UiDialog(QWidget* parent)
     : QDialog(parent),
       m_timers(this, [this](int id) { OnTimer(id); }),
       m_bridge(new MessageBridge(
-          this, [this](std::uint32_t msg, WParam w, LParam l) { Dispatch(msg, w, l); })) {}
+          this, [this](std::uint32_t msg, WParam w, LParam l) { Dispatch(msg, w, l); })) {
+  InstallHeldKeyFilter();
+}
 
 UiDialog::~UiDialog() {
   m_timers.KillAll();

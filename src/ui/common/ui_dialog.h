@@ -1,7 +1,8 @@
 // The dialog base of our windows. DoModal runs OnInitDialog first; a dialog that ends itself
 // during its initialisation (EndDialog) returns that code without ever being shown. Any integer
 // is a result. Escape and the window's close box go to OnCancel, which a dialog may override
-// (the main window ignores them); Enter is OK unless a push button has the focus. Controls are
+// (the main window ignores them); Enter is OK unless a push button has the focus; a key held
+// down acts once (its repeats are dropped before any window sees them, held_keys.h). Controls are
 // registered by id, user messages arrive through the window's handle, timers run by id and
 // DoDataExchange moves data between members and controls. A dialog that does not move itself
 // opens centred on the window that opened it, or on the work area.

@@ -197,11 +197,10 @@ void LoginDialog::OnCancel() {
 }
 
 void LoginDialog::keyPressEvent(QKeyEvent* event) {
-  // Enter anywhere in the window is Connect, and never reaches a default button. A key held
-  // down (or stuck) starts one login, not one per repeat of the keyboard.
+  // Enter anywhere in the window is Connect, and never reaches a default button. (Its
+  // repeats while the key is held never come here: a held key starts one login.)
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (!event->isAutoRepeat())
-      platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
+    platform::PostMessage(Handle(), WM_LOGIN_ENTER, 0, 0);
     event->accept();
     return;
   }
