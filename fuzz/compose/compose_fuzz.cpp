@@ -116,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ComposeSetup setup;
   setup.mpeg4 = mpeg4;
   setup.app = &rig.app;
+  setup.handles = app::TakeSessionHandles(rig.app);
   setup.decoder = &rig.decoder;
   setup.player = (form & 2) != 0 ? nullptr : &rig.player;
   setup.recordRing = (form & 4) != 0 ? &rig.record : nullptr;
