@@ -14,6 +14,7 @@
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
 #include "fakes/stream_packets.h"
+#include "fakes/thread_hold.h"
 #include "fakes/wait_until.h"
 #include "lifecycle/lifecycle_fixture.h"
 #include "media/compose.h"
@@ -165,30 +166,11 @@ TEST_P(RefusedStreamStartTest, SpacesTheLoginsAsFailedAttemptsDo) {
   app::SetMainWindowSink(nullptr);
 }
 
-// Holds the compose thread at the arrival of a frame, once armed: the thread ignores its stop
-// request meanwhile, as a thread the scheduler does not run does.
-class ComposeHold {
- public:
-  void Arm() { m_armed = true; }
-  void AtFrame() {
-    if (!m_armed.exchange(false))
-      return;
-    m_held.Set();
-    m_release.Wait(platform::kInfinite);
-  }
-  bool WaitHeld() { return m_held.Wait(20000); }
-  void Release() { m_release.Set(); }
-
- private:
-  std::atomic<bool> m_armed{false};
-  platform::Event m_held{platform::ResetMode::Manual};
-  platform::Event m_release{platform::ResetMode::Manual};
-};
-
 class HeldComposeTest : public LifecycleTest {
  protected:
   // Start-up's login resources over UDP with the real receivers and the real MPEG-4 compose
-  // thread, which m_hold can stop at a frame; the trace says when each compose thread ends.
+  // thread, which m_hold can hold at the arrival of a frame; the trace says when each compose
+  // thread ends.
   void StartSession() {
     const auto clip = fakes::Mpeg4Clip(fakes::ReadFile(MEDIA_TEST_DATA_DIR "/clip_176x144.m4v"));
     m_stream.SetVideoClip(clip);
@@ -205,7 +187,7 @@ class HeldComposeTest : public LifecycleTest {
     hooks.udpGetImageData = media.udpGetImageData;
     hooks.mpeg4Compose = [hold = m_hold]() -> app::ThreadBody {
       auto setup = std::make_shared<ComposeSetup>(ComposeSetupFromApp(true));
-      setup->frameArrived = [hold] { hold->AtFrame(); };
+      setup->frameArrived = [hold] { hold->At(); };
       return [setup](platform::StopToken stop) {
         const std::uint32_t code = RunCompose(*setup, stop);
         app::TraceLine("test: a compose thread ended\n");
@@ -251,7 +233,7 @@ class HeldComposeTest : public LifecycleTest {
     LifecycleTest::TearDown();
   }
 
-  std::shared_ptr<ComposeHold> m_hold = std::make_shared<ComposeHold>();
+  std::shared_ptr<fakes::ThreadHold> m_hold = std::make_shared<fakes::ThreadHold>();
   fakes::FakeStreamServer m_stream{std::chrono::seconds(120)};
   fakes::FakeVideoServer m_web;
   HeadlessMainWindow m_main;
