@@ -78,8 +78,6 @@ struct MediaEngineHooks {
   std::function<void()> stopAlarmAndScheduleRecords;
   // CUserRecord::Interrupt: true when an interrupted user recording goes on.
   std::function<bool()> userRecordGoesOn;
-  // True while the user recorder has a record file open (the RECORD button shows it).
-  std::function<bool()> userRecordOpen;
   // Called after the ring indexes and the packet headers' alarm flags were reset (start-up and
   // every rebuild), with the AV switch option.
   std::function<void(std::uint8_t avSwitchOption)> resetStreamHeaders;

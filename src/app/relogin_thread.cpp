@@ -252,10 +252,7 @@ std::uint32_t RunReLogin(const platform::StopToken& stop, bool afterShortSession
     // The button shows whether a record is open: a user record interrupted by the loss stays
     // open through the re-login and goes on once the streams are back, and a press meanwhile
     // ends it, as the button then shows.
-    const app::MediaEngineHooks hooks = app::MediaHooks();
-    const bool open = hooks.userRecordOpen && hooks.userRecordOpen();
-    sink->SetRecordToolTip(open ? "RECORDING" : "RECORD");
-    sink->SetRecordButtonState(open ? 1 : 0);
+    sink->RefreshRecordButton();
   }
   app::TraceStep("ReLoginThread: \"Save Button 0\" out");
 

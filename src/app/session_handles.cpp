@@ -14,7 +14,6 @@ SessionHandles TakeSessionHandles(const CAppData& app) {
   h.JPEGImageBufferRelSemaphore = LoadHandle(app.JPEGImageBufferRelSemaphore);
   h.JPEGAudioBufferSemaphore = LoadHandle(app.JPEGAudioBufferSemaphore);
   h.JPEGAudioBufferRelSemaphore = LoadHandle(app.JPEGAudioBufferRelSemaphore);
-  h.h_EndofGetJpegImageEvent = LoadHandle(app.h_EndofGetJpegImageEvent);
   h.ReceiverStartedEvent = LoadHandle(app.ReceiverStartedEvent);
   h.ShowStopEvent = LoadHandle(app.ShowStopEvent);
   h.EndofPlayAudioEvent = LoadHandle(app.EndofPlayAudioEvent);

@@ -23,8 +23,8 @@ struct SessionHandles {
   SemaphoreHandle JPEGImageBufferRelSemaphore;
   SemaphoreHandle JPEGAudioBufferSemaphore;
   SemaphoreHandle JPEGAudioBufferRelSemaphore;
-  // The stream events the compose, show and audio-play threads wait on.
-  EventHandle h_EndofGetJpegImageEvent;
+  // The stream events the show and audio-play threads wait on (the compose thread's end of the
+  // streams is its setup's own endOfStreams).
   EventHandle ReceiverStartedEvent;
   EventHandle ShowStopEvent;
   EventHandle EndofPlayAudioEvent;

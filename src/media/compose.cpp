@@ -6,6 +6,7 @@
 
 #include "app/app_data.h"
 #include "app/app_seams.h"
+#include "app/engine_threads.h"
 #include "app/kavelin_app.h"
 #include "app/trace.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -335,7 +336,7 @@ ComposeSetup ComposeSetupFromApp(bool mpeg4) {
   s.player = LiveAudioPlayer();
   s.recordRing = g_lpApp->m_SystemBuffer.IsAllocated() ? &g_lpApp->m_SystemBuffer : nullptr;
   s.slotInfo = &SlotInfo();
-  s.endOfStreams = s.handles.h_EndofGetJpegImageEvent;
+  s.endOfStreams = app::LoadHandle(g_lpApp->h_EndofGetJpegImageEvent);
   s.clock = &app::Clock();
   s.pictureTooLarge = [](std::uint16_t width, std::uint16_t height) {
     if (g_lpApp)

@@ -107,13 +107,6 @@ void AlarmRecordFinished(std::uint32_t frames) {
   app.m_AudioFrameHeader.m_bAlarmRecordStarted = 0;
 }
 
-void UserRecordDiskFull() {
-  if (const auto sink = app::MainWindowSink()) {
-    sink->SetRecordToolTip("RECORD");
-    sink->SetRecordButtonState(0);
-  }
-}
-
 RecorderEnvironment MakeEnvironment(CAppData& app, platform::Event* endOfStreams) {
   RecorderEnvironment env = RecorderEnvironment::Defaults();
   env.ring = &app.m_SystemBuffer;
@@ -123,7 +116,6 @@ RecorderEnvironment MakeEnvironment(CAppData& app, platform::Event* endOfStreams
   env.avOption = [] {
     return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption.load() : std::uint8_t{3};
   };
-  env.onUserRecordDiskFull = UserRecordDiskFull;
   env.onUserRecordClosed = [] {
     if (const auto sink = app::MainWindowSink()) {
       sink->RefreshRecordButton();
@@ -315,10 +307,6 @@ bool UserRecordGoesOn() {
   return g_lpApp && g_lpApp->m_UserRecord.Interrupt();
 }
 
-bool UserRecordOpen() {
-  return g_lpApp && g_lpApp->m_UserRecord.HasOpenFile();
-}
-
 // Loads the alarm sound. A sound thread still playing the old sound is ended first (its stop
 // event was set by the caller); when it does not end, the old sound stays.
 bool LoadAlarmSound(const std::string& path) {
@@ -355,7 +343,6 @@ app::MediaEngineHooks WithRecorders(app::MediaEngineHooks hooks) {
   hooks.endRecorderThreads = EndRecorderThreads;
   hooks.stopAlarmAndScheduleRecords = StopAlarmAndScheduleRecords;
   hooks.userRecordGoesOn = UserRecordGoesOn;
-  hooks.userRecordOpen = UserRecordOpen;
   hooks.loadAlarmSound = LoadAlarmSound;
   hooks.setAlarmSoundEvent = SetAlarmSoundEvent;
   return hooks;

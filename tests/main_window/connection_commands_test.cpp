@@ -359,6 +359,29 @@ TEST_F(ConnectionTest, RecordStartsAndStopsTheUserRecordWithItsFaceAndTooltip) {
   EXPECT_FALSE(app.m_UserRecord.HasOpenFile());
 }
 
+// The engine asks the window, from its own threads, to show the record button as the user
+// recorder stands: the re-login does (a record interrupted by the loss stays open through it),
+// and so does the recorder when it closed its file by itself (a full disk, a failed write).
+TEST_F(ConnectionTest, TheRecordButtonShowsTheRecorderWhenTheEngineAsks) {
+  CKavelinDlg& window = OpenConnected();
+  CAppData& app = *g_lpApp;
+  StartUserRecorder();
+  const auto refreshFromAnotherThread = [&] {
+    std::thread engine([&] { window.Sink()->RefreshRecordButton(); });
+    engine.join();
+    ProcessEvents();
+  };
+  std::string path = app.m_SettingINI.m_strRecordPath;
+  ASSERT_TRUE(app.m_UserRecord.OpenRecordFile(path, 4));
+  refreshFromAnotherThread();
+  EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 1);
+  EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORDING");
+  ASSERT_TRUE(app.m_UserRecord.StopRecord());
+  refreshFromAnotherThread();
+  EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
+  EXPECT_EQ(window.Button(IDC_RECORD)->toolTip(), "RECORD");
+}
+
 TEST_F(ConnectionTest, RecordRefusesALowDiskAndShowsNoRecordingForAFileThatDidNotOpen) {
   CKavelinDlg& window = OpenConnected();
   CAppData& app = *g_lpApp;

@@ -306,9 +306,6 @@ std::uint32_t CRecorder::ThreadBody(const platform::StopToken& stop) {
         return 0;
       }
       if (m_state.load() != RecorderState::kStop && !CheckDiskFreeSpace(m_strRecordPath, m_env)) {
-        if (m_kind == RecordKind::kUser && m_env.onUserRecordDiskFull) {
-          m_env.onUserRecordDiskFull();
-        }
         if (m_env.showMessage) {
           m_env.showMessage(kDiskFullText);
         }

@@ -44,10 +44,9 @@ struct RecorderEnvironment {
   std::function<std::uint8_t()> avOption;
   std::function<std::uint64_t(const std::string&)> freeDiskBytes;
   std::function<void(std::string_view)> showMessage;
-  // Called when the disk check fails while the user recorder records (the RECORD button).
-  std::function<void()> onUserRecordDiskFull;
   // User recorder: its record file is closed (a stop, a full disk, a failed write, shut-down),
-  // told once the file is closed; not when the record goes on in a new file at the frame limit.
+  // told once the file is closed, for the RECORD button; not when the record goes on in a new
+  // file at the frame limit.
   std::function<void()> onUserRecordClosed;
   // Alarm recorder: a finished record (frames kept), for the alarm database and the headers.
   // With 0 frames the record's file was removed.

@@ -336,23 +336,15 @@ void CKavelinDlg::OnRecord() {
       return;
     }
   }
-  const QString label = ui::LoadString(IDC_RECORD);
   if (!recording) {
-    // The button shows RECORDING only for a record that opened.
-    if (recorder.OpenRecordFile(path, app.m_byVideoFormat.load())) {
-      SetToolTipText(IDC_RECORD, ui::SecondWord(label));
-      SetButtonState(IDC_RECORD, 1);
-    } else {
+    if (!recorder.OpenRecordFile(path, app.m_byVideoFormat.load()))
       app::TraceLine("CKavelinDlg::OnRecord : the record file could not be opened \n");
-      SetToolTipText(IDC_RECORD, ui::FirstWord(label));
-      SetButtonState(IDC_RECORD, 0);
-    }
-    return;
-  }
-  SetToolTipText(IDC_RECORD, ui::FirstWord(label));
-  SetButtonState(IDC_RECORD, 0);
-  if (!recorder.StopRecord())
+  } else if (!recorder.StopRecord()) {
     app::TraceLine("CKavelinDlg::OnRecord : the record did not finish in time \n");
+  }
+  // RECORDING only for a record that opened; a record still finishing shows until its close is
+  // told (RefreshRecordButton again).
+  RefreshRecordButton();
 }
 
 void CKavelinDlg::RefreshRecordButton() {
