@@ -232,9 +232,9 @@ int WriteSeeds() {
   Write("frame_assembler", "udp_jpeg_alarm.bin", AssemblerSeed(2, Packets(First(jpeg, 1), alarm)));
   Write("frame_assembler", "tcp_audio.bin", AssemblerSeed(1, Packets(audio)));
   Write("tcp_packets", "mpeg4_whole_packets.bin", TcpSeed(5, video));
-  // The P-VOP's packets alone: a whole frame in pieces of at most 7 bytes, and garbage between
+  // The P-VOP's packets alone: a whole frame in reads of at most 7 bytes, and garbage between
   // its packets.
-  Write("tcp_packets", "mpeg4_small_pieces.bin", TcpSeed(2, predicted));
+  Write("tcp_packets", "mpeg4_short_reads.bin", TcpSeed(2, predicted));
   std::vector<ByteVector> garbled = predicted;
   garbled.insert(garbled.begin() + 2, ByteVector{0x13, 0x37, 0x00, 0x00, 0x01});
   Write("tcp_packets", "mpeg4_garbage_between.bin", TcpSeed(4, garbled));
