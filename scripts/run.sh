@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian machine, builds the client and the simulated video server, starts the
-# server on 127.0.0.1 and the client against it (the server's address and web port go into the
-# client's Setting.ini, where the login window takes them from). In the login window press
-# Enter: it logs in and the main window shows the live picture. Extra arguments go to vsim.
+# Sets up a fresh Debian machine, builds the client, the simulated video server and the tools,
+# starts the server on 127.0.0.1 and the client against it (the server's address and web port
+# go into the client's Setting.ini, where the login window takes them from). In the login window
+# press Enter: it logs in and the main window shows the live picture. Extra arguments go to vsim.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build/release -j "$(nproc)" --target kavelin vsim
+# Configured once; afterwards the build itself runs CMake again when a CMakeLists.txt changed.
+[ -f build/release/build.ninja ] ||
+  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The client and every tool the README lists under build/release/bin.
+cmake --build build/release -j "$(nproc)" --target kavelin vsim m4vdec vs4dump kavelin_gallery
 bin=build/release/bin
 
 log=$(mktemp)

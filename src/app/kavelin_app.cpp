@@ -10,6 +10,7 @@
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/kernel_threads.h"
+#include "app/login_pass.h"
 #include "app/trace.h"
 #include "app/utility.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -36,8 +37,6 @@ constexpr std::uint32_t kPlayAudioStopMs = 100;
 constexpr std::uint32_t kReportStopMs = 100;
 constexpr std::uint32_t kConnectionStopMs = 30;
 constexpr std::uint32_t kKernelStopMs = 20;
-constexpr std::uint32_t kLoginStopMs = 30;
-constexpr std::uint32_t kReLoginExitStopMs = 30;
 constexpr std::uint32_t kInitTerminateStopMs = 500;
 // Time shut-down gives threads it had to give up before it frees the memory they may touch.
 constexpr std::uint32_t kAbandonedGraceMs = 2000;
@@ -412,9 +411,9 @@ int CKavelinApp::ExitProcessResource() {
                         app.h_Process_KernelMessageThread, app.h_Process_KernelMessageThreadId,
                         kKernelStopMs, ThreadIdFormat::Decimal);
   app::StopEngineThread("ExitProcessResource", "h_LoginThread", app.h_LoginThread,
-                        app.h_LoginThreadId, kLoginStopMs, ThreadIdFormat::Decimal);
+                        app.h_LoginThreadId, app::kLoginStopMs, ThreadIdFormat::Decimal);
   app::StopEngineThread("ExitProcessResource", "h_ReLoginThread", app.h_ReLoginThread,
-                        app.h_ReLoginThreadId, kReLoginExitStopMs, ThreadIdFormat::Decimal);
+                        app.h_ReLoginThreadId, kReLoginStopMs, ThreadIdFormat::Decimal);
   app.m_hMemDC = nullptr;  // the main window frees its own paint surface
   for (EventHandle* field :
        {&app.h_Process_Notify_TerminateEvent, &app.m_hTerminateDoneEvent,

@@ -19,6 +19,9 @@ class CAppData;
 
 namespace app {
 
+// Time the login window and the program's shut-down give a running login to stop.
+inline constexpr std::uint32_t kLoginStopMs = 30;
+
 // The send and receive time-outs of the two requests, in seconds.
 inline constexpr std::uint16_t kLoginTimeoutSeconds = 5;
 inline constexpr std::uint16_t kStreamRequestTimeoutSeconds = 1;

@@ -29,6 +29,11 @@ inline constexpr int kMbIntraQ = 4;
 inline constexpr int kMbStuffing = 7;
 inline constexpr int kMbSkipped = -1;  // type-map entry of a not-coded macroblock
 
+// True for the two intra macroblock types.
+constexpr bool IsIntra(int type) {
+  return type == kMbIntra || type == kMbIntraQ;
+}
+
 // VOP coding types.
 inline constexpr int kVopI = 0;
 inline constexpr int kVopP = 1;

@@ -18,10 +18,6 @@ namespace {
 
 constexpr int kDquantSteps[4] = {-1, -2, 1, 2};
 
-bool IsIntra(int type) {
-  return type == kMbIntra || type == kMbIntraQ;
-}
-
 // A resync marker (16 zeros and a one for intra VOPs, 15 + vop_fcode_forward zeros and a one
 // for P-VOPs) after the stuffing: a video packet starts, which this decoder does not decode.
 // `stuffing` is the reader's StuffingBits.

@@ -18,10 +18,6 @@ LumaPos LumaBlockPos(const Mp4DecContext& ctx, int b) {
   return {2 * ctx.mb.y + (b >> 1) + 1, 2 * ctx.mb.x + (b & 1) + 1};
 }
 
-bool IsIntraType(std::int32_t type) {
-  return type == kMbIntra || type == kMbIntraQ;
-}
-
 std::int32_t RoundedDiv(std::int32_t value, std::int32_t divisor) {
   const std::int32_t half = divisor >> 1;
   return value > 0 ? (value + half) / divisor : (value - half) / divisor;
@@ -137,18 +133,18 @@ void Mp4DecResetNonIntraPredictors(Mp4DecContext& ctx) {
       }
     }
   };
-  if (!IsIntraType(ctx.mbTypeMap[mby][mbx])) {  // above-left
+  if (!IsIntra(ctx.mbTypeMap[mby][mbx])) {  // above-left
     ctx.lumaDc[2 * mby][2 * mbx] = 1024;
     resetChroma(mby, mbx, false, false);
   }
-  if (!IsIntraType(ctx.mbTypeMap[mby + 1][mbx])) {  // left
+  if (!IsIntra(ctx.mbTypeMap[mby + 1][mbx])) {  // left
     for (int r = 2 * mby + 1; r <= 2 * mby + 2; ++r) {
       ctx.lumaDc[r][2 * mbx] = 1024;
       ctx.lumaAcCol[r][2 * mbx].fill(0);
     }
     resetChroma(mby + 1, mbx, true, false);
   }
-  if (!IsIntraType(ctx.mbTypeMap[mby][mbx + 1])) {  // above
+  if (!IsIntra(ctx.mbTypeMap[mby][mbx + 1])) {  // above
     for (int c = 2 * mbx + 1; c <= 2 * mbx + 2; ++c) {
       ctx.lumaDc[2 * mby][c] = 1024;
       ctx.lumaAcRow[2 * mby][c].fill(0);

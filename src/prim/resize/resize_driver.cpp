@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double kBias = 1e-7;  // positions and sizes become integers as trunc(v + 1e-7)
-
 bool IsDriverInterpolation(std::int32_t interpolation) {
   return interpolation == kResizeNearest || interpolation == kResizeLinear ||
          interpolation == kResizeCubic || interpolation == kResizeSixTap;
@@ -83,7 +81,8 @@ PrimStatus CheckLayout(const ResizeKernelSet& set, const void* pSrc, const void*
 // double so that a tiny step never converts a huge value.
 std::int32_t StepUsedLength(std::int32_t rectLength, double step, std::int32_t dstLength,
                             bool nearest) {
-  const double reach = static_cast<double>(nearest ? rectLength : rectLength - 1) / step + kBias;
+  const double reach =
+      static_cast<double>(nearest ? rectLength : rectLength - 1) / step + kResizeBias;
   if (!(reach < static_cast<double>(dstLength) - 1.0)) {
     return dstLength;
   }
@@ -139,7 +138,7 @@ PrimStatus ResizeCheckDataAndPlanes(const void* pSrc, const void* pDst, std::int
 
 // The product is compared in double, so no huge value is ever converted to an integer.
 std::int32_t ResizeUsedLength(std::int32_t rectLength, double factor, std::int32_t dstLength) {
-  const double scaled = static_cast<double>(rectLength) * factor + kBias;
+  const double scaled = static_cast<double>(rectLength) * factor + kResizeBias;
   if (!(scaled < static_cast<double>(dstLength))) {
     return dstLength;
   }
@@ -148,7 +147,7 @@ std::int32_t ResizeUsedLength(std::int32_t rectLength, double factor, std::int32
 
 // However far a tiny factor pushes a position, its index stays inside the rectangle.
 std::int32_t ResizeClampedIndex(double position, std::int32_t length) {
-  const double biased = position + kBias;
+  const double biased = position + kResizeBias;
   if (!(biased < static_cast<double>(length - 1))) {
     return length - 1;
   }
@@ -208,7 +207,7 @@ std::int32_t LinearTap(std::int32_t i, double p, std::int32_t origin, std::int32
 }
 
 std::int16_t Q14(double second) {
-  return static_cast<std::int16_t>(std::clamp(second * 16384.0 + kBias, 0.0, 16384.0));
+  return static_cast<std::int16_t>(std::clamp(second * 16384.0 + kResizeBias, 0.0, 16384.0));
 }
 
 // Cubic stencil: the four taps stay inside the image, the polynomial extrapolates at edges.

@@ -22,7 +22,6 @@
 
 namespace resize::super {
 
-inline constexpr double kBias = 1e-7;
 // Boxes longer than any image are cut here; cells and rows past the image add nothing anyway.
 inline constexpr double kLongestBox = 4611686018427387904.0;  // 2^62
 
@@ -37,7 +36,7 @@ inline SuperAxis MakeAxis(double scale) {
 
 // Number of whole pixels after a cut one: n = floor(rest + 1e-7), kept in range.
 inline std::int64_t WholeCount(double rest) {
-  const double n = std::floor(rest + kBias);
+  const double n = std::floor(rest + kResizeBias);
   if (!(n > 0.0)) {
     return 0;
   }
@@ -76,7 +75,8 @@ class BoxWalker {
     const double rest = axis_.scale - lead;
     const std::int64_t n = WholeCount(rest);
     const double cut = rest - static_cast<double>(n);
-    const Box box{position_, lead > kBias ? lead : 0.0, true, n, cut > kBias ? cut : 0.0};
+    const Box box{position_, lead > kResizeBias ? lead : 0.0, true, n,
+                  cut > kResizeBias ? cut : 0.0};
     position_ += 1 + n;
     carried_ = cut;
     return box;

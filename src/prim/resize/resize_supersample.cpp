@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double kBias = 1e-7;
-
 // The shared checks (a factor not above 0 has no box), then the factors' range.
 PrimStatus CheckSuperArguments(const void* pSrc, PrimSize srcSize, std::int32_t srcStep,
                                PrimRect roi, const void* pDst, std::int32_t dstStep,
@@ -47,11 +45,11 @@ PrimStatus CheckSuperLayout(const void* pSrc, const void* pDst, std::int32_t pix
 // Destination length when the factor is source pixels per destination pixel: the boxes that
 // start inside the rectangle, compared in double so that no huge value is converted.
 std::int32_t StepUsedLength(std::int32_t rectLength, double step, std::int32_t dstLength) {
-  const double last = static_cast<double>(rectLength - 1) / step + kBias;
+  const double last = static_cast<double>(rectLength - 1) / step + kResizeBias;
   if (!(static_cast<double>(dstLength) - 1.0 > std::trunc(last))) {
     return dstLength;
   }
-  const double count = static_cast<double>(rectLength) / step + kBias;
+  const double count = static_cast<double>(rectLength) / step + kResizeBias;
   return std::max<std::int32_t>(1, static_cast<std::int32_t>(count) + 1);
 }
 

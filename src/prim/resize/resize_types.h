@@ -29,6 +29,10 @@ inline constexpr std::int32_t kResizeCubic = 4;
 inline constexpr std::int32_t kResizeSuper = 8;
 inline constexpr std::int32_t kResizeSixTap = 16;
 
+// Positions, sizes and counts computed in double become integers as trunc(v + kResizeBias): the
+// bias absorbs the rounding error of a quotient that is mathematically whole.
+inline constexpr double kResizeBias = 1e-7;
+
 // Data types of the drivers.
 inline constexpr std::int32_t kResizeData8u = 0;
 inline constexpr std::int32_t kResizeData16u = 1;

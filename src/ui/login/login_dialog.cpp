@@ -39,7 +39,6 @@ constexpr std::int32_t kUpgradeUserLevel = 30;
 constexpr int kUserLevelTooLow = 25;
 // The folder the copy of the program goes into, with its skin folders.
 constexpr const char* kCopyFolderName = "MPEG4 Telvora/";
-constexpr std::uint32_t kLoginStopMs = 30;
 // The animation strip's background, COLORREF 0xF4D89D.
 constexpr QColor kAnimationBackground(0x9D, 0xD8, 0xF4);
 // The result code whose text tells of success; every other text is a failure.
@@ -267,7 +266,7 @@ void LoginDialog::OnConnectButton() {
   m_bResultShown = false;
   StopAnimation();
   m_nAnimationPos = 0;
-  m_loginWorker.Stop(kLoginStopMs);
+  m_loginWorker.Stop(app::kLoginStopMs);
 
   // 4. The login worker, then the animation.
   app::LoginPassInput input;
@@ -413,7 +412,7 @@ void LoginDialog::StopAnimation() {
 
 void LoginDialog::EndLoginAttempt() {
   StopAnimation();
-  m_loginWorker.Stop(kLoginStopMs);
+  m_loginWorker.Stop(app::kLoginStopMs);
 }
 
 void LoginDialog::paintEvent(QPaintEvent*) {

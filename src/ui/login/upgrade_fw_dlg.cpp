@@ -219,7 +219,7 @@ void UpgradeFWDlg::OnUpgrade() {
       [this](int percent) { OnPercent(percent); },
       [this](const net::FirmwareUploadResult& result) { OnUploadEnd(result); });
   if (!started) {
-    DebugPrint("Fwdlg : Create the g_lpApp->h_UpgradeFirmwareThread failed, error \n");
+    DebugPrint("Fwdlg : Create the UpgradeFirmwareThread failed, error \n");
     EnableUpgrade(true);
     HideProgress();
   }

@@ -53,9 +53,9 @@ DisconnectOutcome RunDisconnectWaits(const DisconnectPlan& plan, const platform:
     return outcome;
   }
   CAppData& app = *g_lpApp;
-  outcome.reLoginExitCode = app::StopEngineThread("OnLogin", "h_ReLoginThread", app.h_ReLoginThread,
-                                                  app.h_ReLoginThreadId, kReLoginThreadStopMs,
-                                                  app::ThreadIdFormat::Decimal);
+  outcome.reLoginExitCode =
+      app::StopEngineThread("OnLogin", "h_ReLoginThread", app.h_ReLoginThread,
+                            app.h_ReLoginThreadId, kReLoginStopMs, app::ThreadIdFormat::Decimal);
   if (plan.streamsRunning) {
     if (!StopReceiversOfOption(plan.avOption, stop) ||
         !RequestAndWait(app.h_Process_Notify_TerminateEvent, app.m_hTerminateDoneEvent,

@@ -6,18 +6,18 @@
 
 #include <cstdint>
 
+#include "app/kernel_threads.h"
 #include "platform/thread.h"
 
 namespace mainwin {
 
 // Limits of the waits, in milliseconds.
-inline constexpr std::uint32_t kReLoginThreadStopMs = 30;
 inline constexpr std::uint32_t kReceiverAnswerMs = 1000;
 inline constexpr std::uint32_t kTerminateAnswerMs = 7000;
 // DISCONNECT's wait for the kernel mailbox lock before it posts the feedback code: the kernel
 // thread holds the lock while it handles a lost connection, which takes at most the terminate
 // limit.
-inline constexpr std::uint32_t kFeedbackLockMs = 7000;
+inline constexpr std::uint32_t kFeedbackLockMs = kTerminateWaitMs;
 
 // By the AV switch option: 1 the video receivers, 2 the audio receivers, 3 video then audio;
 // each is asked to reset and its answer is waited for up to kReceiverAnswerMs. Any other option
@@ -39,7 +39,7 @@ struct DisconnectOutcome {
   bool feedbackPosted = false;
 };
 
-// DISCONNECT's steps in order: ends the re-login thread (kReLoginThreadStopMs); when the
+// DISCONNECT's steps in order: ends the re-login thread (kReLoginStopMs); when the
 // streams run, stops the option's receivers, signals the terminate request and waits up to
 // kTerminateAnswerMs for its answer; clears the connect choice; posts the feedback code when the
 // plan says so, waiting at most kFeedbackLockMs for the mailbox lock (a stop ends that wait too,

@@ -28,10 +28,6 @@ void CSysConfSheetBase::OnApplyFinished() {
   Sheet().EndDialog(kResultApplied);
 }
 
-namespace {
-constexpr std::uint32_t kApplyStopMs = 1000;
-}  // namespace
-
 bool CSysConfSheetBase::StartApply(std::span<const SysConfApplyStep> order) {
   if (!g_lpApp || m_bApplying || m_bRebooting || !CheckPagesForApply())
     return false;
@@ -117,7 +113,7 @@ void CSysConfSheetBase::StopApply() {
   if (!m_bApplying)
     return;
   m_bApplyStopped = true;
-  m_applyWorker.Stop(kApplyStopMs);
+  m_applyWorker.Stop();
   // Steps waiting for the worker are ended here; steps running (under an open message box)
   // end by themselves, sending nothing more, and are cleared when they return.
   if (!m_bApplyRunning)

@@ -33,16 +33,9 @@ constexpr std::uint32_t kLifeTimes[] = {1, 5, 10, 60, 1440, kNoLifeLimit};
 }  // namespace
 
 QString AccountLevelText(std::uint32_t level) {
-  switch (level) {
-    case 0:
-      return ui::LoadString(3013);
-    case 10:
-      return ui::LoadString(3012);
-    case 20:
-      return ui::LoadString(8332);
-    default:
-      return ui::LoadString(3011);
-  }
+  // An account of a level the client does not know shows as the highest level.
+  const QString text = UserLevelText(level);
+  return text.isEmpty() ? UserLevelText(kLevels[0]) : text;
 }
 
 QString AccountLifeTimeText(std::uint32_t minutes) {

@@ -31,18 +31,7 @@ QString OnlineAddressText(std::uint32_t address) {
 }
 
 QString OnlineLevelText(std::uint32_t level) {
-  switch (level) {
-    case 0:
-      return ui::LoadString(3013);
-    case 10:
-      return ui::LoadString(3012);
-    case 20:
-      return ui::LoadString(8332);
-    case 30:
-      return ui::LoadString(3011);
-    default:
-      return {};
-  }
+  return UserLevelText(level);
 }
 
 QString OnlineMediaText(std::uint32_t flags) {
