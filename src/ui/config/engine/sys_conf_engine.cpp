@@ -7,12 +7,11 @@
 #include "media/record/recorder.h"
 #include "net/config_records.h"
 #include "net/server_log.h"
-#include "ui/config/engine/session_command.h"
+#include "net/session_command.h"
 
 namespace ports {
 
 SysConfEngine SysConfEngine::Defaults() {
-  using namespace syscfg;
   SysConfEngine engine;
   engine.loadConfigRecords = [](const platform::StopToken& stop) {
     return FetchConfigRecords(stop);
@@ -24,7 +23,7 @@ SysConfEngine SysConfEngine::Defaults() {
   };
   engine.sessionCommand = [](std::uint8_t cgiIndex, const std::string& session,
                              const platform::StopToken& stop) {
-    return SendSessionCommand(cgiIndex, session, &stop);
+    return net::SendSessionCommand(cgiIndex, session, &stop);
   };
   engine.fetchOnlineUsers = [](const std::string& session, const platform::StopToken& stop) {
     return FetchOnlineUsers(session, &stop);

@@ -15,9 +15,9 @@
 #include "net/config_records.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
+#include "net/session_command.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
-#include "ui/config/engine/session_command.h"
 #include "ui/config/records/config_text.h"
 #include "ui/config/records/time_zones.h"
 
