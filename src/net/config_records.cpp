@@ -59,11 +59,7 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option) {
   }
 }
 
-int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
-  return GetSysCfg(option, dest, size, nullptr);
-}
-
-int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop) {
+int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken& stop) {
   if (!IsRecordOption(option) || dest == nullptr)
     return 0;
   CCgiUrl url(kCgiGetSysCfg);
@@ -86,12 +82,8 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopTok
   return 1;
 }
 
-int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh) {
-  return SetSysCfg(option, data, size, refresh, nullptr);
-}
-
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
-              const platform::StopToken* stop) {
+              const platform::StopToken& stop) {
   if (!IsRecordOption(option) || (data == nullptr && size != 0))
     return 0;
   CCgiUrl url(kCgiSetSysCfg);
@@ -112,7 +104,7 @@ FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop) {
       return fetched;
     const uint32_t size = ConfigRecordSizes[option];
     FetchedConfigRecord record{option, std::vector<uint8_t>(size)};
-    if (GetSysCfg(option, record.bytes.data(), size, &stop) != 1)
+    if (GetSysCfg(option, record.bytes.data(), size, stop) != 1)
       return fetched;
     fetched.records.push_back(std::move(record));
   }
@@ -128,7 +120,7 @@ void StoreConfigRecords(const FetchedConfigRecords& fetched) {
   }
 }
 
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken& stop) {
   PentaRecord record{};
   if (GetSysCfg(kConfigPenta, record.data(), static_cast<uint32_t>(record.size()), stop) != 1)
     return std::nullopt;

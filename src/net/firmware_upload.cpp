@@ -94,8 +94,8 @@ FirmwareFileStatus ReadFirmwareFile(const std::filesystem::path& path,
 
 FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
                                     const std::string& sessionId, INetEnvironment& environment,
-                                    const platform::StopToken& stop,
-                                    const std::function<void(int percent)>& onProgress) {
+                                    const std::function<void(int percent)>& onProgress,
+                                    const platform::StopToken& stop) {
   FirmwareUploadResult result;
   const std::uint64_t size = data.size();
   const std::uint32_t blocks = FirmwareBlockCount(size);
@@ -107,8 +107,7 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
     }
     const std::uint64_t length = std::min<std::uint64_t>(size - offset, kFirmwareBlockBytes);
     const std::string url = FirmwareBlockUrl(block, blocks, size, sessionId);
-    CgiExchange exchange =
-        MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, &stop);
+    CgiExchange exchange = MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, stop);
     exchange.body =
         data.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
     const int sent = SendCgiRequest(exchange, environment);
@@ -131,7 +130,7 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
 }
 
 int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment,
-                      const platform::StopToken* stop) {
+                      const platform::StopToken& stop) {
   const std::string url = FirmwareAbortUrl(sessionId);
   return SendCgiRequest(MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, stop),
                         environment);

@@ -55,15 +55,15 @@ struct FirmwareUploadResult {
 };
 
 // Sends the blocks in order on the environment. onProgress gets the percentage after every
-// block that the server accepted. A stop request is looked at before every block and cuts the
-// block in flight; the upload then ends with Stopped and sends nothing more.
+// block that the server accepted (none when empty). A stop request is looked at before every block
+// and cuts the block in flight; the upload then ends with Stopped and sends nothing more.
 FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
                                     const std::string& sessionId, INetEnvironment& environment,
-                                    const platform::StopToken& stop,
-                                    const std::function<void(int percent)>& onProgress = {});
+                                    const std::function<void(int percent)>& onProgress,
+                                    const platform::StopToken& stop);
 
 // The abort request, without a body; its reply is not looked at. Returns the request result.
 int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment,
-                      const platform::StopToken* stop = nullptr);
+                      const platform::StopToken& stop = {});
 
 }  // namespace net

@@ -20,7 +20,7 @@ constexpr std::string_view kHeaderTail =
 
 // The connected socket, or nullopt with the failure traced by the caller.
 std::optional<CBlockingSocket> Connect(INetEnvironment& environment, uint16_t sendTimeout,
-                                       const platform::StopToken* stop) {
+                                       const platform::StopToken& stop) {
   CBlockingSocket socket;
   socket.Create(CBlockingSocket::kStream);
   socket.WatchStop(stop);
@@ -81,7 +81,7 @@ int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment) {
     *exchange.replyLength = 0;
   if (!IsSendableCgiUrl(exchange.url))
     return kCgiFailed;
-  if (exchange.stop != nullptr && exchange.stop->StopRequested())
+  if (exchange.stop.StopRequested())
     return kCgiFailed;
   try {
     std::optional<CBlockingSocket> socket =
@@ -127,7 +127,7 @@ int SendCgiRequest(const CgiExchange& exchange) {
 }
 
 CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
-                            const platform::StopToken* stop) {
+                            const platform::StopToken& stop) {
   CgiExchange exchange;
   exchange.cgiIndex = cgiIndex;
   exchange.url = url;

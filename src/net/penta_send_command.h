@@ -31,16 +31,17 @@ struct CgiExchange {
   uint32_t* replyLength = nullptr;
   uint16_t sendTimeout = 5;     // seconds for each wait for writability, and for the connect
   uint16_t receiveTimeout = 5;  // seconds for each read
-  // When given, the exchange also ends (result 0) as soon as this stop is requested: before
-  // connecting, or in any wait of the connection, so a request in flight is cut.
-  const platform::StopToken* stop = nullptr;
+  // The exchange also ends (result 0) as soon as this stop is requested: before connecting, or
+  // in any wait of the connection, so a request in flight is cut. A copy of the caller's token
+  // (a shared handle on its stop request); a default token is never stopped.
+  platform::StopToken stop;
 };
 
 // The exchange of one request: its CGI index and target, one time-out (seconds) for the connect,
-// each write and each read, and the stop (may be null). The caller adds the body and the reply
+// each write and each read, and the stop. The caller adds the body and the reply
 // buffer where the request has them; url must outlive the exchange.
 CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
-                            const platform::StopToken* stop);
+                            const platform::StopToken& stop);
 
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses
 // 201..208). Index 13 returns 1 once the request is written.

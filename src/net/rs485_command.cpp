@@ -215,7 +215,7 @@ std::string Rs485CommandUrl(const std::string& hexText) {
   return url.GetBuffer();
 }
 
-int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop) {
+int SendRs485Request(const Rs485Request& request, const platform::StopToken& stop) {
   CgiExchange exchange = MakeCgiExchange(kCgiRs485Cmd, request.url, kRs485TimeoutSeconds, stop);
   if (request.body)
     exchange.body = std::span<const uint8_t>(*request.body);

@@ -58,9 +58,9 @@ struct PreparedRs485 {
 // (empty when a value is refused, and then not sent).
 std::string Rs485CommandUrl(const std::string& hexText);
 
-// Sends the request: 5 s to send, 5 s to answer; a stop, when given, cuts it (result 0). The
+// Sends the request: 5 s to send, 5 s to answer; a stop request cuts it (result 0). The
 // sender's result (1 accepted).
-int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop = nullptr);
+int SendRs485Request(const Rs485Request& request, const platform::StopToken& stop = {});
 
 }  // namespace net
 

@@ -12,7 +12,7 @@ constexpr std::uint16_t kSessionCommandTimeoutSeconds = 5;
 }  // namespace
 
 int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
-                       const platform::StopToken* stop) {
+                       const platform::StopToken& stop) {
   CCgiUrl url(cgiIndex);
   AddSessionId(url, sessionId);
   return SendCgiRequest(

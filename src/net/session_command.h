@@ -10,10 +10,10 @@
 
 namespace net {
 
-// The request with the session id; a stop, when given, cuts the exchange (result 0), so a
+// The request with the session id; a stop request cuts the exchange (result 0), so a
 // window's worker may send it. The sender's result: 1 accepted, 17..24 a refusal status, 0 no
 // exchange.
 int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
-                       const platform::StopToken* stop);
+                       const platform::StopToken& stop);
 
 }  // namespace net

@@ -114,8 +114,9 @@ class FirmwareUploadTest : public ::testing::Test {
                                    const std::string& session) {
     m_Progress.clear();
     platform::StopToken never;
-    return net::UploadFirmware(image, session, m_Environment, never,
-                               [this](int percent) { m_Progress.push_back(percent); });
+    return net::UploadFirmware(
+        image, session, m_Environment, [this](int percent) { m_Progress.push_back(percent); },
+        never);
   }
 
   fakes::FakeVideoServer m_Server;
@@ -191,7 +192,7 @@ TEST_F(FirmwareUploadTest, AStopCutsTheStalledBlockAndSendsNothingMore) {
   std::optional<net::FirmwareUploadResult> result;
   platform::Thread upload;
   ASSERT_TRUE(upload.Start("upload", [&](platform::StopToken stop) {
-    auto ended = net::UploadFirmware(image, "S1", m_Environment, stop);
+    auto ended = net::UploadFirmware(image, "S1", m_Environment, {}, stop);
     std::lock_guard guard(lock);
     result = ended;
     return 0u;

@@ -318,7 +318,7 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
 }
 
 std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
-                                                          const platform::StopToken* stop) {
+                                                          const platform::StopToken& stop) {
   CCgiUrl url(kCgiGetOnlineUser);
   net::AddSessionId(url, sessionId);
   std::vector<std::uint8_t> reply(kPentaReplyCapacity);
