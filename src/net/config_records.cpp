@@ -62,14 +62,13 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option) {
 int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken& stop) {
   if (!IsRecordOption(option) || dest == nullptr)
     return 0;
-  CCgiUrl url(kCgiGetSysCfg);
+  CCgiUrl url(CgiIndex::kCgiGetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   url.AddIntParam("Size", static_cast<int>(size));
   net::AddSessionId(url, net::Environment().SessionId());
   std::vector<uint8_t> reply(kReplyBufferBytes);
   uint32_t replyLength = 0;
-  net::CgiExchange exchange =
-      net::MakeCgiExchange(kCgiGetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
+  net::CgiExchange exchange = net::MakeCgiExchange(url, kTimeOutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &replyLength;
   if (net::SendCgiRequest(exchange) != 1)
@@ -86,13 +85,12 @@ int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
               const platform::StopToken& stop) {
   if (!IsRecordOption(option) || (data == nullptr && size != 0))
     return 0;
-  CCgiUrl url(kCgiSetSysCfg);
+  CCgiUrl url(CgiIndex::kCgiSetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   if (option == kConfigDns)
     url.AddParam("Refresh", refresh ? "True" : "False");
   net::AddSessionId(url, net::Environment().SessionId());
-  net::CgiExchange exchange =
-      net::MakeCgiExchange(kCgiSetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
+  net::CgiExchange exchange = net::MakeCgiExchange(url, kTimeOutSeconds, stop);
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
 }

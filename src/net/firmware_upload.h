@@ -30,12 +30,12 @@ int FirmwareProgress(std::uint64_t size, std::uint64_t remaining);
 
 // The request target of block `block` (0-based) of blockCount:
 // first "?Upgrade=Start&FileSize=<size>[&SessionID=<id>]", the last of two or more
-// "?Upgrade=Finished[&SessionID=<id>]", the others "[?SessionID=<id>]". Empty when the session
-// id cannot travel in a request (the request is then not sent).
-std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
-                             const std::string& sessionId);
+// "?Upgrade=Finished[&SessionID=<id>]", the others "[?SessionID=<id>]". Refused (empty text)
+// when the session id cannot travel in a request (the request is then not sent).
+CCgiUrl FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
+                         const std::string& sessionId);
 // "?Upgrade=Abort[&Cookie=<id>]".
-std::string FirmwareAbortUrl(const std::string& sessionId);
+CCgiUrl FirmwareAbortUrl(const std::string& sessionId);
 
 enum class FirmwareFileStatus {
   Read,

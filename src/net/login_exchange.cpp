@@ -16,7 +16,7 @@ int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSecond
   AddSessionId(url, environment.SessionId());
   std::array<std::uint8_t, kLoginReplyBytes> reply{};
   std::uint32_t length = 0;
-  CgiExchange exchange = MakeCgiExchange(url.CgiIndex(), url.GetBuffer(), timeoutSeconds, stop);
+  CgiExchange exchange = MakeCgiExchange(url, timeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
   const int code = SendCgiRequest(exchange, environment);
@@ -28,7 +28,7 @@ int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSecond
 }  // namespace
 
 LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request) {
-  CCgiUrl url(kCgiLogin);
+  CCgiUrl url(CgiIndex::kCgiLogin);
   url.AddParam("Username", request.userName.c_str());
   url.AddParam("Password", request.password.c_str());
   std::string reply;
@@ -45,7 +45,7 @@ LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request) {
 
 StreamStep RequestStream(INetEnvironment& environment, std::uint16_t timeoutSeconds,
                          const platform::StopToken& stop) {
-  CCgiUrl url(kCgiRequestStream);
+  CCgiUrl url(CgiIndex::kCgiRequestStream);
   std::string reply;
   StreamStep step;
   step.code = Send(environment, url, timeoutSeconds, reply, stop);

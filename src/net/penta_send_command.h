@@ -24,7 +24,7 @@ std::string BuildCgiRequest(std::string_view url, std::optional<std::span<const 
 bool IsSendableCgiUrl(std::string_view url);
 
 struct CgiExchange {
-  uint8_t cgiIndex = 0;
+  CgiIndex cgiIndex = CgiIndex::kCgiLogin;
   std::string_view url;
   std::optional<std::span<const uint8_t>> body;  // nullopt: no body, no Content-Length line
   std::span<uint8_t> reply;                      // empty: the body is not read
@@ -37,10 +37,10 @@ struct CgiExchange {
   platform::StopToken stop;
 };
 
-// The exchange of one request: its CGI index and target, one time-out (seconds) for the connect,
-// each write and each read, and the stop. The caller adds the body and the reply
+// The exchange of one request: the url's CGI index and target, one time-out (seconds) for the
+// connect, each write and each read, and the stop. The caller adds the body and the reply
 // buffer where the request has them; url must outlive the exchange.
-CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
+CgiExchange MakeCgiExchange(const CCgiUrl& url, uint16_t timeoutSeconds,
                             const platform::StopToken& stop);
 
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses

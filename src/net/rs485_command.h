@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "net/cgi_url.h"
 #include "net/ctrl_file.h"
 #include "platform/thread.h"
 
@@ -43,7 +44,7 @@ std::string FrameHexText(const std::vector<uint8_t>& frame);
 // One "/RS485Cmd.cgi" request as it goes out: its target, and the frame as its body (none for
 // the commands the main window's panel builds itself).
 struct Rs485Request {
-  std::string url;
+  CCgiUrl url;
   std::optional<std::vector<uint8_t>> body;
 };
 
@@ -55,8 +56,8 @@ struct PreparedRs485 {
 };
 
 // The target of one "/RS485Cmd.cgi" request: the frame's hex text as "Command", then the session
-// (empty when a value is refused, and then not sent).
-std::string Rs485CommandUrl(const std::string& hexText);
+// (refused, and then not sent, when a value cannot travel in a request).
+CCgiUrl Rs485CommandUrl(const std::string& hexText);
 
 // Sends the request: 5 s to send, 5 s to answer; a stop request cuts it (result 0). The
 // sender's result (1 accepted).

@@ -25,14 +25,14 @@ constexpr std::uint8_t kEventLogin = 50;
 constexpr std::uint8_t kEventLogout = 51;
 
 CCgiUrl LogUrl(const std::string& sessionId) {
-  CCgiUrl url(kCgiGetLog);
+  CCgiUrl url(CgiIndex::kCgiGetLog);
   AddSessionId(url, sessionId);
   return url;
 }
 
 int Send(CCgiUrl& url, std::span<std::uint8_t> reply, std::uint32_t& length,
          const platform::StopToken& stop) {
-  CgiExchange exchange = MakeCgiExchange(kCgiGetLog, url.GetBuffer(), kLogTimeoutSeconds, stop);
+  CgiExchange exchange = MakeCgiExchange(url, kLogTimeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
   length = 0;

@@ -11,12 +11,11 @@ constexpr std::uint16_t kSessionCommandTimeoutSeconds = 5;
 
 }  // namespace
 
-int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
+int SendSessionCommand(CgiIndex cgiIndex, const std::string& sessionId,
                        const platform::StopToken& stop) {
   CCgiUrl url(cgiIndex);
   AddSessionId(url, sessionId);
-  return SendCgiRequest(
-      MakeCgiExchange(cgiIndex, url.GetBuffer(), kSessionCommandTimeoutSeconds, stop));
+  return SendCgiRequest(MakeCgiExchange(url, kSessionCommandTimeoutSeconds, stop));
 }
 
 }  // namespace net

@@ -48,10 +48,10 @@ TEST(FirmwareBlocksTest, TargetsNameTheBlockAndTheSession) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.target);
-    EXPECT_EQ(net::FirmwareBlockUrl(c.block, c.count, c.size, c.session), c.target);
+    EXPECT_EQ(net::FirmwareBlockUrl(c.block, c.count, c.size, c.session).Text(), c.target);
   }
-  EXPECT_EQ(net::FirmwareAbortUrl("5A3F"), "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F");
-  EXPECT_EQ(net::FirmwareAbortUrl(""), "/UpgradeFirmware.cgi?Upgrade=Abort");
+  EXPECT_EQ(net::FirmwareAbortUrl("5A3F").Text(), "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F");
+  EXPECT_EQ(net::FirmwareAbortUrl("").Text(), "/UpgradeFirmware.cgi?Upgrade=Abort");
 }
 
 TEST(FirmwareBlocksTest, CountsAndProgress) {

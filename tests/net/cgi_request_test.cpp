@@ -203,7 +203,7 @@ TEST_F(CgiRequestTest, UnsendableUrlIsRefusedWithoutTraffic) {
   for (const char* url : {"", "Login.cgi", "/Login.cgi?u=a b", "/x\r\nHost: y", "/a#b"}) {
     EXPECT_EQ(Send(0, url), 0) << url;
   }
-  CCgiUrl refused(0);
+  CCgiUrl refused(CgiIndex::kCgiLogin);
   refused.AddParam("Username", "a&Password=b");
   EXPECT_EQ(PentaSendCommand(0, refused.GetBuffer(), refused.GetLength(), nullptr, 0, nullptr, 0,
                              nullptr, nullptr, 1, 1, 0),

@@ -59,7 +59,7 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
   const std::vector<Case> cases = {
       {"login",
        [&] {
-         CCgiUrl url(0);
+         CCgiUrl url(CgiIndex::kCgiLogin);
          url.AddParam("Username", "admin");
          url.AddParam("Password", "pw");
          return PentaSendCommand(0, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
@@ -68,7 +68,7 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
        "/Login.cgi?Username=admin&Password=pw", std::nullopt},
       {"stream request",
        [&] {
-         CCgiUrl url(14);
+         CCgiUrl url(CgiIndex::kCgiRequestStream);
          url.AddParam("SessionID", "77AA");
          return PentaSendCommand(14, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
                                  reply.data(), &replyLength, 1, 1, 0);
@@ -83,7 +83,7 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
        std::vector<uint8_t>{0x02, 0x0D, 0x42, 0x01, 0x32}},
       {"reboot",
        [&] {
-         CCgiUrl url(13);
+         CCgiUrl url(CgiIndex::kCgiRebootServer);
          url.AddParam("SessionID", "77AA");
          return PentaSendCommand(13, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
                                  nullptr, nullptr, 5, 5, 0);

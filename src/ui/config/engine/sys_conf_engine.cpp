@@ -21,7 +21,7 @@ SysConfEngine SysConfEngine::Defaults() {
     return SetSysCfg(option, record.empty() ? nullptr : record.data(),
                      static_cast<std::uint32_t>(record.size()), refresh, stop);
   };
-  engine.sessionCommand = [](std::uint8_t cgiIndex, const std::string& session,
+  engine.sessionCommand = [](CgiIndex cgiIndex, const std::string& session,
                              const platform::StopToken& stop) {
     return net::SendSessionCommand(cgiIndex, session, stop);
   };

@@ -108,8 +108,10 @@ void CSNTPPage::OnSyncServerTime() {
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, false);
   const bool started = m_worker.Start(
       "SyncServerTimeThread",
-      [send = Engine().sessionCommand, session = net::Environment().SessionId()](
-          const ui::WorkerRun<>& run) { return send(kCgiSyncServerTime, session, run.Token()); },
+      [send = Engine().sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(CgiIndex::kCgiSyncServerTime, session, run.Token());
+      },
       [this](int result) { OnSyncDone(result); });
   if (!started)
     OnSyncDone(0);

@@ -80,8 +80,10 @@ void CSysConfSheetBase::StartReboot() {
   m_bRebooting = true;
   const bool started = m_rebootWorker.Start(
       "RebootServerThread",
-      [send = m_engine.sessionCommand, session = net::Environment().SessionId()](
-          const ui::WorkerRun<>& run) { return send(kCgiRebootServer, session, run.Token()); },
+      [send = m_engine.sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(CgiIndex::kCgiRebootServer, session, run.Token());
+      },
       [this](int result) { OnRebootDone(result); });
   if (!started)
     OnRebootDone(0);
