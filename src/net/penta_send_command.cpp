@@ -146,22 +146,3 @@ int IsDottedAddress(std::string_view text) {
   }
   return 2;
 }
-
-int PentaSendCommand(uint8_t cgiIndex, const char* url, int /*urlLength*/, const void* body,
-                     uint32_t bodyLength, const void* /*unused*/, int /*unusedLength*/,
-                     uint8_t* reply, uint32_t* replyLength, uint16_t sendTimeout,
-                     uint16_t receiveTimeout, uint16_t /*flag*/) {
-  net::CgiExchange exchange;
-  exchange.cgiIndex = static_cast<CgiIndex>(cgiIndex);
-  exchange.url = url != nullptr ? std::string_view(url) : std::string_view();
-  if (body != nullptr) {
-    exchange.body = std::span(static_cast<const uint8_t*>(body), bodyLength);
-  }
-  if (reply != nullptr && replyLength != nullptr) {
-    exchange.reply = std::span(reply, kPentaReplyCapacity);
-  }
-  exchange.replyLength = replyLength;
-  exchange.sendTimeout = sendTimeout;
-  exchange.receiveTimeout = receiveTimeout;
-  return net::SendCgiRequest(exchange);
-}

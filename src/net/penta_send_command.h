@@ -50,17 +50,9 @@ int SendCgiRequest(const CgiExchange& exchange);
 
 }  // namespace net
 
-// The capacity assumed for a reply buffer passed without its size: the 1,460-byte receive
-// buffer that the reply has always been read into.
+// The reply buffer of a request whose reply has no size of its own (the online users): the
+// 1,460-byte receive buffer that such a reply has always been read into.
 inline constexpr uint32_t kPentaReplyCapacity = 1460;
 
 // 2 when every character is a digit or "." (an empty text too), else 1.
 int IsDottedAddress(std::string_view text);
-
-// The sender's classic form: args 3, 6, 7 and 12 are not consulted; reply, when given, must hold
-// kPentaReplyCapacity bytes. The program does not call it: its requests build a net::CgiExchange
-// (MakeCgiExchange) and send that; the tests keep this form's contract.
-int PentaSendCommand(uint8_t cgiIndex, const char* url, int urlLength, const void* body,
-                     uint32_t bodyLength, const void* unused, int unusedLength, uint8_t* reply,
-                     uint32_t* replyLength, uint16_t sendTimeout, uint16_t receiveTimeout,
-                     uint16_t flag);

@@ -56,22 +56,26 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
   command.length = 2;
   command.bytes = {0x0D, 0x0D};
   command.placeholderMask.set(1);
+  const auto sendWithReply = [&](const CCgiUrl& url) {
+    net::CgiExchange exchange = net::MakeCgiExchange(url, 1, {});
+    exchange.reply = reply;
+    exchange.replyLength = &replyLength;
+    return net::SendCgiRequest(exchange);
+  };
   const std::vector<Case> cases = {
       {"login",
        [&] {
          CCgiUrl url(CgiIndex::kCgiLogin);
          url.AddParam("Username", "admin");
          url.AddParam("Password", "pw");
-         return PentaSendCommand(0, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 reply.data(), &replyLength, 1, 1, 0);
+         return sendWithReply(url);
        },
        "/Login.cgi?Username=admin&Password=pw", std::nullopt},
       {"stream request",
        [&] {
          CCgiUrl url(CgiIndex::kCgiRequestStream);
          url.AddParam("SessionID", "77AA");
-         return PentaSendCommand(14, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 reply.data(), &replyLength, 1, 1, 0);
+         return sendWithReply(url);
        },
        "/RequestStream.cgi?SessionID=77AA", std::nullopt},
       {"configuration fetch", [&] { return GetSysCfg(kConfigSmtp, fetched.data(), 516); },
@@ -85,8 +89,7 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
        [&] {
          CCgiUrl url(CgiIndex::kCgiRebootServer);
          url.AddParam("SessionID", "77AA");
-         return PentaSendCommand(13, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 nullptr, nullptr, 5, 5, 0);
+         return net::SendCgiRequest(net::MakeCgiExchange(url, 5, {}));
        },
        "/RebootServer.cgi?SessionID=77AA", std::nullopt},
   };
