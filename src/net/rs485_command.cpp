@@ -272,29 +272,3 @@ net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index) {
   }
   return PrepareRS485Command(&device->commands[index], deviceId, repeat);
 }
-
-namespace {
-
-// Sends a prepared command on the caller's thread, showing its message on a failure.
-int SendPrepared(const net::PreparedRs485& prepared) {
-  if (!prepared.request) {
-    if (prepared.message != 0)
-      net::ShowNetMessage(prepared.message);
-    return 0;
-  }
-  if (net::SendRs485Request(*prepared.request) != 1) {
-    net::ShowNetMessage(net::kMsgSendCommandFailed);
-    return 0;
-  }
-  return 1;
-}
-
-}  // namespace
-
-int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat) {
-  return SendPrepared(PrepareRS485Command(command, deviceId, repeat));
-}
-
-void SendDeviceCommand(uint32_t useRepeat, uint16_t index) {
-  SendPrepared(PrepareDeviceCommand(useRepeat, index));
-}

@@ -74,12 +74,3 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
 // message) in R.E.T.R. mode for any key but the alarm key; message 4093 when no command
 // description is loaded for the channel's device kind.
 net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index);
-
-// Prepare and send on the caller's thread. 1 sent and accepted; 0 failure (message shown:
-// 4084 no command or unframeable, 4065 refused). The program does not call this nor
-// SendDeviceCommand: its windows prepare the request on the GUI thread (PrepareRS485Command,
-// PrepareDeviceCommand) and send it on a worker through their port (SendRs485Request).
-int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat);
-// The command of panel key `index` for the device on the selected channel. Messages 4093 when
-// no command description is loaded for the channel's device kind.
-void SendDeviceCommand(uint32_t useRepeat, uint16_t index);

@@ -82,7 +82,11 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
        "/GetSysCfg.cgi?Option=SMTP&Size=516&SessionID=77AA", std::nullopt},
       {"configuration send", [&] { return SetSysCfg(kConfigSmtp, smtp.data(), 516, 1); },
        "/SetSysCfg.cgi?Option=SMTP&SessionID=77AA", smtp},
-      {"device command", [&] { return SendRS485Command(&command, 0x42, 1); },
+      {"device command",
+       [&] {
+         const net::PreparedRs485 prepared = PrepareRS485Command(&command, 0x42, 1);
+         return prepared.request ? net::SendRs485Request(*prepared.request) : 0;
+       },
        "/RS485Cmd.cgi?Command=020d420132&SessionID=77AA",
        std::vector<uint8_t>{0x02, 0x0D, 0x42, 0x01, 0x32}},
       {"reboot",
