@@ -65,7 +65,7 @@ bool WaitUntilOldSessionGone(const platform::StopToken& stop, const char* routin
   return true;
 }
 
-std::uint32_t Trigger(std::uint8_t kind, const platform::StopToken* stop) {
+std::uint32_t Trigger(std::uint8_t kind, const platform::StopToken& stop) {
   if ((kind != kKernelConnectionLost && kind != kKernelImageReady) || !g_lpApp ||
       !IsMailboxOpen()) {
     return 0;
@@ -81,11 +81,8 @@ std::uint32_t Trigger(std::uint8_t kind, const platform::StopToken* stop) {
   if (!lock || !doorbell || !giveUp) {
     return 0;
   }
-  std::vector<platform::Waitable*> objects{giveUp.get(), lock.get(), &MailboxClosed()};
-  if (stop != nullptr) {
-    objects.push_back(&stop->StopEvent());
-  }
-  if (app::Clock().WaitAny(objects, platform::kInfinite) != 1) {
+  if (app::Clock().WaitAny({giveUp.get(), lock.get(), &MailboxClosed(), &stop.StopEvent()},
+                           platform::kInfinite) != 1) {
     return 0;
   }
   if (kind == kKernelConnectionLost) {
@@ -246,11 +243,11 @@ bool IsMailboxOpen() {
 }
 
 std::uint32_t MessageTrigger(std::uint8_t kind) {
-  return Trigger(kind, nullptr);
+  return Trigger(kind, platform::StopToken());
 }
 
 std::uint32_t MessageTrigger(std::uint8_t kind, const platform::StopToken& stop) {
-  return Trigger(kind, &stop);
+  return Trigger(kind, stop);
 }
 
 namespace {

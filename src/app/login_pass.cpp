@@ -63,7 +63,7 @@ LoginPassResult RunLoginPass(const LoginPassInput& input, const platform::StopTo
   login.userName = input.userName;
   login.password = input.password;
   login.timeoutSeconds = kLoginTimeoutSeconds;
-  login.stop = &stop;
+  login.stop = stop;
   const net::LoginStep loggedIn = net::SendLogin(environment, login);
   if (stop.StopRequested())
     return Stopped(std::move(result));
@@ -80,7 +80,7 @@ LoginPassResult RunLoginPass(const LoginPassInput& input, const platform::StopTo
   }
   // 7.-8. The stream parameters.
   const net::StreamStep stream =
-      net::RequestStream(environment, kStreamRequestTimeoutSeconds, &stop);
+      net::RequestStream(environment, kStreamRequestTimeoutSeconds, stop);
   if (stop.StopRequested())
     return Stopped(std::move(result));
   result.code = stream.code;

@@ -46,7 +46,7 @@ Attempt AttemptLogin(CAppData& app, const platform::StopToken& stop) {
     request.password = app.m_SettingINI.m_strPassword;
   }
   request.timeoutSeconds = kReLoginTimeoutSeconds;
-  request.stop = &stop;
+  request.stop = stop;
   net::INetEnvironment& environment = net::Environment();
   environment.SetSessionId({});
   const net::LoginExchange exchange =

@@ -72,7 +72,7 @@ CBlockingSocket::CBlockingSocket(CBlockingSocket&& other) noexcept
       m_Destination(other.m_Destination),
       m_bConnected(other.m_bConnected),
       m_bEof(other.m_bEof),
-      m_pStop(other.m_pStop) {
+      m_Stop(other.m_Stop) {
   other.m_hSocket = -1;
   other.m_bConnected = false;
 }
@@ -84,7 +84,7 @@ CBlockingSocket& CBlockingSocket::operator=(CBlockingSocket&& other) noexcept {
     m_Destination = other.m_Destination;
     m_bConnected = other.m_bConnected;
     m_bEof = other.m_bEof;
-    m_pStop = other.m_pStop;
+    m_Stop = other.m_Stop;
     other.m_hSocket = -1;
     other.m_bConnected = false;
   }
@@ -180,13 +180,13 @@ bool CBlockingSocket::WaitFor(short events, int nSeconds) const {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(ToMilliseconds(nSeconds));
   for (;;) {
-    if (m_pStop != nullptr && m_pStop->StopRequested())
+    if (m_Stop && m_Stop->StopRequested())
       return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     int64_t waitMs = std::max<int64_t>(0, left.count());
     // A watched stop request is looked at between short slices of the wait.
-    const bool sliced = m_pStop != nullptr && waitMs > kStopSliceMs;
+    const bool sliced = m_Stop && waitMs > kStopSliceMs;
     if (sliced)
       waitMs = kStopSliceMs;
     const int rc = ::poll(&entry, 1, static_cast<int>(waitMs));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -84,8 +85,9 @@ class CBlockingSocket {
   static std::string GetHostByAddr(const CSockAddr& address);
   int SetSockOpt();  // broadcast on
   // Every later wait of this socket (connect, send, receive) also ends, as a failure, when
-  // stop is requested. The token must outlive the socket's use; nullptr stops watching.
-  void WatchStop(const platform::StopToken* stop) { m_pStop = stop; }
+  // stop is requested. The socket keeps its own copy of the token (a shared handle on the stop
+  // request), so the caller's token need not outlive it.
+  void WatchStop(const platform::StopToken& stop) { m_Stop = stop; }
 
   int Handle() const { return m_hSocket; }
   bool IsOpen() const { return m_hSocket >= 0; }
@@ -100,7 +102,7 @@ class CBlockingSocket {
   CSockAddr m_Destination;
   bool m_bConnected = false;
   bool m_bEof = false;
-  const platform::StopToken* m_pStop = nullptr;
+  std::optional<platform::StopToken> m_Stop;  // none: the waits look at no stop request
 };
 
 // The first up, non-loopback IPv4 address of this computer as dotted text; the buffer is left

@@ -13,14 +13,15 @@ bool IsSafeCgiValue(std::string_view value) {
 
 }  // namespace net
 
-CCgiUrl::CCgiUrl(uint8_t cgiIndex) : m_byCgiIndex(cgiIndex) {
+CCgiUrl::CCgiUrl(CgiIndex cgiIndex) : m_Index(cgiIndex) {
   Reset();
 }
 
 int CCgiUrl::Reset() {
   m_wParamCount = 0;
-  if (m_byCgiIndex < CgiTable.size()) {
-    m_strUrl = CgiTable[m_byCgiIndex];
+  const auto slot = static_cast<std::size_t>(m_Index);
+  if (slot < CgiTable.size()) {
+    m_strUrl = CgiTable[slot];
     m_bRefused = false;
   } else {
     m_strUrl.clear();
@@ -59,6 +60,10 @@ int CCgiUrl::GetLength() const {
 
 char* CCgiUrl::GetBuffer() {
   return m_bRefused ? m_chEmpty : m_strUrl.data();
+}
+
+std::string_view CCgiUrl::Text() const {
+  return m_bRefused ? std::string_view() : std::string_view(m_strUrl);
 }
 
 namespace net {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,8 +14,9 @@ inline constexpr std::array<const char*, 17> CgiTable = {
     "/SetPenta.cgi",      "/RebootServer.cgi",    "/RequestStream.cgi", "/GetLog.cgi",
     "/SyncServerTime.cgi"};
 
-// Where each request's path stands in CgiTable: what CCgiUrl and an exchange's cgiIndex take.
-enum CgiIndex : std::uint8_t {
+// Where each request's path stands in CgiTable: what CCgiUrl takes. The values are the table's
+// positions and must not change.
+enum class CgiIndex : std::uint8_t {
   kCgiLogin,
   kCgiGetVideo,
   kCgiSetChannel,
@@ -33,7 +35,7 @@ enum CgiIndex : std::uint8_t {
   kCgiGetLog,
   kCgiSyncServerTime,
 };
-static_assert(kCgiSyncServerTime + 1 == CgiTable.size());
+static_assert(static_cast<std::size_t>(CgiIndex::kCgiSyncServerTime) + 1 == CgiTable.size());
 
 namespace net {
 // Values travel unescaped (the server parses them raw), so a value that would break the
@@ -43,7 +45,7 @@ bool IsSafeCgiValue(std::string_view value);
 
 class CCgiUrl {
  public:
-  explicit CCgiUrl(uint8_t cgiIndex);
+  explicit CCgiUrl(CgiIndex cgiIndex);
 
   // Appends "?name=value" or "&name=value". 0 when the name or value is refused; the url is then
   // refused as a whole (GetBuffer() gives an empty text that the sender does not send).
@@ -53,15 +55,18 @@ class CCgiUrl {
   int GetLength() const;
   char* GetBuffer();
 
+  // The text GetBuffer() gives, for a reader that does not change the url.
+  std::string_view Text() const;
+
   bool IsRefused() const { return m_bRefused; }
-  uint8_t CgiIndex() const { return m_byCgiIndex; }
+  CgiIndex Index() const { return m_Index; }
 
  private:
   void Append(std::string_view name, std::string_view value);
 
   std::string m_strUrl;
   uint16_t m_wParamCount = 0;
-  uint8_t m_byCgiIndex = 0;
+  CgiIndex m_Index;
   bool m_bRefused = false;
   char m_chEmpty[1] = {'\0'};
 };

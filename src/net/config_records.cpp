@@ -59,21 +59,16 @@ std::span<uint8_t> CachedConfigRecord(uint8_t option) {
   }
 }
 
-int GetSysCfg(uint8_t option, void* dest, uint32_t size) {
-  return GetSysCfg(option, dest, size, nullptr);
-}
-
-int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop) {
+int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken& stop) {
   if (!IsRecordOption(option) || dest == nullptr)
     return 0;
-  CCgiUrl url(kCgiGetSysCfg);
+  CCgiUrl url(CgiIndex::kCgiGetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   url.AddIntParam("Size", static_cast<int>(size));
   net::AddSessionId(url, net::Environment().SessionId());
   std::vector<uint8_t> reply(kReplyBufferBytes);
   uint32_t replyLength = 0;
-  net::CgiExchange exchange =
-      net::MakeCgiExchange(kCgiGetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
+  net::CgiExchange exchange = net::MakeCgiExchange(url, kTimeOutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &replyLength;
   if (net::SendCgiRequest(exchange) != 1)
@@ -86,21 +81,16 @@ int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopTok
   return 1;
 }
 
-int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh) {
-  return SetSysCfg(option, data, size, refresh, nullptr);
-}
-
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
-              const platform::StopToken* stop) {
+              const platform::StopToken& stop) {
   if (!IsRecordOption(option) || (data == nullptr && size != 0))
     return 0;
-  CCgiUrl url(kCgiSetSysCfg);
+  CCgiUrl url(CgiIndex::kCgiSetSysCfg);
   url.AddParam("Option", ConfigOptionNames[option]);
   if (option == kConfigDns)
     url.AddParam("Refresh", refresh ? "True" : "False");
   net::AddSessionId(url, net::Environment().SessionId());
-  net::CgiExchange exchange =
-      net::MakeCgiExchange(kCgiSetSysCfg, url.GetBuffer(), kTimeOutSeconds, stop);
+  net::CgiExchange exchange = net::MakeCgiExchange(url, kTimeOutSeconds, stop);
   exchange.body = std::span(static_cast<const uint8_t*>(data), size);
   return net::SendCgiRequest(exchange) == 1 ? 1 : 0;
 }
@@ -112,7 +102,7 @@ FetchedConfigRecords FetchConfigRecords(const platform::StopToken& stop) {
       return fetched;
     const uint32_t size = ConfigRecordSizes[option];
     FetchedConfigRecord record{option, std::vector<uint8_t>(size)};
-    if (GetSysCfg(option, record.bytes.data(), size, &stop) != 1)
+    if (GetSysCfg(option, record.bytes.data(), size, stop) != 1)
       return fetched;
     fetched.records.push_back(std::move(record));
   }
@@ -128,7 +118,7 @@ void StoreConfigRecords(const FetchedConfigRecords& fetched) {
   }
 }
 
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop) {
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken& stop) {
   PentaRecord record{};
   if (GetSysCfg(kConfigPenta, record.data(), static_cast<uint32_t>(record.size()), stop) != 1)
     return std::nullopt;

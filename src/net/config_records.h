@@ -8,9 +8,7 @@
 #include <span>
 #include <vector>
 
-namespace platform {
-class StopToken;
-}
+#include "platform/thread.h"
 
 enum ConfigOption : uint8_t {
   kConfigEectx = 0,
@@ -43,16 +41,13 @@ inline constexpr std::array<uint32_t, 15> ConfigRecordSizes = {0,  56, 24, 408, 
 std::span<uint8_t> CachedConfigRecord(uint8_t option);
 
 // Fetches the record into dest. 1 when a reply of exactly `size` bytes arrived and was copied;
-// 0 for every failure (no connection, refusal, a reply of another size), dest unchanged.
-int GetSysCfg(uint8_t option, void* dest, uint32_t size);
-// The same, ended (result 0, dest unchanged) as soon as stop is requested: before connecting
-// or in any wait.
-int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken* stop);
+// 0 for every failure (no connection, refusal, a reply of another size), dest unchanged. Ended
+// (result 0, dest unchanged) as soon as stop is requested: before connecting or in any wait.
+int GetSysCfg(uint8_t option, void* dest, uint32_t size, const platform::StopToken& stop = {});
 // Sends the record as the request body. refresh is used only for option 4 (DNS). 1 accepted.
-int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh);
-// The same, ended (result 0) as soon as stop is requested: before connecting or in any wait.
+// Ended (result 0) as soon as stop is requested: before connecting or in any wait.
 int SetSysCfg(uint8_t option, const void* data, uint32_t size, int refresh,
-              const platform::StopToken* stop);
+              const platform::StopToken& stop = {});
 
 // The records the configuration sheet needs, in the order they are fetched before it opens
 // (SNTP twice), each asked for at its size in ConfigRecordSizes.
@@ -85,4 +80,4 @@ void StoreConfigRecords(const FetchedConfigRecords& fetched);
 using PentaRecord = std::array<uint8_t, ConfigRecordSizes[kConfigPenta]>;
 // Fetches the PENTA record (up to 5 s per wait; a stop request cuts it at once). Nothing on any
 // failure or a stop.
-std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken* stop);
+std::optional<PentaRecord> FetchMotionRecord(const platform::StopToken& stop = {});

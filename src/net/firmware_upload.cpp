@@ -60,9 +60,9 @@ int FirmwareProgress(std::uint64_t size, std::uint64_t remaining) {
   return static_cast<int>((size - remaining) * 100 / size);
 }
 
-std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
-                             const std::string& sessionId) {
-  CCgiUrl url(kCgiUpgradeFirmware);
+CCgiUrl FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
+                         const std::string& sessionId) {
+  CCgiUrl url(CgiIndex::kCgiUpgradeFirmware);
   if (block == 0) {
     url.AddParam("Upgrade", "Start");
     url.AddIntParam("FileSize", static_cast<int>(size));
@@ -70,14 +70,14 @@ std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std:
     url.AddParam("Upgrade", "Finished");
   }
   AddSessionId(url, sessionId);
-  return url.IsRefused() ? std::string() : std::string(url.GetBuffer());
+  return url;
 }
 
-std::string FirmwareAbortUrl(const std::string& sessionId) {
-  CCgiUrl url(kCgiUpgradeFirmware);
+CCgiUrl FirmwareAbortUrl(const std::string& sessionId) {
+  CCgiUrl url(CgiIndex::kCgiUpgradeFirmware);
   url.AddParam("Upgrade", "Abort");
   AddSessionId(url, sessionId, "Cookie");
-  return url.IsRefused() ? std::string() : std::string(url.GetBuffer());
+  return url;
 }
 
 FirmwareFileStatus ReadFirmwareFile(const std::filesystem::path& path,
@@ -94,8 +94,8 @@ FirmwareFileStatus ReadFirmwareFile(const std::filesystem::path& path,
 
 FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
                                     const std::string& sessionId, INetEnvironment& environment,
-                                    const platform::StopToken& stop,
-                                    const std::function<void(int percent)>& onProgress) {
+                                    const std::function<void(int percent)>& onProgress,
+                                    const platform::StopToken& stop) {
   FirmwareUploadResult result;
   const std::uint64_t size = data.size();
   const std::uint32_t blocks = FirmwareBlockCount(size);
@@ -106,9 +106,8 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
       return result;
     }
     const std::uint64_t length = std::min<std::uint64_t>(size - offset, kFirmwareBlockBytes);
-    const std::string url = FirmwareBlockUrl(block, blocks, size, sessionId);
-    CgiExchange exchange =
-        MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, &stop);
+    const CCgiUrl url = FirmwareBlockUrl(block, blocks, size, sessionId);
+    CgiExchange exchange = MakeCgiExchange(url, kFirmwareTimeoutSeconds, stop);
     exchange.body =
         data.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
     const int sent = SendCgiRequest(exchange, environment);
@@ -131,10 +130,9 @@ FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
 }
 
 int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment,
-                      const platform::StopToken* stop) {
-  const std::string url = FirmwareAbortUrl(sessionId);
-  return SendCgiRequest(MakeCgiExchange(kCgiUpgradeFirmware, url, kFirmwareTimeoutSeconds, stop),
-                        environment);
+                      const platform::StopToken& stop) {
+  const CCgiUrl url = FirmwareAbortUrl(sessionId);
+  return SendCgiRequest(MakeCgiExchange(url, kFirmwareTimeoutSeconds, stop), environment);
 }
 
 }  // namespace net

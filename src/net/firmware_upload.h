@@ -30,12 +30,12 @@ int FirmwareProgress(std::uint64_t size, std::uint64_t remaining);
 
 // The request target of block `block` (0-based) of blockCount:
 // first "?Upgrade=Start&FileSize=<size>[&SessionID=<id>]", the last of two or more
-// "?Upgrade=Finished[&SessionID=<id>]", the others "[?SessionID=<id>]". Empty when the session
-// id cannot travel in a request (the request is then not sent).
-std::string FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
-                             const std::string& sessionId);
+// "?Upgrade=Finished[&SessionID=<id>]", the others "[?SessionID=<id>]". Refused (empty text)
+// when the session id cannot travel in a request (the request is then not sent).
+CCgiUrl FirmwareBlockUrl(std::uint32_t block, std::uint32_t blockCount, std::uint64_t size,
+                         const std::string& sessionId);
 // "?Upgrade=Abort[&Cookie=<id>]".
-std::string FirmwareAbortUrl(const std::string& sessionId);
+CCgiUrl FirmwareAbortUrl(const std::string& sessionId);
 
 enum class FirmwareFileStatus {
   Read,
@@ -55,15 +55,15 @@ struct FirmwareUploadResult {
 };
 
 // Sends the blocks in order on the environment. onProgress gets the percentage after every
-// block that the server accepted. A stop request is looked at before every block and cuts the
-// block in flight; the upload then ends with Stopped and sends nothing more.
+// block that the server accepted (none when empty). A stop request is looked at before every block
+// and cuts the block in flight; the upload then ends with Stopped and sends nothing more.
 FirmwareUploadResult UploadFirmware(std::span<const std::uint8_t> data,
                                     const std::string& sessionId, INetEnvironment& environment,
-                                    const platform::StopToken& stop,
-                                    const std::function<void(int percent)>& onProgress = {});
+                                    const std::function<void(int percent)>& onProgress,
+                                    const platform::StopToken& stop);
 
 // The abort request, without a body; its reply is not looked at. Returns the request result.
 int SendFirmwareAbort(const std::string& sessionId, INetEnvironment& environment,
-                      const platform::StopToken* stop = nullptr);
+                      const platform::StopToken& stop = {});
 
 }  // namespace net

@@ -110,7 +110,7 @@ LanAnswerSocket::WaitResult LanAnswerSocket::Receive(std::vector<std::uint8_t>& 
 }
 
 LanSearchEnd RunLanSearch(const std::string& ownAddress, const LanSearchSettings& settings,
-                          const platform::StopToken& stop, const LanSearchEvents& events) {
+                          const LanSearchEvents& events, const platform::StopToken& stop) {
   // The answer port first: an answer that comes back at once finds it bound.
   LanAnswerSocket socket(settings);
   switch (socket.Open()) {
@@ -163,8 +163,9 @@ LanSearchEnd RunLanSearch(const std::string& ownAddress, const LanSearchSettings
 }
 
 LanCommandResult RunLanCommand(const SearchDatagram& request, const std::string& ownAddress,
-                               const LanSearchSettings& settings, const platform::StopToken& stop,
-                               const std::function<void()>& onSent) {
+                               const LanSearchSettings& settings,
+                               const std::function<void()>& onSent,
+                               const platform::StopToken& stop) {
   LanAnswerSocket socket(settings);
   switch (socket.Open()) {
     case LanAnswerSocket::OpenResult::NoSocket:

@@ -75,7 +75,7 @@ struct LanSearchEvents {
 // passed since the start. Other datagrams are ignored. A failed broadcast is reported and the
 // search still listens.
 LanSearchEnd RunLanSearch(const std::string& ownAddress, const LanSearchSettings& settings,
-                          const platform::StopToken& stop, const LanSearchEvents& events);
+                          const LanSearchEvents& events, const platform::StopToken& stop);
 
 enum class LanCommandOutcome {
   NoSocket,       // no answer socket: nothing sent
@@ -97,7 +97,8 @@ struct LanCommandResult {
 // called once it went out) and waits up to answerWaitMs for a 76-byte answer with the
 // request's command code; datagrams of another length or code are ignored.
 LanCommandResult RunLanCommand(const SearchDatagram& request, const std::string& ownAddress,
-                               const LanSearchSettings& settings, const platform::StopToken& stop,
-                               const std::function<void()>& onSent = {});
+                               const LanSearchSettings& settings,
+                               const std::function<void()>& onSent,
+                               const platform::StopToken& stop);
 
 }  // namespace net

@@ -10,17 +10,13 @@
 namespace net {
 namespace {
 
-bool StopRequested(const platform::StopToken* stop) {
-  return stop != nullptr && stop->StopRequested();
-}
-
 // One request with the session text the environment has; the reply body, cut at its length.
 int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSeconds,
-         const platform::StopToken* stop, std::string& replyText) {
+         std::string& replyText, const platform::StopToken& stop) {
   AddSessionId(url, environment.SessionId());
   std::array<std::uint8_t, kLoginReplyBytes> reply{};
   std::uint32_t length = 0;
-  CgiExchange exchange = MakeCgiExchange(url.CgiIndex(), url.GetBuffer(), timeoutSeconds, stop);
+  CgiExchange exchange = MakeCgiExchange(url, timeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
   const int code = SendCgiRequest(exchange, environment);
@@ -32,14 +28,14 @@ int Send(INetEnvironment& environment, CCgiUrl& url, std::uint16_t timeoutSecond
 }  // namespace
 
 LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request) {
-  CCgiUrl url(kCgiLogin);
+  CCgiUrl url(CgiIndex::kCgiLogin);
   url.AddParam("Username", request.userName.c_str());
   url.AddParam("Password", request.password.c_str());
   std::string reply;
   LoginStep step;
-  step.code = Send(environment, url, request.timeoutSeconds, request.stop, reply);
+  step.code = Send(environment, url, request.timeoutSeconds, reply, request.stop);
   // A login stopped meanwhile leaves the session as it was: a later login owns it.
-  if (step.code != 1 || StopRequested(request.stop))
+  if (step.code != 1 || request.stop.StopRequested())
     return step;
   step.fields = ParseLoginReplyFields(reply);
   if (step.fields.sessionId)
@@ -48,11 +44,11 @@ LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request) {
 }
 
 StreamStep RequestStream(INetEnvironment& environment, std::uint16_t timeoutSeconds,
-                         const platform::StopToken* stop) {
-  CCgiUrl url(kCgiRequestStream);
+                         const platform::StopToken& stop) {
+  CCgiUrl url(CgiIndex::kCgiRequestStream);
   std::string reply;
   StreamStep step;
-  step.code = Send(environment, url, timeoutSeconds, stop, reply);
+  step.code = Send(environment, url, timeoutSeconds, reply, stop);
   if (step.code == 1)
     step.fields = ParseStreamReplyFields(reply);
   return step;
@@ -63,14 +59,14 @@ LoginExchange RunLoginExchange(INetEnvironment& environment, const LoginRequest&
   LoginExchange result;
   const LoginStep login = SendLogin(environment, request);
   result.code = login.code;
-  result.stopped = StopRequested(request.stop);
+  result.stopped = request.stop.StopRequested();
   if (login.code != 1 || result.stopped)
     return result;
   result.loggedIn = true;
   result.login = login.fields;
   const StreamStep stream = RequestStream(environment, streamTimeoutSeconds, request.stop);
   result.code = stream.code;
-  result.stopped = StopRequested(request.stop);
+  result.stopped = request.stop.StopRequested();
   if (stream.code == 1)
     result.stream = stream.fields;
   return result;

@@ -23,8 +23,9 @@ struct LoginRequest {
   std::string userName;
   std::string password;
   std::uint16_t timeoutSeconds = 5;  // for the send and for each read
-  // When given, cuts the request in flight (result 0) once a stop is requested.
-  const platform::StopToken* stop = nullptr;
+  // Cuts the request in flight (result 0) once a stop is requested. A copy of the caller's token
+  // (a shared handle on its stop request); a default token is never stopped.
+  platform::StopToken stop;
 };
 
 struct LoginStep {
@@ -44,7 +45,7 @@ LoginStep SendLogin(INetEnvironment& environment, const LoginRequest& request);
 
 // "/RequestStream.cgi", with "SessionID" when the environment has a session text.
 StreamStep RequestStream(INetEnvironment& environment, std::uint16_t timeoutSeconds,
-                         const platform::StopToken* stop = nullptr);
+                         const platform::StopToken& stop = {});
 
 struct LoginExchange {
   int code = 0;           // 1 when both requests were accepted, else the failing one's result

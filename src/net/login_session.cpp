@@ -35,7 +35,7 @@ int RunSessionLogin(const SessionLogin& request, const platform::StopToken& stop
   login.userName = request.userName;
   login.password = request.password;
   login.timeoutSeconds = kLoginTimeOutSeconds;
-  login.stop = &stop;
+  login.stop = stop;
   const LoginExchange exchange = RunLoginExchange(environment, login, kLoginTimeOutSeconds);
   if (exchange.stopped)
     return 0;
@@ -47,7 +47,7 @@ int RunSessionLogin(const SessionLogin& request, const platform::StopToken& stop
   return 1;
 }
 
-void RunKeepAlive(const platform::StopToken& stop, std::uint32_t intervalMs) {
+void RunKeepAlive(std::uint32_t intervalMs, const platform::StopToken& stop) {
   if (stop.StopRequested())
     return;  // stopped before it started: no socket
   INetEnvironment& environment = Environment();

@@ -37,7 +37,7 @@ int RunSessionLogin(const SessionLogin& request, const platform::StopToken& stop
 // address and web port, and the last one once the stop is requested. A stop requested before
 // it starts, a server address that is not dotted or a socket that cannot be made: nothing is
 // sent. A datagram that cannot be sent is not retried.
-void RunKeepAlive(const platform::StopToken& stop, std::uint32_t intervalMs = kKeepAliveIntervalMs);
+void RunKeepAlive(std::uint32_t intervalMs, const platform::StopToken& stop);
 
 // One keep-alive datagram: the request head with the misspelt "Content-Lentght" header the
 // server expects, then "Session: <id>\r\n" (and "Connection: Close\r\n" on the last one).

@@ -20,7 +20,7 @@ constexpr std::string_view kHeaderTail =
 
 // The connected socket, or nullopt with the failure traced by the caller.
 std::optional<CBlockingSocket> Connect(INetEnvironment& environment, uint16_t sendTimeout,
-                                       const platform::StopToken* stop) {
+                                       const platform::StopToken& stop) {
   CBlockingSocket socket;
   socket.Create(CBlockingSocket::kStream);
   socket.WatchStop(stop);
@@ -81,7 +81,7 @@ int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment) {
     *exchange.replyLength = 0;
   if (!IsSendableCgiUrl(exchange.url))
     return kCgiFailed;
-  if (exchange.stop != nullptr && exchange.stop->StopRequested())
+  if (exchange.stop.StopRequested())
     return kCgiFailed;
   try {
     std::optional<CBlockingSocket> socket =
@@ -91,7 +91,7 @@ int SendCgiRequest(const CgiExchange& exchange, INetEnvironment& environment) {
     const std::string request =
         BuildCgiRequest(exchange.url, exchange.body, environment.LocalAddress());
     socket->Write(request.data(), static_cast<int>(request.size()), exchange.sendTimeout);
-    if (exchange.cgiIndex == kCgiRebootServer)
+    if (exchange.cgiIndex == CgiIndex::kCgiRebootServer)
       return kCgiAccepted;
 
     // Every read waits at most the receive time-out, and the whole reply at most twice that,
@@ -126,11 +126,11 @@ int SendCgiRequest(const CgiExchange& exchange) {
   return SendCgiRequest(exchange, Environment());
 }
 
-CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
-                            const platform::StopToken* stop) {
+CgiExchange MakeCgiExchange(const CCgiUrl& url, uint16_t timeoutSeconds,
+                            const platform::StopToken& stop) {
   CgiExchange exchange;
-  exchange.cgiIndex = cgiIndex;
-  exchange.url = url;
+  exchange.cgiIndex = url.Index();
+  exchange.url = url.Text();
   exchange.sendTimeout = timeoutSeconds;
   exchange.receiveTimeout = timeoutSeconds;
   exchange.stop = stop;
@@ -145,23 +145,4 @@ int IsDottedAddress(std::string_view text) {
       return 1;
   }
   return 2;
-}
-
-int PentaSendCommand(uint8_t cgiIndex, const char* url, int /*urlLength*/, const void* body,
-                     uint32_t bodyLength, const void* /*unused*/, int /*unusedLength*/,
-                     uint8_t* reply, uint32_t* replyLength, uint16_t sendTimeout,
-                     uint16_t receiveTimeout, uint16_t /*flag*/) {
-  net::CgiExchange exchange;
-  exchange.cgiIndex = cgiIndex;
-  exchange.url = url != nullptr ? std::string_view(url) : std::string_view();
-  if (body != nullptr) {
-    exchange.body = std::span(static_cast<const uint8_t*>(body), bodyLength);
-  }
-  if (reply != nullptr && replyLength != nullptr) {
-    exchange.reply = std::span(reply, kPentaReplyCapacity);
-  }
-  exchange.replyLength = replyLength;
-  exchange.sendTimeout = sendTimeout;
-  exchange.receiveTimeout = receiveTimeout;
-  return net::SendCgiRequest(exchange);
 }

@@ -24,23 +24,24 @@ std::string BuildCgiRequest(std::string_view url, std::optional<std::span<const 
 bool IsSendableCgiUrl(std::string_view url);
 
 struct CgiExchange {
-  uint8_t cgiIndex = 0;
+  CgiIndex cgiIndex = CgiIndex::kCgiLogin;
   std::string_view url;
   std::optional<std::span<const uint8_t>> body;  // nullopt: no body, no Content-Length line
   std::span<uint8_t> reply;                      // empty: the body is not read
   uint32_t* replyLength = nullptr;
   uint16_t sendTimeout = 5;     // seconds for each wait for writability, and for the connect
   uint16_t receiveTimeout = 5;  // seconds for each read
-  // When given, the exchange also ends (result 0) as soon as this stop is requested: before
-  // connecting, or in any wait of the connection, so a request in flight is cut.
-  const platform::StopToken* stop = nullptr;
+  // The exchange also ends (result 0) as soon as this stop is requested: before connecting, or
+  // in any wait of the connection, so a request in flight is cut. A copy of the caller's token
+  // (a shared handle on its stop request); a default token is never stopped.
+  platform::StopToken stop;
 };
 
-// The exchange of one request: its CGI index and target, one time-out (seconds) for the connect,
-// each write and each read, and the stop (may be null). The caller adds the body and the reply
+// The exchange of one request: the url's CGI index and target, one time-out (seconds) for the
+// connect, each write and each read, and the stop. The caller adds the body and the reply
 // buffer where the request has them; url must outlive the exchange.
-CgiExchange MakeCgiExchange(uint8_t cgiIndex, std::string_view url, uint16_t timeoutSeconds,
-                            const platform::StopToken* stop);
+CgiExchange MakeCgiExchange(const CCgiUrl& url, uint16_t timeoutSeconds,
+                            const platform::StopToken& stop);
 
 // Result 0 (not sent, no valid reply, short body), 1 (accepted) or 17..24 (refusal statuses
 // 201..208). Index 13 returns 1 once the request is written.
@@ -49,17 +50,9 @@ int SendCgiRequest(const CgiExchange& exchange);
 
 }  // namespace net
 
-// The capacity assumed for a reply buffer passed without its size: the 1,460-byte receive
-// buffer that the reply has always been read into.
+// The reply buffer of a request whose reply has no size of its own (the online users): the
+// 1,460-byte receive buffer that such a reply has always been read into.
 inline constexpr uint32_t kPentaReplyCapacity = 1460;
 
 // 2 when every character is a digit or "." (an empty text too), else 1.
 int IsDottedAddress(std::string_view text);
-
-// The sender's classic form: args 3, 6, 7 and 12 are not consulted; reply, when given, must hold
-// kPentaReplyCapacity bytes. The program does not call it: its requests build a net::CgiExchange
-// (MakeCgiExchange) and send that; the tests keep this form's contract.
-int PentaSendCommand(uint8_t cgiIndex, const char* url, int urlLength, const void* body,
-                     uint32_t bodyLength, const void* unused, int unusedLength, uint8_t* reply,
-                     uint32_t* replyLength, uint16_t sendTimeout, uint16_t receiveTimeout,
-                     uint16_t flag);

@@ -208,15 +208,15 @@ std::size_t SelectedChannel() {
 
 namespace net {
 
-std::string Rs485CommandUrl(const std::string& hexText) {
-  CCgiUrl url(kCgiRs485Cmd);
+CCgiUrl Rs485CommandUrl(const std::string& hexText) {
+  CCgiUrl url(CgiIndex::kCgiRs485Cmd);
   url.AddParam("Command", hexText.c_str());
   AddSessionId(url, Environment().SessionId());
-  return url.GetBuffer();
+  return url;
 }
 
-int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop) {
-  CgiExchange exchange = MakeCgiExchange(kCgiRs485Cmd, request.url, kRs485TimeoutSeconds, stop);
+int SendRs485Request(const Rs485Request& request, const platform::StopToken& stop) {
+  CgiExchange exchange = MakeCgiExchange(request.url, kRs485TimeoutSeconds, stop);
   if (request.body)
     exchange.body = std::span<const uint8_t>(*request.body);
   return SendCgiRequest(exchange);
@@ -242,7 +242,7 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
     DebugPrint("SendRS485Command : command of %u bytes cannot be framed\n", command->length);
     return {std::nullopt, net::kMsgCommandNotSupported};
   }
-  std::string url = net::Rs485CommandUrl(net::FrameHexText(*frame));
+  CCgiUrl url = net::Rs485CommandUrl(net::FrameHexText(*frame));
   return {net::Rs485Request{std::move(url), std::move(*frame)}, 0};
 }
 
@@ -271,30 +271,4 @@ net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index) {
     repeat = configured >= 1 && configured <= 10 ? configured : 5;
   }
   return PrepareRS485Command(&device->commands[index], deviceId, repeat);
-}
-
-namespace {
-
-// Sends a prepared command on the caller's thread, showing its message on a failure.
-int SendPrepared(const net::PreparedRs485& prepared) {
-  if (!prepared.request) {
-    if (prepared.message != 0)
-      net::ShowNetMessage(prepared.message);
-    return 0;
-  }
-  if (net::SendRs485Request(*prepared.request) != 1) {
-    net::ShowNetMessage(net::kMsgSendCommandFailed);
-    return 0;
-  }
-  return 1;
-}
-
-}  // namespace
-
-int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat) {
-  return SendPrepared(PrepareRS485Command(command, deviceId, repeat));
-}
-
-void SendDeviceCommand(uint32_t useRepeat, uint16_t index) {
-  SendPrepared(PrepareDeviceCommand(useRepeat, index));
 }

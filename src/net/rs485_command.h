@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "net/cgi_url.h"
 #include "net/ctrl_file.h"
 #include "platform/thread.h"
 
@@ -43,7 +44,7 @@ std::string FrameHexText(const std::vector<uint8_t>& frame);
 // One "/RS485Cmd.cgi" request as it goes out: its target, and the frame as its body (none for
 // the commands the main window's panel builds itself).
 struct Rs485Request {
-  std::string url;
+  CCgiUrl url;
   std::optional<std::vector<uint8_t>> body;
 };
 
@@ -55,12 +56,12 @@ struct PreparedRs485 {
 };
 
 // The target of one "/RS485Cmd.cgi" request: the frame's hex text as "Command", then the session
-// (empty when a value is refused, and then not sent).
-std::string Rs485CommandUrl(const std::string& hexText);
+// (refused, and then not sent, when a value cannot travel in a request).
+CCgiUrl Rs485CommandUrl(const std::string& hexText);
 
-// Sends the request: 5 s to send, 5 s to answer; a stop, when given, cuts it (result 0). The
+// Sends the request: 5 s to send, 5 s to answer; a stop request cuts it (result 0). The
 // sender's result (1 accepted).
-int SendRs485Request(const Rs485Request& request, const platform::StopToken* stop = nullptr);
+int SendRs485Request(const Rs485Request& request, const platform::StopToken& stop = {});
 
 }  // namespace net
 
@@ -73,12 +74,3 @@ net::PreparedRs485 PrepareRS485Command(const DeviceCommand* command, uint8_t dev
 // message) in R.E.T.R. mode for any key but the alarm key; message 4093 when no command
 // description is loaded for the channel's device kind.
 net::PreparedRs485 PrepareDeviceCommand(uint32_t useRepeat, uint16_t index);
-
-// Prepare and send on the caller's thread. 1 sent and accepted; 0 failure (message shown:
-// 4084 no command or unframeable, 4065 refused). The program does not call this nor
-// SendDeviceCommand: its windows prepare the request on the GUI thread (PrepareRS485Command,
-// PrepareDeviceCommand) and send it on a worker through their port (SendRs485Request).
-int SendRS485Command(const DeviceCommand* command, uint8_t deviceId, uint8_t repeat);
-// The command of panel key `index` for the device on the selected channel. Messages 4093 when
-// no command description is loaded for the channel's device kind.
-void SendDeviceCommand(uint32_t useRepeat, uint16_t index);

@@ -25,14 +25,14 @@ constexpr std::uint8_t kEventLogin = 50;
 constexpr std::uint8_t kEventLogout = 51;
 
 CCgiUrl LogUrl(const std::string& sessionId) {
-  CCgiUrl url(kCgiGetLog);
+  CCgiUrl url(CgiIndex::kCgiGetLog);
   AddSessionId(url, sessionId);
   return url;
 }
 
 int Send(CCgiUrl& url, std::span<std::uint8_t> reply, std::uint32_t& length,
-         const platform::StopToken* stop) {
-  CgiExchange exchange = MakeCgiExchange(kCgiGetLog, url.GetBuffer(), kLogTimeoutSeconds, stop);
+         const platform::StopToken& stop) {
+  CgiExchange exchange = MakeCgiExchange(url, kLogTimeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
   length = 0;
@@ -115,15 +115,16 @@ std::uint32_t LogBatchSize(std::uint32_t missing) {
   return std::min(missing, kLogBatchRecords);
 }
 
-std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t maximum,
-                                const std::string& sessionId, LogDownload& download,
-                                const std::function<void(std::uint32_t, std::uint32_t)>& progress) {
+std::uint32_t DownloadServerLog(std::uint32_t maximum, const std::string& sessionId,
+                                LogDownload& download,
+                                const std::function<void(std::uint32_t, std::uint32_t)>& progress,
+                                const platform::StopToken& stop) {
   download.received = 0;
   std::array<std::uint8_t, kLogCountReplyBytes> countReply{};
   std::uint32_t length = 0;
   CCgiUrl countUrl = LogUrl(sessionId);
   countUrl.AddParam("LogEvent", "LogCount");
-  if (Send(countUrl, countReply, length, &stop) != 1)
+  if (Send(countUrl, countReply, length, stop) != 1)
     return stop.StopRequested() ? kLogStopped : kLogFailed;
   const std::optional<std::uint32_t> count =
       ParseLogCount(std::span(countReply).first(std::min<std::size_t>(length, countReply.size())));
@@ -141,7 +142,7 @@ std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t m
                     static_cast<int>(LogBatchSize(toFetch - std::min(toFetch, download.received))));
     const std::size_t used = download.received * kLogRecordBytes;
     const std::span<std::uint8_t> room = std::span(download.buffer).subspan(used);
-    if (Send(url, room, length, &stop) != 1)
+    if (Send(url, room, length, stop) != 1)
       return stop.StopRequested() ? kLogStopped : kLogFailed;
     if (stop.StopRequested())
       return kLogStopped;
@@ -162,13 +163,13 @@ std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t m
   return kLogDownloaded;
 }
 
-std::uint32_t EraseServerLog(const std::string& sessionId, const platform::StopToken* stop) {
+std::uint32_t EraseServerLog(const std::string& sessionId, const platform::StopToken& stop) {
   CCgiUrl url = LogUrl(sessionId);
   url.AddParam("LogEvent", "Erase");
   std::uint32_t length = 0;
   if (Send(url, {}, length, stop) == 1)
     return kLogErased;
-  return stop != nullptr && stop->StopRequested() ? kLogStopped : kLogFailed;
+  return stop.StopRequested() ? kLogStopped : kLogFailed;
 }
 
 }  // namespace net

@@ -79,13 +79,13 @@ struct LogDownload {
 // left; a longer reply, a failed request or a count of 0 (or none) fail the download.
 // progress(received, toFetch) follows each batch. Returns kLogDownloaded, kLogFailed, or
 // kLogStopped when the stop request ended it.
-std::uint32_t DownloadServerLog(const platform::StopToken& stop, std::uint32_t maximum,
-                                const std::string& sessionId, LogDownload& download,
-                                const std::function<void(std::uint32_t, std::uint32_t)>& progress);
+std::uint32_t DownloadServerLog(std::uint32_t maximum, const std::string& sessionId,
+                                LogDownload& download,
+                                const std::function<void(std::uint32_t, std::uint32_t)>& progress,
+                                const platform::StopToken& stop);
 
 // "LogEvent=Erase": kLogErased when the server accepted it, kLogStopped when the stop request
 // ended the wait, else kLogFailed.
-std::uint32_t EraseServerLog(const std::string& sessionId,
-                             const platform::StopToken* stop = nullptr);
+std::uint32_t EraseServerLog(const std::string& sessionId, const platform::StopToken& stop = {});
 
 }  // namespace net

@@ -537,9 +537,9 @@ TEST_F(ApplyTest, RebootWaitsOnTheSheetsWorkerAndIgnoresAnEndedRequest) {
   // is held until its stop, so the close always comes first.
   ports::SysConfEngine engine = RecordingEngine();
   std::atomic<int> reboots{0};
-  engine.sessionCommand = [&](std::uint8_t cgiIndex, const std::string&,
+  engine.sessionCommand = [&](CgiIndex cgiIndex, const std::string&,
                               const platform::StopToken& stop) {
-    EXPECT_EQ(cgiIndex, kCgiRebootServer);
+    EXPECT_EQ(cgiIndex, CgiIndex::kCgiRebootServer);
     ++reboots;
     platform::WaitAny({&stop.StopEvent()}, platform::kInfinite);
     return 1;

@@ -32,7 +32,7 @@ class MotionDialogTest : public ConfigTest {
   // Fetches the record as the opener does, then runs the dialog with body inside the run; a
   // body that does not end it ends it with 77.
   int Run(CMotionDetectionDlg& dialog, const std::function<void(CMotionDetectionDlg&)>& body) {
-    dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
+    dialog.SetFetchedRecord(FetchMotionRecord());
     QTimer::singleShot(0, &dialog, [&] {
       body(dialog);
       // An APPLY's send runs on the dialog's worker: its answer ends the run.
@@ -97,7 +97,7 @@ TEST_F(MotionDialogTest, OpensWithTheFreshRecordsValuesAndGrid) {
 TEST_F(MotionDialogTest, ARecordThatCannotBeFetchedEndsWithMinusOneUnshown) {
   fakes::RefuseGetSysCfg(*server, "PENTA");
   CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
-  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
+  dialog.SetFetchedRecord(FetchMotionRecord());
   EXPECT_EQ(dialog.DoModal(), CMotionDetectionDlg::kResultEnded);
   EXPECT_FALSE(dialog.WasShown());
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4029)});

@@ -272,11 +272,11 @@ app::ThreadFactory NetworkReceiver(std::shared_ptr<TraceLog> log,
         return 0;
       }
       log->Add("receiver started " + std::to_string(++*starts));
-      CCgiUrl url(14);
+      CCgiUrl url(CgiIndex::kCgiRequestStream);
       std::array<std::uint8_t, 512> reply{};
       std::uint32_t length = 0;
       net::CgiExchange exchange;
-      exchange.cgiIndex = 14;
+      exchange.cgiIndex = CgiIndex::kCgiRequestStream;
       exchange.url = url.GetBuffer();
       exchange.reply = reply;
       exchange.replyLength = &length;

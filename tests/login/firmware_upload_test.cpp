@@ -48,10 +48,10 @@ TEST(FirmwareBlocksTest, TargetsNameTheBlockAndTheSession) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.target);
-    EXPECT_EQ(net::FirmwareBlockUrl(c.block, c.count, c.size, c.session), c.target);
+    EXPECT_EQ(net::FirmwareBlockUrl(c.block, c.count, c.size, c.session).Text(), c.target);
   }
-  EXPECT_EQ(net::FirmwareAbortUrl("5A3F"), "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F");
-  EXPECT_EQ(net::FirmwareAbortUrl(""), "/UpgradeFirmware.cgi?Upgrade=Abort");
+  EXPECT_EQ(net::FirmwareAbortUrl("5A3F").Text(), "/UpgradeFirmware.cgi?Upgrade=Abort&Cookie=5A3F");
+  EXPECT_EQ(net::FirmwareAbortUrl("").Text(), "/UpgradeFirmware.cgi?Upgrade=Abort");
 }
 
 TEST(FirmwareBlocksTest, CountsAndProgress) {
@@ -114,8 +114,9 @@ class FirmwareUploadTest : public ::testing::Test {
                                    const std::string& session) {
     m_Progress.clear();
     platform::StopToken never;
-    return net::UploadFirmware(image, session, m_Environment, never,
-                               [this](int percent) { m_Progress.push_back(percent); });
+    return net::UploadFirmware(
+        image, session, m_Environment, [this](int percent) { m_Progress.push_back(percent); },
+        never);
   }
 
   fakes::FakeVideoServer m_Server;
@@ -191,7 +192,7 @@ TEST_F(FirmwareUploadTest, AStopCutsTheStalledBlockAndSendsNothingMore) {
   std::optional<net::FirmwareUploadResult> result;
   platform::Thread upload;
   ASSERT_TRUE(upload.Start("upload", [&](platform::StopToken stop) {
-    auto ended = net::UploadFirmware(image, "S1", m_Environment, stop);
+    auto ended = net::UploadFirmware(image, "S1", m_Environment, {}, stop);
     std::lock_guard guard(lock);
     result = ended;
     return 0u;

@@ -70,7 +70,7 @@ class LanExchangeTest : public ::testing::Test {
         std::lock_guard lock(m_Lock);
         m_Answers.push_back(answer);
       };
-      const auto end = net::RunLanSearch(ownAddress, m_Settings, stop, events);
+      const auto end = net::RunLanSearch(ownAddress, m_Settings, events, stop);
       std::lock_guard lock(m_Lock);
       m_SearchEnd = end;
       return 0u;
@@ -78,10 +78,11 @@ class LanExchangeTest : public ::testing::Test {
   }
   void StartCommand(const net::SearchDatagram& request, std::string ownAddress = "127.0.0.1") {
     ASSERT_TRUE(m_Thread.Start("command", [this, request, ownAddress](platform::StopToken stop) {
-      const auto result = net::RunLanCommand(request, ownAddress, m_Settings, stop, [this] {
+      const auto onSent = [this] {
         std::lock_guard lock(m_Lock);
         m_bSent = true;
-      });
+      };
+      const auto result = net::RunLanCommand(request, ownAddress, m_Settings, onSent, stop);
       std::lock_guard lock(m_Lock);
       m_CommandResult = result;
       return 0u;

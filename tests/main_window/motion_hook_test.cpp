@@ -35,7 +35,7 @@ TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
   auto picture = CodedPicture(352, 240);
   Hand(picture);
   CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
-  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));  // as its opener fetches it
+  dialog.SetFetchedRecord(FetchMotionRecord());  // as its opener fetches it
   // A marked cell of the sample record shows the picture untouched: blue x, green y, red 0x80.
   const QPoint marked(144, 112);
   QTimer::singleShot(0, &dialog, [&] {
@@ -71,7 +71,7 @@ TEST_F(MotionHookTest, ThePainterRunsWhileMotionDialogsComeAndGo) {
     const int before = runs.load();
     auto dialog = std::make_unique<CMotionDetectionDlg>(ports::SysConfEngine::Defaults());
     if (i == 0) {
-      dialog->SetFetchedRecord(FetchMotionRecord(nullptr));
+      dialog->SetFetchedRecord(FetchMotionRecord());
       QTimer::singleShot(0, dialog.get(), [&] {
         EXPECT_TRUE(QTest::qWaitFor([&] { return runs.load() > before + 5; }));
         dialog->EndDialog(0);

@@ -89,7 +89,7 @@ class ScriptedDevicePort {
   std::vector<std::string> Urls() {
     std::vector<std::string> urls;
     for (const net::Rs485Request& request : Requests())
-      urls.push_back(request.url);
+      urls.emplace_back(request.url.Text());
     return urls;
   }
   std::vector<End> Ends() {

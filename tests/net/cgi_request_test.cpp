@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,22 @@ constexpr char kUserAgentAndTail[] =
 
 class CgiRequestTest : public net::testing::FakeServerTest {
  protected:
-  int Send(uint8_t index, const std::string& url, const std::vector<uint8_t>* body = nullptr,
+  // Sends url as it stands (a CCgiUrl would refuse the malformed ones these tests send), with
+  // the reply read into a buffer of kPentaReplyCapacity bytes.
+  int Send(CgiIndex index, const std::string& url, const std::vector<uint8_t>* body = nullptr,
            uint16_t timeout = 2) {
     replyLength = 0xFFFF;
     reply.assign(kPentaReplyCapacity, 0xEE);
-    return PentaSendCommand(index, url.c_str(), static_cast<int>(url.size()),
-                            body ? body->data() : nullptr,
-                            body ? static_cast<uint32_t>(body->size()) : 0, nullptr, 0,
-                            reply.data(), &replyLength, timeout, timeout, 0);
+    net::CgiExchange exchange;
+    exchange.cgiIndex = index;
+    exchange.url = url;
+    if (body != nullptr)
+      exchange.body = std::span<const uint8_t>(*body);
+    exchange.reply = reply;
+    exchange.replyLength = &replyLength;
+    exchange.sendTimeout = timeout;
+    exchange.receiveTimeout = timeout;
+    return net::SendCgiRequest(exchange);
   }
   std::string ReplyText() const { return std::string(reply.begin(), reply.begin() + replyLength); }
 
@@ -37,7 +46,7 @@ class CgiRequestTest : public net::testing::FakeServerTest {
 };
 
 TEST_F(CgiRequestTest, RequestWithoutBodyHasExactBytesAndNoContentLength) {
-  ASSERT_EQ(Send(6, "/GetSysCfg.cgi?Option=SNTP&Size=40"), 1);
+  ASSERT_EQ(Send(CgiIndex::kCgiGetSysCfg, "/GetSysCfg.cgi?Option=SNTP&Size=40"), 1);
   const auto requests = server->Requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].raw,
@@ -52,7 +61,7 @@ TEST_F(CgiRequestTest, RequestWithBinaryBodyCarriesItsLengthAndBytesUnchanged) {
   for (std::size_t i = 0; i < body.size(); ++i)
     body[i] = static_cast<uint8_t>(i);  // NUL, CR..
   server->QueueReply("/SetSysCfg.cgi", FakeReply::Status(200));
-  ASSERT_EQ(Send(8, "/SetSysCfg.cgi?Option=X", &body), 1);
+  ASSERT_EQ(Send(CgiIndex::kCgiSetSysCfg, "/SetSysCfg.cgi?Option=X", &body), 1);
   const auto requests = server->Requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].raw, std::string("GET /SetSysCfg.cgi?Option=X HTTP/1.1\r\nAccept: */* "
@@ -82,7 +91,7 @@ TEST_F(CgiRequestTest, StatusToResultTable) {
                         {302, 0},  {404, 0},  {500, 0},  {100, 1}};
   for (const Case& c : cases) {
     server->QueueReply("/GetSysCfg.cgi", FakeReply::Text("abc", c.status));
-    EXPECT_EQ(Send(6, "/GetSysCfg.cgi"), c.result) << "status " << c.status;
+    EXPECT_EQ(Send(CgiIndex::kCgiGetSysCfg, "/GetSysCfg.cgi"), c.result) << "status " << c.status;
     if (c.result != 1) {
       EXPECT_EQ(replyLength, 0u) << "status " << c.status;
     }
@@ -94,7 +103,7 @@ TEST_F(CgiRequestTest, BodyIsReadByContentLengthInAnyCase) {
     FakeReply r = FakeReply::Text("SESSION-ID=1;");
     r.contentLengthKey = key;
     server->QueueReply("/Login.cgi", r);
-    ASSERT_EQ(Send(0, "/Login.cgi"), 1) << key;
+    ASSERT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1) << key;
     EXPECT_EQ(ReplyText(), "SESSION-ID=1;") << key;
   }
 }
@@ -103,7 +112,7 @@ TEST_F(CgiRequestTest, ReplyWithoutContentLengthGivesEmptyBody) {
   FakeReply r = FakeReply::Text("ignored");
   r.sendContentLength = false;
   server->QueueReply("/Login.cgi", r);
-  EXPECT_EQ(Send(0, "/Login.cgi"), 1);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1);
   EXPECT_EQ(replyLength, 0u);
 }
 
@@ -115,7 +124,7 @@ TEST_F(CgiRequestTest, BodySplitOverSegmentsIsReadWhole) {
   const std::size_t head = r.Serialize().size() - text.size();
   r.splitAt = {10, head - 3, head + 100, head + 400, head + 800};  // head split too
   server->QueueReply("/Login.cgi", r);
-  ASSERT_EQ(Send(0, "/Login.cgi"), 1);
+  ASSERT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1);
   EXPECT_EQ(ReplyText(), text);
 }
 
@@ -152,7 +161,7 @@ TEST_F(CgiRequestTest, MalformedRepliesFailWithinTheirTimeOut) {
   for (const Case& c : cases) {
     server->QueueReply("/Login.cgi", c.reply);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Send(0, "/Login.cgi", nullptr, 1), 0) << c.name;
+    EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi", nullptr, 1), 0) << c.name;
     EXPECT_EQ(replyLength, 0u) << c.name;
     // One-second reads, the whole reply bounded by twice that: generous margin under load.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << c.name;
@@ -162,18 +171,18 @@ TEST_F(CgiRequestTest, MalformedRepliesFailWithinTheirTimeOut) {
 TEST_F(CgiRequestTest, RefusalReadsNothingMoreAndKeepsPendingChanges) {
   net::SetPendingWebPort(8080);
   server->QueueReply("/Login.cgi", FakeReply::Status(204));
-  EXPECT_EQ(Send(0, "/Login.cgi"), 20);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 20);
   EXPECT_EQ(environment.WebPort(), server->WebPort());
   // The next accepted reply applies it.
   net::SetPendingServerAddress("127.0.0.1");
-  EXPECT_EQ(Send(0, "/Login.cgi"), 1);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1);
   EXPECT_EQ(environment.WebPort(), 8080);
   EXPECT_EQ(environment.ServerAddress(), "127.0.0.1");
 }
 
 TEST_F(CgiRequestTest, RebootReturnsOnceWrittenEvenWithoutAnswer) {
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Send(13, "/RebootServer.cgi", nullptr, 5), 1);
+  EXPECT_EQ(Send(CgiIndex::kCgiRebootServer, "/RebootServer.cgi", nullptr, 5), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
   EXPECT_TRUE(server->WaitForRequests(1, 10s));
   EXPECT_EQ(server->Requests()[0].path, "/RebootServer.cgi");
@@ -181,33 +190,31 @@ TEST_F(CgiRequestTest, RebootReturnsOnceWrittenEvenWithoutAnswer) {
 
 TEST_F(CgiRequestTest, ServerNameHandling) {
   environment.SetServerName("");
-  EXPECT_EQ(Send(0, "/Login.cgi"), 0);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 0);
   EXPECT_EQ(server->ConnectionCount(), 0u);
 
   environment.SetServerName("1..2");  // digits and dots, but no address
-  EXPECT_EQ(Send(0, "/Login.cgi"), 0);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 0);
   EXPECT_EQ(server->ConnectionCount(), 0u);
 
   environment.SetServerName("localhost");
   environment.SetServerAddress("");
-  EXPECT_EQ(Send(0, "/Login.cgi"), 1);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1);
   EXPECT_EQ(environment.ServerAddress(), "127.0.0.1");
 
   environment.SetServerName("127.0.0.1");
   environment.SetServerAddress("");
-  EXPECT_EQ(Send(0, "/Login.cgi"), 1);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 1);
   EXPECT_EQ(environment.ServerAddress(), "127.0.0.1");
 }
 
 TEST_F(CgiRequestTest, UnsendableUrlIsRefusedWithoutTraffic) {
   for (const char* url : {"", "Login.cgi", "/Login.cgi?u=a b", "/x\r\nHost: y", "/a#b"}) {
-    EXPECT_EQ(Send(0, url), 0) << url;
+    EXPECT_EQ(Send(CgiIndex::kCgiLogin, url), 0) << url;
   }
-  CCgiUrl refused(0);
+  CCgiUrl refused(CgiIndex::kCgiLogin);
   refused.AddParam("Username", "a&Password=b");
-  EXPECT_EQ(PentaSendCommand(0, refused.GetBuffer(), refused.GetLength(), nullptr, 0, nullptr, 0,
-                             nullptr, nullptr, 1, 1, 0),
-            0);
+  EXPECT_EQ(net::SendCgiRequest(net::MakeCgiExchange(refused, 1, {})), 0);
   EXPECT_EQ(server->ConnectionCount(), 0u);
 }
 
@@ -215,7 +222,7 @@ TEST_F(CgiRequestTest, ClosedPortGivesZero) {
   const uint16_t port = server->WebPort();
   server.reset();
   environment.SetWebPort(port);
-  EXPECT_EQ(Send(0, "/Login.cgi"), 0);
+  EXPECT_EQ(Send(CgiIndex::kCgiLogin, "/Login.cgi"), 0);
 }
 
 TEST(IsDottedAddress, DigitsAndDotsOnly) {

@@ -18,7 +18,7 @@ TEST(CgiUrl, TableHoldsTheSeventeenPathsInIndexOrder) {
 }
 
 TEST(CgiUrl, ParametersAreJoinedWithQuestionMarkThenAmpersand) {
-  CCgiUrl url(6);
+  CCgiUrl url(CgiIndex::kCgiGetSysCfg);
   EXPECT_STREQ(url.GetBuffer(), "/GetSysCfg.cgi");
   EXPECT_EQ(url.AddParam("Option", "SNTP"), 1);
   EXPECT_EQ(url.AddIntParam("Size", 40), 1);
@@ -34,7 +34,7 @@ TEST(CgiUrl, ParametersAreJoinedWithQuestionMarkThenAmpersand) {
 }
 
 TEST(CgiUrl, LongValuesGrowTheUrlWithoutCutting) {
-  CCgiUrl url(0);
+  CCgiUrl url(CgiIndex::kCgiLogin);
   const std::string longValue(5000, 'x');
   EXPECT_EQ(url.AddParam("Username", longValue.c_str()), 1);
   EXPECT_EQ(std::string(url.GetBuffer()), "/Login.cgi?Username=" + longValue);
@@ -43,7 +43,7 @@ TEST(CgiUrl, LongValuesGrowTheUrlWithoutCutting) {
 TEST(CgiUrl, UnsafeValuesRefuseTheWholeUrl) {
   const char* refused[] = {"a b", "a&b", "a#b", "a\rb", "a\nb", "tab\t", "\x7f", "\x01"};
   for (const char* value : refused) {
-    CCgiUrl url(0);
+    CCgiUrl url(CgiIndex::kCgiLogin);
     EXPECT_EQ(url.AddParam("Username", value), 0) << value;
     EXPECT_TRUE(url.IsRefused());
     EXPECT_EQ(url.GetLength(), 0);
@@ -54,10 +54,10 @@ TEST(CgiUrl, UnsafeValuesRefuseTheWholeUrl) {
   }
   const char* accepted[] = {"", "abc", "a=b", "%41", "x.y-z_1", "\xe4\xb8\xad"};
   for (const char* value : accepted) {
-    CCgiUrl url(0);
+    CCgiUrl url(CgiIndex::kCgiLogin);
     EXPECT_EQ(url.AddParam("Username", value), 1) << value;
   }
-  CCgiUrl outOfTable(17);
+  CCgiUrl outOfTable(static_cast<CgiIndex>(17));
   EXPECT_TRUE(outOfTable.IsRefused());
 }
 
@@ -76,12 +76,12 @@ TEST(CgiUrl, TheSessionIdIsAddedOnlyWhenThereIsOne) {
       {"S 1", "SessionID", ""},
   };
   for (const Case& c : cases) {
-    CCgiUrl url(kCgiGetLog);
+    CCgiUrl url(CgiIndex::kCgiGetLog);
     url.AddParam("LogEvent", "Erase");
     net::AddSessionId(url, c.session, c.name);
     EXPECT_STREQ(url.GetBuffer(), c.url) << c.session << " " << c.name;
   }
-  CCgiUrl first(kCgiGetLog);
+  CCgiUrl first(CgiIndex::kCgiGetLog);
   net::AddSessionId(first, "S7");
   first.AddParam("LogEvent", "Start");
   EXPECT_STREQ(first.GetBuffer(), "/GetLog.cgi?SessionID=S7&LogEvent=Start");

@@ -104,7 +104,7 @@ TEST_F(ConfigRecordsTest, AStopEndsAFetchAtOnceAndKeepsTheRecord) {
   std::atomic<int> result{-1};
   platform::Thread fetch;
   ASSERT_TRUE(fetch.Start("HeldFetch", [&](platform::StopToken stop) {
-    result = GetSysCfg(kConfigInf, record.data(), 56, &stop);
+    result = GetSysCfg(kConfigInf, record.data(), 56, stop);
     return 0u;
   }));
   const bool asked = server->WaitForRequests(1, std::chrono::seconds(10));
@@ -117,14 +117,14 @@ TEST_F(ConfigRecordsTest, AStopEndsAFetchAtOnceAndKeepsTheRecord) {
   platform::Thread late;
   ASSERT_TRUE(late.Start("StoppedFetch", [&](platform::StopToken stop) {
     stop.StopEvent().Wait();
-    result = GetSysCfg(kConfigInf, record.data(), 56, &stop);
+    result = GetSysCfg(kConfigInf, record.data(), 56, stop);
     return 0u;
   }));
   EXPECT_TRUE(late.StopAndJoin(10000));
   EXPECT_EQ(result, 0);
   EXPECT_EQ(server->Requests().size(), 1u);
   // Without a stop the same fetch goes on as before.
-  EXPECT_EQ(GetSysCfg(kConfigInf, record.data(), 56, nullptr), 1);
+  EXPECT_EQ(GetSysCfg(kConfigInf, record.data(), 56), 1);
 }
 
 TEST_F(ConfigRecordsTest, SendRefusedGivesZero) {
@@ -182,12 +182,12 @@ TEST_F(ConfigRecordsTest, TheRecordLoadReturnsWhatArrivedAndTheStoreWritesIt) {
 }
 
 TEST_F(ConfigRecordsTest, TheMotionFetchBringsThePentaRecordOrNothing) {
-  const std::optional<PentaRecord> fetched = FetchMotionRecord(nullptr);
+  const std::optional<PentaRecord> fetched = FetchMotionRecord();
   ASSERT_TRUE(fetched);
   EXPECT_EQ(std::vector<uint8_t>(fetched->begin(), fetched->end()), server->ConfigRecord("PENTA"));
   EXPECT_EQ(server->Requests().back().target, "/GetSysCfg.cgi?Option=PENTA&Size=156");
   server->QueueReply("/GetSysCfg.cgi", FakeReply::Text(std::string(155, 'p')));
-  EXPECT_FALSE(FetchMotionRecord(nullptr));
+  EXPECT_FALSE(FetchMotionRecord());
 }
 
 }  // namespace

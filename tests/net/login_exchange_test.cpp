@@ -75,7 +75,7 @@ TEST_F(LoginExchangeTest, AStopRequestedDuringTheLoginEndsItWithoutTheSession) {
     return true;
   });
   ASSERT_TRUE(thread.Start("exchange", [&](platform::StopToken stop) {
-    m_request.stop = &stop;
+    m_request.stop = stop;
     result = net::RunLoginExchange(m_environment, m_request, 1);
     return 0u;
   }));

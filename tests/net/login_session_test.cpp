@@ -43,7 +43,7 @@ class LoginSessionTest : public net::testing::FakeServerTest {
   // The keep-alive on a thread of its own with a short period; the test stops it.
   void StartKeepAlive(std::uint32_t intervalMs) {
     ASSERT_TRUE(keepAlive.Start("KeepAliveThread", [intervalMs](platform::StopToken stop) {
-      net::RunKeepAlive(stop, intervalMs);
+      net::RunKeepAlive(intervalMs, stop);
       return 0u;
     }));
   }
@@ -134,7 +134,7 @@ TEST_F(LoginSessionTest, KeepAliveStoppedBeforeStartSendsNothing) {
   environment.SetWebPort(server->WebPort());
   platform::Thread owner;
   owner.RequestStop();
-  net::RunKeepAlive(owner.GetStopToken(), 20);
+  net::RunKeepAlive(20, owner.GetStopToken());
   EXPECT_TRUE(KeepAliveDatagrams().empty());
 }
 

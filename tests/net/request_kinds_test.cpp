@@ -56,37 +56,44 @@ TEST_F(RequestKindsTest, GoldenBytesOfEveryKind) {
   command.length = 2;
   command.bytes = {0x0D, 0x0D};
   command.placeholderMask.set(1);
+  const auto sendWithReply = [&](const CCgiUrl& url) {
+    net::CgiExchange exchange = net::MakeCgiExchange(url, 1, {});
+    exchange.reply = reply;
+    exchange.replyLength = &replyLength;
+    return net::SendCgiRequest(exchange);
+  };
   const std::vector<Case> cases = {
       {"login",
        [&] {
-         CCgiUrl url(0);
+         CCgiUrl url(CgiIndex::kCgiLogin);
          url.AddParam("Username", "admin");
          url.AddParam("Password", "pw");
-         return PentaSendCommand(0, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 reply.data(), &replyLength, 1, 1, 0);
+         return sendWithReply(url);
        },
        "/Login.cgi?Username=admin&Password=pw", std::nullopt},
       {"stream request",
        [&] {
-         CCgiUrl url(14);
+         CCgiUrl url(CgiIndex::kCgiRequestStream);
          url.AddParam("SessionID", "77AA");
-         return PentaSendCommand(14, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 reply.data(), &replyLength, 1, 1, 0);
+         return sendWithReply(url);
        },
        "/RequestStream.cgi?SessionID=77AA", std::nullopt},
       {"configuration fetch", [&] { return GetSysCfg(kConfigSmtp, fetched.data(), 516); },
        "/GetSysCfg.cgi?Option=SMTP&Size=516&SessionID=77AA", std::nullopt},
       {"configuration send", [&] { return SetSysCfg(kConfigSmtp, smtp.data(), 516, 1); },
        "/SetSysCfg.cgi?Option=SMTP&SessionID=77AA", smtp},
-      {"device command", [&] { return SendRS485Command(&command, 0x42, 1); },
+      {"device command",
+       [&] {
+         const net::PreparedRs485 prepared = PrepareRS485Command(&command, 0x42, 1);
+         return prepared.request ? net::SendRs485Request(*prepared.request) : 0;
+       },
        "/RS485Cmd.cgi?Command=020d420132&SessionID=77AA",
        std::vector<uint8_t>{0x02, 0x0D, 0x42, 0x01, 0x32}},
       {"reboot",
        [&] {
-         CCgiUrl url(13);
+         CCgiUrl url(CgiIndex::kCgiRebootServer);
          url.AddParam("SessionID", "77AA");
-         return PentaSendCommand(13, url.GetBuffer(), url.GetLength(), nullptr, 0, nullptr, 0,
-                                 nullptr, nullptr, 5, 5, 0);
+         return net::SendCgiRequest(net::MakeCgiExchange(url, 5, {}));
        },
        "/RebootServer.cgi?SessionID=77AA", std::nullopt},
   };

@@ -5,6 +5,7 @@
 
 #include "app/app_data.h"
 #include "net/ctrl_file.h"
+#include "net/net_messages.h"
 #include "net_test_environment.h"
 #include "platform/testing/fake_message_box.h"
 
@@ -125,6 +126,15 @@ class Rs485SendTest : public net::testing::FakeServerTest {
     g_lpApp.reset();
     FakeServerTest::TearDown();
   }
+  // A panel key as the program sends it: the request prepared, then sent when there is one
+  // (and accepted). The message the window shows instead of sending, 0 for none.
+  int PressKey(uint32_t useRepeat, uint16_t index) {
+    const net::PreparedRs485 prepared = PrepareDeviceCommand(useRepeat, index);
+    if (prepared.request) {
+      EXPECT_EQ(net::SendRs485Request(*prepared.request), 1) << "key " << index;
+    }
+    return prepared.message;
+  }
   fakes::RecordedRequest LastRequest() const {
     const auto requests = server->Requests();
     return requests.empty() ? fakes::RecordedRequest{} : requests.back();
@@ -135,7 +145,7 @@ class Rs485SendTest : public net::testing::FakeServerTest {
 };
 
 TEST_F(Rs485SendTest, KeyCommandArrivesByteByByte) {
-  SendDeviceCommand(0, 0);  // [CH1] of "DVR 4CH": FF C0 id 01 7F
+  EXPECT_EQ(PressKey(0, 0), 0);  // [CH1] of "DVR 4CH": FF C0 id 01 7F
   ASSERT_EQ(server->Requests().size(), 1u);
   const Bytes expected = {0x05, 0xFF, 0xC0, 0x11, 0x01, 0x7F, 0x01, 0x32};
   EXPECT_EQ(LastRequest().target, "/RS485Cmd.cgi?Command=05ffc011017f0132&SessionID=S9");
@@ -145,7 +155,7 @@ TEST_F(Rs485SendTest, KeyCommandArrivesByteByByte) {
 
   // Channel 2: the PTZ with its PTZ number, speed parameter and sum.
   g_lpApp->m_SettingINI.m_bySelectedChannel = 2;
-  SendDeviceCommand(0, 30);  // [ZOOM_IN]: A0 id ptz 20 speed sum
+  EXPECT_EQ(PressKey(0, 30), 0);  // [ZOOM_IN]: A0 id ptz 20 speed sum
   const uint8_t sum = static_cast<uint8_t>(0xA0 + 0x22 + 3 + 0x20 + 0x20);
   EXPECT_EQ(LastRequest().body, (Bytes{0x06, 0xA0, 0x22, 0x03, 0x20, 0x20, sum, 0x01, 0x32}));
 }
@@ -157,7 +167,7 @@ TEST_F(Rs485SendTest, RepeatCountComesFromTheRs485Record) {
   };
   for (const Case c : {Case{0, 5}, Case{11, 5}, Case{3, 3}, Case{1, 1}, Case{10, 10}}) {
     g_lpApp->m_Rs485Config[2] = c.configured;
-    SendDeviceCommand(1, 0);
+    PressKey(1, 0);
     const Bytes body = LastRequest().body;
     ASSERT_EQ(body.size(), 8u);
     EXPECT_EQ(body[6], c.sent) << int{c.configured};
@@ -167,9 +177,9 @@ TEST_F(Rs485SendTest, RepeatCountComesFromTheRs485Record) {
 TEST_F(Rs485SendTest, RetrModeSendsOnlyTheAlarmKey) {
   g_lpApp->m_byDeviceType = kRetrDeviceType;
   g_lpApp->m_bRetrOn = 1;
-  SendDeviceCommand(0, 0);
+  EXPECT_EQ(PressKey(0, 0), 0);
   EXPECT_EQ(server->Requests().size(), 0u);
-  SendDeviceCommand(0, kRetrCommandIndex);
+  EXPECT_EQ(PressKey(0, kRetrCommandIndex), 0);
   ASSERT_EQ(server->Requests().size(), 1u);
   EXPECT_EQ(LastRequest().body[4], 0x45);  // the alarm key code
   EXPECT_EQ(box->Count(), 0u);
@@ -188,26 +198,29 @@ TEST_F(Rs485SendTest, MissingCommandsAndKindsShowTheirMessage) {
   };
   for (const Case& c : cases) {
     g_lpApp->m_SettingINI.m_byChannel1Device = c.kind;
-    const std::size_t before = box->Count();
-    SendDeviceCommand(0, c.index);
-    ASSERT_EQ(box->Count(), before + 1) << c.name;
-    EXPECT_EQ(box->Shown().back().text, c.message) << c.name;
+    EXPECT_EQ(net::MessageText(PressKey(0, c.index)), c.message) << c.name;
   }
-  SendDeviceCommand(0, 65);  // no such key: refused quietly
+  EXPECT_EQ(PressKey(0, 65), 0);  // no such key: refused quietly
   EXPECT_EQ(server->Requests().size(), 0u);
   DeviceCommandTable[2].device = nullptr;  // a kind the file does not describe
   g_lpApp->m_SettingINI.m_byChannel1Device = 2;
-  SendDeviceCommand(0, 0);
-  EXPECT_EQ(box->Shown().back().text, "It couldn't find this device command protocol");
+  EXPECT_EQ(net::MessageText(PressKey(0, 0)), "It couldn't find this device command protocol");
+  EXPECT_EQ(server->Requests().size(), 0u);
+  EXPECT_EQ(box->Count(), 0u);  // the window shows the message, not the preparation
 }
 
-TEST_F(Rs485SendTest, RefusedCommandShowsSendFailed) {
+TEST_F(Rs485SendTest, RefusedCommandIsNotAccepted) {
   server->QueueReply("/RS485Cmd.cgi", FakeReply::Status(204));
-  EXPECT_EQ(SendRS485Command(&DeviceCommandTable[2].device->commands[0], 1, 1), 0);
-  ASSERT_EQ(box->Count(), 1u);
-  EXPECT_EQ(box->Shown()[0].text, "Send command to device is failed !!");
-  EXPECT_EQ(SendRS485Command(nullptr, 1, 1), 0);
-  EXPECT_EQ(box->Shown().back().text, "Web Server don't support this command!");
+  const net::PreparedRs485 prepared =
+      PrepareRS485Command(&DeviceCommandTable[2].device->commands[0], 1, 1);
+  ASSERT_TRUE(prepared.request);
+  EXPECT_EQ(prepared.message, 0);
+  EXPECT_EQ(net::SendRs485Request(*prepared.request), 20);  // the refusal status 204
+  EXPECT_EQ(server->Requests().size(), 1u);
+  EXPECT_EQ(box->Count(), 0u);  // the sender shows nothing: its caller decides
+  const net::PreparedRs485 none = PrepareRS485Command(nullptr, 1, 1);
+  EXPECT_FALSE(none.request);
+  EXPECT_EQ(net::MessageText(none.message), "Web Server don't support this command!");
 }
 
 TEST_F(Rs485SendTest, EveryShippedCommandFrames) {

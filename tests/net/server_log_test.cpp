@@ -104,10 +104,12 @@ class ServerLogDownload : public ::testing::Test {
   }
   std::uint32_t Download(std::uint32_t maximum, std::string session = "S1") {
     platform::StopToken never;
-    return net::DownloadServerLog(never, maximum, session, download,
-                                  [this](std::uint32_t received, std::uint32_t total) {
-                                    progress.emplace_back(received, total);
-                                  });
+    return net::DownloadServerLog(
+        maximum, session, download,
+        [this](std::uint32_t received, std::uint32_t total) {
+          progress.emplace_back(received, total);
+        },
+        never);
   }
   // The batch requests as "Size" values, with "S" for the one that starts.
   std::vector<std::string> Batches() const {
@@ -226,7 +228,7 @@ TEST_F(ServerLogDownload, AStopCutsAStalledBatch) {
   std::atomic<std::uint32_t> result{99};
   platform::Thread thread;
   ASSERT_TRUE(thread.Start("log", [&](platform::StopToken stop) {
-    result = net::DownloadServerLog(stop, 300, "S1", download, {});
+    result = net::DownloadServerLog(300, "S1", download, {}, stop);
     return 0u;
   }));
   ASSERT_TRUE(server.WaitForRequests(2, std::chrono::seconds(10)));
@@ -251,7 +253,7 @@ TEST_F(ServerLogDownload, AStopCutsAStalledErase) {
   std::atomic<std::uint32_t> result{99};
   platform::Thread thread;
   ASSERT_TRUE(thread.Start("erase", [&](platform::StopToken stop) {
-    result = net::EraseServerLog("S1", &stop);
+    result = net::EraseServerLog("S1", stop);
     return 0u;
   }));
   ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(10)));

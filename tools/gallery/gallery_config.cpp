@@ -246,7 +246,7 @@ void RenderMotionGrid() {
   app.m_dwMotionFlag = 1;
   CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   // The opener fetches the record before the grid opens.
-  dialog.SetFetchedRecord(FetchMotionRecord(nullptr));
+  dialog.SetFetchedRecord(FetchMotionRecord());
   RunWith(dialog, [&] {
     dialog.SetFrameEvent();
     QElapsedTimer waited;

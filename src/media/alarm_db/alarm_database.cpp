@@ -318,13 +318,12 @@ bool CAlarmDatabase::StoreOnlineUsers(std::span<const std::uint8_t> body) {
 }
 
 std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
-                                                          const platform::StopToken* stop) {
-  CCgiUrl url(kCgiGetOnlineUser);
+                                                          const platform::StopToken& stop) {
+  CCgiUrl url(CgiIndex::kCgiGetOnlineUser);
   net::AddSessionId(url, sessionId);
   std::vector<std::uint8_t> reply(kPentaReplyCapacity);
   std::uint32_t length = 0;
-  net::CgiExchange exchange =
-      net::MakeCgiExchange(kCgiGetOnlineUser, url.GetBuffer(), kOnlineUserTimeoutSeconds, stop);
+  net::CgiExchange exchange = net::MakeCgiExchange(url, kOnlineUserTimeoutSeconds, stop);
   exchange.reply = reply;
   exchange.replyLength = &length;
   if (net::SendCgiRequest(exchange) != 1) {

@@ -85,8 +85,8 @@ inline constexpr std::uint16_t kOnlineUserTimeoutSeconds = 5;
 // Fetches "/GetOnlineUser.cgi" with the session id (each wait up to 5 s) and gives the reply
 // body, or nothing when the request failed or stop was requested. Touches no shared state, so
 // a window's worker may run it and hand the body to StoreOnlineUsers on the window's thread.
-std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(
-    const std::string& sessionId, const platform::StopToken* stop = nullptr);
+std::optional<std::vector<std::uint8_t>> FetchOnlineUsers(const std::string& sessionId,
+                                                          const platform::StopToken& stop = {});
 
 class CAlarmDatabase {
  public:

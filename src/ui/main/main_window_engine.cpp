@@ -17,19 +17,18 @@ MainWindowEngine MainWindowEngine::Defaults() {
     return PauseFor(ms, stop);
   };
   engine.sendDeviceRequest = [](const net::Rs485Request& request, const platform::StopToken& stop) {
-    return net::SendRs485Request(request, &stop);
+    return net::SendRs485Request(request, stop);
   };
   engine.fetchImageRecord = [](const platform::StopToken& stop) -> std::optional<ImgRecord> {
     ImgRecord record{};
-    if (GetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), &stop) !=
+    if (GetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), stop) !=
         1) {
       return std::nullopt;
     }
     return record;
   };
   engine.sendImageRecord = [](const ImgRecord& record, const platform::StopToken& stop) {
-    return SetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), 0,
-                     &stop);
+    return SetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), 0, stop);
   };
   return engine;
 }

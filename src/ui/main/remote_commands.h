@@ -17,7 +17,7 @@ constexpr std::size_t PortOfChannel(std::uint8_t selectedChannel) {
   return selectedChannel == 1 ? 0 : 1;
 }
 
-// What a panel key sends: SendDeviceCommand(turbo ? turbo flag : 0, index).
+// What a panel key sends: the request PrepareDeviceCommand(turbo ? turbo flag : 0, index) makes.
 struct PanelKeyCommand {
   std::uint16_t index = 0;
   bool turbo = false;

@@ -7,12 +7,11 @@
 #include "media/record/recorder.h"
 #include "net/config_records.h"
 #include "net/server_log.h"
-#include "ui/config/engine/session_command.h"
+#include "net/session_command.h"
 
 namespace ports {
 
 SysConfEngine SysConfEngine::Defaults() {
-  using namespace syscfg;
   SysConfEngine engine;
   engine.loadConfigRecords = [](const platform::StopToken& stop) {
     return FetchConfigRecords(stop);
@@ -20,26 +19,26 @@ SysConfEngine SysConfEngine::Defaults() {
   engine.setRecord = [](std::uint8_t option, std::span<const std::uint8_t> record, int refresh,
                         const platform::StopToken& stop) {
     return SetSysCfg(option, record.empty() ? nullptr : record.data(),
-                     static_cast<std::uint32_t>(record.size()), refresh, &stop);
+                     static_cast<std::uint32_t>(record.size()), refresh, stop);
   };
-  engine.sessionCommand = [](std::uint8_t cgiIndex, const std::string& session,
+  engine.sessionCommand = [](CgiIndex cgiIndex, const std::string& session,
                              const platform::StopToken& stop) {
-    return SendSessionCommand(cgiIndex, session, &stop);
+    return net::SendSessionCommand(cgiIndex, session, stop);
   };
   engine.fetchOnlineUsers = [](const std::string& session, const platform::StopToken& stop) {
-    return FetchOnlineUsers(session, &stop);
+    return FetchOnlineUsers(session, stop);
   };
   engine.fetchMotionRecord = [](const platform::StopToken& stop) {
-    return FetchMotionRecord(&stop);
+    return FetchMotionRecord(stop);
   };
   engine.downloadLog = [](std::uint32_t maximum, const std::string& session,
                           net::LogDownload& download,
                           const std::function<void(std::uint32_t, std::uint32_t)>& progress,
                           const platform::StopToken& stop) {
-    return net::DownloadServerLog(stop, maximum, session, download, progress);
+    return net::DownloadServerLog(maximum, session, download, progress, stop);
   };
   engine.eraseLog = [](const std::string& session, const platform::StopToken& stop) {
-    return net::EraseServerLog(session, &stop);
+    return net::EraseServerLog(session, stop);
   };
   engine.reloadAlarmDatabase = [] { g_AlarmDatabase.ReadAll(); };
   engine.reportConnectionLost = [] {

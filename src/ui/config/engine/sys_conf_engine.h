@@ -17,6 +17,7 @@
 
 #include "app/app_data.h"
 #include "app/schedule_table.h"
+#include "net/cgi_url.h"
 #include "net/config_records.h"
 #include "platform/thread.h"
 
@@ -36,7 +37,7 @@ struct SysConfEngine {
                     const platform::StopToken&)>
       setRecord;
   // REBOOT and Sync Server Time: a CGI path with the session id; the sender's result.
-  std::function<int(std::uint8_t cgiIndex, const std::string& session, const platform::StopToken&)>
+  std::function<int(CgiIndex cgiIndex, const std::string& session, const platform::StopToken&)>
       sessionCommand;
   // "/GetOnlineUser.cgi": the reply body, nothing on a failure or a stop.
   std::function<std::optional<std::vector<std::uint8_t>>(const std::string& session,

@@ -15,9 +15,9 @@
 #include "net/config_records.h"
 #include "net/net_environment.h"
 #include "net/record_fields.h"
+#include "net/session_command.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/qt_message_box.h"
-#include "ui/config/engine/session_command.h"
 #include "ui/config/records/config_text.h"
 #include "ui/config/records/time_zones.h"
 
@@ -108,8 +108,10 @@ void CSNTPPage::OnSyncServerTime() {
   syscfg::EnableControls(Controls(), {IDC_SYNC_SERVER_TIME}, false);
   const bool started = m_worker.Start(
       "SyncServerTimeThread",
-      [send = Engine().sessionCommand, session = net::Environment().SessionId()](
-          const ui::WorkerRun<>& run) { return send(kCgiSyncServerTime, session, run.Token()); },
+      [send = Engine().sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(CgiIndex::kCgiSyncServerTime, session, run.Token());
+      },
       [this](int result) { OnSyncDone(result); });
   if (!started)
     OnSyncDone(0);

@@ -4,11 +4,11 @@
 
 #include "app/app_data.h"
 #include "net/net_environment.h"
+#include "net/session_command.h"
 #include "ui/common/message_ids.h"
 #include "ui/common/property_sheet.h"
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/config/engine/session_command.h"
 
 CSysConfSheetBase::CSysConfSheetBase(ports::SysConfEngine engine) : m_engine(std::move(engine)) {}
 
@@ -80,8 +80,10 @@ void CSysConfSheetBase::StartReboot() {
   m_bRebooting = true;
   const bool started = m_rebootWorker.Start(
       "RebootServerThread",
-      [send = m_engine.sessionCommand, session = net::Environment().SessionId()](
-          const ui::WorkerRun<>& run) { return send(kCgiRebootServer, session, run.Token()); },
+      [send = m_engine.sessionCommand,
+       session = net::Environment().SessionId()](const ui::WorkerRun<>& run) {
+        return send(CgiIndex::kCgiRebootServer, session, run.Token());
+      },
       [this](int result) { OnRebootDone(result); });
   if (!started)
     OnRebootDone(0);

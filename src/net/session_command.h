@@ -8,12 +8,12 @@
 #include "net/cgi_url.h"
 #include "platform/thread.h"
 
-namespace syscfg {
+namespace net {
 
-// The request with the session id; a stop, when given, cuts the exchange (result 0), so a
+// The request with the session id; a stop request cuts the exchange (result 0), so a
 // window's worker may send it. The sender's result: 1 accepted, 17..24 a refusal status, 0 no
 // exchange.
-int SendSessionCommand(std::uint8_t cgiIndex, const std::string& sessionId,
-                       const platform::StopToken* stop);
+int SendSessionCommand(CgiIndex cgiIndex, const std::string& sessionId,
+                       const platform::StopToken& stop);
 
-}  // namespace syscfg
+}  // namespace net
