@@ -48,8 +48,7 @@ class StandInMainWindow final : public app::IMainWindow {
     app::SetMainWindowSink(sink);
     StartMainTimer();
     SignalMainWindowOpened();
-    sawFrames =
-        QTest::qWaitFor([this] { return sink->CountOf("ShowImage") >= kFramesToSee; }, 20000);
+    sawFrames = fakes::WaitUntil([this] { return sink->CountOf("ShowImage") >= kFramesToSee; });
     app::SetMainWindowSink(nullptr);
     app.m_hWndMainDialog = platform::kNoWindow;
     app.m_SettingINI.Save();

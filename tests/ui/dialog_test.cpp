@@ -32,7 +32,6 @@ namespace {
 using platform::testing::FakeMessageBox;
 using platform::testing::ScopedMessageBox;
 
-// Processes events until done() holds or five seconds pass (generous under load).
 class EndsInInit final : public ui::UiDialog {
  public:
   bool OnInitDialog() override {
@@ -443,7 +442,7 @@ TEST(GuiInbox, ItemsBehindANestedLoopArriveInIt) {
   bool secondRan = false;
   inbox.Post([&] {
     log.push_back("first starts");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRan; }, 10000));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return secondRan; }));
     log.push_back("first ends");
   });
   inbox.Post([&] {
@@ -476,11 +475,6 @@ TEST(GuiInbox, AGoneInboxRefusesPostsAndRunsNothingMore) {
   EXPECT_EQ(ran, 1);
 }
 
-// Pumps the GUI thread's events until done() or the limit.
-bool PumpUntil(const std::function<bool()>& done) {
-  return QTest::qWaitFor(done, 10000);
-}
-
 TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
   ui::Worker worker;
   std::vector<std::string> seen;
@@ -502,7 +496,7 @@ TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
         EXPECT_FALSE(worker.IsRunning());
       }));
   EXPECT_TRUE(worker.IsRunning());
-  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 3; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return seen.size() == 3; }));
   EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "result 3"}));
   EXPECT_EQ(deliveryThread, std::this_thread::get_id());
   EXPECT_NE(bodyThread, std::this_thread::get_id());
@@ -512,7 +506,7 @@ TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
   bool ended = false;
   ASSERT_TRUE(worker.Start(
       "void", [](const ui::WorkerRun<>&) {}, [&] { ended = true; }));
-  ASSERT_TRUE(PumpUntil([&] { return ended; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return ended; }));
 }
 
 TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
@@ -537,7 +531,7 @@ TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
   EXPECT_FALSE(worker.IsRunning());
   // The body has ended, so its report and then its result are already in the inbox, in that
   // order: once the result has arrived (and been dropped), the report has come before it.
-  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
   EXPECT_EQ(delivered, 0);
 }
 
@@ -573,11 +567,11 @@ TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
     release = true;
   }
   released.notify_all();
-  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
   EXPECT_TRUE(results.empty());
   EXPECT_TRUE(worker.IsRunning());
   secondMayEnd = true;
-  ASSERT_TRUE(PumpUntil([&] { return !results.empty(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !results.empty(); }));
   EXPECT_EQ(results, std::vector<int>{2});
 }
 
