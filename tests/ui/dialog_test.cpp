@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -573,6 +574,56 @@ TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
   secondMayEnd = true;
   ASSERT_TRUE(fakes::WaitUntil([&] { return !results.empty(); }));
   EXPECT_EQ(results, std::vector<int>{2});
+}
+
+// The tie is to one object at a time: the object of a replaced tie goes without effect, the
+// tied one going stops the run (its body sees the stop) and nothing of the run arrives after.
+TEST(Worker, TheTiedObjectGoingStopsTheRunAndNothingOfItArrives) {
+  ui::Worker worker;
+  auto replaced = std::make_unique<QObject>();
+  auto tied = std::make_unique<QObject>();
+  worker.TieTo(*replaced);
+  worker.TieTo(*tied);
+  std::atomic<bool> bodyEnded{false};
+  int delivered = 0;
+  ASSERT_TRUE(worker.Start<int>(
+      "tied",
+      [&](const ui::WorkerRun<int>& run) {
+        while (run.Token().SleepFor(5)) {
+        }
+        run.Report(1);
+        bodyEnded = true;
+        return 2;
+      },
+      [&](int) { ++delivered; }, [&](int) { ++delivered; }));
+  replaced.reset();
+  EXPECT_TRUE(worker.IsRunning());
+  EXPECT_FALSE(bodyEnded.load());
+  tied.reset();
+  ASSERT_FALSE(worker.IsRunning());
+  ASSERT_TRUE(fakes::WaitUntil([&] { return bodyEnded.load(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
+  EXPECT_EQ(delivered, 0);
+}
+
+// While the tied object stays, runs end and deliver as usual; it may go after them, and after
+// the worker itself, without touching the worker (what the sanitizer builds look at).
+TEST(Worker, RunsEndAsUsualWhileTheTiedObjectStays) {
+  auto tied = std::make_unique<QObject>();
+  {
+    ui::Worker worker;
+    worker.TieTo(*tied);
+    std::vector<int> results;
+    for (const int value : {3, 4}) {
+      ASSERT_TRUE(worker.Start(
+          "kept", [value](const ui::WorkerRun<>&) { return value; },
+          [&](int result) { results.push_back(result); }));
+      ASSERT_TRUE(fakes::WaitUntil([&] { return !worker.IsRunning(); }));
+    }
+    EXPECT_EQ(results, (std::vector<int>{3, 4}));
+    EXPECT_EQ(worker.DroppedResults(), 0);
+  }
+  tied.reset();
 }
 
 }  // namespace
