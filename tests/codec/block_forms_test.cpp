@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "codec/mp4dec/block_to_frame.h"
-#include "codec/mp4dec/combined_block.h"
+#include "block_to_frame.h"
 #include "codec/mp4dec/inter.h"
 #include "codec/mp4dec/macroblock.h"
+#include "combined_block.h"
 #include "mp4dec_harness.h"
 #include "prim/prim_idct.h"
 

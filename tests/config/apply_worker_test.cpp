@@ -23,7 +23,6 @@ using config_testing::Pick;
 using config_testing::Type;
 using config_testing::WaitForDroppedResults;
 
-constexpr int kWaitMs = 10000;
 constexpr auto kStall = std::chrono::seconds(30);
 
 void ShowAllPages(CSysConfPropSheet& s) {
@@ -64,8 +63,7 @@ class HookedMessageBox final : public platform::IMessageBox {
 class ApplyWorkerTest : public ConfigTest {
  public:
   bool WaitForSends(std::size_t count) const {
-    return QTest::qWaitFor([&] { return server->RequestsTo("/SetSysCfg.cgi").size() >= count; },
-                           kWaitMs);
+    return fakes::WaitUntil([&] { return server->RequestsTo("/SetSysCfg.cgi").size() >= count; });
   }
 };
 
@@ -90,7 +88,7 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
     // The window answers: its messages and timers run, and it paints.
     bool ticked = false;
     QTimer::singleShot(0, &sheet, [&] { ticked = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return ticked; }));
     EXPECT_FALSE(sheet.grab().isNull());
     // Presses meanwhile are ignored: no second APPLY, no reboot.
     static_cast<QAbstractButton*>(sheet.GetDlgItem(CSysConfPropSheet::IDC_APPLY))->click();
@@ -103,7 +101,7 @@ TEST_F(ApplyWorkerTest, AStalledSendLeavesTheSheetWorkingAndTheCloseEndsItWithNo
     EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 2u);
     EXPECT_TRUE(server->RequestsTo("/RebootServer.cgi").empty());
     sheet.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());
@@ -158,15 +156,13 @@ TEST_F(ApplyWorkerTest, TheStepsCallThePortInOrderAndTheCloseCutsTheHeldCall) {
     ShowAllPages(sheet);
     ChangeFourRecords(sheet);
     sheet.OnApply();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-          const std::lock_guard guard(lock);
-          return sends.size() == 2;
-        },
-        kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] {
+      const std::lock_guard guard(lock);
+      return sends.size() == 2;
+    }));
     EXPECT_TRUE(sheet.Applying());
     sheet.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_TRUE(stopSeen.load());
@@ -192,7 +188,7 @@ TEST_F(ApplyWorkerTest, EscapeDuringAStalledIpSendEndsInANewLoginAndKeepsTheAddr
     EXPECT_TRUE(sheet.Applying());
     // Escape is EXIT: it stops the APPLY and ends the run.
     QTest::keyClick(&sheet, Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(sheet->Applying());
@@ -245,7 +241,7 @@ TEST_F(ApplyWorkerTest, TheCloseWhileARefusalIsShownSendsNothingMore) {
     Type(sheet.m_MailPage, MailPropertyPage::IDC_SERVER, "smtp2.example.net");
     Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_STREAM_PORT, "6000");
     sheet.OnApply();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet.Applying(); }, kWaitMs));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return !sheet.Applying(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Applying());

@@ -476,7 +476,7 @@ TEST_F(ApplyTest, ExitRebootAndEscape) {
             kNotEnded);
   // The reboot request runs on the sheet's worker: the run ends once it was sent.
   const auto rebootAndWait = [](CSysConfPropSheet& s) {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.Rebooting(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !s.Rebooting(); }));
   };
   EXPECT_EQ(RunSheet([&](CSysConfPropSheet& s) {
               static_cast<QAbstractButton*>(s.GetDlgItem(CSysConfPropSheet::IDC_REBOOT))->click();
@@ -527,7 +527,7 @@ TEST_F(ApplyTest, RebootWaitsOnTheSheetsWorkerAndIgnoresAnEndedRequest) {
         EXPECT_FALSE(buttonsEnabled());
         sheet.OnReboot();
         EXPECT_TRUE(sheet.Rebooting());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
       }),
       CSysConfPropSheet::kResultClosed);
   ASSERT_TRUE(server->WaitForRequests(1, std::chrono::seconds(10)));
@@ -547,9 +547,9 @@ TEST_F(ApplyTest, RebootWaitsOnTheSheetsWorkerAndIgnoresAnEndedRequest) {
   s.SetEngine(engine);
   EXPECT_EQ(RunSheet([&](CSysConfPropSheet& sheet) {
               sheet.OnReboot();
-              ASSERT_TRUE(QTest::qWaitFor([&] { return reboots.load() == 1; }, 10000));
+              ASSERT_TRUE(fakes::WaitUntil([&] { return reboots.load() == 1; }));
               sheet.CloseForLostConnection();
-              ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+              ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
             }),
             CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.Rebooting());
@@ -581,7 +581,7 @@ TEST_F(ApplyTest, SyncServerTimeTakesOnlyAcceptanceAsSuccess) {
       s.SetActivePage(&s.m_SntpPage);
       CSNTPPage& page = s.m_SntpPage;
       static_cast<QAbstractButton*>(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME))->click();
-      ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Syncing(); }, 10000));
+      ASSERT_TRUE(fakes::WaitUntil([&] { return !page.Syncing(); }));
       EXPECT_TRUE(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME)->isEnabled());
       EXPECT_FALSE(page.SyncWorker().IsRunning());
     });
@@ -606,8 +606,8 @@ TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
     auto* sync = static_cast<QAbstractButton*>(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME));
     sync->click();
     // The press has returned while the server holds the request.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return server->RequestsTo("/SyncServerTime.cgi").size() == 1; }, 10000));
+    ASSERT_TRUE(
+        fakes::WaitUntil([&] { return server->RequestsTo("/SyncServerTime.cgi").size() == 1; }));
     EXPECT_TRUE(page.Syncing());
     EXPECT_TRUE(page.SyncWorker().IsRunning());
     EXPECT_FALSE(sync->isEnabled());
@@ -619,7 +619,7 @@ TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
     EXPECT_EQ(page.SyncWorker().DroppedResults(), 0);
     EXPECT_EQ(server->RequestsTo("/SyncServerTime.cgi").size(), 1u);
     sheet.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   CSNTPPage& page = s.m_SntpPage;
@@ -634,7 +634,7 @@ TEST_F(ApplyTest, AStalledSyncServerTimeLeavesTheSheetWorkingAndEndsWithIt) {
     ASSERT_TRUE(sheet.SetActivePage(&sheet.m_SntpPage));
     EXPECT_TRUE(page.GetDlgItem(CSNTPPage::IDC_SYNC_SERVER_TIME)->isEnabled());
     page.OnSyncServerTime();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Syncing(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !page.Syncing(); }));
   });
   EXPECT_EQ(server->RequestsTo("/SyncServerTime.cgi").size(), 2u);
   EXPECT_EQ(Messages(), std::vector<std::string>{Text(4065)});
@@ -649,7 +649,7 @@ TEST_F(ApplyTest, ALostConnectionEndsTheRunWithZeroWhateverThePageSays) {
     Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "");
     std::thread kernel([&] { sheet.CloseForLostConnection(); });
     kernel.join();
-    QTest::qWait(0);
+    fakes::PumpEvents();
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_EQ(s.m_bOpen, 0u);
@@ -657,7 +657,7 @@ TEST_F(ApplyTest, ALostConnectionEndsTheRunWithZeroWhateverThePageSays) {
   EXPECT_TRUE(SentOptions().empty());
   // A close after the run, or for an earlier run, closes nothing later.
   s.CloseForLostConnection();
-  EXPECT_EQ(RunSheet([](CSysConfPropSheet&) { QTest::qWait(0); }), kNotEnded);
+  EXPECT_EQ(RunSheet([](CSysConfPropSheet&) { fakes::PumpEvents(); }), kNotEnded);
 }
 
 TEST_F(ApplyTest, TheSheetsButtonsAndPages) {

@@ -17,13 +17,13 @@
 #include "app/app_data.h"
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/qt_test_environment.h"
 #include "fakes/temp_folder.h"
 #include "media/alarm_db/alarm_database.h"
 #include "net/ctrl_file.h"
 #include "net/net_environment.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/common/testing/qt_test_environment.h"
 #include "ui/common/testing/scripted_modal_runner.h"
 #include "ui/config/sheets/load_config_dlg.h"
 #include "ui/config/sheets/sys_conf_prop_sheet.h"
@@ -153,7 +153,7 @@ class ConfigTest : public ::testing::Test {
 // run on the sheet's worker; the steps go on as their answers arrive).
 template <typename Sheet>
 void WaitForApply(Sheet& sheet) {
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.Applying(); }, 30000));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.Applying(); }, std::chrono::seconds(30)));
 }
 template <typename Sheet>
 void ApplyAndWait(Sheet& sheet) {
@@ -164,14 +164,15 @@ void ApplyAndWait(Sheet& sheet) {
 // Waits until Motion Setup's fetch of the PENTA record has been answered (the grid opens, or
 // its failure is shown, as the answer arrives).
 inline bool WaitForMotionFetch(const AlarmPropertyPage& page) {
-  return QTest::qWaitFor([&] { return !page.FetchingMotionRecord(); }, 30000);
+  return fakes::WaitUntil([&] { return !page.FetchingMotionRecord(); }, std::chrono::seconds(30));
 }
 
 // Waits until the worker has dropped `count` results in all: the result of a run that a stop
 // ended arrives on the GUI thread after its reports and is dropped there. Once it has been,
 // nothing of that run is left to arrive, so what it must not have changed can be checked.
 inline bool WaitForDroppedResults(const ui::Worker& worker, int count = 1) {
-  return QTest::qWaitFor([&] { return worker.DroppedResults() >= count; }, 30000);
+  return fakes::WaitUntil([&] { return worker.DroppedResults() >= count; },
+                          std::chrono::seconds(30));
 }
 
 // The device-command table with these kinds loaded (the others not), for a test's lifetime.

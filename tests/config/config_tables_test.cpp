@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/app_data.h"
+#include "fakes/qt_test_environment.h"
 #include "fakes/sample_config.h"
 #include "ui/common/string_table.h"
-#include "ui/common/testing/qt_test_environment.h"
 #include "ui/config/pages/mail_page.h"
 #include "ui/config/pages/network_page.h"
 #include "ui/config/records/config_text.h"

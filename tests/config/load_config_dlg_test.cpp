@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "config_fixture.h"
+#include "fakes/hand_ticks.h"
 #include "net/config_records.h"
 
 namespace {
@@ -78,6 +79,7 @@ TEST_F(LoadConfigTest, AFailedFetchEndsWithTwoAfterItsMessage) {
 TEST_F(LoadConfigTest, TheTextGrowsByOneDotATickAndTheCountGoesOnInTheNextRun) {
   // The worker answers only when told, so the test owns the ticks.
   platform::Event release(platform::ResetMode::Auto);
+  fakes::HandTicks hand;
   CEnterSysConfigDlg dialog(HeldLoad(release, {{}, true}));
   std::vector<QString> shown;
   auto run = [&](int ticks) {
@@ -87,7 +89,7 @@ TEST_F(LoadConfigTest, TheTextGrowsByOneDotATickAndTheCountGoesOnInTheNextRun) {
       EXPECT_TRUE(dialog.Timers().IsRunning(CEnterSysConfigDlg::kAnimationTimer));
       EXPECT_EQ(dialog.Timers().Interval(CEnterSysConfigDlg::kAnimationTimer), 300);
       for (int i = 0; i < ticks; ++i) {
-        dialog.Timers().FireForTest(CEnterSysConfigDlg::kAnimationTimer);
+        hand.Fire(dialog, CEnterSysConfigDlg::kAnimationTimer);
         shown.push_back(text->text());
       }
       // No real tick may count between here and the worker's answer, however slow the machine.

@@ -27,7 +27,7 @@ class LogPageTest : public ConfigTest {
     });
   }
   static bool WaitIdle(L& page) {
-    return QTest::qWaitFor([&] { return page.State() == L::kIdle; }, kWaitMs);
+    return fakes::WaitUntil([&] { return page.State() == L::kIdle; });
   }
   static bool SheetButtonsEnabled(CSysConfPropSheet& s) {
     return s.GetDlgItem(CSysConfPropSheet::IDC_EXIT)->isEnabled() &&
@@ -128,7 +128,7 @@ TEST_F(LogPageTest, EraseClearsTheServerLogAndTheList) {
     Click(page, L::IDC_ERASE);
     EXPECT_FALSE(Enabled(page, L::IDC_ERASE));
     EXPECT_FALSE(Enabled(page, L::IDC_DOWNLOAD));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled(page, L::IDC_ERASE); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return Enabled(page, L::IDC_ERASE); }));
     EXPECT_TRUE(ListRows(page, L::IDC_LIST).empty());
     EXPECT_EQ(page.m_nReceived, 0u);
     EXPECT_EQ(server->ServerLog().RecordCount(), 0u);
@@ -139,7 +139,7 @@ TEST_F(LogPageTest, EraseClearsTheServerLogAndTheList) {
     ASSERT_TRUE(WaitIdle(page));
     server->ServerLog().SetEraseStatus(205);
     Click(page, L::IDC_ERASE);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Enabled(page, L::IDC_ERASE); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return Enabled(page, L::IDC_ERASE); }));
     EXPECT_TRUE(ListRows(page, L::IDC_LIST).empty());
     EXPECT_EQ(page.m_nReceived, 14u);
     EXPECT_EQ(server->ServerLog().RecordCount(), 14u);
@@ -162,7 +162,7 @@ TEST_F(LogPageTest, AStalledEraseLeavesTheWindowWorkingAndEndsWithTheSheet) {
     EXPECT_FALSE(Enabled(page, L::IDC_ERASE));
     EXPECT_TRUE(SheetButtonsEnabled(sheet));
     sheet.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_FALSE(s.m_LogPage.DownloadWorker().IsRunning());
@@ -177,7 +177,7 @@ TEST_F(LogPageTest, ALostConnectionStopsTheDownloadAndThePageReopensIdle) {
     Click(page, L::IDC_DOWNLOAD);
     ASSERT_TRUE(server->WaitForRequests(2, std::chrono::milliseconds(kWaitMs)));
     sheet.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   L& page = s.m_LogPage;
@@ -220,8 +220,8 @@ TEST_F(LogPageTest, ACancelledDownloadChangesNothingLater) {
     ASSERT_TRUE(WaitIdle(page));
     ASSERT_EQ(ListRows(page, L::IDC_LIST).size(), 14u);
     Click(page, L::IDC_DOWNLOAD);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Ctl<QProgressBar>(page, L::IDC_PROGRESS)->value() == 5; }, kWaitMs));
+    ASSERT_TRUE(
+        fakes::WaitUntil([&] { return Ctl<QProgressBar>(page, L::IDC_PROGRESS)->value() == 5; }));
     Click(page, L::IDC_DOWNLOAD);  // "Cancel"
     EXPECT_TRUE(stopSeen.load());
     // Its last report and its failure arrive and are dropped.

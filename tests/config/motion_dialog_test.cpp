@@ -36,7 +36,7 @@ class MotionDialogTest : public ConfigTest {
     QTimer::singleShot(0, &dialog, [&] {
       body(dialog);
       // An APPLY's send runs on the dialog's worker: its answer ends the run.
-      EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.Applying(); }, 30000));
+      EXPECT_TRUE(fakes::WaitUntil([&] { return !dialog.Applying(); }, std::chrono::seconds(30)));
       if (dialog.isVisible())
         dialog.EndDialog(77);
     });
@@ -236,8 +236,7 @@ TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
   const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
     d.OnSelectAll();
     d.OnApply();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }));
     EXPECT_TRUE(d.Applying());
     EXPECT_TRUE(d.ApplyWorker().IsRunning());
     EXPECT_TRUE(d.isVisible());
@@ -246,7 +245,7 @@ TEST_F(MotionDialogTest, AStalledApplyLeavesTheDialogWorkingAndExitEndsIt) {
     // The window answers meanwhile; a second APPLY is ignored.
     bool ticked = false;
     QTimer::singleShot(0, &d, [&] { ticked = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return ticked; }));
     d.OnApply();
     EXPECT_TRUE(d.ApplyWorker().IsRunning());
     EXPECT_EQ(d.ApplyWorker().DroppedResults(), 0);
@@ -318,11 +317,11 @@ TEST_F(MotionDialogTest, ThePaintersFrameHookBringsTheFrameIntoThePicture) {
       EXPECT_TRUE(signalled);
       if (c.taken) {
         EXPECT_TRUE(
-            QTest::qWaitFor([&] { return d.Picture().pixelColor(marked) == QColor(30, 20, 10); }));
+            fakes::WaitUntil([&] { return d.Picture().pixelColor(marked) == QColor(30, 20, 10); }));
       } else {
         // The worker answers each frame (the picture is built again); a frame too large leaves
         // the picture as it was.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return d.Picture().cacheKey() != before; }));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return d.Picture().cacheKey() != before; }));
         EXPECT_EQ(d.Picture().pixelColor(marked), QColor(0, 0, 0));
       }
     });
@@ -354,7 +353,7 @@ TEST_F(MotionDialogTest, TheEndOfTheStreamsEndsTheDialog) {
   CMotionDetectionDlg dialog(ports::SysConfEngine::Defaults());
   const int result = Run(dialog, [&](CMotionDetectionDlg& d) {
     g_lpApp->h_EndofGetJpegImageEvent->Set();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return !d.isVisible(); }));
   });
   EXPECT_EQ(result, CMotionDetectionDlg::kResultEnded);
 }

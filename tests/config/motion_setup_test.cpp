@@ -21,7 +21,6 @@ namespace {
 using namespace config_testing;
 using T = AlarmPropertyPage;
 
-constexpr int kWaitMs = 10000;
 constexpr auto kStall = std::chrono::seconds(30);
 
 class MotionSetupTest : public ConfigTest {
@@ -43,8 +42,7 @@ class MotionSetupTest : public ConfigTest {
   // Every record answered at once, as the server starts.
   void ServeAtOnce() { fakes::StallGetSysCfg(*server, {}, std::chrono::milliseconds(0)); }
   bool WaitForFetches(std::size_t count) const {
-    return QTest::qWaitFor([&] { return server->RequestsTo("/GetSysCfg.cgi").size() >= count; },
-                           kWaitMs);
+    return fakes::WaitUntil([&] { return server->RequestsTo("/GetSysCfg.cgi").size() >= count; });
   }
   std::vector<std::uint8_t> CachedPenta() const {
     return {g_lpApp->m_PentaConfig.begin(), g_lpApp->m_PentaConfig.end()};
@@ -74,7 +72,7 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
       // The sheet answers: timers run, it paints, pages change and take input.
       bool ticked = false;
       QTimer::singleShot(0, &s, [&] { ticked = true; });
-      ASSERT_TRUE(QTest::qWaitFor([&] { return ticked; }, kWaitMs));
+      ASSERT_TRUE(fakes::WaitUntil([&] { return ticked; }));
       EXPECT_FALSE(s.grab().isNull());
       ASSERT_TRUE(s.SetActivePage(&s.m_NetworkPage));
       ASSERT_TRUE(s.SetActivePage(&page));
@@ -88,7 +86,7 @@ TEST_F(MotionSetupTest, AStalledFetchLeavesTheSheetWorkingAndTheCloseEndsItWithN
       EXPECT_EQ(server->RequestsTo("/GetSysCfg.cgi").size(), 1u);
       EXPECT_TRUE(runner->Runs().empty());
       c.close(s);
-      ASSERT_TRUE(QTest::qWaitFor([&] { return !s.isVisible(); }, kWaitMs));
+      ASSERT_TRUE(fakes::WaitUntil([&] { return !s.isVisible(); }));
     });
     EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
     T& page = sheet->m_AlarmPage;
@@ -218,7 +216,7 @@ TEST_F(MotionSetupTest, AnAnswerArrivingWhileTheSheetAppliesOpensNothing) {
     EXPECT_TRUE(runner->Runs().empty());
     EXPECT_TRUE(Messages().empty());
     s.CloseForLostConnection();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.isVisible(); }, kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !s.isVisible(); }));
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_TRUE(runner->Runs().empty());
@@ -259,12 +257,10 @@ TEST_F(MotionSetupTest, TheFetchAndTheGridsApplyGoThroughTheSheetsEngine) {
 
   RunOnTrigger([&](CSysConfPropSheet& s, T& page) {
     Click(page, T::IDC_MOTION_SETUP);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-          const std::lock_guard guard(lock);
-          return !portCalls.empty();
-        },
-        kWaitMs));
+    ASSERT_TRUE(fakes::WaitUntil([&] {
+      const std::lock_guard guard(lock);
+      return !portCalls.empty();
+    }));
     Click(page, T::IDC_MOTION_SETUP);
     page.OnMotionSetup();
     EXPECT_TRUE(page.FetchWorker().IsRunning());

@@ -17,8 +17,6 @@ namespace {
 using namespace config_testing;
 using O = COnlineUserPage;
 
-constexpr int kWaitMs = 10000;
-
 class OnlineUsersTest : public ConfigTest {
  public:
   // Shows the page; with waitForQuery, body runs once the first query has ended.
@@ -32,11 +30,11 @@ class OnlineUsersTest : public ConfigTest {
     });
   }
   static bool WaitQueryEnded(O& page) {
-    return QTest::qWaitFor([&] { return !page.Querying(); }, kWaitMs);
+    return fakes::WaitUntil([&] { return !page.Querying(); });
   }
   bool WaitForQueries(std::size_t count) const {
-    return QTest::qWaitFor([&] { return server->RequestsTo("/GetOnlineUser.cgi").size() >= count; },
-                           kWaitMs);
+    return fakes::WaitUntil(
+        [&] { return server->RequestsTo("/GetOnlineUser.cgi").size() >= count; });
   }
   static bool SheetButtonsEnabled(CSysConfPropSheet& s) {
     return s.GetDlgItem(CSysConfPropSheet::IDC_EXIT)->isEnabled() &&
@@ -174,7 +172,7 @@ TEST_F(OnlineUsersTest, AStalledQueryLeavesTheSheetWorkingAndEndsWithIt) {
         ASSERT_TRUE(sheet.SetActivePage(&page));
         EXPECT_TRUE(page.Querying());
         sheet.CloseForLostConnection();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
       },
       false);
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
@@ -260,10 +258,10 @@ TEST_F(OnlineUsersTest, AQueryStoppedByTheSheetsCloseChangesNothingLater) {
   s.SetEngine(engine);
   RunOnPage(
       [&](CSysConfPropSheet& sheet, O& page) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return queries.load() == 1; }, kWaitMs));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return queries.load() == 1; }));
         EXPECT_TRUE(page.Querying());
         sheet.CloseForLostConnection();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }, kWaitMs));
+        ASSERT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
       },
       false);
   O& page = s.m_OnlineUserPage;

@@ -67,7 +67,7 @@ TEST_F(SystemConfigSeamTest, ALostConnectionClosesTheOpenSheetFromAnotherThread)
   const int result = RunOpenSheet(*windows, [&](CSysConfPropSheet& sheet) {
     std::thread kernel([&] { windows->CloseForLostConnection(); });
     kernel.join();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, 0);
 }

@@ -129,13 +129,12 @@ TEST_F(TabbedSheetTest, EscapeDuringAStalledSendEndsTheApplyWithNothingSentAfter
     ASSERT_TRUE(d.SetActivePage(&d.m_DnsPage));
     Type(d.m_DnsPage, CDNSPage::IDC_DDNS_DOMAIN, "new.dyndns.org");
     d.OnApply();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !server->RequestsTo("/SetSysCfg.cgi").empty(); }));
     EXPECT_TRUE(d.Applying());
     EXPECT_FALSE(d.GetDlgItem(MySystemDialog::IDC_APPLY)->isEnabled());
     EXPECT_FALSE(d.GetDlgItem(MySystemDialog::IDC_EXIT)->isEnabled());
     QTest::keyClick(&d, Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !d.isVisible(); }, 10000));
+    ASSERT_TRUE(fakes::WaitUntil([&] { return !d.isVisible(); }));
   });
   EXPECT_EQ(result, ui::IDCANCEL);
   EXPECT_FALSE(dialog->Applying());
@@ -172,7 +171,7 @@ TEST_F(TabbedSheetTest, RebootEndsTheRunOnceSentAndReportsAFailure) {
                   static_cast<QAbstractButton*>(rebootButton())->click();
                   EXPECT_TRUE(dialog->Rebooting());
                   EXPECT_FALSE(rebootButton()->isEnabled());
-                  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 10000));
+                  ASSERT_TRUE(fakes::WaitUntil([&] { return !dialog->isVisible(); }));
                 }),
             MySystemDialog::kResultClosed);
   ASSERT_TRUE(server->WaitForRequests(1, std::chrono::seconds(10)));
@@ -182,7 +181,7 @@ TEST_F(TabbedSheetTest, RebootEndsTheRunOnceSentAndReportsAFailure) {
   EXPECT_EQ(Run(*dialog,
                 [&] {
                   dialog->OnReboot();
-                  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Rebooting(); }, 10000));
+                  ASSERT_TRUE(fakes::WaitUntil([&] { return !dialog->Rebooting(); }));
                   EXPECT_TRUE(rebootButton()->isEnabled());
                 }),
             kNotEnded);

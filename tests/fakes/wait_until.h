@@ -4,8 +4,10 @@
 // near it, so machine load does not change the result. A test asserts on what WaitUntil
 // returns, never on the state after a fixed sleep.
 //
-// In a program of windows the Qt test environment installs a pump (SetWaitPump) that delivers
-// the queued events between looks, so the windows' posted results arrive while a test waits.
+// In a program of windows the Qt test environment (fakes/qt_test_environment.h) installs a pump
+// (SetWaitPump) that delivers the queued events before every look, so the windows' posted
+// results and timers arrive while a test waits; a test that only wants the events queued so far
+// delivered, without waiting for anything, calls that pump (PumpEvents) itself.
 #pragma once
 
 #include <chrono>

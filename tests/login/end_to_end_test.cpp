@@ -17,13 +17,13 @@
 #include "app/kavelin_app.h"
 #include "fakes/fake_stream_server.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/qt_test_environment.h"
 #include "fakes/stream_packets.h"
 #include "fakes/temp_folder.h"
 #include "net/ctrl_file.h"
 #include "platform/folders.h"
 #include "platform/testing/recording_main_window_sink.h"
 #include "platform/testing/recording_window.h"
-#include "ui/common/testing/qt_test_environment.h"
 #include "ui/common/ui_dialog.h"
 #include "ui/login/login_dialog.h"
 #include "ui/login/login_layout.h"
@@ -48,8 +48,7 @@ class StandInMainWindow final : public app::IMainWindow {
     app::SetMainWindowSink(sink);
     StartMainTimer();
     SignalMainWindowOpened();
-    sawFrames =
-        QTest::qWaitFor([this] { return sink->CountOf("ShowImage") >= kFramesToSee; }, 20000);
+    sawFrames = fakes::WaitUntil([this] { return sink->CountOf("ShowImage") >= kFramesToSee; });
     app::SetMainWindowSink(nullptr);
     app.m_hWndMainDialog = platform::kNoWindow;
     app.m_SettingINI.Save();

@@ -19,6 +19,7 @@
 
 #include "fakes/fake_firmware.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/hand_ticks.h"
 #include "login_test_support.h"
 #include "net/login_session.h"
 #include "ui/common/services.h"
@@ -360,6 +361,7 @@ TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
       latch->Wait();
     return FakeReply::Text("SESSION-ID=connect1;PRODUCT-ID=604;FIRMWARE-VERSION=3.0.0.1;");
   });
+  fakes::HandTicks ticks;
   CConnectDlg connect(ports::LoginEngine::Defaults(), QStringLiteral("127.0.0.1"),
                       QStringLiteral("admin"), QStringLiteral("secret"),
                       QString::number(m_server.WebPort()));
@@ -369,7 +371,7 @@ TEST_F(FirmwareRoadTest, ConnectAnimatesAndEndsWithTheLoginResult) {
     EXPECT_EQ(connect.Timers().Interval(kConnectTimer), 300);
     for (const char* text : {"Connect 127.0.0.1 .", "Connect 127.0.0.1 ..", "Connect 127.0.0.1 ...",
                              "Connect 127.0.0.1 ....", "Connect 127.0.0.1 ."}) {
-      connect.Timers().FireForTest(kConnectTimer);
+      ticks.Fire(connect, kConnectTimer);
       EXPECT_EQ(connect.ShownText(), QString::fromLatin1(text));
     }
     latch->Open();

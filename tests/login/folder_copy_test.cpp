@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "fakes/hand_ticks.h"
 #include "login_test_support.h"
 #include "ui/common/folder_images.h"
 #include "ui/common/program_files.h"
@@ -255,7 +256,7 @@ class CopyDialogTest : public login_test::LoginUiTest {
       EXPECT_EQ(copy.ProgressValue(), 0);
       EXPECT_FALSE(copy.GetDlgItem(ui::IDOK)->isEnabled());
       EXPECT_EQ(copy.Timers().Interval(kCopyTimer), 500);
-      copy.Timers().FireForTest(kCopyTimer);
+      m_ticks.Fire(copy, kCopyTimer);
       EXPECT_FALSE(copy.Timers().IsRunning(kCopyTimer));
       EXPECT_TRUE(copy.IsDone());
       EXPECT_EQ(copy.PercentText(), QStringLiteral("100%"));
@@ -268,6 +269,7 @@ class CopyDialogTest : public login_test::LoginUiTest {
   const std::vector<std::string> m_files = {"a.txt", "b.txt", "BMP/c.bmp", "missing.txt"};
   fakes::TempFolder m_source;
   fakes::TempFolder m_destination;
+  fakes::HandTicks m_ticks;
 };
 
 TEST_F(CopyDialogTest, CopiesOverwritesAndTellsWhatWasNotCopied) {

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "app/app_data.h"
+#include "fakes/qt_test_environment.h"
 #include "fakes/temp_folder.h"
 #include "fakes/wait_until.h"
 #include "net/net_environment.h"
 #include "platform/folders.h"
 #include "platform/testing/fake_message_box.h"
 #include "ui/common/string_table.h"
-#include "ui/common/testing/qt_test_environment.h"
 #include "ui/common/ui_dialog.h"
 
 namespace login_test {

@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "fakes/fake_lan_responder.h"
+#include "fakes/hand_ticks.h"
 #include "login_test_support.h"
 #include "platform/testing/manual_clock.h"
 #include "ui/common/list_ctrl.h"
@@ -110,6 +111,7 @@ class SearchDialogTest : public login_test::LoginUiTest {
 
 TEST_F(SearchDialogTest, TwoServersListNewestOnTopAndOkChoosesTheSelectedOne) {
   AnswerWithTwoServers();
+  fakes::HandTicks ticks;
   CSearchDlg dialog(ports::LoginEngine::Defaults());
   const int result = RunModalWith(dialog, [&] {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("SEARCH"));
@@ -119,7 +121,7 @@ TEST_F(SearchDialogTest, TwoServersListNewestOnTopAndOkChoosesTheSelectedOne) {
     EXPECT_EQ(dialog.Timers().Interval(kSearchCaptionTimer), 300);
     for (const char* caption :
          {" Search .", " Search ..", " Search ...", " Search ....", " Search ."}) {
-      dialog.Timers().FireForTest(kSearchCaptionTimer);
+      ticks.Fire(dialog, kSearchCaptionTimer);
       EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(caption));
     }
     FindTwoServers(dialog);

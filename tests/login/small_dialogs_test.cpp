@@ -5,9 +5,9 @@
 #include <QAbstractButton>
 #include <QLabel>
 
+#include "fakes/hand_ticks.h"
 #include "login_test_support.h"
 #include "ui/common/clock_st.h"
-#include "ui/common/dialog_timers.h"
 #include "ui/common/services.h"
 #include "ui/login/clock_dlg.h"
 #include "ui/login/login_about_dlg.h"
@@ -21,20 +21,20 @@ class SmallDialogsTest : public login_test::LoginUiTest {
  protected:
   void SetUp() override {
     LoginUiTest::SetUp();
-    ui::DialogTimers::HoldRealTicksForTest(true);
     CWaitDlg::SetDotCounter(1);
     WaitBoxEvent()->Reset();
     SetProgramEndHook([this] { ++m_endRequests; });
   }
   void TearDown() override {
     SetProgramEndHook({});
-    ui::DialogTimers::HoldRealTicksForTest(false);
     LoginUiTest::TearDown();
   }
   static QString WaitText(CWaitDlg& box) {
     return qobject_cast<QLabel*>(box.GetDlgItem(IDC_WAIT_TEXT))->text();
   }
   int m_endRequests = 0;
+  // The boxes' timers tick only when a test fires them.
+  fakes::HandTicks m_ticks{fakes::HandTicks::RealTicks::kHold};
 };
 
 TEST_F(SmallDialogsTest, WaitBoxDotsRunToElevenAndOnAcrossBoxes) {
@@ -44,7 +44,7 @@ TEST_F(SmallDialogsTest, WaitBoxDotsRunToElevenAndOnAcrossBoxes) {
     EXPECT_EQ(RunModalWith(first,
                            [&] {
                              for (int i = 0; i < 6; ++i) {
-                               ASSERT_TRUE(first.Timers().FireForTest(kWaitDotTimer));
+                               ASSERT_TRUE(m_ticks.Fire(first, kWaitDotTimer));
                                shown << WaitText(first);
                              }
                            }),
@@ -55,7 +55,7 @@ TEST_F(SmallDialogsTest, WaitBoxDotsRunToElevenAndOnAcrossBoxes) {
     EXPECT_EQ(RunModalWith(second,
                            [&] {
                              for (int i = 0; i < 7; ++i) {
-                               ASSERT_TRUE(second.Timers().FireForTest(kWaitDotTimer));
+                               ASSERT_TRUE(m_ticks.Fire(second, kWaitDotTimer));
                                shown << WaitText(second);
                              }
                            }),
@@ -74,10 +74,10 @@ TEST_F(SmallDialogsTest, WaitBoxClosesWhenItsEventIsSet) {
     EXPECT_TRUE(box.Timers().IsRunning(kWaitDotTimer));
     EXPECT_EQ(box.Timers().Interval(kWaitDotTimer), 100);
     EXPECT_EQ(box.Timers().Interval(kWaitLimitTimer), 20000);
-    box.Timers().FireForTest(kWaitDotTimer);
+    m_ticks.Fire(box, kWaitDotTimer);
     EXPECT_FALSE(box.IsDone());
     WaitBoxEvent()->Set();
-    box.Timers().FireForTest(kWaitDotTimer);
+    m_ticks.Fire(box, kWaitDotTimer);
   });
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(box.IsDone());
@@ -88,7 +88,7 @@ TEST_F(SmallDialogsTest, WaitBoxClosesWhenItsEventIsSet) {
 TEST_F(SmallDialogsTest, WaitBoxAsksForTheProgramsEndAfterTwentySecondsOrOnCancel) {
   CWaitDlg box;
   RunModalWith(box, [&] {
-    ASSERT_TRUE(box.Timers().FireForTest(kWaitLimitTimer));
+    ASSERT_TRUE(m_ticks.Fire(box, kWaitLimitTimer));
     EXPECT_FALSE(box.Timers().IsRunning(kWaitDotTimer));
     EXPECT_FALSE(box.Timers().IsRunning(kWaitLimitTimer));
   });

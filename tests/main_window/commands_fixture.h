@@ -67,7 +67,7 @@ class CommandsTest : public MainWindowTest {
   // adjustment send on the window's worker, one request after the other.
   void Settle() const {
     if (m_window) {
-      EXPECT_TRUE(QTest::qWaitFor([&] { return !m_window->Requests().Pending(); }, 10000));
+      EXPECT_TRUE(fakes::WaitUntil([&] { return !m_window->Requests().Pending(); }));
     }
     ProcessEvents();
   }

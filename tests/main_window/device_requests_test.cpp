@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/wait_until.h"
 #include "platform/sync.h"
 #include "ui/main/device_requests.h"
 
@@ -83,7 +84,7 @@ class DeviceRequestsTest : public ::testing::Test {
     return name + " dropped " + std::to_string(static_cast<int>(cause));
   }
   void Settle() {
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !queue.Pending(); }, 10000));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return !queue.Pending(); }));
   }
 
   ScriptedSender sender;

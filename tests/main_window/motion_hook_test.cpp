@@ -41,7 +41,7 @@ TEST_F(MotionHookTest, APaintedFrameReachesTheWaitingMotionGrid) {
   QTimer::singleShot(0, &dialog, [&] {
     std::thread kernel([&] { window.ShowImage(); });
     kernel.join();
-    EXPECT_TRUE(QTest::qWaitFor(
+    EXPECT_TRUE(fakes::WaitUntil(
         [&] { return dialog.Picture().pixelColor(marked) == QColor(0x80, 112, 144); }));
     dialog.EndDialog(0);
   });
@@ -73,13 +73,13 @@ TEST_F(MotionHookTest, ThePainterRunsWhileMotionDialogsComeAndGo) {
     if (i == 0) {
       dialog->SetFetchedRecord(FetchMotionRecord());
       QTimer::singleShot(0, dialog.get(), [&] {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return runs.load() > before + 5; }));
+        EXPECT_TRUE(fakes::WaitUntil([&] { return runs.load() > before + 5; }));
         dialog->EndDialog(0);
       });
       EXPECT_EQ(dialog->DoModal(), 0);
     }
     // The painter has been through its call at least once while this dialog was there.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runs.load() > before + 1; }));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return runs.load() > before + 1; }));
     dialog.reset();
   }
   painting = false;

@@ -60,7 +60,7 @@ TEST_F(PanelRequestsTest, TheWindowPaintsNewFramesWhileAKeysRequestWaitsAndKeysF
   // The window's events run.
   bool ticked = false;
   QTimer::singleShot(0, &window, [&] { ticked = true; });
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ticked; }, 10000));
+  EXPECT_TRUE(fakes::WaitUntil([&] { return ticked; }));
   // A frame handed over now is painted now.
   auto picture = CodedPicture(352, 240);
   Hand(picture);

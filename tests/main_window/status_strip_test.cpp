@@ -129,8 +129,8 @@ TEST_F(StatusStripTest, SinkCallsAndMessagesKeepOneOrderAndNoneRunsAfterDetach) 
   after.join();
   // A message posted after all of them: once it has run, they would have run too.
   platform::PostMessage(handle, WM_SHOWSTATUS, 0, 3);
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return window.StatusText() == "Login process is failed,wait a moment !!"; }, 10000));
+  EXPECT_TRUE(fakes::WaitUntil(
+      [&] { return window.StatusText() == "Login process is failed,wait a moment !!"; }));
   EXPECT_EQ(window.StatusText(), "Login process is failed,wait a moment !!");
   EXPECT_EQ(window.Button(IDC_RECORD)->CurrentState(), 0);
 }

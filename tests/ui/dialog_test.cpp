@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,7 +33,6 @@ namespace {
 using platform::testing::FakeMessageBox;
 using platform::testing::ScopedMessageBox;
 
-// Processes events until done() holds or five seconds pass (generous under load).
 class EndsInInit final : public ui::UiDialog {
  public:
   bool OnInitDialog() override {
@@ -443,7 +443,7 @@ TEST(GuiInbox, ItemsBehindANestedLoopArriveInIt) {
   bool secondRan = false;
   inbox.Post([&] {
     log.push_back("first starts");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondRan; }, 10000));
+    EXPECT_TRUE(fakes::WaitUntil([&] { return secondRan; }));
     log.push_back("first ends");
   });
   inbox.Post([&] {
@@ -476,11 +476,6 @@ TEST(GuiInbox, AGoneInboxRefusesPostsAndRunsNothingMore) {
   EXPECT_EQ(ran, 1);
 }
 
-// Pumps the GUI thread's events until done() or the limit.
-bool PumpUntil(const std::function<bool()>& done) {
-  return QTest::qWaitFor(done, 10000);
-}
-
 TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
   ui::Worker worker;
   std::vector<std::string> seen;
@@ -502,7 +497,7 @@ TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
         EXPECT_FALSE(worker.IsRunning());
       }));
   EXPECT_TRUE(worker.IsRunning());
-  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 3; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return seen.size() == 3; }));
   EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "result 3"}));
   EXPECT_EQ(deliveryThread, std::this_thread::get_id());
   EXPECT_NE(bodyThread, std::this_thread::get_id());
@@ -512,7 +507,7 @@ TEST(Worker, ReportsAndTheResultArriveTypedOnTheGuiThreadInOrder) {
   bool ended = false;
   ASSERT_TRUE(worker.Start(
       "void", [](const ui::WorkerRun<>&) {}, [&] { ended = true; }));
-  ASSERT_TRUE(PumpUntil([&] { return ended; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return ended; }));
 }
 
 TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
@@ -537,7 +532,7 @@ TEST(Worker, StopEndsTheBodyAndNothingOfTheRunArrivesAfter) {
   EXPECT_FALSE(worker.IsRunning());
   // The body has ended, so its report and then its result are already in the inbox, in that
   // order: once the result has arrived (and been dropped), the report has come before it.
-  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
   EXPECT_EQ(delivered, 0);
 }
 
@@ -573,12 +568,62 @@ TEST(Worker, TheLateResultOfAnAbandonedRunIsDropped) {
     release = true;
   }
   released.notify_all();
-  ASSERT_TRUE(PumpUntil([&] { return worker.DroppedResults() == 1; }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
   EXPECT_TRUE(results.empty());
   EXPECT_TRUE(worker.IsRunning());
   secondMayEnd = true;
-  ASSERT_TRUE(PumpUntil([&] { return !results.empty(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return !results.empty(); }));
   EXPECT_EQ(results, std::vector<int>{2});
+}
+
+// The tie is to one object at a time: the object of a replaced tie goes without effect, the
+// tied one going stops the run (its body sees the stop) and nothing of the run arrives after.
+TEST(Worker, TheTiedObjectGoingStopsTheRunAndNothingOfItArrives) {
+  ui::Worker worker;
+  auto replaced = std::make_unique<QObject>();
+  auto tied = std::make_unique<QObject>();
+  worker.TieTo(*replaced);
+  worker.TieTo(*tied);
+  std::atomic<bool> bodyEnded{false};
+  int delivered = 0;
+  ASSERT_TRUE(worker.Start<int>(
+      "tied",
+      [&](const ui::WorkerRun<int>& run) {
+        while (run.Token().SleepFor(5)) {
+        }
+        run.Report(1);
+        bodyEnded = true;
+        return 2;
+      },
+      [&](int) { ++delivered; }, [&](int) { ++delivered; }));
+  replaced.reset();
+  EXPECT_TRUE(worker.IsRunning());
+  EXPECT_FALSE(bodyEnded.load());
+  tied.reset();
+  ASSERT_FALSE(worker.IsRunning());
+  ASSERT_TRUE(fakes::WaitUntil([&] { return bodyEnded.load(); }));
+  ASSERT_TRUE(fakes::WaitUntil([&] { return worker.DroppedResults() == 1; }));
+  EXPECT_EQ(delivered, 0);
+}
+
+// While the tied object stays, runs end and deliver as usual; it may go after them, and after
+// the worker itself, without touching the worker (what the sanitizer builds look at).
+TEST(Worker, RunsEndAsUsualWhileTheTiedObjectStays) {
+  auto tied = std::make_unique<QObject>();
+  {
+    ui::Worker worker;
+    worker.TieTo(*tied);
+    std::vector<int> results;
+    for (const int value : {3, 4}) {
+      ASSERT_TRUE(worker.Start(
+          "kept", [value](const ui::WorkerRun<>&) { return value; },
+          [&](int result) { results.push_back(result); }));
+      ASSERT_TRUE(fakes::WaitUntil([&] { return !worker.IsRunning(); }));
+    }
+    EXPECT_EQ(results, (std::vector<int>{3, 4}));
+    EXPECT_EQ(worker.DroppedResults(), 0);
+  }
+  tied.reset();
 }
 
 }  // namespace

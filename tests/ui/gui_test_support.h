@@ -2,5 +2,5 @@
 // program, fixture bitmap folders and pixel probes.
 #pragma once
 
-#include "ui/common/testing/qt_test_environment.h"
+#include "fakes/qt_test_environment.h"
 #include "ui/common/testing/solid_bitmap_folder.h"

@@ -16,6 +16,7 @@
 #include "app/app_data.h"
 #include "fakes/fake_config_server.h"
 #include "fakes/fake_video_server.h"
+#include "fakes/hand_ticks.h"
 #include "fakes/temp_folder.h"
 #include "media/alarm_db/alarm_database.h"
 #include "net/ctrl_file.h"
@@ -74,10 +75,11 @@ void RenderLoadDialog() {
     platform::WaitAny({&stop.StopEvent(), &release}, platform::kInfinite);
     return FetchedConfigRecords{{}, true};
   };
+  fakes::HandTicks ticks;
   CEnterSysConfigDlg dialog(engine);
   RunWith(dialog, [&] {
     for (int tick = 0; tick < 3; ++tick)
-      dialog.Timers().FireForTest(CEnterSysConfigDlg::kAnimationTimer);
+      ticks.Fire(dialog, CEnterSysConfigDlg::kAnimationTimer);
     Save(dialog.grab().toImage(), "config_load_dialog");
     release.Set();
   });

@@ -12,6 +12,7 @@
 
 #include "app/app_data.h"
 #include "app/ip_record.h"
+#include "fakes/hand_ticks.h"
 #include "platform/folders.h"
 #include "ui/common/clock_st.h"
 #include "ui/common/destination_path_dlg.h"
@@ -151,10 +152,11 @@ void RenderAddressBooks(const std::filesystem::path& folder) {
 
 void RenderSmallDialogs() {
   {
+    fakes::HandTicks ticks(fakes::HandTicks::RealTicks::kHold);
     CWaitDlg box;
     box.Timers().SetTimer(kWaitDotTimer, 100000);  // ticks by hand below
     for (int i = 0; i < 5; ++i)
-      box.Timers().FireForTest(kWaitDotTimer);
+      ticks.Fire(box, kWaitDotTimer);
     box.Timers().KillAll();
     Save(Shown(box), QStringLiteral("wait_box"));
   }

@@ -3,12 +3,13 @@
 namespace ui {
 namespace {
 
-bool g_realTicksHeld = false;
+std::shared_ptr<ITimerTicks> g_timerTicks;
 
 }  // namespace
 
-void DialogTimers::HoldRealTicksForTest(bool held) {
-  g_realTicksHeld = held;
+std::shared_ptr<ITimerTicks> InstallTimerTicks(std::shared_ptr<ITimerTicks> ticks) {
+  std::swap(g_timerTicks, ticks);
+  return ticks;
 }
 
 DialogTimers::DialogTimers(QObject* owner, Handler handler)
@@ -23,10 +24,14 @@ void DialogTimers::SetTimer(int id, int intervalMs) {
   if (!timer) {
     timer = std::make_unique<QTimer>();
     timer->moveToThread(m_owner->thread());
-    QObject::connect(timer.get(), &QTimer::timeout, m_owner, [this, id] {
-      if (m_handler && !g_realTicksHeld)
+    auto tick = [this, id] {
+      if (m_handler)
         m_handler(id);
-    });
+    };
+    if (g_timerTicks)
+      g_timerTicks->Connect(*timer, *m_owner, id, std::move(tick));
+    else
+      QObject::connect(timer.get(), &QTimer::timeout, m_owner, std::move(tick));
   }
   timer->start(intervalMs < 0 ? 0 : intervalMs);
 }
@@ -52,14 +57,6 @@ bool DialogTimers::IsRunning(int id) const {
 int DialogTimers::Interval(int id) const {
   const auto it = m_timers.find(id);
   return it == m_timers.end() ? -1 : it->second->interval();
-}
-
-bool DialogTimers::FireForTest(int id) {
-  if (!IsRunning(id))
-    return false;
-  if (m_handler)
-    m_handler(id);
-  return true;
 }
 
 }  // namespace ui

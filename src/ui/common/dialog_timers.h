@@ -1,6 +1,7 @@
 // Timers by id, as a window sets them: SetTimer(id, ms) (re)starts a repeating timer, KillTimer
-// stops it, and every tick calls the window's handler with the id on the GUI thread. Tests fire
-// a tick by hand instead of waiting.
+// stops it, and every tick calls the window's handler with the id on the GUI thread. The ticks
+// reach the handler through the installed ITimerTicks (in the program none is installed and the
+// timer's own timeouts do), so a test can tick a window's timer by hand instead of waiting.
 #pragma once
 
 #include <QObject>
@@ -10,6 +11,19 @@
 #include <memory>
 
 namespace ui {
+
+// How the ticks of a dialog's timer reach its handler.
+class ITimerTicks {
+ public:
+  virtual ~ITimerTicks() = default;
+  // Called once for each timer a dialog makes: from then on `tick` is what a tick of timer `id`
+  // of `owner` runs (on the owner's thread); `timer` is the repeating timer behind it.
+  virtual void Connect(QTimer& timer, QObject& owner, int id, std::function<void()> tick) = 0;
+};
+
+// Installs the ticks the timers made from now on are connected through (nullptr: their own
+// timeouts tick); returns the previous one. GUI thread only.
+std::shared_ptr<ITimerTicks> InstallTimerTicks(std::shared_ptr<ITimerTicks> ticks);
 
 class DialogTimers {
  public:
@@ -24,12 +38,6 @@ class DialogTimers {
   void KillAll();
   bool IsRunning(int id) const;
   int Interval(int id) const;
-  // Calls the handler as a tick of timer id would; false (no call) when it does not run.
-  bool FireForTest(int id);
-  // While held, the real ticks of every dialog's timers are dropped (the timers still run, so
-  // FireForTest works): a test that steps a timer by hand is then never overtaken by a real
-  // tick on a slow machine. GUI thread only.
-  static void HoldRealTicksForTest(bool held);
 
  private:
   QObject* m_owner;

@@ -17,7 +17,7 @@ Worker::Worker() = default;
 
 Worker::~Worker() {
   QObject::disconnect(m_contextGone);
-  if (m_bRunning || m_thread.IsRunning())
+  if (m_running || m_thread.IsRunning())
     Stop(kDestroyStopMs);
   // Deliveries still waiting go with the inbox, and a thread given up posts into nothing.
   m_inbox.reset();
@@ -25,7 +25,7 @@ Worker::~Worker() {
 
 bool Worker::StartThread(std::string name,
                          std::function<void(const platform::StopToken&, const Poster&)> body) {
-  if (m_bRunning || m_thread.IsRunning())
+  if (m_running || m_thread.IsRunning())
     return false;
   if (!m_inbox)
     m_inbox = std::make_unique<GuiInbox>();
@@ -36,24 +36,24 @@ bool Worker::StartThread(std::string name,
       Deliver(generation, last, delivery);
     });
   };
-  m_bRunning =
+  m_running =
       m_thread.Start(std::move(name), [body = std::move(body), post](platform::StopToken stop) {
         body(stop, post);
         return 0u;
       });
-  return m_bRunning;
+  return m_running;
 }
 
 void Worker::Deliver(std::uint32_t generation, bool last, const Delivery& delivery) {
-  if (generation != m_generation || !m_bRunning) {
+  if (generation != m_generation || !m_running) {
     if (last)
-      ++m_nDroppedResults;
+      ++m_droppedResults;
     return;
   }
   if (last) {
     // The body has handed over its result and is returning.
     m_thread.StopAndJoin(kEndingJoinMs);
-    m_bRunning = false;
+    m_running = false;
   }
   const Delivery run = delivery;
   run();
@@ -61,7 +61,7 @@ void Worker::Deliver(std::uint32_t generation, bool last, const Delivery& delive
 
 bool Worker::Stop(std::uint32_t timeoutMs) {
   ++m_generation;
-  m_bRunning = false;
+  m_running = false;
   if (!m_thread.IsStarted())
     return true;
   return m_thread.StopAndJoin(timeoutMs);

@@ -84,10 +84,10 @@ class Worker {
   // object at a time; tying again replaces the tie. Call on the GUI thread.
   void TieTo(QObject& context);
   // True from Start until the run's result has been handed over (or Stop).
-  bool IsRunning() const { return m_bRunning; }
+  bool IsRunning() const { return m_running; }
   std::uint32_t ExitCode() const { return m_thread.ExitCode(); }
   // Results of runs that were no longer current when they arrived, dropped so far.
-  int DroppedResults() const { return m_nDroppedResults; }
+  int DroppedResults() const { return m_droppedResults; }
 
  private:
   using Delivery = std::function<void()>;
@@ -105,8 +105,8 @@ class Worker {
   std::unique_ptr<GuiInbox> m_inbox;
   QMetaObject::Connection m_contextGone;
   std::uint32_t m_generation = 0;
-  bool m_bRunning = false;
-  int m_nDroppedResults = 0;
+  bool m_running = false;
+  int m_droppedResults = 0;
 };
 
 template <typename Progress, typename Body, typename OnProgress, typename Done>

@@ -1,6 +1,6 @@
 // For GoogleTest programs of windows: include this in one source file of the test program to
 // get one QApplication for the whole program, on the offscreen platform unless the environment
-// names another, and waits (fakes::WaitUntil) that deliver the queued events while they look.
+// names another, and waits (WaitUntil) that deliver the queued events while they look.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 
 #include "fakes/wait_until.h"
 
-namespace ui::testing {
+namespace fakes {
 
 // Delivers the events queued so far (and the deletions they asked for), as QTest::qWaitFor
 // does. Events posted while they run wait for the next look, so a state they leave behind
@@ -21,7 +21,7 @@ inline void PumpEvents() {
 class QtTestEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
-    fakes::SetWaitPump(&PumpEvents);
+    SetWaitPump(&PumpEvents);
     if (QApplication::instance() != nullptr)
       return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -32,7 +32,7 @@ class QtTestEnvironment final : public ::testing::Environment {
     m_app = new QApplication(argc, argv);
   }
   void TearDown() override {
-    fakes::SetWaitPump(nullptr);
+    SetWaitPump(nullptr);
     delete m_app;
     m_app = nullptr;
   }
@@ -45,4 +45,4 @@ class QtTestEnvironment final : public ::testing::Environment {
 inline ::testing::Environment* const g_qtTestEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
 
-}  // namespace ui::testing
+}  // namespace fakes

@@ -1,6 +1,7 @@
 // The second block writer: block b of the macroblock at (x, y) written through the context's
-// clamp table, without the field layout. The macroblock layer writes with Mp4DecStoreIntraBlock
-// and Mp4DecAddInterBlock instead; this writer gives the same pixels for frame-ordered blocks.
+// clamp table, without the field layout. The decoder writes with Mp4DecStoreIntraBlock and
+// Mp4DecAddInterBlock; this writer is a second form of the same rule that lives with the tests,
+// which check that it gives the same pixels for frame-ordered blocks.
 #pragma once
 
 #include "codec/mp4dec/context.h"

@@ -1,4 +1,4 @@
-#include "codec/mp4dec/combined_block.h"
+#include "combined_block.h"
 
 #include "codec/mp4dec/block_idct.h"
 #include "codec/mp4dec/dequant.h"

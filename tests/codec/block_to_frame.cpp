@@ -1,4 +1,4 @@
-#include "codec/mp4dec/block_to_frame.h"
+#include "block_to_frame.h"
 
 #include <algorithm>
 #include <cstddef>

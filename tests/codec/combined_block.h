@@ -1,7 +1,7 @@
 // The combined block decoder: intra and inter blocks in one routine, beside the two block
-// decoders. The program does not call it: the macroblock layer calls the two block decoders.
-// It is kept as a third form of the same steps; its tests compare its intra path with the
-// intra block decoder.
+// decoders. The decoder does not call it (the macroblock layer calls the two block decoders),
+// so it lives with the tests as a third form of the same steps; they compare its intra path
+// with the intra block decoder.
 #pragma once
 
 #include "codec/mp4dec/context.h"
