@@ -373,17 +373,9 @@ bool CKavelinDlg::DestroyWindow() {
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
   // A request still on its way is cut, and the waiting ones are not sent.
   m_requests.Stop();
-  app.m_AlarmRecord.StopRecord();
-  app.m_UserRecord.StopRecord();
-  app.m_SchRecord.StopRecord();
-  if (theApp.ExitLoginResource() == 0) {
-    app::TraceLine("ExitLoginResource is failed\n");
+  m_engine.stopRecorders();
+  if (!m_engine.endSessionResources())
     return false;
-  }
-  if (theApp.ExitProcessResource() == 0) {
-    app::TraceLine("ExitProcessResource is failed\n");
-    return false;
-  }
   if (app.m_uMainTimerId.load() != 0)
     StopMainTimer();
   app.m_SettingINI.Save();
