@@ -85,7 +85,8 @@ CKavelinDlg::CKavelinDlg(ports::MainWindowEngine engine, ports::SysConfEngine sy
   OnMessage(WM_UPDATEPTZCONTROL,
             [this](platform::WParam, platform::LParam) { OnUpdatePtzControlButton(); });
   // Messages nothing posts; they do nothing.
-  for (const std::uint32_t msg : {0x405u, 0x407u, 0x408u, 0x409u})
+  for (const std::uint32_t msg : {platform::WM_USER + 0x05, platform::WM_USER + 0x07,
+                                  platform::WM_USER + 0x08, platform::WM_USER + 0x09})
     OnMessage(msg, [](platform::WParam, platform::LParam) {});
 }
 
