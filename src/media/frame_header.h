@@ -27,7 +27,7 @@
 #include "platform/window_message.h"
 
 // Posted to the main window when an alarm starts (lParam 0) or ends (lParam 2).
-inline constexpr std::uint32_t WM_ALARMSTATE = 0x402;
+inline constexpr std::uint32_t WM_ALARMSTATE = platform::WM_USER + 0x02;  // 0x402
 inline constexpr platform::LParam kAlarmStateOn = 0;
 inline constexpr platform::LParam kAlarmStateOff = 2;
 

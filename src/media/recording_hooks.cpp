@@ -9,6 +9,7 @@
 
 #include "app/app_data.h"
 #include "app/engine_threads.h"
+#include "app/recorder_stops.h"
 #include "app/trace.h"
 #include "media/alarm_db/alarm_database.h"
 #include "media/audio/alarm_wav.h"
@@ -296,13 +297,6 @@ void EndRecorderThreads() {
   }
 }
 
-void StopAlarmAndScheduleRecords() {
-  if (g_lpApp) {
-    g_lpApp->m_AlarmRecord.StopRecord();
-    g_lpApp->m_SchRecord.StopRecord();
-  }
-}
-
 bool UserRecordGoesOn() {
   return g_lpApp && g_lpApp->m_UserRecord.Interrupt();
 }
@@ -341,7 +335,7 @@ app::MediaEngineHooks WithRecorders(app::MediaEngineHooks hooks) {
   hooks.freeRecorderBuffers = FreeRecorderBuffers;
   hooks.startRecorderThreads = StartRecorderThreads;
   hooks.endRecorderThreads = EndRecorderThreads;
-  hooks.stopAlarmAndScheduleRecords = StopAlarmAndScheduleRecords;
+  hooks.stopAlarmAndScheduleRecords = app::StopAlarmAndScheduleRecords;
   hooks.userRecordGoesOn = UserRecordGoesOn;
   hooks.loadAlarmSound = LoadAlarmSound;
   hooks.setAlarmSoundEvent = SetAlarmSoundEvent;

@@ -6,7 +6,6 @@
 #include <QTest>
 #include <atomic>
 #include <set>
-#include <thread>
 
 #include "config_fixture.h"
 #include "net/cgi_url.h"
@@ -647,16 +646,18 @@ TEST_F(ApplyTest, ALostConnectionEndsTheRunWithZeroWhateverThePageSays) {
   const int result = RunSheet([&](CSysConfPropSheet& sheet) {
     // The page would refuse to be left.
     Type(sheet.m_NetworkPage, NetworkConfigPage::IDC_WEB_PORT, "");
-    std::thread kernel([&] { sheet.CloseForLostConnection(); });
-    kernel.join();
+    sheet.CloseForLostConnection();
+    sheet.CloseForLostConnection();  // a second report of the loss changes nothing
     fakes::PumpEvents();
   });
   EXPECT_EQ(result, CSysConfPropSheet::kResultClosed);
   EXPECT_EQ(s.m_bOpen, 0u);
   EXPECT_TRUE(Messages().empty());
   EXPECT_TRUE(SentOptions().empty());
-  // A close after the run, or for an earlier run, closes nothing later.
+  // A close after the run closes nothing, then or later.
+  s.m_bOpen = 1;
   s.CloseForLostConnection();
+  EXPECT_EQ(s.m_bOpen, 1u);
   EXPECT_EQ(RunSheet([](CSysConfPropSheet&) { fakes::PumpEvents(); }), kNotEnded);
 }
 

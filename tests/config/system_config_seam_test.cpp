@@ -1,6 +1,5 @@
 // The seam the main window's SYSTEM CONFIG command uses, driven as the command drives it.
 #include <QTest>
-#include <thread>
 
 #include "config_fixture.h"
 #include "ui/config/sheets/system_config_seam.h"
@@ -59,14 +58,14 @@ TEST_F(SystemConfigSeamTest, TheCommandsStepsLoadShowAndReuseTheSheet) {
   EXPECT_EQ(server->RequestsTo("/SetSysCfg.cgi").size(), 0u);
 }
 
-TEST_F(SystemConfigSeamTest, ALostConnectionClosesTheOpenSheetFromAnotherThread) {
+// The engine's close arrives on the GUI thread (the main window's sink brings it there).
+TEST_F(SystemConfigSeamTest, ALostConnectionClosesTheOpenSheet) {
   auto windows = CreateSystemConfigWindows(nullptr, ports::SysConfEngine::Defaults());
   windows->CloseForLostConnection();  // no sheet: nothing happens
   ASSERT_EQ(windows->RunLoadConfigDialog(), 1);
   windows->PrepareSheet(CSysConfPropSheet::kEmptyPageText, {});
   const int result = RunOpenSheet(*windows, [&](CSysConfPropSheet& sheet) {
-    std::thread kernel([&] { windows->CloseForLostConnection(); });
-    kernel.join();
+    windows->CloseForLostConnection();
     EXPECT_TRUE(fakes::WaitUntil([&] { return !sheet.isVisible(); }));
   });
   EXPECT_EQ(result, 0);

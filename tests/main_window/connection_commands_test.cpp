@@ -253,6 +253,28 @@ TEST_F(ConnectionTest, ConnectStartsTheReLoginAndShowsIt) {
   EXPECT_TRUE(g_lpApp->h_ReLoginThread != nullptr);
 }
 
+// CONNECT asks the port to start the re-login; the window shows it only when it started.
+TEST_F(ConnectionTest, ConnectShowsTheConnectTextOnlyWhenThePortStartedTheReLogin) {
+  for (const bool started : {true, false}) {
+    SCOPED_TRACE(started ? "started" : "refused");
+    int connects = 0;
+    m_engine.connect = [&] {
+      ++connects;
+      return started;
+    };
+    CKavelinDlg& window = OpenConnected();
+    g_lpApp->m_bConnected = 0;
+    window.SetButtonState(IDC_CONNECT, 1);
+    window.ShowStatusText("before");
+    window.OnCommand(IDC_CONNECT);
+    EXPECT_EQ(connects, 1);
+    EXPECT_FALSE(window.IsWaiting());
+    EXPECT_EQ(window.StatusText(), started ? "CONNECT!!" : "before");
+    EXPECT_EQ(window.Button(IDC_CONNECT)->CurrentState(), started ? 0 : 1);
+    m_window.reset();
+  }
+}
+
 TEST_F(ConnectionTest, ReconnectPausesThenDisconnectsAndConnects) {
   platform::testing::ManualClock clock(41500);  // a pause of 41500 % 2000 = 1500 ms
   app::SetClock(&clock);
@@ -509,6 +531,21 @@ class AlarmSoundTest : public ConnectionTest {
     ProcessEvents();
   }
 };
+
+// The alarm's start and end reach the sound only through the window's port.
+TEST_F(ConnectionTest, AlarmMessagesStartAndStopTheSoundThroughThePort) {
+  std::vector<std::string> calls;
+  m_engine.startAlarmSound = [&] {
+    calls.push_back("start");
+    return true;
+  };
+  m_engine.stopAlarmSound = [&] { calls.push_back("stop"); };
+  CKavelinDlg& window = OpenConnected();
+  for (const platform::LParam state : {kAlarmStateOn, kAlarmStateOff, kAlarmStateOn})
+    platform::PostMessage(window.Handle(), WM_ALARMSTATE, 0, state);
+  ProcessEvents();
+  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "start"}));
+}
 
 TEST_F(AlarmSoundTest, TwoAlarmsInARowLeaveOneSoundThreadAndTheEndStopsIt) {
   OpenWithSound();

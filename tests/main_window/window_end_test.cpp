@@ -84,6 +84,28 @@ TEST_F(WindowEndTest, EveryRoadStopsRecordsRunsTheExitRoutinesAndSaves) {
   }
 }
 
+// The window's end asks its port to stop the recorders, then to end the session's resources;
+// when that fails the window stays, with its sink, and a later close can try again.
+TEST_F(WindowEndTest, TheEndStopsTheRecordersThenTheResourcesAndStaysWhenTheyFail) {
+  for (const bool ended : {true, false}) {
+    SCOPED_TRACE(ended ? "resources ended" : "resources failed");
+    std::vector<std::string> calls;
+    m_engine.stopRecorders = [&] { calls.push_back("stopRecorders"); };
+    m_engine.endSessionResources = [&] {
+      calls.push_back("endSessionResources");
+      return ended;
+    };
+    CKavelinDlg& window = Open();
+    EXPECT_EQ(window.DestroyWindow(), ended);
+    ProcessEvents();
+    EXPECT_EQ(calls, (std::vector<std::string>{"stopRecorders", "endSessionResources"}));
+    EXPECT_EQ(window.isVisible(), !ended);
+    EXPECT_EQ(app::MainWindowSink() == window.Sink(), !ended);
+    m_window.reset();
+    app::SetMainWindowSink(nullptr);
+  }
+}
+
 TEST_F(WindowEndTest, MinimiseHidesTheTimeStampBox) {
   CKavelinDlg& window = Open({.width = 352, .height = 240});
   window.ShowTimeStampWindow(true);

@@ -85,7 +85,8 @@ CKavelinDlg::CKavelinDlg(ports::MainWindowEngine engine, ports::SysConfEngine sy
   OnMessage(WM_UPDATEPTZCONTROL,
             [this](platform::WParam, platform::LParam) { OnUpdatePtzControlButton(); });
   // Messages nothing posts; they do nothing.
-  for (const std::uint32_t msg : {0x405u, 0x407u, 0x408u, 0x409u})
+  for (const std::uint32_t msg : {platform::WM_USER + 0x05, platform::WM_USER + 0x07,
+                                  platform::WM_USER + 0x08, platform::WM_USER + 0x09})
     OnMessage(msg, [](platform::WParam, platform::LParam) {});
 }
 
@@ -373,17 +374,9 @@ bool CKavelinDlg::DestroyWindow() {
   app::TraceLine("CKavelinDlg::DestroyWindow : Enter function \n");
   // A request still on its way is cut, and the waiting ones are not sent.
   m_requests.Stop();
-  app.m_AlarmRecord.StopRecord();
-  app.m_UserRecord.StopRecord();
-  app.m_SchRecord.StopRecord();
-  if (theApp.ExitLoginResource() == 0) {
-    app::TraceLine("ExitLoginResource is failed\n");
+  m_engine.stopRecorders();
+  if (!m_engine.endSessionResources())
     return false;
-  }
-  if (theApp.ExitProcessResource() == 0) {
-    app::TraceLine("ExitProcessResource is failed\n");
-    return false;
-  }
   if (app.m_uMainTimerId.load() != 0)
     StopMainTimer();
   app.m_SettingINI.Save();

@@ -251,7 +251,6 @@ class CKavelinDlg : public ui::UiDialog {
   void Login(std::function<void()> then);
   void Disconnect(std::function<void()> then);
   void Connect();
-  bool StopAlarmSoundThread();
 
   // Panel helpers.
   std::size_t SelectedPort() const;
@@ -353,8 +352,6 @@ class CKavelinDlg : public ui::UiDialog {
 
   // The channel strip's offset (LEFT and RIGHT move it; nothing reads it).
   std::uint8_t m_byChannelStripOffset = 0;
-  // Whether the alarm sound thread started last is still inside its body.
-  std::shared_ptr<std::atomic<bool>> m_pSoundRunning;
   std::unique_ptr<ISystemConfigWindows> m_pSystemConfig;
 
   // The long wait under way (one at a time).

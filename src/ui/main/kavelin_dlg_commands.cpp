@@ -1,15 +1,12 @@
 // CKavelinDlg: the command dispatch by control id, and the connection, AV, alarm-sound, record
 // and snapshot commands. The waits of DISCONNECT, AV SWITCH and the reconnect pause run on the
 // window's worker (connection_waits.h); their outcome is applied here on the GUI thread.
-#include <memory>
 
 #include "app/app_data.h"
 #include "app/app_seams.h"
 #include "app/engine_threads.h"
 #include "app/main_window_state.h"
-#include "app/relogin_thread.h"
 #include "app/trace.h"
-#include "media/audio/alarm_wav.h"
 #include "media/frame_header.h"
 #include "media/record/recorder.h"
 #include "net/rs485_command.h"
@@ -29,9 +26,6 @@ namespace {
 constexpr const char* kDisconnectText = "DISCONNECT!!";
 constexpr const char* kConnectText = "CONNECT!!";
 constexpr const char* kRecordingRunsText = "Recording is running now, can't switch AV option.";
-// Time the old alarm sound thread gets to end once its stop event is set: it returns as soon as
-// its device is reset, so the wait is short; the limit only bounds a stuck sound device.
-constexpr std::uint32_t kAlarmSoundJoinMs = 1000;
 constexpr std::uint8_t kFeedbackDeviceByte = 0x84;
 // Commands of the window's menu resource ("R.E.T.R", "PTZ HOT POINT"); no menu shows them, the
 // ids still reach the handlers of their buttons.
@@ -203,7 +197,7 @@ void CKavelinDlg::Disconnect(std::function<void()> then) {
 }
 
 void CKavelinDlg::Connect() {
-  if (!ConnectReLogin()) {
+  if (!m_engine.connect()) {
     app::TraceLine("CKavelinDlg::OnLogin() : Create the h_ReLoginThread failed, error \n");
     return;
   }
@@ -264,55 +258,12 @@ void CKavelinDlg::OnAvSwitch() {
 
 // --- Alarm sound -------------------------------------------------------------------------------
 
-bool CKavelinDlg::StopAlarmSoundThread() {
-  CAppData& app = *g_lpApp;
-  app::StopEngineThread("OnAlarmSound", "h_PlayAudioWavThread", app.h_PlayAudioWavThread,
-                        app.h_PlayAudioWavThreadId, kAlarmSoundJoinMs);
-  // A thread given up may still play from the loaded sound: the sound stays until it is gone.
-  return !m_pSoundRunning || !m_pSoundRunning->load();
-}
-
 int CKavelinDlg::OnAlarmSound(platform::LParam lParam) {
-  if (!g_lpApp)
-    return -1;
-  CAppData& app = *g_lpApp;
   if (lParam == kAlarmStateOff) {
-    app::StopPendingAlarmSound(app);
-    StopAlarmSoundThread();
+    m_engine.stopAlarmSound();
     return 0;
   }
-  // The old sound thread ends before its sound and events are replaced.
-  app::SignalEvent(app.m_hAlarmWavStopEvent);
-  if (!StopAlarmSoundThread()) {
-    app::TraceLine("CKavelinDlg::OnAlarmSound : the old alarm sound is still playing \n");
-    return -1;
-  }
-  const std::string path = SettingText(app, app.m_SettingINI.m_strAlarmWavPath);
-  const std::string programDir = SettingText(app, app.m_SettingINI.m_strProgramDir);
-  if (!app.m_AlarmWav.LoadAlarmWav(path, programDir))
-    return -1;
-  auto done = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);
-  auto stopSound = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);
-  app::StoreHandle(app.m_hAlarmWavEvent, done);
-  app::StoreHandle(app.m_hAlarmWavStopEvent, stopSound);
-  if (const app::MediaEngineHooks hooks = app::MediaHooks(); hooks.setAlarmSoundEvent)
-    hooks.setAlarmSoundEvent(done);
-  auto running = std::make_shared<std::atomic<bool>>(true);
-  CAlarmWav* sound = &app.m_AlarmWav;
-  const bool started = app::StartEngineThread(
-      app.h_PlayAudioWavThread, app.h_PlayAudioWavThreadId, "PlayAudioWavThread",
-      [sound, done, stopSound, running](platform::StopToken stop) {
-        const std::uint32_t code = PlayAudioWavThread(*sound, *done, *stopSound, stop);
-        running->store(false);
-        return code;
-      });
-  if (!started) {
-    app::TraceLine("Create the h_PlayAudioWavThread failed, error \n");
-    return -1;
-  }
-  m_pSoundRunning = std::move(running);
-  app.m_bAlarmWavPending = 1;
-  return 0;
+  return m_engine.startAlarmSound() ? 0 : -1;
 }
 
 // --- RECORD and SNAPSHOT -----------------------------------------------------------------------

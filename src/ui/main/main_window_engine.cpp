@@ -1,5 +1,12 @@
 #include "ui/main/main_window_engine.h"
 
+#include <memory>
+
+#include "app/alarm_sound.h"
+#include "app/app_seams.h"
+#include "app/kavelin_app.h"
+#include "app/recorder_stops.h"
+#include "app/relogin_thread.h"
 #include "net/config_records.h"
 
 namespace ports {
@@ -30,6 +37,23 @@ MainWindowEngine MainWindowEngine::Defaults() {
   engine.sendImageRecord = [](const ImgRecord& record, const platform::StopToken& stop) {
     return SetSysCfg(kConfigImg, record.data(), static_cast<std::uint32_t>(record.size()), 0, stop);
   };
+  engine.connect = [] { return ConnectReLogin(); };
+  engine.stopRecorders = app::StopRecorders;
+  engine.endSessionResources = [] {
+    if (theApp.ExitLoginResource() == 0) {
+      app::TraceLine("ExitLoginResource is failed\n");
+      return false;
+    }
+    if (theApp.ExitProcessResource() == 0) {
+      app::TraceLine("ExitProcessResource is failed\n");
+      return false;
+    }
+    return true;
+  };
+  // Start and stop share one sound: the thread the last start began is the one they end.
+  auto sound = std::make_shared<app::AlarmSound>();
+  engine.startAlarmSound = [sound] { return sound->Start(); };
+  engine.stopAlarmSound = [sound] { sound->Stop(); };
   return engine;
 }
 

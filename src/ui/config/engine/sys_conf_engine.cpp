@@ -3,6 +3,7 @@
 #include "app/app_data.h"
 #include "app/kernel_threads.h"
 #include "app/pause_streams.h"
+#include "app/recorder_stops.h"
 #include "media/alarm_db/alarm_database.h"
 #include "media/record/recorder.h"
 #include "net/config_records.h"
@@ -49,16 +50,8 @@ SysConfEngine SysConfEngine::Defaults() {
     return g_lpApp ? g_lpApp->m_SettingINI.m_byAvSwitchOption.load() : std::uint8_t{0};
   };
   engine.userRecordRunning = [] { return g_lpApp && g_lpApp->m_UserRecord.HasOpenFile(); };
-  engine.stopUserRecord = [] {
-    if (g_lpApp)
-      g_lpApp->m_UserRecord.StopRecord();
-  };
-  engine.stopAlarmAndScheduleRecords = [] {
-    if (g_lpApp) {
-      g_lpApp->m_AlarmRecord.StopRecord();
-      g_lpApp->m_SchRecord.StopRecord();
-    }
-  };
+  engine.stopUserRecord = app::StopUserRecord;
+  engine.stopAlarmAndScheduleRecords = app::StopAlarmAndScheduleRecords;
   engine.alarmRecordRunning = [] { return g_lpApp && g_lpApp->m_AlarmRecord.HasOpenFile(); };
   engine.setSchedule = [](const ScheduleTable& table) {
     if (!g_lpApp)

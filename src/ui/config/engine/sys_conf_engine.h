@@ -4,7 +4,12 @@
 //
 // The requests wait for the network (up to their time-outs) and end at once when their stop is
 // requested: the windows run them on their workers (ui::Worker) and take the typed result on
-// the GUI thread. Every other function returns at once.
+// the GUI thread. The actions have no stop. pauseStreams waits for the receivers' answers (up
+// to kPauseStreamWaitMs each), so the sheet runs it on its worker; the others are called on
+// the GUI thread: the two recorder stops wait for each recorder's thread to finish its file (up
+// to kStopRecordWaitMs, 500 ms, per recorder), reportConnectionLost waits for the kernel
+// mailbox while the kernel thread handles an earlier code, reloadAlarmDatabase reads and
+// rewrites the alarm database file, and the rest return at once.
 #pragma once
 
 #include <array>
@@ -55,7 +60,7 @@ struct SysConfEngine {
   // "LogEvent=Erase": net::kLogErased, kLogFailed or kLogStopped.
   std::function<std::uint32_t(const std::string& session, const platform::StopToken&)> eraseLog;
 
-  // --- Actions (return at once) ---
+  // --- Actions (no stop; see above for the ones that wait) ---
   // CAlarmDatabase::ReadAll of the program's alarm database.
   std::function<void()> reloadAlarmDatabase;
   // MessageTrigger(1): the client logs in again.
@@ -66,6 +71,8 @@ struct SysConfEngine {
   std::function<std::uint8_t()> avOption;
   // The user recorder writes a file.
   std::function<bool()> userRecordRunning;
+  // app::StopUserRecord and app::StopAlarmAndScheduleRecords (the main window's stopRecorders
+  // stops all three the same way).
   std::function<void()> stopUserRecord;
   std::function<void()> stopAlarmAndScheduleRecords;
   // The alarm recorder writes a file (the alarm-record list is not reloaded then).

@@ -26,13 +26,6 @@ CSysConfPropSheet::CSysConfPropSheet(ports::SysConfEngine engine, const QString&
            &m_OnlineUserPage, &m_LogPage, &m_AlarmDataPage}) {
     AddPage(page);
   }
-  OnMessage(WM_CLOSESYSCONFSHEET, [this](ui::WParam run, ui::LParam) {
-    // A close meant for an earlier run, or arriving after this one ended, is stale.
-    if (run == m_nRun.load() && IsInModalRun()) {
-      StopApply();
-      EndDialog(kResultClosed);
-    }
-  });
 }
 
 CSysConfPropSheet::CSysConfPropSheet(ports::SysConfEngine engine, int captionId, QWidget* parent,
@@ -46,19 +39,12 @@ CSysConfPropSheet::~CSysConfPropSheet() {
     RemovePage(0);
 }
 
-int CSysConfPropSheet::DoModal() {
-  ++m_nRun;
-  m_bWindowExists = true;
-  const int result = CTreePropSheet::DoModal();
-  m_bWindowExists = false;
-  return result;
-}
-
 void CSysConfPropSheet::CloseForLostConnection() {
-  if (!m_bWindowExists.load())
+  if (!IsInModalRun())
     return;
   m_bOpen = 0;
-  platform::PostMessage(Handle(), WM_CLOSESYSCONFSHEET, m_nRun.load(), 0);
+  StopApply();
+  EndDialog(kResultClosed);
 }
 
 bool CSysConfPropSheet::OnInitDialog() {

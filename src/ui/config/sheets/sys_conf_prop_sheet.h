@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
 #include <cstdint>
 
 #include "ui/common/tree_prop_sheet.h"
@@ -35,15 +34,15 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
                     int selectPage = 0);
   ~CSysConfPropSheet() override;
 
-  int DoModal() override;
-  // Ends a running sheet after a lost connection, with result 0, whatever its pages say.
-  // Callable from any thread; does nothing while the sheet has no window.
+  // Ends a running sheet after a lost connection, with result 0, whatever its pages say; does
+  // nothing while the sheet does not run. GUI thread: the engine's close reaches it through the
+  // main window's sink.
   void CloseForLostConnection();
 
   void OnApply() override;
 
   // Set by the opener before each showing; cleared by the lost-connection close.
-  std::atomic<std::uint32_t> m_bOpen{0};
+  std::uint32_t m_bOpen = 0;
 
  protected:
   bool OnInitDialog() override;
@@ -57,10 +56,4 @@ class CSysConfPropSheet : public CTreePropSheet, public CSysConfSheetBase {
 
  private:
   void PlaceButtons();
-
-  std::atomic<bool> m_bWindowExists{false};
-  std::atomic<std::uint32_t> m_nRun{0};
 };
-
-// Message the lost-connection close posts to the sheet (wParam: the run it closes).
-inline constexpr std::uint32_t WM_CLOSESYSCONFSHEET = 0x400 + 0x50;

@@ -1,6 +1,7 @@
 // What the main window's SYSTEM CONFIG command uses of the configuration windows: the
 // load-configuration dialog and the configuration sheet, made once and reused, and the close of
-// an open sheet after a lost connection (from any thread).
+// an open sheet after a lost connection. Every call is made on the GUI thread (the engine's
+// close comes there through the main window's sink).
 //
 // The command's order: RunLoadConfigDialog (stop unless 1); PrepareSheet with the empty-page
 // text and the folders of the settings (the sheet opens on the page it showed last);
@@ -36,8 +37,7 @@ class ISystemConfigWindows {
   virtual bool DeviceTypeChanged() const = 0;
   // The code of the page the sheet showed last.
   virtual int PageCode() const = 0;
-  // Ends an open sheet with 0 after a lost connection; callable from any thread, does nothing
-  // while no sheet runs.
+  // Ends an open sheet with 0 after a lost connection; does nothing while no sheet runs.
   virtual void CloseForLostConnection() = 0;
 };
 

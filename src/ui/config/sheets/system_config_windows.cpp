@@ -1,5 +1,3 @@
-#include <atomic>
-
 #include "app/app_data.h"
 #include "ui/config/sheets/load_config_dlg.h"
 #include "ui/config/sheets/sys_conf_prop_sheet.h"
@@ -42,9 +40,7 @@ class SystemConfigWindows final : public ISystemConfigWindows {
     m_sheet->m_bOpen = 1;
     if (g_lpApp)
       g_lpApp->m_pOpenSysConfSheet = m_sheet.get();
-    m_running = m_sheet.get();
     const int result = m_sheet->DoModal();
-    m_running = nullptr;
     if (g_lpApp)
       g_lpApp->m_pOpenSysConfSheet = nullptr;
     return result;
@@ -57,9 +53,9 @@ class SystemConfigWindows final : public ISystemConfigWindows {
   int PageCode() const override { return m_sheet ? m_sheet->SysConfPageCode : 0; }
 
   void CloseForLostConnection() override {
-    // The sheet object lives as long as this object; its close is thread-safe.
-    if (CSysConfPropSheet* sheet = m_running.load())
-      sheet->CloseForLostConnection();
+    // On the GUI thread, as the runs are: the sheet ends itself when it runs.
+    if (m_sheet)
+      m_sheet->CloseForLostConnection();
   }
 
  private:
@@ -67,7 +63,6 @@ class SystemConfigWindows final : public ISystemConfigWindows {
   ports::SysConfEngine m_engine;
   std::unique_ptr<CEnterSysConfigDlg> m_loadDialog;
   std::unique_ptr<CSysConfPropSheet> m_sheet;
-  std::atomic<CSysConfPropSheet*> m_running{nullptr};
 };
 
 }  // namespace
