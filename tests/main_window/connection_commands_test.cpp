@@ -8,6 +8,7 @@
 
 #include "app/engine_threads.h"
 #include "app/kernel_threads.h"
+#include "app/relogin_thread.h"
 #include "commands_fixture.h"
 #include "fakes/wait_until.h"
 #include "media/record/recorder.h"
@@ -136,7 +137,7 @@ TEST_F(ConnectionTest, DisconnectWaitsOffTheGuiThreadInOrderWithinItsLimits) {
   // Then the terminate request, waited for 7000 ms; the window goes on handling its messages.
   ASSERT_TRUE(clock.WaitForWaiters(1));
   EXPECT_TRUE(app.h_Process_Notify_TerminateEvent->IsSet());
-  platform::PostMessage(window.Handle(), 0x41B, 125, kShowStatusElapsed);
+  platform::PostMessage(window.Handle(), WM_SHOWSTATUS, 125, kShowStatusElapsed);
   ProcessEvents();
   EXPECT_EQ(window.StatusText(), "ESCAPED TIME:  02:05");
   EXPECT_TRUE(window.IsWaiting());
@@ -203,7 +204,7 @@ TEST_F(ConnectionTest, TheFeedbackCodeWaitsForABusyMailboxWithinItsLimit) {
   EXPECT_EQ(app.m_bConnected, 0u);  // the connect choice is cleared before the post
   clock.Advance(kFeedbackLockMs - 1);
   ASSERT_TRUE(clock.WaitForWaiters(1));
-  platform::PostMessage(window.Handle(), 0x41B, 7, kShowStatusElapsed);
+  platform::PostMessage(window.Handle(), WM_SHOWSTATUS, 7, kShowStatusElapsed);
   ProcessEvents();
   EXPECT_EQ(window.StatusText(), "ESCAPED TIME:  00:07");
   EXPECT_TRUE(window.IsWaiting());
@@ -540,11 +541,15 @@ TEST_F(ConnectionTest, AlarmMessagesStartAndStopTheSoundThroughThePort) {
     return true;
   };
   m_engine.stopAlarmSound = [&] { calls.push_back("stop"); };
+  m_engine.silenceAlarmSound = [&] { calls.push_back("silence"); };
   CKavelinDlg& window = OpenConnected();
   for (const platform::LParam state : {kAlarmStateOn, kAlarmStateOff, kAlarmStateOn})
     platform::PostMessage(window.Handle(), WM_ALARMSTATE, 0, state);
   ProcessEvents();
-  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "start"}));
+  // A left press anywhere in the window silences the sound; a right press does not.
+  QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::RightButton);
+  QTest::mouseClick(window.Button(IDC_SNAPSHOT), Qt::LeftButton);
+  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "start", "silence"}));
 }
 
 TEST_F(AlarmSoundTest, TwoAlarmsInARowLeaveOneSoundThreadAndTheEndStopsIt) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/kernel_threads.h"
 #include "app/relogin_thread.h"
 #include "app/stream_stand_ins.h"
 #include "codec/context/mpeg4_decoder_context.h"
@@ -85,7 +86,7 @@ class EndToEndTest : public ProgramSeamsTest<::testing::Test> {
       if (timedOut || step(*window)) {
         finished = true;
         m_timedOut = timedOut;
-        platform::PostMessage(window->Handle(), 0x40C, 0, 0);
+        platform::PostMessage(window->Handle(), WM_LIFETIMEUP, 0, 0);
       }
     });
     timer.start();

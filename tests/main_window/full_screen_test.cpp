@@ -5,6 +5,7 @@
 #include <QTest>
 #include <thread>
 
+#include "app/kernel_threads.h"
 #include "main_window_fixture.h"
 
 namespace main_window_test {
@@ -150,7 +151,7 @@ TEST_F(FullScreenTest, SizeChangeMessageSwitchesSkinsTogether) {
                        Case{4, 0, 0, 1, 1, {722, 608}}}) {
     SCOPED_TRACE(int{c.code});
     g_lpApp->m_byVideoSizeCode = c.code;
-    ASSERT_TRUE(platform::PostMessage(window.Handle(), 0x420, 0, 0));
+    ASSERT_TRUE(platform::PostMessage(window.Handle(), WM_MODIFYMAINDIALOGSIZE, 0, 0));
     ProcessEvents();
     EXPECT_EQ(g_lpApp->m_wSkinIndex.load(), c.skin);
     EXPECT_EQ(g_lpApp->m_bySkinMode.load(), c.layoutSkin);

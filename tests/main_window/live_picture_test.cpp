@@ -19,6 +19,7 @@
 #include <set>
 
 #include "app/bmp_writer.h"
+#include "app/kernel_threads.h"
 #include "app/stream_stand_ins.h"
 #include "fakes/clip_pictures.h"
 #include "fakes/fake_stream_server.h"
@@ -204,7 +205,7 @@ class LivePictureTest : public ProgramSeamsTest<::testing::TestWithParam<bool>> 
       if (done || SteadyClock::now() > deadline) {
         finished = true;
         grabber->StopCollecting();
-        platform::PostMessage(window->Handle(), 0x40C, 0, 0);
+        platform::PostMessage(window->Handle(), WM_LIFETIMEUP, 0, 0);
       }
     });
     timer.start();

@@ -4,6 +4,7 @@
 #include <QTest>
 #include <thread>
 
+#include "app/relogin_thread.h"
 #include "main_window_fixture.h"
 #include "platform/testing/manual_clock.h"
 #include "ui/common/app_style.h"
@@ -15,8 +16,6 @@ namespace main_window_test {
 namespace {
 
 using namespace mainwin;
-
-constexpr std::uint32_t WM_SHOWSTATUS = 0x41B;
 
 class StatusStripTest : public MainWindowTest {
  protected:

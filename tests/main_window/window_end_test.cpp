@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 
+#include "app/kernel_threads.h"
 #include "app/trace.h"
 #include "main_window_fixture.h"
 #include "media/record/recorder.h"
@@ -46,7 +47,7 @@ TEST_F(WindowEndTest, EveryRoadStopsRecordsRunsTheExitRoutinesAndSaves) {
   const std::vector<std::pair<const char*, std::function<void(CKavelinDlg&)>>> roads = {
       {"Close button", [](CKavelinDlg& w) { w.Button(IDC_TITLE_CLOSE)->click(); }},
       {"life time over",
-       [](CKavelinDlg& w) { ASSERT_TRUE(platform::PostMessage(w.Handle(), 0x40C, 0, 0)); }},
+       [](CKavelinDlg& w) { ASSERT_TRUE(platform::PostMessage(w.Handle(), WM_LIFETIMEUP, 0, 0)); }},
       {"window manager", [](CKavelinDlg& w) { w.close(); }},
   };
   for (const auto& [name, road] : roads) {

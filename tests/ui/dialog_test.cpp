@@ -244,8 +244,9 @@ TEST(MessageBridge, PostedMessagesArriveInOrderOnTheGuiThread) {
 TEST(MessageBridge, RegisteredHandlerTakesItsMessage) {
   Recorder window;
   int shown = -1;
-  window.OnMessage(0x41B, [&](ui::WParam w, ui::LParam) { shown = static_cast<int>(w); });
-  platform::PostMessage(window.Handle(), 0x41B, 5, 0);
+  window.OnMessage(platform::WM_USER + 0x1B,
+                   [&](ui::WParam w, ui::LParam) { shown = static_cast<int>(w); });
+  platform::PostMessage(window.Handle(), platform::WM_USER + 0x1B, 5, 0);
   ASSERT_TRUE(fakes::WaitUntil([&] { return shown == 5; }));
   EXPECT_TRUE(window.received.empty());
 }

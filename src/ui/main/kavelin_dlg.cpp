@@ -419,8 +419,8 @@ bool CKavelinDlg::eventFilter(QObject* watched, QEvent* event) {
     return false;
   if (type == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && g_lpApp)
-      app::StopPendingAlarmSound(*g_lpApp);
+    if (mouse->button() == Qt::LeftButton)
+      m_engine.silenceAlarmSound();
     // While a long wait runs the buttons take no press (and show none), but the window can
     // still be minimised.
     if (m_bWaiting && mouse->button() == Qt::LeftButton) {

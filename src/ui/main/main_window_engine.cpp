@@ -5,6 +5,7 @@
 #include "app/alarm_sound.h"
 #include "app/app_seams.h"
 #include "app/kavelin_app.h"
+#include "app/main_window_state.h"
 #include "app/recorder_stops.h"
 #include "app/relogin_thread.h"
 #include "net/config_records.h"
@@ -54,6 +55,10 @@ MainWindowEngine MainWindowEngine::Defaults() {
   auto sound = std::make_shared<app::AlarmSound>();
   engine.startAlarmSound = [sound] { return sound->Start(); };
   engine.stopAlarmSound = [sound] { sound->Stop(); };
+  engine.silenceAlarmSound = [] {
+    if (g_lpApp)
+      app::StopPendingAlarmSound(*g_lpApp);
+  };
   return engine;
 }
 

@@ -60,6 +60,9 @@ struct MainWindowEngine {
   std::function<bool()> startAlarmSound;
   // An alarm ended: a pending sound is told to stop and its thread ends (up to 1 s).
   std::function<void()> stopAlarmSound;
+  // A left press in the window: a pending alarm sound is told to stop (returns at once; its
+  // thread ends by itself).
+  std::function<void()> silenceAlarmSound;
 
   // The functions bound to the engine of the program.
   static MainWindowEngine Defaults();

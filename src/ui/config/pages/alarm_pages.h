@@ -5,9 +5,9 @@
 // R.E.T.R. options; no window shows it.
 //
 // Motion Setup fetches the PENTA record first (up to 5 s per wait) on the page's worker, with
-// the key disabled; the worker only fills its own buffer and posts 0x45A, and the motion grid
-// opens on the GUI thread with the record that arrived. The sheet closing stops the fetch, and
-// an answer of a fetch that ended meanwhile opens nothing.
+// the key disabled; the worker only fills its own buffer and returns it as its result, and the
+// motion grid opens on the GUI thread with the record that arrived. The sheet closing stops the
+// fetch, and an answer of a fetch that ended meanwhile opens nothing.
 #pragma once
 
 #include <QString>
