@@ -22,6 +22,7 @@
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/records/config_text.h"
+#include "ui/config/records/user_level_text.h"
 #include "ui/config/sheets/sys_conf_sheet_base.h"
 
 namespace syscfg {

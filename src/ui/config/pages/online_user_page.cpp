@@ -18,6 +18,7 @@
 #include "ui/common/qt_message_box.h"
 #include "ui/common/string_table.h"
 #include "ui/config/records/config_text.h"
+#include "ui/config/records/user_level_text.h"
 
 namespace syscfg {
 

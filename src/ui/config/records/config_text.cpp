@@ -4,7 +4,6 @@
 #include <QValidator>
 
 #include "net/record_fields.h"
-#include "ui/common/string_table.h"
 
 namespace syscfg {
 namespace {
@@ -22,21 +21,6 @@ class ByteLengthValidator final : public QValidator {
 };
 
 }  // namespace
-
-QString UserLevelText(std::uint32_t level) {
-  switch (level) {
-    case 0:
-      return ui::LoadString(3013);
-    case 10:
-      return ui::LoadString(3012);
-    case 20:
-      return ui::LoadString(8332);
-    case 30:
-      return ui::LoadString(3011);
-    default:
-      return {};
-  }
-}
 
 QString ShownText(std::span<const std::uint8_t> record, cfg::TextField field) {
   std::string text = net::RecordText(record, field);

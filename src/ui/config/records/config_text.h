@@ -31,10 +31,6 @@ struct ChangedText {
 // Writes every text that differs from its mirror (and fits its field); true when one was written.
 bool WriteChangedTexts(std::span<std::uint8_t> record, std::initializer_list<ChangedText> texts);
 
-// The text of a user level (0, 10, 20 or 30) as the account and online-user lists show it; empty
-// for any other value.
-QString UserLevelText(std::uint32_t level);
-
 // The number of bytes text takes in a record.
 int StoredBytes(const QString& text);
 // Whether text fits a field that holds at most maxBytes bytes.
