@@ -1,6 +1,5 @@
 #include "app/alarm_sound.h"
 
-#include <mutex>
 #include <string>
 
 #include "app/app_data.h"
@@ -11,14 +10,6 @@
 #include "media/audio/alarm_wav.h"
 
 namespace app {
-namespace {
-
-std::string SettingText(CAppData& app, const std::string& field) {
-  const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-  return field;
-}
-
-}  // namespace
 
 bool AlarmSound::EndThread() {
   CAppData& app = *g_lpApp;
@@ -45,8 +36,9 @@ bool AlarmSound::Start() {
     TraceLine("CKavelinDlg::OnAlarmSound : the old alarm sound is still playing \n");
     return false;
   }
-  const std::string path = SettingText(app, app.m_SettingINI.m_strAlarmWavPath);
-  const std::string programDir = SettingText(app, app.m_SettingINI.m_strProgramDir);
+  const CSettingINI& settings = app.m_SettingINI;
+  const std::string path = settings.LockedText(settings.m_strAlarmWavPath);
+  const std::string programDir = settings.LockedText(settings.m_strProgramDir);
   if (!app.m_AlarmWav.LoadAlarmWav(path, programDir))
     return false;
   auto done = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);

@@ -177,15 +177,11 @@ void ShowImage(CAppData& app) {
   }
 }
 
-std::string AlarmWavPath(CAppData& app) {
-  const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-  return app.m_SettingINI.m_strAlarmWavPath;
-}
-
 void ReloadAlarmSound(CAppData& app) {
   app::SignalEvent(app.m_hAlarmWavStopEvent);
   const app::MediaEngineHooks hooks = app::MediaHooks();
-  if (!hooks.loadAlarmSound || !hooks.loadAlarmSound(AlarmWavPath(app))) {
+  if (!hooks.loadAlarmSound ||
+      !hooks.loadAlarmSound(app.m_SettingINI.LockedText(app.m_SettingINI.m_strAlarmWavPath))) {
     return;
   }
   auto bufferDone = std::make_shared<platform::Event>(platform::ResetMode::Auto, false);

@@ -1,45 +1,28 @@
 #include "app/recorder_stops.h"
 
-#include <initializer_list>
-
 #include "app/app_data.h"
 #include "media/record/recorder.h"
 
 namespace app {
-namespace {
-
-using RecorderOf = CRecorder& (*)(CAppData&);
-
-CRecorder& AlarmRecorder(CAppData& app) {
-  return app.m_AlarmRecord;
-}
-CRecorder& UserRecorder(CAppData& app) {
-  return app.m_UserRecord;
-}
-CRecorder& ScheduleRecorder(CAppData& app) {
-  return app.m_SchRecord;
-}
-
-void StopRecords(std::initializer_list<RecorderOf> recorders) {
-  if (!g_lpApp)
-    return;
-  CAppData& app = *g_lpApp;
-  for (const RecorderOf recorder : recorders)
-    recorder(app).StopRecord();
-}
-
-}  // namespace
 
 void StopUserRecord() {
-  StopRecords({UserRecorder});
+  if (g_lpApp)
+    g_lpApp->m_UserRecord.StopRecord();
 }
 
 void StopAlarmAndScheduleRecords() {
-  StopRecords({AlarmRecorder, ScheduleRecorder});
+  if (!g_lpApp)
+    return;
+  g_lpApp->m_AlarmRecord.StopRecord();
+  g_lpApp->m_SchRecord.StopRecord();
 }
 
 void StopRecorders() {
-  StopRecords({AlarmRecorder, UserRecorder, ScheduleRecorder});
+  if (!g_lpApp)
+    return;
+  g_lpApp->m_AlarmRecord.StopRecord();
+  g_lpApp->m_UserRecord.StopRecord();
+  g_lpApp->m_SchRecord.StopRecord();
 }
 
 }  // namespace app

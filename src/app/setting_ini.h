@@ -136,4 +136,10 @@ class CSettingINI {
   // Held by code that changes a text field while other threads may read it (the login and
   // CGI threads rewrite the server name and address).
   mutable std::mutex m_TextLock;
+
+  // A copy of one of the text fields above, taken under m_TextLock.
+  std::string LockedText(const std::string& field) const {
+    const std::lock_guard lock(m_TextLock);
+    return field;
+  }
 };

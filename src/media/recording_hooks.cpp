@@ -70,11 +70,6 @@ std::string ServerAddress() {
   return g_lpApp->m_SettingINI.m_strServerAddress;
 }
 
-std::string ProgramDir(CAppData& app) {
-  const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-  return app.m_SettingINI.m_strProgramDir;
-}
-
 // The time of a record's first frame, as its finished file's header holds it.
 SystemTime FirstFrameTime(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -181,7 +176,7 @@ int CreateRecorders() {
     return 0;
   }
   CAppData& app = *g_lpApp;
-  g_AlarmDatabase.SetProgramDir(ProgramDir(app));
+  g_AlarmDatabase.SetProgramDir(app.m_SettingINI.LockedText(app.m_SettingINI.m_strProgramDir));
   {
     const std::lock_guard lock(State().lock);
     SetEnvironments(app, State().endOfStreams.get());
@@ -317,7 +312,8 @@ bool LoadAlarmSound(const std::string& path) {
       return false;
     }
   }
-  return app.m_AlarmWav.LoadAlarmWav(path, ProgramDir(app));
+  return app.m_AlarmWav.LoadAlarmWav(path,
+                                     app.m_SettingINI.LockedText(app.m_SettingINI.m_strProgramDir));
 }
 
 void SetAlarmSoundEvent(std::shared_ptr<platform::Event> bufferDone) {

@@ -49,11 +49,6 @@ bool SessionStreamsRun(CAppData& app) {
   return ends == nullptr || !ends->IsSet();
 }
 
-std::string SettingText(CAppData& app, const std::string& field) {
-  const std::lock_guard lock(app.m_SettingINI.m_TextLock);
-  return field;
-}
-
 }  // namespace
 
 void CKavelinDlg::OnCommand(int id) {
@@ -276,7 +271,7 @@ void CKavelinDlg::OnRecord() {
   const bool recording = recorder.HasOpenFile();
   if (!recording && !RequireSession())
     return;
-  std::string path = SettingText(app, app.m_SettingINI.m_strRecordPath);
+  std::string path = app.m_SettingINI.LockedText(app.m_SettingINI.m_strRecordPath);
   if (!recording) {
     RecorderEnvironment disk;
     disk.freeDiskBytes = [](const std::string& folder) -> std::uint64_t {
